@@ -1,0 +1,75 @@
+# Shared settings and helper functions for the project's targets.
+
+set(VQT_WARNINGS -Wall -Wextra -Werror)
+
+if(VQT_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+  set(VQT_POOLED_NEW OFF CACHE BOOL "" FORCE)
+endif()
+if(VQT_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+  set(VQT_POOLED_NEW OFF CACHE BOOL "" FORCE)
+endif()
+
+# vqt_library(name SOURCES ... [DEPS ...]) - one library per source folder.
+function(vqt_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# vqt_test(name SOURCES ... DEPS ... [LABELS ...]) - a GoogleTest executable; every test case
+# becomes its own ctest entry so that ctest runs them in parallel.
+function(vqt_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
+  target_link_libraries(${name} PRIVATE test_support ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  set(labels unit ${ARG_LABELS})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}")
+endfunction()
+
+# vqt_fuzz(name SOURCES ... DEPS ... [CORPUS dir]) - a libFuzzer target. With clang and VQT_FUZZ it
+# is a real fuzzer that ctest runs for VQT_FUZZ_SECONDS; otherwise it is linked with a small driver
+# that replays the seed corpus, so the target still builds warning-free and its seeds still run.
+function(vqt_fuzz name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  set(corpus_args)
+  if(ARG_CORPUS)
+    set(corpus_args ${ARG_CORPUS})
+  endif()
+  if(VQT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}.corpus)
+    add_test(NAME ${name}
+      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+              $<TARGET_FILE:${name}> -max_total_time=${VQT_FUZZ_SECONDS} -rss_limit_mb=2048
+              -print_final_stats=1 ${work} ${corpus_args})
+    file(MAKE_DIRECTORY ${work})
+    set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 900)
+  else()
+    target_link_libraries(${name} PRIVATE fuzz_replay)
+    add_test(NAME ${name} COMMAND $<TARGET_FILE:${name}> ${corpus_args})
+    set_tests_properties(${name} PROPERTIES LABELS "unit;fuzz-replay")
+  endif()
+endfunction()
+
+# vqt_bench(name SOURCES ... DEPS ...) - a Google Benchmark program (built, not run by ctest).
+function(vqt_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  if(NOT VQT_BENCH)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+endfunction()

@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+namespace plat {
+
+/// Millisecond tick source; the count is unsigned 32-bit and wraps.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    /// Milliseconds since an arbitrary start (the stand-in for GetTickCount).
+    virtual uint32_t TickCount() = 0;
+    /// Blocks the calling thread for at least `ms` milliseconds.
+    virtual void Sleep(uint32_t ms) = 0;
+};
+
+} // namespace plat

@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+/// How a file is opened (the CreateFile dispositions the engine uses).
+enum class OpenMode {
+    Read,         ///< existing file, read only
+    ReadWrite,    ///< existing file, read and write
+    CreateAlways, ///< new or truncated file, read and write
+    OpenAlways,   ///< existing or new file, read and write, contents kept
+};
+
+enum class SeekOrigin { Begin, Current, End };
+
+/// An open file; closed when destroyed.
+class File {
+public:
+    virtual ~File() = default;
+    /// Bytes read (0 at the end), or -1 on failure.
+    virtual int64_t Read(void* buffer, size_t count) = 0;
+    /// Bytes written, or -1 on failure.
+    virtual int64_t Write(const void* data, size_t count) = 0;
+    /// The new position, or -1 on failure.
+    virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;
+    /// The size in bytes, or -1 on failure.
+    virtual int64_t Size() = 0;
+};
+
+/// The file system. Names use either separator; a name is tried as given, then with '\' as '/',
+/// then case-insensitively per path component.
+class Files {
+public:
+    virtual ~Files() = default;
+    /// The open file, or null when it cannot be opened in that mode.
+    virtual std::unique_ptr<File> Open(const std::string& name, OpenMode mode) = 0;
+    /// The existing path a name resolves to through the fallbacks, if any.
+    virtual std::optional<std::string> Resolve(const std::string& name) = 0;
+    virtual bool Exists(const std::string& name) = 0;
+    virtual bool IsDirectory(const std::string& name) = 0;
+    virtual bool Remove(const std::string& name) = 0;
+    /// The names (not paths) in a folder; empty when it cannot be read.
+    virtual std::vector<std::string> List(const std::string& folder) = 0;
+    /// The stand-in for the Windows folder: the user's configuration folder.
+    virtual std::string WindowsFolder() = 0;
+    /// Folders that stand in for CD-ROM drives: mount points and DATAROOTS.
+    virtual std::vector<std::string> CdromRoots() = 0;
+};
+
+} // namespace plat

@@ -1,0 +1,32 @@
+#include "platform/Platform.h"
+
+#include "platform/headless/HeadlessSystem.h"
+#include "platform/headless/RecordingDebugOutput.h"
+#include "platform/headless/ScriptedDialogs.h"
+#include "platform/headless/VirtualClock.h"
+#include "platform/posix/PosixFiles.h"
+
+namespace plat {
+
+namespace {
+
+Services MakeHeadless() {
+    Services s;
+    s.clock = std::make_unique<VirtualClock>();
+    s.debug = std::make_unique<RecordingDebugOutput>();
+    s.system = std::make_unique<HeadlessSystem>();
+    s.files = std::make_unique<PosixFiles>();
+    s.dialogs = std::make_unique<ScriptedDialogs>();
+    return s;
+}
+
+} // namespace
+
+Services& services() {
+    static Services instance = MakeHeadless();
+    return instance;
+}
+
+void UseHeadless() { services() = MakeHeadless(); }
+
+} // namespace plat

@@ -1,0 +1,39 @@
+#pragma once
+#include <memory>
+
+#include "platform/Clock.h"
+#include "platform/DebugOutput.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/System.h"
+
+namespace plat {
+
+/// The one system object: the services the engine calls where the original called Windows.
+/// Every service is replaceable, so tests swap in fakes and the program picks a backend.
+struct Services {
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<DebugOutput> debug;
+    std::unique_ptr<System> system;
+    std::unique_ptr<Files> files;
+    std::unique_ptr<Dialogs> dialogs;
+};
+
+/// The process-wide services; filled with the headless backend on first use.
+Services& services();
+
+/// Replaces every service with a fresh headless one (virtual clock at 1000, recording debug
+/// output and dialogs, POSIX files, the XP identity).
+void UseHeadless();
+
+/// Replaces the services that have a real-window counterpart with the SDL2 backend. False when
+/// SDL2 is not built in or cannot start; the services are then left as they were.
+bool UseSdl2();
+
+inline Clock& clock() { return *services().clock; }
+inline DebugOutput& debug() { return *services().debug; }
+inline System& system() { return *services().system; }
+inline Files& files() { return *services().files; }
+inline Dialogs& dialogs() { return *services().dialogs; }
+
+} // namespace plat

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace plat {
+
+/// The Windows identity the engine sees (GetVersionEx). Our platform reports XP.
+struct VersionInfo {
+    uint32_t platformId = 2; ///< 2 = the NT family
+    uint32_t major = 5;
+    uint32_t minor = 1;
+    uint32_t build = 2600;
+};
+
+/// Physical and virtual memory figures in bytes (GlobalMemoryStatus); never derived from swap.
+struct MemoryStatus {
+    uint32_t memoryLoad = 0; ///< percent of physical memory in use
+    uint64_t totalPhys = 0;
+    uint64_t availPhys = 0;
+    uint64_t totalPageFile = 0;
+    uint64_t availPageFile = 0;
+    uint64_t totalVirtual = 0;
+    uint64_t availVirtual = 0;
+};
+
+/// Facts about the machine and the process.
+class System {
+public:
+    virtual ~System() = default;
+    virtual VersionInfo Version() = 0;
+    /// The working folder, ending without a separator.
+    virtual std::string WorkingFolder() = 0;
+    /// The program's command line as one text.
+    virtual std::string CommandLine() = 0;
+    virtual unsigned ProcessorCount() = 0;
+    virtual MemoryStatus Memory() = 0;
+    /// A number that identifies the calling thread.
+    virtual uint32_t CurrentThreadId() = 0;
+};
+
+} // namespace plat

@@ -1,0 +1,36 @@
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Dialogs.h"
+
+namespace plat {
+
+/// Message boxes without a screen: each box takes the next scripted answer (or its default
+/// button when the script is empty) and is recorded with its text, title and type.
+class ScriptedDialogs final : public Dialogs {
+public:
+    struct Box {
+        std::string text;
+        std::string title;
+        uint32_t type = 0;
+        int answer = 0;
+    };
+
+    int MessageBox(std::string_view text, std::string_view title, uint32_t type) override;
+    void Beep() override { ++beeps_; }
+
+    /// Queues the answers of the next boxes, in order; 0 makes a box fail to show.
+    void Script(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+    const std::vector<Box>& Boxes() const { return boxes_; }
+    int Beeps() const { return beeps_; }
+    void Clear();
+
+private:
+    std::deque<int> answers_;
+    std::vector<Box> boxes_;
+    int beeps_ = 0;
+};
+
+} // namespace plat

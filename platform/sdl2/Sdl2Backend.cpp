@@ -1,0 +1,43 @@
+#include <SDL.h>
+
+#include "platform/Platform.h"
+#include "platform/posix/MonotonicClock.h"
+#include "platform/posix/StderrDebugOutput.h"
+#include "platform/sdl2/Sdl2Dialogs.h"
+
+namespace plat {
+
+namespace {
+
+/// Owns SDL's video subsystem for the rest of the process.
+class Sdl2Session {
+public:
+    Sdl2Session() : ok_(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
+    ~Sdl2Session() {
+        if (ok_) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
+    }
+    Sdl2Session(const Sdl2Session&) = delete;
+    Sdl2Session& operator=(const Sdl2Session&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_;
+};
+
+} // namespace
+
+bool UseSdl2() {
+    static Sdl2Session session;
+    if (!session.ok()) {
+        return false;
+    }
+    Services& s = services();
+    s.clock = std::make_unique<MonotonicClock>();
+    s.debug = std::make_unique<StderrDebugOutput>();
+    s.dialogs = std::make_unique<Sdl2Dialogs>();
+    return true;
+}
+
+} // namespace plat

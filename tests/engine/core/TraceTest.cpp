@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include "engine/core/Trace.h"
+#include "tests/support/Golden.h"
+#include "tests/support/HeadlessTest.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+class TraceTest : public vqt::test::HeadlessTest {};
+
+TEST_F(TraceTest, DebuggerOutputOnlyWhenLoggingIsSet) {
+    debug().Clear();
+    xTrace_Keys().logging = 0;
+    xTrace("hidden\n");
+    EXPECT_EQ(traced(), "");
+    xTrace_Keys().logging = 1;
+    xTrace("shown\n");
+    EXPECT_EQ(traced(), "shown\n");
+}
+
+TEST_F(TraceTest, FileAndLineMakeThePrefix) {
+    debug().Clear();
+    xTrace("text\n", "Source.cpp", 42);
+    EXPECT_EQ(traced(), "### File : Source.cpp, Line : 42 \n\ttext\n");
+}
+
+TEST_F(TraceTest, PrintfFormHasNoPrefix) {
+    debug().Clear();
+    xTracef("value %d of %s\n", 7, "x");
+    EXPECT_EQ(traced(), "value 7 of x\n");
+}
+
+TEST_F(TraceTest, OverlongFileNameIsCutToThePrefixBuffer) {
+    debug().Clear();
+    const std::string name(400, 'n');
+    xTrace("t", name.c_str(), 1);
+    EXPECT_EQ(traced().size(), 255u + 1u);
+}
+
+TEST_F(TraceTest, LogFileIsCreatedThenAppended) {
+    vqt::test::TempFolder folder(true);
+    xTrace_Keys().logging = 0;
+    xTrace_Keys().logFile = 1;
+    xTrace("first\n");
+    EXPECT_EQ(vqt::test::ReadFileBytes(folder / "_VQT_RT.log"), "first\n");
+    xTrace("second\n", "f.cpp", 3);
+    EXPECT_EQ(vqt::test::ReadFileBytes(folder / "_VQT_RT.log"),
+              "first\n### File : f.cpp, Line : 3 \n\tsecond\n");
+}
+
+TEST(TraceDeathTest, FailedAssertionTracesAndEnds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            xTrace_Keys().logging = 0;
+            xTrace_Keys().logFile = 0;
+            plat::UseHeadless();
+            xTrace_Keys().logging = 1;
+            // The recorded debug output is lost with the child, so echo it to stderr.
+            setenv("VQT_DEBUG_STDERR", "1", 1);
+            plat::UseHeadless();
+            const int zero = 0;
+            VQT_ASSERT(zero == 1);
+        },
+        "### File : .*TraceTest.cpp, Line : [0-9]+ \n\tASSERTION \\[zero == 1\\] FAILED!\nFILE: .*TraceTest.cpp\nLINE: [0-9]+\n");
+}
+
+} // namespace

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/Platform.h"
+#include "tests/support/Golden.h"
+#include "tests/support/HeadlessTest.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using vqt::test::TempFolder;
+
+class FilesTest : public vqt::test::HeadlessTest {
+protected:
+    TempFolder folder;
+
+    void Make(const std::string& relative, const std::string& bytes) {
+        std::filesystem::create_directories(std::filesystem::path(folder / relative).parent_path());
+        vqt::test::WriteFileBytes(folder / relative, bytes);
+    }
+};
+
+TEST_F(FilesTest, NamesResolveThroughSeparatorAndCaseFallbacks) {
+    Make("Data/Parts/TLVFMH.vqk", "abc");
+    auto& files = plat::files();
+    EXPECT_EQ(files.Resolve(folder / "Data/Parts/TLVFMH.vqk"), folder / "Data/Parts/TLVFMH.vqk");
+    EXPECT_EQ(files.Resolve(folder.path() + "\\Data\\Parts\\TLVFMH.vqk"), folder / "Data/Parts/TLVFMH.vqk");
+    EXPECT_EQ(files.Resolve(folder / "DATA/parts/tlvfmh.VQK"), folder / "Data/Parts/TLVFMH.vqk");
+    EXPECT_EQ(files.Resolve(folder.path() + "\\data\\PARTS\\tlvfmh.vqk"), folder / "Data/Parts/TLVFMH.vqk");
+    EXPECT_FALSE(files.Resolve(folder / "Data/Other/TLVFMH.vqk").has_value());
+    EXPECT_FALSE(files.Resolve("").has_value());
+}
+
+TEST_F(FilesTest, OpenModesReadWriteCreateAndKeep) {
+    auto& files = plat::files();
+    EXPECT_EQ(files.Open(folder / "missing.bin", plat::OpenMode::Read), nullptr);
+    EXPECT_EQ(files.Open(folder / "missing.bin", plat::OpenMode::ReadWrite), nullptr);
+
+    auto created = files.Open(folder / "new.bin", plat::OpenMode::CreateAlways);
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(created->Write("hello", 5), 5);
+    created.reset();
+
+    auto kept = files.Open(folder / "NEW.BIN", plat::OpenMode::OpenAlways);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->Size(), 5);
+    EXPECT_EQ(kept->Seek(0, plat::SeekOrigin::End), 5);
+    EXPECT_EQ(kept->Write("!", 1), 1);
+    EXPECT_EQ(kept->Seek(1, plat::SeekOrigin::Begin), 1);
+    char buffer[8] = {};
+    EXPECT_EQ(kept->Read(buffer, sizeof buffer), 5);
+    EXPECT_STREQ(buffer, "ello!");
+    EXPECT_EQ(kept->Read(buffer, sizeof buffer), 0);
+    kept.reset();
+
+    auto truncated = files.Open(folder / "new.bin", plat::OpenMode::CreateAlways);
+    ASSERT_NE(truncated, nullptr);
+    EXPECT_EQ(truncated->Size(), 0);
+}
+
+TEST_F(FilesTest, CreateInAFolderFoundWithoutRegardToCase) {
+    Make("Saves/keep.txt", "x");
+    auto file = plat::files().Open(folder.path() + "\\SAVES\\game.vqk", plat::OpenMode::CreateAlways);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(std::filesystem::exists(folder / "Saves/game.vqk"));
+}
+
+TEST_F(FilesTest, DirectoriesAreNotOpenedAsFiles) {
+    Make("sub/file", "");
+    EXPECT_TRUE(plat::files().IsDirectory(folder / "sub"));
+    EXPECT_EQ(plat::files().Open(folder / "sub", plat::OpenMode::Read), nullptr);
+    EXPECT_EQ(plat::files().Open(folder / "sub", plat::OpenMode::OpenAlways), nullptr);
+}
+
+TEST_F(FilesTest, ListAndRemove) {
+    Make("a.txt", "1");
+    Make("b.txt", "2");
+    auto names = plat::files().List(folder.path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_TRUE(plat::files().Remove(folder / "A.TXT"));
+    EXPECT_FALSE(plat::files().Exists(folder / "a.txt"));
+    EXPECT_FALSE(plat::files().Remove(folder / "a.txt"));
+    EXPECT_TRUE(plat::files().List(folder / "none").empty());
+}
+
+TEST_F(FilesTest, DataRootsComeFirstAmongTheCdromStandIns) {
+    Make("disc1/x", "");
+    Make("disc2/x", "");
+    setenv("DATAROOTS", (folder / "disc1" + ":" + folder / "disc2").c_str(), 1);
+    const auto roots = plat::files().CdromRoots();
+    unsetenv("DATAROOTS");
+    ASSERT_GE(roots.size(), 2u);
+    EXPECT_EQ(roots[0], folder / "disc1");
+    EXPECT_EQ(roots[1], folder / "disc2");
+}
+
+TEST_F(FilesTest, WindowsFolderIsTheConfigurationFolder) {
+    setenv("XDG_CONFIG_HOME", "/tmp/xdg-here", 1);
+    EXPECT_EQ(plat::files().WindowsFolder(), "/tmp/xdg-here");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(plat::files().WindowsFolder(), "/home/someone/.config");
+}
+
+} // namespace

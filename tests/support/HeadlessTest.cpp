@@ -1,0 +1,36 @@
+#include "tests/support/HeadlessTest.h"
+
+#include "engine/core/Random.h"
+#include "engine/core/Trace.h"
+
+namespace vqt::test {
+
+void HeadlessTest::SetUp() {
+    plat::UseHeadless();
+    xTrace_Keys() = TraceKeys{};
+    xTrace_Keys().logging = 1;
+    xSRand(1);
+}
+
+void HeadlessTest::TearDown() {
+    xTrace_Keys() = TraceKeys{};
+    plat::UseHeadless();
+}
+
+plat::VirtualClock& HeadlessTest::clock() {
+    return static_cast<plat::VirtualClock&>(plat::clock());
+}
+
+plat::ScriptedDialogs& HeadlessTest::dialogs() {
+    return static_cast<plat::ScriptedDialogs&>(plat::dialogs());
+}
+
+plat::RecordingDebugOutput& HeadlessTest::debug() {
+    return static_cast<plat::RecordingDebugOutput&>(plat::debug());
+}
+
+plat::HeadlessSystem& HeadlessTest::system() {
+    return static_cast<plat::HeadlessSystem&>(plat::system());
+}
+
+} // namespace vqt::test

@@ -1,0 +1,27 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessSystem.h"
+#include "platform/headless/RecordingDebugOutput.h"
+#include "platform/headless/ScriptedDialogs.h"
+#include "platform/headless/VirtualClock.h"
+
+namespace vqt::test {
+
+/// Base fixture: fresh headless services, the virtual clock at 1000, tracing to the recorded
+/// debug output, and the random source seeded with 1.
+class HeadlessTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    plat::VirtualClock& clock();
+    plat::ScriptedDialogs& dialogs();
+    plat::RecordingDebugOutput& debug();
+    plat::HeadlessSystem& system();
+    /// Everything traced so far.
+    const std::string& traced() { return debug().Text(); }
+};
+
+} // namespace vqt::test
