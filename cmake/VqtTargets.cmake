@@ -13,20 +13,58 @@ if(VQT_TSAN)
   set(VQT_POOLED_NEW OFF CACHE BOOL "" FORCE)
 endif()
 
-# vqt_library(name SOURCES ... [DEPS ...]) - one library per source folder.
+# vqt_library(name [SOURCES ...] [EXCLUDE ...] [DEPS ...]) - one library per source folder.
+# Without SOURCES it takes every .cpp file of the folder and its subfolders but those EXCLUDEd.
 function(vqt_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "" "" "SOURCES;EXCLUDE;DEPS;PRIVATE_DEPS" ${ARGN})
+  set(sources ${ARG_SOURCES})
+  if(NOT sources)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    foreach(excluded ${ARG_EXCLUDE})
+      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+    endforeach()
+  endif()
+  if(NOT sources)
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
-# vqt_test(name SOURCES ... DEPS ... [LABELS ...]) - a GoogleTest executable; every test case
-# becomes its own ctest entry so that ctest runs them in parallel.
+# vqt_link_group(libs...) - the libraries of one layer call each other (the engine's subsystems
+# do, as the game's do), so each links every other one; CMake repeats cyclic static libraries
+# on the link line.
+function(vqt_link_group)
+  foreach(lib ${ARGN})
+    get_target_property(type ${lib} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+      continue()
+    endif()
+    foreach(other ${ARGN})
+      get_target_property(other_type ${other} TYPE)
+      if(NOT other STREQUAL lib AND NOT other_type STREQUAL "INTERFACE_LIBRARY")
+        target_link_libraries(${lib} PUBLIC ${other})
+      endif()
+    endforeach()
+    set_property(TARGET ${lib} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
+  endforeach()
+endfunction()
+
+# vqt_test(name [SOURCES ...] DEPS ... [LABELS ...]) - a GoogleTest executable; without SOURCES it
+# takes every *Test.cpp of the folder. Every test case becomes its own ctest entry so that ctest
+# runs them in parallel.
 function(vqt_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  set(sources ${ARG_SOURCES})
+  if(NOT sources)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+  endif()
+  add_executable(${name} ${sources})
   target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
   target_link_libraries(${name} PRIVATE test_support ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   set(labels unit ${ARG_LABELS})
