@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <ctime>
 
 namespace plat {
 
@@ -11,6 +12,8 @@ public:
     virtual uint32_t TickCount() = 0;
     /// Blocks the calling thread for at least `ms` milliseconds.
     virtual void Sleep(uint32_t ms) = 0;
+    /// Calendar time in seconds since 1 January 1970 UTC (the stand-in for the C library's time).
+    virtual uint32_t UnixTime() { return static_cast<uint32_t>(std::time(nullptr)); }
 };
 
 } // namespace plat

@@ -19,6 +19,17 @@ TEST_F(ServicesTest, VirtualClockStartsAt1000AndMovesOnlyWhenAsked) {
     EXPECT_EQ(plat::clock().TickCount(), 1u) << "the tick wraps like GetTickCount";
 }
 
+TEST_F(ServicesTest, VirtualCalendarTimeIsFixedAndFollowsTheTicks) {
+    const uint32_t start = plat::clock().UnixTime();
+    EXPECT_EQ(start, 1000000000u);
+    plat::clock().Sleep(2500);
+    EXPECT_EQ(plat::clock().UnixTime(), start + 2);
+    clock().SetUnixTime(0x40000000);
+    EXPECT_EQ(plat::clock().UnixTime(), 0x40000000u);
+    clock().Advance(1000);
+    EXPECT_EQ(plat::clock().UnixTime(), 0x40000001u);
+}
+
 TEST_F(ServicesTest, UseHeadlessStartsOver) {
     plat::clock().Sleep(500);
     plat::dialogs().MessageBox("x", "y", 0);
