@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include "platform/headless/HeadlessLocale.h"
 #include "platform/headless/HeadlessSystem.h"
 #include "platform/headless/RecordingDebugOutput.h"
 #include "platform/headless/ScriptedDialogs.h"
@@ -17,6 +18,7 @@ Services MakeHeadless() {
     s.system = std::make_unique<HeadlessSystem>();
     s.files = std::make_unique<PosixFiles>();
     s.dialogs = std::make_unique<ScriptedDialogs>();
+    s.locale = std::make_unique<HeadlessLocale>();
     return s;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "platform/Locale.h"
 #include "platform/System.h"
 
 namespace plat {
@@ -17,6 +18,7 @@ struct Services {
     std::unique_ptr<System> system;
     std::unique_ptr<Files> files;
     std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<Locale> locale;
 };
 
 /// The process-wide services; filled with the headless backend on first use.
@@ -35,5 +37,6 @@ inline DebugOutput& debug() { return *services().debug; }
 inline System& system() { return *services().system; }
 inline Files& files() { return *services().files; }
 inline Dialogs& dialogs() { return *services().dialogs; }
+inline Locale& locale() { return *services().locale; }
 
 } // namespace plat

@@ -10,6 +10,7 @@ void HeadlessTest::SetUp() {
     xTrace_Keys() = TraceKeys{};
     xTrace_Keys().logging = 1;
     xSRand(1);
+    locale().SetLangId(0x0409);
 }
 
 void HeadlessTest::TearDown() {
@@ -31,6 +32,10 @@ plat::RecordingDebugOutput& HeadlessTest::debug() {
 
 plat::HeadlessSystem& HeadlessTest::system() {
     return static_cast<plat::HeadlessSystem&>(plat::system());
+}
+
+plat::HeadlessLocale& HeadlessTest::locale() {
+    return static_cast<plat::HeadlessLocale&>(plat::locale());
 }
 
 } // namespace vqt::test

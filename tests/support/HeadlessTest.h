@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessLocale.h"
 #include "platform/headless/HeadlessSystem.h"
 #include "platform/headless/RecordingDebugOutput.h"
 #include "platform/headless/ScriptedDialogs.h"
@@ -10,7 +11,8 @@
 namespace vqt::test {
 
 /// Base fixture: fresh headless services, the virtual clock at 1000, tracing to the recorded
-/// debug output, and the random source seeded with 1.
+/// debug output, the locale in English (US) with code page 1252, and the random source seeded
+/// with 1.
 class HeadlessTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -20,6 +22,8 @@ protected:
     plat::ScriptedDialogs& dialogs();
     plat::RecordingDebugOutput& debug();
     plat::HeadlessSystem& system();
+    /// The locale, pinned to English (US) whatever LANG says.
+    plat::HeadlessLocale& locale();
     /// Everything traced so far.
     const std::string& traced() { return debug().Text(); }
 };

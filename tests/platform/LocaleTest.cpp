@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "platform/headless/HeadlessLocale.h"
+
+namespace {
+
+TEST(LocaleNames, LanguageAndCountryGiveTheLanguageId) {
+    EXPECT_EQ(plat::LangIdFromLocaleName("en_US"), 0x0409);
+    EXPECT_EQ(plat::LangIdFromLocaleName("en_US.UTF-8"), 0x0409);
+    EXPECT_EQ(plat::LangIdFromLocaleName("en_GB.ISO-8859-1"), 0x0809);
+    EXPECT_EQ(plat::LangIdFromLocaleName("en_AU"), 0x0C09);
+    EXPECT_EQ(plat::LangIdFromLocaleName("de_DE"), 0x0407);
+    EXPECT_EQ(plat::LangIdFromLocaleName("de_CH.utf8"), 0x0807);
+    EXPECT_EQ(plat::LangIdFromLocaleName("de_AT@euro"), 0x0C07);
+    EXPECT_EQ(plat::LangIdFromLocaleName("fr_CA"), 0x0C0C);
+    EXPECT_EQ(plat::LangIdFromLocaleName("ja_JP.eucJP"), 0x0411);
+    EXPECT_EQ(plat::LangIdFromLocaleName("zh_CN"), 0x0804);
+    EXPECT_EQ(plat::LangIdFromLocaleName("zh_TW"), 0x0404);
+    EXPECT_EQ(plat::LangIdFromLocaleName("pt_BR"), 0x0416);
+    EXPECT_EQ(plat::LangIdFromLocaleName("pt_PT"), 0x0816);
+    EXPECT_EQ(plat::LangIdFromLocaleName("ar_QA"), 0x4001);
+    EXPECT_EQ(plat::LangIdFromLocaleName("nn_NO"), 0x0814);
+    EXPECT_EQ(plat::LangIdFromLocaleName("hi_IN"), 0x0439);
+}
+
+TEST(LocaleNames, MissingPartsFallBack) {
+    EXPECT_EQ(plat::LangIdFromLocaleName("de"), 0x0407) << "no country: the default sublanguage";
+    EXPECT_EQ(plat::LangIdFromLocaleName("de_XX"), 0x0407);
+    EXPECT_EQ(plat::LangIdFromLocaleName("DE-ch"), 0x0807);
+    EXPECT_EQ(plat::LangIdFromLocaleName(""), 0x0409);
+    EXPECT_EQ(plat::LangIdFromLocaleName("C"), 0x0409);
+    EXPECT_EQ(plat::LangIdFromLocaleName("C.UTF-8"), 0x0409);
+    EXPECT_EQ(plat::LangIdFromLocaleName("POSIX"), 0x0409);
+    EXPECT_EQ(plat::LangIdFromLocaleName("xx_YY"), 0x0409);
+}
+
+/// Sets LANG for its lifetime.
+class LangVariable {
+public:
+    explicit LangVariable(const char* value) {
+        if (const char* old = std::getenv("LANG")) {
+            old_ = old;
+        }
+        ::setenv("LANG", value, 1);
+    }
+    ~LangVariable() {
+        if (old_) {
+            ::setenv("LANG", old_->c_str(), 1);
+        } else {
+            ::unsetenv("LANG");
+        }
+    }
+    LangVariable(const LangVariable&) = delete;
+    LangVariable& operator=(const LangVariable&) = delete;
+
+private:
+    std::optional<std::string> old_;
+};
+
+TEST(HeadlessLocale, ReadsLangUnlessOverridden) {
+    LangVariable lang("de_DE.UTF-8");
+    plat::HeadlessLocale locale;
+    EXPECT_EQ(locale.SystemDefaultLangId(), 0x0407);
+    EXPECT_EQ(locale.UserDefaultLangId(), 0x0407);
+    locale.SetUserLangId(0x040C);
+    EXPECT_EQ(locale.SystemDefaultLangId(), 0x0407);
+    EXPECT_EQ(locale.UserDefaultLangId(), 0x040C);
+    locale.SetLangId(0x0411);
+    EXPECT_EQ(locale.SystemDefaultLangId(), 0x0411);
+    EXPECT_EQ(locale.UserDefaultLangId(), 0x0411);
+}
+
+TEST(HeadlessLocale, CodePage1252UnlessADoubleByteOneIsInjected) {
+    plat::HeadlessLocale locale;
+    EXPECT_FALSE(locale.IsDbcsEnabled());
+    EXPECT_FALSE(locale.KeyboardHasIme());
+    plat::CodePageInfo info = locale.AnsiCodePage();
+    EXPECT_EQ(info.codePage, 1252u);
+    EXPECT_EQ(info.maxCharSize, 1u);
+    EXPECT_TRUE(info.leadByteRanges.empty());
+
+    locale.SetDoubleByteCodePage(932, {{0x81, 0x9F}, {0xE0, 0xFC}});
+    locale.SetIme(true);
+    EXPECT_TRUE(locale.IsDbcsEnabled());
+    EXPECT_TRUE(locale.KeyboardHasIme());
+    info = locale.AnsiCodePage();
+    EXPECT_EQ(info.codePage, 932u);
+    EXPECT_EQ(info.maxCharSize, 2u);
+    ASSERT_EQ(info.leadByteRanges.size(), 2u);
+    EXPECT_EQ(info.leadByteRanges[1].first, 0xE0);
+    EXPECT_EQ(info.leadByteRanges[1].second, 0xFC);
+}
+
+TEST(WideToMulti, Cp1252TableAndReplacement) {
+    plat::HeadlessLocale locale;
+    EXPECT_EQ(locale.WideToMulti(u"Hello"), "Hello");
+    EXPECT_EQ(locale.WideToMulti(u"Gr\u00FC\u00DFe"), "Gr\xFC\xDF" "e");
+    EXPECT_EQ(locale.WideToMulti(u"\u20AC\u2122\u0178\u017E"), "\x80\x99\x9F\x9E");
+    EXPECT_EQ(locale.WideToMulti(u"\u0416\u65E5"), "??") << "characters the code page lacks";
+    EXPECT_EQ(locale.WideToMulti(u"\U0001F600x"), "?x") << "a surrogate pair is one character";
+    EXPECT_EQ(locale.WideToMulti(std::u16string(1, char16_t(0xD800)) + u"y"), "?y");
+    EXPECT_EQ(locale.WideToMulti(std::u16string(1, char16_t(0x81))), "?")
+        << "0x81 has no character in code page 1252";
+    EXPECT_EQ(locale.WideToMulti(u""), "");
+}
+
+} // namespace
