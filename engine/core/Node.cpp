@@ -1,0 +1,91 @@
+#include "engine/core/Node.h"
+
+#include <algorithm>
+#include <new>
+
+ONode::ONode(const char* name, uint32_t classId) : OObject(name, classId) {}
+
+ONode::~ONode() {
+    if (parent_) parent_->RemoveChild(this);
+    if (children_) {
+        ONode::DestroyChildren();
+        children_.reset();
+    }
+}
+
+bool ONode::IsA(uint32_t classId) const { return classId == kClassId || OObject::IsA(classId); }
+
+bool ONode::HandleProperty(OPropertyMsg* msg, int32_t set) {
+    if (!msg || msg->family != kClassId) return OObject::HandleProperty(msg, set);
+    if (msg->id == kPropPriority) {
+        // Stored or reported directly: no resort flag, no notification.
+        if (set == 1) msg->Get(0, priority_);
+        else msg->Put(0, priority_);
+    }
+    return true;
+}
+
+void ONode::DestroyChildren() {
+    if (!children_) return;
+    while (children_->Count() > 0) {
+        // Out of the list first, so the child's own destructor finds nothing to remove.
+        ONode* child = children_->RemoveLast();
+        delete child;
+    }
+}
+
+bool ONode::OnParentChanging(ONode* /*newParent*/) { return true; }
+void ONode::OnPriorityChanged() {}
+void ONode::OnParentChanged(ONode* /*newParent*/) {}
+void ONode::OnChildAdded(ONode* /*child*/) {}
+void ONode::OnChildRemoved(ONode* /*child*/) {}
+ONode* ONode::GetParent() const { return parent_; }
+
+bool ONode::AddChild(ONode* child) {
+    if (!child || child == this || child->GetParent() == this) return false;
+    if (!children_) {
+        children_.reset(new (std::nothrow) CPtrList<ONode>);
+        if (!children_) return false;
+    }
+    // Room first: a child must never carry a parent link without being in the list.
+    if (!children_->ReserveOneMore()) return false;
+    child->OnParentChanging(this);
+    if (ONode* old = child->GetParent()) old->RemoveChild(child);
+    child->sequence_ = ++nextSequence_;
+    children_->Append(child);
+    child->OnParentChanged(this);
+    child->parent_ = this;
+    OnChildAdded(child);
+    resort_ = 1;
+    return true;
+}
+
+bool ONode::RemoveChild(ONode* child) {
+    if (!child || !child->IsA(kClassId) || !children_) return false;
+    const int32_t index = children_->IndexOf(child);
+    if (index < 0) return false;
+    child->OnParentChanging(nullptr);
+    child->OnParentChanged(nullptr);
+    child->parent_ = nullptr;
+    children_->RemoveAt(index);
+    OnChildRemoved(child);
+    return true;
+}
+
+void ONode::SortChildren() {
+    if (children_ && children_->Count() >= 2) {
+        ONode** first = children_->Data();
+        std::sort(first, first + children_->Count(), [](const ONode* a, const ONode* b) {
+            if (a->priority_ != b->priority_) return a->priority_ < b->priority_;
+            return a->sequence_ < b->sequence_;
+        });
+    }
+    resort_ = 0;
+}
+
+void ONode::SetPriority(int32_t priority) {
+    if (priority == priority_) return;
+    priority_ = priority;
+    if (parent_) parent_->resort_ = 1;
+    OnPriorityChanged();
+}
