@@ -1,0 +1,193 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/Point.h"
+#include "engine/graphics/ClipRect.h"
+#include "engine/graphics/Kernels.h"
+
+class CColorPalette;
+
+/// The line-blit routine a draw may run per line instead of a kernel: (source bytes, pixel
+/// count, destination pixels, palette).
+using SurfaceLineBlit = void (*)(const uint8_t* src, int16_t count, uint8_t* dst, CColorPalette* palette);
+
+/// Surface kinds; the main window presents with Flip when its display surface is of kind 6.
+enum SurfaceKind : int16_t {
+    kSurfaceBase = 0, ///< CDrawSurface itself and CPackedDIBSurface
+    kSurfacePixel = 1,
+    kSurfaceDDrawOffscreen = 3,
+    kSurfaceDIBSection = 4,
+    kSurfaceDDraw = 6,
+};
+
+/// Surface draw modes of the dispatchers.
+enum SurfaceDrawMode : uint32_t {
+    kDrawSolid = 0,
+    kDrawTransparent = 1,
+    kDrawTinted = 2,
+    kDrawBlended = 3,
+    kDrawMasked = 4,
+    kDrawBlended16 = 5,
+};
+
+/// The base of every drawing surface: depth, pixel format, lock state, line buffer, an optional
+/// palette, the surface kind and the kernel or blit routine chosen by the last draw. Every draw
+/// is called on the source surface and leaves both surfaces unlocked.
+class CDrawSurface {
+public:
+    CDrawSurface();
+    virtual ~CDrawSurface();
+    CDrawSurface(const CDrawSurface&) = delete;
+    CDrawSurface& operator=(const CDrawSurface&) = delete;
+
+    // ---- clipping dispatchers and convenience entries
+    /// Draws the source rectangle into the destination rectangle (stretched when the sizes
+    /// differ), clipped against the destination, in a surface draw mode; mode 4 takes a mask
+    /// surface and the mask position of the source rectangle's top-left pixel.
+    virtual void StretchCopy(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, uint32_t mode,
+                             CDrawSurface* mask = nullptr, CPoint16 maskPoint = {});
+    /// The same for the picture mirrored left to right.
+    void StretchCopyFlipped(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, uint32_t mode,
+                            CDrawSurface* mask = nullptr, CPoint16 maskPoint = {});
+    /// StretchCopy into the rectangle of the source's size at the point.
+    void CopyRect(const CClipRect& src, CDrawSurface* dst, CPoint16 point, uint32_t mode,
+                  CDrawSurface* mask = nullptr, CPoint16 maskPoint = {});
+    /// CopyRect of the whole surface.
+    void CopyToSurface(CDrawSurface* dst, CPoint16 point, uint32_t mode, CDrawSurface* mask = nullptr,
+                       CPoint16 maskPoint = {});
+    /// Draws only when dstRect is src transposed, both non-empty and mode 0: a quarter turn
+    /// anticlockwise through DrawRotated. No clipping.
+    void CopyRotated(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, uint32_t mode,
+                     CDrawSurface* mask = nullptr, CPoint16 maskPoint = {});
+    /// A quarter turn anticlockwise; the turned picture must end exactly at the destination's
+    /// bottom right corner, depths and formats equal.
+    void DrawRotated(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+
+    // ---- kernel selectors: called on the source surface with the destination's depth and format
+    DrawKernel SelectCopyKernel(int dstBits, int16_t dstFormat) const;
+    DrawKernel SelectTransparentKernel(int dstBits, int16_t dstFormat) const;
+    DrawKernel SelectTintedKernel(int dstBits, int16_t dstFormat) const;
+    DrawKernel SelectBlendedKernel(int dstBits, int16_t dstFormat) const;
+    DrawKernel SelectMaskKernel(int dstBits, int16_t dstFormat) const;
+
+    // ---- memory and geometry (the derived classes give the pixels)
+    virtual bool Create(int16_t width, int16_t height, int16_t bitsPerPixel) = 0;
+    virtual void Destroy();
+    virtual uint8_t* Lock() = 0;
+    virtual void Unlock(int flag = 0) = 0;
+    virtual int32_t GetPitch() = 0;
+    virtual int16_t GetWidth() = 0;
+    virtual void SetWidth(int16_t width) = 0;
+    virtual int16_t GetHeight() = 0;
+    virtual void SetHeight(int16_t height) = 0;
+    virtual uint32_t GetMemorySize() = 0;
+    virtual bool IsSurfaceLost() { return false; }
+    virtual int Restore() { return 1; }
+    virtual void LockSysSurface() {}
+    virtual void UnlockSysSurface() {}
+    virtual bool IsSysSurfaceLocked() { return false; }
+    bool IsLocked() const { return m_locked != 0; }
+    /// 1 when the rows are stored bottom-up.
+    virtual int IsBottomUp() { return 0; }
+    uint8_t* GetLineBuffer() const { return m_lineBuffer; }
+    /// Hands the surface a temporary line buffer of at least one row that it then holds.
+    void SetLineBuffer(uint8_t* buffer);
+    void FreeLineBuffer();
+    uint8_t* ResetLineBuffer();
+    bool IsValid();
+    /// With a null buffer the address of row y; with a buffer traces a warning and copies the
+    /// row (width x bytes per pixel) into it. Locks the surface and leaves it locked.
+    uint8_t* GetLine(int16_t y, uint8_t* buffer);
+    /// Locks the surface and answers the address of the pixel at the point (left locked).
+    uint8_t* PixelAddress(CPoint16 point);
+
+    // ---- palette
+    /// With the remap flag the pixels are first remapped to keep their colours under the new
+    /// palette; then the surface's own palette becomes a copy of it.
+    virtual void SetPalette(const CColorPalette* palette, uint8_t remap = 0);
+    /// Copies the 256 colour words of the surface's palette (own, else global) into out.
+    virtual int GetPalette(CColorPalette* out);
+    virtual uint32_t GetPaletteSize();
+    /// The surface's own palette, or null.
+    CColorPalette* OwnPalette() const { return m_palette; }
+    /// The own palette, else the global one.
+    CColorPalette* EffectivePalette() const;
+    void ReleasePalette();
+    /// Every non-zero pixel p of an 8-bit surface becomes table[p].
+    void RemapPixels(const uint8_t* table);
+
+    /// 5-5-5 to 5-6-5 of every pixel into the same place of dst (both 16-bit; may be this).
+    void Blit16(CDrawSurface* dst);
+
+    int16_t GetBitsPerPixel() const { return m_bitsPerPixel; }
+    int16_t GetPixelFormat() const { return m_pixelFormat; }
+    void SetPixelFormat(int16_t format) { m_pixelFormat = format; }
+    int16_t GetSurfaceKind() const { return m_kind; }
+    void* GetPool() const { return m_pool; }
+    void SetPool(void* pool) { m_pool = pool; }
+    DrawKernel GetLineKernel() const { return m_lineKernel; }
+    SurfaceLineBlit GetLineBlit() const { return m_lineBlit; }
+
+protected:
+    // ---- draw slots: no clipping of their own; the dispatchers clip and fill the line context
+    void Draw(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawTransparent(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawTinted(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawBlended16(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawBlended16Sel(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawMasked(const CClipRect& src, CDrawSurface* dst, CPoint16 point, CDrawSurface* mask, CPoint16 maskPoint);
+    void DrawFlipped(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawFlippedTransparent(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawFlippedTinted(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawFlippedBlended(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawFlippedBlended16Sel(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawFlippedMasked(const CClipRect& src, CDrawSurface* dst, CPoint16 point, CDrawSurface* mask,
+                           CPoint16 maskPoint);
+    void MaskDestination(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    // Stretched slots: the line context's row and column tables map destination to source.
+    void DrawStretched(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect);
+    void DrawStretchedTransparent(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect);
+    void DrawStretchedTinted(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect);
+    void DrawStretchedBlended(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect);
+    void DrawStretchedMasked(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, CDrawSurface* mask,
+                             CPoint16 maskPoint);
+    void DrawStretchedFlipped(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect);
+    void DrawStretchedFlippedTransparent(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect);
+    void DrawStretchedFlippedTinted(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect);
+    void DrawStretchedFlippedBlended(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect);
+
+
+    void Dispatch(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, uint32_t mode,
+                  CDrawSurface* mask, CPoint16 maskPoint, bool mirrored);
+    void DrawLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    void DrawStretchedLines(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, bool mirrored);
+    void DrawMaskedLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point, CDrawSurface* mask,
+                         CPoint16 maskPoint, bool mirrored);
+    int BytesPerPixel() const { return m_bitsPerPixel / 8; }
+
+    uint8_t m_locked = 0;
+    uint8_t* m_lineBuffer = nullptr;
+    DrawKernel m_lineKernel = nullptr;
+    SurfaceLineBlit m_lineBlit = nullptr;
+    int16_t m_bitsPerPixel = 8;
+    int16_t m_pixelFormat = 0;
+    CColorPalette* m_palette = nullptr;
+    void* m_pool = nullptr;
+    int16_t m_kind = kSurfaceBase;
+};
+
+/// Locks a surface for the guard's lifetime and always unlocks it, also when the lock failed.
+class CSurfaceLock {
+public:
+    explicit CSurfaceLock(CDrawSurface* surface) : m_surface(surface), m_pixels(surface ? surface->Lock() : nullptr) {}
+    ~CSurfaceLock() {
+        if (m_surface) m_surface->Unlock(0);
+    }
+    CSurfaceLock(const CSurfaceLock&) = delete;
+    CSurfaceLock& operator=(const CSurfaceLock&) = delete;
+    uint8_t* Pixels() const { return m_pixels; }
+
+private:
+    CDrawSurface* m_surface;
+    uint8_t* m_pixels;
+};

@@ -1,0 +1,48 @@
+#include "engine/graphics/GraphicsContext.h"
+
+#include "engine/graphics/ColorPalette.h"
+#include "engine/graphics/PixelSurface.h"
+
+CGraphicsContext::CGraphicsContext() : m_globalPalette(std::make_unique<CColorPalette>()) {}
+
+CGraphicsContext::~CGraphicsContext() = default;
+
+CPixelSurface& CGraphicsContext::WorkSurface() {
+    if (!m_workSurface) m_workSurface = std::make_unique<CPixelSurface>();
+    return *m_workSurface;
+}
+
+void CGraphicsContext::ResetForTest() {
+    line = CLineContext{};
+    settings = CDrawSettings{};
+    pixelFormat = 0;
+    m_globalPalette = std::make_unique<CColorPalette>();
+    m_workSurface.reset();
+}
+
+CGraphicsContext& xGraphics_Context() {
+    static CGraphicsContext context;
+    return context;
+}
+
+int16_t xGraphics_PixelFormat() { return xGraphics_Context().pixelFormat; }
+
+void xGraphics_SetPixelFormat(int16_t format) { xGraphics_Context().pixelFormat = format; }
+
+CColorPalette& xGraphics_GlobalPalette() { return xGraphics_Context().GlobalPalette(); }
+
+void SetGlobalPalette(const CColorPalette& palette) {
+    xGraphics_GlobalPalette().Assign(palette);
+}
+
+const uint8_t* SetTintPalette(const uint8_t* table) {
+    const uint8_t* previous = xGraphics_Context().settings.tintTable;
+    xGraphics_Context().settings.tintTable = table;
+    return previous;
+}
+
+int16_t xGraphics_SetBlendLevel(int16_t level) {
+    const int16_t previous = xGraphics_Context().settings.blendLevel;
+    xGraphics_Context().settings.blendLevel = level;
+    return previous;
+}

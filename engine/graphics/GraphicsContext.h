@@ -1,0 +1,73 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+class CColorPalette;
+class CPixelSurface;
+
+/// The record every draw fills and every per-line kernel reads: one line at a time.
+struct CLineContext {
+    const uint8_t* srcLine = nullptr;  ///< first source pixel of the line
+    uint8_t* dstLine = nullptr;        ///< first destination pixel of the line
+    const uint8_t* maskLine = nullptr; ///< first mask byte of the line (masked draws)
+    int16_t pixelCount = 0;            ///< pixels per line
+    int16_t byteCount = 0;             ///< destination bytes per line
+    CColorPalette* srcPalette = nullptr;
+    CColorPalette* dstPalette = nullptr;
+    int16_t srcFormat = 0;
+    int16_t dstFormat = 0;
+    uint32_t stretchMode = 1;           ///< surface draw mode of the last dispatch (sticky)
+    const int16_t* columnTable = nullptr; ///< stretch index of source columns, one per pixel
+    const int16_t* rowTable = nullptr;    ///< stretch index of source rows, one per line
+};
+
+/// Draw settings the kernels read beside the line context.
+struct CDrawSettings {
+    const uint8_t* tintTable = nullptr;   ///< 256 palette indices; null unless a caller set one
+    const uint8_t* blendTable8 = nullptr; ///< never set: 8-bit blends fall back to transparent
+    int16_t blendLevel = 0;               ///< weight of the old destination in a 16-bit blend
+    uint32_t tintColor = 0;               ///< tinted 8 -> 16: black
+    int16_t tintLevel = 0;                ///< tinted 8 -> 16: 0
+    uint32_t transparentColor = 0;        ///< black, which packs to 0 in every layout
+};
+
+/// Module state of the graphics layer: the line context, the draw settings, the current
+/// 16-bit layout, the global palette and the work surface.
+class CGraphicsContext {
+public:
+    CGraphicsContext();
+    ~CGraphicsContext();
+
+    CLineContext line;
+    CDrawSettings settings;
+    int16_t pixelFormat = 0; ///< the current 16-bit layout: 2 is 5-6-5, any other 5-5-5
+
+    CColorPalette& GlobalPalette() { return *m_globalPalette; }
+    CPixelSurface& WorkSurface();
+
+    /// Back to the state at start: default global palette, layout 0, empty line context.
+    void ResetForTest();
+
+private:
+    std::unique_ptr<CColorPalette> m_globalPalette;
+    std::unique_ptr<CPixelSurface> m_workSurface;
+};
+
+CGraphicsContext& xGraphics_Context();
+
+/// The current 16-bit layout (a pixel format code).
+int16_t xGraphics_PixelFormat();
+void xGraphics_SetPixelFormat(int16_t format);
+
+/// The palette of every surface without one of its own.
+CColorPalette& xGraphics_GlobalPalette();
+
+/// The global palette becomes a copy of palette; then the blitters' default palette becomes a
+/// copy of the global one.
+void SetGlobalPalette(const CColorPalette& palette);
+
+/// Exchanges the tint table (256 palette indices) and returns the previous one.
+const uint8_t* SetTintPalette(const uint8_t* table);
+
+/// Sets the weight of the old destination in 16-bit blends; returns the previous level.
+int16_t xGraphics_SetBlendLevel(int16_t level);
