@@ -1,5 +1,6 @@
 #include "engine/graphics/GraphicsContext.h"
 
+#include "engine/data/Profiles.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/PixelSurface.h"
 
@@ -15,7 +16,7 @@ CPixelSurface& CGraphicsContext::WorkSurface() {
 void CGraphicsContext::ResetForTest() {
     line = CLineContext{};
     settings = CDrawSettings{};
-    pixelFormat = 0;
+    xProfiles_Values().pixelFormat = 0;
     m_globalPalette = std::make_unique<CColorPalette>();
     m_workSurface.reset();
 }
@@ -25,9 +26,9 @@ CGraphicsContext& xGraphics_Context() {
     return context;
 }
 
-int16_t xGraphics_PixelFormat() { return xGraphics_Context().pixelFormat; }
+int16_t xGraphics_PixelFormat() { return xProfiles_Values().pixelFormat; }
 
-void xGraphics_SetPixelFormat(int16_t format) { xGraphics_Context().pixelFormat = format; }
+void xGraphics_SetPixelFormat(int16_t format) { xProfiles_Values().pixelFormat = format; }
 
 CColorPalette& xGraphics_GlobalPalette() { return xGraphics_Context().GlobalPalette(); }
 

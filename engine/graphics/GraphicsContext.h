@@ -40,12 +40,11 @@ public:
 
     CLineContext line;
     CDrawSettings settings;
-    int16_t pixelFormat = 0; ///< the current 16-bit layout: 2 is 5-6-5, any other 5-5-5
 
     CColorPalette& GlobalPalette() { return *m_globalPalette; }
     CPixelSurface& WorkSurface();
 
-    /// Back to the state at start: default global palette, layout 0, empty line context.
+    /// Back to the state at start: default global palette, pixel format 0, empty line context.
     void ResetForTest();
 
 private:
@@ -55,7 +54,8 @@ private:
 
 CGraphicsContext& xGraphics_Context();
 
-/// The current 16-bit layout (a pixel format code).
+/// The current 16-bit layout: the pixel format code kept by the profile key PIXELFORMAT
+/// (2 is 5-6-5, any other code 5-5-5).
 int16_t xGraphics_PixelFormat();
 void xGraphics_SetPixelFormat(int16_t format);
 
