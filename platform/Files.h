@@ -29,6 +29,12 @@ public:
     virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;
     /// The size in bytes, or -1 on failure.
     virtual int64_t Size() = 0;
+    /// Moves the end of the file to `size` (cutting or extending it with zeros) and the file
+    /// position there; false on failure or where a file cannot change its size.
+    virtual bool SetEnd(int64_t size) {
+        static_cast<void>(size);
+        return false;
+    }
 };
 
 /// The file system. Names use either separator; a name is tried as given, then with '\' as '/',
@@ -42,12 +48,19 @@ public:
     virtual std::optional<std::string> Resolve(const std::string& name) = 0;
     virtual bool Exists(const std::string& name) = 0;
     virtual bool IsDirectory(const std::string& name) = 0;
+    /// True when the name itself is a symbolic link (whatever it points at).
+    virtual bool IsLink(const std::string& name) {
+        static_cast<void>(name);
+        return false;
+    }
     virtual bool Remove(const std::string& name) = 0;
     /// The names (not paths) in a folder; empty when it cannot be read.
     virtual std::vector<std::string> List(const std::string& folder) = 0;
     /// The stand-in for the Windows folder: the user's configuration folder.
     virtual std::string WindowsFolder() = 0;
-    /// Folders that stand in for CD-ROM drives: mount points and DATAROOTS.
+    /// Folders that stand in for CD-ROM drives, in the order they are searched (as drive
+    /// letters are): the DATAROOTS folders as listed, then the mounted discs and the removable
+    /// media folders, each group sorted by path, every folder once.
     virtual std::vector<std::string> CdromRoots() = 0;
 };
 

@@ -6,13 +6,19 @@
 #include <cstring>
 #include <string>
 
+#include "engine/data/FileLayer.h"
+#include "engine/data/FileSearch.h"
 #include "platform/Platform.h"
 
 namespace {
 
 constexpr const char* kLogFileName = "_VQT_RT.log";
+// The log is made as a text file: no creator code, type 'TEXT'.
+constexpr uint32_t kTextCreator = 0;
+constexpr uint32_t kTextType = 0x54455854;
 
-/// Builds the file-and-line prefix in its 256-byte buffer; a name too long for it is cut.
+/// Builds the file-and-line prefix in its 256-byte buffer; a name too long for it is cut, never
+/// written past the buffer.
 std::string Prefix(const char* file, long line) {
     if (file == nullptr) {
         return {};
@@ -22,14 +28,22 @@ std::string Prefix(const char* file, long line) {
     return buffer;
 }
 
+/// Appends to the log as text lines (line feeds written as CR LF), opening and closing the
+/// file for every call so that each line is on disk when the call returns.
 void AppendToLog(const std::string& prefix, const char* text) {
-    auto log = plat::files().Open(kLogFileName, plat::OpenMode::OpenAlways);
+    if (!xFile_Exists(kLogFileName, 1)) {
+        xFile_Create(kLogFileName, kTextCreator, kTextType);
+    }
+    auto log = xOpenFile(kLogFileName, 2);
     if (!log) {
         return; // the line is lost, as when the log cannot be opened
     }
-    log->Seek(0, plat::SeekOrigin::End);
-    log->Write(prefix.data(), prefix.size());
-    log->Write(text, std::strlen(text));
+    xSeekEnd(log.get());
+    if (!prefix.empty()) {
+        xWriteText(log.get(), prefix.c_str());
+    }
+    xWriteText(log.get(), text);
+    xCloseFile(log);
 }
 
 } // namespace

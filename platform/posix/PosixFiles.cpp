@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -51,6 +52,9 @@ public:
     int64_t Size() override {
         struct stat st {};
         return ::fstat(fd_, &st) == 0 ? st.st_size : -1;
+    }
+    bool SetEnd(int64_t size) override {
+        return size >= 0 && ::ftruncate(fd_, size) == 0 && ::lseek(fd_, size, SEEK_SET) == size;
     }
 
 private:
@@ -204,6 +208,12 @@ bool PosixFiles::IsDirectory(const std::string& name) {
     return path && ::stat(path->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool PosixFiles::IsLink(const std::string& name) {
+    const auto path = Resolve(name);
+    struct stat st {};
+    return path && ::lstat(path->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool PosixFiles::Remove(const std::string& name) {
     const auto path = Resolve(name);
     return path && ::unlink(path->c_str()) == 0;
@@ -241,31 +251,45 @@ std::string PosixFiles::WindowsFolder() {
 
 std::vector<std::string> PosixFiles::CdromRoots() {
     std::vector<std::string> roots;
+    const auto add = [&roots](const std::string& folder) {
+        if (std::find(roots.begin(), roots.end(), folder) == roots.end()) {
+            roots.push_back(folder);
+        }
+    };
     if (const char* list = std::getenv("DATAROOTS"); list != nullptr) {
         std::istringstream in(list);
         for (std::string folder; std::getline(in, folder, ':');) {
             if (!folder.empty()) {
-                roots.push_back(folder);
+                add(folder);
             }
         }
     }
-    // Optical and removable media as the desktop mounts them.
+    // Optical discs first, then removable media as the desktop mounts them; each group sorted,
+    // so the search order does not depend on the order the system lists folders in.
+    std::vector<std::string> discs;
     std::ifstream mounts("/proc/mounts");
     for (std::string line; std::getline(mounts, line);) {
         std::istringstream fields(line);
         std::string device, point, type;
         fields >> device >> point >> type;
         if (type == "iso9660" || type == "udf") {
-            roots.push_back(point);
+            discs.push_back(point);
         }
     }
-    AddSubfolders(*this, "/media", roots);
+    std::vector<std::string> media;
+    AddSubfolders(*this, "/media", media);
     for (const char* base : {"/media", "/run/media"}) {
         for (const std::string& user : List(base)) {
-            AddSubfolders(*this, std::string(base) + "/" + user, roots);
+            AddSubfolders(*this, std::string(base) + "/" + user, media);
         }
     }
-    AddSubfolders(*this, "/mnt", roots);
+    AddSubfolders(*this, "/mnt", media);
+    for (auto* group : {&discs, &media}) {
+        std::sort(group->begin(), group->end());
+        for (const std::string& folder : *group) {
+            add(folder);
+        }
+    }
     return roots;
 }
 

@@ -10,6 +10,7 @@ public:
     std::optional<std::string> Resolve(const std::string& name) override;
     bool Exists(const std::string& name) override;
     bool IsDirectory(const std::string& name) override;
+    bool IsLink(const std::string& name) override;
     bool Remove(const std::string& name) override;
     std::vector<std::string> List(const std::string& folder) override;
     std::string WindowsFolder() override;

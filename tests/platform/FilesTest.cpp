@@ -96,6 +96,42 @@ TEST_F(FilesTest, DataRootsComeFirstAmongTheCdromStandIns) {
     EXPECT_EQ(roots[1], folder / "disc2");
 }
 
+TEST_F(FilesTest, CdromStandInsAreListedOnceInTheGivenOrder) {
+    Make("disc1/x", "");
+    Make("disc2/x", "");
+    const std::string list = folder / "disc2" + ":" + folder / "disc1" + "::" + folder / "disc2";
+    setenv("DATAROOTS", list.c_str(), 1);
+    const auto roots = plat::files().CdromRoots();
+    unsetenv("DATAROOTS");
+    ASSERT_GE(roots.size(), 2u);
+    EXPECT_EQ(roots[0], folder / "disc2");
+    EXPECT_EQ(roots[1], folder / "disc1");
+    EXPECT_EQ(std::count(roots.begin(), roots.end(), folder / "disc2"), 1);
+}
+
+TEST_F(FilesTest, LinksAreToldApartFromWhatTheyPointAt) {
+    Make("real/file", "");
+    std::filesystem::create_directory_symlink(folder / "real", folder / "link");
+    EXPECT_TRUE(plat::files().IsLink(folder / "link"));
+    EXPECT_TRUE(plat::files().IsDirectory(folder / "link"));
+    EXPECT_FALSE(plat::files().IsLink(folder / "real"));
+    EXPECT_FALSE(plat::files().IsLink(folder / "missing"));
+}
+
+TEST_F(FilesTest, SetEndCutsOrExtendsAndMovesThere) {
+    Make("f.bin", "0123456789");
+    auto file = plat::files().Open(folder / "f.bin", plat::OpenMode::ReadWrite);
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(file->SetEnd(4));
+    EXPECT_EQ(file->Seek(0, plat::SeekOrigin::Current), 4);
+    ASSERT_TRUE(file->SetEnd(6));
+    EXPECT_FALSE(file->SetEnd(-1));
+    file.reset();
+    EXPECT_EQ(vqt::test::ReadFileBytes(folder / "f.bin"), std::string("0123\0\0", 6));
+    auto reader = plat::files().Open(folder / "f.bin", plat::OpenMode::Read);
+    EXPECT_FALSE(reader->SetEnd(2));
+}
+
 TEST_F(FilesTest, WindowsFolderIsTheConfigurationFolder) {
     setenv("XDG_CONFIG_HOME", "/tmp/xdg-here", 1);
     EXPECT_EQ(plat::files().WindowsFolder(), "/tmp/xdg-here");

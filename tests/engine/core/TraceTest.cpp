@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "engine/core/Trace.h"
 #include "tests/support/Golden.h"
 #include "tests/support/HeadlessTest.h"
@@ -38,15 +40,40 @@ TEST_F(TraceTest, OverlongFileNameIsCutToThePrefixBuffer) {
     EXPECT_EQ(traced().size(), 255u + 1u);
 }
 
-TEST_F(TraceTest, LogFileIsCreatedThenAppended) {
+TEST_F(TraceTest, LogFileIsCreatedThenAppendedAsTextLines) {
     vqt::test::TempFolder folder(true);
     xTrace_Keys().logging = 0;
     xTrace_Keys().logFile = 1;
     xTrace("first\n");
-    EXPECT_EQ(vqt::test::ReadFileBytes(folder / "_VQT_RT.log"), "first\n");
+    EXPECT_EQ(vqt::test::ReadFileBytes(folder / "_VQT_RT.log"), "first\r\n");
     xTrace("second\n", "f.cpp", 3);
     EXPECT_EQ(vqt::test::ReadFileBytes(folder / "_VQT_RT.log"),
-              "first\n### File : f.cpp, Line : 3 \n\tsecond\n");
+              "first\r\n### File : f.cpp, Line : 3 \r\n\tsecond\r\n");
+}
+
+TEST_F(TraceTest, LogMatchesGoldenAcrossRunsAndOpens) {
+    vqt::test::TempFolder folder(true);
+    vqt::test::WriteFileBytes(folder / "_VQT_RT.log", "line of an earlier run\r\n");
+    xTrace_Keys().logging = 0;
+    xTrace_Keys().logFile = 1;
+    xTrace("engine start\n");
+    xTrace("loading part {1, 0, 26}\n", "engine/data/PartFile.cpp", 1234);
+    xTracef("frames %d, dirty rectangles %d\n", 60, 3);
+    xTrace("two lines\nin one call\n", "Source.cpp", 42);
+    xTrace("no line end", "Source.cpp", 43);
+    xTrace(" - progress\r");
+    xTrace("\n");
+    vqt::test::ExpectMatchesGolden("trace_log.txt", vqt::test::ReadFileBytes(folder / "_VQT_RT.log"));
+}
+
+TEST_F(TraceTest, LogThatCannotBeOpenedLosesTheLineQuietly) {
+    vqt::test::TempFolder folder(true);
+    std::filesystem::create_directory(folder / "_VQT_RT.log");
+    debug().Clear();
+    xTrace_Keys().logFile = 1;
+    xTrace("still shown\n");
+    EXPECT_EQ(traced(), "still shown\n");
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "_VQT_RT.log"));
 }
 
 TEST(TraceDeathTest, FailedAssertionTracesAndEnds) {

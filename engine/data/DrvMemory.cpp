@@ -1,0 +1,172 @@
+#include "engine/data/DrvMemory.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void* ResizeBlock(void* block, uint32_t size) { return std::realloc(block, size); }
+
+void FreeBlock(void* block) { std::free(block); }
+
+} // namespace
+
+ODrvMemory::ODrvMemory() : ODriver("ODrvMemory") {}
+
+ODrvMemory::~ODrvMemory() { ODrvMemory::Close(); }
+
+void ODrvMemory::Empty() {
+    if (ownsMemory_) {
+        FreeBlock(block_);
+    }
+    block_ = nullptr;
+    reserve_ = 0;
+    length_ = 0;
+    position_ = 0;
+    ownsMemory_ = true;
+}
+
+bool ODrvMemory::Reserve(uint64_t reserve) {
+    if (!ownsMemory_ || reserve > UINT32_MAX || reserve == 0) {
+        return false;
+    }
+    void* resized = ResizeBlock(block_, static_cast<uint32_t>(reserve));
+    if (resized == nullptr) {
+        return false;
+    }
+    block_ = static_cast<uint8_t*>(resized);
+    reserve_ = static_cast<uint32_t>(reserve);
+    length_ = std::min(length_, reserve_);
+    position_ = std::min(position_, length_);
+    return true;
+}
+
+int32_t ODrvMemory::Create(const char* name, uint32_t mode) { return ODrvMemory::Open(name, mode); }
+
+int32_t ODrvMemory::Open(const char*, uint32_t) { return DRV_OK; }
+
+int32_t ODrvMemory::Close() {
+    Empty();
+    return DRV_OK;
+}
+
+int32_t ODrvMemory::Read(void* buffer, uint32_t count, uint32_t* got) {
+    const uint32_t available = position_ < length_ ? length_ - position_ : 0;
+    const uint32_t take = std::min(count, available);
+    if (take > 0) {
+        std::memcpy(buffer, block_ + position_, take);
+        position_ += take;
+    }
+    if (got != nullptr) {
+        *got = take;
+    }
+    return DRV_OK;
+}
+
+int32_t ODrvMemory::Write(const void* buffer, uint32_t count, uint32_t* written) {
+    if (written != nullptr) {
+        *written = 0;
+    }
+    if (static_cast<uint64_t>(position_) + count > reserve_) {
+        if (!ownsMemory_) {
+            return SetError(DRV_ERR_QUERY);
+        }
+        const uint64_t grown = (static_cast<uint64_t>(reserve_) + count) / kReserveStep * kReserveStep + kReserveStep;
+        if (!Reserve(grown)) {
+            return SetError(DRV_ERR_QUERY);
+        }
+    }
+    if (count > 0) {
+        std::memcpy(block_ + position_, buffer, count);
+        position_ += count;
+    }
+    length_ = std::max(length_, position_);
+    if (written != nullptr) {
+        *written = count;
+    }
+    return DRV_OK;
+}
+
+intptr_t ODrvMemory::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c) {
+    switch (operation) {
+    case DRV_SEEK: {
+        int64_t target;
+        if (a == 0) {
+            target = b;
+        } else if (a == 1) {
+            target = static_cast<int64_t>(position_) + b;
+        } else if (a == 2) {
+            target = static_cast<int64_t>(length_) - b;
+        } else {
+            return SetError(DRV_ERR_SEEK);
+        }
+        if (target < 0 || target > length_) {
+            return SetError(DRV_ERR_SEEK);
+        }
+        position_ = static_cast<uint32_t>(target);
+        return DRV_OK;
+    }
+    case DRV_POSITION:
+        return position_;
+    case DRV_SETEND: {
+        if (c < 0 || c > UINT32_MAX) {
+            return SetError(DRV_ERR_QUERY);
+        }
+        const auto end = static_cast<uint32_t>(c);
+        if (end > reserve_) {
+            if (!ownsMemory_) {
+                Empty();
+                return DRV_OK;
+            }
+            if (!Reserve(end)) {
+                return SetError(DRV_ERR_QUERY);
+            }
+            // The new stretch reads as zeros, as an extended file does.
+            std::memset(block_ + length_, 0, end - length_);
+        } else if (end > length_) {
+            std::memset(block_ + length_, 0, end - length_);
+        }
+        length_ = end;
+        position_ = std::min(position_, length_);
+        return DRV_OK;
+    }
+    case DRV_SIZE:
+        return length_;
+    case DRV_EOD:
+        return position_ >= length_ ? 1 : 0;
+    case DRV_ADOPTMEM: {
+        if (b < 0 || c < 0 || b > UINT32_MAX || c > UINT32_MAX || (a == 0 && b != 0)) {
+            return SetError(DRV_ERR_QUERY);
+        }
+        Empty();
+        block_ = reinterpret_cast<uint8_t*>(a);
+        reserve_ = static_cast<uint32_t>(b);
+        length_ = std::min(static_cast<uint32_t>(c), reserve_); // never more data than memory
+        position_ = 0;
+        ownsMemory_ = false;
+        return DRV_OK;
+    }
+    case DRV_RELEASEMEM: {
+        if (ownsMemory_) {
+            return SetError(DRV_ERR_OWNED);
+        }
+        if (a != 0) {
+            *reinterpret_cast<void**>(a) = block_;
+        }
+        Empty();
+        return DRV_OK;
+    }
+    case DRV_MEMPTR:
+        return reinterpret_cast<intptr_t>(block_);
+    default:
+        return SetError(DRV_ERR_UNSUPPORTED);
+    }
+}
+
+int32_t ODrvMemory::SetBufferSize(uint32_t size) {
+    const uint64_t reserve = static_cast<uint64_t>(size) / kReserveStep * kReserveStep + kReserveStep;
+    return Reserve(reserve) ? DRV_OK : SetError(DRV_ERR_QUERY);
+}
+
+uint32_t ODrvMemory::GetBufferSize() { return reserve_; }

@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/data/DrvMemory.h"
+#include "tests/support/HeadlessTest.h"
+
+namespace {
+
+class DriverTest : public vqt::test::HeadlessTest {
+protected:
+    /// A memory driver holding the bytes, at position 0.
+    static void Fill(ODrvMemory& memory, const std::string& bytes) {
+        uint32_t written = 0;
+        ASSERT_EQ(memory.Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &written), DRV_OK);
+        ASSERT_EQ(memory.Control(DRV_SEEK, 0, 0), DRV_OK);
+    }
+    static std::string Contents(ODrvMemory& memory) {
+        const auto* data = reinterpret_cast<const char*>(memory.Control(DRV_MEMPTR));
+        return std::string(data, static_cast<size_t>(memory.Control(DRV_SIZE)));
+    }
+    static int32_t ReadInto(ODriver& driver, std::string& out, uint32_t count) {
+        out.assign(count, '\0');
+        uint32_t got = 0;
+        const int32_t code = driver.Read(out.data(), count, &got);
+        out.resize(got);
+        return code;
+    }
+};
+
+// --- Forwarding and links ---
+
+TEST_F(DriverTest, PlainDriverWithoutParentHasNothingToForwardTo) {
+    ODriver driver;
+    EXPECT_EQ(driver.GetClassName(), nullptr);
+    char byte;
+    uint32_t got = 9;
+    EXPECT_EQ(driver.Read(&byte, 1, &got), DRV_ERR_NOPARENT);
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(driver.Write("x", 1, &got), DRV_ERR_NOPARENT);
+    EXPECT_EQ(driver.Open("a", 1), DRV_ERR_NOPARENT);
+    EXPECT_EQ(driver.Create("a", 3), DRV_ERR_NOPARENT);
+    EXPECT_EQ(driver.Control(DRV_SIZE), DRV_ERR_UNSUPPORTED);
+    EXPECT_EQ(driver.Control(DRV_ISOPEN), 1);
+    EXPECT_EQ(driver.Control(DRV_ISATTACHED), 0);
+    EXPECT_EQ(driver.SetBufferSize(10), DRV_ERR_QUERY);
+    EXPECT_EQ(driver.GetBufferSize(), 0u);
+    EXPECT_EQ(driver.GetName(), nullptr);
+}
+
+TEST_F(DriverTest, ForwardsToItsParentAndKeepsErrorsAtTheInnermostDriver) {
+    ODrvMemory memory;
+    Fill(memory, "abcdef");
+    ODriver outer;
+    outer.SetParent(&memory);
+    EXPECT_EQ(outer.GetParent(), &memory);
+    EXPECT_EQ(memory.GetChild(), &outer);
+    std::string read;
+    EXPECT_EQ(ReadInto(outer, read, 3), DRV_OK);
+    EXPECT_EQ(read, "abc");
+    EXPECT_EQ(outer.Control(DRV_POSITION), 3);
+    EXPECT_EQ(outer.Control(DRV_SEEK, 0, 99), DRV_ERR_SEEK);
+    EXPECT_EQ(memory.GetErrorCode(), DRV_ERR_SEEK);
+    EXPECT_EQ(outer.GetErrorCode(), DRV_ERR_SEEK);
+    EXPECT_EQ(outer.SetError(-42), -42);
+    EXPECT_EQ(memory.GetErrorCode(), -42);
+}
+
+TEST_F(DriverTest, LinksAreMadeBothWaysAndUndoneOnDestruction) {
+    ODriver parent;
+    ODriver other;
+    {
+        ODriver child;
+        parent.SetChild(&child);
+        EXPECT_EQ(child.GetParent(), &parent);
+        child.SetParent(&other); // moving to another parent clears the old link
+        EXPECT_EQ(parent.GetChild(), nullptr);
+        EXPECT_EQ(other.GetChild(), &child);
+    }
+    EXPECT_EQ(other.GetChild(), nullptr);
+    ODriver child;
+    auto* shortLived = new ODriver;
+    child.SetParent(shortLived);
+    delete shortLived;
+    EXPECT_EQ(child.GetParent(), nullptr);
+}
+
+// --- Attached blocks ---
+
+TEST_F(DriverTest, AttachedBlockReadsItsStretchAsAStreamOfItsOwn) {
+    ODrvMemory source;
+    Fill(source, "0123456789abcdefghij");
+    ODriver block;
+    ASSERT_EQ(block.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&source), 5, 10), DRV_OK);
+    EXPECT_EQ(block.Control(DRV_ISATTACHED), 1);
+    EXPECT_EQ(block.Control(DRV_SOURCE), reinterpret_cast<intptr_t>(&source));
+    EXPECT_EQ(block.Control(DRV_POSITION), 0);
+    EXPECT_EQ(block.Control(DRV_SIZE), 10);
+    std::string read;
+    EXPECT_EQ(ReadInto(block, read, 4), DRV_OK);
+    EXPECT_EQ(read, "5678");
+    EXPECT_EQ(ReadInto(block, read, 100), DRV_OK); // clipped at the block's end
+    EXPECT_EQ(read, "9abcde");
+    EXPECT_EQ(block.Control(DRV_EOD), 1);
+    EXPECT_EQ(ReadInto(block, read, 1), DRV_ERR_READ);
+    EXPECT_EQ(read, "");
+    EXPECT_EQ(block.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&source), 0, 1), DRV_ERR_ATTACHED);
+
+    // Seeks are relative to the block and stay inside it.
+    ASSERT_EQ(block.Control(DRV_SEEK, 0, 2), DRV_OK);
+    EXPECT_EQ(source.Control(DRV_POSITION), 7);
+    ASSERT_EQ(block.Control(DRV_SEEK, 1, 3), DRV_OK);
+    EXPECT_EQ(block.Control(DRV_POSITION), 5);
+    ASSERT_EQ(block.Control(DRV_SEEK, 2, 1), DRV_OK);
+    EXPECT_EQ(ReadInto(block, read, 5), DRV_OK);
+    EXPECT_EQ(read, "e");
+    EXPECT_EQ(block.Control(DRV_SEEK, 0, 11), DRV_ERR_SEEK);
+    EXPECT_EQ(block.Control(DRV_SEEK, 0, -1), DRV_ERR_SEEK);
+    EXPECT_EQ(block.Control(DRV_SEEK, 1, -20), DRV_ERR_SEEK);
+    EXPECT_EQ(block.Control(DRV_SEEK, 3, 0), DRV_ERR_SEEK);
+
+    ASSERT_EQ(block.Control(DRV_DETACH), DRV_OK);
+    EXPECT_EQ(block.Control(DRV_ISATTACHED), 0);
+    EXPECT_EQ(ReadInto(block, read, 1), DRV_ERR_NOPARENT);
+}
+
+TEST_F(DriverTest, ReadOutsideTheBlockIsTracedAndRefused) {
+    ODrvMemory source;
+    Fill(source, "0123456789");
+    ODriver block;
+    ASSERT_EQ(block.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&source), 4, 3), DRV_OK);
+    ASSERT_EQ(source.Control(DRV_SEEK, 0, 1), DRV_OK); // someone moved the source before it
+    debug().Clear();
+    std::string read;
+    EXPECT_EQ(ReadInto(block, read, 1), DRV_ERR_READ);
+    EXPECT_EQ(traced(), "ODriver read error - current read position past attached block!!!\n");
+    ASSERT_EQ(source.Control(DRV_SEEK, 0, 9), DRV_OK); // and past it
+    debug().Clear();
+    EXPECT_EQ(block.Control(DRV_EOD), 1);
+    EXPECT_EQ(traced(), "ODriver EOD error - current read pointer past attached block!!!\n");
+}
+
+TEST_F(DriverTest, BlockOfLengthZeroAnswersTheSourceSize) {
+    ODrvMemory source;
+    Fill(source, "0123456789");
+    ODriver block;
+    ASSERT_EQ(block.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&source), 3, 0), DRV_OK);
+    EXPECT_EQ(block.Control(DRV_SIZE), 10);
+    EXPECT_EQ(block.Control(DRV_ATTACH, 0, 0, 0), DRV_ERR_ATTACHED);
+    ODriver loose;
+    EXPECT_EQ(loose.Control(DRV_ATTACH, 0, 0, 0), DRV_ERR_NOPARENT);
+    EXPECT_EQ(loose.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&source), 11, 0), DRV_ERR_SEEK);
+    EXPECT_EQ(loose.Control(DRV_ISATTACHED), 0);
+}
+
+TEST_F(DriverTest, WritesAreClippedToTheBlockAndGrowItOnlyAtTheSourceEnd) {
+    ODrvMemory source;
+    Fill(source, "0123456789");
+    ODriver middle;
+    ASSERT_EQ(middle.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&source), 2, 4), DRV_OK);
+    ASSERT_EQ(middle.Control(DRV_SEEK, 0, 2), DRV_OK);
+    uint32_t written = 0;
+    ASSERT_EQ(middle.Write("ABCDEF", 6, &written), DRV_OK);
+    EXPECT_EQ(written, 2u); // clipped at the block's end
+    EXPECT_EQ(Contents(source), "0123AB6789");
+    // At the end of a block with data behind it: growing would overwrite that data.
+    EXPECT_EQ(middle.Write("XY", 2, &written), DRV_ERR_WRITE);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(Contents(source), "0123AB6789");
+    EXPECT_EQ(middle.Control(DRV_SIZE), 4);
+
+    ODriver tail;
+    ASSERT_EQ(tail.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&source), 7, 3), DRV_OK);
+    ASSERT_EQ(tail.Control(DRV_SEEK, 2, 0), DRV_OK);
+    ASSERT_EQ(tail.Write("XYZ", 3, &written), DRV_OK);
+    EXPECT_EQ(written, 3u);
+    EXPECT_EQ(tail.Control(DRV_SIZE), 6);
+    EXPECT_EQ(Contents(source), "0123AB6789XYZ");
+}
+
+// --- Reading lines ---
+
+TEST_F(DriverTest, ReadLineEndsAfterALineFeedAndAlwaysTerminates) {
+    ODrvMemory memory;
+    Fill(memory, "first\nsecond line\n\nlast");
+    char line[32];
+    EXPECT_EQ(memory.ReadLine(line, sizeof line), 6);
+    EXPECT_STREQ(line, "first\n");
+    EXPECT_EQ(memory.ReadLine(line, sizeof line), 12);
+    EXPECT_STREQ(line, "second line\n");
+    EXPECT_EQ(memory.ReadLine(line, sizeof line), 1);
+    EXPECT_STREQ(line, "\n");
+    std::memset(line, 'Z', sizeof line);
+    EXPECT_EQ(memory.ReadLine(line, sizeof line), 4); // a last line without a line feed
+    EXPECT_STREQ(line, "last");
+    EXPECT_EQ(memory.ReadLine(line, sizeof line), 0);
+    EXPECT_STREQ(line, "");
+}
+
+TEST_F(DriverTest, ReadLineNeverWritesPastItsBuffer) {
+    ODrvMemory memory;
+    Fill(memory, "abcdefgh\nij\n");
+    char guarded[8];
+    std::memset(guarded, '#', sizeof guarded);
+    EXPECT_EQ(memory.ReadLine(guarded, 4), 3);
+    EXPECT_EQ(std::string(guarded, 8), std::string("abc\0####", 8));
+    EXPECT_EQ(memory.ReadLine(guarded, 6), 5);
+    EXPECT_STREQ(guarded, "defgh");
+    EXPECT_EQ(memory.ReadLine(guarded, 2), 1); // the line feed is the one byte that fits
+    EXPECT_STREQ(guarded, "\n");
+    EXPECT_EQ(memory.ReadLine(guarded, 1), 0); // room for the NUL alone
+    EXPECT_STREQ(guarded, "");
+    EXPECT_EQ(memory.ReadLine(guarded, 0), 0);
+    EXPECT_EQ(memory.ReadLine(guarded, -1), 3); // no limit
+    EXPECT_STREQ(guarded, "ij\n");
+}
+
+TEST_F(DriverTest, ReadLineOfABlockEndsAtTheBlockEnd) {
+    ODrvMemory source;
+    Fill(source, "xxone\ntwoyy");
+    ODriver block;
+    ASSERT_EQ(block.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&source), 2, 7), DRV_OK);
+    char line[16];
+    EXPECT_EQ(block.ReadLine(line, sizeof line), 4);
+    EXPECT_STREQ(line, "one\n");
+    EXPECT_EQ(block.ReadLine(line, sizeof line), 3);
+    EXPECT_STREQ(line, "two");
+    EXPECT_EQ(block.ReadLine(line, sizeof line), 0);
+}
+
+TEST_F(DriverTest, ReadLinePassesOnAReadError) {
+    ODriver orphan;
+    char line[8];
+    EXPECT_EQ(orphan.ReadLine(line, sizeof line), DRV_ERR_NOPARENT);
+    EXPECT_STREQ(line, "");
+}
+
+} // namespace
