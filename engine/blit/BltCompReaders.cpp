@@ -1,0 +1,228 @@
+// Compressed line readers into 16-bit and 24-bit destinations.
+#include <cstdio>
+
+#include "engine/blit/BltComp.h"
+#include "engine/blit/BltPixel.h"
+#include "engine/blit/Blitter.h"
+#include "engine/core/Trace.h"
+
+namespace {
+
+/// Traces of a reader: what it reports for a bad opcode and for a reference without a table.
+struct Quiet {
+    static void BadOpcode(uint8_t) {}
+    static void MissingTable() {}
+};
+struct Solid16Traces {
+    static void BadOpcode(uint8_t) {
+        xTrace("VQTRLE_DecompressLine() - Bad opcode on decompression!!\n", "Blitter16.cpp", __LINE__);
+    }
+    static void MissingTable() {}
+};
+struct Solid24Traces {
+    static void BadOpcode(uint8_t op) {
+        static char text[64];  // the blitters' message buffer
+        std::snprintf(text, sizeof text, "BltCompSolid_8bTo24b - Bad opcode encountered : 0x%02X\n", op);
+        xTrace(text);
+    }
+    static void MissingTable() {
+        xTrace("BltCompSolid_8bTo24b - Common block opcode encountered but no common block table found!\n",
+               "Blitter.cpp", __LINE__);
+    }
+};
+
+/// A reader whose colour for value v may depend on the destination pixel (blends) or not.
+/// Op: Pixel operator()(uint8_t v, const Pixel& d) and static constexpr bool kReadsDst.
+template <class Px, class Op, bool HolesDrawn, bool FillEnd, blt::BadOpcode Bad, class Traces>
+struct ColourMode {
+    using Pixel = Px;
+    static constexpr blt::BadOpcode kBad = Bad;
+    Op op;
+
+    template <int Step>
+    void Run(Pixel* at, int32_t n, uint8_t v) const {
+        if constexpr (Op::kReadsDst) {
+            for (int32_t i = 0; i < n; ++i) {
+                at[Step * i] = op(v, at[Step * i]);
+            }
+        } else {
+            const Pixel c = op(v, Pixel{});
+            for (int32_t i = 0; i < n; ++i) {
+                at[Step * i] = c;
+            }
+        }
+    }
+    template <int Step>
+    void Literal(Pixel* at, int32_t n, const uint8_t* data) const {
+        for (int32_t i = 0; i < n; ++i) {
+            at[Step * i] = op(data[i], at[Step * i]);
+        }
+    }
+    template <int Step>
+    void Holes(Pixel* at, int32_t n, const uint8_t* data) const {
+        for (int32_t i = 0; i < n; ++i) {
+            if (HolesDrawn || data[i] != 0) {
+                at[Step * i] = op(data[i], at[Step * i]);
+            }
+        }
+    }
+    template <int Step>
+    void Skip(Pixel*, int32_t) const {}
+    template <int Step>
+    void Finish(Pixel* dst, int32_t width, blt::DecodeEnd end) const {
+        if constexpr (FillEnd) {
+            blt::FillUnreached<Step>(dst, width, end, [](Pixel& p) { p = Pixel{}; });
+        }
+    }
+    void OnBadOpcode(uint8_t b) const { Traces::BadOpcode(b); }
+    void OnMissingTable() const { Traces::MissingTable(); }
+};
+
+struct Table16Op {
+    static constexpr bool kReadsDst = false;
+    const uint16_t* t;
+    uint16_t operator()(uint8_t v, uint16_t) const { return t[v]; }
+};
+struct Entry24Op {
+    static constexpr bool kReadsDst = false;
+    const uint32_t* e;
+    blt::Pix24 operator()(uint8_t v, const blt::Pix24&) const {
+        const uint32_t c = e[v];
+        return {blt::Blue(c), blt::Green(c), blt::Red(c)};
+    }
+};
+template <bool Is565>
+struct TintOp {
+    static constexpr bool kReadsDst = false;
+    const uint32_t* e;
+    uint32_t tint;
+    int16_t level;
+    uint16_t operator()(uint8_t v, uint16_t) const { return blt::Tint<Is565>(e[v], tint, level); }
+};
+template <bool Is565>
+struct ChannelBlendOp {
+    static constexpr bool kReadsDst = true;
+    const uint32_t* e;
+    int16_t level;
+    uint16_t operator()(uint8_t v, uint16_t d) const { return blt::ChannelBlend<Is565>(e[v], d, level); }
+};
+template <bool Is565>
+struct FieldBlendOp {
+    static constexpr bool kReadsDst = true;
+    const uint16_t* t;
+    int32_t a;
+    uint16_t operator()(uint8_t v, uint16_t d) const { return blt::FieldBlend<Is565>(t[v], d, a); }
+};
+
+constexpr auto kEnd = blt::BadOpcode::kEnd;
+constexpr auto kSkip = blt::BadOpcode::kSkip;
+
+template <int Step, class Mode>
+void Draw(const Mode& mode, const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks) {
+    blt::DrawLine<Step>(mode, line, width, static_cast<typename Mode::Pixel*>(dst), blocks);
+}
+
+template <int Step>
+void Tinted(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks, CColorPalette* palette) {
+    const BltSettings& s = BltContext();
+    const uint32_t* e = blt::PaletteView(palette, false).entries;
+    if (s.BltDstPixelFormat == 2) {
+        Draw<Step>(ColourMode<uint16_t, TintOp<true>, false, false, kEnd, Quiet>{{e, s.BltTintColor, s.BltTintLevel}},
+                   line, width, dst, blocks);
+    } else if (s.BltDstPixelFormat == 1) {
+        Draw<Step>(ColourMode<uint16_t, TintOp<false>, false, false, kEnd, Quiet>{{e, s.BltTintColor, s.BltTintLevel}},
+                   line, width, dst, blocks);
+    }
+}
+
+} // namespace
+
+void BltCompSolid_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                          CColorPalette* palette) {
+    const Table16Op op{blt::PaletteView(palette, true).table16};
+    Draw<1>(ColourMode<uint16_t, Table16Op, true, false, kEnd, Solid16Traces>{op}, line, width, dst, blocks);
+}
+
+void BltCompSolidX_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                           CColorPalette* palette) {
+    const Table16Op op{blt::PaletteView(palette, true).table16};
+    Draw<-1>(ColourMode<uint16_t, Table16Op, true, false, kEnd, Quiet>{op}, line, width, dst, blocks);
+}
+
+void BltCompTrans_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                          CColorPalette* palette) {
+    const Table16Op op{blt::PaletteView(palette, true).table16};
+    Draw<1>(ColourMode<uint16_t, Table16Op, false, false, kSkip, Quiet>{op}, line, width, dst, blocks);
+}
+
+void BltCompTransX_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                           CColorPalette* palette) {
+    const Table16Op op{blt::PaletteView(palette, true).table16};
+    Draw<-1>(ColourMode<uint16_t, Table16Op, false, false, kEnd, Quiet>{op}, line, width, dst, blocks);
+}
+
+void BltCompTinted_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                           CColorPalette* palette) {
+    Tinted<1>(line, width, dst, blocks, palette);
+}
+
+void BltCompTintedX_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                            CColorPalette* palette) {
+    Tinted<-1>(line, width, dst, blocks, palette);
+}
+
+void BltCompBlendedX_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                             CColorPalette* palette) {
+    const BltSettings& s = BltContext();
+    const uint32_t* e = blt::PaletteView(palette, false).entries;
+    if (s.BltDstPixelFormat == 2) {
+        Draw<-1>(ColourMode<uint16_t, ChannelBlendOp<true>, false, false, kEnd, Quiet>{{e, s.BltBlendLevel}},
+                 line, width, dst, blocks);
+    } else if (s.BltDstPixelFormat == 1) {
+        Draw<-1>(ColourMode<uint16_t, ChannelBlendOp<false>, false, false, kEnd, Quiet>{{e, s.BltBlendLevel}},
+                 line, width, dst, blocks);
+    }
+}
+
+void BltCompBlended_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                            CColorPalette* palette) {
+    const BltSettings& s = BltContext();
+    if (s.BltDstPixelFormat != 1 && s.BltDstPixelFormat != 2) {
+        return;
+    }
+    const uint16_t* t = blt::PaletteView(palette, true).table16;
+    const bool vector = s.vectorBlend >= 0 ? s.vectorBlend != 0 : CpuHasMMX();
+    uint16_t* d = static_cast<uint16_t*>(dst);
+    if (vector) {
+        if (s.BltDstPixelFormat == 2) {
+            BltCompBlendedMMX_8bTo565(line, d, t, blocks);
+        } else {
+            BltCompBlendedMMX_8bTo555(line, d, t, blocks);
+        }
+        return;
+    }
+    const int32_t a = blt::FieldBlendWeight(s.BltBlendLevel);
+    if (s.BltDstPixelFormat == 2) {
+        Draw<1>(ColourMode<uint16_t, FieldBlendOp<true>, false, false, kEnd, Quiet>{{t, a}}, line, width, dst, blocks);
+    } else {
+        Draw<1>(ColourMode<uint16_t, FieldBlendOp<false>, false, false, kEnd, Quiet>{{t, a}}, line, width, dst, blocks);
+    }
+}
+
+void BltCompSolid_8bTo24b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                          CColorPalette* palette) {
+    const Entry24Op op{blt::PaletteView(palette, false).entries};
+    Draw<1>(ColourMode<blt::Pix24, Entry24Op, true, true, kEnd, Solid24Traces>{op}, line, width, dst, blocks);
+}
+
+void BltCompTrans_8bTo24b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                          CColorPalette* palette) {
+    const Entry24Op op{blt::PaletteView(palette, false).entries};
+    Draw<1>(ColourMode<blt::Pix24, Entry24Op, false, false, kEnd, Quiet>{op}, line, width, dst, blocks);
+}
+
+void BltCompTransX_8bTo24b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
+                           CColorPalette* palette) {
+    const Entry24Op op{blt::PaletteView(palette, false).entries};
+    Draw<-1>(ColourMode<blt::Pix24, Entry24Op, false, false, kEnd, Quiet>{op}, line, width, dst, blocks);
+}

@@ -1,0 +1,109 @@
+#pragma once
+// Per-pixel colour rules of the line routines, shared by the plain, scaled and compressed
+// families. Colour words hold red in the low byte, then green, then blue.
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little, "pixel layouts assume little-endian");
+
+class CColorPalette;
+
+namespace blt {
+
+/// What a routine reads of a palette: the 256 colour words and the 16-bit colour table.
+struct PalView {
+    const uint32_t* entries = nullptr;
+    const uint16_t* table16 = nullptr;
+};
+
+/// The palette to draw with: the given one or, when null, the blitters' default palette. With
+/// need16 the 16-bit colour table is built first when the palette has none.
+PalView PaletteView(CColorPalette* palette, bool need16);
+
+/// One 24-bit destination pixel: blue, green, red in memory.
+struct Pix24 {
+    uint8_t b, g, r;
+};
+static_assert(sizeof(Pix24) == 3);
+
+inline uint8_t Red(uint32_t c) { return static_cast<uint8_t>(c); }
+inline uint8_t Green(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
+inline uint8_t Blue(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
+
+inline uint16_t Pack555(uint32_t r, uint32_t g, uint32_t b) {
+    return static_cast<uint16_t>(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | ((b & 0xFF) >> 3));
+}
+inline uint16_t Pack565(uint32_t r, uint32_t g, uint32_t b) {
+    return static_cast<uint16_t>(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | ((b & 0xFF) >> 3));
+}
+template <bool Is565>
+inline uint16_t Pack(uint32_t r, uint32_t g, uint32_t b) {
+    return Is565 ? Pack565(r, g, b) : Pack555(r, g, b);
+}
+
+/// c + ((t - c) * level >> 8), arithmetic shift, low 8 bits.
+inline uint32_t Lerp8(int32_t c, int32_t t, int32_t level) {
+    return static_cast<uint8_t>(c + (((t - c) * level) >> 8));
+}
+
+/// Tint rule: the colour pulled towards the tint colour by the tint level, packed.
+template <bool Is565>
+inline uint16_t Tint(uint32_t colour, uint32_t tint, int16_t level) {
+    return Pack<Is565>(Lerp8(Red(colour), Red(tint), level), Lerp8(Green(colour), Green(tint), level),
+                       Lerp8(Blue(colour), Blue(tint), level));
+}
+
+/// Channel blend: the palette colour pulled towards the destination pixel (fields widened to 8
+/// bits with zero low bits) by the blend level, packed.
+template <bool Is565>
+inline uint16_t ChannelBlend(uint32_t colour, uint16_t d, int16_t level) {
+    uint32_t r8, g8, b8;
+    if (Is565) {
+        r8 = (d >> 8) & 0xF8;
+        g8 = (d >> 3) & 0xFC;
+    } else {
+        r8 = (d >> 7) & 0xF8;
+        g8 = (d >> 2) & 0xF8;
+    }
+    b8 = (static_cast<uint32_t>(d) << 3) & 0xFF;
+    return Pack<Is565>(Lerp8(Red(colour), static_cast<int32_t>(r8), level),
+                       Lerp8(Green(colour), static_cast<int32_t>(g8), level),
+                       Lerp8(Blue(colour), static_cast<int32_t>(b8), level));
+}
+
+/// The field blend's weight a = 255 - level, kept to 0-256 so that every implementation (one
+/// pixel, packed lanes) gives the same pixels for every level.
+inline int32_t FieldBlendWeight(int16_t level) { return std::clamp(255 - int32_t{level}, 0, 256); }
+
+/// Field blend of two 16-bit colours with weight a (0-256): per field,
+/// ((((s + 64 - d) * a) >> 8) + d - (a >> 2)) & mask.
+template <bool Is565>
+inline uint16_t FieldBlend(uint16_t s, uint16_t d, int32_t a) {
+    const int32_t k = a >> 2;
+    auto field = [&](int shift, int32_t mask) {
+        const int32_t sf = (s >> shift) & mask;
+        const int32_t df = (d >> shift) & mask;
+        return static_cast<uint32_t>(((((sf + 64 - df) * a) >> 8) + df - k) & mask) << shift;
+    };
+    if (Is565) {
+        return static_cast<uint16_t>(field(11, 0x1F) | field(5, 0x3F) | field(0, 0x1F));
+    }
+    return static_cast<uint16_t>(field(10, 0x1F) | field(5, 0x1F) | field(0, 0x1F));
+}
+
+inline uint16_t Load16(const void* p) {
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+inline void Store16(void* p, uint16_t v) { std::memcpy(p, &v, 2); }
+
+inline void Put24(Pix24* p, uint32_t colour) {
+    p->b = Blue(colour);
+    p->g = Green(colour);
+    p->r = Red(colour);
+}
+
+} // namespace blt
