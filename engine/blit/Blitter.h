@@ -59,10 +59,8 @@ void BltPalette_Construct();
 void BltPalette_RegisterExit();
 void BltPalette_Destroy();
 
-/// Depth in bits (1, 2, 4, 8, 16, 24, 32) to table index 0-6; -1 for any other depth.
-int32_t DepthIndex(int32_t bits);
-
-/// The 26 tables of 7 x 7 routines [source depth index][destination depth index]: tables 0-16
+/// The 26 tables of 7 x 7 routines [source depth index][destination depth index] (DepthIndex
+/// of the graphics kernels: 1, 2, 4, 8, 16, 24, 32 bits -> 0-6): tables 0-16
 /// plain and scaled (plain[t]), 17-25 compressed (comp[t - 17]); the mirrored silhouette tables
 /// are empty.
 struct BltTableSet {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/blit/Blitter.h"
+#include "engine/graphics/Kernels.h"  // DepthIndex
 
 BltSettings& BltContext() {
     static BltSettings settings;
@@ -17,19 +18,6 @@ bool CpuHasMMX() {
 #else
     return false;
 #endif
-}
-
-int32_t DepthIndex(int32_t bits) {
-    switch (bits) {
-    case 1: return 0;
-    case 2: return 1;
-    case 4: return 2;
-    case 8: return 3;
-    case 16: return 4;
-    case 24: return 5;
-    case 32: return 6;
-    default: return -1;
-    }
 }
 
 namespace {

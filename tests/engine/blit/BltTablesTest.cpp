@@ -119,7 +119,6 @@ TEST_F(BltTablesTest, GettersReadTheirFamilyTablesAndMirroredPairs) {
     // Depths outside the seven have no cell.
     EXPECT_EQ(GetBltSolid(12, 16, 0), nullptr);
     EXPECT_EQ(GetBltSolid(8, 15, 0), nullptr);
-    EXPECT_EQ(DepthIndex(0), -1);
 }
 
 TEST_F(BltTablesTest, SelectorsApplyTheModeRules) {
