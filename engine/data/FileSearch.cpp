@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/data/FileLayer.h"
+#include "engine/data/Strings.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -151,5 +152,19 @@ const char* xFile_GetDriveRoot(const char* path) {
 }
 
 int32_t xFile_GetDriveType(const char* path) { return xFile_GetDriveRoot(path) != nullptr ? 1 : 0; }
+
+char* xFile_GetFileName(const char* path, char* out, int32_t maximum) {
+    if (path == nullptr || out == nullptr || maximum < 1) {
+        return nullptr;
+    }
+    // Walk whole characters, so that a trail byte equal to '\\' is never taken for a separator.
+    const char* name = path;
+    for (const char* p = path; *p != '\0'; p = xStr_NextChar(p)) {
+        if (*p == '\\' || *p == '/') {
+            name = p + 1;
+        }
+    }
+    return xStr_CopyBytes(out, name, static_cast<size_t>(maximum));
+}
 
 void xFile_ResetForTest() { Context() = FileSearchContext{}; }

@@ -29,6 +29,10 @@ const char* xFile_GetDriveRoot(const char* path);
 /// The drive type of the path's drive root: 0 for a path without one; this platform has no
 /// drive letters, so a drive root has no root folder (1).
 int32_t xFile_GetDriveType(const char* path);
+/// Copies the part of the path after its last separator ('\\' or '/'; the whole path when it
+/// has none) into `out`, a buffer of `maximum` bytes: cut to fit, never splitting a double-byte
+/// character, always terminated. Answers out, or null when an argument is missing.
+char* xFile_GetFileName(const char* path, char* out, int32_t maximum);
 
 /// Clears the module's answers (the search result and the drive root).
 void xFile_ResetForTest();

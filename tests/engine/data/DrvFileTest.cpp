@@ -25,6 +25,14 @@ int32_t GivingUpHandler(ODriver*) {
     throw kDriverException;
 }
 
+/// Stands for a user who answers the prompt a few times and then gives up.
+int32_t GiveUpAfterFiveCalls(ODriver*) {
+    if (++handlerCalls >= 5) {
+        throw kDriverException;
+    }
+    return 0;
+}
+
 class DrvFileTest : public vqt::test::HeadlessTest {
 protected:
     void SetUp() override {
@@ -321,6 +329,20 @@ TEST_F(DrvFileTest, FailedReadsCallTheHandlerAndDeliverTheExactBytes) {
         EXPECT_EQ(handlerCalls, 3);
         EXPECT_EQ(fake->counts.openHandles, 0);
     }
+}
+
+TEST_F(DrvFileTest, AReadThatFailsOnADeadHandleGoesOnWithTheFileOpenedAgain) {
+    const std::string file = Pattern(1000);
+    fake->Put("part.vqk", file);
+    ODrvUnBuffFile driver;
+    driver.SetAccessFailureHandler(GiveUpAfterFiveCalls);
+    ASSERT_EQ(driver.Open("part.vqk", DRV_MODE_READ), DRV_OK);
+    DrvAccess access(driver); // the file stays open across the reads
+    ExpectRead(driver, 100, 0, file);
+    fake->KillOpenFiles(); // the disc went out and came back: the open handle is useless
+    ExpectRead(driver, 300, 100, file);
+    EXPECT_EQ(handlerCalls, 1);
+    ExpectRead(driver, 10, 400, file);
 }
 
 TEST_F(DrvFileTest, WithoutAHandlerAFailedReadIsAnError) {

@@ -48,6 +48,10 @@ public:
     int failOpens = 0;
     int failReads = 0;
 
+    /// Every file open now fails each read from here on (a disc taken out and put back: the old
+    /// handles stay dead, new opens work).
+    void KillOpenFiles() { killedBelow_ = nextSerial_; }
+
     std::unique_ptr<plat::File> Open(const std::string& name, plat::OpenMode mode) override {
         if (failOpens > 0) {
             --failOpens;
@@ -66,7 +70,7 @@ public:
         }
         ++counts.opens;
         ++counts.openHandles;
-        return std::make_unique<FakeFile>(*this, it->second, mode != plat::OpenMode::Read);
+        return std::make_unique<FakeFile>(*this, it->second, mode != plat::OpenMode::Read, nextSerial_++);
     }
     std::optional<std::string> Resolve(const std::string& name) override {
         return contents.count(name) != 0 ? std::optional<std::string>(name) : std::nullopt;
@@ -81,14 +85,21 @@ public:
     std::vector<std::string> CdromRoots() override { return roots; }
 
 private:
+    int nextSerial_ = 0;
+    int killedBelow_ = 0;
+
     class FakeFile final : public plat::File {
     public:
-        FakeFile(FakeFiles& owner, std::shared_ptr<std::string> data, bool writable)
-            : owner_(owner), data_(std::move(data)), writable_(writable) {}
+        FakeFile(FakeFiles& owner, std::shared_ptr<std::string> data, bool writable, int serial)
+            : owner_(owner), data_(std::move(data)), writable_(writable), serial_(serial) {}
         ~FakeFile() override { --owner_.counts.openHandles; }
 
         int64_t Read(void* buffer, size_t count) override {
             ++owner_.counts.reads;
+            if (serial_ < owner_.killedBelow_) {
+                ++owner_.counts.failedReads;
+                return -1;
+            }
             if (owner_.failReads > 0) {
                 --owner_.failReads;
                 ++owner_.counts.failedReads;
@@ -136,6 +147,7 @@ private:
         FakeFiles& owner_;
         std::shared_ptr<std::string> data_;
         bool writable_;
+        int serial_;
         size_t position_ = 0;
     };
 };
