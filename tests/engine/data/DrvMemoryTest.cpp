@@ -124,17 +124,4 @@ TEST_F(DrvMemoryTest, SetEndMovesTheLengthAndNeverLeavesThePositionPastIt) {
     EXPECT_EQ(foreign.Control(DRV_MEMPTR), 0);
 }
 
-TEST_F(DrvMemoryTest, FileAndBlockOperationsAreNotSupported) {
-    ODrvMemory driver;
-    EXPECT_EQ(driver.Create("x", 3), DRV_OK);
-    for (const int32_t op : std::initializer_list<int32_t>{DRV_ATTACH, DRV_DETACH, DRV_ISATTACHED, DRV_SOURCE,
-                                                        DRV_ISOPEN, DRV_LENDHANDLE, DRV_ADOPTHANDLE,
-                                                        DRV_ENDLENDING, 11, 99}) {
-        EXPECT_EQ(driver.Control(op), DRV_ERR_UNSUPPORTED) << "operation " << op;
-    }
-    EXPECT_EQ(driver.GetName(), nullptr);
-    EXPECT_EQ(driver.BeginAccess(), 1);
-    EXPECT_EQ(driver.EndAccess(), 1);
-}
-
 } // namespace

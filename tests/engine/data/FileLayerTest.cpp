@@ -77,17 +77,6 @@ TEST_F(FileLayerTest, PositionSizeEndAndTruncate) {
     EXPECT_EQ(fake->counts.openHandles, 0);
 }
 
-TEST_F(FileLayerTest, OpenNeedsAnExistingFileAndReadsOnlyInModeOne) {
-    EXPECT_EQ(xOpenFile("missing", 1), nullptr);
-    EXPECT_EQ(xOpenFile("missing", 2), nullptr);
-    EXPECT_EQ(xOpenFile(nullptr, 1), nullptr);
-    fake->Put("f", "x");
-    auto reader = xOpenFile("f", 1);
-    EXPECT_FALSE(xWriteByte(reader.get(), 'y'));
-    auto writer = xOpenFile("f", 3);
-    EXPECT_TRUE(xWriteByte(writer.get(), 'y'));
-}
-
 TEST_F(FileLayerTest, WindowsFolderFilesAreTracedWhenMissing) {
     fake->Put("windows/VQT.ini", "[VQT]\n");
     EXPECT_NE(xOpenFileInWindowsDir("VQT.ini", 1), nullptr);
