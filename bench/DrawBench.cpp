@@ -1,0 +1,109 @@
+// Full-stage (640 x 480) surface draws per mode, with memcpy of the same destination bytes in
+// the same binary as the bandwidth floor.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "engine/graphics/ColorPalette.h"
+#include "engine/graphics/GraphicsContext.h"
+#include "engine/graphics/PixelSurface.h"
+
+namespace {
+
+constexpr int16_t kW = 640, kH = 480;
+
+// Sprite-like content: runs of colour 0 between runs of colour.
+void FillSprite(CPixelSurface& s, uint32_t seed) {
+    std::mt19937 rng(seed);
+    uint8_t* p = s.Lock();
+    const size_t bytes = size_t(s.GetPitch()) * size_t(s.GetHeight());
+    const int bpp = s.GetBitsPerPixel() / 8;
+    size_t i = 0;
+    while (i < bytes) {
+        const size_t run = size_t(4 + rng() % 40) * bpp;
+        const bool clear = rng() % 3 == 0;
+        for (size_t k = 0; k < run && i < bytes; ++k, ++i) p[i] = clear ? 0 : uint8_t(1 + rng() % 250);
+    }
+    s.Unlock(0);
+}
+
+std::unique_ptr<CPixelSurface> Make(int bits, int16_t format, uint32_t seed) {
+    auto s = std::make_unique<CPixelSurface>();
+    s->Create(kW, kH, int16_t(bits));
+    s->SetPixelFormat(format);
+    FillSprite(*s, seed);
+    return s;
+}
+
+void BM_Memcpy(benchmark::State& state) {
+    const size_t bytes = size_t(state.range(0));
+    std::vector<uint8_t> a(bytes, 1), b(bytes, 2);
+    for (auto _ : state) {
+        std::memcpy(b.data(), a.data(), bytes);
+        benchmark::DoNotOptimize(b.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
+}
+BENCHMARK(BM_Memcpy)->Arg(kW * kH)->Arg(kW * kH * 2)->Arg(kW * kH * 3)->Arg(kW * kH * 4);
+
+// Args: source bits, source format, destination bits, destination format, mode, mirrored,
+// destination width and height of the stretch (0 = unstretched).
+void BM_Draw(benchmark::State& state) {
+    xGraphics_Context().ResetForTest();
+    xGraphics_SetBlendLevel(128);
+    static uint8_t tint[256];
+    for (int i = 0; i < 256; ++i) tint[i] = uint8_t(255 - i);
+    SetTintPalette(tint);
+    auto src = Make(int(state.range(0)), int16_t(state.range(1)), 1);
+    auto dst = Make(int(state.range(2)), int16_t(state.range(3)), 2);
+    auto mask = Make(8, 0, 3);
+    const uint32_t mode = uint32_t(state.range(4));
+    const bool mirrored = state.range(5) != 0;
+    const CClipRect from(0, 0, kW, kH);
+    const int16_t scaled = int16_t(state.range(6));
+    const CClipRect to(0, 0, scaled ? scaled : kW, scaled ? int16_t(scaled * 3 / 4) : kH);
+    for (auto _ : state) {
+        if (mirrored) src->StretchCopyFlipped(from, dst.get(), to, mode, mask.get(), CPoint16(0, 0));
+        else src->StretchCopy(from, dst.get(), to, mode, mask.get(), CPoint16(0, 0));
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(to.Width()) * to.Height() * (state.range(2) / 8));
+    SetTintPalette(nullptr);
+}
+BENCHMARK(BM_Draw)
+    ->ArgNames({"src", "sfmt", "dst", "dfmt", "mode", "mirror", "stretch"})
+    ->Args({16, 1, 16, 1, 0, 0, 0})  // solid, same format: row copies
+    ->Args({16, 1, 16, 2, 0, 0, 0})  // solid 5-5-5 -> 5-6-5
+    ->Args({16, 1, 16, 1, 1, 0, 0})  // colour 0 left out
+    ->Args({16, 1, 16, 2, 1, 0, 0})  // colour 0 left out, converting
+    ->Args({16, 1, 16, 1, 3, 0, 0})  // blended
+    ->Args({16, 2, 16, 2, 5, 0, 0})  // blended, 16-bit pairs
+    ->Args({16, 1, 16, 1, 4, 0, 0})  // masked
+    ->Args({16, 1, 16, 1, 4, 1, 0})  // mirrored masked
+    ->Args({16, 1, 24, 3, 0, 0, 0})  // 16 -> 24
+    ->Args({8, 0, 16, 1, 0, 0, 0})   // palette -> 16
+    ->Args({8, 0, 16, 1, 1, 0, 0})   // palette -> 16, colour 0 left out
+    ->Args({8, 0, 16, 2, 2, 0, 0})   // tinted 8 -> 16
+    ->Args({8, 0, 16, 1, 4, 0, 0})   // masked 8 -> 16
+    ->Args({8, 0, 8, 0, 0, 0, 0})    // solid 8
+    ->Args({8, 0, 8, 0, 1, 0, 0})    // colour 0 left out 8
+    ->Args({8, 0, 8, 0, 2, 0, 0})    // tinted 8
+    ->Args({8, 0, 8, 0, 4, 0, 0})    // masked 8
+    ->Args({8, 0, 8, 0, 0, 1, 0})    // mirrored 8
+    ->Args({8, 0, 8, 0, 1, 1, 0})    // mirrored, colour 0 left out
+    ->Args({8, 0, 8, 0, 4, 0, 320})  // stretched masked 8 (half size)
+    ->Args({8, 0, 24, 3, 0, 0, 0})   // palette -> 24
+    ->Args({24, 3, 24, 3, 0, 0, 0})  // solid 24
+    ->Args({24, 3, 24, 3, 1, 0, 0})  // 24, black left out
+    ->Args({24, 3, 16, 2, 0, 0, 0})  // 24 -> 16
+    ->Args({32, 0, 32, 0, 0, 0, 0})  // solid 32
+    ->Args({16, 1, 8, 0, 0, 0, 0})   // 16 -> palette (nearest colour)
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
