@@ -9,7 +9,7 @@ class CColorPalette;
 
 /// The line-blit routine a draw may run per line instead of a kernel: (source bytes, pixel
 /// count, destination pixels, palette).
-using SurfaceLineBlit = void (*)(const uint8_t* src, int16_t count, uint8_t* dst, CColorPalette* palette);
+using SurfaceLineBlit = void (*)(const uint8_t* src, int16_t count, void* dst, CColorPalette* palette);
 
 /// Surface kinds; the main window presents with Flip when its display surface is of kind 6.
 enum SurfaceKind : int16_t {

@@ -1,6 +1,7 @@
 #include "engine/graphics/GraphicsContext.h"
 
 #include "engine/data/Profiles.h"
+#include "engine/graphics/BlitBridge.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/PixelSurface.h"
 
@@ -34,6 +35,7 @@ CColorPalette& xGraphics_GlobalPalette() { return xGraphics_Context().GlobalPale
 
 void SetGlobalPalette(const CColorPalette& palette) {
     xGraphics_GlobalPalette().Assign(palette);
+    xBlit_SetDefaultPalette(xGraphics_GlobalPalette());
 }
 
 const uint8_t* SetTintPalette(const uint8_t* table) {

@@ -1,6 +1,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/blit/Blitter.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/PixelSurface.h"
@@ -231,6 +232,7 @@ TEST_F(ColorPaletteTest, GlobalPaletteServesSurfacesWithoutOneAndFollowsSetGloba
     custom.SetEntry(4, ColorWord(1, 2, 3));
     SetGlobalPalette(custom);
     EXPECT_EQ(xGraphics_GlobalPalette().GetEntry(4), ColorWord(1, 2, 3));
+    EXPECT_EQ(BltDefaultPalette().GetEntry(4), ColorWord(1, 2, 3)); // the blitters follow
     EXPECT_EQ(s.GetPaletteSize(), 1024u);
     CColorPalette out;
     s.GetPalette(&out);

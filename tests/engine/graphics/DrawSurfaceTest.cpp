@@ -383,6 +383,43 @@ TEST_F(DrawSurfaceTest, GoldenStretchTablesThroughTheMaskedRoad) {
     EXPECT_EQ(Row8(dst, 0), "....");
 }
 
+TEST_F(DrawSurfaceTest, GoldenStretchesThroughTheScaledLineRoutines) {
+    CPixelSurface src, dst;
+    Make8(src, {"ab", "cd"});
+    Blank8(dst, 4, 4);
+    src.StretchCopy(CClipRect(0, 0, 2, 2), &dst, CClipRect(0, 0, 4, 4), kDrawSolid);
+    EXPECT_EQ(Row8(dst, 0), "aabb");
+    EXPECT_EQ(Row8(dst, 1), "aabb");
+    EXPECT_EQ(Row8(dst, 2), "ccdd");
+    EXPECT_EQ(Row8(dst, 3), "ccdd");
+    // Mirrored: every visible pixel stays where the unclipped mirrored stretch puts it.
+    CPixelSurface wide;
+    Make8(wide, {"abcdefgh"});
+    Blank8(dst, 4, 1);
+    wide.StretchCopyFlipped(CClipRect(0, 0, 8, 1), &dst, CClipRect(0, 0, 4, 1), kDrawSolid);
+    EXPECT_EQ(Row8(dst, 0), "hfca");
+    Blank8(dst, 4, 1);
+    wide.StretchCopyFlipped(CClipRect(0, 0, 8, 1), &dst, CClipRect(-2, 0, 2, 1), kDrawSolid);
+    EXPECT_EQ(Row8(dst, 0), "ca..");
+    Blank8(dst, 4, 1);
+    wide.StretchCopyFlipped(CClipRect(0, 0, 8, 1), &dst, CClipRect(2, 0, 6, 1), kDrawSolid);
+    EXPECT_EQ(Row8(dst, 0), "..hf");
+    Blank8(dst, 4, 1);
+    wide.StretchCopy(CClipRect(0, 0, 8, 1), &dst, CClipRect(-2, 0, 2, 1), kDrawSolid);
+    EXPECT_EQ(Row8(dst, 0), "fh..");
+    // Colour 0 left out on the stretched road too.
+    CPixelSurface holes;
+    Make8(holes, {std::string{'x', char(0)}});
+    Blank8(dst, 4, 1);
+    holes.StretchCopy(CClipRect(0, 0, 2, 1), &dst, CClipRect(0, 0, 4, 1), kDrawTransparent);
+    EXPECT_EQ(Row8(dst, 0), "xx..");
+    // Tinted and blended stretches into 8 bits have no routine: nothing.
+    Blank8(dst, 4, 1);
+    wide.StretchCopy(CClipRect(0, 0, 8, 1), &dst, CClipRect(0, 0, 4, 1), kDrawTinted);
+    wide.StretchCopy(CClipRect(0, 0, 8, 1), &dst, CClipRect(0, 0, 4, 1), kDrawBlended);
+    EXPECT_EQ(Row8(dst, 0), "....");
+}
+
 TEST_F(DrawSurfaceTest, OnePixelSourceStretchesOverTheWholeDestination) {
     CPixelSurface src, dst, mask;
     Make8(src, {"xyz"});
