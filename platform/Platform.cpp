@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include "platform/headless/HeadlessLocale.h"
+#include "platform/headless/IniRegistry.h"
 #include "platform/headless/HeadlessSystem.h"
 #include "platform/headless/RecordingDebugOutput.h"
 #include "platform/headless/ScriptedDialogs.h"
@@ -19,6 +20,7 @@ Services MakeHeadless() {
     s.files = std::make_unique<PosixFiles>();
     s.dialogs = std::make_unique<ScriptedDialogs>();
     s.locale = std::make_unique<HeadlessLocale>();
+    s.registry = std::make_unique<IniRegistry>();
     return s;
 }
 

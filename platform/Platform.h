@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Locale.h"
+#include "platform/Registry.h"
 #include "platform/System.h"
 
 namespace plat {
@@ -19,6 +20,7 @@ struct Services {
     std::unique_ptr<Files> files;
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<Locale> locale;
+    std::unique_ptr<Registry> registry;
 };
 
 /// The process-wide services; filled with the headless backend on first use.
@@ -38,5 +40,6 @@ inline System& system() { return *services().system; }
 inline Files& files() { return *services().files; }
 inline Dialogs& dialogs() { return *services().dialogs; }
 inline Locale& locale() { return *services().locale; }
+inline Registry& registry() { return *services().registry; }
 
 } // namespace plat

@@ -11,6 +11,7 @@ void HeadlessTest::SetUp() {
     xTrace_Keys().logging = 1;
     xSRand(1);
     locale().SetLangId(0x0409);
+    registry().SetContents("");
 }
 
 void HeadlessTest::TearDown() {
@@ -36,6 +37,10 @@ plat::HeadlessSystem& HeadlessTest::system() {
 
 plat::HeadlessLocale& HeadlessTest::locale() {
     return static_cast<plat::HeadlessLocale&>(plat::locale());
+}
+
+plat::IniRegistry& HeadlessTest::registry() {
+    return static_cast<plat::IniRegistry&>(plat::registry());
 }
 
 } // namespace vqt::test

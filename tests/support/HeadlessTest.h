@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessLocale.h"
 #include "platform/headless/HeadlessSystem.h"
+#include "platform/headless/IniRegistry.h"
 #include "platform/headless/RecordingDebugOutput.h"
 #include "platform/headless/ScriptedDialogs.h"
 #include "platform/headless/VirtualClock.h"
@@ -11,8 +12,8 @@
 namespace vqt::test {
 
 /// Base fixture: fresh headless services, the virtual clock at 1000, tracing to the recorded
-/// debug output, the locale in English (US) with code page 1252, and the random source seeded
-/// with 1.
+/// debug output, the locale in English (US) with code page 1252, an empty registry, and the
+/// random source seeded with 1.
 class HeadlessTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -24,6 +25,8 @@ protected:
     plat::HeadlessSystem& system();
     /// The locale, pinned to English (US) whatever LANG says.
     plat::HeadlessLocale& locale();
+    /// The registry, empty unless a test gives it contents.
+    plat::IniRegistry& registry();
     /// Everything traced so far.
     const std::string& traced() { return debug().Text(); }
 };
