@@ -1,10 +1,12 @@
 #include "platform/Platform.h"
 
+#include "platform/headless/HeadlessInput.h"
 #include "platform/headless/HeadlessLocale.h"
 #include "platform/headless/IniRegistry.h"
 #include "platform/headless/HeadlessSystem.h"
 #include "platform/headless/RecordingDebugOutput.h"
 #include "platform/headless/ScriptedDialogs.h"
+#include "platform/headless/ScriptedMessages.h"
 #include "platform/headless/VirtualClock.h"
 #include "platform/posix/PosixFiles.h"
 
@@ -21,6 +23,8 @@ Services MakeHeadless() {
     s.dialogs = std::make_unique<ScriptedDialogs>();
     s.locale = std::make_unique<HeadlessLocale>();
     s.registry = std::make_unique<IniRegistry>();
+    s.messages = std::make_unique<ScriptedMessages>();
+    s.input = std::make_unique<HeadlessInput>();
     return s;
 }
 

@@ -5,8 +5,10 @@
 #include "platform/DebugOutput.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "platform/Input.h"
 #include "platform/Locale.h"
 #include "platform/Registry.h"
+#include "platform/Messages.h"
 #include "platform/System.h"
 
 namespace plat {
@@ -21,13 +23,16 @@ struct Services {
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<Locale> locale;
     std::unique_ptr<Registry> registry;
+    std::unique_ptr<Messages> messages;
+    std::unique_ptr<Input> input;
 };
 
 /// The process-wide services; filled with the headless backend on first use.
 Services& services();
 
 /// Replaces every service with a fresh headless one (virtual clock at 1000, recording debug
-/// output and dialogs, POSIX files, the XP identity).
+/// output and dialogs, POSIX files, the XP identity, a scripted message queue and settable
+/// input state).
 void UseHeadless();
 
 /// Replaces the services that have a real-window counterpart with the SDL2 backend. False when
@@ -41,5 +46,7 @@ inline Files& files() { return *services().files; }
 inline Dialogs& dialogs() { return *services().dialogs; }
 inline Locale& locale() { return *services().locale; }
 inline Registry& registry() { return *services().registry; }
+inline Messages& messages() { return *services().messages; }
+inline Input& input() { return *services().input; }
 
 } // namespace plat

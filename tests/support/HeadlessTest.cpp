@@ -43,4 +43,10 @@ plat::IniRegistry& HeadlessTest::registry() {
     return static_cast<plat::IniRegistry&>(plat::registry());
 }
 
+plat::ScriptedMessages& HeadlessTest::messages() {
+    return static_cast<plat::ScriptedMessages&>(plat::messages());
+}
+
+plat::HeadlessInput& HeadlessTest::input() { return static_cast<plat::HeadlessInput&>(plat::input()); }
+
 } // namespace vqt::test

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessInput.h"
 #include "platform/headless/HeadlessLocale.h"
 #include "platform/headless/HeadlessSystem.h"
 #include "platform/headless/IniRegistry.h"
 #include "platform/headless/RecordingDebugOutput.h"
 #include "platform/headless/ScriptedDialogs.h"
+#include "platform/headless/ScriptedMessages.h"
 #include "platform/headless/VirtualClock.h"
 
 namespace vqt::test {
@@ -27,6 +29,8 @@ protected:
     plat::HeadlessLocale& locale();
     /// The registry, empty unless a test gives it contents.
     plat::IniRegistry& registry();
+    plat::ScriptedMessages& messages();
+    plat::HeadlessInput& input();
     /// Everything traced so far.
     const std::string& traced() { return debug().Text(); }
 };

@@ -1,0 +1,48 @@
+#pragma once
+#include <deque>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Messages.h"
+
+namespace plat {
+
+/// A message queue fed by tests: messages wait until the clock reaches their time, are handed
+/// out oldest first and recorded as consumed. Handing out a mouse message moves the headless
+/// pointer to its point; a key message presses or releases its key. The clock and the pointer
+/// are the current services' (plat::clock(), plat::input()).
+///
+/// Scripts hold one message a line, "time msg wParam lParam x y": the time in milliseconds
+/// after the script is loaded, the message as a number (decimal or 0x hex) or a name such as
+/// WM_LBUTTONDOWN, and numbers for the rest (x and y in screen pixels). Blank lines and lines
+/// starting with '#' are skipped.
+class ScriptedMessages final : public Messages {
+public:
+    bool Peek(WinMsg& out, bool remove) override;
+    /// Headless scripts carry their character messages themselves, so nothing is posted.
+    void Translate(const WinMsg& msg) override;
+    intptr_t Dispatch(const WinMsg& msg) override;
+    void SetWindowProc(WindowId window, WindowProc proc) override;
+
+    /// Queues a message at its own time, after every message of the same or an earlier time.
+    void Push(const WinMsg& msg);
+    /// Queues the lines of a script for `window`; false with the reason in `error` on the
+    /// first line that cannot be read (nothing of the script is queued then).
+    bool LoadScript(std::string_view script, WindowId window, std::string* error = nullptr);
+    /// Every message handed out with remove, in order.
+    const std::vector<WinMsg>& Consumed() const { return consumed_; }
+    size_t Pending() const { return queue_.size(); }
+    void Clear();
+
+private:
+    std::deque<WinMsg> queue_;
+    std::vector<WinMsg> consumed_;
+    std::map<WindowId, WindowProc> procs_;
+};
+
+/// The number of a message name that scripts may use (WM_MOUSEMOVE, ...); 0 when unknown.
+uint32_t MessageNumberFromName(std::string_view name);
+
+} // namespace plat
