@@ -1,0 +1,58 @@
+#include "engine/core/DirtyRects.h"
+
+#include <algorithm>
+
+#include "engine/data/Profiles.h"
+
+namespace {
+
+int16_t Clamp16(int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); }
+
+} // namespace
+
+CDirtyRects& CDirtyRects::Get() {
+    static CDirtyRects list;
+    return list;
+}
+
+void CDirtyRects::ResetForTest() { Get() = CDirtyRects{}; }
+
+void CDirtyRects::Add(const CRect16& rect) {
+    boolean on = 0;
+    xProfiles_GetBoolean("DIRTYRECTS", &on);
+    if (!on || rect.IsEmpty()) return;
+
+    CRect16 r = rect;
+    r.left = Clamp16(int32_t(rect.left) & ~3);
+    r.right = Clamp16((int32_t(rect.right) + 3) & ~3);
+    if (!clip_.IsEmpty()) {
+        r = r.Intersect(clip_);
+        if (r.IsEmpty()) return;
+    }
+    if (count_ >= kMax) {
+        // Before the stage has a clip rectangle, the whole stage is the stage size.
+        CRect16 stage = clip_;
+        if (stage.IsEmpty()) {
+            const ProfileStore& store = xProfiles_Store();
+            stage = CRect16(0, 0, Clamp16(store.stageWidth), Clamp16(store.stageHeight));
+        }
+        rects_[0] = stage;
+        count_ = 1;
+        return;
+    }
+    for (int16_t i = 0; i < count_; ++i)
+        if (rects_[i].Contains(r)) return;
+    int16_t kept = 0;
+    for (int16_t i = 0; i < count_; ++i)
+        if (!r.Contains(rects_[i])) rects_[kept++] = rects_[i];
+    count_ = kept;
+    rects_[count_++] = r;
+}
+
+void xDirtyRects_Add(const CRect16& rect) { CDirtyRects::Get().Add(rect); }
+void xDirtyRects_Clear() { CDirtyRects::Get().Clear(); }
+void xStage_SetClipRect(const CRect16& rect) { CDirtyRects::Get().SetClipRect(rect); }
+
+void xStage_GetClipRect(CRect16* rect) {
+    if (rect) *rect = CDirtyRects::Get().ClipRect();
+}

@@ -1,0 +1,372 @@
+#include "engine/core/Platform.h"
+
+#include "engine/core/ActivityHooks.h"
+#include "engine/core/DeferredDelete.h"
+#include "engine/core/DirtyRects.h"
+#include "engine/core/MessageNames.h"
+#include "engine/core/Process.h"
+#include "engine/core/Trace.h"
+#include "engine/data/Profiles.h"
+#include "platform/Platform.h"
+
+namespace {
+
+bool ProfileFlag(const char* key) {
+    boolean value = 0;
+    xProfiles_GetBoolean(key, &value);
+    return value != 0;
+}
+
+int32_t ProfileLong(const char* key) {
+    sLong value = 0;
+    xProfiles_GetLong(key, &value);
+    return value;
+}
+
+CMainWindowLink& Link() {
+    static CMainWindowLink none;
+    CMainWindowLink* link = CPlatformState::Get().link;
+    return link ? *link : none;
+}
+
+void CountDeferredFlush() {
+    CPlatformState& s = CPlatformState::Get();
+    if (++s.deferredFlushCounter >= CPlatformState::kFlushEvery) {
+        s.deferredFlushCounter = 0;
+        FlushDeferredDeletes();
+    }
+}
+
+xEvent MakeEvent(uint32_t category, uint32_t type) {
+    xEvent event;
+    event.category = category;
+    event.type = type;
+    return event;
+}
+
+bool IsKeyDownNow(int32_t virtualKey) { return plat::input().AsyncKeyState(virtualKey) < 0; }
+
+bool IsWindowsKey(uintptr_t key) { return key == uintptr_t(plat::VK_LWIN) || key == uintptr_t(plat::VK_RWIN); }
+
+} // namespace
+
+CPlatformState& CPlatformState::Get() {
+    static CPlatformState state;
+    return state;
+}
+
+void CPlatformState::ResetForTest() {
+    Get() = CPlatformState{};
+    xPlatform_SetActivityHooks(nullptr);
+    CEventRing::ResetForTest();
+    CDeferredDeletes::ResetForTest();
+}
+
+void xPlatform_SetMainWindow(OProcess* window, plat::WindowId appWindow, CMainWindowLink* link) {
+    CPlatformState& s = CPlatformState::Get();
+    s.mainWindow = window;
+    s.appWindow = appWindow;
+    s.link = link;
+}
+
+OProcess* xPlatform_GetMainWindow() { return CPlatformState::Get().mainWindow; }
+plat::WindowId xPlatform_GetAppWindow() { return CPlatformState::Get().appWindow; }
+void xPlatform_SetEngineExists(bool exists) { CPlatformState::Get().engineExists = exists; }
+
+void xPlatform_StartTimers() {
+    CPlatformState& s = CPlatformState::Get();
+    s.frameTimer.Start(CPlatformState::kFrameMeasureMs);
+    s.clickTimer.Start(CPlatformState::kClickTimeMs);
+}
+
+const xEvent& xPlatform_TemplateEvent() { return CPlatformState::Get().templateEvent; }
+
+void RequestQuit() { CPlatformState::Get().quit = true; }
+bool IsQuitRequested() { return CPlatformState::Get().quit; }
+int32_t GetFramesPerSecond() { return CPlatformState::Get().framesPerSecond; }
+void SleepMs(uint32_t ms) { plat::clock().Sleep(ms); }
+void SetAppInstance(uintptr_t instance) { CPlatformState::Get().appInstance = instance; }
+uintptr_t GetAppInstance() { return CPlatformState::Get().appInstance; }
+void SetIconResourceId(uint16_t id) { CPlatformState::Get().iconResourceId = id; }
+uint16_t GetIconResourceId() { return CPlatformState::Get().iconResourceId; }
+
+uint32_t GetAltKeyDown() { return CPlatformState::Get().altDown; }
+void SetAltKeyDown(uint32_t down) { CPlatformState::Get().altDown = down; }
+uint32_t GetCtrlKeyDown() { return CPlatformState::Get().ctrlDown; }
+void SetCtrlKeyDown(uint32_t down) { CPlatformState::Get().ctrlDown = down; }
+uint32_t GetWinKeyDown() { return CPlatformState::Get().winDown; }
+void SetWinKeyDown(uint32_t down) { CPlatformState::Get().winDown = down; }
+
+void VQXRun() {
+    CPlatformState& s = CPlatformState::Get();
+    while (!s.quit) {
+        if (ProfileFlag("FULLSCREEN")) {
+            CMainWindowLink& link = Link();
+            if (link.IsDisplayUnavailable() && !link.IsMinimised() && !link.IsRestoreInProgress()) {
+                xTrace("Suspend from VQXRun\n");
+                link.Minimise();
+                const xEvent suspend = MakeEvent(kEventApplication, kEvAppSuspend);
+                DispatchAppEvent(&suspend, 0);
+            }
+        }
+        FrameTick(0);
+    }
+    s.frameTimer.Stop();
+}
+
+void FrameTick(int32_t force) {
+    CPlatformState& s = CPlatformState::Get();
+    if (s.inTick && force == 0) return;
+    // A forced tick inside a running one must leave the outer tick guarded when it ends.
+    const bool outerTick = s.inTick;
+    s.inTick = true;
+
+    if (ProfileFlag("SYSTEMIDLE")) SleepMs(1);
+    if (s.engineExists) {
+        if (s.mainWindow && s.mainWindow->IsAppSuspended()) SleepMs(10);
+        if (s.frameTimer.HasElapsed()) {
+            s.framesPerSecond = s.frameCounter;
+            s.frameCounter = 0;
+            s.frameTimer.Restart();
+        }
+        ++s.frameCounter;
+        if (DispatchAppEvent(nullptr, 1) == 0) PumpMessage();
+        if (!s.quit && s.mainWindow) {
+            CActivityHooks* hooks = xPlatform_GetActivityHooks();
+            if (hooks && hooks->IsSwitchPending() && s.mainWindow->IsEnabled()) hooks->StepSwitch();
+            if (s.mainWindow) IdleWalk(s.mainWindow);
+        }
+    }
+    CountDeferredFlush();
+    s.inTick = outerTick;
+}
+
+void PumpEventsOnce() {
+    if (ProfileFlag("SYSTEMIDLE")) SleepMs(1);
+    if (CPlatformState::Get().engineExists && DispatchAppEvent(nullptr, 1) == 0) PumpMessage();
+    CountDeferredFlush();
+}
+
+int32_t DispatchAppEvent(const xEvent* event, int32_t fromQueue) {
+    OProcess* window = CPlatformState::Get().mainWindow;
+    if (!window) return 0;
+    if (fromQueue == 0) {
+        if (event && event->type != kEvNone) DeliverEvent(window, *event);
+        return 1;
+    }
+    CEventRing& ring = CEventRing::Get();
+    const xEvent* oldest = ring.Oldest();
+    if (!oldest) return 0;
+    // The record stays waiting while it is delivered, so a repeat queued meanwhile coalesces.
+    const xEvent record = *oldest;
+    if (record.type != kEvNone) {
+        if (record.type == kEvAppSuspend) xTrace("suspend event from DispatchAppEvent\n");
+        DeliverEvent(window, record);
+    }
+    ring.PopOldest();
+    return 1;
+}
+
+int32_t DeliverEvent(OProcess* process, const xEvent& event) {
+    if (!process->AcceptsEvents()) return 1;
+    if (process->IsSuspended() && (event.category & (kEventApplication | kEventPaint)) == 0) return 1;
+    if (process->IsEventsFirst() && process->HandleEvent(event) == 0) return 0;
+    for (int32_t i = process->ChildCount() - 1; i >= 0; --i) {
+        if (i >= process->ChildCount()) continue; // a handler took children out meanwhile
+        OProcess* child = process->ChildAt(i)->AsProcess();
+        if (!child) continue;
+        if (child->IsSuspended() && (event.category & kEventApplication) == 0) continue;
+        if (!child->AcceptsEvents()) continue;
+        if ((child->GetEventMask() & event.category) == 0 && (event.category & kEventForAll) == 0) continue;
+        if (DeliverEvent(child, event) == 0) return 0;
+    }
+    if (process->IsEventsFirst()) return 1;
+    return process->HandleEvent(event);
+}
+
+int32_t IdleWalk(OProcess* process) {
+    if (!process->IsEnabled() || process->IsSuspended()) return 1;
+    if (process->IsIdleFirst() && process->OnIdle() == 0) return 0;
+    for (int32_t i = process->ChildCount() - 1; i >= 0; --i) {
+        if (i >= process->ChildCount()) continue; // an OnIdle took children out meanwhile
+        OProcess* child = process->ChildAt(i)->AsProcess();
+        if (!child || !child->IsEnabled() || child->IsSuspended()) continue;
+        const int32_t result = child->ChildCount() == 0 ? child->OnIdle() : IdleWalk(child);
+        if (result == 0) return 0;
+    }
+    if (!process->IsIdleFirst() && process->IsEnabled()) process->OnIdle();
+    return 1;
+}
+
+int32_t PumpMessage() {
+    CPlatformState& s = CPlatformState::Get();
+    if (s.mainWindow && s.mainWindow->IsAppSuspended()) SleepMs(100);
+    Link().ServiceWaitToRestoreDesktop();
+    plat::WinMsg msg;
+    const bool got = plat::messages().Peek(msg, true);
+    if (got) {
+        xEvent& t = s.templateEvent;
+        t = xEvent{};
+        const plat::WinPoint client = plat::input().ScreenToClient(msg.window, msg.pt);
+        t.cursor = CPoint16(int16_t(client.x), int16_t(client.y));
+        t.time = uint32_t(uint64_t(msg.time) * 60 / 1000);
+        plat::messages().Translate(msg);
+        plat::messages().Dispatch(msg);
+    }
+    Link().ServiceRestoreDeactivate();
+    return got ? 1 : 0;
+}
+
+void ResortChildLists(ONode* node) {
+    if (node->ChildCount() < 2) return;
+    if (node->SortsGrandchildren()) {
+        for (int32_t i = 0; i < node->ChildCount(); ++i) {
+            ONode* child = node->ChildAt(i);
+            if (child->NeedsResort() && child->ChildCount() >= 2) child->SortChildren();
+        }
+    }
+    if (node->NeedsResort()) node->SortChildren();
+}
+
+int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32_t msg,
+                                    uintptr_t wParam, intptr_t lParam, intptr_t* /*result*/) {
+    using namespace plat;
+    CPlatformState& s = CPlatformState::Get();
+    const int32_t verbose = ProfileLong("VERBOSE");
+    if (verbose > 2) {
+        xTracef("Win_TranslateMessage_Common - OWindow : 0x%08X\n",
+                unsigned(uint32_t(reinterpret_cast<uintptr_t>(s.mainWindow))));
+        xTracef("Msg : 0x%04X - %s\n", unsigned(msg), GetWindowMessageName(msg));
+        xTracef("wParam : 0x%04X, lParam : 0x%04X\n", unsigned(wParam), unsigned(lParam));
+    }
+    event.param1 = wParam;
+    event.param2 = uintptr_t(lParam);
+    event.extra1 = 0;
+    event.extra2 = 0;
+    event.extra3 = 0;
+    event.category = kEventNoCategory;
+    event.type = kEvNone;
+    if (s.mainWindow && window != s.appWindow) return 0;
+
+    const unsigned scanCode = unsigned((uintptr_t(lParam) >> 16) & 0xFF);
+    const bool rightAllowed = ProfileFlag("ALLOWRIGHTCLICK");
+    auto make = [&](uint32_t category, uint32_t type) {
+        event.category = category;
+        event.type = type;
+        return 1;
+    };
+
+    switch (msg) {
+    case WM_MOUSEMOVE: {
+        const WinPoint client = input().ScreenToClient(s.mainWindow ? s.appWindow : window, input().CursorPos());
+        const int16_t x = int16_t(client.x);
+        const int16_t y = int16_t(client.y);
+        if (s.skipNextMove) {
+            s.skipNextMove = false;
+            s.lastMouseX = x;
+            s.lastMouseY = y;
+            return 0;
+        }
+        int32_t handled = 0;
+        if (x != s.lastMouseX || y != s.lastMouseY) handled = make(kEventMouse, kEvMouseMove);
+        s.lastMouseX = x;
+        s.lastMouseY = y;
+        return handled;
+    }
+    case WM_RBUTTONDOWN:
+        if (!rightAllowed) return 0;
+        [[fallthrough]];
+    case WM_LBUTTONDOWN:
+        s.clickTimer.Restart();
+        return make(kEventMouse, kEvButtonDown);
+    case WM_RBUTTONUP:
+        if (!rightAllowed) return 0;
+        [[fallthrough]];
+    case WM_LBUTTONUP:
+        if (s.clickTimer.HasElapsed()) return make(kEventMouse, kEvButtonUp);
+        make(kEventMouse, kEvClick);
+        {
+            // The click goes out now, the button up in a later frame.
+            xEvent up = event;
+            up.category = kEventMouse;
+            up.type = kEvButtonUp;
+            CreateEvent(up);
+        }
+        return 1;
+    case WM_RBUTTONDBLCLK:
+        if (!rightAllowed) return 0;
+        [[fallthrough]];
+    case WM_LBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        return make(kEventMouse, kEvDoubleClick);
+    case WM_KEYDOWN:
+        if (verbose > 1) xTracef("WM_KEYDOWN : Scan code : %u (%u)\n", scanCode, unsigned(wParam));
+        if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = 1;
+        if (IsWindowsKey(wParam)) {
+            s.winDown = 1;
+            return 0;
+        }
+        return make(kEventKeyboard, kEvKeyDown);
+    case WM_KEYUP: {
+        if (verbose > 1) xTracef("WM_KEYUP : Scan code : %u (%u)\n", scanCode, unsigned(wParam));
+        if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = 0;
+        const VersionInfo version = system().Version();
+        const bool isXP = version.platformId == 2 && version.major == 5 && version.build >= 2600;
+        if (wParam == uintptr_t(VK_DELETE) && isXP && ProfileFlag("FULLSCREEN") &&
+            ProfileFlag("CTRLALTDELENABLED") && (s.ctrlDown || IsKeyDownNow(VK_CONTROL)) &&
+            (s.altDown || IsKeyDownNow(VK_MENU))) {
+            if (!ProfileFlag("DIRECTDRAW")) Link().Minimise();
+            Link().RestoreDisplayMode();
+        }
+        if (IsWindowsKey(wParam)) return 0;
+        return make(kEventKeyboard, kEvKeyUp);
+    }
+    case WM_CHAR:
+        if (verbose > 1) xTracef("WM_CHAR : Scan code : %u (%u)\n", scanCode, unsigned(wParam));
+        if ((wParam & 0xFF) < 32) return 0;
+        event.param1 = wParam & 0xFF;
+        return make(kEventKeyboard, kEvChar);
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: {
+        const bool down = msg == WM_SYSKEYDOWN;
+        if (verbose > 1) xTracef(down ? "WM_SYSKEYDOWN : Scan code : %u\n" : "WM_SYSKEYUP : Scan code : %u\n", scanCode);
+        if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = down ? 1 : 0;
+        if (wParam == uintptr_t(VK_MENU)) s.altDown = down ? 1 : 0;
+        return 0;
+    }
+    case WM_PAINT:
+        if (!ProfileFlag("DIRECTDRAW") && ProfileFlag("DIRTYRECTS")) {
+            CRect16 update;
+            if (Link().TakeUpdateRect(update) && !update.IsEmpty()) {
+                xDirtyRects_Add(update);
+                make(kEventPaint, kEvPaint);
+                Link().ValidateUpdateRect();
+            }
+            return 1;
+        }
+        Link().ValidateUpdateRect();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SYSCOMMAND: {
+        const bool fullScreen = ProfileFlag("FULLSCREEN");
+        switch (wParam & 0xFFF0) {
+        case SC_MOUSEMENU:
+            return fullScreen && !Link().IsMinimised() ? 1 : 0;
+        case SC_KEYMENU:
+            return fullScreen ? 1 : 0;
+        case SC_SCREENSAVE:
+            if (!fullScreen || Link().IsMinimised()) return 0;
+            xTrace("Screen saver activation blocked\n");
+            return 1;
+        case SC_MONITORPOWER:
+            xTrace("Power management - monitor power down request detected\n");
+            return 0;
+        default:
+            return 0;
+        }
+    }
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,136 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/Event.h"
+#include "engine/core/Rect.h"
+#include "engine/core/Timer.h"
+#include "platform/Messages.h"
+
+class OProcess;
+class ONode;
+
+// The platform layer of the engine: the run loop and its frame tick, the two walks that hand
+// idle time and events to the processes under the main window, the message pump and the
+// translation of window messages into events. Everything runs on the engine's one thread.
+
+/// What the run loop asks of the main window and the window layer beyond the tree itself.
+/// The main window installs it with xPlatform_SetMainWindow; each answer defaults to "no
+/// window, nothing to do".
+class CMainWindowLink {
+public:
+    virtual ~CMainWindowLink() = default;
+    /// Full screen: the display surface is lost or the desktop no longer matches the stage.
+    virtual bool IsDisplayUnavailable() { return false; }
+    /// The application window is minimised.
+    virtual bool IsMinimised() { return false; }
+    /// The message translator is handling a restore.
+    virtual bool IsRestoreInProgress() { return false; }
+    /// Minimises the application window.
+    virtual void Minimise() {}
+    /// Restores the desktop's display mode.
+    virtual void RestoreDisplayMode() {}
+    /// Before the pump takes a message: restore the desktop's display mode when that is
+    /// still waiting.
+    virtual void ServiceWaitToRestoreDesktop() {}
+    /// After the pump: bring the window back when a deactivation was blocked.
+    virtual void ServiceRestoreDeactivate() {}
+    /// The window's update rectangle (false when it has none); reading it validates it.
+    virtual bool TakeUpdateRect(CRect16& /*rect*/) { return false; }
+    /// Validates the window's update rectangle.
+    virtual void ValidateUpdateRect() {}
+};
+
+/// Runs frame ticks until a quit is requested; in full screen it first minimises and
+/// suspends the application when the display became unavailable.
+void VQXRun();
+/// One frame: sleeps, frame counting, one queued event or one window message, one step of a
+/// pending activity switch, the OnIdle walk, and every 32 frames the deferred deletions.
+/// Returns at once when a tick runs already, unless forced.
+void FrameTick(int32_t force);
+/// A reduced tick for code that waits inside a frame: one event or message and the deferred
+/// deletions, no switch step, no OnIdle walk, no frame counting.
+void PumpEventsOnce();
+/// With fromQueue 0 delivers the given record at once (nothing for null or type 255) and
+/// answers 1; with 1 delivers the oldest queued record, answering 0 when the ring is empty.
+/// 0 without a main window.
+int32_t DispatchAppEvent(const xEvent* event, int32_t fromQueue);
+/// Delivers an event down the tree: a process's own handler before its children (events
+/// first) or after them, children from the last to the first, only to children whose mask
+/// shares a bit with the category (or when it has kEventForAll); a suspended child gets
+/// application events only. 0 when a handler stopped the delivery.
+int32_t DeliverEvent(OProcess* process, const xEvent& event);
+/// Hands a frame's idle time to a process and its subtree: children from the last to the
+/// first, the process itself after them (before them when idle-first); disabled and suspended
+/// processes are skipped. 0 when an OnIdle of a childless or idle-first process answered 0.
+int32_t IdleWalk(OProcess* process);
+/// Takes and dispatches at most one window message; 1 when one was dispatched.
+int32_t PumpMessage();
+/// Sorts the node's child list and those of its direct children that are marked for it.
+void ResortChildLists(ONode* node);
+/// Turns a window message into an event record; nonzero when it handled the message.
+int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32_t msg,
+                                    uintptr_t wParam, intptr_t lParam, intptr_t* result);
+
+void RequestQuit();
+bool IsQuitRequested();
+int32_t GetFramesPerSecond();
+void SleepMs(uint32_t ms);
+void SetAppInstance(uintptr_t instance);
+uintptr_t GetAppInstance();
+void SetIconResourceId(uint16_t id);
+uint16_t GetIconResourceId();
+inline void SetWindowIconId(uint16_t id) { SetIconResourceId(id); }
+
+// Key flags shared with the message translators.
+uint32_t GetAltKeyDown();
+void SetAltKeyDown(uint32_t down);
+uint32_t GetCtrlKeyDown();
+void SetCtrlKeyDown(uint32_t down);
+uint32_t GetWinKeyDown();
+void SetWinKeyDown(uint32_t down);
+
+/// The main window: the root of the tree, its application window and its link (any of them
+/// may be null/0; a null window means none).
+void xPlatform_SetMainWindow(OProcess* window, plat::WindowId appWindow, CMainWindowLink* link);
+OProcess* xPlatform_GetMainWindow();
+plat::WindowId xPlatform_GetAppWindow();
+/// Whether the engine object exists; without it a tick only counts towards the deferred
+/// deletions.
+void xPlatform_SetEngineExists(bool exists);
+/// Starts the frame-measuring timer (1000 ms) and the click timer (200 ms).
+void xPlatform_StartTimers();
+/// The record the pump fills for each message it takes; window procedures start from a copy.
+const xEvent& xPlatform_TemplateEvent();
+
+/// The platform layer's module state.
+struct CPlatformState {
+    static constexpr int32_t kClickTimeMs = 200;
+    static constexpr int32_t kFrameMeasureMs = 1000;
+    static constexpr int16_t kFlushEvery = 32;
+
+    bool quit = false;
+    bool inTick = false;
+    bool engineExists = false;
+    int32_t frameCounter = 0;
+    int32_t framesPerSecond = 0;
+    CTimerRec frameTimer;
+    int16_t deferredFlushCounter = 0;
+    uintptr_t appInstance = 0;
+    uint16_t iconResourceId = 0;
+    int16_t lastMouseX = 0;
+    int16_t lastMouseY = 0;
+    bool skipNextMove = true;
+    CTimerRec clickTimer;
+    xEvent templateEvent;
+    uint32_t altDown = 0;
+    uint32_t ctrlDown = 0;
+    uint32_t winDown = 0;
+    OProcess* mainWindow = nullptr;
+    plat::WindowId appWindow = 0;
+    CMainWindowLink* link = nullptr;
+
+    static CPlatformState& Get();
+    /// Back to the start of a run; also empties the event ring and deletes what waits for
+    /// deferred deletion.
+    static void ResetForTest();
+};
