@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include <atomic>
+
 #include "platform/headless/HeadlessInput.h"
 #include "platform/headless/HeadlessLocale.h"
 #include "platform/headless/IniRegistry.h"
@@ -28,12 +30,20 @@ Services MakeHeadless() {
     return s;
 }
 
+std::atomic<bool> g_servicesReady{false};
+
 } // namespace
 
 Services& services() {
-    static Services instance = MakeHeadless();
+    static Services instance = [] {
+        Services made = MakeHeadless();
+        g_servicesReady.store(true, std::memory_order_release);
+        return made;
+    }();
     return instance;
 }
+
+bool ServicesReady() { return g_servicesReady.load(std::memory_order_acquire); }
 
 void UseHeadless() { services() = MakeHeadless(); }
 

@@ -30,6 +30,10 @@ struct Services {
 /// The process-wide services; filled with the headless backend on first use.
 Services& services();
 
+/// True once the process-wide services exist; code that may run while they are being made
+/// (the memory manager under operator new) asks this before calling a service.
+bool ServicesReady();
+
 /// Replaces every service with a fresh headless one (virtual clock at 1000, recording debug
 /// output and dialogs, POSIX files, the XP identity, a scripted message queue and settable
 /// input state).
