@@ -1,11 +1,14 @@
 #include "engine/data/IniFiles.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "engine/core/Trace.h"
+#include "engine/data/DrvFile.h"
+#include "engine/data/FileLayer.h"
 #include "engine/data/ProfileStorage.h"
 #include "engine/data/Profiles.h"
 #include "engine/data/Strings.h"
@@ -72,66 +75,88 @@ void CIniFile::SetNames(const char* rootKey, const char* companyName, const char
     productName_ = Bounded(productName, kNameSize);
 }
 
+CIniFile::~CIniFile() { Detach(); }
+
+void CIniFile::Detach() {
+    if (ownsDriver_) {
+        delete driver_;
+    }
+    driver_ = nullptr;
+    ownsDriver_ = false;
+}
+
+void CIniFile::Attach(ODriver* driver, bool owned) {
+    Detach();
+    driver_ = driver;
+    ownsDriver_ = owned;
+}
+
 bool CIniFile::Load(const char* fileName, int where) {
     sections_.clear();
     if (fileName == nullptr || *fileName == '\0') {
         return false;
     }
-    plat::Files& files = plat::files();
     std::unique_ptr<plat::File> file;
     if (where == -1 || where == 1) {
-        file = files.Open(fileName, plat::OpenMode::Read);
+        file = xOpenFile(fileName, 1);
     }
     if (!file && (where == -1 || where == 0)) {
-        const std::string path = files.WindowsFolder() + "\\" + fileName;
-        file = files.Open(path, plat::OpenMode::Read);
-        if (!file) {
-            xTracef("Error opening : %s\n", path.c_str());
-        }
+        file = xOpenFileInWindowsDir(fileName, 1);
     }
     if (!file) {
         return false;
     }
     fileName_ = fileName;
     xTracef("\n*** Information - INI file opened : [%s]\n", fileName);
-    std::string text;
-    char buffer[4096];
-    for (int64_t got; text.size() < kMaxFileBytes && (got = file->Read(buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<size_t>(got));
+    auto driver = std::make_unique<ODrvFile>();
+    if (driver->Control(DRV_ADOPTHANDLE, reinterpret_cast<intptr_t>(file.get())) == DRV_OK) {
+        file.release(); // the driver has it
     }
-    text_ = std::move(text);
+    Attach(driver.release(), true);
     Parse();
+    Detach(); // closes the file
     return true;
 }
 
-void CIniFile::Attach(std::string_view text) {
-    text_.assign(text.data(), text.size());
-    fileName_.clear();
-    Parse();
+void CIniFile::Parse() {
+    std::string text;
+    if (driver_ != nullptr) {
+        char buffer[4096];
+        uint32_t got = 0;
+        while (text.size() < kMaxFileBytes) {
+            got = 0;
+            const int32_t code = driver_->Read(buffer, sizeof buffer, &got);
+            text.append(buffer, std::min<uint32_t>(got, sizeof buffer));
+            if (code != DRV_OK || got == 0) {
+                break; // the end of the data (or a read that failed)
+            }
+        }
+    }
+    ParseText(text);
 }
 
-void CIniFile::Parse() {
+void CIniFile::ParseText(const std::string& data) {
     sections_.clear();
-    const size_t size = text_.size();
+    const size_t size = data.size();
     size_t pos = 0;
     while (pos < size) {
         // One line: bytes up to a line feed, a carriage return (with a line feed after it) or
         // the end; a NUL ends the line's text as in any text.
         const size_t start = pos;
-        while (pos < size && text_[pos] != '\n' && text_[pos] != '\r') {
+        while (pos < size && data[pos] != '\n' && data[pos] != '\r') {
             ++pos;
         }
         const size_t end = pos;
-        if (pos < size && text_[pos] == '\r') {
+        if (pos < size && data[pos] == '\r') {
             ++pos;
-            if (pos < size && text_[pos] == '\n') {
+            if (pos < size && data[pos] == '\n') {
                 ++pos;
             }
         } else if (pos < size) {
             ++pos;
         }
-        const size_t length = strnlen(text_.data() + start, end - start);
-        const std::string whole(text_.data() + start, length);
+        const size_t length = strnlen(data.data() + start, end - start);
+        const std::string whole(data.data() + start, length);
         char line[kMaxLine + 1];
         xStr_CopyBytes(line, whole.c_str(), sizeof line);
 
@@ -323,9 +348,10 @@ int xProfiles_LoadIniFile(const char* fileName, const char* section, int where) 
     return xProfiles_ApplySection(ini, section);
 }
 
-int xProfiles_LoadIniSection(std::string_view text, const char* section) {
+int xProfiles_LoadIniSection(ODriver* driver, const char* section) {
     CIniFile ini;
-    ini.Attach(text);
+    ini.Attach(driver, false);
+    ini.Parse();
     if (!ini.HasSection(section)) {
         xTracef("*** Warning - INI file section not found : [%s]\n\n", section != nullptr ? section : "");
         return 0;

@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // INI files and the registry fallback of the profile store. An INI text is parsed into sections
@@ -17,6 +16,8 @@
 // are all kept, in file order); "key = value" is an entry of the open section, its value cut
 // to 127 bytes (whole characters). Malformed lines are skipped. A requested section "*" matches
 // every section; other names match without regard to case.
+
+class ODriver;
 
 class CIniFile {
 public:
@@ -35,18 +36,25 @@ public:
     };
 
     CIniFile() = default;
+    /// Deletes the attached driver when the INI object owns it.
+    ~CIniFile();
+    CIniFile(const CIniFile&) = delete;
+    CIniFile& operator=(const CIniFile&) = delete;
 
     /// The root-key text, company name and product name (at most 255 bytes each); the last two
     /// make the registry path.
     void SetNames(const char* rootKey, const char* companyName, const char* productName);
 
-    /// Opens and reads a file and parses it. `where`: -1 the path, and when it cannot be opened
-    /// the name in the Windows folder; 0 the Windows folder only; 1 the path only. False when
-    /// no file could be opened ("Error opening : %s\n" is traced for a Windows-folder name).
+    /// Opens a file for reading, parses it through a file driver and closes it. `where`: -1
+    /// the path, and when it cannot be opened the name in the Windows folder; 0 the Windows
+    /// folder only; 1 the path only. False when no file could be opened (the file layer traces
+    /// "Error opening : %s\n" for the Windows folder).
     bool Load(const char* fileName, int where);
-    /// Attaches INI text that the caller read (a copy is kept) and parses it.
-    void Attach(std::string_view text);
-    /// Parses the attached text again, dropping earlier sections.
+    /// Attaches a driver to parse from, deleting it with the INI object when `owned`; a driver
+    /// attached before is let go (deleted when it was owned).
+    void Attach(ODriver* driver, bool owned);
+    /// Parses the attached driver's data from its position to its end, dropping earlier
+    /// sections.
     void Parse();
 
     /// Whether any section matches the name.
@@ -61,7 +69,7 @@ public:
     int32_t GetLong(const char* section, const char* key, int32_t def);
 
     const std::string& RootKey() const { return rootKey_; }
-    /// The name of the file read (empty for attached text).
+    /// The name of the file read (empty for an attached driver).
     const std::string& FileName() const { return fileName_; }
     const std::vector<Section>& Sections() const { return sections_; }
 
@@ -74,8 +82,12 @@ private:
     std::string rootKey_;
     std::string companyName_;
     std::string productName_;
+    void ParseText(const std::string& text);
+    void Detach();
+
     std::string fileName_;
-    std::string text_;
+    ODriver* driver_ = nullptr;
+    bool ownsDriver_ = false;
     std::vector<Section> sections_;
 };
 
@@ -88,6 +100,6 @@ int xProfiles_ApplySection(CIniFile& ini, const char* section);
 /// was found and applied, else 0.
 int xProfiles_LoadIniFile(const char* fileName, const char* section, int where);
 
-/// Parses INI text that the caller read (the part file's "app_props.txt") and applies the
-/// section: 1 when the section was found and applied, else 0.
-int xProfiles_LoadIniSection(std::string_view text, const char* section);
+/// Parses INI text from a driver that the caller opened and keeps (the part file's
+/// "app_props.txt") and applies the section: 1 when the section was found and applied, else 0.
+int xProfiles_LoadIniSection(ODriver* driver, const char* section);

@@ -3,9 +3,9 @@
 // whether a double-byte lead-byte table is in force.
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 #include "engine/core/Trace.h"
+#include "engine/data/DrvMemory.h"
 #include "engine/data/IniFiles.h"
 #include "engine/data/Profiles.h"
 #include "engine/data/Strings.h"
@@ -33,8 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     static const char* const kSections[] = {"*", "VQT", "a", ""};
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
-    xProfiles_LoadIniSection(text, kSections[(mode >> 1) & 3]);
+    ODrvMemory driver;
+    driver.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(data), static_cast<intptr_t>(size),
+                   static_cast<intptr_t>(size));
+    xProfiles_LoadIniSection(&driver, kSections[(mode >> 1) & 3]);
 
     // The store must still hold terminated texts within their sizes.
     char buffer[1024];

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/data/DrvMemory.h"
 #include "engine/data/IniFiles.h"
 #include "engine/data/Profiles.h"
 #include "engine/data/Strings.h"
@@ -38,6 +39,25 @@ private:
     std::optional<std::string> old_;
 };
 
+/// INI text served by a memory driver, as a chunk stream serves the part file's text.
+class TextDriver {
+public:
+    explicit TextDriver(std::string text) : text_(std::move(text)) {
+        driver_.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(text_.data()),
+                        static_cast<intptr_t>(text_.size()), static_cast<intptr_t>(text_.size()));
+    }
+    ODriver* get() { return &driver_; }
+
+private:
+    std::string text_;
+    ODrvMemory driver_;
+};
+
+int LoadText(const std::string& text, const char* section) {
+    TextDriver driver(text);
+    return xProfiles_LoadIniSection(driver.get(), section);
+}
+
 class IniFilesTest : public vqt::test::HeadlessTest {
 protected:
     void SetUp() override {
@@ -58,8 +78,10 @@ protected:
     }
     /// The sections and entries of a parsed text, one line each.
     static std::string Parsed(const std::string& text) {
+        TextDriver driver(text);
         CIniFile ini;
-        ini.Attach(text);
+        ini.Attach(driver.get(), false);
+        ini.Parse();
         std::string out;
         for (const CIniFile::Section& s : ini.Sections()) {
             out += "[" + s.name + "]";
@@ -179,8 +201,10 @@ TEST_F(IniFilesTest, OverlongLinesAndValuesAreCut) {
 }
 
 TEST_F(IniFilesTest, SectionsMatchWithoutCaseAndStarMatchesAll) {
+    TextDriver driver("[vqt]\nFRAMERATE=20\n[Other]\nFRAMERATE=21\nNUMPIPES=4\n[VQT]\nFRAMERATE=22\nNUMPIPES=5\n");
     CIniFile ini;
-    ini.Attach("[vqt]\nFRAMERATE=20\n[Other]\nFRAMERATE=21\nNUMPIPES=4\n[VQT]\nFRAMERATE=22\nNUMPIPES=5\n");
+    ini.Attach(driver.get(), false);
+    ini.Parse();
     EXPECT_TRUE(ini.HasSection("VQT"));
     EXPECT_TRUE(ini.HasSection("*"));
     EXPECT_FALSE(ini.HasSection("VQ"));
@@ -196,8 +220,10 @@ TEST_F(IniFilesTest, SectionsMatchWithoutCaseAndStarMatchesAll) {
 }
 
 TEST_F(IniFilesTest, NumbersAndWords) {
+    TextDriver driver("[S]\na=on\nb=Off\nc=abc\nd= TRUE\ne=false \nf=-12x\ng= 7\nh=onion\n");
     CIniFile ini;
-    ini.Attach("[S]\na=on\nb=Off\nc=abc\nd= TRUE\ne=false \nf=-12x\ng= 7\nh=onion\n");
+    ini.Attach(driver.get(), false);
+    ini.Parse();
     EXPECT_EQ(ini.GetLong("S", "a", 5), 1);
     EXPECT_EQ(ini.GetLong("S", "b", 5), 0);
     EXPECT_EQ(ini.GetLong("S", "c", 5), 0);
@@ -215,7 +241,7 @@ TEST_F(IniFilesTest, RegistryComesFirstAndTheIniWins) {
         "PARTFILE=\"/reg/part.vqk\"\nBIG=\"" + std::string(1024, 'b') + "\"\n");
     ASSERT_EQ(xProfiles_Set("COMPANY_NAME", "Maker"), 1);
     ASSERT_EQ(xProfiles_Set("PRODUCT_NAME", "Game"), 1);
-    EXPECT_EQ(xProfiles_LoadIniSection("[S]\nNUMPIPES=4\n", "S"), 1);
+    EXPECT_EQ(LoadText("[S]\nNUMPIPES=4\n", "S"), 1);
     EXPECT_EQ(Value("FRAMERATE"), "30");
     EXPECT_EQ(Value("VERBOSE"), "3") << "a registry text serves a number key";
     EXPECT_EQ(Value("NUMPIPES"), "4");
@@ -237,7 +263,7 @@ TEST_F(IniFilesTest, ApplyRunsHooksAndKeepsAbsentKeys) {
     ASSERT_EQ(xProfiles_Set("PARTFILE", "before.vqk"), 1);
     ASSERT_EQ(xProfiles_Set("STAGESIZE", "320x200"), 1);
     ASSERT_EQ(xProfiles_Set("HMCAPTIONCOLOR", rgbColor{9, 9, 9, 7}), 1);
-    EXPECT_EQ(xProfiles_LoadIniSection("[S]\nFULLSCREEN=1\nDIRECTDRAW=0\nHMCAPTIONCOLOR=255\n"
+    EXPECT_EQ(LoadText("[S]\nFULLSCREEN=1\nDIRECTDRAW=0\nHMCAPTIONCOLOR=255\n"
                                        "HMCAPTIONPOSITION=3\nDISPLAYDEPTH=16\n", "s"), 1);
     EXPECT_EQ(Value("PARTFILE"), "\"before.vqk\"");
     EXPECT_EQ(xProfiles_Store().stageWidth, 320) << "the hook got empty text and kept the size";
@@ -245,12 +271,12 @@ TEST_F(IniFilesTest, ApplyRunsHooksAndKeepsAbsentKeys) {
     EXPECT_EQ(Value("HMCAPTIONCOLOR"), "255,0,0,7") << "missing numbers give 0; the fourth byte stays";
     EXPECT_EQ(Value("HMCAPTIONPOSITION"), "3,0");
     EXPECT_EQ(Value("PIXELFORMAT"), "1");
-    EXPECT_EQ(xProfiles_LoadIniSection("[S]\nSTAGESIZE=800,600\nPIXELFORMAT=565\n", "S"), 1);
+    EXPECT_EQ(LoadText("[S]\nSTAGESIZE=800,600\nPIXELFORMAT=565\n", "S"), 1);
     EXPECT_EQ(xProfiles_Store().stageWidth, 800);
     EXPECT_EQ(xProfiles_Store().stageHeight, 600);
     EXPECT_EQ(Value("PIXELFORMAT"), "565") << "from an INI file the number is the code";
 
-    EXPECT_EQ(xProfiles_LoadIniSection("[S]\nFRAMERATE=5\n", "T"), 0);
+    EXPECT_EQ(LoadText("[S]\nFRAMERATE=5\n", "T"), 0);
     EXPECT_EQ(Value("FRAMERATE"), "12");
     EXPECT_NE(traced().find("*** Warning - INI file section not found : [T]\n\n"), std::string::npos);
 }
@@ -280,8 +306,30 @@ TEST_F(IniFilesTest, FilesAreFoundByPathThenInTheWindowsFolder) {
         "\n*** Information - INI file opened : [here.ini]\n"
         "\n*** Information - INI file opened : [here.ini]\n"
         "*** Warning - INI file section not found : [Nope] (File : here.ini)\n\n"
-        "Error opening : " + config.path() + "\\none.ini\n";
+        "Error opening : none.ini\n";
     EXPECT_EQ(traced(), expected);
+}
+
+TEST_F(IniFilesTest, DriversAreReadToTheirEnd) {
+    // A stretch of a larger stream, as the part file serves its text chunk.
+    TextDriver whole("[S]\nFRAMERATE=1\n" "[S]\nNUMPIPES=3\n" "[S]\nSAMPLESIZE=4\n");
+    ODriver stretch;
+    ASSERT_EQ(stretch.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(whole.get()), 16, 15), DRV_OK);
+    EXPECT_EQ(xProfiles_LoadIniSection(&stretch, "*"), 1);
+    EXPECT_EQ(Value("FRAMERATE"), "12");
+    EXPECT_EQ(Value("NUMPIPES"), "3");
+    EXPECT_EQ(Value("SAMPLESIZE"), "16");
+    EXPECT_EQ(xProfiles_LoadIniSection(nullptr, "*"), 0);
+
+    // A file much larger than the driver's buffer.
+    vqt::test::TempFolder work(true);
+    std::string big;
+    for (int i = 0; i < 2000; ++i) {
+        big += "; comment line " + std::to_string(i) + "\r\n";
+    }
+    Write(work / "big.ini", big + "[VQT]\r\nFRAMERATE=33");
+    EXPECT_EQ(xProfiles_LoadIniFile("big.ini", "VQT", 1), 1);
+    EXPECT_EQ(Value("FRAMERATE"), "33");
 }
 
 } // namespace
