@@ -19,7 +19,7 @@ bool ONode::HandleProperty(OPropertyMsg* msg, int32_t set) {
     if (!msg || msg->family != kClassId) return OObject::HandleProperty(msg, set);
     if (msg->id == kPropPriority) {
         // Stored or reported directly: no resort flag, no notification.
-        if (set == 1) msg->Get(0, priority_);
+        if (set != 0) msg->Get(0, priority_);
         else msg->Put(0, priority_);
     }
     return true;
