@@ -78,8 +78,11 @@ DecodeEnd DecodeLine(const Mode& mode, const uint8_t* p, int32_t width, typename
         case 0x08: {  // common-block reference
             const uint8_t block = *p++;
             if (blocks == nullptr) {
-                mode.OnMissingTable();
-                continue;  // passed over: nothing drawn, the position stays
+                mode.OnMissingTable();  // passed over: nothing drawn, the position stays
+                if (op & 0x80) {
+                    return {x, true};
+                }
+                continue;
             }
             if (depth < kVqtrleMaxBlockDepth) {
                 // The block is a line of n pixels of its own drawn at the current position;
