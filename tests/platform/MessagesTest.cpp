@@ -56,15 +56,6 @@ TEST_F(MessagesTest, BadScriptLineIsReportedAndNothingIsQueued) {
     EXPECT_EQ(messages().Pending(), 0u);
 }
 
-TEST_F(MessagesTest, PushKeepsTimeOrderAndEqualTimesInArrivalOrder) {
-    messages().Push({1, plat::WM_KEYDOWN, 65, 0, 1020, {}});
-    messages().Push({1, plat::WM_KEYUP, 65, 0, 1010, {}});
-    messages().Push({1, plat::WM_CHAR, 65, 0, 1010, {}});
-    clock().Advance(100);
-    std::vector<uint32_t> order;
-    for (plat::WinMsg msg; plat::messages().Peek(msg, true);) order.push_back(msg.msg);
-    EXPECT_EQ(order, (std::vector<uint32_t>{plat::WM_KEYUP, plat::WM_CHAR, plat::WM_KEYDOWN}));
-}
 
 TEST_F(MessagesTest, DispatchCallsTheWindowsProcedure) {
     g_seen.clear();

@@ -114,28 +114,6 @@ TEST_F(DeferredDeleteTest, ShutdownDeletesWithoutTellingTheActivity) {
     EXPECT_EQ(CDeferredDeletes::Get().Capacity(), 0) << "the storage is freed";
 }
 
-TEST_F(DeferredDeleteTest, ListStorageGrowsAndShrinksInBlocks) {
-    std::vector<Doomed*> objects;
-    for (int i = 0; i < 65; ++i) {
-        objects.push_back(new Doomed("n"));
-        EXPECT_EQ(AddDeferredDelete(objects.back()), i + 1);
-    }
-    EXPECT_EQ(CDeferredDeletes::Get().Capacity(), 128);
-    delete objects[64];
-    delete objects[63];
-    EXPECT_EQ(CDeferredDeletes::Get().Count(), 63);
-    EXPECT_EQ(CDeferredDeletes::Get().Capacity(), 64);
-    g_log.clear();
-    FlushDeferredDeletes();
-    EXPECT_EQ(g_log.size(), 63u * 2);
-}
 
-TEST_F(DeferredDeleteTest, ReducedTickCountsTowardsTheFlushToo) {
-    (new Doomed("z"))->Release();
-    for (int i = 0; i < 31; ++i) PumpEventsOnce();
-    EXPECT_TRUE(g_log.empty());
-    Tick();
-    EXPECT_EQ(g_log.size(), 2u);
-}
 
 } // namespace

@@ -99,17 +99,5 @@ TEST_F(EventRingTest, DispatchNeedsTheMainWindowAndNeverDeliversNone) {
     xPlatform_SetMainWindow(nullptr, 0, nullptr);
 }
 
-TEST_F(EventRingTest, QueuedSuspendIsTracedWhenTakenFromTheRing) {
-    Root root;
-    xPlatform_SetMainWindow(&root, vqt::test::kAppWindow, nullptr);
-    CreateEvent(Make(kEventApplication, kEvAppSuspend));
-    DispatchAppEvent(nullptr, 1);
-    EXPECT_EQ(TraceCount("suspend event from DispatchAppEvent\n"), 1);
-    const xEvent direct = Make(kEventApplication, kEvAppSuspend);
-    DispatchAppEvent(&direct, 0);
-    EXPECT_EQ(TraceCount("suspend event from DispatchAppEvent\n"), 1);
-    EXPECT_EQ(root.seen.size(), 2u);
-    xPlatform_SetMainWindow(nullptr, 0, nullptr);
-}
 
 } // namespace

@@ -194,18 +194,6 @@ TEST_F(RunLoopTest, KeyMessagesKeepTheKeyFlagsAndWindowsKeysMakeNoEvent) {
     EXPECT_EQ(root.events[1].type, kEvKeyUp);
 }
 
-TEST_F(RunLoopTest, VerboseLevelsTraceKeysAndEveryMessage) {
-    xProfiles_Set("VERBOSE", sLong(2));
-    Load("0 WM_KEYDOWN 0x41 0x1E0001 0 0\n0 WM_CHAR 0x61 0x1E0001 0 0\n");
-    Run(2);
-    EXPECT_NE(traced().find("WM_KEYDOWN : Scan code : 30 (65)\n"), std::string::npos);
-    EXPECT_NE(traced().find("WM_CHAR : Scan code : 30 (97)\n"), std::string::npos);
-    EXPECT_EQ(traced().find("Msg : "), std::string::npos);
-    xProfiles_Set("VERBOSE", sLong(3));
-    Load("0 WM_ERASEBKGND 0 0 0 0\n");
-    Run(1);
-    EXPECT_NE(traced().find("Msg : 0x0014 - WM_ERASEBKGND\n"), std::string::npos);
-}
 
 /// A window link that answers as a full-screen window would and records what it is asked.
 class FakeLink : public CMainWindowLink {
@@ -390,19 +378,6 @@ TEST_F(RunLoopTest, ReentryGuardRefusesNestedTicksUnlessForced) {
     EXPECT_FALSE(CPlatformState::Get().inTick);
 }
 
-TEST_F(RunLoopTest, PumpEventsOnceDeliversWithoutWalking) {
-    xEvent e;
-    e.category = kEventKeyboard;
-    e.type = kEvKeyDown;
-    CreateEvent(e);
-    PumpEventsOnce();
-    EXPECT_EQ(root.events.size(), 1u);
-    EXPECT_EQ(root.idles, 0);
-    Load("0 WM_KEYDOWN 0x41 0 0 0\n");
-    PumpEventsOnce();
-    EXPECT_EQ(root.events.size(), 2u);
-    EXPECT_EQ(CPlatformState::Get().frameCounter, 0);
-}
 
 /// Requests the quit after a number of frames.
 class QuitAfter : public OProcess {
@@ -439,16 +414,5 @@ TEST_F(RunLoopTest, FullScreenRunSuspendsAtOnceWhenTheDisplayIsGone) {
     EXPECT_EQ(CEventRing::Get().Count(), 0) << "delivered, not queued";
 }
 
-TEST_F(RunLoopTest, FullScreenRunLeavesAWindowBeingRestoredAlone) {
-    FakeLink link;
-    xPlatform_SetMainWindow(&root, kAppWindow, &link);
-    xProfiles_Set("FULLSCREEN", sLong(1));
-    link.unavailable = true;
-    link.restoring = true;
-    root.AddChild(new QuitAfter(2));
-    VQXRun();
-    EXPECT_EQ(TraceCount("Suspend from VQXRun\n"), 0);
-    EXPECT_TRUE(root.events.empty());
-}
 
 } // namespace

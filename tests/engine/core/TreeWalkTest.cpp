@@ -137,14 +137,6 @@ TEST_F(TreeWalkTest, HandlerAnsweringZeroEndsTheDelivery) {
     EXPECT_EQ(Deliver(kEventKeyboard, kEvKeyDown, 0), Log{"event root 4/3"});
 }
 
-TEST_F(TreeWalkTest, ProcessesThatTakeNoEventsAreSkippedWithTheirSubtrees) {
-    for (LogProcess* p : {A, A1, A2, B, B1, B2, B2a, C}) p->SetEventMask(kEventKeyboard);
-    A->SetAcceptsEvents(false);
-    B->SetAcceptsEvents(false);
-    EXPECT_EQ(Deliver(kEventKeyboard, kEvKeyUp), (Log{"event root 4/4", "event C 4/4"}));
-    root->SetAcceptsEvents(false);
-    EXPECT_EQ(Deliver(kEventKeyboard, kEvKeyUp), Log{});
-}
 
 TEST_F(TreeWalkTest, ResortSortsTheRootAndMarkedChildrenOnly) {
     // Priorities given so that every list is out of order.
