@@ -192,6 +192,7 @@ PageHeader* PageOf(const void* block);
 /// True when the block is a block in use (set at allocation, cleared at free).
 bool IsLive(PageHeader* page, const void* block);
 /// Marks the block free; false when it was not in use (a double free or a foreign address).
+/// Outside a thread pool this must run under the pool's lock.
 bool ClaimFree(PageHeader* page, const void* block);
 int64_t UsableSize(PageHeader* page, const void* block);
 /// True when `block` starts a block of the page, in use or free (a scan of the page).
@@ -213,9 +214,31 @@ int WalkLocked(MemPool* pool, PoolWalkEntry* entry);
 bool CheckLocked(MemPool* pool);
 void CarveDescriptors(MemPool* pool, uint8_t* from, uint8_t* to);
 
-// The registry of our pages, keyed by 64 KB unit (MemorySystem.cpp).
+// The registry of our pages: one bit per 64 KB unit of the address space, in leaves of 65536
+// bits made on first use and kept for the run (MemorySystem.cpp). Lookups take no lock.
+constexpr unsigned kRegistryAddressBits = 47;
+constexpr unsigned kRegistryUnitBits = 16;
+constexpr unsigned kRegistryLeafBits = 16;
+constexpr size_t kRegistryLeafWords = (size_t{1} << kRegistryLeafBits) / 64;
+constexpr size_t kRegistryRootEntries = size_t{1} << (kRegistryAddressBits - kRegistryUnitBits - kRegistryLeafBits);
+extern std::atomic<std::atomic<uint64_t>*> g_registryRoot[kRegistryRootEntries];
+
 bool RegistryAdd(const void* page);
 void RegistryRemove(const void* page);
-bool RegistryHas(const void* unit);
+
+/// True when a page of ours starts at the 64 KB unit of `address`.
+inline bool RegistryHas(const void* address) {
+    const uintptr_t unit = reinterpret_cast<uintptr_t>(address) >> kRegistryUnitBits;
+    const size_t index = unit >> kRegistryLeafBits;
+    if (index >= kRegistryRootEntries) {
+        return false;
+    }
+    const std::atomic<uint64_t>* leaf = g_registryRoot[index].load(std::memory_order_acquire);
+    if (leaf == nullptr) {
+        return false;
+    }
+    const size_t bit = unit & ((size_t{1} << kRegistryLeafBits) - 1);
+    return (leaf[bit / 64].load(std::memory_order_acquire) >> (bit % 64)) & 1;
+}
 
 } // namespace memi

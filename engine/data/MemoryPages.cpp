@@ -49,6 +49,9 @@ uint32_t BitIndex(const void* block) {
     return static_cast<uint32_t>((reinterpret_cast<uintptr_t>(block) & kUnitMask) >> 4);
 }
 
+/// Marks a block in use. The bitmap changes under the pool's lock, except that a free queued
+/// into a busy thread pool clears its bit without it; so thread pools change bits with atomic
+/// read-modify-writes, other pools with a plain atomic load and store.
 void SetLive(PageHeader* page, const void* block) {
     if (page->Type() == kTypeLarge) {
         std::atomic_ref<uint32_t>(page->live).store(1, std::memory_order_relaxed);
@@ -56,8 +59,13 @@ void SetLive(PageHeader* page, const void* block) {
     }
     auto* bp = static_cast<BlockPage*>(page);
     const uint32_t index = BitIndex(block);
-    std::atomic_ref<uint64_t>(bp->Bits()[index / 64])
-        .fetch_or(uint64_t{1} << (index % 64), std::memory_order_relaxed);
+    std::atomic_ref<uint64_t> word(bp->Bits()[index / 64]);
+    const uint64_t mask = uint64_t{1} << (index % 64);
+    if (page->pool->threadPool) {
+        word.fetch_or(mask, std::memory_order_relaxed);
+    } else {
+        word.store(word.load(std::memory_order_relaxed) | mask, std::memory_order_relaxed);
+    }
 }
 
 bool TestBit(BlockPage* page, const void* block) {
@@ -700,7 +708,12 @@ bool ClaimFree(PageHeader* page, const void* block) {
         return false;
     }
     const uint64_t mask = uint64_t{1} << (index % 64);
-    const uint64_t old = std::atomic_ref<uint64_t>(bp->Bits()[index / 64]).fetch_and(~mask, std::memory_order_acq_rel);
+    std::atomic_ref<uint64_t> word(bp->Bits()[index / 64]);
+    if (page->pool->threadPool) {
+        return (word.fetch_and(~mask, std::memory_order_acq_rel) & mask) != 0;
+    }
+    const uint64_t old = word.load(std::memory_order_relaxed);
+    word.store(old & ~mask, std::memory_order_relaxed);
     return (old & mask) != 0;
 }
 

@@ -121,16 +121,30 @@ int PoolFreeBlock(void* block) {
         return 0;
     }
     PageHeader* page = PageOf(block);
-    if (page == nullptr || !PoolValid(page->pool) || !ClaimFree(page, block)) {
+    if (page == nullptr || !PoolValid(page->pool)) {
         PoolReportError(block, MEM_BAD_POINTER);
         return 0;
     }
     MemPool* pool = page->pool;
-    if (HeldByOtherThread(pool)) {
-        QueueDeferredFree(pool, block);
-        return 1;
+    if (pool->threadPool) {
+        // Claimed before the lock, so that a block queued for the holder cannot be queued twice.
+        if (!ClaimFree(page, block)) {
+            PoolReportError(block, MEM_BAD_POINTER);
+            return 0;
+        }
+        if (HeldByOtherThread(pool)) {
+            QueueDeferredFree(pool, block);
+            return 1;
+        }
+        Lock(pool);
+    } else {
+        Lock(pool);
+        if (!ClaimFree(page, block)) {
+            Unlock(pool);
+            PoolReportError(block, MEM_BAD_POINTER);
+            return 0;
+        }
     }
-    Lock(pool);
     FreeLocked(pool, page, block);
     Unlock(pool);
     return 1;

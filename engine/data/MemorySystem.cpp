@@ -148,33 +148,23 @@ CMemSystem* xMemory_SetSystem(CMemSystem* system) {
 
 namespace memi {
 
+constinit std::atomic<std::atomic<uint64_t>*> g_registryRoot[kRegistryRootEntries] = {};
+
 namespace {
 
-constexpr unsigned kAddressBits = 47;
-constexpr unsigned kUnitBits = 16;
-constexpr unsigned kLeafBits = 16;
-constexpr size_t kLeafWords = (size_t{1} << kLeafBits) / 64;
-constexpr size_t kRootEntries = size_t{1} << (kAddressBits - kUnitBits - kLeafBits);
-
-constinit std::atomic<std::atomic<uint64_t>*> g_root[kRootEntries] = {};
-
-std::atomic<uint64_t>* Leaf(uintptr_t unit, bool make) {
-    const size_t index = unit >> kLeafBits;
-    if (index >= kRootEntries) {
-        return nullptr;
-    }
-    std::atomic<uint64_t>* leaf = g_root[index].load(std::memory_order_acquire);
-    if (leaf != nullptr || !make) {
+std::atomic<uint64_t>* MakeLeaf(size_t index) {
+    std::atomic<uint64_t>* leaf = g_registryRoot[index].load(std::memory_order_acquire);
+    if (leaf != nullptr) {
         return leaf;
     }
-    void* memory = mmap(nullptr, kLeafWords * sizeof(uint64_t), PROT_READ | PROT_WRITE,
+    void* memory = mmap(nullptr, kRegistryLeafWords * sizeof(uint64_t), PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
         return nullptr;
     }
-    auto* fresh = new (memory) std::atomic<uint64_t>[kLeafWords];
-    if (!g_root[index].compare_exchange_strong(leaf, fresh, std::memory_order_acq_rel)) {
-        munmap(memory, kLeafWords * sizeof(uint64_t)); // another thread made it first
+    auto* fresh = new (memory) std::atomic<uint64_t>[kRegistryLeafWords];
+    if (!g_registryRoot[index].compare_exchange_strong(leaf, fresh, std::memory_order_acq_rel)) {
+        munmap(memory, kRegistryLeafWords * sizeof(uint64_t)); // another thread made it first
         return leaf;
     }
     return fresh;
@@ -183,33 +173,26 @@ std::atomic<uint64_t>* Leaf(uintptr_t unit, bool make) {
 } // namespace
 
 bool RegistryAdd(const void* page) {
-    const uintptr_t unit = reinterpret_cast<uintptr_t>(page) >> kUnitBits;
-    std::atomic<uint64_t>* leaf = Leaf(unit, true);
+    const uintptr_t unit = reinterpret_cast<uintptr_t>(page) >> kRegistryUnitBits;
+    const size_t index = unit >> kRegistryLeafBits;
+    std::atomic<uint64_t>* leaf = index < kRegistryRootEntries ? MakeLeaf(index) : nullptr;
     if (leaf == nullptr) {
         return false;
     }
-    const size_t bit = unit & ((size_t{1} << kLeafBits) - 1);
+    const size_t bit = unit & ((size_t{1} << kRegistryLeafBits) - 1);
     leaf[bit / 64].fetch_or(uint64_t{1} << (bit % 64), std::memory_order_release);
     return true;
 }
 
 void RegistryRemove(const void* page) {
-    const uintptr_t unit = reinterpret_cast<uintptr_t>(page) >> kUnitBits;
-    std::atomic<uint64_t>* leaf = Leaf(unit, false);
+    const uintptr_t unit = reinterpret_cast<uintptr_t>(page) >> kRegistryUnitBits;
+    const size_t index = unit >> kRegistryLeafBits;
+    std::atomic<uint64_t>* leaf =
+        index < kRegistryRootEntries ? g_registryRoot[index].load(std::memory_order_acquire) : nullptr;
     if (leaf != nullptr) {
-        const size_t bit = unit & ((size_t{1} << kLeafBits) - 1);
+        const size_t bit = unit & ((size_t{1} << kRegistryLeafBits) - 1);
         leaf[bit / 64].fetch_and(~(uint64_t{1} << (bit % 64)), std::memory_order_release);
     }
-}
-
-bool RegistryHas(const void* address) {
-    const uintptr_t unit = reinterpret_cast<uintptr_t>(address) >> kUnitBits;
-    std::atomic<uint64_t>* leaf = Leaf(unit, false);
-    if (leaf == nullptr) {
-        return false;
-    }
-    const size_t bit = unit & ((size_t{1} << kLeafBits) - 1);
-    return (leaf[bit / 64].load(std::memory_order_acquire) >> (bit % 64)) & 1;
 }
 
 } // namespace memi

@@ -149,7 +149,9 @@ void Unlock(MemPool* pool) {
     }
     PoolLock& lock = pool->lock;
     if (lock.depth == 1) {
-        DrainDeferred(pool);
+        if (pool->threadPool) {
+            DrainDeferred(pool);
+        }
         lock.handedOut = false;
     }
     if (--lock.depth == 0) {
