@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <set>
 #include <vector>
 
-#include "engine/core/MathWrappers.h"
 #include "engine/core/TempBuffers.h"
 #include "engine/data/Memory.h"
 #include "tests/support/HeadlessTest.h"
@@ -174,13 +172,6 @@ TEST_F(TempBuffersTest, ReleaseAllFreesEveryBuffer) {
     xTempBuffers_ReleaseAll(); // twice is harmless
     EXPECT_NE(xTempBuffers_Get(500), nullptr);
     EXPECT_EQ(xTempBuffers_GetNumTotal(), 1);
-}
-
-TEST(MathWrappersTest, ArcCosineAndSquareRoot) {
-    EXPECT_DOUBLE_EQ(xMath_Acos(0.0), std::acos(0.0));
-    EXPECT_DOUBLE_EQ(xMath_Acos(-1.0), 3.141592653589793);
-    EXPECT_DOUBLE_EQ(xMath_Sqrt(2.25), 1.5);
-    EXPECT_TRUE(std::isnan(xMath_Sqrt(-1.0)));
 }
 
 } // namespace

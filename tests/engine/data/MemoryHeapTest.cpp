@@ -118,22 +118,6 @@ TEST_F(HeapTest, CheckUsedAndMinWorkOnTheDefaultPool) {
     xHeap_Free(block);
 }
 
-TEST_F(HeapTest, TableListsTheTwelveEntriesInOrder) {
-    const xHeapTable& table = xHeap_GetTable();
-    EXPECT_EQ(table.malloc, &xHeap_Malloc);
-    EXPECT_EQ(table.calloc, &xHeap_Calloc);
-    EXPECT_EQ(table.realloc, &xHeap_Realloc);
-    EXPECT_EQ(table.free, &xHeap_Free);
-    EXPECT_EQ(table.expand, &xHeap_Expand);
-    EXPECT_EQ(table.msize, &xHeap_Msize);
-    EXPECT_EQ(table.add, &xHeap_Add);
-    EXPECT_EQ(table.heapchk, &xHeap_Chk);
-    EXPECT_EQ(table.heapset, &xHeap_Set);
-    EXPECT_EQ(table.heapwalk, &xHeap_Walk);
-    EXPECT_EQ(table.heapused, &xHeap_Used);
-    EXPECT_EQ(table.heapmin, &xHeap_Min);
-}
-
 int g_newHandlerCalls = 0;
 
 void CountingNewHandler() {
