@@ -17,7 +17,11 @@ void Solid8To16(const uint8_t* src, int16_t count, void* dst, CColorPalette* pal
     }
     const uint16_t* t = blt::PaletteView(palette, true).table16;
     uint16_t* d = static_cast<uint16_t*>(dst);
-    blt::ForEachPixel<W>(count, [&](int32_t j, int32_t i) { d[j] = t[src[i]]; });
+    if constexpr (W == Walk::kPlain) {
+        blt::Lookup16(src, count, d, t);
+    } else {
+        blt::ForEachPixel<W>(count, [&](int32_t j, int32_t i) { d[j] = t[src[i]]; });
+    }
 }
 
 template <Walk W>
@@ -27,6 +31,10 @@ void Trans8To16(const uint8_t* src, int16_t count, void* dst, CColorPalette* pal
     }
     const uint16_t* t = blt::PaletteView(palette, true).table16;
     uint16_t* d = static_cast<uint16_t*>(dst);
+    if constexpr (W == Walk::kPlain) {
+        blt::LookupTrans16(src, count, d, t);
+        return;
+    }
     blt::ForEachPixel<W>(count, [&](int32_t j, int32_t i) {
         const uint8_t v = src[i];
         if (v != 0) {

@@ -37,6 +37,8 @@ template <class Px, class Op, bool HolesDrawn, bool FillEnd, blt::BadOpcode Bad,
 struct ColourMode {
     using Pixel = Px;
     static constexpr blt::BadOpcode kBad = Bad;
+    /// Plain lookups in the 16-bit colour table go through the grouped helpers.
+    static constexpr bool kTableLookup = Op::kTable16;
     Op op;
 
     template <int Step>
@@ -54,12 +56,24 @@ struct ColourMode {
     }
     template <int Step>
     void Literal(Pixel* at, int32_t n, const uint8_t* data) const {
+        if constexpr (kTableLookup && Step > 0) {
+            blt::Lookup16(data, n, at, op.t);
+            return;
+        }
         for (int32_t i = 0; i < n; ++i) {
             at[Step * i] = op(data[i], at[Step * i]);
         }
     }
     template <int Step>
     void Holes(Pixel* at, int32_t n, const uint8_t* data) const {
+        if constexpr (kTableLookup && Step > 0) {
+            if (HolesDrawn) {
+                blt::Lookup16(data, n, at, op.t);
+            } else {
+                blt::LookupTrans16(data, n, at, op.t);
+            }
+            return;
+        }
         for (int32_t i = 0; i < n; ++i) {
             if (HolesDrawn || data[i] != 0) {
                 at[Step * i] = op(data[i], at[Step * i]);
@@ -80,10 +94,12 @@ struct ColourMode {
 
 struct Table16Op {
     static constexpr bool kReadsDst = false;
+    static constexpr bool kTable16 = true;
     const uint16_t* t;
     uint16_t operator()(uint8_t v, uint16_t) const { return t[v]; }
 };
 struct Entry24Op {
+    static constexpr bool kTable16 = false;
     static constexpr bool kReadsDst = false;
     const uint32_t* e;
     blt::Pix24 operator()(uint8_t v, const blt::Pix24&) const {
@@ -93,6 +109,7 @@ struct Entry24Op {
 };
 template <bool Is565>
 struct TintOp {
+    static constexpr bool kTable16 = false;
     static constexpr bool kReadsDst = false;
     const uint32_t* e;
     uint32_t tint;
@@ -101,6 +118,7 @@ struct TintOp {
 };
 template <bool Is565>
 struct ChannelBlendOp {
+    static constexpr bool kTable16 = false;
     static constexpr bool kReadsDst = true;
     const uint32_t* e;
     int16_t level;
@@ -108,6 +126,7 @@ struct ChannelBlendOp {
 };
 template <bool Is565>
 struct FieldBlendOp {
+    static constexpr bool kTable16 = false;
     static constexpr bool kReadsDst = true;
     const uint16_t* t;
     int32_t a;

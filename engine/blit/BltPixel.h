@@ -100,6 +100,50 @@ inline uint16_t Load16(const void* p) {
 }
 inline void Store16(void* p, uint16_t v) { std::memcpy(p, &v, 2); }
 
+/// d[i] = t[src[i]] for n pixels, eight at a time.
+inline void Lookup16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t) {
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t s;
+        std::memcpy(&s, src + i, 8);
+        const uint64_t lo = uint64_t{t[s & 0xFF]} | uint64_t{t[(s >> 8) & 0xFF]} << 16 |
+                            uint64_t{t[(s >> 16) & 0xFF]} << 32 | uint64_t{t[(s >> 24) & 0xFF]} << 48;
+        const uint64_t hi = uint64_t{t[(s >> 32) & 0xFF]} | uint64_t{t[(s >> 40) & 0xFF]} << 16 |
+                            uint64_t{t[(s >> 48) & 0xFF]} << 32 | uint64_t{t[s >> 56]} << 48;
+        std::memcpy(d + i, &lo, 8);
+        std::memcpy(d + i + 4, &hi, 8);
+    }
+    for (; i < n; ++i) {
+        d[i] = t[src[i]];
+    }
+}
+
+/// As Lookup16, but a source of 0 leaves its destination pixel: eight pixels are tested at once,
+/// a group of zeros is passed over and a group without zeros is written whole.
+inline void LookupTrans16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t) {
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t s;
+        std::memcpy(&s, src + i, 8);
+        if (s == 0) {
+            continue;
+        }
+        if (((s - 0x0101010101010101ull) & ~s & 0x8080808080808080ull) == 0) {
+            Lookup16(src + i, 8, d + i, t);
+            continue;
+        }
+        for (int32_t k = i; k < i + 8; ++k) {
+            const uint8_t v = src[k];
+            d[k] = v != 0 ? t[v] : d[k];
+        }
+    }
+    for (; i < n; ++i) {
+        if (src[i] != 0) {
+            d[i] = t[src[i]];
+        }
+    }
+}
+
 inline void Put24(Pix24* p, uint32_t colour) {
     p->b = Blue(colour);
     p->g = Green(colour);
