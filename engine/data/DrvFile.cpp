@@ -1,9 +1,10 @@
 #include "engine/data/DrvFile.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
+
+#include "engine/data/Memory.h"
 
 namespace {
 
@@ -11,9 +12,14 @@ namespace {
 /// buffered data.
 constexpr int64_t kSeekKeepMargin = 2048;
 
-uint8_t* AllocBuffer(uint32_t size) { return static_cast<uint8_t*>(std::malloc(size)); }
+/// The buffer comes from the calling thread's default pool.
+uint8_t* AllocBuffer(uint32_t size) { return static_cast<uint8_t*>(PoolAllocBlock(PoolForThread(), size)); }
 
-void FreeBlock(uint8_t* block) { std::free(block); }
+void FreeBlock(uint8_t* block) {
+    if (block != nullptr) {
+        PoolFreeBlock(block);
+    }
+}
 
 } // namespace
 

@@ -1,14 +1,22 @@
 #include "engine/data/DrvMemory.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
+
+#include "engine/data/Memory.h"
 
 namespace {
 
-void* ResizeBlock(void* block, uint32_t size) { return std::realloc(block, size); }
+/// Owned memory comes from the calling thread's default pool.
+void* ResizeBlock(void* block, uint32_t size) {
+    return block != nullptr ? PoolResizeBlock(block, size) : PoolAllocBlock(PoolForThread(), size);
+}
 
-void FreeBlock(void* block) { std::free(block); }
+void FreeBlock(void* block) {
+    if (block != nullptr) {
+        PoolFreeBlock(block);
+    }
+}
 
 } // namespace
 
