@@ -44,12 +44,14 @@ struct BltSettings {
     /// Implementation choice of the blended compressed reader: -1 asks the processor query
     /// (CpuHasMMX), 0 forces the plain implementation, 1 the vector one.
     int8_t vectorBlend = -1;
+    int8_t cpuQuery = -1;  ///< the processor query's answer once made (-1: not yet)
 
     void ResetForTest() { *this = BltSettings{}; }
 };
 BltSettings& BltContext();
 
-/// The processor query that chooses the vector implementation of the blended reader.
+/// The processor query that chooses the vector implementation of the blended reader: the
+/// profile key MMXAVAILABLE.
 bool CpuHasMMX();
 
 /// The blitters' own palette, used by routines called without one. It starts empty (256 zero

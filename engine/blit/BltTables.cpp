@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/blit/Blitter.h"
+#include "engine/data/Profiles.h"
 #include "engine/graphics/Kernels.h"  // DepthIndex
 
 BltSettings& BltContext() {
@@ -11,13 +12,15 @@ BltSettings& BltContext() {
 }
 
 bool CpuHasMMX() {
-    // The one place the processor query is made. Both implementations of the blended reader give
-    // the same pixels, so the answer only chooses speed.
-#if defined(__SSE2__)
-    return true;
-#else
-    return false;
-#endif
+    // The start-up sets MMXAVAILABLE where vector code exists (an INI file may override it). Both
+    // implementations of the blended reader give the same pixels, so the answer only chooses
+    // speed. Read once: the key is fixed before the first draw.
+    BltSettings& s = BltContext();
+    if (s.cpuQuery < 0) {
+        boolean available = 0;
+        s.cpuQuery = (xProfiles_GetBoolean("MMXAVAILABLE", &available) && available) ? 1 : 0;
+    }
+    return s.cpuQuery != 0;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "engine/blit/Blitter.h"
+#include "engine/data/Profiles.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace {
@@ -176,6 +177,20 @@ TEST_F(BltTablesTest, SettingsStartAtTheirInitialValuesAndReset) {
     s.ResetForTest();
     EXPECT_EQ(s.BltTintLevel, 128);
     EXPECT_EQ(s.BltColorKey16, 0);
+}
+
+TEST_F(BltTablesTest, ProcessorQueryReadsTheProfileKeyOnce) {
+    boolean saved = 0;
+    xProfiles_GetBoolean("MMXAVAILABLE", &saved);
+    xProfiles_Set("MMXAVAILABLE", boolean{1});
+    BltContext().ResetForTest();
+    EXPECT_TRUE(CpuHasMMX());
+    xProfiles_Set("MMXAVAILABLE", boolean{0});
+    EXPECT_TRUE(CpuHasMMX());  // fixed once asked
+    BltContext().ResetForTest();
+    EXPECT_FALSE(CpuHasMMX());
+    xProfiles_Set("MMXAVAILABLE", saved);
+    BltContext().ResetForTest();
 }
 
 std::vector<uint16_t> Scale(int first, int last, int otherFirst, int otherLast, size_t room = 64) {
