@@ -99,7 +99,13 @@ CColorPalette::~CColorPalette() {
     Free16BitTable();
 }
 
+void CColorPalette::Touch() {
+    static uint32_t counter = 0;
+    m_generation = ++counter;
+}
+
 void CColorPalette::ClearRemapCache() {
+    Touch();
     xGfx_Free(m_remapCache);
     m_remapCache = nullptr;
 }
@@ -129,6 +135,7 @@ void CColorPalette::Clear() {
 
 void CColorPalette::Assign(const CColorPalette& other) {
     Reset();
+    Touch();
     const int n = other.m_usedCount < 0 ? 0 : (other.m_usedCount > kEntries ? kEntries : other.m_usedCount);
     std::memcpy(m_entries, other.m_entries, size_t(n) * sizeof(uint32_t));
     if (m_table16) Pack16BitTable();

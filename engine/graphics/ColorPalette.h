@@ -82,7 +82,14 @@ public:
     int16_t GetUsedCount() const { return m_usedCount; }
     int16_t GetSearchFirst() const { return m_searchFirst; }
     int16_t GetSearchLast() const { return m_searchLast; }
-    void SetSearchRange(int16_t first, int16_t last) { m_searchFirst = first; m_searchLast = last; }
+    void SetSearchRange(int16_t first, int16_t last) {
+        m_searchFirst = first;
+        m_searchLast = last;
+        Touch();
+    }
+    /// A number no other palette state shares: it changes whenever the entries or the search
+    /// range change, so results derived from them can be remembered by it.
+    uint32_t Generation() const { return m_generation; }
 
     void SetFlagA(int index, bool on);
     void SetFlagB(int index, bool on);
@@ -131,6 +138,7 @@ public:
     void SetRemapCache(uint8_t* table256);
 
 private:
+    void Touch();
     void ClearRemapCache();
     void Pack16BitTable();
     void NormaliseRange(int16_t& first, int16_t& last) const;
@@ -145,6 +153,7 @@ private:
     uint8_t m_flagsB[32] = {};
     int16_t m_searchFirst = 1;
     int16_t m_searchLast = 254;
+    uint32_t m_generation = 0;
 };
 
 /// The default colour table: 256 records of blue, green, red, 0.

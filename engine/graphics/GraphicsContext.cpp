@@ -17,6 +17,7 @@ CPixelSurface& CGraphicsContext::WorkSurface() {
 void CGraphicsContext::ResetForTest() {
     line = CLineContext{};
     settings = CDrawSettings{};
+    nearest16 = NearestMemo{};
     xProfiles_Values().pixelFormat = 0;
     m_globalPalette = std::make_unique<CColorPalette>();
     m_workSurface.reset();

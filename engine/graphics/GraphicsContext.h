@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CColorPalette;
 class CPixelSurface;
@@ -40,6 +41,14 @@ public:
 
     CLineContext line;
     CDrawSettings settings;
+
+    /// Nearest palette index of every 16-bit colour for one palette state and source layout
+    /// (the conversion into 8 bits searches the same colour once).
+    struct NearestMemo {
+        uint32_t generation = 0;
+        int16_t format = -1;
+        std::vector<int16_t> index; ///< 65536 entries, -1 while not searched
+    } nearest16;
 
     CColorPalette& GlobalPalette() { return *m_globalPalette; }
     CPixelSurface& WorkSurface();

@@ -5,6 +5,7 @@
 
 #include "engine/core/Trace.h"
 #include "engine/graphics/ColorPalette.h"
+#include "engine/graphics/KernelsSimd.inc"
 
 namespace {
 
@@ -85,16 +86,29 @@ void Color16To24Line(const CLineContext& l) {
 
 // Converting 16-bit copies; the transparent forms skip the key (black packs to 0 in both
 // layouts) and walk from right to left.
+#if defined(__SSE2__)
+template <uint16_t (*kConvert)(uint16_t)>
+constexpr auto VectorOf() {
+    if constexpr (kConvert == To565) return simd::To565;
+    else if constexpr (kConvert == To555) return simd::To555;
+    else return simd::Same;
+}
+#endif
+
 template <uint16_t (*kConvert)(uint16_t), bool kSkipKey>
 void Convert16Line(const CLineContext& l, uint16_t key) {
     if (!Ready(l)) return;
     const uint8_t* s = l.srcLine;
     uint8_t* d = l.dstLine;
+    int done = 0;
+#if defined(__SSE2__)
+    done = simd::Line16<VectorOf<kConvert>(), kSkipKey>(s, d, l.pixelCount, key);
+#endif
     if (!kSkipKey) {
-        for (int i = 0; i < l.pixelCount; ++i) Store16(d + 2 * i, kConvert(Load16(s + 2 * i)));
+        for (int i = done; i < l.pixelCount; ++i) Store16(d + 2 * i, kConvert(Load16(s + 2 * i)));
         return;
     }
-    for (int i = l.pixelCount - 1; i >= 0; --i) {
+    for (int i = l.pixelCount - 1; i >= done; --i) {
         const uint16_t p = Load16(s + 2 * i);
         if (p != key) Store16(d + 2 * i, kConvert(p));
     }
@@ -173,7 +187,11 @@ void Transparent8(const CLineContext& l, const CDrawSettings&) {
     if (!Ready(l)) return;
     const uint8_t* s = l.srcLine;
     uint8_t* d = l.dstLine;
-    for (int i = 0; i < l.pixelCount; ++i)
+    int i = 0;
+#if defined(__SSE2__)
+    i = simd::Transparent8(s, d, l.pixelCount);
+#endif
+    for (; i < l.pixelCount; ++i)
         if (s[i]) d[i] = s[i];
 }
 
@@ -186,11 +204,23 @@ void Color16To24Transparent(const CLineContext& l, const CDrawSettings&) { Color
 
 void Color16ToPalette(const CLineContext& l, const CDrawSettings&) {
     if (!Ready(l)) return;
-    NearestCache cache(DestinationPalette(l));
+    const CColorPalette* palette = DestinationPalette(l);
+    CGraphicsContext::NearestMemo& memo = xGraphics_Context().nearest16;
+    const int16_t format = l.srcFormat == kPixelFormat565 ? kPixelFormat565 : kPixelFormat555;
+    if (memo.index.empty() || memo.generation != palette->Generation() || memo.format != format) {
+        memo.index.assign(65536, -1);
+        memo.generation = palette->Generation();
+        memo.format = format;
+    }
     for (int i = 0; i < l.pixelCount; ++i) {
-        uint8_t r, g, b;
-        Expand16(Load16(l.srcLine + 2 * i), l.srcFormat, r, g, b);
-        l.dstLine[i] = cache.Find(ColorWord(r, g, b));
+        const uint16_t v = Load16(l.srcLine + 2 * i);
+        int16_t& found = memo.index[v];
+        if (found < 0) {
+            uint8_t r, g, b;
+            Expand16(v, format, r, g, b);
+            found = int16_t(uint8_t(palette->FindNearestColorSum(ColorWord(r, g, b))));
+        }
+        l.dstLine[i] = uint8_t(found);
     }
 }
 
@@ -276,7 +306,11 @@ void Tinted8To16(const CLineContext& l, const CDrawSettings& s) {
 void Blended16(const CLineContext& l, const CDrawSettings& s) {
     if (!Ready(l) || !Is16Layout(l.srcFormat) || !Is16Layout(l.dstFormat)) return;
     const int level = s.blendLevel;
-    for (int i = 0; i < l.pixelCount; ++i) {
+    int i = 0;
+#if defined(__SSE2__)
+    i = simd::Blend16(l.srcLine, l.dstLine, l.pixelCount, level, l.srcFormat, l.dstFormat);
+#endif
+    for (; i < l.pixelCount; ++i) {
         const uint16_t sp = Load16(l.srcLine + 2 * i);
         const uint16_t dp = Load16(l.dstLine + 2 * i);
         Store16(l.dstLine + 2 * i, Blend16Pixel(sp, dp, level, l.srcFormat, l.dstFormat));
@@ -285,7 +319,11 @@ void Blended16(const CLineContext& l, const CDrawSettings& s) {
 
 void Masked8(const CLineContext& l, const CDrawSettings&) {
     if (!Ready(l) || !l.maskLine) return;
-    for (int i = 0; i < l.pixelCount; ++i)
+    int i = 0;
+#if defined(__SSE2__)
+    i = simd::Masked8(l.srcLine, l.dstLine, l.maskLine, l.pixelCount);
+#endif
+    for (; i < l.pixelCount; ++i)
         if (l.maskLine[i]) l.dstLine[i] = l.srcLine[i];
 }
 
@@ -299,7 +337,11 @@ void Masked8To16(const CLineContext& l, const CDrawSettings&) {
 
 void Masked16(const CLineContext& l, const CDrawSettings&) {
     if (!Ready(l) || !l.maskLine) return;
-    for (int i = l.pixelCount - 1; i >= 0; --i)
+    int done = 0;
+#if defined(__SSE2__)
+    done = simd::Masked16(l.srcLine, l.dstLine, l.maskLine, l.pixelCount);
+#endif
+    for (int i = l.pixelCount - 1; i >= done; --i)
         if (l.maskLine[i]) Store16(l.dstLine + 2 * i, Load16(l.srcLine + 2 * i));
 }
 
