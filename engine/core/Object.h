@@ -4,6 +4,8 @@
 
 #include "engine/core/PropertyMsg.h"
 
+class ODriver;
+
 /// Root of the engine's class tree (class id 1): a class id, a short name, the object id that
 /// activity data gives the object, and a reference count whose release hands the object to
 /// deferred deletion.
@@ -25,6 +27,12 @@ public:
     virtual bool HandleProperty(OPropertyMsg* msg, int32_t set);
     /// Called once after LoadProperties has applied every message.
     virtual int32_t OnPropertiesLoaded();
+
+    /// Reads `byteCount` bytes of stored property messages from the stream and applies each
+    /// (HandleProperty with set 1), then OnPropertiesLoaded; answers 1. A message that cannot
+    /// be read whole within the bytes stops the reading with a trace; the stream is then left
+    /// at the end of the bytes.
+    int32_t LoadProperties(ODriver* stream, uint32_t byteCount);
 
     /// Replaces the name (cut to 31 characters); a null name leaves it unchanged.
     void SetName(const char* name);

@@ -118,6 +118,45 @@ TEST_F(RunLoopTest, ScriptedInputGivesTheGoldenEventLog) {
     EXPECT_EQ(root.idles, 105);
 }
 
+/// Queues a synthetic mouse move on every eleventh OnIdle, at the pointer's client position,
+/// as the track-turning puzzles do.
+class SyntheticMoves : public OProcess {
+public:
+    SyntheticMoves() : OProcess("moves", kClassId) {}
+    int32_t OnIdle() override {
+        if (calls_++ >= 10) {
+            calls_ = 0;
+            xEvent move;
+            move.category = kEventMouse;
+            move.type = kEvMouseMove;
+            const plat::WinPoint p = plat::input().ScreenToClient(kAppWindow, plat::input().CursorPos());
+            move.cursor = CPoint16(int16_t(p.x), int16_t(p.y));
+            CreateEvent(move);
+        }
+        return 1;
+    }
+
+private:
+    int16_t calls_ = 0;
+};
+
+TEST_F(RunLoopTest, MoveQueuedFromAnIdleArrivesInTheNextFrame) {
+    root.AddChild(new SyntheticMoves);
+    input().SetCursorPos({300, 200});
+    input().SetClientOrigin(kAppWindow, {100, 100});
+    std::vector<int> frames;
+    for (int i = 0; i < 25; ++i) {
+        Run(1);
+        if (!root.events.empty()) frames.push_back(root.frame);
+        for (const xEvent& e : root.events) {
+            EXPECT_EQ(e.type, kEvMouseMove);
+            EXPECT_EQ(e.cursor, CPoint16(200, 100));
+        }
+        root.events.clear();
+    }
+    EXPECT_EQ(frames, (std::vector<int>{12, 23}));
+}
+
 TEST_F(RunLoopTest, AFrameTakesOneQueuedEventOrElseOneMessage) {
     Load("0 WM_KEYDOWN 0x41 0 0 0\n0 WM_KEYDOWN 0x42 0 0 0\n");
     xEvent queued;
