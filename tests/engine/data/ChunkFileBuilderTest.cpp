@@ -122,7 +122,7 @@ TEST(ChunkFileBuilder, HeaderLengthsFollowTheIndexFormat) {
 
 TEST(ChunkFileBuilder, OverridesMakeCorruptImages) {
     ChunkFileBuilder b;
-    const uint8_t i = b.AddIndex({.type = "part", .format = 8, .capacity = 2, .used = 9, .sizeField = 7});
+    const uint8_t i = b.AddIndex(IndexSpec{.type = "part", .format = 8, .capacity = 2, .used = 9, .sizeField = 7});
     b.AddChunk(i, "x", {.flags = 0x8003, .storedSize = 0, .storedOffset = 0xFFFFFF00});
     b.SetMasterUsed(4);
     ChunkFileLayout layout;
