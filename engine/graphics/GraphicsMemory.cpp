@@ -1,10 +1,35 @@
 #include "engine/graphics/GraphicsMemory.h"
 
-#include <cstdlib>
+#include "engine/core/TempBuffers.h"
+#include "engine/data/Memory.h"
 
-void* xGfx_Alloc(void*, size_t size) { return std::calloc(1, size ? size : 1); }
-void* xGfx_Resize(void*, void* block, size_t size) { return std::realloc(block, size ? size : 1); }
-void xGfx_Free(void* block) { std::free(block); }
+namespace {
 
-void* xGfx_TempGet(size_t size) { return std::malloc(size ? size : 1); }
-void xGfx_TempRelease(void* buffer) { std::free(buffer); }
+MemPool* PoolOrThread(void* pool) {
+    return pool != nullptr ? static_cast<MemPool*>(pool) : PoolForThread();
+}
+
+} // namespace
+
+void* xGfx_Alloc(void* pool, size_t size) {
+    return PoolAllocBlock(PoolOrThread(pool), size ? size : 1, BLOCK_ZEROINIT);
+}
+
+void* xGfx_Resize(void* pool, void* block, size_t size) {
+    if (block == nullptr) {
+        return PoolAllocBlock(PoolOrThread(pool), size ? size : 1);
+    }
+    return PoolResizeBlock(block, size ? size : 1);
+}
+
+void xGfx_Free(void* block) {
+    if (block != nullptr) {
+        PoolFreeBlock(block);
+    }
+}
+
+void* xGfx_TempGet(size_t size) {
+    return size > UINT32_MAX ? nullptr : xTempBuffers_Get(static_cast<uint32_t>(size));
+}
+
+void xGfx_TempRelease(void* buffer) { xTempBuffers_Release(&buffer); }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 /// Pixel blocks and tables of the graphics layer come from the engine's memory pools; a null
 /// pool means the calling thread's pool. These are the few calls the layer makes.
@@ -11,11 +12,12 @@ void xGfx_Free(void* block);
 void* xGfx_TempGet(size_t size);
 void xGfx_TempRelease(void* buffer);
 
-/// A temporary buffer of count elements of T, returned when the holder ends.
+/// A temporary buffer of count elements of T, returned when the holder ends; none for 0.
 template <typename T>
 class CTempArray {
 public:
-    explicit CTempArray(size_t count) : m_data(static_cast<T*>(xGfx_TempGet(count * sizeof(T)))) {}
+    explicit CTempArray(size_t count)
+        : m_data(count ? static_cast<T*>(xGfx_TempGet(count * sizeof(T))) : nullptr) {}
     ~CTempArray() {
         if (m_data) xGfx_TempRelease(m_data);
     }

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/GraphicsMemory.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/Kernels.h"
@@ -82,7 +83,7 @@ TEST_F(DrawSurfaceTest, LineBufferAndPaletteOwnership) {
     {
         CPixelSurface s;
         s.Create(4, 4, 8);
-        s.SetLineBuffer(static_cast<uint8_t*>(std::malloc(64)));
+        s.SetLineBuffer(static_cast<uint8_t*>(xGfx_TempGet(64)));
         EXPECT_NE(s.GetLineBuffer(), nullptr);
         EXPECT_EQ(s.ResetLineBuffer(), nullptr);
         EXPECT_EQ(s.GetLineBuffer(), nullptr);
