@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/headless/HeadlessDesktop.h"
 #include "platform/headless/HeadlessInput.h"
 #include "platform/headless/HeadlessLocale.h"
 #include "platform/headless/IniRegistry.h"
@@ -27,6 +28,9 @@ Services MakeHeadless() {
     s.registry = std::make_unique<IniRegistry>();
     s.messages = std::make_unique<ScriptedMessages>();
     s.input = std::make_unique<HeadlessInput>();
+    s.desktop = std::make_unique<HeadlessDesktop>();
+    s.gdi = std::make_unique<Gdi>();
+    s.ddraw = std::make_unique<dd::Library>();
     return s;
 }
 

@@ -2,6 +2,9 @@
 #include <memory>
 
 #include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "platform/DirectDraw.h"
+#include "platform/Gdi.h"
 #include "platform/DebugOutput.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -25,6 +28,9 @@ struct Services {
     std::unique_ptr<Registry> registry;
     std::unique_ptr<Messages> messages;
     std::unique_ptr<Input> input;
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<Gdi> gdi;
+    std::unique_ptr<dd::Library> ddraw;
 };
 
 /// The process-wide services; filled with the headless backend on first use.
@@ -36,7 +42,7 @@ bool ServicesReady();
 
 /// Replaces every service with a fresh headless one (virtual clock at 1000, recording debug
 /// output and dialogs, POSIX files, the XP identity, a scripted message queue and settable
-/// input state).
+/// input state, a desktop without a screen, the drawing stand-in and the display stand-in).
 void UseHeadless();
 
 /// Replaces the services that have a real-window counterpart with the SDL2 backend. False when
@@ -52,5 +58,8 @@ inline Locale& locale() { return *services().locale; }
 inline Registry& registry() { return *services().registry; }
 inline Messages& messages() { return *services().messages; }
 inline Input& input() { return *services().input; }
+inline Desktop& desktop() { return *services().desktop; }
+inline Gdi& gdi() { return *services().gdi; }
+inline dd::Library& ddraw() { return *services().ddraw; }
 
 } // namespace plat

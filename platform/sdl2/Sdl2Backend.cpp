@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/posix/MonotonicClock.h"
 #include "platform/posix/StderrDebugOutput.h"
+#include "platform/sdl2/Sdl2Desktop.h"
 #include "platform/sdl2/Sdl2Dialogs.h"
 
 namespace plat {
@@ -37,6 +38,7 @@ bool UseSdl2() {
     s.clock = std::make_unique<MonotonicClock>();
     s.debug = std::make_unique<StderrDebugOutput>();
     s.dialogs = std::make_unique<Sdl2Dialogs>();
+    s.desktop = std::make_unique<Sdl2Desktop>();
     return true;
 }
 
