@@ -1,5 +1,6 @@
 #include "engine/graphics/DrawSurface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -75,6 +76,57 @@ bool CDrawSurface::IsValid() {
     }
     Unlock(0);
     return false;
+}
+
+namespace {
+
+// The rectangle clipped to the surface (right and bottom exclusive); false when nothing is left.
+bool ClipToSurface(const CClipRect& rect, int width, int height, int& l, int& t, int& r, int& b) {
+    l = std::max<int>(rect.left, 0);
+    t = std::max<int>(rect.top, 0);
+    r = std::min<int>(rect.right, width);
+    b = std::min<int>(rect.bottom, height);
+    return l < r && t < b;
+}
+
+} // namespace
+
+void CDrawSurface::FillRect(const CClipRect& rect, uint32_t colour) {
+    int l, t, r, b;
+    if (!ClipToSurface(rect, GetWidth(), GetHeight(), l, t, r, b)) return;
+    uint8_t* pixels = Lock();
+    if (pixels) {
+        const int32_t pitch = GetPitch();
+        if (m_bitsPerPixel == 16) {
+            const uint16_t value = (m_pixelFormat == kPixelFormat555 || m_pixelFormat == kPixelFormat565)
+                                       ? PackColor16(colour, m_pixelFormat)
+                                       : uint16_t(colour);
+            for (int y = t; y < b; ++y) {
+                uint8_t* row = pixels + int64_t(pitch) * y + 2 * l;
+                for (int x = l; x < r; ++x, row += 2) std::memcpy(row, &value, 2);
+            }
+        } else if (m_bitsPerPixel == 24) {
+            for (int y = t; y < b; ++y) {
+                uint8_t* row = pixels + int64_t(pitch) * y + 3 * l;
+                for (int x = l; x < r; ++x, row += 3) {
+                    row[0] = ColorBlue(colour);
+                    row[1] = ColorGreen(colour);
+                    row[2] = ColorRed(colour);
+                }
+            }
+        }
+    }
+    Unlock(0);
+}
+
+void CDrawSurface::FillRect8(const CClipRect& rect, uint8_t index) {
+    int l, t, r, b;
+    if (m_bitsPerPixel != 8 || !ClipToSurface(rect, GetWidth(), GetHeight(), l, t, r, b)) return;
+    if (uint8_t* pixels = Lock()) {
+        const int32_t pitch = GetPitch();
+        for (int y = t; y < b; ++y) std::memset(pixels + int64_t(pitch) * y + l, index, size_t(r - l));
+    }
+    Unlock(0);
 }
 
 uint8_t* CDrawSurface::GetLine(int16_t y, uint8_t* buffer) {

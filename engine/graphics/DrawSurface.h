@@ -6,6 +6,9 @@
 #include "engine/graphics/Kernels.h"
 
 class CColorPalette;
+namespace plat {
+class Dc;
+}
 
 /// The line-blit routine a draw may run per line instead of a kernel: (source bytes, pixel
 /// count, destination pixels, palette).
@@ -94,7 +97,15 @@ public:
     void SetLineBuffer(uint8_t* buffer);
     void FreeLineBuffer();
     uint8_t* ResetLineBuffer();
-    bool IsValid();
+    virtual bool IsValid();
+    /// A drawing context over the surface's pixels (the window surfaces have one); null here.
+    virtual plat::Dc* GetDC() { return nullptr; }
+    virtual void ReleaseDC(plat::Dc* /*dc*/) {}
+    /// Fills the rectangle, clipped to the surface, with a colour word packed for a 16-bit
+    /// (in the surface's layout) or 24-bit surface; other depths are left alone.
+    virtual void FillRect(const CClipRect& rect, uint32_t colour);
+    /// Fills the rectangle, clipped to the surface, of an 8-bit surface with a palette index.
+    virtual void FillRect8(const CClipRect& rect, uint8_t index);
     /// With a null buffer the address of row y; with a buffer traces a warning and copies the
     /// row (width x bytes per pixel) into it. Locks the surface and leaves it locked.
     uint8_t* GetLine(int16_t y, uint8_t* buffer);
