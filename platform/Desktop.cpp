@@ -146,6 +146,8 @@ intptr_t Desktop::Send(Window& window, uint32_t msg, uintptr_t wParam, intptr_t 
     m.wParam = wParam;
     m.lParam = lParam;
     m.time = plat::clock().TickCount();
+    // The record keeps the latest messages only, so a long session does not grow it.
+    if (window.sent_.size() >= Window::kSentKept) window.sent_.erase(window.sent_.begin());
     window.sent_.push_back(m);
     ++sendDepth_;
     const intptr_t result = window.sink_ ? window.sink_(m) : plat::messages().Dispatch(m);

@@ -151,7 +151,8 @@ public:
     void SetMessageSink(MessageSink sink) { sink_ = std::move(sink); }
     /// Sends a message to the procedure and answers its result.
     intptr_t Send(uint32_t msg, uintptr_t wParam, intptr_t lParam);
-    /// Every message sent so far, oldest first.
+    /// The messages sent so far (the latest kSentKept), oldest first.
+    static constexpr size_t kSentKept = 256;
     const std::vector<WinMsg>& Sent() const { return sent_; }
     void ClearSent() { sent_.clear(); }
 

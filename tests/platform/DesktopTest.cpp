@@ -196,6 +196,9 @@ TEST_F(DesktopTest, WithoutAnOwnProcedureMessagesGoThroughTheMessageService) {
     EXPECT_EQ(seen, (std::vector<uint32_t>{WM_CANCELMODE}));
     ASSERT_EQ(plat::desktop().Find(id)->Sent().size(), 1u);
     EXPECT_EQ(plat::desktop().Find(id)->Sent()[0].time, 1000u) << "messages carry the clock's time";
+    for (int i = 0; i < 300; ++i) plat::desktop().Find(id)->Send(WM_NULL, uintptr_t(i), 0);
+    ASSERT_EQ(plat::desktop().Find(id)->Sent().size(), Window::kSentKept) << "only the latest are kept";
+    EXPECT_EQ(plat::desktop().Find(id)->Sent().back().wParam, 299u);
 }
 
 TEST_F(DesktopTest, DisplayModesAreListedTestedSwitchedAndRestored) {
