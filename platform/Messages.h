@@ -32,11 +32,13 @@ using WindowProc = intptr_t (*)(WindowId, uint32_t, uintptr_t, intptr_t);
 inline constexpr uint32_t WM_NULL = 0x0000;
 inline constexpr uint32_t WM_PAINT = 0x000F;
 inline constexpr uint32_t WM_ERASEBKGND = 0x0014;
+inline constexpr uint32_t WM_KEYFIRST = 0x0100;
 inline constexpr uint32_t WM_KEYDOWN = 0x0100;
 inline constexpr uint32_t WM_KEYUP = 0x0101;
 inline constexpr uint32_t WM_CHAR = 0x0102;
 inline constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 inline constexpr uint32_t WM_SYSKEYUP = 0x0105;
+inline constexpr uint32_t WM_KEYLAST = 0x0109;
 inline constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 inline constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 inline constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
@@ -80,6 +82,9 @@ public:
     virtual intptr_t Dispatch(const WinMsg& msg) = 0;
     /// Installs (or, with null, removes) the procedure of a window.
     virtual void SetWindowProc(WindowId window, WindowProc proc) = 0;
+    /// Takes every waiting mouse and key message of the window off the queue (PeekMessage with
+    /// PM_REMOVE over the mouse and key ranges); a queue that holds no input has nothing to do.
+    virtual void RemoveInput(WindowId /*window*/) {}
 };
 
 } // namespace plat

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+class CPartFile;
+
 /// A colour word: the bytes red, green, blue, 0 in memory; as a number blue * 65536 +
 /// green * 256 + red. Equality of colours is equality of the whole word.
 constexpr uint32_t ColorWord(uint8_t r, uint8_t g, uint8_t b) {
@@ -99,6 +101,10 @@ public:
     /// Takes 1024 bytes (256 colour words as red, green, blue, 0); false when fewer are given.
     /// The chunk reader of the part file hands its data here.
     bool LoadFromBytes(const uint8_t* bytes, uint32_t size);
+    /// Reads the 256 colour words of a palette chunk (1024 bytes as held in memory); false,
+    /// the palette unchanged, when the chunk is missing or holds fewer bytes. The remap cache
+    /// is dropped and the used count becomes 256; an existing 16-bit table is left as it was.
+    bool LoadFromChunk(CPartFile* file, uint32_t chunkId);
 
     /// First index in first..last (0xFFFF/-1 = the search range) equal to colour, skipping
     /// exclude; -1 when none.

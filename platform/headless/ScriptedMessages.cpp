@@ -72,6 +72,14 @@ bool ScriptedMessages::Peek(WinMsg& out, bool remove) {
     return true;
 }
 
+void ScriptedMessages::RemoveInput(WindowId window) {
+    const uint32_t now = clock().TickCount();
+    std::erase_if(queue_, [&](const WinMsg& m) {
+        const bool input = (m.msg >= WM_KEYFIRST && m.msg <= WM_KEYLAST) || (m.msg >= WM_MOUSEFIRST && m.msg <= WM_MOUSELAST);
+        return m.window == window && input && int32_t(now - m.time) >= 0;
+    });
+}
+
 void ScriptedMessages::Translate(const WinMsg& /*msg*/) {}
 
 intptr_t ScriptedMessages::Dispatch(const WinMsg& msg) {

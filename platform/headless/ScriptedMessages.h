@@ -25,6 +25,8 @@ public:
     void Translate(const WinMsg& msg) override;
     intptr_t Dispatch(const WinMsg& msg) override;
     void SetWindowProc(WindowId window, WindowProc proc) override;
+    /// Removes the mouse and key messages of the window whose time has come.
+    void RemoveInput(WindowId window) override;
 
     /// Queues a message at its own time, after every message of the same or an earlier time.
     void Push(const WinMsg& msg);
