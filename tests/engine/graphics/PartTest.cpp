@@ -1,0 +1,229 @@
+// Parts: loading by part id, lazy states, common blocks, colour bands, sound and part values.
+#include "engine/graphics/Part.h"
+
+#include <memory>
+
+#include "engine/data/PartChunks.h"
+#include "engine/graphics/PixelSurface.h"
+#include "engine/graphics/State.h"
+#include "engine/media/Sound.h"
+#include "engine/media/SoundProcess.h"
+#include "tests/support/HeadlessTest.h"
+#include "tests/support/PartBuilder.h"
+
+namespace vqt::test {
+namespace {
+
+/// A state of two 4 x 2 frames: the first row in band 32 (indices 130-133), the second in band
+/// 33 (134-137); with `blockRow` the second row of frame 0 is a common-block reference.
+StateSpec BandedState(bool blockRow = false) {
+    StateSpec s;
+    for (int f = 0; f < 2; ++f) {
+        FrameSpec frame;
+        frame.picture = Picture(4, 2);
+        for (int x = 0; x < 4; ++x) {
+            frame.picture.at(x, 0) = uint8_t(130 + x);
+            frame.picture.at(x, 1) = uint8_t(134 + x);
+        }
+        if (blockRow && f == 0) {
+            frame.rawLines[1] = Bytes{0x89, 4, 0}; // block 0, four pixels, the last record
+        }
+        s.frames.push_back(frame);
+    }
+    return s;
+}
+
+class PartTest : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        CSoundStandIn::Get().ResetForTest();
+    }
+    void TearDown() override {
+        CSoundStandIn::Get().ResetForTest();
+        HeadlessTest::TearDown();
+    }
+    void Build(const PartSpec& spec, bool cache = true) {
+        PartBuilder parts(image_);
+        built_ = parts.AddPart(spec);
+        file_ = std::make_unique<OpenedPartFile>(image_, cache);
+    }
+    /// The current frame of a part drawn solid into an 8-bit surface, row by row.
+    static std::vector<uint8_t> Pixels(CPart& part) {
+        CState* state = part.GetCurrentState();
+        CPixelSurface surface;
+        EXPECT_TRUE(surface.Create(int16_t(state->GetFrameWidth()), int16_t(state->GetFrameHeight()), 8));
+        part.SetDrawMode(0);
+        part.DrawCurrentFrame(&surface, nullptr, nullptr, 0);
+        const uint8_t* p = surface.Lock();
+        std::vector<uint8_t> out(p, p + surface.GetWidth() * surface.GetHeight());
+        surface.Unlock();
+        return out;
+    }
+
+    ChunkFileBuilder image_;
+    BuiltPart built_;
+    std::unique_ptr<OpenedPartFile> file_;
+};
+
+TEST_F(PartTest, StatesLoadOnFirstUseUnlessAllAreAsked) {
+    PartSpec spec;
+    spec.states = {BandedState(), BandedState(), BandedState()};
+    Build(spec);
+    CPart lazy;
+    ASSERT_EQ(lazy.SetPartID(file_->get(), built_.part, 0, 1), 1);
+    EXPECT_EQ(lazy.GetStateCount(), 3);
+    EXPECT_EQ(lazy.GetCurrentIndex(), 0);
+    EXPECT_EQ(lazy.GetStateId(0), built_.states[0]);
+    EXPECT_EQ(lazy.GetStateId(1), 0u);
+    EXPECT_EQ(lazy.GetStateId(2), 0u);
+    lazy.SetState(2);
+    EXPECT_EQ(lazy.GetStateId(2), built_.states[2]);
+    EXPECT_EQ(lazy.GetStateId(1), 0u);
+    EXPECT_EQ(lazy.GetCurrentFrame(), 0);
+
+    CPart eager;
+    ASSERT_EQ(eager.SetPartID(file_->get(), built_.part, 1, 0), 1);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(eager.GetStateId(i), built_.states[size_t(i)]);
+    ChunkId id = 0;
+    eager.GetPartID(&id);
+    EXPECT_EQ(id, built_.part);
+
+    CPart missing;
+    EXPECT_EQ(missing.SetPartID(file_->get(), MakeChunkId(built_.part & 0xFF, 40), 1, 1), 0);
+    EXPECT_EQ(missing.GetStateCount(), 0);
+    EXPECT_EQ(missing.GetPartRecord(), nullptr);
+}
+
+TEST_F(PartTest, StatesDrawTheirCommonBlocks) {
+    PartSpec spec;
+    spec.states = {BandedState(true)};
+    spec.commonBlocks = {Bytes{0x01, 2, 140, 0x81, 2, 141}}; // 140 140 141 141
+    Build(spec);
+    CPart part;
+    ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 0, 1), 1);
+    ASSERT_NE(part.GetCommonBlocks(), nullptr);
+    EXPECT_EQ(part.GetCurrentState()->commonBlocks, part.GetCommonBlocks());
+    const std::vector<uint8_t> expected = {130, 131, 132, 133, 140, 140, 141, 141};
+    EXPECT_EQ(Pixels(part), expected);
+}
+
+TEST_F(PartTest, BandsRecolourAPrivateCopyOnce) {
+    PartSpec spec;
+    spec.recolorA = 1;
+    spec.recolorB = 1;
+    spec.states = {BandedState(true), BandedState()};
+    spec.commonBlocks = {Bytes{0x01, 2, 130, 0x81, 2, 134}};
+    Build(spec);
+    CPart a;
+    CPart b; // shares the cached records
+    ASSERT_EQ(a.SetPartID(file_->get(), built_.part, 0, 1), 1);
+    ASSERT_EQ(b.SetPartID(file_->get(), built_.part, 0, 1), 1);
+    ASSERT_EQ(a.GetPartRecord(), b.GetPartRecord());
+
+    a.SetBandB(0, 3, 0); // band 33 -> band 2 (indices 10-13)
+    const uint8_t* recoloured = a.GetCurrentState()->compImage;
+    EXPECT_EQ(Pixels(a), (std::vector<uint8_t>{130, 131, 132, 133, 130, 130, 10, 10}));
+    a.SetBandB(0, 3, 0); // the same band again: nothing
+    EXPECT_EQ(a.GetCurrentState()->compImage, recoloured);
+    a.SetBandB(0, 3, 1); // forced: recoloured again, with the same colours
+    EXPECT_NE(a.GetCurrentState()->compImage, recoloured);
+    EXPECT_EQ(Pixels(a), (std::vector<uint8_t>{130, 131, 132, 133, 130, 130, 10, 10}));
+    EXPECT_EQ(a.GetBandB(), 3);
+
+    a.SetBandA(0, 5, 0); // band 32 -> band 4 (18-21), every state
+    EXPECT_EQ(Pixels(a), (std::vector<uint8_t>{18, 19, 20, 21, 18, 18, 10, 10}));
+    a.SetState(1); // a state shown later takes the same bands
+    EXPECT_EQ(Pixels(a), (std::vector<uint8_t>{18, 19, 20, 21, 10, 11, 12, 13}));
+
+    // The other part still shows the stored colours, frames and common blocks alike.
+    EXPECT_EQ(Pixels(b), (std::vector<uint8_t>{130, 131, 132, 133, 130, 130, 134, 134}));
+    EXPECT_EQ(b.GetBandA(), 0);
+}
+
+TEST_F(PartTest, APartWithoutRecolourFlagsIgnoresBands) {
+    PartSpec spec;
+    spec.states = {BandedState()};
+    Build(spec);
+    CPart part;
+    ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 0, 1), 1);
+    const uint8_t* image = part.GetCurrentState()->compImage;
+    part.SetBandA(0, 2, 1);
+    part.SetBandB(0, 2, 1);
+    part.SetBands(0, 2, 3, 1);
+    EXPECT_EQ(part.GetBandA(), 0);
+    EXPECT_EQ(part.GetBandB(), 0);
+    EXPECT_EQ(part.GetCurrentState()->compImage, image);
+}
+
+TEST_F(PartTest, StateSoundsPlayOnAFreePipe) {
+    ChunkFileBuilder& image = image_;
+    PartBuilder parts(image);
+    const uint32_t snippet = parts.AddSnippet();
+    PartSpec spec;
+    spec.states = {BandedState(), BandedState()};
+    spec.states[1].soundId = snippet;
+    built_ = parts.AddPart(spec);
+    file_ = std::make_unique<OpenedPartFile>(image, true);
+    OSoundProcess sound(8);
+    CPart part;
+    ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 1, 1), 1);
+    EXPECT_EQ(part.GetStateSoundId(1), snippet);
+    EXPECT_EQ(part.GetStateSoundId(2), 0u);
+    CSoundStandIn& sounds = CSoundStandIn::Get();
+    EXPECT_EQ(sounds.loadedSnippets, 1);
+
+    part.PlayStateSound(-1, 1);
+    part.PlayStateSound(2, 1);
+    part.PlayStateSound(0, 1); // no sound of its own
+    EXPECT_TRUE(sounds.CallsOf("play").empty());
+    part.PlayStateSound(1, 1);
+    ASSERT_EQ(sounds.CallsOf("play").size(), 1u);
+    EXPECT_EQ(sounds.CallsOf("play")[0].channel, 4); // the first pipe chosen freely
+    EXPECT_EQ(sounds.CallsOf("loop").back().a, kSnippetLoop);
+    CState* state = part.GetState(1);
+    EXPECT_EQ(state->soundPipe, 4u);
+    EXPECT_TRUE(xSound_IsPlaying(state->soundChannel));
+
+    part.StopStateSound(1);
+    EXPECT_FALSE(xSound_IsPlaying(xSound_GetChannel(4)));
+    EXPECT_EQ(sounds.CallsOf("balance").back().a, 128);
+    EXPECT_EQ(sounds.CallsOf("balance").back().b, 128);
+    EXPECT_EQ(sounds.CallsOf("volume").back().a, 127);
+    EXPECT_EQ(state->soundChannel, nullptr);
+
+    part.UnloadPart();
+    EXPECT_EQ(sounds.loadedSnippets, 0);
+}
+
+TEST_F(PartTest, PartValuesReadAndWrite) {
+    PartSpec spec;
+    spec.bytes[0] = 9;
+    spec.bytes[1] = 200;
+    spec.words[0] = 0xFFFE;
+    spec.words[2] = 300;
+    spec.longs[0] = 0xFFFFFFF0u;
+    spec.longs[1] = 70000;
+    spec.states = {BandedState()};
+    Build(spec, false);
+    CPart part;
+    EXPECT_EQ(part.GetPartByte(1), 0); // no record yet
+    ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 0, 0), 1);
+    EXPECT_EQ(part.GetPartByte(1), 9);
+    EXPECT_EQ(part.GetPropSoundValue(), 9);
+    EXPECT_EQ(part.GetPartByte(2), 200);
+    EXPECT_EQ(part.GetPartByte(3), 0);
+    EXPECT_EQ(part.GetPartWord(1), -2);
+    EXPECT_EQ(part.GetPartWord(3), 300);
+    EXPECT_EQ(part.GetPartOffset(1), -16);
+    EXPECT_EQ(part.GetPartOffset(2), 70000);
+    part.SetPartWord(2, 1234);
+    part.SetPartLong(1, 5);
+    part.SetPartByte(2, 1);
+    EXPECT_EQ(part.GetPartWord(2), 1234);
+    EXPECT_EQ(part.GetPartOffset(1), 5);
+    EXPECT_EQ(part.GetPartByte(2), 1);
+}
+
+} // namespace
+} // namespace vqt::test
