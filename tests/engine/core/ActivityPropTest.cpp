@@ -455,12 +455,6 @@ TEST_F(ActivityPropTest, PropertiesOfTheFamily) {
     EXPECT_TRUE(set(OActivityProp::kPropBlendLevel, uint16_t(40)));
     EXPECT_EQ(prop->GetBlendLevel(), 40);
     EXPECT_EQ(prop->GetCurrentStateObject()->blendLevel, 40);
-    EXPECT_TRUE(set(OActivityProp::kPropPixelHit, uint8_t(0)));
-    EXPECT_EQ(prop->GetPixelHit(), 0);
-    EXPECT_TRUE(set(OActivityProp::kPropLoadLater, uint16_t(1)));
-    EXPECT_EQ(prop->GetLoadLater(), 1);
-    EXPECT_TRUE(set(OActivityProp::kPropStopSoundOnChange, uint8_t(0)));
-    EXPECT_EQ(prop->GetStopSoundOnChange(), 0);
     EXPECT_TRUE(set(9, uint32_t(0xFFFFFFFF))); // taken and ignored
     EXPECT_EQ(prop->GetDrawMode(), 3u);
 
@@ -475,9 +469,6 @@ TEST_F(ActivityPropTest, PropertiesOfTheFamily) {
     msg->Put(0, uint8_t(0));
     prop->HandleProperty(msg, 1);
     EXPECT_EQ(prop->IsVisible(), 0);
-    EXPECT_TRUE(prop->IsA(54));
-    EXPECT_TRUE(prop->IsA(50));
-    EXPECT_FALSE(prop->IsA(53));
 }
 
 } // namespace

@@ -139,29 +139,6 @@ TEST_F(FrameSequencerTest, RotationKeepsOnlyQuarterTurns) {
     EXPECT_EQ(s.rotation, 270);
 }
 
-TEST_F(FrameSequencerTest, ResetRestoresTheTimingDefaults) {
-    CountingSequencer s(3);
-    s.framePeriod = 10;
-    s.hold = 1;
-    s.forward = 0;
-    s.timed = 0;
-    s.loaded = 1;
-    s.SetFrame(2);
-    s.pauseTick = 77;
-    clock().Advance(5);
-    s.Reset();
-    EXPECT_EQ(s.frameRate, 15);
-    EXPECT_EQ(s.GetFramePeriod(), 66);
-    EXPECT_EQ(s.hold, 0u);
-    EXPECT_EQ(s.forward, 1u);
-    EXPECT_EQ(s.timed, 1u);
-    EXPECT_EQ(s.loaded, 0u);
-    EXPECT_EQ(s.currentFrame, -1);
-    EXPECT_EQ(s.previousFrame, -1);
-    EXPECT_EQ(s.startTick, clock().TickCount());
-    EXPECT_EQ(s.pauseTick, 0u);
-}
-
 TEST_F(FrameSequencerTest, FitSurfaceRecreatesOnlyOnAMismatch) {
     CountingSequencer s(1);
     CPixelSurface surface;

@@ -196,33 +196,22 @@ TEST_F(PartTest, StateSoundsPlayOnAFreePipe) {
     EXPECT_EQ(sounds.loadedSnippets, 0);
 }
 
-TEST_F(PartTest, PartValuesReadAndWrite) {
+TEST_F(PartTest, PartValuesAreReadSigned) {
     PartSpec spec;
-    spec.bytes[0] = 9;
-    spec.bytes[1] = 200;
+    spec.bytes[0] = 200;
     spec.words[0] = 0xFFFE;
-    spec.words[2] = 300;
-    spec.longs[0] = 0xFFFFFFF0u;
-    spec.longs[1] = 70000;
+    spec.longs[1] = 0xFFFFFFF0u;
     spec.states = {BandedState()};
     Build(spec, false);
     CPart part;
-    EXPECT_EQ(part.GetPartByte(1), 0); // no record yet
+    EXPECT_EQ(part.GetPartWord(1), 0); // no record yet
     ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 0, 0), 1);
-    EXPECT_EQ(part.GetPartByte(1), 9);
-    EXPECT_EQ(part.GetPropSoundValue(), 9);
-    EXPECT_EQ(part.GetPartByte(2), 200);
-    EXPECT_EQ(part.GetPartByte(3), 0);
+    EXPECT_EQ(part.GetPropSoundValue(), 200);
     EXPECT_EQ(part.GetPartWord(1), -2);
-    EXPECT_EQ(part.GetPartWord(3), 300);
-    EXPECT_EQ(part.GetPartOffset(1), -16);
-    EXPECT_EQ(part.GetPartOffset(2), 70000);
+    EXPECT_EQ(part.GetPartOffset(2), -16);
+    EXPECT_EQ(part.GetPartByte(3), 0); // no third byte
     part.SetPartWord(2, 1234);
-    part.SetPartLong(1, 5);
-    part.SetPartByte(2, 1);
     EXPECT_EQ(part.GetPartWord(2), 1234);
-    EXPECT_EQ(part.GetPartOffset(1), 5);
-    EXPECT_EQ(part.GetPartByte(2), 1);
 }
 
 } // namespace
