@@ -6,6 +6,7 @@
 #include <new>
 
 #include "engine/blit/Blitter.h"
+#include "engine/core/Activity.h"
 #include "engine/core/CurrentActivity.h"
 #include "engine/core/TempBuffers.h"
 #include "engine/core/Trace.h"
@@ -366,12 +367,12 @@ CRect16 OActivityProp::Box() const {
 }
 
 bool OActivityProp::IsOnScreen() {
-    OView* activity = xActivity_GetCurrentView();
+    OActivity* activity = xActivity_GetCurrentView();
     if (activity == nullptr) return false;
-    // The stage shows the activity from its scroll origin: the activity's own coordinates that
+    // The stage shows the activity from its scroll offset: the activity's own coordinates that
     // lie at the stage's top-left corner.
-    const int32_t ox = -int32_t(activity->GetLeft());
-    const int32_t oy = -int32_t(activity->GetTop());
+    const int32_t ox = int32_t(activity->GetScrollOffset().x);
+    const int32_t oy = int32_t(activity->GetScrollOffset().y);
     int32_t left = 0;
     int32_t top = 0;
     int32_t right = 0;
@@ -398,9 +399,9 @@ void OActivityProp::UpdateSound() {
             StopStateSound();
             return;
         }
-        OView* activity = xActivity_GetCurrentView();
-        const float lx = -activity->GetLeft() + float(kStageWidth / 2);
-        const float ly = -activity->GetTop() + float(kStageHeight / 2);
+        const CPointF origin = xActivity_GetCurrentView()->GetScrollOffset();
+        const float lx = origin.x + float(kStageWidth / 2);
+        const float ly = origin.y + float(kStageHeight / 2);
         const CPointF& c = GetPosition();
         if (soundPan_) {
             const int32_t dx = int32_t(lx - c.x);

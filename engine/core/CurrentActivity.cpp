@@ -1,9 +1,9 @@
 #include "engine/core/CurrentActivity.h"
 
 namespace {
-OView* g_currentActivity = nullptr;
+OActivity* g_currentActivity = nullptr;
 } // namespace
 
-void xActivity_SetCurrentView(OView* activity) { g_currentActivity = activity; }
+void xActivity_SetCurrentView(OActivity* activity) { g_currentActivity = activity; }
 
-OView* xActivity_GetCurrentView() { return g_currentActivity; }
+OActivity* xActivity_GetCurrentView() { return g_currentActivity; }

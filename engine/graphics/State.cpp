@@ -6,6 +6,7 @@
 
 #include "engine/blit/Blitter.h"
 #include "engine/blit/Vqtrle.h"
+#include "engine/core/Application.h"
 #include "engine/core/TempBuffers.h"
 #include "engine/core/Trace.h"
 #include "engine/data/Memory.h"
@@ -75,6 +76,12 @@ void DecodeLine(const uint8_t* line, int32_t width, uint8_t* out, const uint8_t*
 }
 
 int32_t Scaled(int32_t size, float scale) { return static_cast<int32_t>(float(size) * scale); }
+
+/// The application's sound process, or null.
+OSoundProcess* SoundProcess() {
+    OApplication* app = OApplication::Get();
+    return app != nullptr ? app->GetSoundProcess() : nullptr;
+}
 
 } // namespace
 
@@ -814,7 +821,7 @@ void CState::PlaySound(uint8_t loop) {
         return;
     }
     xSound_SetSnippetLoop(snippet, loop ? kSnippetLoop : kSnippetOnce);
-    OSoundProcess* sound = OSoundProcess::Current();
+    OSoundProcess* sound = SoundProcess();
     SoundChannel* channel = sound != nullptr ? sound->FindFreePipe() : nullptr;
     if (channel == nullptr) {
         return;
@@ -828,7 +835,7 @@ void CState::StopSound() {
     if (snippet == nullptr) {
         return;
     }
-    if (OSoundProcess* sound = OSoundProcess::Current()) {
+    if (OSoundProcess* sound = SoundProcess()) {
         sound->StopSnippet(snippet, soundPipe);
     }
     if (soundChannel != nullptr) {

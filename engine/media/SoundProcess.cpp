@@ -2,24 +2,13 @@
 
 #include "engine/media/Sound.h"
 
-namespace {
-OSoundProcess* g_current = nullptr;
-} // namespace
-
 OSoundProcess::OSoundProcess(uint32_t pipeCount) : OProcess("OProcess", kClassId), pipes_(pipeCount) {
     for (uint32_t i = 0; i < pipeCount; ++i) {
         pipes_[i].channel = xSound_GetChannel(static_cast<int32_t>(i));
     }
-    g_current = this;
 }
 
-OSoundProcess::~OSoundProcess() {
-    if (g_current == this) {
-        g_current = nullptr;
-    }
-}
-
-OSoundProcess* OSoundProcess::Current() { return g_current; }
+OSoundProcess::~OSoundProcess() = default;
 
 int32_t OSoundProcess::Play(xSnippet* snippet, uint32_t pipe, uint32_t priority, uint8_t loop) {
     if (loop != 0) {

@@ -33,9 +33,6 @@ public:
     uint32_t GetPipeCount() const { return static_cast<uint32_t>(pipes_.size()); }
     uint32_t GetPriority(uint32_t pipe) const { return pipe < pipes_.size() ? pipes_[pipe].priority : 0; }
 
-    /// The application's sound process: the last one made that still exists, or null.
-    static OSoundProcess* Current();
-
 private:
     struct Pipe {
         SoundChannel* channel = nullptr;

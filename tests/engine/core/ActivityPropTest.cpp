@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "engine/core/Activity.h"
+#include "engine/core/Application.h"
 #include "engine/core/CurrentActivity.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/Part.h"
@@ -16,14 +18,21 @@
 namespace vqt::test {
 namespace {
 
-/// The stage's activity: a plain view 640 x 480 with its top-left corner at the stage's.
-class StageView : public OView {
+/// The stage's activity: 640 x 480, its top-left corner at the stage's, scrolling up to 1000.
+class StageView : public OActivity {
 public:
-    StageView() : OView("Activity", 53) {
+    StageView() : OActivity("Activity", OActivity::kClassId) {
         SetSize(CPoint16(640, 480), 0);
         SetPosition(CPointF(320, 240), 0, 0);
+        SetScrollLimits(CPointF(0, 0), CPointF(1000, 1000));
     }
-    int32_t OnIdle() override { return 1; }
+};
+
+/// The application, with its sound process.
+class SoundApp : public OApplication {
+public:
+    OSoundProcess* GetSoundProcess() override { return &sound; }
+    OSoundProcess sound{8};
 };
 
 /// A prop that counts its animation ends and can refuse to go on.
@@ -262,7 +271,7 @@ protected:
         prop->OnIdle(); // starts the looping sound
         return prop;
     }
-    OSoundProcess sound_{8};
+    SoundApp app_;
     CSoundStandIn& calls_ = CSoundStandIn::Get();
 };
 
@@ -328,11 +337,11 @@ TEST_F(ActivityPropTest, OnScreenAgainstTheStageOrigin) {
     prop->SetPosition(CPointF(-5, 5), 0, 0); // right edge at 0
     EXPECT_TRUE(prop->IsOnScreen());
     // The activity scrolled 100 to the right: the stage shows x 100 to 740.
-    stage_.SetPosition(CPointF(220, 240), 0, 0);
+    stage_.ScrollTo(CPointF(100, 0), 0);
     EXPECT_FALSE(prop->IsOnScreen());
     prop->SetPosition(CPointF(735, 5), 0, 0);
     EXPECT_TRUE(prop->IsOnScreen());
-    stage_.SetPosition(CPointF(320, 240), 0, 0);
+    stage_.ScrollTo(CPointF(0, 0), 0);
     // Wider than the stage on both sides.
     OActivityProp wide;
     wide.SetPosition(CPointF(320, 240), 0, 0);
@@ -360,9 +369,10 @@ TEST_F(ActivityPropTest, PixelHitTestsSeeTheHoles) {
     EXPECT_EQ(prop->HitTestPointAt(CPoint16(98, 99), nullptr), nullptr);
     EXPECT_EQ(prop->HitTestPointAt(CPoint16(99, 99), nullptr), prop);
     prop->SetPixelHit(0);
-    EXPECT_EQ(prop->HitTestPoint(CPoint16(98, 99)), nullptr); // the stage's own mode is 0
-    stage_.SetCursorMode(OView::kHitChildrenOnly);
     EXPECT_EQ(prop->HitTestPoint(CPoint16(98, 99)), prop);
+    stage_.SetCursorMode(OView::kHitNever); // the activity's mode 0 lets no prop be hit
+    EXPECT_EQ(prop->HitTestPoint(CPoint16(98, 99)), nullptr);
+    stage_.SetCursorMode(OView::kHitChildrenOnly);
     prop->SetPixelHit(1);
     prop->SetVisible(0, 0);
     EXPECT_EQ(prop->HitTestPoint(CPoint16(99, 99)), nullptr);

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "engine/core/Application.h"
 #include "engine/data/PartChunks.h"
 #include "engine/graphics/PixelSurface.h"
 #include "engine/graphics/State.h"
@@ -165,7 +166,10 @@ TEST_F(PartTest, StateSoundsPlayOnAFreePipe) {
     spec.states[1].soundId = snippet;
     built_ = parts.AddPart(spec);
     file_ = std::make_unique<OpenedPartFile>(image, true);
-    OSoundProcess sound(8);
+    struct SoundApp : OApplication {
+        OSoundProcess* GetSoundProcess() override { return &sound; }
+        OSoundProcess sound{8};
+    } app;
     CPart part;
     ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 1, 1), 1);
     EXPECT_EQ(part.GetStateSoundId(1), snippet);
