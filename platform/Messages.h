@@ -40,6 +40,7 @@ inline constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 inline constexpr uint32_t WM_SYSKEYUP = 0x0105;
 inline constexpr uint32_t WM_KEYLAST = 0x0109;
 inline constexpr uint32_t WM_SYSCOMMAND = 0x0112;
+inline constexpr uint32_t WM_SETCURSOR = 0x0020;
 inline constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 inline constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 inline constexpr uint32_t WM_LBUTTONUP = 0x0202;

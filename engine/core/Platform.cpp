@@ -6,6 +6,7 @@
 #include "engine/core/MessageNames.h"
 #include "engine/core/Process.h"
 #include "engine/core/Trace.h"
+#include "engine/core/WindowProcs.h"
 #include "engine/data/Profiles.h"
 #include "platform/Platform.h"
 
@@ -23,11 +24,7 @@ int32_t ProfileLong(const char* key) {
     return value;
 }
 
-CMainWindowLink& Link() {
-    static CMainWindowLink none;
-    CMainWindowLink* link = CPlatformState::Get().link;
-    return link ? *link : none;
-}
+CMainWindowLink& Link() { return xPlatform_Link(); }
 
 void CountDeferredFlush() {
     CPlatformState& s = CPlatformState::Get();
@@ -60,6 +57,13 @@ void CPlatformState::ResetForTest() {
     xPlatform_SetActivityHooks(nullptr);
     CEventRing::ResetForTest();
     CDeferredDeletes::ResetForTest();
+    CWindowProcState::ResetForTest();
+}
+
+CMainWindowLink& xPlatform_Link() {
+    static CMainWindowLink none;
+    CMainWindowLink* link = CPlatformState::Get().link;
+    return link ? *link : none;
 }
 
 void xPlatform_SetMainWindow(OProcess* window, plat::WindowId appWindow, CMainWindowLink* link) {

@@ -27,8 +27,8 @@ public:
     virtual bool IsRestoreInProgress() { return false; }
     /// Minimises the application window.
     virtual void Minimise() {}
-    /// Restores the desktop's display mode.
-    virtual void RestoreDisplayMode() {}
+    /// Restores the desktop's display mode; the display layer's result (0 success).
+    virtual int32_t RestoreDisplayMode() { return 0; }
     /// Before the pump takes a message: restore the desktop's display mode when that is
     /// still waiting.
     virtual void ServiceWaitToRestoreDesktop() {}
@@ -38,7 +38,47 @@ public:
     virtual bool TakeUpdateRect(CRect16& /*rect*/) { return false; }
     /// Validates the window's update rectangle.
     virtual void ValidateUpdateRect() {}
+
+    // What the window procedures and message translators do to the application window, the
+    // display and the main window.
+
+    /// Shows the application window minimised without activating it.
+    virtual void MinimiseNoActivate() {}
+    /// Restores the minimised application window.
+    virtual void Restore() {}
+    /// Shows the application window and activates it.
+    virtual void Show() {}
+    virtual void Hide() {}
+    /// No window is the foreground or the active window any more.
+    virtual void ClearForegroundAndActive() {}
+    /// Makes the application window topmost at (0, 0) with the stage size and shows it.
+    virtual void MakeTopmost() {}
+    virtual void BringToForeground() {}
+    /// Gives the application window the keyboard focus.
+    virtual void Focus() {}
+    /// Adds the whole client area of the application window to its update region.
+    virtual void InvalidateWindow() {}
+    /// Sets the display mode to the stage width and height and the display surface's depth.
+    virtual void SetStageMode() {}
+    /// Has the main window redraw the whole stage, and show it at once when asked.
+    virtual void PostFullRedraw(bool /*present*/) {}
+    /// Whether the display surface can be drawn to (a lost surface is restored on asking).
+    virtual bool IsDisplayReady() { return true; }
+    /// The default window procedure.
+    virtual intptr_t DefaultProc(plat::WindowId /*window*/, uint32_t /*msg*/, uintptr_t /*wParam*/,
+                                 intptr_t /*lParam*/) {
+        return 0;
+    }
+    /// The colour of a system display element (GetSysColor).
+    virtual uint32_t GetSystemColor(int32_t /*element*/) { return 0; }
+    /// Sets the colours of system display elements (SetSysColors).
+    virtual void SetSystemColors(int32_t /*count*/, const int32_t* /*elements*/, const uint32_t* /*colours*/) {}
+    /// Lets the system keep its static palette colours, or gives every entry to the program.
+    virtual void SetSystemPaletteStatic(bool /*keepStatic*/) {}
 };
+
+/// The installed link of the main window, or one that answers "no window, nothing to do".
+CMainWindowLink& xPlatform_Link();
 
 /// Runs frame ticks until a quit is requested; in full screen it first minimises and
 /// suspends the application when the display became unavailable.

@@ -244,7 +244,10 @@ public:
         calls += "minimise;";
         minimised = true;
     }
-    void RestoreDisplayMode() override { calls += "restore-mode;"; }
+    int32_t RestoreDisplayMode() override {
+        calls += "restore-mode;";
+        return 0;
+    }
     void ServiceWaitToRestoreDesktop() override { calls += "pre-pump;"; }
     void ServiceRestoreDeactivate() override { calls += "post-pump;"; }
     bool TakeUpdateRect(CRect16& rect) override {
