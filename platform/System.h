@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace plat {
 
@@ -36,6 +37,11 @@ public:
     virtual MemoryStatus Memory() = 0;
     /// A number that identifies the calling thread.
     virtual uint32_t CurrentThreadId() = 0;
+    /// Takes the single-instance lock of a name for the rest of the process (or until closed)
+    /// and answers whether another holder had it already; the lock is then not taken.
+    virtual bool CreateInstanceMutex(std::string_view name) = 0;
+    /// Gives the lock taken by CreateInstanceMutex back; nothing when none is held.
+    virtual void CloseInstanceMutex() = 0;
 };
 
 } // namespace plat

@@ -1,8 +1,11 @@
 #include "platform/headless/HeadlessSystem.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -83,6 +86,41 @@ MemoryStatus HeadlessSystem::Memory() {
 
 uint32_t HeadlessSystem::CurrentThreadId() {
     return static_cast<uint32_t>(syscall(SYS_gettid));
+}
+
+std::string HeadlessSystem::LockPath(std::string_view name) const {
+    std::string folder;
+    if (lockFolder_) {
+        folder = *lockFolder_;
+    } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        folder = runtime;
+    } else {
+        folder = "/tmp";
+    }
+    // The name becomes one file name: separators and control characters are replaced.
+    std::string file;
+    for (char c : name) file += (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 32) ? '_' : c;
+    if (file.empty()) file = "_";
+    return folder + "/" + file + ".lock";
+}
+
+bool HeadlessSystem::CreateInstanceMutex(std::string_view name) {
+    CloseInstanceMutex();
+    const int fd = ::open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false; // no lock to be had: nothing says another instance runs
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return true;
+    }
+    lockFd_ = fd;
+    return false;
+}
+
+void HeadlessSystem::CloseInstanceMutex() {
+    if (lockFd_ >= 0) {
+        ::close(lockFd_);
+        lockFd_ = -1;
+    }
 }
 
 } // namespace plat

@@ -9,23 +9,37 @@ namespace plat {
 /// overridden so tests reach the paths of other versions and processor counts.
 class HeadlessSystem final : public System {
 public:
+    HeadlessSystem() = default;
+    HeadlessSystem(const HeadlessSystem&) = delete;
+    HeadlessSystem& operator=(const HeadlessSystem&) = delete;
+    ~HeadlessSystem() override { CloseInstanceMutex(); }
     VersionInfo Version() override { return version_; }
     std::string WorkingFolder() override;
     std::string CommandLine() override;
     unsigned ProcessorCount() override;
     MemoryStatus Memory() override;
     uint32_t CurrentThreadId() override;
+    /// A lock file "<name>.lock" in the lock folder held with flock, so that a second process
+    /// (or a second take in this one) finds it held.
+    bool CreateInstanceMutex(std::string_view name) override;
+    void CloseInstanceMutex() override;
 
     void SetVersion(const VersionInfo& version) { version_ = version; }
     void SetProcessorCount(unsigned count) { processors_ = count; }
     void SetCommandLine(std::string text) { commandLine_ = std::move(text); }
     void SetMemory(const MemoryStatus& status) { memory_ = status; }
+    /// Where the instance lock files go (default: XDG_RUNTIME_DIR, else /tmp).
+    void SetLockFolder(std::string folder) { lockFolder_ = std::move(folder); }
+    /// The lock file of a name.
+    std::string LockPath(std::string_view name) const;
 
 private:
     VersionInfo version_;
     std::optional<unsigned> processors_;
     std::optional<std::string> commandLine_;
     std::optional<MemoryStatus> memory_;
+    std::optional<std::string> lockFolder_;
+    int lockFd_ = -1;
 };
 
 } // namespace plat

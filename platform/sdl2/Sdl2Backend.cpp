@@ -5,6 +5,7 @@
 #include "platform/posix/StderrDebugOutput.h"
 #include "platform/sdl2/Sdl2Desktop.h"
 #include "platform/sdl2/Sdl2Dialogs.h"
+#include "platform/sdl2/Sdl2Messages.h"
 
 namespace plat {
 
@@ -39,6 +40,9 @@ bool UseSdl2() {
     s.debug = std::make_unique<StderrDebugOutput>();
     s.dialogs = std::make_unique<Sdl2Dialogs>();
     s.desktop = std::make_unique<Sdl2Desktop>();
+    s.messages = std::make_unique<Sdl2Messages>();
+    s.input = std::make_unique<Sdl2Input>();
+    SDL_StartTextInput();
     return true;
 }
 

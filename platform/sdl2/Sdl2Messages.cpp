@@ -1,0 +1,187 @@
+#include "platform/sdl2/Sdl2Messages.h"
+
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/sdl2/Sdl2Desktop.h"
+#include "platform/sdl2/Sdl2Keys.h"
+
+namespace plat {
+
+namespace {
+
+constexpr uintptr_t MK_LBUTTON = 0x0001;
+constexpr uintptr_t MK_RBUTTON = 0x0002;
+constexpr uintptr_t MK_SHIFT = 0x0004;
+constexpr uintptr_t MK_CONTROL = 0x0008;
+constexpr uintptr_t MK_MBUTTON = 0x0010;
+constexpr int32_t VK_LBUTTON = 0x01;
+constexpr int32_t VK_RBUTTON = 0x02;
+constexpr int32_t VK_MBUTTON = 0x04;
+
+Sdl2Desktop* SdlDesktop() { return dynamic_cast<Sdl2Desktop*>(services().desktop.get()); }
+
+WindowId WindowOf(uint32_t sdlWindowId) {
+    Sdl2Desktop* d = SdlDesktop();
+    return d ? d->FromSdlWindow(sdlWindowId) : 0;
+}
+
+intptr_t PointLParam(int32_t x, int32_t y) {
+    return intptr_t(int32_t((uint32_t(uint16_t(y)) << 16) | uint16_t(x)));
+}
+
+} // namespace
+
+// --- input -------------------------------------------------------------------------------------
+
+int16_t Sdl2Input::AsyncKeyState(int32_t virtualKey) {
+    constexpr int16_t kDown = int16_t(0x8000);
+    const uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
+    if (virtualKey == VK_LBUTTON) return (buttons & SDL_BUTTON_LMASK) ? kDown : 0;
+    if (virtualKey == VK_RBUTTON) return (buttons & SDL_BUTTON_RMASK) ? kDown : 0;
+    if (virtualKey == VK_MBUTTON) return (buttons & SDL_BUTTON_MMASK) ? kDown : 0;
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    for (SDL_Scancode sc : SdlScancodesOfVirtualKey(virtualKey))
+        if (int(sc) < count && state[sc]) return kDown;
+    return 0;
+}
+
+WinPoint Sdl2Input::ScreenToClient(WindowId window, WinPoint screen) {
+    const Window* w = services().desktop ? desktop().Find(window) : nullptr;
+    return w ? w->ScreenToClient(screen) : screen;
+}
+
+int32_t Sdl2Input::ShowCursor(bool show) {
+    cursorCount_ += show ? 1 : -1;
+    SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return cursorCount_;
+}
+
+void Sdl2Input::MovePointer(WindowId window, WinPoint client) {
+    const Window* w = services().desktop ? desktop().Find(window) : nullptr;
+    cursor_ = w ? w->ClientToScreen(client) : client;
+}
+
+// --- messages ----------------------------------------------------------------------------------
+
+bool Sdl2Messages::Peek(WinMsg& out, bool remove) {
+    if (queue_.empty()) {
+        SDL_Event event;
+        while (queue_.empty() && SDL_PollEvent(&event)) Convert(event);
+    }
+    if (queue_.empty()) {
+        // Windows ask to be painted only when nothing else waits.
+        const WindowId paint = services().desktop ? desktop().NextWindowToPaint() : 0;
+        if (!paint) return false;
+        out = Make(paint, WM_PAINT, 0, 0);
+        return true;
+    }
+    out = queue_.front();
+    if (remove) queue_.pop_front();
+    return true;
+}
+
+void Sdl2Messages::Translate(const WinMsg& /*msg*/) {}
+
+intptr_t Sdl2Messages::Dispatch(const WinMsg& msg) {
+    const auto it = procs_.find(msg.window);
+    if (it != procs_.end() && it->second) return it->second(msg.window, msg.msg, msg.wParam, msg.lParam);
+    return services().desktop ? desktop().DefWindowProc(msg.window, msg.msg, msg.wParam, msg.lParam) : 0;
+}
+
+void Sdl2Messages::SetWindowProc(WindowId window, WindowProc proc) {
+    if (proc) procs_[window] = proc;
+    else procs_.erase(window);
+}
+
+WinMsg Sdl2Messages::Make(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    WinMsg m;
+    m.window = window;
+    m.msg = msg;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = clock().TickCount();
+    m.pt = input().CursorPos();
+    return m;
+}
+
+uintptr_t Sdl2Messages::MouseKeys() {
+    const uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
+    const SDL_Keymod mods = SDL_GetModState();
+    uintptr_t keys = 0;
+    if (buttons & SDL_BUTTON_LMASK) keys |= MK_LBUTTON;
+    if (buttons & SDL_BUTTON_RMASK) keys |= MK_RBUTTON;
+    if (buttons & SDL_BUTTON_MMASK) keys |= MK_MBUTTON;
+    if (mods & KMOD_SHIFT) keys |= MK_SHIFT;
+    if (mods & KMOD_CTRL) keys |= MK_CONTROL;
+    return keys;
+}
+
+void Sdl2Messages::ConvertKey(const SDL_KeyboardEvent& key) {
+    const WinKey winKey = WinKeyFromSdl(key.keysym.scancode, key.keysym.sym);
+    if (winKey.virtualKey == 0) return;
+    const bool up = key.type == SDL_KEYUP;
+    const size_t slot = size_t(key.keysym.scancode) % (sizeof down_ / sizeof down_[0]);
+    const bool wasDown = down_[slot];
+    down_[slot] = !up;
+    // Alt itself and every key while Alt is held (without Ctrl) make the system-key messages.
+    const bool altHeld = (key.keysym.mod & KMOD_ALT) != 0 || winKey.virtualKey == VK_MENU;
+    const bool system = altHeld && (key.keysym.mod & KMOD_CTRL) == 0;
+    const uint32_t msg = system ? (up ? WM_SYSKEYUP : WM_SYSKEYDOWN) : (up ? WM_KEYUP : WM_KEYDOWN);
+    WindowId window = WindowOf(key.windowID);
+    if (!window && services().desktop) window = desktop().Focus();
+    if (!window) return;
+    Post(Make(window, msg, uintptr_t(winKey.virtualKey), KeyLParam(winKey, altHeld && !up, wasDown, up)));
+}
+
+void Sdl2Messages::Convert(const SDL_Event& event) {
+    auto* sdlInput = dynamic_cast<Sdl2Input*>(&input());
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        ConvertKey(event.key);
+        break;
+    case SDL_TEXTINPUT: {
+        WindowId window = WindowOf(event.text.windowID);
+        if (!window && services().desktop) window = desktop().Focus();
+        if (!window) break;
+        for (uint8_t c : Cp1252FromUtf8(event.text.text)) Post(Make(window, WM_CHAR, c, 1));
+        break;
+    }
+    case SDL_MOUSEMOTION: {
+        const WindowId window = WindowOf(event.motion.windowID);
+        if (!window) break;
+        if (sdlInput) sdlInput->MovePointer(window, WinPoint{event.motion.x, event.motion.y});
+        Post(Make(window, WM_MOUSEMOVE, MouseKeys(), PointLParam(event.motion.x, event.motion.y)));
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        const WindowId window = WindowOf(event.button.windowID);
+        if (!window) break;
+        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        uint32_t msg = 0;
+        switch (event.button.button) {
+        case SDL_BUTTON_LEFT: msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
+        case SDL_BUTTON_RIGHT: msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
+        case SDL_BUTTON_MIDDLE: msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
+        default: return;
+        }
+        if (sdlInput) sdlInput->MovePointer(window, WinPoint{event.button.x, event.button.y});
+        Post(Make(window, msg, MouseKeys(), PointLParam(event.button.x, event.button.y)));
+        break;
+    }
+    case SDL_QUIT:
+        // The session ends (the last window closed or the process was asked to stop): every
+        // window of ours is asked to close.
+        if (services().desktop)
+            for (WindowId id : desktop().TopLevelWindows()) Post(Make(id, WM_CLOSE, 0, 0));
+        break;
+    default:
+        if (Sdl2Desktop* d = SdlDesktop()) d->HandleEvent(event);
+        break;
+    }
+}
+
+} // namespace plat

@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "tests/support/HeadlessTest.h"
+
+#ifdef VQT_HAVE_SDL2
+#include <SDL.h>
+
+#include "platform/sdl2/Sdl2Desktop.h"
+#include "platform/sdl2/Sdl2Keys.h"
+#include "platform/sdl2/Sdl2Messages.h"
+#endif
+
+namespace {
+
+using namespace plat;
+
+#ifdef VQT_HAVE_SDL2
+
+TEST(Sdl2Keys, VirtualKeysAndScanCodes) {
+    struct Row {
+        SDL_Scancode scancode;
+        SDL_Keycode keycode;
+        int32_t vk;
+        uint8_t scan;
+        bool extended;
+    };
+    const Row rows[] = {
+        {SDL_SCANCODE_A, 'a', 'A', 0x1E, false},
+        {SDL_SCANCODE_Q, 'a', 'A', 0x10, false}, // a layout with A where Q is: the key the layout gives
+        {SDL_SCANCODE_1, '1', '1', 0x02, false},
+        {SDL_SCANCODE_KP_1, SDLK_KP_1, 0x61, 0x4F, false},
+        {SDL_SCANCODE_RETURN, SDLK_RETURN, 0x0D, 0x1C, false},
+        {SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER, 0x0D, 0x1C, true},
+        {SDL_SCANCODE_LEFT, SDLK_LEFT, 0x25, 0x4B, true},
+        {SDL_SCANCODE_DELETE, SDLK_DELETE, VK_DELETE, 0x53, true},
+        {SDL_SCANCODE_LCTRL, SDLK_LCTRL, VK_CONTROL, 0x1D, false},
+        {SDL_SCANCODE_RCTRL, SDLK_RCTRL, VK_CONTROL, 0x1D, true},
+        {SDL_SCANCODE_RALT, SDLK_RALT, VK_MENU, 0x38, true},
+        {SDL_SCANCODE_LGUI, SDLK_LGUI, VK_LWIN, 91, true},
+        {SDL_SCANCODE_RGUI, SDLK_RGUI, VK_RWIN, 92, true},
+        {SDL_SCANCODE_F12, SDLK_F12, 0x7B, 0x58, false},
+    };
+    for (const Row& r : rows) {
+        const WinKey k = WinKeyFromSdl(r.scancode, r.keycode);
+        EXPECT_EQ(k.virtualKey, r.vk) << SDL_GetScancodeName(r.scancode);
+        EXPECT_EQ(k.scanCode, r.scan) << SDL_GetScancodeName(r.scancode);
+        EXPECT_EQ(k.extended, r.extended) << SDL_GetScancodeName(r.scancode);
+    }
+    EXPECT_EQ(WinKeyFromSdl(SDL_SCANCODE_AC_BACK, SDLK_AC_BACK).virtualKey, 0) << "no Windows counterpart";
+    EXPECT_EQ(SdlScancodesOfVirtualKey(VK_MENU), (std::vector<SDL_Scancode>{SDL_SCANCODE_LALT, SDL_SCANCODE_RALT}));
+    EXPECT_TRUE(SdlScancodesOfVirtualKey(0xFF).empty());
+}
+
+TEST(Sdl2Keys, KeyMessageParameter) {
+    const WinKey a{'A', 0x1E, false};
+    EXPECT_EQ(uint32_t(KeyLParam(a, false, false, false)), 0x001E0001u);
+    EXPECT_EQ(uint32_t(KeyLParam(a, false, true, false)), 0x401E0001u) << "repeat: was down";
+    EXPECT_EQ(uint32_t(KeyLParam(a, false, true, true)), 0xC01E0001u) << "release";
+    EXPECT_EQ(uint32_t(KeyLParam(WinKey{VK_LWIN, 0x5B, true}, true, false, false)), 0x215B0001u);
+}
+
+TEST(Sdl2Keys, TextInTheWesternCodePage) {
+    EXPECT_EQ(Cp1252FromUtf8("a\xC3\xA9\xE2\x82\xAC"), (std::vector<uint8_t>{'a', 0xE9, 0x80}));
+    EXPECT_EQ(Cp1252FromUtf8("\xE2\x86\x92x"), (std::vector<uint8_t>{'x'})) << "an arrow has no place";
+    EXPECT_EQ(Cp1252FromUtf8("\xC5\xA0\xC2\xA0"), (std::vector<uint8_t>{0x8A, 0xA0}));
+    EXPECT_EQ(Cp1252FromUtf8("\x80z\xC3"), (std::vector<uint8_t>{'z'})) << "stray and cut-off bytes";
+    EXPECT_EQ(Cp1252FromUtf8("\xC3(y"), (std::vector<uint8_t>{'(', 'y'}));
+}
+
+/// A shown window of the SDL desktop (dummy video driver) with its messages on a queue.
+class Sdl2MessagesTest : public vqt::test::HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        ASSERT_TRUE(UseSdl2()) << SDL_GetError();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        WindowParams p;
+        p.style = WS_POPUP;
+        p.title = "Stage";
+        p.rect = {100, 50, 740, 530};
+        window = desktop().CreateWindow(p);
+        desktop().Find(window)->Show(SW_SHOWNORMAL);
+        desktop().Find(window)->Validate();
+        for (uint32_t id = 1; id < 1000 && sdlId == 0; ++id)
+            if (static_cast<Sdl2Desktop&>(desktop()).FromSdlWindow(id) == window) sdlId = id;
+        ASSERT_NE(sdlId, 0u);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+
+    void PushKey(bool down, SDL_Scancode sc, SDL_Keycode sym, uint16_t mod, bool repeat = false) {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.windowID = sdlId;
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.repeat = repeat;
+        e.key.keysym.scancode = sc;
+        e.key.keysym.sym = sym;
+        e.key.keysym.mod = mod;
+        SDL_PushEvent(&e);
+    }
+
+    /// Every message that waits now.
+    std::vector<WinMsg> Drain() {
+        std::vector<WinMsg> out;
+        WinMsg m;
+        while (plat::messages().Peek(m, true)) out.push_back(m);
+        return out;
+    }
+
+    WindowId window = 0;
+    uint32_t sdlId = 0;
+};
+
+TEST_F(Sdl2MessagesTest, KeysBecomeKeyMessages) {
+    PushKey(true, SDL_SCANCODE_A, 'a', KMOD_NONE);
+    PushKey(true, SDL_SCANCODE_A, 'a', KMOD_NONE, true);
+    PushKey(false, SDL_SCANCODE_A, 'a', KMOD_NONE);
+    PushKey(true, SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT);
+    PushKey(true, SDL_SCANCODE_TAB, SDLK_TAB, KMOD_LALT);
+    PushKey(false, SDL_SCANCODE_LALT, SDLK_LALT, KMOD_NONE);
+    PushKey(true, SDL_SCANCODE_AC_BACK, SDLK_AC_BACK, KMOD_NONE);
+    const std::vector<WinMsg> got = Drain();
+    ASSERT_EQ(got.size(), 6u);
+    EXPECT_EQ(got[0].msg, WM_KEYDOWN);
+    EXPECT_EQ(got[0].wParam, uintptr_t('A'));
+    EXPECT_EQ(got[0].window, window);
+    EXPECT_EQ((uintptr_t(got[0].lParam) >> 16) & 0xFF, 0x1Eu) << "scan code in bits 16-23";
+    EXPECT_EQ(uint32_t(got[1].lParam) & 0x40000000u, 0x40000000u) << "auto-repeat: was down";
+    EXPECT_EQ(got[2].msg, WM_KEYUP);
+    EXPECT_EQ(got[3].msg, WM_SYSKEYDOWN);
+    EXPECT_EQ(got[3].wParam, uintptr_t(VK_MENU));
+    EXPECT_EQ(got[4].msg, WM_SYSKEYDOWN) << "Alt+Tab";
+    EXPECT_EQ(got[4].wParam, 0x09u);
+    EXPECT_EQ(uint32_t(got[4].lParam) & 0x20000000u, 0x20000000u) << "context bit: Alt held";
+    EXPECT_EQ(got[5].msg, WM_SYSKEYUP);
+}
+
+TEST_F(Sdl2MessagesTest, TextBecomesCharacters) {
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    e.text.windowID = sdlId;
+    std::strcpy(e.text.text, "\xC3\xBC!");
+    SDL_PushEvent(&e);
+    const std::vector<WinMsg> got = Drain();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].msg, WM_CHAR);
+    EXPECT_EQ(got[0].wParam, 0xFCu);
+    EXPECT_EQ(got[1].wParam, uintptr_t('!'));
+}
+
+TEST_F(Sdl2MessagesTest, MouseMessagesCarryClientAndDesktopPoints) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = sdlId;
+    e.motion.x = 10;
+    e.motion.y = 20;
+    SDL_PushEvent(&e);
+    e = SDL_Event{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.windowID = sdlId;
+    e.button.button = SDL_BUTTON_RIGHT;
+    e.button.x = 30;
+    e.button.y = 40;
+    SDL_PushEvent(&e);
+    e.type = SDL_MOUSEBUTTONUP;
+    e.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&e);
+    const std::vector<WinMsg> got = Drain();
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].msg, WM_MOUSEMOVE);
+    EXPECT_EQ(uint32_t(got[0].lParam), (20u << 16) | 10u);
+    EXPECT_EQ(got[0].pt, (WinPoint{110, 70}));
+    EXPECT_EQ(got[1].msg, WM_RBUTTONDOWN);
+    EXPECT_EQ(got[2].msg, WM_LBUTTONUP);
+    EXPECT_EQ(got[2].pt, (WinPoint{130, 90}));
+    EXPECT_EQ(plat::input().CursorPos(), (WinPoint{130, 90}));
+    EXPECT_EQ(plat::input().ScreenToClient(window, plat::input().CursorPos()), (WinPoint{30, 40}));
+}
+
+TEST_F(Sdl2MessagesTest, WindowEventsReachTheWindowAndQuitClosesIt) {
+    desktop().SetActive(window);
+    desktop().Find(window)->ClearSent();
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = sdlId;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    SDL_PushEvent(&e);
+    e.window.event = SDL_WINDOWEVENT_MINIMIZED;
+    SDL_PushEvent(&e);
+    EXPECT_TRUE(Drain().empty()) << "window events are sent, not queued";
+    const std::vector<WinMsg>& sent = desktop().Find(window)->Sent();
+    bool killFocus = false;
+    for (const WinMsg& m : sent) killFocus |= m.msg == WM_KILLFOCUS;
+    EXPECT_TRUE(killFocus);
+    EXPECT_TRUE(desktop().Find(window)->IsMinimized());
+
+    e = SDL_Event{};
+    e.type = SDL_QUIT;
+    SDL_PushEvent(&e);
+    const std::vector<WinMsg> got = Drain();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].msg, WM_CLOSE);
+    EXPECT_EQ(got[0].window, window);
+    plat::messages().Dispatch(got[0]);
+    EXPECT_EQ(desktop().Find(window), nullptr) << "the default procedure destroys a window on close";
+}
+
+TEST_F(Sdl2MessagesTest, AnInvalidWindowIsPaintedWhenNothingElseWaits) {
+    desktop().Find(window)->Invalidate(nullptr);
+    PushKey(true, SDL_SCANCODE_B, 'b', KMOD_NONE);
+    WinMsg m;
+    ASSERT_TRUE(plat::messages().Peek(m, true));
+    EXPECT_EQ(m.msg, WM_KEYDOWN);
+    ASSERT_TRUE(plat::messages().Peek(m, true));
+    EXPECT_EQ(m.msg, WM_PAINT);
+    EXPECT_EQ(plat::messages().Dispatch(m), 0);
+    EXPECT_FALSE(plat::messages().Peek(m, true)) << "painting validated the window";
+}
+
+#endif // VQT_HAVE_SDL2
+
+TEST(InstanceLock, ASecondHolderFindsTheNameTaken) {
+    char folder[] = "/tmp/vqt-lock-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    HeadlessSystem first, second;
+    first.SetLockFolder(folder);
+    second.SetLockFolder(folder);
+    EXPECT_FALSE(first.CreateInstanceMutex("Game/One"));
+    EXPECT_TRUE(second.CreateInstanceMutex("Game/One"));
+    EXPECT_FALSE(second.CreateInstanceMutex("Game Two")) << "another name is free";
+    first.CloseInstanceMutex();
+    EXPECT_FALSE(second.CreateInstanceMutex("Game/One")) << "free again once given back";
+    EXPECT_EQ(first.LockPath("a/b\\c"), std::string(folder) + "/a_b_c.lock");
+    second.CloseInstanceMutex();
+    std::remove((std::string(folder) + "/Game_One.lock").c_str());
+    std::remove((std::string(folder) + "/Game Two.lock").c_str());
+    rmdir(folder);
+}
+
+} // namespace
