@@ -5,6 +5,7 @@
 #include "engine/core/DirtyRects.h"
 #include "engine/core/MessageNames.h"
 #include "engine/core/Process.h"
+#include "engine/core/RunLimits.h"
 #include "engine/core/Trace.h"
 #include "engine/core/WindowProcs.h"
 #include "engine/data/Profiles.h"
@@ -103,6 +104,9 @@ void SetWinKeyDown(uint32_t down) { CPlatformState::Get().winDown = down; }
 
 void VQXRun() {
     CPlatformState& s = CPlatformState::Get();
+    const CRunLimits limits = CRunLimits::FromEnvironment();
+    const uint32_t startTick = plat::clock().TickCount();
+    uint32_t ticks = 0;
     while (!s.quit) {
         if (ProfileFlag("FULLSCREEN")) {
             CMainWindowLink& link = Link();
@@ -114,8 +118,10 @@ void VQXRun() {
             }
         }
         FrameTick(0);
+        if (limits.Reached(++ticks, plat::clock().TickCount() - startTick)) RequestQuit();
     }
     s.frameTimer.Stop();
+    if (!limits.screenshot.empty()) xPlatform_SaveWindowPicture(limits.screenshot);
 }
 
 void FrameTick(int32_t force) {
