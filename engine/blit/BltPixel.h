@@ -100,18 +100,32 @@ inline uint16_t Load16(const void* p) {
 }
 inline void Store16(void* p, uint16_t v) { std::memcpy(p, &v, 2); }
 
-/// d[i] = t[src[i]] for n pixels, eight at a time.
+/// The vector form of the two lookups below: draws the longest run of whole groups of 32 pixels
+/// from the start of the line and returns its length (0 where the processor lacks the vector
+/// instructions). Keyed, a source of 0 leaves its destination pixel.
+int32_t LookupVector16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t, bool keyed);
+
+/// Lines shorter than this are drawn by the one-pixel forms alone.
+constexpr int32_t kLookupVectorMin = 32;
+
+/// The table colours of four sources as four pixels in one word, the first in the low bits.
+inline uint64_t Colours4(const uint8_t* s, const uint16_t* t) {
+    return uint64_t{t[s[0]]} | uint64_t{t[s[1]]} << 16 | uint64_t{t[s[2]]} << 32 | uint64_t{t[s[3]]} << 48;
+}
+
+/// d[i] = t[src[i]] for eight pixels, four to a store.
+inline void Lookup8(const uint8_t* src, uint16_t* d, const uint16_t* t) {
+    const uint64_t lo = Colours4(src, t);
+    const uint64_t hi = Colours4(src + 4, t);
+    std::memcpy(d, &lo, 8);
+    std::memcpy(d + 4, &hi, 8);
+}
+
+/// d[i] = t[src[i]] for n pixels.
 inline void Lookup16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t) {
-    int32_t i = 0;
+    int32_t i = n >= kLookupVectorMin ? LookupVector16(src, n, d, t, false) : 0;
     for (; i + 8 <= n; i += 8) {
-        uint64_t s;
-        std::memcpy(&s, src + i, 8);
-        const uint64_t lo = uint64_t{t[s & 0xFF]} | uint64_t{t[(s >> 8) & 0xFF]} << 16 |
-                            uint64_t{t[(s >> 16) & 0xFF]} << 32 | uint64_t{t[(s >> 24) & 0xFF]} << 48;
-        const uint64_t hi = uint64_t{t[(s >> 32) & 0xFF]} | uint64_t{t[(s >> 40) & 0xFF]} << 16 |
-                            uint64_t{t[(s >> 48) & 0xFF]} << 32 | uint64_t{t[s >> 56]} << 48;
-        std::memcpy(d + i, &lo, 8);
-        std::memcpy(d + i + 4, &hi, 8);
+        Lookup8(src + i, d + i, t);
     }
     for (; i < n; ++i) {
         d[i] = t[src[i]];
@@ -119,9 +133,10 @@ inline void Lookup16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t*
 }
 
 /// As Lookup16, but a source of 0 leaves its destination pixel: eight pixels are tested at once,
-/// a group of zeros is passed over and a group without zeros is written whole.
+/// a group of zeros is passed over, a group without zeros is written whole and a mixed group is
+/// merged four pixels at a time.
 inline void LookupTrans16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t) {
-    int32_t i = 0;
+    int32_t i = n >= kLookupVectorMin ? LookupVector16(src, n, d, t, true) : 0;
     for (; i + 8 <= n; i += 8) {
         uint64_t s;
         std::memcpy(&s, src + i, 8);
@@ -129,12 +144,17 @@ inline void LookupTrans16(const uint8_t* src, int32_t n, uint16_t* d, const uint
             continue;
         }
         if (((s - 0x0101010101010101ull) & ~s & 0x8080808080808080ull) == 0) {
-            Lookup16(src + i, 8, d + i, t);
+            Lookup8(src + i, d + i, t);
             continue;
         }
-        for (int32_t k = i; k < i + 8; ++k) {
-            const uint8_t v = src[k];
-            d[k] = v != 0 ? t[v] : d[k];
+        for (int32_t k = i; k < i + 8; k += 4) {
+            const uint8_t* q = src + k;
+            const uint64_t drawn = (q[0] != 0 ? 0xFFFFull : 0) | (q[1] != 0 ? 0xFFFFull << 16 : 0) |
+                                   (q[2] != 0 ? 0xFFFFull << 32 : 0) | (q[3] != 0 ? 0xFFFFull << 48 : 0);
+            uint64_t old;
+            std::memcpy(&old, d + k, 8);
+            const uint64_t merged = (Colours4(q, t) & drawn) | (old & ~drawn);
+            std::memcpy(d + k, &merged, 8);
         }
     }
     for (; i < n; ++i) {
