@@ -1,5 +1,6 @@
 // Compressed line readers into 16-bit and 24-bit destinations.
 #include <cstdio>
+#include <type_traits>
 
 #include "engine/blit/BltComp.h"
 #include "engine/blit/BltPixel.h"
@@ -47,6 +48,8 @@ struct ColourMode {
             for (int32_t i = 0; i < n; ++i) {
                 at[Step * i] = op(v, at[Step * i]);
             }
+        } else if constexpr (std::is_same_v<Pixel, uint16_t> && Step > 0) {
+            blt::Fill16(at, n, op(v, Pixel{}));
         } else {
             const Pixel c = op(v, Pixel{});
             for (int32_t i = 0; i < n; ++i) {

@@ -100,13 +100,13 @@ inline uint16_t Load16(const void* p) {
 }
 inline void Store16(void* p, uint16_t v) { std::memcpy(p, &v, 2); }
 
-/// The vector form of the two lookups below: draws the longest run of whole groups of 32 pixels
-/// from the start of the line and returns its length (0 where the processor lacks the vector
-/// instructions). Keyed, a source of 0 leaves its destination pixel.
-int32_t LookupVector16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t, bool keyed);
+/// The vector form of the two lookups below: draws the n pixels and returns true, or returns
+/// false where the processor lacks the vector instructions. Keyed, a source of 0 leaves its
+/// destination pixel.
+bool LookupVector16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t, bool keyed);
 
-/// Lines shorter than this are drawn by the one-pixel forms alone.
-constexpr int32_t kLookupVectorMin = 32;
+/// Lines shorter than this are drawn by the one-pixel forms.
+constexpr int32_t kLookupVectorMin = 16;
 
 /// The table colours of four sources as four pixels in one word, the first in the low bits.
 inline uint64_t Colours4(const uint8_t* s, const uint16_t* t) {
@@ -121,9 +121,24 @@ inline void Lookup8(const uint8_t* src, uint16_t* d, const uint16_t* t) {
     std::memcpy(d + 4, &hi, 8);
 }
 
+/// d[i] = c for n pixels, four to a store.
+inline void Fill16(uint16_t* d, int32_t n, uint16_t c) {
+    const uint64_t c4 = c * 0x0001000100010001ull;
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        std::memcpy(d + i, &c4, 8);
+    }
+    for (; i < n; ++i) {
+        d[i] = c;
+    }
+}
+
 /// d[i] = t[src[i]] for n pixels.
 inline void Lookup16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t) {
-    int32_t i = n >= kLookupVectorMin ? LookupVector16(src, n, d, t, false) : 0;
+    if (n >= kLookupVectorMin && LookupVector16(src, n, d, t, false)) {
+        return;
+    }
+    int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
         Lookup8(src + i, d + i, t);
     }
@@ -136,7 +151,10 @@ inline void Lookup16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t*
 /// a group of zeros is passed over, a group without zeros is written whole and a mixed group is
 /// merged four pixels at a time.
 inline void LookupTrans16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t) {
-    int32_t i = n >= kLookupVectorMin ? LookupVector16(src, n, d, t, true) : 0;
+    if (n >= kLookupVectorMin && LookupVector16(src, n, d, t, true)) {
+        return;
+    }
+    int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
         uint64_t s;
         std::memcpy(&s, src + i, 8);

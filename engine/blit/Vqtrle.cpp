@@ -101,18 +101,6 @@ enum class Pending { kNone, kRun, kLiteral, kHoles };
 
 } // namespace
 
-bool VQTRLE_IsOpcode(uint8_t byte) {
-    if (byte == 0x80) {
-        return true;
-    }
-    const uint8_t low = byte & 0x7F;
-    // Bit 0 set, bit 2 and bit 6 clear; bit 3 (reference) only with kind 0.
-    if ((low & 0x45) != 0x01) {
-        return false;
-    }
-    return (low & 0x08) == 0 || (low & 0x30) == 0;
-}
-
 size_t VQTRLE_MaxLineBytes(int32_t width) {
     // Every record covers at least one pixel and costs at most 3 bytes a pixel, except the final
     // piece of count 0 of a long record, which follows 508 or more pixels.

@@ -16,7 +16,15 @@
 
 /// The 21 valid opcode bytes; the first, 0x80, is also the mask of the last flag.
 extern const uint8_t VQTRLE_Opcodes[21];
-bool VQTRLE_IsOpcode(uint8_t byte);
+/// Whether byte is one of them (inline: the readers ask it for every record).
+inline bool VQTRLE_IsOpcode(uint8_t byte) {
+    if (byte == 0x80) {
+        return true;
+    }
+    const uint8_t low = byte & 0x7F;
+    // Bit 0 set, bit 2 and bit 6 clear; bit 3 (reference) only with kind 0.
+    return (low & 0x45) == 0x01 && ((low & 0x08) == 0 || (low & 0x30) == 0);
+}
 
 /// Size of an output buffer that always holds one compressed line of the given width.
 size_t VQTRLE_MaxLineBytes(int32_t width);

@@ -1,6 +1,6 @@
 // Every line routine against an independent per-pixel model: lines of 0-15, 64 and 640 pixels,
-// and of 33 and 95 (whole groups of 32 with a rest), mirrored and not, in both 16-bit layouts,
-// with guard bytes around the destination.
+// and of 20, 33 and 95 (groups of 32 and a rest), mirrored and not, in both 16-bit layouts, with
+// guard bytes around the destination.
 #include <cstring>
 #include <functional>
 #include <random>
@@ -16,7 +16,7 @@ using namespace blitmodel;
 
 namespace {
 
-const std::vector<int> kCounts = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 33, 64, 95, 640};
+const std::vector<int> kCounts = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 20, 33, 64, 95, 640};
 
 enum class Walk { kPlain, kPlainX, kScaled, kScaledX };
 enum class Rule { kSolid, kTrans, kSilhouette, kTint, kChannel, kField };
