@@ -40,6 +40,22 @@ ChunkId InIndexOf(CPartFile* partFile, ChunkId id, Tag4 type) {
     return n == 0 ? kNullChunkId : MakeChunkId(n, ChunkEntryOf(id));
 }
 
+/// Whether the cache entry of `id` may hold data of the kind that `type` names: the id names a
+/// chunk (not an index block) of an index of that type.
+bool CachedAs(CPartFile* partFile, ChunkId id, Tag4 type) {
+    return ChunkIndexOf(id) != 0 && ChunkEntryOf(id) != 0 && partFile->GetIndexType(id) == type;
+}
+
+/// Whether a state id may be looked up in the cache: a chunk, not an index block, and none of
+/// the chunks whose cache entries hold parts, images or tables.
+bool StateCacheable(CPartFile* partFile, ChunkId id) {
+    if (ChunkIndexOf(id) == 0 || ChunkEntryOf(id) == 0) {
+        return false;
+    }
+    const Tag4 type = partFile->GetIndexType(id);
+    return type != Tag4("part") && type != Tag4("comp") && type != Tag4("cblk");
+}
+
 /// The chunk's data in a new block of the part file with its size; null when it has none.
 uint8_t* ReadData(CPartFile* partFile, ChunkId id, uint32_t& size) {
     uint32_t offset = 0;
@@ -276,7 +292,8 @@ CPartRecord* LoadPart(CPartFile* partFile, ChunkId partId) {
 }
 
 CPartRecord* GetPart(CPartFile* partFile, ChunkId partId) {
-    if (partFile == nullptr || partId == kNullChunkId || !partFile->IsCacheEnabled()) {
+    if (partFile == nullptr || partId == kNullChunkId || !partFile->IsCacheEnabled() ||
+        !CachedAs(partFile, partId, Tag4("part"))) {
         return nullptr;
     }
     const ChunkId cblkId = InIndexOf(partFile, partId, Tag4("cblk"));
@@ -394,6 +411,7 @@ CStateRecord* LoadState(CPartFile* partFile, ChunkId stateId) {
         return nullptr;
     }
     std::memset(record, 0, 8);
+    record->tag = CStateRecord::kTag;
     uint8_t* property = record->header + kAnimPropertyOffset;
     SwapPropertyHead(property);
     if (std::memcmp(property, "PROPERTY", 9) == 0) {
@@ -411,10 +429,20 @@ CStateRecord* LoadState(CPartFile* partFile, ChunkId stateId) {
 }
 
 CStateRecord* GetState(CPartFile* partFile, ChunkId stateId) {
-    if (partFile == nullptr || stateId == kNullChunkId || !partFile->IsCacheEnabled()) {
+    if (partFile == nullptr || stateId == kNullChunkId || !partFile->IsCacheEnabled() ||
+        !StateCacheable(partFile, stateId)) {
         return nullptr;
     }
     if (auto* cached = static_cast<CStateRecord*>(partFile->AddChunkRef(stateId))) {
+        // Data cached for this chunk by another reader is not a state record.
+        uint32_t size = 0;
+        uint32_t offset = 0;
+        partFile->GetChunkLocation(stateId, &size, &offset);
+        if (cached->tag != CStateRecord::kTag ||
+            PoolBlockSize(cached) < int64_t(sizeof(CStateRecord)) + int64_t(size)) {
+            partFile->ReleaseChunk(stateId);
+            return nullptr;
+        }
         return cached;
     }
     CStateRecord* record = LoadState(partFile, stateId);

@@ -48,10 +48,12 @@ static_assert(sizeof(CPartRecord) % 8 == 0);
 struct CStateRecord {
     static constexpr uint32_t kFrameRecordSize = 14;
 
+    static constexpr uint8_t kTag = 'S';
+
     uint32_t propertyId;    ///< chunk id from the property record (0 without one)
     uint16_t propertyValue; ///< the u16 at property offset 26
     uint8_t accumulate;     ///< the accumulate flag at property offset 28
-    uint8_t spare;
+    uint8_t tag;            ///< kTag: tells a state record from other data the cache holds
     uint8_t header[kAnimChunkHeaderLength];
 
     uint8_t* Data() { return reinterpret_cast<uint8_t*>(this + 1); }

@@ -312,6 +312,16 @@ TEST_F(PartChunksTest, TheCacheSharesRecordsAndTheirTables) {
     EXPECT_EQ(Refs(file.get(), comp), 0);
     EXPECT_EQ(Refs(file.get(), built.states[0]), 0);
 
+    // A state id naming a part, an image or an index block is never served what the cache
+    // holds for that chunk.
+    CPartRecord* part = GetPart(file.get(), built.part);
+    EXPECT_EQ(GetState(file.get(), built.part), nullptr);
+    EXPECT_EQ(GetState(file.get(), comp), nullptr);
+    EXPECT_EQ(GetState(file.get(), MakeChunkId(0, parts.StateIndex())), nullptr);
+    EXPECT_EQ(GetPart(file.get(), built.states[0]), nullptr);
+    EXPECT_EQ(Refs(file.get(), built.part), 1);
+    ReleasePartRef(file.get(), built.part, part);
+
     // Without the cache the Get forms give nothing and the Load forms work alone.
     OpenedPartFile uncached(image, false);
     EXPECT_EQ(GetPart(uncached.get(), built.part), nullptr);
