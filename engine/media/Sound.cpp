@@ -17,6 +17,8 @@ CSoundStandIn& CSoundStandIn::Get() {
 void CSoundStandIn::ResetForTest() {
     calls.clear();
     loadedSnippets = 0;
+    started = 0;
+    deviceHeld = 0;
     for (int32_t i = 0; i < kChannels; ++i) {
         channels[i] = SoundChannel{};
         channels[i].number = i;
@@ -113,6 +115,47 @@ void xSound_PlaySnippet(xSnippet* snippet, SoundChannel* channel) {
         channel->snippet = snippet;
         channel->playing = 1;
     }
+}
+
+int16_t xSound_Startup(int32_t pipes, uint32_t /*unused*/, uint32_t flags) {
+    Record("startup", nullptr, pipes, int32_t(flags));
+    CSoundStandIn& s = CSoundStandIn::Get();
+    s.started = 1;
+    s.deviceHeld = 1;
+    return 0;
+}
+
+void xSound_Shutdown() {
+    CSoundStandIn& s = CSoundStandIn::Get();
+    if (!s.started) {
+        return;
+    }
+    Record("shutdown", nullptr);
+    for (SoundChannel& c : s.channels) {
+        c.playing = 0;
+        c.snippet = nullptr;
+    }
+    s.started = 0;
+    s.deviceHeld = 0;
+}
+
+int32_t xSound_StopAll() {
+    Record("stopall", nullptr);
+    for (SoundChannel& c : CSoundStandIn::Get().channels) {
+        c.playing = 0;
+        c.snippet = nullptr;
+    }
+    return 0;
+}
+
+void xSound_ReleaseDevice() {
+    Record("release", nullptr);
+    CSoundStandIn::Get().deviceHeld = 0;
+}
+
+void xSound_ReacquireDevice() {
+    Record("reacquire", nullptr);
+    CSoundStandIn::Get().deviceHeld = 1;
 }
 
 void xSound_StopSnippet(const xSnippet* snippet, SoundChannel* channel) {

@@ -51,9 +51,21 @@ void xSound_PlaySnippet(xSnippet* snippet, SoundChannel* channel);
 /// Ends the channel's sound when it plays `snippet` (any when null).
 void xSound_StopSnippet(const xSnippet* snippet, SoundChannel* channel);
 
+/// Starts the sound engine with one channel per pipe (at most the stand-in's channels); 0 when
+/// started, also when it was started before. The second word is not read.
+int16_t xSound_Startup(int32_t pipes, uint32_t unused, uint32_t flags);
+/// Ends every channel and stops the engine; nothing when it is not started.
+void xSound_Shutdown();
+/// Ends every channel's sound; 0.
+int32_t xSound_StopAll();
+/// Gives the output device back while the application is switched out, and takes it again.
+void xSound_ReleaseDevice();
+void xSound_ReacquireDevice();
+
 /// The recording side: every call above with its arguments as given.
 struct SoundCall {
-    std::string op;      ///< "load", "unload", "balance", "volume", "loop", "play", "stop"
+    std::string op;      ///< "load", "unload", "balance", "volume", "loop", "play", "stop",
+                         ///< "startup", "shutdown", "stopall", "release", "reacquire"
     int32_t channel = -1;
     int32_t a = 0;
     int32_t b = 0;
@@ -68,6 +80,8 @@ public:
     std::vector<SoundCall> calls;
     SoundChannel channels[kChannels];
     int32_t loadedSnippets = 0;
+    uint8_t started = 0;
+    uint8_t deviceHeld = 0;
 
     /// Marks a channel silent, as a sound that ends by itself.
     void EndSound(SoundChannel* channel);
