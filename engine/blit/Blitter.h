@@ -41,9 +41,10 @@ struct BltSettings {
     uint16_t BltColorKey16 = 0;           ///< transparent value of 16-bit sources
     const uint8_t* BltTintPalette8 = nullptr;   ///< 256 new indices, one per source index
     const uint8_t* BltBlendPalette8 = nullptr;  ///< 256 x 256: [source][destination]
-    /// Implementation choice of the blended compressed reader: -1 asks the processor query
-    /// (CpuHasMMX), 0 forces the plain implementation, 1 the vector one.
-    int8_t vectorBlend = -1;
+    /// Implementation choice of the vector code paths (the blended compressed reader and the
+    /// colour-table lookups): -1 asks the processor (CpuHasMMX for the reader), 0 forces the plain
+    /// implementations, 1 the vector blended reader. Both choices give the same pixels.
+    int8_t vectorCode = -1;
     int8_t cpuQuery = -1;  ///< the processor query's answer once made (-1: not yet)
 
     void ResetForTest() { *this = BltSettings{}; }

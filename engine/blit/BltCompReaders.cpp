@@ -213,7 +213,7 @@ void BltCompBlended_8bTo16b(const uint8_t* line, int16_t width, void* dst, const
         return;
     }
     const uint16_t* t = blt::PaletteView(palette, true).table16;
-    const bool vector = s.vectorBlend >= 0 ? s.vectorBlend != 0 : CpuHasMMX();
+    const bool vector = s.vectorCode >= 0 ? s.vectorCode != 0 : CpuHasMMX();
     uint16_t* d = static_cast<uint16_t*>(dst);
     if (vector) {
         if (s.BltDstPixelFormat == 2) {

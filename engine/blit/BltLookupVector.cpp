@@ -3,6 +3,7 @@
 // written through a mask. It reads the same table as the one-pixel form, so the pixels are the
 // same. It runs only where the processor has the 512-bit byte and word instructions.
 #include "engine/blit/BltPixel.h"
+#include "engine/blit/Blitter.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VQT_LOOKUP_VECTOR 1
@@ -57,7 +58,7 @@ bool HasVectorLookup() {
 } // namespace
 
 bool LookupVector16(const uint8_t* src, int32_t n, uint16_t* d, const uint16_t* t, bool keyed) {
-    if (!HasVectorLookup()) {
+    if (BltContext().vectorCode == 0 || !HasVectorLookup()) {
         return false;
     }
     if (keyed) {

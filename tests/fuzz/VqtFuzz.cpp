@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.BltBlendLevel = level;
     for (size_t r = 0; r < sizeof kReaders / sizeof kReaders[0]; ++r) {
         for (int8_t vector : {int8_t{0}, int8_t{1}}) {
-            s.vectorBlend = vector;
+            s.vectorCode = vector;
             const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(kBytesPerPixel[r]);
             std::unique_ptr<uint8_t[]> dst(new uint8_t[bytes]());  // exact size: any overrun is caught
             kReaders[r](line.data(), width, dst.get(), blocks, nullptr);

@@ -76,10 +76,10 @@ TEST_F(BltBlendTest, VectorAndPlainReadersGiveIdenticalPixelsForEveryLevelAndFie
             // Start at an odd pixel so that no pairing by alignment could hide a difference.
             for (size_t start : {size_t{1}, size_t{2}}) {
                 std::vector<uint16_t> plain(dest), vector(dest);
-                s.vectorBlend = 0;
+                s.vectorCode = 0;
                 BltCompBlended_8bTo16b(line.data(), static_cast<int16_t>(width), plain.data() + start, nullptr,
                                        &palette);
-                s.vectorBlend = 1;
+                s.vectorCode = 1;
                 BltCompBlended_8bTo16b(line.data(), static_cast<int16_t>(width), vector.data() + start, nullptr,
                                        &palette);
                 ASSERT_EQ(plain, vector) << "layout " << layout << " level " << level;

@@ -178,7 +178,7 @@ TEST_F(BltEdgeCasesTest, CommonBlocksAreDrawnAtTheirPlaceInEveryReader) {
     BltContext().BltDstPixelFormat = 2;
     BltContext().BltBlendLevel = 0;
     for (int8_t vector : {0, 1}) {
-        BltContext().vectorBlend = vector;
+        BltContext().vectorCode = vector;
         w.assign(6, 0x1234);
         BltCompBlended_8bTo16b(line.data(), 6, w.data(), table.data(), palette.get());
         EXPECT_EQ(w[1], Entry16(*palette, 1));
@@ -342,9 +342,9 @@ TEST_F(BltEdgeCasesTest, BlendLevelsOutsideTheRangeAreClamped) {
         const uint16_t expect = level > 255 ? 0x1234 : Entry16(p, 1);
         Words plain(10, 0x1234), vec(10, 0x1234), comp(10, 0x1234);
         BltBlended_8bTo16b(src.data(), 9, plain.data() + 1, &p);  // odd start: pairs never align
-        s.vectorBlend = 1;
+        s.vectorCode = 1;
         BltCompBlended_8bTo16b(line.data(), 9, vec.data() + 1, nullptr, &p);
-        s.vectorBlend = 0;
+        s.vectorCode = 0;
         BltCompBlended_8bTo16b(line.data(), 9, comp.data() + 1, nullptr, &p);
         for (size_t i = 1; i < 10; ++i) {
             EXPECT_EQ(plain[i], expect) << level;

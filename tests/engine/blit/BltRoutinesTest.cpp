@@ -131,10 +131,13 @@ protected:
 uint32_t Bgr(uint32_t colour) { return uint32_t(B(colour)) | uint32_t(G(colour)) << 8 | uint32_t(R(colour)) << 16; }
 
 TEST_F(BltRoutinesTest, PlainAndScaledRoutinesMatchTheModel) {
+    // Once with the plain code forced and once as the processor chooses (vector lookups).
+    for (int vector : {0, -1})
     for (int layout : {1, 2}) {
         auto palette = ProbePalette(layout);
         const uint32_t* e = palette->Entries();
         BltSettings& s = BltContext();
+        s.vectorCode = static_cast<int8_t>(vector);
         s.BltDstPixelFormat = static_cast<int16_t>(layout);
         for (const PlainCase& c : kPlainCases) {
             for (int count : kCounts) {
@@ -191,7 +194,7 @@ TEST_F(BltRoutinesTest, PlainAndScaledRoutinesMatchTheModel) {
                     }
                     c.fn(srcPtr, static_cast<int16_t>(count), dst.data() + kGuard, palette.get());
                     ASSERT_EQ(dst, expect) << c.name << " layout " << layout << " count " << count << " variant "
-                                           << variant;
+                                           << variant << " vector " << vector;
                 }
             }
         }
@@ -342,9 +345,9 @@ TEST_F(BltRoutinesTest, CompressedReadersMatchTheModel) {
                 s.BltTintLevel = static_cast<int16_t>(rng() % 257);
                 s.BltBlendLevel = static_cast<int16_t>(variant == 0 ? 0 : (variant == 1 ? 255 : rng() % 256));
                 for (const CompCase& c : kCompCases) {
-                    for (int vector : {0, 1}) {
+                    for (int vector : {0, -1, 1}) {
                         if (vector == 1 && c.rule != CompRule::kField16) continue;
-                        s.vectorBlend = static_cast<int8_t>(vector);
+                        s.vectorCode = static_cast<int8_t>(vector);
                         const int bpp = c.dstBits / 8;
                         std::vector<uint8_t> dst = RandomBytes(2 * kGuard + static_cast<size_t>(width * bpp), 0);
                         std::vector<uint8_t> expect = dst;
