@@ -8,6 +8,7 @@
 #include "platform/headless/IniRegistry.h"
 #include "platform/headless/HeadlessSystem.h"
 #include "platform/headless/RecordingDebugOutput.h"
+#include "platform/headless/RecordingPrinter.h"
 #include "platform/headless/ScriptedDialogs.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "platform/headless/VirtualClock.h"
@@ -31,6 +32,7 @@ Services MakeHeadless() {
     s.desktop = std::make_unique<HeadlessDesktop>();
     s.gdi = std::make_unique<Gdi>();
     s.ddraw = std::make_unique<dd::Library>();
+    s.printer = std::make_unique<RecordingPrinter>();
     return s;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/Locale.h"
 #include "platform/Registry.h"
 #include "platform/Messages.h"
+#include "platform/Printer.h"
 #include "platform/System.h"
 
 namespace plat {
@@ -31,6 +32,7 @@ struct Services {
     std::unique_ptr<Desktop> desktop;
     std::unique_ptr<Gdi> gdi;
     std::unique_ptr<dd::Library> ddraw;
+    std::unique_ptr<Printer> printer;
 };
 
 /// The process-wide services; filled with the headless backend on first use.
@@ -61,5 +63,6 @@ inline Input& input() { return *services().input; }
 inline Desktop& desktop() { return *services().desktop; }
 inline Gdi& gdi() { return *services().gdi; }
 inline dd::Library& ddraw() { return *services().ddraw; }
+inline Printer& printer() { return *services().printer; }
 
 } // namespace plat

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/core/Application.h"
 #include "engine/core/DirtyRects.h"
 #include "engine/core/Trace.h"
 #include "engine/data/ByteOrder.h"
@@ -12,6 +13,7 @@
 #include "engine/graphics/DrawSurface.h"
 #include "engine/graphics/FrameImage.h"
 #include "engine/graphics/PixelSurface.h"
+#include "engine/media/SoundProcess.h"
 
 namespace {
 
@@ -198,6 +200,9 @@ void OActivity::Draw(CDrawSurface* destination, CPoint16 point, const CClipRect&
 }
 
 int32_t OActivity::FlushSoundQueues() {
+    if (OApplication* app = OApplication::Get()) {
+        if (OSoundProcess* sound = app->GetSoundProcess()) sound->ClearQueues();
+    }
     return 1;
 }
 

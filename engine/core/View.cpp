@@ -7,6 +7,7 @@
 
 #include "engine/core/DirtyRects.h"
 #include "engine/core/Platform.h"
+#include "engine/core/Window.h"
 #include "engine/data/Profiles.h"
 
 int32_t OView::DefaultClickMode = OView::kClickPressDrag;
@@ -64,6 +65,8 @@ OView::OView(const char* name, uint32_t classId) : OProcess(name, classId) { Add
 
 OView::~OView() {
     if (g_hoverView == this) g_hoverView = nullptr;
+    // The main window must not keep a root, pressed or dragged view that is gone.
+    if (OWindow* window = OWindow::Main()) window->ForgetView(this);
     if (host_) host_->DetachChildView(this);
     if (attached_) {
         for (int32_t i = 0; i < attached_->Count(); ++i) {

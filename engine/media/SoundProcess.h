@@ -30,6 +30,10 @@ public:
     /// The number of the first pipe whose channel is `channel`; 0 when none.
     uint32_t FindPipeByChannel(const SoundChannel* channel) const;
     void ReservePipe(uint32_t pipe);
+    /// Empties the waiting snippets of every pipe; what the pipes play goes on. These pipes
+    /// keep no waiting snippets yet, so only the call is counted.
+    void ClearQueues() { ++queueClears_; }
+    uint32_t GetQueueClears() const { return queueClears_; }
     uint32_t GetPipeCount() const { return static_cast<uint32_t>(pipes_.size()); }
     uint32_t GetPriority(uint32_t pipe) const { return pipe < pipes_.size() ? pipes_[pipe].priority : 0; }
 
@@ -40,4 +44,5 @@ private:
         uint8_t reserved = 0;
     };
     std::vector<Pipe> pipes_;
+    uint32_t queueClears_ = 0;
 };

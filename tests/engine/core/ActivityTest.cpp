@@ -171,7 +171,6 @@ TEST_F(ActivityTest, PlainActivityWithoutBackgroundOrPaletteKeepsItsDefaults) {
     EXPECT_EQ(activity.GetValue1(), 5);
     EXPECT_EQ(activity.GetPosition(), CPointF(320, 240));
     EXPECT_EQ(activity.GetRefCount(), 1);
-    EXPECT_TRUE(activity.IsA(52) && activity.IsA(50) && !activity.IsA(54));
 }
 
 // ---- Scrolling ------------------------------------------------------------------------------

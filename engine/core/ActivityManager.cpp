@@ -1,0 +1,436 @@
+#include "engine/core/ActivityManager.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "engine/core/Activity.h"
+#include "engine/core/ActivityProp.h"
+#include "engine/core/Application.h"
+#include "engine/core/ClassFactory.h"
+#include "engine/core/CurrentActivity.h"
+#include "engine/core/Platform.h"
+#include "engine/core/TempBuffers.h"
+#include "engine/core/Trace.h"
+#include "engine/core/Window.h"
+#include "engine/data/DrvMemory.h"
+#include "engine/data/Memory.h"
+#include "engine/data/PartFile.h"
+#include "engine/graphics/DrawSurface.h"
+#include "engine/media/Interstitial.h"
+#include "engine/media/Sound.h"
+#include "platform/Platform.h"
+
+namespace {
+
+OActivityManager* g_manager = nullptr;
+
+/// The chunk header's name field: the first 64 bytes.
+constexpr size_t kChunkNameSize = 64;
+
+bool ReadExactly(ODriver* stream, void* buffer, uint32_t count) {
+    uint32_t got = 0;
+    return stream->Read(buffer, count, &got) == DRV_OK && got == count;
+}
+
+} // namespace
+
+OActivityManager::OActivityManager() : stream_(std::make_unique<ODrvMemory>()) {}
+
+OActivityManager::~OActivityManager() {
+    // Overlays: the current one, then the queue from its end; the default one last and once.
+    if (currentOverlay_ && currentOverlay_ != defaultOverlay_) delete currentOverlay_;
+    currentOverlay_ = nullptr;
+    while (overlays_.Count() > 0) {
+        OInterstitial* overlay = overlays_.RemoveLast();
+        if (overlay != defaultOverlay_) delete overlay;
+    }
+    delete defaultOverlay_;
+    defaultOverlay_ = nullptr;
+
+    delete pending_;
+    pending_ = nullptr;
+    pendingFactory_ = nullptr;
+    pendingId_ = kNullChunkId;
+    if (current_) {
+        current_->FlushSoundQueues();
+        if (xActivity_GetCurrentView() == current_) xActivity_SetCurrentView(nullptr);
+        delete current_;
+        current_ = nullptr;
+    }
+    currentFactory_ = nullptr;
+    currentId_ = kNullChunkId;
+    defaultFactory_.reset();
+    while (factories_.Count() > 0) delete factories_.RemoveLast();
+    xSound_StopAll();
+    CloseStream();
+}
+
+void OActivityManager::Init(CPartFile* file, uint32_t /*unused*/) {
+    partFile_ = file;
+    if (!defaultFactory_) defaultFactory_ = std::make_unique<OClassFactory>();
+    if (!defaultOverlay_) {
+        defaultOverlay_ = new (std::nothrow) OPictureInterstitial;
+        if (defaultOverlay_) {
+            if (OWindow* window = OWindow::Main()) window->AddChild(defaultOverlay_);
+            defaultOverlay_->Suspend(1);
+        }
+    }
+}
+
+bool OActivityManager::AddFactory(CFactory* factory) {
+    if (!factory || factories_.Contains(factory)) return false;
+    return factories_.Append(factory);
+}
+
+CFactory* OActivityManager::FindFactory(uint32_t classId) {
+    for (int32_t i = 0; i < factories_.Count(); ++i)
+        if (factories_.At(i)->IsSupported(classId)) return factories_.At(i);
+    if (defaultFactory_ && defaultFactory_->IsSupported(classId)) return defaultFactory_.get();
+    return nullptr;
+}
+
+void OActivityManager::RequestActivity(ChunkId id) {
+    if (id != kNullChunkId && (!partFile_ || !partFile_->ChunkExists(id))) {
+        char text[96];
+        std::snprintf(text, sizeof text, "VQT : Missing Activity {%d, %d, %d}", int(ChunkIndexOf(id)),
+                      int(ChunkSecondOf(id)), int(ChunkEntryOf(id)));
+        plat::dialogs().MessageBox(text, "Error", plat::mb::SystemModal | plat::mb::IconStop | plat::mb::Ok);
+        return;
+    }
+    if (switchPending_) {
+        xTrace("Activity Manager error: attempt made to interrupt activity switch\n");
+        return;
+    }
+    pendingId_ = id;
+    switchPending_ = 1;
+    objectsAttached_ = 0;
+    phase_ = kPhaseAskLeave;
+}
+
+bool OActivityManager::Step() {
+    OWindow* window = OWindow::Main();
+    CDrawSurface* display = window ? window->GetDisplaySurface() : nullptr;
+    if (display && display->IsSurfaceLost()) return switchPending_ == 0;
+    if (variant_ == kUnloadFirst) StepUnloadFirst();
+    else StepLoadFirst();
+    return switchPending_ == 0;
+}
+
+bool OActivityManager::AskLeave() {
+    if (!current_) return true;
+    if (!current_->MayLeave()) return false;
+    if (OWindow* window = OWindow::Main()) {
+        window->Refresh();
+        window->ResetPointerState();
+        window->SetRootView(nullptr, false);
+    }
+    current_->SetCursorMode(0);
+    return true;
+}
+
+void OActivityManager::SuspendCurrent() {
+    current_->SetEnabled(false);
+    current_->SetVisible(0, 0);
+    current_->Suspend(1);
+    current_->FlushSoundQueues();
+    OApplication* app = OApplication::Get();
+    if (app && app->systemCursorFlag && !cursorHidden_) {
+        plat::input().ShowCursor(false);
+        cursorHidden_ = true;
+    }
+}
+
+void OActivityManager::DeleteActivity(OActivity*& activity) {
+    if (!activity) return;
+    if (xActivity_GetCurrentView() == activity) xActivity_SetCurrentView(nullptr);
+    if (ONode* parent = activity->GetParent()) parent->RemoveChild(activity);
+    delete activity;
+    activity = nullptr;
+    PoolShrink(PoolForThread());
+}
+
+void OActivityManager::FinishSwapIn() {
+    SwapInPending();
+    if (OWindow* window = OWindow::Main()) window->SetFullRedraw();
+    if (cursorHidden_) {
+        plat::input().ShowCursor(true);
+        cursorHidden_ = false;
+    }
+    phase_ = kPhaseFinish;
+}
+
+void OActivityManager::ApplyPalette() {
+    if (current_ && current_->GetPaletteId() != kNullChunkId) {
+        if (OWindow* window = OWindow::Main()) window->SetPalette(current_->GetPalette());
+        if (CDrawSurface* surface = current_->GetBackgroundSurface()) surface->SetPalette(&current_->GetPalette(), 0);
+    }
+    phase_ = kPhaseIdle;
+    switchPending_ = 0;
+}
+
+void OActivityManager::StepUnloadFirst() {
+    switch (phase_) {
+    case kPhaseAskLeave:
+        if (!AskLeave()) return;
+        phase_ = kPhaseLoad;
+        [[fallthrough]];
+    case kPhaseLoad: {
+        NextOverlay();
+        CDrawSurface* old = nullptr;
+        if (current_) {
+            SuspendCurrent();
+            old = current_->TakeBackgroundSurface();
+            DeleteActivity(current_);
+        }
+        if (pendingId_ != kNullChunkId) {
+            LoadActivity(partFile_, &pendingId_, old);
+            AttachObjects(true);
+        }
+        // The new activity took the old surface over, unless there is none.
+        if (!pending_) delete old;
+        phase_ = kPhaseAttach;
+        return;
+    }
+    case kPhaseAttach:
+        if (currentOverlay_ && currentOverlay_->IsDone()) NextOverlay();
+        if (currentOverlay_) return;
+        phase_ = kPhaseSwapIn;
+        [[fallthrough]];
+    case kPhaseSwapIn:
+        FinishSwapIn();
+        return;
+    case kPhaseFinish:
+        ApplyPalette();
+        return;
+    default:
+        return;
+    }
+}
+
+void OActivityManager::StepLoadFirst() {
+    switch (phase_) {
+    case kPhaseAskLeave:
+        if (!AskLeave()) return;
+        phase_ = kPhaseLoad;
+        return;
+    case kPhaseLoad:
+        if (pendingId_ != kNullChunkId) LoadActivity(partFile_, &pendingId_, nullptr);
+        else objectsAttached_ = 1;
+        NextOverlay();
+        if (current_) SuspendCurrent();
+        phase_ = kPhaseAttach;
+        return;
+    case kPhaseAttach:
+        if (!objectsAttached_) objectsAttached_ = AttachObjects(false) ? 1 : 0;
+        if ((currentOverlay_ && currentOverlay_->IsDone()) || overlays_.Count() > 0) NextOverlay();
+        if (currentOverlay_ || !objectsAttached_) return;
+        phase_ = kPhaseSwapIn;
+        return;
+    case kPhaseSwapIn:
+        FinishSwapIn();
+        return;
+    case kPhaseFinish:
+        ApplyPalette();
+        return;
+    default:
+        return;
+    }
+}
+
+void OActivityManager::CloseStream() {
+    if (data_) {
+        void* memory = nullptr;
+        stream_->Control(DRV_RELEASEMEM, reinterpret_cast<intptr_t>(&memory));
+        xTempBuffers_Release(&data_);
+    }
+    stream_->Close();
+    dataSize_ = 0;
+}
+
+bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, CDrawSurface* background) {
+    bool tookCurrentSurface = false;
+    auto fail = [&]() {
+        if (pending_) {
+            // The surface handed in stays with its owner: the caller, or the current activity.
+            if (background) pending_->TakeBackgroundSurface();
+            else if (tookCurrentSurface && current_) current_->SetBackgroundSurface(pending_->TakeBackgroundSurface());
+            pending_->Release();
+            pending_ = nullptr;
+        }
+        pendingFactory_ = nullptr;
+        CloseStream();
+        xTrace("Failed to load Activity data\n");
+        return false;
+    };
+
+    CloseStream();
+    uint32_t size = 0;
+    uint32_t offset = 0;
+    if (!file || !id || !file->GetChunkLocation(*id, &size, &offset) || size < ActivityHeader::kSize) {
+        xTrace("Activity data missing or shorter than its header\n");
+        return fail();
+    }
+    char name[OObject::kNameSize] = {};
+    if (void* header = xTempBuffers_Get(ravo::kChunkHeaderLength)) {
+        if (file->ReadChunkHeader(*id, header)) std::memcpy(name, header, std::min(sizeof name - 1, kChunkNameSize));
+        xTempBuffers_Release(&header);
+    }
+
+    data_ = static_cast<uint8_t*>(xTempBuffers_Get(size));
+    if (!data_ || !file->GetChunk(*id, data_)) return fail();
+    dataSize_ = size;
+    if (stream_->Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(data_), intptr_t(size), intptr_t(size)) != DRV_OK)
+        return fail();
+
+    uint8_t raw[ActivityHeader::kSize];
+    ActivityHeader header;
+    if (!ReadExactly(stream_.get(), raw, sizeof raw) || !ActivityHeader::Parse(raw, header)) return fail();
+    stream_->Control(DRV_SEEK, 0, 0);
+
+    pendingFactory_ = FindFactory(header.classId);
+    if (!pendingFactory_) {
+        xTrace("Failed to retrieve a factory for the specified activity\n");
+        return fail();
+    }
+    pending_ = pendingFactory_->CreateActivity(header.classId);
+    if (!pending_ && defaultFactory_) pending_ = defaultFactory_->CreateActivity(header.classId);
+    if (!pending_) {
+        xTrace("Failed to retrieve an instance of the specified activity\n");
+        return fail();
+    }
+    pending_->SetObjectId(header.objectId);
+    pending_->SetName(name);
+    if (background) {
+        pending_->SetBackgroundSurface(background);
+    } else if (current_) {
+        pending_->SetBackgroundSurface(current_->TakeBackgroundSurface());
+        tookCurrentSurface = true;
+    }
+    if (!pending_->ReadActivityData(file, stream_.get())) return fail();
+    return true;
+}
+
+bool OActivityManager::SkipTo(uint32_t position) {
+    return stream_->Control(DRV_SEEK, 0, intptr_t(position)) == DRV_OK;
+}
+
+bool OActivityManager::AttachObjects(bool all) {
+    if (!pending_ || !pendingFactory_) return true;
+    do {
+        const intptr_t at = stream_->Control(DRV_POSITION);
+        if (at < 0 || uint32_t(at) >= dataSize_) return true;
+        const uint32_t position = uint32_t(at);
+        uint8_t raw[ActivityObjectRecord::kSize];
+        ActivityObjectRecord record;
+        if (dataSize_ - position < ActivityObjectRecord::kSize || !ReadExactly(stream_.get(), raw, sizeof raw) ||
+            !ActivityObjectRecord::Parse(raw, record)) {
+            xTracef("Activity Manager : object record at %u runs past the activity data\n", unsigned(position));
+            SkipTo(dataSize_);
+            return true;
+        }
+        const uint32_t propertiesAt = position + ActivityObjectRecord::kSize;
+        if (record.propertyBytes > dataSize_ - propertiesAt) {
+            xTracef("Activity Manager : %u bytes of properties of the object record at %u run past the activity "
+                    "data\n",
+                    unsigned(record.propertyBytes), unsigned(position));
+            SkipTo(dataSize_);
+            return true;
+        }
+        const uint32_t next = propertiesAt + record.propertyBytes;
+        OView* object = nullptr;
+        if (record.classId != 0) {
+            object = pendingFactory_->CreateActivityProp(record.classId);
+            if (!object && defaultFactory_) object = defaultFactory_->CreateActivityProp(record.classId);
+            if (!object)
+                xTracef("Activity Manager : no factory makes objects of class %u; record skipped\n",
+                        unsigned(record.classId));
+        }
+        if (object) {
+            object->SetObjectId(record.objectId);
+            object->LoadProperties(stream_.get(), record.propertyBytes);
+            if (object->IsA(OActivityProp::kClassId))
+                static_cast<OActivityProp*>(object)->SetPartID(partFile_, record.partId, 1, &pending_->GetPalette());
+            if (pending_->AcceptObject(object)) pending_->AddChild(object);
+            else delete object;
+        }
+        // Skipped records and short property readers alike leave the stream at the next record.
+        SkipTo(next);
+    } while (all);
+    const intptr_t at = stream_->Control(DRV_POSITION);
+    return at < 0 || uint32_t(at) >= dataSize_;
+}
+
+void OActivityManager::SwapInPending() {
+    if (!data_) {
+        RequestQuit();
+        return;
+    }
+    CloseStream();
+    if (current_) DeleteActivity(current_);
+    previousId_ = currentId_;
+    currentId_ = pendingId_;
+    currentFactory_ = pendingFactory_;
+    current_ = pending_;
+    pending_ = nullptr;
+    pendingFactory_ = nullptr;
+    pendingId_ = kNullChunkId;
+    if (!current_) return;
+    xActivity_SetCurrentView(current_);
+    if (OWindow* window = OWindow::Main()) {
+        window->AddChild(current_);
+        window->SetRootView(current_, true);
+    }
+    current_->OnActivated();
+}
+
+int32_t OActivityManager::AddOverlay(OInterstitial* overlay) {
+    if (!overlay) return overlays_.Count();
+    overlay->Suspend(1);
+    if (OWindow* window = OWindow::Main()) window->AddChild(overlay);
+    overlays_.Append(overlay);
+    return overlays_.Count();
+}
+
+bool OActivityManager::IsOverlayActive() const { return currentOverlay_ && !currentOverlay_->IsDone(); }
+
+int32_t OActivityManager::NextOverlay() {
+    if (currentOverlay_) {
+        currentOverlay_->Suspend(1);
+        if (currentOverlay_ != defaultOverlay_) delete currentOverlay_;
+        currentOverlay_ = nullptr;
+    }
+    if (overlays_.Count() > 0) {
+        currentOverlay_ = overlays_.RemoveAt(0);
+        OWindow* window = OWindow::Main();
+        CDrawSurface* display = window ? window->GetDisplaySurface() : nullptr;
+        CDrawSurface* target = pending_ && pending_->GetBackgroundSurface() ? pending_->GetBackgroundSurface() : display;
+        overlayTarget_ = target;
+        currentOverlay_->Setup(0, target);
+        currentOverlay_->Resume(1);
+    }
+    return overlays_.Count();
+}
+
+void OActivityManager::OnObjectDeleted(OObject* object) {
+    if (current_ && object != current_) current_->OnObjectDeleted(object);
+}
+
+bool CreateActivityManager() {
+    if (g_manager) return false;
+    g_manager = new (std::nothrow) OActivityManager;
+    if (!g_manager) return false;
+    xPlatform_SetActivityHooks(g_manager);
+    return true;
+}
+
+bool DestroyActivityManager() {
+    if (!g_manager) return false;
+    if (xPlatform_GetActivityHooks() == g_manager) xPlatform_SetActivityHooks(nullptr);
+    OActivityManager* manager = g_manager;
+    g_manager = nullptr;
+    delete manager;
+    return true;
+}
+
+OActivityManager* GetActivityManager() { return g_manager; }

@@ -1,0 +1,143 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "engine/core/ActivityHooks.h"
+#include "engine/core/PtrList.h"
+#include "engine/data/ChunkId.h"
+
+class CDrawSurface;
+class CFactory;
+class CPartFile;
+class OActivity;
+class ODrvMemory;
+class OInterstitial;
+class OView;
+class OWindow;
+
+/// The one activity manager: owns the current activity, switches to a requested one in phases
+/// spread over frames (one step per frame from the frame tick), makes activities and their
+/// objects through the registered factories with the engine's OClassFactory last, and shows
+/// queued overlays while a switch runs.
+class OActivityManager : public CActivityHooks {
+public:
+    /// Switch phases (2 is never used).
+    enum : int16_t {
+        kPhaseIdle = 0,
+        kPhaseAskLeave = 1,
+        kPhaseLoad = 3,
+        kPhaseAttach = 4,
+        kPhaseSwapIn = 5,
+        kPhaseFinish = 6,
+    };
+    /// Variants: load the new activity before the old one goes, or unload the old one first.
+    enum : uint8_t { kLoadFirst = 0, kUnloadFirst = 1 };
+
+    OActivityManager();
+    /// Deletes the overlays, the pending and current activities, every factory (the registered
+    /// ones last first), stops the sound channels and closes the activity data stream.
+    ~OActivityManager() override;
+
+    /// Stores the part file that activities are read from, makes the engine's factory and the
+    /// default overlay (added to the main window and suspended).
+    void Init(CPartFile* file, uint32_t unused = 0);
+    void CreateWatcher(CPartFile* file, uint32_t unused = 0) { Init(file, unused); }
+
+    /// False for null and for a factory already listed; the manager owns listed factories.
+    bool AddFactory(CFactory* factory);
+    /// The first registered factory that supports the activity class, else the engine's when
+    /// it does, else null.
+    CFactory* FindFactory(uint32_t classId);
+
+    /// Asks for a switch to the activity of the chunk id. A missing chunk shows "VQT : Missing
+    /// Activity {%d, %d, %d}"; a request while a switch runs is refused with a trace.
+    void RequestActivity(ChunkId id);
+    /// One step of the pending switch; true when no switch is pending afterwards.
+    bool Step();
+    /// The number of queued overlays after adding one (null adds nothing).
+    int32_t AddOverlay(OInterstitial* overlay);
+    /// Whether the current overlay has not finished yet.
+    bool IsOverlayActive() const;
+
+    // Steps of a switch.
+    bool LoadActivity(CPartFile* file, const ChunkId* id, CDrawSurface* background);
+    bool AttachObjects(bool all);
+    void SwapInPending();
+    int32_t NextOverlay();
+    void UpdateWatcher();
+
+    // CActivityHooks
+    bool IsSwitchPending() override { return switchPending_ != 0; }
+    void StepSwitch() override { Step(); }
+    void OnObjectDeleted(OObject* object) override;
+
+    uint8_t GetVariant() const { return variant_; }
+    void SetVariant(uint8_t variant) { variant_ = variant; }
+    int16_t GetPhase() const { return phase_; }
+    ChunkId GetPreviousId() const { return previousId_; }
+    ChunkId GetCurrentId() const { return currentId_; }
+    ChunkId GetPendingId() const { return pendingId_; }
+    OActivity* GetCurrentActivity() const { return current_; }
+    OActivity* GetPendingActivity() const { return pending_; }
+    CFactory* GetCurrentFactory() const { return currentFactory_; }
+    CFactory* GetDefaultFactory() const { return defaultFactory_.get(); }
+    CPartFile* GetPartFile() const { return partFile_; }
+    OInterstitial* GetCurrentOverlay() const { return currentOverlay_; }
+    OInterstitial* GetDefaultOverlay() const { return defaultOverlay_; }
+    int32_t QueuedOverlays() const { return overlays_.Count(); }
+    bool AreObjectsAttached() const { return objectsAttached_ != 0; }
+    /// Nothing in the engine sets it: the arcade steps of the game ask it.
+    bool IsPaused() const { return paused_ != 0; }
+    void SetPaused(bool on) { paused_ = on ? 1 : 0; }
+
+private:
+    void StepUnloadFirst();
+    void StepLoadFirst();
+    /// Phase 1: the current activity's consent; true when the switch may go on.
+    bool AskLeave();
+    /// Disables, hides, suspends and flushes the current activity; hides the system cursor
+    /// when the game draws its own.
+    void SuspendCurrent();
+    /// Phase 5 and the end of phase 4.
+    void FinishSwapIn();
+    /// Phase 6.
+    void ApplyPalette();
+    /// Takes an activity out of the main window and deletes it, then shrinks the pool.
+    void DeleteActivity(OActivity*& activity);
+    /// Closes the stream and returns the activity data buffer.
+    void CloseStream();
+    /// Skips to the end of an object record's properties; false when they run past the data.
+    bool SkipTo(uint32_t position);
+
+    uint8_t variant_ = kLoadFirst;
+    uint8_t watcherVisible_ = 0;
+    OInterstitial* currentOverlay_ = nullptr;
+    OInterstitial* defaultOverlay_ = nullptr;
+    CPtrList<OInterstitial> overlays_;
+    CPtrList<CFactory> factories_;
+    CPartFile* partFile_ = nullptr;
+    std::unique_ptr<CFactory> defaultFactory_;
+    uint8_t switchPending_ = 0;
+    uint8_t objectsAttached_ = 0;
+    int16_t phase_ = kPhaseIdle;
+    ChunkId previousId_ = kNullChunkId;
+    ChunkId currentId_ = kNullChunkId;
+    ChunkId pendingId_ = kNullChunkId;
+    CFactory* currentFactory_ = nullptr;
+    OActivity* current_ = nullptr;
+    CFactory* pendingFactory_ = nullptr;
+    OActivity* pending_ = nullptr;
+    std::unique_ptr<ODrvMemory> stream_;
+    uint8_t* data_ = nullptr;
+    uint32_t dataSize_ = 0;
+    CDrawSurface* overlayTarget_ = nullptr;
+    bool cursorHidden_ = false;
+    uint8_t paused_ = 0;
+};
+
+/// False when the manager exists already; otherwise makes it (installing it as the frame
+/// tick's activity hooks) and answers whether it could be made.
+bool CreateActivityManager();
+/// False when there is none; otherwise destroys it.
+bool DestroyActivityManager();
+OActivityManager* GetActivityManager();
