@@ -28,6 +28,10 @@ struct WinMsg {
 /// A window procedure: (window, message, wParam, lParam) -> result.
 using WindowProc = intptr_t (*)(WindowId, uint32_t, uintptr_t, intptr_t);
 
+/// A low-level keyboard hook: (action code, key message, virtual key, flags) -> nonzero to
+/// swallow the key before any window sees it. The flags carry 0x20 while Alt is held.
+using KeyboardHook = int32_t (*)(int32_t code, uint32_t msg, uint32_t virtualKey, uint32_t flags);
+
 // Message numbers.
 inline constexpr uint32_t WM_NULL = 0x0000;
 inline constexpr uint32_t WM_PAINT = 0x000F;
@@ -83,9 +87,16 @@ public:
     virtual intptr_t Dispatch(const WinMsg& msg) = 0;
     /// Installs (or, with null, removes) the procedure of a window.
     virtual void SetWindowProc(WindowId window, WindowProc proc) = 0;
+    /// Installs (or, with null, removes) the low-level keyboard hook that key messages from
+    /// the keyboard pass before they are queued; scripted messages do not pass it.
+    virtual void SetKeyboardHook(KeyboardHook hook) { keyboardHook_ = hook; }
+
     /// Takes every waiting mouse and key message of the window off the queue (PeekMessage with
     /// PM_REMOVE over the mouse and key ranges); a queue that holds no input has nothing to do.
     virtual void RemoveInput(WindowId /*window*/) {}
+
+protected:
+    KeyboardHook keyboardHook_ = nullptr;
 };
 
 } // namespace plat

@@ -2,7 +2,7 @@
 # As root it installs what is missing; otherwise it prints the one apt-get line to run.
 
 VQT_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-              libbenchmark-dev libsdl2-dev libpng-dev zlib1g-dev xvfb xauth)
+              libbenchmark-dev libsdl2-dev libpng-dev zlib1g-dev xvfb xauth x11-apps)
 
 vqt_ensure_packages() {
     local missing=()

@@ -108,6 +108,19 @@ void OActivityManager::RequestActivity(ChunkId id) {
     phase_ = kPhaseAskLeave;
 }
 
+bool OActivityManager::ReplacePendingRequest(ChunkId id) {
+    if (!switchPending_ || phase_ != kPhaseAskLeave || current_ || pending_) return false;
+    const ChunkId requested = pendingId_;
+    switchPending_ = 0;
+    RequestActivity(id);
+    if (!switchPending_) { // the chunk is missing: the earlier request stands
+        pendingId_ = requested;
+        switchPending_ = 1;
+        phase_ = kPhaseAskLeave;
+    }
+    return true;
+}
+
 bool OActivityManager::Step() {
     OWindow* window = OWindow::Main();
     CDrawSurface* display = window ? window->GetDisplaySurface() : nullptr;

@@ -52,6 +52,10 @@ public:
     /// Asks for a switch to the activity of the chunk id. A missing chunk shows "VQT : Missing
     /// Activity {%d, %d, %d}"; a request while a switch runs is refused with a trace.
     void RequestActivity(ChunkId id);
+    /// Puts `id` in the place of the pending request while the switch it started has done
+    /// nothing yet (no activity asked to leave, none loaded); false otherwise. A missing chunk
+    /// shows its box and leaves the pending request as it was.
+    bool ReplacePendingRequest(ChunkId id);
     /// One step of the pending switch; true when no switch is pending afterwards.
     bool Step();
     /// The number of queued overlays after adding one (null adds nothing).

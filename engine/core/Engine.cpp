@@ -1,15 +1,68 @@
 #include "engine/core/Engine.h"
 
 #include <new>
+#include <string>
 
+#include "engine/core/EngineLink.h"
 #include "engine/core/Platform.h"
 #include "engine/core/Random.h"
+#include "engine/core/Startup.h"
+#include "engine/core/TempBuffers.h"
+#include "engine/core/Trace.h"
 #include "engine/core/Window.h"
+#include "engine/core/WindowProcs.h"
+#include "engine/data/Messages.h"
+#include "engine/data/Profiles.h"
+#include "engine/graphics/DDrawSurface.h"
+#include "engine/graphics/DIBSurface.h"
+#include "engine/graphics/DirectX.h"
+#include "engine/graphics/GDIDXSurface.h"
+#include "engine/graphics/GraphicsContext.h"
+#include "engine/media/Sound.h"
 #include "platform/Platform.h"
 
 namespace {
+
 OVQEngine* g_engine = nullptr;
+
+bool ProfileFlag(const char* key) {
+    boolean value = 0;
+    xProfiles_GetBoolean(key, &value);
+    return value != 0;
 }
+
+void ErrorBox(const char* id, const char* arg = nullptr) {
+    const char* args[] = {arg};
+    plat::dialogs().MessageBox(xMessages_GetString(id, arg ? args : nullptr, arg ? 1 : 0), "Error",
+                               plat::mb::SystemModal | plat::mb::IconStop | plat::mb::Ok);
+}
+
+/// The message of a sound start-up code.
+const char* SoundMessage(int16_t code) {
+    switch (code) {
+    case 2: return "MSG_SNDDRVBADID";
+    case 4: return "MSG_SNDDRVBUSY";
+    case 6: return "MSG_SNDNODRV";
+    case 7: return "MSG_SNDDRVNOMEM";
+    case 32: return "MSG_SNDDRVBADFMT";
+    case 35: return "MSG_SNDDRVSYNCERR";
+    case -400: return "MSG_SNDNODRV";
+    case -444: return "MSG_SNDDRVBUSYVERBOSE";
+    case -555: return "MSG_NODSOUND";
+    default: return "MSG_SNDDRVUNKNOWN";
+    }
+}
+
+/// The code of the sound engine's second attempt that opened the default device: started.
+constexpr int16_t kSoundStartedOnFallback = -301;
+
+/// Whether the display depth in use and the screen's are palette modes of a full-screen or
+/// stage run.
+bool UsesSystemPalette(int16_t depthInUse) {
+    return depthInUse <= 8 && plat::desktop().BitsPerPixel() <= 8 && (ProfileFlag("FULLSCREEN") || ProfileFlag("STAGE"));
+}
+
+} // namespace
 
 bool OVQEngine::Startup() {
     if (g_engine) return false;
@@ -23,8 +76,21 @@ bool OVQEngine::Startup() {
 OVQEngine* OVQEngine::Instance() { return g_engine; }
 
 void OVQEngine::Shutdown() {
+    xSound_Shutdown();
+    if (!g_engine) return;
+    if (UsesSystemPalette(g_engine->depthInUse_)) SystemPalette_Restore();
+    // The window's last messages (it hides and loses the focus) reach no tree any more.
+    xPlatform_SetMainWindow(nullptr, 0, CPlatformState::Get().link);
+    delete g_engine->mainWindow_;
+    g_engine->mainWindow_ = nullptr;
+    DirectX_Shutdown();
+    delete g_engine->stageWindow_;
+    g_engine->stageWindow_ = nullptr;
+    xTempBuffers_ReleaseAll();
+    VQXShutdown();
     delete g_engine;
     g_engine = nullptr;
+    xGraphics_GlobalPalette().Free16BitTable();
 }
 
 OVQEngine::~OVQEngine() {
@@ -45,4 +111,127 @@ void OVQEngine::SetMainWindow(OWindow* window) {
 void OVQEngine::GetStageRect(CRect16* rect) const {
     if (!rect || !mainWindow_) return;
     *rect = CRect16(0, 0, mainWindow_->GetStageWidth(), mainWindow_->GetStageHeight());
+}
+
+bool OVQEngine::Init(uintptr_t instance) {
+    if (this != g_engine) return false;
+    xEngine_InstallLink();
+    // The pools are made on first use.
+    xTrace("Engine initialization : Pre-allocating temp buffers...\n");
+    for (const auto& [count, size] : kPreallocated) xTempBuffers_Preallocate(uint32_t(count), uint32_t(size));
+    if (!InitSound(instance) || !RegisterWindowClasses()) return false;
+    SetDisplayChangeInProgress(1);
+    if (!CreateMainWindow()) {
+        SetDisplayChangeInProgress(0);
+        return false;
+    }
+    if (UsesSystemPalette(depthInUse_)) SystemPalette_Take();
+    if (xProfiles_Values().frameRateLimited) {
+        mainWindow_->SetFrameLimit(true);
+        mainWindow_->SetFrameRate(xProfiles_Values().frameRate);
+    }
+    return true;
+}
+
+bool OVQEngine::InitSound(uintptr_t instance) {
+    const ProfileValues& v = xProfiles_Values();
+    if (!v.soundEnabled) return true;
+    const int16_t code = xSound_Startup(v.numPipes, uint32_t(instance), uint32_t(v.sndEngineFlags));
+    // A start on the second attempt through the default device is a start.
+    if (code == 0 || code == kSoundStartedOnFallback) return true;
+    if (v.showSndInitError) ErrorBox(SoundMessage(code));
+    return (v.sndEngineFlags & 4) == 0;
+}
+
+CDrawSurface* CreateDisplaySurface() {
+    CDrawSurface* surface = nullptr;
+    if (ProfileFlag("DIRECTDRAW")) {
+        surface = new (std::nothrow) CDDrawSurface;
+    } else if (ProfileFlag("FULLSCREEN")) {
+        surface = new (std::nothrow) CGDIDXSurface;
+    }
+    if (surface && !static_cast<CWindowSurface*>(surface)->IsDisplayAvailable()) {
+        delete surface;
+        surface = nullptr;
+    }
+    if (!surface) {
+        xProfiles_Set("FULLSCREEN", sLong(0));
+        xProfiles_Set("DIRECTDRAW", sLong(0));
+        surface = new (std::nothrow) CDIBSurface;
+    }
+    return surface;
+}
+
+void OVQEngine::DeleteWindows(CDrawSurface* surface) {
+    if (mainWindow_) {
+        if (mainWindow_->GetDisplaySurface() == surface) surface = nullptr; // the window owns it
+        xPlatform_SetMainWindow(nullptr, 0, CPlatformState::Get().link);
+        delete mainWindow_;
+        mainWindow_ = nullptr;
+    }
+    delete surface;
+    delete stageWindow_;
+    stageWindow_ = nullptr;
+}
+
+bool OVQEngine::CreateMainWindow() {
+    const ProfileStore& store = xProfiles_Store();
+    const plat::WinRect desk = plat::desktop().Rect();
+    const int32_t left = (desk.Width() - store.stageWidth) / 2;
+    const int32_t top = (desk.Height() - store.stageHeight) / 2;
+    const CRect16 rect(int16_t(left), int16_t(top), int16_t(left + store.stageWidth), int16_t(top + store.stageHeight));
+    const int16_t depth = xProfiles_Values().displayDepth;
+
+    if (ProfileFlag("STAGE")) {
+        stageWindow_ = new (std::nothrow) OWindow("OWindow", OWindow::kClassId);
+        if (!stageWindow_ ||
+            !stageWindow_->Create(CRect16(int16_t(desk.left), int16_t(desk.top), int16_t(desk.right), int16_t(desk.bottom)),
+                                  true, 0)) {
+            DeleteWindows(nullptr);
+            ErrorBox("VQT_ERR_CREATEWIN");
+            return false;
+        }
+        if (!IsWindows95()) {
+            if (plat::Window* w = plat::desktop().Find(stageWindow_->GetWindowId())) {
+                w->Show(plat::SW_SHOW);
+                w->Invalidate(nullptr);
+            }
+        }
+    }
+    CDrawSurface* surface = CreateDisplaySurface();
+    if (!surface) {
+        DeleteWindows(nullptr);
+        ErrorBox("VQT_ERR_CREATEWIN");
+        return false;
+    }
+    OWindow* window = new (std::nothrow) OWindow("OWindow", OWindow::kClassId);
+    if (window) {
+        window->SetDepth(depth);
+        window->SetDisplaySurface(surface);
+        mainWindow_ = window;
+    }
+    if (!window || !window->Create(rect, false, stageWindow_ ? stageWindow_->GetWindowId() : 0)) {
+        DeleteWindows(surface);
+        ErrorBox("VQT_ERR_CREATEWIN");
+        return false;
+    }
+    SetMainWindow(window);
+    SetLastActiveWindow(window->GetWindowId());
+
+    if (ProfileFlag("FULLSCREEN")) {
+        OWindow* owner = stageWindow_ ? stageWindow_ : window;
+        if (!static_cast<CWindowSurface*>(surface)->Create(owner->GetWindowId())) {
+            xProfiles_Set("FULLSCREEN", sLong(0));
+            if (plat::desktop().BitsPerPixel() < xProfiles_Values().minDispDepth) {
+                DeleteWindows(surface);
+                ErrorBox("MSG_MINDISPDEPTH", std::to_string(xProfiles_Values().minDispDepth).c_str());
+                return false;
+            }
+        }
+    }
+    if (!ProfileFlag("FULLSCREEN")) {
+        if (plat::Window* w = plat::desktop().Find(window->GetWindowId())) w->Show(plat::SW_SHOW);
+    }
+    depthInUse_ = depth;
+    return true;
 }

@@ -18,6 +18,7 @@ void CSoundStandIn::ResetForTest() {
     calls.clear();
     loadedSnippets = 0;
     started = 0;
+    startupCode = 0;
     deviceHeld = 0;
     for (int32_t i = 0; i < kChannels; ++i) {
         channels[i] = SoundChannel{};
@@ -120,9 +121,11 @@ void xSound_PlaySnippet(xSnippet* snippet, SoundChannel* channel) {
 int16_t xSound_Startup(int32_t pipes, uint32_t /*unused*/, uint32_t flags) {
     Record("startup", nullptr, pipes, int32_t(flags));
     CSoundStandIn& s = CSoundStandIn::Get();
+    if (s.started) return 0;
+    if (s.startupCode != 0 && s.startupCode != -301) return s.startupCode;
     s.started = 1;
     s.deviceHeld = 1;
-    return 0;
+    return s.startupCode;
 }
 
 void xSound_Shutdown() {

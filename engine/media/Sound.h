@@ -52,7 +52,9 @@ void xSound_PlaySnippet(xSnippet* snippet, SoundChannel* channel);
 void xSound_StopSnippet(const xSnippet* snippet, SoundChannel* channel);
 
 /// Starts the sound engine with one channel per pipe (at most the stand-in's channels); 0 when
-/// started, also when it was started before. The second word is not read.
+/// started, also when it was started before. The second word is not read. The stand-in answers
+/// its `startupCode`: 0 and -301 (started on the second attempt through the default device)
+/// start it, any other code is a failure.
 int16_t xSound_Startup(int32_t pipes, uint32_t unused, uint32_t flags);
 /// Ends every channel and stops the engine; nothing when it is not started.
 void xSound_Shutdown();
@@ -81,6 +83,7 @@ public:
     SoundChannel channels[kChannels];
     int32_t loadedSnippets = 0;
     uint8_t started = 0;
+    int16_t startupCode = 0;
     uint8_t deviceHeld = 0;
 
     /// Marks a channel silent, as a sound that ends by itself.

@@ -1,9 +1,37 @@
-// Entry of the game executable.
-#include <cstdio>
+// Entry of the game executable: picks the platform's backend (a real window through SDL2 where
+// a display can be opened, else headless with the wall clock) and runs the engine's start-up
+// with the game's hooks.
+#include <cstdlib>
+#include <memory>
 
+#include "engine/core/Startup.h"
+#include "game/shell/TLVApp.h"
 #include "platform/Platform.h"
+#include "platform/posix/MonotonicClock.h"
+#include "platform/posix/StderrDebugOutput.h"
+
+namespace {
+
+bool DisplayNamed() {
+    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main() {
-    std::puts("tlvgame: the engine skeleton started; no stage is built yet, so it ends here.");
-    return 0;
+    if (!DisplayNamed() || !plat::UseSdl2()) {
+        plat::UseHeadless();
+        plat::services().clock = std::make_unique<plat::MonotonicClock>();
+        plat::services().debug = std::make_unique<plat::StderrDebugOutput>();
+    }
+    xAppHooks hooks;
+    hooks.VQAppPreInit = VQAppPreInit;
+    hooks.VQAppInit = VQAppInit;
+    hooks.VQAppStart = VQAppStart;
+    hooks.VQAppEnd = VQAppEnd;
+    return WinMain(1, hooks);
 }

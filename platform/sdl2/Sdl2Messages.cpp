@@ -95,6 +95,17 @@ void Sdl2Messages::SetWindowProc(WindowId window, WindowProc proc) {
     else procs_.erase(window);
 }
 
+void Sdl2Messages::RemoveInput(WindowId window) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) Convert(event);
+    auto isInput = [&](const WinMsg& m) {
+        const bool mouse = m.msg >= WM_MOUSEFIRST && m.msg <= WM_MOUSELAST;
+        const bool key = m.msg >= WM_KEYDOWN && m.msg <= WM_SYSKEYUP;
+        return m.window == window && (mouse || key);
+    };
+    std::erase_if(queue_, isInput);
+}
+
 WinMsg Sdl2Messages::Make(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     WinMsg m;
     m.window = window;
@@ -132,6 +143,10 @@ void Sdl2Messages::ConvertKey(const SDL_KeyboardEvent& key) {
     WindowId window = WindowOf(key.windowID);
     if (!window && services().desktop) window = desktop().Focus();
     if (!window) return;
+    constexpr uint32_t kAltDownFlag = 0x20;
+    if (keyboardHook_ &&
+        keyboardHook_(0, msg, uint32_t(winKey.virtualKey), (key.keysym.mod & KMOD_ALT) ? kAltDownFlag : 0) != 0)
+        return;
     Post(Make(window, msg, uintptr_t(winKey.virtualKey), KeyLParam(winKey, altHeld && !up, wasDown, up)));
 }
 

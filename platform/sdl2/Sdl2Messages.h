@@ -42,6 +42,9 @@ public:
     /// The window's procedure, or the desktop's default procedure for a window without one.
     intptr_t Dispatch(const WinMsg& msg) override;
     void SetWindowProc(WindowId window, WindowProc proc) override;
+    /// Drops the waiting mouse and key messages of the window, SDL's waiting input events
+    /// included.
+    void RemoveInput(WindowId window) override;
 
     /// Turns one SDL event into messages (or hands it to the desktop).
     void Convert(const SDL_Event& event);

@@ -141,6 +141,25 @@ TEST_F(Sdl2MessagesTest, KeysBecomeKeyMessages) {
     EXPECT_EQ(got[5].msg, WM_SYSKEYUP);
 }
 
+TEST_F(Sdl2MessagesTest, TheKeyboardHookSeesKeysBeforeTheyAreQueued) {
+    static std::vector<uint32_t> seen;
+    seen.clear();
+    plat::messages().SetKeyboardHook([](int32_t code, uint32_t msg, uint32_t vk, uint32_t flags) -> int32_t {
+        seen.push_back(uint32_t(code) << 24 | msg << 8 | vk | (flags << 16));
+        return vk == uint32_t(VK_LWIN) ? 1 : 0;
+    });
+    PushKey(true, SDL_SCANCODE_LGUI, SDLK_LGUI, KMOD_NONE);
+    PushKey(true, SDL_SCANCODE_TAB, SDLK_TAB, KMOD_LALT);
+    const std::vector<WinMsg> got = Drain();
+    ASSERT_EQ(got.size(), 1u) << "the Windows key was swallowed";
+    EXPECT_EQ(got[0].wParam, 0x09u);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1], (uint32_t(WM_SYSKEYDOWN) << 8) | 0x09u | (0x20u << 16)) << "Alt held";
+    plat::messages().SetKeyboardHook(nullptr);
+    PushKey(true, SDL_SCANCODE_LGUI, SDLK_LGUI, KMOD_NONE);
+    EXPECT_EQ(Drain().size(), 1u);
+}
+
 TEST_F(Sdl2MessagesTest, TextBecomesCharacters) {
     SDL_Event e{};
     e.type = SDL_TEXTINPUT;

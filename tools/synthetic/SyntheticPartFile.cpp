@@ -94,7 +94,7 @@ ObjectSpec Prop(uint32_t objectId, uint32_t partId, int16_t x, int16_t y) {
     return o;
 }
 
-uint32_t AddStill(PartBuilder& parts, const Picture& picture) {
+uint32_t AddStill(PartBuilder& parts, const Picture& picture, const std::vector<uint32_t>& colours) {
     FrameSpec frame;
     frame.picture = picture;
     frame.hotX = int16_t(picture.width / 2);
@@ -103,6 +103,14 @@ uint32_t AddStill(PartBuilder& parts, const Picture& picture) {
     state.frames = {frame};
     PartSpec part;
     part.states = {state};
+    // Each part carries the colours of its pictures.
+    std::vector<uint8_t> rgb;
+    for (uint32_t c : colours) {
+        rgb.push_back(uint8_t(c));
+        rgb.push_back(uint8_t(c >> 8));
+        rgb.push_back(uint8_t(c >> 16));
+    }
+    part.palette = rgb;
     return parts.AddPart(part).part;
 }
 
@@ -129,8 +137,9 @@ int main(int argc, char** argv) {
     activity.objectId = 26;
     activity.backgroundId = background;
     activity.paletteId = palette;
-    activity.objects = {Prop(1, AddStill(parts, Sun()), 520, 90), Prop(2, AddStill(parts, House()), 200, 290),
-                        Prop(3, AddStill(parts, Tree()), 420, 300)};
+    activity.properties.Pair(50, 1, kWidth / 2, kHeight / 2); // centred on the stage
+    activity.objects = {Prop(1, AddStill(parts, Sun(), colours), 520, 90), Prop(2, AddStill(parts, House(), colours), 200, 290),
+                        Prop(3, AddStill(parts, Tree(), colours), 420, 300)};
     file.AddChunk(actv, ActivityData(activity), {.entry = 26, .name = "Synthetic activity"});
 
     if (!file.WriteFile(argv[1])) {

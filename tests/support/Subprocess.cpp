@@ -1,0 +1,129 @@
+#include "tests/support/Subprocess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace vqt::test {
+
+namespace {
+
+long NowMs() {
+    return long(std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now().time_since_epoch())
+                    .count());
+}
+
+} // namespace
+
+Subprocess::Subprocess(std::string program, std::string folder, std::map<std::string, std::string> environment)
+    : program_(std::move(program)), folder_(std::move(folder)), environment_(std::move(environment)) {}
+
+Subprocess::~Subprocess() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool Subprocess::Start() {
+    // Everything the child needs is prepared before fork: it only changes folder, redirects
+    // its output and runs the program.
+    std::map<std::string, std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const size_t eq = entry.find('=');
+        if (eq != std::string::npos) env[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto& [name, value] : environment_) {
+        if (value.empty()) env.erase(name);
+        else env[name] = value;
+    }
+    std::vector<std::string> entries;
+    for (const auto& [name, value] : env) entries.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& entry : entries) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string program = program_;
+    char* argv[] = {program.data(), nullptr};
+    const std::string outputPath = folder_ + "/output.txt";
+
+    startMs_ = NowMs();
+    pid_ = ::fork();
+    if (pid_ < 0) return false;
+    if (pid_ == 0) {
+        if (::chdir(folder_.c_str()) != 0) ::_exit(126);
+        const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (out >= 0) {
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+            ::close(out);
+        }
+        ::execve(program.c_str(), argv, envp.data());
+        ::_exit(127);
+    }
+    return true;
+}
+
+bool Subprocess::Wait(int timeoutMs) {
+    if (pid_ <= 0) return true;
+    const long deadline = NowMs() + timeoutMs;
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            elapsedMs_ = NowMs() - startMs_;
+            pid_ = -1;
+            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            return true;
+        }
+        if (NowMs() >= deadline) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+            exitCode_ = -1;
+            elapsedMs_ = NowMs() - startMs_;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+bool Subprocess::Signal(int signal) { return pid_ > 0 && ::kill(pid_, signal) == 0; }
+
+std::string Subprocess::Output() const { return ReadText(folder_ + "/output.txt"); }
+
+int RunProgram(const std::string& program, const std::string& folder,
+               const std::map<std::string, std::string>& environment, int timeoutMs, std::string* output) {
+    Subprocess p(program, folder, environment);
+    if (!p.Start()) return -1;
+    p.Wait(timeoutMs);
+    if (output) *output = p.Output();
+    return p.ExitCode();
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string LastLineOf(const std::string& path) {
+    std::string text = ReadText(path);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    const size_t at = text.find_last_of('\n');
+    return at == std::string::npos ? text : text.substr(at + 1);
+}
+
+} // namespace vqt::test
