@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "engine/core/Application.h"
 #include "engine/core/DirtyRects.h"
@@ -10,6 +11,7 @@
 #include "engine/data/Driver.h"
 #include "engine/data/PartFile.h"
 #include "engine/data/Profiles.h"
+#include "engine/graphics/DDrawOffscreenSurface.h"
 #include "engine/graphics/DrawSurface.h"
 #include "engine/graphics/FrameImage.h"
 #include "engine/graphics/PixelSurface.h"
@@ -33,6 +35,12 @@ CRect16 StageRect() {
         rect = CRect16(0, 0, Clamp16(store.stageWidth), Clamp16(store.stageHeight));
     }
     return rect;
+}
+
+/// A new background surface: off the display's flip chain under DirectDraw, else in memory.
+CDrawSurface* NewBackgroundSurface() {
+    if (xProfiles_Values().directDraw) return new (std::nothrow) CDDrawOffscreenSurface;
+    return new (std::nothrow) CPixelSurface;
 }
 
 } // namespace
@@ -223,7 +231,8 @@ bool OActivity::LoadBackground(CPartFile* file, ChunkId id) {
 
     CDrawSurface* surface = GetBackgroundSurface();
     if (!surface) {
-        surface = new CPixelSurface;
+        surface = NewBackgroundSurface();
+        if (!surface) return false;
         SetBackgroundSurface(surface);
     }
     surface->Restore();
@@ -351,7 +360,7 @@ bool OActivity::ReadActivityData(CPartFile* file, ODriver* stream) {
     if (header.paletteId != kNullChunkId) palette_.LoadFromChunk(file, header.paletteId);
     paletteId_ = header.paletteId;
     if (header.backgroundId != kNullChunkId) {
-        if (!GetBackgroundSurface()) SetBackgroundSurface(new CPixelSurface);
+        if (!GetBackgroundSurface()) SetBackgroundSurface(NewBackgroundSurface());
         LoadBackground(file, header.backgroundId);
         if (paletteId_ != kNullChunkId && GetBackgroundSurface()) GetBackgroundSurface()->SetPalette(&palette_, 0);
     }

@@ -298,12 +298,14 @@ CDrawSurface* xFrame_CreateSurface(CPartFile* file, ChunkId id, CDrawSurface* su
             if (!surface) delete target;
             return nullptr;
         }
+        target->LockSysSurface();
         uint8_t* pixels = target->Lock();
         if (pixels) {
             for (int16_t y = 0; y < height; ++y)
                 std::memcpy(pixels + int64_t(y) * target->GetPitch(), &data[4 + size_t(y) * size_t(width)], size_t(width));
         }
         target->Unlock(0);
+        target->UnlockSysSurface();
         return target;
     }
 

@@ -59,12 +59,14 @@ int32_t OBlankInterstitial::OnIdle() {
         fill = uint8_t(palette.FindNearestColor(CColorPalette::kRGBBlack));
         target->SetPalette(&palette, 0);
     }
+    target->LockSysSurface();
     if (uint8_t* pixels = target->Lock()) {
         const int32_t pitch = target->GetPitch();
         const size_t rowBytes = size_t(width) * size_t(target->GetBitsPerPixel() / 8);
         for (int16_t y = 0; y < height; ++y) std::memset(pixels + int64_t(y) * pitch, fill, rowBytes);
     }
     target->Unlock(0);
+    target->UnlockSysSurface();
     if (++frames_ >= 2) SetDone(true);
     return 1;
 }

@@ -182,6 +182,17 @@ TEST_F(ActivityManagerTest, UnloadFirstLoadsAttachesSwapsAndSetsThePaletteOverTh
     EXPECT_EQ(window->ChildCount(), 2); // the default overlay and the activity
 }
 
+TEST_F(ActivityManagerTest, UnderDirectDrawTheBackgroundIsAnOffscreenSurfaceOfTheDisplay) {
+    Open(Parts());
+    xProfiles_Values().directDraw = 1;
+    OActivityManager& m = Manager(OActivityManager::kUnloadFirst);
+    m.RequestActivity(kTiledId);
+    Step();
+    ASSERT_NE(m.GetPendingActivity(), nullptr);
+    ASSERT_NE(m.GetPendingActivity()->GetBackgroundSurface(), nullptr);
+    EXPECT_EQ(m.GetPendingActivity()->GetBackgroundSurface()->GetSurfaceKind(), kSurfaceDDrawOffscreen);
+}
+
 TEST_F(ActivityManagerTest, LoadFirstAttachesOneRecordPerFrameWhileTheOldActivityStays) {
     Open(Parts(53, {PropAt(54, 1, 10, 10), PropAt(54, 2, 20, 20), PropAt(54, 3, 30, 30)}));
     OActivityManager& m = Manager(OActivityManager::kLoadFirst);
