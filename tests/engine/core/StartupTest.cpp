@@ -38,6 +38,8 @@ protected:
         xProfiles_Set("VQTSTAGECLASS", "VQTStage");
     }
     void TearDown() override {
+        OVQEngine::Shutdown();
+        OWindow::SetEventProcs(nullptr, nullptr); // the start-up gives the windows the engine's procedures
         system().CloseInstanceMutex();
         xDirectX_Context().ResetForTest();
         xMessages_Context().ResetForTest();

@@ -316,23 +316,4 @@ TEST_F(WindowProcsTest, TranslatorChoiceFollowsModeAndVersion) {
     }
 }
 
-TEST_F(WindowProcsTest, VersionPredicates) {
-    system().SetVersion({1, 4, 0, 950});
-    EXPECT_TRUE(IsWindows9x());
-    EXPECT_TRUE(IsWindows95());
-    EXPECT_FALSE(IsWindowsNT());
-    system().SetVersion({1, 4, 10, 1998});
-    EXPECT_FALSE(IsWindows95());
-    system().SetVersion({2, 5, 0, 2599});
-    EXPECT_TRUE(IsWindows2000());
-    EXPECT_FALSE(IsWindowsXP());
-    system().SetVersion({2, 5, 1, 2600});
-    EXPECT_TRUE(IsWindowsXP());
-    EXPECT_FALSE(IsWindows2000());
-    EXPECT_FALSE(IsWindowsNT4());
-    system().SetVersion({2, 4, 0, 1381});
-    EXPECT_TRUE(IsWindowsNT4());
-    EXPECT_TRUE(IsWindowsNT());
-}
-
 } // namespace

@@ -284,15 +284,6 @@ TEST_F(WindowProcsTest, SystemPaletteIsTakenOnceAndGivenBack) {
     EXPECT_EQ(link.calls, "") << "DirectDraw keeps the palette itself";
 }
 
-TEST_F(WindowProcsTest, FlagSettersTraceWhenSetting) {
-    debug().Clear();
-    SetRestoreDeactivate(1);
-    SetRestoreDeactivate(0);
-    SetEatNextRestore(1);
-    SetEatNextRestore(0);
-    EXPECT_EQ(traced(), "Setting restore deactivate\nSetting eat next restore\n");
-}
-
 TEST(MessageNames, TraceNamesAndTheRest) {
     EXPECT_STREQ(GetWindowMessageName(0x0400), "WM_USER");
     EXPECT_STREQ(GetWindowMessageName(0x0086), "WM_NCACTIVATE");
