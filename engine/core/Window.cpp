@@ -156,7 +156,13 @@ void OWindow::SetFrameRate(int32_t framesPerSecond) {
 }
 
 void OWindow::SetPalette(const CColorPalette& palette) {
-    if (auto* surface = AsWindowSurface(displaySurface_)) surface->SetPendingPalette(&palette);
+    if (auto* surface = AsWindowSurface(displaySurface_)) {
+        surface->SetPendingPalette(&palette);
+        // Above 8 bits the palette changes no pixel shown, only how 8-bit pictures are drawn
+        // from now on: the full redraw asked for below must already draw with it, or what does
+        // not change afterwards keeps the old colours.
+        if (displaySurface_->GetBitsPerPixel() > 8) displaySurface_->SetPalette(&palette, 0);
+    }
     palette_.Assign(palette);
     fullRedraw_ = 1;
 }

@@ -1,69 +1,52 @@
-// A stage of animated props run frame by frame through the run loop: the root view draws the
-// activity and its props into a 16-bit memory surface after every frame's idle walk; the last
-// of 120 frames is compared with a golden picture.
-#include <memory>
+// A stage of animated props run end to end: an activity chunk whose object records are animated
+// props is switched in by the activity manager, its props are made by the engine's factory and
+// load their parts from the same part file, the game's activity sets them up when it becomes
+// current and moves one of them each frame, and the main window draws and presents every frame
+// into the headless window for 120 frames on the virtual clock. The last picture shown is
+// compared with a golden picture and with a full redraw of the same stage.
+#include <gtest/gtest.h>
 
 #include "engine/core/Activity.h"
 #include "engine/core/ActivityProp.h"
+#include "engine/core/ClassFactory.h"
 #include "engine/core/CurrentActivity.h"
-#include "engine/core/DirtyRects.h"
-#include "engine/core/Platform.h"
-#include "engine/data/Profiles.h"
-#include "engine/graphics/ColorPalette.h"
-#include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/Part.h"
-#include "engine/graphics/PixelSurface.h"
 #include "engine/graphics/State.h"
-#include "tests/support/HeadlessTest.h"
+#include "tests/engine/core/StageFixture.h"
 #include "tests/support/PartBuilder.h"
-#include "tests/support/Png.h"
 
 namespace vqt::test {
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
 
-/// The stage's root: after its children's idle time it draws them into its surface.
-class StageRoot : public OView {
-public:
-    StageRoot() : OView("Stage", OView::kClassId) {
-        SetSize(CPoint16(kWidth, kHeight), 0);
-        SetPosition(CPointF(kWidth / 2, kHeight / 2), 0, 0);
-        surface.Create(kWidth, kHeight, 16);
-    }
-    int32_t OnIdle() override {
-        uint16_t* p = reinterpret_cast<uint16_t*>(surface.Lock());
-        for (int i = 0; i < kWidth * kHeight; ++i) p[i] = PackColor555(ColorWord(40, 60, 90));
-        surface.Unlock();
-        const CClipRect all(0, 0, kWidth, kHeight);
-        Draw(&surface, CPoint16(0, 0), all, all);
-        ++frames;
-        return 1;
-    }
-    CPixelSurface surface;
-    int frames = 0;
-};
+/// Object ids of the props in the activity data.
+enum : uint32_t { kWheel = 1, kBigWheel, kSmallWheel, kPointer, kTurned, kWalker, kStill };
 
-/// The activity: the size of the stage, without a background of its own.
-class Activity : public OActivity {
-public:
-    Activity() : OActivity("Activity", OActivity::kClassId) {
-        SetSize(CPoint16(kWidth, kHeight), 0);
-        SetPosition(CPointF(kWidth / 2, kHeight / 2), 0, 0);
-    }
-};
+/// Index 0 clear; greys, then the rings' hues from 20 on, the arrow's shaft (12) and head (180),
+/// and the background's sky and ground bands from 200 on.
+std::vector<uint32_t> StageColours() {
+    std::vector<uint32_t> colours(256, 0);
+    auto rgb = [](uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); };
+    for (uint32_t i = 1; i < 256; ++i) colours[i] = rgb(i, i, i);
+    for (uint32_t i = 20; i < 60; ++i) colours[i] = rgb(255 - (i - 20) * 6, 60 + (i - 20) * 4, 40 + (i - 20) * 5);
+    colours[12] = rgb(240, 210, 40);
+    colours[180] = rgb(200, 30, 30);
+    for (uint32_t i = 0; i < 16; ++i) colours[200 + i] = rgb(40 + i * 6, 70 + i * 8, 140 + i * 6);  // sky
+    for (uint32_t i = 0; i < 8; ++i) colours[220 + i] = rgb(50 + i * 10, 110 + i * 8, 40 + i * 4); // ground
+    return colours;
+}
 
-/// A prop that walks right two pixels a frame and turns round at the edges.
-class Walker : public OActivityProp {
-public:
-    int32_t OnIdle() override {
-        const float step = GetAnimSet()->IsMirrored() ? -2.0f : 2.0f;
-        MoveBy(step, 0, 1, 1);
-        if (GetPosition().x > kWidth - 30 || GetPosition().x < 30) GetAnimSet()->SetMirrored(!GetAnimSet()->IsMirrored());
-        return OActivityProp::OnIdle();
+/// The stage's background: sky bands over a strip of ground.
+IndexedPicture Backdrop() {
+    IndexedPicture p{kWidth, kHeight, std::vector<uint8_t>(size_t(kWidth) * kHeight), StageColours()};
+    for (int y = 0; y < kHeight; ++y) {
+        const uint8_t band = y < 380 ? uint8_t(200 + y / 24) : uint8_t(220 + (y - 380) / 13);
+        for (int x = 0; x < kWidth; ++x) p.pixels[size_t(y) * kWidth + size_t(x)] = band;
     }
-};
+    return p;
+}
 
 /// Rings around the centre, their colours shifted by the frame number.
 Picture Rings(int size, int frame, uint8_t first) {
@@ -89,110 +72,167 @@ Picture Arrow(int frame) {
     return p;
 }
 
-class AnimatedStageTest : public HeadlessTest {
-protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xProfiles_Store().ResetForTest();
-        xProfiles_Set("FULLSCREEN", sLong(0));
-        CPlatformState::ResetForTest();
-        CDirtyRects::ResetForTest();
-        xGraphics_Context().ResetForTest();
-        xPlatform_SetEngineExists(true);
-        xPlatform_StartTimers();
-    }
-    void TearDown() override {
-        xActivity_SetCurrentView(nullptr);
-        xPlatform_SetMainWindow(nullptr, 0, nullptr);
-        root_.reset();
-        CPlatformState::ResetForTest();
-        CDirtyRects::ResetForTest();
-        xProfiles_Store().ResetForTest();
-        xGraphics_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
+/// The game's activity (class 300): when it becomes current it scales, turns and holds its
+/// props as its script would; each frame it walks one prop two pixels and turns it round near
+/// the edges of the stage.
+class PropStage : public OActivity {
+public:
+    PropStage() : OActivity("PropStage", 300) {}
 
-    ChunkFileBuilder image_;
-    std::unique_ptr<OpenedPartFile> file_;
-    std::unique_ptr<StageRoot> root_;
+    OActivityProp* Prop(uint32_t objectId) {
+        for (int32_t i = 0; i < ChildCount(); ++i) {
+            auto* child = static_cast<OObject*>(ChildAt(i));
+            if (child->GetObjectId() == objectId && child->IsA(OActivityProp::kClassId))
+                return static_cast<OActivityProp*>(child);
+        }
+        return nullptr;
+    }
+    int32_t OnActivated() override {
+        ++activations;
+        if (OActivityProp* big = Prop(kBigWheel)) {
+            big->SetScale(2.0f, 1.5f);
+            big->SetState(0);
+        }
+        if (OActivityProp* small = Prop(kSmallWheel)) {
+            small->SetScale(0.5f, 0.5f);
+            small->SetState(0);
+        }
+        if (OActivityProp* pointer = Prop(kPointer)) {
+            pointer->SetStateAndHold(0);
+            pointer->QueueNextState(1);
+        }
+        if (OActivityProp* turned = Prop(kTurned); turned && turned->GetAnimSet()) {
+            turned->GetAnimSet()->GetState(0)->SetRotation(90);
+            turned->SetState(0);
+        }
+        if (OActivityProp* walker = Prop(kWalker)) walker->SetPriority(1); // drawn over the others
+        return 1;
+    }
+    int32_t OnIdle() override {
+        OActivityProp* walker = Prop(kWalker);
+        if (walker && walker->GetAnimSet()) {
+            CPart* part = walker->GetAnimSet();
+            walker->MoveBy(part->IsMirrored() ? -2.0f : 2.0f, 0, 1, 1);
+            const float x = walker->GetPosition().x;
+            if (x > kWidth - 30 || x < 30) part->SetMirrored(!part->IsMirrored());
+            ++walks;
+        }
+        return OActivity::OnIdle();
+    }
+    int activations = 0;
+    int walks = 0;
 };
 
-TEST_F(AnimatedStageTest, PropsAnimateForTwoSeconds) {
-    PartBuilder parts(image_);
-    PartSpec wheel; // one looping state of six frames
-    StateSpec spin;
-    for (int f = 0; f < 6; ++f) {
-        FrameSpec frame;
-        frame.picture = Rings(40, f, 20);
-        frame.duration = 5;
-        spin.frames.push_back(frame);
-    }
-    wheel.states = {spin};
-    PartSpec arrow; // a held state that grows, then a looping one; the hot spot at the tip
-    StateSpec grow;
-    for (int f = 0; f < 6; ++f) {
-        FrameSpec frame;
-        frame.picture = Arrow(f);
-        frame.hotX = int16_t(f);
-        frame.duration = 8;
-        grow.frames.push_back(frame);
-    }
-    StateSpec blink;
-    for (int f = 0; f < 2; ++f) {
-        FrameSpec frame;
-        frame.picture = Arrow(5 - 5 * f);
-        frame.duration = 10;
-        blink.frames.push_back(frame);
-    }
-    arrow.states = {grow, blink};
-    const uint32_t wheelId = parts.AddPart(wheel).part;
-    const uint32_t arrowId = parts.AddPart(arrow).part;
-    file_ = std::make_unique<OpenedPartFile>(image_, true);
+/// Makes the stage activity; its props are the engine's factory's to make.
+class PropStageFactory : public CFactory {
+public:
+    OActivity* CreateActivity(uint32_t id) override { return id == 300 ? new PropStage : nullptr; }
+    OView* CreateActivityProp(uint32_t) override { return nullptr; }
+    int32_t Reset() override { return 0; }
+    bool IsSupported(uint32_t id) override { return id == 300; }
+};
 
-    root_ = std::make_unique<StageRoot>();
-    auto* activity = new Activity;
-    root_->AddChild(activity);
-    xPlatform_SetMainWindow(root_.get(), 1, nullptr);
-    xActivity_SetCurrentView(activity);
+class AnimatedStageTest : public StageTest {
+protected:
+    /// Index 1 "actv" with the stage {1, 0, 26}; 2 "fram" its backdrop; 3 "cpal" its palette;
+    /// then the parts: a wheel (one looping state of six frames), an arrow (a state that grows,
+    /// its hot spot at the tip, then a blinking one) and a still ring (one frame), which is drawn
+    /// only in the switch's full redraws and so shows whether they drew with the stage's palette.
+    void WriteStage() {
+        ChunkFileBuilder b;
+        const uint8_t actv = b.AddIndex("actv", 8, 30);
+        const uint8_t fram = b.AddIndex("fram", 8, 2);
+        const uint8_t cpal = b.AddIndex("cpal", 8, 2);
+        const uint32_t backdrop = b.AddChunk(fram, BmpFile(Backdrop()), {.entry = 1, .property = FrameProperty(1)});
+        const uint32_t palette = b.AddChunk(cpal, PaletteData(StageColours()), {.entry = 1});
 
-    auto place = [&](OActivityProp* prop, uint32_t part, float x, float y) {
-        activity->AddChild(prop);
-        prop->SetPosition(CPointF(x, y), 0, 0);
-        EXPECT_EQ(prop->SetPartID(file_->get(), part, 1), 1);
-        return prop;
-    };
-    place(new OActivityProp, wheelId, 60, 60);
-    OActivityProp* big = place(new OActivityProp, wheelId, 250, 80);
-    big->SetScale(2.0f, 1.5f);
-    big->SetState(0);
-    OActivityProp* small = place(new OActivityProp, wheelId, 60, 180);
-    small->SetScale(0.5f, 0.5f);
-    small->SetState(0);
-    OActivityProp* pointer = place(new OActivityProp, arrowId, 150, 150);
-    pointer->SetStateAndHold(0);
-    pointer->QueueNextState(1);
-    OActivityProp* turned = place(new OActivityProp, arrowId, 250, 200);
-    turned->GetAnimSet()->GetState(0)->SetRotation(90);
-    turned->SetState(0);
-    OActivityProp* walker = place(new Walker, arrowId, 100, 110);
-    walker->SetPriority(1); // drawn over the others
+        PartBuilder parts(b);
+        PartSpec wheel;
+        StateSpec spin;
+        for (int f = 0; f < 6; ++f) spin.frames.push_back({.picture = Rings(40, f, 20), .duration = 5});
+        wheel.states = {spin};
+        PartSpec arrow;
+        StateSpec grow;
+        for (int f = 0; f < 6; ++f) grow.frames.push_back({.picture = Arrow(f), .hotX = int16_t(f), .duration = 8});
+        StateSpec blink;
+        for (int f = 0; f < 2; ++f) blink.frames.push_back({.picture = Arrow(5 - 5 * f), .duration = 10});
+        arrow.states = {grow, blink};
+        wheelId = parts.AddPart(wheel).part;
+        arrowId = parts.AddPart(arrow).part;
+        PartSpec still;
+        StateSpec one;
+        one.frames.push_back({.picture = Rings(40, 0, 20), .duration = 5});
+        still.states = {one};
+        stillId = parts.AddPart(still).part;
 
-    for (int frame = 0; frame < 120; ++frame) {
-        clock().Advance(frame % 3 == 2 ? 16 : 17);
-        FrameTick(0);
+        auto prop = [](uint32_t objectId, uint32_t partId, int16_t x, int16_t y) {
+            ObjectSpec object{.classId = OActivityProp::kClassId, .objectId = objectId, .partId = partId};
+            object.properties.Pair(OView::kClassId, OView::kPropPosition, x, y);
+            return object;
+        };
+        ObjectSpec pointer = prop(kPointer, arrowId, 300, 300);
+        pointer.properties.Byte(OActivityProp::kClassId, OActivityProp::kPropLoadAllStates, 1);
+        ActivitySpec spec{.classId = 300, .backgroundId = backdrop, .paletteId = palette};
+        spec.properties.Pair(OView::kClassId, OView::kPropPosition, kWidth / 2, kHeight / 2);
+        spec.objects = {prop(kWheel, wheelId, 120, 120),      prop(kBigWheel, wheelId, 500, 160),
+                        prop(kSmallWheel, wheelId, 120, 360), pointer,
+                        prop(kTurned, arrowId, 500, 400),     prop(kWalker, arrowId, 460, 220),
+                        prop(kStill, stillId, 200, 430)};
+        b.AddChunk(actv, ActivityData(spec), {.entry = 26, .name = "Animated stage"});
+        Open(b);
     }
-    EXPECT_EQ(root_->frames, 120);
-    EXPECT_EQ(pointer->GetState(), 1); // the held run ended and the queued state came next
 
-    RgbImage picture{kWidth, kHeight, std::vector<uint8_t>(size_t(kWidth) * kHeight * 3)};
-    const uint16_t* p = reinterpret_cast<const uint16_t*>(root_->surface.Lock());
-    for (int i = 0; i < kWidth * kHeight; ++i) {
-        picture.rgb[size_t(i) * 3] = uint8_t(((p[i] >> 10) & 31) << 3);
-        picture.rgb[size_t(i) * 3 + 1] = uint8_t(((p[i] >> 5) & 31) << 3);
-        picture.rgb[size_t(i) * 3 + 2] = uint8_t((p[i] & 31) << 3);
+    uint32_t wheelId = 0;
+    uint32_t arrowId = 0;
+    uint32_t stillId = 0;
+};
+
+TEST_F(AnimatedStageTest, PropsFromActivityDataAnimateForTwoSecondsOnTheMainWindow) {
+    WriteStage();
+    OActivityManager& manager = Manager(OActivityManager::kUnloadFirst);
+    manager.AddFactory(new PropStageFactory);
+    manager.RequestActivity(ChunkIdOf(1, 26));
+
+    // The switch takes three frames; the 120 frames count from the request.
+    Frames(3, 17);
+    ASSERT_FALSE(manager.IsSwitchPending());
+    auto* stage = dynamic_cast<PropStage*>(manager.GetCurrentActivity());
+    ASSERT_NE(stage, nullptr);
+    EXPECT_EQ(xActivity_GetCurrentView(), stage);
+    EXPECT_EQ(window->GetRootView(), stage);
+    EXPECT_EQ(stage->activations, 1);
+    ASSERT_EQ(stage->ChildCount(), 7);
+    const uint32_t parts[] = {0, wheelId, wheelId, wheelId, arrowId, arrowId, arrowId, stillId};
+    for (uint32_t id = kWheel; id <= kStill; ++id) {
+        OActivityProp* prop = stage->Prop(id);
+        ASSERT_NE(prop, nullptr) << id;
+        EXPECT_STREQ(prop->GetName(), "OActivityProp"); // the engine's factory made it
+        ChunkId part = kNullChunkId;
+        prop->GetPartID(&part);
+        EXPECT_EQ(part, parts[id]) << id;
+        EXPECT_GE(prop->GetState(), 0) << id;
     }
-    root_->surface.Unlock();
-    ExpectMatchesGoldenImage("animation/stage_frame_120.png", picture);
+    EXPECT_EQ(stage->Prop(kPointer)->GetLoadAllStates(), 1);
+
+    const uint32_t drawnBefore = window->GetFramesDrawn();
+    Frames(117, 17);
+    EXPECT_EQ(window->GetFramesDrawn() - drawnBefore, 117u); // something moves in every frame
+    EXPECT_EQ(stage->walks, 119); // from the frame of the swap on
+    EXPECT_EQ(stage->Prop(kPointer)->GetState(), 1); // the held run ended and the queued state came next
+    EXPECT_TRUE(stage->Prop(kWalker)->GetAnimSet()->IsMirrored()); // turned round at the right edge
+    EXPECT_EQ(stage->Prop(kBigWheel)->GetWidth(), 60);
+    EXPECT_EQ(stage->Prop(kBigWheel)->GetHeight(), 80);
+    EXPECT_EQ(stage->Prop(kSmallWheel)->GetWidth(), 20);
+    EXPECT_EQ(stage->Prop(kTurned)->GetWidth(), 12); // the quarter turn stands the arrow upright
+    EXPECT_EQ(stage->Prop(kTurned)->GetHeight(), 24);
+
+    const RgbImage shown = ToRgb(Shown());
+    ExpectMatchesGoldenImage("engine/core/stage_animated_props.png", shown);
+
+    // What the dirty rectangles left on the screen is the stage drawn afresh.
+    window->PostFullRedraw();
+    window->UpdateScreen();
+    EXPECT_EQ(ToRgb(Shown()).rgb, shown.rgb);
 }
 
 } // namespace

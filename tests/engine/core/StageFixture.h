@@ -8,11 +8,26 @@
 #include "engine/core/Window.h"
 #include "engine/data/PartFile.h"
 #include "engine/graphics/DIBSurface.h"
+#include "engine/graphics/GraphicsContext.h"
+#include "platform/PixelConvert.h"
+#include "platform/Window.h"
 #include "tests/engine/core/RunLoopFixture.h"
 #include "tests/support/ActivityBuilder.h"
+#include "tests/support/Png.h"
 #include "tests/support/TempFolder.h"
 
 namespace vqt::test {
+
+/// A presented picture as 8-bit red, green and blue.
+inline RgbImage ToRgb(const plat::Image& image) {
+    RgbImage out{image.width, image.height, {}};
+    for (const plat::Argb c : image.pixels) {
+        out.rgb.push_back(plat::ArgbRed(c));
+        out.rgb.push_back(plat::ArgbGreen(c));
+        out.rgb.push_back(plat::ArgbBlue(c));
+    }
+    return out;
+}
 
 /// The engine with its main window over a 640 x 480 16-bit windowed stage (dirty rectangles
 /// on, no DirectDraw), shown on the headless desktop; part files are written from builders
@@ -21,6 +36,7 @@ class StageTest : public RunLoopTest {
 protected:
     void SetUp() override {
         RunLoopTest::SetUp();
+        xGraphics_Context().ResetForTest(); // the window's palettes become the global one
         xProfiles_Set("DIRECTDRAW", sLong(0));
         xProfiles_Set("FULLSCREEN", sLong(0));
         OView::ResetForTest();
@@ -37,6 +53,7 @@ protected:
         OVQEngine::Shutdown();
         file.reset();
         OView::ResetForTest();
+        xGraphics_Context().ResetForTest();
         RunLoopTest::TearDown();
     }
     /// Writes the image and opens it as the part file of the run.
@@ -56,6 +73,8 @@ protected:
         GetActivityManager()->SetVariant(variant);
         return *GetActivityManager();
     }
+    /// What the headless window shows: the last picture presented into it.
+    const plat::Image& Shown() { return plat::desktop().Find(window->GetWindowId())->Presented(); }
 
     TempFolder folder;
     std::unique_ptr<CPartFile> file;

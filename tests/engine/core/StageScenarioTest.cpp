@@ -10,7 +10,6 @@
 #include "engine/graphics/DrawSurface.h"
 #include "platform/headless/RecordingPrinter.h"
 #include "tests/engine/core/StageFixture.h"
-#include "tests/support/Png.h"
 
 namespace vqt::test {
 namespace {
@@ -40,16 +39,6 @@ public:
     int32_t Reset() override { return 0; }
     bool IsSupported(uint32_t id) override { return id == 300; }
 };
-
-RgbImage ToRgb(const plat::Image& image) {
-    RgbImage out{image.width, image.height, {}};
-    for (const plat::Argb c : image.pixels) {
-        out.rgb.push_back(plat::ArgbRed(c));
-        out.rgb.push_back(plat::ArgbGreen(c));
-        out.rgb.push_back(plat::ArgbBlue(c));
-    }
-    return out;
-}
 
 class StageScenarioTest : public StageTest {
 protected:
@@ -86,7 +75,6 @@ protected:
         ASSERT_EQ(activity->ChildCount(), 2);
         prop = static_cast<OView*>(activity->ChildAt(0));
     }
-    const plat::Image& Shown() { return plat::desktop().Find(window->GetWindowId())->Presented(); }
 
     OActivity* activity = nullptr;
     OView* prop = nullptr;

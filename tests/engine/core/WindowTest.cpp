@@ -8,6 +8,7 @@
 
 #include "engine/core/Activity.h"
 #include "engine/core/DirtyRects.h"
+#include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/DrawSurface.h"
 #include "engine/media/Sound.h"
 #include "tests/engine/core/StageFixture.h"
@@ -138,6 +139,39 @@ TEST_F(WindowTest, AnExceptionWhileDrawingIsTracedAndTheDirtyRectanglesStay) {
     root->throwOnDraw = false;
     Frames(1);
     EXPECT_EQ(CDirtyRects::Get().Count(), 0);
+}
+
+/// A view that notes the colour its 8-bit pictures would take for index 5 when drawn.
+class PaletteView : public OView {
+public:
+    PaletteView() : OView("palette", kClassId) {
+        SetSize(CPoint16(640, 480), 0);
+        SetPosition(CPointF(320, 240), 0, 0);
+    }
+    int32_t OnIdle() override { return 1; }
+    void Draw(CDrawSurface* d, CPoint16 p, const CClipRect& s, const CClipRect& t) override {
+        seen.push_back(d->EffectivePalette()->GetEntry(5));
+        OView::Draw(d, p, s, t);
+    }
+    std::vector<uint32_t> seen;
+};
+
+TEST_F(WindowTest, AboveEightBitsANewPaletteServesTheFullRedrawItAsks) {
+    auto* view = new PaletteView;
+    window->AddChild(view);
+    window->SetRootView(view, true);
+    Frames(1);
+    ASSERT_EQ(view->seen.size(), 1u);
+    const uint32_t before = view->seen[0];
+
+    CColorPalette palette;
+    palette.SetEntry(5, before ^ 0x00FFFFFFu);
+    window->SetPalette(palette);
+    Frames(2);
+    // One full redraw, with the new colours; nothing is drawn again afterwards, so it must be right.
+    ASSERT_EQ(view->seen.size(), 2u);
+    EXPECT_EQ(view->seen[1], before ^ 0x00FFFFFFu);
+    EXPECT_EQ(window->GetPalette().GetEntry(5), before ^ 0x00FFFFFFu);
 }
 
 // ---- Mouse ----------------------------------------------------------------------------------
