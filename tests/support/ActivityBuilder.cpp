@@ -76,17 +76,17 @@ PropertyBytes TiledActivityProps(int16_t columns, int16_t rows, int16_t tileWidt
     return p;
 }
 
-Bytes ActivityData(const ActivitySpec& spec) {
+Bytes ActivityData(const ActivitySpec& desc) {
     Bytes out;
-    AppendBe32(out, spec.classId);
-    AppendBe32(out, spec.objectId);
-    AppendId(out, spec.backgroundId);
-    AppendId(out, spec.paletteId);
+    AppendBe32(out, desc.classId);
+    AppendBe32(out, desc.objectId);
+    AppendId(out, desc.backgroundId);
+    AppendId(out, desc.paletteId);
     AppendBe32(out, 0);
-    AppendBe32(out, spec.storedPropertyBytes >= 0 ? uint32_t(spec.storedPropertyBytes) : spec.properties.size());
+    AppendBe32(out, desc.storedPropertyBytes >= 0 ? uint32_t(desc.storedPropertyBytes) : desc.properties.size());
     AppendBe32(out, 0);
-    Append(out, spec.properties.bytes());
-    for (const ObjectSpec& object : spec.objects) {
+    Append(out, desc.properties.bytes());
+    for (const ObjectSpec& object : desc.objects) {
         AppendBe32(out, object.classId);
         AppendBe32(out, object.objectId);
         out.resize(out.size() + 32, 0xCD); // not read

@@ -56,7 +56,7 @@ struct ActivitySpec {
     /// Replaces the header's property byte count (default: the properties' size).
     int64_t storedPropertyBytes = -1;
 };
-Bytes ActivityData(const ActivitySpec& spec);
+Bytes ActivityData(const ActivitySpec& desc);
 
 /// An 8-bit picture as rows of palette indices with its colours (red, green, blue).
 struct IndexedPicture {

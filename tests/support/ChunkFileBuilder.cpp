@@ -115,43 +115,43 @@ uint32_t HeaderLengthOfFormat(uint16_t format) {
 
 // ---- ChunkFileBuilder -------------------------------------------------------------------------
 
-uint8_t ChunkFileBuilder::AddIndex(const IndexSpec& spec) {
+uint8_t ChunkFileBuilder::AddIndex(const IndexSpec& desc) {
     if (indexes_.size() >= 255) {
         throw std::length_error("a chunk file holds at most 255 indexes");
     }
-    indexes_.push_back(Index{spec, {}, 0});
+    indexes_.push_back(Index{desc, {}, 0});
     return static_cast<uint8_t>(indexes_.size());
 }
 
 uint8_t ChunkFileBuilder::AddIndex(std::string type, uint16_t format, uint16_t capacity,
                                    std::string tag) {
-    IndexSpec spec;
-    spec.type = std::move(type);
-    spec.format = format;
-    spec.capacity = capacity;
-    spec.tag = std::move(tag);
-    return AddIndex(spec);
+    IndexSpec desc;
+    desc.type = std::move(type);
+    desc.format = format;
+    desc.capacity = capacity;
+    desc.tag = std::move(tag);
+    return AddIndex(desc);
 }
 
-uint32_t ChunkFileBuilder::AddChunk(uint8_t index, Bytes data, const ChunkSpec& spec) {
+uint32_t ChunkFileBuilder::AddChunk(uint8_t index, Bytes data, const ChunkSpec& desc) {
     if (index == 0 || index > indexes_.size()) {
         throw std::out_of_range("AddChunk: no such index");
     }
     Index& target = indexes_[index - 1];
-    const uint16_t entry = spec.entry != 0 ? spec.entry : static_cast<uint16_t>(target.highest + 1);
+    const uint16_t entry = desc.entry != 0 ? desc.entry : static_cast<uint16_t>(target.highest + 1);
     for (const Chunk& c : target.chunks) {
         if (c.entry == entry) {
             throw std::invalid_argument("AddChunk: entry already used");
         }
     }
-    target.chunks.push_back(Chunk{entry, std::move(data), spec});
+    target.chunks.push_back(Chunk{entry, std::move(data), desc});
     target.highest = std::max(target.highest, entry);
     order_.push_back(Placed{index, target.chunks.size() - 1});
     return ChunkIdOf(index, entry);
 }
 
-uint32_t ChunkFileBuilder::AddChunk(uint8_t index, std::string_view data, const ChunkSpec& spec) {
-    return AddChunk(index, ToBytes(data), spec);
+uint32_t ChunkFileBuilder::AddChunk(uint8_t index, std::string_view data, const ChunkSpec& desc) {
+    return AddChunk(index, ToBytes(data), desc);
 }
 
 void ChunkFileBuilder::SetMasterTags(std::string tag, std::string type) {
@@ -176,7 +176,7 @@ Bytes ChunkFileBuilder::Build(ChunkFileLayout* layoutOut) const {
     std::vector<uint16_t> capacities;
     for (const Index& index : indexes_) {
         const uint16_t cap =
-            index.spec.capacity != 0 ? index.spec.capacity : std::max<uint16_t>(index.highest, 1);
+            index.desc.capacity != 0 ? index.desc.capacity : std::max<uint16_t>(index.highest, 1);
         capacities.push_back(cap);
         layout.indexOffsets.push_back(at);
         at += BlockLength(cap);
@@ -185,7 +185,7 @@ Bytes ChunkFileBuilder::Build(ChunkFileLayout* layoutOut) const {
         const Index& index = indexes_[p.index - 1];
         const Chunk& chunk = index.chunks[p.chunk];
         layout.chunkOffsets[ChunkIdOf(p.index, chunk.entry)] = at;
-        at += HeaderLengthOfFormat(index.spec.format) + static_cast<uint32_t>(chunk.data.size());
+        at += HeaderLengthOfFormat(index.desc.format) + static_cast<uint32_t>(chunk.data.size());
     }
     if (redirectRoom_) {
         layout.masterOffset = at;
@@ -223,23 +223,23 @@ Bytes ChunkFileBuilder::Build(ChunkFileLayout* layoutOut) const {
         const uint16_t cap = capacities[i];
         PutText(out, b, "INDX");
         PutText(out, b + 4, "vari");
-        PutBe32(out, b + 8, index.spec.sizeField.value_or(kEntryLength * cap + kEntryLength));
-        PutBe16(out, b + 12, index.spec.used.value_or(static_cast<uint16_t>(index.chunks.size())));
+        PutBe32(out, b + 8, index.desc.sizeField.value_or(kEntryLength * cap + kEntryLength));
+        PutBe16(out, b + 12, index.desc.used.value_or(static_cast<uint16_t>(index.chunks.size())));
         PutBe16(out, b + 14, cap);
-        PutBe16(out, b + 16, index.spec.format);
-        PutTag(out, b + 18, index.spec.tag);
-        PutTag(out, b + 22, index.spec.type);
-        const uint32_t headerLength = HeaderLengthOfFormat(index.spec.format);
+        PutBe16(out, b + 16, index.desc.format);
+        PutTag(out, b + 18, index.desc.tag);
+        PutTag(out, b + 22, index.desc.type);
+        const uint32_t headerLength = HeaderLengthOfFormat(index.desc.format);
         for (const Chunk& chunk : index.chunks) {
             if (chunk.entry > cap) {
                 continue; // an entry beyond the capacity has no slot in the block
             }
             const uint32_t e = b + 12 + kEntryLength * chunk.entry;
             const uint32_t offset = layout.chunkOffsets.at(ChunkIdOf(static_cast<uint8_t>(i + 1), chunk.entry));
-            PutLe16(out, e, chunk.spec.flags);
-            PutBe32(out, e + 2, chunk.spec.storedSize.value_or(
+            PutLe16(out, e, chunk.desc.flags);
+            PutBe32(out, e + 2, chunk.desc.storedSize.value_or(
                                     headerLength + static_cast<uint32_t>(chunk.data.size())));
-            PutBe32(out, e + 6, chunk.spec.storedOffset.value_or(offset));
+            PutBe32(out, e + 6, chunk.desc.storedOffset.value_or(offset));
         }
     }
 
@@ -248,19 +248,19 @@ Bytes ChunkFileBuilder::Build(ChunkFileLayout* layoutOut) const {
         const Index& index = indexes_[p.index - 1];
         const Chunk& chunk = index.chunks[p.chunk];
         uint32_t c = layout.chunkOffsets.at(ChunkIdOf(p.index, chunk.entry));
-        if (index.spec.format == 8) {
-            PutFixedText(out, c, chunk.spec.name, 64);
-            PutFixedText(out, c + 64, chunk.spec.description, 256);
-            PutLe32(out, c + 320, chunk.spec.created);
-            PutLe32(out, c + 324, chunk.spec.modified);
-            const size_t n = std::min<size_t>(chunk.spec.property.size(), 1024);
-            std::copy_n(chunk.spec.property.begin(), n, out.begin() + c + 328);
-        } else if (index.spec.format == 7) {
-            PutTag(out, c, chunk.spec.chunkTag);
-            PutTag(out, c + 4, index.spec.type);
+        if (index.desc.format == 8) {
+            PutFixedText(out, c, chunk.desc.name, 64);
+            PutFixedText(out, c + 64, chunk.desc.description, 256);
+            PutLe32(out, c + 320, chunk.desc.created);
+            PutLe32(out, c + 324, chunk.desc.modified);
+            const size_t n = std::min<size_t>(chunk.desc.property.size(), 1024);
+            std::copy_n(chunk.desc.property.begin(), n, out.begin() + c + 328);
+        } else if (index.desc.format == 7) {
+            PutTag(out, c, chunk.desc.chunkTag);
+            PutTag(out, c + 4, index.desc.type);
             PutBe32(out, c + 8, static_cast<uint32_t>(chunk.data.size()));
         }
-        c += HeaderLengthOfFormat(index.spec.format);
+        c += HeaderLengthOfFormat(index.desc.format);
         std::copy(chunk.data.begin(), chunk.data.end(), out.begin() + c);
     }
 

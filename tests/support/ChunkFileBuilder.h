@@ -79,15 +79,15 @@ struct ChunkFileLayout {
 class ChunkFileBuilder {
 public:
     /// Adds an index block and answers its number (1 upward, in the order added).
-    uint8_t AddIndex(const IndexSpec& spec);
+    uint8_t AddIndex(const IndexSpec& desc);
     uint8_t AddIndex(std::string type, uint16_t format = 8, uint16_t capacity = 0,
                      std::string tag = "DATA");
 
     /// Adds a chunk to an index and answers its id. The stored size is the header length of
     /// the index's format plus the data length; empty data makes a header-only chunk (a patch's
     /// deletion entry).
-    uint32_t AddChunk(uint8_t index, Bytes data, const ChunkSpec& spec = {});
-    uint32_t AddChunk(uint8_t index, std::string_view data, const ChunkSpec& spec = {});
+    uint32_t AddChunk(uint8_t index, Bytes data, const ChunkSpec& desc = {});
+    uint32_t AddChunk(uint8_t index, std::string_view data, const ChunkSpec& desc = {});
 
     /// The master index's capacity (default: the number of indexes), format (7), tag ("INDX")
     /// and type ("????").
@@ -110,10 +110,10 @@ private:
     struct Chunk {
         uint16_t entry;
         Bytes data;
-        ChunkSpec spec;
+        ChunkSpec desc;
     };
     struct Index {
-        IndexSpec spec;
+        IndexSpec desc;
         std::vector<Chunk> chunks;
         uint16_t highest = 0;
     };

@@ -180,18 +180,18 @@ Bytes PartBuilder::CompData(const StateSpec& state) {
     return out;
 }
 
-Bytes PartBuilder::PartData(const PartSpec& spec, const std::vector<uint32_t>& stateIds) {
+Bytes PartBuilder::PartData(const PartSpec& desc, const std::vector<uint32_t>& stateIds) {
     Bytes out(22, 0);
-    out[1] = spec.recolorA;
-    out[2] = spec.recolorB;
-    out[4] = spec.bytes[0];
-    out[5] = spec.bytes[1];
-    for (int i = 0; i < 3; ++i) PutBe16(out, 6 + 2 * size_t(i), spec.words[i]);
-    PutBe32(out, 12, spec.longs[0]);
-    PutBe32(out, 16, spec.longs[1]);
+    out[1] = desc.recolorA;
+    out[2] = desc.recolorB;
+    out[4] = desc.bytes[0];
+    out[5] = desc.bytes[1];
+    for (int i = 0; i < 3; ++i) PutBe16(out, 6 + 2 * size_t(i), desc.words[i]);
+    PutBe32(out, 12, desc.longs[0]);
+    PutBe32(out, 16, desc.longs[1]);
     PutBe16(out, 20, uint16_t(stateIds.size()));
     for (size_t i = 0; i < stateIds.size(); ++i) {
-        const uint32_t ids[2] = {stateIds[i], i < spec.states.size() ? spec.states[i].soundId : 0};
+        const uint32_t ids[2] = {stateIds[i], i < desc.states.size() ? desc.states[i].soundId : 0};
         for (int k = 0; k < 2; ++k) {
             const size_t at = 22 + 8 * i + 4 * size_t(k);
             PutBe32(out, at, 0);
@@ -211,10 +211,10 @@ PartBuilder::PartBuilder(ChunkFileBuilder& file)
       cblkIndex_(file.AddIndex("cblk", 0)),
       snipIndex_(file.AddIndex("snip", 8)) {}
 
-BuiltPart PartBuilder::AddPart(const PartSpec& spec) {
+BuiltPart PartBuilder::AddPart(const PartSpec& desc) {
     BuiltPart built;
     const uint16_t partEntry = nextPart_++;
-    for (const StateSpec& s : spec.states) {
+    for (const StateSpec& s : desc.states) {
         const uint16_t entry = nextState_++;
         ChunkSpec header;
         header.entry = entry;
@@ -222,17 +222,17 @@ BuiltPart PartBuilder::AddPart(const PartSpec& spec) {
         built.states.push_back(file_.AddChunk(stateIndex_, StateData(s), header));
         file_.AddChunk(compIndex_, CompData(s), ChunkSpec{.entry = entry});
     }
-    if (!spec.commonBlocks.empty()) {
-        file_.AddChunk(cblkIndex_, CommonBlockData(spec.commonBlocks, spec.packedLiterals), ChunkSpec{.entry = partEntry});
+    if (!desc.commonBlocks.empty()) {
+        file_.AddChunk(cblkIndex_, CommonBlockData(desc.commonBlocks, desc.packedLiterals), ChunkSpec{.entry = partEntry});
     }
     ChunkSpec header;
     header.entry = partEntry;
-    if (spec.palette) {
+    if (desc.palette) {
         PropertyRecordBytes p;
-        p.Raw(28, {1}).Raw(29, *spec.palette);
+        p.Raw(28, {1}).Raw(29, *desc.palette);
         header.property = p;
     }
-    built.part = file_.AddChunk(partIndex_, PartData(spec, built.states), header);
+    built.part = file_.AddChunk(partIndex_, PartData(desc, built.states), header);
     return built;
 }
 

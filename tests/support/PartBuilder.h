@@ -77,7 +77,7 @@ public:
     /// Adds the indexes "part", "stat", "comp", "cblk" and "snip" to the file builder.
     explicit PartBuilder(ChunkFileBuilder& file);
 
-    BuiltPart AddPart(const PartSpec& spec);
+    BuiltPart AddPart(const PartSpec& desc);
     /// A snippet chunk (its data carry no meaning here) and its id.
     uint32_t AddSnippet();
 
@@ -87,7 +87,7 @@ public:
     uint8_t CommonBlockIndex() const { return cblkIndex_; }
 
     // Chunk payloads.
-    static Bytes PartData(const PartSpec& spec, const std::vector<uint32_t>& stateIds);
+    static Bytes PartData(const PartSpec& desc, const std::vector<uint32_t>& stateIds);
     static Bytes StateData(const StateSpec& state);
     static Bytes CompData(const StateSpec& state);
     static Bytes CommonBlockData(const std::vector<Bytes>& blocks, uint8_t packedLiterals = 0);

@@ -76,9 +76,9 @@ protected:
     }
     OActivityProp* Load(const StateSpec& state) {
         PartBuilder parts(image_);
-        PartSpec spec;
-        spec.states = {state};
-        const BuiltPart built = parts.AddPart(spec);
+        PartSpec desc;
+        desc.states = {state};
+        const BuiltPart built = parts.AddPart(desc);
         file_ = std::make_unique<OpenedPartFile>(image_, true);
         prop_ = std::make_unique<OActivityProp>();
         EXPECT_EQ(prop_->SetPartID(file_->get(), built.part, 1), 1);

@@ -71,7 +71,7 @@ protected:
         HeadlessTest::TearDown();
     }
     /// Adds a part of the given states and opens the file (once all parts are added).
-    uint32_t AddPart(const PartSpec& spec) { return parts_.AddPart(spec).part; }
+    uint32_t AddPart(const PartSpec& desc) { return parts_.AddPart(desc).part; }
     void Open() { file_ = std::make_unique<OpenedPartFile>(image_, true); }
     /// A prop on the stage at (x, y), showing the part.
     template <class Prop = OActivityProp>
@@ -92,18 +92,18 @@ protected:
 // ---- Loading --------------------------------------------------------------------------------
 
 TEST_F(ActivityPropTest, LoadingSizesMovesAndTakesThePalette) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(6, 4, 9, 3, -2)}}};
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(6, 4, 9, 3, -2)}}};
     std::vector<uint8_t> rgb(768);
     for (int i = 0; i < 256; ++i) {
         rgb[3 * size_t(i)] = uint8_t(i);
         rgb[3 * size_t(i) + 1] = uint8_t(255 - i);
         rgb[3 * size_t(i) + 2] = 7;
     }
-    spec.palette = rgb;
-    const uint32_t withPalette = AddPart(spec);
-    spec.palette.reset();
-    const uint32_t plain = AddPart(spec);
+    desc.palette = rgb;
+    const uint32_t withPalette = AddPart(desc);
+    desc.palette.reset();
+    const uint32_t plain = AddPart(desc);
     Open();
 
     OActivityProp* prop = Place(withPalette, 50, 60, 0);
@@ -131,9 +131,9 @@ TEST_F(ActivityPropTest, LoadingSizesMovesAndTakesThePalette) {
 }
 
 TEST_F(ActivityPropTest, LoadLaterWaitsForLoadNow) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(6, 4, 9)}}};
-    const uint32_t part = AddPart(spec);
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(6, 4, 9)}}};
+    const uint32_t part = AddPart(desc);
     Open();
     OActivityProp prop;
     EXPECT_EQ(prop.LoadNow(), 0);
@@ -151,9 +151,9 @@ TEST_F(ActivityPropTest, LoadLaterWaitsForLoadNow) {
 // ---- States and frames ----------------------------------------------------------------------
 
 TEST_F(ActivityPropTest, StateChangesKeepTheHotSpotInPlace) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(6, 4, 9)}}, {.frames = {Frame(8, 2, 9, 4, -2)}}, {.frames = {Frame(2, 2, 9)}}};
-    const uint32_t part = AddPart(spec);
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(6, 4, 9)}}, {.frames = {Frame(8, 2, 9, 4, -2)}}, {.frames = {Frame(2, 2, 9)}}};
+    const uint32_t part = AddPart(desc);
     Open();
     OActivityProp* prop = Place(part, 100, 100);
     prop->SetState(1);
@@ -177,9 +177,9 @@ TEST_F(ActivityPropTest, StateChangesKeepTheHotSpotInPlace) {
 }
 
 TEST_F(ActivityPropTest, UpdateStepsFramesAndReportsEndsOfRuns) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(4, 4, 9), Frame(6, 4, 9, 1, 0)}}, {.frames = {Frame(2, 2, 9)}}};
-    const uint32_t part = AddPart(spec);
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(4, 4, 9), Frame(6, 4, 9, 1, 0)}}, {.frames = {Frame(2, 2, 9)}}};
+    const uint32_t part = AddPart(desc);
     Open();
     auto* prop = Place<CountingProp>(part, 100, 100);
     clock().Advance(117); // into frame 1 (6 units each)
@@ -215,9 +215,9 @@ TEST_F(ActivityPropTest, UpdateStepsFramesAndReportsEndsOfRuns) {
 }
 
 TEST_F(ActivityPropTest, ManualStepMovesOnlyOnCommand) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(4, 4, 9), Frame(4, 4, 9), Frame(4, 4, 9)}}};
-    const uint32_t part = AddPart(spec);
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(4, 4, 9), Frame(4, 4, 9), Frame(4, 4, 9)}}};
+    const uint32_t part = AddPart(desc);
     Open();
     OActivityProp* prop = Place(part, 100, 100);
     prop->SetAnimFlag(1);
@@ -240,9 +240,9 @@ TEST_F(ActivityPropTest, ManualStepMovesOnlyOnCommand) {
 }
 
 TEST_F(ActivityPropTest, SuspendedTimeDoesNotMoveTheFrames) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(4, 4, 9), Frame(4, 4, 9), Frame(4, 4, 9)}}};
-    const uint32_t part = AddPart(spec);
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(4, 4, 9), Frame(4, 4, 9), Frame(4, 4, 9)}}};
+    const uint32_t part = AddPart(desc);
     Open();
     OActivityProp* prop = Place(part, 100, 100);
     clock().Advance(50);
@@ -262,9 +262,9 @@ TEST_F(ActivityPropTest, SuspendedTimeDoesNotMoveTheFrames) {
 class ActivityPropSoundTest : public ActivityPropTest {
 protected:
     OActivityProp* Sounding(float x, float y) {
-        PartSpec spec;
-        spec.states = {{.frames = {Frame(10, 10, 9)}, .soundId = parts_.AddSnippet()}};
-        const uint32_t part = AddPart(spec);
+        PartSpec desc;
+        desc.states = {{.frames = {Frame(10, 10, 9)}, .soundId = parts_.AddSnippet()}};
+        const uint32_t part = AddPart(desc);
         Open();
         OActivityProp* prop = Place(part, x, y);
         prop->SetSoundLoop(1);
@@ -326,9 +326,9 @@ TEST_F(ActivityPropSoundTest, SoundStopsOffStageAndStartsAgainOnIt) {
 }
 
 TEST_F(ActivityPropTest, OnScreenAgainstTheStageOrigin) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(10, 10, 9)}}};
-    const uint32_t part = AddPart(spec);
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(10, 10, 9)}}};
+    const uint32_t part = AddPart(desc);
     Open();
     OActivityProp* prop = Place(part, 5, 5);
     EXPECT_TRUE(prop->IsOnScreen());
@@ -354,9 +354,9 @@ TEST_F(ActivityPropTest, OnScreenAgainstTheStageOrigin) {
 // ---- Hit tests ------------------------------------------------------------------------------
 
 TEST_F(ActivityPropTest, PixelHitTestsSeeTheHoles) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(6, 4, 9, 0, 0, {{1, 1}, {4, 0}, {4, 1}, {4, 2}, {4, 3}})}}};
-    const uint32_t part = AddPart(spec);
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(6, 4, 9, 0, 0, {{1, 1}, {4, 0}, {4, 1}, {4, 2}, {4, 3}})}}};
+    const uint32_t part = AddPart(desc);
     Open();
     OActivityProp* prop = Place(part, 100, 100); // box 97..103 x 98..102
     prop->SetCursorMode(OView::kHitSelf);
@@ -445,9 +445,9 @@ TEST_F(ActivityPropTest, SegmentsCrossingAndTouching) {
 // ---- Properties -----------------------------------------------------------------------------
 
 TEST_F(ActivityPropTest, PropertiesOfTheFamily) {
-    PartSpec spec;
-    spec.states = {{.frames = {Frame(4, 4, 9)}}};
-    const uint32_t part = AddPart(spec);
+    PartSpec desc;
+    desc.states = {{.frames = {Frame(4, 4, 9)}}};
+    const uint32_t part = AddPart(desc);
     Open();
     OActivityProp* prop = Place(part, 10, 10);
     alignas(OPropertyMsg) uint8_t buffer[OPropertyMsg::kHeaderSize + 4] = {};

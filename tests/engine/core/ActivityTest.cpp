@@ -52,8 +52,8 @@ protected:
         HeadlessTest::TearDown();
     }
     /// Reads an activity from chunk data (no part file: no palette or background ids).
-    bool Read(OActivity& activity, const ActivitySpec& spec) {
-        data = ActivityData(spec);
+    bool Read(OActivity& activity, const ActivitySpec& desc) {
+        data = ActivityData(desc);
         ODrvMemory stream;
         stream.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(data.data()), intptr_t(data.size()),
                        intptr_t(data.size()));
@@ -138,7 +138,7 @@ TEST_F(ActivityTest, ActivityDataThatCannotBeDrawnOrRunsPastItsEndIsRefused) {
     const std::vector<uint16_t> four{0, 1, 2, 3};
     struct Case {
         const char* trace;
-        ActivitySpec spec;
+        ActivitySpec desc;
     };
     PropertyBytes shortTable;
     shortTable.Byte(53, 2, 1).Short(53, 3, 2).Short(53, 4, 2).Records12(53, 100, {1, 2, 3});
@@ -155,7 +155,7 @@ TEST_F(ActivityTest, ActivityDataThatCannotBeDrawnOrRunsPastItsEndIsRefused) {
     };
     for (const Case& c : cases) {
         OActivity activity("bad", OActivity::kClassId);
-        EXPECT_FALSE(Read(activity, c.spec)) << c.trace;
+        EXPECT_FALSE(Read(activity, c.desc)) << c.trace;
         EXPECT_NE(traced().find(c.trace), std::string::npos) << c.trace;
     }
 }

@@ -172,13 +172,13 @@ protected:
         };
         ObjectSpec pointer = prop(kPointer, arrowId, 300, 300);
         pointer.properties.Byte(OActivityProp::kClassId, OActivityProp::kPropLoadAllStates, 1);
-        ActivitySpec spec{.classId = 300, .backgroundId = backdrop, .paletteId = palette};
-        spec.properties.Pair(OView::kClassId, OView::kPropPosition, kWidth / 2, kHeight / 2);
-        spec.objects = {prop(kWheel, wheelId, 120, 120),      prop(kBigWheel, wheelId, 500, 160),
+        ActivitySpec desc{.classId = 300, .backgroundId = backdrop, .paletteId = palette};
+        desc.properties.Pair(OView::kClassId, OView::kPropPosition, kWidth / 2, kHeight / 2);
+        desc.objects = {prop(kWheel, wheelId, 120, 120),      prop(kBigWheel, wheelId, 500, 160),
                         prop(kSmallWheel, wheelId, 120, 360), pointer,
                         prop(kTurned, arrowId, 500, 400),     prop(kWalker, arrowId, 460, 220),
                         prop(kStill, stillId, 200, 430)};
-        b.AddChunk(actv, ActivityData(spec), {.entry = 26, .name = "Animated stage"});
+        b.AddChunk(actv, ActivityData(desc), {.entry = 26, .name = "Animated stage"});
         Open(b);
     }
 

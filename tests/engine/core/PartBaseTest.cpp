@@ -16,7 +16,7 @@ protected:
     void SetUp() override {
         HeadlessTest::SetUp();
         PartBuilder parts(image_);
-        PartSpec spec;
+        PartSpec desc;
         for (int s = 0; s < 4; ++s) {
             StateSpec state;
             for (int f = 0; f < 3; ++f) {
@@ -25,9 +25,9 @@ protected:
                 frame.duration = 6; // 100 ms each
                 state.frames.push_back(frame);
             }
-            spec.states.push_back(state);
+            desc.states.push_back(state);
         }
-        built_ = parts.AddPart(spec);
+        built_ = parts.AddPart(desc);
         file_ = std::make_unique<OpenedPartFile>(image_, false);
         part_ = std::make_unique<CPart>();
         ASSERT_EQ(part_->SetPartID(file_->get(), built_.part, 1, 0), 1);

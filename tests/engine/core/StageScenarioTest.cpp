@@ -59,11 +59,11 @@ protected:
         colour.properties.Pair(50, 1, 200, 150).Pair(50, 2, 30, 20);
         ObjectSpec plain{.classId = 54, .objectId = 3};
         plain.properties.Pair(50, 1, 400, 300).Pair(50, 2, 10, 10);
-        ActivitySpec spec{.classId = 300,
+        ActivitySpec desc{.classId = 300,
                           .backgroundId = sheet,
                           .properties = TiledActivityProps(20, 15, 32, 32, tiles),
                           .objects = {colour, {.classId = 4242, .objectId = 2}, plain}};
-        b.AddChunk(actv, ActivityData(spec), {.entry = 26, .name = "Stage"});
+        b.AddChunk(actv, ActivityData(desc), {.entry = 26, .name = "Stage"});
         Open(b);
         OActivityManager& m = Manager(OActivityManager::kUnloadFirst);
         m.AddFactory(new StageFactory);

@@ -15,9 +15,9 @@ protected:
         ChunkFileBuilder b;
         const uint8_t actv = b.AddIndex("actv", 8, 40);
         for (uint16_t entry : {26, 30}) {
-            ActivitySpec spec;
-            spec.objectId = entry;
-            b.AddChunk(actv, ActivityData(spec), {.entry = entry});
+            ActivitySpec desc;
+            desc.objectId = entry;
+            b.AddChunk(actv, ActivityData(desc), {.entry = entry});
         }
         Open(b);
     }

@@ -50,14 +50,14 @@ protected:
 TEST_F(PartChunksTest, PartSizeAgainstItsStateCount) {
     ChunkFileBuilder image;
     PartBuilder parts(image);
-    PartSpec spec;
-    spec.recolorA = 1;
-    spec.words[1] = 0x1234;
-    spec.longs[1] = 0x89ABCDEF;
-    spec.states = {TwoFrames(), TwoFrames()};
-    const BuiltPart exact = parts.AddPart(spec);
+    PartSpec desc;
+    desc.recolorA = 1;
+    desc.words[1] = 0x1234;
+    desc.longs[1] = 0x89ABCDEF;
+    desc.states = {TwoFrames(), TwoFrames()};
+    const BuiltPart exact = parts.AddPart(desc);
     // The same state list in chunks one byte longer and one byte shorter.
-    Bytes data = PartBuilder::PartData(spec, exact.states);
+    Bytes data = PartBuilder::PartData(desc, exact.states);
     Bytes longer = data;
     longer.push_back(0);
     Bytes shorter(data.begin(), data.end() - 1);
@@ -114,9 +114,9 @@ TEST_F(PartChunksTest, NegativeStateCountEmptiesTheList) {
 TEST_F(PartChunksTest, MissingPartsAndTables) {
     ChunkFileBuilder image;
     PartBuilder parts(image);
-    PartSpec spec;
-    spec.states = {TwoFrames()};
-    const BuiltPart built = parts.AddPart(spec);
+    PartSpec desc;
+    desc.states = {TwoFrames()};
+    const BuiltPart built = parts.AddPart(desc);
     OpenedPartFile file(image, true);
 
     EXPECT_EQ(LoadPart(file.get(), kNullChunkId), nullptr);
@@ -147,9 +147,9 @@ TEST_F(PartChunksTest, StateRecordsAndTheirSize) {
     s.propertyId = MakeChunkId(4, 0x0203, 7);
     s.propertyValue = 0xBEEF;
     s.accumulate = true;
-    PartSpec spec;
-    spec.states = {s};
-    const BuiltPart built = parts.AddPart(spec);
+    PartSpec desc;
+    desc.states = {s};
+    const BuiltPart built = parts.AddPart(desc);
     StateSpec plain = TwoFrames();
     plain.withProperty = false;
     const ChunkId bare = image.AddChunk(parts.StateIndex(), PartBuilder::StateData(plain));
@@ -275,10 +275,10 @@ TEST_F(PartChunksTest, DamagedImagesAndTablesAreRefused) {
 TEST_F(PartChunksTest, TheCacheSharesRecordsAndTheirTables) {
     ChunkFileBuilder image;
     PartBuilder parts(image);
-    PartSpec spec;
-    spec.states = {TwoFrames()};
-    spec.commonBlocks = {Bytes{0x81, 3, 4}};
-    const BuiltPart built = parts.AddPart(spec);
+    PartSpec desc;
+    desc.states = {TwoFrames()};
+    desc.commonBlocks = {Bytes{0x81, 3, 4}};
+    const BuiltPart built = parts.AddPart(desc);
     OpenedPartFile file(image, true);
     const ChunkId cblk = MakeChunkId(parts.CommonBlockIndex(), ChunkEntryOf(built.part));
 

@@ -44,9 +44,9 @@ protected:
         CSoundStandIn::Get().ResetForTest();
         HeadlessTest::TearDown();
     }
-    void Build(const PartSpec& spec, bool cache = true) {
+    void Build(const PartSpec& desc, bool cache = true) {
         PartBuilder parts(image_);
-        built_ = parts.AddPart(spec);
+        built_ = parts.AddPart(desc);
         file_ = std::make_unique<OpenedPartFile>(image_, cache);
     }
     /// The current frame of a part drawn solid into an 8-bit surface, row by row.
@@ -68,9 +68,9 @@ protected:
 };
 
 TEST_F(PartTest, StatesLoadOnFirstUseUnlessAllAreAsked) {
-    PartSpec spec;
-    spec.states = {BandedState(), BandedState(), BandedState()};
-    Build(spec);
+    PartSpec desc;
+    desc.states = {BandedState(), BandedState(), BandedState()};
+    Build(desc);
     CPart lazy;
     ASSERT_EQ(lazy.SetPartID(file_->get(), built_.part, 0, 1), 1);
     EXPECT_EQ(lazy.GetStateCount(), 3);
@@ -97,10 +97,10 @@ TEST_F(PartTest, StatesLoadOnFirstUseUnlessAllAreAsked) {
 }
 
 TEST_F(PartTest, StatesDrawTheirCommonBlocks) {
-    PartSpec spec;
-    spec.states = {BandedState(true)};
-    spec.commonBlocks = {Bytes{0x01, 2, 140, 0x81, 2, 141}}; // 140 140 141 141
-    Build(spec);
+    PartSpec desc;
+    desc.states = {BandedState(true)};
+    desc.commonBlocks = {Bytes{0x01, 2, 140, 0x81, 2, 141}}; // 140 140 141 141
+    Build(desc);
     CPart part;
     ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 0, 1), 1);
     ASSERT_NE(part.GetCommonBlocks(), nullptr);
@@ -110,12 +110,12 @@ TEST_F(PartTest, StatesDrawTheirCommonBlocks) {
 }
 
 TEST_F(PartTest, BandsRecolourAPrivateCopyOnce) {
-    PartSpec spec;
-    spec.recolorA = 1;
-    spec.recolorB = 1;
-    spec.states = {BandedState(true), BandedState()};
-    spec.commonBlocks = {Bytes{0x01, 2, 130, 0x81, 2, 134}};
-    Build(spec);
+    PartSpec desc;
+    desc.recolorA = 1;
+    desc.recolorB = 1;
+    desc.states = {BandedState(true), BandedState()};
+    desc.commonBlocks = {Bytes{0x01, 2, 130, 0x81, 2, 134}};
+    Build(desc);
     CPart a;
     CPart b; // shares the cached records
     ASSERT_EQ(a.SetPartID(file_->get(), built_.part, 0, 1), 1);
@@ -143,9 +143,9 @@ TEST_F(PartTest, BandsRecolourAPrivateCopyOnce) {
 }
 
 TEST_F(PartTest, APartWithoutRecolourFlagsIgnoresBands) {
-    PartSpec spec;
-    spec.states = {BandedState()};
-    Build(spec);
+    PartSpec desc;
+    desc.states = {BandedState()};
+    Build(desc);
     CPart part;
     ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 0, 1), 1);
     const uint8_t* image = part.GetCurrentState()->compImage;
@@ -161,10 +161,10 @@ TEST_F(PartTest, StateSoundsPlayOnAFreePipe) {
     ChunkFileBuilder& image = image_;
     PartBuilder parts(image);
     const uint32_t snippet = parts.AddSnippet();
-    PartSpec spec;
-    spec.states = {BandedState(), BandedState()};
-    spec.states[1].soundId = snippet;
-    built_ = parts.AddPart(spec);
+    PartSpec desc;
+    desc.states = {BandedState(), BandedState()};
+    desc.states[1].soundId = snippet;
+    built_ = parts.AddPart(desc);
     file_ = std::make_unique<OpenedPartFile>(image, true);
     struct SoundApp : OApplication {
         OSoundProcess* GetSoundProcess() override { return &sound; }
@@ -201,12 +201,12 @@ TEST_F(PartTest, StateSoundsPlayOnAFreePipe) {
 }
 
 TEST_F(PartTest, PartValuesAreReadSigned) {
-    PartSpec spec;
-    spec.bytes[0] = 200;
-    spec.words[0] = 0xFFFE;
-    spec.longs[1] = 0xFFFFFFF0u;
-    spec.states = {BandedState()};
-    Build(spec, false);
+    PartSpec desc;
+    desc.bytes[0] = 200;
+    desc.words[0] = 0xFFFE;
+    desc.longs[1] = 0xFFFFFFF0u;
+    desc.states = {BandedState()};
+    Build(desc, false);
     CPart part;
     EXPECT_EQ(part.GetPartWord(1), 0); // no record yet
     ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 0, 0), 1);

@@ -39,9 +39,9 @@ protected:
     std::unique_ptr<CState> LoadState(const std::vector<StateSpec>& states, int index = 0, bool cache = false) {
         image_ = std::make_unique<ChunkFileBuilder>();
         PartBuilder parts(*image_);
-        PartSpec spec;
-        spec.states = states;
-        built_ = parts.AddPart(spec);
+        PartSpec desc;
+        desc.states = states;
+        built_ = parts.AddPart(desc);
         file_ = std::make_unique<OpenedPartFile>(*image_, cache);
         auto state = std::make_unique<CState>();
         EXPECT_EQ(state->Load(file_->get(), built_.states[size_t(index)], cache ? 1 : 0), 1);
