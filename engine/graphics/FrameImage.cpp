@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -108,7 +109,7 @@ bool xFrame_ReadBmpInfo(ODriver* stream, FrameInfo* info) {
     BmpHeaders headers;
     if (!stream || !info || !ReadBmpHeaders(stream, headers)) return false;
     info->width = int16_t(headers.width);
-    info->height = int16_t(headers.height < 0 ? -headers.height : headers.height);
+    info->height = int16_t(std::llabs(int64_t(headers.height)));
     info->bitsPerPixel = int16_t(headers.bitCount);
     return true;
 }
@@ -120,11 +121,13 @@ bool LoadSurfaceFromBMP(CDrawSurface* surface, ODriver* stream, uint8_t create) 
         xTracef("LoadSurfaceFromBMP - Bit depth unsupported : %d\n", int(h.bitCount));
         return false;
     }
-    const int32_t height = h.height < 0 ? -h.height : h.height;
-    if (h.width <= 0 || height <= 0 || h.width > INT16_MAX || height > INT16_MAX) {
+    // A height of -2^31 has no positive counterpart in 32 bits: measure it in 64.
+    const int64_t absHeight = std::llabs(int64_t(h.height));
+    if (h.width <= 0 || absHeight <= 0 || h.width > INT16_MAX || absHeight > INT16_MAX) {
         xTracef("LoadSurfaceFromBMP - Invalid image size %d x %d\n", int(h.width), int(h.height));
         return false;
     }
+    const int32_t height = int32_t(absHeight);
     if (create || surface->GetWidth() != h.width || surface->GetHeight() != height ||
         surface->GetBitsPerPixel() != h.bitCount) {
         if (!surface->Create(int16_t(h.width), int16_t(height), int16_t(h.bitCount))) return false;

@@ -136,6 +136,7 @@ TEST_F(FrameImageTest, DamagedBmpsAreRefusedWithATrace) {
         {"LoadSurfaceFromBMP - File lacks proper dib header marker!\n", notBmp},
         {"LoadSurfaceFromBMP - Err : failed to read DIB header\n", partial},
         {"LoadSurfaceFromBMP - Invalid image size 0 x 5\n", BmpHeader(0, 5, 8, 0, 54)},
+        {"LoadSurfaceFromBMP - Invalid image size 3 x -2147483648\n", BmpHeader(3, INT32_MIN, 24, 0, 54)},
         {"image data ends early", truncated},
         {"compression 3 unsupported", BmpHeader(2, 2, 16, 3, 54)},
     };
