@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/core/Unaligned.h"
+
 static_assert(std::endian::native == std::endian::little, "pixel layouts assume little-endian");
 
 class CColorPalette;
@@ -93,12 +95,8 @@ inline uint16_t FieldBlend(uint16_t s, uint16_t d, int32_t a) {
     return static_cast<uint16_t>(field(10, 0x1F) | field(5, 0x1F) | field(0, 0x1F));
 }
 
-inline uint16_t Load16(const void* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-inline void Store16(void* p, uint16_t v) { std::memcpy(p, &v, 2); }
+using unaligned::Load16;
+using unaligned::Store16;
 
 /// The vector form of the two lookups below: draws the n pixels and returns true, or returns
 /// false where the processor lacks the vector instructions. Keyed, a source of 0 leaves its

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "engine/core/Trace.h"
+#include "engine/core/Unaligned.h"
 
 const uint8_t VQTRLE_Opcodes[21] = {0x80, 0x01, 0x03, 0x81, 0x83, 0x21, 0x23, 0xA1, 0xA3, 0x11, 0x13,
                                     0x91, 0x93, 0x31, 0x33, 0xB1, 0xB3, 0x09, 0x0B, 0x89, 0x8B};
@@ -23,17 +24,8 @@ constexpr int32_t kHoleBreak = 6;
 
 constexpr int32_t kPieceLength = 254;
 
-uint16_t Load16(const uint8_t* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-
-uint32_t Load32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
+using unaligned::Load16;
+using unaligned::Load32;
 
 uint16_t ReadCount(uint8_t op, const uint8_t*& p) {
     if (op & 0x02) {

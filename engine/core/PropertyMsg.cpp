@@ -3,23 +3,19 @@
 #include <bit>
 #include <cstring>
 
+#include "engine/core/Unaligned.h"
+
 namespace {
 
 void Swap16At(uint8_t* p) {
     if constexpr (std::endian::native == std::endian::little) {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        v = __builtin_bswap16(v);
-        std::memcpy(p, &v, 2);
+        unaligned::Store16(p, __builtin_bswap16(unaligned::Load16(p)));
     }
 }
 
 void Swap32At(uint8_t* p) {
     if constexpr (std::endian::native == std::endian::little) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        v = __builtin_bswap32(v);
-        std::memcpy(p, &v, 4);
+        unaligned::Store32(p, __builtin_bswap32(unaligned::Load32(p)));
     }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <span>
+
+#include "engine/core/Unaligned.h"
 
 /// Bounded access to the numbers of file data. Chunk files store numbers big-endian, with a few
 /// little-endian fields; every read and write here checks that the field lies inside the span.
@@ -116,31 +117,23 @@ inline bool WriteLe32(MutableSpan s, size_t offset, uint32_t v) {
 
 /// Host-order (native) numbers inside a buffer, as left by the in-place swaps below.
 inline uint16_t host16(Span s, size_t offset) {
-    uint16_t v = 0;
-    if (Fits(s.size(), offset, 2)) {
-        std::memcpy(&v, s.data() + offset, 2);
-    }
-    return v;
+    return Fits(s.size(), offset, 2) ? unaligned::Load16(s.data() + offset) : 0;
 }
 inline uint32_t host32(Span s, size_t offset) {
-    uint32_t v = 0;
-    if (Fits(s.size(), offset, 4)) {
-        std::memcpy(&v, s.data() + offset, 4);
-    }
-    return v;
+    return Fits(s.size(), offset, 4) ? unaligned::Load32(s.data() + offset) : 0;
 }
 inline bool PutHost16(MutableSpan s, size_t offset, uint16_t v) {
     if (!Fits(s.size(), offset, 2)) {
         return false;
     }
-    std::memcpy(s.data() + offset, &v, 2);
+    unaligned::Store16(s.data() + offset, v);
     return true;
 }
 inline bool PutHost32(MutableSpan s, size_t offset, uint32_t v) {
     if (!Fits(s.size(), offset, 4)) {
         return false;
     }
-    std::memcpy(s.data() + offset, &v, 4);
+    unaligned::Store32(s.data() + offset, v);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/core/Unaligned.h"
 #include "engine/data/MemoryInternal.h"
 
 namespace memi {
@@ -19,13 +20,8 @@ constexpr uint16_t kSizeMask = 0x7FFC;
 
 constexpr uint32_t kReleaseSlack = 65535; ///< bytes held less this must stay at the floor
 
-uint16_t Load16(const uint8_t* at) {
-    uint16_t value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-
-void Store16(uint8_t* at, uint16_t value) { std::memcpy(at, &value, sizeof value); }
+using unaligned::Load16;
+using unaligned::Store16;
 
 void* LoadPtr(const void* at) {
     void* value;

@@ -7,6 +7,7 @@
 
 #include "engine/blit/Vqtrle.h"
 #include "engine/core/Trace.h"
+#include "engine/core/Unaligned.h"
 #include "engine/data/ByteOrder.h"
 #include "engine/data/ChunkRecords.h"
 #include "engine/data/Memory.h"
@@ -23,16 +24,8 @@ constexpr uint32_t kCblkSizeSlot = 10;      // the run-time slot keeps the table
 constexpr uint32_t kCompHead = 8;           // size word, frame count, spare word
 constexpr uint32_t kLineOffsetMask = 0x7FFFFFFFu;
 
-uint16_t Host16(const uint8_t* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-uint32_t Host32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
+using unaligned::Load16;
+using unaligned::Load32;
 
 /// The number of the part file's "DATA" index of the type in the id's low byte.
 ChunkId InIndexOf(CPartFile* partFile, ChunkId id, Tag4 type) {
@@ -78,19 +71,19 @@ int32_t SwapCount16(std::span<uint8_t> s, size_t offset, bool toFile) {
 
 // ---- Records --------------------------------------------------------------------------------
 
-int16_t CPartRecord::StateCount() const { return static_cast<int16_t>(Host16(Data() + 20)); }
+int16_t CPartRecord::StateCount() const { return static_cast<int16_t>(Load16(Data() + 20)); }
 
 ChunkId CPartRecord::StateId(int32_t i) const {
-    return i >= 0 && i < StateCount() ? Host32(Data() + kMinDataSize + kStateEntrySize * i) : kNullChunkId;
+    return i >= 0 && i < StateCount() ? Load32(Data() + kMinDataSize + kStateEntrySize * i) : kNullChunkId;
 }
 
 ChunkId CPartRecord::SoundId(int32_t i) const {
-    return i >= 0 && i < StateCount() ? Host32(Data() + kMinDataSize + kStateEntrySize * i + 4) : kNullChunkId;
+    return i >= 0 && i < StateCount() ? Load32(Data() + kMinDataSize + kStateEntrySize * i + 4) : kNullChunkId;
 }
 
 bool CPartRecord::HasProperty() const { return std::memcmp(header + kAnimPropertyOffset, "PROPERTY", 9) == 0; }
 
-int16_t CStateRecord::FrameCount() const { return static_cast<int16_t>(Host16(Data())); }
+int16_t CStateRecord::FrameCount() const { return static_cast<int16_t>(Load16(Data())); }
 
 // ---- Swaps ----------------------------------------------------------------------------------
 
@@ -207,7 +200,7 @@ bool SwapCompImage(std::span<uint8_t> image, bool toFile) {
 
 // ---- Checks ---------------------------------------------------------------------------------
 
-uint32_t CommonBlockSize(const uint8_t* block) { return block != nullptr ? Host32(block + kCblkSizeSlot) : 0; }
+uint32_t CommonBlockSize(const uint8_t* block) { return block != nullptr ? Load32(block + kCblkSizeSlot) : 0; }
 
 bool ValidateCommonBlock(std::span<const uint8_t> table) {
     return table.size() >= kCblkHead && VQTRLE_ValidateCommonBlocks(table.data(), table.size());
@@ -415,8 +408,8 @@ CStateRecord* LoadState(CPartFile* partFile, ChunkId stateId) {
     uint8_t* property = record->header + kAnimPropertyOffset;
     SwapPropertyHead(property);
     if (std::memcmp(property, "PROPERTY", 9) == 0) {
-        record->propertyId = MakeChunkId(property[22], Host16(property + 24), property[23]);
-        record->propertyValue = Host16(property + 26);
+        record->propertyId = MakeChunkId(property[22], Load16(property + 24), property[23]);
+        record->propertyValue = Load16(property + 26);
         record->accumulate = property[28];
     }
     if (!SwapStateChunk({record->Data(), size}, false)) {
@@ -499,7 +492,7 @@ uint8_t* GetCompImage(CPartFile* partFile, ChunkId stateId, const uint8_t* commo
     }
     if (auto* cached = static_cast<uint8_t*>(partFile->AddChunkRef(compId))) {
         // Checked when it was loaded, but perhaps against another part's table.
-        if (!ValidateCompImage({cached, Host32(cached)}, commonBlocks)) {
+        if (!ValidateCompImage({cached, Load32(cached)}, commonBlocks)) {
             partFile->ReleaseChunk(compId);
             return nullptr;
         }

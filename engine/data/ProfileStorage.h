@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/core/Unaligned.h"
 #include "engine/data/Profiles.h"
 
 namespace profile_storage {
@@ -22,13 +23,11 @@ inline int64_t ReadNumber(const t_sProfileKey& row) {
         return v;
     }
     case 2: {
-        uint16_t v;
-        std::memcpy(&v, row.value, 2);
+        const uint16_t v = unaligned::Load16(row.value);
         return isSigned ? static_cast<int64_t>(static_cast<int16_t>(v)) : v;
     }
     case 4: {
-        uint32_t v;
-        std::memcpy(&v, row.value, 4);
+        const uint32_t v = unaligned::Load32(row.value);
         return isSigned ? static_cast<int64_t>(static_cast<int32_t>(v)) : v;
     }
     default:
@@ -49,13 +48,11 @@ inline void WriteNumber(const t_sProfileKey& row, int64_t number) {
         std::memcpy(row.value, &v, 1);
         break;
     }
-    case 2: {
-        const uint16_t v = static_cast<uint16_t>(bits);
-        std::memcpy(row.value, &v, 2);
+    case 2:
+        unaligned::Store16(row.value, static_cast<uint16_t>(bits));
         break;
-    }
     case 4:
-        std::memcpy(row.value, &bits, 4);
+        unaligned::Store32(row.value, bits);
         break;
     default:
         break;

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "engine/core/Trace.h"
+#include "engine/core/Unaligned.h"
 #include "engine/graphics/BlitBridge.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
@@ -103,7 +104,7 @@ void CDrawSurface::FillRect(const CClipRect& rect, uint32_t colour) {
                                        : uint16_t(colour);
             for (int y = t; y < b; ++y) {
                 uint8_t* row = pixels + int64_t(pitch) * y + 2 * l;
-                for (int x = l; x < r; ++x, row += 2) std::memcpy(row, &value, 2);
+                for (int x = l; x < r; ++x, row += 2) unaligned::Store16(row, value);
             }
         } else if (m_bitsPerPixel == 24) {
             for (int y = t; y < b; ++y) {
@@ -206,10 +207,8 @@ void CDrawSurface::Blit16(CDrawSurface* dst) {
                 uint8_t* sr = s + GetPitch() * y;
                 uint8_t* dr = d + dst->GetPitch() * y;
                 for (int x = 0; x < w; ++x) {
-                    uint16_t v;
-                    std::memcpy(&v, sr + 2 * x, 2);
-                    v = uint16_t(((v & 0xFFE0) << 1) | (v & 0x1F));
-                    std::memcpy(dr + 2 * x, &v, 2);
+                    const uint16_t v = unaligned::Load16(sr + 2 * x);
+                    unaligned::Store16(dr + 2 * x, uint16_t(((v & 0xFFE0) << 1) | (v & 0x1F)));
                 }
             }
         }

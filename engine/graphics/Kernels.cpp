@@ -4,17 +4,14 @@
 #include <cstring>
 
 #include "engine/core/Trace.h"
+#include "engine/core/Unaligned.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/KernelsSimd.inc"
 
 namespace {
 
-inline uint16_t Load16(const uint8_t* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+using unaligned::Load16;
+using unaligned::Store16;
 
 inline bool Ready(const CLineContext& l) { return l.srcLine && l.dstLine && l.pixelCount > 0; }
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/core/Trace.h"
+#include "engine/core/Unaligned.h"
 #include "engine/data/PartChunks.h"
 #include "engine/data/PartFile.h"
 #include "engine/graphics/State.h"
@@ -249,14 +250,14 @@ void CPart::SetPartByte(int32_t n, uint8_t value) {
 void CPart::SetPartWord(int32_t n, uint16_t value) {
     size_t at = 0;
     if (Pick(kWordOffsets, n, &at)) {
-        if (uint8_t* p = PartValue(at, 2)) std::memcpy(p, &value, 2);
+        if (uint8_t* p = PartValue(at, 2)) unaligned::Store16(p, value);
     }
 }
 
 void CPart::SetPartLong(int32_t n, uint32_t value) {
     size_t at = 0;
     if (Pick(kLongOffsets, n, &at)) {
-        if (uint8_t* p = PartValue(at, 4)) std::memcpy(p, &value, 4);
+        if (uint8_t* p = PartValue(at, 4)) unaligned::Store32(p, value);
     }
 }
 
@@ -269,15 +270,11 @@ uint8_t CPart::GetPartByte(int32_t n) const {
 int16_t CPart::GetPartWord(int32_t n) const {
     size_t at = 0;
     const uint8_t* p = Pick(kWordOffsets, n, &at) ? PartValue(at, 2) : nullptr;
-    int16_t v = 0;
-    if (p != nullptr) std::memcpy(&v, p, 2);
-    return v;
+    return p != nullptr ? static_cast<int16_t>(unaligned::Load16(p)) : 0;
 }
 
 int32_t CPart::GetPartOffset(int32_t n) const {
     size_t at = 0;
     const uint8_t* p = Pick(kLongOffsets, n, &at) ? PartValue(at, 4) : nullptr;
-    int32_t v = 0;
-    if (p != nullptr) std::memcpy(&v, p, 4);
-    return v;
+    return p != nullptr ? static_cast<int32_t>(unaligned::Load32(p)) : 0;
 }

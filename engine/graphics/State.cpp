@@ -9,6 +9,7 @@
 #include "engine/core/Application.h"
 #include "engine/core/TempBuffers.h"
 #include "engine/core/Trace.h"
+#include "engine/core/Unaligned.h"
 #include "engine/data/Memory.h"
 #include "engine/data/PartChunks.h"
 #include "engine/graphics/ColorPalette.h"
@@ -21,25 +22,17 @@ namespace {
 constexpr uint32_t kLineOffsetMask = 0x7FFFFFFFu;
 constexpr uint16_t kInvalidScaleEntry = 65535;
 
-uint16_t Rd16(const uint8_t* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-uint32_t Rd32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-void Wr16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
-void Wr32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+using unaligned::Load16;
+using unaligned::Load32;
+using unaligned::Store16;
+using unaligned::Store32;
 
-int32_t FrameWidth(const uint8_t* frame) { return frame != nullptr ? Rd16(frame) : 0; }
-int32_t FrameHeight(const uint8_t* frame) { return frame != nullptr ? Rd16(frame + 2) : 0; }
+int32_t FrameWidth(const uint8_t* frame) { return frame != nullptr ? Load16(frame) : 0; }
+int32_t FrameHeight(const uint8_t* frame) { return frame != nullptr ? Load16(frame + 2) : 0; }
 
 /// Line y of a frame in its image, null for an empty line.
 const uint8_t* FrameLine(const uint8_t* image, const uint8_t* frame, int32_t y) {
-    const uint32_t offset = Rd32(frame + 4 + 4 * size_t(y)) & kLineOffsetMask;
+    const uint32_t offset = Load32(frame + 4 + 4 * size_t(y)) & kLineOffsetMask;
     return offset != 0 ? image + offset : nullptr;
 }
 
@@ -212,10 +205,10 @@ bool CState::ValidFrame(int32_t f) const {
 }
 
 const uint8_t* CState::ImageFrame(const uint8_t* image, int32_t f) {
-    if (image == nullptr || f < 0 || f >= static_cast<int16_t>(Rd16(image + 4))) {
+    if (image == nullptr || f < 0 || f >= static_cast<int16_t>(Load16(image + 4))) {
         return nullptr;
     }
-    const uint32_t offset = Rd32(image + 8 + 4 * size_t(f));
+    const uint32_t offset = Load32(image + 8 + 4 * size_t(f));
     return offset != 0 ? image + offset : nullptr;
 }
 
@@ -254,8 +247,8 @@ CPoint16 CState::GetHotSpotAt(int32_t f) {
         return {};
     }
     const uint8_t* record = stateRecord->Frame(f);
-    int16_t y = static_cast<int16_t>(Rd16(record + 4));
-    int16_t x = static_cast<int16_t>(Rd16(record + 6));
+    int16_t y = static_cast<int16_t>(Load16(record + 4));
+    int16_t x = static_cast<int16_t>(Load16(record + 6));
     if (EffectiveMirrorX()) x = static_cast<int16_t>(-x);
     if (EffectiveMirrorY()) y = static_cast<int16_t>(-y);
     return CPoint16(x, y);
@@ -269,14 +262,14 @@ CPoint16 CState::GetFrameOffset(int32_t frame) {
         return {};
     }
     const uint8_t* record = stateRecord->Frame(frame);
-    int16_t y = static_cast<int16_t>(Rd16(record + 8));
-    int16_t x = static_cast<int16_t>(Rd16(record + 10));
+    int16_t y = static_cast<int16_t>(Load16(record + 8));
+    int16_t x = static_cast<int16_t>(Load16(record + 10));
     if (EffectiveMirrorX()) x = static_cast<int16_t>(-x);
     if (EffectiveMirrorY()) y = static_cast<int16_t>(-y);
     return CPoint16(x, y);
 }
 
-int32_t CState::GetFrameDurationAt(int32_t f) { return ValidFrame(f) ? Rd16(stateRecord->Frame(f) + 12) : 0; }
+int32_t CState::GetFrameDurationAt(int32_t f) { return ValidFrame(f) ? Load16(stateRecord->Frame(f) + 12) : 0; }
 
 uint64_t CState::RunDurationUnits(int32_t first, int32_t last) {
     uint64_t units = 0;
@@ -394,7 +387,7 @@ void CState::BuildRotatedImage() {
     }
     uint8_t* out = work.get();
     std::memset(out, 0, head);
-    Wr16(out + 4, static_cast<uint16_t>(count));
+    Store16(out + 4, static_cast<uint16_t>(count));
     size_t used = head;
     std::unordered_map<const uint8_t*, uint32_t> made; // frames shared by several entries
     CPixelSurface upright;
@@ -407,7 +400,7 @@ void CState::BuildRotatedImage() {
             continue;
         }
         if (auto it = made.find(frame); it != made.end()) {
-            Wr32(out + 8 + 4 * size_t(f), it->second);
+            Store32(out + 8 + 4 * size_t(f), it->second);
             continue;
         }
         // From the frame as stored: no mirror flag may end up in the turned picture.
@@ -428,15 +421,15 @@ void CState::BuildRotatedImage() {
         }
         for (int32_t y = 0; y < w; ++y) {
             uint8_t* slot = written + 4 + 4 * size_t(y);
-            if (const uint32_t line = Rd32(slot); line != 0) {
-                Wr32(slot, line + static_cast<uint32_t>(used));
+            if (const uint32_t line = Load32(slot); line != 0) {
+                Store32(slot, line + static_cast<uint32_t>(used));
             }
         }
         made.emplace(frame, static_cast<uint32_t>(used));
-        Wr32(out + 8 + 4 * size_t(f), static_cast<uint32_t>(used));
+        Store32(out + 8 + 4 * size_t(f), static_cast<uint32_t>(used));
         used += size;
     }
-    Wr32(out, static_cast<uint32_t>(used));
+    Store32(out, static_cast<uint32_t>(used));
     auto* image = static_cast<uint8_t*>(PoolAllocBlock(PoolForThread(), used));
     if (image != nullptr) {
         std::memcpy(image, out, used);
@@ -872,8 +865,8 @@ uint8_t* CState::CompressSurface(CDrawSurface* surface, uint32_t* outSize, uint8
     bool fits = used <= capacity;
     uint8_t* pixels = fits ? surface->Lock() : nullptr;
     if (fits && pixels != nullptr) {
-        Wr16(buffer, static_cast<uint16_t>(w));
-        Wr16(buffer + 2, static_cast<uint16_t>(h));
+        Store16(buffer, static_cast<uint16_t>(w));
+        Store16(buffer + 2, static_cast<uint16_t>(h));
         const int32_t pitch = surface->GetPitch();
         for (int32_t y = 0; y < h; ++y) {
             if (capacity - used < lineRoom * size_t(h - y)) {
@@ -885,7 +878,7 @@ uint8_t* CState::CompressSurface(CDrawSurface* surface, uint32_t* outSize, uint8
                 fits = false;
                 break;
             }
-            Wr32(buffer + 4 + 4 * size_t(y), n > 0 ? static_cast<uint32_t>(used) : 0);
+            Store32(buffer + 4 + 4 * size_t(y), n > 0 ? static_cast<uint32_t>(used) : 0);
             used += size_t(n);
         }
     }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/core/Unaligned.h"
 #include "engine/data/PartFile.h"
 #include "tests/support/HeadlessTest.h"
 #include "tests/support/PartBuilder.h"
@@ -15,16 +16,8 @@ protected:
     static uint16_t Refs(CPartFile* f, ChunkId id) {
         return f->GetIndex(id)->Entry(ChunkEntryOf(id))->flags & ravo::kRefCountMask;
     }
-    static uint16_t H16(const uint8_t* p) {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        return v;
-    }
-    static uint32_t H32(const uint8_t* p) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    }
+    static uint16_t H16(const uint8_t* p) { return unaligned::Load16(p); }
+    static uint32_t H32(const uint8_t* p) { return unaligned::Load32(p); }
     static StateSpec TwoFrames() {
         StateSpec s;
         for (int i = 0; i < 2; ++i) {
