@@ -17,8 +17,7 @@ bool CpuHasMMX() {
     // speed. Read once: the key is fixed before the first draw.
     BltSettings& s = BltContext();
     if (s.cpuQuery < 0) {
-        boolean available = 0;
-        s.cpuQuery = (xProfiles_GetBoolean("MMXAVAILABLE", &available) && available) ? 1 : 0;
+        s.cpuQuery = xProfiles_Flag("MMXAVAILABLE") ? 1 : 0;
     }
     return s.cpuQuery != 0;
 }

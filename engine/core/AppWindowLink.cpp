@@ -83,9 +83,7 @@ void CAppWindowLink::ServiceWaitToRestoreDesktop() {
 void CAppWindowLink::ServiceRestoreDeactivate() {
     if (!GetRestoreDeactivate()) return;
     xTrace("Restore deactivate\n");
-    boolean fullScreen = 0;
-    xProfiles_GetBoolean("FULLSCREEN", &fullScreen);
-    if (fullScreen) {
+    if (xProfiles_Flag("FULLSCREEN")) {
         MakeTopmost();
         BringToForeground();
         SetLastActiveWindow(xPlatform_GetAppWindow());

@@ -18,9 +18,7 @@ CDirtyRects& CDirtyRects::Get() {
 void CDirtyRects::ResetForTest() { Get() = CDirtyRects{}; }
 
 void CDirtyRects::Add(const CRect16& rect) {
-    boolean on = 0;
-    xProfiles_GetBoolean("DIRTYRECTS", &on);
-    if (!on || rect.IsEmpty()) return;
+    if (!xProfiles_Flag("DIRTYRECTS") || rect.IsEmpty()) return;
 
     CRect16 r = rect;
     r.left = Clamp16(int32_t(rect.left) & ~3);

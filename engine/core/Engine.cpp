@@ -25,12 +25,6 @@ namespace {
 
 OVQEngine* g_engine = nullptr;
 
-bool ProfileFlag(const char* key) {
-    boolean value = 0;
-    xProfiles_GetBoolean(key, &value);
-    return value != 0;
-}
-
 void ErrorBox(const char* id, const char* arg = nullptr) {
     const char* args[] = {arg};
     plat::dialogs().MessageBox(xMessages_GetString(id, arg ? args : nullptr, arg ? 1 : 0), "Error",
@@ -59,7 +53,7 @@ constexpr int16_t kSoundStartedOnFallback = -301;
 /// Whether the display depth in use and the screen's are palette modes of a full-screen or
 /// stage run.
 bool UsesSystemPalette(int16_t depthInUse) {
-    return depthInUse <= 8 && plat::desktop().BitsPerPixel() <= 8 && (ProfileFlag("FULLSCREEN") || ProfileFlag("STAGE"));
+    return depthInUse <= 8 && plat::desktop().BitsPerPixel() <= 8 && (xProfiles_Flag("FULLSCREEN") || xProfiles_Flag("STAGE"));
 }
 
 } // namespace
@@ -145,9 +139,9 @@ bool OVQEngine::InitSound(uintptr_t instance) {
 
 CDrawSurface* CreateDisplaySurface() {
     CDrawSurface* surface = nullptr;
-    if (ProfileFlag("DIRECTDRAW")) {
+    if (xProfiles_Flag("DIRECTDRAW")) {
         surface = new (std::nothrow) CDDrawSurface;
-    } else if (ProfileFlag("FULLSCREEN")) {
+    } else if (xProfiles_Flag("FULLSCREEN")) {
         surface = new (std::nothrow) CGDIDXSurface;
     }
     if (surface && !static_cast<CWindowSurface*>(surface)->IsDisplayAvailable()) {
@@ -182,7 +176,7 @@ bool OVQEngine::CreateMainWindow() {
     const CRect16 rect(int16_t(left), int16_t(top), int16_t(left + store.stageWidth), int16_t(top + store.stageHeight));
     const int16_t depth = xProfiles_Values().displayDepth;
 
-    if (ProfileFlag("STAGE")) {
+    if (xProfiles_Flag("STAGE")) {
         stageWindow_ = new (std::nothrow) OWindow("OWindow", OWindow::kClassId);
         if (!stageWindow_ ||
             !stageWindow_->Create(CRect16(int16_t(desk.left), int16_t(desk.top), int16_t(desk.right), int16_t(desk.bottom)),
@@ -218,7 +212,7 @@ bool OVQEngine::CreateMainWindow() {
     SetMainWindow(window);
     SetLastActiveWindow(window->GetWindowId());
 
-    if (ProfileFlag("FULLSCREEN")) {
+    if (xProfiles_Flag("FULLSCREEN")) {
         OWindow* owner = stageWindow_ ? stageWindow_ : window;
         if (!static_cast<CWindowSurface*>(surface)->Create(owner->GetWindowId())) {
             xProfiles_Set("FULLSCREEN", sLong(0));
@@ -229,7 +223,7 @@ bool OVQEngine::CreateMainWindow() {
             }
         }
     }
-    if (!ProfileFlag("FULLSCREEN")) {
+    if (!xProfiles_Flag("FULLSCREEN")) {
         if (plat::Window* w = plat::desktop().Find(window->GetWindowId())) w->Show(plat::SW_SHOW);
     }
     depthInUse_ = depth;

@@ -13,18 +13,6 @@
 
 namespace {
 
-bool ProfileFlag(const char* key) {
-    boolean value = 0;
-    xProfiles_GetBoolean(key, &value);
-    return value != 0;
-}
-
-int32_t ProfileLong(const char* key) {
-    sLong value = 0;
-    xProfiles_GetLong(key, &value);
-    return value;
-}
-
 CMainWindowLink& Link() { return xPlatform_Link(); }
 
 void CountDeferredFlush() {
@@ -108,7 +96,7 @@ void VQXRun() {
     const uint32_t startTick = plat::clock().TickCount();
     uint32_t ticks = 0;
     while (!s.quit) {
-        if (ProfileFlag("FULLSCREEN")) {
+        if (xProfiles_Flag("FULLSCREEN")) {
             CMainWindowLink& link = Link();
             if (link.IsDisplayUnavailable() && !link.IsMinimised() && !link.IsRestoreInProgress()) {
                 xTrace("Suspend from VQXRun\n");
@@ -131,7 +119,7 @@ void FrameTick(int32_t force) {
     const bool outerTick = s.inTick;
     s.inTick = true;
 
-    if (ProfileFlag("SYSTEMIDLE")) SleepMs(1);
+    if (xProfiles_Flag("SYSTEMIDLE")) SleepMs(1);
     if (s.engineExists) {
         if (s.mainWindow && s.mainWindow->IsAppSuspended()) SleepMs(10);
         if (s.frameTimer.HasElapsed()) {
@@ -152,7 +140,7 @@ void FrameTick(int32_t force) {
 }
 
 void PumpEventsOnce() {
-    if (ProfileFlag("SYSTEMIDLE")) SleepMs(1);
+    if (xProfiles_Flag("SYSTEMIDLE")) SleepMs(1);
     if (CPlatformState::Get().engineExists && DispatchAppEvent(nullptr, 1) == 0) PumpMessage();
     CountDeferredFlush();
 }
@@ -242,7 +230,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
                                     uintptr_t wParam, intptr_t lParam, intptr_t* /*result*/) {
     using namespace plat;
     CPlatformState& s = CPlatformState::Get();
-    const int32_t verbose = ProfileLong("VERBOSE");
+    const int32_t verbose = xProfiles_Long("VERBOSE");
     if (verbose > 2) {
         xTracef("Win_TranslateMessage_Common - OWindow : 0x%08X\n",
                 unsigned(uint32_t(reinterpret_cast<uintptr_t>(s.mainWindow))));
@@ -259,7 +247,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
     if (s.mainWindow && window != s.appWindow) return 0;
 
     const unsigned scanCode = unsigned((uintptr_t(lParam) >> 16) & 0xFF);
-    const bool rightAllowed = ProfileFlag("ALLOWRIGHTCLICK");
+    const bool rightAllowed = xProfiles_Flag("ALLOWRIGHTCLICK");
     auto make = [&](uint32_t category, uint32_t type) {
         event.category = category;
         event.type = type;
@@ -322,10 +310,10 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
         if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = 0;
         const VersionInfo version = system().Version();
         const bool isXP = version.platformId == 2 && version.major == 5 && version.build >= 2600;
-        if (wParam == uintptr_t(VK_DELETE) && isXP && ProfileFlag("FULLSCREEN") &&
-            ProfileFlag("CTRLALTDELENABLED") && (s.ctrlDown || IsKeyDownNow(VK_CONTROL)) &&
+        if (wParam == uintptr_t(VK_DELETE) && isXP && xProfiles_Flag("FULLSCREEN") &&
+            xProfiles_Flag("CTRLALTDELENABLED") && (s.ctrlDown || IsKeyDownNow(VK_CONTROL)) &&
             (s.altDown || IsKeyDownNow(VK_MENU))) {
-            if (!ProfileFlag("DIRECTDRAW")) Link().Minimise();
+            if (!xProfiles_Flag("DIRECTDRAW")) Link().Minimise();
             Link().RestoreDisplayMode();
         }
         if (IsWindowsKey(wParam)) return 0;
@@ -345,7 +333,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
         return 0;
     }
     case WM_PAINT:
-        if (!ProfileFlag("DIRECTDRAW") && ProfileFlag("DIRTYRECTS")) {
+        if (!xProfiles_Flag("DIRECTDRAW") && xProfiles_Flag("DIRTYRECTS")) {
             CRect16 update;
             if (Link().TakeUpdateRect(update) && !update.IsEmpty()) {
                 xDirtyRects_Add(update);
@@ -359,7 +347,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
     case WM_ERASEBKGND:
         return 1;
     case WM_SYSCOMMAND: {
-        const bool fullScreen = ProfileFlag("FULLSCREEN");
+        const bool fullScreen = xProfiles_Flag("FULLSCREEN");
         switch (wParam & 0xFFF0) {
         case SC_MOUSEMENU:
             return fullScreen && !Link().IsMinimised() ? 1 : 0;

@@ -23,12 +23,6 @@
 
 namespace {
 
-bool ProfileFlag(const char* key) {
-    boolean value = 0;
-    xProfiles_GetBoolean(key, &value);
-    return value != 0;
-}
-
 std::string Message(const char* id, const char* arg = nullptr) {
     const char* args[] = {arg};
     return xMessages_GetString(id, arg ? args : nullptr, arg ? 1 : 0);
@@ -204,8 +198,8 @@ bool CheckPreviousInstance() {
 }
 
 int32_t HandlePreviousInstance() {
-    const bool warn = ProfileFlag("WARNPREVIOUSINSTANCE");
-    const bool open = ProfileFlag("OPENPREVIOUSINSTANCE");
+    const bool warn = xProfiles_Flag("WARNPREVIOUSINSTANCE");
+    const bool open = xProfiles_Flag("OPENPREVIOUSINSTANCE");
     const plat::WindowId previous = FindPreviousInstanceWindow();
     plat::Window* window = previous ? plat::desktop().Find(previous) : nullptr;
     if (!window) return 0;
@@ -287,13 +281,13 @@ int32_t VQXInit() {
         }
     }
     // 6. The printer.
-    if (!xPrint_HasDefaultPrinter() && ProfileFlag("SHOWPRINTERINITERROR") && !Question(Message("MSG_NOPRINTER")))
+    if (!xPrint_HasDefaultPrinter() && xProfiles_Flag("SHOWPRINTERINITERROR") && !Question(Message("MSG_NOPRINTER")))
         return 0;
     // 7.-8.
     xPlatform_StartTimers();
     xPlatform_ChooseTranslator();
     // 9.
-    if (IsWindows95() && ProfileFlag("DIRECTDRAW")) plat::input().ShowCursor(false);
+    if (IsWindows95() && xProfiles_Flag("DIRECTDRAW")) plat::input().ShowCursor(false);
     return 1;
 }
 
@@ -329,7 +323,7 @@ int32_t KeyboardHookProc(int32_t code, uint32_t msg, uint32_t virtualKey, uint32
         xProfiles_Values().windowsKeyEnabled)
         return 0;
     if (virtualKey == uint32_t(plat::VK_LWIN) || virtualKey == uint32_t(plat::VK_RWIN)) return 1;
-    if (GetDialogRunning() && ProfileFlag("FULLSCREEN")) {
+    if (GetDialogRunning() && xProfiles_Flag("FULLSCREEN")) {
         const bool alt = (flags & LLKHF_ALTDOWN) != 0;
         const bool ctrl = plat::input().AsyncKeyState(plat::VK_CONTROL) < 0;
         if (virtualKey == 0x09 && alt) return 1;

@@ -140,9 +140,7 @@ bool OView::HandleProperty(OPropertyMsg* msg, int32_t set) {
 
 bool OView::WindowTakesDirtyRects() {
     if (!xPlatform_GetMainWindow()) return false;
-    boolean on = 0;
-    xProfiles_GetBoolean("DIRTYRECTS", &on);
-    return on != 0;
+    return xProfiles_Flag("DIRTYRECTS");
 }
 
 OView* OView::ParentView() const {

@@ -13,23 +13,11 @@ namespace {
 
 using plat::WindowId;
 
-bool ProfileFlag(const char* key) {
-    boolean value = 0;
-    xProfiles_GetBoolean(key, &value);
-    return value != 0;
-}
-
-int32_t ProfileLong(const char* key) {
-    sLong value = 0;
-    xProfiles_GetLong(key, &value);
-    return value;
-}
-
 CWindowProcState& S() { return CWindowProcState::Get(); }
 CMainWindowLink& Link() { return xPlatform_Link(); }
 
-bool FullScreen() { return ProfileFlag("FULLSCREEN"); }
-bool DirectDraw() { return ProfileFlag("DIRECTDRAW"); }
+bool FullScreen() { return xProfiles_Flag("FULLSCREEN"); }
+bool DirectDraw() { return xProfiles_Flag("DIRECTDRAW"); }
 bool KeyDownNow(int32_t virtualKey) { return plat::input().AsyncKeyState(virtualKey) < 0; }
 bool IsWindowsKey(uintptr_t key) { return key == uintptr_t(plat::VK_LWIN) || key == uintptr_t(plat::VK_RWIN); }
 bool IsRestoreCommand(uintptr_t wParam) { return (wParam & 0xFFF0) == plat::SC_RESTORE; }
@@ -100,7 +88,7 @@ void InsideDisplayChange(F&& change) {
 /// reset, and messages of other windows left alone (false).
 bool BeginTranslation(const char* name, xEvent& event, WindowId window, uint32_t msg, uintptr_t wParam,
                       intptr_t lParam) {
-    if (ProfileLong("VERBOSE") > 2) TraceMessage(name, msg, wParam, lParam);
+    if (xProfiles_Long("VERBOSE") > 2) TraceMessage(name, msg, wParam, lParam);
     event.param1 = wParam;
     event.param2 = uintptr_t(lParam);
     event.extra1 = 0;
@@ -113,7 +101,7 @@ bool BeginTranslation(const char* name, xEvent& event, WindowId window, uint32_t
 
 /// The key traces of the common translation, for the translators that look at keys.
 void TraceKey(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    if (ProfileLong("VERBOSE") <= 1) return;
+    if (xProfiles_Long("VERBOSE") <= 1) return;
     const unsigned scan = unsigned((uintptr_t(lParam) >> 16) & 0xFF);
     switch (msg) {
     case plat::WM_KEYDOWN: xTracef("WM_KEYDOWN : Scan code : %u (%u)\n", scan, unsigned(wParam)); break;
@@ -703,7 +691,7 @@ void xPlatform_ChooseTranslator() {
 intptr_t Win_MainEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     xEvent event = xPlatform_TemplateEvent();
     intptr_t result = 0;
-    if (ProfileLong("VERBOSE") > 2) TraceMessage("Win_MainEventProc", msg, wParam, lParam);
+    if (xProfiles_Long("VERBOSE") > 2) TraceMessage("Win_MainEventProc", msg, wParam, lParam);
     switch (msg) {
     case plat::WM_CREATE:
         S().lastActiveWindow = window;
@@ -729,7 +717,7 @@ intptr_t Win_MainEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intp
 }
 
 intptr_t Win_StageEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    if (ProfileLong("VERBOSE") > 2) TraceMessage("Win_StageEventProc", msg, wParam, lParam);
+    if (xProfiles_Long("VERBOSE") > 2) TraceMessage("Win_StageEventProc", msg, wParam, lParam);
     switch (msg) {
     case plat::WM_NCCREATE:
         return 1;

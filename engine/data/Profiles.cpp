@@ -345,6 +345,18 @@ int xProfiles_GetBoolean(const char* name, boolean* value) {
     return 1;
 }
 
+bool xProfiles_Flag(const char* name) {
+    boolean value = 0;
+    xProfiles_GetBoolean(name, &value);
+    return value != 0;
+}
+
+sLong xProfiles_Long(const char* name) {
+    sLong value = 0;
+    xProfiles_GetLong(name, &value);
+    return value;
+}
+
 void xProfiles_OnStageSize(const char* text) {
     ProfileStore& store = xProfiles_Store();
     int32_t width;

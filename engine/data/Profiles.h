@@ -208,6 +208,11 @@ int xProfiles_GetULong(const char* name, uint32_t* value);
 int xProfiles_GetShort(const char* name, sShort* value);
 /// Boolean keys (types 2 and 9): 1 when the stored value is non-zero, else 0.
 int xProfiles_GetBoolean(const char* name, boolean* value);
+/// For code that only reads a setting: the boolean key's value, false where the key is missing
+/// or not boolean.
+bool xProfiles_Flag(const char* name);
+/// The signed 32-bit key's value, 0 where the key is missing or of another type.
+sLong xProfiles_Long(const char* name);
 
 // The engine's change hooks.
 /// STAGESIZE: "<width><x, or blank><height>"; empty text changes nothing; text without a

@@ -139,9 +139,7 @@ bool VQAppStart() {
     if (!CTLVApp::Create()) return false;
     if (!g_iniRead) g_iniRead = ReadIniFile();
     auto file = std::make_unique<CPartFile>();
-    boolean chunkLogging = 0;
-    xProfiles_GetBoolean("CHUNKLOGGING", &chunkLogging);
-    file->SetChunkLogging(chunkLogging != 0);
+    file->SetChunkLogging(xProfiles_Flag("CHUNKLOGGING"));
     const std::string path = PartFileName();
     if (!file->Open(path.c_str(), 1)) {
         xTracef("*** Error - unable to open part file in VQAppStart : %s\n", path.c_str());

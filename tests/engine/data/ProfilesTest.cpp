@@ -301,6 +301,23 @@ TEST_F(ProfilesTest, GettersTakeOnlyTheirTypes) {
     EXPECT_EQ(xProfiles_GetLong("MEMCEILING", nullptr), 0);
 }
 
+TEST_F(ProfilesTest, ShorthandReadersAnswerFalseOrZeroForMissingAndOtherTypes) {
+    EXPECT_TRUE(xProfiles_Flag("FULLSCREEN"));
+    EXPECT_EQ(xProfiles_Set("FULLSCREEN", static_cast<sLong>(256)), 1);
+    EXPECT_TRUE(xProfiles_Flag("FULLSCREEN")) << "the whole storage counts";
+    EXPECT_EQ(xProfiles_Set("FULLSCREEN", static_cast<sLong>(0)), 1);
+    EXPECT_FALSE(xProfiles_Flag("FULLSCREEN"));
+    EXPECT_FALSE(xProfiles_Flag("FRAMERATE")) << "a short key is not a boolean";
+    EXPECT_FALSE(xProfiles_Flag("NOSUCHKEY"));
+
+    EXPECT_EQ(xProfiles_Long("MEMCEILING"), 6291456);
+    EXPECT_EQ(xProfiles_Set("MEMCEILING", "-42"), 1);
+    EXPECT_EQ(xProfiles_Long("MEMCEILING"), -42);
+    EXPECT_EQ(xProfiles_Long("FRAMERATE"), 0) << "a short key is not a long";
+    EXPECT_EQ(xProfiles_Long("TICKSPERSECOND"), 0) << "nor an unsigned one";
+    EXPECT_EQ(xProfiles_Long("NOSUCHKEY"), 0);
+}
+
 TEST_F(ProfilesTest, NumbersFromTextKeepTheirWidth) {
     sLong l = 0;
     uint32_t u = 0;
