@@ -125,7 +125,10 @@ bool OActivityManager::Step() {
     OWindow* window = OWindow::Main();
     CDrawSurface* display = window ? window->GetDisplaySurface() : nullptr;
     if (display && display->IsSurfaceLost()) return switchPending_ == 0;
-    if (variant_ == kUnloadFirst) StepUnloadFirst();
+    // The two orders differ up to the swap-in; the swap-in and the palette are alike.
+    if (phase_ == kPhaseSwapIn) FinishSwapIn();
+    else if (phase_ == kPhaseFinish) ApplyPalette();
+    else if (variant_ == kUnloadFirst) StepUnloadFirst();
     else StepLoadFirst();
     return switchPending_ == 0;
 }
@@ -208,13 +211,7 @@ void OActivityManager::StepUnloadFirst() {
     case kPhaseAttach:
         if (currentOverlay_ && currentOverlay_->IsDone()) NextOverlay();
         if (currentOverlay_) return;
-        phase_ = kPhaseSwapIn;
-        [[fallthrough]];
-    case kPhaseSwapIn:
-        FinishSwapIn();
-        return;
-    case kPhaseFinish:
-        ApplyPalette();
+        FinishSwapIn(); // in the same step
         return;
     default:
         return;
@@ -239,12 +236,6 @@ void OActivityManager::StepLoadFirst() {
         if ((currentOverlay_ && currentOverlay_->IsDone()) || overlays_.Count() > 0) NextOverlay();
         if (currentOverlay_ || !objectsAttached_) return;
         phase_ = kPhaseSwapIn;
-        return;
-    case kPhaseSwapIn:
-        FinishSwapIn();
-        return;
-    case kPhaseFinish:
-        ApplyPalette();
         return;
     default:
         return;
