@@ -119,15 +119,7 @@ int32_t OActivityProp::SetPartID(CPartFile* partFile, ChunkId partId, uint8_t ke
     CState* state = GetCurrentStateObject();
     const int16_t w = static_cast<int16_t>(state->GetFrameWidth());
     const int16_t h = static_cast<int16_t>(state->GetFrameHeight());
-    // Size, natural size and its copy, as the view's size property sets them.
-    alignas(OPropertyMsg) uint8_t buffer[OPropertyMsg::kHeaderSize + 4] = {};
-    auto* msg = reinterpret_cast<OPropertyMsg*>(buffer);
-    msg->family = OView::kClassId;
-    msg->id = OView::kPropSize;
-    msg->size = 4;
-    msg->Put(0, w);
-    msg->Put(2, h);
-    OView::HandleProperty(msg, 1);
+    HandleSizeProperty(w, h);
     SetSize(CPoint16(w, h), 0);
     if (!keepPlace) {
         const CPointF hot = CurrentHotSpot();
@@ -194,6 +186,17 @@ CPointF OActivityProp::GetHotSpot() {
     return CurrentHotSpot();
 }
 
+void OActivityProp::HandleSizeProperty(int16_t w, int16_t h) {
+    alignas(OPropertyMsg) uint8_t buffer[OPropertyMsg::kHeaderSize + 4] = {};
+    auto* msg = reinterpret_cast<OPropertyMsg*>(buffer);
+    msg->family = OView::kClassId;
+    msg->id = OView::kPropSize;
+    msg->size = 4;
+    msg->Put(0, w);
+    msg->Put(2, h);
+    OView::HandleProperty(msg, 1);
+}
+
 bool OActivityProp::IsPartTurned() const {
     const int32_t turn = animSet_ ? ((animSet_->GetRotation() % 360) + 360) % 360 : 0;
     return turn == 90 || turn == 270;
@@ -206,14 +209,7 @@ void OActivityProp::FitToFrame(bool exchangeScales) {
     const int16_t h = static_cast<int16_t>(state->GetFrameHeight());
     const bool shown = IsShownThroughParents() && GetParent() != nullptr;
     if (shown) Invalidate();
-    alignas(OPropertyMsg) uint8_t buffer[OPropertyMsg::kHeaderSize + 4] = {};
-    auto* msg = reinterpret_cast<OPropertyMsg*>(buffer);
-    msg->family = OView::kClassId;
-    msg->id = OView::kPropSize;
-    msg->size = 4;
-    msg->Put(0, w);
-    msg->Put(2, h);
-    OView::HandleProperty(msg, 1);
+    HandleSizeProperty(w, h);
     float sv = GetScaleV();
     float sh = GetScaleH();
     if (exchangeScales && IsPartTurned()) std::swap(sv, sh);

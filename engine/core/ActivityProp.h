@@ -156,6 +156,8 @@ private:
     CPointF CurrentHotSpot() const;
     /// Natural size and drawn size from the current frame (scales exchanged when asked).
     void FitToFrame(bool exchangeScales);
+    /// Size, natural size and its copy, as the view's size property sets them.
+    void HandleSizeProperty(int16_t w, int16_t h);
     bool IsPartTurned() const;
     /// The sound bookkeeping of Update.
     void UpdateSound();
