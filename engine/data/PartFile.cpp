@@ -22,6 +22,26 @@ constexpr uint16_t kPoolEngineFlags = POOL_ENGINE;
 
 bool IsReadMode(uint32_t driverMode) { return driverMode == DRV_MODE_READ; }
 
+/// False, with the trace, when a skip passes the end of the chunk's data.
+bool SkipInsideData(ChunkId id, uint32_t skip, uint32_t dataSize) {
+    if (skip <= dataSize) {
+        return true;
+    }
+    xTracef("RAVO : Error - skip %u beyond the data of chunk ID(%d,%d)\n", skip, int(ChunkIndexOf(id)),
+            int(ChunkEntryOf(id)));
+    return false;
+}
+
+/// False, with the warning, for a chunk with no data to read into a new block.
+bool HasDataForBlock(ChunkId id, uint32_t dataSize) {
+    if (dataSize != 0) {
+        return true;
+    }
+    xTracef("RAVO : Warning - Chunk exists but has no data ID(%d,%d)\n", int(ChunkIndexOf(id)),
+            int(ChunkEntryOf(id)));
+    return false;
+}
+
 } // namespace
 
 // ---- Index blocks -------------------------------------------------------------------------
@@ -610,34 +630,13 @@ void* CPartFile::GetChunk(ChunkId id, void* buffer, RavoIndex* index, uint32_t s
     uint32_t dataSize = 0;
     uint32_t dataOffset = 0;
     GetChunkLocation(id, &dataSize, &dataOffset, index);
-    if (dataOffset == 0) {
+    if (dataOffset == 0 || !SkipInsideData(id, skip, dataSize)) {
         return nullptr;
     }
-    if (skip > dataSize) {
-        xTracef("RAVO : Error - skip %u beyond the data of chunk ID(%d,%d)\n", skip,
-                int(ChunkIndexOf(id)), int(ChunkEntryOf(id)));
+    if (buffer == nullptr && !HasDataForBlock(id, dataSize)) {
         return nullptr;
     }
-    void* block = nullptr;
-    if (buffer == nullptr) {
-        if (dataSize == 0) {
-            xTracef("RAVO : Warning - Chunk exists but has no data ID(%d,%d)\n", int(ChunkIndexOf(id)),
-                    int(ChunkEntryOf(id)));
-            return nullptr;
-        }
-        block = Alloc(dataSize);
-        if (block == nullptr) {
-            return nullptr;
-        }
-        buffer = block;
-    }
-    BlockGuard guard(block);
-    LogChunk(id, "chunk");
-    if (!ReadChunkBytes(id, dataOffset + skip, buffer, dataSize - skip)) {
-        return nullptr;
-    }
-    guard.release();
-    return buffer;
+    return ReadIntoBuffer(id, dataOffset + skip, dataSize - skip, buffer, dataSize);
 }
 
 void* CPartFile::ReadChunkInto(ChunkId id, uint32_t length, void* buffer, uint32_t skip) {
@@ -647,30 +646,14 @@ void* CPartFile::ReadChunkInto(ChunkId id, uint32_t length, void* buffer, uint32
     uint32_t dataSize = 0;
     uint32_t dataOffset = 0;
     GetChunkLocation(id, &dataSize, &dataOffset);
-    if (dataOffset == 0 || length > dataSize) {
+    if (dataOffset == 0 || length > dataSize || !SkipInsideData(id, skip, dataSize)) {
         return nullptr;
     }
-    if (skip > dataSize) {
-        xTracef("RAVO : Error - skip %u beyond the data of chunk ID(%d,%d)\n", skip,
-                int(ChunkIndexOf(id)), int(ChunkEntryOf(id)));
-        return nullptr;
-    }
-    void* block = nullptr;
     if (buffer == nullptr) {
-        if (dataSize == 0) {
-            xTracef("RAVO : Warning - Chunk exists but has no data ID(%d,%d)\n", int(ChunkIndexOf(id)),
-                    int(ChunkEntryOf(id)));
+        if (!HasDataForBlock(id, dataSize)) {
             return nullptr;
         }
         length = std::min(length, dataSize - skip);
-        if (length == 0) {
-            return nullptr;
-        }
-        block = Alloc(length);
-        if (block == nullptr) {
-            return nullptr;
-        }
-        buffer = block;
     } else if (uint64_t{skip} + length > dataSize) {
         // The caller's stretch would run into whatever follows the chunk.
         xTracef("RAVO : Error - read beyond the data of chunk ID(%d,%d)\n", int(ChunkIndexOf(id)),
@@ -680,9 +663,21 @@ void* CPartFile::ReadChunkInto(ChunkId id, uint32_t length, void* buffer, uint32
     if (length == 0) {
         return nullptr;
     }
+    return ReadIntoBuffer(id, dataOffset + skip, length, buffer, length);
+}
+
+void* CPartFile::ReadIntoBuffer(ChunkId id, uint32_t offset, uint32_t length, void* buffer, uint32_t blockSize) {
+    void* block = nullptr;
+    if (buffer == nullptr) {
+        block = Alloc(blockSize);
+        if (block == nullptr) {
+            return nullptr;
+        }
+        buffer = block;
+    }
     BlockGuard guard(block);
     LogChunk(id, "chunk");
-    if (!ReadChunkBytes(id, dataOffset + skip, buffer, length)) {
+    if (!ReadChunkBytes(id, offset, buffer, length)) {
         return nullptr;
     }
     guard.release();

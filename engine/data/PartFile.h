@@ -217,6 +217,9 @@ private:
     bool WriteAt(uint32_t offset, const void* data, uint32_t length);
     /// Reads a chunk's stored bytes from `offset` through the driver chosen for it.
     bool ReadChunkBytes(ChunkId id, uint32_t offset, void* buffer, uint32_t length);
+    /// Reads `length` bytes of the chunk from `offset` into the buffer, or into a new block of
+    /// `blockSize` bytes when there is none (freed again when the read fails).
+    void* ReadIntoBuffer(ChunkId id, uint32_t offset, uint32_t length, void* buffer, uint32_t blockSize);
     bool ReadHeaderRaw(ChunkId id, void* buffer);
     RavoEntry* EntryOf(ChunkId id, RavoIndex** indexOut = nullptr);
     /// The file of the chain whose bytes hold the chunk (patched entries lie further on).
