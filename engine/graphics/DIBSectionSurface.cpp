@@ -172,6 +172,8 @@ int CDIBSectionSurface::GetPalette(CColorPalette* out) {
     return 1;
 }
 
+void CDIBSectionSurface::OnDisplaySwitch(int32_t, int32_t) { RealizePalette(); }
+
 bool CDIBSectionSurface::RealizePalette() {
     if (m_bitsPerPixel > 8) return false;
     const std::vector<plat::PaletteEntry> entries = EntriesOf(*EffectivePalette());

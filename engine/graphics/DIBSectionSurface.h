@@ -38,6 +38,16 @@ public:
     void UpdateColorTable() override;
     bool RealizePalette() override;
 
+    // A bitmap shown in a window has no display of its own: nothing to flip, set up or put
+    // back. The full-screen class answers these itself.
+    void Flip() override {}
+    /// Realises the palette again.
+    void OnDisplaySwitch(int32_t unused, int32_t toDesktop) override;
+    bool Create(plat::WindowId) override { return true; }
+    bool Shutdown() override { return true; }
+    bool IsDisplayAvailable() override { return true; }
+    void RestoreDisplay() override {}
+
     /// The bitmap header and colour table block (null before Create).
     const uint8_t* BitmapInfo() const { return m_info; }
     /// The bitmap of the window system (null before Create).

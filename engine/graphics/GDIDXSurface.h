@@ -12,7 +12,6 @@ public:
     /// Shuts the display module down.
     ~CGDIDXSurface() override;
 
-    void Flip() override {}
     void OnDisplaySwitch(int32_t, int32_t) override {}
     /// Finds the display mode of the surface's size and depth, switches to it and puts the
     /// window topmost over the desktop; false without the display interface or a mode, or

@@ -6,17 +6,7 @@
 /// carry the fourth byte 1 (every other entry 0).
 class CTextDIBSurface : public CDIBSectionSurface {
 public:
-    using CDIBSectionSurface::Create;
-
     CTextDIBSurface() = default;
-
-    void Flip() override {}
-    /// Realises the palette again.
-    void OnDisplaySwitch(int32_t unused, int32_t toDesktop) override;
-    bool Create(plat::WindowId) override { return true; }
-    bool Shutdown() override { return true; }
-    bool IsDisplayAvailable() override { return true; }
-    void RestoreDisplay() override {}
 
 protected:
     uint8_t TableFourthByte(int index) const override { return (index == 0 || index == 255) ? 1 : 0; }
