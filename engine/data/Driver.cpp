@@ -199,21 +199,8 @@ int32_t ODriver::WriteBlock(const void* buffer, uint32_t count, uint32_t* writte
 intptr_t ODriver::ControlBlock(int32_t operation, intptr_t a, intptr_t b, intptr_t c) {
     switch (operation) {
     case DRV_SEEK: {
-        int64_t target;
-        if (a == 0) {
-            target = b;
-        } else if (a == 1) {
-            const int64_t position = BlockPosition();
-            if (position < 0) {
-                return SetError(DRV_ERR_SEEK);
-            }
-            target = position + b;
-        } else if (a == 2) {
-            target = static_cast<int64_t>(blockLength_) - b;
-        } else {
-            return SetError(DRV_ERR_SEEK);
-        }
-        if (target < 0 || target > blockLength_) {
+        const int64_t target = SeekTarget(a, b, blockLength_, [this] { return BlockPosition(); });
+        if (target < 0) {
             return SetError(DRV_ERR_SEEK);
         }
         return source_->Control(DRV_SEEK, 0, static_cast<intptr_t>(blockStart_ + target));

@@ -100,6 +100,23 @@ protected:
     explicit ODriver(const char* className);
     /// The innermost driver of the parent chain (this one when it has no parent).
     ODriver* Innermost();
+    /// The target of a DRV_SEEK inside a stretch of `end` bytes: from its start (origin 0), from
+    /// the position (origin 1; `position()` is asked only then and is negative when unknown) or
+    /// back from the end (origin 2). -1 for another origin, an unknown position or a target
+    /// outside the stretch.
+    template <typename Position>
+    static int64_t SeekTarget(intptr_t origin, intptr_t offset, int64_t end, Position position) {
+        int64_t target = -1;
+        if (origin == 0) {
+            target = offset;
+        } else if (origin == 1) {
+            const int64_t at = position();
+            target = at < 0 ? -1 : at + offset;
+        } else if (origin == 2) {
+            target = end - offset;
+        }
+        return target >= 0 && target <= end ? target : -1;
+    }
 
     const char* className_ = nullptr;
     ODriver* parent_ = nullptr;

@@ -99,17 +99,8 @@ int32_t ODrvMemory::Write(const void* buffer, uint32_t count, uint32_t* written)
 intptr_t ODrvMemory::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c) {
     switch (operation) {
     case DRV_SEEK: {
-        int64_t target;
-        if (a == 0) {
-            target = b;
-        } else if (a == 1) {
-            target = static_cast<int64_t>(position_) + b;
-        } else if (a == 2) {
-            target = static_cast<int64_t>(length_) - b;
-        } else {
-            return SetError(DRV_ERR_SEEK);
-        }
-        if (target < 0 || target > length_) {
+        const int64_t target = SeekTarget(a, b, length_, [this] { return int64_t{position_}; });
+        if (target < 0) {
             return SetError(DRV_ERR_SEEK);
         }
         position_ = static_cast<uint32_t>(target);
