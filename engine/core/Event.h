@@ -50,6 +50,18 @@ struct xEvent {
     int16_t extra1 = 0;
     int16_t extra2 = 0;
     uint32_t extra3 = 0;
+
+    /// The record a message translation starts from: the message's parameters, no extras, no
+    /// category or type (time and cursor kept).
+    void StartTranslation(uintptr_t wParam, intptr_t lParam) {
+        param1 = wParam;
+        param2 = uintptr_t(lParam);
+        extra1 = 0;
+        extra2 = 0;
+        extra3 = 0;
+        category = kEventNoCategory;
+        type = kEvNone;
+    }
 };
 
 /// Queues a copy of the event in the ring of 32. A full ring drops it with the trace

@@ -237,13 +237,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
         xTracef("Msg : 0x%04X - %s\n", unsigned(msg), GetWindowMessageName(msg));
         xTracef("wParam : 0x%04X, lParam : 0x%04X\n", unsigned(wParam), unsigned(lParam));
     }
-    event.param1 = wParam;
-    event.param2 = uintptr_t(lParam);
-    event.extra1 = 0;
-    event.extra2 = 0;
-    event.extra3 = 0;
-    event.category = kEventNoCategory;
-    event.type = kEvNone;
+    event.StartTranslation(wParam, lParam);
     if (s.mainWindow && window != s.appWindow) return 0;
 
     const unsigned scanCode = unsigned((uintptr_t(lParam) >> 16) & 0xFF);

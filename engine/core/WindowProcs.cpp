@@ -89,13 +89,7 @@ void InsideDisplayChange(F&& change) {
 bool BeginTranslation(const char* name, xEvent& event, WindowId window, uint32_t msg, uintptr_t wParam,
                       intptr_t lParam) {
     if (xProfiles_Long("VERBOSE") > 2) TraceMessage(name, msg, wParam, lParam);
-    event.param1 = wParam;
-    event.param2 = uintptr_t(lParam);
-    event.extra1 = 0;
-    event.extra2 = 0;
-    event.extra3 = 0;
-    event.category = kEventNoCategory;
-    event.type = kEvNone;
+    event.StartTranslation(wParam, lParam);
     return !(xPlatform_GetMainWindow() && window != xPlatform_GetAppWindow());
 }
 
@@ -620,10 +614,10 @@ int32_t Win_TranslateMessage_XP_FSDD(xEvent& event, WindowId window, uint32_t ms
     return TranslateXP(event, msg, wParam, lParam, result);
 }
 
+// Full screen through the window system translates as through DirectDraw (under that name).
 int32_t Win_TranslateMessage_XP_FSGDI(xEvent& event, WindowId window, uint32_t msg, uintptr_t wParam,
                                       intptr_t lParam, intptr_t* result) {
-    if (!BeginTranslation("Win_TranslateMessage_XP_FSDD", event, window, msg, wParam, lParam)) return 0;
-    return TranslateXP(event, msg, wParam, lParam, result);
+    return Win_TranslateMessage_XP_FSDD(event, window, msg, wParam, lParam, result);
 }
 
 int32_t Win_TranslateMessage_2000_FSDD(xEvent& event, WindowId window, uint32_t msg, uintptr_t wParam,
@@ -634,8 +628,7 @@ int32_t Win_TranslateMessage_2000_FSDD(xEvent& event, WindowId window, uint32_t 
 
 int32_t Win_TranslateMessage_2000_FSGDI(xEvent& event, WindowId window, uint32_t msg, uintptr_t wParam,
                                         intptr_t lParam, intptr_t* result) {
-    if (!BeginTranslation("Win_TranslateMessage", event, window, msg, wParam, lParam)) return 0;
-    return TranslateNT(event, msg, wParam, result, true);
+    return Win_TranslateMessage_2000_FSDD(event, window, msg, wParam, lParam, result);
 }
 
 int32_t Win_TranslateMessage_9x_FSDD(xEvent& event, WindowId window, uint32_t msg, uintptr_t wParam,
