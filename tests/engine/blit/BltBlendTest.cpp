@@ -5,24 +5,14 @@
 #include "engine/blit/Blitter.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
+#include "tests/engine/blit/BlitFixture.h"
 #include "tests/engine/blit/BlitModel.h"
-#include "tests/support/HeadlessTest.h"
 
 using namespace blitmodel;
 
 namespace {
 
-class BltBlendTest : public vqt::test::HeadlessTest {
-protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        BltContext().ResetForTest();
-    }
-    void TearDown() override {
-        BltContext().ResetForTest();
-        HeadlessTest::TearDown();
-    }
-};
+class BltBlendTest : public BlitFixture {};
 
 /// A 16-bit value whose three fields all hold f (kept to each field's size).
 uint16_t AllFields(int f, int layout) {

@@ -6,8 +6,8 @@
 #include "engine/core/Trace.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
+#include "tests/engine/blit/BlitFixture.h"
 #include "tests/engine/blit/BlitModel.h"
-#include "tests/support/HeadlessTest.h"
 
 using namespace blitmodel;
 
@@ -16,16 +16,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Words = std::vector<uint16_t>;
 
-class BltEdgeCasesTest : public vqt::test::HeadlessTest {
+class BltEdgeCasesTest : public BlitFixture {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        BltContext().ResetForTest();
-    }
-    void TearDown() override {
-        BltContext().ResetForTest();
-        HeadlessTest::TearDown();
-    }
     static uint16_t Entry16(CColorPalette& p, int v) { return p.Get16BitTable()[v]; }
 };
 

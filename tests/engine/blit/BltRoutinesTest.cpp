@@ -9,8 +9,8 @@
 
 #include "engine/blit/Blitter.h"
 #include "engine/core/Trace.h"
+#include "tests/engine/blit/BlitFixture.h"
 #include "tests/engine/blit/BlitModel.h"
-#include "tests/support/HeadlessTest.h"
 
 using namespace blitmodel;
 
@@ -94,16 +94,11 @@ const CompCase kCompCases[] = {
 
 constexpr size_t kGuard = 32;
 
-class BltRoutinesTest : public vqt::test::HeadlessTest {
+class BltRoutinesTest : public BlitFixture {
 protected:
     void SetUp() override {
-        HeadlessTest::SetUp();
-        BltContext().ResetForTest();
+        BlitFixture::SetUp();
         xTrace_Keys().logging = 0;
-    }
-    void TearDown() override {
-        BltContext().ResetForTest();
-        HeadlessTest::TearDown();
     }
 
     std::mt19937 rng{2024};

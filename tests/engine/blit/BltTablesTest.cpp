@@ -3,21 +3,11 @@
 
 #include "engine/blit/Blitter.h"
 #include "engine/data/Profiles.h"
-#include "tests/support/HeadlessTest.h"
+#include "tests/engine/blit/BlitFixture.h"
 
 namespace {
 
-class BltTablesTest : public vqt::test::HeadlessTest {
-protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        BltContext().ResetForTest();
-    }
-    void TearDown() override {
-        BltContext().ResetForTest();
-        HeadlessTest::TearDown();
-    }
-};
+class BltTablesTest : public blitmodel::BlitFixture {};
 
 using Cells = std::map<std::string, const void*>;  // "table:src->dst" -> routine
 
