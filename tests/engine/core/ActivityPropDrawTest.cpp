@@ -9,7 +9,7 @@
 #include "engine/graphics/Part.h"
 #include "engine/graphics/PixelSurface.h"
 #include "engine/graphics/State.h"
-#include "tests/support/HeadlessTest.h"
+#include "tests/engine/graphics/GraphicsFixture.h"
 #include "tests/support/PartBuilder.h"
 
 namespace vqt::test {
@@ -64,16 +64,8 @@ Picture Expected(const Picture& f, int rotation, bool mirrored, int w, int h) {
     return out;
 }
 
-class ActivityPropDrawTest : public HeadlessTest {
+class ActivityPropDrawTest : public GraphicsTest {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xGraphics_Context().ResetForTest();
-    }
-    void TearDown() override {
-        xGraphics_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
     OActivityProp* Load(const StateSpec& state) {
         PartBuilder parts(image_);
         PartSpec desc;

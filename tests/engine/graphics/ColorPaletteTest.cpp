@@ -5,22 +5,12 @@
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/PixelSurface.h"
+#include "tests/engine/graphics/GraphicsFixture.h"
 #include "tests/engine/graphics/GraphicsOracle.h"
-#include "tests/support/HeadlessTest.h"
 
 namespace {
 
-class ColorPaletteTest : public vqt::test::HeadlessTest {
-protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xGraphics_Context().ResetForTest();
-    }
-    void TearDown() override {
-        xGraphics_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
-};
+class ColorPaletteTest : public vqt::test::GraphicsTest {};
 
 TEST_F(ColorPaletteTest, DefaultPaletteHoldsTheBuiltInColours) {
     CColorPalette p;

@@ -10,9 +10,9 @@
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/PixelSurface.h"
+#include "tests/engine/graphics/GraphicsFixture.h"
 #include "tests/engine/graphics/GraphicsOracle.h"
 #include "tests/engine/graphics/SurfaceTestSupport.h"
-#include "tests/support/HeadlessTest.h"
 
 namespace {
 
@@ -197,17 +197,7 @@ struct Model {
     }
 };
 
-class DrawPropertyTest : public vqt::test::HeadlessTest {
-protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xGraphics_Context().ResetForTest();
-    }
-    void TearDown() override {
-        xGraphics_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
-};
+class DrawPropertyTest : public vqt::test::GraphicsTest {};
 
 TEST_F(DrawPropertyTest, RandomDrawsMatchThePerPixelModel) {
     Model m;

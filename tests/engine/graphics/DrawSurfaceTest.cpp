@@ -8,24 +8,16 @@
 #include "engine/graphics/Kernels.h"
 #include "engine/graphics/PackedDIBSurface.h"
 #include "engine/graphics/PixelSurface.h"
+#include "tests/engine/graphics/GraphicsFixture.h"
 #include "tests/engine/graphics/GraphicsOracle.h"
 #include "tests/engine/graphics/SurfaceTestSupport.h"
-#include "tests/support/HeadlessTest.h"
 
 namespace {
 
 using namespace surftest;
 
-class DrawSurfaceTest : public vqt::test::HeadlessTest {
+class DrawSurfaceTest : public vqt::test::GraphicsTest {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xGraphics_Context().ResetForTest();
-    }
-    void TearDown() override {
-        xGraphics_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
     // An 8-bit surface from rows of characters.
     static void Make8(CPixelSurface& s, const std::vector<std::string>& rows) {
         ASSERT_TRUE(s.Create(int16_t(rows[0].size()), int16_t(rows.size()), 8));

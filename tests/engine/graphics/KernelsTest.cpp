@@ -8,8 +8,8 @@
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/Kernels.h"
+#include "tests/engine/graphics/GraphicsFixture.h"
 #include "tests/engine/graphics/GraphicsOracle.h"
-#include "tests/support/HeadlessTest.h"
 
 namespace {
 
@@ -34,20 +34,14 @@ struct KernelCase {
     std::function<void(const Line&, uint8_t* out)> expect;
 };
 
-class KernelsTest : public vqt::test::HeadlessTest {
+class KernelsTest : public vqt::test::GraphicsTest {
 protected:
     void SetUp() override {
-        HeadlessTest::SetUp();
-        xGraphics_Context().ResetForTest();
+        GraphicsTest::SetUp();
         std::mt19937 rng(7);
         for (int i = 0; i < 256; ++i) srcPalette.SetEntry(i, ColorWord(uint8_t(rng()), uint8_t(rng()), uint8_t(rng())));
         for (int i = 0; i < 256; ++i) tint[i] = uint8_t(255 - i);
     }
-    void TearDown() override {
-        xGraphics_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
-
     void Run(const KernelCase& k, const CDrawSettings& settings) {
         SCOPED_TRACE(k.name);
         std::mt19937 rng(1234);
