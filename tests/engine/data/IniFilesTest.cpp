@@ -58,21 +58,8 @@ int LoadText(const std::string& text, const char* section) {
     return xProfiles_LoadIniSection(driver.get(), section);
 }
 
-class IniFilesTest : public vqt::test::HeadlessTest {
+class IniFilesTest : public vqt::test::ProfileStoreTest {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xProfiles_Store().ResetForTest();
-    }
-    void TearDown() override {
-        xProfiles_Store().ResetForTest();
-        xStr_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
-    static std::string Value(const char* name) {
-        const t_sProfileKey* row = xProfiles_FindKey(name);
-        return row == nullptr ? "(missing)" : vqt::test::ProfileValueText(*row);
-    }
     static void Write(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     }

@@ -1,11 +1,14 @@
 #pragma once
-// Writes every key of the profile store as text, one line a key, for comparisons in tests.
+// Writes every key of the profile store as text, one line a key, for comparisons in tests;
+// the fixture of the profile store's tests.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "engine/data/Profiles.h"
+#include "engine/data/Strings.h"
+#include "tests/support/HeadlessTest.h"
 
 namespace vqt::test {
 
@@ -64,5 +67,25 @@ inline std::string DumpProfiles() {
     dump += "(caption size) " + std::to_string(store.captionWidth) + "x" + std::to_string(store.captionHeight) + "\n";
     return dump;
 }
+
+/// A fresh profile store around each case (and the string functions' lead-byte table reset
+/// after it).
+class ProfileStoreTest : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        xProfiles_Store().ResetForTest();
+    }
+    void TearDown() override {
+        xProfiles_Store().ResetForTest();
+        xStr_Context().ResetForTest();
+        HeadlessTest::TearDown();
+    }
+    /// The key's value as text, "(missing)" for an unknown key.
+    static std::string Value(const char* name) {
+        const t_sProfileKey* row = xProfiles_FindKey(name);
+        return row == nullptr ? "(missing)" : ProfileValueText(*row);
+    }
+};
 
 } // namespace vqt::test

@@ -15,21 +15,8 @@ namespace {
 
 using vqt::test::ProfileValueText;
 
-class ProfilesTest : public vqt::test::HeadlessTest {
+class ProfilesTest : public vqt::test::ProfileStoreTest {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xProfiles_Store().ResetForTest();
-    }
-    void TearDown() override {
-        xProfiles_Store().ResetForTest();
-        xStr_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
-    static std::string Value(const char* name) {
-        const t_sProfileKey* row = xProfiles_FindKey(name);
-        return row == nullptr ? "(missing)" : ProfileValueText(*row);
-    }
     static std::string StageSize() {
         return std::to_string(xProfiles_Store().stageWidth) + "x" + std::to_string(xProfiles_Store().stageHeight);
     }
