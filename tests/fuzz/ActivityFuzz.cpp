@@ -2,8 +2,6 @@
 // own properties with its tile grid, every object record with its properties, then draws the
 // background under the whole stage and asks the hit tests. Nothing may read or write out of
 // bounds, and every temporary buffer must come back.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -17,34 +15,16 @@
 #include "engine/graphics/PixelSurface.h"
 #include "platform/Platform.h"
 #include "tests/support/ActivityBuilder.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
-struct Scratch {
-    std::string path;
-    Scratch() {
-        char name[] = "/tmp/vqt-activity-fuzz-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) close(fd);
-        path = name;
-    }
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
-const std::string& ScratchPath() {
-    static const Scratch scratch;
-    return scratch.path;
-}
+const std::string& ScratchPath() { return vqt::fuzz::ScratchPath("activity"); }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = [] {
-        plat::UseHeadless();
-        xTrace_Keys() = TraceKeys{};
-        return true;
-    }();
-    (void)ready;
+    vqt::fuzz::StartHeadlessOnce();
     // The data as activity {1, 0, 1}, beside a tile sheet and a palette it may name.
     vqt::test::ChunkFileBuilder b;
     const uint8_t actv = b.AddIndex("actv", 8, 2);

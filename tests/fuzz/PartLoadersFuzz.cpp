@@ -5,8 +5,6 @@
 //
 // Input: one flag byte, then the part, state and compressed-image data, each behind a
 // big-endian 16-bit length, and the rest as the common-block data.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,26 +17,13 @@
 #include "engine/graphics/PixelSurface.h"
 #include "engine/graphics/State.h"
 #include "tests/support/PartBuilder.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
 using vqt::test::Bytes;
 
-struct Scratch {
-    std::string path;
-    Scratch() {
-        char name[] = "/tmp/vqt-part-fuzz-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) close(fd);
-        path = name;
-    }
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
-const std::string& ScratchPath() {
-    static const Scratch scratch;
-    return scratch.path;
-}
+const std::string& ScratchPath() { return vqt::fuzz::ScratchPath("part"); }
 
 Bytes Take(const uint8_t*& data, size_t& size) {
     if (size < 2) {

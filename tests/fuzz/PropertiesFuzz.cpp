@@ -11,6 +11,7 @@
 #include "engine/data/DrvMemory.h"
 #include "engine/data/Profiles.h"
 #include "platform/Platform.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -23,12 +24,7 @@ public:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = [] {
-        plat::UseHeadless();
-        xTrace_Keys() = TraceKeys{};
-        return true;
-    }();
-    (void)ready;
+    vqt::fuzz::StartHeadlessOnce();
     if (size < 4) return 0;
     uint32_t count = 0;
     std::memcpy(&count, data, 4);

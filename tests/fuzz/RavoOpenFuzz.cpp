@@ -1,8 +1,6 @@
 // Opens arbitrary bytes as a chunk file and reads every index and chunk every way the engine
 // does: data, headers, raw blocks, streams, the cache, the records stored in chunks, messages,
 // and the file installed as a patch over itself. Nothing may read or write out of bounds.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,27 +10,11 @@
 #include "engine/data/Messages.h"
 #include "engine/data/PartFile.h"
 #include "platform/Platform.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
-/// The file each input is written to, removed when the process ends.
-struct Scratch {
-    std::string path;
-    Scratch() {
-        char name[] = "/tmp/vqt-ravo-fuzz-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) {
-            close(fd);
-        }
-        path = name;
-    }
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
-const std::string& ScratchPath() {
-    static const Scratch scratch;
-    return scratch.path;
-}
+const std::string& ScratchPath() { return vqt::fuzz::ScratchPath("ravo"); }
 
 void ReadEverything(CPartFile& f) {
     const RavoIndex* master = f.GetMaster();
