@@ -69,17 +69,17 @@ inline uint16_t Blend(uint16_t s, uint16_t d, int level, int srcFormat, int dstF
     return FromChannels(mix(sr, dr), mix(sg, dg), mix(sb, db), dstFormat);
 }
 
-// Nearest colour by the sum of channel differences over first..last, exact match first,
+// Nearest colour over first..last by a distance between two colours, exact match first,
 // lowest index on ties.
-inline int NearestSum(const CColorPalette& p, uint32_t colour, int first = 1, int last = 254) {
+template <typename Distance>
+inline int Nearest(const CColorPalette& p, uint32_t colour, int first, int last, Distance distance) {
     for (int i = first; i <= last; ++i)
         if (p.GetEntry(i) == colour) return i;
     int best = -1;
     long bestD = 0;
     const Rgb c = Of(colour);
     for (int i = first; i <= last; ++i) {
-        const Rgb e = Of(p.GetEntry(i));
-        const long d = std::labs(c.r - e.r) + std::labs(c.g - e.g) + std::labs(c.b - e.b);
+        const long d = distance(c, Of(p.GetEntry(i)));
         if (best < 0 || d < bestD) {
             best = i;
             bestD = d;
@@ -88,21 +88,17 @@ inline int NearestSum(const CColorPalette& p, uint32_t colour, int first = 1, in
     return best;
 }
 
+// By the sum of channel differences.
+inline int NearestSum(const CColorPalette& p, uint32_t colour, int first = 1, int last = 254) {
+    return Nearest(p, colour, first, last,
+                   [](Rgb c, Rgb e) { return std::labs(c.r - e.r) + std::labs(c.g - e.g) + std::labs(c.b - e.b); });
+}
+
+// By the sum of squared channel differences.
 inline int NearestSquare(const CColorPalette& p, uint32_t colour, int first = 1, int last = 254) {
-    for (int i = first; i <= last; ++i)
-        if (p.GetEntry(i) == colour) return i;
-    int best = -1;
-    long bestD = 0;
-    const Rgb c = Of(colour);
-    for (int i = first; i <= last; ++i) {
-        const Rgb e = Of(p.GetEntry(i));
-        const long d = long(c.r - e.r) * (c.r - e.r) + long(c.g - e.g) * (c.g - e.g) + long(c.b - e.b) * (c.b - e.b);
-        if (best < 0 || d < bestD) {
-            best = i;
-            bestD = d;
-        }
-    }
-    return best;
+    return Nearest(p, colour, first, last, [](Rgb c, Rgb e) {
+        return long(c.r - e.r) * (c.r - e.r) + long(c.g - e.g) * (c.g - e.g) + long(c.b - e.b) * (c.b - e.b);
+    });
 }
 
 // Random bytes where about one pixel in `zeroOneIn` is all zero.
