@@ -426,16 +426,24 @@ OView* OView::HitTestPoint(const CPoint16& point) {
     }
 }
 
+bool OView::BoundsContain(const CPoint16& point) {
+    CRect16 bounds;
+    GetBoundsRect(&bounds);
+    return bounds.ContainsPoint(point.x, point.y);
+}
+
+CPoint16 OView::ToChildCoordinates(const CPoint16& point) const {
+    CPoint16 corner;
+    GetAnchorInt(&corner, 1);
+    return CPoint16(int16_t(point.x - corner.x), int16_t(point.y - corner.y));
+}
+
 OView* OView::HitTestPointDeep(const CPoint16& point) {
     OView* parent = ParentView();
     if ((parent && parent->cursorMode_ == kHitNever) || cursorMode_ == kHitNever) return nullptr;
-    CRect16 bounds;
-    GetBoundsRect(&bounds);
-    if (!bounds.ContainsPoint(point.x, point.y)) return nullptr;
+    if (!BoundsContain(point)) return nullptr;
     if (cursorMode_ != kHitSelf) {
-        CPoint16 corner;
-        GetAnchorInt(&corner, 1);
-        const CPoint16 local(int16_t(point.x - corner.x), int16_t(point.y - corner.y));
+        const CPoint16 local = ToChildCoordinates(point);
         for (int32_t i = ChildCount() - 1; i >= 0; --i) {
             ONode* child = ChildAt(i);
             if (!child->IsA(kClassId)) continue;
@@ -446,12 +454,8 @@ OView* OView::HitTestPointDeep(const CPoint16& point) {
 }
 
 OView* OView::HitTestPointAny(const CPoint16& point) {
-    CRect16 bounds;
-    GetBoundsRect(&bounds);
-    if (!bounds.ContainsPoint(point.x, point.y)) return nullptr;
-    CPoint16 corner;
-    GetAnchorInt(&corner, 1);
-    const CPoint16 local(int16_t(point.x - corner.x), int16_t(point.y - corner.y));
+    if (!BoundsContain(point)) return nullptr;
+    const CPoint16 local = ToChildCoordinates(point);
     for (int32_t i = ChildCount() - 1; i >= 0; --i) {
         ONode* child = ChildAt(i);
         if (!child->IsA(kClassId)) continue;
@@ -461,12 +465,8 @@ OView* OView::HitTestPointAny(const CPoint16& point) {
 }
 
 OView* OView::HitTestPointAt(const CPoint16& point, OView* skipped) {
-    CRect16 bounds;
-    GetBoundsRect(&bounds);
-    if (!bounds.ContainsPoint(point.x, point.y)) return nullptr;
-    CPoint16 corner;
-    GetAnchorInt(&corner, 1);
-    const CPoint16 local(int16_t(point.x - corner.x), int16_t(point.y - corner.y));
+    if (!BoundsContain(point)) return nullptr;
+    const CPoint16 local = ToChildCoordinates(point);
     for (int32_t i = ChildCount() - 1; i >= 0; --i) {
         ONode* child = ChildAt(i);
         if (child == skipped || !child->IsA(kClassId)) continue;

@@ -226,6 +226,10 @@ private:
     void InvalidateIfShown();
     /// Wraps one coordinate into [0, extent).
     static float Wrap(float value, float extent);
+    /// Whether a point in the parent's coordinates lies inside the view's bounds.
+    bool BoundsContain(const CPoint16& point);
+    /// A point in the parent's coordinates turned into the children's (from the top left corner).
+    CPoint16 ToChildCoordinates(const CPoint16& point) const;
 
     CPointF position_;
     CPointF drawnPosition_;
