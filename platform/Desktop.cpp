@@ -156,13 +156,7 @@ intptr_t Desktop::Send(Window& window, uint32_t msg, uintptr_t wParam, intptr_t 
     return result;
 }
 
-bool Desktop::SetActive(WindowId id) {
-    const WindowId top = TopLevelOf(id);
-    if (!top) return false;
-    BringToFront(top);
-    if (top == active_) return true;
-    const WindowId old = active_;
-    active_ = top;
+void Desktop::SendActivation(WindowId old, WindowId top) {
     if (Window* w = Find(old)) {
         w->Send(WM_NCACTIVATE, 0, 0);
         w->Send(WM_ACTIVATE, WA_INACTIVE, intptr_t(top));
@@ -171,6 +165,16 @@ bool Desktop::SetActive(WindowId id) {
         w->Send(WM_NCACTIVATE, 1, 0);
         w->Send(WM_ACTIVATE, WA_ACTIVE, intptr_t(old));
     }
+}
+
+bool Desktop::SetActive(WindowId id) {
+    const WindowId top = TopLevelOf(id);
+    if (!top) return false;
+    BringToFront(top);
+    if (top == active_) return true;
+    const WindowId old = active_;
+    active_ = top;
+    SendActivation(old, top);
     if (active_ == top && TopLevelOf(focus_) != top) SetFocus(top);
     return true;
 }
@@ -185,14 +189,7 @@ WindowId Desktop::SetFocus(WindowId id) {
         const WindowId old = active_;
         active_ = top;
         BringToFront(top);
-        if (Window* w = Find(old)) {
-            w->Send(WM_NCACTIVATE, 0, 0);
-            w->Send(WM_ACTIVATE, WA_INACTIVE, intptr_t(top));
-        }
-        if (Window* w = Find(top)) {
-            w->Send(WM_NCACTIVATE, 1, 0);
-            w->Send(WM_ACTIVATE, WA_ACTIVE, intptr_t(old));
-        }
+        SendActivation(old, top);
     }
     const WindowId lost = focus_;
     focus_ = id;

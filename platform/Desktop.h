@@ -121,6 +121,8 @@ private:
     friend class Window;
     WindowId TopLevelOf(WindowId window) const;
     void BringToFront(WindowId window);
+    /// The activation messages of a change of the active top-level window from `old` to `top`.
+    void SendActivation(WindowId old, WindowId top);
     void Forget(WindowId window);
     void CollectGarbage();
     intptr_t Send(Window& window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
