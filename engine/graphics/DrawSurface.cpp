@@ -471,36 +471,29 @@ void CDrawSurface::DrawBlended16Sel(const CClipRect& src, CDrawSurface* dst, CPo
     DrawLines(src, dst, point);
 }
 
-void CDrawSurface::DrawFlipped(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {
+void CDrawSurface::DrawMirroredLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point, DrawKernel kernel8,
+                                     SurfaceLineBlit (*blit)(int srcBits, int dstBits, bool mirrored)) {
     const bool eight = m_bitsPerPixel == 8 && dst->m_bitsPerPixel == 8;
-    m_lineKernel = eight ? kernels::Mirrored8 : nullptr;
-    m_lineBlit = eight ? nullptr : xBlit_Solid(m_bitsPerPixel, dst->m_bitsPerPixel, true);
+    m_lineKernel = eight ? kernel8 : nullptr;
+    m_lineBlit = eight ? nullptr : blit(m_bitsPerPixel, dst->m_bitsPerPixel, true);
     if (m_lineBlit) xBlit_PrepareDraw(m_pixelFormat, dst->m_pixelFormat, nullptr, 0);
     DrawLines(src, dst, point);
+}
+
+void CDrawSurface::DrawFlipped(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {
+    DrawMirroredLines(src, dst, point, kernels::Mirrored8, xBlit_Solid);
 }
 
 void CDrawSurface::DrawFlippedTransparent(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {
-    const bool eight = m_bitsPerPixel == 8 && dst->m_bitsPerPixel == 8;
-    m_lineKernel = eight ? kernels::MirroredTransparent8 : nullptr;
-    m_lineBlit = eight ? nullptr : xBlit_Transparent(m_bitsPerPixel, dst->m_bitsPerPixel, true);
-    if (m_lineBlit) xBlit_PrepareDraw(m_pixelFormat, dst->m_pixelFormat, nullptr, 0);
-    DrawLines(src, dst, point);
+    DrawMirroredLines(src, dst, point, kernels::MirroredTransparent8, xBlit_Transparent);
 }
 
 void CDrawSurface::DrawFlippedTinted(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {
-    const bool eight = m_bitsPerPixel == 8 && dst->m_bitsPerPixel == 8;
-    m_lineKernel = eight ? kernels::MirroredTinted8 : nullptr;
-    m_lineBlit = eight ? nullptr : xBlit_Tinted(m_bitsPerPixel, dst->m_bitsPerPixel, true);
-    if (m_lineBlit) xBlit_PrepareDraw(m_pixelFormat, dst->m_pixelFormat, nullptr, 0);
-    DrawLines(src, dst, point);
+    DrawMirroredLines(src, dst, point, kernels::MirroredTinted8, xBlit_Tinted);
 }
 
 void CDrawSurface::DrawFlippedBlended(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {
-    const bool eight = m_bitsPerPixel == 8 && dst->m_bitsPerPixel == 8;
-    m_lineKernel = eight ? kernels::MirroredBlended8 : nullptr;
-    m_lineBlit = eight ? nullptr : xBlit_Blended(m_bitsPerPixel, dst->m_bitsPerPixel, true);
-    if (m_lineBlit) xBlit_PrepareDraw(m_pixelFormat, dst->m_pixelFormat, nullptr, 0);
-    DrawLines(src, dst, point);
+    DrawMirroredLines(src, dst, point, kernels::MirroredBlended8, xBlit_Blended);
 }
 
 void CDrawSurface::DrawFlippedBlended16Sel(const CClipRect&, CDrawSurface*, CPoint16) {

@@ -171,6 +171,10 @@ protected:
     void Dispatch(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, uint32_t mode,
                   CDrawSurface* mask, CPoint16 maskPoint, bool mirrored);
     void DrawLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    /// A mirrored draw: the 8-bit kernel between two 8-bit surfaces, else the blitters'
+    /// mirrored line routine for the two depths (prepared for the two formats).
+    void DrawMirroredLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point, DrawKernel kernel8,
+                           SurfaceLineBlit (*blit)(int srcBits, int dstBits, bool mirrored));
     void DrawStretchedLines(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, bool mirrored);
     void DrawMaskedLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point, CDrawSurface* mask,
                          CPoint16 maskPoint, bool mirrored);
