@@ -175,6 +175,18 @@ bool ReadSize(const char* text, int32_t& width, int32_t& height, int32_t fallbac
     return true;
 }
 
+/// The numeric getters: 1 with the value when the key exists and has the type, else 0 with
+/// the output untouched.
+template <typename T>
+int GetNumber(const char* name, uint32_t type, T* value) {
+    const t_sProfileKey* row = xProfiles_FindKey(name);
+    if (row == nullptr || row->type != type || value == nullptr) {
+        return 0;
+    }
+    *value = static_cast<T>(ReadNumber(*row));
+    return 1;
+}
+
 } // namespace
 
 ProfileStore::ProfileStore() : engineTable(MakeEngineTable(values)) { tables.push_back(engineTable.data()); }
@@ -308,32 +320,11 @@ int xProfiles_GetString(const char* name, char* buffer, size_t size) {
     return 1;
 }
 
-int xProfiles_GetLong(const char* name, sLong* value) {
-    const t_sProfileKey* row = xProfiles_FindKey(name);
-    if (row == nullptr || row->type != kProfileLong || value == nullptr) {
-        return 0;
-    }
-    *value = static_cast<sLong>(ReadNumber(*row));
-    return 1;
-}
+int xProfiles_GetLong(const char* name, sLong* value) { return GetNumber(name, kProfileLong, value); }
 
-int xProfiles_GetULong(const char* name, uint32_t* value) {
-    const t_sProfileKey* row = xProfiles_FindKey(name);
-    if (row == nullptr || row->type != kProfileULong || value == nullptr) {
-        return 0;
-    }
-    *value = static_cast<uint32_t>(ReadNumber(*row));
-    return 1;
-}
+int xProfiles_GetULong(const char* name, uint32_t* value) { return GetNumber(name, kProfileULong, value); }
 
-int xProfiles_GetShort(const char* name, sShort* value) {
-    const t_sProfileKey* row = xProfiles_FindKey(name);
-    if (row == nullptr || row->type != kProfileShort || value == nullptr) {
-        return 0;
-    }
-    *value = static_cast<sShort>(ReadNumber(*row));
-    return 1;
-}
+int xProfiles_GetShort(const char* name, sShort* value) { return GetNumber(name, kProfileShort, value); }
 
 int xProfiles_GetBoolean(const char* name, boolean* value) {
     const t_sProfileKey* row = xProfiles_FindKey(name);
