@@ -7,6 +7,7 @@
 #include "engine/core/Application.h"
 #include "engine/core/DirtyRects.h"
 #include "engine/core/Trace.h"
+#include "engine/core/Unaligned.h"
 #include "engine/data/ByteOrder.h"
 #include "engine/data/Driver.h"
 #include "engine/data/PartFile.h"
@@ -166,9 +167,7 @@ int32_t OActivity::TileAt(int32_t row, int32_t column) const {
     if (row < 0 || column < 0 || row >= rows_ || column >= columns_) return -1;
     const size_t at = (size_t(row) * size_t(columns_) + size_t(column)) * kTileRecordSize;
     if (at + 2 > tiles_.size()) return -1;
-    uint16_t tile = 0;
-    std::memcpy(&tile, &tiles_[at], 2);
-    return tile;
+    return unaligned::Load16(&tiles_[at]);
 }
 
 void OActivity::GetBoundsRect(CRect16* rect) {
