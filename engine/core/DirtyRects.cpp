@@ -18,7 +18,7 @@ CDirtyRects& CDirtyRects::Get() {
 void CDirtyRects::ResetForTest() { Get() = CDirtyRects{}; }
 
 void CDirtyRects::Add(const CRect16& rect) {
-    if (!xProfiles_Flag("DIRTYRECTS") || rect.IsEmpty()) return;
+    if (!xProfiles_Values().dirtyRects || rect.IsEmpty()) return;
 
     CRect16 r = rect;
     r.left = Clamp16(int32_t(rect.left) & ~3);

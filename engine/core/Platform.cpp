@@ -92,11 +92,12 @@ void SetWinKeyDown(uint32_t down) { CPlatformState::Get().winDown = down; }
 
 void VQXRun() {
     CPlatformState& s = CPlatformState::Get();
+    const ProfileValues& profile = xProfiles_Values();
     const CRunLimits limits = CRunLimits::FromEnvironment();
     const uint32_t startTick = plat::clock().TickCount();
     uint32_t ticks = 0;
     while (!s.quit) {
-        if (xProfiles_Flag("FULLSCREEN")) {
+        if (profile.fullScreen) {
             CMainWindowLink& link = Link();
             if (link.IsDisplayUnavailable() && !link.IsMinimised() && !link.IsRestoreInProgress()) {
                 xTrace("Suspend from VQXRun\n");
@@ -119,7 +120,7 @@ void FrameTick(int32_t force) {
     const bool outerTick = s.inTick;
     s.inTick = true;
 
-    if (xProfiles_Flag("SYSTEMIDLE")) SleepMs(1);
+    if (xProfiles_Values().systemIdle) SleepMs(1);
     if (s.engineExists) {
         if (s.mainWindow && s.mainWindow->IsAppSuspended()) SleepMs(10);
         if (s.frameTimer.HasElapsed()) {
@@ -140,7 +141,7 @@ void FrameTick(int32_t force) {
 }
 
 void PumpEventsOnce() {
-    if (xProfiles_Flag("SYSTEMIDLE")) SleepMs(1);
+    if (xProfiles_Values().systemIdle) SleepMs(1);
     if (CPlatformState::Get().engineExists && DispatchAppEvent(nullptr, 1) == 0) PumpMessage();
     CountDeferredFlush();
 }
@@ -230,7 +231,8 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
                                     uintptr_t wParam, intptr_t lParam, intptr_t* /*result*/) {
     using namespace plat;
     CPlatformState& s = CPlatformState::Get();
-    const int32_t verbose = xProfiles_Long("VERBOSE");
+    const ProfileValues& profile = xProfiles_Values();
+    const int32_t verbose = profile.verbose;
     if (verbose > 2) {
         xTracef("Win_TranslateMessage_Common - OWindow : 0x%08X\n",
                 unsigned(uint32_t(reinterpret_cast<uintptr_t>(s.mainWindow))));
@@ -241,7 +243,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
     if (s.mainWindow && window != s.appWindow) return 0;
 
     const unsigned scanCode = unsigned((uintptr_t(lParam) >> 16) & 0xFF);
-    const bool rightAllowed = xProfiles_Flag("ALLOWRIGHTCLICK");
+    const bool rightAllowed = profile.allowRightClick != 0;
     auto make = [&](uint32_t category, uint32_t type) {
         event.category = category;
         event.type = type;
@@ -304,10 +306,10 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
         if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = 0;
         const VersionInfo version = system().Version();
         const bool isXP = version.platformId == 2 && version.major == 5 && version.build >= 2600;
-        if (wParam == uintptr_t(VK_DELETE) && isXP && xProfiles_Flag("FULLSCREEN") &&
-            xProfiles_Flag("CTRLALTDELENABLED") && (s.ctrlDown || IsKeyDownNow(VK_CONTROL)) &&
+        if (wParam == uintptr_t(VK_DELETE) && isXP && profile.fullScreen &&
+            profile.ctrlAltDelEnabled && (s.ctrlDown || IsKeyDownNow(VK_CONTROL)) &&
             (s.altDown || IsKeyDownNow(VK_MENU))) {
-            if (!xProfiles_Flag("DIRECTDRAW")) Link().Minimise();
+            if (!profile.directDraw) Link().Minimise();
             Link().RestoreDisplayMode();
         }
         if (IsWindowsKey(wParam)) return 0;
@@ -327,7 +329,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
         return 0;
     }
     case WM_PAINT:
-        if (!xProfiles_Flag("DIRECTDRAW") && xProfiles_Flag("DIRTYRECTS")) {
+        if (!profile.directDraw && profile.dirtyRects) {
             CRect16 update;
             if (Link().TakeUpdateRect(update) && !update.IsEmpty()) {
                 xDirtyRects_Add(update);
@@ -341,7 +343,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
     case WM_ERASEBKGND:
         return 1;
     case WM_SYSCOMMAND: {
-        const bool fullScreen = xProfiles_Flag("FULLSCREEN");
+        const bool fullScreen = profile.fullScreen != 0;
         switch (wParam & 0xFFF0) {
         case SC_MOUSEMENU:
             return fullScreen && !Link().IsMinimised() ? 1 : 0;

@@ -140,7 +140,7 @@ bool OView::HandleProperty(OPropertyMsg* msg, int32_t set) {
 
 bool OView::WindowTakesDirtyRects() {
     if (!xPlatform_GetMainWindow()) return false;
-    return xProfiles_Flag("DIRTYRECTS");
+    return xProfiles_Values().dirtyRects != 0;
 }
 
 OView* OView::ParentView() const {
