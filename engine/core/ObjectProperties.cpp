@@ -19,14 +19,14 @@ bool ReadExactly(ODriver* stream, void* buffer, uint32_t count) {
 } // namespace
 
 int32_t OObject::LoadProperties(ODriver* stream, uint32_t byteCount) {
-    void* header = xTempBuffers_Get(kFirstBufferSize);
     void* message = xTempBuffers_Get(kFirstBufferSize);
     uint32_t messageSize = kFirstBufferSize;
     const intptr_t start = stream ? stream->Control(DRV_POSITION) : -1;
+    const intptr_t streamSize = stream ? stream->Control(DRV_SIZE) : -1;
     uint32_t consumed = 0;
     bool stopped = false;
 
-    if (!stream || !header || !message) {
+    if (!stream || !message) {
         xTracef("LoadProperties - no stream or buffers for %s\n", GetName());
         stopped = byteCount > 0;
         consumed = byteCount;
@@ -36,18 +36,20 @@ int32_t OObject::LoadProperties(ODriver* stream, uint32_t byteCount) {
         const intptr_t position = stream->Control(DRV_POSITION);
         // The bytes this message may use: those given, and no more than the stream still holds.
         uint64_t available = byteCount - consumed;
-        const intptr_t streamSize = stream->Control(DRV_SIZE);
         if (position >= 0 && streamSize >= position)
             available = std::min<uint64_t>(available, uint64_t(streamSize - position));
+        // The header is read once: its stored bytes start the message, a swapped copy tells the
+        // payload size.
+        OPropertyMsg stored;
         if (position < 0 || available < OPropertyMsg::kHeaderSize ||
-            !ReadExactly(stream, header, OPropertyMsg::kHeaderSize)) {
+            !ReadExactly(stream, &stored, OPropertyMsg::kHeaderSize)) {
             xTracef("LoadProperties - property header of %s cannot be read\n", GetName());
             break;
         }
-        auto* head = static_cast<OPropertyMsg*>(header);
-        xSwapPropertyMsg(head, false);
+        OPropertyMsg head = stored;
+        xSwapPropertyMsg(&head, false);
         // Compared without adding, so that sizes near 4 GB cannot wrap past the check.
-        const uint32_t payload = head->size;
+        const uint32_t payload = head.size;
         if (payload > available - OPropertyMsg::kHeaderSize) {
             xTracef("LoadProperties - property of %u bytes runs past the data of %s\n", unsigned(payload),
                     GetName());
@@ -63,11 +65,12 @@ int32_t OObject::LoadProperties(ODriver* stream, uint32_t byteCount) {
                 break;
             }
         }
-        if (stream->Control(DRV_SEEK, 0, position) != DRV_OK || !ReadExactly(stream, message, total)) {
+        auto* msg = static_cast<OPropertyMsg*>(message);
+        *msg = stored;
+        if (payload > 0 && !ReadExactly(stream, msg->Payload(), payload)) {
             xTracef("LoadProperties - property of %s cannot be read\n", GetName());
             break;
         }
-        auto* msg = static_cast<OPropertyMsg*>(message);
         xSwapPropertyMsg(msg, true);
         consumed += total;
         stopped = false;
@@ -76,7 +79,6 @@ int32_t OObject::LoadProperties(ODriver* stream, uint32_t byteCount) {
     // After a stop the reader carries on behind these bytes, where the next record starts.
     if (stopped && start >= 0) stream->Control(DRV_SEEK, 0, start + intptr_t(byteCount));
 
-    xTempBuffers_Release(&header);
     xTempBuffers_Release(&message);
     OnPropertiesLoaded();
     return 1;
