@@ -1,14 +1,6 @@
 #include "engine/core/DirtyRects.h"
 
-#include <algorithm>
-
 #include "engine/data/Profiles.h"
-
-namespace {
-
-int16_t Clamp16(int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); }
-
-} // namespace
 
 CDirtyRects& CDirtyRects::Get() {
     static CDirtyRects list;
@@ -21,8 +13,8 @@ void CDirtyRects::Add(const CRect16& rect) {
     if (!xProfiles_Values().dirtyRects || rect.IsEmpty()) return;
 
     CRect16 r = rect;
-    r.left = Clamp16(int32_t(rect.left) & ~3);
-    r.right = Clamp16((int32_t(rect.right) + 3) & ~3);
+    r.left = ClampToInt16(int32_t(rect.left) & ~3);
+    r.right = ClampToInt16((int32_t(rect.right) + 3) & ~3);
     if (!clip_.IsEmpty()) {
         r = r.Intersect(clip_);
         if (r.IsEmpty()) return;
@@ -32,7 +24,7 @@ void CDirtyRects::Add(const CRect16& rect) {
         CRect16 stage = clip_;
         if (stage.IsEmpty()) {
             const ProfileStore& store = xProfiles_Store();
-            stage = CRect16(0, 0, Clamp16(store.stageWidth), Clamp16(store.stageHeight));
+            stage = CRect16(0, 0, ClampToInt16(store.stageWidth), ClampToInt16(store.stageHeight));
         }
         rects_[0] = stage;
         count_ = 1;

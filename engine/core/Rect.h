@@ -2,6 +2,9 @@
 #include <algorithm>
 #include <cstdint>
 
+/// A 32-bit coordinate or extent held to the 16-bit range of stage rectangles and points.
+constexpr int16_t ClampToInt16(int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); }
+
 /// A stage rectangle of four signed 16-bit values; right and bottom are exclusive.
 struct CRect16 {
     int16_t left = 0;

@@ -18,8 +18,6 @@ namespace {
 OView* g_hoverView = nullptr;
 CHoverCursor* g_hoverCursor = nullptr;
 
-int16_t Clamp16(int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); }
-
 CClipRect ToClip(const CRect16& r) { return CClipRect(r.left, r.top, r.right, r.bottom); }
 CRect16 FromClip(const CClipRect& r) { return CRect16(r.left, r.top, r.right, r.bottom); }
 
@@ -27,7 +25,7 @@ CRect16 FromClip(const CClipRect& r) { return CRect16(r.left, r.top, r.right, r.
 CRect16 CentredRect(const CPointF& centre, int16_t width, int16_t height) {
     const int32_t left = int32_t(centre.x) - (width >> 1);
     const int32_t top = int32_t(centre.y) - (height >> 1);
-    return CRect16(Clamp16(left), Clamp16(top), Clamp16(left + width), Clamp16(top + height));
+    return CRect16(ClampToInt16(left), ClampToInt16(top), ClampToInt16(left + width), ClampToInt16(top + height));
 }
 
 int64_t Cross(int64_t ax, int64_t ay, int64_t bx, int64_t by) { return ax * by - ay * bx; }
@@ -196,7 +194,7 @@ void OView::GetAnchorInt(CPoint16* point, int32_t n) const {
     if (!point || n < 1 || n > 9) return;
     CPointF anchor;
     GetAnchor(&anchor, n);
-    *point = CPoint16(Clamp16(int32_t(anchor.x)), Clamp16(int32_t(anchor.y)));
+    *point = CPoint16(ClampToInt16(int32_t(anchor.x)), ClampToInt16(int32_t(anchor.y)));
 }
 
 void OView::DestroyChildren() {
@@ -254,8 +252,8 @@ bool OView::AttachToView(OView* view, uint8_t force) {
     }
     if (!attached_->ReserveOneMore()) return false;
     if (view->host_) view->host_->DetachChildView(view);
-    view->offsetV_ = Clamp16(int32_t(view->position_.y) - int32_t(position_.y));
-    view->offsetH_ = Clamp16(int32_t(view->position_.x) - int32_t(position_.x));
+    view->offsetV_ = ClampToInt16(int32_t(view->position_.y) - int32_t(position_.y));
+    view->offsetH_ = ClampToInt16(int32_t(view->position_.x) - int32_t(position_.x));
     attached_->Append(view);
     view->host_ = this;
     return true;
@@ -380,9 +378,11 @@ void OView::SetScale(float vertical, float horizontal) {
     InvalidateIfShown();
     const int32_t turn = ((rotation_ % 360) + 360) % 360;
     if (turn == 90 || turn == 270) {
-        SetSize(CPoint16(Clamp16(int32_t(baseHeight_ * vertical)), Clamp16(int32_t(baseWidth_ * horizontal))), 0);
+        SetSize(CPoint16(ClampToInt16(int32_t(baseHeight_ * vertical)), ClampToInt16(int32_t(baseWidth_ * horizontal))),
+                0);
     } else {
-        SetSize(CPoint16(Clamp16(int32_t(baseWidth_ * horizontal)), Clamp16(int32_t(baseHeight_ * vertical))), 0);
+        SetSize(CPoint16(ClampToInt16(int32_t(baseWidth_ * horizontal)), ClampToInt16(int32_t(baseHeight_ * vertical))),
+                0);
     }
     if (!attached_) return;
     for (int32_t i = 0; i < attached_->Count(); ++i) {
@@ -564,8 +564,8 @@ void OView::OnGroupCall(uintptr_t value, int32_t wholeGroup) {
 void OView::Draw(CDrawSurface* destination, CPoint16 point, const CClipRect& /*source*/,
                  const CClipRect& target) {
     if (!destination || ChildCount() == 0) return;
-    const CPoint16 origin(Clamp16(point.x + int32_t(position_.x - float(width_ / 2))),
-                          Clamp16(point.y + int32_t(position_.y - float(height_ / 2))));
+    const CPoint16 origin(ClampToInt16(point.x + int32_t(position_.x - float(width_ / 2))),
+                          ClampToInt16(point.y + int32_t(position_.y - float(height_ / 2))));
     const CRect16 area = FromClip(target);
     for (int32_t i = 0; i < ChildCount(); ++i) {
         ONode* child = ChildAt(i);
