@@ -17,11 +17,8 @@ bool ONode::IsA(uint32_t classId) const { return classId == kClassId || OObject:
 
 bool ONode::HandleProperty(OPropertyMsg* msg, int32_t set) {
     if (!msg || msg->family != kClassId) return OObject::HandleProperty(msg, set);
-    if (msg->id == kPropPriority) {
-        // Stored or reported directly: no resort flag, no notification.
-        if (set != 0) msg->Get(0, priority_);
-        else msg->Put(0, priority_);
-    }
+    // Stored or reported directly: no resort flag, no notification.
+    if (msg->id == kPropPriority) msg->Exchange(0, priority_, set);
     return true;
 }
 

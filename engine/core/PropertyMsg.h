@@ -32,6 +32,12 @@ struct OPropertyMsg {
         WriteBytes(offset, &value, sizeof(T));
         return true;
     }
+    /// One field as a HandleProperty treats it: with `set` nonzero the payload value at the
+    /// offset is stored in `value` (Get), else `value` is reported there (Put).
+    template <class T>
+    bool Exchange(uint32_t offset, T& value, int32_t set) {
+        return set != 0 ? Get(offset, value) : Put(offset, value);
+    }
 
 private:
     // Out of line: the size check above is made on data the compiler cannot see.

@@ -81,10 +81,6 @@ bool OView::IsA(uint32_t classId) const { return classId == kClassId || OProcess
 bool OView::HandleProperty(OPropertyMsg* msg, int32_t set) {
     if (!msg || msg->family != kClassId) return OProcess::HandleProperty(msg, set);
     const bool store = set != 0;
-    auto byteField = [&](uint8_t& field) {
-        if (store) msg->Get(0, field);
-        else msg->Put(0, field);
-    };
     switch (msg->id) {
     case kPropPosition:
         if (store) {
@@ -111,23 +107,22 @@ bool OView::HandleProperty(OPropertyMsg* msg, int32_t set) {
         }
         break;
     case kPropCursorMode:
-        if (store) msg->Get(0, cursorMode_);
-        else msg->Put(0, cursorMode_);
+        msg->Exchange(0, cursorMode_, set);
         break;
     case kPropVisible:
-        byteField(visible_);
+        msg->Exchange(0, visible_, set);
         break;
     case kPropDraggable:
-        byteField(draggable_);
+        msg->Exchange(0, draggable_, set);
         break;
     case kPropOutline:
-        byteField(outline_);
+        msg->Exchange(0, outline_, set);
         break;
     case kPropWrapH:
-        byteField(wrapH_);
+        msg->Exchange(0, wrapH_, set);
         break;
     case kPropWrapV:
-        byteField(wrapV_);
+        msg->Exchange(0, wrapV_, set);
         if (store) SetPosition(position_, 0, 1); // place it again so that the wrap applies
         break;
     default:

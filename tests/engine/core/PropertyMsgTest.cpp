@@ -81,4 +81,26 @@ TEST(PropertyMsgTest, TypedAccessIsBoundedByThePayloadSize) {
     EXPECT_FALSE(msg->Get(3, value));
 }
 
+TEST(PropertyMsgTest, ExchangeStoresWhenSettingAndReportsOtherwise) {
+    std::vector<uint8_t> b(16 + 2, 0);
+    auto* msg = reinterpret_cast<OPropertyMsg*>(b.data());
+    msg->size = 2;
+    ASSERT_TRUE(msg->Put<int16_t>(0, 41));
+    int16_t field = 9;
+    EXPECT_TRUE(msg->Exchange(0, field, 1));
+    EXPECT_EQ(field, 41) << "setting takes the payload value";
+    field = -5;
+    EXPECT_TRUE(msg->Exchange(0, field, 0));
+    int16_t reported = 0;
+    ASSERT_TRUE(msg->Get(0, reported));
+    EXPECT_EQ(reported, -5) << "reporting writes the field into the payload";
+    EXPECT_EQ(field, -5);
+    int32_t wide = 3;
+    EXPECT_FALSE(msg->Exchange(0, wide, 1)) << "too short a payload";
+    EXPECT_FALSE(msg->Exchange(0, wide, 0));
+    EXPECT_EQ(wide, 3);
+    ASSERT_TRUE(msg->Get(0, reported));
+    EXPECT_EQ(reported, -5) << "a refused report leaves the payload alone";
+}
+
 } // namespace
