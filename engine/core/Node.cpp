@@ -58,7 +58,7 @@ bool ONode::AddChild(ONode* child) {
 }
 
 bool ONode::RemoveChild(ONode* child) {
-    if (!child || !child->IsA(kClassId) || !children_) return false;
+    if (!child || !children_) return false;
     const int32_t index = children_->IndexOf(child);
     if (index < 0) return false;
     child->OnParentChanging(nullptr);

@@ -8,7 +8,7 @@ constexpr uint32_t kShiftKey = 16;
 
 OProcess::OProcess(const char* name, uint32_t classId) : ONode(name, classId) {
     asProcess_ = this;
-    timeStamp1_ = timeStamp2_ = plat::clock().TickCount();
+    timeStamp1_ = plat::clock().TickCount();
 }
 
 bool OProcess::IsA(uint32_t classId) const { return classId == kClassId || ONode::IsA(classId); }

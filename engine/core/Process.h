@@ -50,7 +50,7 @@ public:
     /// Whether this process or a process above it (up to the first parent that is not a
     /// process) is suspended.
     bool IsSuspendedInChain() const;
-    /// The tick counts taken at construction.
+    /// The tick count taken at construction.
     uint32_t GetCreationTick() const { return timeStamp1_; }
 
 private:
@@ -61,7 +61,6 @@ private:
     uint32_t userValue_ = 0;
     uint32_t eventMask_ = kEventApplication;
     uint32_t timeStamp1_ = 0;
-    uint32_t timeStamp2_ = 0;
     int32_t appSuspended_ = 0;
     int32_t suspended_ = 0;
 };
