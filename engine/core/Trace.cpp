@@ -72,6 +72,11 @@ void xTrace(const char* text, const char* file, long line) {
 }
 
 void xTracef(const char* format, ...) {
+    // Nothing would be written: the text is not even formatted.
+    const TraceKeys& keys = xTrace_Keys();
+    if (!keys.logging && !keys.logFile) {
+        return;
+    }
     char buffer[1024];
     va_list args;
     va_start(args, format);

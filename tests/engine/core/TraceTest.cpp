@@ -27,8 +27,12 @@ TEST_F(TraceTest, FileAndLineMakeThePrefix) {
     EXPECT_EQ(traced(), "### File : Source.cpp, Line : 42 \n\ttext\n");
 }
 
-TEST_F(TraceTest, PrintfFormHasNoPrefix) {
+TEST_F(TraceTest, PrintfFormHasNoPrefixAndFollowsLogging) {
     debug().Clear();
+    xTrace_Keys().logging = 0;
+    xTracef("hidden %d\n", 7);
+    EXPECT_EQ(traced(), "");
+    xTrace_Keys().logging = 1;
     xTracef("value %d of %s\n", 7, "x");
     EXPECT_EQ(traced(), "value 7 of x\n");
 }
