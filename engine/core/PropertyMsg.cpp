@@ -1,25 +1,8 @@
 #include "engine/core/PropertyMsg.h"
 
-#include <bit>
 #include <cstring>
 
-#include "engine/core/Unaligned.h"
-
-namespace {
-
-void Swap16At(uint8_t* p) {
-    if constexpr (std::endian::native == std::endian::little) {
-        unaligned::Store16(p, __builtin_bswap16(unaligned::Load16(p)));
-    }
-}
-
-void Swap32At(uint8_t* p) {
-    if constexpr (std::endian::native == std::endian::little) {
-        unaligned::Store32(p, __builtin_bswap32(unaligned::Load32(p)));
-    }
-}
-
-} // namespace
+#include "engine/data/ByteOrder.h"
 
 void OPropertyMsg::ReadBytes(uint32_t offset, void* out, size_t n) const {
     std::memcpy(out, Payload() + offset, n);
@@ -30,42 +13,38 @@ void OPropertyMsg::WriteBytes(uint32_t offset, const void* in, size_t n) {
 }
 
 void xSwapPropertyMsg(OPropertyMsg* msg, bool swapPayload) {
-    auto* header = reinterpret_cast<uint8_t*>(msg);
-    for (int i = 0; i < 4; ++i) Swap32At(header + 4 * i);
+    const bytes::MutableSpan header(reinterpret_cast<uint8_t*>(msg), OPropertyMsg::kHeaderSize);
+    for (size_t offset = 0; offset < OPropertyMsg::kHeaderSize; offset += 4) bytes::Swap32(header, offset, false);
     if (!swapPayload) return;
 
-    uint8_t* payload = msg->Payload();
+    // The swaps are bounded by the payload: a value it is too short for stays as stored.
     const uint32_t n = msg->size;
+    const bytes::MutableSpan payload(msg->Payload(), n);
     switch (msg->typeCode) {
     case 5:
     case 6:
-        if (n >= 2) Swap16At(payload);
+        bytes::Swap16(payload, 0, false);
         break;
     case 7:
     case 8:
-        if (n >= 4) Swap32At(payload);
+        bytes::Swap32(payload, 0, false);
         break;
     case 10:
-        if (n >= 2) Swap16At(payload);
-        if (n >= 4) Swap16At(payload + 2);
+        bytes::Swap16(payload, 0, false);
+        bytes::Swap16(payload, 2, false);
         break;
     case 13:
     case 14:
-        for (uint32_t i = 0; i < n / 2; ++i) Swap16At(payload + 2 * i);
+        for (uint32_t offset = 0; n - offset >= 2; offset += 2) bytes::Swap16(payload, offset, false);
         break;
     case 15:
     case 16:
-        for (uint32_t i = 0; i < n / 4; ++i) Swap32At(payload + 4 * i);
+        for (uint32_t offset = 0; n - offset >= 4; offset += 4) bytes::Swap32(payload, offset, false);
         break;
     case 17:
-        for (uint32_t r = 0; r < n / 12; ++r) {
-            uint8_t* rec = payload + 12 * r;
-            Swap16At(rec + 0);
-            Swap16At(rec + 2);
-            Swap16At(rec + 4);
-            Swap16At(rec + 6);
-            Swap16At(rec + 10);
-        }
+        // Records of 12 bytes; bytes 8 and 9 of each are single bytes, a partial record stays.
+        for (uint32_t record = 0; n - record >= 12; record += 12)
+            for (uint32_t field : {0u, 2u, 4u, 6u, 10u}) bytes::Swap16(payload, record + field, false);
         break;
     default: // 1-4, 9, 11, 12, 18, 19 and unknown codes carry bytes as stored
         break;
