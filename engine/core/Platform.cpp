@@ -304,9 +304,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
     case WM_KEYUP: {
         if (verbose > 1) xTracef("WM_KEYUP : Scan code : %u (%u)\n", scanCode, unsigned(wParam));
         if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = 0;
-        const VersionInfo version = system().Version();
-        const bool isXP = version.platformId == 2 && version.major == 5 && version.build >= 2600;
-        if (wParam == uintptr_t(VK_DELETE) && isXP && profile.fullScreen &&
+        if (wParam == uintptr_t(VK_DELETE) && IsWindowsXP() && profile.fullScreen &&
             profile.ctrlAltDelEnabled && (s.ctrlDown || IsKeyDownNow(VK_CONTROL)) &&
             (s.altDown || IsKeyDownNow(VK_MENU))) {
             if (!profile.directDraw) Link().Minimise();
