@@ -288,7 +288,7 @@ float OView::Wrap(float value, float extent) {
 }
 
 void OView::SetPosition(const CPointF& point, uint8_t relative, uint8_t moveAttached) {
-    const bool shown = IsShownThroughParents() && WindowTakesDirtyRects();
+    const bool shown = WindowTakesDirtyRects() && IsShownThroughParents();
     CRect16 oldRect;
     if (shown && HasRightAngleRotation()) oldRect = GetScreenRect();
 
