@@ -15,7 +15,6 @@ struct Record {
     uint32_t capacity;
     uint32_t requested;
     uint8_t inUse;
-    uint8_t spare;
 };
 
 struct TempBuffersContext {
@@ -157,7 +156,6 @@ void xTempBuffers_ReleaseAll() {
     }
     for (uint32_t i = 0; i < c.count; ++i) {
         Record& record = c.table[i];
-        record.inUse = 0;
         if (record.buffer != nullptr) {
             PoolFreeBlock(record.buffer);
         }
