@@ -16,8 +16,10 @@ using plat::WindowId;
 CWindowProcState& S() { return CWindowProcState::Get(); }
 CMainWindowLink& Link() { return xPlatform_Link(); }
 
-bool FullScreen() { return xProfiles_Flag("FULLSCREEN"); }
-bool DirectDraw() { return xProfiles_Flag("DIRECTDRAW"); }
+// The profile's values are read from their storage: the procedures run for every message.
+bool FullScreen() { return xProfiles_Values().fullScreen != 0; }
+bool DirectDraw() { return xProfiles_Values().directDraw != 0; }
+int32_t Verbosity() { return xProfiles_Values().verbose; }
 bool KeyDownNow(int32_t virtualKey) { return plat::input().AsyncKeyState(virtualKey) < 0; }
 bool IsWindowsKey(uintptr_t key) { return key == uintptr_t(plat::VK_LWIN) || key == uintptr_t(plat::VK_RWIN); }
 bool IsRestoreCommand(uintptr_t wParam) { return (wParam & 0xFFF0) == plat::SC_RESTORE; }
@@ -25,7 +27,9 @@ bool IsRestoreCommand(uintptr_t wParam) { return (wParam & 0xFFF0) == plat::SC_R
 /// The window's user data in the traces: the main window object.
 unsigned WindowTag() { return unsigned(uint32_t(reinterpret_cast<uintptr_t>(xPlatform_GetMainWindow()))); }
 
+/// The message in the traces when VERBOSE is above 2.
 void TraceMessage(const char* procedure, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    if (Verbosity() <= 2) return;
     xTracef("%s - OWindow : 0x%08X\n", procedure, WindowTag());
     xTracef("Msg : 0x%04X - %s\n", unsigned(msg), GetWindowMessageName(msg));
     xTracef("wParam : 0x%04X, lParam : 0x%04X\n", unsigned(wParam), unsigned(lParam));
@@ -84,18 +88,18 @@ void InsideDisplayChange(F&& change) {
     S().displayChangeInProgress = before;
 }
 
-/// Every translator starts alike: the message traced when VERBOSE is above 2, the record
-/// reset, and messages of other windows left alone (false).
+/// Every translator starts alike: the message traced, the record reset, and messages of other
+/// windows left alone (false).
 bool BeginTranslation(const char* name, xEvent& event, WindowId window, uint32_t msg, uintptr_t wParam,
                       intptr_t lParam) {
-    if (xProfiles_Long("VERBOSE") > 2) TraceMessage(name, msg, wParam, lParam);
+    TraceMessage(name, msg, wParam, lParam);
     event.StartTranslation(wParam, lParam);
     return !(xPlatform_GetMainWindow() && window != xPlatform_GetAppWindow());
 }
 
 /// The key traces of the common translation, for the translators that look at keys.
 void TraceKey(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    if (xProfiles_Long("VERBOSE") <= 1) return;
+    if (Verbosity() <= 1) return;
     const unsigned scan = unsigned((uintptr_t(lParam) >> 16) & 0xFF);
     switch (msg) {
     case plat::WM_KEYDOWN: xTracef("WM_KEYDOWN : Scan code : %u (%u)\n", scan, unsigned(wParam)); break;
@@ -684,7 +688,7 @@ void xPlatform_ChooseTranslator() {
 intptr_t Win_MainEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     xEvent event = xPlatform_TemplateEvent();
     intptr_t result = 0;
-    if (xProfiles_Long("VERBOSE") > 2) TraceMessage("Win_MainEventProc", msg, wParam, lParam);
+    TraceMessage("Win_MainEventProc", msg, wParam, lParam);
     switch (msg) {
     case plat::WM_CREATE:
         S().lastActiveWindow = window;
@@ -710,7 +714,7 @@ intptr_t Win_MainEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intp
 }
 
 intptr_t Win_StageEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    if (xProfiles_Long("VERBOSE") > 2) TraceMessage("Win_StageEventProc", msg, wParam, lParam);
+    TraceMessage("Win_StageEventProc", msg, wParam, lParam);
     switch (msg) {
     case plat::WM_NCCREATE:
         return 1;

@@ -61,6 +61,40 @@ TEST_F(MainProcTest, InputGoesThroughTheCommonTranslationFirst) {
     EXPECT_EQ(root.events.size(), 1u);
 }
 
+TEST_F(MainProcTest, MessagesAreTracedAboveVerbosityTwoAndKeysAboveOne) {
+    xProfiles_Set("FULLSCREEN", sLong(1));
+    xProfiles_Set("DIRECTDRAW", sLong(1));
+    xPlatform_SetTranslator(Win_TranslateMessage_XP_FSDD);
+    const std::string procedureTrace = "Win_MainEventProc - OWindow : 0x";
+    const std::string translatorTrace = "Win_TranslateMessage_XP_FSDD - OWindow : 0x";
+    const std::string keyTrace = "WM_KEYUP : Scan code : 56 (65)\n";
+    auto traceAt = [&](sLong verbose) {
+        xProfiles_Set("VERBOSE", verbose);
+        debug().Clear();
+        Send(plat::WM_NCACTIVATE, 1, 0x00380001); // an activation: the translator passes it on
+        xEvent event;
+        intptr_t result = 0;
+        Win_TranslateMessage_XP_FSDD(event, app, plat::WM_KEYUP, 'A', 0x00380001, &result);
+        return traced();
+    };
+
+    const std::string quiet = traceAt(1);
+    for (const std::string& line : {procedureTrace, translatorTrace, keyTrace})
+        EXPECT_EQ(quiet.find(line), std::string::npos) << line << " in " << quiet;
+
+    const std::string keys = traceAt(2);
+    EXPECT_EQ(keys.find(procedureTrace), std::string::npos) << keys;
+    EXPECT_EQ(keys.find(translatorTrace), std::string::npos) << keys;
+    EXPECT_NE(keys.find(keyTrace), std::string::npos) << keys;
+
+    const std::string all = traceAt(3);
+    const std::string messageTrace = std::string("Msg : 0x0086 - ") + GetWindowMessageName(plat::WM_NCACTIVATE) + "\n";
+    const std::string paramTrace = "wParam : 0x0001, lParam : 0x380001\n";
+    for (const std::string& line : {procedureTrace, translatorTrace, messageTrace, paramTrace, keyTrace})
+        EXPECT_NE(all.find(line), std::string::npos) << line << " in " << all;
+    EXPECT_LT(all.find(procedureTrace), all.find(translatorTrace)) << "the procedure traces first";
+}
+
 TEST_F(MainProcTest, WindowedFocusChangesSuspendAndResume) {
     xPlatform_SetTranslator(Win_TranslateMessage_Windowed);
     plat::desktop().Deactivate(); // the user switched to another program
