@@ -287,10 +287,9 @@ bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, CDrawSur
     if (stream_->Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(data_), intptr_t(size), intptr_t(size)) != DRV_OK)
         return fail();
 
-    uint8_t raw[ActivityHeader::kSize];
+    // The header is read from the buffer: the activity reads it again from the stream's start.
     ActivityHeader header;
-    if (!ReadExactly(stream_.get(), raw, sizeof raw) || !ActivityHeader::Parse(raw, header)) return fail();
-    stream_->Control(DRV_SEEK, 0, 0);
+    if (!ActivityHeader::Parse({data_, size}, header)) return fail();
 
     pendingFactory_ = FindFactory(header.classId);
     if (!pendingFactory_) {
@@ -409,7 +408,6 @@ int32_t OActivityManager::NextOverlay() {
         OWindow* window = OWindow::Main();
         CDrawSurface* display = window ? window->GetDisplaySurface() : nullptr;
         CDrawSurface* target = pending_ && pending_->GetBackgroundSurface() ? pending_->GetBackgroundSurface() : display;
-        overlayTarget_ = target;
         currentOverlay_->Setup(0, target);
         currentOverlay_->Resume(1);
     }

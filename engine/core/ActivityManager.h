@@ -134,7 +134,6 @@ private:
     std::unique_ptr<ODrvMemory> stream_;
     uint8_t* data_ = nullptr;
     uint32_t dataSize_ = 0;
-    CDrawSurface* overlayTarget_ = nullptr;
     bool cursorHidden_ = false;
     uint8_t paused_ = 0;
 };
