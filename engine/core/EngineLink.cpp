@@ -3,21 +3,9 @@
 #include <cstdlib>
 
 #include "engine/core/Window.h"
-#include "engine/data/Profiles.h"
 #include "engine/graphics/DirectX.h"
 #include "engine/graphics/WindowSurface.h"
 #include "platform/Platform.h"
-
-namespace {
-
-CWindowSurface* DisplaySurface() {
-    OWindow* window = OWindow::Main();
-    CDrawSurface* surface = window ? window->GetDisplaySurface() : nullptr;
-    const int16_t kind = surface ? surface->GetSurfaceKind() : -1;
-    return kind == kSurfaceDIBSection || kind == kSurfaceDDraw ? static_cast<CWindowSurface*>(surface) : nullptr;
-}
-
-} // namespace
 
 bool CEngineLink::IsDisplayUnavailable() {
     OWindow* window = OWindow::Main();
@@ -47,7 +35,8 @@ void CEngineLink::PostFullRedraw(bool present) {
 }
 
 bool CEngineLink::IsDisplayReady() {
-    CWindowSurface* surface = DisplaySurface();
+    OWindow* window = OWindow::Main();
+    CWindowSurface* surface = window ? window->GetWindowSurface() : nullptr;
     return !surface || surface->IsDisplayReady();
 }
 

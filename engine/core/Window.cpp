@@ -27,13 +27,6 @@ int16_t Clamp16(int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, IN
 
 CClipRect ToClip(const CRect16& r) { return CClipRect(r.left, r.top, r.right, r.bottom); }
 
-/// The display surface as a window surface (the kinds that present into a window).
-CWindowSurface* AsWindowSurface(CDrawSurface* surface) {
-    if (!surface) return nullptr;
-    const int16_t kind = surface->GetSurfaceKind();
-    return kind == kSurfaceDIBSection || kind == kSurfaceDDraw ? static_cast<CWindowSurface*>(surface) : nullptr;
-}
-
 /// Holds the display surface locked for drawing; unlocks it also when a draw throws.
 class SysSurfaceLock {
 public:
@@ -85,6 +78,12 @@ bool OWindow::IsSwitchingIn() { return g_switchingIn; }
 void OWindow::SetEventProcs(plat::WindowProc main, plat::WindowProc stage) {
     g_mainProc = main;
     g_stageProc = stage;
+}
+
+CWindowSurface* OWindow::GetWindowSurface() const {
+    const int16_t kind = displaySurface_ ? displaySurface_->GetSurfaceKind() : -1;
+    if (kind != kSurfaceDIBSection && kind != kSurfaceDDraw) return nullptr;
+    return static_cast<CWindowSurface*>(displaySurface_);
 }
 
 bool OWindow::IsDirectDraw() const { return xProfiles_Values().directDraw != 0; }
@@ -156,7 +155,7 @@ void OWindow::SetFrameRate(int32_t framesPerSecond) {
 }
 
 void OWindow::SetPalette(const CColorPalette& palette) {
-    if (auto* surface = AsWindowSurface(displaySurface_)) {
+    if (auto* surface = GetWindowSurface()) {
         surface->SetPendingPalette(&palette);
         // Above 8 bits the palette changes no pixel shown, only how 8-bit pictures are drawn
         // from now on: the full redraw asked for below must already draw with it, or what does
@@ -194,7 +193,7 @@ void OWindow::ForgetView(OView* view) {
 
 bool OWindow::IsDisplayReady() {
     if (!displaySurface_) return false;
-    if (auto* surface = AsWindowSurface(displaySurface_)) return surface->IsDisplayReady();
+    if (auto* surface = GetWindowSurface()) return surface->IsDisplayReady();
     return true;
 }
 
@@ -316,7 +315,7 @@ void OWindow::RenderFrame() {
 }
 
 void OWindow::Present() {
-    auto* surface = AsWindowSurface(displaySurface_);
+    auto* surface = GetWindowSurface();
     if (!surface || !window_) return;
     if (displaySurface_->GetSurfaceKind() == kSurfaceDDraw) {
         surface->Flip();

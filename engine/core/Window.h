@@ -10,6 +10,7 @@
 #include "platform/Messages.h"
 
 class CDrawSurface;
+class CWindowSurface;
 class OView;
 
 /// The main window (class id 21): the process at the root of the engine's tree. It owns the
@@ -45,6 +46,8 @@ public:
     /// Hands over the display surface (the window owns it from now on).
     void SetDisplaySurface(CDrawSurface* surface) { displaySurface_ = surface; }
     CDrawSurface* GetDisplaySurface() const { return displaySurface_; }
+    /// The display surface when it is of a kind that presents into a window, else null.
+    CWindowSurface* GetWindowSurface() const;
     /// Passes the size and depth to the display surface when it exists and both sizes are set.
     void SetDisplaySize(int16_t width, int16_t height, int16_t depth);
 
