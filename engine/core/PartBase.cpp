@@ -61,10 +61,9 @@ void CPartBase::UnloadState(int32_t index) {
 }
 
 int32_t CPartBase::GetCurrentIndex() {
+    if (currentState_ == nullptr) return -1;
     for (int32_t i = 0; i < states_.Count(); ++i) {
-        if (currentState_ != nullptr && states_.GetAt(i) == currentState_) {
-            return i;
-        }
+        if (states_.GetAt(i) == currentState_) return i;
     }
     return -1;
 }
