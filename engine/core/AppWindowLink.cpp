@@ -89,8 +89,6 @@ void CAppWindowLink::ServiceRestoreDeactivate() {
         SetLastActiveWindow(xPlatform_GetAppWindow());
     }
     SetRestoreDeactivate(0);
-    SetWinKeyDown(0);
-    SetCtrlKeyDown(plat::input().AsyncKeyState(plat::VK_CONTROL) < 0 ? 1 : 0);
-    SetAltKeyDown(plat::input().AsyncKeyState(plat::VK_MENU) < 0 ? 1 : 0);
+    UpdateKeyFlags();
     PostFullRedraw(true);
 }

@@ -42,13 +42,6 @@ void ClearKeyFlags() {
     SetAltKeyDown(0);
 }
 
-/// The Windows-key flag cleared, Ctrl and Alt as the keys are now.
-void UpdateKeyFlags() {
-    SetWinKeyDown(0);
-    SetCtrlKeyDown(KeyDownNow(plat::VK_CONTROL) ? 1 : 0);
-    SetAltKeyDown(KeyDownNow(plat::VK_MENU) ? 1 : 0);
-}
-
 /// Whether Ctrl, Alt or (when it counts) the Windows key is down, by flag or by key state.
 bool SystemKeyDown(bool windowsKeyCounts) {
     return GetCtrlKeyDown() || GetAltKeyDown() || (windowsKeyCounts && GetWinKeyDown()) || KeyDownNow(plat::VK_CONTROL) ||
@@ -576,6 +569,12 @@ uint32_t GetDialogRunning() { return S().dialogRunning; }
 void SetDialogRunning(uint32_t on) { S().dialogRunning = on; }
 WindowId GetLastActiveWindow() { return S().lastActiveWindow; }
 void SetLastActiveWindow(WindowId window) { S().lastActiveWindow = window; }
+
+void UpdateKeyFlags() {
+    SetWinKeyDown(0);
+    SetCtrlKeyDown(KeyDownNow(plat::VK_CONTROL) ? 1 : 0);
+    SetAltKeyDown(KeyDownNow(plat::VK_MENU) ? 1 : 0);
+}
 
 // --- versions ------------------------------------------------------------------------------------
 

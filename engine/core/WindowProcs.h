@@ -103,6 +103,8 @@ void SetDialogRunning(uint32_t on);
 /// The window the engine's boxes are owned by.
 plat::WindowId GetLastActiveWindow();
 void SetLastActiveWindow(plat::WindowId window);
+/// Clears the Windows-key flag and sets the Ctrl and Alt flags as the keys are now.
+void UpdateKeyFlags();
 
 /// The state of the window procedures.
 struct CWindowProcState {
