@@ -11,7 +11,6 @@
 #include "engine/core/Trace.h"
 #include "engine/core/Window.h"
 #include "engine/core/WindowProcs.h"
-#include "engine/data/Messages.h"
 #include "engine/data/Profiles.h"
 #include "engine/graphics/DDrawSurface.h"
 #include "engine/graphics/DIBSurface.h"
@@ -24,12 +23,6 @@
 namespace {
 
 OVQEngine* g_engine = nullptr;
-
-void ErrorBox(const char* id, const char* arg = nullptr) {
-    const char* args[] = {arg};
-    plat::dialogs().MessageBox(xMessages_GetString(id, arg ? args : nullptr, arg ? 1 : 0), "Error",
-                               plat::mb::SystemModal | plat::mb::IconStop | plat::mb::Ok);
-}
 
 /// The message of a sound start-up code.
 const char* SoundMessage(int16_t code) {
@@ -133,7 +126,7 @@ bool OVQEngine::InitSound(uintptr_t instance) {
     const int16_t code = xSound_Startup(v.numPipes, uint32_t(instance), uint32_t(v.sndEngineFlags));
     // A start on the second attempt through the default device is a start.
     if (code == 0 || code == kSoundStartedOnFallback) return true;
-    if (v.showSndInitError) ErrorBox(SoundMessage(code));
+    if (v.showSndInitError) xStartup_ErrorBox(SoundMessage(code));
     return (v.sndEngineFlags & 4) == 0;
 }
 
@@ -182,7 +175,7 @@ bool OVQEngine::CreateMainWindow() {
             !stageWindow_->Create(CRect16(int16_t(desk.left), int16_t(desk.top), int16_t(desk.right), int16_t(desk.bottom)),
                                   true, 0)) {
             DeleteWindows(nullptr);
-            ErrorBox("VQT_ERR_CREATEWIN");
+            xStartup_ErrorBox("VQT_ERR_CREATEWIN");
             return false;
         }
         if (!IsWindows95()) {
@@ -195,7 +188,7 @@ bool OVQEngine::CreateMainWindow() {
     CDrawSurface* surface = CreateDisplaySurface();
     if (!surface) {
         DeleteWindows(nullptr);
-        ErrorBox("VQT_ERR_CREATEWIN");
+        xStartup_ErrorBox("VQT_ERR_CREATEWIN");
         return false;
     }
     OWindow* window = new (std::nothrow) OWindow("OWindow", OWindow::kClassId);
@@ -206,7 +199,7 @@ bool OVQEngine::CreateMainWindow() {
     }
     if (!window || !window->Create(rect, false, stageWindow_ ? stageWindow_->GetWindowId() : 0)) {
         DeleteWindows(surface);
-        ErrorBox("VQT_ERR_CREATEWIN");
+        xStartup_ErrorBox("VQT_ERR_CREATEWIN");
         return false;
     }
     SetMainWindow(window);
@@ -218,7 +211,7 @@ bool OVQEngine::CreateMainWindow() {
             xProfiles_Set("FULLSCREEN", sLong(0));
             if (plat::desktop().BitsPerPixel() < xProfiles_Values().minDispDepth) {
                 DeleteWindows(surface);
-                ErrorBox("MSG_MINDISPDEPTH", std::to_string(xProfiles_Values().minDispDepth).c_str());
+                xStartup_ErrorBox("MSG_MINDISPDEPTH", std::to_string(xProfiles_Values().minDispDepth).c_str());
                 return false;
             }
         }

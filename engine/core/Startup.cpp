@@ -28,12 +28,6 @@ std::string Message(const char* id, const char* arg = nullptr) {
     return xMessages_GetString(id, arg ? args : nullptr, arg ? 1 : 0);
 }
 
-/// An error box: the message of the id in a system-modal box titled "Error" with the error
-/// icon and an OK button.
-void ErrorBox(const char* id, const char* arg = nullptr) {
-    plat::dialogs().MessageBox(Message(id, arg), "Error", plat::mb::SystemModal | plat::mb::IconStop | plat::mb::Ok);
-}
-
 /// A question: a system-modal Yes/No box titled "Error", the system cursor shown while it is
 /// open; true for Yes.
 bool Question(const std::string& text) {
@@ -73,6 +67,10 @@ struct ShutdownAtExit {
 };
 
 } // namespace
+
+void xStartup_ErrorBox(const char* id, const char* arg) {
+    plat::dialogs().MessageBox(Message(id, arg), "Error", plat::mb::SystemModal | plat::mb::IconStop | plat::mb::Ok);
+}
 
 CStartupState& CStartupState::Get() {
     static CStartupState state;
@@ -207,7 +205,7 @@ int32_t HandlePreviousInstance() {
         if (window->IsMinimized()) window->Show(plat::SW_RESTORE);
         else plat::desktop().SetActive(previous);
     } else if (warn) {
-        ErrorBox("MSG_PREVINSTANCE");
+        xStartup_ErrorBox("MSG_PREVINSTANCE");
     }
     return 1;
 }
@@ -223,17 +221,17 @@ int32_t VQXInit() {
     // 2. The system version.
     const plat::VersionInfo version = plat::system().Version();
     if (version.platformId == 0) { // the 16-bit system with its 32-bit extension
-        ErrorBox("VQT_ERR_NOWIN32S");
+        xStartup_ErrorBox("VQT_ERR_NOWIN32S");
         return 0;
     }
     if (version.platformId == 1 && version.major < 4) {
-        ErrorBox("VQT_ERR_OLDOS");
+        xStartup_ErrorBox("VQT_ERR_OLDOS");
         return 0;
     }
     // 3. Memory.
     const plat::MemoryStatus memory = plat::system().Memory();
     if (memory.totalPageFile == 0 || memory.availPageFile == 0) {
-        ErrorBox("MSG_NOVIRTUALMEMORY");
+        xStartup_ErrorBox("MSG_NOVIRTUALMEMORY");
         return 0;
     }
     // 4. Full screen and the display module.
@@ -241,7 +239,7 @@ int32_t VQXInit() {
     const int32_t height = store.stageHeight;
     if (v.dxDesired || v.fullScreen) {
         if (plat::desktop().BitsPerPixel() < 8) {
-            ErrorBox("MSG_MINDISPDEPTH", Number(v.minDispDepth).c_str());
+            xStartup_ErrorBox("MSG_MINDISPDEPTH", Number(v.minDispDepth).c_str());
             return 0;
         }
         if (DirectX_Init()) {
@@ -249,7 +247,7 @@ int32_t VQXInit() {
                 DirectX_Shutdown();
                 char mode[64];
                 std::snprintf(mode, sizeof mode, "%d x %d x %d bit", int(width), int(height), int(v.minDispDepth));
-                ErrorBox("MSG_NOVIDEOMODE", mode);
+                xStartup_ErrorBox("MSG_NOVIDEOMODE", mode);
                 return 0;
             }
             if (!GDI_SetDisplayMode(width, height, v.minDispDepth, 0xFFFF)) {
@@ -269,14 +267,14 @@ int32_t VQXInit() {
     // 5. Without the display module: the desktop must hold the stage.
     if (!DirectX_IsAvailable()) {
         if (plat::desktop().BitsPerPixel() < v.minDispDepth) {
-            ErrorBox("MSG_MINDISPDEPTH", Number(v.minDispDepth).c_str());
+            xStartup_ErrorBox("MSG_MINDISPDEPTH", Number(v.minDispDepth).c_str());
             return 0;
         }
         const plat::WinRect desk = plat::desktop().Rect();
         if (desk.Width() < width || desk.Height() < height) {
             char size[48];
             std::snprintf(size, sizeof size, "%d x %d", int(width), int(height));
-            ErrorBox("MSG_MINDISPSIZE", size);
+            xStartup_ErrorBox("MSG_MINDISPSIZE", size);
             return 0;
         }
     }
@@ -337,7 +335,7 @@ int CStartupState::MemErrorHandler(MemErrorRecord* record) {
     const char* id = "BRERR_UNKNOWN";
     switch (code) {
     case MEM_OUT_OF_MEMORY:
-        ErrorBox("MSG_NOMEMORY");
+        xStartup_ErrorBox("MSG_NOMEMORY");
         CStartupState::Get().lastMemError = record;
         return 0;
     case 3: id = "BRERR_BIGBLOCK"; break;
@@ -347,6 +345,6 @@ int CStartupState::MemErrorHandler(MemErrorRecord* record) {
     case 7: id = "BRERR_CEILING"; break;
     default: break;
     }
-    ErrorBox(id);
+    xStartup_ErrorBox(id);
     std::abort();
 }

@@ -42,6 +42,9 @@ bool CheckPreviousInstance();
 int32_t HandlePreviousInstance();
 /// The two window classes; true when both are registered.
 bool RegisterWindowClasses();
+/// The start-up's error box: the message of the id (with its one argument when given) in a
+/// system-modal box titled "Error" with the error icon and an OK button.
+void xStartup_ErrorBox(const char* id, const char* arg = nullptr);
 
 // Actions and message kinds of the low-level keyboard hook.
 inline constexpr int32_t HC_ACTION = 0;
