@@ -369,19 +369,11 @@ bool OActivityProp::IsOnScreen() {
     // lie at the stage's top-left corner.
     const int32_t ox = int32_t(activity->GetScrollOffset().x);
     const int32_t oy = int32_t(activity->GetScrollOffset().y);
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    if (HasRightAngleRotation()) {
-        left = int32_t(GetPosition().x - float(GetWidth()) / 2);
-        top = int32_t(GetPosition().y - float(GetHeight()) / 2);
-        right = left + GetWidth();
-        bottom = top + GetHeight();
-    }
+    // A prop turned by other than quarter turns counts as the single point (0, 0).
+    const CRect16 box = HasRightAngleRotation() ? Box() : CRect16();
     auto inX = [&](int32_t x) { return x >= ox && x < ox + kStageWidth; };
     auto inY = [&](int32_t y) { return y >= oy && y < oy + kStageHeight; };
-    return (inX(left) || inX(right)) && (inY(top) || inY(bottom));
+    return (inX(box.left) || inX(box.right)) && (inY(box.top) || inY(box.bottom));
 }
 
 void OActivityProp::UpdateSound() {

@@ -342,6 +342,14 @@ TEST_F(ActivityPropTest, OnScreenAgainstTheStageOrigin) {
     prop->SetPosition(CPointF(735, 5), 0, 0);
     EXPECT_TRUE(prop->IsOnScreen());
     stage_.ScrollTo(CPointF(0, 0), 0);
+    // Turned by other than quarter turns, a prop counts as the point (0, 0) wherever it is.
+    prop->SetRotation(45);
+    EXPECT_TRUE(prop->IsOnScreen());
+    stage_.ScrollTo(CPointF(1, 0), 0);
+    EXPECT_FALSE(prop->IsOnScreen());
+    stage_.ScrollTo(CPointF(0, 0), 0);
+    prop->SetRotation(0);
+    EXPECT_FALSE(prop->IsOnScreen()) << "its box again: 730 to 740";
     // Wider than the stage on both sides.
     OActivityProp wide;
     wide.SetPosition(CPointF(320, 240), 0, 0);
