@@ -81,29 +81,28 @@ bool OActivity::IsA(uint32_t classId) const { return classId == kClassId || OBac
 bool OActivity::HandleProperty(OPropertyMsg* msg, int32_t set) {
     if (!msg || msg->family != kClassId) return OBackgroundView::HandleProperty(msg, set);
     const bool store = set != 0;
-    auto field16 = [&](int16_t& field) {
-        if (store) msg->Get(0, field);
-        else msg->Put(0, field);
+    auto field = [&](auto& value) {
+        if (store) msg->Get(0, value);
+        else msg->Put(0, value);
     };
     switch (msg->id) {
     case kPropValue1:
-        field16(value1_);
+        field(value1_);
         break;
     case kPropTiled:
-        if (store) msg->Get(0, tiled_);
-        else msg->Put(0, tiled_);
+        field(tiled_);
         break;
     case kPropColumns:
-        field16(columns_);
+        field(columns_);
         break;
     case kPropRows:
-        field16(rows_);
+        field(rows_);
         break;
     case kPropTileWidth:
-        field16(tileWidth_);
+        field(tileWidth_);
         break;
     case kPropTileHeight:
-        field16(tileHeight_);
+        field(tileHeight_);
         break;
     case kPropCompactGrid:
         if (store && msg->size != 0 && columns_ > 0 && rows_ > 0 &&
