@@ -9,6 +9,7 @@
 
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Platform.h"
+#include "engine/core/Startup.h"
 #include "engine/core/TempBuffers.h"
 #include "engine/core/Trace.h"
 #include "engine/data/ChunkId.h"
@@ -18,7 +19,6 @@
 #include "engine/data/Messages.h"
 #include "engine/data/PartFile.h"
 #include "engine/data/Profiles.h"
-#include "platform/Platform.h"
 
 namespace {
 
@@ -128,10 +128,8 @@ bool VQAppInit() {
             return true;
         }
     }
-    const char* args[] = {path.c_str()};
     xProfiles_Set("DIRECTDRAW", sLong(0));
-    plat::dialogs().MessageBox(xMessages_GetString("APP_ERR_CANTOPENPF", args, 1), "Error",
-                               plat::mb::SystemModal | plat::mb::IconStop | plat::mb::Ok);
+    xStartup_ErrorBox("APP_ERR_CANTOPENPF", path.c_str());
     return false;
 }
 
