@@ -57,17 +57,17 @@ int32_t MakeEvent(xEvent& event, uint32_t type) {
     return 1;
 }
 
+/// A new application event of the type, in the ring for a later frame.
 void QueueEvent(uint32_t type) {
     xEvent event;
-    event.category = kEventApplication;
-    event.type = type;
+    MakeEvent(event, type);
     CreateEvent(event);
 }
 
+/// A new application event of the type, delivered at once.
 void DeliverNow(uint32_t type) {
     xEvent event;
-    event.category = kEventApplication;
-    event.type = type;
+    MakeEvent(event, type);
     DispatchAppEvent(&event, 0);
 }
 
@@ -727,14 +727,9 @@ intptr_t Win_StageEventProc(WindowId window, uint32_t msg, uintptr_t wParam, int
     case plat::WM_SETCURSOR:
     case plat::WM_MOUSEMOVE:
         return 0;
-    case plat::WM_NCACTIVATE: {
-        xEvent event;
-        event.category = kEventApplication;
-        event.type = wParam ? kEvAppResume : kEvAppSuspend;
-        event.cursor = CPoint16();
-        CreateEvent(event);
+    case plat::WM_NCACTIVATE:
+        QueueEvent(wParam ? kEvAppResume : kEvAppSuspend);
         return 0;
-    }
     default:
         Link().DefaultProc(window, msg, wParam, lParam);
         return 0;
