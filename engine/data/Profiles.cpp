@@ -129,16 +129,31 @@ bool IsNumeric(uint32_t type) {
            type == kProfileLong || type == kProfileULong || type == kProfileBoolWord;
 }
 
-/// Stores a number set through the numeric setters; false for a key that refuses numbers.
-bool SetNumber(const t_sProfileKey& row, int64_t number) {
-    if (row.type == kProfileCustom) {
-        return true;
+/// The numeric setters: stores the number (a custom key takes none) and runs the hook with its
+/// decimal text; 0 for a missing key or one that refuses numbers.
+int SetNumber(const char* name, int64_t number) {
+    t_sProfileKey* row = xProfiles_FindKey(name);
+    if (row == nullptr || (row->type != kProfileCustom && !IsNumeric(row->type))) {
+        return 0;
     }
-    if (!IsNumeric(row.type)) {
-        return false;
+    if (row->type != kProfileCustom) {
+        WriteNumber(*row, number);
     }
-    WriteNumber(row, number);
-    return true;
+    char text[16];
+    std::snprintf(text, sizeof text, "%" PRId64, number);
+    RunHook(*row, text);
+    return 1;
+}
+
+/// The colour and point setters: the value's bytes into a key of that type.
+template <typename T>
+int SetBytes(const char* name, uint32_t type, const T& value) {
+    t_sProfileKey* row = xProfiles_FindKey(name);
+    if (row == nullptr || row->type != type || row->value == nullptr || row->size < sizeof value) {
+        return 0;
+    }
+    std::memcpy(row->value, &value, sizeof value);
+    return 1;
 }
 
 /// The stage-size text: the first number, a separator from "x, ", then the second number.
@@ -264,49 +279,17 @@ int xProfiles_Set(const char* name, const char* text) {
     return 1;
 }
 
-int xProfiles_Set(const char* name, sLong value) {
-    t_sProfileKey* row = xProfiles_FindKey(name);
-    if (row == nullptr || !SetNumber(*row, value)) {
-        return 0;
-    }
-    char text[16];
-    std::snprintf(text, sizeof text, "%" PRId32, value);
-    RunHook(*row, text);
-    return 1;
-}
+int xProfiles_Set(const char* name, sLong value) { return SetNumber(name, value); }
 
-int xProfiles_Set(const char* name, uint32_t value) {
-    t_sProfileKey* row = xProfiles_FindKey(name);
-    if (row == nullptr || !SetNumber(*row, value)) {
-        return 0;
-    }
-    char text[16];
-    std::snprintf(text, sizeof text, "%" PRIu32, value);
-    RunHook(*row, text);
-    return 1;
-}
+int xProfiles_Set(const char* name, uint32_t value) { return SetNumber(name, value); }
 
 int xProfiles_Set(const char* name, sShort value) { return xProfiles_Set(name, static_cast<sLong>(value)); }
 
 int xProfiles_Set(const char* name, boolean value) { return xProfiles_Set(name, static_cast<uint32_t>(value)); }
 
-int xProfiles_Set(const char* name, rgbColor value) {
-    t_sProfileKey* row = xProfiles_FindKey(name);
-    if (row == nullptr || row->type != kProfileColor || row->value == nullptr || row->size < sizeof value) {
-        return 0;
-    }
-    std::memcpy(row->value, &value, sizeof value);
-    return 1;
-}
+int xProfiles_Set(const char* name, rgbColor value) { return SetBytes(name, kProfileColor, value); }
 
-int xProfiles_Set(const char* name, t_sPoint value) {
-    t_sProfileKey* row = xProfiles_FindKey(name);
-    if (row == nullptr || row->type != kProfilePoint || row->value == nullptr || row->size < sizeof value) {
-        return 0;
-    }
-    std::memcpy(row->value, &value, sizeof value);
-    return 1;
-}
+int xProfiles_Set(const char* name, t_sPoint value) { return SetBytes(name, kProfilePoint, value); }
 
 int xProfiles_GetString(const char* name, char* buffer, size_t size) {
     const t_sProfileKey* row = xProfiles_FindKey(name);
