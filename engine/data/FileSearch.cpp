@@ -24,8 +24,6 @@ FileSearchContext& Context() {
     return context;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 /// Wildcard match without regard to case: '*' any run of characters, '?' any one character.
 bool Matches(const char* pattern, const char* name) {
     const char* starPattern = nullptr;
@@ -34,7 +32,7 @@ bool Matches(const char* pattern, const char* name) {
         if (*pattern == '*') {
             starPattern = ++pattern;
             starName = name;
-        } else if (*pattern == '?' || (*pattern != '\0' && Lower(*pattern) == Lower(*name))) {
+        } else if (*pattern == '?' || (*pattern != '\0' && xStr_LowerChar(*pattern) == xStr_LowerChar(*name))) {
             ++pattern;
             ++name;
         } else if (starPattern != nullptr) {
