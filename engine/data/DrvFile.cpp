@@ -15,12 +15,6 @@ constexpr int64_t kSeekKeepMargin = 2048;
 /// The buffer comes from the calling thread's default pool.
 uint8_t* AllocBuffer(uint32_t size) { return static_cast<uint8_t*>(PoolAllocBlock(PoolForThread(), size)); }
 
-void FreeBlock(uint8_t* block) {
-    if (block != nullptr) {
-        PoolFreeBlock(block);
-    }
-}
-
 } // namespace
 
 ODrvFile::ODrvFile() : ODrvUnBuffFile("ODrvFile") {}
@@ -28,7 +22,7 @@ ODrvFile::ODrvFile() : ODrvUnBuffFile("ODrvFile") {}
 ODrvFile::~ODrvFile() { ODrvFile::Close(); }
 
 void ODrvFile::FreeBuffer() {
-    FreeBlock(buffer_);
+    PoolFreeBlock(buffer_);
     buffer_ = nullptr;
     consumed_ = 0;
     left_ = 0;
@@ -225,7 +219,7 @@ int32_t ODrvFile::SetBufferSize(uint32_t size) {
         DrvAccess access(*this);
         DropBuffer();
     }
-    FreeBlock(buffer_);
+    PoolFreeBlock(buffer_);
     buffer_ = resized;
     bufferSize_ = size;
     return DRV_OK;

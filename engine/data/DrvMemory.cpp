@@ -12,12 +12,6 @@ void* ResizeBlock(void* block, uint32_t size) {
     return block != nullptr ? PoolResizeBlock(block, size) : PoolAllocBlock(PoolForThread(), size);
 }
 
-void FreeBlock(void* block) {
-    if (block != nullptr) {
-        PoolFreeBlock(block);
-    }
-}
-
 } // namespace
 
 ODrvMemory::ODrvMemory() : ODriver("ODrvMemory") {}
@@ -26,7 +20,7 @@ ODrvMemory::~ODrvMemory() { ODrvMemory::Close(); }
 
 void ODrvMemory::Empty() {
     if (ownsMemory_) {
-        FreeBlock(block_);
+        PoolFreeBlock(block_);
     }
     block_ = nullptr;
     reserve_ = 0;

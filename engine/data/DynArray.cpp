@@ -25,8 +25,4 @@ int DynArray_Reserve(void** data, int32_t* capacity, int32_t count, int32_t elem
     return 1;
 }
 
-void DynArray_Free(void* data) {
-    if (data != nullptr) {
-        PoolFreeBlock(data);
-    }
-}
+void DynArray_Free(void* data) { PoolFreeBlock(data); }

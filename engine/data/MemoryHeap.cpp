@@ -80,11 +80,7 @@ void* xHeap_Realloc(void* block, size_t size) {
     return PoolResizeBlock(block, HeapSize(size), 0);
 }
 
-void xHeap_Free(void* block) {
-    if (block != nullptr) {
-        PoolFreeBlock(block);
-    }
-}
+void xHeap_Free(void* block) { PoolFreeBlock(block); }
 
 void* xHeap_Expand(void* block, size_t size) { return PoolResizeBlock(block, HeapSize(size), BLOCK_IN_PLACE); }
 

@@ -52,11 +52,7 @@ void* AllocateAlignedNoThrow(std::size_t size, std::align_val_t alignment) noexc
     }
 }
 
-void Release(void* block) noexcept {
-    if (block != nullptr) {
-        PoolFreeBlock(block);
-    }
-}
+void Release(void* block) noexcept { PoolFreeBlock(block); }
 
 void ReleaseAligned(void* block, std::align_val_t alignment) noexcept {
     if (block == nullptr) {
