@@ -79,6 +79,22 @@ void ZeroFill(void* block, size_t bytes, uint32_t flags) {
     }
 }
 
+/// Puts a block of the page into use: marked live, counted, its usable bytes cleared on request.
+/// Every allocation passes here, so it is always inlined.
+[[gnu::always_inline]] inline void* HandOut(PageHeader* page, void* block, size_t usable, uint32_t flags) {
+    SetLive(page, block);
+    ++page->inUse;
+    ZeroFill(block, usable, flags);
+    return block;
+}
+
+/// Where the blocks of a page cut into blocks begin: after the header and the bitmap (one bit
+/// per 16 bytes of the page), `lead` bytes before a 16-byte boundary, so that the data after a
+/// block's lead bytes starts on the boundary.
+uint32_t AreaStart(uint32_t pageSize, uint32_t lead) {
+    return static_cast<uint32_t>(MemRoundUp(sizeof(BlockPage) + pageSize / 1024 * 8 + lead, kSlotAlign) - lead);
+}
+
 bool RetentionAllows(const MemPool* pool, uint64_t pageSize) {
     const auto held = static_cast<int64_t>(pool->bytesHeld);
     const auto floor = static_cast<int64_t>(pool->floor);
@@ -271,17 +287,12 @@ void* AllocFromVariablePage(MemPool* pool, PageDesc* desc, uint32_t need, uint32
         page->rover = static_cast<uint16_t>(off);
         blockSize = need;
     }
-    uint8_t* data = v.base + block + 2;
-    SetLive(page, data);
-    ++page->inUse;
-    ZeroFill(data, blockSize - 2, flags);
-    return data;
+    return HandOut(page, v.base + block + 2, blockSize - 2, flags);
 }
 
 void InitVariablePage(BlockPage* page, uint32_t size) {
     page->bitWords = size / 1024;
-    const uint32_t headerEnd = sizeof(BlockPage) + page->bitWords * 8;
-    page->areaStart = static_cast<uint16_t>(MemRoundUp(headerEnd + 2, kSlotAlign) - 2);
+    page->areaStart = static_cast<uint16_t>(AreaStart(size, 2));
     page->areaEnd = static_cast<uint16_t>(size - 2);
     const uint32_t area = page->areaEnd - page->areaStart;
     VarPage v(page);
@@ -326,10 +337,9 @@ void* VariableAlloc(MemPool* pool, size_t size, uint32_t flags) {
 
 void InitSmallPage(BlockPage* page, uint32_t size) {
     page->bitWords = size / 1024;
-    const uint32_t headerEnd = sizeof(BlockPage) + page->bitWords * 8;
     // The size-class byte sits just before each block, so slots start one byte before a
     // 16-byte boundary, and the area ends one byte before the page does.
-    page->areaStart = static_cast<uint16_t>(MemRoundUp(headerEnd + 1, kSlotAlign) - 1);
+    page->areaStart = static_cast<uint16_t>(AreaStart(size, 1));
     page->cursor = page->Base() + page->areaStart;
     page->end = page->Base() + size - 1;
 }
@@ -338,11 +348,7 @@ void* CutSmall(BlockPage* page, uint32_t sizeClass, uint32_t flags) {
     uint8_t* slot = page->cursor;
     *slot = static_cast<uint8_t>(sizeClass);
     page->cursor += SmallSlot(sizeClass);
-    uint8_t* block = slot + 1;
-    SetLive(page, block);
-    ++page->inUse;
-    ZeroFill(block, SmallUsable(sizeClass), flags);
-    return block;
+    return HandOut(page, slot + 1, SmallUsable(sizeClass), flags);
 }
 
 void* SmallAlloc(MemPool* pool, size_t size, uint32_t flags) {
@@ -350,10 +356,7 @@ void* SmallAlloc(MemPool* pool, size_t size, uint32_t flags) {
     if (void* block = pool->smallFree[sizeClass]) {
         pool->smallFree[sizeClass] = LoadPtr(block);
         auto* page = reinterpret_cast<BlockPage*>(reinterpret_cast<uintptr_t>(block) & ~kUnitMask);
-        SetLive(page, block);
-        ++page->inUse;
-        ZeroFill(block, SmallUsable(sizeClass), flags);
-        return block;
+        return HandOut(page, block, SmallUsable(sizeClass), flags);
     }
     const uint32_t slot = SmallSlot(sizeClass);
     if (PageDesc* current = pool->lists[kTypeSmall]) {
@@ -406,7 +409,7 @@ uint32_t FixedStride(const MemPool* pool) { return MemRoundUp(pool->blockSize, k
 
 void InitFixedPage(MemPool* pool, BlockPage* page, uint32_t size) {
     page->bitWords = size / 1024;
-    page->areaStart = static_cast<uint16_t>(MemRoundUp(sizeof(BlockPage) + page->bitWords * 8, kSlotAlign));
+    page->areaStart = static_cast<uint16_t>(AreaStart(size, 0));
     page->stride = FixedStride(pool);
     page->cursor = page->Base() + page->areaStart;
     page->end = page->Base() + size;
@@ -424,10 +427,7 @@ void* FixedFromPage(MemPool* pool, BlockPage* page, uint32_t flags) {
     } else {
         return nullptr;
     }
-    SetLive(page, block);
-    ++page->inUse;
-    ZeroFill(block, pool->blockSize, flags);
-    return block;
+    return HandOut(page, block, pool->blockSize, flags);
 }
 
 void* FixedAlloc(MemPool* pool, uint32_t flags) {
@@ -459,11 +459,7 @@ AllocOutcome LargeAlloc(MemPool* pool, size_t size, uint32_t flags) {
         int error = 0;
         PageHeader* page = NewPage(pool, kTypeLarge, pageSize, &error);
         if (page != nullptr) {
-            page->inUse = 1;
-            uint8_t* block = reinterpret_cast<uint8_t*>(page) + kLargeHeader;
-            SetLive(page, block);
-            ZeroFill(block, pageSize - kLargeHeader, flags);
-            return {block, 0};
+            return {HandOut(page, reinterpret_cast<uint8_t*>(page) + kLargeHeader, pageSize - kLargeHeader, flags), 0};
         }
         if (error == MEM_EXCEEDED_CEILING) {
             return {nullptr, MEM_EXCEEDED_CEILING};
@@ -663,7 +659,7 @@ bool CheckSmallFreeLists(MemPool* pool, uint64_t freeSmallSlots) {
 uint32_t FixedPageSize(const MemPool* pool) {
     const uint32_t stride = FixedStride(pool);
     uint32_t size = pool->pageSize;
-    while (MemRoundUp(sizeof(BlockPage) + size / 1024 * 8, kSlotAlign) + stride > size) {
+    while (AreaStart(size, 0) + stride > size) {
         size += kMemSysPage;
     }
     return size;
