@@ -67,12 +67,25 @@ bool IsWord(const char* text, const char* word) {
 /// Decimal number after leading blanks and tabs.
 int32_t Number(const char* text) { return ParseSigned(xStr_SkipSet(text, " \t")); }
 
+/// The registry's text value of the key (at most 1023 bytes), traced when found.
+bool RegistryString(const std::optional<plat::RegistryValue>& value, const char* key, std::string& out) {
+    if (!value || value->type != plat::RegistryValue::Type::String) {
+        return false;
+    }
+    const size_t length = strnlen(value->text.c_str(), value->text.size());
+    if (length > kMaxRegistryText) {
+        return false; // too long for the value buffer: not read
+    }
+    out.assign(value->text.c_str(), length);
+    xTracef("*** Found key in registry - %s - %s\n", key, out.c_str());
+    return true;
+}
+
 } // namespace
 
 void CIniFile::SetNames(const char* rootKey, const char* companyName, const char* productName) {
     rootKey_ = Bounded(rootKey, kNameSize);
-    companyName_ = Bounded(companyName, kNameSize);
-    productName_ = Bounded(productName, kNameSize);
+    registryPath_ = "Software\\" + Bounded(companyName, kNameSize) + "\\" + Bounded(productName, kNameSize);
 }
 
 CIniFile::~CIniFile() { Detach(); }
@@ -205,31 +218,24 @@ bool CIniFile::HasSection(const char* name) const {
     return false;
 }
 
-std::string CIniFile::RegistryPath() const { return "Software\\" + companyName_ + "\\" + productName_; }
-
-bool CIniFile::RegistryString(const char* key, std::string& out) const {
-    const auto value = plat::registry().QueryMachineValue(RegistryPath(), key);
-    if (!value || value->type != plat::RegistryValue::Type::String) {
-        return false;
-    }
-    const size_t length = strnlen(value->text.c_str(), value->text.size());
-    if (length > kMaxRegistryText) {
-        return false; // too long for the value buffer: not read
-    }
-    out.assign(value->text.c_str(), length);
-    xTracef("*** Found key in registry - %s - %s\n", key, out.c_str());
-    return true;
+std::optional<plat::RegistryValue> CIniFile::QueryRegistry(const char* key) const {
+    return plat::registry().QueryMachineValue(registryPath_, key);
 }
 
 int32_t CIniFile::GetString(const char* section, const char* key, const char* def, char* out, size_t size) {
-    const auto given = [&]() -> int32_t {
-        return out == nullptr || size == 0 ? 0 : static_cast<int32_t>(strnlen(out, size));
-    };
     if (key == nullptr) {
         key = "";
     }
+    return GetStringWith(QueryRegistry(key), section, key, def, out, size);
+}
+
+int32_t CIniFile::GetStringWith(const std::optional<plat::RegistryValue>& registryValue, const char* section,
+                                const char* key, const char* def, char* out, size_t size) {
+    const auto given = [&]() -> int32_t {
+        return out == nullptr || size == 0 ? 0 : static_cast<int32_t>(strnlen(out, size));
+    };
     std::string registry;
-    const bool inRegistry = RegistryString(key, registry);
+    const bool inRegistry = RegistryString(registryValue, key, registry);
     if (inRegistry) {
         CopyOut(out, size, registry.c_str());
     }
@@ -254,14 +260,14 @@ int32_t CIniFile::GetLong(const char* section, const char* key, int32_t def) {
     if (key == nullptr) {
         key = "";
     }
-    const auto value = plat::registry().QueryMachineValue(RegistryPath(), key);
+    const auto value = QueryRegistry(key);
     if (value && value->type == plat::RegistryValue::Type::Dword) {
         def = static_cast<int32_t>(value->dword);
         xTracef("*** Found key in registry - %s - %ld\n", key, static_cast<long>(def));
     }
     char text[kMaxRegistryText + 1];
     std::snprintf(text, sizeof text, "%" PRId32, def);
-    GetString(section, key, text, text, sizeof text);
+    GetStringWith(value, section, key, text, text, sizeof text);
     if (IsWord(text, "FALSE") || IsWord(text, "OFF")) {
         return 0;
     }

@@ -1,8 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/Registry.h"
 
 // INI files and the registry fallback of the profile store. An INI text is parsed into sections
 // of key=value entries; one section is then applied to every key of every registered key table:
@@ -75,13 +78,15 @@ public:
 
 private:
     bool Matches(const Section& section, const char* name) const;
-    /// The registry's text value of the key (at most 1023 bytes), traced when found.
-    bool RegistryString(const char* key, std::string& out) const;
-    std::string RegistryPath() const;
+    /// The key's value under the registry path.
+    std::optional<plat::RegistryValue> QueryRegistry(const char* key) const;
+    /// GetString with the key's registry value already queried.
+    int32_t GetStringWith(const std::optional<plat::RegistryValue>& registry, const char* section,
+                          const char* key, const char* def, char* out, size_t size);
 
     std::string rootKey_;
-    std::string companyName_;
-    std::string productName_;
+    /// "Software\<company>\<product>", made by SetNames.
+    std::string registryPath_ = "Software\\\\";
     void ParseText(const std::string& text);
     void Detach();
 
