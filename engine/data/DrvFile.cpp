@@ -24,9 +24,7 @@ ODrvFile::~ODrvFile() { ODrvFile::Close(); }
 void ODrvFile::FreeBuffer() {
     PoolFreeBlock(buffer_);
     buffer_ = nullptr;
-    consumed_ = 0;
-    left_ = 0;
-    bufferStart_ = -1;
+    EmptyBuffer();
 }
 
 void ODrvFile::DropBuffer() {
@@ -34,9 +32,7 @@ void ODrvFile::DropBuffer() {
         // The file stands at the end of the buffered data; bring it back to where the reader is.
         ODrvUnBuffFile::Control(DRV_SEEK, 0, static_cast<intptr_t>(LogicalPosition()));
     }
-    consumed_ = 0;
-    left_ = 0;
-    bufferStart_ = -1;
+    EmptyBuffer();
 }
 
 int32_t ODrvFile::Open(const char* name, uint32_t mode) {
@@ -46,9 +42,7 @@ int32_t ODrvFile::Open(const char* name, uint32_t mode) {
             return SetError(DRV_ERR_OPEN);
         }
     }
-    consumed_ = 0;
-    left_ = 0;
-    bufferStart_ = -1;
+    EmptyBuffer();
     return ODrvUnBuffFile::Open(name, mode);
 }
 
@@ -87,8 +81,7 @@ int32_t ODrvFile::Read(void* buffer, uint32_t count, uint32_t* got) {
             continue;
         }
         // The buffer is used up, so the file stands at the logical position.
-        bufferStart_ = -1;
-        consumed_ = 0;
+        EmptyBuffer();
         if (!access) {
             access.emplace(*this);
         }
@@ -158,9 +151,7 @@ intptr_t ODrvFile::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c
             left_ = filled - consumed_;
             return DRV_OK;
         }
-        consumed_ = 0;
-        left_ = 0;
-        bufferStart_ = -1;
+        EmptyBuffer();
         return ODrvUnBuffFile::Control(DRV_SEEK, 0, static_cast<intptr_t>(target));
     }
     case DRV_POSITION:
@@ -185,9 +176,7 @@ intptr_t ODrvFile::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c
     }
     case DRV_ADOPTHANDLE: {
         // The buffered bytes belonged to the old file.
-        consumed_ = 0;
-        left_ = 0;
-        bufferStart_ = -1;
+        EmptyBuffer();
         const intptr_t code = ODrvUnBuffFile::Control(operation, a, b, c);
         if (buffer_ == nullptr) {
             buffer_ = AllocBuffer(bufferSize_);

@@ -25,6 +25,12 @@ private:
     int64_t LogicalPosition() const { return bufferStart_ + consumed_; }
     /// Forgets the buffered data, leaving the file at the logical position.
     void DropBuffer();
+    /// Forgets the buffered data where the file stands (the buffer is kept).
+    void EmptyBuffer() {
+        consumed_ = 0;
+        left_ = 0;
+        bufferStart_ = -1;
+    }
     void FreeBuffer();
 
     uint32_t bufferSize_ = kDefaultBufferSize;
