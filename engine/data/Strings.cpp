@@ -23,6 +23,22 @@ bool InSet(const char* set, char byte) {
     return std::strchr(set, byte) != nullptr;
 }
 
+/// The first character among the first n (all when n < 0) whose first byte matches; null when
+/// none does or the text is null.
+template <typename Match>
+const char* FindFirst(const char* text, int32_t n, Match matches) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    for (int32_t i = 0; (n < 0 || i < n) && *text != '\0'; ++i) {
+        if (matches(*text)) {
+            return text;
+        }
+        text += Width(text);
+    }
+    return nullptr;
+}
+
 /// Byte-wise comparison over at most n bytes; `fold` folds single-byte characters only.
 int32_t CompareBytes(const char* a, const char* b, int32_t n, bool fold) {
     a = a != nullptr ? a : "";
@@ -205,16 +221,7 @@ char* xStr_Append(char* destination, const char* source) {
 }
 
 const char* xStr_FindCharN(const char* text, char byte, int32_t n) {
-    if (text == nullptr) {
-        return nullptr;
-    }
-    for (int32_t i = 0; (n < 0 || i < n) && *text != '\0'; ++i) {
-        if (*text == byte) {
-            return text;
-        }
-        text += Width(text);
-    }
-    return nullptr;
+    return FindFirst(text, n, [byte](char first) { return first == byte; });
 }
 char* xStr_FindCharN(char* text, char byte, int32_t n) {
     return const_cast<char*>(xStr_FindCharN(static_cast<const char*>(text), byte, n));
@@ -240,16 +247,7 @@ char* xStr_FindLastByte(char* text, char byte) {
 }
 
 const char* xStr_FindAnyN(const char* text, const char* set, int32_t n) {
-    if (text == nullptr) {
-        return nullptr;
-    }
-    for (int32_t i = 0; (n < 0 || i < n) && *text != '\0'; ++i) {
-        if (InSet(set, *text)) {
-            return text;
-        }
-        text += Width(text);
-    }
-    return nullptr;
+    return FindFirst(text, n, [set](char first) { return InSet(set, first); });
 }
 char* xStr_FindAnyN(char* text, const char* set, int32_t n) {
     return const_cast<char*>(xStr_FindAnyN(static_cast<const char*>(text), set, n));
