@@ -226,19 +226,27 @@ extern std::atomic<std::atomic<uint64_t>*> g_registryRoot[kRegistryRootEntries];
 bool RegistryAdd(const void* page);
 void RegistryRemove(const void* page);
 
+/// Where the bit of an address's 64 KB unit lies: the leaf (the root entry), the word of the
+/// leaf and the bit in the word.
+struct RegistryBit {
+    size_t leaf;
+    size_t word;
+    uint64_t mask;
+};
+inline RegistryBit RegistryBitOf(const void* address) {
+    const uintptr_t unit = reinterpret_cast<uintptr_t>(address) >> kRegistryUnitBits;
+    const size_t bit = unit & ((size_t{1} << kRegistryLeafBits) - 1);
+    return {unit >> kRegistryLeafBits, bit / 64, uint64_t{1} << (bit % 64)};
+}
+
 /// True when a page of ours starts at the 64 KB unit of `address`.
 inline bool RegistryHas(const void* address) {
-    const uintptr_t unit = reinterpret_cast<uintptr_t>(address) >> kRegistryUnitBits;
-    const size_t index = unit >> kRegistryLeafBits;
-    if (index >= kRegistryRootEntries) {
+    const RegistryBit at = RegistryBitOf(address);
+    if (at.leaf >= kRegistryRootEntries) {
         return false;
     }
-    const std::atomic<uint64_t>* leaf = g_registryRoot[index].load(std::memory_order_acquire);
-    if (leaf == nullptr) {
-        return false;
-    }
-    const size_t bit = unit & ((size_t{1} << kRegistryLeafBits) - 1);
-    return (leaf[bit / 64].load(std::memory_order_acquire) >> (bit % 64)) & 1;
+    const std::atomic<uint64_t>* leaf = g_registryRoot[at.leaf].load(std::memory_order_acquire);
+    return leaf != nullptr && (leaf[at.word].load(std::memory_order_acquire) & at.mask) != 0;
 }
 
 } // namespace memi

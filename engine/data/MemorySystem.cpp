@@ -173,25 +173,21 @@ std::atomic<uint64_t>* MakeLeaf(size_t index) {
 } // namespace
 
 bool RegistryAdd(const void* page) {
-    const uintptr_t unit = reinterpret_cast<uintptr_t>(page) >> kRegistryUnitBits;
-    const size_t index = unit >> kRegistryLeafBits;
-    std::atomic<uint64_t>* leaf = index < kRegistryRootEntries ? MakeLeaf(index) : nullptr;
+    const RegistryBit at = RegistryBitOf(page);
+    std::atomic<uint64_t>* leaf = at.leaf < kRegistryRootEntries ? MakeLeaf(at.leaf) : nullptr;
     if (leaf == nullptr) {
         return false;
     }
-    const size_t bit = unit & ((size_t{1} << kRegistryLeafBits) - 1);
-    leaf[bit / 64].fetch_or(uint64_t{1} << (bit % 64), std::memory_order_release);
+    leaf[at.word].fetch_or(at.mask, std::memory_order_release);
     return true;
 }
 
 void RegistryRemove(const void* page) {
-    const uintptr_t unit = reinterpret_cast<uintptr_t>(page) >> kRegistryUnitBits;
-    const size_t index = unit >> kRegistryLeafBits;
+    const RegistryBit at = RegistryBitOf(page);
     std::atomic<uint64_t>* leaf =
-        index < kRegistryRootEntries ? g_registryRoot[index].load(std::memory_order_acquire) : nullptr;
+        at.leaf < kRegistryRootEntries ? g_registryRoot[at.leaf].load(std::memory_order_acquire) : nullptr;
     if (leaf != nullptr) {
-        const size_t bit = unit & ((size_t{1} << kRegistryLeafBits) - 1);
-        leaf[bit / 64].fetch_and(~(uint64_t{1} << (bit % 64)), std::memory_order_release);
+        leaf[at.word].fetch_and(~at.mask, std::memory_order_release);
     }
 }
 
