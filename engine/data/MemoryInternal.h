@@ -205,6 +205,10 @@ void FreeLocked(MemPool* pool, PageHeader* page, void* block);
 /// `block` when the page moved.
 bool ResizeInPlaceLocked(MemPool* pool, PageHeader* page, void*& block, size_t size,
                          uint32_t flags);
+/// The distance between the blocks of a fixed page.
+inline uint32_t FixedStride(const MemPool* pool) {
+    return static_cast<uint32_t>(MemRoundUp(pool->blockSize, kSlotAlign));
+}
 /// The size of a fixed page: the pool's page size, grown until it holds one block.
 uint32_t FixedPageSize(const MemPool* pool);
 PageHeader* NewPage(MemPool* pool, int type, size_t size, int* error);

@@ -405,8 +405,6 @@ void ForgetSmallFreeBlocks(MemPool* pool, PageHeader* page) {
 // ---------------------------------------------------------------------------------------------
 // Fixed pages.
 
-uint32_t FixedStride(const MemPool* pool) { return MemRoundUp(pool->blockSize, kSlotAlign); }
-
 void InitFixedPage(MemPool* pool, BlockPage* page, uint32_t size) {
     page->bitWords = size / 1024;
     page->areaStart = static_cast<uint16_t>(AreaStart(size, 0));

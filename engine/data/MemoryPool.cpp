@@ -67,7 +67,7 @@ MemPool* PoolCreateEx(uint32_t blockSize, uint32_t initialBlocks, uint16_t flags
     LinkPool(pool);
     GateLeaveCreate();
     if (blockSize != 0 && PoolSetBlockSize(pool, blockSize) && initialBlocks != 0) {
-        PoolReserve(pool, uint64_t{initialBlocks} * MemRoundUp(pool->blockSize, kSlotAlign), POOL_RESERVE_FIXED);
+        PoolReserve(pool, uint64_t{initialBlocks} * FixedStride(pool), POOL_RESERVE_FIXED);
     }
     return pool;
 }
