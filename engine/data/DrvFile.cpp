@@ -114,10 +114,7 @@ int32_t ODrvFile::Read(void* buffer, uint32_t count, uint32_t* got) {
 }
 
 int32_t ODrvFile::Write(const void* buffer, uint32_t count, uint32_t* written) {
-    if (Buffered()) {
-        DrvAccess access(*this);
-        DropBuffer();
-    }
+    DropBuffer();
     return ODrvUnBuffFile::Write(buffer, count, written);
 }
 
@@ -159,10 +156,7 @@ intptr_t ODrvFile::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c
     case DRV_SETEND:
     case DRV_ATTACH:
     case DRV_DETACH:
-        if (Buffered()) {
-            DrvAccess access(*this);
-            DropBuffer();
-        }
+        DropBuffer();
         return ODrvUnBuffFile::Control(operation, a, b, c);
     case DRV_EOD: {
         if (!Buffered()) {
@@ -204,8 +198,7 @@ int32_t ODrvFile::SetBufferSize(uint32_t size) {
         std::memcpy(resized, buffer_ + consumed_, left_);
         bufferStart_ += consumed_;
         consumed_ = 0;
-    } else if (Buffered()) {
-        DrvAccess access(*this);
+    } else {
         DropBuffer();
     }
     PoolFreeBlock(buffer_);

@@ -23,7 +23,8 @@ public:
 private:
     bool Buffered() const { return bufferStart_ >= 0; }
     int64_t LogicalPosition() const { return bufferStart_ + consumed_; }
-    /// Forgets the buffered data, leaving the file at the logical position.
+    /// Forgets the buffered data, leaving the file at the logical position (the seek back, when
+    /// one is needed, is an access of its own).
     void DropBuffer();
     /// Forgets the buffered data where the file stands (the buffer is kept).
     void EmptyBuffer() {

@@ -294,6 +294,28 @@ TEST_F(DrvFileTest, WithAHandlerTheFileIsOpenOnlyDuringAccesses) {
     EXPECT_EQ(handlerCalls, 0);
 }
 
+TEST_F(DrvFileTest, WithAHandlerOnlyASeekBackToTheReaderReopensTheFile) {
+    const std::string file = Pattern(5000);
+    fake->Put("part.vqk", file);
+    ODrvFile driver;
+    driver.SetAccessFailureHandler(CountingHandler);
+    ASSERT_EQ(driver.Open("part.vqk", DRV_MODE_READ), DRV_OK);
+    ExpectRead(driver, 2048, 0, file); // one buffer fill, all of it delivered
+    int opens = fake->counts.opens;
+    ASSERT_EQ(driver.SetBufferSize(1024), DRV_OK); // nothing unread: the file is not needed
+    EXPECT_EQ(fake->counts.opens, opens);
+    ExpectRead(driver, 10, 2048, file);
+    EXPECT_EQ(fake->counts.opens, opens + 1);
+
+    opens = fake->counts.opens;
+    ASSERT_EQ(driver.SetBufferSize(4), DRV_OK); // 1014 unread bytes do not fit: seek back to 2058
+    EXPECT_EQ(fake->counts.opens, opens + 1);
+    EXPECT_EQ(fake->counts.openHandles, 0);
+    EXPECT_EQ(driver.Control(DRV_POSITION), 2058);
+    ExpectRead(driver, 100, 2058, file);
+    EXPECT_EQ(handlerCalls, 0);
+}
+
 TEST_F(DrvFileTest, FailedOpensCallTheHandlerUntilTheFileIsBack) {
     const std::string file = Pattern(3000);
     fake->Put("part.vqk", file);
