@@ -29,20 +29,22 @@ protected:
 };
 
 volatile size_t g_tooBig = size_t{5} << 30; // above what a pool may hold
+/// Where the blocks of new-expressions go, so that the compiler cannot leave the allocation out.
+char* volatile g_kept = nullptr;
 
 bool Aligned(const void* block, size_t alignment) { return reinterpret_cast<uintptr_t>(block) % alignment == 0; }
 
 TEST_F(PooledNewTest, NewThrowsWhenThePoolsRefuse) {
     EXPECT_THROW(
         {
-            char* block = new char[g_tooBig];
-            block[0] = 1;
-            delete[] block;
+            g_kept = new char[g_tooBig];
+            g_kept[0] = 1;
+            delete[] g_kept;
         },
         std::bad_alloc);
     EXPECT_EQ(ErrorRecorder::Get().Codes(), std::vector<int>{MEM_EXCEEDED_CEILING});
-    char* none = new (std::nothrow) char[g_tooBig];
-    EXPECT_EQ(none, nullptr);
+    g_kept = new (std::nothrow) char[g_tooBig];
+    EXPECT_EQ(g_kept, nullptr);
 }
 
 int g_handlerCalls = 0;
