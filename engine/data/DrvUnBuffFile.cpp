@@ -53,14 +53,12 @@ int32_t ODrvUnBuffFile::Open(const char* name, uint32_t mode) {
     mode_ = mode;
     openMode_ = openMode;
     name_ = name;
-    hasName_ = true;
     return DRV_OK;
 }
 
 int32_t ODrvUnBuffFile::Close() {
     xCloseFile(handle_);
     name_.clear();
-    hasName_ = false;
     closedBetweenAccesses_ = false;
     savedPosition_ = 0;
     mode_ = 0;
@@ -91,7 +89,7 @@ void ODrvUnBuffFile::ReopenAt(uint32_t position) {
 
 int32_t ODrvUnBuffFile::BeginAccess() {
     ++accessCount_;
-    if (handlerSet_ && !handle_ && closedBetweenAccesses_ && hasName_) {
+    if (handlerSet_ && !handle_ && closedBetweenAccesses_ && HasName()) {
         try {
             ReopenAt(savedPosition_);
         } catch (...) {
@@ -106,7 +104,7 @@ int32_t ODrvUnBuffFile::EndAccess() {
     if (accessCount_ > 0) {
         --accessCount_;
     }
-    if (handlerSet_ && handle_ && accessCount_ == 0 && hasName_) {
+    if (handlerSet_ && handle_ && accessCount_ == 0 && HasName()) {
         savedPosition_ = xTell(handle_.get());
         closedBetweenAccesses_ = true;
         xCloseFile(handle_);
@@ -127,7 +125,7 @@ int32_t ODrvUnBuffFile::Read(void* buffer, uint32_t count, uint32_t* got) {
     if (!handle_) {
         return SetError(DRV_ERR_READ);
     }
-    if (!handlerSet_ || !hasName_) {
+    if (!handlerSet_ || !HasName()) {
         const int64_t read = handle_->Read(buffer, count);
         if (read < 0) {
             return SetError(DRV_ERR_READ);
@@ -251,4 +249,4 @@ int32_t ODrvUnBuffFile::SetBufferSize(uint32_t) { return DRV_ERR_QUERY; }
 
 uint32_t ODrvUnBuffFile::GetBufferSize() { return 0; }
 
-const char* ODrvUnBuffFile::GetName() { return hasName_ ? name_.c_str() : nullptr; }
+const char* ODrvUnBuffFile::GetName() { return HasName() ? name_.c_str() : nullptr; }

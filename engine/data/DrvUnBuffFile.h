@@ -31,6 +31,7 @@ protected:
     explicit ODrvUnBuffFile(const char* className);
     /// A name is kept and the driver is open, with a handle or closed between accesses.
     bool IsOpen() const { return handle_ != nullptr || closedBetweenAccesses_; }
+    bool HasName() const { return !name_.empty(); }
     /// Calls the access-failure handler; without one at this moment, throws kDriverException.
     void CallHandler();
     /// Opens the file by its name again, calling the handler until the open succeeds, and moves
@@ -38,8 +39,7 @@ protected:
     void ReopenAt(uint32_t position);
 
     std::unique_ptr<plat::File> handle_;
-    std::string name_;
-    bool hasName_ = false;
+    std::string name_; ///< empty while no file is named (an open needs a name)
     int32_t openMode_ = 0; ///< 1 read, 2 read and write
     bool lent_ = false;
     int32_t accessCount_ = 0;
