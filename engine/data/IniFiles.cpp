@@ -64,9 +64,6 @@ bool IsWord(const char* text, const char* word) {
     return xStr_CompareNoCase(copy.c_str(), word) == 0;
 }
 
-/// Decimal number after leading blanks and tabs.
-int32_t Number(const char* text) { return ParseSigned(xStr_SkipSet(text, " \t")); }
-
 /// The registry's text value of the key (at most 1023 bytes), traced when found.
 bool RegistryString(const std::optional<plat::RegistryValue>& value, const char* key, std::string& out) {
     if (!value || value->type != plat::RegistryValue::Type::String) {
@@ -315,9 +312,9 @@ int xProfiles_ApplySection(CIniFile& ini, const char* section) {
                     std::memcpy(&colour, row->value, sizeof colour);
                     const char* second = xStr_FindChar(text, ',');
                     const char* third = second != nullptr ? xStr_FindChar(second + 1, ',') : nullptr;
-                    colour.red = static_cast<uint8_t>(Number(text));
-                    colour.green = static_cast<uint8_t>(second != nullptr ? Number(second + 1) : 0);
-                    colour.blue = static_cast<uint8_t>(third != nullptr ? Number(third + 1) : 0);
+                    colour.red = static_cast<uint8_t>(ParseSigned(text));
+                    colour.green = static_cast<uint8_t>(second != nullptr ? ParseSigned(second + 1) : 0);
+                    colour.blue = static_cast<uint8_t>(third != nullptr ? ParseSigned(third + 1) : 0);
                     std::memcpy(row->value, &colour, sizeof colour);
                 }
                 break;
@@ -325,8 +322,8 @@ int xProfiles_ApplySection(CIniFile& ini, const char* section) {
                 ini.GetString(section, row->name, "", text, sizeof text);
                 if (text[0] != '\0' && row->value != nullptr && row->size >= sizeof(t_sPoint)) {
                     const char* second = xStr_FindChar(text, ',');
-                    const t_sPoint point{static_cast<int16_t>(Number(text)),
-                                         static_cast<int16_t>(second != nullptr ? Number(second + 1) : 0)};
+                    const t_sPoint point{static_cast<int16_t>(ParseSigned(text)),
+                                         static_cast<int16_t>(second != nullptr ? ParseSigned(second + 1) : 0)};
                     std::memcpy(row->value, &point, sizeof point);
                 }
                 break;
