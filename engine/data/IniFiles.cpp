@@ -57,11 +57,12 @@ void CopyOut(char* out, size_t size, const char* text) {
     }
 }
 
-/// Whether the text is the word, white space around it allowed, without regard to case.
-bool IsWord(const char* text, const char* word) {
+/// The text without the white space around it.
+std::string Trimmed(const char* text) {
     std::string copy(xStr_SkipSet(text, " \t\r\n"));
     TrimRight(copy.data(), " \t\r\n");
-    return xStr_CompareNoCase(copy.c_str(), word) == 0;
+    copy.resize(std::strlen(copy.c_str()));
+    return copy;
 }
 
 /// The registry's text value of the key (at most 1023 bytes), traced when found.
@@ -265,10 +266,13 @@ int32_t CIniFile::GetLong(const char* section, const char* key, int32_t def) {
     char text[kMaxRegistryText + 1];
     std::snprintf(text, sizeof text, "%" PRId32, def);
     GetStringWith(value, section, key, text, text, sizeof text);
-    if (IsWord(text, "FALSE") || IsWord(text, "OFF")) {
+    // The words count without regard to case, white space around them allowed.
+    const std::string word = Trimmed(text);
+    const auto is = [&word](const char* name) { return xStr_CompareNoCase(word.c_str(), name) == 0; };
+    if (is("FALSE") || is("OFF")) {
         return 0;
     }
-    if (IsWord(text, "TRUE") || IsWord(text, "ON")) {
+    if (is("TRUE") || is("ON")) {
         return 1;
     }
     return ParseSigned(text);
