@@ -41,6 +41,12 @@ uint32_t VariableNeed(size_t size) {
     return static_cast<uint32_t>(MemRoundUp(need, kSlotAlign));
 }
 
+/// The one block of a large page, right after its header.
+uint8_t* LargeBlock(PageHeader* page) { return reinterpret_cast<uint8_t*>(page) + kLargeHeader; }
+
+/// Whether the address is on a 16-byte boundary, as every block is.
+bool OnSlot(const void* block) { return (reinterpret_cast<uintptr_t>(block) & (kSlotAlign - 1)) == 0; }
+
 uint32_t BitIndex(const void* block) {
     return static_cast<uint32_t>((reinterpret_cast<uintptr_t>(block) & kUnitMask) >> 4);
 }
@@ -457,7 +463,7 @@ AllocOutcome LargeAlloc(MemPool* pool, size_t size, uint32_t flags) {
         int error = 0;
         PageHeader* page = NewPage(pool, kTypeLarge, pageSize, &error);
         if (page != nullptr) {
-            return {HandOut(page, reinterpret_cast<uint8_t*>(page) + kLargeHeader, pageSize - kLargeHeader, flags), 0};
+            return {HandOut(page, LargeBlock(page), pageSize - kLargeHeader, flags), 0};
         }
         if (error == MEM_EXCEEDED_CEILING) {
             return {nullptr, MEM_EXCEEDED_CEILING};
@@ -484,7 +490,7 @@ int NextInPage(MemPool* pool, PageDesc* desc, uint8_t* after, PoolWalkEntry* ent
         if (after != nullptr) {
             return 0;
         }
-        block = reinterpret_cast<uint8_t*>(header) + kLargeHeader;
+        block = LargeBlock(header);
         size = static_cast<int64_t>(desc->size) - kLargeHeader;
         inUse = std::atomic_ref<uint32_t>(header->live).load(std::memory_order_relaxed) != 0;
     } else {
@@ -640,9 +646,8 @@ bool CheckSmallFreeLists(MemPool* pool, uint64_t freeSmallSlots) {
             }
             auto* page = static_cast<BlockPage*>(header);
             auto* at = static_cast<uint8_t*>(block);
-            if ((reinterpret_cast<uintptr_t>(at) & (kSlotAlign - 1)) != 0 ||
-                at <= page->Base() + page->areaStart || at > page->cursor || at[-1] != sizeClass ||
-                TestBit(page, at)) {
+            if (!OnSlot(at) || at <= page->Base() + page->areaStart || at > page->cursor ||
+                at[-1] != sizeClass || TestBit(page, at)) {
                 return false;
             }
         }
@@ -677,10 +682,10 @@ PageHeader* PageOf(const void* block) {
 
 bool IsLive(PageHeader* page, const void* block) {
     if (page->Type() == kTypeLarge) {
-        return block == reinterpret_cast<uint8_t*>(page) + kLargeHeader &&
+        return block == LargeBlock(page) &&
                std::atomic_ref<uint32_t>(page->live).load(std::memory_order_relaxed) != 0;
     }
-    if ((reinterpret_cast<uintptr_t>(block) & (kSlotAlign - 1)) != 0) {
+    if (!OnSlot(block)) {
         return false;
     }
     return TestBit(static_cast<BlockPage*>(page), block);
@@ -689,12 +694,12 @@ bool IsLive(PageHeader* page, const void* block) {
 bool ClaimFree(PageHeader* page, const void* block) {
     if (page->Type() == kTypeLarge) {
         uint32_t expected = 1;
-        return block == reinterpret_cast<uint8_t*>(page) + kLargeHeader &&
+        return block == LargeBlock(page) &&
                std::atomic_ref<uint32_t>(page->live).compare_exchange_strong(expected, 0, std::memory_order_acq_rel);
     }
     auto* bp = static_cast<BlockPage*>(page);
     const uint32_t index = BitIndex(block);
-    if ((reinterpret_cast<uintptr_t>(block) & (kSlotAlign - 1)) != 0 || index / 64 >= bp->bitWords) {
+    if (!OnSlot(block) || index / 64 >= bp->bitWords) {
         return false;
     }
     const uint64_t mask = uint64_t{1} << (index % 64);
@@ -723,7 +728,7 @@ int64_t UsableSize(PageHeader* page, const void* block) {
 
 bool IsBlockStart(PageHeader* page, const void* block) {
     if (page->Type() == kTypeLarge) {
-        return block == reinterpret_cast<uint8_t*>(page) + kLargeHeader;
+        return block == LargeBlock(page);
     }
     PoolWalkEntry entry;
     uint8_t* after = nullptr;
@@ -856,7 +861,7 @@ bool ResizeInPlaceLocked(MemPool* pool, PageHeader* page, void*& block, size_t s
         desc->page = static_cast<PageHeader*>(moved);
         desc->size = static_cast<uint32_t>(wanted);
         pool->bytesHeld = pool->bytesHeld - current + wanted;
-        block = static_cast<uint8_t*>(moved) + kLargeHeader;
+        block = LargeBlock(desc->page);
         return true;
     }
     default:
