@@ -12,6 +12,12 @@ void* ResizeBlock(void* block, uint32_t size) {
     return block != nullptr ? PoolResizeBlock(block, size) : PoolAllocBlock(PoolForThread(), size);
 }
 
+/// The reserve for `bytes`: the next multiple of the reserve step above it.
+uint64_t ReserveFor(uint64_t bytes) {
+    constexpr uint64_t step = ODrvMemory::kReserveStep;
+    return bytes / step * step + step;
+}
+
 } // namespace
 
 ODrvMemory::ODrvMemory() : ODriver("ODrvMemory") {}
@@ -74,8 +80,7 @@ int32_t ODrvMemory::Write(const void* buffer, uint32_t count, uint32_t* written)
         if (!ownsMemory_) {
             return SetError(DRV_ERR_QUERY);
         }
-        const uint64_t grown = (static_cast<uint64_t>(reserve_) + count) / kReserveStep * kReserveStep + kReserveStep;
-        if (!Reserve(grown)) {
+        if (!Reserve(ReserveFor(static_cast<uint64_t>(reserve_) + count))) {
             return SetError(DRV_ERR_QUERY);
         }
     }
@@ -158,8 +163,7 @@ intptr_t ODrvMemory::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t
 }
 
 int32_t ODrvMemory::SetBufferSize(uint32_t size) {
-    const uint64_t reserve = static_cast<uint64_t>(size) / kReserveStep * kReserveStep + kReserveStep;
-    return Reserve(reserve) ? DRV_OK : SetError(DRV_ERR_QUERY);
+    return Reserve(ReserveFor(size)) ? DRV_OK : SetError(DRV_ERR_QUERY);
 }
 
 uint32_t ODrvMemory::GetBufferSize() { return reserve_; }
