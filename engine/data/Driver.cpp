@@ -263,7 +263,6 @@ intptr_t ODriver::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c)
     }
     case DRV_DETACH:
     case DRV_ISATTACHED:
-        return 0;
     case DRV_SOURCE:
         return 0;
     case DRV_ISOPEN:
