@@ -515,9 +515,11 @@ int NextInPage(MemPool* pool, PageDesc* desc, uint8_t* after, PoolWalkEntry* ent
             size = pool->blockSize;
         } else {
             VarPage v(page);
-            const uint32_t off = after != nullptr
-                ? static_cast<uint32_t>(after - 2 - base) + (v.Word(static_cast<uint32_t>(after - 2 - base)) & kSizeMask)
-                : page->areaStart;
+            uint32_t off = page->areaStart;
+            if (after != nullptr) {
+                const auto previous = static_cast<uint32_t>(after - 2 - base);
+                off = previous + (v.Word(previous) & kSizeMask);
+            }
             if (off >= page->areaEnd) {
                 return off == page->areaEnd ? 0 : -1;
             }
