@@ -254,15 +254,15 @@ bool CPartFile::Open(const char* name, int mode, int /*reserved*/) {
         if (!bytes::Fits(fileSize, place, uint64_t{kStartRecordLength} + sizeField)) {
             bad = true;
         } else {
+            // The start record just read is the block's head: only the rest is read.
             std::vector<uint8_t> block(kStartRecordLength + sizeField);
+            std::memcpy(block.data(), record, kStartRecordLength);
             auto master = std::make_unique<RavoIndex>();
-            if (!ReadAt(fileDriver_.get(), place, block.data(), static_cast<uint32_t>(block.size())) ||
+            if ((sizeField != 0 &&
+                 !ReadAt(fileDriver_.get(), place + kStartRecordLength, block.data() + kStartRecordLength, sizeField)) ||
                 !ravo::DecodeIndexBlock(block, *master)) {
                 bad = true;
             } else {
-                for (RavoEntry& e : master->entries) {
-                    e.data = nullptr;
-                }
                 master_ = std::move(master);
                 masterOffset_ = place;
                 indexes_.clear();
