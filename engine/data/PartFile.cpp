@@ -42,6 +42,23 @@ bool HasDataForBlock(ChunkId id, uint32_t dataSize) {
     return false;
 }
 
+/// The cache reference count kept in an entry's low flag bits, and its setter (the other bits stay).
+uint16_t RefCount(const RavoEntry& entry) { return entry.flags & ravo::kRefCountMask; }
+void SetRefCount(RavoEntry& entry, uint32_t count) {
+    entry.flags = static_cast<uint16_t>((entry.flags & ~ravo::kRefCountMask) | count);
+}
+
+/// Takes one reference off an entry; true when its count fell to 0. An entry that holds none,
+/// or one saturated (pinned until the file closes), stays as it is and answers false.
+bool DropRef(RavoEntry& entry) {
+    const uint16_t count = RefCount(entry);
+    if (count == 0 || count == kMaxRefCount) {
+        return false;
+    }
+    SetRefCount(entry, count - 1u);
+    return count == 1;
+}
+
 } // namespace
 
 // ---- Index blocks -------------------------------------------------------------------------
@@ -301,8 +318,7 @@ void CPartFile::FreeIndexes() {
         if (cacheEnabled_) {
             for (uint32_t e = 1; e <= index->entries.size(); ++e) {
                 RavoEntry& entry = index->entries[e - 1];
-                const uint16_t count = entry.flags & ravo::kRefCountMask;
-                if (count != 0 && entry.data == nullptr) {
+                if (RefCount(entry) != 0 && entry.data == nullptr) {
                     xTracef("Error - chunk cache count not 0 on close ID(%d,%d)\n", int(i + 1), int(e));
                 }
                 if (entry.data != nullptr) {
@@ -310,7 +326,7 @@ void CPartFile::FreeIndexes() {
                     FreeBlock(entry.data);
                     entry.data = nullptr;
                 }
-                entry.flags &= static_cast<uint16_t>(~ravo::kRefCountMask);
+                SetRefCount(entry, 0);
             }
         }
         indexes_[i].reset();
@@ -1113,12 +1129,12 @@ void* CPartFile::AddChunkRef(ChunkId id) {
     if (entry == nullptr || entry->offset == 0) {
         return nullptr;
     }
-    const uint16_t count = entry->flags & ravo::kRefCountMask;
+    const uint16_t count = RefCount(*entry);
     if (count == 0) {
         return nullptr;
     }
     if (count < kMaxRefCount) {
-        entry->flags = static_cast<uint16_t>((entry->flags & ~ravo::kRefCountMask) | (count + 1));
+        SetRefCount(*entry, count + 1u);
         if (count + 1 == kMaxRefCount) {
             xTracef("RAVO : Warning - chunk reference count saturated, kept until close ID(%d,%d)\n",
                     int(ChunkIndexOf(id)), int(ChunkEntryOf(id)));
@@ -1139,9 +1155,9 @@ void CPartFile::SetChunkData(ChunkId id, void* data) {
     if (newlyCached) {
         entry->data = data;
     }
-    const uint16_t count = entry->flags & ravo::kRefCountMask;
+    const uint16_t count = RefCount(*entry);
     if (count < kMaxRefCount) {
-        entry->flags = static_cast<uint16_t>((entry->flags & ~ravo::kRefCountMask) | (count + 1));
+        SetRefCount(*entry, count + 1u);
     }
     RavoEntry* me = MasterEntry(ChunkIndexOf(id));
     if (me != nullptr && newlyCached) {
@@ -1161,15 +1177,7 @@ void CPartFile::ReleaseChunk(ChunkId id) {
         return;
     }
     RavoEntry* entry = EntryOf(id);
-    if (entry == nullptr) {
-        return;
-    }
-    const uint16_t count = entry->flags & ravo::kRefCountMask;
-    if (count == 0 || count == kMaxRefCount) {
-        return; // nothing held, or pinned until the file closes
-    }
-    entry->flags = static_cast<uint16_t>((entry->flags & ~ravo::kRefCountMask) | (count - 1));
-    if (count - 1 == 0 && entry->data != nullptr) {
+    if (entry != nullptr && DropRef(*entry) && entry->data != nullptr) {
         FreeBlock(entry->data);
         entry->data = nullptr;
         DropChunkCount(ChunkIndexOf(id));
@@ -1181,20 +1189,12 @@ bool CPartFile::ReleaseChunkRef(ChunkId id) {
         return false;
     }
     RavoEntry* entry = EntryOf(id);
-    if (entry == nullptr) {
+    if (entry == nullptr || !DropRef(*entry)) {
         return false;
     }
-    const uint16_t count = entry->flags & ravo::kRefCountMask;
-    if (count == 0 || count == kMaxRefCount) {
-        return false;
-    }
-    entry->flags = static_cast<uint16_t>((entry->flags & ~ravo::kRefCountMask) | (count - 1));
-    if (count - 1 == 0) {
-        entry->data = nullptr;
-        DropChunkCount(ChunkIndexOf(id));
-        return true;
-    }
-    return false;
+    entry->data = nullptr;
+    DropChunkCount(ChunkIndexOf(id));
+    return true;
 }
 
 bool CPartFile::ReleaseChunkData(void* data, Tag4 type) {
@@ -1208,15 +1208,7 @@ bool CPartFile::ReleaseChunkData(void* data, Tag4 type) {
     }
     bool reachedZero = false;
     for (RavoEntry& entry : index->entries) {
-        if (entry.data != data) {
-            continue;
-        }
-        const uint16_t count = entry.flags & ravo::kRefCountMask;
-        if (count == 0 || count == kMaxRefCount) {
-            continue;
-        }
-        entry.flags = static_cast<uint16_t>((entry.flags & ~ravo::kRefCountMask) | (count - 1));
-        if (count - 1 == 0) {
+        if (entry.data == data && DropRef(entry)) {
             entry.data = nullptr;
             DropChunkCount(n);
             reachedZero = true;
