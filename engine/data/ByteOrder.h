@@ -137,27 +137,24 @@ inline bool PutHost32(MutableSpan s, size_t offset, uint32_t v) {
     return true;
 }
 
+/// A stored field read in the order a swap finds it: big-endian before the swap to host order
+/// (`toFile` false), host order before the swap back to the file (`toFile` true); 0 outside.
+inline uint16_t Stored16(Span s, size_t offset, bool toFile) {
+    return toFile ? host16(s, offset) : be16(s, offset);
+}
+inline uint32_t Stored32(Span s, size_t offset, bool toFile) {
+    return toFile ? host32(s, offset) : be32(s, offset);
+}
+
 /// In-place swaps of one stored field: `toFile` false turns a big-endian field into host order,
 /// true turns a host-order field back into big-endian. False (nothing changed) outside the span.
 inline bool Swap16(MutableSpan s, size_t offset, bool toFile) {
-    uint16_t v = 0;
-    if (toFile) {
-        if (!Fits(s.size(), offset, 2)) {
-            return false;
-        }
-        return WriteBe16(s, offset, host16(s, offset));
-    }
-    return ReadBe16(s, offset, v) && PutHost16(s, offset, v);
+    const uint16_t v = Stored16(s, offset, toFile);
+    return toFile ? WriteBe16(s, offset, v) : PutHost16(s, offset, v);
 }
 inline bool Swap32(MutableSpan s, size_t offset, bool toFile) {
-    uint32_t v = 0;
-    if (toFile) {
-        if (!Fits(s.size(), offset, 4)) {
-            return false;
-        }
-        return WriteBe32(s, offset, host32(s, offset));
-    }
-    return ReadBe32(s, offset, v) && PutHost32(s, offset, v);
+    const uint32_t v = Stored32(s, offset, toFile);
+    return toFile ? WriteBe32(s, offset, v) : PutHost32(s, offset, v);
 }
 
 } // namespace bytes

@@ -33,29 +33,23 @@ uint8_t* ReadData(CPartFile* partFile, ChunkId id, uint32_t& size) {
     return static_cast<uint8_t*>(partFile->GetChunk(id));
 }
 
+/// A stored i16 count in the order the swap direction finds it (read before anything is swapped).
+int16_t CountOf(std::span<const uint8_t> s, size_t offset, bool toFile) {
+    return static_cast<int16_t>(bytes::Stored16(s, offset, toFile));
+}
+
 } // namespace
 
 // ---- Chunk lists ----------------------------------------------------------------------------
 
 bool SwapChunkList(std::span<uint8_t> list, bool toFile) {
-    uint16_t raw = 0;
-    if (toFile) {
-        raw = bytes::host16(list, 0);
-    } else if (!bytes::ReadBe16(list, 0, raw)) {
-        return false;
-    }
-    const auto count = static_cast<int16_t>(raw);
+    const int16_t count = CountOf(list, 0, toFile);
     if (count < 0 || !bytes::Fits(list.size(), 2, uint64_t{4} * static_cast<uint16_t>(count))) {
         return false;
     }
-    if (!toFile) {
-        bytes::Swap16(list, 0, false);
-    }
+    bytes::Swap16(list, 0, toFile);
     for (int i = 0; i < count; ++i) {
         bytes::Swap16(list, 2 + 4 * static_cast<size_t>(i) + 2, toFile); // only the entry number
-    }
-    if (toFile) {
-        bytes::Swap16(list, 0, true);
     }
     return true;
 }
@@ -232,26 +226,14 @@ bool SwapRelocatableItem(std::span<uint8_t> item, bool toFile) {
     return true;
 }
 
-namespace {
-
-/// A stored i16 count in either order, as the swap direction finds it.
-int16_t CountOf(std::span<const uint8_t> s, size_t offset, bool toFile) {
-    return static_cast<int16_t>(toFile ? bytes::host16(s, offset) : bytes::be16(s, offset));
-}
-uint32_t WordOf(std::span<const uint8_t> s, size_t offset, bool toFile) {
-    return toFile ? bytes::host32(s, offset) : bytes::be32(s, offset);
-}
-
-} // namespace
-
 bool SwapRelocatableSet(std::span<uint8_t> set, bool toFile) {
     if (set.size() < 20) {
         return false;
     }
     const int16_t countA = CountOf(set, 0, toFile);
-    const uint32_t offsetA = WordOf(set, 4, toFile);
+    const uint32_t offsetA = bytes::Stored32(set, 4, toFile);
     const int16_t countB = CountOf(set, 8, toFile);
-    const uint32_t offsetB = WordOf(set, 12, toFile);
+    const uint32_t offsetB = bytes::Stored32(set, 12, toFile);
     if (countA < 0 || countB < 0 || (countA > 0 && !bytes::Fits(set.size(), offsetA, uint64_t{4} * countA)) ||
         (countB > 0 && !bytes::Fits(set.size(), offsetB, uint64_t{8} * countB))) {
         return false;
@@ -286,14 +268,9 @@ bool SwapPathAttachment2(std::span<uint8_t> b, bool toFile) {
             return false;
         }
     }
-    if (!toFile) {
-        bytes::Swap16(b, 0, false);
-    }
+    bytes::Swap16(b, 0, toFile);
     for (int i = 0; i < count; ++i) {
         SwapRelocatableSet(b.subspan(12 + 20 * size_t(i)), toFile);
-    }
-    if (toFile) {
-        bytes::Swap16(b, 0, true);
     }
     return true;
 }
@@ -307,9 +284,7 @@ bool SwapPath(std::span<uint8_t> path, bool toFile, std::span<uint8_t> attachmen
     if (count < 0 || !bytes::Fits(path.size(), kPathHeadLength, uint64_t{kPathRecordLength} * count)) {
         return false;
     }
-    if (!toFile) {
-        bytes::Swap16(path, 0, false);
-    }
+    bytes::Swap16(path, 0, toFile);
     for (size_t o = 6; o <= 22; o += 4) {
         bytes::Swap32(path, o, toFile);
     }
@@ -321,9 +296,6 @@ bool SwapPath(std::span<uint8_t> path, bool toFile, std::span<uint8_t> attachmen
     }
     if (path[4] != 0 && !attachment2.empty()) {
         SwapPathAttachment2(attachment2, toFile);
-    }
-    if (toFile) {
-        bytes::Swap16(path, 0, true);
     }
     return true;
 }

@@ -9,8 +9,8 @@ class CPartFile;
 
 // Records stored in chunks: chunk lists, text records, path chunks and the property record of a
 // chunk header. Every number is stored big-endian and swapped in place; a swap that loops over
-// a stored count takes a to-file flag, swaps the count first when reading and last when writing,
-// and checks every count and offset against the buffer before it loops.
+// a stored count takes a to-file flag, reads the count in the order that direction finds it
+// before anything is swapped, and checks every count and offset against the buffer first.
 
 // ---- Chunk lists ("clst") -------------------------------------------------------------------
 

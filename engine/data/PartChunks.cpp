@@ -59,14 +59,6 @@ uint8_t* ReadData(CPartFile* partFile, ChunkId id, uint32_t& size) {
     return static_cast<uint8_t*>(partFile->GetChunk(id));
 }
 
-/// A count read by the direction of a swap: when reading, the field is swapped first.
-int32_t SwapCount16(std::span<uint8_t> s, size_t offset, bool toFile) {
-    if (!toFile) {
-        Swap16(s, offset, false);
-    }
-    return static_cast<int16_t>(bytes::host16(s, offset));
-}
-
 } // namespace
 
 // ---- Records --------------------------------------------------------------------------------
@@ -101,7 +93,8 @@ bool SwapPartChunk(std::span<uint8_t> header, std::span<uint8_t> data, bool toFi
     }
     Swap32(data, 12, toFile);
     Swap32(data, 16, toFile);
-    int32_t n = SwapCount16(data, 20, toFile);
+    int32_t n = static_cast<int16_t>(bytes::Stored16(data, 20, toFile));
+    Swap16(data, 20, toFile);
     const uint64_t expected = CPartRecord::kMinDataSize + uint64_t(CPartRecord::kStateEntrySize) * uint64_t(n < 0 ? 0 : n);
     if (n < 0 || expected > data.size()) {
         xTracef("Error - part %d not large enough for number of states, removing states\n", int(entry));
@@ -116,9 +109,6 @@ bool SwapPartChunk(std::span<uint8_t> header, std::span<uint8_t> data, bool toFi
         Swap16(data, at + 2, toFile);
         Swap16(data, at + 6, toFile);
     }
-    if (toFile) {
-        Swap16(data, 20, true);
-    }
     return true;
 }
 
@@ -126,7 +116,7 @@ bool SwapStateChunk(std::span<uint8_t> data, bool toFile) {
     if (data.size() < 2) {
         return false;
     }
-    const int16_t n = static_cast<int16_t>(toFile ? bytes::host16(data, 0) : bytes::be16(data, 0));
+    const int16_t n = static_cast<int16_t>(bytes::Stored16(data, 0, toFile));
     if (n < 0 || 2 + uint64_t(CStateRecord::kFrameRecordSize) * uint64_t(n) > data.size()) {
         return false;
     }
@@ -144,7 +134,7 @@ bool SwapCommonBlock(std::span<uint8_t> table, bool toFile) {
     if (table.size() < kCblkHead) {
         return false;
     }
-    const uint16_t c = toFile ? bytes::host16(table, 0) : bytes::be16(table, 0);
+    const uint16_t c = bytes::Stored16(table, 0, toFile);
     if (kCblkHead + 2 * uint64_t(c) > table.size()) {
         return false;
     }
@@ -160,7 +150,7 @@ bool SwapCompImage(std::span<uint8_t> image, bool toFile) {
     if (image.size() < kCompHead) {
         return false;
     }
-    const int16_t n = static_cast<int16_t>(toFile ? bytes::host16(image, 4) : bytes::be16(image, 4));
+    const int16_t n = static_cast<int16_t>(bytes::Stored16(image, 4, toFile));
     const uint64_t tableEnd = kCompHead + 4 * uint64_t(n < 0 ? 0 : n);
     if (n < 0 || tableEnd > image.size()) {
         return false;
@@ -171,20 +161,15 @@ bool SwapCompImage(std::span<uint8_t> image, bool toFile) {
     std::unordered_set<uint32_t> done;
     for (int32_t f = 0; f < n; ++f) {
         const size_t at = kCompHead + 4 * size_t(f);
-        if (!toFile) {
-            Swap32(image, at, false);
-        }
-        const uint32_t frame = bytes::host32(image, at);
-        if (toFile) {
-            Swap32(image, at, true);
-        }
+        const uint32_t frame = bytes::Stored32(image, at, toFile);
+        Swap32(image, at, toFile);
         if (frame == 0 || done.count(frame) != 0) {
             continue; // no frame, or one shared with an earlier entry
         }
         if (frame < tableEnd || !bytes::Fits(image.size(), frame, 4)) {
             return false;
         }
-        const uint16_t h = toFile ? bytes::host16(image, frame + 2) : bytes::be16(image, frame + 2);
+        const uint16_t h = bytes::Stored16(image, frame + 2, toFile);
         if (!bytes::Fits(image.size(), uint64_t(frame) + 4, 4 * uint64_t(h))) {
             return false;
         }

@@ -36,15 +36,24 @@ TEST(ByteOrder, FieldsOutsideTheSpanAreRefusedAndLeaveTheOutputAlone) {
     EXPECT_FALSE(bytes::WriteBe32(w, 0, 0xFFFFFFFF));
     EXPECT_FALSE(bytes::Swap32(w, 0, false));
     EXPECT_FALSE(bytes::Swap16(w, 2, true));
+    EXPECT_FALSE(bytes::Swap16(w, 2, false));
+    EXPECT_FALSE(bytes::Swap32(w, 0, true));
     EXPECT_EQ(w, (std::vector<uint8_t>{0, 0, 0}));
+    EXPECT_EQ(bytes::Stored16(b, 2, false), 0u);
+    EXPECT_EQ(bytes::Stored32(b, 0, true), 0u);
 }
 
 TEST(ByteOrder, InPlaceSwapTurnsFileFieldsIntoHostNumbersAndBack) {
     std::vector<uint8_t> b{0x00, 0x2A, 0xDE, 0xAD, 0xBE, 0xEF};
+    // A field reads the same number in the order each swap direction finds it.
+    EXPECT_EQ(bytes::Stored16(b, 0, false), 42u);
+    EXPECT_EQ(bytes::Stored32(b, 2, false), 0xDEADBEEFu);
     ASSERT_TRUE(bytes::Swap16(b, 0, false));
     ASSERT_TRUE(bytes::Swap32(b, 2, false));
     EXPECT_EQ(bytes::host16(b, 0), 42u);
     EXPECT_EQ(bytes::host32(b, 2), 0xDEADBEEFu);
+    EXPECT_EQ(bytes::Stored16(b, 0, true), 42u);
+    EXPECT_EQ(bytes::Stored32(b, 2, true), 0xDEADBEEFu);
     ASSERT_TRUE(bytes::Swap16(b, 0, true));
     ASSERT_TRUE(bytes::Swap32(b, 2, true));
     EXPECT_EQ(b, (std::vector<uint8_t>{0x00, 0x2A, 0xDE, 0xAD, 0xBE, 0xEF}));
