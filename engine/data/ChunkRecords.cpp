@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "engine/core/Trace.h"
 #include "engine/data/ByteOrder.h"
@@ -226,23 +227,42 @@ bool SwapRelocatableItem(std::span<uint8_t> item, bool toFile) {
     return true;
 }
 
-bool SwapRelocatableSet(std::span<uint8_t> set, bool toFile) {
+namespace {
+
+/// The two lists of a relocatable set: 4-byte words and 8-byte items.
+struct SetLists {
+    int16_t countA;
+    uint32_t offsetA;
+    int16_t countB;
+    uint32_t offsetB;
+};
+
+/// The set's lists when both lie inside it; nothing is changed.
+std::optional<SetLists> ListsOf(std::span<const uint8_t> set, bool toFile) {
     if (set.size() < 20) {
+        return std::nullopt;
+    }
+    const SetLists l{CountOf(set, 0, toFile), bytes::Stored32(set, 4, toFile), CountOf(set, 8, toFile),
+                     bytes::Stored32(set, 12, toFile)};
+    if (l.countA < 0 || l.countB < 0 || (l.countA > 0 && !bytes::Fits(set.size(), l.offsetA, uint64_t{4} * l.countA)) ||
+        (l.countB > 0 && !bytes::Fits(set.size(), l.offsetB, uint64_t{8} * l.countB))) {
+        return std::nullopt;
+    }
+    return l;
+}
+
+} // namespace
+
+bool SwapRelocatableSet(std::span<uint8_t> set, bool toFile) {
+    const std::optional<SetLists> lists = ListsOf(set, toFile);
+    if (!lists) {
         return false;
     }
-    const int16_t countA = CountOf(set, 0, toFile);
-    const uint32_t offsetA = bytes::Stored32(set, 4, toFile);
-    const int16_t countB = CountOf(set, 8, toFile);
-    const uint32_t offsetB = bytes::Stored32(set, 12, toFile);
-    if (countA < 0 || countB < 0 || (countA > 0 && !bytes::Fits(set.size(), offsetA, uint64_t{4} * countA)) ||
-        (countB > 0 && !bytes::Fits(set.size(), offsetB, uint64_t{8} * countB))) {
-        return false;
+    for (int i = 0; i < lists->countA; ++i) {
+        bytes::Swap32(set, lists->offsetA + 4 * size_t(i), toFile);
     }
-    for (int i = 0; i < countA; ++i) {
-        bytes::Swap32(set, offsetA + 4 * size_t(i), toFile);
-    }
-    for (int i = 0; i < countB; ++i) {
-        SwapRelocatableItem(set.subspan(offsetB + 8 * size_t(i)), toFile);
+    for (int i = 0; i < lists->countB; ++i) {
+        SwapRelocatableItem(set.subspan(lists->offsetB + 8 * size_t(i)), toFile);
     }
     for (size_t o : {0u, 8u}) {
         bytes::Swap16(set, o, toFile);
@@ -263,8 +283,7 @@ bool SwapPathAttachment2(std::span<uint8_t> b, bool toFile) {
     }
     // Every set must hold together before anything is changed.
     for (int i = 0; i < count; ++i) {
-        std::vector<uint8_t> probe(b.begin() + 12 + 20 * i, b.end());
-        if (!SwapRelocatableSet(probe, toFile)) {
+        if (!ListsOf(b.subspan(12 + 20 * size_t(i)), toFile)) {
             return false;
         }
     }

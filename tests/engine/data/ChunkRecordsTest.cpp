@@ -231,8 +231,19 @@ TEST_F(ChunkRecordsTest, AttachmentSwapsCheckEveryCountAndOffset) {
 
     Bytes bad = stored;
     PutBe32(bad, 12 + 12, 36); // the item would run past the attachment
+    Bytes before = bad;
     EXPECT_FALSE(SwapPathAttachment2(bad, false));
     EXPECT_EQ(GetBe16(bad, 0), 1u) << "nothing changed";
+    EXPECT_EQ(bad, before);
+    // Two sets: a second set that does not hold together leaves the first one unswapped too.
+    bad = stored;
+    PutBe16(bad, 0, 2);
+    bad.resize(bad.size() + 20, 0);
+    PutBe16(bad, 12 + 20, 1);
+    PutBe32(bad, 12 + 20 + 12, 1000);
+    before = bad;
+    EXPECT_FALSE(SwapPathAttachment2(bad, false));
+    EXPECT_EQ(bad, before);
     bad = stored;
     PutBe16(bad, 0, 3); // three sets in room for one
     EXPECT_FALSE(SwapPathAttachment2(bad, false));
