@@ -114,21 +114,33 @@ std::string LookUp(const char* askedId) {
     return Cut((kNotFound + id).c_str(), kTextRoom);
 }
 
+/// What the messages of one load share, looked up once for the load rather than per message.
+struct MessageLoad {
+    uint8_t utxt = 0; ///< the file's "utxt" index, 0 when it has none
+    uint32_t language = kLanguageEnglishUs;
+    uint32_t fallback = kLanguageEnglishUs; ///< the LANGUAGE key
+    bool verbose = false;
+
+    explicit MessageLoad(CPartFile* file) : utxt(file->FindDataIndex("utxt")), language(xLanguage_Get()) {
+        xProfiles_GetULong("LANGUAGE", &fallback);
+        int32_t level = 0;
+        xProfiles_GetLong("VERBOSE", &level);
+        verbose = level > 0;
+    }
+};
+
 /// Loads one message chunk of a message file; false when it is skipped.
-bool LoadMessage(CPartFile* file, ChunkId id) {
-    const uint8_t utxt = file->FindDataIndex("utxt");
-    if (utxt == 0 || ChunkIndexOf(id) != utxt || !file->ChunkExists(id)) {
+bool LoadMessage(CPartFile* file, ChunkId id, const MessageLoad& load) {
+    if (ChunkIndexOf(id) != load.utxt || !file->ChunkExists(id)) {
         return false;
     }
     CChunkList records;
     if (!records.Load(file, id)) {
         return false;
     }
-    uint32_t language = xLanguage_Get();
+    uint32_t language = load.language;
     if (!records.Has(language)) {
-        uint32_t fallback = kLanguageEnglishUs;
-        xProfiles_GetULong("LANGUAGE", &fallback);
-        language = fallback;
+        language = load.fallback;
         if (!records.Has(language)) {
             return false;
         }
@@ -144,9 +156,7 @@ bool LoadMessage(CPartFile* file, ChunkId id) {
     char text[kMultiRoom];
     xText_WideToMulti(text, wide.data());
     MessagesContext::Loaded message{Cut(reinterpret_cast<const char*>(header), kIdRoom), text};
-    int32_t verbose = 0;
-    xProfiles_GetLong("VERBOSE", &verbose);
-    if (verbose > 0) {
+    if (load.verbose) {
         xTracef("* Unicode message loaded - %s : %s\n", message.id.c_str(), message.text.c_str());
     }
     xMessages_Context().loaded.push_back(std::move(message));
@@ -203,13 +213,13 @@ void xMessages_LoadFile(CPartFile* file) {
     if (file == nullptr) {
         return;
     }
-    const uint8_t utxt = file->FindDataIndex("utxt");
-    RavoIndex* index = utxt == 0 ? nullptr : file->GetIndex(MakeChunkId(utxt, 0));
+    const MessageLoad load(file);
+    RavoIndex* index = load.utxt == 0 ? nullptr : file->GetIndex(MakeChunkId(load.utxt, 0));
     if (index == nullptr) {
         return;
     }
     for (uint32_t e = 1; e <= index->capacity; ++e) {
-        LoadMessage(file, MakeChunkId(utxt, static_cast<uint16_t>(e)));
+        LoadMessage(file, MakeChunkId(load.utxt, static_cast<uint16_t>(e)), load);
     }
 }
 
@@ -218,9 +228,9 @@ void xMessages_LoadUnicode(CPartFile* file, ChunkId listId) {
     if (file == nullptr) {
         return;
     }
-    const uint8_t utxt = file->FindDataIndex("utxt");
+    const MessageLoad load(file);
     const uint8_t clst = file->FindDataIndex("clst");
-    if (utxt == 0 || clst == 0 || ChunkIndexOf(listId) != clst || !file->ChunkExists(listId)) {
+    if (load.utxt == 0 || clst == 0 || ChunkIndexOf(listId) != clst || !file->ChunkExists(listId)) {
         return;
     }
     void* list = LoadChunkList(file, listId);
@@ -228,10 +238,7 @@ void xMessages_LoadUnicode(CPartFile* file, ChunkId listId) {
         return;
     }
     for (int i = 0; i < ChunkListCount(list); ++i) {
-        const ChunkId id = ChunkListId(list, i);
-        if (ChunkIndexOf(id) == utxt) {
-            LoadMessage(file, id);
-        }
+        LoadMessage(file, ChunkListId(list, i), load);
     }
     CPartFile::FreeBlock(list);
 }
