@@ -398,7 +398,7 @@ CStateRecord* LoadState(CPartFile* partFile, ChunkId stateId) {
         record->accumulate = property[28];
     }
     if (!SwapStateChunk({record->Data(), size}, false)) {
-        const int16_t n = size >= 2 ? static_cast<int16_t>((record->Data()[0] << 8) | record->Data()[1]) : 0;
+        const auto n = static_cast<int16_t>(bytes::be16({record->Data(), size}, 0));
         xTracef("Err:  State %d is too small for %d frames!  Disposing state!\n", int(ChunkEntryOf(stateId)), int(n));
         FreeState(record);
         return nullptr;
