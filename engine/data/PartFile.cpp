@@ -285,8 +285,8 @@ bool CPartFile::Open(const char* name, int mode, int /*reserved*/) {
                 indexes_.clear();
                 indexes_.resize(master_->capacity);
                 open_ = true;
-                for (uint16_t i = 1; i <= master_->used; ++i) {
-                    if (GetIndex(MakeChunkId(static_cast<uint8_t>(std::min<uint16_t>(i, 255)), 0)) == nullptr) {
+                for (uint16_t i = 1; i <= master_->used && i <= 255; ++i) {
+                    if (GetIndex(MakeChunkId(static_cast<uint8_t>(i), 0)) == nullptr) {
                         bad = true;
                         break;
                     }
@@ -566,6 +566,8 @@ bool CPartFile::ChunkExists(ChunkId id) {
 }
 
 bool CPartFile::GetChunkLocation(ChunkId id, uint32_t* dataSize, uint32_t* dataOffset, RavoIndex* index) {
+    *dataSize = 0;
+    *dataOffset = 0;
     uint32_t size = 0;
     uint32_t offset = 0;
     uint32_t headerLength = 0;
@@ -575,8 +577,6 @@ bool CPartFile::GetChunkLocation(ChunkId id, uint32_t* dataSize, uint32_t* dataO
         }
         if (index == nullptr) {
             xTracef("WARNING: Index %d could not be loaded.\n", int(ChunkIndexOf(id)));
-            *dataSize = 0;
-            *dataOffset = 0;
             return false;
         }
         headerLength = ravo::HeaderLength(index->format);
@@ -584,24 +584,18 @@ bool CPartFile::GetChunkLocation(ChunkId id, uint32_t* dataSize, uint32_t* dataO
         // entries here, deletions included.
         const RavoEntry* own = index->Entry(ChunkEntryOf(id));
         if (own == nullptr || own->offset == 0) {
-            *dataSize = 0;
-            *dataOffset = 0;
             return false;
         }
     }
     ChunkSizeAndOffset(id, index, &size, &offset);
     // A stored size shorter than the header (a damaged or placeholder entry) holds no data.
     if (size == 0 || offset == 0 || size < headerLength) {
-        *dataSize = 0;
-        *dataOffset = 0;
         return false;
     }
     // Nothing is allocated or read for a chunk that does not lie inside the file holding it.
     if (!bytes::Fits(HolderOf(id)->FileSize(), offset, size)) {
         xTracef("RAVO Error : chunk ID(%d,%d) lies outside its file\n", int(ChunkIndexOf(id)),
                 int(ChunkEntryOf(id)));
-        *dataSize = 0;
-        *dataOffset = 0;
         return false;
     }
     *dataSize = size - headerLength;
@@ -729,7 +723,7 @@ bool CPartFile::ReadChunk(ChunkId id, void* headerBuffer, void* dataBuffer) {
 void* CPartFile::ReadRawChunk(ChunkId id) {
     uint32_t size = 0;
     uint32_t offset = 0;
-    if (!ChunkSizeAndOffset(id, &size, &offset) && !(ChunkIndexOf(id) == 0 && size != 0)) {
+    if (!ChunkSizeAndOffset(id, &size, &offset)) {
         return nullptr;
     }
     if (size == 0 || !bytes::Fits(HolderOf(id)->FileSize(), offset, size)) {
