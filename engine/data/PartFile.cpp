@@ -934,16 +934,12 @@ ChunkId CPartFile::WriteChunk(const void* data, uint32_t size, ChunkId id, Tag4 
                 int(index->capacity), int(ChunkIndexOf(id)));
         return kNullChunkId;
     }
-    uint32_t headerLength = 0;
-    if (index->format == 7) {
-        headerLength = 12;
-    } else if (index->format == 8) {
-        headerLength = ravo::kChunkHeaderLength;
-    } else if (index->format != 0) {
+    if (index->format != 0 && index->format != 7 && index->format != 8) {
         xTracef("RAVO Error : WriteChunk() - index %d of format %d cannot be written\n",
                 int(ChunkIndexOf(id)), int(index->format));
         return kNullChunkId;
     }
+    const uint32_t headerLength = ravo::HeaderLength(index->format);
     if (size > UINT32_MAX - headerLength) {
         return kNullChunkId;
     }
