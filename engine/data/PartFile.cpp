@@ -1456,11 +1456,16 @@ bool CPartFile::OpenChunkLog(bool force) {
     CloseChunkLog();
     const char* driverName = fileDriver_ ? fileDriver_->GetName() : nullptr;
     const std::string logName = ChunkLogName(driverName != nullptr ? driverName : "RAVO");
-    logDriver_ = std::make_unique<ODrvFile>();
-    if (xCheckErr(logDriver_->Create(logName.c_str(), DRV_MODE_READWRITE)) >= 0) {
+    auto create = [this](const std::string& name, const char* banner) {
+        logDriver_ = std::make_unique<ODrvFile>();
+        if (xCheckErr(logDriver_->Create(name.c_str(), DRV_MODE_READWRITE)) < 0) {
+            return false;
+        }
         chunkLogging_ = true;
-        logOpen_ = true;
-        WriteLog("//\n// Chunk log file opened -- using partfile path\n//\n");
+        WriteLog(banner);
+        return true;
+    };
+    if (create(logName, "//\n// Chunk log file opened -- using partfile path\n//\n")) {
         return true;
     }
     const size_t slash = logName.find_last_of("/\\");
@@ -1468,11 +1473,7 @@ bool CPartFile::OpenChunkLog(bool force) {
     if (local.size() > 2047) {
         local.resize(2047);
     }
-    logDriver_ = std::make_unique<ODrvFile>();
-    if (xCheckErr(logDriver_->Create(local.c_str(), DRV_MODE_READWRITE)) >= 0) {
-        chunkLogging_ = true;
-        logOpen_ = true;
-        WriteLog("//\n// Chunk log file opened -- using current path\n//\n");
+    if (create(local, "//\n// Chunk log file opened -- using current path\n//\n")) {
         return true;
     }
     logDriver_.reset();
@@ -1484,12 +1485,9 @@ void CPartFile::CloseChunkLog() {
     if (!logDriver_) {
         return;
     }
-    if (logOpen_) {
-        WriteLog("//\n// Chunk log file closed\n//\n");
-    }
+    WriteLog("//\n// Chunk log file closed\n//\n");
     logDriver_->Close();
     logDriver_.reset();
-    logOpen_ = false;
 }
 
 void CPartFile::WriteLog(const char* text) {

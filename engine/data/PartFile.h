@@ -249,6 +249,5 @@ private:
     std::vector<FreeStretch> freeSpace_;
     bool chunkLogging_ = false;
     std::unique_ptr<ODrvFile> logDriver_;
-    bool logOpen_ = false;
     bool cacheEnabled_ = false;
 };
