@@ -13,12 +13,11 @@
 #include <span>
 
 #include "engine/data/ChunkId.h"
+#include "engine/data/PartFile.h"
 
-class CPartFile;
-
-inline constexpr uint32_t kAnimChunkHeaderLength = 1352;
-/// The property record inside the chunk header.
-inline constexpr uint32_t kAnimPropertyOffset = 328;
+/// The chunk header of a part or state, and the property record inside it.
+inline constexpr uint32_t kAnimChunkHeaderLength = ravo::kChunkHeaderLength;
+inline constexpr uint32_t kAnimPropertyOffset = ravo::kPropertyAreaOffset;
 
 /// A part in memory: the common-block table, the chunk header and the chunk data (host order).
 struct CPartRecord {
