@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -351,6 +352,27 @@ TEST_F(PartFileCacheTest, TheLogIsWrittenOnlyWhenLoggingIsOn) {
               "//\r\n// Chunk log file opened -- using partfile path\r\n//\r\n"
               "a\r\nb\r\n\r\nc\r\n"
               "//\r\n// Chunk log file closed\r\n//\r\n");
+}
+
+TEST_F(PartFileCacheTest, TheLogFallsBackToTheWorkingFolderAndElseStaysOff) {
+    const std::string path = Write(Base(), "busy.vqk");
+    std::filesystem::create_directory(tmp / "busy.log"); // the place beside the file is taken
+    TempFolder here(true);
+    CPartFile f;
+    f.SetChunkLogging(true);
+    ASSERT_TRUE(f.Open(path.c_str(), 1));
+    EXPECT_TRUE(f.IsChunkLogging());
+    f.Close();
+    EXPECT_EQ(ReadFileBytes(here / "busy.log"),
+              "//\r\n// Chunk log file opened -- using current path\r\n//\r\n"
+              "//\r\n// Chunk log file closed\r\n//\r\n");
+
+    std::filesystem::remove(here / "busy.log");
+    std::filesystem::create_directory(here / "busy.log"); // and so is the one in the working folder
+    ASSERT_TRUE(f.Open(path.c_str(), 1));
+    EXPECT_FALSE(f.IsChunkLogging()) << "no place for the log: logging goes off";
+    EXPECT_EQ(Data(f, MakeChunkId(2, 1)), "plain text") << "reads go on";
+    f.Close();
 }
 
 } // namespace
