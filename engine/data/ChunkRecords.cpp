@@ -359,11 +359,7 @@ const uint8_t* PathRecord(const void* path, int index) {
 
 // ---- Property records -----------------------------------------------------------------------
 
-namespace {
-
 bool HasPropertyTag(const uint8_t* area) { return std::memcmp(area, "PROPERTY", 9) == 0; }
-
-} // namespace
 
 void SwapPropertyHead(void* record) {
     std::span<uint8_t> r(static_cast<uint8_t*>(record), kPropertyRecordLength);

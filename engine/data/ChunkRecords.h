@@ -91,6 +91,8 @@ bool SwapRelocatableItem(std::span<uint8_t> item, bool toFile);
 
 inline constexpr uint32_t kPropertyRecordLength = 180;
 
+/// Whether a property area (of a chunk header) begins with the tag "PROPERTY" and its NUL.
+bool HasPropertyTag(const uint8_t* area);
 /// Copies the property record of a 1352-byte chunk header into `record` (180 bytes) and swaps
 /// it; answers `record`. A header without the tag "PROPERTY" (and its NUL) gives the defaults
 /// (0, 8, 22050, 0, 1 at offsets 22 to 30, zero elsewhere) and null.

@@ -73,7 +73,7 @@ ChunkId CPartRecord::SoundId(int32_t i) const {
     return i >= 0 && i < StateCount() ? Load32(Data() + kMinDataSize + kStateEntrySize * i + 4) : kNullChunkId;
 }
 
-bool CPartRecord::HasProperty() const { return std::memcmp(header + kAnimPropertyOffset, "PROPERTY", 9) == 0; }
+bool CPartRecord::HasProperty() const { return HasPropertyTag(header + kAnimPropertyOffset); }
 
 int16_t CStateRecord::FrameCount() const { return static_cast<int16_t>(Load16(Data())); }
 
@@ -392,7 +392,7 @@ CStateRecord* LoadState(CPartFile* partFile, ChunkId stateId) {
     record->tag = CStateRecord::kTag;
     uint8_t* property = record->header + kAnimPropertyOffset;
     SwapPropertyHead(property);
-    if (std::memcmp(property, "PROPERTY", 9) == 0) {
+    if (HasPropertyTag(property)) {
         record->propertyId = MakeChunkId(property[22], Load16(property + 24), property[23]);
         record->propertyValue = Load16(property + 26);
         record->accumulate = property[28];
