@@ -49,6 +49,15 @@ bool StateCacheable(CPartFile* partFile, ChunkId id) {
     return type != Tag4("part") && type != Tag4("comp") && type != Tag4("cblk");
 }
 
+/// Hands data just loaded to the chunk cache under `id` (null is not cached) and answers it.
+template <class T>
+T* Cached(CPartFile* partFile, ChunkId id, T* data) {
+    if (data != nullptr) {
+        partFile->SetChunkData(id, data);
+    }
+    return data;
+}
+
 /// The chunk's data in a new block of the part file with its size; null when it has none.
 uint8_t* ReadData(CPartFile* partFile, ChunkId id, uint32_t& size) {
     uint32_t offset = 0;
@@ -353,11 +362,7 @@ uint8_t* GetCommonBlock(CPartFile* partFile, ChunkId id) {
     if (auto* cached = static_cast<uint8_t*>(partFile->AddChunkRef(cblkId))) {
         return cached;
     }
-    uint8_t* table = LoadCommonBlock(partFile, id);
-    if (table != nullptr) {
-        partFile->SetChunkData(cblkId, table);
-    }
-    return table;
+    return Cached(partFile, cblkId, LoadCommonBlock(partFile, id));
 }
 
 void FreeCommonBlock(CPartFile* /*partFile*/, ChunkId /*id*/, uint8_t* block) { CPartFile::FreeBlock(block); }
@@ -423,11 +428,7 @@ CStateRecord* GetState(CPartFile* partFile, ChunkId stateId) {
         }
         return cached;
     }
-    CStateRecord* record = LoadState(partFile, stateId);
-    if (record != nullptr) {
-        partFile->SetChunkData(stateId, record);
-    }
-    return record;
+    return Cached(partFile, stateId, LoadState(partFile, stateId));
 }
 
 void ReleaseState(CPartFile* partFile, ChunkId stateId, CStateRecord* record) {
@@ -483,11 +484,7 @@ uint8_t* GetCompImage(CPartFile* partFile, ChunkId stateId, const uint8_t* commo
         }
         return cached;
     }
-    uint8_t* image = LoadCompImage(partFile, stateId, commonBlocks);
-    if (image != nullptr) {
-        partFile->SetChunkData(compId, image);
-    }
-    return image;
+    return Cached(partFile, compId, LoadCompImage(partFile, stateId, commonBlocks));
 }
 
 void ReleaseCompImage(CPartFile* partFile, ChunkId stateId, uint8_t* image) {
