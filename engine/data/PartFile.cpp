@@ -370,11 +370,10 @@ void CPartFile::Flush() {
 
 // ---- Positioned reads and writes ----------------------------------------------------------
 
-bool CPartFile::ReadAt(ODriver* driver, uint32_t offset, void* buffer, uint32_t length) {
-    if (driver == nullptr) {
-        return false;
-    }
-    Access access(*this, driver);
+namespace {
+
+/// Seeks the driver to `offset` and reads `length` bytes there, inside an access already begun.
+bool SeekAndRead(ODriver* driver, uint32_t offset, void* buffer, uint32_t length) {
     if (xCheckErr(static_cast<int32_t>(driver->Control(DRV_SEEK, 0, offset))) < 0) {
         return false;
     }
@@ -391,6 +390,16 @@ bool CPartFile::ReadAt(ODriver* driver, uint32_t offset, void* buffer, uint32_t 
     return true;
 }
 
+} // namespace
+
+bool CPartFile::ReadAt(ODriver* driver, uint32_t offset, void* buffer, uint32_t length) {
+    if (driver == nullptr) {
+        return false;
+    }
+    Access access(*this, driver);
+    return SeekAndRead(driver, offset, buffer, length);
+}
+
 bool CPartFile::WriteAt(uint32_t offset, const void* data, uint32_t length) {
     if (!fileDriver_ || IsReadMode(driverMode_)) {
         return false;
@@ -404,12 +413,10 @@ bool CPartFile::WriteAt(uint32_t offset, const void* data, uint32_t length) {
 }
 
 bool CPartFile::ReadChunkBytes(ChunkId id, uint32_t offset, void* buffer, uint32_t length) {
+    // The chunk's driver comes with its access begun: that bracket alone gives an interrupted
+    // reader its position back, so the read needs no second one (and no second seek).
     ChunkDriverLease lease(*this, id);
-    if (lease.get() == nullptr) {
-        return false;
-    }
-    CPartFile* owner = OwnerOf(lease.get());
-    return (owner != nullptr ? owner : this)->ReadAt(lease.get(), offset, buffer, length);
+    return lease.get() != nullptr && SeekAndRead(lease.get(), offset, buffer, length);
 }
 
 // ---- Indexes ------------------------------------------------------------------------------

@@ -224,6 +224,11 @@ TEST_F(PartFileCacheTest, OneChunkStreamAtATime) {
     ASSERT_TRUE(f.OpenChunkStream(MakeChunkId(2, 1), &size, &stream));
     EXPECT_EQ(stream->Read(buffer, 5, &got), 0);
     EXPECT_EQ(std::string(buffer, got), "plain");
+    // A whole chunk read in the middle of the stream gives the stream its place back.
+    EXPECT_EQ(Data(f, MakeChunkId(1, 1)), "part one");
+    EXPECT_EQ(f.AccessDepth(), 0u);
+    EXPECT_EQ(stream->Read(buffer, 16, &got), 0);
+    EXPECT_EQ(std::string(buffer, got), " text");
     f.CloseChunkStream(0, &stream);
 }
 
