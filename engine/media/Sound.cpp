@@ -68,13 +68,13 @@ void xSnippet_Unload(xSnippet* snippet) {
         return;
     }
     Record("unload", nullptr, 0, 0, snippet);
-    for (SoundChannel& c : CSoundStandIn::Get().channels) {
+    CSoundStandIn& s = CSoundStandIn::Get();
+    for (SoundChannel& c : s.channels) {
         if (c.snippet == snippet) {
-            c.snippet = nullptr;
-            c.playing = 0;
+            s.EndSound(&c);
         }
     }
-    --CSoundStandIn::Get().loadedSnippets;
+    --s.loadedSnippets;
     delete snippet;
 }
 
@@ -135,8 +135,7 @@ void xSound_Shutdown() {
     }
     Record("shutdown", nullptr);
     for (SoundChannel& c : s.channels) {
-        c.playing = 0;
-        c.snippet = nullptr;
+        s.EndSound(&c);
     }
     s.started = 0;
     s.deviceHeld = 0;
@@ -144,9 +143,9 @@ void xSound_Shutdown() {
 
 int32_t xSound_StopAll() {
     Record("stopall", nullptr);
-    for (SoundChannel& c : CSoundStandIn::Get().channels) {
-        c.playing = 0;
-        c.snippet = nullptr;
+    CSoundStandIn& s = CSoundStandIn::Get();
+    for (SoundChannel& c : s.channels) {
+        s.EndSound(&c);
     }
     return 0;
 }
@@ -164,7 +163,6 @@ void xSound_ReacquireDevice() {
 void xSound_StopSnippet(const xSnippet* snippet, SoundChannel* channel) {
     Record("stop", channel, 0, 0, snippet);
     if (channel != nullptr && (snippet == nullptr || channel->snippet == snippet)) {
-        channel->playing = 0;
-        channel->snippet = nullptr;
+        CSoundStandIn::Get().EndSound(channel);
     }
 }

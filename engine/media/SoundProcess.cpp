@@ -24,9 +24,6 @@ int32_t OSoundProcess::Play(xSnippet* snippet, uint32_t pipe, uint32_t priority,
     }
     Pipe& p = pipes_[pipe];
     if (priority >= p.priority) {
-        if (p.channel == nullptr) {
-            p.channel = xSound_GetChannel(static_cast<int32_t>(pipe));
-        }
         xSound_PlaySnippet(snippet, p.channel);
         p.priority = priority;
     }
@@ -42,9 +39,6 @@ void OSoundProcess::StopSnippet(const xSnippet* snippet, uint32_t pipe) {
 }
 
 SoundChannel* OSoundProcess::FindFreePipe() {
-    if (pipes_.size() <= kFirstFreePipe) {
-        return nullptr;
-    }
     for (size_t i = kFirstFreePipe; i < pipes_.size(); ++i) {
         if (!pipes_[i].reserved && !xSound_IsPlaying(pipes_[i].channel)) {
             return pipes_[i].channel;
