@@ -11,7 +11,6 @@
 #include <cstdint>
 
 #include "engine/blit/Vqtrle.h"
-#include "engine/core/Trace.h"
 
 namespace blt {
 
@@ -21,13 +20,10 @@ enum class BadOpcode {
     kSkip,  ///< the byte is passed over as a record of its own
 };
 
-struct Record {
-    uint8_t op;
-    uint16_t count;
-};
-
-/// Reads the count of the record whose opcode was just read.
-inline uint16_t ReadCount(uint8_t op, const uint8_t*& p) {
+/// Reads the count of the record whose opcode was just read (the readers' const lines and the
+/// recolouring's writable ones).
+template <class Byte>
+inline uint16_t ReadCount(uint8_t op, Byte*& p) {
     if (op & 0x02) {
         const uint16_t n = static_cast<uint16_t>((p[0] << 8) | p[1]);
         p += 2;

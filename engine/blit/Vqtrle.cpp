@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "engine/blit/BltComp.h"
 #include "engine/core/Trace.h"
 #include "engine/core/Unaligned.h"
 
@@ -27,14 +28,7 @@ constexpr int32_t kPieceLength = 254;
 using unaligned::Load16;
 using unaligned::Load32;
 
-uint16_t ReadCount(uint8_t op, const uint8_t*& p) {
-    if (op & 0x02) {
-        const uint16_t n = static_cast<uint16_t>((p[0] << 8) | p[1]);
-        p += 2;
-        return n;
-    }
-    return *p++;
-}
+using blt::ReadCount;
 
 /// Bounded output of the encoder.
 struct Output {
@@ -313,9 +307,7 @@ void RecolorStream(uint8_t* p, uint8_t a, uint8_t b, uint8_t* blocks, int depth)
             }
             continue;  // one-byte record
         }
-        const uint8_t* q = p;
-        const int32_t n = ReadCount(op, q);
-        p += q - p;
+        const int32_t n = ReadCount(op, p);
         switch (op & 0x38) {
         case 0x00:
             *p = Recolor(*p, a, b);
