@@ -121,27 +121,16 @@ void Colour8To16(const uint8_t* src, int16_t count, void* dst, CColorPalette* pa
     if (count <= 0) {
         return;
     }
-    const int16_t format = BltContext().BltDstPixelFormat;
-    if (format != 1 && format != 2) {
-        return;
-    }
-    const uint32_t* e = blt::PaletteView(palette, false).entries;
-    uint16_t* d = static_cast<uint16_t*>(dst);
-    if (format == 2) {
+    blt::WithLayout16(BltContext().BltDstPixelFormat, [&](auto is565) {
+        const uint32_t* e = blt::PaletteView(palette, false).entries;
+        uint16_t* d = static_cast<uint16_t*>(dst);
         blt::ForEachPixel<W>(count, [&](int32_t j, int32_t i) {
             const uint8_t v = src[i];
             if (v != 0) {
-                d[j] = rule.template operator()<true>(e[v], d[j]);
+                d[j] = rule.template operator()<decltype(is565)::value>(e[v], d[j]);
             }
         });
-    } else {
-        blt::ForEachPixel<W>(count, [&](int32_t j, int32_t i) {
-            const uint8_t v = src[i];
-            if (v != 0) {
-                d[j] = rule.template operator()<false>(e[v], d[j]);
-            }
-        });
-    }
+    });
 }
 
 struct TintRule {
@@ -242,16 +231,11 @@ void BltBlended_8bTo16b(const uint8_t* src, int16_t count, void* dst, CColorPale
         return;
     }
     const BltSettings& s = BltContext();
-    if (s.BltDstPixelFormat != 1 && s.BltDstPixelFormat != 2) {
-        return;
-    }
-    const uint16_t* t = blt::PaletteView(palette, true).table16;
-    const int32_t a = blt::FieldBlendWeight(s.BltBlendLevel);
-    if (s.BltDstPixelFormat == 2) {
-        FieldBlendLine<true>(src, count, static_cast<uint16_t*>(dst), t, a);
-    } else {
-        FieldBlendLine<false>(src, count, static_cast<uint16_t*>(dst), t, a);
-    }
+    blt::WithLayout16(s.BltDstPixelFormat, [&](auto is565) {
+        const uint16_t* t = blt::PaletteView(palette, true).table16;
+        FieldBlendLine<decltype(is565)::value>(src, count, static_cast<uint16_t*>(dst), t,
+                                               blt::FieldBlendWeight(s.BltBlendLevel));
+    });
 }
 
 void BltTintPixel_8bTo555(const uint8_t* src, CColorPalette* palette, uint16_t* dst, uint32_t tint,

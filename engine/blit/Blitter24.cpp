@@ -62,10 +62,7 @@ void BltSolid_16bTo24b(const uint8_t* src, int16_t count, void* dst, CColorPalet
     if (count <= 0) {
         return;
     }
-    const int32_t pixels = count >> 1;
-    switch (BltContext().BltSrcPixelFormat) {
-    case 1: Expand16To24<false>(src, pixels, static_cast<blt::Pix24*>(dst)); break;
-    case 2: Expand16To24<true>(src, pixels, static_cast<blt::Pix24*>(dst)); break;
-    default: break;
-    }
+    blt::WithLayout16(BltContext().BltSrcPixelFormat, [&](auto is565) {
+        Expand16To24<decltype(is565)::value>(src, count >> 1, static_cast<blt::Pix24*>(dst));
+    });
 }

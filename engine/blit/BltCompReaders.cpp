@@ -148,13 +148,11 @@ template <int Step>
 void Tinted(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks, CColorPalette* palette) {
     const BltSettings& s = BltContext();
     const uint32_t* e = blt::PaletteView(palette, false).entries;
-    if (s.BltDstPixelFormat == 2) {
-        Draw<Step>(ColourMode<uint16_t, TintOp<true>, false, false, kEnd, Quiet>{{e, s.BltTintColor, s.BltTintLevel}},
-                   line, width, dst, blocks);
-    } else if (s.BltDstPixelFormat == 1) {
-        Draw<Step>(ColourMode<uint16_t, TintOp<false>, false, false, kEnd, Quiet>{{e, s.BltTintColor, s.BltTintLevel}},
-                   line, width, dst, blocks);
-    }
+    blt::WithLayout16(s.BltDstPixelFormat, [&](auto is565) {
+        using Op = TintOp<decltype(is565)::value>;
+        Draw<Step>(ColourMode<uint16_t, Op, false, false, kEnd, Quiet>{{e, s.BltTintColor, s.BltTintLevel}}, line,
+                   width, dst, blocks);
+    });
 }
 
 } // namespace
@@ -197,38 +195,26 @@ void BltCompBlendedX_8bTo16b(const uint8_t* line, int16_t width, void* dst, cons
                              CColorPalette* palette) {
     const BltSettings& s = BltContext();
     const uint32_t* e = blt::PaletteView(palette, false).entries;
-    if (s.BltDstPixelFormat == 2) {
-        Draw<-1>(ColourMode<uint16_t, ChannelBlendOp<true>, false, false, kEnd, Quiet>{{e, s.BltBlendLevel}},
-                 line, width, dst, blocks);
-    } else if (s.BltDstPixelFormat == 1) {
-        Draw<-1>(ColourMode<uint16_t, ChannelBlendOp<false>, false, false, kEnd, Quiet>{{e, s.BltBlendLevel}},
-                 line, width, dst, blocks);
-    }
+    blt::WithLayout16(s.BltDstPixelFormat, [&](auto is565) {
+        using Op = ChannelBlendOp<decltype(is565)::value>;
+        Draw<-1>(ColourMode<uint16_t, Op, false, false, kEnd, Quiet>{{e, s.BltBlendLevel}}, line, width, dst, blocks);
+    });
 }
 
 void BltCompBlended_8bTo16b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,
                             CColorPalette* palette) {
     const BltSettings& s = BltContext();
-    if (s.BltDstPixelFormat != 1 && s.BltDstPixelFormat != 2) {
-        return;
-    }
-    const uint16_t* t = blt::PaletteView(palette, true).table16;
-    const bool vector = s.vectorCode >= 0 ? s.vectorCode != 0 : CpuHasMMX();
-    uint16_t* d = static_cast<uint16_t*>(dst);
-    if (vector) {
-        if (s.BltDstPixelFormat == 2) {
-            BltCompBlendedMMX_8bTo565(line, d, t, blocks);
-        } else {
-            BltCompBlendedMMX_8bTo555(line, d, t, blocks);
+    blt::WithLayout16(s.BltDstPixelFormat, [&](auto is565) {
+        constexpr bool kIs565 = decltype(is565)::value;
+        const uint16_t* t = blt::PaletteView(palette, true).table16;
+        if (s.vectorCode >= 0 ? s.vectorCode != 0 : CpuHasMMX()) {
+            (kIs565 ? BltCompBlendedMMX_8bTo565 : BltCompBlendedMMX_8bTo555)(line, static_cast<uint16_t*>(dst), t,
+                                                                            blocks);
+            return;
         }
-        return;
-    }
-    const int32_t a = blt::FieldBlendWeight(s.BltBlendLevel);
-    if (s.BltDstPixelFormat == 2) {
-        Draw<1>(ColourMode<uint16_t, FieldBlendOp<true>, false, false, kEnd, Quiet>{{t, a}}, line, width, dst, blocks);
-    } else {
-        Draw<1>(ColourMode<uint16_t, FieldBlendOp<false>, false, false, kEnd, Quiet>{{t, a}}, line, width, dst, blocks);
-    }
+        const FieldBlendOp<kIs565> op{t, blt::FieldBlendWeight(s.BltBlendLevel)};
+        Draw<1>(ColourMode<uint16_t, FieldBlendOp<kIs565>, false, false, kEnd, Quiet>{op}, line, width, dst, blocks);
+    });
 }
 
 void BltCompSolid_8bTo24b(const uint8_t* line, int16_t width, void* dst, const uint8_t* blocks,

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/core/Unaligned.h"
 
@@ -43,6 +44,17 @@ inline uint16_t Pack565(uint32_t r, uint32_t g, uint32_t b) {
 template <bool Is565>
 inline uint16_t Pack(uint32_t r, uint32_t g, uint32_t b) {
     return Is565 ? Pack565(r, g, b) : Pack555(r, g, b);
+}
+
+/// Calls f(std::true_type) for a 5-6-5 layout (format 2), f(std::false_type) for 5-5-5 (format 1)
+/// and nothing for any other format: the routines' choice of their Is565 instance.
+template <class F>
+inline void WithLayout16(int16_t format, F&& f) {
+    if (format == 2) {
+        f(std::true_type{});
+    } else if (format == 1) {
+        f(std::false_type{});
+    }
 }
 
 /// c + ((t - c) * level >> 8), arithmetic shift, low 8 bits.
