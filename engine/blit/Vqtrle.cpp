@@ -208,7 +208,6 @@ uint8_t HitTest(int32_t f, int32_t l, const uint8_t* p, int32_t w, const uint8_t
     }
     const bool packed = blocks != nullptr && blocks[6] != 0;
     int32_t position = 0;
-    int32_t covered = 0;
     for (;;) {
         const uint8_t op = *p++;
         if (!VQTRLE_IsOpcode(op)) {
@@ -267,9 +266,8 @@ uint8_t HitTest(int32_t f, int32_t l, const uint8_t* p, int32_t w, const uint8_t
             }
         }
         position += n;
-        covered += n;
         if (op & kLast) {
-            if (covered > w) {
+            if (position > w) {
                 xTrace("ERROR - decompression buffer overrun\n");
             }
             return 0;
