@@ -43,8 +43,8 @@ void Trans8To16(const uint8_t* src, int16_t count, void* dst, CColorPalette* pal
     });
 }
 
-/// 16-bit source value v converted from the source layout to the destination layout; false when
-/// the layouts differ and the source is neither 5-5-5 nor 5-6-5.
+/// How a plain 16-bit source reaches the destination layout: as it is, converted between 5-5-5
+/// and 5-6-5, or not at all (the layouts differ and the source is neither).
 enum class Convert { kNone, k555To565, k565To555, kUnsupported };
 
 Convert ConversionOf(const BltSettings& s) {

@@ -108,7 +108,6 @@ inline uint16_t FieldBlend(uint16_t s, uint16_t d, int32_t a) {
 }
 
 using unaligned::Load16;
-using unaligned::Store16;
 
 /// The vector form of the two lookups below: draws the n pixels and returns true, or returns
 /// false where the processor lacks the vector instructions. Keyed, a source of 0 leaves its
