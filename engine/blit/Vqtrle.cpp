@@ -443,15 +443,21 @@ struct Checker {
 
 } // namespace
 
+namespace {
+
+/// The header and the block offsets lie inside the size bytes of the table.
+bool HeaderFits(const uint8_t* blocks, size_t size) {
+    return blocks != nullptr && size >= 14 && 14 + 2 * size_t{Load16(blocks)} <= size;
+}
+
+} // namespace
+
 bool VQTRLE_ValidateCommonBlocks(const uint8_t* blocks, size_t size) {
-    if (blocks == nullptr || size < 14) {
+    if (!HeaderFits(blocks, size)) {
         return false;
     }
     const size_t count = Load16(blocks);
     const size_t base = 14 + 2 * count;
-    if (base > size) {
-        return false;
-    }
     for (size_t n = 0; n < count; ++n) {
         if (base + Load16(blocks + 14 + 2 * n) >= size) {
             return false;
@@ -465,7 +471,9 @@ bool VQTRLE_ValidateLine(const uint8_t* line, size_t available, int16_t width, c
     if (line == nullptr || width < 0) {
         return false;
     }
-    if (blocks != nullptr && !VQTRLE_ValidateCommonBlocks(blocks, blocksSize)) {
+    // The offsets a line follows are checked as it reaches them: the lines of an image do not
+    // each walk the whole offset table again.
+    if (blocks != nullptr && !HeaderFits(blocks, blocksSize)) {
         return false;
     }
     // Enough for any line the encoder or an art tool writes (one record a pixel, plus the

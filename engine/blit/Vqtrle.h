@@ -65,7 +65,9 @@ bool VQTRLE_ValidateCommonBlocks(const uint8_t* blocks, size_t size);
 /// opcodes and lies inside the available bytes, the pixels covered stay within width, every
 /// reference names a block of the table whose stream is itself valid, covers no more than the
 /// reference's count and nests at most kVqtrleMaxBlockDepth deep (so no cycle). With the
-/// packed-literal flag set, the hit test's reading of the line must be valid too. A line that
-/// passes can be handed to every reader, the hit test and the recolouring.
+/// packed-literal flag set, the hit test's reading of the line must be valid too. Of the table,
+/// the header and the blocks the line reaches are checked (the whole table once, by
+/// VQTRLE_ValidateCommonBlocks). A line that passes can be handed to every reader, the hit test
+/// and the recolouring.
 bool VQTRLE_ValidateLine(const uint8_t* line, size_t available, int16_t width, const uint8_t* blocks,
                          size_t blocksSize);

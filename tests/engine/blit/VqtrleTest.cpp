@@ -298,6 +298,9 @@ TEST_F(VqtrleTest, ValidationAcceptsGoodLinesAndRefusesBadOnes) {
     std::memcpy(badOffset.data() + 14, &far, 2);
     EXPECT_FALSE(VQTRLE_ValidateCommonBlocks(badOffset.data(), badOffset.size()));
     EXPECT_TRUE(VQTRLE_ValidateCommonBlocks(table.data(), table.size()));
+    // A line checks the table's header and the offsets it follows.
+    EXPECT_FALSE(valid(LineBuilder().Ref(2, 0).Done(), 6, &broken));
+    EXPECT_FALSE(valid(LineBuilder().Ref(2, 0).Done(), 6, &badOffset));
 
     // Fan-out of empty references: bounded work, refused.
     std::vector<Bytes> chain;
