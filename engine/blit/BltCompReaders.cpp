@@ -107,7 +107,7 @@ struct Entry24Op {
     const uint32_t* e;
     blt::Pix24 operator()(uint8_t v, const blt::Pix24&) const {
         const uint32_t c = e[v];
-        return {blt::Blue(c), blt::Green(c), blt::Red(c)};
+        return {ColorBlue(c), ColorGreen(c), ColorRed(c)};
     }
 };
 template <bool Is565>

@@ -8,10 +8,9 @@
 #include <type_traits>
 
 #include "engine/core/Unaligned.h"
+#include "engine/graphics/ColorPalette.h"
 
 static_assert(std::endian::native == std::endian::little, "pixel layouts assume little-endian");
-
-class CColorPalette;
 
 namespace blt {
 
@@ -31,10 +30,6 @@ struct Pix24 {
 };
 static_assert(sizeof(Pix24) == 3);
 
-inline uint8_t Red(uint32_t c) { return static_cast<uint8_t>(c); }
-inline uint8_t Green(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
-inline uint8_t Blue(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
-
 inline uint16_t Pack555(uint32_t r, uint32_t g, uint32_t b) {
     return static_cast<uint16_t>(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | ((b & 0xFF) >> 3));
 }
@@ -46,13 +41,13 @@ inline uint16_t Pack(uint32_t r, uint32_t g, uint32_t b) {
     return Is565 ? Pack565(r, g, b) : Pack555(r, g, b);
 }
 
-/// Calls f(std::true_type) for a 5-6-5 layout (format 2), f(std::false_type) for 5-5-5 (format 1)
-/// and nothing for any other format: the routines' choice of their Is565 instance.
+/// Calls f(std::true_type) for a 5-6-5 layout, f(std::false_type) for 5-5-5 and nothing for any
+/// other format: the routines' choice of their Is565 instance.
 template <class F>
 inline void WithLayout16(int16_t format, F&& f) {
-    if (format == 2) {
+    if (format == kPixelFormat565) {
         f(std::true_type{});
-    } else if (format == 1) {
+    } else if (format == kPixelFormat555) {
         f(std::false_type{});
     }
 }
@@ -65,8 +60,9 @@ inline uint32_t Lerp8(int32_t c, int32_t t, int32_t level) {
 /// Tint rule: the colour pulled towards the tint colour by the tint level, packed.
 template <bool Is565>
 inline uint16_t Tint(uint32_t colour, uint32_t tint, int16_t level) {
-    return Pack<Is565>(Lerp8(Red(colour), Red(tint), level), Lerp8(Green(colour), Green(tint), level),
-                       Lerp8(Blue(colour), Blue(tint), level));
+    return Pack<Is565>(Lerp8(ColorRed(colour), ColorRed(tint), level),
+                       Lerp8(ColorGreen(colour), ColorGreen(tint), level),
+                       Lerp8(ColorBlue(colour), ColorBlue(tint), level));
 }
 
 /// Channel blend: the palette colour pulled towards the destination pixel (fields widened to 8
@@ -82,9 +78,9 @@ inline uint16_t ChannelBlend(uint32_t colour, uint16_t d, int16_t level) {
         g8 = (d >> 2) & 0xF8;
     }
     b8 = (static_cast<uint32_t>(d) << 3) & 0xFF;
-    return Pack<Is565>(Lerp8(Red(colour), static_cast<int32_t>(r8), level),
-                       Lerp8(Green(colour), static_cast<int32_t>(g8), level),
-                       Lerp8(Blue(colour), static_cast<int32_t>(b8), level));
+    return Pack<Is565>(Lerp8(ColorRed(colour), static_cast<int32_t>(r8), level),
+                       Lerp8(ColorGreen(colour), static_cast<int32_t>(g8), level),
+                       Lerp8(ColorBlue(colour), static_cast<int32_t>(b8), level));
 }
 
 /// The field blend's weight a = 255 - level, kept to 0-256 so that every implementation (one
@@ -192,9 +188,9 @@ inline void LookupTrans16(const uint8_t* src, int32_t n, uint16_t* d, const uint
 }
 
 inline void Put24(Pix24* p, uint32_t colour) {
-    p->b = Blue(colour);
-    p->g = Green(colour);
-    p->r = Red(colour);
+    p->b = ColorBlue(colour);
+    p->g = ColorGreen(colour);
+    p->r = ColorRed(colour);
 }
 
 } // namespace blt
