@@ -7,12 +7,12 @@
 #include "engine/blit/Blitter.h"
 #include "engine/blit/Vqtrle.h"
 #include "engine/core/Application.h"
-#include "engine/core/TempBuffers.h"
 #include "engine/core/Trace.h"
 #include "engine/core/Unaligned.h"
 #include "engine/data/Memory.h"
 #include "engine/data/PartChunks.h"
 #include "engine/graphics/ColorPalette.h"
+#include "engine/graphics/GraphicsMemory.h"
 #include "engine/graphics/PixelSurface.h"
 #include "engine/media/Sound.h"
 #include "engine/media/SoundProcess.h"
@@ -36,28 +36,51 @@ const uint8_t* FrameLine(const uint8_t* image, const uint8_t* frame, int32_t y) 
     return offset != 0 ? image + offset : nullptr;
 }
 
-/// A borrowed temporary buffer, given back at the end of the scope.
-class TempBuffer {
+int32_t Scaled(int32_t size, float scale) { return static_cast<int32_t>(float(size) * scale); }
+
+/// Where the pixels of a frame drawn at two scales come from: the frame column and row under
+/// each drawn position, mirrored as the state draws it. The stepping tables of the scaled axes
+/// are built once, for every position a hit test asks about.
+class FrameMapping {
 public:
-    explicit TempBuffer(size_t size) : data_(static_cast<uint8_t*>(xTempBuffers_Get(uint32_t(size ? size : 1)))) {}
-    ~TempBuffer() { xTempBuffers_Release(&data_); }
-    TempBuffer(const TempBuffer&) = delete;
-    TempBuffer& operator=(const TempBuffer&) = delete;
-    uint8_t* get() const { return data_; }
-    uint16_t* u16() const { return reinterpret_cast<uint16_t*>(data_); }
+    FrameMapping(const CState& state, const uint8_t* frame, float scaleX, float scaleY)
+        : height_(FrameHeight(frame)), shownW_(Scaled(FrameWidth(frame), scaleX)), shownH_(Scaled(height_, scaleY)),
+          mirrorX_(state.EffectiveMirrorX() != 0), mirrorY_(state.EffectiveMirrorY() != 0), scaledX_(scaleX != 1.0f),
+          scaledY_(scaleY != 1.0f), columns_(scaledX_ && shownW_ > 0 ? size_t(shownW_) : 0),
+          rows_(scaledY_ && shownH_ > 0 ? size_t(shownH_) : 0) {
+        if (columns_.Get() != nullptr) xRaster_LineSpans(columns_.Get(), 0, shownW_ - 1, 0, FrameWidth(frame) - 1);
+        if (rows_.Get() != nullptr) xRaster_LineSpans(rows_.Get(), 0, shownH_ - 1, 0, height_ - 1);
+    }
+
+    /// Frame column and row of the drawn position (x, y); false outside the drawn frame or
+    /// without a table.
+    bool Map(int32_t x, int32_t y, int32_t* column, int32_t* row) const {
+        if (x < 0 || y < 0 || x >= shownW_ || y >= shownH_) {
+            return false;
+        }
+        // Mirrored left-right, the drawn picture is the unmirrored one read from its other end.
+        const int32_t dx = mirrorX_ ? shownW_ - 1 - x : x;
+        if (scaledX_ && columns_.Get() == nullptr) return false;
+        if (scaledY_ && rows_.Get() == nullptr) return false;
+        *column = scaledX_ ? columns_.Get()[dx] : dx;
+        *row = scaledY_ ? rows_.Get()[y] : y;
+        if (mirrorY_) {
+            *row = height_ - 1 - *row;
+        }
+        return true;
+    }
 
 private:
-    uint8_t* data_;
+    int32_t height_;
+    int32_t shownW_;
+    int32_t shownH_;
+    bool mirrorX_;
+    bool mirrorY_;
+    bool scaledX_;
+    bool scaledY_;
+    CTempArray<uint16_t> columns_;
+    CTempArray<uint16_t> rows_;
 };
-
-/// Entries 0 .. displayed - 1 mapping displayed positions to frame positions.
-bool BuildSpans(TempBuffer& table, int32_t displayed, int32_t frame) {
-    if (table.get() == nullptr) {
-        return false;
-    }
-    xRaster_LineSpans(table.u16(), 0, displayed - 1, 0, frame - 1);
-    return true;
-}
 
 /// Decodes a line (null: empty) of `width` pixels into `out`.
 void DecodeLine(const uint8_t* line, int32_t width, uint8_t* out, const uint8_t* blocks) {
@@ -67,8 +90,6 @@ void DecodeLine(const uint8_t* line, int32_t width, uint8_t* out, const uint8_t*
     }
     GetBltCompSolid(8, 8, 0)(line, static_cast<int16_t>(width), out, blocks, nullptr);
 }
-
-int32_t Scaled(int32_t size, float scale) { return static_cast<int32_t>(float(size) * scale); }
 
 /// The application's sound process, or null.
 OSoundProcess* SoundProcess() {
@@ -381,11 +402,11 @@ void CState::BuildRotatedImage() {
         const uint8_t* frame = ImageFrame(compImage, f);
         room += CompressSurfaceBound(FrameHeight(frame), FrameWidth(frame));
     }
-    TempBuffer work{room};
-    if (work.get() == nullptr) {
+    CTempArray<uint8_t> work{room};
+    if (work.Get() == nullptr) {
         return;
     }
-    uint8_t* out = work.get();
+    uint8_t* out = work.Get();
     std::memset(out, 0, head);
     Store16(out + 4, static_cast<uint16_t>(count));
     size_t used = head;
@@ -477,8 +498,8 @@ void CState::RedrawAccumulation() {
         if (frame == nullptr || w == 0) {
             continue;
         }
-        TempBuffer line{size_t(w)};
-        if (line.get() == nullptr) {
+        CTempArray<uint8_t> line{size_t(w)};
+        if (line.Get() == nullptr) {
             break;
         }
         for (int32_t y = 0; y < std::min(h, sh); ++y) {
@@ -486,11 +507,11 @@ void CState::RedrawAccumulation() {
             if (data == nullptr && f != 0) {
                 continue;
             }
-            DecodeLine(data, w, line.get(), commonBlocks);
+            DecodeLine(data, w, line.Get(), commonBlocks);
             uint8_t* row = pixels + pitch * y;
             for (int32_t x = 0; x < std::min(w, sw); ++x) {
-                if (f == 0 || line.get()[x] != 0) {
-                    row[x] = line.get()[x];
+                if (f == 0 || line.Get()[x] != 0) {
+                    row[x] = line.Get()[x];
                 }
             }
         }
@@ -558,11 +579,11 @@ void CState::OnCopyFrameToSurface(CDrawSurface* dest, const CClipRect* sourceRec
     const int32_t clipL = std::max(0, -int32_t(dst.left));
     const int32_t clipR = std::max(0, int32_t(dst.right) - destW);
     const int32_t count = dst.Width() - clipL - clipR;
-    TempBuffer line{size_t(frameW)};
+    CTempArray<uint8_t> line{size_t(frameW)};
 
     if (src.Width() == dst.Width() && src.Height() == dst.Height()) {
         if (src.left < 0 || src.top < 0 || src.right > frameW || src.bottom > frameH || count <= 0 ||
-            line.get() == nullptr) {
+            line.Get() == nullptr) {
             dest->Unlock();
             return;
         }
@@ -585,15 +606,15 @@ void CState::OnCopyFrameToSurface(CDrawSurface* dest, const CClipRect* sourceRec
             if (whole) {
                 if (straight != nullptr) straight(data, static_cast<int16_t>(frameW), out, commonBlocks, palette);
             } else if (plain != nullptr) {
-                DecodeLine(data, frameW, line.get(), commonBlocks);
-                plain(line.get() + srcStart, static_cast<int16_t>(count), out, palette);
+                DecodeLine(data, frameW, line.Get(), commonBlocks);
+                plain(line.Get() + srcStart, static_cast<int16_t>(count), out, palette);
             }
         }
     } else {
         const BltFunc scaled = GetBltScaledFunc(8, depth, int32_t(drawMode), uint8_t(mx != 0));
         const uint16_t* rows = blt.BltScaleTableY;
         const uint16_t* columns = blt.BltScaleTableX;
-        if (scaled == nullptr || rows == nullptr || columns == nullptr || count <= 0 || line.get() == nullptr) {
+        if (scaled == nullptr || rows == nullptr || columns == nullptr || count <= 0 || line.Get() == nullptr) {
             dest->Unlock();
             return;
         }
@@ -624,8 +645,8 @@ void CState::OnCopyFrameToSurface(CDrawSurface* dest, const CClipRect* sourceRec
             if (data == nullptr) {
                 continue;
             }
-            DecodeLine(data, frameW, line.get(), commonBlocks);
-            scaled(line.get(), static_cast<int16_t>(count), pixels + pitch * y + bpp * (dst.left + clipL), palette);
+            DecodeLine(data, frameW, line.Get(), commonBlocks);
+            scaled(line.Get(), static_cast<int16_t>(count), pixels + pitch * y + bpp * (dst.left + clipL), palette);
         }
         blt.BltScaleTableX = columns;
         blt.BltScaleOriginX = origin;
@@ -654,35 +675,6 @@ uint8_t CState::FramePixel(const uint8_t* frame, int32_t column, int32_t row) {
                            : 0;
 }
 
-bool CState::MapPoint(int32_t x, int32_t y, int32_t width, int32_t height, float scaleX, float scaleY,
-                      int32_t* column, int32_t* row) {
-    const int32_t dw = Scaled(width, scaleX);
-    const int32_t dh = Scaled(height, scaleY);
-    if (x < 0 || y < 0 || x >= dw || y >= dh) {
-        return false;
-    }
-    // Mirrored left-right, the drawn picture is the unmirrored one read from its other end.
-    const int32_t dx = EffectiveMirrorX() ? dw - 1 - x : x;
-    if (scaleX == 1.0f) {
-        *column = dx;
-    } else {
-        TempBuffer spans{size_t(dw) * 2};
-        if (!BuildSpans(spans, dw, width)) return false;
-        *column = spans.u16()[dx];
-    }
-    if (scaleY == 1.0f) {
-        *row = y;
-    } else {
-        TempBuffer spans{size_t(dh) * 2};
-        if (!BuildSpans(spans, dh, height)) return false;
-        *row = spans.u16()[y];
-    }
-    if (EffectiveMirrorY()) {
-        *row = height - 1 - *row;
-    }
-    return true;
-}
-
 bool CState::HitTestPointScaled(CPoint16 point, CPoint16 origin, float scaleX, float scaleY) {
     const uint8_t* frame = CurrentFrameData();
     if (frame == nullptr) {
@@ -690,8 +682,7 @@ bool CState::HitTestPointScaled(CPoint16 point, CPoint16 origin, float scaleX, f
     }
     int32_t column = 0;
     int32_t row = 0;
-    if (!MapPoint(point.x - origin.x, point.y - origin.y, FrameWidth(frame), FrameHeight(frame), scaleX, scaleY,
-                  &column, &row)) {
+    if (!FrameMapping(*this, frame, scaleX, scaleY).Map(point.x - origin.x, point.y - origin.y, &column, &row)) {
         return false;
     }
     return FramePixel(frame, column, row) != 0;
@@ -741,26 +732,27 @@ bool CState::IntersectsState(const CClipRect& rect, float scaleX, float scaleY, 
     const int32_t bottom = std::min(rect.bottom, otherRect.bottom);
     const int32_t wA = FrameWidth(frameA);
     const int32_t wB = FrameWidth(frameB);
-    TempBuffer lineA{size_t(wA)};
-    TempBuffer lineB{size_t(wB)};
-    if (lineA.get() == nullptr || lineB.get() == nullptr) {
+    CTempArray<uint8_t> lineA{size_t(wA)};
+    CTempArray<uint8_t> lineB{size_t(wB)};
+    if (lineA.Get() == nullptr || lineB.Get() == nullptr) {
         return false;
     }
+    const FrameMapping mapA(*this, frameA, scaleX, scaleY);
+    const FrameMapping mapB(*other, frameB, otherScaleX, otherScaleY);
     for (int32_t y = top; y < bottom; ++y) {
         bool decoded = false;
         for (int32_t x = left; x < right; ++x) {
             int32_t cA, rA, cB, rB;
-            if (!MapPoint(x - rect.left, y - rect.top, wA, FrameHeight(frameA), scaleX, scaleY, &cA, &rA) ||
-                !other->MapPoint(x - otherRect.left, y - otherRect.top, wB, FrameHeight(frameB), otherScaleX,
-                                 otherScaleY, &cB, &rB)) {
+            if (!mapA.Map(x - rect.left, y - rect.top, &cA, &rA) ||
+                !mapB.Map(x - otherRect.left, y - otherRect.top, &cB, &rB)) {
                 continue;
             }
             if (!decoded) {
-                DecodeLine(FrameLine(DrawImage(), frameA, rA), wA, lineA.get(), commonBlocks);
-                DecodeLine(FrameLine(other->DrawImage(), frameB, rB), wB, lineB.get(), other->commonBlocks);
+                DecodeLine(FrameLine(DrawImage(), frameA, rA), wA, lineA.Get(), commonBlocks);
+                DecodeLine(FrameLine(other->DrawImage(), frameB, rB), wB, lineB.Get(), other->commonBlocks);
                 decoded = true;
             }
-            if (lineA.get()[cA] != 0 && lineB.get()[cB] != 0) {
+            if (lineA.Get()[cA] != 0 && lineB.Get()[cB] != 0) {
                 return true;
             }
         }
@@ -783,12 +775,11 @@ bool CState::HitTestSegment(CPoint16 start, CPoint16 end, const CClipRect& rect,
     const int32_t sx = start.x < end.x ? 1 : -1;
     const int32_t sy = start.y < end.y ? 1 : -1;
     int32_t err = dx + dy;
+    const FrameMapping mapping(*this, frame, scaleX, scaleY);
     for (;;) {
         int32_t column = 0;
         int32_t row = 0;
-        if (MapPoint(x - rect.left, y - rect.top, FrameWidth(frame), FrameHeight(frame), scaleX, scaleY, &column,
-                     &row) &&
-            FramePixel(frame, column, row) != 0) {
+        if (mapping.Map(x - rect.left, y - rect.top, &column, &row) && FramePixel(frame, column, row) != 0) {
             if (outPoint != nullptr) *outPoint = CPoint16(int16_t(x), int16_t(y));
             return true;
         }

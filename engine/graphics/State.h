@@ -134,9 +134,6 @@ private:
     void RedrawAccumulation();
     /// The colour index of a frame pixel (unmirrored frame coordinates).
     uint8_t FramePixel(const uint8_t* frame, int32_t column, int32_t row);
-    /// Frame column and row of a pixel of the frame drawn at the scales; false outside.
-    bool MapPoint(int32_t x, int32_t y, int32_t width, int32_t height, float scaleX, float scaleY,
-                  int32_t* column, int32_t* row);
     uint64_t RunDurationUnits(int32_t first, int32_t last);
 
     uint8_t compImageCached_ = 0;

@@ -202,6 +202,35 @@ TEST_F(StateTest, AccumulatingFramesPaintOverTheEarlierOnes) {
     EXPECT_TRUE(state->HitTestPointScaled(CPoint16(0, 1), CPoint16(0, 0), 1.0f, 1.0f));
 }
 
+// ---- Hit tests ------------------------------------------------------------------------------
+
+TEST_F(StateTest, ScaledHitTestsFindTheHoleWhereTheScaledFrameShowsIt) {
+    auto state = LoadState({Frames(1)}); // 6 x 4 of colour 10, the hole at (1, 1)
+    state->SetFrame(0);
+    // Twice the size: the hole covers the drawn pixels 2-3 x 2-3.
+    const CClipRect all(0, 0, 12, 8);
+    CPoint16 found;
+    uint8_t flag = 0;
+    EXPECT_FALSE(state->HitTestSegment(CPoint16(2, 2), CPoint16(3, 3), all, 2.0f, 2.0f, &found, &flag));
+    EXPECT_EQ(found, CPoint16(2, 2));
+    EXPECT_EQ(flag, 1);
+    EXPECT_TRUE(state->HitTestSegment(CPoint16(2, 2), CPoint16(6, 2), all, 2.0f, 2.0f, &found, nullptr));
+    EXPECT_EQ(found, CPoint16(4, 2));
+    EXPECT_FALSE(state->HitTestSegment(CPoint16(12, 0), CPoint16(14, 0), all, 2.0f, 2.0f, &found, nullptr));
+    EXPECT_FALSE(state->HitTestPointScaled(CPoint16(3, 3), CPoint16(0, 0), 2.0f, 2.0f));
+    EXPECT_TRUE(state->HitTestPointScaled(CPoint16(3, 3), CPoint16(0, 0), 1.0f, 2.0f));
+    // Mirrored left to right, the hole sits at the drawn columns 8-9.
+    state->mirrorX = 1;
+    EXPECT_TRUE(state->HitTestSegment(CPoint16(2, 2), CPoint16(3, 3), all, 2.0f, 2.0f, &found, nullptr));
+    EXPECT_FALSE(state->HitTestSegment(CPoint16(8, 2), CPoint16(9, 3), all, 2.0f, 2.0f, &found, nullptr));
+    state->mirrorX = 0;
+    // The frame at twice its size against itself at its own size: where they overlap only on
+    // the scaled hole nothing is in common; one column more meets drawn pixels of both.
+    EXPECT_FALSE(state->IntersectsState(all, 2.0f, 2.0f, state.get(), CClipRect(2, 2, 4, 4), 1.0f, 1.0f));
+    EXPECT_TRUE(state->IntersectsState(all, 2.0f, 2.0f, state.get(), CClipRect(2, 2, 5, 4), 1.0f, 1.0f));
+    EXPECT_FALSE(state->IntersectsState(all, 2.0f, 2.0f, state.get(), CClipRect(12, 0, 18, 4), 1.0f, 1.0f));
+}
+
 // ---- Compressed surfaces --------------------------------------------------------------------
 
 TEST_F(StateTest, CompressedSurfacesDecodeToThePicture) {
