@@ -81,6 +81,7 @@ BENCHMARK(BM_Draw)
     ->Args({16, 1, 16, 1, 1, 0, 0})  // colour 0 left out
     ->Args({16, 1, 16, 2, 1, 0, 0})  // colour 0 left out, converting
     ->Args({16, 1, 16, 1, 3, 0, 0})  // blended
+    ->Args({16, 1, 16, 2, 3, 0, 0})  // blended 5-5-5 over 5-6-5
     ->Args({16, 2, 16, 2, 5, 0, 0})  // blended, 16-bit pairs
     ->Args({16, 1, 16, 1, 4, 0, 0})  // masked
     ->Args({16, 1, 16, 1, 4, 1, 0})  // mirrored masked

@@ -201,15 +201,13 @@ void CDrawSurface::Blit16(CDrawSurface* dst) {
         uint8_t* s = source.Pixels();
         uint8_t* d = target.Pixels();
         if (s && d) {
-            const int w = std::min<int>(GetWidth(), dst->GetWidth());
+            CLineContext line;
+            line.pixelCount = std::min(GetWidth(), dst->GetWidth());
             const int h = std::min<int>(GetHeight(), dst->GetHeight());
             for (int y = 0; y < h; ++y) {
-                uint8_t* sr = s + GetPitch() * y;
-                uint8_t* dr = d + dst->GetPitch() * y;
-                for (int x = 0; x < w; ++x) {
-                    const uint16_t v = unaligned::Load16(sr + 2 * x);
-                    unaligned::Store16(dr + 2 * x, uint16_t(((v & 0xFFE0) << 1) | (v & 0x1F)));
-                }
+                line.srcLine = s + GetPitch() * y;
+                line.dstLine = d + dst->GetPitch() * y;
+                kernels::Convert555To565(line, xGraphics_Context().settings);
             }
         }
     }

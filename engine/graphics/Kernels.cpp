@@ -155,11 +155,8 @@ int DepthIndex(int bits) {
 }
 
 uint16_t Blend16Pixel(uint16_t s, uint16_t d, int level, int16_t srcFormat, int16_t dstFormat) {
-    if (srcFormat != dstFormat) {
-        if (dstFormat == kPixelFormat565) s = uint16_t(((s & 0x7C00) << 1) | ((s & 0x3E0) << 1) | (s & 0x1F));
-        else s = uint16_t(((s & 0xF800) >> 1) | ((s & 0x7C0) >> 1) | (s & 0x1F));
-    }
     const bool wide = dstFormat == kPixelFormat565;
+    if (srcFormat != dstFormat) s = wide ? To565(s) : To555(s);
     const int redShift = wide ? 11 : 10;
     const int greenMask = wide ? 0x3F : 0x1F;
     const int sr = (s >> redShift) & 0x1F, sg = (s >> 5) & greenMask, sb = s & 0x1F;
