@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/data/ByteOrder.h"
 #include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsMemory.h"
 
@@ -20,13 +21,11 @@ CPackedDIBSurface::~CPackedDIBSurface() {
 }
 
 int32_t CPackedDIBSurface::HeaderField(uint32_t offset) const {
-    const uint8_t* p = m_bitmap + offset;
-    return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
+    return int32_t(bytes::le32({m_bitmap, kHeaderSize}, offset));
 }
 
 void CPackedDIBSurface::SetHeaderField(uint32_t offset, int32_t value) {
-    uint8_t* p = m_bitmap + offset;
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(uint32_t(value) >> (8 * i));
+    bytes::WriteLe32({m_bitmap, kHeaderSize}, offset, uint32_t(value));
 }
 
 uint32_t CPackedDIBSurface::ColoursUsed() const { return m_bitmap ? uint32_t(HeaderField(kUsed)) : 0; }
@@ -48,9 +47,8 @@ bool CPackedDIBSurface::Create(int16_t width, int16_t height, int16_t bitsPerPix
     SetHeaderField(kSize, int32_t(kHeaderSize));
     SetHeaderField(kWidth, width);
     SetHeaderField(kHeight, -int32_t(height));
-    m_bitmap[kPlanes] = 1;
-    m_bitmap[kBitCount] = uint8_t(bitsPerPixel);
-    m_bitmap[kBitCount + 1] = uint8_t(bitsPerPixel >> 8);
+    bytes::WriteLe16({m_bitmap, kHeaderSize}, kPlanes, 1);
+    bytes::WriteLe16({m_bitmap, kHeaderSize}, kBitCount, uint16_t(bitsPerPixel));
     SetHeaderField(kCompression, 0);
     SetHeaderField(kImageSize, int32_t(imageSize));
     SetHeaderField(kXRes, 100);
