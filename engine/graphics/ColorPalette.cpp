@@ -1,5 +1,6 @@
 #include "engine/graphics/ColorPalette.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -50,6 +51,21 @@ struct DefaultTable {
 };
 
 int16_t CurrentLayout() { return xGraphics_PixelFormat() == kPixelFormat565 ? kPixelFormat565 : kPixelFormat555; }
+
+// One bit per index, the first index in the high bit of the first byte.
+void SetFlagBit(uint8_t* block, int index, bool on) {
+    if (index < 0 || index >= CColorPalette::kEntries) return;
+    const uint8_t bit = uint8_t(128 >> (index % 8));
+    if (on) block[index / 8] |= bit;
+    else block[index / 8] &= uint8_t(~bit);
+}
+
+bool FlagBit(const uint8_t* block, int index) {
+    return index >= 0 && index < CColorPalette::kEntries && (block[index / 8] & (128 >> (index % 8))) != 0;
+}
+
+// The entries a used count covers.
+int UsedEntries(int16_t usedCount) { return std::clamp<int>(usedCount, 0, CColorPalette::kEntries); }
 
 } // namespace
 
@@ -136,8 +152,7 @@ void CColorPalette::Clear() {
 void CColorPalette::Assign(const CColorPalette& other) {
     Reset();
     Touch();
-    const int n = other.m_usedCount < 0 ? 0 : (other.m_usedCount > kEntries ? kEntries : other.m_usedCount);
-    std::memcpy(m_entries, other.m_entries, size_t(n) * sizeof(uint32_t));
+    std::memcpy(m_entries, other.m_entries, size_t(UsedEntries(other.m_usedCount)) * sizeof(uint32_t));
     if (m_table16) Pack16BitTable();
 }
 
@@ -170,27 +185,13 @@ uint32_t* CColorPalette::GetPaletteEntry(uint32_t* out, int16_t index) const {
     return out;
 }
 
-void CColorPalette::SetFlagA(int index, bool on) {
-    if (index < 0 || index >= kEntries) return;
-    const uint8_t bit = uint8_t(128 >> (index % 8));
-    if (on) m_flagsA[index / 8] |= bit;
-    else m_flagsA[index / 8] &= uint8_t(~bit);
-}
+void CColorPalette::SetFlagA(int index, bool on) { SetFlagBit(m_flagsA, index, on); }
 
-void CColorPalette::SetFlagB(int index, bool on) {
-    if (index < 0 || index >= kEntries) return;
-    const uint8_t bit = uint8_t(128 >> (index % 8));
-    if (on) m_flagsB[index / 8] |= bit;
-    else m_flagsB[index / 8] &= uint8_t(~bit);
-}
+void CColorPalette::SetFlagB(int index, bool on) { SetFlagBit(m_flagsB, index, on); }
 
-bool CColorPalette::GetFlagA(int index) const {
-    return index >= 0 && index < kEntries && (m_flagsA[index / 8] & (128 >> (index % 8))) != 0;
-}
+bool CColorPalette::GetFlagA(int index) const { return FlagBit(m_flagsA, index); }
 
-bool CColorPalette::GetFlagB(int index) const {
-    return index >= 0 && index < kEntries && (m_flagsB[index / 8] & (128 >> (index % 8))) != 0;
-}
+bool CColorPalette::GetFlagB(int index) const { return FlagBit(m_flagsB, index); }
 
 bool CColorPalette::LoadFromBytes(const uint8_t* bytes, uint32_t size) {
     if (!bytes || size < kEntries * 4) return false;
@@ -234,7 +235,7 @@ int16_t CColorPalette::FindNearest(ColorDistanceFn distance, uint32_t colour, in
 
 void CColorPalette::Pack16BitTable() {
     m_table16Format = CurrentLayout();
-    const int n = m_usedCount < 0 ? 0 : (m_usedCount > kEntries ? kEntries : m_usedCount);
+    const int n = UsedEntries(m_usedCount);
     for (int i = 0; i < n; ++i) m_table16[i] = PackColor16(m_entries[i], m_table16Format);
 }
 
