@@ -278,13 +278,14 @@ CDrawSurface* xFrame_CreateSurface(CPartFile* file, ChunkId id, CDrawSurface* su
     const bool typed = FrameType(file, id, &type);
 
     if (!typed) {
-        uint8_t head[4];
-        if (size < sizeof head || !file->ReadChunkInto(id, sizeof head, head)) {
+        // The chunk is read once, its size and the rows together.
+        std::vector<uint8_t> data(size);
+        if (size < 4 || !file->GetChunk(id, data.data())) {
             xTrace("Invalid image dimensions\n");
             return nullptr;
         }
-        const int16_t width = int16_t(bytes::be16(bytes::Span(head), 0));
-        const int16_t height = int16_t(bytes::be16(bytes::Span(head), 2));
+        const int16_t width = int16_t(bytes::be16(bytes::Span(data), 0));
+        const int16_t height = int16_t(bytes::be16(bytes::Span(data), 2));
         if (width < 1 || height < 1) {
             xTrace("Invalid image dimensions\n");
             return nullptr;
@@ -296,8 +297,7 @@ CDrawSurface* xFrame_CreateSurface(CPartFile* file, ChunkId id, CDrawSurface* su
         }
         CDrawSurface* target = surface ? surface : new (std::nothrow) CPixelSurface;
         if (!target) return nullptr;
-        std::vector<uint8_t> data(size);
-        if (!file->GetChunk(id, data.data()) || !target->Create(width, height, 8)) {
+        if (!target->Create(width, height, 8)) {
             if (!surface) delete target;
             return nullptr;
         }

@@ -2,10 +2,8 @@
 #include "engine/graphics/ColorPalette.h"
 
 bool CColorPalette::LoadFromChunk(CPartFile* file, uint32_t chunkId) {
-    uint32_t size = 0;
-    uint32_t offset = 0;
-    if (!file || !file->GetChunkLocation(chunkId, &size, &offset) || size < kEntries * 4) return false;
+    // The read refuses a missing chunk and one that holds fewer bytes.
     uint8_t bytes[kEntries * 4];
-    if (!file->ReadChunkInto(chunkId, sizeof bytes, bytes)) return false;
+    if (!file || !file->ReadChunkInto(chunkId, sizeof bytes, bytes)) return false;
     return LoadFromBytes(bytes, sizeof bytes);
 }
