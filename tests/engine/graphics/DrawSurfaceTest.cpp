@@ -28,6 +28,30 @@ protected:
     static void Blank8(CPixelSurface& s, int w, int h, char c = '.') {
         Make8(s, std::vector<std::string>(size_t(h), std::string(size_t(w), c)));
     }
+    // A one-line 16-bit surface of the pixel values, and the values of such a line.
+    static void Make16(CPixelSurface& s, const std::vector<uint16_t>& pixels) {
+        ASSERT_TRUE(s.Create(int16_t(pixels.size()), 1, 16));
+        uint8_t* p = s.Lock();
+        for (size_t i = 0; i < pixels.size(); ++i) oracle::Put16(p + 2 * i, pixels[i]);
+        s.Unlock(0);
+    }
+    static std::vector<uint16_t> Line16(CPixelSurface& s) {
+        std::vector<uint16_t> pixels(size_t(s.GetWidth()));
+        const uint8_t* p = s.Lock();
+        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = oracle::Get16(p + 2 * i);
+        s.Unlock(0);
+        return pixels;
+    }
+    // Draws the source rectangle into the rectangle of a blank line of `width` dots, mirrored
+    // when asked, and answers the line.
+    static std::string DrawOnBlankLine(CPixelSurface& src, int width, const CClipRect& from, const CClipRect& to,
+                                       bool mirrored, uint32_t mode = kDrawSolid) {
+        CPixelSurface dst;
+        Blank8(dst, width, 1);
+        if (mirrored) src.StretchCopyFlipped(from, &dst, to, mode);
+        else src.StretchCopy(from, &dst, to, mode);
+        return Row8(dst, 0);
+    }
 };
 
 // ---------------------------------------------------------------- surface base
@@ -130,16 +154,9 @@ TEST_F(DrawSurfaceTest, GetLineCopiesTheWholeRowInEveryDepth) {
 
 TEST_F(DrawSurfaceTest, Blit16ConvertsInPlaceAndMarksTheFormat) {
     CPixelSurface s;
-    s.Create(2, 1, 16);
-    uint8_t* p = s.Lock();
-    oracle::Put16(p, 0x7FFF);
-    oracle::Put16(p + 2, 0x03E0);
-    s.Unlock(0);
+    Make16(s, {0x7FFF, 0x03E0});
     s.Blit16(&s);
-    p = s.Lock();
-    EXPECT_EQ(oracle::Get16(p), 0xFFDF);
-    EXPECT_EQ(oracle::Get16(p + 2), 0x07C0);
-    s.Unlock(0);
+    EXPECT_EQ(Line16(s), (std::vector<uint16_t>{0xFFDF, 0x07C0}));
     EXPECT_EQ(s.GetPixelFormat(), kPixelFormat565);
     EXPECT_FALSE(s.IsLocked());
     CPixelSurface eight;
@@ -274,20 +291,13 @@ TEST(ClipRect, SegmentsAreCutToTheLastColumnAndRowInside) {
 // ---------------------------------------------------------------- draw examples
 
 TEST_F(DrawSurfaceTest, GoldenMirroredLineAndItsClippedForm) {
-    CPixelSurface src, dst;
+    CPixelSurface src;
     Make8(src, {"abcd"});
-    Blank8(dst, 6, 1);
-    src.StretchCopyFlipped(CClipRect(0, 0, 4, 1), &dst, CClipRect(1, 0, 5, 1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), ".dcba.");
-    Blank8(dst, 6, 1);
-    src.StretchCopyFlipped(CClipRect(0, 0, 4, 1), &dst, CClipRect(-1, 0, 3, 1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "cba...");
-    Blank8(dst, 6, 1);
-    src.StretchCopyFlipped(CClipRect(0, 0, 4, 1), &dst, CClipRect(4, 0, 8, 1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "....dc");
-    Blank8(dst, 6, 1);
-    src.StretchCopy(CClipRect(0, 0, 4, 1), &dst, CClipRect(-1, 0, 3, 1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "bcd...");
+    const CClipRect all(0, 0, 4, 1);
+    EXPECT_EQ(DrawOnBlankLine(src, 6, all, CClipRect(1, 0, 5, 1), true), ".dcba.");
+    EXPECT_EQ(DrawOnBlankLine(src, 6, all, CClipRect(-1, 0, 3, 1), true), "cba...");
+    EXPECT_EQ(DrawOnBlankLine(src, 6, all, CClipRect(4, 0, 8, 1), true), "....dc");
+    EXPECT_EQ(DrawOnBlankLine(src, 6, all, CClipRect(-1, 0, 3, 1), false), "bcd...");
 }
 
 TEST_F(DrawSurfaceTest, GoldenClipAtEachEdgeMovesTheSource) {
@@ -388,28 +398,19 @@ TEST_F(DrawSurfaceTest, GoldenStretchesThroughTheScaledLineRoutines) {
     // Mirrored: every visible pixel stays where the unclipped mirrored stretch puts it.
     CPixelSurface wide;
     Make8(wide, {"abcdefgh"});
-    Blank8(dst, 4, 1);
-    wide.StretchCopyFlipped(CClipRect(0, 0, 8, 1), &dst, CClipRect(0, 0, 4, 1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "hfca");
-    Blank8(dst, 4, 1);
-    wide.StretchCopyFlipped(CClipRect(0, 0, 8, 1), &dst, CClipRect(-2, 0, 2, 1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "ca..");
-    Blank8(dst, 4, 1);
-    wide.StretchCopyFlipped(CClipRect(0, 0, 8, 1), &dst, CClipRect(2, 0, 6, 1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "..hf");
-    Blank8(dst, 4, 1);
-    wide.StretchCopy(CClipRect(0, 0, 8, 1), &dst, CClipRect(-2, 0, 2, 1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "fh..");
+    const CClipRect line(0, 0, 8, 1);
+    EXPECT_EQ(DrawOnBlankLine(wide, 4, line, CClipRect(0, 0, 4, 1), true), "hfca");
+    EXPECT_EQ(DrawOnBlankLine(wide, 4, line, CClipRect(-2, 0, 2, 1), true), "ca..");
+    EXPECT_EQ(DrawOnBlankLine(wide, 4, line, CClipRect(2, 0, 6, 1), true), "..hf");
+    EXPECT_EQ(DrawOnBlankLine(wide, 4, line, CClipRect(-2, 0, 2, 1), false), "fh..");
     // Colour 0 left out on the stretched road too.
     CPixelSurface holes;
     Make8(holes, {std::string{'x', char(0)}});
-    Blank8(dst, 4, 1);
-    holes.StretchCopy(CClipRect(0, 0, 2, 1), &dst, CClipRect(0, 0, 4, 1), kDrawTransparent);
-    EXPECT_EQ(Row8(dst, 0), "xx..");
+    EXPECT_EQ(DrawOnBlankLine(holes, 4, CClipRect(0, 0, 2, 1), CClipRect(0, 0, 4, 1), false, kDrawTransparent), "xx..");
     // Tinted and blended stretches into 8 bits have no routine: nothing.
     Blank8(dst, 4, 1);
-    wide.StretchCopy(CClipRect(0, 0, 8, 1), &dst, CClipRect(0, 0, 4, 1), kDrawTinted);
-    wide.StretchCopy(CClipRect(0, 0, 8, 1), &dst, CClipRect(0, 0, 4, 1), kDrawBlended);
+    wide.StretchCopy(line, &dst, CClipRect(0, 0, 4, 1), kDrawTinted);
+    wide.StretchCopy(line, &dst, CClipRect(0, 0, 4, 1), kDrawBlended);
     EXPECT_EQ(Row8(dst, 0), "....");
 }
 
@@ -425,22 +426,13 @@ TEST_F(DrawSurfaceTest, OnePixelSourceStretchesOverTheWholeDestination) {
 
 TEST_F(DrawSurfaceTest, SixteenBitDrawsConvertBetweenLayoutsAndCopyOddWidths) {
     CPixelSurface a, b;
-    ASSERT_TRUE(a.Create(3, 1, 16));
+    Make16(a, {0x7FFF, 0x001F, 0x0421});
     ASSERT_TRUE(b.Create(3, 1, 16));
-    uint8_t* p = a.Lock();
-    oracle::Put16(p, 0x7FFF);
-    oracle::Put16(p + 2, 0x001F);
-    oracle::Put16(p + 4, 0x0421);
-    a.Unlock(0);
     a.CopyToSurface(&b, CPoint16(0, 0), kDrawSolid);
     EXPECT_EQ(Bytes(b), Bytes(a));
     b.SetPixelFormat(kPixelFormat565);
     a.CopyToSurface(&b, CPoint16(0, 0), kDrawSolid);
-    p = b.Lock();
-    EXPECT_EQ(oracle::Get16(p), 0xFFDF);
-    EXPECT_EQ(oracle::Get16(p + 2), 0x001F);
-    EXPECT_EQ(oracle::Get16(p + 4), 0x0841);
-    b.Unlock(0);
+    EXPECT_EQ(Line16(b), (std::vector<uint16_t>{0xFFDF, 0x001F, 0x0841}));
 }
 
 TEST_F(DrawSurfaceTest, EightToSixteenBuildsThePaletteTableOnce) {
@@ -454,28 +446,16 @@ TEST_F(DrawSurfaceTest, EightToSixteenBuildsThePaletteTableOnce) {
     const uint16_t* table = global.Get16BitTable();
     src.CopyToSurface(&dst, CPoint16(0, 0), kDrawSolid);
     EXPECT_EQ(global.Get16BitTable(), table);
-    uint8_t* p = dst.Lock();
-    EXPECT_EQ(oracle::Get16(p), 0x7FFF);
-    EXPECT_EQ(oracle::Get16(p + 2), PackColor555(global.GetEntry(2)));
-    dst.Unlock(0);
+    EXPECT_EQ(Line16(dst), (std::vector<uint16_t>{0x7FFF, PackColor555(global.GetEntry(2))}));
 }
 
 TEST_F(DrawSurfaceTest, MirroredMaskedSixteenBitDrawMovesWholePixels) {
     CPixelSurface src, dst, mask;
-    ASSERT_TRUE(src.Create(3, 1, 16));
+    Make16(src, {0x1234, 0x5678, 0x0ABC});
     ASSERT_TRUE(dst.Create(3, 1, 16));
     Make8(mask, {std::string{char(1), char(0), char(1)}});
-    uint8_t* p = src.Lock();
-    oracle::Put16(p, 0x1234);
-    oracle::Put16(p + 2, 0x5678);
-    oracle::Put16(p + 4, 0x0ABC);
-    src.Unlock(0);
     src.StretchCopyFlipped(CClipRect(0, 0, 3, 1), &dst, CClipRect(0, 0, 3, 1), kDrawMasked, &mask, CPoint16(0, 0));
-    p = dst.Lock();
-    EXPECT_EQ(oracle::Get16(p), 0x0ABC);
-    EXPECT_EQ(oracle::Get16(p + 2), 0);
-    EXPECT_EQ(oracle::Get16(p + 4), 0x1234);
-    dst.Unlock(0);
+    EXPECT_EQ(Line16(dst), (std::vector<uint16_t>{0x0ABC, 0, 0x1234}));
 }
 
 TEST_F(DrawSurfaceTest, MaskedDrawsReadOnlyInsideTheMaskSurface) {
