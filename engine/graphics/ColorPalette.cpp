@@ -38,15 +38,8 @@ struct DefaultTable {
             uint32_t rgb = 0;
             if (i < 138) rgb = kDefaultRgb[i];
             else if (i == 254) rgb = 0xFFFFFF;
-            Store(i, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb));
+            StoreColorRecord(records + i * 4, ColorWord(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)), 0);
         }
-    }
-    // The record builder stores blue, green, red, 0.
-    void Store(int i, uint8_t r, uint8_t g, uint8_t b) {
-        records[i * 4 + 0] = b;
-        records[i * 4 + 1] = g;
-        records[i * 4 + 2] = r;
-        records[i * 4 + 3] = 0;
     }
 };
 
@@ -159,7 +152,7 @@ void CColorPalette::Assign(const CColorPalette& other) {
 void CColorPalette::SetFromColorTable(const uint8_t* records) {
     Reset();
     for (int i = 0; i < kEntries; ++i)
-        m_entries[i] = ColorWord(records[i * 4 + 2], records[i * 4 + 1], records[i * 4 + 0]);
+        m_entries[i] = ColorOfRecord(records + i * 4);
     if (m_table16) Pack16BitTable();
 }
 

@@ -12,6 +12,16 @@ constexpr uint8_t ColorRed(uint32_t c) { return uint8_t(c); }
 constexpr uint8_t ColorGreen(uint32_t c) { return uint8_t(c >> 8); }
 constexpr uint8_t ColorBlue(uint32_t c) { return uint8_t(c >> 16); }
 
+/// Colour tables hold four-byte records: blue, green, red, then a fourth byte. The colour of a
+/// record, and a colour stored as a record with its fourth byte.
+constexpr uint32_t ColorOfRecord(const uint8_t* record) { return ColorWord(record[2], record[1], record[0]); }
+inline void StoreColorRecord(uint8_t* record, uint32_t colour, uint8_t fourth) {
+    record[0] = ColorBlue(colour);
+    record[1] = ColorGreen(colour);
+    record[2] = ColorRed(colour);
+    record[3] = fourth;
+}
+
 /// Pixel format codes shared by surfaces, kernels and blitters.
 enum PixelFormat : int16_t {
     kPixelFormat8 = 0,

@@ -149,13 +149,7 @@ void CDIBSectionSurface::SetPalette(const CColorPalette* palette, uint8_t remap)
         RemapPixels(table);
     }
     if (uint8_t* t = ColorTable()) {
-        for (int i = 0; i < 256; ++i) {
-            const uint32_t c = palette->GetEntry(i);
-            t[4 * i + 0] = ColorBlue(c);
-            t[4 * i + 1] = ColorGreen(c);
-            t[4 * i + 2] = ColorRed(c);
-            t[4 * i + 3] = InfoFourthByte(i);
-        }
+        for (int i = 0; i < 256; ++i) StoreColorRecord(t + 4 * i, palette->GetEntry(i), InfoFourthByte(i));
         const uint32_t used = 256;
         std::memcpy(m_info + kClrUsedOffset, &used, sizeof used);
     }
@@ -167,7 +161,7 @@ int CDIBSectionSurface::GetPalette(CColorPalette* out) {
     if (!out || m_bitsPerPixel > 8 || !m_info) return 0;
     const uint8_t* t = ColorTable();
     uint32_t words[256];
-    for (int i = 0; i < 256; ++i) words[i] = ColorWord(t[4 * i + 2], t[4 * i + 1], t[4 * i + 0]);
+    for (int i = 0; i < 256; ++i) words[i] = ColorOfRecord(t + 4 * i);
     out->SetEntries(words);
     return 1;
 }

@@ -110,13 +110,7 @@ void CPackedDIBSurface::SetPalette(const CColorPalette* palette, uint8_t remap) 
     uint8_t* table = m_bitmap + kHeaderSize;
     // The table holds 2^bits entries; the rest of the 256 colours have no room in the block.
     const uint32_t room = 1u << m_bitsPerPixel;
-    for (uint32_t i = 0; i < room; ++i) {
-        const uint32_t c = palette->GetEntry(int(i));
-        table[4 * i + 0] = ColorBlue(c);
-        table[4 * i + 1] = ColorGreen(c);
-        table[4 * i + 2] = ColorRed(c);
-        table[4 * i + 3] = 0;
-    }
+    for (uint32_t i = 0; i < room; ++i) StoreColorRecord(table + 4 * i, palette->GetEntry(int(i)), 0);
     SetHeaderField(kUsed, int32_t(room));
     RebuildDisplayPalette();
 }
@@ -126,7 +120,7 @@ int CPackedDIBSurface::GetPalette(CColorPalette* out) {
     uint32_t words[256] = {};
     const uint8_t* table = m_bitmap + kHeaderSize;
     const uint32_t n = ColoursUsed() < 256 ? ColoursUsed() : 256;
-    for (uint32_t i = 0; i < n; ++i) words[i] = ColorWord(table[4 * i + 2], table[4 * i + 1], table[4 * i + 0]);
+    for (uint32_t i = 0; i < n; ++i) words[i] = ColorOfRecord(table + 4 * i);
     for (uint32_t i = n; i < 256; ++i) words[i] = out->GetEntry(int(i));
     out->SetEntries(words);
     return 1;
@@ -140,6 +134,5 @@ void CPackedDIBSurface::RebuildDisplayPalette() {
     m_displayPalette = new uint32_t[256]();
     const uint8_t* table = m_bitmap + kHeaderSize;
     const uint32_t n = ColoursUsed() < 256 ? ColoursUsed() : 256;
-    for (uint32_t i = 0; i < n; ++i)
-        m_displayPalette[i] = ColorWord(table[4 * i + 2], table[4 * i + 1], table[4 * i + 0]);
+    for (uint32_t i = 0; i < n; ++i) m_displayPalette[i] = ColorOfRecord(table + 4 * i);
 }
