@@ -171,11 +171,8 @@ void CDDrawSurface::BuildEntries(plat::PaletteEntry* entries) {
 }
 
 void CDDrawSurface::UpdateColorTable() {
-    if (m_bitsPerPixel > 8 || !m_ddPalette) return;
-    plat::PaletteEntry entries[256];
-    BuildEntries(entries);
-    const Result r = m_ddPalette->SetEntries(0, 0, 256, entries);
-    if (Failed(r) && Verbose2()) VQT_DDRAW_REPORT(r, nullptr);
+    // Only a display palette made already takes the entries; SetPalette makes it.
+    if (m_ddPalette) UpdateDDrawPalette();
 }
 
 bool CDDrawSurface::UpdateDDrawPalette() {
@@ -362,15 +359,17 @@ void CDDrawSurface::FillRect8(const CClipRect& rect, uint8_t index) {
     }
 }
 
-void CDDrawSurface::BltFastSurface(CDDrawOffscreenSurface* offscreen, int32_t x, int32_t y) {
+void CDDrawSurface::BltFastFrom(CDDrawOffscreenSurface* offscreen, const Rect* source, int32_t x, int32_t y) {
     if (!m_back || !offscreen || !offscreen->DDSurface()) return;
-    const Result r = m_back->BltFast(x, y, offscreen->DDSurface(), nullptr, DDBLTFAST_WAIT);
+    const Result r = m_back->BltFast(x, y, offscreen->DDSurface(), source, DDBLTFAST_WAIT);
     if (Failed(r)) VQT_DDRAW_REPORT(r, nullptr);
 }
 
+void CDDrawSurface::BltFastSurface(CDDrawOffscreenSurface* offscreen, int32_t x, int32_t y) {
+    BltFastFrom(offscreen, nullptr, x, y);
+}
+
 void CDDrawSurface::BltFastRect(CDDrawOffscreenSurface* offscreen, const CClipRect& rect, int32_t x, int32_t y) {
-    if (!m_back || !offscreen || !offscreen->DDSurface()) return;
     const Rect source{rect.left, rect.top, rect.right, rect.bottom};
-    const Result r = m_back->BltFast(x, y, offscreen->DDSurface(), &source, DDBLTFAST_WAIT);
-    if (Failed(r)) VQT_DDRAW_REPORT(r, nullptr);
+    BltFastFrom(offscreen, &source, x, y);
 }

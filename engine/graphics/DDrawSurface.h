@@ -87,6 +87,8 @@ private:
     /// Waits (a bounded number of polls) while the back buffer's blitter is still drawing.
     void WaitForBlitter();
     bool ColourFill(const CClipRect& rect, uint32_t value, plat::dd::Result* result);
+    /// Copies the off-screen surface, or the source rectangle of it, to a point of the back buffer.
+    void BltFastFrom(CDDrawOffscreenSurface* offscreen, const plat::dd::Rect* source, int32_t x, int32_t y);
 
     plat::dd::Surface* m_primary = nullptr;
     plat::dd::Surface* m_back = nullptr;
