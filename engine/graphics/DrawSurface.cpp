@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/core/Rect.h"
 #include "engine/core/Trace.h"
 #include "engine/core/Unaligned.h"
 #include "engine/graphics/BlitBridge.h"
@@ -71,30 +72,24 @@ uint8_t* CDrawSurface::ResetLineBuffer() {
 
 bool CDrawSurface::IsValid() {
     if (GetWidth() != 0 && GetHeight() != 0) return true;
-    if (Lock()) {
-        Unlock(0);
-        return true;
-    }
+    const bool hasPixels = Lock() != nullptr;
     Unlock(0);
-    return false;
+    return hasPixels;
 }
 
 namespace {
 
-// The rectangle clipped to the surface (right and bottom exclusive); false when nothing is left.
-bool ClipToSurface(const CClipRect& rect, int width, int height, int& l, int& t, int& r, int& b) {
-    l = std::max<int>(rect.left, 0);
-    t = std::max<int>(rect.top, 0);
-    r = std::min<int>(rect.right, width);
-    b = std::min<int>(rect.bottom, height);
-    return l < r && t < b;
+// The rectangle clipped to a surface of the size; empty when nothing of it lies on the surface.
+CRect16 ClipToSurface(const CClipRect& rect, int16_t width, int16_t height) {
+    return CRect16(rect.left, rect.top, rect.right, rect.bottom).Intersect(CRect16(0, 0, width, height));
 }
 
 } // namespace
 
 void CDrawSurface::FillRect(const CClipRect& rect, uint32_t colour) {
-    int l, t, r, b;
-    if (!ClipToSurface(rect, GetWidth(), GetHeight(), l, t, r, b)) return;
+    const CRect16 clip = ClipToSurface(rect, GetWidth(), GetHeight());
+    if (clip.IsEmpty()) return;
+    const int l = clip.left, t = clip.top, r = clip.right, b = clip.bottom;
     uint8_t* pixels = Lock();
     if (pixels) {
         const int32_t pitch = GetPitch();
@@ -121,11 +116,12 @@ void CDrawSurface::FillRect(const CClipRect& rect, uint32_t colour) {
 }
 
 void CDrawSurface::FillRect8(const CClipRect& rect, uint8_t index) {
-    int l, t, r, b;
-    if (m_bitsPerPixel != 8 || !ClipToSurface(rect, GetWidth(), GetHeight(), l, t, r, b)) return;
+    const CRect16 clip = ClipToSurface(rect, GetWidth(), GetHeight());
+    if (m_bitsPerPixel != 8 || clip.IsEmpty()) return;
     if (uint8_t* pixels = Lock()) {
         const int32_t pitch = GetPitch();
-        for (int y = t; y < b; ++y) std::memset(pixels + int64_t(pitch) * y + l, index, size_t(r - l));
+        for (int y = clip.top; y < clip.bottom; ++y)
+            std::memset(pixels + int64_t(pitch) * y + clip.left, index, size_t(clip.Width()));
     }
     Unlock(0);
 }
