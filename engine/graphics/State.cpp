@@ -263,31 +263,28 @@ uint32_t CState::EffectiveMirrorY() const {
     return mirrorY;
 }
 
-CPoint16 CState::GetHotSpotAt(int32_t f) {
-    if (!ValidFrame(f)) {
-        return {};
-    }
-    const uint8_t* record = stateRecord->Frame(f);
-    int16_t y = static_cast<int16_t>(Load16(record + 4));
-    int16_t x = static_cast<int16_t>(Load16(record + 6));
-    if (EffectiveMirrorX()) x = static_cast<int16_t>(-x);
-    if (EffectiveMirrorY()) y = static_cast<int16_t>(-y);
+namespace {
+
+/// The point a frame record stores as y then x at `at`, negated per effective mirror flag.
+CPoint16 RecordPoint(const CState& state, const uint8_t* record, size_t at) {
+    int16_t y = static_cast<int16_t>(Load16(record + at));
+    int16_t x = static_cast<int16_t>(Load16(record + at + 2));
+    if (state.EffectiveMirrorX()) x = static_cast<int16_t>(-x);
+    if (state.EffectiveMirrorY()) y = static_cast<int16_t>(-y);
     return CPoint16(x, y);
+}
+
+} // namespace
+
+CPoint16 CState::GetHotSpotAt(int32_t f) {
+    return ValidFrame(f) ? RecordPoint(*this, stateRecord->Frame(f), 4) : CPoint16();
 }
 
 CPoint16 CState::GetFrameOffset(int32_t frame) {
     if (frame == -1) {
         frame = currentFrame;
     }
-    if (!ValidFrame(frame)) {
-        return {};
-    }
-    const uint8_t* record = stateRecord->Frame(frame);
-    int16_t y = static_cast<int16_t>(Load16(record + 8));
-    int16_t x = static_cast<int16_t>(Load16(record + 10));
-    if (EffectiveMirrorX()) x = static_cast<int16_t>(-x);
-    if (EffectiveMirrorY()) y = static_cast<int16_t>(-y);
-    return CPoint16(x, y);
+    return ValidFrame(frame) ? RecordPoint(*this, stateRecord->Frame(frame), 8) : CPoint16();
 }
 
 int32_t CState::GetFrameDurationAt(int32_t f) { return ValidFrame(f) ? Load16(stateRecord->Frame(f) + 12) : 0; }
