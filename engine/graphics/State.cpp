@@ -483,12 +483,15 @@ void CState::RedrawAccumulation() {
     if (stateRecord == nullptr || !stateRecord->accumulate || accumSurface == nullptr || currentFrame == accumFrame_) {
         return;
     }
-    accumFrame_ = currentFrame;
+    // Moving on, the frames since the one shown are drawn over it: frame 0 covers the whole
+    // surface, so that gives the picture a run from frame 0 gives. Otherwise from frame 0.
+    const int32_t first = accumFrame_ >= 0 && currentFrame > accumFrame_ ? accumFrame_ + 1 : 0;
     uint8_t* pixels = accumSurface->Lock();
     const int32_t sw = accumSurface->GetWidth();
     const int32_t sh = accumSurface->GetHeight();
     const int32_t pitch = accumSurface->GetPitch();
-    for (int32_t f = 0; pixels != nullptr && f <= currentFrame; ++f) {
+    bool complete = pixels != nullptr;
+    for (int32_t f = first; complete && f <= currentFrame; ++f) {
         const uint8_t* frame = ImageFrame(compImage, f);
         const int32_t w = FrameWidth(frame);
         const int32_t h = FrameHeight(frame);
@@ -497,6 +500,7 @@ void CState::RedrawAccumulation() {
         }
         CTempArray<uint8_t> line{size_t(w)};
         if (line.Get() == nullptr) {
+            complete = false;
             break;
         }
         for (int32_t y = 0; y < std::min(h, sh); ++y) {
@@ -514,6 +518,8 @@ void CState::RedrawAccumulation() {
         }
     }
     accumSurface->Unlock();
+    // A picture left unfinished is drawn again from frame 0 at the next change.
+    accumFrame_ = complete ? currentFrame : -1;
 }
 
 // ---- Drawing --------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "engine/data/Memory.h"
 #include "engine/data/PartFile.h"
@@ -200,6 +201,24 @@ TEST_F(StateTest, AccumulatingFramesPaintOverTheEarlierOnes) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(p[i], expected[i]) << i;
     out.Unlock();
     EXPECT_TRUE(state->HitTestPointScaled(CPoint16(0, 1), CPoint16(0, 0), 1.0f, 1.0f));
+
+    // Frame by frame forward the picture grows the same way; backward it loses the later frames.
+    const auto shown = [&state] {
+        const uint8_t* px = state->accumSurface->Lock();
+        std::vector<uint8_t> bytes(px, px + 8);
+        state->accumSurface->Unlock();
+        return bytes;
+    };
+    state->SetFrame(0);
+    EXPECT_EQ(shown(), (std::vector<uint8_t>{1, 1, 1, 1, 1, 1, 1, 1}));
+    state->SetFrame(1);
+    EXPECT_EQ(shown(), (std::vector<uint8_t>{1, 1, 2, 2, 1, 1, 1, 1}));
+    state->SetFrame(2);
+    EXPECT_EQ(shown(), (std::vector<uint8_t>{1, 3, 2, 2, 1, 1, 1, 3}));
+    state->SetFrame(1);
+    EXPECT_EQ(shown(), (std::vector<uint8_t>{1, 1, 2, 2, 1, 1, 1, 1}));
+    state->SetToEnd();
+    EXPECT_EQ(shown(), (std::vector<uint8_t>{1, 3, 2, 2, 1, 1, 1, 3}));
 }
 
 // ---- Hit tests ------------------------------------------------------------------------------
