@@ -161,11 +161,7 @@ void CDDrawSurface::SetPalette(const CColorPalette* palette, uint8_t remap) {
 }
 
 void CDDrawSurface::BuildEntries(plat::PaletteEntry* entries) {
-    const CColorPalette* source = EffectivePalette();
-    for (int i = 0; i < 256; ++i) {
-        const uint32_t c = source->GetEntry(i);
-        entries[i] = plat::PaletteEntry{ColorRed(c), ColorGreen(c), ColorBlue(c), plat::PC_NOCOLLAPSE};
-    }
+    PaletteEntriesOf(*EffectivePalette(), entries);
     entries[0] = plat::PaletteEntry{0, 0, 0, plat::PC_NOCOLLAPSE};
     entries[255] = plat::PaletteEntry{255, 255, 255, plat::PC_NOCOLLAPSE};
 }

@@ -16,15 +16,6 @@ namespace {
 // Header fields of the bitmap info block.
 constexpr uint32_t kClrUsedOffset = 32;
 
-std::vector<plat::PaletteEntry> EntriesOf(const CColorPalette& palette) {
-    std::vector<plat::PaletteEntry> entries(256);
-    for (int i = 0; i < 256; ++i) {
-        const uint32_t c = palette.GetEntry(i);
-        entries[size_t(i)] = plat::PaletteEntry{ColorRed(c), ColorGreen(c), ColorBlue(c), plat::PC_NOCOLLAPSE};
-    }
-    return entries;
-}
-
 } // namespace
 
 CDIBSectionSurface::CDIBSectionSurface() { m_kind = kSurfaceDIBSection; }
@@ -70,11 +61,8 @@ bool CDIBSectionSurface::Create(int16_t width, int16_t height, int16_t bitsPerPi
         Destroy();
         return false;
     }
-    std::vector<plat::RgbQuad> table;
-    if (bitsPerPixel <= 8) {
-        table.resize(size_t(1) << bitsPerPixel);
-        std::memcpy(table.data(), m_info + kHeaderBytes, table.size() * sizeof(plat::RgbQuad));
-    }
+    // The colour table starts black; SetPalette and UpdateColorTable fill it.
+    std::vector<plat::RgbQuad> table(bitsPerPixel <= 8 ? size_t(1) << bitsPerPixel : 0);
     uint8_t* pixels = nullptr;
     m_bitmap = gdi.CreateDibSection(m_memoryDC, header, table.empty() ? nullptr : table.data(),
                                     plat::DIB_RGB_COLORS, &pixels);
@@ -170,13 +158,14 @@ void CDIBSectionSurface::OnDisplaySwitch(int32_t, int32_t) { RealizePalette(); }
 
 bool CDIBSectionSurface::RealizePalette() {
     if (m_bitsPerPixel > 8) return false;
-    const std::vector<plat::PaletteEntry> entries = EntriesOf(*EffectivePalette());
+    plat::PaletteEntry entries[256];
+    PaletteEntriesOf(*EffectivePalette(), entries);
     plat::Gdi& gdi = plat::gdi();
     if (m_gdiPalette) {
-        gdi.SetPaletteEntries(m_gdiPalette, 0, 256, entries.data());
+        gdi.SetPaletteEntries(m_gdiPalette, 0, 256, entries);
         return true;
     }
-    m_gdiPalette = gdi.CreatePalette(plat::kLogPaletteVersion, 256, entries.data());
+    m_gdiPalette = gdi.CreatePalette(plat::kLogPaletteVersion, 256, entries);
     if (!m_gdiPalette) return false;
     const plat::WindowId window = xPlatform_GetAppWindow();
     if (plat::Dc* dc = gdi.GetDc(window)) {

@@ -6,6 +6,10 @@
 #include "platform/Gdi.h"
 #include "platform/Messages.h"
 
+/// The 256 entries of a window-system or display palette for a colour palette: red, green,
+/// blue, and the flag that keeps each entry from being merged with another.
+void PaletteEntriesOf(const CColorPalette& palette, plat::PaletteEntry* entries);
+
 /// A drawing surface that presents itself into a window: the windowed stage and the text
 /// views' targets draw through a device-independent bitmap, the full-screen displays through
 /// the window system or the display interface. It holds the palette that the next present
