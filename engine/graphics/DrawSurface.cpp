@@ -173,20 +173,18 @@ uint32_t CDrawSurface::GetPaletteSize() { return 4u * uint32_t(EffectivePalette(
 
 void CDrawSurface::RemapPixels(const uint8_t* table) {
     if (m_bitsPerPixel != 8 || !table) return;
-    CGraphicsContext& ctx = xGraphics_Context();
-    const uint8_t* previous = SetTintPalette(table);
-    {
-        CSurfaceLock lock(this);
-        if (uint8_t* pixels = lock.Pixels()) {
-            CLineContext line = ctx.line;
-            line.pixelCount = GetWidth();
-            for (int y = 0; y < GetHeight(); ++y) {
-                line.srcLine = line.dstLine = pixels + GetPitch() * y;
-                kernels::Tinted8(line, ctx.settings);
-            }
+    // The tinted kernel with the table as its tint table, the draw settings left as they are.
+    CDrawSettings settings = xGraphics_Context().settings;
+    settings.tintTable = table;
+    CSurfaceLock lock(this);
+    if (uint8_t* pixels = lock.Pixels()) {
+        CLineContext line;
+        line.pixelCount = GetWidth();
+        for (int y = 0; y < GetHeight(); ++y) {
+            line.srcLine = line.dstLine = pixels + GetPitch() * y;
+            kernels::Tinted8(line, settings);
         }
     }
-    SetTintPalette(previous);
 }
 
 void CDrawSurface::Blit16(CDrawSurface* dst) {
