@@ -7,6 +7,27 @@
 
 using namespace plat::dd;
 
+namespace {
+
+/// Locks a surface's pixels for a CPU draw and unlocks them after it; a surface that was
+/// locked already stays locked for its holder.
+class SysLockForDraw {
+public:
+    explicit SysLockForDraw(CDrawSurface* surface) : m_surface(surface->IsSysSurfaceLocked() ? nullptr : surface) {
+        if (m_surface) m_surface->LockSysSurface();
+    }
+    ~SysLockForDraw() {
+        if (m_surface) m_surface->UnlockSysSurface();
+    }
+    SysLockForDraw(const SysLockForDraw&) = delete;
+    SysLockForDraw& operator=(const SysLockForDraw&) = delete;
+
+private:
+    CDrawSurface* m_surface;
+};
+
+} // namespace
+
 CDDrawOffscreenSurface::CDDrawOffscreenSurface() { m_kind = kSurfaceDDrawOffscreen; }
 
 CDDrawOffscreenSurface::~CDDrawOffscreenSurface() { CDDrawOffscreenSurface::Destroy(); }
@@ -119,10 +140,8 @@ void CDDrawOffscreenSurface::StretchCopy(const CClipRect& src, CDrawSurface* dst
     if (!dst) return;
     const int16_t kind = dst->GetSurfaceKind();
     if (kind != kSurfaceDDraw && kind != kSurfaceDDrawOffscreen) {
-        const bool lockHere = !IsSysSurfaceLocked();
-        if (lockHere) LockSysSurface();
+        const SysLockForDraw hold(this);
         CDrawSurface::StretchCopy(src, dst, dstRect, mode, mask, maskPoint);
-        if (lockHere) UnlockSysSurface();
         return;
     }
     if (!m_surface) return;
@@ -130,15 +149,10 @@ void CDDrawOffscreenSurface::StretchCopy(const CClipRect& src, CDrawSurface* dst
                                             : static_cast<CDDrawOffscreenSurface*>(dst)->m_surface;
     if (!target || target->IsLost() == DDERR_SURFACELOST) return;
     if (GetBitsPerPixel() != dst->GetBitsPerPixel() || GetPixelFormat() != dst->GetPixelFormat()) {
-        // The blitter does not convert: the CPU draws, with both surfaces locked. A surface
-        // that was locked already stays locked for its holder.
-        const bool lockThis = !IsSysSurfaceLocked();
-        const bool lockDst = !dst->IsSysSurfaceLocked();
-        if (lockThis) LockSysSurface();
-        if (lockDst) dst->LockSysSurface();
+        // The blitter does not convert: the CPU draws, with both surfaces locked.
+        const SysLockForDraw holdThis(this);
+        const SysLockForDraw holdDst(dst);
         CDrawSurface::StretchCopy(src, dst, dstRect, mode, mask, maskPoint);
-        if (lockDst) dst->UnlockSysSurface();
-        if (lockThis) UnlockSysSurface();
         return;
     }
     const Rect source{src.left, src.top, src.right, src.bottom};
