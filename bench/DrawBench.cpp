@@ -101,6 +101,7 @@ BENCHMARK(BM_Draw)
     ->Args({24, 3, 24, 3, 0, 0, 0})  // solid 24
     ->Args({24, 3, 24, 3, 1, 0, 0})  // 24, black left out
     ->Args({24, 3, 16, 2, 0, 0, 0})  // 24 -> 16
+    ->Args({24, 3, 8, 0, 0, 0, 0})   // 24 -> palette (nearest colour)
     ->Args({32, 0, 32, 0, 0, 0, 0})  // solid 32
     ->Args({16, 1, 8, 0, 0, 0, 0})   // 16 -> palette (nearest colour)
     ->Unit(benchmark::kMicrosecond);

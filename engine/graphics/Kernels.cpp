@@ -135,6 +135,16 @@ private:
     uint8_t m_values[256];
 };
 
+// The transparent colour of a 24-bit line as its blue, green, red bytes.
+class Key24 {
+public:
+    explicit Key24(uint32_t colour) : m_b(ColorBlue(colour)), m_g(ColorGreen(colour)), m_r(ColorRed(colour)) {}
+    bool Matches(const uint8_t* p) const { return p[0] == m_b && p[1] == m_g && p[2] == m_r; }
+
+private:
+    uint8_t m_b, m_g, m_r;
+};
+
 const CColorPalette* DestinationPalette(const CLineContext& l) {
     return l.dstPalette ? l.dstPalette : &xGraphics_GlobalPalette();
 }
@@ -232,13 +242,12 @@ void Convert565To555Transparent(const CLineContext& l, const CDrawSettings& s) {
 
 void Transparent24(const CLineContext& l, const CDrawSettings& s) {
     if (!Ready(l)) return;
-    const uint8_t kb = ColorBlue(s.transparentColor), kg = ColorGreen(s.transparentColor),
-                  kr = ColorRed(s.transparentColor);
+    const Key24 key(s.transparentColor);
     const uint8_t* src = l.srcLine;
     uint8_t* d = l.dstLine;
     for (int i = 0; i < l.pixelCount; ++i) {
         const uint8_t* p = src + 3 * i;
-        if (p[0] == kb && p[1] == kg && p[2] == kr) continue;
+        if (key.Matches(p)) continue;
         d[3 * i + 0] = p[0];
         d[3 * i + 1] = p[1];
         d[3 * i + 2] = p[2];
@@ -247,23 +256,21 @@ void Transparent24(const CLineContext& l, const CDrawSettings& s) {
 
 void Color24ToPalette(const CLineContext& l, const CDrawSettings& s) {
     if (!Ready(l)) return;
-    const uint8_t kb = ColorBlue(s.transparentColor), kg = ColorGreen(s.transparentColor),
-                  kr = ColorRed(s.transparentColor);
+    const Key24 key(s.transparentColor);
     NearestCache cache(DestinationPalette(l));
     for (int i = 0; i < l.pixelCount; ++i) {
         const uint8_t* p = l.srcLine + 3 * i;
-        if (p[0] == kb && p[1] == kg && p[2] == kr) l.dstLine[i] = 0;
+        if (key.Matches(p)) l.dstLine[i] = 0;
         else l.dstLine[i] = cache.Find(ColorWord(p[2], p[1], p[0]));
     }
 }
 
 void Color24To16(const CLineContext& l, const CDrawSettings& s) {
     if (!Ready(l) || !Is16Layout(l.dstFormat)) return;
-    const uint8_t kb = ColorBlue(s.transparentColor), kg = ColorGreen(s.transparentColor),
-                  kr = ColorRed(s.transparentColor);
+    const Key24 key(s.transparentColor);
     for (int i = 0; i < l.pixelCount; ++i) {
         const uint8_t* p = l.srcLine + 3 * i;
-        if (p[0] == kb && p[1] == kg && p[2] == kr) continue;
+        if (key.Matches(p)) continue;
         Store16(l.dstLine + 2 * i, PackColor16(ColorWord(p[2], p[1], p[0]), l.dstFormat));
     }
 }
@@ -492,7 +499,7 @@ bool PixelMatchesColorList(const uint8_t* pixel, const uint32_t* colours, int co
         if (bytesPerPixel == 2) {
             if (Load16(pixel) == PackColor16(c, format)) return true;
         } else if (bytesPerPixel == 3) {
-            if (pixel[0] == ColorBlue(c) && pixel[1] == ColorGreen(c) && pixel[2] == ColorRed(c)) return true;
+            if (Key24(c).Matches(pixel)) return true;
         }
     }
     return false;
