@@ -80,7 +80,7 @@ void CPart::SetState(int32_t index) {
     }
     CPartBase::SetState(index);
     if (GetCurrentIndex() != old && (bandA_ != 0 || bandB_ != 0)) {
-        RecolorCurrent(bandA_, bandB_);
+        Recolor(bandA_, bandB_, false);
     }
 }
 
@@ -143,7 +143,7 @@ void CPart::SetBandA(uint32_t, uint8_t band, uint8_t force) {
         return;
     }
     bandA_ = band;
-    RecolorAll(band, bandB_);
+    Recolor(band, bandB_, true);
 }
 
 void CPart::SetBandB(uint32_t, uint8_t band, uint8_t force) {
@@ -151,7 +151,7 @@ void CPart::SetBandB(uint32_t, uint8_t band, uint8_t force) {
         return;
     }
     bandB_ = band;
-    RecolorCurrent(bandA_, band);
+    Recolor(bandA_, band, false);
 }
 
 void CPart::SetBands(uint32_t, uint8_t a, uint8_t b, uint8_t force) {
@@ -163,28 +163,22 @@ void CPart::SetBands(uint32_t, uint8_t a, uint8_t b, uint8_t force) {
     }
     bandA_ = a;
     bandB_ = b;
-    RecolorCurrent(a, b);
+    Recolor(a, b, false);
 }
 
-void CPart::RecolorAll(uint8_t a, uint8_t b) {
+void CPart::Recolor(uint8_t a, uint8_t b, bool allStates) {
     if (a == 0 && (b == 0 || partFile_ == nullptr)) {
         return;
     }
     ReloadCommonBlock(1);
+    if (!allStates) {
+        if (currentState_ != nullptr) currentState_->Recolor(a, b, nullptr);
+        return;
+    }
     for (int32_t i = 0; i < GetStateCount(); ++i) {
         if (CState* state = GetState(i)) {
             state->Recolor(a, b, nullptr);
         }
-    }
-}
-
-void CPart::RecolorCurrent(uint8_t a, uint8_t b) {
-    if (a == 0 && (b == 0 || partFile_ == nullptr)) {
-        return;
-    }
-    ReloadCommonBlock(1);
-    if (currentState_ != nullptr) {
-        currentState_->Recolor(a, b, nullptr);
     }
 }
 

@@ -64,8 +64,8 @@ public:
     uint8_t GetPropSoundValue() const { return GetPartByte(1); }
 
 private:
-    void RecolorAll(uint8_t a, uint8_t b);
-    void RecolorCurrent(uint8_t a, uint8_t b);
+    /// Recolours every state, or the current one, with a common-block table of the part's own.
+    void Recolor(uint8_t a, uint8_t b, bool allStates);
     /// Loads state `index` from its own entry of the record.
     bool LoadStateAt(int32_t index);
     void ReleaseCommonBlocks();
