@@ -4,6 +4,7 @@
 
 /// Pixel blocks and tables of the graphics layer come from the engine's memory pools; a null
 /// pool means the calling thread's pool. These are the few calls the layer makes.
+/// A zero-filled block.
 void* xGfx_Alloc(void* pool, size_t size);
 void* xGfx_Resize(void* pool, void* block, size_t size);
 void xGfx_Free(void* block);

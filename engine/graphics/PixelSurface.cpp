@@ -17,9 +17,11 @@ bool CPixelSurface::Create(int16_t width, int16_t height, int16_t bitsPerPixel) 
     if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return false;
     const uint64_t size = uint64_t(bitsPerPixel / 8) * uint64_t(width) * uint64_t(height);
     if (size == 0 || size > 0xFFFFFFFFu) return false;
+    bool cleared = false; // a new block comes zero-filled
     if (!m_pixels) {
         m_pixels = static_cast<uint8_t*>(xGfx_Alloc(m_pool, size_t(size)));
         if (m_pixels) m_capacity = uint32_t(size);
+        cleared = true;
     } else if (m_alwaysResize || size > m_capacity) {
         uint8_t* resized = static_cast<uint8_t*>(xGfx_Resize(m_pool, m_pixels, size_t(size)));
         if (resized) {
@@ -35,7 +37,7 @@ bool CPixelSurface::Create(int16_t width, int16_t height, int16_t bitsPerPixel) 
         xTrace("CPixelSurface::Create() - (re)alloc failed\n");
         return false;
     }
-    std::memset(m_pixels, 0, m_capacity);
+    if (!cleared) std::memset(m_pixels, 0, m_capacity);
     m_width = width;
     m_height = height;
     m_bitsPerPixel = bitsPerPixel;
