@@ -181,14 +181,14 @@ void CDIBSectionSurface::UpdateColorTable() {
     if (m_bitsPerPixel > 8 || !m_gdiPalette || !m_memoryDC) return;
     plat::Gdi& gdi = plat::gdi();
     // A failed read leaves black rather than whatever the buffer held.
-    std::vector<plat::PaletteEntry> entries(256);
-    gdi.GetPaletteEntries(m_gdiPalette, 0, 256, entries.data());
-    std::vector<plat::RgbQuad> quads(256);
+    plat::PaletteEntry entries[256];
+    gdi.GetPaletteEntries(m_gdiPalette, 0, 256, entries);
+    plat::RgbQuad quads[256];
     for (int i = 0; i < 256; ++i) {
-        const plat::PaletteEntry& e = entries[size_t(i)];
-        quads[size_t(i)] = plat::RgbQuad{e.blue, e.green, e.red, TableFourthByte(i)};
+        const plat::PaletteEntry& e = entries[i];
+        quads[i] = plat::RgbQuad{e.blue, e.green, e.red, TableFourthByte(i)};
     }
-    gdi.SetDibColorTable(m_memoryDC, 0, 256, quads.data());
+    gdi.SetDibColorTable(m_memoryDC, 0, 256, quads);
 }
 
 void CDIBSectionSurface::BlitToWindow(plat::Dc* dc, const CClipRect& rect) {
