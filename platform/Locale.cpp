@@ -80,19 +80,19 @@ constexpr char16_t kCp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
 };
 
-char Cp1252Byte(char32_t cp) {
+} // namespace
+
+std::optional<uint8_t> Cp1252Byte(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-        return static_cast<char>(cp);
+        return static_cast<uint8_t>(cp);
     }
     for (int i = 0; i < 32; ++i) {
         if (kCp1252High[i] != 0 && kCp1252High[i] == cp) {
-            return static_cast<char>(0x80 + i);
+            return static_cast<uint8_t>(0x80 + i);
         }
     }
-    return '?';
+    return std::nullopt;
 }
-
-} // namespace
 
 uint16_t LangIdFromLocaleName(std::string_view name) {
     // "ll_CC.encoding@modifier": keep the language and the country.
@@ -137,7 +137,7 @@ std::string WideToCp1252(std::u16string_view text) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD; // a lone surrogate
         }
-        out.push_back(Cp1252Byte(cp));
+        out.push_back(static_cast<char>(Cp1252Byte(cp).value_or('?')));
     }
     return out;
 }

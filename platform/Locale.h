@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,9 @@ public:
 /// 0x0409, "de_DE" 0x0407, "de_CH" 0x0807; a language without a known country takes its
 /// default sublanguage; an unknown, empty, "C" or "POSIX" name gives 0x0409.
 uint16_t LangIdFromLocaleName(std::string_view name);
+
+/// The byte of a code point in code page 1252; nothing when the code page lacks it.
+std::optional<uint8_t> Cp1252Byte(char32_t codePoint);
 
 /// UTF-16 text in code page 1252; code points the code page lacks (and lone surrogates) give '?'.
 std::string WideToCp1252(std::u16string_view text);

@@ -1,6 +1,6 @@
 #include "platform/sdl2/Sdl2Keys.h"
 
-#include <array>
+#include "platform/Locale.h"
 
 namespace plat {
 
@@ -69,13 +69,6 @@ const KeyRow* FindRow(SDL_Scancode scancode) {
     return nullptr;
 }
 
-// The 1252 code page's characters 0x80-0x9F (0 where it has none).
-constexpr std::array<uint16_t, 32> kHigh = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
 } // namespace
 
 WinKey WinKeyFromSdl(SDL_Scancode scancode, SDL_Keycode keycode) {
@@ -136,12 +129,7 @@ std::vector<uint8_t> Cp1252FromUtf8(std::string_view text) {
         }
         i += valid ? length : 1;
         if (!valid) continue;
-        if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
-            out.push_back(uint8_t(code));
-            continue;
-        }
-        for (size_t k = 0; k < kHigh.size(); ++k)
-            if (kHigh[k] != 0 && kHigh[k] == code) out.push_back(uint8_t(0x80 + k));
+        if (const auto byte = Cp1252Byte(code)) out.push_back(*byte);
     }
     return out;
 }
