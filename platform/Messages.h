@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 
 namespace plat {
 
@@ -58,6 +59,13 @@ inline constexpr uint32_t WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr uint32_t WM_MOUSEFIRST = WM_MOUSEMOVE;
 inline constexpr uint32_t WM_MOUSELAST = WM_MBUTTONDBLCLK;
 
+/// A message of the mouse range (WM_MOUSEFIRST to WM_MOUSELAST).
+constexpr bool IsMouseMessage(uint32_t msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST; }
+/// A message of the key or the mouse range: what removing a window's input takes away.
+constexpr bool IsInputMessage(uint32_t msg) {
+    return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || IsMouseMessage(msg);
+}
+
 // System commands (wParam of WM_SYSCOMMAND, masked with 0xFFF0).
 inline constexpr uint32_t SC_MOUSEMENU = 0xF090;
 inline constexpr uint32_t SC_KEYMENU = 0xF100;
@@ -86,7 +94,10 @@ public:
     /// without one.
     virtual intptr_t Dispatch(const WinMsg& msg) = 0;
     /// Installs (or, with null, removes) the procedure of a window.
-    virtual void SetWindowProc(WindowId window, WindowProc proc) = 0;
+    void SetWindowProc(WindowId window, WindowProc proc) {
+        if (proc) procs_[window] = proc;
+        else procs_.erase(window);
+    }
     /// Installs (or, with null, removes) the low-level keyboard hook that key messages from
     /// the keyboard pass before they are queued; scripted messages do not pass it.
     virtual void SetKeyboardHook(KeyboardHook hook) { keyboardHook_ = hook; }
@@ -96,7 +107,16 @@ public:
     virtual void RemoveInput(WindowId /*window*/) {}
 
 protected:
+    /// The procedure installed for a window; null when it has none.
+    WindowProc ProcOf(WindowId window) const {
+        const auto it = procs_.find(window);
+        return it == procs_.end() ? nullptr : it->second;
+    }
+
     KeyboardHook keyboardHook_ = nullptr;
+
+private:
+    std::map<WindowId, WindowProc> procs_;
 };
 
 } // namespace plat

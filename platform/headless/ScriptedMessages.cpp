@@ -65,7 +65,7 @@ bool ScriptedMessages::Peek(WinMsg& out, bool remove) {
     queue_.pop_front();
     consumed_.push_back(out);
     if (auto* keys = dynamic_cast<HeadlessInput*>(&input())) {
-        if (out.msg >= WM_MOUSEFIRST && out.msg <= WM_MOUSELAST) keys->SetCursorPos(out.pt);
+        if (IsMouseMessage(out.msg)) keys->SetCursorPos(out.pt);
         else if (IsKeyDown(out.msg)) keys->SetKeyDown(int32_t(out.wParam), true);
         else if (IsKeyUp(out.msg)) keys->SetKeyDown(int32_t(out.wParam), false);
     }
@@ -75,22 +75,15 @@ bool ScriptedMessages::Peek(WinMsg& out, bool remove) {
 void ScriptedMessages::RemoveInput(WindowId window) {
     const uint32_t now = clock().TickCount();
     std::erase_if(queue_, [&](const WinMsg& m) {
-        const bool input = (m.msg >= WM_KEYFIRST && m.msg <= WM_KEYLAST) || (m.msg >= WM_MOUSEFIRST && m.msg <= WM_MOUSELAST);
-        return m.window == window && input && int32_t(now - m.time) >= 0;
+        return m.window == window && IsInputMessage(m.msg) && int32_t(now - m.time) >= 0;
     });
 }
 
 void ScriptedMessages::Translate(const WinMsg& /*msg*/) {}
 
 intptr_t ScriptedMessages::Dispatch(const WinMsg& msg) {
-    const auto it = procs_.find(msg.window);
-    if (it == procs_.end() || !it->second) return 0;
-    return it->second(msg.window, msg.msg, msg.wParam, msg.lParam);
-}
-
-void ScriptedMessages::SetWindowProc(WindowId window, WindowProc proc) {
-    if (proc) procs_[window] = proc;
-    else procs_.erase(window);
+    const WindowProc proc = ProcOf(msg.window);
+    return proc ? proc(msg.window, msg.msg, msg.wParam, msg.lParam) : 0;
 }
 
 void ScriptedMessages::Push(const WinMsg& msg) {

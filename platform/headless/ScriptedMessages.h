@@ -1,6 +1,5 @@
 #pragma once
 #include <deque>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +23,6 @@ public:
     /// Headless scripts carry their character messages themselves, so nothing is posted.
     void Translate(const WinMsg& msg) override;
     intptr_t Dispatch(const WinMsg& msg) override;
-    void SetWindowProc(WindowId window, WindowProc proc) override;
     /// Removes the mouse and key messages of the window whose time has come.
     void RemoveInput(WindowId window) override;
 
@@ -41,7 +39,6 @@ public:
 private:
     std::deque<WinMsg> queue_;
     std::vector<WinMsg> consumed_;
-    std::map<WindowId, WindowProc> procs_;
 };
 
 /// The number of a message name that scripts may use (WM_MOUSEMOVE, ...); 0 when unknown.

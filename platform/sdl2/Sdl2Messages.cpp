@@ -85,25 +85,14 @@ bool Sdl2Messages::Peek(WinMsg& out, bool remove) {
 void Sdl2Messages::Translate(const WinMsg& /*msg*/) {}
 
 intptr_t Sdl2Messages::Dispatch(const WinMsg& msg) {
-    const auto it = procs_.find(msg.window);
-    if (it != procs_.end() && it->second) return it->second(msg.window, msg.msg, msg.wParam, msg.lParam);
+    if (const WindowProc proc = ProcOf(msg.window)) return proc(msg.window, msg.msg, msg.wParam, msg.lParam);
     return services().desktop ? desktop().DefWindowProc(msg.window, msg.msg, msg.wParam, msg.lParam) : 0;
-}
-
-void Sdl2Messages::SetWindowProc(WindowId window, WindowProc proc) {
-    if (proc) procs_[window] = proc;
-    else procs_.erase(window);
 }
 
 void Sdl2Messages::RemoveInput(WindowId window) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) Convert(event);
-    auto isInput = [&](const WinMsg& m) {
-        const bool mouse = m.msg >= WM_MOUSEFIRST && m.msg <= WM_MOUSELAST;
-        const bool key = m.msg >= WM_KEYDOWN && m.msg <= WM_SYSKEYUP;
-        return m.window == window && (mouse || key);
-    };
-    std::erase_if(queue_, isInput);
+    std::erase_if(queue_, [&](const WinMsg& m) { return m.window == window && IsInputMessage(m.msg); });
 }
 
 WinMsg Sdl2Messages::Make(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {

@@ -2,7 +2,6 @@
 #include <SDL.h>
 
 #include <deque>
-#include <map>
 
 #include "platform/Input.h"
 #include "platform/Messages.h"
@@ -41,7 +40,6 @@ public:
     void Translate(const WinMsg& msg) override;
     /// The window's procedure, or the desktop's default procedure for a window without one.
     intptr_t Dispatch(const WinMsg& msg) override;
-    void SetWindowProc(WindowId window, WindowProc proc) override;
     /// Drops the waiting mouse and key messages of the window, SDL's waiting input events
     /// included.
     void RemoveInput(WindowId window) override;
@@ -57,7 +55,6 @@ private:
     uintptr_t MouseKeys();
 
     std::deque<WinMsg> queue_;
-    std::map<WindowId, WindowProc> procs_;
     bool down_[512] = {};
 };
 
