@@ -203,10 +203,7 @@ void Desktop::Deactivate() {
     const WindowId lost = focus_;
     active_ = 0;
     focus_ = 0;
-    if (Window* w = Find(old)) {
-        w->Send(WM_NCACTIVATE, 0, 0);
-        w->Send(WM_ACTIVATE, WA_INACTIVE, 0);
-    }
+    SendActivation(old, 0);
     if (Window* w = Find(lost)) w->Send(WM_KILLFOCUS, 0, 0);
 }
 
@@ -264,6 +261,12 @@ bool Desktop::EnumDisplaySettings(uint32_t index, DevMode& out) const {
     if (index >= modes.size()) return false;
     out = modes[index];
     return true;
+}
+
+int32_t Desktop::TestMode(const DevMode& mode) const {
+    for (const DevMode& listed : Modes())
+        if (ModeMatches(mode, listed)) return DISP_CHANGE_SUCCESSFUL;
+    return DISP_CHANGE_BADMODE;
 }
 
 int32_t Desktop::ChangeDisplaySettings(const DevMode* mode, uint32_t flags) {

@@ -105,8 +105,8 @@ protected:
     virtual std::unique_ptr<Window> MakeWindow(WindowId id, const WindowParams& params) = 0;
     /// The backend's mode list.
     virtual const std::vector<DevMode>& Modes() const = 0;
-    /// DISP_CHANGE_* for setting the mode.
-    virtual int32_t TestMode(const DevMode& mode) const = 0;
+    /// DISP_CHANGE_* for setting the mode: successful for a mode the list has, else a bad mode.
+    virtual int32_t TestMode(const DevMode& mode) const;
     /// After the current mode changed.
     virtual void OnModeChanged() {}
     /// After a window's show state, place or z-order changed.
@@ -121,7 +121,8 @@ private:
     friend class Window;
     WindowId TopLevelOf(WindowId window) const;
     void BringToFront(WindowId window);
-    /// The activation messages of a change of the active top-level window from `old` to `top`.
+    /// The activation messages of a change of the active top-level window from `old` to `top`
+    /// (either 0 for none).
     void SendActivation(WindowId old, WindowId top);
     void Forget(WindowId window);
     void CollectGarbage();

@@ -38,9 +38,7 @@ std::unique_ptr<Window> HeadlessDesktop::MakeWindow(WindowId id, const WindowPar
 int32_t HeadlessDesktop::TestMode(const DevMode& mode) const {
     for (const auto& [listed, result] : results_)
         if (ModeMatches(mode, listed)) return result;
-    for (const DevMode& listed : modes_)
-        if (ModeMatches(mode, listed)) return DISP_CHANGE_SUCCESSFUL;
-    return DISP_CHANGE_BADMODE;
+    return Desktop::TestMode(mode);
 }
 
 } // namespace plat

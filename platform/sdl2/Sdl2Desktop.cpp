@@ -191,12 +191,6 @@ std::unique_ptr<Window> Sdl2Desktop::MakeWindow(WindowId id, const WindowParams&
     return std::make_unique<Sdl2Window>(*this, id, params);
 }
 
-int32_t Sdl2Desktop::TestMode(const DevMode& mode) const {
-    for (const DevMode& listed : modes_)
-        if (ModeMatches(mode, listed)) return DISP_CHANGE_SUCCESSFUL;
-    return DISP_CHANGE_BADMODE;
-}
-
 void Sdl2Desktop::OnModeChanged() {
     for (WindowId id : TopLevelWindows())
         if (auto* w = static_cast<Sdl2Window*>(Find(id))) w->Sync();

@@ -36,7 +36,6 @@ public:
 protected:
     std::unique_ptr<Window> MakeWindow(WindowId id, const WindowParams& params) override;
     const std::vector<DevMode>& Modes() const override { return modes_; }
-    int32_t TestMode(const DevMode& mode) const override;
     void OnModeChanged() override;
     void OnWindowChanged(Window& window) override;
 
