@@ -131,6 +131,12 @@ bool Surface::Contains(const Rect& r) const {
            uint32_t(r.bottom) <= height_;
 }
 
+const uint8_t* Surface::SourcePixels(const Surface& src, std::vector<uint8_t>& store) const {
+    if (&src != this) return src.memory_.data();
+    store = memory_;
+    return store.data();
+}
+
 Result Surface::GetAttachedSurface(const SurfaceCaps* caps, Surface** out) {
     if (!caps || !out) return E_INVALIDARG;
     *out = nullptr;
@@ -144,8 +150,7 @@ Result Surface::GetAttachedSurface(const SurfaceCaps* caps, Surface** out) {
 Result Surface::Blt(const Rect* dstRect, Surface* src, const Rect* srcRect, uint32_t flags, const BltFx* fx) {
     if (lost_ || (src && src->lost_)) return DDERR_SURFACELOST;
     if (locks_ > 0 || (src && src->locks_ > 0)) return DDERR_SURFACEBUSY;
-    const Rect whole{0, 0, int32_t(width_), int32_t(height_)};
-    const Rect d = dstRect ? *dstRect : whole;
+    const Rect d = RectOr(dstRect);
     if (!Contains(d)) return DDERR_INVALIDRECT;
     const size_t bpp = BytesPerPixel();
     if (flags & DDBLT_COLORFILL) {
@@ -159,18 +164,18 @@ Result Surface::Blt(const Rect* dstRect, Surface* src, const Rect* srcRect, uint
         return DD_OK;
     }
     if (!src) return E_INVALIDARG;
-    const Rect s = srcRect ? *srcRect : Rect{0, 0, int32_t(src->width_), int32_t(src->height_)};
+    const Rect s = src->RectOr(srcRect);
     if (!src->Contains(s)) return DDERR_INVALIDRECT;
     if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
     ++state_->stats.blts;
     const int32_t dw = d.right - d.left, dh = d.bottom - d.top, sw = s.right - s.left, sh = s.bottom - s.top;
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return DD_OK;
-    // Through a copy of the source, so that a surface may be its own source.
-    const std::vector<uint8_t> source = src->memory_;
+    std::vector<uint8_t> store;
+    const uint8_t* source = SourcePixels(*src, store);
     for (int32_t j = 0; j < dh; ++j) {
         const int32_t sy = s.top + int32_t(int64_t(j) * sh / dh);
         uint8_t* out = memory_.data() + size_t(d.top + j) * size_t(pitch_) + size_t(d.left) * bpp;
-        const uint8_t* in = source.data() + size_t(sy) * size_t(src->pitch_);
+        const uint8_t* in = source + size_t(sy) * size_t(src->pitch_);
         for (int32_t i = 0; i < dw; ++i) {
             const int32_t sx = s.left + int32_t(int64_t(i) * sw / dw);
             std::memcpy(out + size_t(i) * bpp, in + size_t(sx) * bpp, bpp);
@@ -183,7 +188,7 @@ Result Surface::BltFast(int32_t x, int32_t y, Surface* src, const Rect* srcRect,
     if (!src) return E_INVALIDARG;
     if (lost_ || src->lost_) return DDERR_SURFACELOST;
     if (locks_ > 0 || src->locks_ > 0) return DDERR_SURFACEBUSY;
-    const Rect s = srcRect ? *srcRect : Rect{0, 0, int32_t(src->width_), int32_t(src->height_)};
+    const Rect s = src->RectOr(srcRect);
     if (!src->Contains(s)) return DDERR_INVALIDRECT;
     const Rect d{x, y, x + (s.right - s.left), y + (s.bottom - s.top)};
     if (!Contains(d)) return DDERR_INVALIDRECT;
@@ -191,10 +196,11 @@ Result Surface::BltFast(int32_t x, int32_t y, Surface* src, const Rect* srcRect,
     ++state_->stats.bltFasts;
     const size_t bpp = BytesPerPixel();
     const size_t rowBytes = size_t(s.right - s.left) * bpp;
-    const std::vector<uint8_t> source = src->memory_;
+    std::vector<uint8_t> store;
+    const uint8_t* source = SourcePixels(*src, store);
     for (int32_t j = 0; j < s.bottom - s.top; ++j)
         std::memcpy(memory_.data() + size_t(y + j) * size_t(pitch_) + size_t(x) * bpp,
-                    source.data() + size_t(s.top + j) * size_t(src->pitch_) + size_t(s.left) * bpp, rowBytes);
+                    source + size_t(s.top + j) * size_t(src->pitch_) + size_t(s.left) * bpp, rowBytes);
     return DD_OK;
 }
 
@@ -238,7 +244,7 @@ Result Surface::GetSurfaceDesc(SurfaceDesc* out) const {
 Result Surface::Lock(const Rect* rect, SurfaceDesc* desc, uint32_t, void*) {
     if (!desc || desc->size != sizeof(SurfaceDesc)) return E_INVALIDARG;
     if (lost_) return DDERR_SURFACELOST;
-    const Rect r = rect ? *rect : Rect{0, 0, int32_t(width_), int32_t(height_)};
+    const Rect r = RectOr(rect);
     if (!Contains(r)) return DDERR_INVALIDRECT;
     GetSurfaceDesc(desc);
     desc->surface = memory_.data() + size_t(r.top) * size_t(pitch_) + size_t(r.left) * BytesPerPixel();
@@ -276,14 +282,8 @@ Result Surface::GetDC(Dc** out) {
     if (lost_) return DDERR_SURFACELOST;
     if (dc_) return DDERR_DCALREADYCREATED;
     dc_ = std::make_unique<Dc>(Dc::Kind::Surface);
-    PixelTarget t;
-    t.top = memory_.data();
-    t.pitch = pitch_;
-    t.width = int32_t(width_);
-    t.height = int32_t(height_);
-    t.bits = int(format_.rgbBitCount);
-    t.is565 = format_.gBitMask == 0x07E0;
-    dc_->SetSurfaceTarget(t);
+    dc_->SetSurfaceTarget(
+        PixelTarget{memory_.data(), pitch_, int32_t(width_), int32_t(height_), int(format_.rgbBitCount), Is565()});
     ++locks_;
     *out = dc_.get();
     return DD_OK;
@@ -300,21 +300,14 @@ void Surface::Present() const {
     Desktop* desktop = TheDesktop();
     Window* window = desktop ? desktop->Find(state_->window) : nullptr;
     if (!window) return;
-    PixelSource s;
-    s.top = memory_.data();
-    s.pitch = pitch_;
-    s.width = int32_t(width_);
-    s.height = int32_t(height_);
-    s.bits = int(format_.rgbBitCount);
-    s.is565 = format_.gBitMask == 0x07E0;
     std::vector<Argb> colours(256, MakeArgb(0, 0, 0));
     if (palette_)
-        for (size_t i = 0; i < 256; ++i)
-            {
+        for (size_t i = 0; i < 256; ++i) {
             const PaletteEntry& e = palette_->Entries()[i];
             colours[i] = MakeArgb(e.red, e.green, e.blue);
         }
-    s.palette = colours.data();
+    const PixelSource s{memory_.data(), pitch_, int32_t(width_), int32_t(height_),
+                        int(format_.rgbBitCount), Is565(), colours.data()};
     window->Blit(s, 0, 0, s.width, s.height, 0, 0);
     window->Flush();
     ++state_->stats.presents;

@@ -242,7 +242,13 @@ private:
     Surface(std::shared_ptr<State> state, uint32_t caps, uint32_t width, uint32_t height, const PixelFormat& format);
     ~Surface() override;
     bool Contains(const Rect& r) const;
+    /// The rectangle given, or the whole surface for none.
+    Rect RectOr(const Rect* r) const { return r ? *r : Rect{0, 0, int32_t(width_), int32_t(height_)}; }
+    /// The pixels of `src` to read from: a copy in `store` when it is this surface, so that a
+    /// surface may be its own source.
+    const uint8_t* SourcePixels(const Surface& src, std::vector<uint8_t>& store) const;
     size_t BytesPerPixel() const { return format_.rgbBitCount / 8; }
+    bool Is565() const { return format_.gBitMask == 0x07E0; }
 
     std::shared_ptr<State> state_;
     uint32_t caps_;
