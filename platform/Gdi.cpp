@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 #include "platform/Desktop.h"
 #include "platform/Platform.h"
@@ -20,6 +22,35 @@ bool Consume(int& counter) {
 
 int32_t StrideOf(int32_t width, int bits) { return int32_t(((int64_t(width) * bits + 31) / 32) * 4); }
 
+/// The top row and the pitch to the next row down of `height` rows stored `stride` bytes apart
+/// from `base`, bottom-up or top-down.
+template <typename Byte>
+std::pair<Byte*, int32_t> TopRow(Byte* base, int32_t height, int32_t stride, bool bottomUp) {
+    if (!bottomUp) return {base, stride};
+    return {base + size_t(height - 1) * size_t(stride), -stride};
+}
+
+/// How many of `count` entries from `start` a table of `size` entries holds.
+uint32_t EntriesInRange(size_t size, uint32_t start, uint32_t count) {
+    return start >= size ? 0 : uint32_t(std::min<size_t>(count, size - start));
+}
+
+/// Copies `count` entries into a table from `start` (as far as it reaches); answers how many.
+template <typename T>
+uint32_t CopyIntoTable(std::vector<T>& table, uint32_t start, uint32_t count, const T* from) {
+    const uint32_t n = EntriesInRange(table.size(), start, count);
+    if (n) std::copy_n(from, n, table.begin() + start);
+    return n;
+}
+
+/// Copies `count` entries of a table from `start` (as far as it reaches); answers how many.
+template <typename T>
+uint32_t CopyFromTable(const std::vector<T>& table, uint32_t start, uint32_t count, T* to) {
+    const uint32_t n = EntriesInRange(table.size(), start, count);
+    if (n) std::copy_n(table.begin() + start, n, to);
+    return n;
+}
+
 // Shown colours of a colour table (its fourth bytes are not read).
 void TableColours(const RgbQuad* table, size_t count, std::vector<Argb>& out) {
     out.assign(256, MakeArgb(0, 0, 0));
@@ -34,14 +65,7 @@ PixelSource Bitmap::Source(std::vector<Argb>& paletteStore) const {
     s.height = height_;
     s.bits = bits_;
     s.is565 = false; // a 16-bit device-independent bitmap is always 5-5-5
-    const uint8_t* base = pixels_.data();
-    if (bottomUp_) {
-        s.top = base + size_t(height_ - 1) * size_t(stride_);
-        s.pitch = -stride_;
-    } else {
-        s.top = base;
-        s.pitch = stride_;
-    }
+    std::tie(s.top, s.pitch) = TopRow(pixels_.data(), height_, stride_, bottomUp_);
     if (bits_ <= 8) {
         TableColours(colors_.data(), colors_.size(), paletteStore);
         s.palette = paletteStore.data();
@@ -53,16 +77,11 @@ PixelTarget Dc::Target() const {
     if (kind_ == Kind::Surface) return surface_;
     PixelTarget t;
     if (kind_ != Kind::Memory || !bitmap_ || bitmap_->bits_ < 8) return t;
-    t.width = bitmap_->width_;
-    t.height = bitmap_->height_;
-    t.bits = bitmap_->bits_;
-    if (bitmap_->bottomUp_) {
-        t.top = bitmap_->pixels_.data() + size_t(bitmap_->height_ - 1) * size_t(bitmap_->stride_);
-        t.pitch = -bitmap_->stride_;
-    } else {
-        t.top = bitmap_->pixels_.data();
-        t.pitch = bitmap_->stride_;
-    }
+    Bitmap& b = *bitmap_;
+    t.width = b.width_;
+    t.height = b.height_;
+    t.bits = b.bits_;
+    std::tie(t.top, t.pitch) = TopRow(b.pixels_.data(), b.height_, b.stride_, b.bottomUp_);
     return t;
 }
 
@@ -163,18 +182,12 @@ Bitmap* Gdi::SelectBitmap(Dc* dc, Bitmap* bitmap) {
 
 uint32_t Gdi::SetDibColorTable(Dc* dc, uint32_t start, uint32_t count, const RgbQuad* colors) {
     if (!dc || !colors || !dc->bitmap_ || dc->bitmap_ == &stockBitmap_) return 0;
-    std::vector<RgbQuad>& table = dc->bitmap_->colors_;
-    uint32_t set = 0;
-    for (uint32_t i = 0; i < count && start + i < table.size(); ++i, ++set) table[start + i] = colors[i];
-    return set;
+    return CopyIntoTable(dc->bitmap_->colors_, start, count, colors);
 }
 
 uint32_t Gdi::GetDibColorTable(Dc* dc, uint32_t start, uint32_t count, RgbQuad* colors) {
     if (!dc || !colors || !dc->bitmap_ || dc->bitmap_ == &stockBitmap_) return 0;
-    const std::vector<RgbQuad>& table = dc->bitmap_->colors_;
-    uint32_t got = 0;
-    for (uint32_t i = 0; i < count && start + i < table.size(); ++i, ++got) colors[i] = table[start + i];
-    return got;
+    return CopyFromTable(dc->bitmap_->colors_, start, count, colors);
 }
 
 int Gdi::SetMapMode(Dc* dc, int mode) {
@@ -196,19 +209,13 @@ GdiPalette* Gdi::CreatePalette(uint16_t version, uint16_t count, const PaletteEn
 
 uint32_t Gdi::SetPaletteEntries(GdiPalette* palette, uint32_t start, uint32_t count, const PaletteEntry* entries) {
     if (!palette || !entries || palette == &stockPalette_) return 0;
-    uint32_t set = 0;
-    for (uint32_t i = 0; i < count && start + i < palette->entries_.size(); ++i, ++set)
-        palette->entries_[start + i] = entries[i];
-    return set;
+    return CopyIntoTable(palette->entries_, start, count, entries);
 }
 
 uint32_t Gdi::GetPaletteEntries(GdiPalette* palette, uint32_t start, uint32_t count, PaletteEntry* entries) {
     if (Consume(script_.failGetPaletteEntries)) return 0;
     if (!palette || !entries) return 0;
-    uint32_t got = 0;
-    for (uint32_t i = 0; i < count && start + i < palette->entries_.size(); ++i, ++got)
-        entries[i] = palette->entries_[start + i];
-    return got;
+    return CopyFromTable(palette->entries_, start, count, entries);
 }
 
 GdiPalette* Gdi::SelectPalette(Dc* dc, GdiPalette* palette, bool) {
@@ -268,14 +275,7 @@ int32_t Gdi::StretchDIBits(Dc* dst, int32_t x, int32_t y, int32_t width, int32_t
     s.width = header.width;
     s.height = h;
     s.bits = bitCount;
-    const uint8_t* base = static_cast<const uint8_t*>(bits);
-    if (header.height > 0) {
-        s.top = base + size_t(h - 1) * size_t(stride);
-        s.pitch = -stride;
-    } else {
-        s.top = base;
-        s.pitch = stride;
-    }
+    std::tie(s.top, s.pitch) = TopRow(static_cast<const uint8_t*>(bits), h, stride, header.height > 0);
     std::vector<Argb> colours;
     if (bitCount == 8) {
         TableColours(colors, colors ? (header.clrUsed ? header.clrUsed : 256) : 0, colours);
