@@ -51,13 +51,12 @@ uint32_t CopyFromTable(const std::vector<T>& table, uint32_t start, uint32_t cou
     return n;
 }
 
-// Shown colours of a colour table (its fourth bytes are not read).
+} // namespace
+
 void TableColours(const RgbQuad* table, size_t count, std::vector<Argb>& out) {
     out.assign(256, MakeArgb(0, 0, 0));
     for (size_t i = 0; i < count && i < 256; ++i) out[i] = MakeArgb(table[i].red, table[i].green, table[i].blue);
 }
-
-} // namespace
 
 PixelSource Bitmap::Source(std::vector<Argb>& paletteStore) const {
     PixelSource s;

@@ -19,6 +19,10 @@ struct RgbQuad {
     bool operator==(const RgbQuad&) const = default;
 };
 
+/// The shown colours of the first `count` records of a colour table (their fourth bytes are not
+/// read): 256 colours, black past the records.
+void TableColours(const RgbQuad* table, size_t count, std::vector<Argb>& out);
+
 /// A logical-palette entry: red, green, blue and flags.
 struct PaletteEntry {
     uint8_t red = 0;

@@ -21,21 +21,12 @@ bool RecordingPrinter::StretchDib(int32_t x, int32_t y, int32_t width, int32_t h
     if (info.bitCount != 8 && info.bitCount != 16 && info.bitCount != 24) return false;
     Draw draw{x, y, width, height, {}};
     draw.picture.Resize(info.width, info.height);
-    for (int32_t row = 0; row < info.height; ++row) {
-        // Rows are stored bottom-up.
-        const uint8_t* p = rows + int64_t(info.height - 1 - row) * stride;
-        Argb* out = draw.picture.Row(row);
-        for (int32_t col = 0; col < info.width; ++col) {
-            if (info.bitCount == 8) {
-                const RgbQuad c = colors ? colors[p[col]] : RgbQuad{};
-                out[col] = MakeArgb(c.red, c.green, c.blue);
-            } else if (info.bitCount == 16) {
-                out[col] = Expand555(uint16_t(p[2 * col] | (p[2 * col + 1] << 8)));
-            } else {
-                out[col] = MakeArgb(p[3 * col + 2], p[3 * col + 1], p[3 * col]);
-            }
-        }
-    }
+    std::vector<Argb> colours;
+    if (info.bitCount == 8) TableColours(colors, colors ? 256 : 0, colours);
+    // Rows are stored bottom-up; 16-bit pixels are 5-5-5.
+    const PixelSource source{rows + int64_t(info.height - 1) * stride, -stride, info.width, info.height,
+                             info.bitCount, false, colours.data()};
+    for (int32_t row = 0; row < info.height; ++row) ConvertRow(source, 0, row, info.width, draw.picture.Row(row));
     jobs_.back().pages.back().draws.push_back(std::move(draw));
     return true;
 }
