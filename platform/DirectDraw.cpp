@@ -297,8 +297,7 @@ Result Surface::ReleaseDC(Dc* dc) {
 }
 
 void Surface::Present() const {
-    Desktop* desktop = TheDesktop();
-    Window* window = desktop ? desktop->Find(state_->window) : nullptr;
+    Window* window = WindowById(state_->window);
     if (!window) return;
     std::vector<Argb> colours(256, MakeArgb(0, 0, 0));
     if (palette_)
@@ -354,7 +353,7 @@ Result DirectDraw::SetCooperativeLevel(WindowId window, uint32_t flags) {
     const bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0;
     const bool fullScreen = (flags & DDSCL_FULLSCREEN) != 0;
     if (exclusive != fullScreen || (exclusive && (flags & DDSCL_NORMAL))) return E_INVALIDARG;
-    if (exclusive && !(TheDesktop() && TheDesktop()->Find(window))) return DDERR_NOHWND;
+    if (exclusive && !WindowById(window)) return DDERR_NOHWND;
     state_->window = window;
     state_->level = flags;
     state_->stats.cooperativeFlags = flags;

@@ -226,7 +226,7 @@ GdiPalette* Gdi::SelectPalette(Dc* dc, GdiPalette* palette, bool) {
 
 uint32_t Gdi::RealizePalette(Dc* dc) {
     if (!dc || dc->kind_ != Dc::Kind::Window || !dc->palette_ || dc->palette_ == &stockPalette_) return 0;
-    Window* window = services().desktop ? services().desktop->Find(dc->window_) : nullptr;
+    Window* window = WindowById(dc->window_);
     if (!window) return 0;
     window->Realize(dc->palette_->entries_);
     ++counts_.realizations;
@@ -234,7 +234,7 @@ uint32_t Gdi::RealizePalette(Dc* dc) {
 }
 
 Dc* Gdi::GetDc(WindowId window) {
-    Window* w = services().desktop ? services().desktop->Find(window) : nullptr;
+    Window* w = WindowById(window);
     if (!w) return nullptr;
     Dc& dc = w->OwnDc();
     if (!dc.palette_) dc.palette_ = &stockPalette_;
@@ -242,14 +242,14 @@ Dc* Gdi::GetDc(WindowId window) {
 }
 
 int Gdi::ReleaseDc(WindowId window, Dc* dc) {
-    Window* w = services().desktop ? services().desktop->Find(window) : nullptr;
+    Window* w = WindowById(window);
     return (w && dc == &w->OwnDc()) ? 1 : 0;
 }
 
 bool Gdi::BitBlt(Dc* dst, int32_t x, int32_t y, int32_t width, int32_t height, Dc* src, int32_t srcX, int32_t srcY,
                  uint32_t rop) {
     if (!dst || !src || rop != SRCCOPY || dst->kind_ != Dc::Kind::Window || src->kind_ != Dc::Kind::Memory) return false;
-    Window* window = services().desktop ? services().desktop->Find(dst->window_) : nullptr;
+    Window* window = WindowById(dst->window_);
     Bitmap* bitmap = src->bitmap_;
     if (!window || !bitmap || bitmap == &stockBitmap_) return false;
     std::vector<Argb> colours;
@@ -266,7 +266,7 @@ int32_t Gdi::StretchDIBits(Dc* dst, int32_t x, int32_t y, int32_t width, int32_t
     if ((bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) || header.compression != BI_RGB ||
         header.width <= 0 || header.height == 0)
         return 0;
-    Window* window = services().desktop ? services().desktop->Find(dst->window_) : nullptr;
+    Window* window = WindowById(dst->window_);
     if (!window) return 0;
     const int32_t h = header.height < 0 ? -header.height : header.height;
     const int32_t stride = StrideOf(header.width, bitCount);

@@ -65,4 +65,7 @@ inline Gdi& gdi() { return *services().gdi; }
 inline dd::Library& ddraw() { return *services().ddraw; }
 inline Printer& printer() { return *services().printer; }
 
+/// A window of the current desktop; null without a desktop or for an unknown window.
+inline Window* WindowById(WindowId id) { return services().desktop ? services().desktop->Find(id) : nullptr; }
+
 } // namespace plat

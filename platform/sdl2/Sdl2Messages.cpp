@@ -48,7 +48,7 @@ int16_t Sdl2Input::AsyncKeyState(int32_t virtualKey) {
 }
 
 WinPoint Sdl2Input::ScreenToClient(WindowId window, WinPoint screen) {
-    const Window* w = services().desktop ? desktop().Find(window) : nullptr;
+    const Window* w = WindowById(window);
     return w ? w->ScreenToClient(screen) : screen;
 }
 
@@ -59,7 +59,7 @@ int32_t Sdl2Input::ShowCursor(bool show) {
 }
 
 void Sdl2Input::MovePointer(WindowId window, WinPoint client) {
-    const Window* w = services().desktop ? desktop().Find(window) : nullptr;
+    const Window* w = WindowById(window);
     cursor_ = w ? w->ClientToScreen(client) : client;
 }
 
