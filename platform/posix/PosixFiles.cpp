@@ -66,6 +66,11 @@ bool PathExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 /// Finds `component` in `folder` regardless of case; empty when there is none.
 std::string MatchComponent(const std::string& folder, const std::string& component) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
@@ -190,7 +195,8 @@ std::unique_ptr<File> PosixFiles::Open(const std::string& name, OpenMode mode) {
     } else {
         return nullptr;
     }
-    if (IsDirectory(path)) {
+    // The path is resolved already: a second resolve would read its folder again.
+    if (IsFolder(path)) {
         return nullptr;
     }
     const int fd = ::open(path.c_str(), flags, 0644);
@@ -204,8 +210,7 @@ bool PosixFiles::Exists(const std::string& name) { return Resolve(name).has_valu
 
 bool PosixFiles::IsDirectory(const std::string& name) {
     const auto path = Resolve(name);
-    struct stat st {};
-    return path && ::stat(path->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return path && IsFolder(*path);
 }
 
 bool PosixFiles::IsLink(const std::string& name) {
