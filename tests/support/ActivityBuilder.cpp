@@ -11,12 +11,7 @@ void AppendBe32(Bytes& out, uint32_t v) { PutBe32(out, out.size(), v); }
 void AppendLe16(Bytes& out, uint16_t v) { PutLe16(out, out.size(), v); }
 void AppendLe32(Bytes& out, uint32_t v) { PutLe32(out, out.size(), v); }
 
-/// A chunk id as stored: [index, second, entry high, entry low].
-void AppendId(Bytes& out, uint32_t id) {
-    out.push_back(uint8_t(id & 0xFF));
-    out.push_back(uint8_t((id >> 8) & 0xFF));
-    AppendBe16(out, uint16_t(id >> 16));
-}
+void AppendId(Bytes& out, uint32_t id) { PutChunkId(out, out.size(), id); }
 
 } // namespace
 

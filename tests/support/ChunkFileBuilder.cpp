@@ -69,6 +69,13 @@ void PutText(Bytes& b, size_t offset, std::string_view text) {
     std::copy(text.begin(), text.end(), b.begin() + static_cast<ptrdiff_t>(offset));
 }
 
+void PutChunkId(Bytes& b, size_t offset, uint32_t id) {
+    Grow(b, offset + 4);
+    b[offset] = static_cast<uint8_t>(id & 0xFF);
+    b[offset + 1] = static_cast<uint8_t>((id >> 8) & 0xFF);
+    PutBe16(b, offset + 2, static_cast<uint16_t>(id >> 16));
+}
+
 uint16_t GetBe16(const Bytes& b, size_t offset) {
     if (offset + 2 > b.size()) {
         throw std::out_of_range("GetBe16 past the end");
@@ -305,10 +312,7 @@ Bytes ChunkListData(const std::vector<uint32_t>& ids, std::optional<int16_t> cou
     Bytes out;
     PutBe16(out, 0, static_cast<uint16_t>(count.value_or(static_cast<int16_t>(ids.size()))));
     for (uint32_t id : ids) {
-        out.push_back(static_cast<uint8_t>(id & 0xFF));
-        out.push_back(static_cast<uint8_t>((id >> 8) & 0xFF));
-        out.push_back(static_cast<uint8_t>(id >> 24));
-        out.push_back(static_cast<uint8_t>((id >> 16) & 0xFF));
+        PutChunkId(out, out.size(), id);
     }
     return out;
 }

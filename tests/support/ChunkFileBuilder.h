@@ -34,6 +34,8 @@ void PutBe32(Bytes& b, size_t offset, uint32_t v);
 void PutLe16(Bytes& b, size_t offset, uint16_t v);
 void PutLe32(Bytes& b, size_t offset, uint32_t v);
 void PutText(Bytes& b, size_t offset, std::string_view text); ///< the characters, no NUL
+/// A chunk id as files store it: index, second byte, entry number BE (4 bytes).
+void PutChunkId(Bytes& b, size_t offset, uint32_t id);
 uint16_t GetBe16(const Bytes& b, size_t offset);
 uint32_t GetBe32(const Bytes& b, size_t offset);
 uint32_t GetLe32(const Bytes& b, size_t offset);
@@ -145,7 +147,7 @@ struct TextRecord {
 };
 Bytes TextRecords(const std::vector<TextRecord>& records);
 
-/// A chunk list ("clst"): i16 BE count, then each id as [index, second, entry BE].
+/// A chunk list ("clst"): i16 BE count, then each id as stored (PutChunkId).
 Bytes ChunkListData(const std::vector<uint32_t>& ids, std::optional<int16_t> count = {});
 
 /// One 46-byte path record: five u32 BE (0-19), u16 BE at 20 and 22, two carried bytes at 24,

@@ -26,8 +26,8 @@ void Append(Bytes& out, uint8_t op, int count, const uint8_t* data, size_t dataB
 
 Bytes PropertyOf(const StateSpec& s) {
     PropertyRecordBytes p;
-    Bytes id{uint8_t(s.propertyId & 0xFF), uint8_t((s.propertyId >> 8) & 0xFF), uint8_t(s.propertyId >> 24),
-             uint8_t(s.propertyId >> 16)};
+    Bytes id;
+    PutChunkId(id, 0, s.propertyId);
     p.Raw(22, id).Be16(26, s.propertyValue).Raw(28, {uint8_t(s.accumulate ? 1 : 0)});
     return p;
 }
@@ -191,14 +191,8 @@ Bytes PartBuilder::PartData(const PartSpec& desc, const std::vector<uint32_t>& s
     PutBe32(out, 16, desc.longs[1]);
     PutBe16(out, 20, uint16_t(stateIds.size()));
     for (size_t i = 0; i < stateIds.size(); ++i) {
-        const uint32_t ids[2] = {stateIds[i], i < desc.states.size() ? desc.states[i].soundId : 0};
-        for (int k = 0; k < 2; ++k) {
-            const size_t at = 22 + 8 * i + 4 * size_t(k);
-            PutBe32(out, at, 0);
-            out[at] = uint8_t(ids[k] & 0xFF);
-            out[at + 1] = uint8_t((ids[k] >> 8) & 0xFF);
-            PutBe16(out, at + 2, uint16_t(ids[k] >> 16));
-        }
+        PutChunkId(out, 22 + 8 * i, stateIds[i]);
+        PutChunkId(out, 26 + 8 * i, i < desc.states.size() ? desc.states[i].soundId : 0);
     }
     return out;
 }
