@@ -7,10 +7,10 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
+
+#include "tests/support/Golden.h"
 
 extern char** environ;
 
@@ -101,7 +101,7 @@ bool Subprocess::Wait(int timeoutMs) {
 
 bool Subprocess::Signal(int signal) { return pid_ > 0 && ::kill(pid_, signal) == 0; }
 
-std::string Subprocess::Output() const { return ReadText(folder_ + "/output.txt"); }
+std::string Subprocess::Output() const { return ReadFileBytes(folder_ + "/output.txt"); }
 
 int RunProgram(const std::string& program, const std::string& folder,
                const std::map<std::string, std::string>& environment, int timeoutMs, std::string* output) {
@@ -112,15 +112,8 @@ int RunProgram(const std::string& program, const std::string& folder,
     return p.ExitCode();
 }
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string LastLineOf(const std::string& path) {
-    std::string text = ReadText(path);
+    std::string text = ReadFileBytes(path);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     const size_t at = text.find_last_of('\n');
     return at == std::string::npos ? text : text.substr(at + 1);

@@ -45,7 +45,5 @@ int RunProgram(const std::string& program, const std::string& folder,
 
 /// The last line of a text file without its line end; empty when it cannot be read.
 std::string LastLineOf(const std::string& path);
-/// The whole text of a file; empty when it cannot be read.
-std::string ReadText(const std::string& path);
 
 } // namespace vqt::test

@@ -7,13 +7,14 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/Golden.h"
 #include "tests/support/Subprocess.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
 using vqt::test::LastLineOf;
-using vqt::test::ReadText;
+using vqt::test::ReadFileBytes;
 using vqt::test::Subprocess;
 using vqt::test::TempFolder;
 
@@ -37,7 +38,7 @@ protected:
         Prepare(folder);
         return vqt::test::RunProgram(STARTUP_PROBE, folder.path(), Environment(probe), 30000, &output);
     }
-    static std::string Log(const TempFolder& folder) { return ReadText(folder / "_VQT_RT.log"); }
+    static std::string Log(const TempFolder& folder) { return ReadFileBytes(folder / "_VQT_RT.log"); }
 
     TempFolder locks;
     TempFolder work;

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/Golden.h"
 #include "tests/support/Png.h"
 #include "tests/support/Subprocess.h"
 #include "tests/support/TempFolder.h"
@@ -19,8 +20,8 @@
 namespace {
 
 using vqt::test::LastLineOf;
+using vqt::test::ReadFileBytes;
 using vqt::test::ReadPng;
-using vqt::test::ReadText;
 using vqt::test::RgbImage;
 using vqt::test::RunProgram;
 using vqt::test::Subprocess;
@@ -41,7 +42,7 @@ protected:
         return {{"XDG_RUNTIME_DIR", locks.path()}, {"DISPLAY", ""},        {"WAYLAND_DISPLAY", ""},
                 {"SDL_VIDEODRIVER", ""},          {"DATAROOTS", work.path()}, {"VQT_EXIT_AFTER_FRAMES", "30"}};
     }
-    std::string Log() { return ReadText(work / "_VQT_RT.log"); }
+    std::string Log() { return ReadFileBytes(work / "_VQT_RT.log"); }
     /// Runs the program headless and reads the last picture it showed.
     RgbImage HeadlessPicture() {
         auto env = Environment();
@@ -111,7 +112,7 @@ TEST_F(ProgramTest, DummyVideoRunEndsWellAndShowsWhatTheHeadlessRunShows) {
 
 /// Reads an X window dump of a 24- or 32-bit true-colour screen.
 bool ReadXwd(const std::string& path, RgbImage& out) {
-    const std::string data = ReadText(path);
+    const std::string data = ReadFileBytes(path);
     auto be32 = [&](size_t at) {
         return uint32_t(uint8_t(data[at])) << 24 | uint32_t(uint8_t(data[at + 1])) << 16 |
                uint32_t(uint8_t(data[at + 2])) << 8 | uint32_t(uint8_t(data[at + 3]));
