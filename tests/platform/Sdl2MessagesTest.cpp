@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "tests/support/HeadlessTest.h"
+#include "tests/support/TempFolder.h"
 
 #ifdef VQT_HAVE_SDL2
 #include <SDL.h>
@@ -232,21 +233,17 @@ TEST_F(Sdl2MessagesTest, AnInvalidWindowIsPaintedWhenNothingElseWaits) {
 #endif // VQT_HAVE_SDL2
 
 TEST(InstanceLock, ASecondHolderFindsTheNameTaken) {
-    char folder[] = "/tmp/vqt-lock-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    const vqt::test::TempFolder folder;
     HeadlessSystem first, second;
-    first.SetLockFolder(folder);
-    second.SetLockFolder(folder);
+    first.SetLockFolder(folder.path());
+    second.SetLockFolder(folder.path());
     EXPECT_FALSE(first.CreateInstanceMutex("Game/One"));
     EXPECT_TRUE(second.CreateInstanceMutex("Game/One"));
     EXPECT_FALSE(second.CreateInstanceMutex("Game Two")) << "another name is free";
     first.CloseInstanceMutex();
     EXPECT_FALSE(second.CreateInstanceMutex("Game/One")) << "free again once given back";
-    EXPECT_EQ(first.LockPath("a/b\\c"), std::string(folder) + "/a_b_c.lock");
+    EXPECT_EQ(first.LockPath("a/b\\c"), folder / "a_b_c.lock");
     second.CloseInstanceMutex();
-    std::remove((std::string(folder) + "/Game_One.lock").c_str());
-    std::remove((std::string(folder) + "/Game Two.lock").c_str());
-    rmdir(folder);
 }
 
 } // namespace
