@@ -6,6 +6,7 @@
 #include "engine/core/Node.h"
 #include "engine/core/TempBuffers.h"
 #include "engine/data/DrvMemory.h"
+#include "tests/support/ActivityBuilder.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace {
@@ -27,18 +28,11 @@ public:
     int loaded = 0;
 };
 
-void Be32(std::string& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(char(v >> shift));
-}
-
 std::string Message(uint32_t type, uint32_t family, uint32_t id, const std::string& payload,
                     int64_t size = -1) {
-    std::string m;
-    Be32(m, type);
-    Be32(m, family);
-    Be32(m, id);
-    Be32(m, size < 0 ? uint32_t(payload.size()) : uint32_t(size));
-    return m + payload;
+    using namespace vqt::test;
+    const uint32_t stored = size < 0 ? uint32_t(payload.size()) : uint32_t(size);
+    return ToString(PropertyBytes().Raw(type, family, id, ToBytes(payload), stored).bytes());
 }
 
 class LoadPropertiesTest : public vqt::test::HeadlessTest {
