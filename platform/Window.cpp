@@ -6,6 +6,15 @@
 
 namespace plat {
 
+namespace {
+
+/// lParam of WM_SIZE: the client height in the high word, the width in the low word.
+intptr_t SizeLParam(const WinRect& client) {
+    return intptr_t((uint32_t(client.Height()) << 16) | (uint32_t(client.Width()) & 0xFFFF));
+}
+
+} // namespace
+
 Window::Window(Desktop& desktop, WindowId id, const WindowParams& params)
     : desktop_(desktop), id_(id), className_(params.className), title_(params.title),
       style_(params.style & ~WS_VISIBLE), exStyle_(params.exStyle), parent_(params.parent), rect_(params.rect),
@@ -68,11 +77,8 @@ bool Window::Show(int command) {
         return wasVisible;
     }
     if (visible_ != wasVisible) Send(WM_SHOWWINDOW, visible_ ? 1 : 0, 0);
-    if (minimized_ != wasMinimized) {
-        const WinRect client = ClientRect();
-        Send(WM_SIZE, minimized_ ? SIZE_MINIMIZED : SIZE_RESTORED,
-             intptr_t((uint32_t(client.Height()) << 16) | (uint32_t(client.Width()) & 0xFFFF)));
-    }
+    if (minimized_ != wasMinimized)
+        Send(WM_SIZE, minimized_ ? SIZE_MINIMIZED : SIZE_RESTORED, SizeLParam(ClientRect()));
     if (visible_ && !minimized_ && (!wasVisible || wasMinimized)) Invalidate(nullptr);
     OnShowChanged();
     desktop_.OnWindowChanged(*this);
@@ -105,8 +111,7 @@ bool Window::SetPos(WindowId insertAfter, int32_t x, int32_t y, int32_t width, i
     }
     if (rect_.Width() != before.Width() || rect_.Height() != before.Height()) {
         ResizeImage();
-        const WinRect client = ClientRect();
-        Send(WM_SIZE, SIZE_RESTORED, intptr_t((uint32_t(client.Height()) << 16) | (uint32_t(client.Width()) & 0xFFFF)));
+        Send(WM_SIZE, SIZE_RESTORED, SizeLParam(ClientRect()));
         Invalidate(nullptr);
     }
     if (rect_.left != before.left || rect_.top != before.top) Send(WM_MOVE, 0, 0);
@@ -212,6 +217,10 @@ void Window::StretchBlit(const PixelSource& source, const WinRect& srcRect, cons
     const int32_t sw = srcRect.Width();
     const int32_t sh = srcRect.Height();
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || !source.top) return;
+    // The columns of the source rectangle that the source has.
+    const int32_t first = std::max(srcRect.left, 0);
+    const int32_t last = std::min(srcRect.right, source.width);
+    if (first >= last) return;
     std::vector<Argb> line(static_cast<size_t>(sw));
     WinRect changed{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
     for (int32_t j = 0; j < dh; ++j) {
@@ -219,9 +228,6 @@ void Window::StretchBlit(const PixelSource& source, const WinRect& srcRect, cons
         if (ty < 0 || ty >= image_.height) continue;
         const int32_t syRow = srcRect.top + int32_t(int64_t(j) * sh / dh);
         if (syRow < 0 || syRow >= source.height) continue;
-        const int32_t first = std::max(srcRect.left, 0);
-        const int32_t last = std::min(srcRect.right, source.width);
-        if (first >= last) continue;
         ConvertRow(source, first, syRow, last - first, line.data());
         Argb* out = image_.Row(ty);
         for (int32_t i = 0; i < dw; ++i) {
