@@ -9,11 +9,17 @@ namespace plat {
 
 namespace {
 
+DevMode DevModeOf(const SDL_DisplayMode& m) {
+    return MakeDevMode(uint32_t(m.w), uint32_t(m.h), uint32_t(SDL_BYTESPERPIXEL(m.format)) * 8u,
+                       m.refresh_rate > 0 ? uint32_t(m.refresh_rate) : 60u);
+}
+
 DevMode SdlDesktopMode() {
     SDL_DisplayMode m{};
     if (SDL_GetDesktopDisplayMode(0, &m) != 0 || m.w <= 0 || m.h <= 0) return MakeDevMode(1024, 768, 32, 60);
-    const uint32_t bits = uint32_t(SDL_BYTESPERPIXEL(m.format)) * 8u;
-    return MakeDevMode(uint32_t(m.w), uint32_t(m.h), bits ? bits : 32u, m.refresh_rate > 0 ? uint32_t(m.refresh_rate) : 60u);
+    DevMode mode = DevModeOf(m);
+    if (mode.bitsPerPel == 0) mode.bitsPerPel = 32;
+    return mode;
 }
 
 bool SdlVideoUp() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
@@ -118,20 +124,20 @@ protected:
             // A child's picture is part of its parent's.
             auto* parent = static_cast<Sdl2Window*>(desktop_.Find(Parent()));
             if (!parent) return;
+            // The parent's point of each child point is the child's plus (dx, dy); only the part
+            // inside the parent's picture is copied.
             const WinPoint at = parent->ScreenToClient(ClientToScreen(WinPoint{rect.left, rect.top}));
-            WinRect changed{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-            for (int32_t y = rect.top; y < rect.bottom; ++y) {
-                const int32_t py = at.y + (y - rect.top);
-                if (py < 0 || py >= parent->image_.height) continue;
-                for (int32_t x = rect.left; x < rect.right; ++x) {
-                    const int32_t px = at.x + (x - rect.left);
-                    if (px < 0 || px >= parent->image_.width) continue;
-                    parent->image_.Row(py)[px] = image_.Row(y)[x];
-                    changed = WinRect{std::min(changed.left, px), std::min(changed.top, py),
-                                      std::max(changed.right, px + 1), std::max(changed.bottom, py + 1)};
-                }
+            const int32_t dx = at.x - rect.left;
+            const int32_t dy = at.y - rect.top;
+            const WinRect part{std::max(rect.left, -dx), std::max(rect.top, -dy),
+                               std::min(rect.right, parent->image_.width - dx),
+                               std::min(rect.bottom, parent->image_.height - dy)};
+            if (part.IsEmpty()) return;
+            for (int32_t y = part.top; y < part.bottom; ++y) {
+                const Argb* from = image_.Row(y);
+                std::copy(from + part.left, from + part.right, parent->image_.Row(y + dy) + part.left + dx);
             }
-            if (!changed.IsEmpty()) parent->OnImageChanged(changed);
+            parent->OnImageChanged(WinRect{part.left + dx, part.top + dy, part.right + dx, part.bottom + dy});
             return;
         }
         if (!texture_) return;
@@ -173,9 +179,7 @@ Sdl2Desktop::Sdl2Desktop() : Desktop(SdlDesktopMode()) {
     const int count = SDL_GetNumDisplayModes(0);
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode m{};
-        if (SDL_GetDisplayMode(0, i, &m) != 0) continue;
-        modes_.push_back(MakeDevMode(uint32_t(m.w), uint32_t(m.h), uint32_t(SDL_BYTESPERPIXEL(m.format)) * 8u,
-                                     m.refresh_rate > 0 ? uint32_t(m.refresh_rate) : 60u));
+        if (SDL_GetDisplayMode(0, i, &m) == 0) modes_.push_back(DevModeOf(m));
     }
     // The stage's modes are always offered: they are shown scaled to the screen.
     for (uint32_t bits : {8u, 16u, 32u}) {
