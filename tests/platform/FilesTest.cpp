@@ -3,12 +3,14 @@
 #include <filesystem>
 
 #include "platform/Platform.h"
+#include "tests/support/Environment.h"
 #include "tests/support/Golden.h"
 #include "tests/support/HeadlessTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
+using vqt::test::ScopedVariable;
 using vqt::test::TempFolder;
 
 class FilesTest : public vqt::test::HeadlessTest {
@@ -88,9 +90,8 @@ TEST_F(FilesTest, ListAndRemove) {
 TEST_F(FilesTest, DataRootsComeFirstAmongTheCdromStandIns) {
     Make("disc1/x", "");
     Make("disc2/x", "");
-    setenv("DATAROOTS", (folder / "disc1" + ":" + folder / "disc2").c_str(), 1);
+    const ScopedVariable dataRoots("DATAROOTS", (folder / "disc1" + ":" + folder / "disc2").c_str());
     const auto roots = plat::files().CdromRoots();
-    unsetenv("DATAROOTS");
     ASSERT_GE(roots.size(), 2u);
     EXPECT_EQ(roots[0], folder / "disc1");
     EXPECT_EQ(roots[1], folder / "disc2");
@@ -100,9 +101,8 @@ TEST_F(FilesTest, CdromStandInsAreListedOnceInTheGivenOrder) {
     Make("disc1/x", "");
     Make("disc2/x", "");
     const std::string list = folder / "disc2" + ":" + folder / "disc1" + "::" + folder / "disc2";
-    setenv("DATAROOTS", list.c_str(), 1);
+    const ScopedVariable dataRoots("DATAROOTS", list.c_str());
     const auto roots = plat::files().CdromRoots();
-    unsetenv("DATAROOTS");
     ASSERT_GE(roots.size(), 2u);
     EXPECT_EQ(roots[0], folder / "disc2");
     EXPECT_EQ(roots[1], folder / "disc1");
@@ -133,10 +133,12 @@ TEST_F(FilesTest, SetEndCutsOrExtendsAndMovesThere) {
 }
 
 TEST_F(FilesTest, WindowsFolderIsTheConfigurationFolder) {
-    setenv("XDG_CONFIG_HOME", "/tmp/xdg-here", 1);
-    EXPECT_EQ(plat::files().WindowsFolder(), "/tmp/xdg-here");
-    unsetenv("XDG_CONFIG_HOME");
-    setenv("HOME", "/home/someone", 1);
+    const ScopedVariable home("HOME", "/home/someone");
+    {
+        const ScopedVariable config("XDG_CONFIG_HOME", "/tmp/xdg-here");
+        EXPECT_EQ(plat::files().WindowsFolder(), "/tmp/xdg-here");
+    }
+    const ScopedVariable noConfig("XDG_CONFIG_HOME", nullptr);
     EXPECT_EQ(plat::files().WindowsFolder(), "/home/someone/.config");
 }
 

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "platform/headless/HeadlessLocale.h"
+#include "tests/support/Environment.h"
 
 namespace {
 
@@ -38,31 +37,8 @@ TEST(LocaleNames, MissingPartsFallBack) {
     EXPECT_EQ(plat::LangIdFromLocaleName("xx_YY"), 0x0409);
 }
 
-/// Sets LANG for its lifetime.
-class LangVariable {
-public:
-    explicit LangVariable(const char* value) {
-        if (const char* old = std::getenv("LANG")) {
-            old_ = old;
-        }
-        ::setenv("LANG", value, 1);
-    }
-    ~LangVariable() {
-        if (old_) {
-            ::setenv("LANG", old_->c_str(), 1);
-        } else {
-            ::unsetenv("LANG");
-        }
-    }
-    LangVariable(const LangVariable&) = delete;
-    LangVariable& operator=(const LangVariable&) = delete;
-
-private:
-    std::optional<std::string> old_;
-};
-
 TEST(HeadlessLocale, ReadsLangUnlessOverridden) {
-    LangVariable lang("de_DE.UTF-8");
+    const vqt::test::ScopedVariable lang("LANG", "de_DE.UTF-8");
     plat::HeadlessLocale locale;
     EXPECT_EQ(locale.SystemDefaultLangId(), 0x0407);
     EXPECT_EQ(locale.UserDefaultLangId(), 0x0407);

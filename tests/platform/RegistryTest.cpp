@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
 
 #include "platform/Platform.h"
 #include "platform/headless/IniRegistry.h"
+#include "tests/support/Environment.h"
 #include "tests/support/HeadlessTest.h"
 #include "tests/support/TempFolder.h"
 
@@ -68,20 +69,13 @@ TEST_F(RegistryTest, AbsentKeysAndValuesAreNotFound) {
 
 TEST_F(RegistryTest, ReadsTheFileInTheConfigurationFolder) {
     vqt::test::TempFolder folder;
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = old != nullptr ? old : "";
-    ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+    const vqt::test::ScopedVariable config("XDG_CONFIG_HOME", folder.path().c_str());
     std::ofstream(folder / plat::IniRegistry::kFileName) << "[Software\\A\\B]\nKEY=dword:7\n";
     plat::IniRegistry fromFile;
     const auto v = fromFile.QueryMachineValue("Software\\A\\B", "key");
     plat::IniRegistry noFile;
     std::remove((folder / plat::IniRegistry::kFileName).c_str());
     const auto none = noFile.QueryMachineValue("Software\\A\\B", "key");
-    if (old != nullptr) {
-        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    } else {
-        ::unsetenv("XDG_CONFIG_HOME");
-    }
     ASSERT_TRUE(v);
     EXPECT_EQ(v->dword, 7u);
     EXPECT_FALSE(none) << "no file: an empty registry";

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <string>
 
 #include "engine/data/DrvMemory.h"
@@ -10,34 +8,12 @@
 #include "engine/data/Profiles.h"
 #include "engine/data/Strings.h"
 #include "tests/engine/data/ProfileDump.h"
+#include "tests/support/Environment.h"
 #include "tests/support/Golden.h"
 #include "tests/support/HeadlessTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
-
-/// Sets XDG_CONFIG_HOME (the Windows folder) for its lifetime.
-class ConfigFolder {
-public:
-    explicit ConfigFolder(const std::string& path) {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-            old_ = old;
-        }
-        ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
-    }
-    ~ConfigFolder() {
-        if (old_) {
-            ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_CONFIG_HOME");
-        }
-    }
-    ConfigFolder(const ConfigFolder&) = delete;
-    ConfigFolder& operator=(const ConfigFolder&) = delete;
-
-private:
-    std::optional<std::string> old_;
-};
 
 /// INI text served by a memory driver, as a chunk stream serves the part file's text.
 class TextDriver {
@@ -271,7 +247,7 @@ TEST_F(IniFilesTest, ApplyRunsHooksAndKeepsAbsentKeys) {
 TEST_F(IniFilesTest, FilesAreFoundByPathThenInTheWindowsFolder) {
     vqt::test::TempFolder work(true);
     vqt::test::TempFolder config;
-    ConfigFolder windows(config.path());
+    const vqt::test::ScopedVariable windows("XDG_CONFIG_HOME", config.path().c_str()); // the Windows folder
     Write(work / "here.ini", "[VQT]\nFRAMERATE=7\n");
     Write(config / "there.ini", "[VQT]\nFRAMERATE=8\n");
     Write(config / "here.ini", "[VQT]\nFRAMERATE=9\n");
