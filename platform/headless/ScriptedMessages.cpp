@@ -107,8 +107,8 @@ bool ScriptedMessages::LoadScript(std::string_view script, WindowId window, std:
         int64_t values[6] = {};
         bool ok = words.size() == 6;
         for (size_t i = 0; ok && i < 6; ++i) {
-            if (i == 1 && MessageNumberFromName(words[1]) != 0) {
-                values[1] = MessageNumberFromName(words[1]);
+            if (const uint32_t named = i == 1 ? MessageNumberFromName(words[1]) : 0) {
+                values[1] = named;
                 continue;
             }
             ok = ParseNumber(words[i], values[i]);

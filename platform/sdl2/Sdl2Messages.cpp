@@ -26,6 +26,12 @@ WindowId WindowOf(uint32_t sdlWindowId) {
     return d ? d->FromSdlWindow(sdlWindowId) : 0;
 }
 
+/// The window a key or text event goes to: its SDL window's, else the one with the focus.
+WindowId KeyWindowOf(uint32_t sdlWindowId) {
+    const WindowId window = WindowOf(sdlWindowId);
+    return window || !services().desktop ? window : desktop().Focus();
+}
+
 intptr_t PointLParam(int32_t x, int32_t y) {
     return intptr_t(int32_t((uint32_t(uint16_t(y)) << 16) | uint16_t(x)));
 }
@@ -129,8 +135,7 @@ void Sdl2Messages::ConvertKey(const SDL_KeyboardEvent& key) {
     const bool altHeld = (key.keysym.mod & KMOD_ALT) != 0 || winKey.virtualKey == VK_MENU;
     const bool system = altHeld && (key.keysym.mod & KMOD_CTRL) == 0;
     const uint32_t msg = system ? (up ? WM_SYSKEYUP : WM_SYSKEYDOWN) : (up ? WM_KEYUP : WM_KEYDOWN);
-    WindowId window = WindowOf(key.windowID);
-    if (!window && services().desktop) window = desktop().Focus();
+    const WindowId window = KeyWindowOf(key.windowID);
     if (!window) return;
     constexpr uint32_t kAltDownFlag = 0x20;
     if (keyboardHook_ &&
@@ -147,8 +152,7 @@ void Sdl2Messages::Convert(const SDL_Event& event) {
         ConvertKey(event.key);
         break;
     case SDL_TEXTINPUT: {
-        WindowId window = WindowOf(event.text.windowID);
-        if (!window && services().desktop) window = desktop().Focus();
+        const WindowId window = KeyWindowOf(event.text.windowID);
         if (!window) break;
         for (uint8_t c : Cp1252FromUtf8(event.text.text)) Post(Make(window, WM_CHAR, c, 1));
         break;
