@@ -6,6 +6,18 @@
 
 namespace plat {
 
+namespace {
+
+/// The first place of a front-to-back order below its topmost windows.
+std::vector<WindowId>::iterator BelowTopmost(const Desktop& desktop, std::vector<WindowId>& order) {
+    return std::find_if(order.begin(), order.end(), [&](WindowId id) {
+        const Window* w = desktop.Find(id);
+        return !w || !w->IsTopmost();
+    });
+}
+
+} // namespace
+
 DevMode MakeDevMode(uint32_t width, uint32_t height, uint32_t bits, uint32_t frequency) {
     DevMode m;
     m.fields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
@@ -47,9 +59,7 @@ WindowId Desktop::CreateWindow(const WindowParams& params) {
     windows_[id] = std::move(made);
     if (!child) {
         // New top-level windows go in front of the other windows of their band.
-        auto it = order_.begin();
-        while (it != order_.end() && Find(*it) && Find(*it)->IsTopmost()) ++it;
-        order_.insert(it, id);
+        order_.insert(BelowTopmost(*this, order_), id);
     }
     if (params.sink) {
         window.SetMessageSink(params.sink);
@@ -132,11 +142,7 @@ void Desktop::BringToFront(WindowId id) {
     auto it = std::find(order_.begin(), order_.end(), id);
     if (it == order_.end()) return;
     order_.erase(it);
-    const bool topmost = Find(id)->IsTopmost();
-    auto at = order_.begin();
-    if (!topmost)
-        while (at != order_.end() && Find(*at) && Find(*at)->IsTopmost()) ++at;
-    order_.insert(at, id);
+    order_.insert(Find(id)->IsTopmost() ? order_.begin() : BelowTopmost(*this, order_), id);
 }
 
 intptr_t Desktop::Send(Window& window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
