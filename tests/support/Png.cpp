@@ -3,48 +3,19 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <cstdio>
-#include <memory>
-
 #include "tests/support/Golden.h"
 
 namespace vqt::test {
 
-namespace {
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
-
-} // namespace
-
 bool WritePng(const std::string& path, const RgbImage& image) {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-                 static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image.height; ++y) {
-        png_write_row(png, image.rgb.data() + static_cast<size_t>(y) * image.width * 3);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    png_image writer{};
+    writer.version = PNG_IMAGE_VERSION;
+    writer.width = static_cast<png_uint_32>(image.width);
+    writer.height = static_cast<png_uint_32>(image.height);
+    writer.format = PNG_FORMAT_RGB;
+    const bool ok = png_image_write_to_file(&writer, path.c_str(), 0, image.rgb.data(), 0, nullptr) != 0;
+    png_image_free(&writer);
+    return ok;
 }
 
 bool ReadPng(const std::string& path, RgbImage& image) {
