@@ -131,6 +131,12 @@ bool Surface::Contains(const Rect& r) const {
            uint32_t(r.bottom) <= height_;
 }
 
+Result Surface::Usable(const Surface* other) const {
+    if (lost_ || (other && other->lost_)) return DDERR_SURFACELOST;
+    if (locks_ > 0 || (other && other->locks_ > 0)) return DDERR_SURFACEBUSY;
+    return DD_OK;
+}
+
 const uint8_t* Surface::SourcePixels(const Surface& src, std::vector<uint8_t>& store) const {
     if (&src != this) return src.memory_.data();
     store = memory_;
@@ -148,8 +154,7 @@ Result Surface::GetAttachedSurface(const SurfaceCaps* caps, Surface** out) {
 }
 
 Result Surface::Blt(const Rect* dstRect, Surface* src, const Rect* srcRect, uint32_t flags, const BltFx* fx) {
-    if (lost_ || (src && src->lost_)) return DDERR_SURFACELOST;
-    if (locks_ > 0 || (src && src->locks_ > 0)) return DDERR_SURFACEBUSY;
+    if (const Result r = Usable(src); Failed(r)) return r;
     const Rect d = RectOr(dstRect);
     if (!Contains(d)) return DDERR_INVALIDRECT;
     const size_t bpp = BytesPerPixel();
@@ -186,8 +191,7 @@ Result Surface::Blt(const Rect* dstRect, Surface* src, const Rect* srcRect, uint
 
 Result Surface::BltFast(int32_t x, int32_t y, Surface* src, const Rect* srcRect, uint32_t) {
     if (!src) return E_INVALIDARG;
-    if (lost_ || src->lost_) return DDERR_SURFACELOST;
-    if (locks_ > 0 || src->locks_ > 0) return DDERR_SURFACEBUSY;
+    if (const Result r = Usable(src); Failed(r)) return r;
     const Rect s = src->RectOr(srcRect);
     if (!src->Contains(s)) return DDERR_INVALIDRECT;
     const Rect d{x, y, x + (s.right - s.left), y + (s.bottom - s.top)};
@@ -208,8 +212,7 @@ Result Surface::Flip(Surface*, uint32_t) {
     if (!(caps_ & DDSCAPS_FLIP) || !backBuffer_) return DDERR_NOTFLIPPABLE;
     ++state_->stats.flips;
     if (Consume(state_->script.flipLost)) MarkLost();
-    if (lost_ || backBuffer_->lost_) return DDERR_SURFACELOST;
-    if (locks_ > 0 || backBuffer_->locks_ > 0) return DDERR_SURFACEBUSY;
+    if (const Result r = Usable(backBuffer_); Failed(r)) return r;
     memory_.swap(backBuffer_->memory_);
     Present();
     return DD_OK;

@@ -242,6 +242,9 @@ private:
     Surface(std::shared_ptr<State> state, uint32_t caps, uint32_t width, uint32_t height, const PixelFormat& format);
     ~Surface() override;
     bool Contains(const Rect& r) const;
+    /// Whether this surface and `other` (if any) can be copied between: DDERR_SURFACELOST when
+    /// either is lost, DDERR_SURFACEBUSY when either is locked.
+    Result Usable(const Surface* other) const;
     /// The rectangle given, or the whole surface for none.
     Rect RectOr(const Rect* r) const { return r ? *r : Rect{0, 0, int32_t(width_), int32_t(height_)}; }
     /// The pixels of `src` to read from: a copy in `store` when it is this surface, so that a
