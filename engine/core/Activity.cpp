@@ -24,8 +24,6 @@ ChunkId ChunkIdAt(std::span<const uint8_t> bytes, size_t offset) {
     return MakeChunkId(bytes[offset], bytes::be16(bytes, offset + 2), bytes[offset + 1]);
 }
 
-int16_t Clamp16(int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); }
-
 /// The stage rectangle (0, 0, width, height): the main window's stage clip rectangle, else the
 /// stage size of the profile.
 CRect16 StageRect() {
@@ -33,7 +31,7 @@ CRect16 StageRect() {
     xStage_GetClipRect(&rect);
     if (rect.IsEmpty()) {
         const ProfileStore& store = xProfiles_Store();
-        rect = CRect16(0, 0, Clamp16(store.stageWidth), Clamp16(store.stageHeight));
+        rect = CRect16(0, 0, ClampToInt16(store.stageWidth), ClampToInt16(store.stageHeight));
     }
     return rect;
 }
@@ -322,15 +320,16 @@ void OActivity::DrawBackgroundRect(const CClipRect& source, CDrawSurface* destin
                 if (TileAt(row, col + length) != next || next >= sheetTiles || next % perRow == 0) break;
                 ++length;
             }
-            const CRect16 piece(Clamp16(col * tw), Clamp16(row * th), Clamp16((col + length) * tw),
-                                Clamp16((row + 1) * th));
+            const CRect16 piece(ClampToInt16(col * tw), ClampToInt16(row * th), ClampToInt16((col + length) * tw),
+                                ClampToInt16((row + 1) * th));
             const CRect16 part = piece.Intersect(area);
             if (!part.IsEmpty()) {
                 const int32_t sx = (first % perRow) * tw + (part.left - piece.left);
                 const int32_t sy = (first / perRow) * th + (part.top - piece.top);
-                const CClipRect from(Clamp16(sx), Clamp16(sy), Clamp16(sx + part.Width()), Clamp16(sy + part.Height()));
-                const CClipRect to(Clamp16(part.left - scrollX), Clamp16(part.top - scrollY),
-                                   Clamp16(part.right - scrollX), Clamp16(part.bottom - scrollY));
+                const CClipRect from(ClampToInt16(sx), ClampToInt16(sy), ClampToInt16(sx + part.Width()),
+                                     ClampToInt16(sy + part.Height()));
+                const CClipRect to(ClampToInt16(part.left - scrollX), ClampToInt16(part.top - scrollY),
+                                   ClampToInt16(part.right - scrollX), ClampToInt16(part.bottom - scrollY));
                 sheet->StretchCopy(from, destination, to, GetDrawFlags());
             }
             col += length;

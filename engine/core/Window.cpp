@@ -23,8 +23,6 @@ bool g_switchingIn = false;
 plat::WindowProc g_mainProc = nullptr;
 plat::WindowProc g_stageProc = nullptr;
 
-int16_t Clamp16(int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); }
-
 CClipRect ToClip(const CRect16& r) { return CClipRect(r.left, r.top, r.right, r.bottom); }
 
 /// Holds the display surface locked for drawing; unlocks it also when a draw throws.
@@ -114,16 +112,16 @@ bool OWindow::Create(const CRect16& rect, bool stage, plat::WindowId parent) {
         params.style = plat::WS_CAPTION | plat::WS_SYSMENU | plat::WS_MINIMIZEBOX;
         params.exStyle = plat::WS_EX_APPWINDOW;
         const plat::WinRect outer = plat::desktop().AdjustWindowRect(params.rect, params.style, params.exStyle);
-        frameOffsetH_ = Clamp16(params.rect.left - outer.left);
-        frameOffsetV_ = Clamp16(params.rect.top - outer.top);
+        frameOffsetH_ = ClampToInt16(params.rect.left - outer.left);
+        frameOffsetV_ = ClampToInt16(params.rect.top - outer.top);
         params.rect = outer;
     } else {
         params.style = plat::WS_POPUP | plat::WS_SYSMENU | plat::WS_MINIMIZEBOX;
     }
 
     stage_ = stage;
-    stageWidth_ = Clamp16(rect.Width());
-    stageHeight_ = Clamp16(rect.Height());
+    stageWidth_ = ClampToInt16(rect.Width());
+    stageHeight_ = ClampToInt16(rect.Height());
     xStage_SetClipRect(CRect16(0, 0, stageWidth_, stageHeight_));
 
     window_ = plat::desktop().CreateWindow(params);
@@ -252,8 +250,8 @@ void OWindow::DrawViewClipped(OView* view, const CRect16& rect) {
     const CPointF& at = view->GetPosition();
     const int32_t left = int32_t(at.x) - view->GetWidth() / 2;
     const int32_t top = int32_t(at.y) - view->GetHeight() / 2;
-    const CRect16 bounds(Clamp16(left), Clamp16(top), Clamp16(left + view->GetWidth()),
-                         Clamp16(top + view->GetHeight()));
+    const CRect16 bounds(ClampToInt16(left), ClampToInt16(top), ClampToInt16(left + view->GetWidth()),
+                         ClampToInt16(top + view->GetHeight()));
     const CRect16 part = bounds.Intersect(rect);
     if (part.IsEmpty()) return;
     view->Draw(displaySurface_, CPoint16(0, 0), ToClip(part.Offset(-bounds.left, -bounds.top)), ToClip(part));
@@ -424,8 +422,8 @@ OView* OWindow::ViewAtPointDeep(const CPoint16& point, bool skipPointer) {
 
 void OWindow::BeginDragOf(OView* view, const CPoint16& cursor) {
     dragView_ = view;
-    dragOffsetH_ = Clamp16(int32_t(view->GetPosition().x) - cursor.x);
-    dragOffsetV_ = Clamp16(int32_t(view->GetPosition().y) - cursor.y);
+    dragOffsetH_ = ClampToInt16(int32_t(view->GetPosition().x) - cursor.x);
+    dragOffsetV_ = ClampToInt16(int32_t(view->GetPosition().y) - cursor.y);
 }
 
 OView* OWindow::FindDropTarget(OView* dragged) {
