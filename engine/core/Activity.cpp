@@ -78,37 +78,32 @@ bool OActivity::IsA(uint32_t classId) const { return classId == kClassId || OBac
 
 bool OActivity::HandleProperty(OPropertyMsg* msg, int32_t set) {
     if (!msg || msg->family != kClassId) return OBackgroundView::HandleProperty(msg, set);
-    const bool store = set != 0;
-    auto field = [&](auto& value) {
-        if (store) msg->Get(0, value);
-        else msg->Put(0, value);
-    };
     switch (msg->id) {
     case kPropValue1:
-        field(value1_);
+        msg->Exchange(0, value1_, set);
         break;
     case kPropTiled:
-        field(tiled_);
+        msg->Exchange(0, tiled_, set);
         break;
     case kPropColumns:
-        field(columns_);
+        msg->Exchange(0, columns_, set);
         break;
     case kPropRows:
-        field(rows_);
+        msg->Exchange(0, rows_, set);
         break;
     case kPropTileWidth:
-        field(tileWidth_);
+        msg->Exchange(0, tileWidth_, set);
         break;
     case kPropTileHeight:
-        field(tileHeight_);
+        msg->Exchange(0, tileHeight_, set);
         break;
     case kPropCompactGrid:
-        if (store && msg->size != 0 && columns_ > 0 && rows_ > 0 &&
+        if (set != 0 && msg->size != 0 && columns_ > 0 && rows_ > 0 &&
             msg->size == uint32_t(columns_) * uint32_t(rows_) * 4u)
             grid_.assign(msg->Payload(), msg->Payload() + msg->size);
         break;
     case kPropTileTable:
-        if (store && msg->size != 0) tiles_.assign(msg->Payload(), msg->Payload() + msg->size);
+        if (set != 0 && msg->size != 0) tiles_.assign(msg->Payload(), msg->Payload() + msg->size);
         break;
     default:
         break;

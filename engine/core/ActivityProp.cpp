@@ -56,28 +56,24 @@ bool OActivityProp::HandleProperty(OPropertyMsg* msg, int32_t set) {
         return OView::HandleProperty(msg, set);
     }
     const bool store = set != 0;
-    auto field = [&](auto& value) {
-        if (store) msg->Get(0, value);
-        else msg->Put(0, value);
-    };
     switch (msg->id) {
-    case kPropLoadAllStates: field(loadAllStates_); break;
-    case kPropLoadLater: field(loadLater_); break;
+    case kPropLoadAllStates: msg->Exchange(0, loadAllStates_, set); break;
+    case kPropLoadLater: msg->Exchange(0, loadLater_, set); break;
     case kPropDrawMode: {
         uint32_t mode = drawMode_;
-        field(mode);
+        msg->Exchange(0, mode, set);
         if (store) SetDrawMode(mode);
         break;
     }
     case kPropBlendLevel: {
         uint16_t level = static_cast<uint16_t>(blendLevel_);
-        field(level);
+        msg->Exchange(0, level, set);
         if (store) SetBlendLevel(static_cast<int16_t>(level));
         break;
     }
-    case kPropPixelHit: field(pixelHit_); break;
-    case kPropStopSoundOnChange: field(stopSoundOnChange_); break;
-    case kPropPlayStateSound: field(playStateSound_); break;
+    case kPropPixelHit: msg->Exchange(0, pixelHit_, set); break;
+    case kPropStopSoundOnChange: msg->Exchange(0, stopSoundOnChange_, set); break;
+    case kPropPlayStateSound: msg->Exchange(0, playStateSound_, set); break;
     default: break;
     }
     return true;
