@@ -170,7 +170,7 @@ void OWindow::SetRootView(OView* view, bool redraw) {
 }
 
 void OWindow::PostFullRedraw() {
-    if (xProfiles_Values().dirtyRects) xDirtyRects_Add(CRect16(0, 0, stageWidth_, stageHeight_));
+    xDirtyRects_Add(CRect16(0, 0, stageWidth_, stageHeight_));
 }
 
 void OWindow::ResetPointerState() {
@@ -217,7 +217,7 @@ int32_t OWindow::OnIdle() {
         drawCountTimer_.Restart();
     }
     const bool dirtyRects = xProfiles_Values().dirtyRects != 0;
-    if (fullRedraw_ && dirtyRects) xDirtyRects_Add(CRect16(0, 0, stageWidth_, stageHeight_));
+    if (fullRedraw_) PostFullRedraw();
     if (!dirtyRects || CDirtyRects::Get().Count() > 0 || fullRedraw_) {
         ++drawsThisSecond_;
         try {

@@ -50,7 +50,7 @@ int32_t OBlankInterstitial::OnIdle() {
     if (IsDone() || !target) return 1;
     const int16_t width = target->GetWidth();
     const int16_t height = target->GetHeight();
-    if (xProfiles_Values().dirtyRects) xDirtyRects_Add(CRect16(0, 0, width, height));
+    xDirtyRects_Add(CRect16(0, 0, width, height));
     uint8_t fill = 0;
     if (target->GetBitsPerPixel() == 8) {
         CColorPalette palette;
