@@ -321,7 +321,7 @@ int32_t KeyboardHookProc(int32_t code, uint32_t msg, uint32_t virtualKey, uint32
         xProfiles_Values().windowsKeyEnabled)
         return 0;
     if (virtualKey == uint32_t(plat::VK_LWIN) || virtualKey == uint32_t(plat::VK_RWIN)) return 1;
-    if (GetDialogRunning() && xProfiles_Flag("FULLSCREEN")) {
+    if (GetDialogRunning() && xProfiles_Values().fullScreen) {
         const bool alt = (flags & LLKHF_ALTDOWN) != 0;
         const bool ctrl = plat::input().AsyncKeyState(plat::VK_CONTROL) < 0;
         if (virtualKey == 0x09 && alt) return 1;
