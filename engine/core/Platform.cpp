@@ -3,7 +3,6 @@
 #include "engine/core/ActivityHooks.h"
 #include "engine/core/DeferredDelete.h"
 #include "engine/core/DirtyRects.h"
-#include "engine/core/MessageNames.h"
 #include "engine/core/Process.h"
 #include "engine/core/RunLimits.h"
 #include "engine/core/Trace.h"
@@ -232,17 +231,10 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
     using namespace plat;
     CPlatformState& s = CPlatformState::Get();
     const ProfileValues& profile = xProfiles_Values();
-    const int32_t verbose = profile.verbose;
-    if (verbose > 2) {
-        xTracef("Win_TranslateMessage_Common - OWindow : 0x%08X\n",
-                unsigned(uint32_t(reinterpret_cast<uintptr_t>(s.mainWindow))));
-        xTracef("Msg : 0x%04X - %s\n", unsigned(msg), GetWindowMessageName(msg));
-        xTracef("wParam : 0x%04X, lParam : 0x%04X\n", unsigned(wParam), unsigned(lParam));
-    }
+    xPlatform_TraceMessage("Win_TranslateMessage_Common", msg, wParam, lParam);
     event.StartTranslation(wParam, lParam);
     if (s.mainWindow && window != s.appWindow) return 0;
 
-    const unsigned scanCode = unsigned((uintptr_t(lParam) >> 16) & 0xFF);
     const bool rightAllowed = profile.allowRightClick != 0;
     auto make = [&](uint32_t category, uint32_t type) {
         event.category = category;
@@ -294,7 +286,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
     case WM_MBUTTONDBLCLK:
         return make(kEventMouse, kEvDoubleClick);
     case WM_KEYDOWN:
-        if (verbose > 1) xTracef("WM_KEYDOWN : Scan code : %u (%u)\n", scanCode, unsigned(wParam));
+        xPlatform_TraceKey(msg, wParam, lParam);
         if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = 1;
         if (IsWindowsKey(wParam)) {
             s.winDown = 1;
@@ -302,7 +294,7 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
         }
         return make(kEventKeyboard, kEvKeyDown);
     case WM_KEYUP: {
-        if (verbose > 1) xTracef("WM_KEYUP : Scan code : %u (%u)\n", scanCode, unsigned(wParam));
+        xPlatform_TraceKey(msg, wParam, lParam);
         if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = 0;
         if (wParam == uintptr_t(VK_DELETE) && IsWindowsXP() && profile.fullScreen &&
             profile.ctrlAltDelEnabled && (s.ctrlDown || IsKeyDownNow(VK_CONTROL)) &&
@@ -314,14 +306,14 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
         return make(kEventKeyboard, kEvKeyUp);
     }
     case WM_CHAR:
-        if (verbose > 1) xTracef("WM_CHAR : Scan code : %u (%u)\n", scanCode, unsigned(wParam));
+        xPlatform_TraceKey(msg, wParam, lParam);
         if ((wParam & 0xFF) < 32) return 0;
         event.param1 = wParam & 0xFF;
         return make(kEventKeyboard, kEvChar);
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP: {
         const bool down = msg == WM_SYSKEYDOWN;
-        if (verbose > 1) xTracef(down ? "WM_SYSKEYDOWN : Scan code : %u\n" : "WM_SYSKEYUP : Scan code : %u\n", scanCode);
+        xPlatform_TraceKey(msg, wParam, lParam);
         if (wParam == uintptr_t(VK_CONTROL)) s.ctrlDown = down ? 1 : 0;
         if (wParam == uintptr_t(VK_MENU)) s.altDown = down ? 1 : 0;
         return 0;

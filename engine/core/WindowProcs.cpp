@@ -24,17 +24,6 @@ bool KeyDownNow(int32_t virtualKey) { return plat::input().AsyncKeyState(virtual
 bool IsWindowsKey(uintptr_t key) { return key == uintptr_t(plat::VK_LWIN) || key == uintptr_t(plat::VK_RWIN); }
 bool IsRestoreCommand(uintptr_t wParam) { return (wParam & 0xFFF0) == plat::SC_RESTORE; }
 
-/// The window's user data in the traces: the main window object.
-unsigned WindowTag() { return unsigned(uint32_t(reinterpret_cast<uintptr_t>(xPlatform_GetMainWindow()))); }
-
-/// The message in the traces when VERBOSE is above 2.
-void TraceMessage(const char* procedure, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    if (Verbosity() <= 2) return;
-    xTracef("%s - OWindow : 0x%08X\n", procedure, WindowTag());
-    xTracef("Msg : 0x%04X - %s\n", unsigned(msg), GetWindowMessageName(msg));
-    xTracef("wParam : 0x%04X, lParam : 0x%04X\n", unsigned(wParam), unsigned(lParam));
-}
-
 /// The Windows-key, Ctrl and Alt flags cleared.
 void ClearKeyFlags() {
     SetWinKeyDown(0);
@@ -85,22 +74,9 @@ void InsideDisplayChange(F&& change) {
 /// windows left alone (false).
 bool BeginTranslation(const char* name, xEvent& event, WindowId window, uint32_t msg, uintptr_t wParam,
                       intptr_t lParam) {
-    TraceMessage(name, msg, wParam, lParam);
+    xPlatform_TraceMessage(name, msg, wParam, lParam);
     event.StartTranslation(wParam, lParam);
     return !(xPlatform_GetMainWindow() && window != xPlatform_GetAppWindow());
-}
-
-/// The key traces of the common translation, for the translators that look at keys.
-void TraceKey(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    if (Verbosity() <= 1) return;
-    const unsigned scan = unsigned((uintptr_t(lParam) >> 16) & 0xFF);
-    switch (msg) {
-    case plat::WM_KEYDOWN: xTracef("WM_KEYDOWN : Scan code : %u (%u)\n", scan, unsigned(wParam)); break;
-    case plat::WM_KEYUP: xTracef("WM_KEYUP : Scan code : %u (%u)\n", scan, unsigned(wParam)); break;
-    case plat::WM_SYSKEYDOWN: xTracef("WM_SYSKEYDOWN : Scan code : %u\n", scan); break;
-    case plat::WM_SYSKEYUP: xTracef("WM_SYSKEYUP : Scan code : %u\n", scan); break;
-    default: break;
-    }
 }
 
 /// Focus changes of windowed mode: a resume or suspend event; nothing in full screen.
@@ -151,14 +127,14 @@ int32_t TranslateXP(xEvent& event, uint32_t msg, uintptr_t wParam, intptr_t lPar
     case plat::WM_KILLFOCUS:
         return WindowedFocus(event, msg);
     case plat::WM_KEYDOWN:
-        TraceKey(msg, wParam, lParam);
+        xPlatform_TraceKey(msg, wParam, lParam);
         if (IsWindowsKey(wParam) && WindowsKeyEnabled() && FullScreen()) {
             if (!DirectDraw()) Link().Minimise();
             Link().RestoreDisplayMode();
         }
         return 0;
     case plat::WM_KEYUP:
-        TraceKey(msg, wParam, lParam);
+        xPlatform_TraceKey(msg, wParam, lParam);
         if (IsWindowsKey(wParam)) SetWinKeyDown(0);
         return 0;
     case plat::WM_NCACTIVATE:
@@ -352,7 +328,7 @@ int32_t Translate9x(xEvent& event, uint32_t msg, uintptr_t wParam, intptr_t lPar
     case plat::WM_KEYUP:
     case plat::WM_SYSKEYDOWN:
     case plat::WM_SYSKEYUP: {
-        TraceKey(msg, wParam, lParam);
+        xPlatform_TraceKey(msg, wParam, lParam);
         const uint32_t down = (msg == plat::WM_KEYDOWN || msg == plat::WM_SYSKEYDOWN) ? 1 : 0;
         if (wParam == uintptr_t(plat::VK_CONTROL)) SetCtrlKeyDown(down);
         if (wParam == uintptr_t(plat::VK_MENU)) SetAltKeyDown(down);
@@ -535,6 +511,27 @@ constexpr SystemColor kTakenColors[CWindowProcState::kSystemColorCount] = {
 
 } // namespace
 
+void xPlatform_TraceMessage(const char* procedure, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    if (Verbosity() <= 2) return;
+    xTracef("%s - OWindow : 0x%08X\n", procedure,
+            unsigned(uint32_t(reinterpret_cast<uintptr_t>(xPlatform_GetMainWindow()))));
+    xTracef("Msg : 0x%04X - %s\n", unsigned(msg), GetWindowMessageName(msg));
+    xTracef("wParam : 0x%04X, lParam : 0x%04X\n", unsigned(wParam), unsigned(lParam));
+}
+
+void xPlatform_TraceKey(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    if (Verbosity() <= 1) return;
+    const unsigned scan = unsigned((uintptr_t(lParam) >> 16) & 0xFF);
+    switch (msg) {
+    case plat::WM_KEYDOWN: xTracef("WM_KEYDOWN : Scan code : %u (%u)\n", scan, unsigned(wParam)); break;
+    case plat::WM_KEYUP: xTracef("WM_KEYUP : Scan code : %u (%u)\n", scan, unsigned(wParam)); break;
+    case plat::WM_CHAR: xTracef("WM_CHAR : Scan code : %u (%u)\n", scan, unsigned(wParam)); break;
+    case plat::WM_SYSKEYDOWN: xTracef("WM_SYSKEYDOWN : Scan code : %u\n", scan); break;
+    case plat::WM_SYSKEYUP: xTracef("WM_SYSKEYUP : Scan code : %u\n", scan); break;
+    default: break;
+    }
+}
+
 CWindowProcState& CWindowProcState::Get() {
     static CWindowProcState state;
     return state;
@@ -687,7 +684,7 @@ void xPlatform_ChooseTranslator() {
 intptr_t Win_MainEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     xEvent event = xPlatform_TemplateEvent();
     intptr_t result = 0;
-    TraceMessage("Win_MainEventProc", msg, wParam, lParam);
+    xPlatform_TraceMessage("Win_MainEventProc", msg, wParam, lParam);
     switch (msg) {
     case plat::WM_CREATE:
         S().lastActiveWindow = window;
@@ -713,7 +710,7 @@ intptr_t Win_MainEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intp
 }
 
 intptr_t Win_StageEventProc(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    TraceMessage("Win_StageEventProc", msg, wParam, lParam);
+    xPlatform_TraceMessage("Win_StageEventProc", msg, wParam, lParam);
     switch (msg) {
     case plat::WM_NCCREATE:
         return 1;

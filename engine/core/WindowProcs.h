@@ -47,6 +47,12 @@ void xPlatform_SetTranslator(xTranslator translator);
 /// the default one) and traces the choice.
 void xPlatform_ChooseTranslator();
 
+/// The translators' traces: with VERBOSE above 2 the procedure's name with the main window
+/// object, the message's name and its parameters; with VERBOSE above 1 the scan code (and the
+/// key code) of a key, character or system key message.
+void xPlatform_TraceMessage(const char* procedure, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+void xPlatform_TraceKey(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+
 /// The application window's procedure: window creation and destruction, then the common
 /// translation, the translator and the default procedure; the event is delivered at once.
 intptr_t Win_MainEventProc(plat::WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
