@@ -294,7 +294,7 @@ void OActivity::DrawBackgroundRect(const CClipRect& source, CDrawSurface* destin
     const int32_t sheetTiles = perRow * (sheet->GetHeight() / th);
     const int32_t scrollX = int32_t(GetScrollOffset().x);
     const int32_t scrollY = int32_t(GetScrollOffset().y);
-    const CRect16 area(source.left, source.top, source.right, source.bottom);
+    const CRect16 area = FromClip(source);
 
     const int32_t row0 = std::max(0, int32_t(source.top) / th);
     const int32_t row1 = std::min(int32_t(rows_) - 1, (int32_t(source.bottom) - 1) / th);

@@ -659,8 +659,7 @@ bool OActivityProp::IntersectsPropAt(OActivityProp* other, CPoint16* /*out*/) {
         CState* sa = GetCurrentStateObject();
         CState* sb = other->GetCurrentStateObject();
         if (sa == nullptr || sb == nullptr) return true;
-        return sa->IntersectsState(CClipRect(a.left, a.top, a.right, a.bottom), GetScaleH(), GetScaleV(), sb,
-                                   CClipRect(b.left, b.top, b.right, b.bottom), other->GetScaleH(),
+        return sa->IntersectsState(ToClip(a), GetScaleH(), GetScaleV(), sb, ToClip(b), other->GetScaleH(),
                                    other->GetScaleV());
     }
     if (mine) return HitTestRect(b);
@@ -689,8 +688,7 @@ bool OActivityProp::IntersectsSegment(const CPoint32 segment[2], uint32_t /*unus
     CPoint16 found;
     uint8_t flag = 0;
     return state->HitTestSegment(CPoint16(int16_t(ax), int16_t(ay)), CPoint16(int16_t(bx), int16_t(by)),
-                                 CClipRect(box.left, box.top, box.right, box.bottom), GetScaleH(), GetScaleV(),
-                                 &found, &flag);
+                                 ToClip(box), GetScaleH(), GetScaleV(), &found, &flag);
 }
 
 bool OActivityProp::IntersectsSegment16(const CPoint16 segment[2], uint32_t unused, uint8_t* outside) {

@@ -18,9 +18,6 @@ namespace {
 OView* g_hoverView = nullptr;
 CHoverCursor* g_hoverCursor = nullptr;
 
-CClipRect ToClip(const CRect16& r) { return CClipRect(r.left, r.top, r.right, r.bottom); }
-CRect16 FromClip(const CClipRect& r) { return CRect16(r.left, r.top, r.right, r.bottom); }
-
 /// The rectangle of a view centred on `centre` (truncated) with the given size.
 CRect16 CentredRect(const CPointF& centre, int16_t width, int16_t height) {
     const int32_t left = int32_t(centre.x) - (width >> 1);

@@ -11,6 +11,10 @@
 class CDrawSurface;
 class OView;
 
+/// A stage rectangle as the clip rectangle the drawing calls take, and back.
+inline CClipRect ToClip(const CRect16& r) { return CClipRect(r.left, r.top, r.right, r.bottom); }
+inline CRect16 FromClip(const CClipRect& r) { return CRect16(r.left, r.top, r.right, r.bottom); }
+
 /// A point of two signed 32-bit values (vertical first; built from (x, y)).
 struct CPoint32 {
     int32_t y = 0;

@@ -23,8 +23,6 @@ bool g_switchingIn = false;
 plat::WindowProc g_mainProc = nullptr;
 plat::WindowProc g_stageProc = nullptr;
 
-CClipRect ToClip(const CRect16& r) { return CClipRect(r.left, r.top, r.right, r.bottom); }
-
 /// Holds the display surface locked for drawing; unlocks it also when a draw throws.
 class SysSurfaceLock {
 public:
