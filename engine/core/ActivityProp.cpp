@@ -8,6 +8,7 @@
 #include "engine/blit/Blitter.h"
 #include "engine/core/Activity.h"
 #include "engine/core/CurrentActivity.h"
+#include "engine/core/Segment.h"
 #include "engine/core/TempBuffers.h"
 #include "engine/core/Trace.h"
 #include "engine/data/PartChunks.h"
@@ -26,23 +27,11 @@ constexpr float kVerticalDistanceFactor = 1.3333334f;
 
 int16_t Trunc16(float v) { return static_cast<int16_t>(std::clamp(v, -32768.0f, 32767.0f)); }
 
-int64_t Cross(int32_t ax, int32_t ay, int32_t bx, int32_t by, int32_t px, int32_t py) {
-    return int64_t(bx - ax) * (py - ay) - int64_t(by - ay) * (px - ax);
-}
-
 } // namespace
 
 bool SegmentsIntersect(const int16_t a[4], const int16_t b[4]) {
     // Each segment is (x1, y1, x2, y2).
-    if (std::max(a[0], a[2]) < std::min(b[0], b[2]) || std::max(b[0], b[2]) < std::min(a[0], a[2]) ||
-        std::max(a[1], a[3]) < std::min(b[1], b[3]) || std::max(b[1], b[3]) < std::min(a[1], a[3])) {
-        return false;
-    }
-    const int64_t d1 = Cross(a[0], a[1], a[2], a[3], b[0], b[1]);
-    const int64_t d2 = Cross(a[0], a[1], a[2], a[3], b[2], b[3]);
-    const int64_t d3 = Cross(b[0], b[1], b[2], b[3], a[0], a[1]);
-    const int64_t d4 = Cross(b[0], b[1], b[2], b[3], a[2], a[3]);
-    return !((d1 > 0 && d2 > 0) || (d1 < 0 && d2 < 0)) && !((d3 > 0 && d4 > 0) || (d3 < 0 && d4 < 0));
+    return SegmentsMeet(a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3]);
 }
 
 OActivityProp::OActivityProp(const char* name, uint32_t classId) : OView(name, classId) {}
@@ -672,17 +661,7 @@ bool OActivityProp::IntersectsSegment(const CPoint32 segment[2], uint32_t /*unus
     const CRect16 box = Box();
     const int32_t ax = int16_t(segment[0].x), ay = int16_t(segment[0].y);
     const int32_t bx = int16_t(segment[1].x), by = int16_t(segment[1].y);
-    bool meets = box.ContainsPoint(ax, ay) || box.ContainsPoint(bx, by);
-    if (!meets && !box.IsEmpty() && std::max(ax, bx) >= box.left && std::min(ax, bx) <= box.right &&
-        std::max(ay, by) >= box.top && std::min(ay, by) <= box.bottom) {
-        const int16_t s[4] = {int16_t(ax), int16_t(ay), int16_t(bx), int16_t(by)};
-        const int16_t edges[4][4] = {{box.left, box.top, box.right, box.top},
-                                     {box.right, box.top, box.right, box.bottom},
-                                     {box.left, box.bottom, box.right, box.bottom},
-                                     {box.left, box.top, box.left, box.bottom}};
-        for (const auto& edge : edges) meets = meets || SegmentsIntersect(s, edge);
-    }
-    if (!meets) return false;
+    if (!SegmentMeetsRect(ax, ay, bx, by, box)) return false;
     CState* state = GetCurrentStateObject();
     if (!pixelHit_ || state == nullptr) return true;
     CPoint16 found;
