@@ -24,18 +24,6 @@ ChunkId ChunkIdAt(std::span<const uint8_t> bytes, size_t offset) {
     return MakeChunkId(bytes[offset], bytes::be16(bytes, offset + 2), bytes[offset + 1]);
 }
 
-/// The stage rectangle (0, 0, width, height): the main window's stage clip rectangle, else the
-/// stage size of the profile.
-CRect16 StageRect() {
-    CRect16 rect;
-    xStage_GetClipRect(&rect);
-    if (rect.IsEmpty()) {
-        const ProfileStore& store = xProfiles_Store();
-        rect = CRect16(0, 0, ClampToInt16(store.stageWidth), ClampToInt16(store.stageHeight));
-    }
-    return rect;
-}
-
 /// A new background surface: off the display's flip chain under DirectDraw, else in memory.
 CDrawSurface* NewBackgroundSurface() {
     if (xProfiles_Values().directDraw) return new (std::nothrow) CDDrawOffscreenSurface;
@@ -236,7 +224,7 @@ bool OActivity::LoadBackground(CPartFile* file, ChunkId id) {
         xTrace("+++ OActivity::LoadFromRAVO - BG load failed due to lost surafce - continuing\n");
     }
 
-    const CRect16 stage = StageRect();
+    const CRect16 stage = CDirtyRects::Get().StageRect();
     if (tiled_ && !badGrid_ && tileCount_ > 0) {
         const int16_t width = int16_t(columns_ * tileWidth_);
         const int16_t height = int16_t(rows_ * tileHeight_);
@@ -256,7 +244,7 @@ bool OActivity::ScrollTo(const CPointF& point, uint8_t relative) {
     const CPointF old = GetScrollOffset();
     CPointF next = relative ? CPointF(old.x + point.x, old.y + point.y) : point;
     if (WrapsH()) {
-        const float e = float(StageRect().Width()) + GetScrollMax().x;
+        const float e = float(CDirtyRects::Get().StageRect().Width()) + GetScrollMax().x;
         const float s = GetScrollMin().x;
         for (int i = 0; i < 32001 && next.x > e; ++i) next.x = next.x - e + s;
         for (int i = 0; i < 32001 && next.x < s; ++i) next.x = e - (s - next.x);

@@ -20,13 +20,7 @@ void CDirtyRects::Add(const CRect16& rect) {
         if (r.IsEmpty()) return;
     }
     if (count_ >= kMax) {
-        // Before the stage has a clip rectangle, the whole stage is the stage size.
-        CRect16 stage = clip_;
-        if (stage.IsEmpty()) {
-            const ProfileStore& store = xProfiles_Store();
-            stage = CRect16(0, 0, ClampToInt16(store.stageWidth), ClampToInt16(store.stageHeight));
-        }
-        rects_[0] = stage;
+        rects_[0] = StageRect();
         count_ = 1;
         return;
     }
@@ -37,6 +31,12 @@ void CDirtyRects::Add(const CRect16& rect) {
         if (!r.Contains(rects_[i])) rects_[kept++] = rects_[i];
     count_ = kept;
     rects_[count_++] = r;
+}
+
+CRect16 CDirtyRects::StageRect() const {
+    if (!clip_.IsEmpty()) return clip_;
+    const ProfileStore& store = xProfiles_Store();
+    return CRect16(0, 0, ClampToInt16(store.stageWidth), ClampToInt16(store.stageHeight));
 }
 
 void xDirtyRects_Add(const CRect16& rect) { CDirtyRects::Get().Add(rect); }

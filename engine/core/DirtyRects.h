@@ -25,6 +25,9 @@ public:
     int16_t Count() const { return count_; }
     const CRect16& At(int16_t index) const { return rects_[index]; }
     const CRect16& ClipRect() const { return clip_; }
+    /// The whole stage: the clip rectangle, or, before the stage has one, (0, 0) and the
+    /// profile's stage size.
+    CRect16 StageRect() const;
     void SetClipRect(const CRect16& rect) { clip_ = rect; }
 
 private:
