@@ -11,6 +11,12 @@
 #include "engine/core/Window.h"
 #include "engine/data/Profiles.h"
 
+CRect16 CentredRect(const CPointF& centre, int16_t width, int16_t height) {
+    const int32_t left = int32_t(centre.x) - (width >> 1);
+    const int32_t top = int32_t(centre.y) - (height >> 1);
+    return CRect16(ClampToInt16(left), ClampToInt16(top), ClampToInt16(left + width), ClampToInt16(top + height));
+}
+
 int32_t OView::DefaultClickMode = OView::kClickPressDrag;
 uint8_t OView::ShowBounds = 0;
 
@@ -18,13 +24,6 @@ namespace {
 
 OView* g_hoverView = nullptr;
 CHoverCursor* g_hoverCursor = nullptr;
-
-/// The rectangle of a view centred on `centre` (truncated) with the given size.
-CRect16 CentredRect(const CPointF& centre, int16_t width, int16_t height) {
-    const int32_t left = int32_t(centre.x) - (width >> 1);
-    const int32_t top = int32_t(centre.y) - (height >> 1);
-    return CRect16(ClampToInt16(left), ClampToInt16(top), ClampToInt16(left + width), ClampToInt16(top + height));
-}
 
 } // namespace
 

@@ -14,6 +14,9 @@ class OView;
 /// A stage rectangle as the clip rectangle the drawing calls take, and back.
 inline CClipRect ToClip(const CRect16& r) { return CClipRect(r.left, r.top, r.right, r.bottom); }
 inline CRect16 FromClip(const CClipRect& r) { return CRect16(r.left, r.top, r.right, r.bottom); }
+/// The rectangle of the given size centred on `centre` (truncated), held to 16 bits: where a
+/// view at that place covers its parent.
+CRect16 CentredRect(const CPointF& centre, int16_t width, int16_t height);
 
 /// A point of two signed 32-bit values (vertical first; built from (x, y)).
 struct CPoint32 {

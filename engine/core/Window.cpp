@@ -245,11 +245,7 @@ void OWindow::DrawBackground(const CRect16& rect) {
 
 void OWindow::DrawViewClipped(OView* view, const CRect16& rect) {
     if (!view->HasRightAngleRotation()) return;
-    const CPointF& at = view->GetPosition();
-    const int32_t left = int32_t(at.x) - view->GetWidth() / 2;
-    const int32_t top = int32_t(at.y) - view->GetHeight() / 2;
-    const CRect16 bounds(ClampToInt16(left), ClampToInt16(top), ClampToInt16(left + view->GetWidth()),
-                         ClampToInt16(top + view->GetHeight()));
+    const CRect16 bounds = CentredRect(view->GetPosition(), view->GetWidth(), view->GetHeight());
     const CRect16 part = bounds.Intersect(rect);
     if (part.IsEmpty()) return;
     view->Draw(displaySurface_, CPoint16(0, 0), ToClip(part.Offset(-bounds.left, -bounds.top)), ToClip(part));
