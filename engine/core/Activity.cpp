@@ -323,9 +323,8 @@ void OActivity::DrawBackgroundRect(const CClipRect& source, CDrawSurface* destin
 bool OActivity::ReadActivityData(CPartFile* file, ODriver* stream) {
     if (!stream) return false;
     uint8_t raw[ActivityHeader::kSize];
-    uint32_t got = 0;
     ActivityHeader header;
-    if (stream->Read(raw, sizeof raw, &got) != DRV_OK || got != sizeof raw || !ActivityHeader::Parse(raw, header)) {
+    if (!stream->ReadExactly(raw, sizeof raw) || !ActivityHeader::Parse(raw, header)) {
         xTracef("OActivity - %s : activity header cannot be read\n", GetName());
         return false;
     }

@@ -28,11 +28,6 @@ OActivityManager* g_manager = nullptr;
 /// The chunk header's name field: the first 64 bytes.
 constexpr size_t kChunkNameSize = 64;
 
-bool ReadExactly(ODriver* stream, void* buffer, uint32_t count) {
-    uint32_t got = 0;
-    return stream->Read(buffer, count, &got) == DRV_OK && got == count;
-}
-
 } // namespace
 
 OActivityManager::OActivityManager() : stream_(std::make_unique<ODrvMemory>()) {}
@@ -326,7 +321,7 @@ bool OActivityManager::AttachObjects(bool all) {
         const uint32_t position = uint32_t(at);
         uint8_t raw[ActivityObjectRecord::kSize];
         ActivityObjectRecord record;
-        if (dataSize_ - position < ActivityObjectRecord::kSize || !ReadExactly(stream_.get(), raw, sizeof raw) ||
+        if (dataSize_ - position < ActivityObjectRecord::kSize || !stream_->ReadExactly(raw, sizeof raw) ||
             !ActivityObjectRecord::Parse(raw, record)) {
             xTracef("Activity Manager : object record at %u runs past the activity data\n", unsigned(position));
             SkipTo(dataSize_);

@@ -10,12 +10,6 @@ namespace {
 
 constexpr uint32_t kFirstBufferSize = 256;
 
-/// Reads exactly `count` bytes; false on a driver error or a short read.
-bool ReadExactly(ODriver* stream, void* buffer, uint32_t count) {
-    uint32_t got = 0;
-    return stream->Read(buffer, count, &got) == DRV_OK && got == count;
-}
-
 } // namespace
 
 int32_t OObject::LoadProperties(ODriver* stream, uint32_t byteCount) {
@@ -42,7 +36,7 @@ int32_t OObject::LoadProperties(ODriver* stream, uint32_t byteCount) {
         // payload size.
         OPropertyMsg stored;
         if (position < 0 || available < OPropertyMsg::kHeaderSize ||
-            !ReadExactly(stream, &stored, OPropertyMsg::kHeaderSize)) {
+            !stream->ReadExactly(&stored, OPropertyMsg::kHeaderSize)) {
             xTracef("LoadProperties - property header of %s cannot be read\n", GetName());
             break;
         }
@@ -67,7 +61,7 @@ int32_t OObject::LoadProperties(ODriver* stream, uint32_t byteCount) {
         }
         auto* msg = static_cast<OPropertyMsg*>(message);
         *msg = stored;
-        if (payload > 0 && !ReadExactly(stream, msg->Payload(), payload)) {
+        if (payload > 0 && !stream->ReadExactly(msg->Payload(), payload)) {
             xTracef("LoadProperties - property of %s cannot be read\n", GetName());
             break;
         }

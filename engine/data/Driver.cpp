@@ -272,6 +272,11 @@ intptr_t ODriver::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c)
     }
 }
 
+bool ODriver::ReadExactly(void* buffer, uint32_t count) {
+    uint32_t got = 0;
+    return Read(buffer, count, &got) == DRV_OK && got == count;
+}
+
 int32_t ODriver::SetBufferSize(uint32_t) { return DRV_ERR_QUERY; }
 
 uint32_t ODriver::GetBufferSize() { return 0; }

@@ -72,6 +72,8 @@ public:
     /// for the room). Answers the bytes stored (without the NUL), 0 at the end of the data, or
     /// the code of a failed read.
     virtual int32_t ReadLine(char* buffer, int32_t maximum);
+    /// Reads exactly `count` bytes: false on a failed read or when fewer bytes come.
+    bool ReadExactly(void* buffer, uint32_t count);
     /// Control operations (DRV_SEEK ...); answers a result code or the value asked for.
     virtual intptr_t Control(int32_t operation, intptr_t a = 0, intptr_t b = 0, intptr_t c = 0);
     virtual int32_t SetBufferSize(uint32_t size);

@@ -26,11 +26,6 @@ constexpr uint32_t kBmpInfoHeader = 40;
 constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiRle8 = 1;
 
-bool ReadExactly(ODriver* stream, void* buffer, uint32_t count) {
-    uint32_t got = 0;
-    return stream->Read(buffer, count, &got) == DRV_OK && got == count;
-}
-
 struct BmpHeaders {
     uint32_t pixelOffset = 0;
     int32_t width = 0;
@@ -43,12 +38,12 @@ struct BmpHeaders {
 /// Reads the two headers; false with the reader's trace when they are not a BMP's.
 bool ReadBmpHeaders(ODriver* stream, BmpHeaders& out) {
     uint8_t file[kBmpFileHeader];
-    if (!ReadExactly(stream, file, sizeof file) || file[0] != 'B' || file[1] != 'M') {
+    if (!stream->ReadExactly(file, sizeof file) || file[0] != 'B' || file[1] != 'M') {
         xTrace("LoadSurfaceFromBMP - File lacks proper dib header marker!\n");
         return false;
     }
     uint8_t info[kBmpInfoHeader];
-    if (!ReadExactly(stream, info, sizeof info)) {
+    if (!stream->ReadExactly(info, sizeof info)) {
         xTrace("LoadSurfaceFromBMP - Err : failed to read DIB header\n");
         return false;
     }
@@ -75,7 +70,7 @@ public:
         int32_t x = 0;
         for (;;) {
             uint8_t pair[2];
-            if (!ReadExactly(stream_, pair, 2)) return false;
+            if (!stream_->ReadExactly(pair, 2)) return false;
             if (pair[0] > 0) {
                 for (int32_t k = 0; k < pair[0]; ++k, ++x)
                     if (x < width) row[x] = pair[1];
@@ -89,7 +84,7 @@ public:
             } else {
                 const uint32_t n = pair[1];
                 uint8_t literal[256];
-                if (!ReadExactly(stream_, literal, n + (n & 1))) return false;
+                if (!stream_->ReadExactly(literal, n + (n & 1))) return false;
                 for (uint32_t k = 0; k < n; ++k, ++x)
                     if (x < width) row[x] = literal[k];
             }
@@ -137,7 +132,7 @@ bool LoadSurfaceFromBMP(CDrawSurface* surface, ODriver* stream, uint8_t create) 
     if (h.bitCount == 8) {
         const uint32_t used = h.colorsUsed == 0 || h.colorsUsed > 256 ? 256 : h.colorsUsed;
         uint8_t table[256 * 4] = {};
-        if (!ReadExactly(stream, table, used * 4)) {
+        if (!stream->ReadExactly(table, used * 4)) {
             xTrace("LoadSurfaceFromBMP - image data ends early\n");
             return false;
         }
@@ -187,7 +182,7 @@ bool LoadSurfaceFromBMP(CDrawSurface* surface, ODriver* stream, uint8_t create) 
         if (h.compression == kBiRle8) {
             ok = rle.NextRow(row.data(), h.width, &decoded);
         } else {
-            ok = ReadExactly(stream, row.data(), stride);
+            ok = stream->ReadExactly(row.data(), stride);
             if (ok && h.bitCount == 16)
                 for (uint32_t x = 0; x + 1 < rowBytes; x += 2) row[x + 1] &= 0x7F;
         }

@@ -174,6 +174,24 @@ TEST_F(DriverTest, WritesAreClippedToTheBlockAndGrowItOnlyAtTheSourceEnd) {
     EXPECT_EQ(Contents(source), "0123AB6789XYZ");
 }
 
+// --- Reading exactly ---
+
+TEST_F(DriverTest, ReadExactlyAnswersTrueOnlyWhenEveryByteCame) {
+    ODrvMemory memory;
+    Fill(memory, "abcdef");
+    char buffer[8] = {};
+    EXPECT_TRUE(memory.ReadExactly(buffer, 4));
+    EXPECT_EQ(std::string(buffer, 4), "abcd");
+    EXPECT_TRUE(memory.ReadExactly(buffer, 0));
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_FALSE(memory.ReadExactly(buffer, 3)); // two bytes left: a short read fails
+    EXPECT_EQ(std::string(buffer, 2), "ef");
+    EXPECT_FALSE(memory.ReadExactly(buffer, 1)); // at the end of the data
+
+    ODriver orphan; // a failed read fails too
+    EXPECT_FALSE(orphan.ReadExactly(buffer, 1));
+}
+
 // --- Reading lines ---
 
 TEST_F(DriverTest, ReadLineEndsAfterALineFeedAndAlwaysTerminates) {
