@@ -156,9 +156,7 @@ void xTempBuffers_ReleaseAll() {
     }
     for (uint32_t i = 0; i < c.count; ++i) {
         Record& record = c.table[i];
-        if (record.buffer != nullptr) {
-            PoolFreeBlock(record.buffer);
-        }
+        PoolFreeBlock(record.buffer);
         record = Record{};
     }
     PoolFreeBlock(c.table);

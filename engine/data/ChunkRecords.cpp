@@ -440,7 +440,7 @@ CByteTable::CByteTable(int16_t value) : value_(value) {
 }
 
 void CByteTable::Release() {
-    if (owns_ && data_ != nullptr) {
+    if (owns_) {
         PoolFreeBlock(data_);
         data_ = nullptr;
     }

@@ -437,11 +437,7 @@ void ReleaseState(CPartFile* partFile, ChunkId stateId, CStateRecord* record) {
     }
 }
 
-void FreeState(CStateRecord* record) {
-    if (record != nullptr) {
-        PoolFreeBlock(record);
-    }
-}
+void FreeState(CStateRecord* record) { PoolFreeBlock(record); }
 
 // ---- Compressed images ----------------------------------------------------------------------
 

@@ -1106,11 +1106,7 @@ void* CPartFile::Alloc(uint32_t size, uint32_t flags) {
     return PoolAllocBlock(SelectHeap(size), size, flags);
 }
 
-void CPartFile::FreeBlock(void* block) {
-    if (block != nullptr) {
-        PoolFreeBlock(block);
-    }
-}
+void CPartFile::FreeBlock(void* block) { PoolFreeBlock(block); }
 
 void* CPartFile::AddChunkRef(ChunkId id) {
     if (!cacheEnabled_) {

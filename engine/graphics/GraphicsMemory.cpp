@@ -22,11 +22,7 @@ void* xGfx_Resize(void* pool, void* block, size_t size) {
     return PoolResizeBlock(block, size ? size : 1);
 }
 
-void xGfx_Free(void* block) {
-    if (block != nullptr) {
-        PoolFreeBlock(block);
-    }
-}
+void xGfx_Free(void* block) { PoolFreeBlock(block); }
 
 void* xGfx_TempGet(size_t size) {
     return size > UINT32_MAX ? nullptr : xTempBuffers_Get(static_cast<uint32_t>(size));

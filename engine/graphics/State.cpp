@@ -182,10 +182,8 @@ void CState::Unload() {
         stateRecord = nullptr;
     }
     ReleaseCompImage();
-    if (rotatedImage != nullptr) {
-        PoolFreeBlock(rotatedImage);
-        rotatedImage = nullptr;
-    }
+    PoolFreeBlock(rotatedImage);
+    rotatedImage = nullptr;
     commonBlocks = nullptr;
     accumSurface.reset();
     accumFrame_ = -1;
@@ -204,10 +202,8 @@ void CState::SetCompImage(uint8_t* image, uint32_t tag, uint8_t owned) {
     compImageTag = tag;
     compImageOwned = owned;
     // The turned frames follow the image they were made from.
-    if (rotatedImage != nullptr) {
-        PoolFreeBlock(rotatedImage);
-        rotatedImage = nullptr;
-    }
+    PoolFreeBlock(rotatedImage);
+    rotatedImage = nullptr;
     if (rotation == 90 || rotation == 270) {
         BuildRotatedImage();
     }
