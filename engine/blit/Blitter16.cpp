@@ -63,9 +63,9 @@ Convert ConversionOf(const BltSettings& s) {
 template <Convert C>
 inline uint16_t Converted(uint16_t v) {
     if constexpr (C == Convert::k555To565) {
-        return static_cast<uint16_t>(((v & 0xFFE0u) << 1) | (v & 0x001Fu));
+        return blt::To565(v);
     } else if constexpr (C == Convert::k565To555) {
-        return static_cast<uint16_t>(((v >> 1) & 0x7FE0u) | (v & 0x001Fu));
+        return blt::To555(v);
     } else {
         return v;
     }

@@ -25,15 +25,7 @@ void Copy8To24(const uint8_t* src, int16_t count, void* dst, CColorPalette* pale
 template <bool Is565>
 void Expand16To24(const uint8_t* src, int32_t pixels, blt::Pix24* d) {
     for (int32_t j = 0; j < pixels; ++j) {
-        const uint32_t v = blt::Load16(src + 2 * j);
-        d[j].b = static_cast<uint8_t>(v << 3);
-        if (Is565) {
-            d[j].g = static_cast<uint8_t>((v >> 3) & 0xFC);
-            d[j].r = static_cast<uint8_t>((v >> 8) & 0xF8);
-        } else {
-            d[j].g = static_cast<uint8_t>((v >> 2) & 0xF8);
-            d[j].r = static_cast<uint8_t>((v >> 7) & 0xF8);
-        }
+        blt::Expand16<Is565>(blt::Load16(src + 2 * j), d[j].r, d[j].g, d[j].b);
     }
 }
 

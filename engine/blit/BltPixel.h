@@ -41,6 +41,23 @@ inline uint16_t Pack(uint32_t r, uint32_t g, uint32_t b) {
     return Is565 ? Pack565(r, g, b) : Pack555(r, g, b);
 }
 
+/// A 5-5-5 pixel in the 5-6-5 layout (the new low green bit 0), and back (that bit dropped).
+inline uint16_t To565(uint16_t v) { return static_cast<uint16_t>(((v & 0xFFE0u) << 1) | (v & 0x001Fu)); }
+inline uint16_t To555(uint16_t v) { return static_cast<uint16_t>(((v >> 1) & 0x7FE0u) | (v & 0x001Fu)); }
+
+/// The fields of a 16-bit pixel widened to 8 bits with zero low bits.
+template <bool Is565>
+inline void Expand16(uint32_t v, uint8_t& r, uint8_t& g, uint8_t& b) {
+    b = static_cast<uint8_t>(v << 3);
+    if (Is565) {
+        g = static_cast<uint8_t>((v >> 3) & 0xFC);
+        r = static_cast<uint8_t>((v >> 8) & 0xF8);
+    } else {
+        g = static_cast<uint8_t>((v >> 2) & 0xF8);
+        r = static_cast<uint8_t>((v >> 7) & 0xF8);
+    }
+}
+
 /// Calls f(std::true_type) for a 5-6-5 layout, f(std::false_type) for 5-5-5 and nothing for any
 /// other format: the routines' choice of their Is565 instance.
 template <class F>

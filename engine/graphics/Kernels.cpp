@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/blit/BltPixel.h"
 #include "engine/core/Trace.h"
 #include "engine/core/Unaligned.h"
 #include "engine/graphics/ColorPalette.h"
@@ -15,20 +16,17 @@ using unaligned::Store16;
 
 inline bool Ready(const CLineContext& l) { return l.srcLine && l.dstLine && l.pixelCount > 0; }
 
+using blt::To555;
+using blt::To565;
+
 // Expands a 16-bit pixel to red, green, blue bytes by the source format (2 is 5-6-5).
 inline void Expand16(uint16_t s, int16_t format, uint8_t& r, uint8_t& g, uint8_t& b) {
-    b = uint8_t((s & 0x1F) << 3);
     if (format == kPixelFormat565) {
-        g = uint8_t((s >> 3) & 0xFC);
-        r = uint8_t((s >> 8) & 0xF8);
+        blt::Expand16<true>(s, r, g, b);
     } else {
-        g = uint8_t((s >> 2) & 0xF8);
-        r = uint8_t((s >> 7) & 0xF8);
+        blt::Expand16<false>(s, r, g, b);
     }
 }
-
-inline uint16_t To565(uint16_t s) { return uint16_t(((s & 0xFFE0) << 1) | (s & 0x1F)); }
-inline uint16_t To555(uint16_t s) { return uint16_t(((s >> 1) & 0x7FE0) | (s & 0x1F)); }
 
 inline bool Is16Layout(int16_t format) { return format == kPixelFormat555 || format == kPixelFormat565; }
 
