@@ -17,8 +17,9 @@
 #include <random>
 #include <vector>
 
+#include "bench/BenchContext.h"
 #include "engine/blit/Blitter.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 
 namespace {
@@ -53,6 +54,7 @@ struct Scene {
                 }
             }
         }
+        vqt::bench::FreshEngineContext();
         xGraphics_SetPixelFormat(2);
         SDL_Color colours[256];
         for (int i = 0; i < 256; ++i) {

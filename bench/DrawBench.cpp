@@ -7,7 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/ColorPalette.h"
+#include "bench/BenchContext.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/PixelSurface.h"
 
@@ -53,7 +54,7 @@ BENCHMARK(BM_Memcpy)->Arg(kW * kH)->Arg(kW * kH * 2)->Arg(kW * kH * 3)->Arg(kW *
 // Args: source bits, source format, destination bits, destination format, mode, mirrored,
 // destination width and height of the stretch (0 = unstretched).
 void BM_Draw(benchmark::State& state) {
-    xGraphics_Context().ResetForTest();
+    vqt::bench::FreshEngineContext();
     xGraphics_SetBlendLevel(128);
     static uint8_t tint[256];
     for (int i = 0; i < 256; ++i) tint[i] = uint8_t(255 - i);
@@ -101,7 +102,7 @@ BENCHMARK(BM_Draw)
     ->Args({24, 3, 24, 3, 0, 0, 0})  // solid 24
     ->Args({24, 3, 24, 3, 1, 0, 0})  // 24, black left out
     ->Args({24, 3, 16, 2, 0, 0, 0})  // 24 -> 16
-    ->Args({24, 3, 8, 0, 0, 0, 0})   // 24 -> palette (nearest colour)
+    ->Args({24, 3, 8, 0, 0, 0, 0})   // 24 -> palette (nearest colour, remembered per palette state)
     ->Args({32, 0, 32, 0, 0, 0, 0})  // solid 32
     ->Args({16, 1, 8, 0, 0, 0, 0})   // 16 -> palette (nearest colour)
     ->Unit(benchmark::kMicrosecond);

@@ -9,9 +9,9 @@
 #include <new>
 #include <vector>
 
-#include "engine/core/DirtyRects.h"
-#include "engine/core/Platform.h"
+#include "bench/BenchContext.h"
 #include "engine/core/Process.h"
+#include "engine/core/RunLoop.h"
 #include "engine/data/Profiles.h"
 #include "platform/Platform.h"
 
@@ -88,11 +88,8 @@ struct Tree {
 };
 
 void Prepare() {
-    plat::UseHeadless();
-    xProfiles_Store().ResetForTest();
+    vqt::bench::FreshEngineContext();
     xProfiles_Set("FULLSCREEN", sLong(0));
-    CPlatformState::ResetForTest();
-    CDirtyRects::ResetForTest();
     xPlatform_SetEngineExists(true);
     xPlatform_StartTimers();
 }

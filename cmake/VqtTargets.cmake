@@ -1,6 +1,9 @@
 # Shared settings and helper functions for the project's targets.
 
-set(VQT_WARNINGS -Wall -Wextra -Werror)
+set(VQT_WARNINGS -Wall -Wextra)
+if(VQT_WERROR)
+  list(APPEND VQT_WARNINGS -Werror)
+endif()
 
 if(VQT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
@@ -40,28 +43,9 @@ function(vqt_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# vqt_link_group(libs...) - the libraries of one layer call each other (the engine's subsystems
-# do, as the game's do), so each links every other one; CMake repeats cyclic static libraries
-# on the link line.
-function(vqt_link_group)
-  foreach(lib ${ARGN})
-    get_target_property(type ${lib} TYPE)
-    if(type STREQUAL "INTERFACE_LIBRARY")
-      continue()
-    endif()
-    foreach(other ${ARGN})
-      get_target_property(other_type ${other} TYPE)
-      if(NOT other STREQUAL lib AND NOT other_type STREQUAL "INTERFACE_LIBRARY")
-        target_link_libraries(${lib} PUBLIC ${other})
-      endif()
-    endforeach()
-    set_property(TARGET ${lib} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
-  endforeach()
-endfunction()
-
 # vqt_test(name [SOURCES ...] DEPS ... [LABELS ...]) - a GoogleTest executable; without SOURCES it
 # takes every *Test.cpp of the folder. Every test case becomes its own ctest entry so that ctest
-# runs them in parallel.
+# runs them in parallel, and the whole program also runs once, shuffled.
 function(vqt_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   if(VQT_TSAN AND NOT "tsan" IN_LIST ARG_LABELS)
@@ -74,9 +58,18 @@ function(vqt_test name)
   add_executable(${name} ${sources})
   target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
   target_link_libraries(${name} PRIVATE test_support ${ARG_DEPS} GTest::gtest GTest::gtest_main)
-  set(labels unit ${ARG_LABELS})
+  # The discovery script flattens list values, so a discovered test carries one label: the
+  # test's own (tsan), else "unit".
+  set(label unit)
+  if(ARG_LABELS)
+    list(GET ARG_LABELS 0 label)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}")
+    PROPERTIES LABELS ${label})
+  # The whole program once more in one process, its cases in a random order (the seed is in the
+  # output): no case may depend on what another one left behind.
+  add_test(NAME ${name}.shuffled COMMAND ${name} --gtest_shuffle)
+  set_tests_properties(${name}.shuffled PROPERTIES LABELS "${label};shuffled" TIMEOUT 600)
 endfunction()
 
 # vqt_fuzz(name SOURCES ... DEPS ... [CORPUS dir]) - a libFuzzer target. With clang and VQT_FUZZ it

@@ -14,6 +14,9 @@ public:
     virtual void Sleep(uint32_t ms) = 0;
     /// Calendar time in seconds since 1 January 1970 UTC (the stand-in for the C library's time).
     virtual uint32_t UnixTime() { return static_cast<uint32_t>(std::time(nullptr)); }
+    /// A 64-bit count that only grows, in processor cycles (the stand-in for the time-stamp
+    /// counter); only differences between two readings mean anything.
+    virtual uint64_t CycleCount() = 0;
 };
 
 } // namespace plat

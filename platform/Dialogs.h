@@ -36,6 +36,12 @@ public:
     virtual ~Dialogs() = default;
     /// Shows a box and answers the button pressed (mb::Id*), or 0 when it cannot be shown.
     virtual int MessageBox(std::string_view text, std::string_view title, uint32_t type) = 0;
+    /// A box whose question only a person can answer (the engine's own waiting boxes): as
+    /// MessageBox, but 0 also when nobody is there to answer, so that the caller never waits
+    /// on a box that no one will close.
+    virtual int Ask(std::string_view text, std::string_view title, uint32_t type) {
+        return MessageBox(text, title, type);
+    }
     /// The default system sound.
     virtual void Beep() = 0;
 };

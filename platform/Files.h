@@ -35,6 +35,9 @@ public:
         static_cast<void>(size);
         return false;
     }
+    /// Puts what was written to the file on the disc before answering (fsync); false when the
+    /// disc did not take it.
+    virtual bool Sync() { return false; }
 };
 
 /// The file system. Names use either separator; a name is tried as given, then with '\' as '/',
@@ -54,6 +57,20 @@ public:
         return false;
     }
     virtual bool Remove(const std::string& name) = 0;
+    /// Gives the file `from` the name `to` in one step, replacing a file of that name: at every
+    /// moment `to` names either the old file or the new one. Both lie in one folder; `to` is
+    /// found through the fallbacks when it exists. False when nothing was renamed.
+    virtual bool Rename(const std::string& from, const std::string& to) {
+        static_cast<void>(from);
+        static_cast<void>(to);
+        return false;
+    }
+    /// Puts the folder's list of names (files made, renamed or removed in it) on the disc; an
+    /// empty name is the working folder. False when the disc did not take it.
+    virtual bool SyncFolder(const std::string& folder) {
+        static_cast<void>(folder);
+        return false;
+    }
     /// The names (not paths) in a folder; empty when it cannot be read.
     virtual std::vector<std::string> List(const std::string& folder) = 0;
     /// The stand-in for the Windows folder: the user's configuration folder.

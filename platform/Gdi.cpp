@@ -1,6 +1,7 @@
 #include "platform/Gdi.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <tuple>
 #include <utility>
@@ -19,8 +20,6 @@ bool Consume(int& counter) {
     --counter;
     return true;
 }
-
-int32_t StrideOf(int32_t width, int bits) { return int32_t(((int64_t(width) * bits + 31) / 32) * 4); }
 
 /// The top row and the pitch to the next row down of `height` rows stored `stride` bytes apart
 /// from `base`, bottom-up or top-down.
@@ -52,6 +51,36 @@ uint32_t CopyFromTable(const std::vector<T>& table, uint32_t start, uint32_t cou
 }
 
 } // namespace
+
+int32_t DibStride(int32_t width, int bits) { return int32_t(((int64_t(width) * bits + 31) / 32) * 4); }
+
+bool PackedDibSource(const BitmapInfoHeader& header, const RgbQuad* colors, const void* bits,
+                     std::vector<Argb>& paletteStore, PixelSource& out) {
+    const int bitCount = header.bitCount;
+    if (!bits || (bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) ||
+        header.compression != BI_RGB || header.width <= 0 || header.height == 0 || header.height == INT32_MIN)
+        return false;
+    out = PixelSource{};
+    out.width = header.width;
+    out.height = header.height < 0 ? -header.height : header.height;
+    out.bits = bitCount;
+    std::tie(out.top, out.pitch) =
+        TopRow(static_cast<const uint8_t*>(bits), out.height, DibStride(header.width, bitCount), header.height > 0);
+    if (bitCount == 8) {
+        TableColours(colors, colors ? (header.clrUsed ? header.clrUsed : 256) : 0, paletteStore);
+        out.palette = paletteStore.data();
+    }
+    return true;
+}
+
+bool PackedDibImage(const BitmapInfoHeader& header, const RgbQuad* colors, const void* bits, Image& out) {
+    std::vector<Argb> palette;
+    PixelSource source;
+    if (!PackedDibSource(header, colors, bits, palette, source)) return false;
+    out.Resize(source.width, source.height);
+    for (int32_t row = 0; row < source.height; ++row) ConvertRow(source, 0, row, source.width, out.Row(row));
+    return true;
+}
 
 void TableColours(const RgbQuad* table, size_t count, std::vector<Argb>& out) {
     out.assign(256, MakeArgb(0, 0, 0));
@@ -134,7 +163,7 @@ Bitmap* Gdi::CreateDibSection(Dc*, const BitmapInfoHeader& header, const RgbQuad
     bitmap->height_ = int32_t(height);
     bitmap->bits_ = bitCount;
     bitmap->bottomUp_ = header.height > 0;
-    bitmap->stride_ = StrideOf(header.width, bitCount);
+    bitmap->stride_ = DibStride(header.width, bitCount);
     bitmap->pixels_.assign(size_t(bitmap->stride_) * size_t(height), 0);
     if (bitCount <= 8) {
         const uint32_t room = 1u << bitCount;
@@ -261,27 +290,14 @@ bool Gdi::BitBlt(Dc* dst, int32_t x, int32_t y, int32_t width, int32_t height, D
 int32_t Gdi::StretchDIBits(Dc* dst, int32_t x, int32_t y, int32_t width, int32_t height, int32_t srcX, int32_t srcY,
                            int32_t srcWidth, int32_t srcHeight, const void* bits, const BitmapInfoHeader& header,
                            const RgbQuad* colors, uint32_t usage, uint32_t rop) {
-    if (!dst || !bits || rop != SRCCOPY || usage != DIB_RGB_COLORS || dst->kind_ != Dc::Kind::Window) return 0;
-    const int bitCount = header.bitCount;
-    if ((bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) || header.compression != BI_RGB ||
-        header.width <= 0 || header.height == 0)
-        return 0;
+    if (!dst || rop != SRCCOPY || usage != DIB_RGB_COLORS || dst->kind_ != Dc::Kind::Window) return 0;
+    std::vector<Argb> colours;
+    PixelSource s;
+    if (!PackedDibSource(header, colors, bits, colours, s)) return 0;
     Window* window = WindowById(dst->window_);
     if (!window) return 0;
-    const int32_t h = header.height < 0 ? -header.height : header.height;
-    const int32_t stride = StrideOf(header.width, bitCount);
-    PixelSource s;
-    s.width = header.width;
-    s.height = h;
-    s.bits = bitCount;
-    std::tie(s.top, s.pitch) = TopRow(static_cast<const uint8_t*>(bits), h, stride, header.height > 0);
-    std::vector<Argb> colours;
-    if (bitCount == 8) {
-        TableColours(colors, colors ? (header.clrUsed ? header.clrUsed : 256) : 0, colours);
-        s.palette = colours.data();
-    }
     // The source rectangle is given from the bottom-left corner in a bottom-up bitmap.
-    const int32_t top = header.height > 0 ? h - (srcY + srcHeight) : srcY;
+    const int32_t top = header.height > 0 ? s.height - (srcY + srcHeight) : srcY;
     const WinRect srcRect{srcX, top, srcX + srcWidth, top + srcHeight};
     window->StretchBlit(s, srcRect, WinRect{x, y, x + width, y + height});
     return srcHeight;

@@ -49,6 +49,19 @@ struct BitmapInfoHeader {
 };
 static_assert(sizeof(BitmapInfoHeader) == 40 && sizeof(RgbQuad) == 4 && sizeof(PaletteEntry) == 4);
 
+/// Bytes per stored row of a device-independent bitmap: the row's bits rounded up to whole
+/// 32-bit words.
+int32_t DibStride(int32_t width, int bits);
+
+/// A packed device-independent bitmap (BI_RGB, 8, 16, 24 or 32 bits) read as the drawing calls
+/// read one: rows of DibStride bytes, bottom-up for a positive height, 16-bit pixels as
+/// x-5-5-5, 8-bit pixels through the colour table (clrUsed records, or 256). The palette is kept
+/// in `paletteStore`. False for a header it cannot take.
+bool PackedDibSource(const BitmapInfoHeader& header, const RgbQuad* colors, const void* bits,
+                     std::vector<Argb>& paletteStore, PixelSource& out);
+/// The whole bitmap as a picture, top row first; false for a header it cannot take.
+bool PackedDibImage(const BitmapInfoHeader& header, const RgbQuad* colors, const void* bits, Image& out);
+
 inline constexpr uint32_t BI_RGB = 0;
 inline constexpr uint32_t DIB_RGB_COLORS = 0;
 inline constexpr uint8_t PC_RESERVED = 0x01;

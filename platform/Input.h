@@ -5,6 +5,21 @@
 
 namespace plat {
 
+/// A cursor made by the platform (the stand-in for a cursor handle); 0 is none.
+using CursorId = uint32_t;
+
+/// A monochrome cursor as the engine builds it: 32 rows of 4 bytes in each mask, the most
+/// significant bit leftmost. Per pixel, AND 0 and XOR 0 is black, AND 0 and XOR 1 white, AND 1
+/// and XOR 0 leaves the screen as it is, AND 1 and XOR 1 inverts it.
+struct CursorImage {
+    static constexpr int kSize = 32;
+    static constexpr int kMaskBytes = kSize * kSize / 8;
+    uint8_t andMask[kMaskBytes] = {};
+    uint8_t xorMask[kMaskBytes] = {};
+    int32_t hotX = 0;
+    int32_t hotY = 0;
+};
+
 /// The state of the keyboard and the pointer as the engine's thread sees it now.
 class Input {
 public:
@@ -18,6 +33,16 @@ public:
     /// Raises (show) or lowers the display counter of the system pointer and answers the new
     /// count; the pointer shows while the count is 0 or more (ShowCursor).
     virtual int32_t ShowCursor(bool show) = 0;
+
+    /// Makes a cursor from its masks and hot spot; 0 when it cannot be made (CreateCursor).
+    virtual CursorId CreateCursor(const CursorImage& image) = 0;
+    /// Releases a cursor made by CreateCursor; unknown cursors and 0 are ignored.
+    virtual void DestroyCursor(CursorId cursor) = 0;
+    /// The system's standard arrow (LoadCursor with IDC_ARROW); never destroyed.
+    virtual CursorId ArrowCursor() = 0;
+    /// Shows `cursor` over the windows from now on and answers the one shown before
+    /// (SetCursor); 0 shows none.
+    virtual CursorId SetCursor(CursorId cursor) = 0;
 };
 
 } // namespace plat

@@ -1,6 +1,9 @@
 #include "platform/Locale.h"
 
+#include <iconv.h>
+
 #include <cctype>
+#include <string>
 
 namespace plat {
 
@@ -94,6 +97,17 @@ std::optional<uint8_t> Cp1252Byte(char32_t cp) {
     return std::nullopt;
 }
 
+std::optional<char32_t> Cp1252CodePoint(uint8_t byte) {
+    if (byte < 0x80 || byte >= 0xA0) {
+        return char32_t(byte);
+    }
+    const char16_t cp = kCp1252High[byte - 0x80];
+    if (cp == 0) {
+        return std::nullopt;
+    }
+    return char32_t(cp);
+}
+
 uint16_t LangIdFromLocaleName(std::string_view name) {
     // "ll_CC.encoding@modifier": keep the language and the country.
     const size_t cut = name.find_first_of(".@");
@@ -138,6 +152,80 @@ std::string WideToCp1252(std::u16string_view text) {
             cp = 0xFFFD; // a lone surrogate
         }
         out.push_back(static_cast<char>(Cp1252Byte(cp).value_or('?')));
+    }
+    return out;
+}
+
+namespace {
+
+/// A conversion from UTF-32LE to a code page; closed when destroyed.
+class ToCodePage {
+public:
+    explicit ToCodePage(uint32_t codePage) : cd_(iconv_open(("CP" + std::to_string(codePage)).c_str(), "UTF-32LE")) {}
+    ~ToCodePage() {
+        if (Valid()) iconv_close(cd_);
+    }
+    ToCodePage(const ToCodePage&) = delete;
+    ToCodePage& operator=(const ToCodePage&) = delete;
+    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    /// The bytes of one character, appended whole or not at all.
+    void Append(char32_t code, std::string& out) const {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr); // a fresh shift state
+        char in[4] = {char(code), char(code >> 8), char(code >> 16), char(code >> 24)};
+        char bytes[8];
+        char* inPtr = in;
+        char* outPtr = bytes;
+        size_t inLeft = sizeof in;
+        size_t outLeft = sizeof bytes;
+        if (iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1) || inLeft != 0) return;
+        out.append(bytes, sizeof bytes - outLeft);
+    }
+
+private:
+    iconv_t cd_;
+};
+
+} // namespace
+
+std::string CodePageFromUtf8(std::string_view text, uint32_t codePage) {
+    std::string out;
+    std::optional<ToCodePage> converter;
+    if (codePage != 1252) {
+        converter.emplace(codePage);
+        if (!converter->Valid()) return out;
+    }
+    size_t i = 0;
+    while (i < text.size()) {
+        const uint8_t lead = uint8_t(text[i]);
+        uint32_t code = 0;
+        size_t length = 1;
+        if (lead < 0x80) {
+            code = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            code = lead & 0x1F;
+            length = 2;
+        } else if ((lead & 0xF0) == 0xE0) {
+            code = lead & 0x0F;
+            length = 3;
+        } else if ((lead & 0xF8) == 0xF0) {
+            code = lead & 0x07;
+            length = 4;
+        } else {
+            ++i; // a stray continuation byte
+            continue;
+        }
+        if (i + length > text.size()) break;
+        bool valid = true;
+        for (size_t k = 1; k < length; ++k) {
+            const uint8_t b = uint8_t(text[i + k]);
+            if ((b & 0xC0) != 0x80) valid = false;
+            code = (code << 6) | (b & 0x3F);
+        }
+        i += valid ? length : 1;
+        if (!valid) continue;
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) continue;
+        if (converter) converter->Append(code, out);
+        else if (const auto byte = Cp1252Byte(code)) out.push_back(char(*byte));
     }
     return out;
 }

@@ -44,7 +44,16 @@ uint16_t LangIdFromLocaleName(std::string_view name);
 /// The byte of a code point in code page 1252; nothing when the code page lacks it.
 std::optional<uint8_t> Cp1252Byte(char32_t codePoint);
 
+/// The code point of a byte of code page 1252; nothing for the five bytes it leaves unassigned.
+std::optional<char32_t> Cp1252CodePoint(uint8_t byte);
+
 /// UTF-16 text in code page 1252; code points the code page lacks (and lone surrogates) give '?'.
 std::string WideToCp1252(std::u16string_view text);
+
+/// UTF-8 text in a code page: 1252 by its table, any other through the system's converter
+/// ("CP932", "CP949" ...). Characters the code page lacks are left out whole (never half a
+/// double-byte character), as are stray and cut-off UTF-8 bytes; a code page the converter
+/// does not know gives nothing.
+std::string CodePageFromUtf8(std::string_view text, uint32_t codePage);
 
 } // namespace plat

@@ -98,6 +98,11 @@ public:
         if (proc) procs_[window] = proc;
         else procs_.erase(window);
     }
+    /// The procedure installed for a window; null when it has none.
+    WindowProc GetWindowProc(WindowId window) const {
+        const auto it = procs_.find(window);
+        return it == procs_.end() ? nullptr : it->second;
+    }
     /// Installs (or, with null, removes) the low-level keyboard hook that key messages from
     /// the keyboard pass before they are queued; scripted messages do not pass it.
     virtual void SetKeyboardHook(KeyboardHook hook) { keyboardHook_ = hook; }
@@ -107,12 +112,6 @@ public:
     virtual void RemoveInput(WindowId /*window*/) {}
 
 protected:
-    /// The procedure installed for a window; null when it has none.
-    WindowProc ProcOf(WindowId window) const {
-        const auto it = procs_.find(window);
-        return it == procs_.end() ? nullptr : it->second;
-    }
-
     KeyboardHook keyboardHook_ = nullptr;
 
 private:

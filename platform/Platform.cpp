@@ -2,10 +2,12 @@
 
 #include <atomic>
 
+#include "platform/ffmpeg/FfmpegMovies.h"
 #include "platform/headless/HeadlessDesktop.h"
 #include "platform/headless/HeadlessInput.h"
 #include "platform/headless/HeadlessLocale.h"
 #include "platform/headless/IniRegistry.h"
+#include "platform/headless/NullAudioOutput.h"
 #include "platform/headless/HeadlessSystem.h"
 #include "platform/headless/RecordingDebugOutput.h"
 #include "platform/headless/RecordingPrinter.h"
@@ -33,6 +35,10 @@ Services MakeHeadless() {
     s.gdi = std::make_unique<Gdi>();
     s.ddraw = std::make_unique<dd::Library>();
     s.printer = std::make_unique<RecordingPrinter>();
+    s.movies = std::make_unique<FfmpegMovies>();
+    s.inputMethod = std::make_unique<InputMethod>();
+    s.fonts = std::make_unique<Fonts>(Fonts::Setup::Pinned);
+    s.audio = std::make_unique<Audio>(std::make_unique<NullAudioOutput>());
     return s;
 }
 

@@ -28,10 +28,11 @@ public:
     /// The page metrics of the open job.
     virtual PrinterCaps Caps() = 0;
     virtual bool StartPage() = 0;
-    /// Draws a packed bitmap (header, colour table of 256 records at 8 bits or fewer, rows
-    /// bottom-up, each `stride` bytes) stretched into the rectangle of the page.
+    /// Draws a packed bitmap stretched into a rectangle of the page's printable area (in
+    /// dots): the header, its colour table (at 8 bits) and the rows read as PackedDibSource
+    /// reads them.
     virtual bool StretchDib(int32_t x, int32_t y, int32_t width, int32_t height, const BitmapInfoHeader& info,
-                            const RgbQuad* colors, const uint8_t* rows, int32_t stride) = 0;
+                            const RgbQuad* colors, const uint8_t* rows) = 0;
     virtual bool EndPage() = 0;
     /// Ends the document and closes the job.
     virtual bool EndDoc() = 0;

@@ -46,9 +46,8 @@ struct BltSettings {
     /// implementations, 1 the vector blended reader. Both choices give the same pixels.
     int8_t vectorCode = -1;
     int8_t cpuQuery = -1;  ///< the processor query's answer once made (-1: not yet)
-
-    void ResetForTest() { *this = BltSettings{}; }
 };
+/// The settings of the engine context.
 BltSettings& BltContext();
 
 /// The processor query that chooses the vector implementation of the blended reader: the
@@ -58,12 +57,13 @@ bool CpuHasMMX();
 /// The blitters' own palette, used by routines called without one. It starts empty (256 zero
 /// entries, used count 0, no 16-bit table); SetGlobalPalette copies every global palette in.
 CColorPalette& BltDefaultPalette();
-void BltPalette_Construct();
-void BltPalette_RegisterExit();
-void BltPalette_Destroy();
 
-/// The 26 tables of 7 x 7 routines [source depth index][destination depth index] (DepthIndex
-/// of the graphics kernels: 1, 2, 4, 8, 16, 24, 32 bits -> 0-6): tables 0-16
+/// Depth index 0-6 of 1, 2, 4, 8, 16, 24 and 32 bits per pixel; -1 for any other depth. The
+/// blit tables and the graphics kernels' tables are indexed by it.
+int DepthIndex(int bitsPerPixel);
+
+/// The 26 tables of 7 x 7 routines [source depth index][destination depth index] (DepthIndex:
+/// 1, 2, 4, 8, 16, 24, 32 bits -> 0-6): tables 0-16
 /// plain and scaled (plain[t]), 17-25 compressed (comp[t - 17]); the mirrored silhouette tables
 /// are empty.
 struct BltTableSet {

@@ -2,10 +2,10 @@
 // blended copies, and the compressed readers that also unpack frame lines into line buffers.
 #include <cstring>
 
+#include "engine/base/Trace.h"
+#include "engine/blit/Blitter.h"
 #include "engine/blit/BltComp.h"
 #include "engine/blit/BltWalk.h"
-#include "engine/blit/Blitter.h"
-#include "engine/core/Trace.h"
 
 using blt::Walk;
 

@@ -2,10 +2,10 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "engine/base/Trace.h"
+#include "engine/blit/Blitter.h"
 #include "engine/blit/BltComp.h"
 #include "engine/blit/BltPixel.h"
-#include "engine/blit/Blitter.h"
-#include "engine/core/Trace.h"
 
 namespace {
 

@@ -1,49 +1,10 @@
 // The blitters' default palette and the palette view the routines draw with.
-#include <cstdlib>
-#include <memory>
-
-#include "engine/blit/BltPixel.h"
+#include "engine/blit/BlitState.h"
 #include "engine/blit/Blitter.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/BltPixel.h"
+#include "engine/blit/ColorPalette.h"
 
-namespace {
-
-std::unique_ptr<CColorPalette>& DefaultPaletteSlot() {
-    static std::unique_ptr<CColorPalette> palette;
-    return palette;
-}
-
-bool g_exitRegistered = false;
-
-} // namespace
-
-void BltPalette_Construct() {
-    auto& slot = DefaultPaletteSlot();
-    if (!slot) {
-        slot = std::make_unique<CColorPalette>();
-        // Empty until the first global palette is copied in: every colour 0, no 16-bit table.
-        const uint8_t zeros[256 * 4] = {};
-        slot->SetFromColorTable(zeros);
-        slot->Free16BitTable();
-    }
-}
-
-void BltPalette_Destroy() { DefaultPaletteSlot().reset(); }
-
-void BltPalette_RegisterExit() {
-    if (!g_exitRegistered) {
-        g_exitRegistered = true;
-        std::atexit(BltPalette_Destroy);
-    }
-}
-
-CColorPalette& BltDefaultPalette() {
-    if (!DefaultPaletteSlot()) {
-        BltPalette_Construct();
-        BltPalette_RegisterExit();
-    }
-    return *DefaultPaletteSlot();
-}
+CColorPalette& BltDefaultPalette() { return xBlit_State().defaultPalette; }
 
 namespace blt {
 

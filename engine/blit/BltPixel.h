@@ -7,8 +7,8 @@
 #include <cstring>
 #include <type_traits>
 
-#include "engine/core/Unaligned.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/base/Unaligned.h"
+#include "engine/blit/ColorPalette.h"
 
 static_assert(std::endian::native == std::endian::little, "pixel layouts assume little-endian");
 

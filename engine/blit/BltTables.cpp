@@ -2,13 +2,23 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/blit/BlitState.h"
 #include "engine/blit/Blitter.h"
 #include "engine/data/Profiles.h"
-#include "engine/graphics/Kernels.h"  // DepthIndex
 
-BltSettings& BltContext() {
-    static BltSettings settings;
-    return settings;
+BltSettings& BltContext() { return xBlit_State().settings; }
+
+int DepthIndex(int bits) {
+    switch (bits) {
+    case 1: return 0;
+    case 2: return 1;
+    case 4: return 2;
+    case 8: return 3;
+    case 16: return 4;
+    case 24: return 5;
+    case 32: return 6;
+    default: return -1;
+    }
 }
 
 bool CpuHasMMX() {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "engine/base/Trace.h"
+#include "engine/base/Unaligned.h"
 #include "engine/blit/BltComp.h"
-#include "engine/core/Trace.h"
-#include "engine/core/Unaligned.h"
 
 const uint8_t VQTRLE_Opcodes[21] = {0x80, 0x01, 0x03, 0x81, 0x83, 0x21, 0x23, 0xA1, 0xA3, 0x11, 0x13,
                                     0x91, 0x93, 0x31, 0x33, 0xB1, 0xB3, 0x09, 0x0B, 0x89, 0x8B};

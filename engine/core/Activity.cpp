@@ -4,19 +4,18 @@
 #include <cstring>
 #include <new>
 
-#include "engine/core/Application.h"
-#include "engine/core/DirtyRects.h"
-#include "engine/core/Trace.h"
-#include "engine/core/Unaligned.h"
-#include "engine/data/ByteOrder.h"
+#include "engine/base/ByteOrder.h"
+#include "engine/base/Trace.h"
+#include "engine/base/Unaligned.h"
 #include "engine/data/Driver.h"
 #include "engine/data/PartFile.h"
 #include "engine/data/Profiles.h"
 #include "engine/graphics/DDrawOffscreenSurface.h"
+#include "engine/graphics/DirtyRects.h"
 #include "engine/graphics/DrawSurface.h"
 #include "engine/graphics/FrameImage.h"
 #include "engine/graphics/PixelSurface.h"
-#include "engine/media/SoundProcess.h"
+#include "engine/graphics/SoundLink.h"
 
 namespace {
 
@@ -25,9 +24,9 @@ ChunkId ChunkIdAt(std::span<const uint8_t> bytes, size_t offset) {
 }
 
 /// A new background surface: off the display's flip chain under DirectDraw, else in memory.
-CDrawSurface* NewBackgroundSurface() {
-    if (xProfiles_Values().directDraw) return new (std::nothrow) CDDrawOffscreenSurface;
-    return new (std::nothrow) CPixelSurface;
+std::unique_ptr<CDrawSurface> NewBackgroundSurface() {
+    if (xProfiles_Values().directDraw) return std::unique_ptr<CDrawSurface>(new (std::nothrow) CDDrawOffscreenSurface);
+    return std::unique_ptr<CDrawSurface>(new (std::nothrow) CPixelSurface);
 }
 
 } // namespace
@@ -187,9 +186,7 @@ void OActivity::Draw(CDrawSurface* destination, CPoint16 point, const CClipRect&
 }
 
 int32_t OActivity::FlushSoundQueues() {
-    if (OApplication* app = OApplication::Get()) {
-        if (OSoundProcess* sound = app->GetSoundProcess()) sound->ClearQueues();
-    }
+    xSoundLink().ClearQueues();
     return 1;
 }
 
@@ -210,9 +207,9 @@ bool OActivity::LoadBackground(CPartFile* file, ChunkId id) {
 
     CDrawSurface* surface = GetBackgroundSurface();
     if (!surface) {
-        surface = NewBackgroundSurface();
+        SetBackgroundSurface(NewBackgroundSurface());
+        surface = GetBackgroundSurface();
         if (!surface) return false;
-        SetBackgroundSurface(surface);
     }
     surface->Restore();
     if (surface->GetWidth() != info.width || surface->GetHeight() != info.height) {

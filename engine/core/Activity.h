@@ -3,8 +3,8 @@
 #include <span>
 #include <vector>
 
+#include "engine/blit/ColorPalette.h"
 #include "engine/core/BackgroundView.h"
-#include "engine/graphics/ColorPalette.h"
 
 class ODriver;
 

@@ -1,9 +1,7 @@
 #include "engine/core/ActivityHooks.h"
 
-namespace {
-CActivityHooks* g_activityHooks = nullptr;
-}
+#include "engine/core/CoreState.h"
 
-void xPlatform_SetActivityHooks(CActivityHooks* hooks) { g_activityHooks = hooks; }
+void xPlatform_SetActivityHooks(CActivityHooks* hooks) { xCore_State().activityHooks = hooks; }
 
-CActivityHooks* xPlatform_GetActivityHooks() { return g_activityHooks; }
+CActivityHooks* xPlatform_GetActivityHooks() { return xCore_State().activityHooks; }

@@ -1,5 +1,6 @@
 #pragma once
 
+class ONode;
 class OObject;
 
 /// What the frame tick and deferred deletion ask of the activity manager. The manager installs
@@ -14,6 +15,9 @@ public:
     virtual void StepSwitch() = 0;
     /// Tells the current activity, when there is one, that `object` is about to be deleted.
     virtual void OnObjectDeleted(OObject* object) = 0;
+    /// A node is being destroyed (by its owner, the tree or whoever holds it): the manager
+    /// forgets it wherever it points at it.
+    virtual void OnNodeDestroyed(const ONode* /*node*/) {}
 };
 
 void xPlatform_SetActivityHooks(CActivityHooks* hooks);

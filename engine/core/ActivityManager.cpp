@@ -4,60 +4,61 @@
 #include <cstring>
 #include <new>
 
+#include "engine/base/Trace.h"
 #include "engine/core/Activity.h"
 #include "engine/core/ActivityProp.h"
-#include "engine/core/Application.h"
+#include "engine/core/ApplicationLink.h"
 #include "engine/core/ClassFactory.h"
+#include "engine/core/CoreState.h"
 #include "engine/core/CurrentActivity.h"
-#include "engine/core/Platform.h"
-#include "engine/core/TempBuffers.h"
-#include "engine/core/Trace.h"
+#include "engine/core/Cursor.h"
+#include "engine/core/DiagnosticsLink.h"
+#include "engine/core/Interstitial.h"
+#include "engine/core/RunLoop.h"
 #include "engine/core/Window.h"
 #include "engine/data/DrvMemory.h"
 #include "engine/data/Memory.h"
+#include "engine/data/MessageBox.h"
 #include "engine/data/PartFile.h"
+#include "engine/data/TempBuffers.h"
 #include "engine/graphics/DrawSurface.h"
-#include "engine/media/Interstitial.h"
-#include "engine/media/Sound.h"
+#include "engine/graphics/SoundLink.h"
 #include "platform/Platform.h"
-
-namespace {
-
-OActivityManager* g_manager = nullptr;
-
-/// The chunk header's name field: the first 64 bytes.
-constexpr size_t kChunkNameSize = 64;
-
-} // namespace
 
 OActivityManager::OActivityManager() : stream_(std::make_unique<ODrvMemory>()) {}
 
 OActivityManager::~OActivityManager() {
+    delete watcher_; // clears the pointer
     // Overlays: the current one, then the queue from its end; the default one last and once.
-    if (currentOverlay_ && currentOverlay_ != defaultOverlay_) delete currentOverlay_;
+    DeleteOverlay(currentOverlay_, false);
     currentOverlay_ = nullptr;
     while (overlays_.Count() > 0) {
         OInterstitial* overlay = overlays_.RemoveLast();
-        if (overlay != defaultOverlay_) delete overlay;
+        DeleteOverlay(overlay, false);
     }
-    delete defaultOverlay_;
-    defaultOverlay_ = nullptr;
+    DeleteOverlay(defaultOverlay_, true);
 
-    delete pending_;
-    pending_ = nullptr;
+    if (pending_) {
+        if (ONode* parent = pending_->GetParent()) parent->RemoveChild(pending_);
+        OActivity* doomed = pending_;
+        pending_ = nullptr;
+        delete doomed;
+    }
     pendingFactory_ = nullptr;
     pendingId_ = kNullChunkId;
     if (current_) {
         current_->FlushSoundQueues();
         if (xActivity_GetCurrentView() == current_) xActivity_SetCurrentView(nullptr);
-        delete current_;
+        if (ONode* parent = current_->GetParent()) parent->RemoveChild(current_);
+        OActivity* doomed = current_;
         current_ = nullptr;
+        delete doomed;
     }
     currentFactory_ = nullptr;
     currentId_ = kNullChunkId;
     defaultFactory_.reset();
     while (factories_.Count() > 0) delete factories_.RemoveLast();
-    xSound_StopAll();
+    xSoundLink().StopAll();
     CloseStream();
 }
 
@@ -71,6 +72,32 @@ void OActivityManager::Init(CPartFile* file, uint32_t /*unused*/) {
             defaultOverlay_->Suspend(1);
         }
     }
+    CDiagnosticsLink* link = xDiagnostics_Link();
+    if (!watcher_ && !(link && link->MakePanel(&watcher_, 350, 80, 300, 80, "Activity Watcher", OWindow::Main()))) {
+        xTrace("Failed to create the Activity Stats view\n");
+        return;
+    }
+    watcher_->SetVisible(watcherVisible_, 0);
+}
+
+void OActivityManager::UpdateWatcher() {
+    CDiagnosticsLink* link = xDiagnostics_Link();
+    if (!watcher_ || !link || !watcher_->IsVisible() || !watcher_->IsShownThroughParents()) return;
+    char current[ravo::kChunkNameLength] = "None";
+    char pending[ravo::kChunkNameLength] = "None";
+    if (partFile_ && currentId_ != kNullChunkId) partFile_->ReadChunkName(currentId_, current, sizeof current);
+    if (partFile_ && pendingId_ != kNullChunkId) partFile_->ReadChunkName(pendingId_, pending, sizeof pending);
+    char text[2 * ravo::kChunkNameLength + 96];
+    std::snprintf(text, sizeof text, "Current Act : %s (%ld,%ld)\rPending Act : %s (%ld,%ld)\r", current,
+                  long(ChunkIndexOf(currentId_)), long(ChunkEntryOf(currentId_)), pending,
+                  long(ChunkIndexOf(pendingId_)), long(ChunkEntryOf(pendingId_)));
+    link->SetPanelText(watcher_, text);
+}
+
+void OActivityManager::SwitchWatcher() {
+    watcherVisible_ = watcherVisible_ ? 0 : 1;
+    if (watcher_) watcher_->SetVisible(watcherVisible_, 0);
+    UpdateWatcher();
 }
 
 bool OActivityManager::AddFactory(CFactory* factory) {
@@ -90,7 +117,7 @@ void OActivityManager::RequestActivity(ChunkId id) {
         char text[96];
         std::snprintf(text, sizeof text, "VQT : Missing Activity {%d, %d, %d}", int(ChunkIndexOf(id)),
                       int(ChunkSecondOf(id)), int(ChunkEntryOf(id)));
-        plat::dialogs().MessageBox(text, "Error", plat::mb::SystemModal | plat::mb::IconStop | plat::mb::Ok);
+        xMessageBox(text, "Error", 0);
         return;
     }
     if (switchPending_) {
@@ -101,6 +128,7 @@ void OActivityManager::RequestActivity(ChunkId id) {
     switchPending_ = 1;
     objectsAttached_ = 0;
     phase_ = kPhaseAskLeave;
+    UpdateWatcher();
 }
 
 bool OActivityManager::ReplacePendingRequest(ChunkId id) {
@@ -145,9 +173,9 @@ void OActivityManager::SuspendCurrent() {
     current_->SetVisible(0, 0);
     current_->Suspend(1);
     current_->FlushSoundQueues();
-    OApplication* app = OApplication::Get();
-    if (app && app->systemCursorFlag && !cursorHidden_) {
-        plat::input().ShowCursor(false);
+    const CApplicationLink* app = xApplication_Link();
+    if (app && app->HidesSystemCursor() && !cursorHidden_) {
+        xCursor_Show(false);
         cursorHidden_ = true;
     }
 }
@@ -161,17 +189,28 @@ void OActivityManager::DeleteActivity(OActivity*& activity) {
     PoolShrink(PoolForThread());
 }
 
+void OActivityManager::DeleteOverlay(OInterstitial*& overlay, bool evenDefault) {
+    if (!overlay || (overlay == defaultOverlay_ && !evenDefault)) return;
+    if (ONode* parent = overlay->GetParent()) parent->RemoveChild(overlay);
+    OInterstitial* doomed = overlay;
+    overlay = nullptr;
+    if (doomed == defaultOverlay_) defaultOverlay_ = nullptr;
+    delete doomed;
+}
+
 void OActivityManager::FinishSwapIn() {
     SwapInPending();
+    UpdateWatcher();
     if (OWindow* window = OWindow::Main()) window->SetFullRedraw();
     if (cursorHidden_) {
-        plat::input().ShowCursor(true);
+        xCursor_Show(true);
         cursorHidden_ = false;
     }
     phase_ = kPhaseFinish;
 }
 
 void OActivityManager::ApplyPalette() {
+    UpdateWatcher();
     if (current_ && current_->GetPaletteId() != kNullChunkId) {
         if (OWindow* window = OWindow::Main()) window->SetPalette(current_->GetPalette());
         if (CDrawSurface* surface = current_->GetBackgroundSurface()) surface->SetPalette(&current_->GetPalette(), 0);
@@ -187,8 +226,9 @@ void OActivityManager::StepUnloadFirst() {
         phase_ = kPhaseLoad;
         [[fallthrough]];
     case kPhaseLoad: {
+        UpdateWatcher();
         NextOverlay();
-        CDrawSurface* old = nullptr;
+        std::unique_ptr<CDrawSurface> old;
         if (current_) {
             SuspendCurrent();
             old = current_->TakeBackgroundSurface();
@@ -198,8 +238,7 @@ void OActivityManager::StepUnloadFirst() {
             LoadActivity(partFile_, &pendingId_, old);
             AttachObjects(true);
         }
-        // The new activity took the old surface over, unless there is none.
-        if (!pending_) delete old;
+        // The new activity took the old surface over, unless there is none: then it goes here.
         phase_ = kPhaseAttach;
         return;
     }
@@ -220,7 +259,8 @@ void OActivityManager::StepLoadFirst() {
         phase_ = kPhaseLoad;
         return;
     case kPhaseLoad:
-        if (pendingId_ != kNullChunkId) LoadActivity(partFile_, &pendingId_, nullptr);
+        UpdateWatcher();
+        if (pendingId_ != kNullChunkId) LoadActivity(partFile_, &pendingId_);
         else objectsAttached_ = 1;
         NextOverlay();
         if (current_) SuspendCurrent();
@@ -240,19 +280,25 @@ void OActivityManager::StepLoadFirst() {
 void OActivityManager::CloseStream() {
     if (data_) {
         void* memory = nullptr;
-        stream_->Control(DRV_RELEASEMEM, reinterpret_cast<intptr_t>(&memory));
+        stream_->ReleaseMemory(&memory);
         xTempBuffers_Release(&data_);
     }
     stream_->Close();
     dataSize_ = 0;
 }
 
-bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, CDrawSurface* background) {
+bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id) {
+    std::unique_ptr<CDrawSurface> none;
+    return LoadActivity(file, id, none);
+}
+
+bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, std::unique_ptr<CDrawSurface>& background) {
+    bool tookHandedSurface = false;
     bool tookCurrentSurface = false;
     auto fail = [&]() {
         if (pending_) {
             // The surface handed in stays with its owner: the caller, or the current activity.
-            if (background) pending_->TakeBackgroundSurface();
+            if (tookHandedSurface) background = pending_->TakeBackgroundSurface();
             else if (tookCurrentSurface && current_) current_->SetBackgroundSurface(pending_->TakeBackgroundSurface());
             pending_->Release();
             pending_ = nullptr;
@@ -271,15 +317,12 @@ bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, CDrawSur
         return fail();
     }
     char name[OObject::kNameSize] = {};
-    if (void* header = xTempBuffers_Get(ravo::kChunkHeaderLength)) {
-        if (file->ReadChunkHeader(*id, header)) std::memcpy(name, header, std::min(sizeof name - 1, kChunkNameSize));
-        xTempBuffers_Release(&header);
-    }
+    file->ReadChunkName(*id, name, sizeof name);
 
     data_ = static_cast<uint8_t*>(xTempBuffers_Get(size));
     if (!data_ || !file->GetChunk(*id, data_)) return fail();
     dataSize_ = size;
-    if (stream_->Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(data_), intptr_t(size), intptr_t(size)) != DRV_OK)
+    if (stream_->AdoptMemory(data_, size, size) != DRV_OK)
         return fail();
 
     // The header is read from the buffer: the activity reads it again from the stream's start.
@@ -300,7 +343,8 @@ bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, CDrawSur
     pending_->SetObjectId(header.objectId);
     pending_->SetName(name);
     if (background) {
-        pending_->SetBackgroundSurface(background);
+        pending_->SetBackgroundSurface(std::move(background));
+        tookHandedSurface = true;
     } else if (current_) {
         pending_->SetBackgroundSurface(current_->TakeBackgroundSurface());
         tookCurrentSurface = true;
@@ -360,6 +404,7 @@ bool OActivityManager::AttachObjects(bool all) {
 }
 
 void OActivityManager::SwapInPending() {
+    if (CDiagnosticsLink* link = xDiagnostics_Link()) link->OnActivitySwapped();
     if (!data_) {
         RequestQuit();
         return;
@@ -395,7 +440,7 @@ bool OActivityManager::IsOverlayActive() const { return currentOverlay_ && !curr
 int32_t OActivityManager::NextOverlay() {
     if (currentOverlay_) {
         currentOverlay_->Suspend(1);
-        if (currentOverlay_ != defaultOverlay_) delete currentOverlay_;
+        DeleteOverlay(currentOverlay_, false);
         currentOverlay_ = nullptr;
     }
     if (overlays_.Count() > 0) {
@@ -413,21 +458,35 @@ void OActivityManager::OnObjectDeleted(OObject* object) {
     if (current_ && object != current_) current_->OnObjectDeleted(object);
 }
 
+void OActivityManager::OnNodeDestroyed(const ONode* node) {
+    if (node == current_) {
+        if (xActivity_GetCurrentView() == current_) xActivity_SetCurrentView(nullptr);
+        current_ = nullptr;
+    }
+    if (node == pending_) pending_ = nullptr;
+    if (node == currentOverlay_) currentOverlay_ = nullptr;
+    if (node == defaultOverlay_) defaultOverlay_ = nullptr;
+    for (int32_t i = overlays_.Count() - 1; i >= 0; --i) {
+        if (overlays_.At(i) == node) overlays_.RemoveAt(i);
+    }
+}
+
 bool CreateActivityManager() {
-    if (g_manager) return false;
-    g_manager = new (std::nothrow) OActivityManager;
-    if (!g_manager) return false;
-    xPlatform_SetActivityHooks(g_manager);
+    std::unique_ptr<OActivityManager>& slot = xCore_State().activityManager;
+    if (slot) return false;
+    slot.reset(new (std::nothrow) OActivityManager);
+    if (!slot) return false;
+    xPlatform_SetActivityHooks(slot.get());
     return true;
 }
 
 bool DestroyActivityManager() {
-    if (!g_manager) return false;
-    if (xPlatform_GetActivityHooks() == g_manager) xPlatform_SetActivityHooks(nullptr);
-    OActivityManager* manager = g_manager;
-    g_manager = nullptr;
-    delete manager;
+    // Taken out of the record first: while it goes, the engine has no activity manager.
+    std::unique_ptr<OActivityManager> manager = std::move(xCore_State().activityManager);
+    if (!manager) return false;
+    if (xPlatform_GetActivityHooks() == manager.get()) xPlatform_SetActivityHooks(nullptr);
+    manager.reset();
     return true;
 }
 
-OActivityManager* GetActivityManager() { return g_manager; }
+OActivityManager* GetActivityManager() { return xCore_State().activityManager.get(); }

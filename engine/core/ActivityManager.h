@@ -15,10 +15,13 @@ class OInterstitial;
 class OView;
 class OWindow;
 
-/// The one activity manager: owns the current activity, switches to a requested one in phases
-/// spread over frames (one step per frame from the frame tick), makes activities and their
-/// objects through the registered factories with the engine's OClassFactory last, and shows
-/// queued overlays while a switch runs.
+/// The one activity manager: switches to a requested activity in phases spread over frames (one
+/// step per frame from the frame tick), makes activities and their objects through the
+/// registered factories with the engine's OClassFactory last, and shows queued overlays while a
+/// switch runs. The activities and overlays it makes belong to it until they are added to the
+/// main window; from then on they belong to the tree, and the manager, to delete one, first takes
+/// it back out of the tree. When the tree deletes one of them (the main window goes first), the
+/// manager hears of it and forgets it.
 class OActivityManager : public CActivityHooks {
 public:
     /// Switch phases (2 is never used).
@@ -34,8 +37,9 @@ public:
     enum : uint8_t { kLoadFirst = 0, kUnloadFirst = 1 };
 
     OActivityManager();
-    /// Deletes the overlays, the pending and current activities, every factory (the registered
-    /// ones last first), stops the sound channels and closes the activity data stream.
+    /// Deletes the overlays, the pending and current activities that still exist, every factory
+    /// (the registered ones last first), stops the sound channels and closes the activity data
+    /// stream.
     ~OActivityManager() override;
 
     /// Stores the part file that activities are read from, makes the engine's factory and the
@@ -64,16 +68,28 @@ public:
     bool IsOverlayActive() const;
 
     // Steps of a switch.
-    bool LoadActivity(CPartFile* file, const ChunkId* id, CDrawSurface* background);
+    /// Reads the activity of the chunk into the pending activity. Its background surface is
+    /// `background` when one is given (it stays the caller's when the load fails), else the
+    /// current activity's (given back when the load fails).
+    bool LoadActivity(CPartFile* file, const ChunkId* id, std::unique_ptr<CDrawSurface>& background);
+    bool LoadActivity(CPartFile* file, const ChunkId* id);
     bool AttachObjects(bool all);
     void SwapInPending();
     int32_t NextOverlay();
+    /// Sets the watcher panel's text to the names and ids of the current and pending
+    /// activities, when the panel exists and shows.
     void UpdateWatcher();
+    /// Switches the watcher flag, shows or hides the watcher panel by it and updates its text.
+    void SwitchWatcher();
+    bool IsWatcherVisible() const { return watcherVisible_ != 0; }
+    /// The "Activity Watcher" panel, or null.
+    OView* GetWatcherView() const { return watcher_; }
 
     // CActivityHooks
     bool IsSwitchPending() override { return switchPending_ != 0; }
     void StepSwitch() override { Step(); }
     void OnObjectDeleted(OObject* object) override;
+    void OnNodeDestroyed(const ONode* node) override;
 
     uint8_t GetVariant() const { return variant_; }
     void SetVariant(uint8_t variant) { variant_ = variant; }
@@ -108,12 +124,18 @@ private:
     void ApplyPalette();
     /// Takes an activity out of the main window and deletes it, then shrinks the pool.
     void DeleteActivity(OActivity*& activity);
+    /// Takes an overlay out of the main window and deletes it; the default overlay is kept
+    /// unless `evenDefault`.
+    void DeleteOverlay(OInterstitial*& overlay, bool evenDefault);
     /// Closes the stream and returns the activity data buffer.
     void CloseStream();
     /// Skips to the end of an object record's properties; false when they run past the data.
     bool SkipTo(uint32_t position);
 
     uint8_t variant_ = kLoadFirst;
+    /// A child of the main window, made by Init and deleted with the manager; cleared when the
+    /// tree deletes it first.
+    OView* watcher_ = nullptr;
     uint8_t watcherVisible_ = 0;
     OInterstitial* currentOverlay_ = nullptr;
     OInterstitial* defaultOverlay_ = nullptr;

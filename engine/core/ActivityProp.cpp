@@ -5,19 +5,19 @@
 #include <cstring>
 #include <new>
 
+#include "engine/base/Segment.h"
+#include "engine/base/Trace.h"
 #include "engine/blit/Blitter.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/core/Activity.h"
 #include "engine/core/CurrentActivity.h"
-#include "engine/core/Segment.h"
-#include "engine/core/TempBuffers.h"
-#include "engine/core/Trace.h"
-#include "engine/data/PartChunks.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/data/TempBuffers.h"
 #include "engine/graphics/DrawSurface.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/Part.h"
+#include "engine/graphics/PartChunks.h"
+#include "engine/graphics/SoundLink.h"
 #include "engine/graphics/State.h"
-#include "engine/media/Sound.h"
 
 namespace {
 
@@ -332,7 +332,7 @@ void OActivityProp::StartStateSound(int32_t newState, int32_t oldState) {
     if (!animSet_) return;
     if (stopSoundOnChange_ && oldState >= 0) animSet_->StopStateSound(oldState);
     CState* current = GetCurrentStateObject();
-    if (current != nullptr && xSound_IsPlaying(current->soundChannel)) current->StopSound();
+    if (current != nullptr && xSoundLink().IsPlaying(current->soundChannel)) current->StopSound();
     attenuated_ = 0;
     if (!playStateSound_) return;
     if (OView* parent = ParentView(); parent != nullptr && !parent->IsShownThroughParents()) return;
@@ -367,7 +367,7 @@ void OActivityProp::UpdateSound() {
     if (index < 0 || state == nullptr) return;
     SoundChannel* channel = state->soundChannel;
     const uint16_t entry = GetStateSoundEntry(index);
-    if (xSound_IsPlaying(channel)) {
+    if (xSoundLink().IsPlaying(channel)) {
         if (entry == 0 || !IsShownThroughParents() || !IsOnScreen()) {
             StopStateSound();
             return;
@@ -380,9 +380,9 @@ void OActivityProp::UpdateSound() {
             const int32_t dx = int32_t(lx - c.x);
             const float half = float(kStageWidth / 2);
             if (dx < 0) {
-                xSound_SetBalance(channel, int32_t((half - float(-dx)) / half * 255.0f), 255);
+                xSoundLink().SetBalance(channel, int32_t((half - float(-dx)) / half * 255.0f), 255);
             } else {
-                xSound_SetBalance(channel, 255, int32_t((half - float(dx)) / half * 255.0f));
+                xSoundLink().SetBalance(channel, 255, int32_t((half - float(dx)) / half * 255.0f));
             }
         }
         if (soundRange_ < 1000) {
@@ -391,11 +391,11 @@ void OActivityProp::UpdateSound() {
             const int32_t d = std::max(1, int32_t(std::sqrt(vy * vy + vx * vx)));
             if (d > soundRange_) {
                 const float range = float(soundRange_);
-                xSound_SetVolume(channel, int32_t((1.0f - (float(d) - range) / range) * 255.0f));
+                xSoundLink().SetVolume(channel, int32_t((1.0f - (float(d) - range) / range) * 255.0f));
                 attenuated_ = 1;
             } else if (attenuated_) {
                 // Back within range: full volume again.
-                xSound_SetVolume(channel, 255);
+                xSoundLink().SetVolume(channel, 255);
                 attenuated_ = 0;
             }
         }
@@ -481,7 +481,7 @@ void OActivityProp::Suspend(int32_t flag) {
     if (!IsSuspended() && animating_ && animSet_) {
         animSet_->Pause();
         CState* state = GetCurrentStateObject();
-        if (state != nullptr && xSound_IsPlaying(state->soundChannel)) StopStateSound();
+        if (state != nullptr && xSoundLink().IsPlaying(state->soundChannel)) StopStateSound();
     }
     OView::Suspend(flag);
 }

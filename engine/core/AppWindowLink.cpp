@@ -1,6 +1,6 @@
 #include "engine/core/AppWindowLink.h"
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 #include "engine/core/WindowProcs.h"
 #include "engine/data/Profiles.h"
 #include "platform/Platform.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/Platform.h"
+#include "engine/core/RunLoop.h"
 
 namespace plat {
 class Window;

@@ -7,20 +7,13 @@
 
 OBackgroundView::OBackgroundView(const char* name, uint32_t classId) : OView(name, classId) {}
 
-OBackgroundView::~OBackgroundView() { delete surface_; }
+OBackgroundView::~OBackgroundView() = default;
 
 bool OBackgroundView::IsA(uint32_t classId) const { return classId == kClassId || OView::IsA(classId); }
 
-void OBackgroundView::SetBackgroundSurface(CDrawSurface* surface) {
-    if (surface_ != surface) delete surface_;
-    surface_ = surface;
-}
+void OBackgroundView::SetBackgroundSurface(std::unique_ptr<CDrawSurface> surface) { surface_ = std::move(surface); }
 
-CDrawSurface* OBackgroundView::TakeBackgroundSurface() {
-    CDrawSurface* surface = surface_;
-    surface_ = nullptr;
-    return surface;
-}
+std::unique_ptr<CDrawSurface> OBackgroundView::TakeBackgroundSurface() { return std::move(surface_); }
 
 float OBackgroundView::ClampScroll(float value, float smallest, float largest) {
     return std::max(smallest, std::min(largest, value));
@@ -40,11 +33,12 @@ void OBackgroundView::Draw(CDrawSurface* destination, CPoint16 point, const CCli
 
 bool OBackgroundView::LoadBackground(CPartFile* file, ChunkId id) {
     RememberBackground(file, id);
-    CDrawSurface* loaded = xFrame_CreateSurface(file, id, nullptr, 1);
+    std::unique_ptr<CDrawSurface> loaded(xFrame_CreateSurface(file, id, nullptr, 1));
     if (!loaded) return false;
-    SetBackgroundSurface(loaded);
+    const CPoint16 size(loaded->GetWidth(), loaded->GetHeight());
+    SetBackgroundSurface(std::move(loaded));
     Invalidate();
-    SetSize(CPoint16(loaded->GetWidth(), loaded->GetHeight()), 0);
+    SetSize(size, 0);
     return true;
 }
 

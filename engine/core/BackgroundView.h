@@ -1,10 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/core/View.h"
+#include "engine/graphics/DrawSurface.h"
 #include "engine/data/ChunkId.h"
 
-class CDrawSurface;
 class CPartFile;
 
 /// A view that owns one background surface (an image of the part file) and a scroll offset
@@ -14,7 +15,6 @@ public:
     static constexpr uint32_t kClassId = 52;
 
     OBackgroundView(const char* name, uint32_t classId);
-    /// Deletes the background surface.
     ~OBackgroundView() override;
 
     bool IsA(uint32_t classId) const override;
@@ -35,12 +35,11 @@ public:
     /// Copies `source` of the background into `target` of the destination.
     virtual void DrawBackgroundRect(const CClipRect& source, CDrawSurface* destination, const CClipRect& target);
 
-    CDrawSurface* GetBackgroundSurface() const { return surface_; }
-    /// Hands over a surface (the view owns it from now on; the old one is deleted unless it is
-    /// the same).
-    void SetBackgroundSurface(CDrawSurface* surface);
-    /// Gives up the surface without deleting it.
-    CDrawSurface* TakeBackgroundSurface();
+    CDrawSurface* GetBackgroundSurface() const { return surface_.get(); }
+    /// Hands over a surface; the old one is deleted.
+    void SetBackgroundSurface(std::unique_ptr<CDrawSurface> surface);
+    /// Gives up the surface to the caller.
+    std::unique_ptr<CDrawSurface> TakeBackgroundSurface();
 
     const CPointF& GetScrollOffset() const { return scroll_; }
     /// Scroll limits: largest and smallest offset, vertical first.
@@ -66,7 +65,7 @@ protected:
     }
 
 private:
-    CDrawSurface* surface_ = nullptr;
+    std::unique_ptr<CDrawSurface> surface_;
     CPointF scrollMax_;
     CPointF scrollMin_;
     CPointF scroll_;

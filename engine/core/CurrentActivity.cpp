@@ -1,9 +1,7 @@
 #include "engine/core/CurrentActivity.h"
 
-namespace {
-OActivity* g_currentActivity = nullptr;
-} // namespace
+#include "engine/core/CoreState.h"
 
-void xActivity_SetCurrentView(OActivity* activity) { g_currentActivity = activity; }
+void xActivity_SetCurrentView(OActivity* activity) { xCore_State().currentActivity = activity; }
 
-OActivity* xActivity_GetCurrentView() { return g_currentActivity; }
+OActivity* xActivity_GetCurrentView() { return xCore_State().currentActivity; }

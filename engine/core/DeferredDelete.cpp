@@ -1,18 +1,10 @@
 #include "engine/core/DeferredDelete.h"
 
 #include "engine/core/ActivityHooks.h"
+#include "engine/core/CoreState.h"
 #include "engine/core/Object.h"
 
-CDeferredDeletes& CDeferredDeletes::Get() {
-    // Never destroyed, so objects that outlive static destruction can still leave it.
-    static auto* instance = new CDeferredDeletes;
-    return *instance;
-}
-
-void CDeferredDeletes::ResetForTest() {
-    Get().Flush(false);
-    Get().FreeStorage();
-}
+CDeferredDeletes& CDeferredDeletes::Get() { return xCore_State().deferred; }
 
 int32_t CDeferredDeletes::Add(OObject* object) {
     if (!object || object->deferState_ != OObject::DeferState::None) return 0;

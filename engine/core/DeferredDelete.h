@@ -18,9 +18,14 @@ void DeleteAllDeferred();
 /// the frame tick flushes them.
 class CDeferredDeletes {
 public:
+    CDeferredDeletes() = default;
+    CDeferredDeletes(const CDeferredDeletes&) = delete;
+    CDeferredDeletes& operator=(const CDeferredDeletes&) = delete;
+    /// Deletes whatever still waits, telling nobody.
+    ~CDeferredDeletes() { Flush(false); }
+
+    /// The list of the engine context.
     static CDeferredDeletes& Get();
-    /// Deletes whatever still waits and empties the list.
-    static void ResetForTest();
 
     int32_t Add(OObject* object);
     int32_t Flush(bool tellActivity);

@@ -1,13 +1,9 @@
 #include "engine/core/Event.h"
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
+#include "engine/core/CoreState.h"
 
-CEventRing& CEventRing::Get() {
-    static CEventRing ring;
-    return ring;
-}
-
-void CEventRing::ResetForTest() { Get() = CEventRing{}; }
+CEventRing& CEventRing::Get() { return xCore_State().events; }
 
 void CEventRing::Add(const xEvent& event) {
     if (event.type == kEvAppSuspend) xTrace("suspend event added to CreateEvent\n");

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/core/Point.h"
+#include "engine/base/Point.h"
 
 /// Event categories: one bit each; kEventForAll reaches every process whatever its mask.
 enum : uint32_t {
@@ -74,8 +74,8 @@ class CEventRing {
 public:
     static constexpr int16_t kSize = 32;
 
+    /// The ring of the engine context.
     static CEventRing& Get();
-    static void ResetForTest();
 
     void Add(const xEvent& event);
     /// The oldest waiting record, null when the ring is empty. It stays waiting (and so

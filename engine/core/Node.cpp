@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <new>
 
+#include "engine/core/ActivityHooks.h"
+
 ONode::ONode(const char* name, uint32_t classId) : OObject(name, classId) {}
 
 ONode::~ONode() {
+    if (CActivityHooks* hooks = xPlatform_GetActivityHooks()) hooks->OnNodeDestroyed(this);
     if (parent_) parent_->RemoveChild(this);
     if (children_) {
         ONode::DestroyChildren();

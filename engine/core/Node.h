@@ -17,7 +17,7 @@ public:
     static constexpr uint32_t kPropPriority = 1;
 
     ONode(const char* name, uint32_t classId);
-    /// Detaches from the parent, then deletes the children.
+    /// Tells the activity manager, detaches from the parent, then deletes the children.
     ~ONode() override;
 
     bool IsA(uint32_t classId) const override;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "engine/core/TempBuffers.h"
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 #include "engine/data/Driver.h"
+#include "engine/data/TempBuffers.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
 #include "engine/core/PropertyMsg.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "engine/data/ByteOrder.h"
+#include "engine/base/ByteOrder.h"
 
 void OPropertyMsg::ReadBytes(uint32_t offset, void* out, size_t n) const {
     std::memcpy(out, Payload() + offset, n);
@@ -10,6 +11,19 @@ void OPropertyMsg::ReadBytes(uint32_t offset, void* out, size_t n) const {
 
 void OPropertyMsg::WriteBytes(uint32_t offset, const void* in, size_t n) {
     std::memcpy(Payload() + offset, in, n);
+}
+
+void OPropertyMsg::ExchangeText(char* field, size_t bytes, int32_t set) {
+    if (field == nullptr || bytes == 0) return;
+    if (set != 0) {
+        const size_t n = std::min<size_t>(size, bytes - 1);
+        std::memcpy(field, Payload(), n);
+        field[n] = '\0';
+        if (std::strcmp(field, "0") == 0) field[0] = '\0';
+    } else {
+        const size_t n = std::min<size_t>(size, std::strlen(field) + 1);
+        std::memcpy(Payload(), field, n);
+    }
 }
 
 void xSwapPropertyMsg(OPropertyMsg* msg, bool swapPayload) {

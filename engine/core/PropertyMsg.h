@@ -38,6 +38,10 @@ struct OPropertyMsg {
     bool Exchange(uint32_t offset, T& value, int32_t set) {
         return set != 0 ? Get(offset, value) : Put(offset, value);
     }
+    /// A text field of `bytes` bytes (with its terminator) as a HandleProperty treats it: with
+    /// `set` nonzero the payload's text (cut to fit) is stored, the text "0" standing for an
+    /// empty one; else the field's text is copied out, cut to the payload.
+    void ExchangeText(char* field, size_t bytes, int32_t set);
 
 private:
     // Out of line: the size check above is made on data the compiler cannot see.

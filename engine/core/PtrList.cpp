@@ -1,19 +1,17 @@
+#include "engine/core/CoreState.h"
 #include "engine/core/PtrList.h"
 
 #include <cstring>
 #include <new>
 
-namespace {
-int32_t g_failAllocations = 0;
-}
-
 CPtrListBase::~CPtrListBase() { FreeStorage(); }
 
-void CPtrListBase::FailAllocationsForTest(int32_t n) { g_failAllocations = n; }
+void CPtrListBase::FailAllocationsForTest(int32_t n) { xCore_State().failingListAllocations = n; }
 
 bool CPtrListBase::Resize(int32_t capacity) {
-    if (g_failAllocations > 0) {
-        --g_failAllocations;
+    int32_t& failing = xCore_State().failingListAllocations;
+    if (failing > 0) {
+        --failing;
         return false;
     }
     void* block = ::operator new(size_t(capacity) * sizeof(void*), std::nothrow);

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/core/Platform.h"
+#include "engine/core/RunLoop.h"
 #include "platform/Platform.h"
 #include "platform/PngFile.h"
 

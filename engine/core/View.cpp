@@ -5,11 +5,14 @@
 #include <new>
 #include <vector>
 
-#include "engine/core/DirtyRects.h"
-#include "engine/core/Platform.h"
-#include "engine/core/Segment.h"
+#include "engine/base/Segment.h"
+#include "engine/core/CoreState.h"
+#include "engine/core/RunLoop.h"
 #include "engine/core/Window.h"
 #include "engine/data/Profiles.h"
+#include "engine/blit/ColorPalette.h"
+#include "engine/graphics/DirtyRects.h"
+#include "engine/graphics/DrawSurface.h"
 
 CRect16 CentredRect(const CPointF& centre, int16_t width, int16_t height) {
     const int32_t left = int32_t(centre.x) - (width >> 1);
@@ -17,20 +20,16 @@ CRect16 CentredRect(const CPointF& centre, int16_t width, int16_t height) {
     return CRect16(ClampToInt16(left), ClampToInt16(top), ClampToInt16(left + width), ClampToInt16(top + height));
 }
 
-int32_t OView::DefaultClickMode = OView::kClickPressDrag;
-uint8_t OView::ShowBounds = 0;
-
 namespace {
 
-OView* g_hoverView = nullptr;
-CHoverCursor* g_hoverCursor = nullptr;
+CViewStatics& Statics() { return xCore_State().views; }
 
 } // namespace
 
 OView::OView(const char* name, uint32_t classId) : OProcess(name, classId) { AddEventMask(kEventMouse); }
 
 OView::~OView() {
-    if (g_hoverView == this) g_hoverView = nullptr;
+    if (Statics().hoverView == this) Statics().hoverView = nullptr;
     // The main window must not keep a root, pressed or dragged view that is gone.
     if (OWindow* window = OWindow::Main()) window->ForgetView(this);
     if (host_) host_->DetachChildView(this);
@@ -166,9 +165,9 @@ void OView::DestroyChildren() {
 }
 
 bool OView::OnParentChanging(ONode* /*newParent*/) {
-    if (g_hoverView == this) {
+    if (Statics().hoverView == this) {
         OnCursorLeave();
-        g_hoverView = nullptr;
+        Statics().hoverView = nullptr;
     }
     InvalidateIfShown();
     ONode* old = GetParent();
@@ -468,12 +467,12 @@ void OView::OnCursorOver() {}
 
 void OView::OnCursorEnter() {
     if (cursorMode_ == kHitNever || cursorMode_ == kHitChildrenOnly) return;
-    if (g_hoverCursor) g_hoverCursor->OnEnterView(this);
+    if (Statics().hoverCursor) Statics().hoverCursor->OnEnterView(this);
 }
 
 void OView::OnCursorLeave() {
     if (cursorMode_ == kHitNever || cursorMode_ == kHitChildrenOnly) return;
-    if (g_hoverCursor) g_hoverCursor->OnLeaveView(this);
+    if (Statics().hoverCursor) Statics().hoverCursor->OnLeaveView(this);
 }
 
 void OView::OnButtonDown() {}
@@ -524,9 +523,46 @@ void OView::OnGroupCall(uintptr_t value, int32_t wholeGroup) {
     for (int32_t i = 0; i < attached_->Count(); ++i) attached_->At(i)->CallGroup(value, wholeGroup);
 }
 
+namespace {
+
+/// The border pixels of a rectangle (right and bottom exclusive) that lie inside `clip`, in a
+/// colour word; on 8-bit surfaces in the palette's nearest index.
+void DrawOutline(CDrawSurface* d, const CRect16& rect, const CRect16& clip, uint32_t colour) {
+    const CRect16 area = rect.Intersect(clip);
+    if (area.IsEmpty()) return;
+    const bool eight = d->GetBitsPerPixel() == 8;
+    const uint8_t index = eight ? uint8_t(d->EffectivePalette()->FindNearestColor(colour)) : 0;
+    auto row = [&](int16_t y) {
+        if (y < area.top || y >= area.bottom) return;
+        if (eight) d->DrawLine8(area.left, y, area.right, y, index); // a row leaves out its right end
+        else d->DrawLineRGB(area.left, y, int16_t(area.right - 1), y, colour);
+    };
+    auto column = [&](int16_t x) {
+        if (x < area.left || x >= area.right) return;
+        if (eight) d->DrawLine8(x, area.top, x, int16_t(area.bottom - 1), index);
+        else d->DrawLineRGB(x, area.top, x, int16_t(area.bottom - 1), colour);
+    };
+    row(rect.top);
+    row(int16_t(rect.bottom - 1));
+    column(rect.left);
+    column(int16_t(rect.right - 1));
+}
+
+} // namespace
+
 void OView::Draw(CDrawSurface* destination, CPoint16 point, const CClipRect& /*source*/,
                  const CClipRect& target) {
-    if (!destination || ChildCount() == 0) return;
+    if (!destination) return;
+    DrawChildren(destination, point, target);
+    if (ShowBounds() || outline_ == 1) {
+        const CRect16 bounds = CentredRect(position_, width_, height_).Offset(point.x, point.y);
+        const CRect16 surface(0, 0, destination->GetWidth(), destination->GetHeight());
+        DrawOutline(destination, bounds, FromClip(target).Intersect(surface), outlineColor_);
+    }
+}
+
+void OView::DrawChildren(CDrawSurface* destination, CPoint16 point, const CClipRect& target) {
+    if (ChildCount() == 0) return;
     const CPoint16 origin(ClampToInt16(point.x + int32_t(position_.x - float(width_ / 2))),
                           ClampToInt16(point.y + int32_t(position_.y - float(height_ / 2))));
     const CRect16 area = FromClip(target);
@@ -542,13 +578,10 @@ void OView::Draw(CDrawSurface* destination, CPoint16 point, const CClipRect& /*s
     }
 }
 
-OView* OView::HoverView() { return g_hoverView; }
-void OView::SetHoverView(OView* view) { g_hoverView = view; }
-void OView::SetHoverCursor(CHoverCursor* cursor) { g_hoverCursor = cursor; }
+OView* OView::HoverView() { return Statics().hoverView; }
+void OView::SetHoverView(OView* view) { Statics().hoverView = view; }
+void OView::SetHoverCursor(CHoverCursor* cursor) { Statics().hoverCursor = cursor; }
+CHoverCursor* OView::GetHoverCursor() { return Statics().hoverCursor; }
 
-void OView::ResetForTest() {
-    DefaultClickMode = kClickPressDrag;
-    ShowBounds = 0;
-    g_hoverView = nullptr;
-    g_hoverCursor = nullptr;
-}
+int32_t& OView::DefaultClickMode() { return Statics().defaultClickMode; }
+uint8_t& OView::ShowBounds() { return Statics().showBounds; }

@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/core/Point.h"
+#include "engine/base/Point.h"
+#include "engine/base/Rect.h"
 #include "engine/core/Process.h"
 #include "engine/core/PtrList.h"
-#include "engine/core/Rect.h"
 #include "engine/graphics/ClipRect.h"
 
 class CDrawSurface;
@@ -136,7 +136,9 @@ public:
     virtual void OnGroupCall(uintptr_t value, int32_t wholeGroup);
     /// Draws the visible child views into `destination`: `point` is where the view's parent
     /// origin lies in it, `source` the part of the view to draw (relative to its top-left
-    /// corner) and `target` the same part in the destination.
+    /// corner) and `target` the same part in the destination. Then, with the outline byte 1
+    /// or the show-bounds switch on, the view's border in the outline colour, clipped to
+    /// `target`.
     virtual void Draw(CDrawSurface* destination, CPoint16 point, const CClipRect& source,
                       const CClipRect& target);
 
@@ -188,13 +190,14 @@ public:
     uint8_t WrapsH() const { return wrapH_; }
     uint8_t WrapsV() const { return wrapV_; }
     uint8_t HasOutline() const { return outline_; }
+    void SetOutline(uint8_t on) { outline_ = on; }
     uint32_t GetOutlineColor() const { return outlineColor_; }
     uint8_t IsDraggable() const { return draggable_; }
     void SetDraggable(uint8_t on) { draggable_ = on; }
     int32_t GetClickMode() const { return clickMode_; }
     void SetClickMode(int32_t mode) { clickMode_ = mode; }
     /// The click mode in effect (0 stands for the engine-wide default).
-    int32_t EffectiveClickMode() const { return clickMode_ != 0 ? clickMode_ : DefaultClickMode; }
+    int32_t EffectiveClickMode() const { return clickMode_ != 0 ? clickMode_ : DefaultClickMode(); }
     uint8_t HasHoverRepeat() const { return hoverRepeat_; }
     void SetHoverRepeat(uint8_t on) { hoverRepeat_ = on; }
     uint8_t AnnouncesDragOvers() const { return announcesDragOvers_; }
@@ -214,18 +217,19 @@ public:
     OView* ParentView() const;
 
     /// The engine-wide click mode of views whose own mode is 0 (1 until the game sets one).
-    static int32_t DefaultClickMode;
+    static int32_t& DefaultClickMode();
     /// The engine-wide switch that outlines every view.
-    static uint8_t ShowBounds;
+    static uint8_t& ShowBounds();
     /// The view the pointer is over (held for the main window), or null.
     static OView* HoverView();
     static void SetHoverView(OView* view);
     /// Who shows hover cursors; null until the mouse process installs itself.
     static void SetHoverCursor(CHoverCursor* cursor);
-    /// Back to the start-up values of the engine-wide settings above.
-    static void ResetForTest();
+    static CHoverCursor* GetHoverCursor();
 
 private:
+    /// Draws the visible children, each clipped to its part of `target`.
+    void DrawChildren(CDrawSurface* destination, CPoint16 point, const CClipRect& target);
     /// Whether the main window takes dirty rectangles now.
     static bool WindowTakesDirtyRects();
     /// Invalidates the view when it is visible and has a parent that is not a hidden view

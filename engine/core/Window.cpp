@@ -1,27 +1,31 @@
 #include "engine/core/Window.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 
+#include "engine/base/Trace.h"
 #include "engine/core/Activity.h"
-#include "engine/core/DirtyRects.h"
-#include "engine/core/Trace.h"
+#include "engine/core/CoreState.h"
+#include "engine/core/Cursor.h"
+#include "engine/core/DeferredDelete.h"
+#include "engine/core/DiagnosticsLink.h"
+#include "engine/core/DrawFilter.h"
 #include "engine/core/View.h"
 #include "engine/data/Profiles.h"
+#include "engine/graphics/DDrawSurface.h"
+#include "engine/graphics/DirtyRects.h"
 #include "engine/graphics/DrawSurface.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/PixelSurface.h"
-#include "engine/graphics/DDrawSurface.h"
-#include "engine/graphics/WindowSurface.h"
 #include "engine/graphics/Print.h"
-#include "engine/media/Sound.h"
+#include "engine/graphics/SoundLink.h"
+#include "engine/graphics/WindowSurface.h"
 #include "platform/Platform.h"
 
 namespace {
 
-bool g_switchingIn = false;
-plat::WindowProc g_mainProc = nullptr;
-plat::WindowProc g_stageProc = nullptr;
+CWindowStatics& Statics() { return xCore_State().windows; }
 
 /// Holds the display surface locked for drawing; unlocks it also when a draw throws.
 class SysSurfaceLock {
@@ -46,18 +50,21 @@ OWindow::OWindow(const char* name, uint32_t classId) : OProcess(name, classId) {
     SetEventMask(0x7FFFFF00);
     AddEventMask(kEventApplication);
     drawCountTimer_.Start(1000);
+    statsTimer_.Start(500);
     SetFrameRate(15);
     xTrace("OWindow constructed\n");
 }
 
 OWindow::~OWindow() {
+    delete statsView_; // clears the pointer
     ResetPointerState();
+    SetDrawFilter(nullptr);
     if (window_) {
         if (plat::Window* w = plat::desktop().Find(window_)) w->Show(plat::SW_HIDE);
         plat::desktop().DestroyWindow(window_);
         window_ = 0;
     }
-    if (xPlatform_GetMainWindow() == this) xPlatform_SetMainWindow(nullptr, 0, CPlatformState::Get().link);
+    if (xPlatform_GetMainWindow() == this) xPlatform_SetMainWindow(nullptr, 0, CMainWindowState::Get().link);
     delete displaySurface_;
     displaySurface_ = nullptr;
 }
@@ -69,11 +76,11 @@ OWindow* OWindow::Main() {
     return main && main->IsA(kClassId) ? static_cast<OWindow*>(main) : nullptr;
 }
 
-bool OWindow::IsSwitchingIn() { return g_switchingIn; }
+bool OWindow::IsSwitchingIn() { return Statics().switchingIn; }
 
 void OWindow::SetEventProcs(plat::WindowProc main, plat::WindowProc stage) {
-    g_mainProc = main;
-    g_stageProc = stage;
+    Statics().mainProc = main;
+    Statics().stageProc = stage;
 }
 
 CWindowSurface* OWindow::GetWindowSurface() const {
@@ -125,8 +132,8 @@ bool OWindow::Create(const CRect16& rect, bool stage, plat::WindowId parent) {
     window_ = plat::desktop().CreateWindow(params);
     if (!window_) return false;
     plat::Window* w = plat::desktop().Find(window_);
-    if (!stage && g_mainProc) plat::messages().SetWindowProc(window_, g_mainProc);
-    if (stage && !IsDirectDraw() && g_stageProc) plat::messages().SetWindowProc(window_, g_stageProc);
+    if (!stage && Statics().mainProc) plat::messages().SetWindowProc(window_, Statics().mainProc);
+    if (stage && !IsDirectDraw() && Statics().stageProc) plat::messages().SetWindowProc(window_, Statics().stageProc);
     w->SetUserData(reinterpret_cast<uintptr_t>(this));
     w->SetTitle(title);
     if (parent) {
@@ -134,6 +141,9 @@ bool OWindow::Create(const CRect16& rect, bool stage, plat::WindowId parent) {
     }
     if (!stage) SetDisplaySize(stageWidth_, stageHeight_, depth_);
     xDirtyRects_Add(CRect16(0, 0, stageWidth_, stageHeight_));
+    CDiagnosticsLink* link = xDiagnostics_Link();
+    if (!stage && !statsView_ && link && link->MakePanel(&statsView_, 540, 440, 250, 120, "DrawStats Watcher", this))
+        statsView_->SetVisible(xProfiles_Values().drawStatsVisible != 0 ? 1 : 0, 0);
     return true;
 }
 
@@ -160,6 +170,28 @@ void OWindow::SetPalette(const CColorPalette& palette) {
     }
     palette_.Assign(palette);
     fullRedraw_ = 1;
+}
+
+bool OWindow::SetDrawFilter(CDrawFilter* filter) {
+    CDrawFilter* old = drawFilter_;
+    drawFilter_ = nullptr;
+    if (old && old != filter) {
+        RemoveChild(old);
+        AddDeferredDelete(old);
+    }
+    if (filter && filter->GetParent() != this && !AddChild(filter)) return false;
+    drawFilter_ = filter;
+    return true;
+}
+
+void OWindow::OnChildRemoved(ONode* child) {
+    if (child == drawFilter_) drawFilter_ = nullptr;
+    OProcess::OnChildRemoved(child);
+}
+
+void OWindow::DestroyChildren() {
+    SetDrawFilter(nullptr);
+    OProcess::DestroyChildren();
 }
 
 void OWindow::SetRootView(OView* view, bool redraw) {
@@ -218,6 +250,7 @@ int32_t OWindow::OnIdle() {
     if (fullRedraw_) PostFullRedraw();
     if (!dirtyRects || CDirtyRects::Get().Count() > 0 || fullRedraw_) {
         ++drawsThisSecond_;
+        rectsDrawn_ = CDirtyRects::Get().Count();
         try {
             RenderFrame();
             const uint32_t start = Now();
@@ -229,9 +262,38 @@ int32_t OWindow::OnIdle() {
             xTrace("Exception rendering/drawing\n");
         }
     }
+    UpdateDrawStats();
     fullRedraw_ = 0;
     inIdle_ = false;
     return 1;
+}
+
+void OWindow::UpdateDrawStats() {
+    ++statsFrames_;
+    sumBackgroundMs_ += backgroundMs_;
+    sumLockMs_ += lockMs_;
+    sumObjectMs_ += objectMs_;
+    sumPresentMs_ += presentMs_;
+    if (!statsView_ || !statsTimer_.HasElapsed()) return;
+    CDiagnosticsLink* link = xDiagnostics_Link();
+    if (link) {
+        char text[320];
+        std::snprintf(text, sizeof text,
+                      "Background rendering: %ld\rSystem surface lock: %ld\rObject rendering: %ld\r"
+                      "Surface flipping: %ld\rRects/Views drawn: %ld/%ld\rIdles per second: %ld\r"
+                      "Draws per second: %ld",
+                      long(sumBackgroundMs_ / statsFrames_), long(sumLockMs_ / statsFrames_),
+                      long(sumObjectMs_ / statsFrames_), long(sumPresentMs_ / statsFrames_), long(rectsDrawn_),
+                      long(viewsDrawn_), long(GetFramesPerSecond()), long(drawsPerSecond_));
+        link->SetPanelText(statsView_, text);
+    }
+    statsFrames_ = 0;
+    sumBackgroundMs_ = sumLockMs_ = sumObjectMs_ = sumPresentMs_ = 0;
+    statsTimer_.Restart();
+}
+
+void OWindow::SetDrawStatsVisible(bool visible) {
+    if (statsView_) statsView_->SetVisible(visible ? 1 : 0, 0);
 }
 
 void OWindow::DrawBackground(const CRect16& rect) {
@@ -261,12 +323,14 @@ void OWindow::RenderFrame() {
         if (!IsDisplayReady()) return;
         static_cast<CDDrawSurface*>(displaySurface_)->GetBackBuffer();
     }
-    const CRect16 area(0, 0, displaySurface_->GetWidth(), displaySurface_->GetHeight());
+    CRect16 area(0, 0, displaySurface_->GetWidth(), displaySurface_->GetHeight());
+    if (drawFilter_) drawFilter_->GetRect(&area);
     const bool dirtyRects = xProfiles_Values().dirtyRects != 0;
     const CDirtyRects& dirty = CDirtyRects::Get();
 
     uint32_t start = Now();
     if (directDraw && rootView_ && rootView_->IsA(OActivity::kClassId)) {
+        if (drawFilter_) drawFilter_->OnFrameBegin();
         if (!dirtyRects) {
             DrawBackground(area);
         } else if (rootView_->IsVisible()) {
@@ -307,6 +371,10 @@ void OWindow::RenderFrame() {
 }
 
 void OWindow::Present() {
+    if (drawFilter_) {
+        drawFilter_->Draw(displaySurface_);
+        return;
+    }
     auto* surface = GetWindowSurface();
     if (!surface || !window_) return;
     if (displaySurface_->GetSurfaceKind() == kSurfaceDDraw) {
@@ -365,30 +433,33 @@ void OWindow::OnSwitchOut() {
     SetEnabled(false);
     savedDrawing_ = drawingEnabled_;
     drawingEnabled_ = 0;
-    cursorShows_ = 0;
-    while (plat::input().ShowCursor(true) < 0) ++cursorShows_;
-    ++cursorShows_;
-    xSound_ReleaseDevice();
+    // The pointer shows while the application is switched out, and hides again on return when
+    // the program had hidden it.
+    cursorHiddenBefore_ = xCursor_HiddenState() == -1;
+    xCursor_Show(true);
+    xSoundLink().ReleaseDevice();
 }
 
 void OWindow::OnSwitchIn() {
     xTrace("OWindow::OnSwitchIn\n");
-    g_switchingIn = true;
+    Statics().switchingIn = true;
     if (switchedOut_) {
         xTrace("Switching In...\n");
         PostFullRedraw();
-        for (; cursorShows_ > 0; --cursorShows_) plat::input().ShowCursor(false);
+        if (cursorHiddenBefore_) xCursor_Show(false);
+        cursorHiddenBefore_ = false;
         SetEnabled(true);
         drawingEnabled_ = savedDrawing_;
-        xSound_ReacquireDevice();
+        xSoundLink().ReacquireDevice();
         switchedOut_ = false;
     }
-    g_switchingIn = false;
+    Statics().switchingIn = false;
 }
 
 // ---- mouse ---------------------------------------------------------------------------------
 
 OView* OWindow::ViewAtPoint(const CPoint16& point) {
+    if (drawFilter_ && !drawFilter_->HitTest(point)) return nullptr;
     OView* hit = nullptr;
     for (int32_t i = ChildCount() - 1; i >= 0 && !hit; --i) {
         ONode* child = ChildAt(i);
@@ -403,6 +474,7 @@ OView* OWindow::ViewAtPoint(const CPoint16& point) {
 }
 
 OView* OWindow::ViewAtPointDeep(const CPoint16& point, bool skipPointer) {
+    if (drawFilter_ && !drawFilter_->HitTest(point)) return nullptr;
     OView* hit = nullptr;
     for (int32_t i = ChildCount() - 1; i >= 0 && !hit; --i) {
         ONode* child = ChildAt(i);

@@ -2,13 +2,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/core/Platform.h"
+#include "engine/base/Rect.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/core/Process.h"
-#include "engine/core/Rect.h"
+#include "engine/core/RunLoop.h"
 #include "engine/core/Timer.h"
-#include "engine/graphics/ColorPalette.h"
 #include "platform/Messages.h"
 
+class CDrawFilter;
 class CDrawSurface;
 class CWindowSurface;
 class OView;
@@ -25,7 +26,8 @@ public:
     using DragCallback = void (*)(OView* dragged, OView* target);
 
     OWindow(const char* name = "OWindow", uint32_t classId = kClassId);
-    /// Hides and destroys the platform window and deletes the display surface.
+    /// Hides and destroys the platform window, hands the draw filter to deferred deletion and
+    /// deletes the display surface.
     ~OWindow() override;
 
     bool IsA(uint32_t classId) const override;
@@ -36,6 +38,10 @@ public:
     /// OnSwitchIn.
     void OnAppResume() override;
     int32_t HandleEvent(const xEvent& event) override;
+    /// Hands the draw filter to deferred deletion, then deletes the other children.
+    void DestroyChildren() override;
+    /// Forgets the draw filter when it is taken out of the children.
+    void OnChildRemoved(ONode* child) override;
     /// The root view's OnRequestA and OnRequestB.
     virtual void ForwardRequestA();
     virtual void ForwardRequestB();
@@ -75,12 +81,23 @@ public:
     void ResetPointerState();
     /// Drops every pointer the window keeps to a view that is being destroyed.
     void ForgetView(OView* view);
-    /// The view under a stage point for the mouse (OWindow::HandleEvent).
+    /// Makes `filter` the window's draw filter and child; a filter set earlier is taken out of
+    /// the children and handed to deferred deletion. Null only removes the old one. False when
+    /// the filter cannot be added (the caller keeps it).
+    bool SetDrawFilter(CDrawFilter* filter);
+    CDrawFilter* GetDrawFilter() const { return drawFilter_; }
+    /// The view under a stage point for the mouse (OWindow::HandleEvent); none outside the
+    /// draw filter's rectangle.
     OView* ViewAtPoint(const CPoint16& point);
     /// The same walk without the event-mask condition; views of class 8 are left out only
     /// with the flag.
     OView* ViewAtPointDeep(const CPoint16& point, bool skipPointer);
     OView* ViewAtPointExcluding(const CPoint16& point, bool skipPointer) { return ViewAtPointDeep(point, skipPointer); }
+    /// Shows or hides the draw-statistics panel when there is one.
+    void SetDrawStatsVisible(bool visible);
+    /// The "DrawStats Watcher" panel, or null (a stage window has none, nor a window made
+    /// without the media layer).
+    OView* GetDrawStatsView() const { return statsView_; }
     /// Copies the display surface into a 24-bit picture and prints it as "OWindow screen dump".
     bool PrintScreenDump();
     bool SaveScreenDump() { return PrintScreenDump(); }
@@ -144,9 +161,14 @@ private:
     void HandleClick(OView* hit, const xEvent& event);
     /// Removes the waiting mouse and key messages of the window.
     void DiscardInput();
+    /// Adds the last frame's times to the sums and, every 500 ms, shows their averages on the
+    /// draw-statistics panel.
+    void UpdateDrawStats();
 
     DragCallback dragEntered_ = nullptr;
     DragCallback dragLeft_ = nullptr;
+    /// The draw-statistics panel, a child of the window (null when it is destroyed).
+    OView* statsView_ = nullptr;
     CTimerRec drawCountTimer_;
     int32_t drawsThisSecond_ = 0;
     int32_t drawsPerSecond_ = 0;
@@ -155,6 +177,15 @@ private:
     uint32_t objectMs_ = 0;
     uint32_t presentMs_ = 0;
     int32_t viewsDrawn_ = 0;
+    // The statistics of the frames since the panel was last refreshed.
+    CTimerRec statsTimer_;
+    uint32_t statsFrames_ = 0;
+    uint64_t sumBackgroundMs_ = 0;
+    uint64_t sumLockMs_ = 0;
+    uint64_t sumObjectMs_ = 0;
+    uint64_t sumPresentMs_ = 0;
+    /// The dirty rectangles of the last frame drawn.
+    int32_t rectsDrawn_ = 0;
     uint32_t framesDrawn_ = 0;
     plat::WindowId window_ = 0;
     bool stage_ = false;
@@ -179,10 +210,12 @@ private:
     int32_t msPerFrame_ = 66;
     int32_t ticksPerFrame_ = 4;
     std::vector<OView*> drawList_;
+    /// Owned as a child; it bounds the drawing area and presents the frames.
+    CDrawFilter* drawFilter_ = nullptr;
     int16_t stageWidth_ = 0;
     int16_t stageHeight_ = 0;
     bool switchedOut_ = false;
     bool inIdle_ = false;
-    /// ShowCursor(true) calls made when switching out, undone when switching in.
-    int32_t cursorShows_ = 0;
+    /// The program had the system pointer hidden when the window switched out.
+    bool cursorHiddenBefore_ = false;
 };

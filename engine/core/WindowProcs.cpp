@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "engine/base/Trace.h"
+#include "engine/core/CoreState.h"
 #include "engine/core/MessageNames.h"
-#include "engine/core/Platform.h"
 #include "engine/core/Process.h"
-#include "engine/core/Trace.h"
+#include "engine/core/RunLoop.h"
 #include "engine/data/Profiles.h"
 #include "platform/Platform.h"
 
@@ -395,7 +396,7 @@ intptr_t DialogProc(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lP
         UpdateKeyFlags();
         if (!DirectDraw()) Link().PostFullRedraw(false);
     }
-    if (!CPlatformState::Get().engineExists || !xPlatform_GetMainWindow())
+    if (!CFrameState::Get().engineExists || !xPlatform_GetMainWindow())
         return Link().DefaultProc(window, msg, wParam, lParam);
 
     const bool full = FullScreen();
@@ -532,12 +533,7 @@ void xPlatform_TraceKey(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     }
 }
 
-CWindowProcState& CWindowProcState::Get() {
-    static CWindowProcState state;
-    return state;
-}
-
-void CWindowProcState::ResetForTest() { Get() = CWindowProcState{}; }
+CWindowProcState& CWindowProcState::Get() { return xCore_State().windowProcs; }
 
 // --- flags -------------------------------------------------------------------------------------
 

@@ -131,6 +131,6 @@ struct CWindowProcState {
     uint32_t systemPaletteTaken = 0;
     uint32_t savedColors[kSystemColorCount] = {};
 
+    /// The record of the engine context.
     static CWindowProcState& Get();
-    static void ResetForTest();
 };

@@ -5,10 +5,11 @@
 #include <cstring>
 #include <optional>
 
-#include "engine/core/Trace.h"
-#include "engine/data/ByteOrder.h"
+#include "engine/base/ByteOrder.h"
+#include "engine/base/Trace.h"
 #include "engine/data/Memory.h"
 #include "engine/data/PartFile.h"
+#include "engine/data/MessageBox.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -20,7 +21,7 @@ void ShowMissing(const char* what, ChunkId id) {
     char text[128];
     std::snprintf(text, sizeof text, "VQT : Missing %s {%d, %d, %d}", what, int(ChunkIndexOf(id)),
                   int(ChunkSecondOf(id)), int(ChunkEntryOf(id)));
-    plat::dialogs().MessageBox(text, "Error", plat::mb::Ok | plat::mb::IconStop);
+    xMessageBox(text, "Error", plat::mb::Ok | plat::mb::IconStop);
 }
 
 /// The chunk's data with its size; null when the chunk has none.

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
+#include "platform/Files.h"
 
 ODriver::ODriver() = default;
 
@@ -214,8 +215,6 @@ intptr_t ODriver::ControlBlock(int32_t operation, intptr_t a, intptr_t b, intptr
         return DRV_OK;
     case DRV_SIZE:
         return blockLength_ != 0 ? static_cast<intptr_t>(blockLength_) : source_->Control(DRV_SIZE);
-    case DRV_ATTACH:
-        return SetError(DRV_ERR_ATTACHED);
     case DRV_DETACH:
         source_ = nullptr;
         blockStart_ = 0;
@@ -223,8 +222,6 @@ intptr_t ODriver::ControlBlock(int32_t operation, intptr_t a, intptr_t b, intptr
         return DRV_OK;
     case DRV_ISATTACHED:
         return 1;
-    case DRV_SOURCE:
-        return reinterpret_cast<intptr_t>(source_);
     case DRV_EOD: {
         const int64_t position = BlockPosition();
         if (position < 0) {
@@ -247,29 +244,63 @@ intptr_t ODriver::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c)
         return ControlBlock(operation, a, b, c);
     }
     switch (operation) {
-    case DRV_ATTACH: {
-        ODriver* source = reinterpret_cast<ODriver*>(a);
-        if (source == nullptr || source == this || b < 0 || c < 0 || b > UINT32_MAX || c > UINT32_MAX) {
-            return SetError(DRV_ERR_NOPARENT);
-        }
-        const intptr_t code = source->Control(DRV_SEEK, 0, b);
-        if (code < 0) {
-            return code;
-        }
-        source_ = source;
-        blockStart_ = static_cast<uint32_t>(b);
-        blockLength_ = static_cast<uint32_t>(c);
-        return DRV_OK;
-    }
     case DRV_DETACH:
     case DRV_ISATTACHED:
-    case DRV_SOURCE:
         return 0;
     case DRV_ISOPEN:
         return parent_ != nullptr ? parent_->Control(operation, a, b, c) : 1;
     default:
         return parent_ != nullptr ? parent_->Control(operation, a, b, c) : SetError(DRV_ERR_UNSUPPORTED);
     }
+}
+
+int32_t ODriver::Attach(ODriver* source, size_t start, size_t length) {
+    if (source_ != nullptr) {
+        return SetError(DRV_ERR_ATTACHED);
+    }
+    if (source == nullptr || source == this || start > UINT32_MAX || length > UINT32_MAX) {
+        return SetError(DRV_ERR_NOPARENT);
+    }
+    const intptr_t code = source->Control(DRV_SEEK, 0, static_cast<intptr_t>(start));
+    if (code < 0) {
+        return static_cast<int32_t>(code);
+    }
+    source_ = source;
+    blockStart_ = static_cast<uint32_t>(start);
+    blockLength_ = static_cast<uint32_t>(length);
+    return DRV_OK;
+}
+
+ODriver* ODriver::Forwardee() { return source_ == nullptr ? parent_ : nullptr; }
+
+int32_t ODriver::AdoptMemory(void* memory, size_t reserve, size_t length) {
+    ODriver* next = Forwardee();
+    return next != nullptr ? next->AdoptMemory(memory, reserve, length) : SetError(DRV_ERR_UNSUPPORTED);
+}
+
+int32_t ODriver::ReleaseMemory(void** memory) {
+    ODriver* next = Forwardee();
+    return next != nullptr ? next->ReleaseMemory(memory) : SetError(DRV_ERR_UNSUPPORTED);
+}
+
+uint8_t* ODriver::GetMemory() {
+    ODriver* next = Forwardee();
+    return next != nullptr ? next->GetMemory() : nullptr;
+}
+
+plat::File* ODriver::LendFile() {
+    ODriver* next = Forwardee();
+    return next != nullptr ? next->LendFile() : nullptr;
+}
+
+int32_t ODriver::EndLending() {
+    ODriver* next = Forwardee();
+    return next != nullptr ? next->EndLending() : SetError(DRV_ERR_UNSUPPORTED);
+}
+
+int32_t ODriver::AdoptFile(std::unique_ptr<plat::File> file) {
+    ODriver* next = Forwardee();
+    return next != nullptr ? next->AdoptFile(std::move(file)) : SetError(DRV_ERR_UNSUPPORTED);
 }
 
 bool ODriver::ReadExactly(void* buffer, uint32_t count) {

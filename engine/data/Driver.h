@@ -1,6 +1,11 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
+namespace plat {
+class File;
+}
 class ODriver;
 
 /// Called by a file driver each time reopening or reading its file fails; it returns once the
@@ -26,24 +31,18 @@ enum : int32_t {
 /// Open modes.
 enum : uint32_t { DRV_MODE_READ = 1, DRV_MODE_WRITE = 2, DRV_MODE_READWRITE = 3 };
 
-/// Control operations (`ODriver::Control` (operation, a, b, c)).
+/// Control operations (`ODriver::Control` (operation, a, b, c)): the ones that carry numbers
+/// only. What hands over a pointer or ownership has a typed operation of its own (Attach,
+/// GetSource, AdoptMemory, ReleaseMemory, GetMemory, LendFile, EndLending, AdoptFile).
 enum : int32_t {
     DRV_SEEK = 1,        ///< origin a (0 start, 1 current, 2 back from the end), offset b
     DRV_POSITION = 2,    ///< the current position
     DRV_SETEND = 3,      ///< the end of the data at c
     DRV_SIZE = 4,        ///< the size of the data
-    DRV_ATTACH = 5,      ///< source driver a, block start b, block length c
     DRV_DETACH = 6,
     DRV_ISATTACHED = 7,
-    DRV_SOURCE = 8,      ///< the attached source driver
     DRV_EOD = 9,         ///< 1 at the end of the data, else 0
     DRV_ISOPEN = 10,
-    DRV_ADOPTMEM = 12,   ///< memory a, reserve b, length c (not owned by the driver)
-    DRV_RELEASEMEM = 13, ///< a: where to store the memory pointer
-    DRV_MEMPTR = 14,
-    DRV_LENDHANDLE = 20, ///< the open file (a plat::File*), an access begun until DRV_ENDLENDING
-    DRV_ADOPTHANDLE = 22,///< a: a plat::File* that the driver takes over, read mode
-    DRV_ENDLENDING = 23,
 };
 
 /// The text of the exception that ends a driver operation when its file cannot be had.
@@ -76,6 +75,32 @@ public:
     bool ReadExactly(void* buffer, uint32_t count);
     /// Control operations (DRV_SEEK ...); answers a result code or the value asked for.
     virtual intptr_t Control(int32_t operation, intptr_t a = 0, intptr_t b = 0, intptr_t c = 0);
+
+    // Typed operations. A plain driver that is not attached passes the memory and file ones
+    // on to its parent (DRV_ERR_UNSUPPORTED without one).
+
+    /// Makes a plain driver stream the stretch of `length` bytes at `start` of `source`:
+    /// DRV_ERR_ATTACHED when attached already, DRV_ERR_NOPARENT for no source, itself or a
+    /// stretch beyond 32 bits, the source's code when it cannot seek to the start. Other
+    /// drivers answer DRV_ERR_UNSUPPORTED.
+    virtual int32_t Attach(ODriver* source, size_t start, size_t length);
+    /// The source driver of the attached stretch, null when not attached.
+    ODriver* GetSource() const { return source_; }
+    /// Memory drivers: streams `memory` (`reserve` bytes, the first `length` of them data)
+    /// without owning it; DRV_ERR_QUERY for sizes beyond 32 bits or a reserve without memory.
+    virtual int32_t AdoptMemory(void* memory, size_t reserve, size_t length);
+    /// Memory drivers: hands the memory that is not the driver's own back (into `*memory` when
+    /// given) and empties the driver; DRV_ERR_OWNED for its own memory.
+    virtual int32_t ReleaseMemory(void** memory);
+    /// Memory drivers: the memory streamed; null for others.
+    virtual uint8_t* GetMemory();
+    /// File drivers: the open file, lent with an access begun until EndLending; null when no
+    /// file is open.
+    virtual plat::File* LendFile();
+    virtual int32_t EndLending();
+    /// File drivers: takes the open file over and streams it in read mode; DRV_ERR_OPEN for
+    /// none.
+    virtual int32_t AdoptFile(std::unique_ptr<plat::File> file);
     virtual int32_t SetBufferSize(uint32_t size);
     virtual uint32_t GetBufferSize();
     /// Brackets an access to the stream; file drivers with an access-failure handler hold their
@@ -102,6 +127,9 @@ protected:
     explicit ODriver(const char* className);
     /// The innermost driver of the parent chain (this one when it has no parent).
     ODriver* Innermost();
+    /// Where a typed operation that this driver does not serve goes: the parent while not
+    /// attached, else nowhere.
+    ODriver* Forwardee();
     /// The target of a DRV_SEEK inside a stretch of `end` bytes: from its start (origin 0), from
     /// the position (origin 1; `position()` is asked only then and is negative when unknown) or
     /// back from the end (origin 2). -1 for another origin, an unknown position or a target

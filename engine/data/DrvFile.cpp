@@ -154,7 +154,6 @@ intptr_t ODrvFile::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c
     case DRV_POSITION:
         return Buffered() ? static_cast<intptr_t>(LogicalPosition()) : ODrvUnBuffFile::Control(operation);
     case DRV_SETEND:
-    case DRV_ATTACH:
     case DRV_DETACH:
         DropBuffer();
         return ODrvUnBuffFile::Control(operation, a, b, c);
@@ -168,18 +167,24 @@ intptr_t ODrvFile::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c
         }
         return LogicalPosition() >= size ? 1 : 0;
     }
-    case DRV_ADOPTHANDLE: {
-        // The buffered bytes belonged to the old file.
-        EmptyBuffer();
-        const intptr_t code = ODrvUnBuffFile::Control(operation, a, b, c);
-        if (buffer_ == nullptr) {
-            buffer_ = AllocBuffer(bufferSize_);
-        }
-        return code;
-    }
     default:
         return ODrvUnBuffFile::Control(operation, a, b, c);
     }
+}
+
+int32_t ODrvFile::Attach(ODriver* source, size_t start, size_t length) {
+    DropBuffer();
+    return ODrvUnBuffFile::Attach(source, start, length);
+}
+
+int32_t ODrvFile::AdoptFile(std::unique_ptr<plat::File> file) {
+    // The buffered bytes belonged to the old file.
+    EmptyBuffer();
+    const int32_t code = ODrvUnBuffFile::AdoptFile(std::move(file));
+    if (buffer_ == nullptr) {
+        buffer_ = AllocBuffer(bufferSize_);
+    }
+    return code;
 }
 
 int32_t ODrvFile::SetBufferSize(uint32_t size) {

@@ -15,6 +15,8 @@ public:
     int32_t Read(void* buffer, uint32_t count, uint32_t* got) override;
     int32_t Write(const void* buffer, uint32_t count, uint32_t* written) override;
     intptr_t Control(int32_t operation, intptr_t a = 0, intptr_t b = 0, intptr_t c = 0) override;
+    int32_t Attach(ODriver* source, size_t start, size_t length) override;
+    int32_t AdoptFile(std::unique_ptr<plat::File> file) override;
     /// Before the first open only records the size; later moves the unread bytes into a buffer
     /// of the new size (dropping them when they do not fit). A size of 0 is refused with -1.
     int32_t SetBufferSize(uint32_t size) override;

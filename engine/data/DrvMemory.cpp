@@ -133,33 +133,33 @@ intptr_t ODrvMemory::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t
         return length_;
     case DRV_EOD:
         return position_ >= length_ ? 1 : 0;
-    case DRV_ADOPTMEM: {
-        if (b < 0 || c < 0 || b > UINT32_MAX || c > UINT32_MAX || (a == 0 && b != 0)) {
-            return SetError(DRV_ERR_QUERY);
-        }
-        Empty();
-        block_ = reinterpret_cast<uint8_t*>(a);
-        reserve_ = static_cast<uint32_t>(b);
-        length_ = std::min(static_cast<uint32_t>(c), reserve_); // never more data than memory
-        position_ = 0;
-        ownsMemory_ = false;
-        return DRV_OK;
-    }
-    case DRV_RELEASEMEM: {
-        if (ownsMemory_) {
-            return SetError(DRV_ERR_OWNED);
-        }
-        if (a != 0) {
-            *reinterpret_cast<void**>(a) = block_;
-        }
-        Empty();
-        return DRV_OK;
-    }
-    case DRV_MEMPTR:
-        return reinterpret_cast<intptr_t>(block_);
     default:
         return SetError(DRV_ERR_UNSUPPORTED);
     }
+}
+
+int32_t ODrvMemory::AdoptMemory(void* memory, size_t reserve, size_t length) {
+    if (reserve > UINT32_MAX || length > UINT32_MAX || (memory == nullptr && reserve != 0)) {
+        return SetError(DRV_ERR_QUERY);
+    }
+    Empty();
+    block_ = static_cast<uint8_t*>(memory);
+    reserve_ = static_cast<uint32_t>(reserve);
+    length_ = std::min(static_cast<uint32_t>(length), reserve_); // never more data than memory
+    position_ = 0;
+    ownsMemory_ = false;
+    return DRV_OK;
+}
+
+int32_t ODrvMemory::ReleaseMemory(void** memory) {
+    if (ownsMemory_) {
+        return SetError(DRV_ERR_OWNED);
+    }
+    if (memory != nullptr) {
+        *memory = block_;
+    }
+    Empty();
+    return DRV_OK;
 }
 
 int32_t ODrvMemory::SetBufferSize(uint32_t size) {

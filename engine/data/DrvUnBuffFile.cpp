@@ -166,36 +166,6 @@ int32_t ODrvUnBuffFile::Write(const void* buffer, uint32_t count, uint32_t* writ
 }
 
 intptr_t ODrvUnBuffFile::Control(int32_t operation, intptr_t a, intptr_t b, intptr_t c) {
-    switch (operation) {
-    case DRV_LENDHANDLE:
-        BeginAccess();
-        if (!handle_) {
-            EndAccess();
-            return 0;
-        }
-        if (lent_) {
-            EndAccess(); // lent already: one access stands for the loan
-        }
-        lent_ = true;
-        return reinterpret_cast<intptr_t>(handle_.get());
-    case DRV_ADOPTHANDLE:
-        if (a == 0) {
-            return SetError(DRV_ERR_OPEN);
-        }
-        handle_.reset(reinterpret_cast<plat::File*>(a));
-        closedBetweenAccesses_ = false;
-        mode_ = DRV_MODE_READ;
-        openMode_ = 1;
-        return DRV_OK;
-    case DRV_ENDLENDING:
-        if (lent_) {
-            lent_ = false;
-            EndAccess();
-        }
-        return DRV_OK;
-    default:
-        break;
-    }
     DrvAccess access(*this);
     plat::File* file = handle_.get();
     switch (operation) {
@@ -243,6 +213,46 @@ intptr_t ODrvUnBuffFile::Control(int32_t operation, intptr_t a, intptr_t b, intp
     default:
         return SetError(DRV_ERR_UNSUPPORTED);
     }
+}
+
+int32_t ODrvUnBuffFile::Attach(ODriver*, size_t, size_t) { return SetError(DRV_ERR_UNSUPPORTED); }
+
+int32_t ODrvUnBuffFile::AdoptMemory(void*, size_t, size_t) { return SetError(DRV_ERR_UNSUPPORTED); }
+
+int32_t ODrvUnBuffFile::ReleaseMemory(void**) { return SetError(DRV_ERR_UNSUPPORTED); }
+
+uint8_t* ODrvUnBuffFile::GetMemory() { return nullptr; }
+
+plat::File* ODrvUnBuffFile::LendFile() {
+    BeginAccess();
+    if (!handle_) {
+        EndAccess();
+        return nullptr;
+    }
+    if (lent_) {
+        EndAccess(); // lent already: one access stands for the loan
+    }
+    lent_ = true;
+    return handle_.get();
+}
+
+int32_t ODrvUnBuffFile::EndLending() {
+    if (lent_) {
+        lent_ = false;
+        EndAccess();
+    }
+    return DRV_OK;
+}
+
+int32_t ODrvUnBuffFile::AdoptFile(std::unique_ptr<plat::File> file) {
+    if (!file) {
+        return SetError(DRV_ERR_OPEN);
+    }
+    handle_ = std::move(file);
+    closedBetweenAccesses_ = false;
+    mode_ = DRV_MODE_READ;
+    openMode_ = 1;
+    return DRV_OK;
 }
 
 int32_t ODrvUnBuffFile::SetBufferSize(uint32_t) { return DRV_ERR_QUERY; }

@@ -21,6 +21,14 @@ public:
     int32_t Read(void* buffer, uint32_t count, uint32_t* got) override;
     int32_t Write(const void* buffer, uint32_t count, uint32_t* written) override;
     intptr_t Control(int32_t operation, intptr_t a = 0, intptr_t b = 0, intptr_t c = 0) override;
+    /// A file stream cannot be attached to another, and holds no memory of its own.
+    int32_t Attach(ODriver* source, size_t start, size_t length) override;
+    int32_t AdoptMemory(void* memory, size_t reserve, size_t length) override;
+    int32_t ReleaseMemory(void** memory) override;
+    uint8_t* GetMemory() override;
+    plat::File* LendFile() override;
+    int32_t EndLending() override;
+    int32_t AdoptFile(std::unique_ptr<plat::File> file) override;
     int32_t SetBufferSize(uint32_t size) override;
     uint32_t GetBufferSize() override;
     int32_t BeginAccess() override;

@@ -3,7 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
+#include "engine/data/FileSearch.h"
 #include "platform/Platform.h"
 
 std::unique_ptr<plat::File> xOpenFile(const char* name, int32_t mode) {
@@ -101,4 +102,24 @@ bool xWriteText(plat::File* handle, const char* text) {
         }
     }
     return xWrite(handle, static_cast<uint32_t>(lines.size()), lines.data(), nullptr);
+}
+
+void xFile_AppendToTraceLog(const char* prefix, const char* text) {
+    constexpr const char* kLogFileName = "_VQT_RT.log";
+    // The log is made as a text file: no creator code, type 'TEXT'.
+    constexpr uint32_t kTextCreator = 0;
+    constexpr uint32_t kTextType = 0x54455854;
+    if (!xFile_Exists(kLogFileName, 1)) {
+        xFile_Create(kLogFileName, kTextCreator, kTextType);
+    }
+    auto log = xOpenFile(kLogFileName, 2);
+    if (!log) {
+        return;
+    }
+    xSeekEnd(log.get());
+    if (*prefix != 0) {
+        xWriteText(log.get(), prefix);
+    }
+    xWriteText(log.get(), text);
+    xCloseFile(log);
 }

@@ -30,3 +30,9 @@ bool xWriteByte(plat::File* handle, uint8_t byte);
 /// Writes a text as text lines: every line feed as CR LF; a text without line feeds has its
 /// first carriage return written as CR LF. Stops with false at the first failed write.
 bool xWriteText(plat::File* handle, const char* text);
+
+/// The trace's log writer: appends the prefix and the text to "_VQT_RT.log" in the working
+/// folder as text lines (made as a text file when missing), opening and closing the file for
+/// every call so that each line is on disk when the call returns. A log that cannot be opened
+/// loses the line.
+void xFile_AppendToTraceLog(const char* prefix, const char* text);

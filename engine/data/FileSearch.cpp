@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/data/DataState.h"
 #include "engine/data/FileLayer.h"
 #include "engine/data/Strings.h"
 #include "platform/Platform.h"
@@ -14,15 +15,7 @@ namespace {
 /// whatever the folders hold.
 constexpr int kMaxSearchDepth = 64;
 
-struct FileSearchContext {
-    std::string result;
-    char driveRoot[64] = {};
-};
-
-FileSearchContext& Context() {
-    static FileSearchContext context;
-    return context;
-}
+FileSearchContext& Context() { return xData_State().fileSearch; }
 
 /// Wildcard match without regard to case: '*' any run of characters, '?' any one character.
 bool Matches(const char* pattern, const char* name) {
@@ -165,4 +158,3 @@ char* xFile_GetFileName(const char* path, char* out, int32_t maximum) {
     return xStr_CopyBytes(out, name, static_cast<size_t>(maximum));
 }
 
-void xFile_ResetForTest() { Context() = FileSearchContext{}; }

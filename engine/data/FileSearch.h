@@ -34,5 +34,9 @@ int32_t xFile_GetDriveType(const char* path);
 /// character, always terminated. Answers out, or null when an argument is missing.
 char* xFile_GetFileName(const char* path, char* out, int32_t maximum);
 
-/// Clears the module's answers (the search result and the drive root).
-void xFile_ResetForTest();
+/// The file search's answers that stay valid until the next call: the search result and the
+/// drive root.
+struct FileSearchContext {
+    std::string result;
+    char driveRoot[64] = {};
+};

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 #include "engine/data/DrvFile.h"
 #include "engine/data/FileLayer.h"
 #include "engine/data/ProfileStorage.h"
@@ -120,9 +120,7 @@ bool CIniFile::Load(const char* fileName, int where) {
     fileName_ = fileName;
     xTracef("\n*** Information - INI file opened : [%s]\n", fileName);
     auto driver = std::make_unique<ODrvFile>();
-    if (driver->Control(DRV_ADOPTHANDLE, reinterpret_cast<intptr_t>(file.get())) == DRV_OK) {
-        file.release(); // the driver has it
-    }
+    driver->AdoptFile(std::move(file));
     Attach(driver.release(), true);
     Parse();
     Detach(); // closes the file

@@ -105,12 +105,18 @@ int64_t PoolBlockSize(const void* block);
 /// The calling thread's default pool. On a machine of one processor the pool is chosen among
 /// seventeen thread pools and may be answered locked for the caller's next pool call.
 MemPool* PoolForThread();
+/// The pool that memory reports show: the calling thread's default pool.
+inline MemPool* GetDefaultPool() { return PoolForThread(); }
 
 // Pool upkeep.
 int64_t PoolShrink(MemPool* pool);
 int64_t PoolReserve(MemPool* pool, uint64_t bytes, int kind);
 int64_t PoolBytesInUse(MemPool* pool);
 int PoolWalk(MemPool* pool, PoolWalkEntry* entry);
+/// PoolWalk on to the pool's next block in use (or free); 0 at the end, negative (reported as by
+/// PoolWalk) for an entry the pool does not know.
+int PoolNextUsedBlock(MemPool* pool, PoolWalkEntry* entry);
+int PoolNextFreeBlock(MemPool* pool, PoolWalkEntry* entry);
 int PoolCheck(MemPool* pool);
 
 // Errors.

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/core/Unaligned.h"
+#include "engine/base/Unaligned.h"
 #include "engine/data/MemoryInternal.h"
 
 namespace memi {

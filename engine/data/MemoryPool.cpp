@@ -275,6 +275,20 @@ int PoolWalk(MemPool* pool, PoolWalkEntry* entry) {
     return step;
 }
 
+namespace {
+
+int WalkToNext(MemPool* pool, PoolWalkEntry* entry, int32_t inUse) {
+    int step = 0;
+    while ((step = PoolWalk(pool, entry)) > 0 && entry->inUse != inUse) {}
+    return step;
+}
+
+} // namespace
+
+int PoolNextUsedBlock(MemPool* pool, PoolWalkEntry* entry) { return WalkToNext(pool, entry, 1); }
+
+int PoolNextFreeBlock(MemPool* pool, PoolWalkEntry* entry) { return WalkToNext(pool, entry, 0); }
+
 int PoolCheck(MemPool* pool) {
     if (!CheckPool(pool)) {
         return 0;

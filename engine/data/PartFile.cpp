@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/core/Trace.h"
-#include "engine/data/ByteOrder.h"
+#include "engine/base/ByteOrder.h"
+#include "engine/base/Trace.h"
 #include "engine/data/DrvFile.h"
 #include "engine/data/DrvUnBuffFile.h"
 #include "engine/data/FileSearch.h"
@@ -639,6 +639,17 @@ bool CPartFile::ReadChunkHeader(ChunkId id, void* buffer) {
     return true;
 }
 
+bool CPartFile::ReadChunkName(ChunkId id, char* name, size_t size) {
+    if (name == nullptr || size == 0) return false;
+    name[0] = 0;
+    uint8_t header[ravo::kChunkHeaderLength];
+    if (!ReadChunkHeader(id, header)) return false;
+    const size_t length = std::min(size - 1, std::strlen(reinterpret_cast<const char*>(header)));
+    std::memcpy(name, header, length);
+    name[length] = 0;
+    return true;
+}
+
 void* CPartFile::GetChunk(ChunkId id, void* buffer, RavoIndex* index, uint32_t skip) {
     if (id == kNullChunkId) {
         return nullptr;
@@ -768,8 +779,7 @@ bool CPartFile::OpenChunkStream(ChunkId id, uint32_t* dataSize, ODriver** driver
         return false;
     }
     LogChunk(id, "stream");
-    if (xCheckErr(static_cast<int32_t>(blockDriver_->Control(DRV_ATTACH, reinterpret_cast<intptr_t>(source),
-                                                             offset, size))) < 0) {
+    if (xCheckErr(blockDriver_->Attach(source, offset, size)) < 0) {
         ReleaseChunkDriver(&source);
         return false;
     }
@@ -781,7 +791,7 @@ bool CPartFile::OpenChunkStream(ChunkId id, uint32_t* dataSize, ODriver** driver
 }
 
 void CPartFile::CloseChunkStream(ChunkId /*id*/, ODriver** driver) {
-    auto* source = reinterpret_cast<ODriver*>(blockDriver_->Control(DRV_SOURCE));
+    ODriver* source = blockDriver_->GetSource();
     if (blockDriver_->Control(DRV_ISATTACHED) == 1) {
         blockDriver_->Control(DRV_DETACH);
         if (source != nullptr) {
@@ -829,6 +839,30 @@ void CPartFile::FreeSpace(uint32_t length, uint32_t offset) {
 
 // ---- Writes -------------------------------------------------------------------------------
 
+namespace {
+
+/// A new empty index block in host order.
+std::unique_ptr<RavoIndex> NewIndex(uint16_t capacity, uint16_t format, Tag4 tag, Tag4 type) {
+    auto index = std::make_unique<RavoIndex>();
+    index->blockKind = Tag4("vari");
+    index->capacity = capacity;
+    index->sizeField = kEntryLength * capacity + kEntryLength;
+    index->format = format;
+    index->tag = tag;
+    index->type = type;
+    index->entries.assign(capacity, RavoEntry{});
+    return index;
+}
+
+/// Gives an index block `capacity` entries; the new ones are free.
+void Enlarge(RavoIndex& index, uint16_t capacity) {
+    index.entries.resize(capacity, RavoEntry{});
+    index.capacity = capacity;
+    index.sizeField = kEntryLength * capacity + kEntryLength;
+}
+
+} // namespace
+
 void CPartFile::InitChunkHeader(void* buffer) {
     auto* h = static_cast<uint8_t*>(buffer);
     std::memset(h, 0, ravo::kChunkHeaderLength);
@@ -865,28 +899,22 @@ uint8_t CPartFile::AddIndex(uint16_t capacity, uint16_t format, Tag4 tag, Tag4 t
     if (!master_) {
         return 0;
     }
-    uint16_t n = FindFreeEntry(master_.get());
-    if (n == 0) {
+    // The new index is numbered after the used ones. (An enlarged index also has a master entry
+    // without a place until it is written, so the first entry at offset 0 is not a free one.)
+    if (master_->used >= master_->capacity) {
         if (GrowMaster(static_cast<uint16_t>(master_->capacity + 5))) {
             WriteMasterIndex();
         }
-        n = FindFreeEntry(master_.get());
     }
-    if (n == 0 || n > 255) {
+    const uint32_t n = master_->used + 1u;
+    if (n > master_->capacity || n > 255) {
         return 0;
     }
-    auto index = std::make_unique<RavoIndex>();
-    index->blockKind = Tag4("vari");
-    index->capacity = capacity;
-    index->sizeField = kEntryLength * capacity + kEntryLength;
-    index->format = format;
-    index->tag = tag;
-    index->type = type;
-    index->entries.assign(capacity, RavoEntry{});
+    std::unique_ptr<RavoIndex> index = NewIndex(capacity, format, tag, type);
     const uint32_t length = index->BlockLength();
     const uint32_t place = AllocateSpace(length);
 
-    // A read-only file (a part file receiving a patch) takes the index in memory only.
+    // A read-only file takes the index in memory only.
     if (!IsReadMode(driverMode_)) {
         const std::vector<uint8_t> block = ravo::EncodeIndexBlock(*index);
         Access access(*this, fileDriver_.get());
@@ -903,8 +931,7 @@ uint8_t CPartFile::AddIndex(uint16_t capacity, uint16_t format, Tag4 tag, Tag4 t
         }
     }
     master_->used++;
-    RavoEntry& me = master_->entries[n - 1];
-    me = RavoEntry{0, length, place, nullptr};
+    master_->entries[n - 1] = RavoEntry{0, length, place, nullptr};
     indexes_[n - 1] = std::move(index);
     return static_cast<uint8_t>(n);
 }
@@ -1019,9 +1046,7 @@ bool CPartFile::ExpandIndex(ChunkId id, uint16_t capacity) {
         xTrace("WARNING:  Tried to expand index to smaller or equal size!\n");
         return false;
     }
-    index->entries.resize(capacity, RavoEntry{});
-    index->capacity = capacity;
-    index->sizeField = kEntryLength * capacity + kEntryLength;
+    Enlarge(*index, capacity);
     if (me->offset != 0) {
         FreeSpace(me->size, me->offset);
     }
@@ -1329,52 +1354,60 @@ bool CPartFile::OpenPatch(const char* name, CPartFile* target) {
     return true;
 }
 
-bool CPartFile::InstallInto(CPartFile* target, CPartFile* patch) {
+uint16_t CPartFile::PatchIndexCount(const CPartFile& patch) {
+    // Chunk ids number indexes with one byte: a patch's indexes past 255 cannot be reached.
+    return std::min<uint16_t>(patch.master_->used, 255);
+}
+
+bool CPartFile::Accepts(CPartFile& patch) {
     xTrace("RAVO : Installing patch file\n");
-    RavoIndex* tm = target->master_.get();
-    RavoIndex* pm = patch->master_.get();
+    const RavoIndex* tm = master_.get();
+    const RavoIndex* pm = patch.master_.get();
     if (tm == nullptr || pm == nullptr) {
-        xTrace("RAVO : Error - Installation of patch failed\n");
         return false;
     }
-    // Indexes both files have must agree in type and format.
-    for (uint16_t i = 1; i <= tm->capacity && i <= 255; ++i) {
-        if (i > tm->used || i > pm->used) {
-            continue;
-        }
-        RavoIndex* ti = target->GetIndex(MakeChunkId(static_cast<uint8_t>(i), 0));
-        RavoIndex* pi = patch->GetIndex(MakeChunkId(static_cast<uint8_t>(i), 0));
-        if (ti == nullptr || pi == nullptr || ti->type != pi->type || ti->format != pi->format) {
-            xTrace("RAVO : Error - Installation of patch failed\n");
+    // Every index of the patch must be loaded, and those both files have must agree in type and
+    // format.
+    for (uint16_t i = 1; i <= PatchIndexCount(patch); ++i) {
+        const RavoIndex* pi = patch.GetIndex(MakeChunkId(static_cast<uint8_t>(i), 0));
+        if (pi == nullptr) {
             return false;
         }
-    }
-    if (pm->capacity > tm->capacity) {
-        target->GrowMaster(std::max(tm->capacity, pm->used));
-        tm = target->master_.get();
-    }
-    for (uint16_t i = 1; i <= pm->capacity && i <= pm->used && i <= 255; ++i) {
-        const uint8_t n = static_cast<uint8_t>(i);
-        RavoIndex* pi = patch->GetIndex(MakeChunkId(n, 0));
-        if (pi == nullptr) {
-            continue;
-        }
-        if (i > tm->used) {
-            if (target->AddIndex(pi->capacity, pi->format, pi->tag, pi->type) != n) {
-                xTrace("RAVO : Error - Installation of patch failed\n");
+        if (i <= tm->used) {
+            const RavoIndex* ti = GetIndex(MakeChunkId(static_cast<uint8_t>(i), 0));
+            if (ti == nullptr || ti->type != pi->type || ti->format != pi->format) {
                 return false;
             }
         }
-        RavoIndex* ti = target->GetIndex(MakeChunkId(n, 0));
-        if (ti == nullptr) {
-            xTrace("RAVO : Error - Installation of patch failed\n");
-            return false;
+    }
+    return true;
+}
+
+void CPartFile::TakePatch(CPartFile& patch) {
+    // The patch lives in memory only: this file's bytes and its free-space list stay as they
+    // are, since the master index in the file still lists every block where it lies.
+    const uint16_t count = PatchIndexCount(patch);
+    if (count > master_->capacity) {
+        GrowMaster(count);
+    }
+    for (uint16_t i = 1; i <= count; ++i) {
+        const uint8_t n = static_cast<uint8_t>(i);
+        RavoIndex& pi = *patch.indexes_[i - 1];
+        RavoEntry& me = master_->entries[i - 1];
+        if (i > master_->used) {
+            indexes_[i - 1] = NewIndex(pi.capacity, pi.format, pi.tag, pi.type);
+            master_->used = i;
+            me = RavoEntry{0, indexes_[i - 1]->BlockLength(), 0, nullptr};
         }
-        if (ti->capacity < pi->capacity) {
-            target->ExpandIndex(MakeChunkId(n, 0), pi->capacity);
+        RavoIndex& ti = *indexes_[i - 1];
+        if (ti.capacity < pi.capacity) {
+            Enlarge(ti, pi.capacity);
+            // The enlarged block has no place in this file.
+            me.size = ti.BlockLength();
+            me.offset = 0;
         }
-        for (uint32_t e = 1; e <= pi->capacity; ++e) {
-            const RavoEntry& pe = pi->entries[e - 1];
+        for (uint32_t e = 1; e <= pi.capacity; ++e) {
+            const RavoEntry& pe = pi.entries[e - 1];
             if (pe.offset == 0) {
                 continue;
             }
@@ -1385,20 +1418,20 @@ bool CPartFile::InstallInto(CPartFile* target, CPartFile* patch) {
             }
             uint32_t dataSize = 0;
             uint32_t dataOffset = 0;
-            patch->GetChunkLocation(id, &dataSize, &dataOffset, pi);
-            RavoEntry& te = ti->entries[e - 1];
+            patch.GetChunkLocation(id, &dataSize, &dataOffset, &pi);
+            RavoEntry& te = ti.entries[e - 1];
             if (te.offset == 0) {
                 if (dataSize == 0) {
                     xTracef("Warning : Deleted chunk patch entry for non-existant chunk : ID(%d,%d)\n", int(n),
                             int(e));
                     continue;
                 }
-                ti->used++;
+                ti.used++;
             } else if (dataSize == 0) {
                 te.offset = 0;
                 te.size = 0;
-                if (ti->used > 0) {
-                    ti->used--;
+                if (ti.used > 0) {
+                    ti.used--;
                 }
                 continue;
             }
@@ -1407,7 +1440,6 @@ bool CPartFile::InstallInto(CPartFile* target, CPartFile* patch) {
             te.flags |= ravo::kFlagPatched;
         }
     }
-    return true;
 }
 
 bool CPartFile::InstallPatch(CPartFile* target, CPartFile* patch) {
@@ -1420,17 +1452,25 @@ bool CPartFile::InstallPatch(CPartFile* target, CPartFile* patch) {
     if (patch == nullptr) {
         return false;
     }
-    while (true) {
-        if (!InstallInto(target, patch)) {
+    // Every file of the chain before the patch takes it. All of them are checked before any
+    // changes, and taking a patch cannot fail, so a refused patch leaves every one as it was.
+    std::vector<CPartFile*> targets;
+    for (CPartFile* t = target;; t = t->next_.get()) {
+        targets.push_back(t);
+        if (!t->Accepts(*patch)) {
+            xTrace("RAVO : Error - Installation of patch failed\n");
             return false;
         }
-        if (target->next_.get() == patch || !target->next_) {
-            xTracef("RAVO : Patch installation complete : %s\n",
-                    target->next_ ? target->next_->GetName().c_str() : "");
-            return true;
+        if (t->next_.get() == patch || !t->next_) {
+            break;
         }
-        target = target->next_.get();
     }
+    for (CPartFile* t : targets) {
+        t->TakePatch(*patch);
+    }
+    const CPartFile* last = targets.back();
+    xTracef("RAVO : Patch installation complete : %s\n", last->next_ ? last->next_->GetName().c_str() : "");
+    return true;
 }
 
 void CPartFile::ClosePatch() {

@@ -50,6 +50,8 @@ inline constexpr uint16_t kRefCountMask = 0x1FFF;
 inline constexpr uint16_t kFlagUnbuffered = 0x4000;
 inline constexpr uint16_t kFlagPatched = 0x8000;
 inline constexpr uint32_t kChunkHeaderLength = 1352;
+/// The header's name field, at its start, with its terminating zero.
+inline constexpr uint32_t kChunkNameLength = 64;
 inline constexpr uint32_t kPropertyAreaOffset = 328;
 inline constexpr uint32_t kPropertyAreaLength = 1024;
 
@@ -73,7 +75,7 @@ std::vector<uint8_t> EncodeIndexBlock(const RavoIndex& index);
 class CPartFile {
 public:
     CPartFile();
-    ~CPartFile();
+    virtual ~CPartFile();
     CPartFile(const CPartFile&) = delete;
     CPartFile& operator=(const CPartFile&) = delete;
 
@@ -84,7 +86,8 @@ public:
     bool Open(const char* name, int mode, int reserved = 0);
     void Close();
     bool IsOpen() const { return open_; }
-    void Flush();
+    /// Writes back what the file keeps pending (the run's flush process calls it twice a second).
+    virtual void Flush();
     void SetAccessFailureHandler(DrvAccessFailureHandler handler) { handler_ = handler; }
 
     /// Run-time switches the owner sets before opening.
@@ -129,6 +132,9 @@ public:
     // ---- Reads -------------------------------------------------------------------------------
     /// Reads the 1352-byte header of a chunk of a format-8 index (names forced to end in NUL).
     bool ReadChunkHeader(ChunkId id, void* buffer);
+    /// The name field of the chunk's header into `name` (`size` bytes, cut to fit and
+    /// terminated); false, with `name` empty, when the header cannot be read.
+    bool ReadChunkName(ChunkId id, char* name, size_t size);
     /// The chunk's data less its first `skip` bytes, into `buffer` or a new block (`Alloc`).
     void* GetChunk(ChunkId id, void* buffer = nullptr, RavoIndex* index = nullptr, uint32_t skip = 0);
     /// `GetChunk` with no buffer, index or skip.
@@ -165,6 +171,8 @@ public:
     void CreateHeap();
     /// The private heap when it exists, else the calling thread's default pool.
     MemPool* SelectHeap(uint32_t size);
+    /// The private heap of chunk data (the chunk cache's pool), or null when the file has none.
+    MemPool* GetHeap() const { return heap_; }
     /// A block for chunk data; null for size 0. Free it with `FreeBlock`.
     void* Alloc(uint32_t size, uint32_t flags = 0);
     static void FreeBlock(void* block);
@@ -228,7 +236,12 @@ private:
     uint32_t FileSize();
     bool WriteIndexBlock(uint8_t n);
     bool PlaceIndex(uint8_t n);
-    bool InstallInto(CPartFile* target, CPartFile* patch);
+    /// The number of the patch's indexes that chunk ids reach.
+    static uint16_t PatchIndexCount(const CPartFile& patch);
+    /// True when the patch can go into this file whole (traces the start of an installation).
+    bool Accepts(CPartFile& patch);
+    /// Installs a patch that `Accepts` took, in memory only.
+    void TakePatch(CPartFile& patch);
     void DropChunkCount(uint8_t indexNumber);
     void FreeIndexes();
 

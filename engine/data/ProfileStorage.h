@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/core/Unaligned.h"
+#include "engine/base/Unaligned.h"
 #include "engine/data/Profiles.h"
 
 namespace profile_storage {

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
+#include "engine/data/DataState.h"
 #include "engine/data/ProfileStorage.h"
 #include "engine/data/Strings.h"
 
@@ -206,19 +207,7 @@ int GetNumber(const char* name, uint32_t type, T* value) {
 
 ProfileStore::ProfileStore() : engineTable(MakeEngineTable(values)) { tables.push_back(engineTable.data()); }
 
-void ProfileStore::ResetForTest() {
-    values = ProfileValues{};
-    stageWidth = 640;
-    stageHeight = 480;
-    captionWidth = 400;
-    captionHeight = 40;
-    tables.assign(1, engineTable.data());
-}
-
-ProfileStore& xProfiles_Store() {
-    static ProfileStore store;
-    return store;
-}
+ProfileStore& xProfiles_Store() { return xData_State().profiles; }
 
 ProfileValues& xProfiles_Values() { return xProfiles_Store().values; }
 

@@ -159,13 +159,9 @@ struct ProfileStore {
     std::vector<const t_sProfileKey*> tables;
     /// The engine's key table (ends with a null row).
     std::vector<t_sProfileKey> engineTable;
-
-    /// Back to the defaults with only the engine's table registered. The trace keys keep their
-    /// values (they belong to the trace).
-    void ResetForTest();
 };
 
-/// The store, made on first use with the engine's table registered.
+/// The store of the engine context, with the engine's table registered.
 ProfileStore& xProfiles_Store();
 /// The engine keys' storage, for readers of the hottest keys.
 ProfileValues& xProfiles_Values();

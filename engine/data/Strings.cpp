@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/data/DataState.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -66,12 +67,7 @@ int32_t CompareBytes(const char* a, const char* b, int32_t n, bool fold) {
 
 } // namespace
 
-void StrContext::ResetForTest() { leadBytes.fill(false); }
-
-StrContext& xStr_Context() {
-    static StrContext context;
-    return context;
-}
+StrContext& xStr_Context() { return xData_State().strings; }
 
 void xStr_InitLeadBytes() {
     StrContext& context = xStr_Context();

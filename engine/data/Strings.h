@@ -14,8 +14,6 @@
 /// byte value, all clear on single-byte code pages.
 struct StrContext {
     std::array<bool, 256> leadBytes{};
-    /// Clears the lead-byte table.
-    void ResetForTest();
 };
 StrContext& xStr_Context();
 

@@ -1,7 +1,7 @@
 #include "engine/graphics/BlitBridge.h"
 
 #include "engine/blit/Blitter.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 
 SurfaceLineBlit xBlit_Solid(int srcBits, int dstBits, bool mirrored) { return GetBltSolid(srcBits, dstBits, mirrored); }
 

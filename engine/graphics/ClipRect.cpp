@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 
 namespace {
 constexpr int kLeft = 1, kRight = 2, kBottom = 4, kTop = 8;

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/core/Point.h"
+#include "engine/base/Point.h"
 
 /// A rectangle of four signed 16-bit values; right and bottom are exclusive.
 struct CClipRect {

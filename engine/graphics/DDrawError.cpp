@@ -1,6 +1,6 @@
 #include "engine/graphics/DDrawError.h"
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 
 using namespace plat::dd;
 

@@ -1,32 +1,11 @@
 #include "engine/graphics/DDrawOffscreenSurface.h"
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 #include "engine/graphics/DDrawError.h"
 #include "engine/graphics/DDrawSurface.h"
 #include "engine/graphics/DirectX.h"
 
 using namespace plat::dd;
-
-namespace {
-
-/// Locks a surface's pixels for a CPU draw and unlocks them after it; a surface that was
-/// locked already stays locked for its holder.
-class SysLockForDraw {
-public:
-    explicit SysLockForDraw(CDrawSurface* surface) : m_surface(surface->IsSysSurfaceLocked() ? nullptr : surface) {
-        if (m_surface) m_surface->LockSysSurface();
-    }
-    ~SysLockForDraw() {
-        if (m_surface) m_surface->UnlockSysSurface();
-    }
-    SysLockForDraw(const SysLockForDraw&) = delete;
-    SysLockForDraw& operator=(const SysLockForDraw&) = delete;
-
-private:
-    CDrawSurface* m_surface;
-};
-
-} // namespace
 
 CDDrawOffscreenSurface::CDDrawOffscreenSurface() { m_kind = kSurfaceDDrawOffscreen; }
 
@@ -140,7 +119,7 @@ void CDDrawOffscreenSurface::StretchCopy(const CClipRect& src, CDrawSurface* dst
     if (!dst) return;
     const int16_t kind = dst->GetSurfaceKind();
     if (kind != kSurfaceDDraw && kind != kSurfaceDDrawOffscreen) {
-        const SysLockForDraw hold(this);
+        const CSysLockForDraw hold(this);
         CDrawSurface::StretchCopy(src, dst, dstRect, mode, mask, maskPoint);
         return;
     }
@@ -150,8 +129,8 @@ void CDDrawOffscreenSurface::StretchCopy(const CClipRect& src, CDrawSurface* dst
     if (!target || target->IsLost() == DDERR_SURFACELOST) return;
     if (GetBitsPerPixel() != dst->GetBitsPerPixel() || GetPixelFormat() != dst->GetPixelFormat()) {
         // The blitter does not convert: the CPU draws, with both surfaces locked.
-        const SysLockForDraw holdThis(this);
-        const SysLockForDraw holdDst(dst);
+        const CSysLockForDraw holdThis(this);
+        const CSysLockForDraw holdDst(dst);
         CDrawSurface::StretchCopy(src, dst, dstRect, mode, mask, maskPoint);
         return;
     }

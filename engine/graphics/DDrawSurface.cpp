@@ -1,6 +1,6 @@
 #include "engine/graphics/DDrawSurface.h"
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 #include "engine/data/Profiles.h"
 #include "engine/graphics/DDrawError.h"
 #include "engine/graphics/DDrawOffscreenSurface.h"

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/DirtyRects.h"
-#include "engine/core/Platform.h"
+#include "engine/base/AppInstance.h"
 #include "engine/data/Profiles.h"
+#include "engine/graphics/DirtyRects.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/GraphicsMemory.h"
 #include "platform/Platform.h"

@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 #include "engine/data/Profiles.h"
 #include "engine/graphics/DDrawError.h"
+#include "engine/graphics/GraphicsState.h"
 #include "platform/Platform.h"
 
 using namespace plat::dd;
@@ -92,14 +93,10 @@ bool QualifiesForGdiList(const plat::DevMode& m) {
 
 } // namespace
 
-CDirectXContext& xDirectX_Context() {
-    static CDirectXContext context;
-    return context;
-}
+CDirectXContext& xDirectX_Context() { return xGraphics_State().directX; }
 
-void CDirectXContext::ResetForTest() {
+CDirectXContext::~CDirectXContext() {
     if (directDraw) directDraw->Release();
-    *this = CDirectXContext{};
 }
 
 int16_t DirectX_PixelFormatCode(uint32_t bits, uint32_t greenMask, int16_t otherwise) {

@@ -64,10 +64,15 @@ bool GDI_SetDisplayMode(int32_t width, int32_t height, int32_t bits, int32_t ref
 using DirectXFlagSetter = void (*)(uint32_t value);
 void DirectX_SetWaitToRestoreSetter(DirectXFlagSetter setter);
 
-/// The module's state.
+/// The module's state; its end releases the display object.
 struct CDirectXContext {
     static constexpr size_t kMaxModes = 100;
     static constexpr size_t kMaxGdiModes = 102;
+
+    CDirectXContext() = default;
+    CDirectXContext(const CDirectXContext&) = delete;
+    CDirectXContext& operator=(const CDirectXContext&) = delete;
+    ~CDirectXContext();
 
     bool libraryLoaded = false;
     bool available = false;
@@ -88,9 +93,6 @@ struct CDirectXContext {
     int32_t gdiLast = -1;
     int32_t gdiCurrent = -1;
     DirectXFlagSetter waitToRestore = nullptr;
-
-    /// Releases the display object and starts over.
-    void ResetForTest();
 };
 
 CDirectXContext& xDirectX_Context();

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <new>
 
-#include "engine/core/Rect.h"
-#include "engine/core/Trace.h"
-#include "engine/core/Unaligned.h"
+#include "engine/base/Rect.h"
+#include "engine/base/Trace.h"
+#include "engine/base/Unaligned.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/BlitBridge.h"
-#include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/GraphicsMemory.h"
 

@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/core/Point.h"
+#include "engine/base/Point.h"
 #include "engine/graphics/ClipRect.h"
 #include "engine/graphics/Kernels.h"
 
 class CColorPalette;
+template <class T>
+class CDynArray;
 namespace plat {
 class Dc;
 }
@@ -106,6 +108,67 @@ public:
     virtual void FillRect(const CClipRect& rect, uint32_t colour);
     /// Fills the rectangle, clipped to the surface, of an 8-bit surface with a palette index.
     virtual void FillRect8(const CClipRect& rect, uint8_t index);
+    /// FillRect of the rectangle (left, top, right, bottom).
+    void FillRectCoords(int16_t left, int16_t top, int16_t right, int16_t bottom, uint32_t colour);
+    /// FillRect8 of the rectangle (left, top, right, bottom).
+    void FillRect8Coords(int16_t left, int16_t top, int16_t right, int16_t bottom, uint8_t index);
+    /// Every byte of every row (width x bytes per pixel) becomes the value's low byte.
+    void Clear(uint32_t value);
+
+    // ---- lines and outlines: clipped to the surface; what lies inside is drawn as without clipping
+    /// 8 bits: a line of the index that holds both end points; a line along a row fills
+    /// |x2 - x1| pixels from the smaller x on (the larger end and x1 = x2 are left out).
+    void DrawLine8(int16_t x1, int16_t y1, int16_t x2, int16_t y2, uint8_t index);
+    /// 8 bits: the outline on columns left and right and rows top and bottom (inclusive);
+    /// edges outside the surface are left out, and nothing is drawn when the part of the
+    /// rectangle on the surface is one pixel thin.
+    void DrawRect8(const CClipRect& rect, uint8_t index);
+    /// 16 bits (5-5-5 or 5-6-5) and 24 bits: a line of the colour word holding both end points.
+    void DrawLineRGB(int16_t x1, int16_t y1, int16_t x2, int16_t y2, uint32_t colour);
+    /// Four DrawLineRGB: top, right, bottom and left edge, on columns left and right and rows
+    /// top and bottom.
+    void DrawRectRGB(const CClipRect& rect, uint32_t colour);
+
+    // ---- palette indices in place (8-bit surfaces; other depths are left alone)
+    /// Every pixel a becomes b.
+    void ReplaceColor(uint8_t a, uint8_t b);
+    /// Every pixel of colour group a (indices 4a + 2 .. 4a + 5) moves to the same place in group b.
+    void ShiftColorGroup(uint8_t a, uint8_t b);
+    /// Every pixel that is not b becomes a.
+    void SetAllExcept(uint8_t a, uint8_t b);
+    /// Turns an 8-bit picture into a picture of only the two indices for printing (the outer
+    /// border becomes `background`; the rule for the rest is told at the definition). The
+    /// picture is overwritten.
+    void MakeOutlinePicture(uint8_t outline, uint8_t background);
+
+    // ---- region fills: from a seed inside the surface (else nothing), every pixel joined to it
+    // through pixels of the region by their edges (not only by a corner) is painted
+    /// 8 bits: the region of the seed's index becomes `index`.
+    void FloodFill8(int16_t x, int16_t y, uint8_t index);
+    /// 16 and 24 bits: the region of the seed's colour becomes the colour word.
+    void FloodFill(int16_t x, int16_t y, uint32_t colour);
+    /// FloodFill whose region also takes the pixels of the colours listed.
+    void FloodFillList(int16_t x, int16_t y, uint32_t colour, const CDynArray<uint32_t>& colours);
+    /// This 8-bit surface is a map of regions over a 16- or 24-bit picture of its size: the map's
+    /// region of the seed's index becomes `newIndex` and the same pixels of the picture `colour`.
+    void FloodFillFromMap(int16_t x, int16_t y, CDrawSurface* picture, uint8_t newIndex, uint32_t colour);
+    /// 8 bits: every pixel that is neither `boundary` nor `fill` becomes `fill`.
+    void BoundaryFill8(int16_t x, int16_t y, uint8_t boundary, uint8_t fill);
+    /// BoundaryFill8 with colour words on 16- and 24-bit surfaces.
+    void BoundaryFill(int16_t x, int16_t y, uint32_t boundary, uint32_t fill);
+    /// The region of the seed's pixel value takes the pattern surface (of the same depth)
+    /// tiled from the offset: pixel (x, y) gets the pattern's pixel at column (offset.x + x)
+    /// and row (offset.y + y), both modulo the pattern's size. Stops, leaving the rest, once
+    /// more than 10000 runs wait to be filled.
+    void PatternFill(int16_t x, int16_t y, CDrawSurface* pattern, CPoint16 offset);
+    /// PatternFill whose region also takes the pixels of the colours listed.
+    void PatternFillList(int16_t x, int16_t y, CDrawSurface* pattern, const CDynArray<uint32_t>& colours,
+                         CPoint16 offset);
+    /// This 8-bit surface is the map: its region of the seed's index becomes `newIndex` and the
+    /// same pixels of the picture take the tiled pattern.
+    void PatternFillFromMap(int16_t x, int16_t y, uint8_t newIndex, CDrawSurface* picture, CDrawSurface* pattern,
+                            CPoint16 offset);
+
     /// With a null buffer the address of row y; with a buffer traces a warning and copies the
     /// row (width x bytes per pixel) into it. Locks the surface and leaves it locked.
     uint8_t* GetLine(int16_t y, uint8_t* buffer);
@@ -205,4 +268,23 @@ public:
 private:
     CDrawSurface* m_surface;
     uint8_t* m_pixels;
+};
+
+/// Holds a surface's system lock (the display surfaces give pixels only under it) for a CPU
+/// draw or read and releases it after; a surface that was locked already stays locked for its
+/// holder.
+class CSysLockForDraw {
+public:
+    explicit CSysLockForDraw(CDrawSurface* surface)
+        : m_surface(surface && !surface->IsSysSurfaceLocked() ? surface : nullptr) {
+        if (m_surface) m_surface->LockSysSurface();
+    }
+    ~CSysLockForDraw() {
+        if (m_surface) m_surface->UnlockSysSurface();
+    }
+    CSysLockForDraw(const CSysLockForDraw&) = delete;
+    CSysLockForDraw& operator=(const CSysLockForDraw&) = delete;
+
+private:
+    CDrawSurface* m_surface;
 };

@@ -1,10 +1,15 @@
 #include "engine/graphics/FrameSequencer.h"
 
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 #include "engine/graphics/DrawSurface.h"
 #include "platform/Platform.h"
 
 uint32_t CFrameSequencer::Now() { return plat::clock().TickCount(); }
+
+uint32_t CFrameSequencer::PauseTick() {
+    const uint32_t now = Now();
+    return now != 0 ? now : 1;
+}
 
 CFrameSequencer::CFrameSequencer() : startTick(Now()) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/core/Point.h"
+#include "engine/base/Point.h"
 #include "engine/graphics/ClipRect.h"
 
 class CColorPalette;
@@ -70,6 +70,10 @@ public:
 
     /// The platform clock's tick count.
     static uint32_t Now();
+    /// The tick to record as a pause beginning now: never 0, which means "not paused", so a
+    /// pause that begins as the clock wraps to 0 is taken from the next millisecond (taking the
+    /// one before could put it ahead of a start made in the same millisecond).
+    static uint32_t PauseTick();
 
     uint32_t kind = 0;
     int32_t frameRate = 15;

@@ -1,8 +1,9 @@
 #include "engine/graphics/GraphicsContext.h"
 
+#include "engine/blit/ColorPalette.h"
 #include "engine/data/Profiles.h"
 #include "engine/graphics/BlitBridge.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/graphics/GraphicsState.h"
 #include "engine/graphics/PixelSurface.h"
 
 CGraphicsContext::CGraphicsContext() : m_globalPalette(std::make_unique<CColorPalette>()) {}
@@ -14,19 +15,7 @@ CPixelSurface& CGraphicsContext::WorkSurface() {
     return *m_workSurface;
 }
 
-void CGraphicsContext::ResetForTest() {
-    line = CLineContext{};
-    settings = CDrawSettings{};
-    nearest16 = NearestMemo{};
-    xProfiles_Values().pixelFormat = 0;
-    m_globalPalette = std::make_unique<CColorPalette>();
-    m_workSurface.reset();
-}
-
-CGraphicsContext& xGraphics_Context() {
-    static CGraphicsContext context;
-    return context;
-}
+CGraphicsContext& xGraphics_Context() { return xGraphics_State().graphics; }
 
 int16_t xGraphics_PixelFormat() { return xProfiles_Values().pixelFormat; }
 

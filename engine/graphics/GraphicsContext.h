@@ -30,6 +30,9 @@ struct CDrawSettings {
     uint32_t tintColor = 0;               ///< tinted 8 -> 16: black
     int16_t tintLevel = 0;                ///< tinted 8 -> 16: 0
     uint32_t transparentColor = 0;        ///< black, which packs to 0 in every layout
+    /// Whether the kernels that have a vector form use it; both forms give the same pixels, so
+    /// tests run each kernel both ways whatever the processor.
+    bool vectorCode = true;
 };
 
 /// Module state of the graphics layer: the line context, the draw settings, the current
@@ -49,12 +52,17 @@ public:
         int16_t format = -1;
         std::vector<int16_t> index; ///< 65536 entries, -1 while not searched
     } nearest16;
+    /// Nearest palette index of every 24-bit colour for one palette state, filled as colours
+    /// are met (the 16 MB table is made by the first such draw; a bit per colour says whether
+    /// it was searched, so a palette change clears only the bits).
+    struct NearestMemo24 {
+        uint32_t generation = 0;
+        std::vector<uint8_t> index;     ///< 2^24 entries
+        std::vector<uint64_t> searched; ///< 2^24 bits
+    } nearest24;
 
     CColorPalette& GlobalPalette() { return *m_globalPalette; }
     CPixelSurface& WorkSurface();
-
-    /// Back to the state at start: default global palette, pixel format 0, empty line context.
-    void ResetForTest();
 
 private:
     std::unique_ptr<CColorPalette> m_globalPalette;

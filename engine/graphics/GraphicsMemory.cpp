@@ -1,7 +1,7 @@
 #include "engine/graphics/GraphicsMemory.h"
 
-#include "engine/core/TempBuffers.h"
 #include "engine/data/Memory.h"
+#include "engine/data/TempBuffers.h"
 
 namespace {
 

@@ -1,12 +1,14 @@
 #include "engine/graphics/Kernels.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/base/Trace.h"
+#include "engine/base/Unaligned.h"
+#include "engine/blit/Blitter.h"
 #include "engine/blit/BltPixel.h"
-#include "engine/core/Trace.h"
-#include "engine/core/Unaligned.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/KernelsSimd.inc"
 
 namespace {
@@ -91,13 +93,15 @@ constexpr auto VectorOf() {
 #endif
 
 template <uint16_t (*kConvert)(uint16_t), bool kSkipKey>
-void Convert16Line(const CLineContext& l, uint16_t key) {
+void Convert16Line(const CLineContext& l, const CDrawSettings& settings, uint16_t key) {
     if (!Ready(l)) return;
     const uint8_t* s = l.srcLine;
     uint8_t* d = l.dstLine;
     int done = 0;
 #if defined(__SSE2__)
-    done = simd::Line16<VectorOf<kConvert>(), kSkipKey>(s, d, l.pixelCount, key);
+    if (settings.vectorCode) done = simd::Line16<VectorOf<kConvert>(), kSkipKey>(s, d, l.pixelCount, key);
+#else
+    static_cast<void>(settings);
 #endif
     if (!kSkipKey) {
         for (int i = done; i < l.pixelCount; ++i) Store16(d + 2 * i, kConvert(Load16(s + 2 * i)));
@@ -110,28 +114,6 @@ void Convert16Line(const CLineContext& l, uint16_t key) {
 }
 
 inline uint16_t Same(uint16_t s) { return s; }
-
-// Nearest-colour look-ups of the two conversions into palette indices, remembered per line
-// by colour (the search is the same for every pixel of a colour).
-class NearestCache {
-public:
-    explicit NearestCache(const CColorPalette* palette) : m_palette(palette) {}
-    uint8_t Find(uint32_t colour) {
-        const uint32_t slot = (colour * 2654435761u) >> 24;
-        if (m_valid[slot] && m_keys[slot] == colour) return m_values[slot];
-        const uint8_t index = uint8_t(m_palette->FindNearestColorSum(colour));
-        m_valid[slot] = true;
-        m_keys[slot] = colour;
-        m_values[slot] = index;
-        return index;
-    }
-
-private:
-    const CColorPalette* m_palette;
-    bool m_valid[256] = {};
-    uint32_t m_keys[256];
-    uint8_t m_values[256];
-};
 
 // The transparent colour of a 24-bit line as its blue, green, red bytes.
 class Key24 {
@@ -148,19 +130,6 @@ const CColorPalette* DestinationPalette(const CLineContext& l) {
 }
 
 } // namespace
-
-int DepthIndex(int bits) {
-    switch (bits) {
-    case 1: return 0;
-    case 2: return 1;
-    case 4: return 2;
-    case 8: return 3;
-    case 16: return 4;
-    case 24: return 5;
-    case 32: return 6;
-    default: return -1;
-    }
-}
 
 uint16_t Blend16Pixel(uint16_t s, uint16_t d, int level, int16_t srcFormat, int16_t dstFormat) {
     const bool wide = dstFormat == kPixelFormat565;
@@ -185,13 +154,15 @@ void ByteCopyByPixels(const CLineContext& l, const CDrawSettings&) {
     if (Ready(l)) std::memmove(l.dstLine, l.srcLine, size_t(l.pixelCount));
 }
 
-void Transparent8(const CLineContext& l, const CDrawSettings&) {
+void Transparent8(const CLineContext& l, const CDrawSettings& settings) {
     if (!Ready(l)) return;
     const uint8_t* s = l.srcLine;
     uint8_t* d = l.dstLine;
     int i = 0;
 #if defined(__SSE2__)
-    i = simd::Transparent8(s, d, l.pixelCount);
+    if (settings.vectorCode) i = simd::Transparent8(s, d, l.pixelCount);
+#else
+    static_cast<void>(settings);
 #endif
     for (; i < l.pixelCount; ++i)
         if (s[i]) d[i] = s[i];
@@ -227,15 +198,15 @@ void Color16ToPalette(const CLineContext& l, const CDrawSettings&) {
 }
 
 void Transparent16(const CLineContext& l, const CDrawSettings& s) {
-    Convert16Line<Same, true>(l, PackColor16(s.transparentColor, l.srcFormat));
+    Convert16Line<Same, true>(l, s, PackColor16(s.transparentColor, l.srcFormat));
 }
-void Convert555To565(const CLineContext& l, const CDrawSettings&) { Convert16Line<To565, false>(l, 0); }
-void Convert565To555(const CLineContext& l, const CDrawSettings&) { Convert16Line<To555, false>(l, 0); }
+void Convert555To565(const CLineContext& l, const CDrawSettings& s) { Convert16Line<To565, false>(l, s, 0); }
+void Convert565To555(const CLineContext& l, const CDrawSettings& s) { Convert16Line<To555, false>(l, s, 0); }
 void Convert555To565Transparent(const CLineContext& l, const CDrawSettings& s) {
-    Convert16Line<To565, true>(l, PackColor555(s.transparentColor));
+    Convert16Line<To565, true>(l, s, PackColor555(s.transparentColor));
 }
 void Convert565To555Transparent(const CLineContext& l, const CDrawSettings& s) {
-    Convert16Line<To555, true>(l, PackColor565(s.transparentColor));
+    Convert16Line<To555, true>(l, s, PackColor565(s.transparentColor));
 }
 
 void Transparent24(const CLineContext& l, const CDrawSettings& s) {
@@ -255,11 +226,29 @@ void Transparent24(const CLineContext& l, const CDrawSettings& s) {
 void Color24ToPalette(const CLineContext& l, const CDrawSettings& s) {
     if (!Ready(l)) return;
     const Key24 key(s.transparentColor);
-    NearestCache cache(DestinationPalette(l));
+    const CColorPalette* palette = DestinationPalette(l);
+    CGraphicsContext::NearestMemo24& memo = xGraphics_Context().nearest24;
+    if (memo.index.empty()) {
+        memo.index.resize(size_t{1} << 24);
+        memo.searched.assign(size_t{1} << 18, 0);
+    } else if (memo.generation != palette->Generation()) {
+        std::fill(memo.searched.begin(), memo.searched.end(), 0);
+    }
+    memo.generation = palette->Generation();
     for (int i = 0; i < l.pixelCount; ++i) {
         const uint8_t* p = l.srcLine + 3 * i;
-        if (key.Matches(p)) l.dstLine[i] = 0;
-        else l.dstLine[i] = cache.Find(ColorWord(p[2], p[1], p[0]));
+        if (key.Matches(p)) {
+            l.dstLine[i] = 0;
+            continue;
+        }
+        const uint32_t colour = ColorWord(p[2], p[1], p[0]);
+        uint64_t& bits = memo.searched[colour >> 6];
+        const uint64_t bit = uint64_t{1} << (colour & 63);
+        if ((bits & bit) == 0) {
+            memo.index[colour] = uint8_t(palette->FindNearestColorSum(colour));
+            bits |= bit;
+        }
+        l.dstLine[i] = memo.index[colour];
     }
 }
 
@@ -307,7 +296,7 @@ void Blended16(const CLineContext& l, const CDrawSettings& s) {
     const int level = s.blendLevel;
     int i = 0;
 #if defined(__SSE2__)
-    i = simd::Blend16(l.srcLine, l.dstLine, l.pixelCount, level, l.srcFormat, l.dstFormat);
+    if (s.vectorCode) i = simd::Blend16(l.srcLine, l.dstLine, l.pixelCount, level, l.srcFormat, l.dstFormat);
 #endif
     for (; i < l.pixelCount; ++i) {
         const uint16_t sp = Load16(l.srcLine + 2 * i);
@@ -316,11 +305,13 @@ void Blended16(const CLineContext& l, const CDrawSettings& s) {
     }
 }
 
-void Masked8(const CLineContext& l, const CDrawSettings&) {
+void Masked8(const CLineContext& l, const CDrawSettings& settings) {
     if (!Ready(l) || !l.maskLine) return;
     int i = 0;
 #if defined(__SSE2__)
-    i = simd::Masked8(l.srcLine, l.dstLine, l.maskLine, l.pixelCount);
+    if (settings.vectorCode) i = simd::Masked8(l.srcLine, l.dstLine, l.maskLine, l.pixelCount);
+#else
+    static_cast<void>(settings);
 #endif
     for (; i < l.pixelCount; ++i)
         if (l.maskLine[i]) l.dstLine[i] = l.srcLine[i];
@@ -334,11 +325,13 @@ void Masked8To16(const CLineContext& l, const CDrawSettings&) {
         if (l.maskLine[i]) Store16(l.dstLine + 2 * i, table[l.srcLine[i]]);
 }
 
-void Masked16(const CLineContext& l, const CDrawSettings&) {
+void Masked16(const CLineContext& l, const CDrawSettings& settings) {
     if (!Ready(l) || !l.maskLine) return;
     int done = 0;
 #if defined(__SSE2__)
-    done = simd::Masked16(l.srcLine, l.dstLine, l.maskLine, l.pixelCount);
+    if (settings.vectorCode) done = simd::Masked16(l.srcLine, l.dstLine, l.maskLine, l.pixelCount);
+#else
+    static_cast<void>(settings);
 #endif
     for (int i = l.pixelCount - 1; i >= done; --i)
         if (l.maskLine[i]) Store16(l.dstLine + 2 * i, Load16(l.srcLine + 2 * i));

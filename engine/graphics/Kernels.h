@@ -7,9 +7,6 @@
 /// Every kernel does nothing when the source or destination line is null.
 using DrawKernel = void (*)(const CLineContext& line, const CDrawSettings& settings);
 
-/// Depth index 0-6 of 1, 2, 4, 8, 16, 24 and 32 bits per pixel; -1 for any other depth.
-int DepthIndex(int bitsPerPixel);
-
 /// The kernel tables, [source depth index][destination depth index].
 enum class KernelTable { Copy, Transparent, Tinted, Blended, Mask };
 DrawKernel KernelCell(KernelTable table, int srcBits, int dstBits);

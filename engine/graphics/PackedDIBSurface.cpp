@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/data/ByteOrder.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/base/ByteOrder.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/GraphicsMemory.h"
 
 namespace {

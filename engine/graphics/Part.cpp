@@ -3,10 +3,10 @@
 #include <cstring>
 #include <new>
 
-#include "engine/core/Trace.h"
-#include "engine/core/Unaligned.h"
-#include "engine/data/PartChunks.h"
+#include "engine/base/Trace.h"
+#include "engine/base/Unaligned.h"
 #include "engine/data/PartFile.h"
+#include "engine/graphics/PartChunks.h"
 #include "engine/graphics/State.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/core/PartBase.h"
 #include "engine/data/ChunkId.h"
+#include "engine/graphics/PartBase.h"
 
 class CPartFile;
 struct CPartRecord;

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "engine/core/Trace.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/base/Trace.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/GraphicsMemory.h"
 
 CPixelSurface::CPixelSurface() { m_kind = kSurfacePixel; }

@@ -15,8 +15,9 @@ bool xPrint_EndPage();
 bool xPrint_EndJob();
 /// Gives the keyboard focus back to the main window.
 void xPrint_RestoreFocus();
-/// Prints the surface on one page: false only when there is no default printer. The document
-/// is named by `jobName` ("VQT Image" when none is given); with `prepareOutline` the surface is
-/// first turned into an outline picture of `outlineIndex` (not built yet: the callers pass 0).
+/// Prints the surface on one page, enlarged to fit and centred; true when the page was printed.
+/// The document is named by `jobName` ("VQT Image" when none is given). With `prepareOutline`
+/// the surface is first turned into an outline picture of `outlineIndex` on index 0 (the
+/// surface keeps it). A failed job, page or drawing is traced and ends what was started.
 bool xPrint_Surface(const char* jobName, CDrawSurface* surface, OWindow* window, uint8_t prepareOutline,
                     uint8_t landscape, int16_t outlineIndex);

@@ -4,18 +4,16 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "engine/base/Trace.h"
+#include "engine/base/Unaligned.h"
 #include "engine/blit/Blitter.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/blit/Vqtrle.h"
-#include "engine/core/Application.h"
-#include "engine/core/Trace.h"
-#include "engine/core/Unaligned.h"
 #include "engine/data/Memory.h"
-#include "engine/data/PartChunks.h"
-#include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsMemory.h"
+#include "engine/graphics/PartChunks.h"
 #include "engine/graphics/PixelSurface.h"
-#include "engine/media/Sound.h"
-#include "engine/media/SoundProcess.h"
+#include "engine/graphics/SoundLink.h"
 
 namespace {
 
@@ -91,12 +89,6 @@ void DecodeLine(const uint8_t* line, int32_t width, uint8_t* out, const uint8_t*
     GetBltCompSolid(8, 8, 0)(line, static_cast<int16_t>(width), out, blocks, nullptr);
 }
 
-/// The application's sound process, or null.
-OSoundProcess* SoundProcess() {
-    OApplication* app = OApplication::Get();
-    return app != nullptr ? app->GetSoundProcess() : nullptr;
-}
-
 } // namespace
 
 void xRaster_LineSpans(uint16_t* table, int32_t first, int32_t last, int32_t firstSource, int32_t lastSource) {
@@ -154,8 +146,8 @@ int32_t CState::Load(CPartFile* file, ChunkId id, uint8_t useCache) {
     if (rotation == 90 || rotation == 270) {
         BuildRotatedImage();
     }
-    xSnippet_Unload(snippet);
-    snippet = soundId != kNullChunkId ? xSnippet_Load(file, soundId, nullptr) : nullptr;
+    xSoundLink().UnloadSnippet(snippet);
+    snippet = soundId != kNullChunkId ? xSoundLink().LoadSnippet(file, soundId) : nullptr;
     return 1;
 }
 
@@ -190,7 +182,7 @@ void CState::Unload() {
     fromCache = 0;
     partFile = nullptr;
     stateId = kNullChunkId;
-    xSnippet_Unload(snippet);
+    xSoundLink().UnloadSnippet(snippet);
     snippet = nullptr;
     soundChannel = nullptr;
     CFrameSequencer::Reset();
@@ -803,27 +795,27 @@ void CState::PlaySound(uint8_t loop) {
     if (snippet == nullptr) {
         return;
     }
-    xSound_SetSnippetLoop(snippet, loop ? kSnippetLoop : kSnippetOnce);
-    OSoundProcess* sound = SoundProcess();
-    SoundChannel* channel = sound != nullptr ? sound->FindFreePipe() : nullptr;
+    CSoundLink& sound = xSoundLink();
+    sound.SetSnippetLoop(snippet, loop ? kSnippetLoop : kSnippetOnce);
+    uint32_t pipe = 0;
+    SoundChannel* channel = sound.FindFreePipe(&pipe);
     if (channel == nullptr) {
         return;
     }
     soundChannel = channel;
-    soundPipe = sound->FindPipeByChannel(channel);
-    sound->Play(snippet, soundPipe, 0, 0);
+    soundPipe = pipe;
+    sound.PlayOnPipe(snippet, soundPipe, 0, 0);
 }
 
 void CState::StopSound() {
     if (snippet == nullptr) {
         return;
     }
-    if (OSoundProcess* sound = SoundProcess()) {
-        sound->StopSnippet(snippet, soundPipe);
-    }
+    CSoundLink& sound = xSoundLink();
+    sound.StopOnPipe(snippet, soundPipe);
     if (soundChannel != nullptr) {
-        xSound_SetBalance(soundChannel, 128, 128);
-        xSound_SetVolume(soundChannel, 127);
+        sound.SetBalance(soundChannel, 128, 128);
+        sound.SetVolume(soundChannel, 127);
     }
     soundChannel = nullptr;
 }

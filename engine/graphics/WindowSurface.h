@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/DrawSurface.h"
 #include "platform/Gdi.h"
 #include "platform/Messages.h"

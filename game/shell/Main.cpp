@@ -1,11 +1,14 @@
-// Entry of the game executable: picks the platform's backend (a real window through SDL2 where
-// a display can be opened, else headless with the wall clock) and runs the engine's start-up
-// with the game's hooks.
+// Entry of the game executable: picks the platform's backend (a real window through SDL2 and the
+// system's printer where a display can be opened, else headless with the wall clock) and runs
+// the engine's start-up with the game's hooks.
 #include <cstdlib>
 #include <memory>
 
-#include "engine/core/Startup.h"
+#include "engine/app/EngineContext.h"
+#include "engine/app/Startup.h"
+#include "game/shell/GameStart.h"
 #include "game/shell/TLVApp.h"
+#include "game/world/WorldClasses.h"
 #include "platform/Platform.h"
 #include "platform/posix/MonotonicClock.h"
 #include "platform/posix/StderrDebugOutput.h"
@@ -27,7 +30,11 @@ int main() {
         plat::UseHeadless();
         plat::services().clock = std::make_unique<plat::MonotonicClock>();
         plat::services().debug = std::make_unique<plat::StderrDebugOutput>();
+    } else {
+        plat::UseSystemPrinter(); // headless runs keep the recording printer
     }
+    CEngineContext context;
+    xWorld_RegisterClasses();
     xAppHooks hooks;
     hooks.VQAppPreInit = VQAppPreInit;
     hooks.VQAppInit = VQAppInit;

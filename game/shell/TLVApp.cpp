@@ -1,161 +1,202 @@
-// The least start-up of the game: its message texts, the profile values the engine needs from
-// it, the part file named by PARTFILE (looked for on the CD-ROM drives when it is not where the
-// name says) and the first activity {1, 0, 26}.
 #include "game/shell/TLVApp.h"
 
-#include <memory>
 #include <new>
-#include <string>
 
+#include "engine/app/Startup.h"
+#include "engine/base/Trace.h"
 #include "engine/core/ActivityManager.h"
-#include "engine/core/Platform.h"
-#include "engine/core/Startup.h"
-#include "engine/core/TempBuffers.h"
-#include "engine/core/Trace.h"
+#include "engine/core/RunLoop.h"
+#include "engine/core/View.h"
+#include "engine/core/Window.h"
 #include "engine/data/ChunkId.h"
 #include "engine/data/Driver.h"
 #include "engine/data/FileSearch.h"
 #include "engine/data/IniFiles.h"
-#include "engine/data/Messages.h"
+#include "engine/data/MessageTexts.h"
 #include "engine/data/PartFile.h"
 #include "engine/data/Profiles.h"
+#include "engine/data/TempBuffers.h"
+#include "engine/graphics/DIBSurface.h"
+#include "engine/media/Host.h"
+#include "engine/media/MouseProcess.h"
+#include "engine/media/MusicProcess.h"
+#include "engine/media/Sound.h"
+#include "engine/media/SoundProcess.h"
+#include "engine/media/SysFont.h"
+#include "game/shell/CounterPanel.h"
+#include "game/shell/GameShellState.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVActivity.h"
+#include "platform/Platform.h"
 
 namespace {
 
-CTLVApp* g_app = nullptr;
-bool g_iniRead = false;
+constexpr int16_t kPrintWidth = 640;
+constexpr int16_t kPrintHeight = 480;
+constexpr int16_t kPrintDepth = 24;
+constexpr ChunkId kHostPart = MakeChunkId(2, 13);
+constexpr int32_t kHostPriority = 31000;
+/// Off the stage.
+constexpr float kParkedAt = -500.0f;
+/// A sound range of 1000 or more: the host's state sounds do not fall off.
+constexpr int16_t kHostSoundRange = 2000;
 
-// The texts the game falls back on when its message file cannot be read.
-const xMessagePair kFallbackMessages[] = {
-    {"MSG_ROOTKEY", "HKEY_LOCAL_MACHINE\\Software"},
-    {"MSG_COMPANYNAME", "Varnique"},
-    {"MSG_PRODUCTNAME", "Tollivar Fennmark Rovadu"},
-    {"MSG_WINDOWCLASS", "Tollivar Fennmark Rovadu"},
-    {"MSG_INSERTCD", "Please insert the Tollivar Fennmark Rovadu CD into the CDROM drive, then click OK and try again."},
-    {"APP_NAME_IN_WINDOW_TITLEBAR", "Tollivar Fennmark Rovadu"},
-    {"APP_ERR_CANTOPENPF", "Please insert the Tollivar Fennmark Rovadu CD, then click OK and try again."},
-    {"APP_INI_FILENAME", "TLVFMH.ini"},
-    {"APP_INI_SECTION", "FennmarkRovadu"},
-    {"APP_PARTFILE_NAME", "TLVFMH.vqk"},
-    {"APP_CACHEFILE_NAME", "TLVCache.vqk"},
-    {"TLV_PRINTJOB_NAME", "Tollivar Fennmark Rovadu Certificate"},
-    {nullptr, nullptr},
-};
-
-constexpr ChunkId kMessageList = MakeChunkId(2, 1);
-constexpr ChunkId kFirstActivity = MakeChunkId(1, 26);
-
-std::string Text(const char* id) { return xMessages_GetString(id); }
-
-bool ReadIniFile() {
-    return xProfiles_LoadIniFile(Text("APP_INI_FILENAME").c_str(), Text("APP_INI_SECTION").c_str(), -1) != 0;
+/// Takes a node that the main window holds off it and deletes it; one that the window no
+/// longer holds went with it.
+template <class T>
+void DeleteFromMainWindow(T*& node) {
+    OWindow* window = OWindow::Main();
+    if (node && window && window->HasChild(node)) {
+        window->RemoveChild(node);
+        delete node;
+    }
+    node = nullptr;
 }
 
-std::string PartFileName() {
-    char path[1024] = {};
-    xProfiles_GetString("PARTFILE", path);
-    return path;
-}
-
-/// Applies the part file's "app_props.txt" to every profile key.
-void ApplyPartFileSettings(CPartFile& file) {
-    const uint8_t index = file.FindDataIndex(Tag4("text"));
-    if (index == 0) return;
-    const ChunkId id = file.FindChunkByName("app_props.txt", MakeChunkId(index, 0));
-    if (id == kNullChunkId) return;
-    uint32_t size = 0;
-    ODriver* stream = nullptr;
-    if (!file.OpenChunkStream(id, &size, &stream)) return;
-    xProfiles_LoadIniSection(stream, "*");
-    file.CloseChunkStream(id, &stream);
-}
+bool KeyHeld(int32_t virtualKey) { return plat::input().AsyncKeyState(virtualKey) < 0; }
 
 } // namespace
 
 bool CTLVApp::Create() {
-    if (g_app) return false;
-    g_app = new (std::nothrow) CTLVApp;
-    return g_app != nullptr;
+    CTLVApp*& app = CGameShellState::Get().app;
+    if (app) return false;
+    app = new (std::nothrow) CTLVApp;
+    return app != nullptr;
 }
 
 bool CTLVApp::Destroy() {
-    if (!g_app) return false;
-    delete g_app;
-    g_app = nullptr;
+    CTLVApp*& app = CGameShellState::Get().app;
+    if (!app) return false;
+    delete app;
+    app = nullptr;
     return true;
 }
 
-CTLVApp* CTLVApp::Get() { return g_app; }
+CTLVApp* CTLVApp::Get() { return CGameShellState::Get().app; }
 
-int32_t CTLVApp::Init() { return CreateProcesses(); }
+CTLVApp::CTLVApp() = default;
 
-bool VQAppPreInit() {
-    auto messages = std::make_unique<CPartFile>();
-    if (messages->Open("VQTMsg.vqk", 1)) {
-        xMessages_LoadUnicode(messages.get(), kMessageList);
-        messages->Close();
+CTLVApp::~CTLVApp() {
+    for (xCursor& cursor : cursors_) {
+        xCursor_Destroy(cursor);
+        cursor = 0;
+    }
+    for (std::unique_ptr<OSysFont>& font : fonts_) font.reset();
+    if (counterPanel_) {
+        counterPanel_->Release();
+        if (ONode* parent = counterPanel_->GetParent()) parent->RemoveChild(counterPanel_);
+        delete counterPanel_;
+        counterPanel_ = nullptr;
+    }
+    DeleteFromMainWindow(host_);
+    player_.reset();
+    DeleteFromMainWindow(music_);
+    while (snippets_.Count() > 0) {
+        xSnippet_Unload(snippets_.PopBack());
+        snippetIds_.PopBack();
+    }
+    printSurface_.reset();
+    snippets_.Free();
+    snippetIds_.Free();
+}
+
+int32_t CTLVApp::Init() {
+    const int32_t result = OApplication::CreateProcesses();
+    for (int i = 0; i < kFontCount; ++i) {
+        if (fonts_[i]) continue;
+        fonts_[i].reset(new (std::nothrow) OSysFont);
+        if (!fonts_[i]) continue;
+        fonts_[i]->SetSize(kFontSizes[i]);
+        fonts_[i]->CreateFontByName("Arial");
+    }
+    if (!counterPanel_) MakeCounterPanel();
+    if (GetMessageProcess() && !host_) MakeHost();
+    if (!player_) player_.reset(new (std::nothrow) CPlayer);
+    if (!music_ && OWindow::Main()) {
+        // A child of the main window, so that its fades are stepped every frame.
+        music_ = new (std::nothrow) OMusicProcess;
+        if (music_) OWindow::Main()->AddChild(music_);
+    }
+    for (int i = 0; i < kCursorCount; ++i) cursors_[i] = xCursor_CreateFromFrame(kCursorFrames[i]);
+    OView::DefaultClickMode() = OView::kClickClick;
+    if (OMouseProcess* mouse = GetMouseProcess()) {
+        mouse->SetCursors(cursors_[kCursorNormal], cursors_[kCursorHover]);
+        systemCursorFlag = 0;
+    }
+    for (const ChunkId id : kGameSnippets) {
+        if (FindSnippet(id)) continue;
+        if (xSnippet* snippet = xSnippet_Load(GetPartFile(), id, nullptr)) AddSnippet(id, snippet);
+    }
+    if (OSoundProcess* sound = GetSoundProcess())
+        for (const uint32_t pipe : kReservedPipes) sound->ReservePipe(pipe);
+    printSurface_.reset(new (std::nothrow) CDIBSurface);
+    if (printSurface_ && !printSurface_->Create(kPrintWidth, kPrintHeight, kPrintDepth)) {
+        xTrace("CTLVApp::Init - the print surface cannot be made\n");
+        printSurface_.reset();
+    }
+    return result;
+}
+
+void CTLVApp::MakeCounterPanel() {
+    counterPanel_ = new (std::nothrow) CCounterPanel("Status_Bar", CCounterPanel::kClassId);
+    if (!counterPanel_) return;
+    LoadArt(counterPanel_, GetPartFile(), kCounterPanelArt, 1);
+    counterPanel_->SetPosition(CPointF(CCounterPanel::kParked, CCounterPanel::kParked), 0, 1);
+    counterPanel_->SetPriority(kCounterPanelPriority);
+    if (OWindow* window = OWindow::Main()) window->AddChild(counterPanel_);
+}
+
+void CTLVApp::MakeHost() {
+    OWindow* window = OWindow::Main();
+    if (!window) return;
+    host_ = new (std::nothrow) OHost("OHost", OHost::kClassId);
+    if (!host_) return;
+    host_->SetRoleName("Dispatcher");
+    LoadArt(host_, GetPartFile(), kHostPart, 0);
+    host_->SetPositionXY(kParkedAt, kParkedAt, 0, 1);
+    host_->SetSoundPan(0);
+    host_->SetSoundRange(kHostSoundRange);
+    host_->SetPriority(kHostPriority);
+    window->AddChild(host_);
+}
+
+void CTLVApp::ShowHost(bool show) {
+    if (!host_) return;
+    if (show) {
+        host_->SetPosition(host_->GetHotSpot(), 0, 1);
     } else {
-        xMessages_AddTable(kFallbackMessages);
+        host_->SetPositionXY(kParkedAt, kParkedAt, 0, 1);
     }
-    xProfiles_Set("ROOT_KEY", Text("MSG_ROOTKEY").c_str());
-    xProfiles_Set("COMPANY_NAME", Text("MSG_COMPANYNAME").c_str());
-    xProfiles_Set("PRODUCT_NAME", Text("MSG_PRODUCTNAME").c_str());
-    xProfiles_Set("PARTFILE", Text("APP_PARTFILE_NAME").c_str());
-    xTempBuffers_SetCount(256);
-    xProfiles_Set("NUMPIPES", sShort(11));
-    xProfiles_Set("VQTAPPNAME", Text("APP_NAME_IN_WINDOW_TITLEBAR").c_str());
-    xProfiles_Set("PATCHFILE", Text("APP_CACHEFILE_NAME").c_str());
-    g_iniRead = ReadIniFile();
-    SetIconResourceId(112);
-    return true;
 }
 
-bool VQAppInit() {
-    xProfiles_Set("USERFILE", "TLVSave.vqk");
-    auto file = std::make_unique<CPartFile>();
-    const std::string path = PartFileName();
-    if (file->Open(path.c_str(), 1)) {
-        ApplyPartFileSettings(*file);
-        return true;
-    }
-    char name[257] = {};
-    xFile_GetFileName(path.c_str(), name, 256);
-    if (const char* folder = xFile_FindOnCDROM(name); folder && *folder) {
-        const std::string found = std::string(folder) + name;
-        if (file->Open(found.c_str(), 1)) {
-            xProfiles_Set("PARTFILE", found.c_str());
-            xProfiles_Set("DATAFILES", folder);
-            return true;
-        }
-    }
-    xProfiles_Set("DIRECTDRAW", sLong(0));
-    xStartup_ErrorBox("APP_ERR_CANTOPENPF", path.c_str());
-    return false;
+xSnippet* CTLVApp::FindSnippet(ChunkId id) const {
+    for (int32_t i = snippetIds_.Count() - 1; i >= 0; --i)
+        if (snippetIds_.GetAt(i) == id) return snippets_.GetAt(i);
+    return nullptr;
 }
 
-bool VQAppStart() {
-    if (!CTLVApp::Create()) return false;
-    if (!g_iniRead) g_iniRead = ReadIniFile();
-    auto file = std::make_unique<CPartFile>();
-    file->SetChunkLogging(xProfiles_Flag("CHUNKLOGGING"));
-    const std::string path = PartFileName();
-    if (!file->Open(path.c_str(), 1)) {
-        xTracef("*** Error - unable to open part file in VQAppStart : %s\n", path.c_str());
+bool CTLVApp::AddSnippet(ChunkId id, xSnippet* snippet) {
+    if (!snippets_.Append(snippet)) {
+        xSnippet_Unload(snippet);
         return false;
     }
-    char patch[1024] = {};
-    xProfiles_GetString("PATCHFILE", patch);
-    if (patch[0] && xFile_Exists(patch, 1)) file->OpenPatch(patch);
-    CPartFile* partFile = file.release();
-    CTLVApp::Get()->SetPartFile(partFile);
-    CTLVApp::Get()->Init();
-
-    OActivityManager* manager = GetActivityManager();
-    if (!manager) return false;
-    if (!manager->IsSwitchPending()) manager->SetVariant(OActivityManager::kUnloadFirst);
-    manager->CreateWatcher(partFile, uint32_t(-1));
-    manager->RequestActivity(kFirstActivity);
+    if (!snippetIds_.Append(id)) {
+        xSnippet_Unload(snippets_.PopBack());
+        return false;
+    }
     return true;
 }
 
-bool VQAppEnd() { return CTLVApp::Destroy(); }
+CPartFile* GamePartFile() {
+    OApplication* app = OApplication::Get();
+    return app ? app->GetPartFile() : nullptr;
+}
+
+OSoundProcess* GameSoundProcess() {
+    OApplication* app = OApplication::Get();
+    return app ? app->GetSoundProcess() : nullptr;
+}
+
+bool IsSkipKeyDown() { return KeyHeld(0x20) || KeyHeld(0x1B); }
+
+bool IsSkipKeyOrButtonDown() { return IsSkipKeyDown() || KeyHeld(0x04) || KeyHeld(0x02) || KeyHeld(0x01); }

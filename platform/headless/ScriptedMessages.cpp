@@ -82,7 +82,7 @@ void ScriptedMessages::RemoveInput(WindowId window) {
 void ScriptedMessages::Translate(const WinMsg& /*msg*/) {}
 
 intptr_t ScriptedMessages::Dispatch(const WinMsg& msg) {
-    const WindowProc proc = ProcOf(msg.window);
+    const WindowProc proc = GetWindowProc(msg.window);
     return proc ? proc(msg.window, msg.msg, msg.wParam, msg.lParam) : 0;
 }
 

@@ -16,6 +16,15 @@ namespace plat {
 
 namespace {
 
+/// fsync, tried again when a signal interrupts it.
+bool SyncDescriptor(int fd) {
+    int result;
+    do {
+        result = ::fsync(fd);
+    } while (result < 0 && errno == EINTR);
+    return result == 0;
+}
+
 class PosixFile final : public File {
 public:
     explicit PosixFile(int fd) : fd_(fd) {}
@@ -56,6 +65,7 @@ public:
     bool SetEnd(int64_t size) override {
         return size >= 0 && ::ftruncate(fd_, size) == 0 && ::lseek(fd_, size, SEEK_SET) == size;
     }
+    bool Sync() override { return SyncDescriptor(fd_); }
 
 private:
     int fd_;
@@ -222,6 +232,30 @@ bool PosixFiles::IsLink(const std::string& name) {
 bool PosixFiles::Remove(const std::string& name) {
     const auto path = Resolve(name);
     return path && ::unlink(path->c_str()) == 0;
+}
+
+bool PosixFiles::Rename(const std::string& from, const std::string& to) {
+    const auto source = Resolve(from);
+    if (!source) {
+        return false;
+    }
+    const auto existing = Resolve(to);
+    const std::string target = existing ? *existing : PathForCreate(*this, to);
+    return ::rename(source->c_str(), target.c_str()) == 0;
+}
+
+bool PosixFiles::SyncFolder(const std::string& folder) {
+    const auto path = folder.empty() ? std::optional<std::string>(".") : Resolve(folder);
+    if (!path) {
+        return false;
+    }
+    const int fd = ::open(path->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = SyncDescriptor(fd);
+    ::close(fd);
+    return synced;
 }
 
 std::vector<std::string> PosixFiles::List(const std::string& folder) {

@@ -12,6 +12,8 @@ public:
     bool IsDirectory(const std::string& name) override;
     bool IsLink(const std::string& name) override;
     bool Remove(const std::string& name) override;
+    bool Rename(const std::string& from, const std::string& to) override;
+    bool SyncFolder(const std::string& folder) override;
     std::vector<std::string> List(const std::string& folder) override;
     std::string WindowsFolder() override;
     std::vector<std::string> CdromRoots() override;

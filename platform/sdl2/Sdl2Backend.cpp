@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/posix/MonotonicClock.h"
 #include "platform/posix/StderrDebugOutput.h"
+#include "platform/sdl2/Sdl2AudioOutput.h"
 #include "platform/sdl2/Sdl2Desktop.h"
 #include "platform/sdl2/Sdl2Dialogs.h"
 #include "platform/sdl2/Sdl2Messages.h"
@@ -42,6 +43,8 @@ bool UseSdl2() {
     s.desktop = std::make_unique<Sdl2Desktop>();
     s.messages = std::make_unique<Sdl2Messages>();
     s.input = std::make_unique<Sdl2Input>();
+    s.fonts = std::make_unique<Fonts>(Fonts::Setup::System);
+    s.audio = std::make_unique<Audio>(std::make_unique<Sdl2AudioOutput>());
     SDL_StartTextInput();
     return true;
 }

@@ -98,40 +98,4 @@ intptr_t KeyLParam(const WinKey& key, bool altHeld, bool wasDown, bool up) {
     return intptr_t(int32_t(value));
 }
 
-std::vector<uint8_t> Cp1252FromUtf8(std::string_view text) {
-    std::vector<uint8_t> out;
-    size_t i = 0;
-    while (i < text.size()) {
-        const uint8_t lead = uint8_t(text[i]);
-        uint32_t code = 0;
-        size_t length = 1;
-        if (lead < 0x80) {
-            code = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            code = lead & 0x1F;
-            length = 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            code = lead & 0x0F;
-            length = 3;
-        } else if ((lead & 0xF8) == 0xF0) {
-            code = lead & 0x07;
-            length = 4;
-        } else {
-            ++i; // a stray continuation byte
-            continue;
-        }
-        if (i + length > text.size()) break;
-        bool valid = true;
-        for (size_t k = 1; k < length; ++k) {
-            const uint8_t b = uint8_t(text[i + k]);
-            if ((b & 0xC0) != 0x80) valid = false;
-            code = (code << 6) | (b & 0x3F);
-        }
-        i += valid ? length : 1;
-        if (!valid) continue;
-        if (const auto byte = Cp1252Byte(code)) out.push_back(*byte);
-    }
-    return out;
-}
-
 } // namespace plat

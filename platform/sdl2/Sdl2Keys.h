@@ -27,8 +27,4 @@ std::vector<SDL_Scancode> SdlScancodesOfVirtualKey(int32_t virtualKey);
 /// (Alt held), the previous-state bit (the key was down before) and the transition bit (up).
 intptr_t KeyLParam(const WinKey& key, bool altHeld, bool wasDown, bool up);
 
-/// The characters of a UTF-8 text in the 1252 code page; characters it has no place for are
-/// left out.
-std::vector<uint8_t> Cp1252FromUtf8(std::string_view text);
-
 } // namespace plat

@@ -64,6 +64,50 @@ int32_t Sdl2Input::ShowCursor(bool show) {
     return cursorCount_;
 }
 
+CursorId Sdl2Input::Keep(SDL_Cursor* cursor) {
+    if (!cursor) return 0;
+    const CursorId id = nextCursor_++;
+    cursors_[id] = CursorHandle(cursor);
+    return id;
+}
+
+void Sdl2Input::CursorBits(const CursorImage& image, uint8_t* data, uint8_t* mask) {
+    for (int i = 0; i < CursorImage::kMaskBytes; ++i) {
+        mask[i] = uint8_t(~image.andMask[i]);
+        data[i] = uint8_t(~(image.andMask[i] ^ image.xorMask[i]));
+    }
+}
+
+CursorId Sdl2Input::CreateCursor(const CursorImage& image) {
+    uint8_t data[CursorImage::kMaskBytes];
+    uint8_t mask[CursorImage::kMaskBytes];
+    CursorBits(image, data, mask);
+    return Keep(SDL_CreateCursor(data, mask, CursorImage::kSize, CursorImage::kSize, image.hotX, image.hotY));
+}
+
+void Sdl2Input::DestroyCursor(CursorId cursor) {
+    if (cursor == arrow_) return;
+    if (cursor == current_) current_ = 0;
+    cursors_.erase(cursor); // SDL falls back to its default cursor when the shown one is freed
+}
+
+CursorId Sdl2Input::ArrowCursor() {
+    if (!arrow_) arrow_ = Keep(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
+    return arrow_;
+}
+
+CursorId Sdl2Input::SetCursor(CursorId cursor) {
+    const CursorId previous = current_;
+    const auto it = cursors_.find(cursor);
+    if (it != cursors_.end()) {
+        SDL_SetCursor(it->second.get());
+        current_ = cursor;
+    } else if (cursor == 0) {
+        current_ = 0;
+    }
+    return previous;
+}
+
 void Sdl2Input::MovePointer(WindowId window, WinPoint client) {
     const Window* w = WindowById(window);
     cursor_ = w ? w->ClientToScreen(client) : client;
@@ -91,7 +135,7 @@ bool Sdl2Messages::Peek(WinMsg& out, bool remove) {
 void Sdl2Messages::Translate(const WinMsg& /*msg*/) {}
 
 intptr_t Sdl2Messages::Dispatch(const WinMsg& msg) {
-    if (const WindowProc proc = ProcOf(msg.window)) return proc(msg.window, msg.msg, msg.wParam, msg.lParam);
+    if (const WindowProc proc = GetWindowProc(msg.window)) return proc(msg.window, msg.msg, msg.wParam, msg.lParam);
     return services().desktop ? desktop().DefWindowProc(msg.window, msg.msg, msg.wParam, msg.lParam) : 0;
 }
 
@@ -151,10 +195,24 @@ void Sdl2Messages::Convert(const SDL_Event& event) {
     case SDL_KEYUP:
         ConvertKey(event.key);
         break;
+    case SDL_TEXTEDITING: {
+        const WindowId window = KeyWindowOf(event.edit.windowID);
+        if (!window) break;
+        std::string text = CodePageFromUtf8(event.edit.text, locale().AnsiCodePage().codePage);
+        // An empty edit outside a composition (SDL sends one when text input starts) says nothing.
+        if (text.empty() && !inputMethod().IsComposing()) break;
+        for (const WinMsg& m : inputMethod().Compose(window, std::move(text))) Post(m);
+        break;
+    }
     case SDL_TEXTINPUT: {
         const WindowId window = KeyWindowOf(event.text.windowID);
         if (!window) break;
-        for (uint8_t c : Cp1252FromUtf8(event.text.text)) Post(Make(window, WM_CHAR, c, 1));
+        std::string text = CodePageFromUtf8(event.text.text, locale().AnsiCodePage().codePage);
+        if (inputMethod().IsComposing()) {
+            for (const WinMsg& m : inputMethod().Commit(window, std::move(text))) Post(m);
+            break;
+        }
+        for (char c : text) Post(Make(window, WM_CHAR, uint8_t(c), 1));
         break;
     }
     case SDL_MOUSEMOTION: {

@@ -2,6 +2,8 @@
 #include <SDL.h>
 
 #include <deque>
+#include <map>
+#include <memory>
 
 #include "platform/Input.h"
 #include "platform/Messages.h"
@@ -10,25 +12,48 @@ namespace plat {
 
 /// The keyboard and the pointer of an SDL2 session. The pointer position is kept in the
 /// desktop's coordinates from the mouse events (the window's client point through its place
-/// on the desktop), so it agrees with the points of the mouse messages.
+/// on the desktop), so it agrees with the points of the mouse messages. Cursors are SDL's
+/// black-and-white cursors: SDL's mask is NOT AND and its data NOT (AND XOR XOR), which gives
+/// black, white, see-through and inverted pixels as the Windows masks do.
 class Sdl2Input final : public Input {
 public:
     int16_t AsyncKeyState(int32_t virtualKey) override;
     WinPoint CursorPos() override { return cursor_; }
     WinPoint ScreenToClient(WindowId window, WinPoint screen) override;
     int32_t ShowCursor(bool show) override;
+    CursorId CreateCursor(const CursorImage& image) override;
+    void DestroyCursor(CursorId cursor) override;
+    CursorId ArrowCursor() override;
+    CursorId SetCursor(CursorId cursor) override;
 
     /// The pointer is at a client point of a window.
     void MovePointer(WindowId window, WinPoint client);
+    /// SDL's data and mask bits of a cursor image (CursorImage::kMaskBytes each).
+    static void CursorBits(const CursorImage& image, uint8_t* data, uint8_t* mask);
 
 private:
+    struct FreeCursor {
+        void operator()(SDL_Cursor* cursor) const { SDL_FreeCursor(cursor); }
+    };
+    using CursorHandle = std::unique_ptr<SDL_Cursor, FreeCursor>;
+
+    CursorId Keep(SDL_Cursor* cursor);
+
     WinPoint cursor_;
     int32_t cursorCount_ = 0;
+    std::map<CursorId, CursorHandle> cursors_;
+    CursorId nextCursor_ = 1;
+    CursorId arrow_ = 0;
+    CursorId current_ = 0;
 };
 
 /// The message queue of an SDL2 session: SDL's events become window messages. Key events
 /// become WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/WM_SYSKEYUP while Alt is held) with virtual-key
-/// codes and set-1 scan codes; text input becomes WM_CHAR in the 1252 code page; the mouse
+/// codes and set-1 scan codes; text input becomes WM_CHAR bytes in the locale's code page (a
+/// double-byte character as its lead and trail byte); text editing becomes the input method's
+/// composition (its start, then a composition message per change, the text kept by the
+/// input-method service) and text input while composing commits it (the result, then the
+/// end); the mouse
 /// becomes WM_MOUSEMOVE and the button messages with client points in lParam and desktop
 /// points in `pt`; window events (focus, minimise, restore, close, exposure) go to the SDL
 /// desktop, which sends its windows their messages at once. When nothing else waits, a window

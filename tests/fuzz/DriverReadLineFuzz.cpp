@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/data/DrvMemory.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -28,9 +29,7 @@ std::string ReadLines(ODriver& driver, int32_t size) {
         Check(line[static_cast<size_t>(stored)] == '\0');
         const void* feed = std::memchr(line.get(), '\n', static_cast<size_t>(stored));
         Check(feed == nullptr || feed == line.get() + stored - 1); // only a last byte ends a line
-        if (stored == 0) {
-            break;
-        }
+        if (stored == 0) break;
         all.append(line.get(), static_cast<size_t>(stored));
     }
     return all;
@@ -39,17 +38,15 @@ std::string ReadLines(ODriver& driver, int32_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 3) {
-        return 0;
-    }
+    vqt::fuzz::StartInput();
+    if (size < 3) return 0;
     const int32_t bufferSize = 2 + data[0] % 40;
     const uint8_t blockStart = data[1];
     const uint8_t blockLength = data[2];
     std::string bytes(reinterpret_cast<const char*>(data) + 3, size - 3);
 
     ODrvMemory memory;
-    Check(memory.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(bytes.data()),
-                         static_cast<intptr_t>(bytes.size()), static_cast<intptr_t>(bytes.size())) == DRV_OK);
+    Check(memory.AdoptMemory(bytes.data(), bytes.size(), bytes.size()) == DRV_OK);
     Check(ReadLines(memory, bufferSize) == bytes);
 
     // Buffers too small for any byte take nothing and write nothing past their one byte.
@@ -60,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(memory.Control(DRV_POSITION) == 0);
 
     ODriver block;
-    if (block.Control(DRV_ATTACH, reinterpret_cast<intptr_t>(&memory), blockStart, blockLength) == DRV_OK) {
+    if (block.Attach(&memory, blockStart, blockLength) == DRV_OK) {
         const std::string stretch = bytes.substr(blockStart, blockLength);
         Check(ReadLines(block, bufferSize) == stretch);
         block.Control(DRV_DETACH);
@@ -68,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(blockStart > bytes.size());
     }
     void* handedBack = nullptr;
-    Check(memory.Control(DRV_RELEASEMEM, reinterpret_cast<intptr_t>(&handedBack)) == DRV_OK);
+    Check(memory.ReleaseMemory(&handedBack) == DRV_OK);
     Check(handedBack == bytes.data());
     return 0;
 }

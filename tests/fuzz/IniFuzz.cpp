@@ -4,46 +4,36 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/core/Trace.h"
 #include "engine/data/DrvMemory.h"
 #include "engine/data/IniFiles.h"
 #include "engine/data/Profiles.h"
 #include "engine/data/Strings.h"
 #include "platform/Platform.h"
 #include "platform/headless/IniRegistry.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    vqt::fuzz::StartInput();
     static const bool ready = [] {
-        plat::UseHeadless();
         static_cast<plat::IniRegistry&>(plat::registry())
             .SetContents("[Software\\\\]\nFRAMERATE=dword:1e\nPARTFILE=\"/reg/part.vqk\"\n");
-        xTrace_Keys() = TraceKeys{};
         return true;
     }();
     (void)ready;
-    xProfiles_Store().ResetForTest();
-    xStr_Context().ResetForTest();
     const uint8_t mode = size > 0 ? data[0] : 0;
     if (mode & 1) {
-        for (int b = 0x81; b <= 0x9F; ++b) {
-            xStr_Context().leadBytes[b] = true;
-        }
-        for (int b = 0xE0; b <= 0xFC; ++b) {
-            xStr_Context().leadBytes[b] = true;
-        }
+        for (int b = 0x81; b <= 0x9F; ++b) xStr_Context().leadBytes[b] = true;
+        for (int b = 0xE0; b <= 0xFC; ++b) xStr_Context().leadBytes[b] = true;
     }
     static const char* const kSections[] = {"*", "VQT", "a", ""};
     ODrvMemory driver;
-    driver.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(data), static_cast<intptr_t>(size),
-                   static_cast<intptr_t>(size));
+    driver.AdoptMemory(const_cast<uint8_t*>(data), size, size); // read only
     xProfiles_LoadIniSection(&driver, kSections[(mode >> 1) & 3]);
 
     // The store must still hold terminated texts within their sizes.
     char buffer[1024];
     for (const t_sProfileKey* row = xProfiles_Store().tables[0]; row->name != nullptr; ++row) {
-        if (row->type == kProfileString && xProfiles_GetString(row->name, buffer) != 1) {
-            __builtin_trap();
-        }
+        if (row->type == kProfileString && xProfiles_GetString(row->name, buffer) != 1) __builtin_trap();
     }
     return 0;
 }

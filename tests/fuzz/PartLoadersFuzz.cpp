@@ -11,34 +11,21 @@
 #include <string>
 
 #include "engine/core/ActivityProp.h"
-#include "engine/data/PartChunks.h"
 #include "engine/data/PartFile.h"
 #include "engine/graphics/Part.h"
+#include "engine/graphics/PartChunks.h"
 #include "engine/graphics/PixelSurface.h"
 #include "engine/graphics/State.h"
-#include "tests/support/PartBuilder.h"
 #include "tests/fuzz/FuzzSupport.h"
+#include "tools/builders/PartBuilder.h"
 
 namespace {
+
+using vqt::fuzz::Take;
 
 using vqt::test::Bytes;
 
 const std::string& ScratchPath() { return vqt::fuzz::ScratchPath("part"); }
-
-Bytes Take(const uint8_t*& data, size_t& size) {
-    if (size < 2) {
-        size = 0;
-        return {};
-    }
-    size_t n = size_t(data[0] << 8 | data[1]);
-    data += 2;
-    size -= 2;
-    n = n < size ? n : size;
-    Bytes out(data, data + n);
-    data += n;
-    size -= n;
-    return out;
-}
 
 void Exercise(CPart& part, uint8_t flags) {
     CPixelSurface eight;
@@ -80,6 +67,7 @@ void Exercise(CPart& part, uint8_t flags) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    vqt::fuzz::StartInput();
     if (size < 1) return 0;
     const uint8_t flags = data[0];
     ++data;
@@ -91,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     vqt::test::ChunkFileBuilder image;
     vqt::test::PartBuilder parts(image);
-    vqt::test::ChunkSpec stateHeader;
+    vqt::test::ChunkPlan stateHeader;
     vqt::test::PropertyRecordBytes property;
     property.Raw(28, {uint8_t(flags & 0x02 ? 1 : 0)});
     stateHeader.property = property;
@@ -104,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         part[24] = uint8_t(ChunkEntryOf(stateId) >> 8);
         part[25] = uint8_t(ChunkEntryOf(stateId));
     }
-    vqt::test::ChunkSpec partHeader;
+    vqt::test::ChunkPlan partHeader;
     if (flags & 0x08) {
         vqt::test::PropertyRecordBytes palette;
         palette.Raw(28, {1});
@@ -127,9 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FreeCommonBlock(&file, partId, table);
     {
         CPart animation;
-        if (animation.SetPartID(&file, partId, flags & 0x04 ? 1 : 0, flags & 0x01 ? 1 : 0)) {
-            Exercise(animation, flags);
-        }
+        if (animation.SetPartID(&file, partId, flags & 0x04 ? 1 : 0, flags & 0x01 ? 1 : 0)) Exercise(animation, flags);
         OActivityProp prop;
         if (prop.SetPartID(&file, partId, 0)) {
             CPixelSurface stage;

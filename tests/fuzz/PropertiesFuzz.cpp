@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/core/TempBuffers.h"
-#include "engine/core/Trace.h"
+#include "engine/base/Trace.h"
 #include "engine/core/View.h"
 #include "engine/data/DrvMemory.h"
 #include "engine/data/Profiles.h"
+#include "engine/data/TempBuffers.h"
 #include "platform/Platform.h"
 #include "tests/fuzz/FuzzSupport.h"
 
@@ -24,7 +24,7 @@ public:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartHeadlessOnce();
+    vqt::fuzz::StartInput();
     if (size < 4) return 0;
     uint32_t count = 0;
     std::memcpy(&count, data, 4);
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto* view = new FuzzView;
     parent.AddChild(view);
     ODrvMemory stream;
-    stream.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(data + 4), intptr_t(size - 4), intptr_t(size - 4));
+    stream.AdoptMemory(const_cast<uint8_t*>(data + 4), size - 4, size - 4); // read only
     view->LoadProperties(&stream, count);
     view->SetPosition(CPointF(3, 4), 1, 1); // whatever the wrap and size flags came to be
     if (xTempBuffers_GetNumInUse() != 0) __builtin_trap();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/data/ChunkRecords.h"
-#include "engine/data/Messages.h"
+#include "engine/data/MessageTexts.h"
 #include "engine/data/PartFile.h"
 #include "platform/Platform.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -20,17 +20,13 @@ void ReadEverything(CPartFile& f) {
     const RavoIndex* master = f.GetMaster();
     for (uint32_t n = 1; master != nullptr && n <= master->used && n <= 255; ++n) {
         RavoIndex* index = f.GetIndex(MakeChunkId(static_cast<uint8_t>(n), 0));
-        if (index == nullptr) {
-            continue;
-        }
+        if (index == nullptr) continue;
         void* raw = f.ReadRawChunk(MakeChunkId(static_cast<uint8_t>(n), 0));
         CPartFile::FreeBlock(raw);
         f.FindChunkByName("MSG_NOMEMORY", MakeChunkId(static_cast<uint8_t>(n), 0));
         for (uint32_t e = 1; e <= index->capacity && e <= 4096; ++e) {
             const ChunkId id = MakeChunkId(static_cast<uint8_t>(n), static_cast<uint16_t>(e));
-            if (!f.ChunkExists(id)) {
-                continue;
-            }
+            if (!f.ChunkExists(id)) continue;
             void* data = f.GetChunk(id);
             if (data != nullptr) {
                 f.SetChunkData(id, data);
@@ -70,12 +66,10 @@ void ReadEverything(CPartFile& f) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     plat::UseHeadless();
-    xMessages_Context().ResetForTest();
+    vqt::fuzz::StartInput();
     const std::string& path = ScratchPath();
     FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        return 0;
-    }
+    if (out == nullptr) return 0;
     if (size != 0) {
         std::fwrite(data, 1, size, out);
     }
@@ -85,9 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     f.SetCacheEnabled(true);
     if (f.Open(path.c_str(), 1)) {
         ReadEverything(f);
-        if (f.OpenPatch(path.c_str())) {
-            ReadEverything(f);
-        }
+        if (f.OpenPatch(path.c_str())) ReadEverything(f);
         f.Close();
     }
     return 0;

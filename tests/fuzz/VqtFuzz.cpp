@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/blit/Blitter.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -22,18 +23,14 @@ const int kBytesPerPixel[] = {1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 4) {
-        return 0;
-    }
+    if (size < 4) return 0;
     const uint8_t format = static_cast<uint8_t>(1 + (data[0] & 1));
     const int16_t level = data[1];
     const int16_t width = static_cast<int16_t>((data[0] | data[1] << 8) % 1000);
     const size_t tableSize = static_cast<size_t>(data[2] | data[3] << 8) % 512;
     data += 4;
     size -= 4;
-    if (tableSize > size) {
-        return 0;
-    }
+    if (tableSize > size) return 0;
     // Exact-size copies, so that a read past either end is caught.
     std::vector<uint8_t> table(data, data + tableSize);
     std::vector<uint8_t> line(data + tableSize, data + size);
@@ -43,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
 
+    vqt::fuzz::StartInput();
     BltSettings& s = BltContext();
-    s.ResetForTest();
     s.BltDstPixelFormat = format;
     s.BltBlendLevel = level;
     for (size_t r = 0; r < sizeof kReaders / sizeof kReaders[0]; ++r) {
@@ -59,6 +56,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         VQTRLE_HitTestLine(f, static_cast<int16_t>(f + 3), line.data(), width, blocks);
     }
     VQTRLE_RecolorLine(line.data(), 32, 1, blocks ? table.data() : nullptr);
-    s.ResetForTest();
     return 0;
 }

@@ -239,15 +239,4 @@ TEST_F(DesktopTest, DisplayModesAreListedTestedSwitchedAndRestored) {
     EXPECT_EQ(desk().Switches().size(), 2u);
 }
 
-TEST_F(DesktopTest, ModeTestAnswersCanBeScripted) {
-    desk().SetModes({MakeDevMode(640, 480, 16, 60), MakeDevMode(640, 480, 16, 75)});
-    desk().SetModeResult(MakeDevMode(640, 480, 16, 75), DISP_CHANGE_RESTART);
-    DevMode at75 = MakeDevMode(640, 480, 16, 75);
-    EXPECT_EQ(plat::desktop().ChangeDisplaySettings(&at75, CDS_TEST), DISP_CHANGE_RESTART);
-    EXPECT_EQ(plat::desktop().ChangeDisplaySettings(&at75, 0), DISP_CHANGE_RESTART);
-    EXPECT_FALSE(plat::desktop().IsModeSwitched());
-    DevMode at60 = MakeDevMode(640, 480, 16, 60);
-    EXPECT_EQ(plat::desktop().ChangeDisplaySettings(&at60, CDS_TEST), DISP_CHANGE_SUCCESSFUL);
-}
-
 } // namespace

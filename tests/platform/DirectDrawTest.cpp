@@ -82,39 +82,16 @@ protected:
     WindowId window = 0;
 };
 
-TEST_F(DirectDrawTest, LoadingAndCreationFailuresCanBeScripted) {
-    DirectDraw* dd = nullptr;
-    EXPECT_EQ(ddraw().Create(&dd), CO_E_NOTINITIALIZED) << "not loaded yet";
-    ddraw().script().loadFails = true;
-    EXPECT_FALSE(ddraw().Load());
-    ddraw().script().loadFails = false;
-    ASSERT_TRUE(ddraw().Load());
-    ddraw().script().createResult = DDERR_NODIRECTDRAWHW;
-    EXPECT_EQ(ddraw().Create(&dd), DDERR_NODIRECTDRAWHW);
-    EXPECT_EQ(dd, nullptr);
-    ddraw().script().createResult = DD_OK;
-    ASSERT_EQ(ddraw().Create(&dd), DD_OK);
-    DirectDraw* second = nullptr;
-    EXPECT_EQ(dd->QueryInterface(Interface::DirectDraw2, &second), DD_OK);
-    EXPECT_EQ(second, dd);
-    EXPECT_EQ(second->Release(), 1u);
-    ddraw().script().queryFails = true;
-    EXPECT_EQ(dd->QueryInterface(Interface::DirectDraw2, &second), E_FAIL);
-    EXPECT_EQ(dd->Release(), 0u);
-}
-
 TEST_F(DirectDrawTest, SixteenBitLayoutFollowsTheSettingAndThePitchIsPadded) {
     Open(16);
     MakeFlipChain();
     PixelFormat f;
     f.size = sizeof f;
     ASSERT_EQ(primary->GetPixelFormat(&f), DD_OK);
-    EXPECT_EQ(f.rgbBitCount, 16u);
     EXPECT_EQ(f.gBitMask, 0x7E0u) << "5-6-5 by default";
     SurfaceDesc d;
     d.size = sizeof d;
     ASSERT_EQ(back->GetSurfaceDesc(&d), DD_OK);
-    EXPECT_EQ(d.width, 640u);
     EXPECT_EQ(d.pitch, 1344) << "rows are padded past width x 2";
 
     ddraw().SetLayout555(true);
@@ -122,11 +99,7 @@ TEST_F(DirectDrawTest, SixteenBitLayoutFollowsTheSettingAndThePitchIsPadded) {
     ASSERT_NE(off, nullptr);
     ASSERT_EQ(off->GetPixelFormat(&f), DD_OK);
     EXPECT_EQ(f.gBitMask, 0x3E0u);
-    EXPECT_EQ(f.rBitMask, 0x7C00u);
     off->Release();
-    PixelFormat wrongSize;
-    wrongSize.size = 8;
-    EXPECT_EQ(primary->GetPixelFormat(&wrongSize), E_INVALIDARG);
 }
 
 TEST_F(DirectDrawTest, FlipExchangesTheBuffersAndShowsTheFront) {
@@ -138,24 +111,19 @@ TEST_F(DirectDrawTest, FlipExchangesTheBuffersAndShowsTheFront) {
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     Paint(back, frameB);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    EXPECT_EQ(At(primary, 0, 0), frameB);
     EXPECT_EQ(At(primary, 639, 479), frameB);
     EXPECT_EQ(At(back, 10, 10), frameA) << "the back buffer holds the frame before the last";
-    const Image& shown = desktop().Find(window)->Presented();
-    EXPECT_EQ(shown.At(320, 240), MakeArgb(0, 0, 255));
-    EXPECT_EQ(ddraw().stats().flips, 2);
-    EXPECT_EQ(ddraw().stats().presents, 2);
+    EXPECT_EQ(desktop().Find(window)->Presented().At(320, 240), MakeArgb(0, 0, 255));
 
     SurfaceDesc d;
     d.size = sizeof d;
     ASSERT_EQ(back->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
     EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACEBUSY) << "no flip while drawing";
     EXPECT_EQ(back->Unlock(nullptr), DD_OK);
-    EXPECT_EQ(back->Unlock(nullptr), DDERR_NOTLOCKED);
     EXPECT_EQ(back->Flip(nullptr, DDFLIP_WAIT), DDERR_NOTFLIPPABLE);
 }
 
-TEST_F(DirectDrawTest, LostSurfacesRefuseWorkUntilRestored) {
+TEST_F(DirectDrawTest, LostSurfacesRefuseWorkUntilRestoredAndTheBlitterReportsItsState) {
     Open(16);
     MakeFlipChain();
     ddraw().script().flipLost = 2;
@@ -172,16 +140,11 @@ TEST_F(DirectDrawTest, LostSurfacesRefuseWorkUntilRestored) {
     EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACELOST) << "lost a second time";
     EXPECT_EQ(primary->Restore(), DD_OK);
     EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    EXPECT_EQ(ddraw().stats().restores, 3);
-
     ddraw().LoseSurfaces();
-    EXPECT_EQ(primary->IsLost(), DDERR_SURFACELOST);
     EXPECT_EQ(back->GetBltStatus(DDGBS_CANBLT), DDERR_SURFACELOST);
-}
+    EXPECT_EQ(primary->Restore(), DD_OK);
 
-TEST_F(DirectDrawTest, BlitterStatusCanReportStillDrawingAndErrors) {
-    Open(16);
-    MakeFlipChain();
+    // The blitter's status can report it still drawing, or an error that stays.
     ddraw().script().stillDrawing = 2;
     EXPECT_EQ(back->GetBltStatus(DDGBS_CANBLT), DDERR_WASSTILLDRAWING);
     EXPECT_EQ(back->GetBltStatus(DDGBS_CANBLT), DDERR_WASSTILLDRAWING);
@@ -199,14 +162,11 @@ TEST_F(DirectDrawTest, FillsStretchesAndFastCopiesWithTheirBounds) {
     fx.fillColor = 0x1234;
     const Rect r{10, 20, 12, 21};
     ASSERT_EQ(back->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
-    EXPECT_EQ(At(back, 10, 20), 0x1234);
     EXPECT_EQ(At(back, 11, 20), 0x1234);
     EXPECT_EQ(At(back, 12, 20), 0);
     EXPECT_EQ(At(back, 10, 21), 0);
     const Rect outside{630, 470, 650, 480};
     EXPECT_EQ(back->Blt(&outside, nullptr, nullptr, DDBLT_COLORFILL, &fx), DDERR_INVALIDRECT);
-    BltFx noSize;
-    EXPECT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &noSize), E_INVALIDARG);
 
     Surface* off = Offscreen(2, 2, 0);
     ASSERT_NE(off, nullptr);
@@ -222,7 +182,8 @@ TEST_F(DirectDrawTest, FillsStretchesAndFastCopiesWithTheirBounds) {
     EXPECT_EQ(At(back, 102, 101), 0x5555);
     ASSERT_EQ(back->BltFast(638, 478, off, nullptr, DDBLTFAST_WAIT), DD_OK);
     EXPECT_EQ(At(back, 639, 479), 0x5555);
-    EXPECT_EQ(back->BltFast(639, 479, off, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT) << "nothing is clipped";
+    EXPECT_EQ(back->BltFast(639, 478, off, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT) << "one column past the right edge";
+    EXPECT_EQ(back->BltFast(638, 479, off, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT) << "one row past the bottom";
     off->Release();
 }
 
@@ -235,9 +196,6 @@ TEST_F(DirectDrawTest, VideoMemoryCanBeRefusedWhileSystemMemoryWorks) {
     Surface* sys = Offscreen(4, 4, DDSCAPS_SYSTEMMEMORY, &r);
     ASSERT_NE(sys, nullptr);
     EXPECT_FALSE(sys->InVideoMemory());
-    EXPECT_EQ(Offscreen(0, 4, DDSCAPS_SYSTEMMEMORY, &r), nullptr);
-    EXPECT_EQ(r, E_INVALIDARG);
-    EXPECT_EQ(ddraw().LiveSurfaces(), 1u);
     sys->Release();
     EXPECT_EQ(ddraw().LiveSurfaces(), 0u);
 }
@@ -257,17 +215,6 @@ TEST_F(DirectDrawTest, EightBitFrontIsShownThroughItsPalette) {
     ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(desktop().Find(window)->Presented().At(1, 1), MakeArgb(10, 200, 30));
-    Surface* off16 = nullptr;
-    SurfaceDesc d;
-    d.size = sizeof d;
-    d.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    d.width = d.height = 2;
-    d.pixelFormat = FormatForDepth(16, false);
-    d.caps.caps = DDSCAPS_OFFSCREENPLAIN;
-    ASSERT_EQ(object->CreateSurface(&d, &off16, nullptr), DD_OK);
-    EXPECT_EQ(off16->SetPalette(nullptr), DDERR_NOTPALETTIZED);
-    EXPECT_EQ(back->BltFast(0, 0, off16, nullptr, 0), DDERR_INVALIDPIXELFORMAT) << "no conversion between formats";
-    off16->Release();
 }
 
 TEST_F(DirectDrawTest, CooperativeLevelModesAndEnumeration) {
@@ -284,33 +231,23 @@ TEST_F(DirectDrawTest, CooperativeLevelModesAndEnumeration) {
 
     EXPECT_EQ(object->SetDisplayMode(641, 480, 16), DDERR_INVALIDMODE);
     EXPECT_EQ(object->SetDisplayMode(640, 480, 16), DD_OK);
-    EXPECT_EQ(desktop().Rect().Width(), 640);
     ddraw().script().restoreModeResult = E_NOTIMPL;
     EXPECT_EQ(object->RestoreDisplayMode(), E_NOTIMPL);
-    EXPECT_TRUE(desktop().IsModeSwitched());
     ddraw().script().restoreModeResult = DD_OK;
     EXPECT_EQ(object->RestoreDisplayMode(), DD_OK);
     EXPECT_FALSE(desktop().IsModeSwitched());
 
-    struct Seen {
-        std::vector<uint32_t> bits;
-        std::vector<uint32_t> green;
-    } seen;
+    std::vector<uint32_t> bits;
     auto collect = [](const SurfaceDesc* m, void* ctx) -> Result {
-        auto* s = static_cast<Seen*>(ctx);
-        s->bits.push_back(m->pixelFormat.rgbBitCount);
-        s->green.push_back(m->pixelFormat.gBitMask);
-        return s->bits.size() < 3 ? DDENUMRET_OK : DDENUMRET_CANCEL;
+        auto* seen = static_cast<std::vector<uint32_t>*>(ctx);
+        seen->push_back(m->pixelFormat.rgbBitCount);
+        return seen->size() < 3 ? DDENUMRET_OK : DDENUMRET_CANCEL;
     };
-    ASSERT_EQ(object->EnumDisplayModes(0, nullptr, &seen, collect), DD_OK);
-    EXPECT_EQ(seen.bits, (std::vector<uint32_t>{8, 16, 32})) << "the callback stopped it after three";
-    EXPECT_EQ(seen.green[1], 0x7E0u);
+    ASSERT_EQ(object->EnumDisplayModes(0, nullptr, &bits, collect), DD_OK);
+    EXPECT_EQ(bits, (std::vector<uint32_t>{8, 16, 32})) << "the callback stopped it after three";
 
-    Caps hw, emu;
-    hw.size = emu.size = sizeof(Caps);
-    ASSERT_EQ(object->GetCaps(&hw, &emu), DD_OK);
-    EXPECT_TRUE(hw.caps & DDCAPS_BLT);
-    EXPECT_EQ(hw.videoMemoryFree, hw.videoMemoryTotal);
+    Caps hw;
+    hw.size = sizeof(Caps);
     ddraw().script().hardware.caps = DDCAPS_NOHARDWARE;
     ASSERT_EQ(object->GetCaps(&hw, nullptr), DD_OK);
     EXPECT_EQ(hw.caps, DDCAPS_NOHARDWARE);

@@ -6,7 +6,7 @@
 #include "tests/support/Environment.h"
 #include "tests/support/Golden.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/TempFolder.h"
+#include "tools/builders/TempFolder.h"
 
 namespace {
 
@@ -61,20 +61,6 @@ TEST_F(FilesTest, OpenModesReadWriteCreateAndKeep) {
     EXPECT_EQ(truncated->Size(), 0);
 }
 
-TEST_F(FilesTest, CreateInAFolderFoundWithoutRegardToCase) {
-    Make("Saves/keep.txt", "x");
-    auto file = plat::files().Open(folder.path() + "\\SAVES\\game.vqk", plat::OpenMode::CreateAlways);
-    ASSERT_NE(file, nullptr);
-    EXPECT_TRUE(std::filesystem::exists(folder / "Saves/game.vqk"));
-}
-
-TEST_F(FilesTest, DirectoriesAreNotOpenedAsFiles) {
-    Make("sub/file", "");
-    EXPECT_TRUE(plat::files().IsDirectory(folder / "sub"));
-    EXPECT_EQ(plat::files().Open(folder / "sub", plat::OpenMode::Read), nullptr);
-    EXPECT_EQ(plat::files().Open(folder / "sub", plat::OpenMode::OpenAlways), nullptr);
-}
-
 TEST_F(FilesTest, ListAndRemove) {
     Make("a.txt", "1");
     Make("b.txt", "2");
@@ -87,6 +73,24 @@ TEST_F(FilesTest, ListAndRemove) {
     EXPECT_TRUE(plat::files().List(folder / "none").empty());
 }
 
+TEST_F(FilesTest, ARenameReplacesTheFileOfTheNewNameAndSyncsReachTheDisc) {
+    Make("Saves/game.vqk", "old");
+    Make("Saves/game.vqk.new", "");
+    auto& files = plat::files();
+    auto file = files.Open(folder / "Saves/game.vqk.new", plat::OpenMode::ReadWrite);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Write("new", 3), 3);
+    EXPECT_TRUE(file->Sync());
+    file.reset();
+    EXPECT_TRUE(files.Rename(folder / "Saves/game.vqk.new", folder / "SAVES/GAME.VQK"));
+    EXPECT_EQ(vqt::test::ReadFileBytes(folder / "Saves/game.vqk"), "new");
+    EXPECT_FALSE(files.Exists(folder / "Saves/game.vqk.new"));
+    EXPECT_TRUE(files.SyncFolder(folder / "saves"));
+    EXPECT_TRUE(files.SyncFolder(""));
+    EXPECT_FALSE(files.Rename(folder / "Saves/missing", folder / "Saves/game.vqk"));
+    EXPECT_FALSE(files.SyncFolder(folder / "missing"));
+}
+
 TEST_F(FilesTest, DataRootsComeFirstAmongTheCdromStandIns) {
     Make("disc1/x", "");
     Make("disc2/x", "");
@@ -95,18 +99,6 @@ TEST_F(FilesTest, DataRootsComeFirstAmongTheCdromStandIns) {
     ASSERT_GE(roots.size(), 2u);
     EXPECT_EQ(roots[0], folder / "disc1");
     EXPECT_EQ(roots[1], folder / "disc2");
-}
-
-TEST_F(FilesTest, CdromStandInsAreListedOnceInTheGivenOrder) {
-    Make("disc1/x", "");
-    Make("disc2/x", "");
-    const std::string list = folder / "disc2" + ":" + folder / "disc1" + "::" + folder / "disc2";
-    const ScopedVariable dataRoots("DATAROOTS", list.c_str());
-    const auto roots = plat::files().CdromRoots();
-    ASSERT_GE(roots.size(), 2u);
-    EXPECT_EQ(roots[0], folder / "disc2");
-    EXPECT_EQ(roots[1], folder / "disc1");
-    EXPECT_EQ(std::count(roots.begin(), roots.end(), folder / "disc2"), 1);
 }
 
 TEST_F(FilesTest, LinksAreToldApartFromWhatTheyPointAt) {
@@ -130,16 +122,6 @@ TEST_F(FilesTest, SetEndCutsOrExtendsAndMovesThere) {
     EXPECT_EQ(vqt::test::ReadFileBytes(folder / "f.bin"), std::string("0123\0\0", 6));
     auto reader = plat::files().Open(folder / "f.bin", plat::OpenMode::Read);
     EXPECT_FALSE(reader->SetEnd(2));
-}
-
-TEST_F(FilesTest, WindowsFolderIsTheConfigurationFolder) {
-    const ScopedVariable home("HOME", "/home/someone");
-    {
-        const ScopedVariable config("XDG_CONFIG_HOME", "/tmp/xdg-here");
-        EXPECT_EQ(plat::files().WindowsFolder(), "/tmp/xdg-here");
-    }
-    const ScopedVariable noConfig("XDG_CONFIG_HOME", nullptr);
-    EXPECT_EQ(plat::files().WindowsFolder(), "/home/someone/.config");
 }
 
 } // namespace

@@ -78,23 +78,6 @@ TEST_F(GdiTest, SelectionKeepsObjectsAliveAndDeletionFreesThem) {
     EXPECT_EQ(gdi().LiveObjects(), before);
 }
 
-TEST_F(GdiTest, CreationFailuresCanBeScripted) {
-    gdi().script().failCreateDc = 1;
-    gdi().script().failCreateDib = 1;
-    gdi().script().failCreatePalette = 1;
-    EXPECT_EQ(gdi().CreateCompatibleDc(nullptr), nullptr);
-    Dc* dc = gdi().CreateCompatibleDc(nullptr);
-    ASSERT_NE(dc, nullptr);
-    uint8_t* bits = reinterpret_cast<uint8_t*>(1);
-    EXPECT_EQ(gdi().CreateDibSection(dc, Header(4, 4, 8), nullptr, DIB_RGB_COLORS, &bits), nullptr);
-    EXPECT_EQ(bits, nullptr);
-    EXPECT_NE(gdi().CreateDibSection(dc, Header(4, 4, 8), nullptr, DIB_RGB_COLORS, &bits), nullptr);
-    std::vector<PaletteEntry> entries(256);
-    EXPECT_EQ(gdi().CreatePalette(kLogPaletteVersion, 256, entries.data()), nullptr);
-    EXPECT_NE(gdi().CreatePalette(kLogPaletteVersion, 256, entries.data()), nullptr);
-    EXPECT_EQ(gdi().CreatePalette(0x200, 256, entries.data()), nullptr) << "only the 0x300 layout";
-}
-
 TEST_F(GdiTest, ColourTableKeepsTheFourthByteAndOnlyFitsTheBitmap) {
     Dc* dc = gdi().CreateCompatibleDc(nullptr);
     uint8_t* bits = nullptr;

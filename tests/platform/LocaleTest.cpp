@@ -26,17 +26,6 @@ TEST(LocaleNames, LanguageAndCountryGiveTheLanguageId) {
     EXPECT_EQ(plat::LangIdFromLocaleName("hi_IN"), 0x0439);
 }
 
-TEST(LocaleNames, MissingPartsFallBack) {
-    EXPECT_EQ(plat::LangIdFromLocaleName("de"), 0x0407) << "no country: the default sublanguage";
-    EXPECT_EQ(plat::LangIdFromLocaleName("de_XX"), 0x0407);
-    EXPECT_EQ(plat::LangIdFromLocaleName("DE-ch"), 0x0807);
-    EXPECT_EQ(plat::LangIdFromLocaleName(""), 0x0409);
-    EXPECT_EQ(plat::LangIdFromLocaleName("C"), 0x0409);
-    EXPECT_EQ(plat::LangIdFromLocaleName("C.UTF-8"), 0x0409);
-    EXPECT_EQ(plat::LangIdFromLocaleName("POSIX"), 0x0409);
-    EXPECT_EQ(plat::LangIdFromLocaleName("xx_YY"), 0x0409);
-}
-
 TEST(HeadlessLocale, ReadsLangUnlessOverridden) {
     const vqt::test::ScopedVariable lang("LANG", "de_DE.UTF-8");
     plat::HeadlessLocale locale;
@@ -82,6 +71,29 @@ TEST(WideToMulti, Cp1252TableAndReplacement) {
     EXPECT_EQ(locale.WideToMulti(std::u16string(1, char16_t(0x81))), "?")
         << "0x81 has no character in code page 1252";
     EXPECT_EQ(locale.WideToMulti(u""), "");
+}
+
+TEST(CodePageFromUtf8, CharactersTheCodePageLacksAreLeftOutWhole) {
+    struct Row {
+        uint32_t codePage;
+        const char* utf8;
+        std::string bytes;
+        const char* why;
+    };
+    const Row rows[] = {
+        {1252, "a\xC3\xA9\xE2\x82\xAC", "a\xE9\x80", "the western table"},
+        {1252, "\xE2\x86\x92x", "x", "an arrow has no place"},
+        {1252, "\xC5\xA0\xC2\xA0", "\x8A\xA0", ""},
+        {1252, "\x80z\xC3", "z", "stray and cut-off bytes"},
+        {1252, "\xC3(y", "(y", ""},
+        {932, "A\xE3\x81\x82\xE6\x97\xA5", "A\x82\xA0\x93\xFA", "two double-byte characters"},
+        {932, "\xEF\xBD\xB1", "\xB1", "a half-width katakana is one byte"},
+        {932, "\xED\x95\x9C\xC3\xA9" "b", "b", "a hangul syllable and an accented letter are missing"},
+        {949, "\xED\x95\x9C\xE2\x82\xAC", "\xC7\xD1\xA2\xE6", ""},
+        {949, "\xEF\xBD\xB1x\xE6\x97", "x", "missing, then cut off"},
+        {60000, "abc", "", "a code page the converter does not know"},
+    };
+    for (const Row& r : rows) EXPECT_EQ(plat::CodePageFromUtf8(r.utf8, r.codePage), r.bytes) << r.codePage << " " << r.why;
 }
 
 } // namespace

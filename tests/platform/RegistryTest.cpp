@@ -7,7 +7,7 @@
 #include "platform/headless/IniRegistry.h"
 #include "tests/support/Environment.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/TempFolder.h"
+#include "tools/builders/TempFolder.h"
 
 namespace {
 

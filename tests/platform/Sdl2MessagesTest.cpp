@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessLocale.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/TempFolder.h"
+#include "tools/builders/TempFolder.h"
 
 #ifdef VQT_HAVE_SDL2
 #include <SDL.h>
@@ -52,12 +54,23 @@ TEST(Sdl2Keys, VirtualKeysAndScanCodes) {
     EXPECT_TRUE(SdlScancodesOfVirtualKey(0xFF).empty());
 }
 
-TEST(Sdl2Keys, TextInTheWesternCodePage) {
-    EXPECT_EQ(Cp1252FromUtf8("a\xC3\xA9\xE2\x82\xAC"), (std::vector<uint8_t>{'a', 0xE9, 0x80}));
-    EXPECT_EQ(Cp1252FromUtf8("\xE2\x86\x92x"), (std::vector<uint8_t>{'x'})) << "an arrow has no place";
-    EXPECT_EQ(Cp1252FromUtf8("\xC5\xA0\xC2\xA0"), (std::vector<uint8_t>{0x8A, 0xA0}));
-    EXPECT_EQ(Cp1252FromUtf8("\x80z\xC3"), (std::vector<uint8_t>{'z'})) << "stray and cut-off bytes";
-    EXPECT_EQ(Cp1252FromUtf8("\xC3(y"), (std::vector<uint8_t>{'(', 'y'}));
+TEST(Sdl2Cursors, EachCursorPixelKindBecomesSdlsBitsOfTheSameLook) {
+    // SDL draws data 1 mask 1 black, 0 1 white, 0 0 nothing, 1 0 the inverted screen.
+    struct Kind {
+        const char* name;
+        int andBit, xorBit, data, mask;
+    };
+    const Kind kinds[] = {{"black", 0, 0, 1, 1}, {"white", 0, 1, 0, 1}, {"clear", 1, 0, 0, 0}, {"invert", 1, 1, 1, 0}};
+    for (const Kind& k : kinds) {
+        CursorImage image;
+        image.andMask[5] = uint8_t(k.andBit << 3);
+        image.xorMask[5] = uint8_t(k.xorBit << 3);
+        uint8_t data[CursorImage::kMaskBytes];
+        uint8_t mask[CursorImage::kMaskBytes];
+        Sdl2Input::CursorBits(image, data, mask);
+        EXPECT_EQ((data[5] >> 3) & 1, k.data) << k.name;
+        EXPECT_EQ((mask[5] >> 3) & 1, k.mask) << k.name;
+    }
 }
 
 /// A shown window of the SDL desktop (dummy video driver) with its messages on a queue.
@@ -81,10 +94,15 @@ protected:
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     }
 
-    void PushKey(bool down, SDL_Scancode sc, SDL_Keycode sym, uint16_t mod, bool repeat = false) {
+    /// An event of the window (every event with a window names it in the same place).
+    SDL_Event Event(uint32_t type) {
         SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.type = type;
         e.key.windowID = sdlId;
+        return e;
+    }
+    void PushKey(bool down, SDL_Scancode sc, SDL_Keycode sym, uint16_t mod, bool repeat = false) {
+        SDL_Event e = Event(down ? SDL_KEYDOWN : SDL_KEYUP);
         e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
         e.key.repeat = repeat;
         e.key.keysym.scancode = sc;
@@ -105,7 +123,7 @@ protected:
     uint32_t sdlId = 0;
 };
 
-TEST_F(Sdl2MessagesTest, KeysBecomeKeyMessages) {
+TEST_F(Sdl2MessagesTest, KeysAndTextBecomeKeyAndCharacterMessages) {
     PushKey(true, SDL_SCANCODE_A, 'a', KMOD_NONE);
     PushKey(true, SDL_SCANCODE_A, 'a', KMOD_NONE, true);
     PushKey(false, SDL_SCANCODE_A, 'a', KMOD_NONE);
@@ -113,8 +131,11 @@ TEST_F(Sdl2MessagesTest, KeysBecomeKeyMessages) {
     PushKey(true, SDL_SCANCODE_TAB, SDLK_TAB, KMOD_LALT);
     PushKey(false, SDL_SCANCODE_LALT, SDLK_LALT, KMOD_NONE);
     PushKey(true, SDL_SCANCODE_AC_BACK, SDLK_AC_BACK, KMOD_NONE);
+    SDL_Event text = Event(SDL_TEXTINPUT);
+    std::strcpy(text.text.text, "\xC3\xBC!");
+    SDL_PushEvent(&text);
     const std::vector<WinMsg> got = Drain();
-    ASSERT_EQ(got.size(), 6u);
+    ASSERT_EQ(got.size(), 8u);
     EXPECT_EQ(got[0].msg, WM_KEYDOWN);
     EXPECT_EQ(got[0].wParam, uintptr_t('A'));
     EXPECT_EQ(got[0].window, window);
@@ -127,6 +148,9 @@ TEST_F(Sdl2MessagesTest, KeysBecomeKeyMessages) {
     EXPECT_EQ(got[4].wParam, 0x09u);
     EXPECT_EQ(uint32_t(got[4].lParam) & 0x20000000u, 0x20000000u) << "context bit: Alt held";
     EXPECT_EQ(got[5].msg, WM_SYSKEYUP);
+    EXPECT_EQ(got[6].msg, WM_CHAR);
+    EXPECT_EQ(got[6].wParam, 0xFCu);
+    EXPECT_EQ(got[7].wParam, uintptr_t('!'));
 }
 
 TEST_F(Sdl2MessagesTest, TheKeyboardHookSeesKeysBeforeTheyAreQueued) {
@@ -148,29 +172,46 @@ TEST_F(Sdl2MessagesTest, TheKeyboardHookSeesKeysBeforeTheyAreQueued) {
     EXPECT_EQ(Drain().size(), 1u);
 }
 
-TEST_F(Sdl2MessagesTest, TextBecomesCharacters) {
-    SDL_Event e{};
-    e.type = SDL_TEXTINPUT;
-    e.text.windowID = sdlId;
-    std::strcpy(e.text.text, "\xC3\xBC!");
-    SDL_PushEvent(&e);
-    const std::vector<WinMsg> got = Drain();
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].msg, WM_CHAR);
-    EXPECT_EQ(got[0].wParam, 0xFCu);
-    EXPECT_EQ(got[1].wParam, uintptr_t('!'));
+TEST_F(Sdl2MessagesTest, CompositionsBecomeInputMethodMessagesAndTextComesInTheLocalesCodePage) {
+    static_cast<HeadlessLocale&>(locale()).SetDoubleByteCodePage(932, {{0x81, 0x9F}, {0xE0, 0xFC}});
+    const auto push = [&](bool editing, const char* utf8) {
+        SDL_Event e = Event(editing ? SDL_TEXTEDITING : SDL_TEXTINPUT);
+        std::strcpy(editing ? e.edit.text : e.text.text, utf8);
+        SDL_PushEvent(&e);
+    };
+    push(true, "");                         // text input starting: nothing
+    push(true, "\xE6\x97\xA5\xE6\x9C\xAC"); // composing "nihon"
+    std::vector<WinMsg> got = Drain();
+    EXPECT_EQ(inputMethod().ReadComposition(), "\x93\xFA\x96\x7B") << "kept in code-page bytes";
+    push(true, "\xE3\x81\x82\xE3\x81\x84");
+    push(false, "\xE6\x84\x9B");                  // committed while composing
+    push(false, "a\xE3\x82\xA2\xED\x95\x9C!"); // plain text: the hangul syllable has no place
+    for (const WinMsg& m : Drain()) got.push_back(m);
+    EXPECT_EQ(inputMethod().Kept(), "\x88\xA4") << "the commit is the kept text";
+    EXPECT_FALSE(inputMethod().IsComposing());
+    const std::vector<std::pair<uint32_t, intptr_t>> expected = {
+        {WM_IME_STARTCOMPOSITION, 0}, {WM_IME_COMPOSITION, GCS_COMPSTR}, {WM_IME_COMPOSITION, GCS_COMPSTR},
+        {WM_IME_COMPOSITION, 0x1800}, {WM_IME_ENDCOMPOSITION, 0},
+    };
+    ASSERT_EQ(got.size(), expected.size() + 4);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(got[i].msg, expected[i].first) << i;
+        EXPECT_EQ(got[i].lParam, expected[i].second) << i;
+        EXPECT_EQ(got[i].window, window);
+    }
+    const uint8_t chars[] = {'a', 0x83, 0x41, '!'};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(got[expected.size() + i].msg, WM_CHAR);
+        EXPECT_EQ(got[expected.size() + i].wParam, uintptr_t(chars[i])) << i;
+    }
 }
 
 TEST_F(Sdl2MessagesTest, MouseMessagesCarryClientAndDesktopPoints) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.windowID = sdlId;
+    SDL_Event e = Event(SDL_MOUSEMOTION);
     e.motion.x = 10;
     e.motion.y = 20;
     SDL_PushEvent(&e);
-    e = SDL_Event{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.windowID = sdlId;
+    e = Event(SDL_MOUSEBUTTONDOWN);
     e.button.button = SDL_BUTTON_RIGHT;
     e.button.x = 30;
     e.button.y = 40;
@@ -193,22 +234,17 @@ TEST_F(Sdl2MessagesTest, MouseMessagesCarryClientAndDesktopPoints) {
 TEST_F(Sdl2MessagesTest, WindowEventsReachTheWindowAndQuitClosesIt) {
     desktop().SetActive(window);
     desktop().Find(window)->ClearSent();
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.windowID = sdlId;
+    SDL_Event e = Event(SDL_WINDOWEVENT);
     e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
     SDL_PushEvent(&e);
     e.window.event = SDL_WINDOWEVENT_MINIMIZED;
     SDL_PushEvent(&e);
     EXPECT_TRUE(Drain().empty()) << "window events are sent, not queued";
     const std::vector<WinMsg>& sent = desktop().Find(window)->Sent();
-    bool killFocus = false;
-    for (const WinMsg& m : sent) killFocus |= m.msg == WM_KILLFOCUS;
-    EXPECT_TRUE(killFocus);
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](const WinMsg& m) { return m.msg == WM_KILLFOCUS; }));
     EXPECT_TRUE(desktop().Find(window)->IsMinimized());
 
-    e = SDL_Event{};
-    e.type = SDL_QUIT;
+    e = Event(SDL_QUIT);
     SDL_PushEvent(&e);
     const std::vector<WinMsg> got = Drain();
     ASSERT_EQ(got.size(), 1u);

@@ -17,9 +17,7 @@ void Put(const std::string& name, const char* value) {
 } // namespace
 
 ScopedVariable::ScopedVariable(std::string name, const char* value) : name_(std::move(name)) {
-    if (const char* old = std::getenv(name_.c_str())) {
-        old_ = old;
-    }
+    if (const char* old = std::getenv(name_.c_str())) old_ = old;
     Put(name_, value);
 }
 

@@ -36,13 +36,9 @@ void ExpectMatchesGolden(const std::string& name, const std::string& bytes) {
     const std::string expected = ReadFileBytes(path);
     ASSERT_FALSE(expected.empty() && !bytes.empty())
         << "golden file " << path << " is missing; run with VQT_UPDATE_GOLDENS=1 to create it";
-    if (expected == bytes) {
-        return;
-    }
+    if (expected == bytes) return;
     size_t at = 0;
-    while (at < expected.size() && at < bytes.size() && expected[at] == bytes[at]) {
-        ++at;
-    }
+    while (at < expected.size() && at < bytes.size() && expected[at] == bytes[at]) ++at;
     ADD_FAILURE() << "differs from golden " << path << " at byte " << at << " (golden "
                   << expected.size() << " bytes, actual " << bytes.size() << " bytes)";
 }

@@ -1,22 +1,56 @@
 #include "tests/support/HeadlessTest.h"
 
-#include "engine/core/Random.h"
-#include "engine/core/Trace.h"
+#include <vector>
+
+#include "engine/base/Random.h"
+#include "engine/base/Trace.h"
+#include "engine/data/Memory.h"
 
 namespace vqt::test {
+namespace {
+
+std::vector<void (*)()>& StateResets() {
+    static std::vector<void (*)()> resets;
+    return resets;
+}
+
+void ResetStates() {
+    for (void (*reset)() : StateResets()) reset();
+}
+
+} // namespace
+
+bool HeadlessTest::AddStateReset(void (*reset)()) {
+    StateResets().push_back(reset);
+    return true;
+}
+
+HeadlessTest::HeadlessTest() {
+    plat::UseHeadless();
+    xMemory_ResetForTest();
+    context_ = std::make_unique<CEngineContext>();
+    ResetStates();
+}
+
+HeadlessTest::~HeadlessTest() {
+    ResetStates();
+    context_.reset();
+    plat::UseHeadless();
+}
 
 void HeadlessTest::SetUp() {
-    plat::UseHeadless();
-    xTrace_Keys() = TraceKeys{};
     xTrace_Keys().logging = 1;
     xSRand(1);
     locale().SetLangId(0x0409);
     registry().SetContents("");
 }
 
-void HeadlessTest::TearDown() {
-    xTrace_Keys() = TraceKeys{};
-    plat::UseHeadless();
+void HeadlessTest::RenewContext() {
+    context_.reset();
+    context_ = std::make_unique<CEngineContext>();
+    ResetStates();
+    xTrace_Keys().logging = 1;
+    xSRand(1);
 }
 
 plat::VirtualClock& HeadlessTest::clock() {

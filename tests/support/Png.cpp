@@ -7,6 +7,17 @@
 
 namespace vqt::test {
 
+RgbImage ToRgb(const plat::Image& image) {
+    RgbImage out{image.width, image.height, {}};
+    out.rgb.reserve(size_t(image.width) * size_t(image.height) * 3);
+    for (const plat::Argb c : image.pixels) {
+        out.rgb.push_back(plat::ArgbRed(c));
+        out.rgb.push_back(plat::ArgbGreen(c));
+        out.rgb.push_back(plat::ArgbBlue(c));
+    }
+    return out;
+}
+
 bool WritePng(const std::string& path, const RgbImage& image) {
     png_image writer{};
     writer.version = PNG_IMAGE_VERSION;
@@ -21,9 +32,7 @@ bool WritePng(const std::string& path, const RgbImage& image) {
 bool ReadPng(const std::string& path, RgbImage& image) {
     png_image reader{};
     reader.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&reader, path.c_str())) {
-        return false;
-    }
+    if (!png_image_begin_read_from_file(&reader, path.c_str())) return false;
     reader.format = PNG_FORMAT_RGB;
     image.width = static_cast<int>(reader.width);
     image.height = static_cast<int>(reader.height);

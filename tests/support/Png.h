@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/PixelConvert.h"
+
 namespace vqt::test {
 
 /// An 8-bit-per-channel RGB picture, rows top to bottom.
@@ -13,6 +15,9 @@ struct RgbImage {
 
     bool operator==(const RgbImage&) const = default;
 };
+
+/// A picture of the platform (a window's presented picture) as 8-bit red, green and blue.
+RgbImage ToRgb(const plat::Image& image);
 
 bool WritePng(const std::string& path, const RgbImage& image);
 /// False when the file is missing or not a PNG this reader takes.

@@ -58,7 +58,6 @@ bool Subprocess::Start() {
     char* argv[] = {program.data(), nullptr};
     const std::string outputPath = folder_ + "/output.txt";
 
-    startMs_ = NowMs();
     pid_ = ::fork();
     if (pid_ < 0) return false;
     if (pid_ == 0) {
@@ -82,7 +81,6 @@ bool Subprocess::Wait(int timeoutMs) {
         int status = 0;
         const pid_t done = ::waitpid(pid_, &status, WNOHANG);
         if (done == pid_) {
-            elapsedMs_ = NowMs() - startMs_;
             pid_ = -1;
             exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             return true;
@@ -92,7 +90,6 @@ bool Subprocess::Wait(int timeoutMs) {
             ::waitpid(pid_, nullptr, 0);
             pid_ = -1;
             exitCode_ = -1;
-            elapsedMs_ = NowMs() - startMs_;
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

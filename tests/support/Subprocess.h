@@ -21,8 +21,6 @@ public:
     bool Wait(int timeoutMs);
     /// The exit status as the shell sees it (0-255), -1 while it runs or when a signal ended it.
     int ExitCode() const { return exitCode_; }
-    /// Milliseconds from Start to the end seen by Wait.
-    long ElapsedMs() const { return elapsedMs_; }
     /// Everything it wrote to its standard output and error.
     std::string Output() const;
     /// Sends it a signal while it runs; false when it does not run.
@@ -34,8 +32,6 @@ private:
     std::map<std::string, std::string> environment_;
     pid_t pid_ = -1;
     int exitCode_ = -1;
-    long elapsedMs_ = 0;
-    long startMs_ = 0;
 };
 
 /// Starts the program and waits for its end: its exit status, or -1 when it did not end within

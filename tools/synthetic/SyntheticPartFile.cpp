@@ -1,148 +1,46 @@
-// Writes a small part file for running the program without the game's data: the first
-// activity {1, 0, 26} of a plain activity class over a 640 x 480 background picture with its
-// palette, and a few views (props with one still picture each) standing on it.
+// The game-data generator: writes a part file with the game's index layout and, screen by
+// screen, the chunks the game needs to run without its own data. Each source file of this
+// folder adds one screen's or one service's chunks through one call below.
 //
 //     synthetic_partfile <output file>
-#include <cmath>
 #include <cstdio>
-#include <vector>
 
-#include "engine/graphics/FrameImage.h"
-#include "tests/support/ActivityBuilder.h"
-#include "tests/support/ChunkFileBuilder.h"
-#include "tests/support/PartBuilder.h"
+#include "tools/synthetic/GameData.h"
+#include "tools/synthetic/Garage.h"
 
-using namespace vqt::test;
-
-namespace {
-
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-
-/// 256 colours: a sky ramp (1-63), a ground ramp (64-127), and bright colours from 128 on.
-std::vector<uint32_t> Colours() {
-    std::vector<uint32_t> c(256, 0);
-    auto rgb = [](int r, int g, int b) { return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16; };
-    for (int i = 1; i < 64; ++i) c[i] = rgb(40 + i, 90 + i * 2, 160 + i);
-    for (int i = 64; i < 128; ++i) c[i] = rgb(30 + (i - 64), 110 + (i - 64) * 2, 30);
-    const uint32_t bright[] = {rgb(230, 40, 40), rgb(250, 210, 40), rgb(250, 250, 250), rgb(20, 20, 20),
-                               rgb(60, 90, 230), rgb(240, 130, 20), rgb(150, 60, 200), rgb(120, 80, 40),
-                               rgb(30, 140, 50), rgb(20, 100, 35)};
-    for (int i = 0; i < 10; ++i) c[128 + i] = bright[i];
-    return c;
-}
-
-/// The background: a sky ramp over rolling ground.
-IndexedPicture Background(const std::vector<uint32_t>& colours) {
-    IndexedPicture p;
-    p.width = kWidth;
-    p.height = kHeight;
-    p.colours = colours;
-    p.pixels.resize(size_t(kWidth) * kHeight);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            const int ground = 300 + int(20.0 * std::sin(x / 60.0));
-            uint8_t v = y < ground ? uint8_t(1 + y * 62 / kHeight) : uint8_t(64 + (y - ground) * 63 / (kHeight - ground + 1));
-            p.pixels[size_t(y) * kWidth + x] = v;
-        }
-    }
-    return p;
-}
-
-/// A house: walls, a roof and a door.
-Picture House() {
-    Picture p(120, 110);
-    for (int y = 0; y < 110; ++y) {
-        for (int x = 0; x < 120; ++x) {
-            if (y < 45) {
-                const int half = (45 - y) * 60 / 45;
-                if (x >= half && x < 120 - half) p.at(x, y) = 128; // roof
-            } else if (x >= 10 && x < 110) {
-                p.at(x, y) = (x >= 50 && x < 70 && y >= 70) ? 135 : 130; // door or wall
-            }
-        }
-    }
-    return p;
-}
-
-/// A sun: a yellow disc.
-Picture Sun() {
-    Picture p(70, 70);
-    for (int y = 0; y < 70; ++y)
-        for (int x = 0; x < 70; ++x)
-            if ((x - 35) * (x - 35) + (y - 35) * (y - 35) < 33 * 33) p.at(x, y) = 129;
-    return p;
-}
-
-/// A tree: a round crown on a trunk.
-Picture Tree() {
-    Picture p(60, 100);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 60; ++x) {
-            if ((x - 30) * (x - 30) + (y - 30) * (y - 30) < 28 * 28) p.at(x, y) = (x + y) % 3 == 0 ? 137 : 136;
-            else if (y >= 55 && x >= 25 && x < 35) p.at(x, y) = 135;
-        }
-    return p;
-}
-
-ObjectSpec Prop(uint32_t objectId, uint32_t partId, int16_t x, int16_t y) {
-    ObjectSpec o;
-    o.classId = 54;
-    o.objectId = objectId;
-    o.partId = partId;
-    o.properties.Pair(50, 1, x, y);
-    return o;
-}
-
-uint32_t AddStill(PartBuilder& parts, const Picture& picture, const std::vector<uint32_t>& colours) {
-    FrameSpec frame;
-    frame.picture = picture;
-    frame.hotX = int16_t(picture.width / 2);
-    frame.hotY = int16_t(picture.height / 2);
-    StateSpec state;
-    state.frames = {frame};
-    PartSpec part;
-    part.states = {state};
-    // Each part carries the colours of its pictures.
-    std::vector<uint8_t> rgb;
-    for (uint32_t c : colours) {
-        rgb.push_back(uint8_t(c));
-        rgb.push_back(uint8_t(c >> 8));
-        rgb.push_back(uint8_t(c >> 16));
-    }
-    part.palette = rgb;
-    return parts.AddPart(part).part;
-}
-
-} // namespace
+void AddFirstActivity(GameData& data);
+void AddGameCursors(GameData& data);
+void AddGameSnippets(GameData& data);
+void AddAppProps(GameData& data);
+void AddGameScreens(GameData& data);
+void AddCounterPanelArt(GameData& data);
+void AddTileSheetScreens(GameData& data);
+void AddMoviesAndWords(GameData& data);
+void AddTextViews(GameData& data);
+void AddHostAndVoices(GameData& data);
+void AddPlaceholderTown(GameData& data);
+void AddCertificates(GameData& data);
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <output file>\n", argv[0]);
         return 2;
     }
-    ChunkFileBuilder file;
-    const uint8_t actv = file.AddIndex("actv", 8, 32); // index 1: the first activity is {1, 0, 26}
-    PartBuilder parts(file);
-    const uint8_t fram = file.AddIndex("fram", 8, 4);
-    const uint8_t cpal = file.AddIndex("cpal", 8, 4);
-
-    const std::vector<uint32_t> colours = Colours();
-    const uint32_t background = file.AddChunk(fram, BmpFile(Background(colours)),
-                                              {.entry = 1, .name = "Background", .property = FrameProperty(kFrameBmp)});
-    const uint32_t palette = file.AddChunk(cpal, PaletteData(colours), {.entry = 1, .name = "Palette"});
-
-    ActivitySpec activity;
-    activity.classId = 53;
-    activity.objectId = 26;
-    activity.backgroundId = background;
-    activity.paletteId = palette;
-    activity.properties.Pair(50, 1, kWidth / 2, kHeight / 2); // centred on the stage
-    activity.objects = {Prop(1, AddStill(parts, Sun(), colours), 520, 90), Prop(2, AddStill(parts, House(), colours), 200, 290),
-                        Prop(3, AddStill(parts, Tree(), colours), 420, 300)};
-    file.AddChunk(actv, ActivityData(activity), {.entry = 26, .name = "Synthetic activity"});
-
-    if (!file.WriteFile(argv[1])) {
+    GameData data;
+    AddTextViews(data);
+    AddFirstActivity(data);
+    AddGameCursors(data);
+    AddGameSnippets(data);
+    AddAppProps(data);
+    AddGameScreens(data);
+    AddCounterPanelArt(data);
+    AddTileSheetScreens(data);
+    AddMoviesAndWords(data);
+    AddHostAndVoices(data);
+    AddPlaceholderTown(data);
+    AddCertificates(data);
+    AddTownStandIns(data);
+    if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
         return 1;
     }

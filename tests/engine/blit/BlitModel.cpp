@@ -18,9 +18,7 @@ std::vector<uint8_t> MakeBlockTable(const std::vector<std::vector<uint8_t>>& blo
         std::memcpy(table.data() + 14 + 2 * i, &o, 2);
         offset += blocks[i].size();
     }
-    for (const auto& b : blocks) {
-        table.insert(table.end(), b.begin(), b.end());
-    }
+    for (const auto& b : blocks) table.insert(table.end(), b.begin(), b.end());
     return table;
 }
 
@@ -36,13 +34,9 @@ const uint8_t* BlockStart(const uint8_t* blocks, int n) {
 void DecodeInto(const uint8_t* p, const uint8_t* blocks, std::vector<Event>& out, size_t at) {
     for (;;) {
         const uint8_t op = *p++;
-        if (op == 0x80) {
-            return;
-        }
+        if (op == 0x80) return;
         int n = *p++;
-        if (op & 2) {
-            n = n * 256 + *p++;
-        }
+        if (op & 2) n = n * 256 + *p++;
         const int kind = (op >> 4) & 3;
         if (op & 8) {
             DecodeInto(BlockStart(blocks, *p++), blocks, out, at);
@@ -60,9 +54,7 @@ void DecodeInto(const uint8_t* p, const uint8_t* blocks, std::vector<Event>& out
             }
         }
         at += static_cast<size_t>(n);
-        if (op & 0x80) {
-            return;
-        }
+        if (op & 0x80) return;
     }
 }
 

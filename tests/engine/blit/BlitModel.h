@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 
 namespace blitmodel {
 
@@ -17,9 +17,7 @@ inline uint16_t Pack(int r, int g, int b, int layout) {
     r &= 0xFF;
     g &= 0xFF;
     b &= 0xFF;
-    if (layout == 2) {
-        return static_cast<uint16_t>((r >> 3) * 2048 + (g >> 2) * 32 + (b >> 3));
-    }
+    if (layout == 2) return static_cast<uint16_t>((r >> 3) * 2048 + (g >> 2) * 32 + (b >> 3));
     return static_cast<uint16_t>((r >> 3) * 1024 + (g >> 3) * 32 + (b >> 3));
 }
 inline int R(uint32_t c) { return c & 0xFF; }
@@ -30,9 +28,7 @@ inline int B(uint32_t c) { return (c >> 16) & 0xFF; }
 inline int Mix(int c, int t, int level) {
     const long long product = static_cast<long long>(t - c) * level;
     long long q = product / 256;
-    if (product % 256 != 0 && product < 0) {
-        --q;
-    }
+    if (product % 256 != 0 && product < 0) --q;
     return static_cast<int>((c + q) & 0xFF);
 }
 
@@ -118,9 +114,7 @@ private:
     LineBuilder& Record(uint8_t op, int n, bool wide, std::vector<uint8_t> data) {
         lastOp_ = static_cast<int>(bytes_.size());
         bytes_.push_back(static_cast<uint8_t>(op | (wide ? 0x02 : 0)));
-        if (wide) {
-            bytes_.push_back(static_cast<uint8_t>(n >> 8));
-        }
+        if (wide) bytes_.push_back(static_cast<uint8_t>(n >> 8));
         bytes_.push_back(static_cast<uint8_t>(n));
         bytes_.insert(bytes_.end(), data.begin(), data.end());
         return *this;

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "engine/blit/Blitter.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "tests/engine/blit/BlitFixture.h"
 #include "tests/engine/blit/BlitModel.h"
@@ -44,18 +44,14 @@ TEST_F(BltBlendTest, VectorAndPlainReadersGiveIdenticalPixelsForEveryLevelAndFie
             holes[static_cast<size_t>(f)] = f % 3 == 1 ? 0 : static_cast<uint8_t>(1 + (63 - f));
         }
         const int rows = 64;
-        for (int d = 0; d < rows; ++d) {
-            builder.Literal(sources).Run(3, static_cast<uint8_t>(1 + d)).Holes(holes);
-        }
+        for (int d = 0; d < rows; ++d) builder.Literal(sources).Run(3, static_cast<uint8_t>(1 + d)).Holes(holes);
         const std::vector<uint8_t> line = builder.Done();
         const int width = rows * (64 + 3 + 64);
         ASSERT_TRUE(VQTRLE_ValidateLine(line.data(), line.size(), static_cast<int16_t>(width), nullptr, 0));
 
         std::vector<uint16_t> dest(static_cast<size_t>(width) + 2);
         for (int d = 0; d < rows; ++d) {
-            for (int i = 0; i < 64 + 3 + 64; ++i) {
-                dest[1 + static_cast<size_t>(d * 131 + i)] = AllFields(d, layout);
-            }
+            for (int i = 0; i < 64 + 3 + 64; ++i) dest[1 + static_cast<size_t>(d * 131 + i)] = AllFields(d, layout);
         }
         const std::vector<Event> events = Decode(line.data(), width, nullptr);
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/Trace.h"
 #include "engine/blit/Blitter.h"
-#include "engine/core/Trace.h"
 #include "tests/engine/blit/BlitFixture.h"
 #include "tests/engine/blit/BlitModel.h"
 
@@ -29,39 +29,26 @@ struct PlainCase {
     Rule rule;
 };
 
+#define PLAIN(fn, ...) {#fn, fn, __VA_ARGS__}
+using enum Walk;
+using enum Rule;
 const PlainCase kPlainCases[] = {
-    {"BltSolid_8bTo8b", BltSolid_8bTo8b, 8, Walk::kPlain, Rule::kSolid},
-    {"BltSolidX_8bTo8b", BltSolidX_8bTo8b, 8, Walk::kPlainX, Rule::kSolid},
-    {"BltTrans_8bTo8b", BltTrans_8bTo8b, 8, Walk::kPlain, Rule::kTrans},
-    {"BltTransX_8bTo8b", BltTransX_8bTo8b, 8, Walk::kPlainX, Rule::kTrans},
-    {"BltSilhouette_8bTo8b", BltSilhouette_8bTo8b, 8, Walk::kPlain, Rule::kSilhouette},
-    {"BltScaledSolid_8bTo8b", BltScaledSolid_8bTo8b, 8, Walk::kScaled, Rule::kSolid},
-    {"BltScaledSolidX_8bTo8b", BltScaledSolidX_8bTo8b, 8, Walk::kScaledX, Rule::kSolid},
-    {"BltScaledTrans_8bTo8b", BltScaledTrans_8bTo8b, 8, Walk::kScaled, Rule::kTrans},
-    {"BltScaledTransX_8bTo8b", BltScaledTransX_8bTo8b, 8, Walk::kScaledX, Rule::kTrans},
-    {"BltSolid_8bTo16b", BltSolid_8bTo16b, 16, Walk::kPlain, Rule::kSolid},
-    {"BltSolidX_8bTo16b", BltSolidX_8bTo16b, 16, Walk::kPlainX, Rule::kSolid},
-    {"BltTrans_8bTo16b", BltTrans_8bTo16b, 16, Walk::kPlain, Rule::kTrans},
-    {"BltTransX_8bTo16b", BltTransX_8bTo16b, 16, Walk::kPlainX, Rule::kTrans},
-    {"BltSilhouette_8bTo16b", BltSilhouette_8bTo16b, 16, Walk::kPlain, Rule::kSilhouette},
-    {"BltScaledSolid_8bTo16b", BltScaledSolid_8bTo16b, 16, Walk::kScaled, Rule::kSolid},
-    {"BltScaledSolidX_8bTo16b", BltScaledSolidX_8bTo16b, 16, Walk::kScaledX, Rule::kSolid},
-    {"BltScaledTrans_8bTo16b", BltScaledTrans_8bTo16b, 16, Walk::kScaled, Rule::kTrans},
-    {"BltScaledTransX_8bTo16b", BltScaledTransX_8bTo16b, 16, Walk::kScaledX, Rule::kTrans},
-    {"BltTinted_8bTo16b", BltTinted_8bTo16b, 16, Walk::kPlain, Rule::kTint},
-    {"BltTintedX_8bTo16b", BltTintedX_8bTo16b, 16, Walk::kPlainX, Rule::kTint},
-    {"BltScaledTinted_8bTo16b", BltScaledTinted_8bTo16b, 16, Walk::kScaled, Rule::kTint},
-    {"BltScaledTintedX_8bTo16b", BltScaledTintedX_8bTo16b, 16, Walk::kScaledX, Rule::kTint},
-    {"BltBlended_8bTo16b", BltBlended_8bTo16b, 16, Walk::kPlain, Rule::kField},
-    {"BltBlendedX_8bTo16b", BltBlendedX_8bTo16b, 16, Walk::kPlainX, Rule::kChannel},
-    {"BltScaledBlended_8bTo16b", BltScaledBlended_8bTo16b, 16, Walk::kScaled, Rule::kChannel},
-    {"BltScaledBlendedX_8bTo16b", BltScaledBlendedX_8bTo16b, 16, Walk::kScaledX, Rule::kChannel},
-    {"BltSolid_8bTo24b", BltSolid_8bTo24b, 24, Walk::kPlain, Rule::kSolid},
-    {"BltSolidX_8bTo24b", BltSolidX_8bTo24b, 24, Walk::kPlainX, Rule::kSolid},
-    {"BltTrans_8bTo24b", BltTrans_8bTo24b, 24, Walk::kPlain, Rule::kTrans},
-    {"BltTransX_8bTo24b", BltTransX_8bTo24b, 24, Walk::kPlainX, Rule::kTrans},
-    {"BltScaledTrans_8bTo24b", BltScaledTrans_8bTo24b, 24, Walk::kScaled, Rule::kTrans},
-    {"BltScaledTransX_8bTo24b", BltScaledTransX_8bTo24b, 24, Walk::kScaledX, Rule::kTrans},
+    PLAIN(BltSolid_8bTo8b, 8, kPlain, kSolid), PLAIN(BltSolidX_8bTo8b, 8, kPlainX, kSolid),
+    PLAIN(BltTrans_8bTo8b, 8, kPlain, kTrans), PLAIN(BltTransX_8bTo8b, 8, kPlainX, kTrans),
+    PLAIN(BltSilhouette_8bTo8b, 8, kPlain, kSilhouette), PLAIN(BltScaledSolid_8bTo8b, 8, kScaled, kSolid),
+    PLAIN(BltScaledSolidX_8bTo8b, 8, kScaledX, kSolid), PLAIN(BltScaledTrans_8bTo8b, 8, kScaled, kTrans),
+    PLAIN(BltScaledTransX_8bTo8b, 8, kScaledX, kTrans), PLAIN(BltSolid_8bTo16b, 16, kPlain, kSolid),
+    PLAIN(BltSolidX_8bTo16b, 16, kPlainX, kSolid), PLAIN(BltTrans_8bTo16b, 16, kPlain, kTrans),
+    PLAIN(BltTransX_8bTo16b, 16, kPlainX, kTrans), PLAIN(BltSilhouette_8bTo16b, 16, kPlain, kSilhouette),
+    PLAIN(BltScaledSolid_8bTo16b, 16, kScaled, kSolid), PLAIN(BltScaledSolidX_8bTo16b, 16, kScaledX, kSolid),
+    PLAIN(BltScaledTrans_8bTo16b, 16, kScaled, kTrans), PLAIN(BltScaledTransX_8bTo16b, 16, kScaledX, kTrans),
+    PLAIN(BltTinted_8bTo16b, 16, kPlain, kTint), PLAIN(BltTintedX_8bTo16b, 16, kPlainX, kTint),
+    PLAIN(BltScaledTinted_8bTo16b, 16, kScaled, kTint), PLAIN(BltScaledTintedX_8bTo16b, 16, kScaledX, kTint),
+    PLAIN(BltBlended_8bTo16b, 16, kPlain, kField), PLAIN(BltBlendedX_8bTo16b, 16, kPlainX, kChannel),
+    PLAIN(BltScaledBlended_8bTo16b, 16, kScaled, kChannel), PLAIN(BltScaledBlendedX_8bTo16b, 16, kScaledX, kChannel),
+    PLAIN(BltSolid_8bTo24b, 24, kPlain, kSolid), PLAIN(BltSolidX_8bTo24b, 24, kPlainX, kSolid),
+    PLAIN(BltTrans_8bTo24b, 24, kPlain, kTrans), PLAIN(BltTransX_8bTo24b, 24, kPlainX, kTrans),
+    PLAIN(BltScaledTrans_8bTo24b, 24, kScaled, kTrans), PLAIN(BltScaledTransX_8bTo24b, 24, kScaledX, kTrans),
 };
 
 enum class CompRule { kSolid8, kTrans8, kSolid16, kTrans16, kTint16, kChannel16, kField16, kSolid24, kTrans24 };
@@ -74,22 +61,17 @@ struct CompCase {
     CompRule rule;
 };
 
+#define COMP(fn, ...) {#fn, fn, __VA_ARGS__}
+using enum CompRule;
 const CompCase kCompCases[] = {
-    {"BltCompSolid_8bTo8b", BltCompSolid_8bTo8b, 8, false, CompRule::kSolid8},
-    {"BltCompSolidX_8bTo8b", BltCompSolidX_8bTo8b, 8, true, CompRule::kSolid8},
-    {"BltCompTrans_8bTo8b", BltCompTrans_8bTo8b, 8, false, CompRule::kTrans8},
-    {"BltCompTransX_8bTo8b", BltCompTransX_8bTo8b, 8, true, CompRule::kTrans8},
-    {"BltCompSolid_8bTo16b", BltCompSolid_8bTo16b, 16, false, CompRule::kSolid16},
-    {"BltCompSolidX_8bTo16b", BltCompSolidX_8bTo16b, 16, true, CompRule::kSolid16},
-    {"BltCompTrans_8bTo16b", BltCompTrans_8bTo16b, 16, false, CompRule::kTrans16},
-    {"BltCompTransX_8bTo16b", BltCompTransX_8bTo16b, 16, true, CompRule::kTrans16},
-    {"BltCompTinted_8bTo16b", BltCompTinted_8bTo16b, 16, false, CompRule::kTint16},
-    {"BltCompTintedX_8bTo16b", BltCompTintedX_8bTo16b, 16, true, CompRule::kTint16},
-    {"BltCompBlended_8bTo16b", BltCompBlended_8bTo16b, 16, false, CompRule::kField16},
-    {"BltCompBlendedX_8bTo16b", BltCompBlendedX_8bTo16b, 16, true, CompRule::kChannel16},
-    {"BltCompSolid_8bTo24b", BltCompSolid_8bTo24b, 24, false, CompRule::kSolid24},
-    {"BltCompTrans_8bTo24b", BltCompTrans_8bTo24b, 24, false, CompRule::kTrans24},
-    {"BltCompTransX_8bTo24b", BltCompTransX_8bTo24b, 24, true, CompRule::kTrans24},
+    COMP(BltCompSolid_8bTo8b, 8, false, kSolid8), COMP(BltCompSolidX_8bTo8b, 8, true, kSolid8),
+    COMP(BltCompTrans_8bTo8b, 8, false, kTrans8), COMP(BltCompTransX_8bTo8b, 8, true, kTrans8),
+    COMP(BltCompSolid_8bTo16b, 16, false, kSolid16), COMP(BltCompSolidX_8bTo16b, 16, true, kSolid16),
+    COMP(BltCompTrans_8bTo16b, 16, false, kTrans16), COMP(BltCompTransX_8bTo16b, 16, true, kTrans16),
+    COMP(BltCompTinted_8bTo16b, 16, false, kTint16), COMP(BltCompTintedX_8bTo16b, 16, true, kTint16),
+    COMP(BltCompBlended_8bTo16b, 16, false, kField16), COMP(BltCompBlendedX_8bTo16b, 16, true, kChannel16),
+    COMP(BltCompSolid_8bTo24b, 24, false, kSolid24), COMP(BltCompTrans_8bTo24b, 24, false, kTrans24),
+    COMP(BltCompTransX_8bTo24b, 24, true, kTrans24),
 };
 
 constexpr size_t kGuard = 32;

@@ -3,14 +3,14 @@
 #include <memory>
 #include <vector>
 
+#include "engine/blit/ColorPalette.h"
 #include "engine/core/ActivityProp.h"
-#include "engine/graphics/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/Part.h"
 #include "engine/graphics/PixelSurface.h"
 #include "engine/graphics/State.h"
 #include "tests/engine/graphics/GraphicsFixture.h"
-#include "tests/support/PartBuilder.h"
+#include "tools/builders/PartBuilder.h"
 
 namespace vqt::test {
 namespace {
@@ -66,9 +66,9 @@ Picture Expected(const Picture& f, int rotation, bool mirrored, int w, int h) {
 
 class ActivityPropDrawTest : public GraphicsTest {
 protected:
-    OActivityProp* Load(const StateSpec& state) {
+    OActivityProp* Load(const StatePlan& state) {
         PartBuilder parts(image_);
-        PartSpec desc;
+        PartPlan desc;
         desc.states = {state};
         const BuiltPart built = parts.AddPart(desc);
         file_ = std::make_unique<OpenedPartFile>(image_, true);
@@ -116,9 +116,9 @@ protected:
 };
 
 TEST_F(ActivityPropDrawTest, EveryFrameScaledMirroredAndTurned) {
-    StateSpec state;
+    StatePlan state;
     for (int f = 0; f < 5; ++f) {
-        FrameSpec frame;
+        FramePlan frame;
         frame.picture = RandomPicture(5 + f, 8 - f, 100 + uint32_t(f), 25);
         frame.picture.at(0, 0) = uint8_t(200 + f); // no frame is all clear
         state.frames.push_back(frame);
@@ -152,8 +152,8 @@ TEST_F(ActivityPropDrawTest, EveryFrameScaledMirroredAndTurned) {
 }
 
 TEST_F(ActivityPropDrawTest, DrawsClippedAtTheSurfaceEdges) {
-    StateSpec state;
-    FrameSpec frame;
+    StatePlan state;
+    FramePlan frame;
     frame.picture = RandomPicture(12, 10, 7, 20);
     state.frames.push_back(frame);
     OActivityProp* prop = Load(state);
@@ -172,8 +172,8 @@ TEST_F(ActivityPropDrawTest, DrawsClippedAtTheSurfaceEdges) {
 }
 
 TEST_F(ActivityPropDrawTest, OnePixelWideFrameFillsItsScaledBlock) {
-    StateSpec state;
-    FrameSpec frame;
+    StatePlan state;
+    FramePlan frame;
     frame.picture = Picture(1, 3);
     frame.picture.at(0, 0) = 40;
     frame.picture.at(0, 1) = 41;

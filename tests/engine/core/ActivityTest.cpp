@@ -10,7 +10,7 @@
 #include "engine/data/DrvMemory.h"
 #include "engine/data/Profiles.h"
 #include "engine/graphics/PixelSurface.h"
-#include "tests/support/ActivityBuilder.h"
+#include "tools/builders/ActivityBuilder.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace vqt::test {
@@ -43,23 +43,14 @@ public:
 
 class ActivityTest : public HeadlessTest {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xProfiles_Store().ResetForTest();
-    }
-    void TearDown() override {
-        xProfiles_Store().ResetForTest();
-        HeadlessTest::TearDown();
-    }
     /// Reads an activity from chunk data (no part file: no palette or background ids).
-    bool Read(OActivity& activity, const ActivitySpec& desc) {
+    bool Read(OActivity& activity, const ActivityPlan& desc) {
         data = ActivityData(desc);
         ODrvMemory stream;
-        stream.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(data.data()), intptr_t(data.size()),
-                       intptr_t(data.size()));
+        stream.AdoptMemory(data.data(), data.size(), data.size());
         const bool ok = activity.ReadActivityData(nullptr, &stream);
         void* memory = nullptr;
-        stream.Control(DRV_RELEASEMEM, reinterpret_cast<intptr_t>(&memory));
+        stream.ReleaseMemory(&memory);
         return ok;
     }
     /// A tiled activity of `columns` x `rows` tiles of 8 x 8 over a sheet of 4 tiles a row and
@@ -73,7 +64,7 @@ protected:
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 32; ++x) p[y * sheet->GetPitch() + x] = uint8_t((y / 8) * 4 + x / 8 + 1);
         sheet->Unlock();
-        activity->SetBackgroundSurface(sheet);
+        activity->SetBackgroundSurface(std::unique_ptr<CDrawSurface>(sheet));
         return activity;
     }
     RecordingSheet* Sheet(OActivity& a) { return static_cast<RecordingSheet*>(a.GetBackgroundSurface()); }
@@ -98,9 +89,7 @@ protected:
     Bytes data;
 };
 
-// ---- Tile grid ------------------------------------------------------------------------------
-
-TEST_F(ActivityTest, TiledActivityTakesTheSizeOfItsMapFromTheCompactGrid) {
+TEST_F(ActivityTest, TiledActivityTakesTheSizeOfItsMapFromTheCompactGridAndAPlainOneKeepsItsDefaults) {
     std::vector<uint16_t> tiles(80);
     for (uint16_t i = 0; i < 80; ++i) tiles[i] = i;
     OActivity activity("tiled", OActivity::kClassId);
@@ -114,6 +103,15 @@ TEST_F(ActivityTest, TiledActivityTakesTheSizeOfItsMapFromTheCompactGrid) {
     EXPECT_EQ(activity.TileAt(8, 0), -1);
     // The background size of a tiled activity is that of its map.
     EXPECT_EQ(activity.GetBackgroundSize(), CPointF(320, 256));
+
+    // A plain activity without background or palette keeps its defaults.
+    PropertyBytes p;
+    p.Short(53, 1, 5).Pair(50, 1, 320, 240);
+    OActivity plain("plain", OActivity::kClassId);
+    ASSERT_TRUE(Read(plain, {.properties = p}));
+    EXPECT_TRUE(plain.GetBackgroundSurface() == nullptr && plain.GetPaletteId() == kNullChunkId && !plain.IsTiled());
+    EXPECT_EQ(plain.GetValue1(), 5);
+    EXPECT_EQ(plain.GetPosition(), CPointF(320, 240));
 }
 
 TEST_F(ActivityTest, TileTableWinsAndAGridOfTheWrongSizeIsIgnored) {
@@ -138,7 +136,7 @@ TEST_F(ActivityTest, ActivityDataThatCannotBeDrawnOrRunsPastItsEndIsRefused) {
     const std::vector<uint16_t> four{0, 1, 2, 3};
     struct Case {
         const char* trace;
-        ActivitySpec desc;
+        ActivityPlan desc;
     };
     PropertyBytes shortTable;
     shortTable.Byte(53, 2, 1).Short(53, 3, 2).Short(53, 4, 2).Records12(53, 100, {1, 2, 3});
@@ -160,22 +158,7 @@ TEST_F(ActivityTest, ActivityDataThatCannotBeDrawnOrRunsPastItsEndIsRefused) {
     }
 }
 
-TEST_F(ActivityTest, PlainActivityWithoutBackgroundOrPaletteKeepsItsDefaults) {
-    PropertyBytes p;
-    p.Short(53, 1, 5).Pair(50, 1, 320, 240);
-    OActivity activity("plain", OActivity::kClassId);
-    ASSERT_TRUE(Read(activity, {.properties = p}));
-    EXPECT_EQ(activity.GetBackgroundSurface(), nullptr);
-    EXPECT_EQ(activity.GetPaletteId(), kNullChunkId);
-    EXPECT_FALSE(activity.IsTiled());
-    EXPECT_EQ(activity.GetValue1(), 5);
-    EXPECT_EQ(activity.GetPosition(), CPointF(320, 240));
-    EXPECT_EQ(activity.GetRefCount(), 1);
-}
-
-// ---- Scrolling ------------------------------------------------------------------------------
-
-TEST_F(ActivityTest, ScrollingStopsAtTheLimitsAndAnswersWhetherItMoved) {
+TEST_F(ActivityTest, ScrollingStopsAtTheLimitsOrWrapsAroundTheStagePlusTheLimitAndAnswersWhetherItMoved) {
     OActivity activity("scroll", OActivity::kClassId);
     activity.SetPosition(CPointF(500, 400), 0, 0);
     activity.SetScrollLimits(CPointF(0, 0), CPointF(100, 50));
@@ -192,23 +175,20 @@ TEST_F(ActivityTest, ScrollingStopsAtTheLimitsAndAnswersWhetherItMoved) {
     small.SetScrollLimits(CPointF(0, 0), CPointF(-40, -40));
     EXPECT_FALSE(small.ScrollTo(CPointF(25, 25), 0));
     EXPECT_EQ(small.GetScrollOffset(), CPointF(0, 0));
-}
 
-TEST_F(ActivityTest, HorizontalWrapTurnsTheOffsetAroundTheStagePlusTheLimit) {
+    // A horizontal wrap turns the offset around the stage plus the limit.
     PropertyBytes wrap;
     wrap.Byte(50, 7, 1);
-    OActivity activity("wrap", OActivity::kClassId);
-    ASSERT_TRUE(Read(activity, {.properties = wrap}));
-    activity.SetScrollLimits(CPointF(0, 0), CPointF(360, 0));
+    OActivity wrapping("wrap", OActivity::kClassId);
+    ASSERT_TRUE(Read(wrapping, {.properties = wrap}));
+    wrapping.SetScrollLimits(CPointF(0, 0), CPointF(360, 0));
     // E = stage width 640 + 360.
-    EXPECT_TRUE(activity.ScrollTo(CPointF(1010, 0), 0));
-    EXPECT_EQ(activity.GetScrollOffset().x, 10);
-    EXPECT_TRUE(activity.ScrollTo(CPointF(-30, 0), 0));
-    EXPECT_EQ(activity.GetScrollOffset().x, 970);
-    EXPECT_TRUE(activity.ScrollTo(CPointF(1e9f, 0), 0)); // the loops are bounded
+    EXPECT_TRUE(wrapping.ScrollTo(CPointF(1010, 0), 0));
+    EXPECT_EQ(wrapping.GetScrollOffset().x, 10);
+    EXPECT_TRUE(wrapping.ScrollTo(CPointF(-30, 0), 0));
+    EXPECT_EQ(wrapping.GetScrollOffset().x, 970);
+    EXPECT_TRUE(wrapping.ScrollTo(CPointF(1e9f, 0), 0)); // the loops are bounded
 }
-
-// ---- Background drawing ---------------------------------------------------------------------
 
 TEST_F(ActivityTest, ConsecutiveTileNumbersAreDrawnAsOnePiece) {
     auto activity = Tiled(4, 1, {5, 6, 7, 9});
@@ -256,12 +236,10 @@ TEST_F(ActivityTest, RunsBreakAtTheEndOfASheetRowAndTilesOffTheSheetAreLeftOut) 
     auto narrow = Tiled(1, 1, {0});
     auto* thin = new RecordingSheet;
     thin->Create(4, 8, 8);
-    narrow->SetBackgroundSurface(thin);
+    narrow->SetBackgroundSurface(std::unique_ptr<CDrawSurface>(thin));
     narrow->DrawBackgroundRect(CClipRect(0, 0, 8, 8), dst.get(), CClipRect(0, 0, 8, 8));
     EXPECT_TRUE(thin->copies.empty());
 }
-
-// ---- Hit tests ------------------------------------------------------------------------------
 
 TEST_F(ActivityTest, HitTestsAskThePropsFromTheLastAndStayInsideTheActivity) {
     OActivity activity("hits", OActivity::kClassId);

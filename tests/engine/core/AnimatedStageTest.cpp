@@ -13,7 +13,7 @@
 #include "engine/graphics/Part.h"
 #include "engine/graphics/State.h"
 #include "tests/engine/core/StageFixture.h"
-#include "tests/support/PartBuilder.h"
+#include "tools/builders/PartBuilder.h"
 
 namespace vqt::test {
 namespace {
@@ -147,32 +147,32 @@ protected:
         const uint32_t palette = b.AddChunk(cpal, PaletteData(StageColours()), {.entry = 1});
 
         PartBuilder parts(b);
-        PartSpec wheel;
-        StateSpec spin;
+        PartPlan wheel;
+        StatePlan spin;
         for (int f = 0; f < 6; ++f) spin.frames.push_back({.picture = Rings(40, f, 20), .duration = 5});
         wheel.states = {spin};
-        PartSpec arrow;
-        StateSpec grow;
+        PartPlan arrow;
+        StatePlan grow;
         for (int f = 0; f < 6; ++f) grow.frames.push_back({.picture = Arrow(f), .hotX = int16_t(f), .duration = 8});
-        StateSpec blink;
+        StatePlan blink;
         for (int f = 0; f < 2; ++f) blink.frames.push_back({.picture = Arrow(5 - 5 * f), .duration = 10});
         arrow.states = {grow, blink};
         wheelId = parts.AddPart(wheel).part;
         arrowId = parts.AddPart(arrow).part;
-        PartSpec still;
-        StateSpec one;
+        PartPlan still;
+        StatePlan one;
         one.frames.push_back({.picture = Rings(40, 0, 20), .duration = 5});
         still.states = {one};
         stillId = parts.AddPart(still).part;
 
         auto prop = [](uint32_t objectId, uint32_t partId, int16_t x, int16_t y) {
-            ObjectSpec object{.classId = OActivityProp::kClassId, .objectId = objectId, .partId = partId};
+            ObjectPlan object{.classId = OActivityProp::kClassId, .objectId = objectId, .partId = partId};
             object.properties.Pair(OView::kClassId, OView::kPropPosition, x, y);
             return object;
         };
-        ObjectSpec pointer = prop(kPointer, arrowId, 300, 300);
+        ObjectPlan pointer = prop(kPointer, arrowId, 300, 300);
         pointer.properties.Byte(OActivityProp::kClassId, OActivityProp::kPropLoadAllStates, 1);
-        ActivitySpec desc{.classId = 300, .backgroundId = backdrop, .paletteId = palette};
+        ActivityPlan desc{.classId = 300, .backgroundId = backdrop, .paletteId = palette};
         desc.properties.Pair(OView::kClassId, OView::kPropPosition, kWidth / 2, kHeight / 2);
         desc.objects = {prop(kWheel, wheelId, 120, 120),      prop(kBigWheel, wheelId, 500, 160),
                         prop(kSmallWheel, wheelId, 120, 360), pointer,

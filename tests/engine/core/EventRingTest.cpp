@@ -99,5 +99,4 @@ TEST_F(EventRingTest, DispatchNeedsTheMainWindowAndNeverDeliversNone) {
     xPlatform_SetMainWindow(nullptr, 0, nullptr);
 }
 
-
 } // namespace

@@ -21,18 +21,13 @@ std::vector<uint8_t> SwappedPayload(std::vector<uint8_t> b, bool withPayload = t
     return std::vector<uint8_t>(b.begin() + 16, b.end());
 }
 
-TEST(PropertyMsgTest, HeaderIsAlwaysSwapped) {
+TEST(PropertyMsgTest, TheHeaderIsAlwaysSwappedThePayloadByValueTypeAndOnlyWhereItHoldsAWholeValue) {
     auto b = Stored(15, 0x01020304, 0x0A0B0C0D, {1, 2, 3, 4});
     auto* msg = reinterpret_cast<OPropertyMsg*>(b.data());
     xSwapPropertyMsg(msg, false);
-    EXPECT_EQ(msg->typeCode, 15u);
-    EXPECT_EQ(msg->family, 0x01020304u);
-    EXPECT_EQ(msg->id, 0x0A0B0C0Du);
-    EXPECT_EQ(msg->size, 4u);
+    EXPECT_EQ(std::vector<uint32_t>({msg->typeCode, msg->family, msg->id, msg->size}),
+              (std::vector<uint32_t>{15, 0x01020304u, 0x0A0B0C0Du, 4}));
     EXPECT_EQ(std::vector<uint8_t>(b.begin() + 16, b.end()), (std::vector<uint8_t>{1, 2, 3, 4}));
-}
-
-TEST(PropertyMsgTest, PayloadIsSwappedByValueType) {
     const std::vector<uint8_t> eight = {1, 2, 3, 4, 5, 6, 7, 8};
     // Codes that carry bytes as stored.
     for (uint32_t code : {1u, 2u, 3u, 4u, 9u, 11u, 12u, 18u, 19u, 0u, 20u, 99u})
@@ -48,6 +43,11 @@ TEST(PropertyMsgTest, PayloadIsSwappedByValueType) {
         EXPECT_EQ(SwappedPayload(Stored(code, 50, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10})),
                   (std::vector<uint8_t>{4, 3, 2, 1, 8, 7, 6, 5, 9, 10}));
     EXPECT_EQ(SwappedPayload(Stored(7, 50, 1, eight), false), eight);
+    // Too short for its type: left alone.
+    EXPECT_EQ(SwappedPayload(Stored(5, 50, 1, {7})), (std::vector<uint8_t>{7}));
+    EXPECT_EQ(SwappedPayload(Stored(7, 50, 1, {1, 2, 3})), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(SwappedPayload(Stored(10, 50, 1, {1, 2, 3})), (std::vector<uint8_t>{2, 1, 3}));
+    EXPECT_TRUE(SwappedPayload(Stored(8, 50, 1, {})).empty());
 }
 
 TEST(PropertyMsgTest, RecordsOfType17KeepBytes8And9) {
@@ -59,14 +59,7 @@ TEST(PropertyMsgTest, RecordsOfType17KeepBytes8And9) {
     EXPECT_EQ(SwappedPayload(Stored(17, 50, 1, payload)), expected);
 }
 
-TEST(PropertyMsgTest, PayloadTooShortForItsTypeIsLeftAlone) {
-    EXPECT_EQ(SwappedPayload(Stored(5, 50, 1, {7})), (std::vector<uint8_t>{7}));
-    EXPECT_EQ(SwappedPayload(Stored(7, 50, 1, {1, 2, 3})), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_EQ(SwappedPayload(Stored(10, 50, 1, {1, 2, 3})), (std::vector<uint8_t>{2, 1, 3}));
-    EXPECT_TRUE(SwappedPayload(Stored(8, 50, 1, {})).empty());
-}
-
-TEST(PropertyMsgTest, TypedAccessIsBoundedByThePayloadSize) {
+TEST(PropertyMsgTest, TypedAccessAndExchangeAreBoundedByThePayloadSize) {
     std::vector<uint8_t> b(16 + 4, 0);
     auto* msg = reinterpret_cast<OPropertyMsg*>(b.data());
     msg->size = 4;
@@ -79,11 +72,8 @@ TEST(PropertyMsgTest, TypedAccessIsBoundedByThePayloadSize) {
     EXPECT_TRUE(msg->Get(2, value));
     EXPECT_EQ(value, 7);
     EXPECT_FALSE(msg->Get(3, value));
-}
 
-TEST(PropertyMsgTest, ExchangeStoresWhenSettingAndReportsOtherwise) {
-    std::vector<uint8_t> b(16 + 2, 0);
-    auto* msg = reinterpret_cast<OPropertyMsg*>(b.data());
+    // Exchange stores when setting and reports otherwise.
     msg->size = 2;
     ASSERT_TRUE(msg->Put<int16_t>(0, 41));
     int16_t field = 9;

@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "engine/core/DeferredDelete.h"
-#include "engine/core/DirtyRects.h"
 #include "engine/core/Event.h"
-#include "engine/core/Platform.h"
 #include "engine/core/Process.h"
+#include "engine/core/RunLoop.h"
 #include "engine/data/Profiles.h"
+#include "engine/graphics/DirtyRects.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace vqt::test {
@@ -54,19 +54,10 @@ class RunLoopTest : public HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        xProfiles_Store().ResetForTest();
         xProfiles_Set("FULLSCREEN", sLong(0));
-        CPlatformState::ResetForTest();
-        CDirtyRects::ResetForTest();
         xPlatform_SetEngineExists(true);
         xPlatform_StartTimers();
         plat::messages().SetWindowProc(kAppWindow, MainTestProc);
-    }
-    void TearDown() override {
-        CPlatformState::ResetForTest();
-        CDirtyRects::ResetForTest();
-        xProfiles_Store().ResetForTest();
-        HeadlessTest::TearDown();
     }
     /// Runs `n` frames, the clock moving `stepMs` before each.
     void Frames(int n, uint32_t stepMs = 10) {

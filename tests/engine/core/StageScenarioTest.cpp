@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "engine/core/Activity.h"
 #include "engine/core/ClassFactory.h"
@@ -45,26 +46,13 @@ protected:
     /// A tiled activity of 20 x 15 tiles of 32 x 32 over a sheet of 8 x 4 tiles, one colour each;
     /// a colour prop, a record of an unknown class and a plain prop.
     void LoadStage() {
-        ChunkFileBuilder b;
-        const uint8_t actv = b.AddIndex("actv", 8, 30);
-        const uint8_t fram = b.AddIndex("fram", 8, 2);
-        std::vector<uint32_t> colours{0};
-        for (uint32_t t = 0; t < 32; ++t) colours.push_back(((t * 8) & 0xFF) | (((t * 37) & 0xFF) << 8) | ((255 - t * 8) << 16));
-        const uint32_t sheet =
-            b.AddChunk(fram, BmpFile(TileSheet(32, 32, 8, 4, colours)), {.entry = 1, .property = FrameProperty(1)});
-        std::vector<uint16_t> tiles;
-        for (int row = 0; row < 15; ++row)
-            for (int col = 0; col < 20; ++col) tiles.push_back(uint16_t((row * 3 + col) % 32));
-        ObjectSpec colour{.classId = 1300, .objectId = 1};
+        ObjectPlan colour{.classId = 1300, .objectId = 1};
         colour.properties.Pair(50, 1, 200, 150).Pair(50, 2, 30, 20);
-        ObjectSpec plain{.classId = 54, .objectId = 3};
+        ObjectPlan plain{.classId = 54, .objectId = 3};
         plain.properties.Pair(50, 1, 400, 300).Pair(50, 2, 10, 10);
-        ActivitySpec desc{.classId = 300,
-                          .backgroundId = sheet,
-                          .properties = TiledActivityProps(20, 15, 32, 32, tiles),
-                          .objects = {colour, {.classId = 4242, .objectId = 2}, plain}};
-        b.AddChunk(actv, ActivityData(desc), {.entry = 26, .name = "Stage"});
-        Open(b);
+        TiledStages stages;
+        stages.Add(26, 3, {colour, {.classId = 4242, .objectId = 2}, plain}, 300);
+        Open(stages.builder);
         OActivityManager& m = Manager(OActivityManager::kUnloadFirst);
         m.AddFactory(new StageFactory);
         m.RequestActivity(ChunkIdOf(1, 26));

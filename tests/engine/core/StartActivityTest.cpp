@@ -15,7 +15,7 @@ protected:
         ChunkFileBuilder b;
         const uint8_t actv = b.AddIndex("actv", 8, 40);
         for (uint16_t entry : {26, 30}) {
-            ActivitySpec desc;
+            ActivityPlan desc;
             desc.objectId = entry;
             b.AddChunk(actv, ActivityData(desc), {.entry = entry});
         }
@@ -27,25 +27,18 @@ protected:
     }
 };
 
-TEST_F(StartActivityTest, AnUnstartedRequestIsReplaced) {
-    OActivityManager& m = Manager(OActivityManager::kUnloadFirst);
-    m.RequestActivity(MakeChunkId(1, 26));
-    EXPECT_TRUE(m.ReplacePendingRequest(MakeChunkId(1, 30)));
-    RunSwitch();
-    EXPECT_EQ(m.GetCurrentId(), MakeChunkId(1, 30));
-    ASSERT_NE(m.GetCurrentActivity(), nullptr);
-    EXPECT_EQ(m.GetCurrentActivity()->GetObjectId(), 30u);
-    EXPECT_EQ(traced().find("attempt made to interrupt activity switch"), std::string::npos);
-}
-
-TEST_F(StartActivityTest, AMissingActivityLeavesTheRequestStanding) {
+TEST_F(StartActivityTest, AnUnstartedRequestIsReplacedAndAMissingActivityLeavesItStanding) {
     OActivityManager& m = Manager(OActivityManager::kUnloadFirst);
     m.RequestActivity(MakeChunkId(1, 26));
     EXPECT_TRUE(m.ReplacePendingRequest(MakeChunkId(1, 99)));
     ASSERT_EQ(dialogs().Boxes().size(), 1u);
     EXPECT_EQ(dialogs().Boxes()[0].text, "VQT : Missing Activity {1, 0, 99}");
+    EXPECT_EQ(m.GetPendingId(), MakeChunkId(1, 26));
+    EXPECT_TRUE(m.ReplacePendingRequest(MakeChunkId(1, 30)));
     RunSwitch();
-    EXPECT_EQ(m.GetCurrentId(), MakeChunkId(1, 26));
+    ASSERT_NE(m.GetCurrentActivity(), nullptr);
+    EXPECT_EQ(m.GetCurrentActivity()->GetObjectId(), 30u);
+    EXPECT_EQ(traced().find("attempt made to interrupt activity switch"), std::string::npos);
 }
 
 TEST_F(StartActivityTest, NothingIsReplacedOnceASwitchIsUnderWayOrWithoutOne) {

@@ -90,8 +90,6 @@ const Case kCases[] = {
      .msg = plat::WM_NCACTIVATE, .restoreDeactivate = true, .handled = 0},
     {.name = "XP windowed deactivation", .translator = Win_TranslateMessage_XP_FSDD, .msg = plat::WM_NCACTIVATE,
      .fullScreen = false, .handled = 0},
-    {.name = "XP windowed focus loss", .translator = Win_TranslateMessage_XP_FSGDI, .msg = plat::WM_KILLFOCUS,
-     .fullScreen = false, .handled = 1, .made = kEvAppSuspend},
     {.name = "XP Windows key down in GDI full screen", .translator = Win_TranslateMessage_XP_FSGDI,
      .msg = plat::WM_KEYDOWN, .wParam = plat::VK_LWIN, .handled = 0, .actions = "minimise;restore-mode;"},
     {.name = "XP Windows key down in DirectDraw", .translator = Win_TranslateMessage_XP_FSDD,

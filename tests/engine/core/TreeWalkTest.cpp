@@ -56,24 +56,18 @@ protected:
     LogProcess *root, *A, *A1, *A2, *B, *B1, *B2, *B2a, *C;
 };
 
-TEST_F(TreeWalkTest, IdleOrderIsChildrenLastToFirstThenTheParent) {
-    EXPECT_EQ(Walk(), (Log{"idle C", "idle B1", "idle B", "idle A", "idle A2", "idle A1", "idle root"}));
-}
-
-TEST_F(TreeWalkTest, LeafAnsweringZeroEndsTheWalk) {
+TEST_F(TreeWalkTest, IdleGoesChildrenLastToFirstThenTheParentAndOnlyALeafOrAnIdleFirstParentStopsIt) {
+    const Log all{"idle C", "idle B1", "idle B", "idle A", "idle A2", "idle A1", "idle root"};
+    EXPECT_EQ(Walk(), all);
     B1->idleResult = 0;
     EXPECT_EQ(Walk(0), (Log{"idle C", "idle B1"}));
-}
-
-TEST_F(TreeWalkTest, IdleFirstParentAnsweringZeroEndsTheWalkBeforeItsChildren) {
+    B1->idleResult = 1;
     A->idleResult = 0;
     EXPECT_EQ(Walk(0), (Log{"idle C", "idle B1", "idle B", "idle A"}));
-}
-
-TEST_F(TreeWalkTest, ParentWithChildrenCannotStopTheWalkThroughItsOwnResult) {
-    B->idleResult = 0;
+    A->idleResult = 1;
+    B->idleResult = 0; // a parent with children answers through them
     root->idleResult = 0;
-    EXPECT_EQ(Walk(1), (Log{"idle C", "idle B1", "idle B", "idle A", "idle A2", "idle A1", "idle root"}));
+    EXPECT_EQ(Walk(1), all);
 }
 
 TEST_F(TreeWalkTest, SuspendedAndDisabledSubtreesAreSkipped) {
@@ -112,7 +106,7 @@ TEST_F(TreeWalkTest, EventsForAllPassEveryMask) {
                    "event A1 34/10"}));
 }
 
-TEST_F(TreeWalkTest, SuspendedChildGetsApplicationEventsOnly) {
+TEST_F(TreeWalkTest, SuspendedProcessesGetApplicationEventsOnlyAndASuspendedRootPaintToo) {
     for (LogProcess* p : {A, A1, A2, B, B1, B2, B2a, C}) p->SetEventMask(kEventApplication | kEventPaint);
     B->Suspend(1);
     EXPECT_EQ(Deliver(kEventPaint, kEvPaint),
@@ -120,9 +114,6 @@ TEST_F(TreeWalkTest, SuspendedChildGetsApplicationEventsOnly) {
     EXPECT_EQ(Deliver(kEventApplication, kEvAppSuspend),
               (Log{"event root 1/67", "event C 1/67", "event B 1/67", "event B2 1/67", "event B2a 1/67",
                    "event B1 1/67", "event A 1/67", "event A2 1/67", "event A1 1/67"}));
-}
-
-TEST_F(TreeWalkTest, SuspendedRootStillTakesApplicationAndPaintEvents) {
     root->Suspend(1);
     EXPECT_EQ(Deliver(kEventMouse, kEvButtonDown), Log{});
     EXPECT_EQ(Deliver(kEventPaint, kEvPaint), Log{"event root 8/6"}) << "children are suspended too";
@@ -136,7 +127,6 @@ TEST_F(TreeWalkTest, HandlerAnsweringZeroEndsTheDelivery) {
     root->eventResult = 0;
     EXPECT_EQ(Deliver(kEventKeyboard, kEvKeyDown, 0), Log{"event root 4/3"});
 }
-
 
 TEST_F(TreeWalkTest, ResortSortsTheRootAndMarkedChildrenOnly) {
     // Priorities given so that every list is out of order.

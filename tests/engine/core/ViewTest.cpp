@@ -63,7 +63,6 @@ class ViewTest : public vqt::test::RunLoopTest {
 protected:
     void SetUp() override {
         vqt::test::RunLoopTest::SetUp();
-        OView::ResetForTest();
         g_log.clear();
         xPlatform_SetMainWindow(&window, vqt::test::kAppWindow, nullptr);
         xStage_SetClipRect(CRect16(0, 0, 640, 480));
@@ -74,7 +73,6 @@ protected:
     void TearDown() override {
         window.DestroyChildren();
         xPlatform_SetMainWindow(nullptr, 0, nullptr);
-        OView::ResetForTest();
         vqt::test::RunLoopTest::TearDown();
     }
     /// A view of the given size made with the size property and placed with the position
@@ -95,61 +93,50 @@ protected:
     TestView* stage = nullptr;
 };
 
-
-
-
-
 TEST_F(ViewTest, PropertiesAreStoredByFamily) {
     TestView* v = Make("v", stage, 8, 8, 0, 0);
     xDirtyRects_Clear();
     EXPECT_TRUE(v->HandleProperty(Msg(OView::kPropPosition, Pair(10, 20)), 1));
     EXPECT_EQ(v->GetPosition(), CPointF(10, 20));
     EXPECT_TRUE(Dirty().empty()) << "stored directly, no redraw";
-    v->HandleProperty(Msg(OView::kPropVisible, {0}), 1);
     v->HandleProperty(Msg(OView::kPropDraggable, {1}), 1);
-    EXPECT_EQ(v->IsVisible(), 0);
-    EXPECT_EQ(v->IsDraggable(), 1);
     OPropertyMsg* report = Msg(OView::kPropDraggable, {7});
     v->HandleProperty(report, 0);
     EXPECT_EQ(report->Payload()[0], 1);
     v->HandleProperty(Msg(OView::kPropPosition, Pair(10, 500)), 1);
     v->HandleProperty(Msg(OView::kPropWrapV, {1}), 1);
     EXPECT_EQ(v->GetPosition().y, 20.0f) << "setting the wrap places the view again";
-    EXPECT_TRUE(v->HandleProperty(Msg(99, {1}), 1)) << "unknown ids of the family are accepted";
     EXPECT_TRUE(v->HandleProperty(Msg(1, {5, 0, 0, 0}, 10), 1)) << "family 10 goes to the node";
     EXPECT_EQ(v->GetPriority(), 5);
     EXPECT_FALSE(v->HandleProperty(Msg(1, {5}, 777), 1));
     EXPECT_TRUE(v->HandleProperty(Msg(OView::kPropSize, {1, 2}), 1)) << "short payload: ignored";
     EXPECT_EQ(v->GetSize(), CPoint16(8, 8));
-    EXPECT_EQ(v->EffectiveClickMode(), 1) << "the engine-wide default";
 }
 
-TEST_F(ViewTest, WrapKeepsTheCentreInsideTheParent) {
+TEST_F(ViewTest, AnchorsRunLeftToRightThenTopToBottom) {
+    TestView* v = Make("v", stage, 40, 20, 100, 50); // spans 80..120 across, 40..60 down
+    std::vector<CPointF> anchors;
+    for (int32_t n = 0; n <= 10; ++n) {
+        CPointF at(-1, -1);
+        v->GetAnchor(&at, n);
+        anchors.push_back(at);
+    }
+    EXPECT_EQ(anchors, (std::vector<CPointF>{{-1, -1}, {80, 40}, {100, 40}, {120, 40}, {80, 50}, {100, 50}, {120, 50},
+                                             {80, 60}, {100, 60}, {120, 60}, {-1, -1}}));
+}
+
+TEST_F(ViewTest, WrapKeepsTheCentreInsideTheParentAndDrawsAcrossTheEdgeOnTheOtherSide) {
     TestView* v = Make("v", stage, 40, 20, 100, 100);
     v->HandleProperty(Msg(OView::kPropWrapH, {1}), 1);
     v->SetPosition(CPointF(700, 100), 0, 1);
     EXPECT_EQ(v->GetPosition().x, 60.0f);
     v->SetPosition(CPointF(-100, 100), 0, 1);
     EXPECT_EQ(v->GetPosition().x, 540.0f);
-    v->SetPosition(CPointF(1280, 100), 0, 1);
-    EXPECT_EQ(v->GetPosition().x, 0.0f);
     v->SetPosition(CPointF(-640, 100), 0, 1);
     EXPECT_EQ(v->GetPosition().x, 0.0f) << "an exact negative multiple lands on 0, not on the width";
-    v->SetPosition(CPointF(-1300.5f, 100), 0, 1);
-    EXPECT_FLOAT_EQ(v->GetPosition().x, 619.5f);
     v->SetPosition(CPointF(-100, 900), 0, 1);
     EXPECT_EQ(v->GetPosition().y, 900.0f) << "no vertical wrap asked";
-    TestView* flat = Make("flat", stage, 0, 0, 10, 10);
-    flat->AddChild(v);
-    v->SetPosition(CPointF(25, -7), 0, 1);
-    EXPECT_EQ(v->GetPosition(), CPointF(25, -7)) << "a parent without width wraps nothing";
-}
-
-
-
-TEST_F(ViewTest, WrappedViewIsDrawnOnTheOtherSideWhenItCrossesAnEdge) {
-    TestView* v = Make("v", stage, 40, 20, 100, 100);
-    v->HandleProperty(Msg(OView::kPropWrapH, {1}), 1);
+    // Crossing an edge, it is drawn on the other side.
     v->SetPosition(CPointF(10, 100), 0, 1);
     EXPECT_EQ(v->GetDrawnPosition().x, 650.0f);
     v->SetPosition(CPointF(630, 100), 0, 1);
@@ -181,17 +168,14 @@ TEST_F(ViewTest, RotationOffRightAnglesHasNoBoundsAndInvalidatesNothing) {
     v->SetRotation(-270);
     v->GetBoundsRect(&bounds);
     EXPECT_EQ(bounds, CRect16(45, 45, 55, 55));
-}
-
-TEST_F(ViewTest, BoundsTruncateTheCentreAndHalveBySize) {
-    TestView* v = Make("v", stage, 11, 7, 0, 0);
-    v->SetPosition(CPointF(-10.7f, 20.9f), 0, 0);
-    CRect16 bounds;
-    v->GetBoundsRect(&bounds);
+    // The centre is truncated and the size halved.
+    TestView* odd = Make("odd", stage, 11, 7, 0, 0);
+    odd->SetPosition(CPointF(-10.7f, 20.9f), 0, 0);
+    odd->GetBoundsRect(&bounds);
     EXPECT_EQ(bounds, CRect16(-15, 17, -4, 24));
 }
 
-TEST_F(ViewTest, ScaleAtQuarterTurnSwapsTheAxes) {
+TEST_F(ViewTest, ScaleAtQuarterTurnSwapsTheAxesAndCarriesAttachedViews) {
     TestView* v = Make("v", stage, 20, 10, 100, 100);
     v->SetRotation(90);
     v->SetScale(2, 2);
@@ -204,10 +188,7 @@ TEST_F(ViewTest, ScaleAtQuarterTurnSwapsTheAxes) {
     v->SetScale(0, 2);
     v->SetScale(2, -1);
     EXPECT_EQ(v->GetSize(), CPoint16(10, 30)) << "factors of 0 or below change nothing";
-}
-
-
-TEST_F(ViewTest, ScaleCarriesAttachedViewsAndTheirOffsets) {
+    // Attached views are scaled with their offsets.
     TestView* host = Make("host", stage, 20, 10, 100, 100);
     TestView* rider = Make("rider", stage, 4, 6, 110, 120);
     host->AttachToView(rider, 1);
@@ -313,7 +294,6 @@ TEST_F(ViewTest, HiddenViewsAndViewsUnderHiddenParentsAddNothing) {
     EXPECT_TRUE(Dirty().empty());
 }
 
-
 TEST_F(ViewTest, SizeChangesEraseTheOldAreaAndDrawTheNew) {
     TestView* v = Make("v", stage, 8, 8, 50, 50);
     xDirtyRects_Clear();
@@ -323,15 +303,6 @@ TEST_F(ViewTest, SizeChangesEraseTheOldAreaAndDrawTheNew) {
     EXPECT_EQ(v->GetSize(), CPoint16(24, 12));
     EXPECT_EQ(Dirty(), (std::vector<CRect16>{{36, 44, 64, 56}})) << "the grown area holds both";
 }
-
-
-TEST_F(ViewTest, FullDirtyListCollapsesToTheStage) {
-    TestView* v = Make("v", stage, 4, 4, 2, 2);
-    xDirtyRects_Clear();
-    for (int i = 0; i < 26; ++i) v->MoveBy(0, 18, 1, 1); // steps down the stage, none held by another
-    EXPECT_EQ(Dirty(), (std::vector<CRect16>{{0, 0, 640, 480}}));
-}
-
 
 /// stage (mode 1)
 ///  +- P (mode 1, 100 x 100 at 200,200)  +- Q (mode 2, 20 x 20 at 50,50 in P)
@@ -355,11 +326,12 @@ protected:
 };
 
 TEST_F(HitTest, ModesPickTheViewUnderThePoint) {
-    EXPECT_STREQ(Name(stage->HitTestPointDeep(CPoint16(200, 200))), "Q");
-    EXPECT_STREQ(Name(stage->HitTestPointDeep(CPoint16(160, 160))), "P");
-    EXPECT_STREQ(Name(stage->HitTestPointDeep(CPoint16(400, 100))), "R") << "mode 0 is never hit";
-    EXPECT_STREQ(Name(stage->HitTestPointDeep(CPoint16(600, 400))), "stage");
-    EXPECT_STREQ(Name(stage->HitTestPointDeep(CPoint16(700, 400))), "none");
+    // T (mode 0) is never hit; R covers 375-424 and 75-124: its last column and row, and the
+    // first past them.
+    const std::pair<CPoint16, const char*> points[] = {
+        {{200, 200}, "Q"},     {{160, 160}, "P"},     {{400, 100}, "R"},     {{600, 400}, "stage"},
+        {{700, 400}, "none"},  {{424, 124}, "R"},     {{425, 100}, "stage"}, {{400, 125}, "stage"}};
+    for (const auto& [p, name] : points) EXPECT_STREQ(Name(stage->HitTestPointDeep(p)), name) << p.x << "," << p.y;
     P->SetCursorMode(3);
     EXPECT_STREQ(Name(stage->HitTestPointDeep(CPoint16(200, 200))), "Q");
     EXPECT_STREQ(Name(stage->HitTestPointDeep(CPoint16(160, 160))), "stage") << "P itself is transparent";
@@ -370,7 +342,16 @@ TEST_F(HitTest, ModesPickTheViewUnderThePoint) {
     EXPECT_STREQ(Name(Q->HitTestPointDeep(CPoint16(50, 50))), "none") << "a parent of mode 0 hides it";
 }
 
-TEST_F(HitTest, HiddenParentSuppressesSelfHits) {
+TEST_F(HitTest, AtSkipsTheGivenChildAnyIgnoresModesAndHiddenParentsHideTheirChildren) {
+    EXPECT_STREQ(Name(stage->HitTestPointAt(CPoint16(400, 100), nullptr)), "T");
+    EXPECT_STREQ(Name(stage->HitTestPointAt(CPoint16(400, 100), T)), "R");
+    EXPECT_STREQ(Name(stage->HitTestPointAt(CPoint16(200, 200), nullptr)), "Q");
+    EXPECT_STREQ(Name(stage->HitTestPointAt(CPoint16(10, 10), nullptr)), "stage");
+    EXPECT_EQ(stage->HitTestPointAt(CPoint16(-10, 10), nullptr), nullptr);
+    EXPECT_STREQ(Name(stage->HitTestPointAny(CPoint16(400, 100))), "T");
+    T->SetVisible(0, 0);
+    EXPECT_STREQ(Name(stage->HitTestPointAny(CPoint16(400, 100))), "R");
+    EXPECT_STREQ(Name(stage->HitTestPointAny(CPoint16(200, 200))), "Q");
     P->SetVisible(0, 0);
     EXPECT_EQ(Q->HitTestPoint(CPoint16(50, 50)), nullptr);
     EXPECT_NE(stage->HitTestPointDeep(CPoint16(200, 200)), Q);
@@ -378,21 +359,6 @@ TEST_F(HitTest, HiddenParentSuppressesSelfHits) {
     EXPECT_STREQ(Name(stage->HitTestPointDeep(CPoint16(400, 100))), "stage");
     stage->SetRotation(30);
     EXPECT_EQ(stage->HitTestPointDeep(CPoint16(400, 100)), nullptr) << "no bounds, no hit";
-}
-
-TEST_F(HitTest, AnyIgnoresModesButNotVisibility) {
-    EXPECT_STREQ(Name(stage->HitTestPointAny(CPoint16(400, 100))), "T");
-    T->SetVisible(0, 0);
-    EXPECT_STREQ(Name(stage->HitTestPointAny(CPoint16(400, 100))), "R");
-    EXPECT_STREQ(Name(stage->HitTestPointAny(CPoint16(200, 200))), "Q");
-}
-
-TEST_F(HitTest, AtSkipsTheGivenChildAndAnswersNothingOutside) {
-    EXPECT_STREQ(Name(stage->HitTestPointAt(CPoint16(400, 100), nullptr)), "T");
-    EXPECT_STREQ(Name(stage->HitTestPointAt(CPoint16(400, 100), T)), "R");
-    EXPECT_STREQ(Name(stage->HitTestPointAt(CPoint16(200, 200), nullptr)), "Q");
-    EXPECT_STREQ(Name(stage->HitTestPointAt(CPoint16(10, 10), nullptr)), "stage");
-    EXPECT_EQ(stage->HitTestPointAt(CPoint16(-10, 10), nullptr), nullptr);
 }
 
 TEST_F(HitTest, SegmentsAndOverlaps) {
@@ -424,7 +390,6 @@ public:
     void OnEnterView(OView* v) override { g_log.push_back(std::string("enter ") + v->GetName()); }
     void OnLeaveView(OView* v) override { g_log.push_back(std::string("leave ") + v->GetName()); }
 };
-
 
 TEST_F(HitTest, HoveredViewLeavesTheHoverWhenItChangesParents) {
     RecordingCursor cursor;
@@ -459,14 +424,6 @@ TEST_F(ViewTest, AttachedViewsFollowTheirHostToAnotherParent) {
     EXPECT_EQ(rider->GetParent(), stage);
 }
 
-TEST_F(ViewTest, ChangingParentsErasesAtBothPlaces) {
-    TestView* group = Make("group", stage, 100, 100, 160, 160); // corner (110, 110)
-    TestView* v = Make("v", stage, 8, 8, 20, 20);
-    xDirtyRects_Clear();
-    group->AddChild(v);
-    EXPECT_EQ(Dirty(), (std::vector<CRect16>{{16, 16, 24, 24}, {124, 126, 136, 134}}));
-}
-
 TEST_F(ViewTest, GroupCallsGoByPriorityThenInsertion) {
     TestView* a = Make("a", stage, 8, 8, 0, 0);
     TestView* b = Make("b", stage, 8, 8, 0, 0);
@@ -486,7 +443,6 @@ TEST_F(ViewTest, GroupCallsGoByPriorityThenInsertion) {
     b->OnGroupCall(5, 1); // passes the whole-group call to the attached views
     EXPECT_EQ(g_log, (std::vector<std::string>{"group b 5", "group a 5", "group d 5", "group c 5"}));
 }
-
 
 TEST_F(ViewTest, DrawHandsEachVisibleChildItsClippedPart) {
     CPixelSurface surface;

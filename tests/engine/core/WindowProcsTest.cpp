@@ -33,7 +33,6 @@ TEST_F(MainProcTest, CreationAndDestruction) {
 }
 
 TEST_F(MainProcTest, ClosingTheWindowEndsTheRun) {
-    xProfiles_Set("FULLSCREEN", sLong(0));
     Send(plat::WM_SYSCOMMAND, plat::SC_CLOSE);
     EXPECT_TRUE(IsQuitRequested());
     EXPECT_EQ(plat::desktop().Find(app), nullptr) << "the default procedure destroyed it";
@@ -56,7 +55,6 @@ TEST_F(MainProcTest, InputGoesThroughTheCommonTranslationFirst) {
     Send(plat::WM_KEYDOWN, 'A', 0x1E0001);
     EXPECT_EQ(root.events, std::vector<uint32_t>{kEvKeyDown});
     // Unhandled messages answer the default procedure's result.
-    xProfiles_Set("FULLSCREEN", sLong(0));
     EXPECT_EQ(Send(plat::WM_NCACTIVATE, 1), 1);
     EXPECT_EQ(root.events.size(), 1u);
 }
@@ -231,19 +229,11 @@ TEST_F(DialogProcTest, CancelModeMinimisesAndEatsTheRestoreOfAnUncoveredStage) {
     EXPECT_FALSE(App().IsMinimized());
 }
 
-TEST_F(DialogProcTest, SystemCommandsBlockedInFullScreen) {
-    EXPECT_EQ(Win_DialogProc_FullScreen(app, plat::WM_SYSCOMMAND, plat::SC_KEYMENU, 0), 0);
-    EXPECT_EQ(Win_DialogProc_FullScreen(app, plat::WM_SYSCOMMAND, plat::SC_SCREENSAVE, 0), 0);
-    EXPECT_EQ(TraceCount("SC_SCREENSAVER\nignored\n"), 1);
-    EXPECT_EQ(Win_DialogProc_FullScreen(app, plat::WM_SYSCOMMAND, plat::SC_MONITORPOWER, 0), 0);
-    EXPECT_EQ(TraceCount("SC_MONITORPOWER\nignored\n"), 1);
-    // Windowed, the default procedure gets them.
-    xProfiles_Set("FULLSCREEN", sLong(0));
-    Win_DialogProc_Windowed(app, plat::WM_SYSCOMMAND, plat::SC_SCREENSAVE, 0);
-    EXPECT_EQ(TraceCount("ignored\n"), 2);
-}
+TEST_F(DialogProcTest, SystemCommandsBlockedKeysKeptAndFocusRedrawsInFullScreen) {
+    for (uintptr_t command : {plat::SC_KEYMENU, plat::SC_SCREENSAVE, plat::SC_MONITORPOWER})
+        EXPECT_EQ(Win_DialogProc_FullScreen(app, plat::WM_SYSCOMMAND, command, 0), 0);
+    EXPECT_EQ(TraceCount("SC_SCREENSAVER\nignored\n") + TraceCount("SC_MONITORPOWER\nignored\n"), 2);
 
-TEST_F(DialogProcTest, KeysKeepTheFlagsAndFocusRedrawsInFullScreen) {
     Win_DialogProc_FullScreen9x(app, plat::WM_SYSKEYDOWN, plat::VK_MENU, 0);
     Win_DialogProc_FullScreen9x(app, plat::WM_KEYDOWN, plat::VK_LWIN, 0);
     EXPECT_EQ(GetAltKeyDown(), 1u);
@@ -252,7 +242,10 @@ TEST_F(DialogProcTest, KeysKeepTheFlagsAndFocusRedrawsInFullScreen) {
     Win_DialogProc_FullScreen(app, plat::WM_SETFOCUS, 0, 0);
     EXPECT_EQ(link.calls, "redraw+present;invalidate;");
     EXPECT_EQ(GetAltKeyDown(), 1u) << "focus clears the flags only when windowed";
+    // Windowed, the default procedure gets the commands and focus clears the flags.
     xProfiles_Set("FULLSCREEN", sLong(0));
+    Win_DialogProc_Windowed(app, plat::WM_SYSCOMMAND, plat::SC_SCREENSAVE, 0);
+    EXPECT_EQ(TraceCount("ignored\n"), 2);
     Win_DialogProc_Windowed(app, plat::WM_SETFOCUS, 0, 0);
     EXPECT_EQ(GetAltKeyDown() + GetWinKeyDown(), 0u);
 }
@@ -286,11 +279,6 @@ TEST_F(WindowProcsTest, CoveringWindowsAreTheCaptionedTopLevelWindowsOfOthers) {
     EXPECT_EQ(IsStageWindowCovered(app), 1);
     add("framed", plat::WS_SYSMENU, 0, 0, r, true);
     EXPECT_EQ(IsStageWindowCovered(app), 2);
-}
-
-TEST_F(WindowProcsTest, CoveringListIsBounded) {
-    for (int i = 0; i < CWindowProcState::kMaxCoveringWindows + 8; ++i) AddCoveringWindow();
-    EXPECT_EQ(IsStageWindowCovered(app), CWindowProcState::kMaxCoveringWindows);
 }
 
 TEST_F(WindowProcsTest, SystemPaletteIsTakenOnceAndGivenBack) {

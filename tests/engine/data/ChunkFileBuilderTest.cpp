@@ -2,7 +2,7 @@
 // hand, so that later tests can trust the files it makes.
 #include <gtest/gtest.h>
 
-#include "tests/support/ChunkFileBuilder.h"
+#include "tools/builders/ChunkFileBuilder.h"
 
 namespace vqt::test {
 namespace {
@@ -91,98 +91,6 @@ TEST(ChunkFileBuilder, RedirectedMasterLiesAtTheEndBehindAnRmtaRecord) {
     // Entry 2 of the index; entry 1 stays free.
     EXPECT_EQ(GetBe32(f, 194 + 12 + 14 + 6), 0u);
     EXPECT_EQ(GetBe32(f, 194 + 12 + 28 + 2), 1356u);
-}
-
-TEST(ChunkFileBuilder, HeaderLengthsFollowTheIndexFormat) {
-    ChunkFileBuilder b;
-    const uint8_t f0 = b.AddIndex("raw0", 0);
-    const uint8_t f3 = b.AddIndex("raw3", 3);
-    const uint8_t f7 = b.AddIndex("raw7", 7);
-    const uint8_t f9 = b.AddIndex("raw9", 9);
-    b.AddChunk(f0, "abc");
-    b.AddChunk(f3, "abc");
-    b.AddChunk(f7, "abc", {.chunkTag = "WAVE"});
-    b.AddChunk(f9, "abc");
-    ChunkFileLayout layout;
-    const Bytes f = b.Build(&layout);
-    const uint32_t c7 = layout.chunkOffsets.at(ChunkIdOf(f7, 1));
-    EXPECT_EQ(TextAt(f, c7, 8), "WAVEraw7");
-    EXPECT_EQ(GetBe32(f, c7 + 8), 3u);
-    EXPECT_EQ(TextAt(f, c7 + 12, 3), "abc");
-    EXPECT_EQ(TextAt(f, layout.chunkOffsets.at(ChunkIdOf(f3, 1)) + 8, 3), "abc");
-    // Stored sizes include the header: 3, 11, 15, 3.
-    const uint32_t sizes[] = {3, 11, 15, 3};
-    for (uint8_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(GetBe32(f, layout.indexOffsets[i] + 26 + 2), sizes[i]) << "index " << int(i + 1);
-    }
-    EXPECT_EQ(HeaderLengthOfFormat(1), 4u);
-    EXPECT_EQ(HeaderLengthOfFormat(4), 4u);
-    EXPECT_EQ(HeaderLengthOfFormat(5), 0u);
-}
-
-TEST(ChunkFileBuilder, OverridesMakeCorruptImages) {
-    ChunkFileBuilder b;
-    const uint8_t i = b.AddIndex(IndexSpec{.type = "part", .format = 8, .capacity = 2, .used = 9, .sizeField = 7});
-    b.AddChunk(i, "x", {.flags = 0x8003, .storedSize = 0, .storedOffset = 0xFFFFFF00});
-    b.SetMasterUsed(4);
-    ChunkFileLayout layout;
-    const Bytes f = b.Build(&layout);
-    const uint32_t ix = layout.indexOffsets[0];
-    EXPECT_EQ(GetBe16(f, 12), 4u);
-    EXPECT_EQ(GetBe32(f, ix + 8), 7u);
-    EXPECT_EQ(GetBe16(f, ix + 12), 9u);
-    EXPECT_EQ(f[ix + 26], 0x03);
-    EXPECT_EQ(f[ix + 27], 0x80);
-    EXPECT_EQ(GetBe32(f, ix + 28), 0u);
-    EXPECT_EQ(GetBe32(f, ix + 32), 0xFFFFFF00u);
-}
-
-TEST(ChunkFileBuilder, PayloadEncoders) {
-    // A chunk list id {3, 0, 42} is stored as 03 00 00 2A; a count can be forced.
-    EXPECT_EQ(ChunkListData({ChunkIdOf(3, 42)}), (Bytes{0, 1, 3, 0, 0, 0x2A}));
-    EXPECT_EQ(ChunkListData({}, int16_t{-1}), (Bytes{0xFF, 0xFF}));
-
-    const Bytes t = TextRecords({{.id = 17, .text = u"\u00e4b", .carried1 = 5},
-                                 {.id = 10, .text = u"", .rawText = Bytes{0x41}}});
-    EXPECT_EQ(t, (Bytes{0, 0, 0, 17, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0, 0, 0x00, 0xE4, 0x00, 0x62,
-                        0, 0, 0, 10, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x41}));
-
-    PathSpec path;
-    path.values[0] = 0x01020304;
-    path.attachment1 = 1;
-    path.records.push_back({});
-    path.records[0].words[4] = 0xA0B0C0D0;
-    path.records[0].carried24[1] = 0x77;
-    path.records[0].halves[9] = 0x1234;
-    const Bytes p = PathData(path);
-    ASSERT_EQ(p.size(), 96u);
-    EXPECT_EQ(GetBe16(p, 0), 1u);
-    EXPECT_EQ(p[3], 1);
-    EXPECT_EQ(GetBe32(p, 6), 0x01020304u);
-    EXPECT_EQ(GetBe32(p, 50 + 16), 0xA0B0C0D0u);
-    EXPECT_EQ(p[50 + 25], 0x77);
-    EXPECT_EQ(GetBe16(p, 50 + 44), 0x1234u);
-
-    const Bytes r = PropertyRecordBytes().SoundDefaults().Be32(11, 0xDEADBEEF).Raw(830, {1, 2});
-    EXPECT_EQ(TextAt(r, 0, 9), std::string("PROPERTY\0", 9));
-    EXPECT_EQ(GetBe16(r, 24), 8u);
-    EXPECT_EQ(GetBe16(r, 26), 22050u);
-    EXPECT_EQ(GetBe16(r, 30), 1u);
-    EXPECT_EQ(GetBe32(r, 11), 0xDEADBEEFu);
-    EXPECT_EQ(r.size(), 832u);
-    EXPECT_EQ(PropertyRecordBytes().bytes().size(), 180u);
-}
-
-TEST(ChunkFileBuilder, RefusesMisuse) {
-    ChunkFileBuilder b;
-    EXPECT_THROW(b.AddChunk(1, "x"), std::out_of_range);
-    const uint8_t i = b.AddIndex("text");
-    b.AddChunk(i, "x", {.entry = 4});
-    EXPECT_THROW(b.AddChunk(i, "y", {.entry = 4}), std::invalid_argument);
-    // Automatic entries continue after the highest one.
-    EXPECT_EQ(b.AddChunk(i, "z"), ChunkIdOf(i, 5));
-    const Bytes tiny{1, 2};
-    EXPECT_THROW(GetBe32(tiny, 0), std::out_of_range);
 }
 
 } // namespace

@@ -3,13 +3,14 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/data/ChunkRecords.h"
 #include "engine/data/PartFile.h"
-#include "tests/support/ChunkFileBuilder.h"
+#include "tools/builders/ChunkFileBuilder.h"
 #include "tests/support/Golden.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/TempFolder.h"
+#include "tools/builders/TempFolder.h"
 
 namespace vqt::test {
 namespace {
@@ -74,7 +75,7 @@ TEST_F(ChunkRecordsTest, ChunkListsLoadIntoHostOrderIds) {
 
 TEST_F(ChunkRecordsTest, TextRecordsLoadWholeRecordsOnly) {
     ChunkFileBuilder b;
-    const uint8_t utxt = b.AddIndex("utxt", 8, 4);
+    const uint8_t utxt = b.AddIndex("utxt", 8, 5);
     Bytes cut = TextRecords({{.id = 10, .text = u"Hello"},
                              {.id = 17, .text = u"Gr\u00fc\u00dfe", .carried1 = 7, .carried2 = 9},
                              {.id = 10, .text = u"second ten"},
@@ -83,6 +84,10 @@ TEST_F(ChunkRecordsTest, TextRecordsLoadWholeRecordsOnly) {
     cut.resize(cut.size() - 3);
     b.AddChunk(utxt, cut);
     b.AddChunk(utxt, TextRecords({{.id = 1, .text = u"x", .length = 0xFFFFFFF8}}));
+    // The last record's length exactly the bytes left, then one more.
+    for (uint32_t length : {4u, 5u})
+        b.AddChunk(utxt, TextRecords({{.id = 1, .text = u"ab"}, {.id = 2, .text = u"cd", .length = length}}),
+                   {.entry = uint16_t(length)});
     Open(b);
 
     CChunkList list;
@@ -121,12 +126,16 @@ TEST_F(ChunkRecordsTest, TextRecordsLoadWholeRecordsOnly) {
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.LastId(), kNullChunkId);
     EXPECT_FALSE(list.Load(&file, MakeChunkId(1, 3)));
+    ASSERT_TRUE(list.Load(&file, MakeChunkId(1, 4)));
+    EXPECT_EQ(list.Count(), 2);
+    ASSERT_TRUE(list.Load(&file, MakeChunkId(1, 5)));
+    EXPECT_EQ(list.Count(), 1) << "a length one past the bytes left";
 }
 
 // ---- Paths ----------------------------------------------------------------------------------
 
-PathSpec SamplePath() {
-    PathSpec p;
+PathPlan SamplePath() {
+    PathPlan p;
     p.carried2 = 0xC2;
     p.attachment1 = 1;
     p.attachment2 = 1;
@@ -135,17 +144,13 @@ PathSpec SamplePath() {
         p.runtime[i % 4] = 0xDEADBEEF;
     }
     for (int r = 0; r < 3; ++r) {
-        PathRecordSpec rec;
-        for (int i = 0; i < 5; ++i) {
-            rec.words[i] = 0x10203040u + 0x100u * r + i;
-        }
+        PathRecordPlan rec;
+        for (int i = 0; i < 5; ++i) rec.words[i] = 0x10203040u + 0x100u * r + i;
         rec.half20 = static_cast<uint16_t>(0xA000 + r);
         rec.half22 = 0x0B0C;
         rec.carried24[0] = 0x12;
         rec.carried24[1] = 0x34;
-        for (int i = 0; i < 10; ++i) {
-            rec.halves[i] = static_cast<uint16_t>(0x0100 * i + r);
-        }
+        for (int i = 0; i < 10; ++i) rec.halves[i] = static_cast<uint16_t>(0x0100 * i + r);
         p.records.push_back(rec);
     }
     return p;
@@ -156,10 +161,10 @@ TEST_F(ChunkRecordsTest, PathsLoadSwappedWithTheirRunTimeFieldsCleared) {
     const uint8_t path = b.AddIndex("path", 8, 4);
     const Bytes stored = PathData(SamplePath());
     b.AddChunk(path, stored);
-    PathSpec tooMany = SamplePath();
+    PathPlan tooMany = SamplePath();
     tooMany.count = 4;
     b.AddChunk(path, PathData(tooMany));
-    PathSpec negative = SamplePath();
+    PathPlan negative = SamplePath();
     negative.count = -1;
     b.AddChunk(path, PathData(negative));
     b.AddChunk(path, Bytes(49, 0));
@@ -172,9 +177,7 @@ TEST_F(ChunkRecordsTest, PathsLoadSwappedWithTheirRunTimeFieldsCleared) {
     EXPECT_EQ(bytes[2], 0xC2);
     EXPECT_EQ(bytes[3], 0) << "attachment flags cleared";
     EXPECT_EQ(bytes[4], 0);
-    for (int o = 30; o < 46; ++o) {
-        EXPECT_EQ(bytes[o], 0) << "run-time byte " << o;
-    }
+    for (int o = 30; o < 46; ++o) EXPECT_EQ(bytes[o], 0) << "run-time byte " << o;
     uint32_t v = 0;
     std::memcpy(&v, bytes + 10, 4);
     EXPECT_EQ(v, 0x02020304u);
@@ -230,7 +233,7 @@ TEST_F(ChunkRecordsTest, AttachmentSwapsCheckEveryCountAndOffset) {
     EXPECT_EQ(a2, stored);
 
     Bytes bad = stored;
-    PutBe32(bad, 12 + 12, 36); // the item would run past the attachment
+    PutBe32(bad, 12 + 12, 29); // the item would end one byte past the set (28 ends on it)
     Bytes before = bad;
     EXPECT_FALSE(SwapPathAttachment2(bad, false));
     EXPECT_EQ(GetBe16(bad, 0), 1u) << "nothing changed";
@@ -287,17 +290,18 @@ TEST_F(ChunkRecordsTest, PropertyRecordsAndTheirDefaults) {
 
     uint8_t header[1352];
     uint8_t record[kPropertyRecordLength];
+    const auto values = [&record] {
+        std::vector<int> out;
+        for (int at : {22, 24, 26, 28, 30}) out.push_back(PropertyValue16(record, at));
+        return out;
+    };
     ASSERT_TRUE(file.ReadChunkHeader(MakeChunkId(1, 1), header));
     EXPECT_EQ(ReadPropertyRecord(header, record), record);
     EXPECT_EQ(PropertyValue16(record, 9), 0x0102);
     uint32_t v = 0;
     std::memcpy(&v, record + 11, 4);
     EXPECT_EQ(v, 0x03040506u);
-    EXPECT_EQ(PropertyValue16(record, 22), 1);
-    EXPECT_EQ(PropertyValue16(record, 24), 16);
-    EXPECT_EQ(PropertyValue16(record, 26), 11025);
-    EXPECT_EQ(PropertyValue16(record, 28), 5);
-    EXPECT_EQ(PropertyValue16(record, 30), 2);
+    EXPECT_EQ(values(), (std::vector<int>{1, 16, 11025, 5, 2}));
     std::memcpy(&v, record + 36, 4);
     EXPECT_EQ(v, 0xCAFEu) << "the word at 36 is not swapped";
     EXPECT_TRUE(xChunk_IsProperty(&file, MakeChunkId(1, 1)));
@@ -306,11 +310,7 @@ TEST_F(ChunkRecordsTest, PropertyRecordsAndTheirDefaults) {
         ASSERT_TRUE(file.ReadChunkHeader(MakeChunkId(1, e), header));
         std::memset(record, 0xAA, sizeof record);
         EXPECT_EQ(ReadPropertyRecord(header, record), nullptr);
-        EXPECT_EQ(PropertyValue16(record, 22), 0);
-        EXPECT_EQ(PropertyValue16(record, 24), 8);
-        EXPECT_EQ(PropertyValue16(record, 26), 22050);
-        EXPECT_EQ(PropertyValue16(record, 28), 0);
-        EXPECT_EQ(PropertyValue16(record, 30), 1);
+        EXPECT_EQ(values(), (std::vector<int>{0, 8, 22050, 0, 1})) << "the defaults";
         EXPECT_FALSE(xChunk_IsProperty(&file, MakeChunkId(1, e)));
     }
     EXPECT_FALSE(xChunk_IsProperty(&file, MakeChunkId(1, 9)));
@@ -319,17 +319,12 @@ TEST_F(ChunkRecordsTest, PropertyRecordsAndTheirDefaults) {
     EXPECT_FALSE(property.Load(&file, MakeChunkId(1, 2)));
     EXPECT_FALSE(property.IsLoaded());
     ASSERT_TRUE(property.Load(&file, MakeChunkId(1, 1)));
-    EXPECT_TRUE(property.IsLoaded());
     EXPECT_EQ(property.Values()[0], 1);
     EXPECT_EQ(property.Values()[1], 16);
-    EXPECT_EQ(property.Id(), MakeChunkId(1, 1));
-    EXPECT_EQ(property.PartFile(), &file);
 
     // The short swap touches only the fields at 9, 11, 24 and 26.
-    uint8_t raw[kPropertyRecordLength];
-    std::memcpy(raw, header + 328, sizeof raw);
     ASSERT_TRUE(file.ReadChunkHeader(MakeChunkId(1, 1), header));
-    std::memcpy(raw, header + 328, sizeof raw);
+    uint8_t* raw = header + 328;
     SwapPropertyHead(raw);
     EXPECT_EQ(PropertyValue16(raw, 24), 16);
     EXPECT_EQ(PropertyValue16(raw, 26), 11025);
@@ -353,9 +348,7 @@ TEST_F(ChunkRecordsTest, SmallHolders) {
     ASSERT_NE(table.Data(), nullptr);
     EXPECT_TRUE(table.Owns());
     EXPECT_EQ(table.Value(), 7);
-    for (int i = 0; i < 256; ++i) {
-        ASSERT_EQ(table.Data()[i], 0);
-    }
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(table.Data()[i], 0);
     table.Release();
     EXPECT_FALSE(table.Owns());
     table.Release(); // a second release does nothing

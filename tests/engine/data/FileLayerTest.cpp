@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/data/FileLayer.h"
-#include "tests/engine/data/FakeFiles.h"
+#include "tests/support/FakeFiles.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace {

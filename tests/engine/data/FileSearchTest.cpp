@@ -6,10 +6,10 @@
 
 #include "engine/data/FileSearch.h"
 #include "engine/data/Strings.h"
-#include "tests/engine/data/FakeFiles.h"
+#include "tests/support/FakeFiles.h"
 #include "tests/support/Golden.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/TempFolder.h"
+#include "tools/builders/TempFolder.h"
 
 namespace {
 
@@ -20,10 +20,6 @@ using vqt::test::TempFolder;
 /// (DATAROOTS names them).
 class FileSearchTest : public vqt::test::HeadlessTest {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xFile_ResetForTest();
-    }
     void TearDown() override {
         unsetenv("DATAROOTS");
         HeadlessTest::TearDown();
@@ -35,9 +31,7 @@ protected:
     }
     void Roots(std::initializer_list<std::string> names) {
         std::string list;
-        for (const std::string& name : names) {
-            list += (list.empty() ? "" : ":") + tree / name;
-        }
+        for (const std::string& name : names) list += (list.empty() ? "" : ":") + tree / name;
         setenv("DATAROOTS", list.c_str(), 1);
     }
     /// The search answer, or "(null)".
@@ -60,17 +54,13 @@ TEST_F(FileSearchTest, FileDeepInAFolderIsFoundWithItsInnermostFolder) {
     EXPECT_EQ(Find("missing.vqk"), "");
 }
 
-TEST_F(FileSearchTest, AFolderWithTheFilesNameIsNoFind) {
-    Make("disc/A/TLVFMH.vqk/inner.txt");
-    Make("disc/B/TLVFMH.vqk");
-    Roots({"disc"});
-    EXPECT_EQ(Find("TLVFMH.vqk"), tree / "disc/B/");
-}
-
-TEST_F(FileSearchTest, FoldersAreSearchedDepthFirstInNameOrder) {
+TEST_F(FileSearchTest, FoldersAreSearchedDepthFirstInNameOrderAndAFolderOfTheNameIsNoFind) {
+    Make("disc/a/TLVFMH.vqk/inner.txt");
+    Make("disc/b/TLVFMH.vqk");
     Make("disc/b/file.dat");
     Make("disc/a/deeper/still/file.dat");
     Roots({"disc"});
+    EXPECT_EQ(Find("TLVFMH.vqk"), tree / "disc/b/");
     EXPECT_EQ(Find("file.dat"), tree / "disc/a/deeper/still/");
     Make("disc/file.dat"); // a file in the folder itself comes before its subfolders
     EXPECT_EQ(Find("file.dat"), tree / "disc/");
@@ -134,28 +124,6 @@ TEST_F(FileSearchTest, ExistsCreateAndDelete) {
     EXPECT_FALSE(xFile_Create((tree / "no/such/folder/x").c_str(), 0, 0));
 }
 
-TEST_F(FileSearchTest, CurrentFolderIsCopiedCutToTheBuffer) {
-    const std::string folder = plat::system().WorkingFolder();
-    char buffer[512];
-    ASSERT_TRUE(xFile_GetCurrentDir(buffer, sizeof buffer));
-    EXPECT_EQ(buffer, folder);
-    char small[4] = {'#', '#', '#', '#'};
-    EXPECT_FALSE(xFile_GetCurrentDir(small, sizeof small));
-    EXPECT_EQ(std::string(small), folder.substr(0, 3));
-    EXPECT_FALSE(xFile_GetCurrentDir(small, 0));
-}
-
-TEST_F(FileSearchTest, DriveRootsComeOnlyFromALeadingLetter) {
-    EXPECT_STREQ(xFile_GetDriveRoot("d:\\Game\\TLVFMH.vqk"), "d:\\");
-    EXPECT_STREQ(xFile_GetDriveRoot("E:"), "E:\\");
-    for (const char* path : {"\\\\server\\share\\x", "", "1:\\x", "/media/disc"}) {
-        EXPECT_EQ(xFile_GetDriveRoot(path), nullptr) << path;
-        EXPECT_EQ(xFile_GetDriveType(path), 0) << path;
-    }
-    EXPECT_EQ(xFile_GetDriveRoot(nullptr), nullptr);
-    EXPECT_EQ(xFile_GetDriveType("C:\\"), 1); // no drive letters here: no root folder
-}
-
 TEST_F(FileSearchTest, FileNameIsThePartAfterTheLastSeparator) {
     char name[32];
     EXPECT_STREQ(xFile_GetFileName("D:\\Game\\Data\\TLVFMH.vqk", name, sizeof name), "TLVFMH.vqk");
@@ -175,7 +143,7 @@ TEST_F(FileSearchTest, FileNameNeverSplitsADoubleByteCharacter) {
     EXPECT_STREQ(xFile_GetFileName(path, name, sizeof name), "\x83\x5C\x83\x41.vqk");
     char small[4];
     EXPECT_STREQ(xFile_GetFileName(path, small, sizeof small), "\x83\x5C"); // not half of the second
-    xStr_Context().ResetForTest();
+    xStr_Context() = StrContext{};
     EXPECT_STREQ(xFile_GetFileName(path, name, sizeof name), "\x83\x41.vqk");
 }
 

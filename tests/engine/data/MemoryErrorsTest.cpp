@@ -197,23 +197,8 @@ TEST_F(MemoryErrorTest, AtMostTwentyFiveThreadsAreInErrorAtOnce) {
         g_open = true;
     }
     g_gateChanged.notify_all();
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+    for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(g_inside, 25);
-}
-
-TEST_F(MemoryErrorTest, HandlerSlotAndClients) {
-    EXPECT_EQ(PoolSetErrorHandler(nullptr), &ErrorRecorder::Handler);
-    EXPECT_EQ(PoolReportError(nullptr, MEM_OUT_OF_MEMORY), 0); // no handler: fail quietly
-    EXPECT_EQ(PoolSetErrorHandler(&ErrorRecorder::Handler), nullptr);
-    ErrorRecorder::Get().Script({1, 1});
-    EXPECT_EQ(PoolReportError(nullptr, MEM_OUT_OF_MEMORY), 1);
-    EXPECT_EQ(PoolAddClient(), 1);
-    EXPECT_EQ(PoolAddClient(), 2);
-    xMemory_ResetForTest();
-    EXPECT_EQ(PoolSetErrorHandler(nullptr), &PoolDefaultErrorHandler);
-    EXPECT_EQ(PoolAddClient(), 1);
 }
 
 } // namespace

@@ -25,9 +25,7 @@ TEST_F(HeapTest, SizesAreRoundedToFourAndZeroCountsAsFour) {
     ASSERT_NE(ten, nullptr);
     EXPECT_GE(PoolBlockSize(ten), 12);
     EXPECT_EQ(xHeap_Msize(ten) % 4, 0u);
-    for (void* block : {one, zero, ten}) {
-        xHeap_Free(block);
-    }
+    for (void* block : {one, zero, ten}) xHeap_Free(block);
     xHeap_Free(nullptr); // ignored
     EXPECT_TRUE(Codes().empty());
 }
@@ -49,9 +47,7 @@ TEST_F(HeapTest, CallocClearsAndRefusesAnOverflowingProduct) {
     xHeap_Free(dirty);
     auto* clean = static_cast<uint8_t*>(xHeap_Calloc(10, 40));
     ASSERT_NE(clean, nullptr);
-    for (int i = 0; i < 400; ++i) {
-        ASSERT_EQ(clean[i], 0) << i;
-    }
+    for (int i = 0; i < 400; ++i) ASSERT_EQ(clean[i], 0) << i;
     xHeap_Free(clean);
     EXPECT_EQ(xHeap_Calloc(std::numeric_limits<size_t>::max() / 2, 3), nullptr);
     EXPECT_TRUE(Codes().empty());
@@ -144,15 +140,6 @@ TEST_F(HeapTest, NewModeRunsTheNewHandlerBeforeGivingUp) {
     EXPECT_EQ(g_newHandlerCalls, 2);
     EXPECT_EQ(xHeap_SetNewMode(0), 1);
     std::set_new_handler(nullptr);
-}
-
-TEST_F(HeapTest, NewWithHandlerCountsZeroAsOneAndTakesAPool) {
-    MemPool* pool = FakePool();
-    void* block = NewWithHandler(0, 0, pool);
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(PoolBlockSize(block), 7);
-    EXPECT_EQ(PoolBytesInUse(pool), 65536);
-    PoolFreeBlock(block);
 }
 
 } // namespace

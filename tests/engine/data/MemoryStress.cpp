@@ -49,15 +49,11 @@ void Stamp(const Block& block) {
 bool Intact(const Block& block) {
     const size_t head = block.size <= 512 ? block.size : 64;
     for (size_t i = 0; i < head; ++i) {
-        if (block.data[i] != block.tag) {
-            return false;
-        }
+        if (block.data[i] != block.tag) return false;
     }
     if (block.size > 512) {
         for (size_t i = block.size - 64; i < block.size; ++i) {
-            if (block.data[i] != block.tag) {
-                return false;
-            }
+            if (block.data[i] != block.tag) return false;
         }
     }
     return true;
@@ -68,15 +64,11 @@ bool KeptIntact(const uint8_t* data, size_t oldSize, size_t newSize, uint8_t tag
     const size_t kept = std::min(oldSize, newSize);
     const size_t head = std::min(kept, oldSize <= 512 ? oldSize : size_t{64});
     for (size_t i = 0; i < head; ++i) {
-        if (data[i] != tag) {
-            return false;
-        }
+        if (data[i] != tag) return false;
     }
     if (oldSize > 512 && newSize >= oldSize) {
         for (size_t i = oldSize - 64; i < oldSize; ++i) {
-            if (data[i] != tag) {
-                return false;
-            }
+            if (data[i] != tag) return false;
         }
     }
     return true;
@@ -96,12 +88,8 @@ struct Shared {
 
 size_t RandomSize(std::mt19937& random) {
     const unsigned pick = random() % 100;
-    if (pick < 70) {
-        return 1 + random() % 256;
-    }
-    if (pick < 96) {
-        return 257 + random() % (4096 - 256);
-    }
+    if (pick < 70) return 1 + random() % 256;
+    if (pick < 96) return 257 + random() % (4096 - 256);
     return 4097 + random() % 70000;
 }
 
@@ -110,12 +98,8 @@ void Worker(int index, Shared& shared, std::vector<Block>& kept) {
     std::set<MemPool*> seen;
     std::vector<Block>& live = kept;
     auto dispose = [&](const Block& block) {
-        if (!Intact(block)) {
-            ++shared.damaged;
-        }
-        if (PoolFreeBlock(block.data) != 1) {
-            ++shared.damaged;
-        }
+        if (!Intact(block)) ++shared.damaged;
+        if (PoolFreeBlock(block.data) != 1) ++shared.damaged;
     };
     for (int op = 0; op < kOpsPerThread; ++op) {
         const unsigned pick = random() % 100;
@@ -134,21 +118,15 @@ void Worker(int index, Shared& shared, std::vector<Block>& kept) {
         } else if (pick < 60) {
             const size_t at = random() % live.size();
             Block& block = live[at];
-            if (!Intact(block)) {
-                ++shared.damaged;
-            }
+            if (!Intact(block)) ++shared.damaged;
             const size_t size = RandomSize(random);
             const uint32_t flags = (pick % 4 == 0) ? BLOCK_IN_PLACE : 0;
             auto* data = static_cast<uint8_t*>(PoolResizeBlock(block.data, size, flags));
             if (data == nullptr) {
-                if (!(flags & BLOCK_IN_PLACE)) {
-                    ++shared.damaged;
-                }
+                if (!(flags & BLOCK_IN_PLACE)) ++shared.damaged;
                 continue; // the old block stays
             }
-            if (!KeptIntact(data, block.size, size, block.tag)) {
-                ++shared.damaged;
-            }
+            if (!KeptIntact(data, block.size, size, block.tag)) ++shared.damaged;
             block = Block{data, size, block.tag};
             Stamp(block);
         } else if (pick < 88) {
@@ -170,9 +148,7 @@ void Worker(int index, Shared& shared, std::vector<Block>& kept) {
                 std::lock_guard<std::mutex> hold(shared.inboxes[index].mutex);
                 mail.swap(shared.inboxes[index].blocks);
             }
-            for (const Block& block : mail) {
-                dispose(block);
-            }
+            for (const Block& block : mail) dispose(block);
         }
     }
     std::lock_guard<std::mutex> hold(shared.poolsMutex);
@@ -187,12 +163,8 @@ TEST_P(MemoryStressTest, PoolsStaySoundAndMatchTheLedger) {
     const uint64_t queuedBefore = memi::QueuedFreeCount();
     std::vector<std::vector<Block>> kept(kThreads);
     std::vector<std::thread> threads;
-    for (int i = 0; i < kThreads; ++i) {
-        threads.emplace_back(Worker, i, std::ref(shared), std::ref(kept[i]));
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+    for (int i = 0; i < kThreads; ++i) threads.emplace_back(Worker, i, std::ref(shared), std::ref(kept[i]));
+    for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(shared.damaged.load(), 0);
     if (GetParam() == 1) {
         EXPECT_GT(shared.pools.size(), 1u); // threads spread over the ring of thread pools
@@ -202,9 +174,7 @@ TEST_P(MemoryStressTest, PoolsStaySoundAndMatchTheLedger) {
     }
 
     int64_t ledger = 0;
-    for (int i = 0; i < kThreads; ++i) {
-        ledger += static_cast<int64_t>(kept[i].size() + shared.inboxes[i].blocks.size());
-    }
+    for (int i = 0; i < kThreads; ++i) ledger += static_cast<int64_t>(kept[i].size() + shared.inboxes[i].blocks.size());
     int64_t walked = 0;
     for (MemPool* pool : shared.pools) {
         EXPECT_EQ(PoolCheck(pool), 1);

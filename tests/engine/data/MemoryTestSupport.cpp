@@ -12,9 +12,7 @@ int ErrorRecorder::Handler(MemErrorRecord* record) {
     std::lock_guard<std::mutex> hold(self.mutex);
     self.codes.push_back(record->code);
     self.objects.push_back(record->object);
-    if (self.answers.empty()) {
-        return 0;
-    }
+    if (self.answers.empty()) return 0;
     const int answer = self.answers.front();
     self.answers.pop_front();
     return answer;
@@ -45,9 +43,7 @@ void MemoryTest::SetUp() {
 }
 
 void MemoryTest::TearDown() {
-    for (MemPool* pool : pools) {
-        PoolDestroy(pool);
-    }
+    for (MemPool* pool : pools) PoolDestroy(pool);
     pools.clear();
     xMemory_ResetForTest();
     ErrorRecorder::Get().Clear();
@@ -58,9 +54,7 @@ MemPool* MemoryTest::FakePool(uint64_t floor, uint64_t ceiling, uint32_t blockSi
     CMemSystem* previous = xMemory_SetSystem(&fake);
     MemPool* pool = PoolCreateEx(blockSize, 0, flags, nullptr, floor, ceiling);
     xMemory_SetSystem(previous == &xMemory_MmapSystem() ? nullptr : previous);
-    if (pool != nullptr) {
-        pools.push_back(pool);
-    }
+    if (pool != nullptr) pools.push_back(pool);
     return pool;
 }
 
@@ -68,9 +62,7 @@ int64_t LiveBlocks(MemPool* pool) {
     PoolWalkEntry entry;
     int64_t live = 0;
     int step;
-    while ((step = PoolWalk(pool, &entry)) == 1) {
-        live += entry.inUse;
-    }
+    while ((step = PoolWalk(pool, &entry)) == 1) live += entry.inUse;
     return step == 0 ? live : -1;
 }
 

@@ -19,16 +19,12 @@ public:
         ++allocCalls;
         lastAllocSize = MemRoundUp(size, kMemSysPage);
         if (failAll || failNext > 0) {
-            if (failNext > 0) {
-                --failNext;
-            }
+            if (failNext > 0) --failNext;
             ++refused;
             return nullptr;
         }
         void* page = CMmapMemSystem::PageAlloc(size, flags);
-        if (page != nullptr) {
-            ++reserved;
-        }
+        if (page != nullptr) ++reserved;
         return page;
     }
     void PageRelease(void* page, size_t size) override {
@@ -38,9 +34,7 @@ public:
     }
     bool PageResize(void* page, size_t oldSize, size_t newSize, uint32_t flags) override {
         ++resizeCalls;
-        if (refuseResize) {
-            return false;
-        }
+        if (refuseResize) return false;
         const bool done = CMmapMemSystem::PageResize(page, oldSize, newSize, flags);
         resizedInPlace += done ? 1 : 0;
         return done;

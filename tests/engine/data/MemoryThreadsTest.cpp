@@ -26,9 +26,7 @@ bool RunOnThread(uint32_t residue, bool same, const std::function<void()>& work)
             }
         });
         thread.join();
-        if (ran) {
-            return true;
-        }
+        if (ran) return true;
     }
     return false;
 }

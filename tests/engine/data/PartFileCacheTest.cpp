@@ -9,10 +9,10 @@
 
 #include "engine/data/DrvFile.h"
 #include "engine/data/PartFile.h"
-#include "tests/support/ChunkFileBuilder.h"
+#include "tools/builders/ChunkFileBuilder.h"
 #include "tests/support/Golden.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/TempFolder.h"
+#include "tools/builders/TempFolder.h"
 
 namespace vqt::test {
 namespace {
@@ -29,9 +29,7 @@ protected:
         uint32_t offset = 0;
         f.GetChunkLocation(id, &size, &offset);
         void* block = f.GetChunk(id);
-        if (block == nullptr) {
-            return "<null>";
-        }
+        if (block == nullptr) return "<null>";
         std::string s(static_cast<const char*>(block), size);
         CPartFile::FreeBlock(block);
         return s;
@@ -105,18 +103,6 @@ TEST_F(PartFileCacheTest, ReferenceReleasesLeaveTheFreeingToTheCaller) {
     EXPECT_EQ(f.GetMaster()->Entry(1)->flags, 0);
 }
 
-TEST_F(PartFileCacheTest, ADisabledCacheDoesNothing) {
-    CPartFile f;
-    ASSERT_TRUE(f.Open(Write(Base(), "b.vqk").c_str(), 1));
-    void* data = f.GetChunk(MakeChunkId(1, 1));
-    f.SetChunkData(MakeChunkId(1, 1), data);
-    EXPECT_EQ(Count(f, MakeChunkId(1, 1)), 0);
-    EXPECT_EQ(f.AddChunkRef(MakeChunkId(1, 1)), nullptr);
-    EXPECT_FALSE(f.ReleaseChunkRef(MakeChunkId(1, 1)));
-    EXPECT_FALSE(f.ReleaseChunkData(data, "part"));
-    CPartFile::FreeBlock(data);
-}
-
 TEST_F(PartFileCacheTest, TheCountSaturatesInsteadOfWrappingAndTheDataStaysUntilClose) {
     CPartFile f;
     f.SetCacheEnabled(true);
@@ -125,14 +111,10 @@ TEST_F(PartFileCacheTest, TheCountSaturatesInsteadOfWrappingAndTheDataStaysUntil
     void* data = f.GetChunk(id);
     f.SetChunkData(id, data);
     f.GetIndex(id)->Entry(1)->flags |= 0x2000; // the carried bit survives every count change
-    for (int i = 0; i < 9000; ++i) {
-        ASSERT_EQ(f.AddChunkRef(id), data);
-    }
+    for (int i = 0; i < 9000; ++i) ASSERT_EQ(f.AddChunkRef(id), data);
     EXPECT_EQ(Count(f, id), 8191) << "held at the top instead of wrapping to 0";
     EXPECT_NE(traced().find("RAVO : Warning - chunk reference count saturated"), std::string::npos);
-    for (int i = 0; i < 9100; ++i) {
-        f.ReleaseChunk(id);
-    }
+    for (int i = 0; i < 9100; ++i) f.ReleaseChunk(id);
     EXPECT_EQ(f.GetIndex(id)->Entry(1)->data, data) << "pinned: never freed while possibly in use";
     EXPECT_EQ(f.GetIndex(id)->Entry(1)->flags & 0x2000, 0x2000);
     f.Close();
@@ -234,6 +216,27 @@ TEST_F(PartFileCacheTest, OneChunkStreamAtATime) {
 
 // ---- Patch chain ----------------------------------------------------------------------------
 
+/// Every index (type, capacity, used) and every chunk's data, as the file reads now.
+std::string Contents(CPartFile& f) {
+    std::string out;
+    for (uint16_t n = 1; n <= f.GetMaster()->used; ++n) {
+        RavoIndex* index = f.GetIndex(MakeChunkId(static_cast<uint8_t>(n), 0));
+        out += "[" + index->type.str() + " " + std::to_string(index->capacity) + " " + std::to_string(index->used) + "]";
+        for (uint16_t e = 1; e <= index->capacity; ++e) {
+            const ChunkId id = MakeChunkId(static_cast<uint8_t>(n), e);
+            if (f.ChunkExists(id)) {
+                uint32_t size = 0, offset = 0;
+                f.GetChunkLocation(id, &size, &offset);
+                void* data = f.GetChunk(id);
+                out += " " + std::to_string(e) + ":" + (data ? std::string(static_cast<char*>(data), size) : "?");
+                CPartFile::FreeBlock(data);
+            }
+        }
+        out += "\n";
+    }
+    return out;
+}
+
 ChunkFileBuilder Patch() {
     ChunkFileBuilder p;
     const uint8_t part = p.AddIndex("part", 8, 4);
@@ -256,19 +259,11 @@ TEST_F(PartFileCacheTest, APatchReplacesDeletesAndAddsAndTheLogRecordsTheReads) 
         EXPECT_NE(traced().find("RAVO : Installing patch file\n"), std::string::npos);
         EXPECT_NE(traced().find("RAVO : Patch installation complete : " + patch + "\n"), std::string::npos);
 
-        EXPECT_EQ(Data(f, MakeChunkId(1, 1)), "part one");
-        EXPECT_EQ(Data(f, MakeChunkId(1, 2)), "patched two");
-        EXPECT_FALSE(f.ChunkExists(MakeChunkId(1, 3)));
-        EXPECT_EQ(Data(f, MakeChunkId(1, 3)), "<null>");
-        EXPECT_EQ(f.GetIndex(MakeChunkId(1, 0))->used, 2);
-        const uint8_t snip = f.FindDataIndex("snip");
-        ASSERT_EQ(snip, 3);
-        EXPECT_EQ(Data(f, MakeChunkId(snip, 1)), "new sound");
+        EXPECT_EQ(Contents(f), "[part 4 2] 1:part one 2:patched two\n[text 3 1] 1:plain text\n[snip 2 1] 1:new sound\n");
         char header[1352];
         ASSERT_TRUE(f.ReadChunkHeader(MakeChunkId(1, 2), header));
         EXPECT_STREQ(header, "two v2");
-        EXPECT_EQ(f.FindChunkByName("ding", MakeChunkId(snip, 0)), MakeChunkId(snip, 1));
-        EXPECT_EQ(Data(f, MakeChunkId(2, 1)), "plain text");
+        EXPECT_EQ(f.FindChunkByName("ding", MakeChunkId(3, 0)), MakeChunkId(3, 1));
         f.Close();
     }
     // Only the file's own base name changes for the log.
@@ -291,42 +286,128 @@ TEST_F(PartFileCacheTest, PatchEntriesThatMakeNoSenseAreReported) {
     EXPECT_FALSE(f.ChunkExists(MakeChunkId(1, 4)));
 }
 
-TEST_F(PartFileCacheTest, APatchThatDisagreesIsRefusedAndUnlinked) {
-    for (const IndexSpec& wrong : {IndexSpec{.type = "xxxx", .format = 8}, IndexSpec{.type = "part", .format = 0}}) {
-        ChunkFileBuilder p;
-        const uint8_t i = p.AddIndex(wrong);
-        p.AddChunk(i, "bad");
+// Enlarging an index and adding one, alone and together, then a second patch over the first.
+ChunkFileBuilder Enlarging() {
+    ChunkFileBuilder p;
+    const uint8_t part = p.AddIndex("part", 8, 6);
+    p.AddChunk(part, "patched two", {.entry = 2});
+    p.AddChunk(part, "part six", {.entry = 6});
+    return p;
+}
+ChunkFileBuilder EnlargingAndAdding() {
+    ChunkFileBuilder p;
+    const uint8_t part = p.AddIndex("part", 8, 6);
+    p.AddIndex("text", 0, 3);
+    const uint8_t snip = p.AddIndex("snip", 8, 2);
+    p.AddChunk(part, "part five", {.entry = 5});
+    p.AddChunk(part, "", {.entry = 1});
+    p.AddChunk(snip, "ding", {.entry = 2});
+    return p;
+}
+ChunkFileBuilder OverTheFirst() {
+    ChunkFileBuilder p;
+    const uint8_t part = p.AddIndex("part", 8, 7);
+    const uint8_t text = p.AddIndex("text", 0, 4);
+    const uint8_t snip = p.AddIndex("snip", 8, 3);
+    const uint8_t actv = p.AddIndex("actv", 0, 1);
+    p.AddChunk(part, "seven", {.entry = 7});
+    p.AddChunk(part, "five again", {.entry = 5});
+    p.AddChunk(part, "", {.entry = 3});
+    p.AddChunk(text, "more text", {.entry = 4});
+    p.AddChunk(snip, "dong", {.entry = 3});
+    p.AddChunk(actv, "first activity");
+    return p;
+}
+
+const char kBaseContents[] = "[part 4 3] 1:part one 2:part two 3:part three\n[text 3 1] 1:plain text\n";
+
+TEST_F(PartFileCacheTest, PatchesThatEnlargeAndAddIndexesInstallAloneTogetherAndInAChain) {
+    struct Case {
+        const char* name;
+        std::vector<ChunkFileBuilder> chain;
+        const char* contents;
+    };
+    const Case cases[] = {
+        {"enlarge", {Enlarging()},
+         "[part 6 4] 1:part one 2:patched two 3:part three 6:part six\n[text 3 1] 1:plain text\n"},
+        {"enlarge and add", {EnlargingAndAdding()},
+         "[part 6 3] 2:part two 3:part three 5:part five\n[text 3 1] 1:plain text\n[snip 2 1] 2:ding\n"},
+        {"a second patch over the first", {EnlargingAndAdding(), OverTheFirst()},
+         "[part 7 3] 2:part two 5:five again 7:seven\n[text 4 2] 1:plain text 4:more text\n[snip 3 2] 2:ding 3:dong\n"
+         "[actv 1 1] 1:first activity\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         CPartFile f;
         ASSERT_TRUE(f.Open(Write(Base(), "b.vqk").c_str(), 1));
-        EXPECT_FALSE(f.OpenPatch(Write(p, "p.vqk").c_str()));
-        EXPECT_NE(traced().find("RAVO : Error - Installation of patch failed\n"), std::string::npos);
-        EXPECT_EQ(f.GetNextFile(), nullptr);
-        EXPECT_EQ(Data(f, MakeChunkId(1, 1)), "part one");
+        for (size_t i = 0; i < c.chain.size(); ++i) {
+            ASSERT_TRUE(f.OpenPatch(Write(c.chain[i], "p" + std::to_string(i) + ".vqk").c_str()));
+        }
+        EXPECT_EQ(Contents(f), c.contents);
+        f.Close();
+        ASSERT_TRUE(f.Open((tmp / "b.vqk").c_str(), 1));
+        EXPECT_EQ(Contents(f), kBaseContents) << "a patch lives in memory only";
+    }
+}
+
+TEST_F(PartFileCacheTest, ARefusedPatchLeavesEveryFileOfTheChainReadingAsBefore) {
+    // Each patch would enlarge, add, replace and delete before the index that disagrees.
+    auto disagreeing = [](IndexPlan second, bool grow) {
+        ChunkFileBuilder p;
+        const uint8_t part = p.AddIndex("part", 8, grow ? 9 : 4);
+        p.AddIndex(second);
+        const uint8_t snip = p.AddIndex("snip", 8, 2);
+        p.AddChunk(part, "", {.entry = 1});
+        p.AddChunk(part, "patched two", {.entry = 2});
+        p.AddChunk(part, "nine", {.entry = grow ? uint16_t(9) : uint16_t(4)});
+        p.AddChunk(snip, "new sound");
+        return p;
+    };
+    ChunkFileBuilder firstWrong;
+    firstWrong.AddChunk(firstWrong.AddIndex("xxxx", 8, 2), "bad");
+    struct Case {
+        const char* name;
+        ChunkFileBuilder patch;
+        bool afterAnother;
+    };
+    const Case cases[] = {
+        {"first index of another type", firstWrong, false},
+        {"second index of another type", disagreeing({.type = "txt2", .format = 0, .capacity = 3}, true), false},
+        {"second index of another format", disagreeing({.type = "text", .format = 7, .capacity = 3}, false), false},
+        {"disagreeing after an accepted patch", disagreeing({.type = "text", .format = 8, .capacity = 5}, true), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPartFile f;
+        ASSERT_TRUE(f.Open(Write(Base(), "b.vqk").c_str(), 1));
+        if (c.afterAnother) {
+            ASSERT_TRUE(f.OpenPatch(Write(EnlargingAndAdding(), "first.vqk").c_str()));
+        }
+        const std::string before = Contents(f);
+        const std::string chainBefore = c.afterAnother ? Contents(*f.GetNextFile()) : "";
+        debug().Clear();
+        EXPECT_FALSE(f.OpenPatch(Write(c.patch, "p.vqk").c_str()));
+        EXPECT_EQ(Contents(f), before);
+        if (c.afterAnother) {
+            ASSERT_NE(f.GetNextFile(), nullptr);
+            EXPECT_EQ(f.GetNextFile()->GetNextFile(), nullptr) << "the refused patch is unlinked";
+            EXPECT_EQ(Contents(*f.GetNextFile()), chainBefore);
+        } else {
+            EXPECT_EQ(f.GetNextFile(), nullptr) << "the refused patch is unlinked";
+        }
+        const std::string failed = "RAVO : Error - Installation of patch failed\n";
+        const size_t at = traced().find(failed);
+        EXPECT_NE(at, std::string::npos);
+        EXPECT_EQ(traced().find(failed, at + 1), std::string::npos) << "traced once";
+        f.Close();
+        ASSERT_TRUE(f.Open((tmp / "b.vqk").c_str(), 1));
+        EXPECT_EQ(Contents(f), kBaseContents);
     }
     CPartFile f;
     ASSERT_TRUE(f.Open(Write(Base(), "b.vqk").c_str(), 1));
     EXPECT_FALSE(f.OpenPatch((tmp / "absent.vqk").c_str()));
     EXPECT_FALSE(f.OpenPatch(nullptr));
     EXPECT_FALSE(f.OpenPatch(""));
-}
-
-TEST_F(PartFileCacheTest, TheLastPatchOfAChainWins) {
-    ChunkFileBuilder second;
-    const uint8_t part = second.AddIndex("part", 8, 4);
-    second.AddChunk(part, "third two", {.entry = 2});
-    second.AddChunk(part, "again one", {.entry = 1});
-    CPartFile f;
-    ASSERT_TRUE(f.Open(Write(Base(), "b.vqk").c_str(), 1));
-    ASSERT_TRUE(f.OpenPatch(Write(Patch(), "p1.vqk").c_str()));
-    ASSERT_TRUE(f.OpenPatch(Write(second, "p2.vqk").c_str()));
-    ASSERT_NE(f.GetNextFile(), nullptr);
-    EXPECT_NE(f.GetNextFile()->GetNextFile(), nullptr);
-    EXPECT_EQ(Data(f, MakeChunkId(1, 2)), "third two");
-    EXPECT_EQ(Data(f, MakeChunkId(1, 1)), "again one");
-    EXPECT_EQ(Data(f, MakeChunkId(3, 1)), "new sound");
-    EXPECT_FALSE(f.ChunkExists(MakeChunkId(1, 3)));
-    f.ClosePatch();
-    EXPECT_EQ(f.GetNextFile(), nullptr);
 }
 
 // ---- Chunk log ------------------------------------------------------------------------------

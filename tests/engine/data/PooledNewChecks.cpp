@@ -102,21 +102,15 @@ TEST_F(PooledNewTest, OverAlignedTypesKeepTheirAlignment) {
 TEST_F(PooledNewTest, ObjectsMadeOnOneThreadAreDeletedOnAnother) {
     std::vector<std::unique_ptr<std::string>> made;
     std::thread([&] {
-        for (int i = 0; i < 2000; ++i) {
-            made.push_back(std::make_unique<std::string>(static_cast<size_t>(i % 300), 'x'));
-        }
+        for (int i = 0; i < 2000; ++i) made.push_back(std::make_unique<std::string>(static_cast<size_t>(i % 300), 'x'));
     }).join();
     std::vector<std::thread> deleters;
     for (int t = 0; t < 4; ++t) {
         deleters.emplace_back([&, t] {
-            for (size_t i = static_cast<size_t>(t); i < made.size(); i += 4) {
-                made[i].reset();
-            }
+            for (size_t i = static_cast<size_t>(t); i < made.size(); i += 4) made[i].reset();
         });
     }
-    for (std::thread& thread : deleters) {
-        thread.join();
-    }
+    for (std::thread& thread : deleters) thread.join();
     EXPECT_TRUE(ErrorRecorder::Get().Codes().empty());
     EXPECT_EQ(xHeap_Chk(), XHEAP_OK);
 }

@@ -72,15 +72,6 @@ inline std::string DumpProfiles() {
 /// after it).
 class ProfileStoreTest : public HeadlessTest {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        xProfiles_Store().ResetForTest();
-    }
-    void TearDown() override {
-        xProfiles_Store().ResetForTest();
-        xStr_Context().ResetForTest();
-        HeadlessTest::TearDown();
-    }
     /// The key's value as text, "(missing)" for an unknown key.
     static std::string Value(const char* name) {
         const t_sProfileKey* row = xProfiles_FindKey(name);

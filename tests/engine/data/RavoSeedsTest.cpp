@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/data/PartFile.h"
-#include "tests/support/ChunkFileBuilder.h"
+#include "tools/builders/ChunkFileBuilder.h"
 #include "tests/support/Golden.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/TempFolder.h"
+#include "tools/builders/TempFolder.h"
 
 namespace vqt::test {
 namespace {
@@ -37,7 +37,7 @@ std::vector<std::pair<std::string, ChunkFileBuilder>> Seeds() {
         ChunkFileBuilder b;
         const uint8_t path = b.AddIndex("path", 0, 1);
         const uint8_t text = b.AddIndex("text", 0, 1);
-        PathSpec p;
+        PathPlan p;
         p.records.resize(2);
         p.records[1].words[0] = 256;
         b.AddChunk(path, PathData(p));

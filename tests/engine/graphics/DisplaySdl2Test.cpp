@@ -2,7 +2,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/DDrawSurface.h"
 #include "engine/graphics/DIBSurface.h"
 #include "engine/graphics/TextDIBSurface.h"
@@ -52,7 +52,6 @@ protected:
 #ifdef VQT_HAVE_SDL2
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         ASSERT_TRUE(plat::UseSdl2());
-        Reset(); // the platform layer forgets the headless window
 #endif
     }
 };

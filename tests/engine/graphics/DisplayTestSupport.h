@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "engine/core/DirtyRects.h"
-#include "engine/core/Platform.h"
+#include "engine/core/RunLoop.h"
 #include "engine/data/Profiles.h"
 #include "engine/graphics/DirectX.h"
+#include "engine/graphics/DirtyRects.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessDesktop.h"
@@ -15,25 +15,13 @@
 
 namespace displaytest {
 
-/// Fresh profile store, graphics state, display module, dirty rectangles and platform layer
-/// around every test; verbose display reports; a helper to make the application window.
+/// Verbose display reports over the fresh engine context of every test; a helper to make the
+/// application window.
 class DisplayTest : public vqt::test::HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        Reset();
         xProfiles_Values().verbose = 2;
-    }
-    void TearDown() override {
-        Reset();
-        HeadlessTest::TearDown();
-    }
-    static void Reset() {
-        xDirectX_Context().ResetForTest();
-        xGraphics_Context().ResetForTest();
-        xProfiles_Store().ResetForTest();
-        CDirtyRects::ResetForTest();
-        CPlatformState::ResetForTest();
     }
 
     plat::HeadlessDesktop& desk() { return static_cast<plat::HeadlessDesktop&>(plat::desktop()); }
@@ -59,23 +47,7 @@ protected:
         xProfiles_Set("FULLSCREEN", fullScreen);
         xProfiles_Set("DIRECTDRAW", directDraw);
     }
-
-    std::string Traced() { return traced(); }
 };
-
-/// The presented picture as an RGB image.
-inline vqt::test::RgbImage ToRgb(const plat::Image& image) {
-    vqt::test::RgbImage out;
-    out.width = image.width;
-    out.height = image.height;
-    out.rgb.reserve(size_t(image.width) * size_t(image.height) * 3);
-    for (plat::Argb p : image.pixels) {
-        out.rgb.push_back(plat::ArgbRed(p));
-        out.rgb.push_back(plat::ArgbGreen(p));
-        out.rgb.push_back(plat::ArgbBlue(p));
-    }
-    return out;
-}
 
 /// A 5-5-5 test picture: bands of red across, green down, and a blue checker of 8 pixels.
 inline uint16_t Pattern555(int x, int y) {

@@ -2,12 +2,13 @@
 // sizes, depths, formats, rectangles partly off either surface, every mode, mirrored and
 // stretched. Draws that run through the blitters' line routines are checked for their
 // footprint: nothing outside the pixels the draw may touch changes.
+#include <cstdio>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/PixelSurface.h"
 #include "tests/engine/graphics/GraphicsFixture.h"
@@ -255,15 +256,11 @@ TEST_F(DrawPropertyTest, RandomDrawsMatchThePerPixelModel) {
         else source.StretchCopy(m.src, &target, m.dst, m.mode, &mask, m.maskPoint);
         const std::vector<uint8_t> got = surftest::Bytes(target);
 
-        const std::string what = "draw " + std::to_string(draw) + ": " + std::to_string(m.sk.bits) + "/" +
-                                 std::to_string(m.sk.format) + " -> " + std::to_string(m.dk.bits) + "/" +
-                                 std::to_string(m.dk.format) + " mode " + std::to_string(m.mode) +
-                                 (m.mirrored ? " mirrored" : "") + " src {" + std::to_string(m.src.left) + "," +
-                                 std::to_string(m.src.top) + "," + std::to_string(m.src.right) + "," +
-                                 std::to_string(m.src.bottom) + "} dst {" + std::to_string(m.dst.left) + "," +
-                                 std::to_string(m.dst.top) + "," + std::to_string(m.dst.right) + "," +
-                                 std::to_string(m.dst.bottom) + "} in " + std::to_string(m.dw) + "x" +
-                                 std::to_string(m.dh);
+        char what[160];
+        std::snprintf(what, sizeof what, "draw %d: %d/%d -> %d/%d mode %u%s src {%d,%d,%d,%d} dst {%d,%d,%d,%d} in %dx%d",
+                      draw, m.sk.bits, m.sk.format, m.dk.bits, m.dk.format, m.mode, m.mirrored ? " mirrored" : "",
+                      m.src.left, m.src.top, m.src.right, m.src.bottom, m.dst.left, m.dst.top, m.dst.right,
+                      m.dst.bottom, m.dw, m.dh);
         const int db = m.dk.bits / 8;
         bool any = false;
         for (size_t p = 0; p < may.size(); ++p) {

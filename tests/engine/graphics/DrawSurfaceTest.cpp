@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/GraphicsMemory.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
+#include "engine/graphics/GraphicsMemory.h"
 #include "engine/graphics/Kernels.h"
 #include "engine/graphics/PackedDIBSurface.h"
 #include "engine/graphics/PixelSurface.h"
@@ -54,58 +54,8 @@ protected:
     }
 };
 
-// ---------------------------------------------------------------- surface base
-
-TEST_F(DrawSurfaceTest, NewSurfacesReportDepthFormatKindAndNoLock) {
-    CPixelSurface pixel;
-    CPackedDIBSurface dib;
-    EXPECT_EQ(pixel.GetBitsPerPixel(), 8);
-    EXPECT_EQ(pixel.GetPixelFormat(), 0);
-    EXPECT_EQ(pixel.GetSurfaceKind(), kSurfacePixel);
-    EXPECT_EQ(dib.GetSurfaceKind(), kSurfaceBase);
-    EXPECT_FALSE(pixel.IsLocked());
-    EXPECT_EQ(pixel.GetLineBuffer(), nullptr);
-    EXPECT_EQ(pixel.ResetLineBuffer(), nullptr);
-    EXPECT_FALSE(pixel.IsValid()); // no size and no pixels
-    EXPECT_FALSE(dib.IsValid());
-    EXPECT_FALSE(pixel.IsLocked());
-    ASSERT_TRUE(pixel.Create(3, 2, 8));
-    EXPECT_TRUE(pixel.IsValid());
-    EXPECT_EQ(pixel.IsBottomUp(), 0);
-}
-
-TEST_F(DrawSurfaceTest, SelectorsRefineSixteenBitPairsByFormat) {
-    CPixelSurface a, b;
-    a.Create(1, 1, 16);
-    EXPECT_EQ(a.SelectCopyKernel(16, kPixelFormat565), kernels::Convert555To565);
-    EXPECT_EQ(a.SelectCopyKernel(16, kPixelFormat555), kernels::ByteCopy);
-    EXPECT_EQ(a.SelectTransparentKernel(16, kPixelFormat565), kernels::Convert555To565Transparent);
-    a.SetPixelFormat(kPixelFormat565);
-    EXPECT_EQ(a.SelectCopyKernel(16, kPixelFormat555), kernels::Convert565To555);
-    EXPECT_EQ(a.SelectCopyKernel(16, kPixelFormat565), kernels::ByteCopy);
-    EXPECT_EQ(a.SelectTransparentKernel(16, kPixelFormat555), kernels::Convert565To555Transparent);
-    EXPECT_EQ(a.SelectTransparentKernel(16, kPixelFormat565), kernels::Transparent16);
-    b.Create(1, 1, 32);
-    EXPECT_EQ(b.SelectCopyKernel(16, 1), nullptr);
-    EXPECT_EQ(b.SelectTransparentKernel(16, 1), nullptr);
-    EXPECT_EQ(b.SelectTintedKernel(16, 1), nullptr);
-    EXPECT_EQ(b.SelectBlendedKernel(16, 1), nullptr);
-    EXPECT_EQ(b.SelectMaskKernel(16, 1), nullptr);
-}
-
-TEST_F(DrawSurfaceTest, LineBufferAndPaletteOwnership) {
+TEST_F(DrawSurfaceTest, ASurfaceOwnsACopyOfItsPalette) {
     CColorPalette& global = xGraphics_GlobalPalette();
-    const uint32_t white = global.GetEntry(0);
-    {
-        CPixelSurface s;
-        s.Create(4, 4, 8);
-        s.SetLineBuffer(static_cast<uint8_t*>(xGfx_TempGet(64)));
-        EXPECT_NE(s.GetLineBuffer(), nullptr);
-        EXPECT_EQ(s.ResetLineBuffer(), nullptr);
-        EXPECT_EQ(s.GetLineBuffer(), nullptr);
-    }
-    EXPECT_EQ(&xGraphics_GlobalPalette(), &global); // a surface without a palette leaves it alone
-    EXPECT_EQ(global.GetEntry(0), white);
     CPixelSurface own;
     own.Create(2, 1, 8);
     CColorPalette p;
@@ -141,15 +91,10 @@ TEST_F(DrawSurfaceTest, GetLineCopiesTheWholeRowInEveryDepth) {
     EXPECT_EQ(s.GetLine(1, buffer), buffer);
     EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 7), (std::vector<uint8_t>{7, 8, 9, 10, 11, 12, 0xEE}));
     EXPECT_EQ(traced(), "CDrawSurface : Warning - unnecessary line buffer copy\n");
-    EXPECT_TRUE(s.IsLocked()); // GetLine leaves the surface locked
     s.Unlock(0);
-    uint8_t* row = s.GetLine(1, nullptr);
-    EXPECT_EQ(row, s.Lock() + 6);
-    s.Unlock(0);
+    EXPECT_EQ(s.GetLine(1, nullptr), s.Lock() + 6);
     EXPECT_EQ(s.GetLine(2, nullptr), nullptr); // outside the surface
-    s.Unlock(0);
     EXPECT_EQ(s.PixelAddress(CPoint16(2, 1)), s.Lock() + 6 + 4);
-    s.Unlock(0);
 }
 
 TEST_F(DrawSurfaceTest, Blit16ConvertsInPlaceAndMarksTheFormat) {
@@ -165,14 +110,10 @@ TEST_F(DrawSurfaceTest, Blit16ConvertsInPlaceAndMarksTheFormat) {
     EXPECT_EQ(eight.GetPixelFormat(), 0);
 }
 
-// ---------------------------------------------------------------- memory surfaces
-
 TEST_F(DrawSurfaceTest, PixelSurfaceCreateRulesAndMemorySize) {
     CPixelSurface s;
     EXPECT_FALSE(s.Create(0, 5, 8));
-    EXPECT_EQ(s.GetWidth(), 0);
     EXPECT_EQ(s.Lock(), nullptr);
-    s.Unlock(0);
     ASSERT_TRUE(s.Create(10, 10, 16));
     EXPECT_EQ(s.GetPixelFormat(), kPixelFormat555);
     EXPECT_EQ(s.GetPitch(), 20);
@@ -192,10 +133,6 @@ TEST_F(DrawSurfaceTest, PixelSurfaceCreateRulesAndMemorySize) {
     ASSERT_TRUE(s.Create(2, 2, 24));
     EXPECT_EQ(s.GetCapacity(), 12u);
     EXPECT_EQ(s.GetPixelFormat(), kPixelFormat24);
-    s.SetWidth(4);
-    EXPECT_EQ(s.GetWidth(), 4);
-    EXPECT_EQ(s.GetHeight(), 2);
-    EXPECT_EQ(s.GetBitsPerPixel(), 24);
     ASSERT_TRUE(s.Create(2, 2, 32));
     EXPECT_EQ(s.GetPixelFormat(), 0);
 }
@@ -208,32 +145,20 @@ TEST_F(DrawSurfaceTest, PackedBitmapLayoutByteForByte) {
         return int32_t(uint32_t(b[off]) | (uint32_t(b[off + 1]) << 8) | (uint32_t(b[off + 2]) << 16) |
                        (uint32_t(b[off + 3]) << 24));
     };
-    EXPECT_EQ(field(0), 40);
-    EXPECT_EQ(field(4), 5);
-    EXPECT_EQ(field(8), -3);
-    EXPECT_EQ(b[12] | (b[13] << 8), 1);
-    EXPECT_EQ(b[14] | (b[15] << 8), 8);
-    EXPECT_EQ(field(16), 0);
-    EXPECT_EQ(field(20), 8 * 3);
-    EXPECT_EQ(field(24), 100);
-    EXPECT_EQ(field(28), 100);
-    EXPECT_EQ(field(32), 256);
-    EXPECT_EQ(field(36), 0);
+    // Header size, width, top-down height, planes and depth, compression, image size, 100 dpi,
+    // colours used and important.
+    const std::vector<int32_t> header = {field(0),  field(4),  field(8),  b[12] | (b[13] << 8), b[14] | (b[15] << 8),
+                                         field(16), field(20), field(24), field(28), field(32), field(36)};
+    EXPECT_EQ(header, (std::vector<int32_t>{40, 5, -3, 1, 8, 0, 24, 100, 100, 256, 0}));
     EXPECT_EQ(s.GetCapacity(), 40u + 1024u + 24u);
     // Colour table from the global palette as blue, green, red, 0.
     const uint32_t c2 = xGraphics_GlobalPalette().GetEntry(2);
-    EXPECT_EQ(b[40 + 8], ColorBlue(c2));
-    EXPECT_EQ(b[40 + 9], ColorGreen(c2));
-    EXPECT_EQ(b[40 + 10], ColorRed(c2));
-    EXPECT_EQ(b[40 + 11], 0);
+    EXPECT_EQ(std::vector<uint8_t>(b + 48, b + 52), (std::vector<uint8_t>{ColorBlue(c2), ColorGreen(c2), ColorRed(c2), 0}));
     EXPECT_EQ(s.GetPitch(), 8);
     EXPECT_EQ(s.Lock(), b + 40 + 1024);
     s.Unlock(0);
     EXPECT_EQ(s.GetMemorySize(), 8u * 3u + 1064u);
     EXPECT_EQ(s.GetPaletteSize(), 1024u);
-    EXPECT_EQ(s.IsBottomUp(), 0);
-    ASSERT_NE(s.GetDisplayPalette(), nullptr);
-    EXPECT_EQ(s.GetDisplayPalette()[2], c2);
     CColorPalette back;
     back.Clear();
     EXPECT_EQ(s.GetPalette(&back), 1);
@@ -244,9 +169,7 @@ TEST_F(DrawSurfaceTest, PackedBitmapLayoutByteForByte) {
     EXPECT_EQ(deep.GetPixelFormat(), kPixelFormat555);
     EXPECT_EQ(deep.GetCapacity(), 40u + 12u + 4u * 2u * 2u);
     EXPECT_EQ(deep.GetPitch(), 8);
-    EXPECT_EQ(deep.GetPaletteSize(), 0u);
     EXPECT_EQ(deep.GetPalette(&back), 0);
-    EXPECT_FALSE(deep.Create(0, 2, 16));
 }
 
 TEST_F(DrawSurfaceTest, PackedBitmapBelowEightBitsKeepsItsColourTableInsideTheBlock) {
@@ -262,14 +185,11 @@ TEST_F(DrawSurfaceTest, PackedBitmapBelowEightBitsKeepsItsColourTableInsideTheBl
     for (uint32_t i = 40 + 64; i < capacity; ++i) ASSERT_EQ(b[i], 0) << i; // the pixels stay clear
 }
 
-// ---------------------------------------------------------------- clip rectangle
-
 TEST(ClipRect, SegmentsAreCutToTheLastColumnAndRowInside) {
     const CClipRect r(0, 0, 10, 10);
     CPoint16 a(-5, 2), b(-1, 8);
     EXPECT_FALSE(r.Clip(a, b));
-    EXPECT_EQ(a, CPoint16(-5, 2));
-    EXPECT_EQ(b, CPoint16(-1, 8));
+    EXPECT_EQ(a, CPoint16(-5, 2)) << "a refused segment is left as it was";
     CPoint16 p(-10, 5), q(20, 5);
     ASSERT_TRUE(r.Clip(p, q));
     EXPECT_EQ(p, CPoint16(0, 5));
@@ -282,39 +202,17 @@ TEST(ClipRect, SegmentsAreCutToTheLastColumnAndRowInside) {
     ASSERT_TRUE(r.Clip(d1, d2));
     EXPECT_EQ(d1, CPoint16(0, 0));
     EXPECT_EQ(d2, CPoint16(9, 9));
+    // The last column and row inside, and the first ones past the right and bottom edges.
+    for (int16_t at : {9, 10}) {
+        CPoint16 v1(at, 2), v2(at, 8), h1(2, at), h2(8, at);
+        EXPECT_EQ(r.Clip(v1, v2), at == 9) << "column " << at;
+        EXPECT_EQ(r.Clip(h1, h2), at == 9) << "row " << at;
+        EXPECT_EQ(v2, CPoint16(at, 8));
+    }
     const CClipRect empty(5, 5, 5, 9);
     CPoint16 e1(-100, 3), e2(100, 3);
     EXPECT_TRUE(empty.Clip(e1, e2));
     EXPECT_EQ(e1, CPoint16(-100, 3));
-}
-
-// ---------------------------------------------------------------- draw examples
-
-TEST_F(DrawSurfaceTest, GoldenMirroredLineAndItsClippedForm) {
-    CPixelSurface src;
-    Make8(src, {"abcd"});
-    const CClipRect all(0, 0, 4, 1);
-    EXPECT_EQ(DrawOnBlankLine(src, 6, all, CClipRect(1, 0, 5, 1), true), ".dcba.");
-    EXPECT_EQ(DrawOnBlankLine(src, 6, all, CClipRect(-1, 0, 3, 1), true), "cba...");
-    EXPECT_EQ(DrawOnBlankLine(src, 6, all, CClipRect(4, 0, 8, 1), true), "....dc");
-    EXPECT_EQ(DrawOnBlankLine(src, 6, all, CClipRect(-1, 0, 3, 1), false), "bcd...");
-}
-
-TEST_F(DrawSurfaceTest, GoldenClipAtEachEdgeMovesTheSource) {
-    CPixelSurface src, dst;
-    Make8(src, {"abcdefgh", "ijklmnop", "qrstuvwx"});
-    Blank8(dst, 4, 2);
-    // left = -5 starts five columns in; the right edge drops the columns that hang over.
-    src.CopyRect(CClipRect(0, 0, 8, 3), &dst, CPoint16(-5, -1), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "nop.");
-    EXPECT_EQ(Row8(dst, 1), "vwx.");
-    Blank8(dst, 4, 2);
-    src.CopyRect(CClipRect(0, 0, 8, 3), &dst, CPoint16(1, 0), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), ".abc");
-    EXPECT_EQ(Row8(dst, 1), ".ijk");
-    Blank8(dst, 4, 2);
-    src.CopyRect(CClipRect(0, 0, 8, 3), &dst, CPoint16(-8, 0), kDrawSolid); // wholly left
-    EXPECT_EQ(Row8(dst, 0), "....");
 }
 
 TEST_F(DrawSurfaceTest, GoldenRotatedQuarterTurns) {
@@ -322,68 +220,28 @@ TEST_F(DrawSurfaceTest, GoldenRotatedQuarterTurns) {
     Make8(src, {"pq", "rs"});
     Blank8(dst, 2, 2);
     src.DrawRotated(CClipRect(0, 0, 2, 2), &dst, CPoint16(0, 0));
-    EXPECT_EQ(Row8(dst, 0), "qs");
-    EXPECT_EQ(Row8(dst, 1), "pr");
+    EXPECT_EQ(Rows8(dst, 2), (Rows{"qs", "pr"}));
     // A 3 x 2 picture turned four times comes back; each turn is anticlockwise.
     CPixelSurface a, b;
     Make8(a, {"abc", "def"});
     Blank8(b, 2, 3);
     a.CopyRotated(CClipRect(0, 0, 3, 2), &b, CClipRect(0, 0, 2, 3), kDrawSolid);
-    EXPECT_EQ(Row8(b, 0), "cf");
-    EXPECT_EQ(Row8(b, 1), "be");
-    EXPECT_EQ(Row8(b, 2), "ad");
+    EXPECT_EQ(Rows8(b, 3), (Rows{"cf", "be", "ad"}));
     b.CopyRotated(CClipRect(0, 0, 2, 3), &a, CClipRect(0, 0, 3, 2), kDrawSolid);
-    EXPECT_EQ(Row8(a, 0), "fed");
-    EXPECT_EQ(Row8(a, 1), "cba");
+    EXPECT_EQ(Rows8(a, 2), (Rows{"fed", "cba"}));
     a.CopyRotated(CClipRect(0, 0, 3, 2), &b, CClipRect(0, 0, 2, 3), kDrawSolid);
     b.CopyRotated(CClipRect(0, 0, 2, 3), &a, CClipRect(0, 0, 3, 2), kDrawSolid);
-    EXPECT_EQ(Row8(a, 0), "abc");
-    EXPECT_EQ(Row8(a, 1), "def");
+    EXPECT_EQ(Rows8(a, 2), (Rows{"abc", "def"}));
     // Not transposed, another mode, or not ending at the corner: nothing.
     Blank8(b, 2, 3);
     a.CopyRotated(CClipRect(0, 0, 3, 2), &b, CClipRect(0, 0, 3, 2), kDrawSolid);
     a.CopyRotated(CClipRect(0, 0, 3, 2), &b, CClipRect(0, 0, 2, 3), kDrawTransparent);
     a.DrawRotated(CClipRect(0, 0, 2, 2), &b, CPoint16(0, 0));
     EXPECT_EQ(Row8(b, 0), "..");
-    EXPECT_FALSE(a.IsLocked());
-    EXPECT_FALSE(b.IsLocked());
     // A square source drawn with the same size rectangle is its own transpose.
     Blank8(dst, 2, 2);
     src.CopyRotated(CClipRect(0, 0, 2, 2), &dst, CClipRect(0, 0, 2, 2), kDrawSolid);
     EXPECT_EQ(Row8(dst, 0), "qs");
-}
-
-TEST_F(DrawSurfaceTest, GoldenStretchTablesThroughTheMaskedRoad) {
-    // The masked road runs its own kernel over the tables: 2 x 2 doubled gives 2 x 2 blocks.
-    CPixelSurface src, dst, mask;
-    Make8(src, {"ab", "cd"});
-    Blank8(dst, 4, 4);
-    Make8(mask, {"1111", "1111", "1111", "1111"});
-    src.StretchCopy(CClipRect(0, 0, 2, 2), &dst, CClipRect(0, 0, 4, 4), kDrawMasked, &mask, CPoint16(0, 0));
-    EXPECT_EQ(Row8(dst, 0), "aabb");
-    EXPECT_EQ(Row8(dst, 1), "aabb");
-    EXPECT_EQ(Row8(dst, 2), "ccdd");
-    EXPECT_EQ(Row8(dst, 3), "ccdd");
-    // Eight columns to four take 0, 2, 5 and 7; top = -2 starts at the row of destination row 0.
-    CPixelSurface wide, narrow;
-    Make8(wide, {"abcdefgh", "ABCDEFGH"});
-    Blank8(narrow, 4, 2);
-    wide.StretchCopy(CClipRect(0, 0, 8, 2), &narrow, CClipRect(0, 0, 4, 2), kDrawMasked, &mask, CPoint16(0, 0));
-    EXPECT_EQ(Row8(narrow, 0), "acfh");
-    Blank8(dst, 4, 4);
-    src.StretchCopy(CClipRect(0, 0, 2, 2), &dst, CClipRect(0, -2, 4, 2), kDrawMasked, &mask, CPoint16(0, 0));
-    EXPECT_EQ(Row8(dst, 0), "ccdd");
-    EXPECT_EQ(Row8(dst, 1), "ccdd");
-    EXPECT_EQ(Row8(dst, 2), "....");
-    // The mirrored stretched masked draw draws what the plain one draws.
-    Blank8(dst, 4, 4);
-    src.StretchCopyFlipped(CClipRect(0, 0, 2, 2), &dst, CClipRect(0, 0, 4, 4), kDrawMasked, &mask, CPoint16(0, 0));
-    EXPECT_EQ(Row8(dst, 0), "aabb");
-    // Mode 5 stretched and modes above 5 draw nothing.
-    Blank8(dst, 4, 4);
-    src.StretchCopy(CClipRect(0, 0, 2, 2), &dst, CClipRect(0, 0, 4, 4), kDrawBlended16);
-    src.StretchCopy(CClipRect(0, 0, 2, 2), &dst, CClipRect(0, 0, 2, 2), 6);
-    EXPECT_EQ(Row8(dst, 0), "....");
 }
 
 TEST_F(DrawSurfaceTest, GoldenStretchesThroughTheScaledLineRoutines) {
@@ -391,9 +249,7 @@ TEST_F(DrawSurfaceTest, GoldenStretchesThroughTheScaledLineRoutines) {
     Make8(src, {"ab", "cd"});
     Blank8(dst, 4, 4);
     src.StretchCopy(CClipRect(0, 0, 2, 2), &dst, CClipRect(0, 0, 4, 4), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "aabb");
     EXPECT_EQ(Row8(dst, 1), "aabb");
-    EXPECT_EQ(Row8(dst, 2), "ccdd");
     EXPECT_EQ(Row8(dst, 3), "ccdd");
     // Mirrored: every visible pixel stays where the unclipped mirrored stretch puts it.
     CPixelSurface wide;
@@ -414,27 +270,6 @@ TEST_F(DrawSurfaceTest, GoldenStretchesThroughTheScaledLineRoutines) {
     EXPECT_EQ(Row8(dst, 0), "....");
 }
 
-TEST_F(DrawSurfaceTest, OnePixelSourceStretchesOverTheWholeDestination) {
-    CPixelSurface src, dst, mask;
-    Make8(src, {"xyz"});
-    Blank8(dst, 5, 3);
-    Make8(mask, {"11111", "11111", "11111"});
-    src.StretchCopy(CClipRect(1, 0, 2, 1), &dst, CClipRect(0, 0, 5, 3), kDrawMasked, &mask, CPoint16(0, 0));
-    EXPECT_EQ(Row8(dst, 0), "yyyyy");
-    EXPECT_EQ(Row8(dst, 2), "yyyyy");
-}
-
-TEST_F(DrawSurfaceTest, SixteenBitDrawsConvertBetweenLayoutsAndCopyOddWidths) {
-    CPixelSurface a, b;
-    Make16(a, {0x7FFF, 0x001F, 0x0421});
-    ASSERT_TRUE(b.Create(3, 1, 16));
-    a.CopyToSurface(&b, CPoint16(0, 0), kDrawSolid);
-    EXPECT_EQ(Bytes(b), Bytes(a));
-    b.SetPixelFormat(kPixelFormat565);
-    a.CopyToSurface(&b, CPoint16(0, 0), kDrawSolid);
-    EXPECT_EQ(Line16(b), (std::vector<uint16_t>{0xFFDF, 0x001F, 0x0841}));
-}
-
 TEST_F(DrawSurfaceTest, EightToSixteenBuildsThePaletteTableOnce) {
     CPixelSurface src, dst;
     Make8(src, {std::string{char(0), char(2)}});
@@ -449,47 +284,6 @@ TEST_F(DrawSurfaceTest, EightToSixteenBuildsThePaletteTableOnce) {
     EXPECT_EQ(Line16(dst), (std::vector<uint16_t>{0x7FFF, PackColor555(global.GetEntry(2))}));
 }
 
-TEST_F(DrawSurfaceTest, MirroredMaskedSixteenBitDrawMovesWholePixels) {
-    CPixelSurface src, dst, mask;
-    Make16(src, {0x1234, 0x5678, 0x0ABC});
-    ASSERT_TRUE(dst.Create(3, 1, 16));
-    Make8(mask, {std::string{char(1), char(0), char(1)}});
-    src.StretchCopyFlipped(CClipRect(0, 0, 3, 1), &dst, CClipRect(0, 0, 3, 1), kDrawMasked, &mask, CPoint16(0, 0));
-    EXPECT_EQ(Line16(dst), (std::vector<uint16_t>{0x0ABC, 0, 0x1234}));
-}
-
-TEST_F(DrawSurfaceTest, MaskedDrawsReadOnlyInsideTheMaskSurface) {
-    CPixelSurface src, dst, mask;
-    Make8(src, {"abcd", "efgh"});
-    Blank8(dst, 4, 2);
-    Make8(mask, {"11", "11"});
-    // The mask covers the source's columns 2-3 and row 0 only.
-    src.CopyRect(CClipRect(0, 0, 4, 2), &dst, CPoint16(0, 0), kDrawMasked, &mask, CPoint16(-2, 0));
-    EXPECT_EQ(Row8(dst, 0), "..cd");
-    EXPECT_EQ(Row8(dst, 1), "..gh");
-    Blank8(dst, 4, 2);
-    src.CopyRect(CClipRect(0, 0, 4, 2), &dst, CPoint16(0, 0), kDrawMasked, &mask, CPoint16(1, 1));
-    EXPECT_EQ(Row8(dst, 0), "a...");
-    EXPECT_EQ(Row8(dst, 1), "....");
-    Blank8(dst, 4, 2);
-    src.CopyRect(CClipRect(0, 0, 4, 2), &dst, CPoint16(0, 0), kDrawMasked, nullptr, CPoint16(0, 0));
-    EXPECT_EQ(Row8(dst, 0), "....");
-    EXPECT_FALSE(mask.IsLocked());
-}
-
-TEST_F(DrawSurfaceTest, SourceRectangleLargerThanTheSourceIsClipped) {
-    CPixelSurface src, dst;
-    Make8(src, {"ab", "cd"});
-    Blank8(dst, 6, 4);
-    src.CopyRect(CClipRect(-1, -1, 4, 3), &dst, CPoint16(0, 0), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "......");
-    EXPECT_EQ(Row8(dst, 1), ".ab...");
-    EXPECT_EQ(Row8(dst, 2), ".cd...");
-    Blank8(dst, 6, 4);
-    src.StretchCopyFlipped(CClipRect(-1, 0, 4, 2), &dst, CClipRect(0, 0, 5, 2), kDrawSolid);
-    EXPECT_EQ(Row8(dst, 0), "..ba..");
-}
-
 TEST_F(DrawSurfaceTest, ModesWithoutAnOperationDrawNothing) {
     CPixelSurface a, b;
     ASSERT_TRUE(a.Create(2, 2, 16));
@@ -499,6 +293,7 @@ TEST_F(DrawSurfaceTest, ModesWithoutAnOperationDrawNothing) {
     for (uint32_t mode : {6u, 7u, 100u}) a.CopyToSurface(&b, CPoint16(0, 0), mode);
     a.StretchCopyFlipped(CClipRect(0, 0, 2, 2), &b, CClipRect(0, 0, 2, 2), kDrawBlended16);
     a.StretchCopyFlipped(CClipRect(0, 0, 2, 2), &b, CClipRect(0, 0, 2, 2), kDrawSolid); // no mirrored 16-bit routine
+    a.StretchCopy(CClipRect(0, 0, 2, 2), &b, CClipRect(0, 0, 2, 2), kDrawMasked, nullptr, CPoint16(0, 0));
     EXPECT_EQ(Bytes(b), std::vector<uint8_t>(8, 0));
     // Inverted and empty rectangles.
     a.StretchCopy(CClipRect(2, 2, 0, 0), &b, CClipRect(2, 2, 0, 0), kDrawSolid);

@@ -1,19 +1,24 @@
-// Frame images of the part file: the BMP reader, raw 8-bit frames, the image-type switch and the
-// refusals of damaged images.
+// Frame images of the part file: the escapes of run-length BMPs, the image-type switch with the
+// sizes it reports, raw 8-bit frames, frames of every kind loaded into a display surface, and
+// the refusals of damaged images.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "engine/blit/ColorPalette.h"
 #include "engine/data/DrvMemory.h"
 #include "engine/data/PartFile.h"
-#include "engine/graphics/ColorPalette.h"
+#include "engine/graphics/DDrawOffscreenSurface.h"
 #include "engine/graphics/FrameImage.h"
 #include "engine/graphics/PixelSurface.h"
-#include "tests/support/ActivityBuilder.h"
-#include "tests/support/HeadlessTest.h"
-#include "tests/support/TempFolder.h"
+#include "tests/engine/graphics/DisplayTestSupport.h"
+#include "tests/engine/graphics/SurfaceTestSupport.h"
+#include "tools/builders/ActivityBuilder.h"
+#include "tests/support/MemoryStream.h"
+#include "tools/builders/PartBuilder.h"
+#include "tools/builders/TempFolder.h"
 
 namespace vqt::test {
 namespace {
@@ -40,17 +45,11 @@ Bytes BmpHeader(int32_t width, int32_t height, uint16_t bits, uint32_t compressi
     return b;
 }
 
-class FrameImageTest : public HeadlessTest {
+class FrameImageTest : public displaytest::DisplayTest {
 protected:
-    bool Load(CPixelSurface& surface, Bytes bmp, uint8_t create = 0) {
-        bytes = std::move(bmp);
-        ODrvMemory stream;
-        stream.Control(DRV_ADOPTMEM, reinterpret_cast<intptr_t>(bytes.data()), intptr_t(bytes.size()),
-                       intptr_t(bytes.size()));
-        const bool ok = LoadSurfaceFromBMP(&surface, &stream, create);
-        void* memory = nullptr;
-        stream.Control(DRV_RELEASEMEM, reinterpret_cast<intptr_t>(&memory));
-        return ok;
+    static bool Load(CPixelSurface& surface, Bytes bmp, uint8_t create = 0) {
+        MemoryStream stream(std::move(bmp));
+        return LoadSurfaceFromBMP(&surface, &stream, create);
     }
     static int Pixel8(CPixelSurface& s, int x, int y) {
         const int v = s.Lock()[y * s.GetPitch() + x];
@@ -63,24 +62,8 @@ protected:
         s.Unlock();
         return v;
     }
-    Bytes bytes;
     TempFolder folder;
 };
-
-// ---- BMP reader -----------------------------------------------------------------------------
-
-TEST_F(FrameImageTest, ABottomUpBmpLoadsUprightWithItsColourTable) {
-    CPixelSurface s;
-    ASSERT_TRUE(Load(s, BmpFile(Small())));
-    EXPECT_EQ(s.GetWidth(), 3);
-    EXPECT_EQ(s.GetHeight(), 2);
-    EXPECT_EQ(s.GetBitsPerPixel(), 8);
-    EXPECT_EQ(Pixel8(s, 0, 0), 1);
-    EXPECT_EQ(Pixel8(s, 2, 1), 6);
-    ASSERT_NE(s.OwnPalette(), nullptr);
-    EXPECT_EQ(s.OwnPalette()->GetEntry(5), ColorWord(50, 100, 150));
-    EXPECT_EQ(s.OwnPalette()->GetEntry(200), ColorWord(0, 0, 0));
-}
 
 TEST_F(FrameImageTest, RunLengthRowsDecodeRunsLiteralsAndEndCodes) {
     // Top-down (negative height) 6 x 3: a run and a literal of odd length; a short row; the
@@ -138,69 +121,128 @@ TEST_F(FrameImageTest, DamagedBmpsAreRefusedWithATrace) {
         {"LoadSurfaceFromBMP - Invalid image size 0 x 5\n", BmpHeader(0, 5, 8, 0, 54)},
         {"LoadSurfaceFromBMP - Invalid image size 3 x -2147483648\n", BmpHeader(3, INT32_MIN, 24, 0, 54)},
         {"image data ends early", truncated},
+        {"image data ends early", BmpHeader(30000, 30000, 24, 0, 54)}, // refused before 2.7 GB are made
         {"compression 3 unsupported", BmpHeader(2, 2, 16, 3, 54)},
     };
     for (Case& c : cases) {
         CPixelSurface s;
         EXPECT_FALSE(Load(s, c.bmp)) << c.trace;
         EXPECT_NE(traced().find(c.trace), std::string::npos) << c.trace;
+        EXPECT_EQ(s.GetWidth(), 0) << c.trace; // a refused file makes no surface
     }
 }
 
-// ---- Frame chunks ---------------------------------------------------------------------------
+/// A raw frame: big-endian width and height, then the rows.
+Bytes RawFrame(int width, int height, const Bytes& pixels) {
+    Picture picture(width, height);
+    picture.pixels = pixels;
+    return RawFrameData(picture);
+}
 
-TEST_F(FrameImageTest, FrameChunksLoadByTheirImageTypeOrAsRawImages) {
+TEST_F(FrameImageTest, FrameChunksReportTheSizesTheirReadersGiveAndLoadByType) {
+    const IndexedPicture small = Small();
+    const DirectPicture deep{3, 2, 16, Bytes(12, 0x21)};
     ChunkFileBuilder b;
-    const uint8_t fram = b.AddIndex("fram", 8, 8);
-    b.AddChunk(fram, BmpFile(Small()), {.entry = 1, .property = FrameProperty(kFrameBmp)});
-    Bytes raw;
-    PutBe16(raw, 0, 2);
-    PutBe16(raw, 2, 2);
-    raw.insert(raw.end(), {9, 8, 7, 6});
-    b.AddChunk(fram, raw, {.entry = 2});
-    b.AddChunk(fram, Bytes{0, 0, 0, 5}, {.entry = 3});
-    Bytes shortRaw = raw;
-    shortRaw.pop_back();
-    b.AddChunk(fram, shortRaw, {.entry = 4});
-    b.AddChunk(fram, Bytes{1, 2, 3}, {.entry = 5, .property = FrameProperty(42)});
+    const uint8_t fram = b.AddIndex("fram", 8, 12);
+    b.AddChunk(fram, BmpFile(small), {.entry = 1, .property = FrameProperty(kFrameBmp)});
+    b.AddChunk(fram, GifFile(small, {.extensions = true}), {.entry = 2, .property = FrameProperty(kFrameGif)});
+    b.AddChunk(fram, PcxFile(small, {.bitsPerPlane = 1, .planes = 4}), {.entry = 3, .property = FrameProperty(kFramePcx)});
+    b.AddChunk(fram, CompressedImage(deep, {.mode = 8}), {.entry = 4, .property = FrameProperty(kFrameCompressed)});
+    b.AddChunk(fram, RawFrame(2, 2, {9, 8, 7, 6}), {.entry = 5});
+    b.AddChunk(fram, BmpHeader(4, 4, 4, 0, 54), {.entry = 6, .property = FrameProperty(kFrameBmp)});
+    Bytes noImage = GifFile(small);
+    noImage.resize(13 + 768);
+    b.AddChunk(fram, noImage, {.entry = 7, .property = FrameProperty(kFrameGif)});
+    b.AddChunk(fram, Bytes{1, 2, 3}, {.entry = 8, .property = FrameProperty(42)});
+    b.AddChunk(fram, RawFrame(0, 5, {}), {.entry = 9});
+    b.AddChunk(fram, RawFrame(2, 2, {9, 8, 7}), {.entry = 10});
     const std::string path = folder / "frames.vqk";
     ASSERT_TRUE(b.WriteFile(path));
     CPartFile file;
     ASSERT_TRUE(file.Open(path.c_str(), 1));
 
-    FrameInfo info;
-    ASSERT_TRUE(xFrame_GetInfo(&file, ChunkIdOf(1, 1), &info));
-    EXPECT_EQ(info.width, 3);
-    EXPECT_EQ(info.height, 2);
-    EXPECT_EQ(info.bitsPerPixel, 8);
-    std::unique_ptr<CDrawSurface> bmp(xFrame_CreateSurface(&file, ChunkIdOf(1, 1), nullptr, 0));
-    ASSERT_NE(bmp, nullptr);
-    EXPECT_EQ(bmp->GetWidth(), 3);
+    struct Case {
+        uint16_t entry;
+        bool known;
+        FrameInfo info;
+    };
+    const std::vector<Case> cases{
+        {1, true, {3, 2, 8}}, {2, true, {3, 2, 8}}, {3, true, {3, 2, 8}}, {4, true, {3, 2, 16}},
+        {5, true, {2, 2, 8}}, {6, false, {}},       {7, false, {}},       {8, true, {-1, -1, -1}},
+        {9, false, {}},       {10, true, {2, 2, 8}},
+    };
+    for (const Case& c : cases) {
+        FrameInfo info;
+        EXPECT_EQ(xFrame_GetInfo(&file, ChunkIdOf(1, c.entry), &info), c.known) << c.entry;
+        if (!c.known) continue;
+        EXPECT_EQ(info.width, c.info.width) << c.entry;
+        EXPECT_EQ(info.height, c.info.height) << c.entry;
+        EXPECT_EQ(info.bitsPerPixel, c.info.bitsPerPixel) << c.entry;
+    }
+    EXPECT_NE(traced().find("LoadSurfaceFromBMP - Bit depth unsupported : 4\n"), std::string::npos);
 
-    // A raw frame has no property record: no info, but it loads.
-    EXPECT_FALSE(xFrame_GetInfo(&file, ChunkIdOf(1, 2), &info));
-    std::unique_ptr<CDrawSurface> rawSurface(xFrame_CreateSurface(&file, ChunkIdOf(1, 2), nullptr, 0));
-    ASSERT_NE(rawSurface, nullptr);
-    EXPECT_EQ(rawSurface->Lock()[rawSurface->GetPitch() + 1], 6);
-    rawSurface->Unlock();
-    EXPECT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, 3), nullptr, 0), nullptr);
+    for (uint16_t entry : {1, 2, 3, 4}) {
+        std::unique_ptr<CDrawSurface> s(xFrame_CreateSurface(&file, ChunkIdOf(1, entry), nullptr, 0));
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->GetWidth(), 3) << entry;
+        EXPECT_EQ(surftest::Bytes(*s), entry == 4 ? deep.pixels : small.pixels) << entry;
+    }
+    std::unique_ptr<CDrawSurface> raw(xFrame_CreateSurface(&file, ChunkIdOf(1, 5), nullptr, 0));
+    ASSERT_NE(raw, nullptr);
+    EXPECT_EQ(surftest::Bytes(*raw), (Bytes{9, 8, 7, 6}));
+    EXPECT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, 9), nullptr, 0), nullptr);
     EXPECT_NE(traced().find("Invalid image dimensions\n"), std::string::npos);
-    EXPECT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, 4), nullptr, 0), nullptr);
+    EXPECT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, 10), nullptr, 0), nullptr);
     EXPECT_NE(traced().find("image of 2 x 2 is longer than its 7 bytes"), std::string::npos);
 
-    // An unknown type reports 0xFFFF sizes and loads nothing into the surface it is given.
-    ASSERT_TRUE(xFrame_GetInfo(&file, ChunkIdOf(1, 5), &info));
-    EXPECT_EQ(info.width, -1);
-    EXPECT_EQ(info.bitsPerPixel, -1);
+    // An unknown type loads nothing into the surface it is given.
     CPixelSurface given;
-    EXPECT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, 5), &given, 0), &given);
+    EXPECT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, 8), &given, 0), &given);
     EXPECT_EQ(given.GetWidth(), 0);
 
     // A missing frame: the box from the info query, null from the load.
-    EXPECT_FALSE(xFrame_GetInfo(&file, ChunkIdOf(1, 7), &info));
+    FrameInfo info;
+    EXPECT_FALSE(xFrame_GetInfo(&file, ChunkIdOf(1, 11), &info));
     ASSERT_EQ(dialogs().Boxes().size(), 1u);
-    EXPECT_EQ(dialogs().Boxes()[0].text, "VQT : Missing Frame {1, 0, 7}");
-    EXPECT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, 7), nullptr, 0), nullptr);
+    EXPECT_EQ(dialogs().Boxes()[0].text, "VQT : Missing Frame {1, 0, 11}");
+    EXPECT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, 11), nullptr, 0), nullptr);
+}
+
+TEST_F(FrameImageTest, FramesOfEveryKindLoadIntoAnOffscreenDisplaySurface) {
+    desk().SetRegistryMode(plat::MakeDevMode(640, 480, 16, 60));
+    ASSERT_TRUE(DirectX_Init());
+    xGraphics_SetPixelFormat(kPixelFormat565);
+    const IndexedPicture small = Small();
+    const DirectPicture indices{3, 2, 8, small.pixels};
+    ChunkFileBuilder b;
+    const uint8_t fram = b.AddIndex("fram", 8, 8);
+    b.AddChunk(fram, BmpFile(small, {.runLength = true}), {.entry = 1, .property = FrameProperty(kFrameBmp)});
+    b.AddChunk(fram, GifFile(small, {.interlaced = true}), {.entry = 2, .property = FrameProperty(kFrameGif)});
+    b.AddChunk(fram, PcxFile(small), {.entry = 3, .property = FrameProperty(kFramePcx)});
+    b.AddChunk(fram, CompressedImage(indices), {.entry = 4, .property = FrameProperty(kFrameCompressed)});
+    b.AddChunk(fram, CompressedImage(indices, {.mode = 8}), {.entry = 5, .property = FrameProperty(kFrameCompressed)});
+    b.AddChunk(fram, RawFrame(3, 2, small.pixels), {.entry = 6});
+    const std::string path = folder / "frames.vqk";
+    ASSERT_TRUE(b.WriteFile(path));
+    CPartFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), 1));
+
+    for (uint16_t entry = 1; entry <= 6; ++entry) {
+        // The files with colours show them; the others show the surface's (here the global) ones.
+        const bool ownColours = entry <= 3;
+        CDDrawOffscreenSurface off;
+        ASSERT_TRUE(off.Create(3, 2, 16));
+        ASSERT_EQ(xFrame_CreateSurface(&file, ChunkIdOf(1, entry), &off, 0), &off);
+        ASSERT_EQ(off.GetBitsPerPixel(), 16);
+        off.LockSysSurface();
+        const Bytes shown = surftest::Bytes(off);
+        off.UnlockSysSurface();
+        Bytes expected;
+        for (uint8_t i : small.pixels)
+            PutLe16(expected, expected.size(),
+                    PackColor565(ownColours ? small.colours[i] : xGraphics_GlobalPalette().GetEntry(i)));
+        EXPECT_EQ(shown, expected) << entry;
+    }
 }
 
 TEST_F(FrameImageTest, PaletteChunksFillAllEntriesOrLeaveThePaletteAlone) {

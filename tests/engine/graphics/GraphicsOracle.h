@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/ColorPalette.h"
 
 namespace oracle {
 

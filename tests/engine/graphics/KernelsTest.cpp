@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/ColorPalette.h"
+#include "engine/blit/Blitter.h"
+#include "engine/blit/ColorPalette.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/Kernels.h"
 #include "tests/engine/graphics/GraphicsFixture.h"
@@ -42,8 +43,16 @@ protected:
         for (int i = 0; i < 256; ++i) srcPalette.SetEntry(i, ColorWord(uint8_t(rng()), uint8_t(rng()), uint8_t(rng())));
         for (int i = 0; i < 256; ++i) tint[i] = uint8_t(255 - i);
     }
+    /// Runs the case with the vector forms and with the one-pixel loops alone.
     void Run(const KernelCase& k, const CDrawSettings& settings) {
-        SCOPED_TRACE(k.name);
+        for (bool vector : {true, false}) {
+            CDrawSettings both = settings;
+            both.vectorCode = vector;
+            RunOnce(k, both);
+        }
+    }
+    void RunOnce(const KernelCase& k, const CDrawSettings& settings) {
+        SCOPED_TRACE(k.name + (settings.vectorCode ? " (vector)" : " (one pixel)"));
         std::mt19937 rng(1234);
         const int lengths[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 64, 640};
         const int guard = 8;
@@ -269,7 +278,7 @@ TEST_F(KernelsTest, Blended16MatchesTheSinglePixelFormForEveryFormatPairAndLevel
     }
 }
 
-TEST_F(KernelsTest, BlendEndpointsAndConversionExamples) {
+TEST_F(KernelsTest, BlendEndpointsGiveTheSourceAndNearlyTheDestination) {
     // L = 0 gives the source, L = 255 the destination less at most one step per channel.
     for (uint32_t s = 0; s < 0x8000; s += 97)
         for (uint32_t d = 0; d < 0x8000; d += 131) {
@@ -280,17 +289,6 @@ TEST_F(KernelsTest, BlendEndpointsAndConversionExamples) {
                 ASSERT_LE(std::abs(got - want), 1);
             }
         }
-    CLineContext line;
-    uint8_t src[2], dst[2];
-    Put16(src, 0x7FFF);
-    line.srcLine = src;
-    line.dstLine = dst;
-    line.pixelCount = 1;
-    kernels::Convert555To565(line, {});
-    EXPECT_EQ(Get16(dst), 0xFFDF);
-    Put16(src, 0xFFFF);
-    kernels::Convert565To555(line, {});
-    EXPECT_EQ(Get16(dst), 0x7FFF);
 }
 
 TEST_F(KernelsTest, TintedKernelsWithoutATableWarnAndDrawTransparent) {
@@ -349,6 +347,39 @@ TEST_F(KernelsTest, ConversionsIntoPaletteNeverPickTheReservedIndices) {
     EXPECT_EQ(dst[1], 0);   // black is the transparent colour: index 0
 }
 
+TEST_F(KernelsTest, ConversionsIntoAPaletteFollowEveryChangeOfThePalette) {
+    // The same random pictures drawn again and again while the palette changes: the remembered
+    // searches must never outlive the palette state they were made for.
+    std::mt19937 rng(99);
+    std::vector<uint8_t> src16 = Pixels(rng, 300, 2), src24 = Pixels(rng, 300, 3);
+    for (size_t i = 0; i < 300; i += 3) std::memcpy(&src24[3 * (i + 1)], &src24[3 * i], 3); // repeated colours
+    CColorPalette other;
+    for (int round = 0; round < 6; ++round) {
+        CColorPalette& pal = round == 5 ? other : dstPalette;
+        if (round == 1 || round == 4) pal.SetEntry(int(rng() % 256), ColorWord(uint8_t(rng()), uint8_t(rng()), uint8_t(rng())));
+        if (round == 2) pal.SetSearchRange(20, 200);
+        if (round == 3)
+            for (int e = 0; e < 256; ++e) pal.SetEntry(e, ColorWord(uint8_t(rng()), uint8_t(rng()), uint8_t(rng())));
+        for (int16_t f : {int16_t(1), int16_t(2)}) {
+            CLineContext line;
+            std::vector<uint8_t> dst(300);
+            line.srcLine = f == 1 ? src16.data() : src24.data();
+            line.dstLine = dst.data();
+            line.pixelCount = 300;
+            line.srcFormat = f;
+            line.dstPalette = &pal;
+            (f == 1 ? kernels::Color16ToPalette : kernels::Color24ToPalette)(line, {});
+            for (int i = 0; i < 300; ++i) {
+                const uint8_t* p = &src24[3 * size_t(i)];
+                const uint32_t colour = f == 1 ? Word(Expand16(Get16(&src16[2 * size_t(i)]), 1)) : Word({p[2], p[1], p[0]});
+                const bool key = f == 2 && colour == 0;
+                ASSERT_EQ(dst[size_t(i)], key ? 0 : uint8_t(NearestSum(pal, colour, pal.GetSearchFirst(), pal.GetSearchLast())))
+                    << "round " << round << (f == 1 ? " 16-bit" : " 24-bit") << " pixel " << i;
+            }
+        }
+    }
+}
+
 TEST(StretchIndex, BresenhamTablesAndOnePixelExtents) {
     int16_t t[16] = {};
     ASSERT_EQ(BuildStretchIndex(t, 0, 3, 0, 1), 4);
@@ -378,21 +409,6 @@ TEST(KernelTables, FilledCellsAndEmptyOnes) {
     EXPECT_EQ(KernelCell(KernelTable::Mask, 8, 8), kernels::MaskDestination);
     EXPECT_EQ(KernelCell(KernelTable::Copy, 12, 8), nullptr);
     EXPECT_EQ(DepthIndex(15), -1);
-}
-
-TEST(FloodFillHelpers, BytesEqualAndColourListMatches) {
-    const uint8_t a[3] = {1, 2, 3}, b[3] = {1, 2, 4};
-    EXPECT_TRUE(BytesEqual(a, b, 0));
-    EXPECT_TRUE(BytesEqual(a, b, 2));
-    EXPECT_FALSE(BytesEqual(a, b, 3));
-    const uint32_t colours[2] = {ColorWord(255, 0, 0), ColorWord(0, 255, 0)};
-    uint8_t p16[2];
-    Put16(p16, PackColor565(colours[1]));
-    EXPECT_TRUE(PixelMatchesColorList(p16, colours, 2, 2, 2));
-    EXPECT_FALSE(PixelMatchesColorList(p16, colours, 2, 2, 1));
-    const uint8_t p24[3] = {0, 0, 255}; // blue, green, red
-    EXPECT_TRUE(PixelMatchesColorList(p24, colours, 2, 3, 0));
-    EXPECT_FALSE(PixelMatchesColorList(p24, colours, 2, 4, 0));
 }
 
 } // namespace

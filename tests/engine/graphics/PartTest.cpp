@@ -3,24 +3,25 @@
 
 #include <memory>
 
-#include "engine/core/Application.h"
-#include "engine/data/PartChunks.h"
+#include "engine/media/Application.h"
+#include "engine/graphics/PartChunks.h"
 #include "engine/graphics/PixelSurface.h"
+#include "engine/graphics/SoundLink.h"
 #include "engine/graphics/State.h"
 #include "engine/media/Sound.h"
 #include "engine/media/SoundProcess.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/PartBuilder.h"
+#include "tools/builders/PartBuilder.h"
 
 namespace vqt::test {
 namespace {
 
 /// A state of two 4 x 2 frames: the first row in band 32 (indices 130-133), the second in band
 /// 33 (134-137); with `blockRow` the second row of frame 0 is a common-block reference.
-StateSpec BandedState(bool blockRow = false) {
-    StateSpec s;
+StatePlan BandedState(bool blockRow = false) {
+    StatePlan s;
     for (int f = 0; f < 2; ++f) {
-        FrameSpec frame;
+        FramePlan frame;
         frame.picture = Picture(4, 2);
         for (int x = 0; x < 4; ++x) {
             frame.picture.at(x, 0) = uint8_t(130 + x);
@@ -36,18 +37,20 @@ StateSpec BandedState(bool blockRow = false) {
 
 class PartTest : public HeadlessTest {
 protected:
-    void SetUp() override {
-        HeadlessTest::SetUp();
-        CSoundStandIn::Get().ResetForTest();
-    }
-    void TearDown() override {
-        CSoundStandIn::Get().ResetForTest();
-        HeadlessTest::TearDown();
-    }
-    void Build(const PartSpec& desc, bool cache = true) {
+    void Build(const PartPlan& desc, bool cache = true) {
         PartBuilder parts(image_);
         built_ = parts.AddPart(desc);
         file_ = std::make_unique<OpenedPartFile>(image_, cache);
+    }
+    /// Two states, the second with a sound; answers the sound's id.
+    uint32_t BuildWithSound() {
+        PartBuilder parts(image_);
+        PartPlan desc;
+        desc.states = {BandedState(), BandedState()};
+        desc.states[1].soundId = parts.AddSnippet();
+        built_ = parts.AddPart(desc);
+        file_ = std::make_unique<OpenedPartFile>(image_, true);
+        return desc.states[1].soundId;
     }
     /// The current frame of a part drawn solid into an 8-bit surface, row by row.
     static std::vector<uint8_t> Pixels(CPart& part) {
@@ -68,7 +71,7 @@ protected:
 };
 
 TEST_F(PartTest, StatesLoadOnFirstUseUnlessAllAreAsked) {
-    PartSpec desc;
+    PartPlan desc;
     desc.states = {BandedState(), BandedState(), BandedState()};
     Build(desc);
     CPart lazy;
@@ -97,7 +100,7 @@ TEST_F(PartTest, StatesLoadOnFirstUseUnlessAllAreAsked) {
 }
 
 TEST_F(PartTest, StatesDrawTheirCommonBlocks) {
-    PartSpec desc;
+    PartPlan desc;
     desc.states = {BandedState(true)};
     desc.commonBlocks = {Bytes{0x01, 2, 140, 0x81, 2, 141}}; // 140 140 141 141
     Build(desc);
@@ -110,7 +113,7 @@ TEST_F(PartTest, StatesDrawTheirCommonBlocks) {
 }
 
 TEST_F(PartTest, BandsRecolourAPrivateCopyOnce) {
-    PartSpec desc;
+    PartPlan desc;
     desc.recolorA = 1;
     desc.recolorB = 1;
     desc.states = {BandedState(true), BandedState()};
@@ -143,7 +146,7 @@ TEST_F(PartTest, BandsRecolourAPrivateCopyOnce) {
 }
 
 TEST_F(PartTest, APartWithoutRecolourFlagsIgnoresBands) {
-    PartSpec desc;
+    PartPlan desc;
     desc.states = {BandedState()};
     Build(desc);
     CPart part;
@@ -158,14 +161,8 @@ TEST_F(PartTest, APartWithoutRecolourFlagsIgnoresBands) {
 }
 
 TEST_F(PartTest, StateSoundsPlayOnAFreePipe) {
-    ChunkFileBuilder& image = image_;
-    PartBuilder parts(image);
-    const uint32_t snippet = parts.AddSnippet();
-    PartSpec desc;
-    desc.states = {BandedState(), BandedState()};
-    desc.states[1].soundId = snippet;
-    built_ = parts.AddPart(desc);
-    file_ = std::make_unique<OpenedPartFile>(image, true);
+    ASSERT_EQ(xSound_Startup(8, 0, 0), 0);
+    const uint32_t snippet = BuildWithSound();
     struct SoundApp : OApplication {
         OSoundProcess* GetSoundProcess() override { return &sound; }
         OSoundProcess sound{8};
@@ -174,34 +171,50 @@ TEST_F(PartTest, StateSoundsPlayOnAFreePipe) {
     ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 1, 1), 1);
     EXPECT_EQ(part.GetStateSoundId(1), snippet);
     EXPECT_EQ(part.GetStateSoundId(2), 0u);
-    CSoundStandIn& sounds = CSoundStandIn::Get();
-    EXPECT_EQ(sounds.loadedSnippets, 1);
+    CState* state = part.GetState(1);
+    ASSERT_NE(state->snippet, nullptr);
 
+    auto playing = [] {
+        int n = 0;
+        for (int32_t i = 0; i < 8; ++i) n += xSound_IsPlaying(xSound_GetChannel(i));
+        return n;
+    };
     part.PlayStateSound(-1, 1);
     part.PlayStateSound(2, 1);
     part.PlayStateSound(0, 1); // no sound of its own
-    EXPECT_TRUE(sounds.CallsOf("play").empty());
+    EXPECT_EQ(playing(), 0);
     part.PlayStateSound(1, 1);
-    ASSERT_EQ(sounds.CallsOf("play").size(), 1u);
-    EXPECT_EQ(sounds.CallsOf("play")[0].channel, 4); // the first pipe chosen freely
-    EXPECT_EQ(sounds.CallsOf("loop").back().a, kSnippetLoop);
-    CState* state = part.GetState(1);
-    EXPECT_EQ(state->soundPipe, 4u);
+    EXPECT_EQ(playing(), 1);
+    EXPECT_EQ(state->soundPipe, 4u); // the first pipe chosen freely
+    EXPECT_EQ(state->soundChannel, xSound_GetChannel(4));
+    EXPECT_EQ(state->snippet->loopMode, kSnippetLoop);
     EXPECT_TRUE(xSound_IsPlaying(state->soundChannel));
 
     part.StopStateSound(1);
-    EXPECT_FALSE(xSound_IsPlaying(xSound_GetChannel(4)));
-    EXPECT_EQ(sounds.CallsOf("balance").back().a, 128);
-    EXPECT_EQ(sounds.CallsOf("balance").back().b, 128);
-    EXPECT_EQ(sounds.CallsOf("volume").back().a, 127);
+    const SoundChannel* four = xSound_GetChannel(4);
+    EXPECT_FALSE(xSound_IsPlaying(four));
+    EXPECT_EQ(four->left, 128);
+    EXPECT_EQ(four->right, 128);
+    EXPECT_EQ(four->volume, 127);
     EXPECT_EQ(state->soundChannel, nullptr);
 
     part.UnloadPart();
-    EXPECT_EQ(sounds.loadedSnippets, 0);
+    EXPECT_EQ(file_->get()->AddChunkRef(snippet), nullptr); // no longer cached
+}
+
+TEST_F(PartTest, WithoutTheSoundLinkStateSoundsAreSilent) {
+    BuildWithSound();
+    xSoundLink_Install(nullptr);
+    CPart part;
+    ASSERT_EQ(part.SetPartID(file_->get(), built_.part, 1, 1), 1);
+    part.PlayStateSound(1, 1);
+    EXPECT_EQ(part.GetState(1)->snippet, nullptr);
+    EXPECT_EQ(part.GetState(1)->soundChannel, nullptr);
+    EXPECT_EQ(xSound_State().snippets, 0) << "nothing loaded";
 }
 
 TEST_F(PartTest, PartValuesAreReadSigned) {
-    PartSpec desc;
+    PartPlan desc;
     desc.bytes[0] = 200;
     desc.words[0] = 0xFFFE;
     desc.longs[1] = 0xFFFFFFF0u;

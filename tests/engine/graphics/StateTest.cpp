@@ -11,17 +11,17 @@
 #include "engine/data/PartFile.h"
 #include "engine/graphics/PixelSurface.h"
 #include "tests/support/HeadlessTest.h"
-#include "tests/support/PartBuilder.h"
+#include "tools/builders/PartBuilder.h"
 
 namespace vqt::test {
 namespace {
 
 /// A state of `n` frames of `w` x `h` pixels (frame f filled with colour 10 + f, a hole in the
 /// middle), each lasting `duration` 60ths of a second, with distinct hot spots and offsets.
-StateSpec Frames(int n, int w = 6, int h = 4, uint16_t duration = 6) {
-    StateSpec s;
+StatePlan Frames(int n, int w = 6, int h = 4, uint16_t duration = 6) {
+    StatePlan s;
     for (int f = 0; f < n; ++f) {
-        FrameSpec frame;
+        FramePlan frame;
         frame.picture = Picture(w + f, h, uint8_t(10 + f));
         frame.picture.at(1, 1) = 0;
         frame.hotX = int16_t(f + 1);
@@ -37,10 +37,10 @@ StateSpec Frames(int n, int w = 6, int h = 4, uint16_t duration = 6) {
 class StateTest : public HeadlessTest {
 protected:
     /// Builds a file with one part of the given states and loads state `index` into a state.
-    std::unique_ptr<CState> LoadState(const std::vector<StateSpec>& states, int index = 0, bool cache = false) {
+    std::unique_ptr<CState> LoadState(const std::vector<StatePlan>& states, int index = 0, bool cache = false) {
         image_ = std::make_unique<ChunkFileBuilder>();
         PartBuilder parts(*image_);
-        PartSpec desc;
+        PartPlan desc;
         desc.states = states;
         built_ = parts.AddPart(desc);
         file_ = std::make_unique<OpenedPartFile>(*image_, cache);
@@ -53,8 +53,6 @@ protected:
     std::unique_ptr<OpenedPartFile> file_;
     BuiltPart built_;
 };
-
-// ---- Timing ---------------------------------------------------------------------------------
 
 TEST_F(StateTest, RunOfHalfASecondEndsAfterItsLastUnit) {
     auto state = LoadState({Frames(5)}); // 5 x 6 = 30 units
@@ -108,17 +106,6 @@ TEST_F(StateTest, SetFrameCountsTheTimingBackToTheFrame) {
     EXPECT_NE(traced().find("WARNING - OnSetFrame() call ignored, out of range\n"), std::string::npos);
 }
 
-TEST_F(StateTest, SetToEndShowsTheLastFrame) {
-    auto state = LoadState({Frames(5)});
-    state->SetToEnd();
-    EXPECT_EQ(state->currentFrame, 4);
-    EXPECT_EQ(state->GetFrameWidth(), 10);
-    EXPECT_EQ(state->GetFrameDuration(), 6);
-    EXPECT_EQ(state->Step(), kStepNoChange);
-    clock().Advance(17);
-    EXPECT_EQ(state->Step(), kStepRunEnd);
-}
-
 TEST_F(StateTest, UntimedStepRestartsTheClockAtTheEnd) {
     auto state = LoadState({Frames(2)});
     state->timed = 0;
@@ -130,8 +117,6 @@ TEST_F(StateTest, UntimedStepRestartsTheClockAtTheEnd) {
     EXPECT_EQ(state->startTick, clock().TickCount());
     EXPECT_EQ(state->pauseTick, 0u);
 }
-
-// ---- Frames ---------------------------------------------------------------------------------
 
 TEST_F(StateTest, FrameGettersFollowTheMirrorFlagsAndRotation) {
     auto state = LoadState({Frames(3)});
@@ -179,11 +164,11 @@ TEST_F(StateTest, LoadingTheSameIdOrAStateWithoutImageGivesNothing) {
 }
 
 TEST_F(StateTest, AccumulatingFramesPaintOverTheEarlierOnes) {
-    StateSpec s;
+    StatePlan s;
     s.accumulate = true;
     const char* rows[3][2] = {{"1111", "1111"}, {"\0\0" "22", "\0\0\0\0"}, {"\0" "3\0\0", "\0\0\0" "3"}};
     for (auto& f : rows) {
-        FrameSpec frame;
+        FramePlan frame;
         frame.picture = Picture(4, 2);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 4; ++x) frame.picture.at(x, y) = uint8_t(f[y][x] ? f[y][x] - '0' : 0);
@@ -221,8 +206,6 @@ TEST_F(StateTest, AccumulatingFramesPaintOverTheEarlierOnes) {
     EXPECT_EQ(shown(), (std::vector<uint8_t>{1, 3, 2, 2, 1, 1, 1, 3}));
 }
 
-// ---- Hit tests ------------------------------------------------------------------------------
-
 TEST_F(StateTest, ScaledHitTestsFindTheHoleWhereTheScaledFrameShowsIt) {
     auto state = LoadState({Frames(1)}); // 6 x 4 of colour 10, the hole at (1, 1)
     state->SetFrame(0);
@@ -249,8 +232,6 @@ TEST_F(StateTest, ScaledHitTestsFindTheHoleWhereTheScaledFrameShowsIt) {
     EXPECT_TRUE(state->IntersectsState(all, 2.0f, 2.0f, state.get(), CClipRect(2, 2, 5, 4), 1.0f, 1.0f));
     EXPECT_FALSE(state->IntersectsState(all, 2.0f, 2.0f, state.get(), CClipRect(12, 0, 18, 4), 1.0f, 1.0f));
 }
-
-// ---- Compressed surfaces --------------------------------------------------------------------
 
 TEST_F(StateTest, CompressedSurfacesDecodeToThePicture) {
     for (uint32_t seed = 1; seed <= 300; ++seed) {

@@ -1,6 +1,0 @@
-#include "engine/core/MathWrappers.h"
-
-#include <cmath>
-
-double xMath_Acos(double value) { return std::acos(value); }
-double xMath_Sqrt(double value) { return std::sqrt(value); }

@@ -1,0 +1,60 @@
+#include "engine/media/TextRenderView.h"
+
+#include "engine/blit/ColorPalette.h"
+
+OTextRenderView::OTextRenderView(const char* name, uint32_t classId) : OTextView(name, classId) {
+    AddEventMask(kEventWindowRequest);
+}
+
+OTextRenderView::~OTextRenderView() = default;
+
+int32_t OTextRenderView::OnIdle() {
+    if ((dirty_ || paletteRefresh_) && IsShownThroughParents() && font_) Render();
+    return 1;
+}
+
+int32_t OTextRenderView::HandleEvent(const xEvent& event) {
+    if (event.type == kEvPaletteNotice) {
+        ApplyPalette(reinterpret_cast<const CColorPalette*>(event.param2));
+        return 1;
+    }
+    return OTextView::HandleEvent(event);
+}
+
+void OTextRenderView::Broadcast(uintptr_t value) {
+    ApplyPalette(reinterpret_cast<const CColorPalette*>(value));
+    OTextView::Broadcast(value);
+}
+
+void OTextRenderView::OnParentChanged(ONode* newParent) {
+    OTextView::OnParentChanged(newParent);
+    paletteRefresh_ = newParent ? 1 : 0;
+    dirty_ = 1;
+}
+
+bool OTextRenderView::SetFont(OFont* font) { return font && font->IsA(OFont::kClassId); }
+
+void OTextRenderView::SetBlend(uint8_t on, int16_t level) {
+    blend_ = on;
+    textBlendLevel_ = level;
+}
+
+void OTextRenderView::FitToText(uint8_t on) {
+    if (on == fitToText_) return;
+    fitToText_ = on;
+    dirty_ = 1;
+}
+
+void OTextRenderView::ApplyPalette(const CColorPalette* palette) {
+    if (palette && surface_.GetBitsPerPixel() <= 8) surface_.SetPalette(palette);
+    dirty_ = 1;
+    paletteRefresh_ = 1;
+}
+
+void OTextRenderView::FitSurface(int16_t depth) {
+    const CTextStyle style = Style(true);
+    const CPoint16 size = font_->MeasureText(text_.c_str(), &surface_, nullptr, &style);
+    surface_.Create(size.x, size.y, depth);
+    SetSize(size, 0);
+    fitToText_ = 0;
+}

@@ -1,0 +1,21 @@
+#include "game/world/WorldClasses.h"
+
+#include <new>
+
+#include "game/shell/TLVFactory.h"
+#include "game/world/TLVWorldActivity.h"
+#include "game/world/WMetropolisActivity.h"
+
+namespace {
+
+template <class World>
+OActivity* MakeWorld() {
+    return new (std::nothrow) World;
+}
+
+} // namespace
+
+void xWorld_RegisterClasses() {
+    xTLVFactory_Register({TLVWorld_Activity::kClassId, &MakeWorld<TLVWorld_Activity>, nullptr});
+    xTLVFactory_Register({WMetropolis_Activity::kClassId, &MakeWorld<WMetropolis_Activity>, nullptr});
+}

@@ -1,0 +1,159 @@
+#include "platform/Fonts.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <utility>
+
+#include "platform/Platform.h"
+#include "platform/fonts/CodePage.h"
+#include "platform/fonts/FontLibrary.h"
+#include "platform/fonts/GlyphCache.h"
+#include "platform/fonts/GlyphPainter.h"
+#include "platform/fonts/TextLines.h"
+
+namespace plat {
+
+namespace {
+
+/// The stock font's em height: DejaVu Sans then stands 16 pixels high.
+constexpr int32_t kStockEmHeight = 14;
+
+} // namespace
+
+struct Font::Parts {
+    std::unique_ptr<fontsys::GlyphCache> glyphs;
+    std::unique_ptr<fontsys::CodePage> codePage;
+    std::string family;
+    // Work buffers kept between calls.
+    std::u32string chars;
+    std::vector<fontsys::TextLine> lines;
+    std::u32string shown; ///< a right-to-left line in display order
+
+    void Decode(std::string_view text) {
+        chars.clear();
+        codePage->Decode(text, chars);
+    }
+};
+
+Font::Font() : parts_(std::make_unique<Parts>()) {}
+Font::~Font() = default;
+
+const FontMetrics& Font::Metrics() const { return parts_->glyphs->Metrics(); }
+const std::string& Font::Family() const { return parts_->family; }
+
+TextLines Font::Measure(std::string_view text) {
+    Parts& p = *parts_;
+    p.Decode(text);
+    fontsys::BreakLines(*p.glyphs, p.chars, false, 0, p.lines);
+    TextLines out;
+    out.count = int32_t(std::min<size_t>(p.lines.size(), INT32_MAX));
+    for (const fontsys::TextLine& line : p.lines) out.widest = std::max(out.widest, line.width);
+    return out;
+}
+
+int32_t Font::Extent(std::string_view line) {
+    Parts& p = *parts_;
+    p.Decode(line);
+    return fontsys::WidthOf(*p.glyphs, p.chars);
+}
+
+void Font::Draw(const PixelTarget& target, std::string_view text, const TextRect& layout, const TextRect& clip,
+                const TextDraw& how) {
+    Parts& p = *parts_;
+    const TextRect area = fontsys::ClipToTarget(target, clip);
+    if (text.empty() || area.right <= area.left) return;
+    p.Decode(text);
+    const int64_t layoutWidth = int64_t(layout.right) - layout.left;
+    fontsys::BreakLines(*p.glyphs, p.chars, how.wordBreak, int32_t(std::clamp<int64_t>(layoutWidth, 0, INT32_MAX)),
+                      p.lines);
+    const FontMetrics& m = p.glyphs->Metrics();
+    int64_t top = int64_t(layout.top) - (how.baseline ? m.ascent : 0);
+    for (const fontsys::TextLine& laid : p.lines) {
+        if (top >= area.bottom) break;
+        if (top + m.height > area.top) {
+            std::u32string_view chars = std::u32string_view(p.chars).substr(laid.first, laid.count);
+            int32_t width = laid.width;
+            if (how.rightToLeft) {
+                p.shown.assign(chars);
+                fontsys::ToDisplayOrder(p.shown);
+                chars = p.shown;
+                width = fontsys::WidthOf(*p.glyphs, chars); // joined forms may change it
+            }
+            int64_t x = layout.left;
+            if (how.align == TextDraw::kRight) x = layout.right - int64_t(width);
+            else if (how.align == TextDraw::kCentre) x = layout.left + (layoutWidth - width) / 2;
+            const int64_t baseline = top + m.ascent;
+            const int64_t start = x;
+            for (char32_t c : chars) {
+                if (x >= area.right) break; // the rest of the line lies right of the clip
+                const fontsys::Glyph& g = p.glyphs->Get(c);
+                if (x + g.left + g.width > area.left)
+                    fontsys::PaintGlyph(target, area, int32_t(x + g.left), int32_t(baseline - g.top), g, how);
+                x += g.advance;
+            }
+            if (p.glyphs->Underlined()) {
+                const int64_t y = baseline + p.glyphs->UnderlineOffset();
+                const auto cut = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+                fontsys::PaintBar(target, area,
+                                {cut(start), cut(y), cut(start + width), cut(y + p.glyphs->UnderlineThickness())},
+                                how);
+            }
+        }
+        top += m.height;
+    }
+}
+
+Fonts::Fonts(Setup setup) : setup_(setup) {}
+Fonts::~Fonts() = default;
+
+fontsys::FontLibrary& Fonts::Library() {
+    if (!library_)
+        library_ = std::make_shared<fontsys::FontLibrary>(setup_ == Setup::Pinned ? fontsys::FontFinder::Setup::Pinned
+                                                                                : fontsys::FontFinder::Setup::System);
+    return *library_;
+}
+
+bool Fonts::FamilyExists(std::string_view face) { return Library().finder().FamilyExists(face); }
+
+std::shared_ptr<Font> Fonts::Create(const FontDesc& desc) {
+    if (script_.failCreate > 0) {
+        --script_.failCreate;
+        return nullptr;
+    }
+    // Texts are bytes of the system's code page, whatever the font.
+    const CodePageInfo codePage = locale().AnsiCodePage();
+    std::string key = desc.face;
+    for (char& c : key) c = char(std::tolower(static_cast<unsigned char>(c)));
+    key += "|" + std::to_string(desc.emHeight) + "|" + std::to_string(desc.weight >= 600) + std::to_string(desc.italic) +
+           std::to_string(desc.underline) + "|" + std::to_string(codePage.codePage);
+    for (const auto& [first, last] : codePage.leadByteRanges) key += "," + std::to_string(first) + "-" + std::to_string(last);
+    if (auto found = made_.find(key); found != made_.end())
+        if (std::shared_ptr<Font> made = found->second.lock()) return made;
+
+    fontsys::FontLibrary& library = Library();
+    fontsys::FontMatch match;
+    if (!library.finder().Match(desc.face, desc.weight >= 600, desc.italic, match)) return nullptr;
+    std::shared_ptr<Font> font(new Font);
+    font->parts_->glyphs = std::make_unique<fontsys::GlyphCache>(library_, match, desc);
+    if (!font->parts_->glyphs->ok()) return nullptr;
+    font->parts_->codePage = std::make_unique<fontsys::CodePage>(codePage);
+    font->parts_->family = match.family;
+    std::erase_if(made_, [](const auto& entry) { return entry.second.expired(); });
+    made_[key] = font;
+    return font;
+}
+
+std::shared_ptr<Font> Fonts::Stock() {
+    if (!stock_) {
+        const int failures = std::exchange(script_.failCreate, 0); // the stock font cannot fail
+        FontDesc desc;
+        desc.face = fontsys::kStockFamily;
+        desc.emHeight = kStockEmHeight;
+        stock_ = Create(desc);
+        script_.failCreate = failures;
+    }
+    return stock_;
+}
+
+} // namespace plat

@@ -1,0 +1,233 @@
+// The effect and caption views: lazy rendering, palettes, the bevelled border, blended copies
+// and the lit spans of transparent caption views.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/core/Event.h"
+#include "engine/blit/ColorPalette.h"
+#include "engine/media/TextCView.h"
+#include "engine/media/TextFXView.h"
+#include "tests/engine/media/TextFixture.h"
+
+namespace vqt::test {
+namespace {
+
+/// A view of either kind that counts its renders.
+template <class View>
+class Counted : public View {
+public:
+    int renders = 0;
+
+protected:
+    void Render() override {
+        ++renders;
+        View::Render();
+    }
+};
+
+class RenderViewTest : public TextTest {
+protected:
+    void TearDown() override {
+        parent.DestroyChildren(); // their surfaces belong to this test's services
+        TextTest::TearDown();
+    }
+    /// A view of that size (its text surface made at the stage's 16 bits) under a parent, with
+    /// the Arial font of the default font, shown.
+    template <class View>
+    View& Make(int16_t w, int16_t h, const char* text) {
+        GetDefaultSysFont()->CreateFontByName("Arial");
+        auto* view = new View;
+        parent.AddChild(view);
+        view->SetPosition(CPointF(w / 2, h / 2), 0, 0);
+        view->SetSize(CPoint16(w, h), 0);
+        view->UseFont(GetDefaultSysFont(), false);
+        view->SetText(text);
+        return *view;
+    }
+    OActivityProp parent{"parent", OActivityProp::kClassId};
+};
+
+TEST_F(RenderViewTest, AHiddenViewRendersOnlyOnceShownAndThenOnlyWhenChanged) {
+    auto& fx = Make<Counted<OTextFXView>>(60, 20, "one");
+    auto& c = Make<Counted<OTextCView>>(60, 20, "one");
+    parent.SetVisible(0, 0);
+    for (int i = 0; i < 2; ++i) {
+        fx.OnIdle();
+        c.OnIdle();
+    }
+    EXPECT_EQ(fx.renders + c.renders, 0);
+    parent.SetVisible(1, 0);
+    for (int i = 0; i < 3; ++i) {
+        fx.OnIdle();
+        c.OnIdle();
+    }
+    EXPECT_EQ(fx.renders, 1);
+    EXPECT_EQ(c.renders, 1);
+    // Word wrap changes what is drawn: it asks for a render too.
+    fx.SetWordWrap(1);
+    c.SetWordWrap(1);
+    EXPECT_TRUE(fx.IsDirty() && c.IsDirty());
+    fx.OnIdle();
+    c.OnIdle();
+    EXPECT_EQ(fx.renders + c.renders, 4);
+}
+
+TEST_F(RenderViewTest, PaletteNoticesColourAn8BitTextSurfaceAndAskForARender) {
+    auto& c = Make<OTextCView>(40, 20, "x");
+    c.SetRequestedDepth(8);
+    c.OnIdle();
+    ASSERT_EQ(c.GetTextSurface()->GetBitsPerPixel(), 8);
+    EXPECT_FALSE(c.IsDirty() || c.NeedsPaletteRefresh());
+    CColorPalette palette;
+    palette.SetEntry(7, 0x00FF8040);
+    xEvent notice;
+    notice.type = kEvPaletteNotice;
+    notice.param2 = reinterpret_cast<uintptr_t>(&palette);
+    EXPECT_EQ(c.HandleEvent(notice), 1);
+    EXPECT_EQ(c.GetTextSurface()->OwnPalette()->GetEntry(7), 0x00FF8040u);
+    EXPECT_TRUE(c.IsDirty() && c.NeedsPaletteRefresh());
+    c.OnIdle();
+    parent.RemoveChild(&c); // leaving the parent drops the refresh request
+    EXPECT_TRUE(c.IsDirty());
+    EXPECT_FALSE(c.NeedsPaletteRefresh());
+    delete &c;
+}
+
+TEST_F(RenderViewTest, TheBorderIsThreeRingsOfTheBackColourAndNoneWithoutText) {
+    auto& fx = Make<OTextFXView>(30, 16, "");
+    fx.SetTransparent(0);
+    fx.SetBackColor(200 | 100 << 8 | 30 << 16);
+    fx.SetBorder(1);
+    fx.OnIdle();
+    CDrawSurface& s = *fx.GetTextSurface();
+    const uint16_t back = PackColor555(200 | 100 << 8 | 30 << 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 30; ++x) ASSERT_EQ(Pixel16(s, x, y), back);
+
+    fx.SetText(" ");
+    fx.OnIdle();
+    const uint16_t light = PackColor555(255 | 200 << 8 | 60 << 16);
+    const uint16_t dark = PackColor555(100 | 50 << 8 | 15 << 16);
+    const uint16_t ring[3][2] = {{light, dark}, {back, back}, {dark, light}}; // top/left, right/bottom
+    for (int i = 0; i < 3; ++i) {
+        for (int x = i + 1; x < 30 - i - 1; ++x) {
+            EXPECT_EQ(Pixel16(s, x, i), ring[i][0]) << "top " << i;
+            EXPECT_EQ(Pixel16(s, x, 15 - i), ring[i][1]) << "bottom " << i;
+        }
+        for (int y = i + 1; y < 16 - i - 1; ++y) {
+            EXPECT_EQ(Pixel16(s, i, y), ring[i][0]) << "left " << i;
+            EXPECT_EQ(Pixel16(s, 29 - i, y), ring[i][1]) << "right " << i;
+        }
+    }
+    // The right column is drawn over the top row, the bottom row over the left column.
+    EXPECT_EQ(Pixel16(s, 29, 0), dark);
+    EXPECT_EQ(Pixel16(s, 0, 15), dark);
+    EXPECT_EQ(Pixel16(s, 0, 0), light);
+}
+
+TEST_F(RenderViewTest, ABlendedCopyMixesEveryPixelByTheBlendLevel) {
+    auto& fx = Make<OTextFXView>(50, 20, "Blend");
+    fx.SetTransparent(0);
+    fx.SetBackColor(0x204080);
+    fx.SetBlend(1, 96);
+    fx.OnIdle();
+    auto stage = Memory16(50, 20, kPixelFormat565);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 50; ++x) oracle::Put16(const_cast<uint8_t*>(At(*stage, x, y)), uint16_t(x * 1311 + y * 977));
+    fx.Draw(stage.get(), CPoint16(0, 0), CClipRect(0, 0, 50, 20), CClipRect(0, 0, 50, 20));
+    CDrawSurface& text = *fx.GetTextSurface();
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 50; ++x)
+            ASSERT_EQ(Pixel16(*stage, x, y),
+                      oracle::Blend(Pixel16(text, x, y), uint16_t(x * 1311 + y * 977), 96, kPixelFormat555,
+                                    kPixelFormat565))
+                << x << "," << y;
+}
+
+TEST_F(RenderViewTest, ATransparent16BitCaptionDrawsOnlyTheLitSpanOfEachRow) {
+    auto& c = Make<OTextCView>(80, 40, "Spans\r  of\rrows");
+    c.OnIdle();
+    CDrawSurface& text = *c.GetTextSurface();
+    ASSERT_EQ(c.GetRowSpans().size(), 40u);
+    for (int y = 0; y < 40; ++y) {
+        int first = -1, end = -1;
+        for (int x = 0; x < 80; ++x)
+            if (Pixel16(text, x, y) != 0) {
+                if (first < 0) first = x;
+                end = x + 1;
+            }
+        EXPECT_EQ(c.GetRowSpans()[y].first, first) << y;
+        EXPECT_EQ(c.GetRowSpans()[y].end, end) << y;
+    }
+    auto stage = Memory16(100, 60, kPixelFormat565);
+    // The whole view, then its left part only: spans are cut at the rectangle's right edge.
+    for (const auto& [source, target] : {std::pair{CClipRect(0, 0, 80, 40), CClipRect(10, 10, 90, 50)},
+                                         std::pair{CClipRect(5, 0, 30, 40), CClipRect(15, 10, 40, 50)}}) {
+        Fill(*stage, 0x5A);
+        c.Draw(stage.get(), CPoint16(0, 0), source, target);
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x) {
+                const bool inside = x >= target.left && x < target.right && y >= target.top && y < target.bottom;
+                const uint16_t from =
+                    inside ? Pixel16(text, x - target.left + source.left, y - target.top + source.top) : 0;
+                ASSERT_EQ(Pixel16(*stage, x, y), from ? oracle::Convert16(from, 1, 2) : 0x5A5A) << x << "," << y;
+            }
+    }
+    // Rectangles of two sizes draw nothing.
+    Fill(*stage, 0x5A);
+    c.Draw(stage.get(), CPoint16(0, 0), CClipRect(0, 0, 80, 40), CClipRect(10, 10, 90, 49));
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 100; ++x) ASSERT_FALSE(Changed(*stage, x, y));
+    // A view made smaller has spans for its new rows.
+    c.SetSize(CPoint16(80, 20), 0);
+    c.OnIdle();
+    ASSERT_EQ(c.GetRowSpans().size(), 20u);
+    c.Draw(stage.get(), CPoint16(0, 0), CClipRect(0, 0, 80, 20), CClipRect(0, 0, 80, 20));
+    bool lit = false;
+    for (int y = 0; y < 20 && !lit; ++y)
+        for (int x = 0; x < 80 && !lit; ++x) lit = Changed(*stage, x, y);
+    EXPECT_TRUE(lit);
+}
+
+TEST_F(RenderViewTest, CentredSpansStayInsideTheDestinationRectangleAndSurface) {
+    auto& c = Make<OTextCView>(60, 40, "low");
+    c.SetCentreVertically(1);
+    c.OnIdle();
+    for (const CClipRect target : {CClipRect(40, 20, 100, 60), CClipRect(0, 0, 60, 40)}) {
+        auto stage = Memory16(100, 60, kPixelFormat565);
+        c.Draw(stage.get(), CPoint16(0, 0), CClipRect(0, 0, 60, 40), target);
+        int lit = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x) {
+                if (!Changed(*stage, x, y)) continue;
+                ++lit;
+                ASSERT_TRUE(x >= target.left && x < target.right && y >= target.top && y < target.bottom);
+            }
+        EXPECT_GT(lit, 0);
+    }
+}
+
+TEST_F(RenderViewTest, TransparentCaptionsOf8And24BitsAreCopiedWithColour0Transparent) {
+    for (int16_t depth : {8, 24}) {
+        auto& c = Make<OTextCView>(60, 20, "Mode one");
+        c.SetRequestedDepth(depth);
+        c.OnIdle();
+        CDrawSurface& text = *c.GetTextSurface();
+        ASSERT_EQ(text.GetBitsPerPixel(), depth);
+        auto stage = Memory16(60, 20, kPixelFormat565);
+        c.Draw(stage.get(), CPoint16(0, 0), CClipRect(0, 0, 60, 20), CClipRect(0, 0, 60, 20));
+        int lit = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 60; ++x) {
+                const uint8_t* p = At(text, x, y);
+                const bool unlit = depth == 8 ? p[0] == 0 : (p[0] | p[1] | p[2]) == 0;
+                lit += !unlit;
+                ASSERT_EQ(Changed(*stage, x, y), !unlit) << depth << ": " << x << "," << y;
+            }
+        EXPECT_GT(lit, 0);
+    }
+}
+
+} // namespace
+} // namespace vqt::test

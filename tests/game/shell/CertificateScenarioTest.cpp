@@ -1,0 +1,154 @@
+// The whole round of a player who has finished every town's mission 2, on the generated game
+// data: signing in, the garage, the circus town, its certificate's ceremony and a print, the
+// closing movie on the way back to the garage (once), a second visit, and quitting through the
+// credits. Each step waits for the state it needs rather than for a fixed time.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/app/Engine.h"
+#include "engine/core/ActivityManager.h"
+#include "engine/core/Window.h"
+#include "engine/media/MessageProcess.h"
+#include "engine/media/MessageRecord.h"
+#include "game/shell/CertificateActivity.h"
+#include "game/shell/GameStart.h"
+#include "game/shell/Player.h"
+#include "game/shell/SignInActivity.h"
+#include "game/shell/TLVApp.h"
+#include "platform/headless/RecordingPrinter.h"
+#include "platform/headless/ScriptedMessages.h"
+#include "tests/game/shell/ShellScenarioTest.h"
+
+namespace vqt::test {
+namespace {
+
+constexpr uint32_t kFrameMs = 16;
+constexpr int16_t kBo = 3;
+
+/// What Bo's slot holds on disc: counter 16 and the three upgrade flags.
+std::string StoredMarks() {
+    CPlayer stored;
+    if (stored.Load(kBo) != SaveSlotState::Valid) return "unreadable";
+    return "counter 16 = " + std::to_string(stored.GetCounter(Certificate_Activity::kMovieCounter)) + ", upgrades " +
+           std::to_string(stored.GetWorldVisited(0)) + std::to_string(stored.GetWorldVisited(1)) +
+           std::to_string(stored.GetWorldVisited(2));
+}
+
+void Click(int x, int y) {
+    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
+    const std::string script = "0 WM_MOUSEMOVE" + at + "50 WM_MOUSEMOVE" + at + "100 WM_LBUTTONDOWN 1" + at.substr(2) +
+                               "150 WM_LBUTTONUP" + at;
+    static_cast<plat::ScriptedMessages&>(plat::messages())
+        .LoadScript(script, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+}
+
+class CertificateScenarioTest : public ShellScenarioTest {
+protected:
+    void SetUp() override {
+        ShellScenarioTest::SetUp();
+        Ini("STARTACTIVITY=4\n");
+        // Bo has driven before and finished mission 2 in every town; the others are new players.
+        ASSERT_TRUE(WritePlayers(work / "TLVSave.vqk", [](uint16_t slot, CPlayer& player) {
+            if (slot != kBo) return;
+            player.SetName("Bo");
+            player.IncCounter(13);
+            for (int w = 0; w < 3; ++w) player.IncActivityCount(w, 2);
+        }));
+    }
+};
+
+TEST_F(CertificateScenarioTest, BoEarnsTheClosingMovieOncePrintsAndQuitsThroughTheCredits) {
+    const auto before = SlotChunks("TLVSave.vqk");
+    std::string log;
+    uint32_t now = 0, arrived = 0;
+    ChunkId shown = kNullChunkId;
+    bool movie = false;
+    auto settledOn = [&](uint16_t entry) {
+        OActivityManager* manager = GetActivityManager();
+        return manager && shown == MakeChunkId(1, entry) && !manager->IsSwitchPending() && !manager->IsOverlayActive() &&
+               now >= arrived + 800;
+    };
+    auto quiet = [] { return CTLVApp::Get()->GetMessageProcess()->QueueLength() == 0; };
+    auto certificate = [] { return dynamic_cast<Certificate_Activity*>(CurrentGameActivity()); };
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    const std::vector<Step> steps = {
+        {[&] { return settledOn(4); }, [] { Click(467, 210); }},                          // Bo's badge
+        {[&] { return CurrentSignIn() && CurrentSignIn()->GetSelectedBadge() == kBo; }, [] { Click(560, 420); }},
+        {[&] { return settledOn(5); }, [] { Click(570, 430); }},                          // go
+        {[&] { return settledOn(8); }, [] { Click(600, 30); }},                           // the certificate
+        {[&] { return settledOn(6) && quiet(); }, [] { Click(550, 250); }},               // print
+        {[&] { return certificate() && certificate()->IsPanelShown(Certificate_Activity::kPanelPrint); },
+         [&] { log += "panel 7 opens\n"; }},
+        {[&] { return settledOn(6) && certificate() && !certificate()->IsPanelShown(Certificate_Activity::kPanelPrint); },
+         [&] { log += "panel 7 closes\n"; Click(470, 250); }},                           // back to the garage
+        {[&] { return settledOn(5); }, [] { Click(320, 430); }},                          // the certificate again
+        {[&] { return settledOn(6); }, [] { Click(470, 250); }},                          // back
+        {[&] { return settledOn(5); }, [] { Click(70, 430); }},                           // back to the sign-in
+        {[&] { return settledOn(4); }, [] { Click(320, 420); }},                          // quit
+        {[&] { return CurrentSignIn() && CurrentSignIn()->IsPanelShown(CTLVActivity::kPanelQuit); },
+         [] { Click(430, 340); }},                                                        // yes
+        {[&] { return settledOn(7); }, [] { Click(320, 240); }},                          // the credits end
+    };
+    size_t next = 0;
+    std::string speaking;
+    Scenario s = Game(kFrameMs);
+    s.frames = 120000 / kFrameMs;
+    s.watch = [&](uint32_t tick) {
+        now = (tick - 1) * kFrameMs;
+        OActivityManager* manager = GetActivityManager();
+        const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+        if (id != shown) {
+            log += "{1, 0, " + std::to_string(ChunkEntryOf(id)) + "}\n";
+            shown = id;
+            arrived = now;
+        }
+        const bool movieNow = manager && manager->IsOverlayActive();
+        if (movieNow && !movie) log += "movie starts; on disc: " + StoredMarks() + "\n";
+        movie = movieNow;
+        const OMessageRecord* head = CTLVApp::Get() ? CTLVApp::Get()->GetMessageProcess()->Head() : nullptr;
+        const std::string caption = head && certificate() ? head->caption : "";
+        if (caption != speaking && !caption.empty()) log += "  \"" + caption + "\"\n";
+        speaking = caption;
+        if (next < steps.size() && steps[next].ready()) steps[next++].act();
+    };
+    const ScenarioRun run = RunScenario(s);
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_LT(run.framesRun, s.frames) << "the run ends by the program's quit";
+    EXPECT_EQ(next, steps.size());
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
+    EXPECT_EQ(log, "{1, 0, 4}\n{1, 0, 5}\n{1, 0, 8}\n{1, 0, 6}\n"
+                   "  \"Way to go Fennmark hero!  \"\n"
+                   "  \"We\x92ve got the Head of the Fire Department here and he wants to congratulate you on a job well done.\"\n"
+                   "  \"Fennmark hero, you saved the city of Rozodudurid. \"\n"
+                   "  \"Job well done.\"\n"
+                   "  \"Print certificate.\"\n"
+                   "panel 7 opens\npanel 7 closes\n"
+                   "  \"Return to the Garage.\"\n"
+                   "movie starts; on disc: counter 16 = 1, upgrades 111\n"
+                   "{1, 0, 5}\n{1, 0, 6}\n"
+                   "  \"Return to the Garage.\"\n"
+                   "{1, 0, 5}\n{1, 0, 4}\n{1, 0, 7}\n");
+    const auto& jobs = static_cast<plat::RecordingPrinter&>(plat::printer()).Jobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_TRUE(jobs[0].landscape && jobs[0].ended);
+    EXPECT_EQ(jobs[0].pages.size(), 1u);
+
+    const auto after = SlotChunks("TLVSave.vqk");
+    for (size_t slot = 0; slot < 8; ++slot) {
+        if (slot != kBo) {
+            EXPECT_TRUE(after[slot] == before[slot]) << "slot " << slot;
+        }
+    }
+    EXPECT_EQ(StoredMarks(), "counter 16 = 1, upgrades 111");
+}
+
+} // namespace
+} // namespace vqt::test

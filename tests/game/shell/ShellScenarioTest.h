@@ -1,0 +1,35 @@
+#pragma once
+// The whole program in a working folder of its own, on the generated game data ("TLVFMH.vqk").
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "game/shell/GameStart.h"
+#include "tests/game/shell/SaveFiles.h"
+#include "tests/support/Golden.h"
+#include "tests/support/ScenarioRunner.h"
+
+namespace vqt::test {
+
+class ShellScenarioTest : public ScenarioTest {
+protected:
+    void SetUp() override {
+        ScenarioTest::SetUp();
+        ASSERT_EQ(std::system((std::string(SYNTHETIC_TOOL) + " " + (work / "TLVFMH.vqk")).c_str()), 0);
+        Ini();
+    }
+    /// The engine's INI file: windowed, then `lines`.
+    void Ini(const std::string& lines = "") { std::ofstream(work / "VQT.ini") << "[VQT]\nFULLSCREEN=0\n" << lines; }
+    /// The save file holding these records by slot.
+    void PutSave(const std::map<int, Bytes>& records) { WriteFileBytes(work / "TLVSave.vqk", ToString(SaveFileOf(records))); }
+    /// A run of the game's four hooks, a frame each `msPerFrame`.
+    static Scenario Game(uint32_t msPerFrame = 10) {
+        Scenario s;
+        s.hooks = {VQAppPreInit, VQAppInit, VQAppStart, VQAppEnd};
+        s.msPerFrame = msPerFrame;
+        return s;
+    }
+};
+
+} // namespace vqt::test

@@ -1,0 +1,91 @@
+// The SDL2 output end to end through SDL's disk driver: what reaches the file has the level
+// and the pitch of the mix. (Without any driver the game's run test sees the null device
+// take the default open.)
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "tests/support/Environment.h"
+#include "tests/support/Golden.h"
+#include "tools/builders/SnippetBuilder.h"
+#include "tools/builders/TempFolder.h"
+
+#ifdef VQT_HAVE_SDL2
+#include <sys/stat.h>
+
+#include "platform/sdl2/Sdl2AudioOutput.h"
+
+namespace vqt::test {
+namespace {
+
+off_t FileSize(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+/// The frame where a tone starting at a zero sample begins in 16-bit stereo bytes: the frame
+/// before the first non-silent one (the end of the bytes while all is silent).
+size_t ToneStart(const std::string& bytes) {
+    const size_t frames = bytes.size() / 4;
+    for (size_t frame = 0; frame < frames; ++frame)
+        if (bytes[4 * frame] != 0 || bytes[4 * frame + 1] != 0) return frame == 0 ? 0 : frame - 1;
+    return frames;
+}
+
+TEST(Sdl2AudioTest, TheDiskDriverWritesTheMixAtItsLevelAndPitch) {
+    TempFolder folder;
+    const std::string path = folder / "out.raw";
+    ScopedVariable driver("SDL_AUDIODRIVER", "disk");
+    ScopedVariable file("SDL_DISKAUDIOFILE", path.c_str());
+    // A buffer a millisecond: far faster than the tone plays, while the file stays small even
+    // when the device is slow to start (it writes silence until then).
+    ScopedVariable delay("SDL_DISKAUDIODELAY", "1");
+
+    const plat::AudioFormat format{2, 16};
+    plat::AudioMixer mixer;
+    mixer.SetOutputFormat(format);
+    const Bytes tone = Pcm16(SineTone(1000, 22050, 22050, 10000));
+    const plat::AudioMixer::Voice voice = mixer.AllocVoice();
+    mixer.SetPcm(voice, plat::PcmType::Mono16, tone.data(), uint32_t(tone.size()));
+    mixer.SetVolume(voice, 64);
+    mixer.SetLoopCount(voice, 0);
+    mixer.Start(voice);
+    {
+        plat::Sdl2AudioOutput output;
+        EXPECT_FALSE(output.HasHardwareDevice()) << "the disk driver is an emulated device";
+        ASSERT_EQ(output.Open(format, plat::AudioOutput::kConfiguredDevice, 1024, mixer), 0);
+        EXPECT_FALSE(output.UsesNullDevice());
+        // Polled, not timed: the driver writes on its own thread, silence first for as long as
+        // the device took to start (longer on a busy machine), until the whole tone is there.
+        for (int i = 0; i < 3000 && FileSize(path) < off_t(ToneStart(ReadFileBytes(path)) + 22050) * 4; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        output.Close();
+    }
+    const std::string written = ReadFileBytes(path);
+    const size_t start = ToneStart(written);
+    ASSERT_GE(written.size(), (start + 22050) * 4);
+    double squares = 0;
+    int crossings = 0;
+    bool low = false;
+    for (size_t frame = start; frame < start + 22050; ++frame) {
+        const int16_t left = int16_t(uint8_t(written[4 * frame]) | uint8_t(written[4 * frame + 1]) << 8);
+        const int16_t right = int16_t(uint8_t(written[4 * frame + 2]) | uint8_t(written[4 * frame + 3]) << 8);
+        ASSERT_EQ(left, right) << "a centred mono voice";
+        squares += double(left) * left;
+        if (left < -1000) low = true;
+        if (low && left > 1000) {
+            ++crossings;
+            low = false;
+        }
+    }
+    const double gain = 64.0 * 127 * 32768 / 16129 / 32768; // volume 64 at full master
+    EXPECT_NEAR(std::sqrt(squares / 22050), 10000 * gain / std::sqrt(2.0), 10000 * gain * 0.01);
+    EXPECT_NEAR(crossings, 1000, 2);
+}
+
+} // namespace
+} // namespace vqt::test
+#endif

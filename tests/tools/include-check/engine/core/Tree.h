@@ -1,0 +1,2 @@
+// Allowed: a module below.
+#include "engine/data/Reader.h"

@@ -1,0 +1,2 @@
+// Allowed: the main file of an executable counts as the top.
+#include "game/minigames/Games.h"

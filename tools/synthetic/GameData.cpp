@@ -1,0 +1,33 @@
+#include "tools/synthetic/GameData.h"
+
+#include <string>
+
+using vqt::test::ChunkFileBuilder;
+using vqt::test::PartIndexes;
+
+namespace {
+
+/// Adds the indexes in number order and answers the part builder's share of them.
+PartIndexes AddIndexes(ChunkFileBuilder& file) {
+    struct Index {
+        const char* type;
+        uint16_t format;
+    };
+    // Numbers 11 and 13 to 16 are fillers that no id of the game names.
+    static const Index kIndexes[] = {
+        {"actv", 8}, {"part", 8}, {"stat", 8}, {"cblk", 0}, {"comp", 0}, {"text", 8},
+        {"snip", 8}, {"cpal", 8}, {"fram", 8}, {"path", 8}, {"f011", 8}, {"clst", 8},
+        {"f013", 8}, {"f014", 8}, {"f015", 8}, {"f016", 8}, {"utxt", 8}, {"bink", 8},
+    };
+    for (const Index& index : kIndexes) file.AddIndex(index.type, index.format);
+    return PartIndexes{.part = GameData::kParts,
+                       .state = GameData::kStates,
+                       .comp = GameData::kCompressed,
+                       .commonBlocks = GameData::kCommonBlocks,
+                       .snippets = GameData::kSnippets,
+                       .firstPart = GameData::kFirstFreePart};
+}
+
+} // namespace
+
+GameData::GameData() : parts(file, AddIndexes(file)) {}

@@ -1,0 +1,46 @@
+#pragma once
+// The game-data file that the generator writes: one chunk file whose indexes carry the numbers
+// that the game's hard-coded chunk ids fix ({1, 0, n} activities, {2, 0, n} parts, {7, 0, n}
+// snippets, {9, 0, n} frames, {12, 0, n} chunk lists, {17, 0, n} texts, {18, 0, n} movies).
+// Every index exists, empty or not, so that the numbers line up.
+#include <cstdint>
+
+#include <vector>
+
+#include "tools/builders/ActivityBuilder.h"
+#include "tools/builders/ChunkFileBuilder.h"
+#include "tools/builders/PartBuilder.h"
+
+struct GameData {
+    enum : uint8_t {
+        kActivities = 1,
+        kParts = 2,
+        kStates = 3,
+        kCommonBlocks = 4,
+        kCompressed = 5,
+        kTexts = 6, ///< text files such as "app_props.txt"
+        kSnippets = 7,
+        kPalettes = 8,
+        kFrames = 9,
+        kPaths = 10,
+        kChunkLists = 12,
+        kMessages = 17, ///< "utxt"
+        kMovies = 18,
+    };
+
+    /// Parts added without an entry of their own are numbered from here on, above every art
+    /// id the game names.
+    static constexpr uint16_t kFirstFreePart = 2000;
+
+    GameData();
+
+    vqt::test::ChunkFileBuilder file;
+    /// Parts, states and their compressed frames, into the indexes above.
+    vqt::test::PartBuilder parts;
+    /// Views that other generators stand on the first activity, after its own.
+    std::vector<vqt::test::ObjectPlan> firstActivityObjects;
+};
+
+/// A snippet chunk's data: a tone of the frequency, a quarter of a second fading out, as raw
+/// 8-bit mono sound at 22050 Hz.
+vqt::test::Bytes Tone(double frequency);
