@@ -186,6 +186,8 @@ public:
     TLV_Object* GetMarker() const { return marker_; }
     bool HoldsPipe3Rate() const { return pipe3RateFixed_ != 0; }
     int32_t GetPipe3Rate() const { return pipe3Rate_; }
+    /// The rate pipe 3 is set to on the next frame while the activity holds its rate.
+    void SetPipe3Rate(int32_t rate) { pipe3Rate_ = rate; }
     /// When 0 the system pointer is hidden while no panel shows.
     void SetShowSystemCursor(uint8_t show) { showSystemCursor_ = show; }
     void SetLeaveTexts(ChunkId textId, ChunkId pictureId) {

@@ -5,6 +5,8 @@
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/WMetropolisActivity.h"
+#include "game/world/WToonActivity.h"
+#include "game/world/vehicles/VehicleClasses.h"
 
 namespace {
 
@@ -17,5 +19,7 @@ OActivity* MakeWorld() {
 
 void xWorld_RegisterClasses() {
     xTLVFactory_Register({TLVWorld_Activity::kClassId, &MakeWorld<TLVWorld_Activity>, nullptr});
+    xTLVFactory_Register({WToon_Activity::kClassId, &MakeWorld<WToon_Activity>, nullptr});
     xTLVFactory_Register({WMetropolis_Activity::kClassId, &MakeWorld<WMetropolis_Activity>, nullptr});
+    xVehicles_RegisterClasses();
 }

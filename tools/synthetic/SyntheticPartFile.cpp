@@ -18,7 +18,7 @@ void AddTileSheetScreens(GameData& data);
 void AddMoviesAndWords(GameData& data);
 void AddTextViews(GameData& data);
 void AddHostAndVoices(GameData& data);
-void AddPlaceholderTown(GameData& data);
+void AddCircusTown(GameData& data);
 void AddCertificates(GameData& data);
 
 int main(int argc, char** argv) {
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     AddTileSheetScreens(data);
     AddMoviesAndWords(data);
     AddHostAndVoices(data);
-    AddPlaceholderTown(data);
+    AddCircusTown(data);
     AddCertificates(data);
     AddTownStandIns(data);
     if (!data.file.WriteFile(argv[1])) {

@@ -16,6 +16,7 @@
 #include "game/shell/TLVApp.h"
 #include "game/shell/VehicleSelectActivity.h"
 #include "game/shell/VehicleSelectButton.h"
+#include "game/world/WorldClasses.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tools/builders/StoredRecord.h"
 
@@ -30,6 +31,7 @@ class GarageScenarioTest : public ShellScenarioTest {
 protected:
     void SetUp() override {
         ShellScenarioTest::SetUp();
+        xWorld_RegisterClasses(); // the towns the garage leads to are the program's own
         std::map<int, Bytes> records;
         for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
         records[3] = StoredRecord("Bo").Counter(13, 1).WorldWord(0, CPlayer::kCounts + 2, 1).bytes();

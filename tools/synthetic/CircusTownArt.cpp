@@ -1,0 +1,287 @@
+#include "tools/synthetic/CircusTownArt.h"
+
+#include <cstdlib>
+
+using namespace vqt::test;
+
+namespace circus {
+
+namespace {
+
+enum : uint8_t {
+    kGrass = 1, kRoad, kLine, kSack, kRope, kFlame, kCore, kBox, kLamp, kLampOff, kCoin, kCrate, kCrack,
+    kGrassDark, kPetal, kKerb, kSand, kPaving, kWater, kRipple, kWindow, kDoor, kTentRed, kWhite, kLeaf,
+    kLeafDark, kTrunk, kCone, kIron, kPadBase, // six pad colours follow
+    kWall0 = kPadBase + 6, kRoof0 = kWall0 + 4, // four wall and four roof colours
+    kColourCount = kRoof0 + 4,
+};
+
+uint32_t Rgb(int r, int g, int b) { return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16; }
+
+/// A small hash of a pixel place, to scatter grass and ripples the same way every run.
+uint32_t Scatter(int x, int y) {
+    uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return h ^ (h >> 16);
+}
+
+bool InEllipse(int x, int y, int cx, int cy, int rx, int ry) {
+    const long dx = x - cx, dy = y - cy;
+    return dx * dx * ry * ry + dy * dy * rx * rx <= long(rx) * rx * ry * ry;
+}
+
+void DrawTile(IndexedPicture& sheet, Tile tile) {
+    const int left = tile * kTile;
+    for (int y = 0; y < kTile; ++y)
+        for (int x = 0; x < kTile; ++x) {
+            const uint32_t h = Scatter(left + x, y);
+            uint8_t v = h % 7 == 0 ? kGrassDark : kGrass;
+            const bool across = y >= 16 && y < 112;
+            const bool down = x >= 16 && x < 112;
+            switch (tile) {
+            case kGrassTile: break;
+            case kFlowerTile: {
+                // a flower in about every third square of 16 pixels, somewhere inside it
+                const uint32_t f = Scatter(1000 + left / 16 + x / 16, 77 + y / 16);
+                const int dx = x - (x / 16 * 16 + 4 + int(f % 8));
+                const int dy = y - (y / 16 * 16 + 4 + int(f / 8 % 8));
+                const int d = dx * dx + dy * dy;
+                if (f % 3 == 0 && d <= 6) v = d <= 1 ? kCoin : kPetal;
+                break;
+            }
+            case kRoadAcross:
+                if (across) v = (y == 63 || y == 64) && x % 32 < 18 ? kLine : kRoad;
+                else if (y >= 12 && y < 116) v = kKerb;
+                break;
+            case kRoadDown:
+                if (down) v = (x == 63 || x == 64) && y % 32 < 18 ? kLine : kRoad;
+                else if (x >= 12 && x < 116) v = kKerb;
+                break;
+            case kCrossing:
+                if (across || down) v = kRoad;
+                else if ((y >= 12 && y < 116) || (x >= 12 && x < 116)) v = kKerb;
+                break;
+            case kSandTile: v = h % 11 == 0 ? kPaving : kSand; break;
+            case kPavingTile: v = x % 32 == 0 || y % 32 == 0 ? kKerb : kPaving; break;
+            case kWaterTile: v = h % 23 == 0 ? kRipple : kWater; break;
+            case kTileCount: break;
+            }
+            sheet.pixels[size_t(y) * size_t(sheet.width) + size_t(left + x)] = v;
+        }
+}
+
+} // namespace
+
+std::vector<uint32_t> Colours() {
+    std::vector<uint32_t> c(256, 0);
+    const uint32_t named[] = {
+        Rgb(70, 150, 60),   Rgb(90, 90, 95),    Rgb(240, 240, 200), Rgb(170, 120, 60),  Rgb(90, 60, 30),
+        Rgb(250, 120, 20),  Rgb(255, 230, 80),  Rgb(60, 80, 160),   Rgb(250, 250, 120), Rgb(40, 40, 60),
+        Rgb(250, 200, 30),  Rgb(150, 100, 50),  Rgb(60, 40, 20),    Rgb(55, 125, 50),   Rgb(240, 120, 200),
+        Rgb(170, 170, 165), Rgb(225, 195, 130), Rgb(200, 195, 185), Rgb(60, 120, 200),  Rgb(150, 200, 240),
+        Rgb(120, 190, 230), Rgb(110, 60, 40),   Rgb(210, 40, 50),   Rgb(250, 250, 250), Rgb(40, 130, 45),
+        Rgb(25, 90, 35),    Rgb(100, 70, 40),   Rgb(250, 110, 30),  Rgb(70, 70, 80),
+        // the pads of the places 0-5
+        Rgb(250, 250, 60), Rgb(60, 220, 250), Rgb(250, 60, 60), Rgb(180, 90, 250), Rgb(90, 250, 90), Rgb(160, 110, 60),
+        // walls, then roofs
+        Rgb(230, 200, 160), Rgb(200, 220, 240), Rgb(240, 180, 170), Rgb(210, 210, 150),
+        Rgb(170, 60, 50), Rgb(60, 70, 120), Rgb(120, 80, 50), Rgb(80, 110, 70)};
+    static_assert(std::size(named) == kColourCount - 1);
+    for (size_t i = 0; i < std::size(named); ++i) c[i + 1] = named[i];
+    return c;
+}
+
+std::vector<uint8_t> PartColours() {
+    std::vector<uint8_t> rgb;
+    for (uint32_t c : Colours()) rgb.insert(rgb.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
+    return rgb;
+}
+
+IndexedPicture TileSheet() {
+    IndexedPicture sheet{.width = kTile * kTileCount, .height = kTile,
+                         .pixels = std::vector<uint8_t>(size_t(kTile) * kTile * kTileCount, kGrass), .colours = Colours()};
+    for (int t = 0; t < kTileCount; ++t) DrawTile(sheet, Tile(t));
+    return sheet;
+}
+
+Picture Sack(int lean) {
+    Picture p(30, 36);
+    for (int y = 0; y < 36; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const int dx = x - 15 - lean * (35 - y) / 35;
+            if (y < 6 && std::abs(dx) <= 2) p.at(x, y) = kRope;
+            else if (y >= 6 && std::abs(dx) * 36 <= (8 + y / 3) * 18) p.at(x, y) = kSack;
+        }
+    return p;
+}
+
+Picture Flame(int height) {
+    Picture p(24, 40);
+    for (int y = 40 - height; y < 40; ++y)
+        for (int x = 0; x < 24; ++x) {
+            const int half = (y - (40 - height)) * 10 / height + 2;
+            if (std::abs(x - 12) <= half) p.at(x, y) = std::abs(x - 12) <= half / 3 && y > 40 - height / 2 ? kCore : kFlame;
+        }
+    return p;
+}
+
+Picture Lamp(bool lit) {
+    Picture p(26, 40, kBox);
+    for (int y = 4; y < 14; ++y)
+        for (int x = 8; x < 18; ++x) p.at(x, y) = lit ? kLamp : kLampOff;
+    return p;
+}
+
+Picture Coin() {
+    Picture p(18, 18);
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 18; ++x)
+            if (InEllipse(x, y, 9, 9, 8, 8)) p.at(x, y) = kCoin;
+    return p;
+}
+
+Picture Crate(int cracks) {
+    Picture p(34, 30, kCrate);
+    for (int c = 0; c < cracks; ++c)
+        for (int y = 0; y < 30; ++y) p.at(6 + c * 10 + y / 6, y) = kCrack;
+    return p;
+}
+
+Picture House(int width, int storeys, int style) {
+    const int roof = 30;
+    const int height = roof + storeys * 40 + 10;
+    Picture p(width, height);
+    const uint8_t wall = uint8_t(kWall0 + style % 4);
+    const uint8_t top = uint8_t(kRoof0 + style % 4);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            if (y < roof) {
+                // a roof that leans in towards its ridge
+                if (std::abs(x - width / 2) <= width / 2 - (roof - y) / 3) p.at(x, y) = top;
+                continue;
+            }
+            uint8_t v = wall;
+            const int row = (y - roof) % 40;
+            const int storey = (y - roof) / 40;
+            const bool windowColumn = (x - 12) % 36 >= 0 && (x - 12) % 36 < 20 && x < width - 12;
+            if (row >= 10 && row < 30 && windowColumn && storey < storeys) v = kWindow;
+            if (storey == storeys - 1 && std::abs(x - width / 2) <= 10 && row >= 6) v = kDoor;
+            if (y >= height - 10) v = kKerb;
+            p.at(x, y) = v;
+        }
+    return p;
+}
+
+Picture BigTop() {
+    const int w = 360, h = 280;
+    Picture p(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int dx = x - w / 2;
+            if (y < 110) {
+                // the roof: a cone from the pole's top down to the walls
+                if (std::abs(dx) * 110 <= y * (w / 2)) p.at(x, y) = (dx + 400) / 30 % 2 ? kTentRed : kWhite;
+                if (std::abs(dx) <= 2 && y < 12) p.at(x, y) = kIron;
+            } else {
+                uint8_t v = (x / 30) % 2 ? kTentRed : kWhite;
+                if (std::abs(dx) <= 30 && y >= 190) v = kDoor;
+                p.at(x, y) = v;
+            }
+        }
+    return p;
+}
+
+Picture DogHouse() {
+    Picture p(90, 80);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 90; ++x) {
+            if (y < 30) {
+                if (std::abs(x - 45) <= 45 - (30 - y)) p.at(x, y) = kRoof0 + 2;
+            } else {
+                p.at(x, y) = uint8_t(InEllipse(x, y, 45, 80, 16, 28) ? kTrunk : kCrate);
+            }
+        }
+    return p;
+}
+
+Picture Tree(int size) {
+    const int w = size, h = size * 5 / 4;
+    Picture p(w, h);
+    const int r = size / 2 - 2;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (InEllipse(x, y, w / 2, r + 2, r, r)) p.at(x, y) = Scatter(x, y) % 5 == 0 ? kLeafDark : kLeaf;
+            else if (std::abs(x - w / 2) <= size / 12 && y > r) p.at(x, y) = kTrunk;
+        }
+    return p;
+}
+
+Picture Duck(int sunk) {
+    Picture p(36, 30);
+    for (int y = sunk; y < 30; ++y)
+        for (int x = 0; x < 36; ++x) {
+            const int at = y - sunk; // the duck's own row, cut off below the water line
+            if (InEllipse(x, at, 18, 20, 16, 8) || InEllipse(x, at, 27, 9, 6, 6)) p.at(x, y) = kWhite;
+            if (x >= 33 && at >= 8 && at <= 10) p.at(x, y) = kCone;
+        }
+    return p;
+}
+
+Picture Cone(bool tipped) {
+    Picture p(32, 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            // upright the tip is at the top; tipped it points right
+            const int along = tipped ? x : 31 - y;
+            const int across = tipped ? y : x;
+            if (std::abs(across - 16) * 32 <= (32 - along) * 12) p.at(x, y) = along % 10 < 3 && along > 5 ? kWhite : kCone;
+        }
+    return p;
+}
+
+Picture Manhole() {
+    Picture p(40, 40);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (InEllipse(x, y, 20, 20, 19, 19)) p.at(x, y) = (x + y) % 8 < 2 ? kKerb : kIron;
+    return p;
+}
+
+Picture Awning() {
+    Picture p(120, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (y < 22 || (x % 20 >= 4 && x % 20 < 16)) p.at(x, y) = (x / 20) % 2 ? kTentRed : kWhite;
+    return p;
+}
+
+Picture Pad(int number) {
+    Picture p(80, 40);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x)
+            if (InEllipse(x, y, 40, 20, 39, 19) && !InEllipse(x, y, 40, 20, 30, 13)) p.at(x, y) = uint8_t(kPadBase + number % 6);
+    return p;
+}
+
+Picture Flag() {
+    Picture p(40, 70);
+    for (int y = 0; y < 70; ++y) p.at(4, y) = p.at(5, y) = kIron;
+    for (int y = 2; y < 24; ++y)
+        for (int x = 6; x < 6 + (24 - y) * 3 / 2 && x < 40; ++x) p.at(x, y) = kTentRed;
+    return p;
+}
+
+PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
+    PartPlan plan;
+    plan.palette = PartColours();
+    for (const auto& frames : states) {
+        StatePlan state;
+        for (const Picture& picture : frames)
+            state.frames.push_back(
+                FramePlan{.picture = picture, .hotX = int16_t(picture.width / 2), .hotY = int16_t(picture.height / 2)});
+        plan.states.push_back(state);
+    }
+    return plan;
+}
+
+} // namespace circus

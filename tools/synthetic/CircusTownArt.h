@@ -1,0 +1,52 @@
+#pragma once
+// The circus town's art: its colours, the tile sheet of its map and the pictures of its props,
+// all drawn here in code.
+#include <cstdint>
+#include <vector>
+
+#include "tools/builders/ImageWriters.h"
+#include "tools/builders/PartBuilder.h"
+
+namespace circus {
+
+/// The edge of a map tile, which is also the edge of the world's search cells.
+constexpr int kTile = 128;
+
+/// The tiles of the sheet, in sheet order.
+enum Tile : uint16_t { kGrassTile, kFlowerTile, kRoadAcross, kRoadDown, kCrossing, kSandTile, kPavingTile, kWaterTile, kTileCount };
+
+/// The town's 256 colours (0x00BBGGRR), 0 unused (transparent in the props).
+std::vector<uint32_t> Colours();
+/// The same colours as red, green, blue bytes, for the parts' own palettes.
+std::vector<uint8_t> PartColours();
+
+/// The tile sheet: every tile of `Tile` in one row.
+vqt::test::IndexedPicture TileSheet();
+
+// The props' pictures.
+vqt::test::Picture Sack(int lean);
+vqt::test::Picture Flame(int height);
+vqt::test::Picture Lamp(bool lit);
+vqt::test::Picture Coin();
+vqt::test::Picture Crate(int cracks);
+/// A house of `storeys` rows of windows, walls and roof in the colour pair `style` (0-3).
+vqt::test::Picture House(int width, int storeys, int style);
+/// The big top: a striped tent.
+vqt::test::Picture BigTop();
+vqt::test::Picture DogHouse();
+vqt::test::Picture Tree(int size);
+/// A duck on the pond, `sunk` rows of it under water.
+vqt::test::Picture Duck(int sunk);
+vqt::test::Picture Cone(bool tipped);
+vqt::test::Picture Manhole();
+/// A striped awning over a door, the add-on of a building.
+vqt::test::Picture Awning();
+/// The pad of a place where something happens, in the colour of its number.
+vqt::test::Picture Pad(int number);
+vqt::test::Picture Flag();
+
+/// One frame per picture in each state; the frames' hot spot is the picture's centre, so that
+/// a prop's position is the centre of its box.
+vqt::test::PartPlan PartOf(const std::vector<std::vector<vqt::test::Picture>>& states);
+
+} // namespace circus
