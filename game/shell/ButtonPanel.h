@@ -71,6 +71,8 @@ public:
     ButtonPanel_Button* GetButton(uint16_t index) const { return index < kButtonSlots ? buttons_[index] : nullptr; }
     uint8_t GetTimeOutOn() const { return timeOutOn_; }
     void SetTimeOutOn(uint8_t on) { timeOutOn_ = on; }
+    /// The time-out counts afresh from now.
+    void RestartTimeOut() { timer_.Start(kTimeOutMs); }
     const CTimerRec& GetTimer() const { return timer_; }
 
 private:

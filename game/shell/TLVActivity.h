@@ -133,6 +133,10 @@ public:
     /// application's message process.
     void SpeakCaption(int32_t kind);
     ButtonPanel_Prop* GetPanel(int16_t panel) const;
+    /// When the panel and its button exist: the button shows its down look once, then its
+    /// hover or up look, and the panel's time-out is switched on and restarted, so that
+    /// OnPanelDismissed follows when it runs out.
+    void BlinkPanelButton(uint16_t panel, uint16_t button);
 
     // Sounds.
     /// The snippet of the id: the activity's own (the later one of an id loaded twice), else

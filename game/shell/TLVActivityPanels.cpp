@@ -115,6 +115,16 @@ ButtonPanel_Prop* CTLVActivity::GetPanel(int16_t panel) const {
     return panel >= 0 && panel < kPanelSlots ? panels_[panel] : nullptr;
 }
 
+void CTLVActivity::BlinkPanelButton(uint16_t panel, uint16_t button) {
+    ButtonPanel_Prop* shown = GetPanel(int16_t(panel));
+    ButtonPanel_Button* blinking = shown ? shown->GetButton(button) : nullptr;
+    if (!blinking) return;
+    shown->SetTimeOutOn(1);
+    shown->RestartTimeOut();
+    blinking->SetState(blinking->GetDownState());
+    blinking->QueueNextState(blinking->IsHovered() ? blinking->GetHoverState() : blinking->GetUpState());
+}
+
 bool CTLVActivity::IsPanelShown(int16_t panel) const {
     auto shown = [](const ButtonPanel_Prop* p) { return p && p->IsShownThroughParents() && p->IsEnabled(); };
     if (panel != -1) return shown(GetPanel(panel));

@@ -137,6 +137,9 @@ public:
     /// edge (the side it left by).
     virtual int32_t OnVehicleTouch(TLV_Object* /*prop*/) { return 0; }
     virtual void OnMapEdge(int16_t /*sideX*/, int16_t /*sideY*/) {}
+    /// The drive tutorial's panel (4) asks again: every sound but pipe 0's stops and its
+    /// button 1 blinks.
+    void OnPanelDismissed(int16_t panel) override;
     /// What the vehicle tells its world: it halted, reached full speed, speeds up, slows
     /// down. The base world does nothing; the round-ups play their sounds here.
     virtual void OnVehicleHalted() {}

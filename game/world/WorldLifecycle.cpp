@@ -2,6 +2,7 @@
 #include "engine/base/Trace.h"
 #include "engine/core/Event.h"
 #include "engine/core/Window.h"
+#include "engine/media/SoundProcess.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVComplexObject.h"
@@ -103,4 +104,10 @@ int32_t TLVWorld_Activity::FlushSoundQueues() {
         else xTracef("%s : no player signed in, the record is not saved\n", GetName());
     }
     return CTLVActivity::FlushSoundQueues();
+}
+
+void TLVWorld_Activity::OnPanelDismissed(int16_t panel) {
+    if (panel != kTutorialPanel) return;
+    if (OSoundProcess* sound = GameSoundProcess()) sound->StopAllExcept(0);
+    BlinkPanelButton(uint16_t(panel), 1);
 }

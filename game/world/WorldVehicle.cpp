@@ -117,9 +117,15 @@ void TLVWorld_Activity::SaveFollowers() {
     CPlayer* player = GamePlayer();
     if (!player) return;
     player->ClearEntries();
+    const auto* iso = dynamic_cast<const VIsometric*>(vehicle_);
     uint32_t number = 1;
-    for (const TLV_Object* f = vehicle_ ? vehicle_->GetNext() : nullptr; f; f = f->GetNext(), ++number)
-        player->AddEntry(number, uint32_t(int32_t(f->GetPosition().x)), uint32_t(int32_t(f->GetPosition().y)));
+    for (const TLV_Object* f = vehicle_ ? vehicle_->GetNext() : nullptr; f; f = f->GetNext(), ++number) {
+        // The point the follower was heading for on the vehicle's trail; a vehicle that keeps
+        // no trail leaves the follower's own place.
+        CPoint16 point(int16_t(f->GetPosition().x), int16_t(f->GetPosition().y));
+        if (iso && int32_t(number) < iso->WayPointCount()) iso->GetWayPoint16(&point, int32_t(number));
+        player->AddEntry(number, uint32_t(int32_t(point.x)), uint32_t(int32_t(point.y)));
+    }
 }
 
 void TLVWorld_Activity::RestoreFollowers() {
@@ -138,7 +144,9 @@ void TLVWorld_Activity::RestoreFollowers() {
         const int32_t pick = xRand() % pool.Count();
         TLV_Object* follower = pool.GetAt(pick);
         pool.RemoveAt(pick);
-        follower->SetPosition(CPointF(float(int32_t(entry->first)), float(int32_t(entry->second))), 0, 1);
+        const CPoint16 point(int16_t(int32_t(entry->first)), int16_t(int32_t(entry->second)));
+        follower->SetPosition(CPointF(point.x, point.y), 0, 1);
+        if (auto* iso = dynamic_cast<VIsometric*>(vehicle_)) iso->SetWayPoint(int32_t(number), point);
         OnFollowerAttached(follower);
         follower->LinkAfter(last);
         last = follower;

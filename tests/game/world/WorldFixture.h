@@ -96,6 +96,10 @@ public:
         return touchAnswer;
     }
     void OnMapEdge(int16_t sideX, int16_t sideY) override { edges.push_back(CPoint16(sideX, sideY)); }
+    void OnVehicleHalted() override { log.push_back("OnVehicleHalted"); }
+    void OnVehicleAtFullSpeed() override { log.push_back("OnVehicleAtFullSpeed"); }
+    void OnVehicleAccelerating() override { log.push_back("OnVehicleAccelerating"); }
+    void OnVehicleDecelerating() override { log.push_back("OnVehicleDecelerating"); }
 
     bool hasIntro;
     bool introDone;
