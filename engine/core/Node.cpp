@@ -62,12 +62,14 @@ bool ONode::AddChild(ONode* child) {
 
 bool ONode::RemoveChild(ONode* child) {
     if (!child || !children_) return false;
-    const int32_t index = children_->IndexOf(child);
-    if (index < 0) return false;
+    if (children_->IndexOf(child) < 0) return false;
+    // The child may take other children of this node away first (a view's attached views), so
+    // its place is looked up again afterwards.
     child->OnParentChanging(nullptr);
     child->OnParentChanged(nullptr);
     child->parent_ = nullptr;
-    children_->RemoveAt(index);
+    const int32_t index = children_->IndexOf(child);
+    if (index >= 0) children_->RemoveAt(index);
     OnChildRemoved(child);
     return true;
 }

@@ -20,6 +20,7 @@ TLVWorld_Activity::TLVWorld_Activity(const char* name, uint32_t classId) : CTLVA
     contactTimer_.Start(0);
     WatchKey(kKeySpace);
     WatchKey(kKeyAlt);
+    WatchDrivingKeys();
     SetCursorMode(0);
 }
 
@@ -141,6 +142,8 @@ bool ToCurrentWorld(void (TLVWorld_Activity::*hook)()) {
 }
 
 } // namespace
+
+void TLVWorld_Activity::OnMapEdge(int16_t /*sideX*/, int16_t /*sideY*/) { FindEscapeHeading(nullptr); }
 
 bool CenterWorldViewOnVehicle(TLV_Object* vehicle) { return CenterWorldViewOn(vehicle); }
 

@@ -9,6 +9,7 @@
 #include "game/shell/WorldLink.h"
 #include "game/world/CoveringFades.h"
 #include "game/world/WorldBuckets.h"
+#include "game/world/WorldCharacterLink.h"
 
 class OView;
 class TLVComplex_Object;
@@ -128,15 +129,16 @@ public:
     /// The shown, solid, intact props of the visible rectangle that the vehicle meets.
     virtual void CollectOnScreenObstacles();
     /// The contact pass's collection and sorting (the vehicle's contacts fill them).
-    virtual void CollectVehicleContacts() {}
-    virtual void SortOverlaps() {}
+    virtual void CollectVehicleContacts();
+    virtual void SortOverlaps();
     /// The followers behind the vehicle into the player's entry list, and back.
     virtual void SaveFollowers();
     virtual void RestoreFollowers();
     /// The vehicle's touch of a prop (the contact pass answers touch flags), and of the map's
     /// edge (the side it left by).
-    virtual int32_t OnVehicleTouch(TLV_Object* /*prop*/) { return 0; }
-    virtual void OnMapEdge(int16_t /*sideX*/, int16_t /*sideY*/) {}
+    virtual int32_t OnVehicleTouch(TLV_Object* prop);
+    /// The vehicle would leave the map: it turns toward free space (the escape search).
+    virtual void OnMapEdge(int16_t sideX, int16_t sideY);
     /// The drive tutorial's panel (4) asks again: every sound but pipe 0's stops and its
     /// button 1 blinks.
     void OnPanelDismissed(int16_t panel) override;
@@ -147,7 +149,7 @@ public:
     virtual void OnVehicleAccelerating() {}
     virtual void OnVehicleDecelerating() {}
     /// The world's mouse hooks: the event carries the pointer in client coordinates.
-    virtual void OnWorldMouseMove(const xEvent& /*event*/) {}
+    virtual void OnWorldMouseMove(const xEvent& event);
     virtual void OnWorldClick(const xEvent& /*event*/) {}
     /// Makes the information overlay (its module fills it).
     virtual void CreateInfoView() {}
@@ -195,6 +197,10 @@ public:
     /// Makes, sets up and adds the player's vehicle when its part is in the game's part file.
     void CreateVehicle();
     void DestroyVehicle();
+    /// The characters of lists 8, 10, 13 and 14 head for (or shy from) the target.
+    void SetCharacterTargets(OActivityProp* target);
+    /// Whether the player drives the second vehicle of the town's pair (numbers 1, 3 and 5).
+    bool SecondVehicleDriven() const;
     /// 11025 x (1 + |v| / start speed) with the isometric factors, held to 16 bits.
     int32_t EngineSoundRate() const;
 
@@ -344,6 +350,125 @@ private:
     /// Per-frame query results, kept to spare the allocation.
     CWorldBuckets::PropList query_;
     CWorldBuckets::PropList candidates_;
+    /// What the world's characters ask of it.
+    CWorldCharacterLink characterLink_{this};
+
+    // ---- Contacts ----
+public:
+    /// Enters the area of an armed way point the prop stands on (1), re-arming the way points
+    /// it has left; 0 when no area was entered.
+    int32_t CheckWayPoints(TLV_Object* prop);
+    /// Turns the vehicle in place toward free space; `prop` is the prop it ran into (or null).
+    void FindEscapeHeading(TLV_Object* prop);
+    /// Whether a pushed prop may stand where it is now.
+    bool CanPushTo(TLV_Object* prop);
+    /// A moving character's contacts with the props around it; 1 when any reacted.
+    int32_t TouchProps(TLV_Object* character);
+    /// Appends the props of the point's map cell whose chain head is solid at the point.
+    void GatherPropsAt(const CPointF& point, CDynArray<OActivityProp*>& list);
+    /// Whether the straight way is free of the vehicle (unless `vehicleFlag`) and of the
+    /// blocking props of `props`; the end must lie on the map (below the top band unless
+    /// `bandFlag`). With `escapeFlag` a mover already touching the vehicle may leave it.
+    bool IsMoveBoxFree(const CPointF& start, const CPointF& end, int32_t vehicleFlag, int32_t bandFlag,
+                       const CDynArray<OActivityProp*>* props, int32_t escapeFlag);
+    /// Whether a mover may stand at the point.
+    bool AcceptPosition(const CPointF& point, int32_t vehicleFlag, int32_t bandFlag);
+    /// The place a mover reaches on its way from `from` to `to`: the first hit, else `to`.
+    void ResolveMove(CPointF* out, const CPointF& from, const CPointF& to, int32_t flag, int32_t* changed);
+    /// Whether the way is free, gathering the props of the map cells it covers.
+    bool CanMoveTo(const CPointF& start, const CPointF& end, int32_t bandFlag, int32_t vehicleFlag);
+    /// A placement check the towns may refine; the base world accepts every placement.
+    virtual bool AcceptPlacement(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return true; }
+    /// Carries the vehicle's draw-order move over to the props overlapping the moved ones.
+    void CollectOverlaps();
+    using CTLVActivity::Draw;
+    /// Draws the world at (x, y) of the destination.
+    void Draw(CDrawSurface* destination, int16_t x, int16_t y, const CClipRect& source, const CClipRect& target);
+    /// The rounded corners of the last footprint the draw-order pass built, and their box.
+    const CPoint16& GetFootprintPoint(int i) const { return footprintPoints_[i & 3]; }
+    const CRect16& GetFootprintBox() const { return footprintBox_; }
+    /// The draw priority the pass aims a listed prop at (the prop's own when none).
+    int32_t GetOverlapTarget(const OActivityProp* prop) const;
+    /// Which side the next escape search tries first; flips with every try.
+    static inline uint8_t escapeSide = 0;
+
+private:
+    /// Whether the prop stops movers: blockers, changeables, pushables, and intact shown
+    /// destructibles.
+    static bool IsBlocking(const OActivityProp* prop);
+    void SetOverlapTarget(const OActivityProp* prop, int32_t target);
+    bool InMoveRect(int32_t x, int32_t y, int32_t bandFlag);
+
+    CPointF footprintCorners_[4];
+    CPoint16 footprintPoints_[4];
+    CRect16 footprintBox_;
+    /// The target priority of each prop on the in-front (contacts2) or behind (contacts3) list.
+    std::vector<std::pair<const OActivityProp*, int32_t>> overlapTargets_;
+
+    // ---- Driving input ----
+public:
+    /// A finished mission: nothing drives any more.
+    static constexpr int32_t kMissionDoneMode = 12;
+    /// The space latch: drive or stop (any other value does neither).
+    static constexpr int32_t kLatchDrive = 0;
+    static constexpr int32_t kLatchStop = 1;
+    static constexpr size_t kInfoLineSize = 256;
+    /// Room for the whole overlay text with both world lines full.
+    static constexpr size_t kInfoTextSize = 2048;
+
+    /// The input step of a frame: a key held in a mouse twin takes it back to its keys, the
+    /// mode's step turns the keys and the pointer into the vehicle's keys, then the overlay.
+    virtual void DriveVehicle();
+    /// A watched key was released: modes, the overlay, speed and tuning, the cursor; every
+    /// key then goes to the game activity's handler.
+    void OnKey(uint32_t key) override;
+    /// Refills the overlay when it is shown.
+    void UpdateInfoText();
+    /// The overlay's text into the buffer (cut to fit, always terminated); its length.
+    size_t FormatInfoText(char* buffer, size_t size);
+    /// The action, cooldown and key clocks stand still with the activity.
+    void Pause() override;
+    void Resume() override;
+    using CTLVActivity::Resume;
+    /// A press on the world: the vehicle's action, once the cooldown has run out.
+    void OnMousePress();
+    void OnButtonDown() override { OnMousePress(); }
+    /// The overlay's colour key (the overlay's module fills it).
+    virtual void CycleInfoColour() {}
+    /// The input phase of the step timer runs the input step.
+    void OnStep(int32_t index) override;
+
+    int32_t GetSpaceLatch() const { return spaceLatch_; }
+    void SetSpaceLatch(int32_t latch) { spaceLatch_ = latch; }
+    /// The world's two overlay lines (0: before the speed text, 1: after the help).
+    void SetInfoLine(int line, const char* text);
+    /// Where the exit drive goes: the approach point, the heading there, and the door props
+    /// (either may be null; both are needed to open the door).
+    void SetExitDrive(const CPoint16& approach, int32_t heading, OActivityProp* door, OActivityProp* second);
+    /// A prop leaving the world is no longer an exit prop.
+    void ForgetExitProp(const OActivityProp* prop);
+    uint8_t GetExitFlag() const { return exitFlag_; }
+
+private:
+    /// Marks the keys OnKey handles as watched, so that their releases reach it.
+    void WatchDrivingKeys();
+    /// The pointer in the stage plus the scroll offset.
+    CPoint16 MouseTarget() const;
+    void HideCursorWhileDriving();
+    void StepDrivingMode();
+    void StepExitDrive();
+
+    int32_t spaceLatch_ = kLatchStop;
+    char infoLine1_[kInfoLineSize] = {};
+    char infoLine2_[kInfoLineSize] = {};
+    CPoint16 exitApproach_;
+    int32_t exitHeading_ = 0;
+    OActivityProp* exitDoor_ = nullptr;
+    OActivityProp* exitSecond_ = nullptr;
+    /// Set once the vehicle has turned to the exit heading and drives for the door.
+    uint8_t exitFlag_ = 0;
+    /// Set once the exit drive has asked for the garage: it drives no more.
+    uint8_t exitRequested_ = 0;
 };
 
 /// The current activity when it is a driving world; null otherwise.

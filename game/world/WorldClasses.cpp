@@ -6,6 +6,7 @@
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/WMetropolisActivity.h"
 #include "game/world/WToonActivity.h"
+#include "game/world/characters/CharacterClasses.h"
 #include "game/world/vehicles/VehicleClasses.h"
 
 namespace {
@@ -22,4 +23,5 @@ void xWorld_RegisterClasses() {
     xTLVFactory_Register({WToon_Activity::kClassId, &MakeWorld<WToon_Activity>, nullptr});
     xTLVFactory_Register({WMetropolis_Activity::kClassId, &MakeWorld<WMetropolis_Activity>, nullptr});
     xVehicles_RegisterClasses();
+    xCharacters_RegisterClasses();
 }

@@ -8,6 +8,7 @@
 #include "game/shell/TLVComplexObject.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
+#include "game/world/characters/Dweeble.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ bool TLVWorld_Activity::AcceptObject(OView* object) {
 bool TLVWorld_Activity::AddProp(OActivityProp* prop) {
     if (!prop) return true;
     if (!AddToStillBuckets(prop)) AddToMovingBuckets(prop);
+    if (auto* character = dynamic_cast<Dweeble*>(prop)) character->SetCharacterWorld(&characterLink_);
     if (SortProp(prop)) CTLVActivity::AcceptObject(prop);
     return true;
 }
@@ -118,6 +120,12 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
         if (slot == prop) slot = nullptr;
     if (markedBlocker_ == prop) markedBlocker_ = nullptr;
     if (markedProp_ == prop) markedProp_ = nullptr;
+    ForgetExitProp(prop);
+    // No character keeps heading for, or fleeing from, a prop that is gone.
+    for (auto& list : lists_)
+        for (int32_t i = 0; i < list.Count(); ++i)
+            if (auto* character = dynamic_cast<Dweeble*>(list.GetAt(i)); character && character->GetTargetObject() == prop)
+                character->SetTargetObject(nullptr);
 }
 
 bool TLVWorld_Activity::Holds(const OActivityProp* prop) const {
@@ -211,6 +219,7 @@ void TLVWorld_Activity::PrepareProps() {
         for (int32_t i = lists_[l].Count() - 1; i >= 0; --i) {
             OActivityProp* prop = lists_[l].GetAt(i);
             if (preload) prop->SetLoadAllStates(1);
+            if (auto* character = dynamic_cast<Dweeble*>(prop)) character->SetActionFrames(SecondVehicleDriven() ? 1 : 0);
             ChunkId part = kNullChunkId;
             prop->GetPartID(&part);
             if (part != kNullChunkId || prop->GetLoadLater() != 1) continue;
@@ -236,7 +245,10 @@ OActivityProp* TLVWorld_Activity::SpawnCharacter(OActivityProp* spawner) {
     if (part != kNullChunkId) character->SetPartID(GameFile(), part, 1);
     AddChild(character);
     character->SetPosition(spawner->GetPosition(), 0, 0);
-    if (auto* object = dynamic_cast<TLV_Object*>(character)) {
+    if (auto* walker = dynamic_cast<Dweeble*>(character)) {
+        walker->SetCharacterWorld(&characterLink_);
+        walker->OnPropertiesLoaded(); // its shadow and overlay, and its start
+    } else if (auto* object = dynamic_cast<TLV_Object*>(character)) {
         object->CreateShadow();
         object->CreateOverlay();
     }

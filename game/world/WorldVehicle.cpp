@@ -11,6 +11,7 @@
 #include "game/shell/TLVComplexObject.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
+#include "game/world/characters/Dweeble.h"
 #include "game/world/vehicles/VIsometric.h"
 
 namespace {
@@ -64,7 +65,19 @@ void TLVWorld_Activity::CreateVehicle() {
     }
     AddChild(vehicle);
     if (iso) iso->CreateChildProp();
+    SetCharacterTargets(vehicle);
     vehicle_ = vehicle;
+}
+
+void TLVWorld_Activity::SetCharacterTargets(OActivityProp* target) {
+    for (const int l : {kAvoiders, kFollowers, kGuards, kSubclassList14})
+        for (int32_t i = 0; i < lists_[l].Count(); ++i)
+            if (auto* character = dynamic_cast<Dweeble*>(lists_[l].GetAt(i))) character->SetTargetObject(target);
+}
+
+bool TLVWorld_Activity::SecondVehicleDriven() const {
+    const CPlayer* player = GamePlayer();
+    return player && player->GetSelectedVehicle() % 2 == 1;
 }
 
 void TLVWorld_Activity::DestroyVehicle() {

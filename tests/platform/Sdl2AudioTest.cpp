@@ -59,7 +59,12 @@ TEST(Sdl2AudioTest, TheDiskDriverWritesTheMixAtItsLevelAndPitch) {
         EXPECT_FALSE(output.UsesNullDevice());
         // Polled, not timed: the driver writes on its own thread, silence first for as long as
         // the device took to start (longer on a busy machine), until the whole tone is there.
-        for (int i = 0; i < 3000 && FileSize(path) < off_t(ToneStart(ReadFileBytes(path)) + 22050) * 4; ++i) {
+        // Bounded by the file too: were the tone never to come, the silence would grow the
+        // file by megabytes a second and each look would read all of it.
+        constexpr off_t kGiveUpSize = off_t(16) << 20;
+        for (int i = 0; i < 3000 && FileSize(path) < kGiveUpSize &&
+                        FileSize(path) < off_t(ToneStart(ReadFileBytes(path)) + 22050) * 4;
+             ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         output.Close();

@@ -235,6 +235,29 @@ TEST_F(ViewTest, DeletingAHostOrARiderLeavesNoDanglingLinks) {
     rider->SetPosition(CPointF(1, 1), 1, 1);
 }
 
+TEST_F(ViewTest, TakingAHostOutTakesItsRidersAndLeavesEveryOtherChildInPlace) {
+    // Riders placed before the host in the parent's list: taking them out moves the host down.
+    for (const bool ridersFirst : {true, false}) {
+        const int32_t before = stage->ChildCount();
+        TestView* first = Make("first", ridersFirst ? stage : nullptr, 4, 4, 10, 10);
+        TestView* host = Make("host", stage, 20, 20, 100, 100);
+        TestView* after = Make("after", stage, 4, 4, 10, 10);
+        if (!ridersFirst) stage->AddChild(first);
+        host->SetAttachable(1);
+        ASSERT_TRUE(host->AttachToView(first, 1));
+        EXPECT_TRUE(stage->RemoveChild(host));
+        EXPECT_EQ(host->GetParent(), nullptr);
+        EXPECT_EQ(first->GetParent(), nullptr) << "the rider goes with its host";
+        EXPECT_EQ(stage->ChildCount(), before + 1);
+        EXPECT_EQ(stage->ChildAt(before), after) << (ridersFirst ? "riders first" : "riders last");
+        EXPECT_FALSE(stage->RemoveChild(host)) << "taken out once";
+        delete host; // the rider stays its own
+        delete first;
+        delete after;
+        EXPECT_EQ(stage->ChildCount(), before);
+    }
+}
+
 TEST_F(ViewTest, MovingCarriesAttachedViewsUnlessHeld) {
     TestView* host = Make("host", stage, 20, 20, 100, 100);
     TestView* rider = Make("rider", stage, 4, 4, 110, 100);

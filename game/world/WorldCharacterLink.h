@@ -1,0 +1,28 @@
+#pragma once
+#include "game/world/characters/CharacterWorld.h"
+
+class TLVWorld_Activity;
+
+/// The driving world as its characters see it: their move corrections, acceptance and box
+/// tests, and the map's questions, answered by the world that holds them.
+class CWorldCharacterLink final : public CCharacterWorld {
+public:
+    explicit CWorldCharacterLink(TLVWorld_Activity* world) : world_(world) {}
+
+    bool IsDrivingWorld() const override { return true; }
+    bool IsRoundUp() const override;
+    CPointF ResolveMove(CPointF from, CPointF to, int32_t flag, uint8_t* apply) override;
+    bool AcceptPosition(CPointF position, int32_t a, int32_t b) override;
+    void CollectObstacles(const CRect16& box, Obstacles& out) override;
+    bool IsMoveBoxFree(CPointF from, CPointF to, int32_t vehicleFlag, int32_t bandFlag, const Obstacles& obstacles,
+                       int32_t escapeFlag) override;
+    bool CanMoveTo(CPointF from, CPointF to) override;
+    bool IsBelowTopBand(const CPoint16& point) override;
+    bool IsInsideMap(const CPoint16& point, int16_t inset) override;
+    bool IsNearMapEdge(const CPoint16& point, int16_t* sideX, int16_t* sideY) override;
+    CRect16 GetMapRect() override;
+    CPoint16 GetScrollOffset() override;
+
+private:
+    TLVWorld_Activity* world_;
+};

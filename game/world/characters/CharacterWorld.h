@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/base/Point.h"
+#include "engine/base/Rect.h"
+#include "engine/data/DynArray.h"
+
+class OActivityProp;
+
+/// What a character asks of the activity it walks in: the driving world's move tests and map
+/// questions, or (outside a driving world) the activity's own move test. The world hands
+/// itself to each character it takes; a character without one moves unchecked.
+class CCharacterWorld {
+public:
+    using Obstacles = CDynArray<OActivityProp*>;
+
+    virtual ~CCharacterWorld() = default;
+
+    /// A driving world (the correction, acceptance and box tests apply); else only CanMoveTo.
+    virtual bool IsDrivingWorld() const = 0;
+    /// A round-up, whose characters rest on walking frames too.
+    virtual bool IsRoundUp() const = 0;
+    /// The point reachable on the way from `from` to `to`; `apply` (preset to 1) tells whether
+    /// the caller is to snap to it.
+    virtual CPointF ResolveMove(CPointF from, CPointF to, int32_t flag, uint8_t* apply) = 0;
+    /// Whether the world takes the position as the character's new place.
+    virtual bool AcceptPosition(CPointF position, int32_t a, int32_t b) = 0;
+    /// The obstacles of the box (map coordinates), for IsMoveBoxFree.
+    virtual void CollectObstacles(const CRect16& box, Obstacles& out) = 0;
+    /// Whether the move is free of the collected obstacles and the map's blocked tiles.
+    virtual bool IsMoveBoxFree(CPointF from, CPointF to, int32_t vehicleFlag, int32_t bandFlag,
+                               const Obstacles& obstacles, int32_t escapeFlag) = 0;
+    /// The move test of an activity that is not a driving world.
+    virtual bool CanMoveTo(CPointF from, CPointF to) = 0;
+    virtual bool IsBelowTopBand(const CPoint16& point) = 0;
+    virtual bool IsInsideMap(const CPoint16& point, int16_t inset) = 0;
+    virtual bool IsNearMapEdge(const CPoint16& point, int16_t* sideX, int16_t* sideY) = 0;
+    virtual CRect16 GetMapRect() = 0;
+    /// The activity's scroll offset (whole pixels).
+    virtual CPoint16 GetScrollOffset() = 0;
+};
