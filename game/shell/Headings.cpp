@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 int32_t xHeading_Nearest(float x, float y) {
     const double length = std::sqrt(double(x) * x + double(y) * y);
-    double best = 2.0 * headings_detail::kPi;
+    double best = 2.0 * std::numbers::pi;
     int32_t nearest = 0;
     for (int32_t i = 0; i < kHeadingCount; ++i) {
         const CHeading& h = kHeadings[size_t(i)];

@@ -382,7 +382,7 @@ void TLVWorld_Activity::StepExitDrive() {
     const int32_t h = v.Heading();
     if (!exitFlag_) {
         if (length > kApproachReach) {
-            const int32_t d = IsoNearestHeading(float(vx), float(vy)) - h;
+            const int32_t d = xHeading_Nearest(float(vx), float(vy)) - h;
             if ((d > 1 && d < 16) || d <= -16) {
                 v.TurnKeyNeg();
             } else if ((d > -16 && d < -1) || d >= 16) {

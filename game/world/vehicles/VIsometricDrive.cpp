@@ -90,7 +90,7 @@ bool VIsometric::SteerStep() {
     const double ty = double(target_.y) - double(GetPosition().y);
     const Vec3& v = GetVelocity();
     if (AngleBetween(tx, ty, v.x, v.y) <= kSteerDeadBand) return false;
-    const int32_t wanted = IsoNearestHeading(float(tx), float(ty));
+    const int32_t wanted = xHeading_Nearest(float(tx), float(ty));
     const int32_t heading = Heading();
     if (wanted == heading) return false;
     ShowHeading(xVehicle_HeadingOf(IsAbove(heading, wanted) ? heading - 1 : heading + 1));
@@ -99,7 +99,7 @@ bool VIsometric::SteerStep() {
 }
 
 void VIsometric::SteerToTarget(const CPoint16& point) {
-    const int32_t wanted = IsoNearestHeading(float(point.x) - GetPosition().x, float(point.y) - GetPosition().y);
+    const int32_t wanted = xHeading_Nearest(float(point.x) - GetPosition().x, float(point.y) - GetPosition().y);
     const int32_t heading = Heading();
     if (wanted == heading) TurnKeyUp();
     else if (IsAbove(heading, wanted)) TurnKeyPos();

@@ -600,15 +600,17 @@ TEST_F(VehicleTest, HeadingTablesHoldTheThreeDecimalValues) {
     for (int32_t i = 0; i < 32; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(HeadingTable[size_t(i)], ModelHeading(i));
+        EXPECT_EQ(HeadingTable[size_t(i)].x, kHeadings[size_t(i)].x) << "one table for the whole game";
+        EXPECT_EQ(HeadingTable[size_t(i)].y, kHeadings[size_t(i)].y);
         EXPECT_EQ(UnitHeadingTable[size_t(i)].x, HeadingTable[size_t(i)].x);
         EXPECT_EQ(UnitHeadingTable[size_t(i)].y * 0.5f, HeadingTable[size_t(i)].y);
-        EXPECT_EQ(IsoNearestHeading(HeadingTable[size_t(i)].x * 7, HeadingTable[size_t(i)].y * 7), i);
+        EXPECT_EQ(xHeading_Nearest(HeadingTable[size_t(i)].x * 7, HeadingTable[size_t(i)].y * 7), i);
     }
     EXPECT_EQ(HeadingTable[2], Vec3(0.383f, 0.462f, 0));
     EXPECT_EQ(HeadingTable[13], Vec3(0.556f, -0.4155f, 0));
     EXPECT_EQ(HeadingTable[16], Vec3(0, -0.5f, 0));
     EXPECT_EQ(UnitHeadingTable[0], Vec3(0, 1, 0));
-    EXPECT_EQ(IsoNearestHeading(0, 0), 31) << "every angle is 0: the highest wins";
+    EXPECT_EQ(xHeading_Nearest(0, 0), 31) << "every angle alike: the highest wins";
     for (int32_t s : {-1, -32, -33, 0, 31, 32, 63, 64, 1000})
         EXPECT_EQ(xVehicle_HeadingOf(s), ((s % 32) + 32) % 32);
 }
