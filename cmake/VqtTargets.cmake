@@ -69,7 +69,12 @@ function(vqt_test name)
   # The whole program once more in one process, its cases in a random order (the seed is in the
   # output): no case may depend on what another one left behind.
   add_test(NAME ${name}.shuffled COMMAND ${name} --gtest_shuffle)
-  set_tests_properties(${name}.shuffled PROPERTIES LABELS "${label};shuffled" TIMEOUT 600)
+  # One process runs every case in turn: the sanitizers' several-fold slowdown needs more room.
+  set(shuffled_timeout 600)
+  if(VQT_SANITIZE OR VQT_TSAN)
+    set(shuffled_timeout 1800)
+  endif()
+  set_tests_properties(${name}.shuffled PROPERTIES LABELS "${label};shuffled" TIMEOUT ${shuffled_timeout})
 endfunction()
 
 # vqt_fuzz(name SOURCES ... DEPS ... [CORPUS dir]) - a libFuzzer target. With clang and VQT_FUZZ it

@@ -263,6 +263,11 @@ public:
     void SetStopFlag(int32_t flag) { stopFlag_ = flag; }
     float GetNormalSpeed() const { return normalSpeed_; }
     float GetSirenSpeed() const { return sirenSpeed_; }
+    /// The town's cruising and siren speeds for its vehicle.
+    void SetVehicleSpeeds(float normal, float siren) {
+        normalSpeed_ = normal;
+        sirenSpeed_ = siren;
+    }
     int32_t GetSirenFlag() const { return sirenFlag_; }
     void SetSirenFlag(int32_t flag) { sirenFlag_ = flag; }
     int32_t GetActionCooldown() const { return actionCooldown_; }

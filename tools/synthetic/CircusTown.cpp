@@ -1,7 +1,8 @@
 // The circus town {1, 0, 8} (the first town's world, class 500): a map of 31 x 23 tiles of
 // 128 pixels (3968 x 2944, the world's grid of search cells) with roads between blocks of
 // houses, the big top on its sand (the blocker of object id 100), a park with a pond, the dog
-// house and the fireworks factory with its awning (the add-on). On it: every shared prop
+// house, the fireworks factory with its awning (the add-on) and the ticket booth on its shaped
+// base beside the start. On it: every shared prop
 // (bags, fires, lamps, tokens, crates, cones, manholes to spawn from and ducks that hide),
 // trees that fade when they cover the vehicle, the six places where something happens
 // (Interaction_Point 0 the way out, 1-4 the challenges, 5 the dog house), a way-point flag and
@@ -14,6 +15,7 @@
 #include "engine/graphics/FrameImage.h"
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/synthetic/CircusTownArt.h"
+#include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
 #include "tools/synthetic/Garage.h"
 
@@ -142,6 +144,7 @@ constexpr Placed kShared[] = {
     {kToken, kBadge, 1000, 2624},   {kToken, kBadge, 2000, 2624}, {kToken, kBadge, 3648, 2000},
     {kDestructible, 0, 180, 330},   {kDestructible, 0, 1408, 1856}, {kDestructible, 0, 3648, 2400},
     {kPushable, 0, 320, 440},       {kPushable, 0, 2496, 1088},   {kPushable, 0, 1216, 2200},
+    {kPushable, 0, 3630, 470},      {kPushable, 0, 3680, 1300}, // on the road by the start
     {kSpawn, 0, 330, 200},          {kSpawn, 0, 2816, 2240},
     {kHider, 0, 768, 1536},         {kHider, 0, 860, 1480},
 };
@@ -196,6 +199,7 @@ void AddCircusTown(GameData& data) {
     for (const HouseAt& h : kHouses) town.objects.push_back(Solid(kBlocker, 0, part({{House(h.width, h.storeys, h.style)}}), h.x, h.y));
     town.objects.push_back(Solid(kBlocker, kMarkedBlocker, part({{BigTop()}}), 2560, 1440));
     town.objects.push_back(Solid(kBlocker, 0, part({{DogHouse()}}), 1664, 1600));
+    town.objects.push_back(TicketBoothProp(data));
     town.objects.push_back(Prop(kAddOn, 0, part({{Awning()}}), 3328, 1452));
     for (const TreeAt& t : kTrees) town.objects.push_back(Solid(kSimple, 0, part({{Tree(t.size)}}), t.x, t.y, true));
     for (uint32_t n = 0; n < std::size(kPlaces); ++n) {

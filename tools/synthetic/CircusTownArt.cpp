@@ -1,5 +1,7 @@
 #include "tools/synthetic/CircusTownArt.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 using namespace vqt::test;
@@ -268,6 +270,85 @@ Picture Flag() {
     for (int y = 0; y < 70; ++y) p.at(4, y) = p.at(5, y) = kIron;
     for (int y = 2; y < 24; ++y)
         for (int x = 6; x < 6 + (24 - y) * 3 / 2 && x < 40; ++x) p.at(x, y) = kTentRed;
+    return p;
+}
+
+Picture CircusVehicle(int vehicle, int heading, int group) {
+    const int w = kVehicleWidth, h = kVehicleHeight, cx = w / 2, cy = h / 2;
+    // The heading's direction on the ground (the screen's y counts double there).
+    const double a = heading * 3.14159265358979 / 16.0;
+    const double ux = std::sin(a), uy = std::cos(a);
+    const uint8_t body = vehicle == 0 ? kTentRed : kWater;
+    Picture p(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double gx = x - cx, gy = 2.0 * (y - cy);
+            const double along = gx * ux + gy * uy, across = gx * uy - gy * ux;
+            if (std::abs(along) > 30 || std::abs(across) > 15) continue;
+            uint8_t v = body;
+            if (along > 14) v = along > 26 ? kIron : kWindow; // the cab and its bumper
+            else if (std::abs(across) > 12 && std::abs(std::abs(along) - 18) < 4) v = kIron; // wheels
+            else if (group == 1 && std::abs(along) < 6) v = kCoin; // the lit roof bar
+            else if (std::abs(across) < 2) v = kWhite;
+            p.at(x, y) = v;
+        }
+    return p;
+}
+
+Picture VehicleShadow(int halfWidth, int halfLength) {
+    const int r = std::max(halfWidth, halfLength);
+    Picture p(2 * r + 2, r + 2);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (InEllipse(x, y, p.width / 2, p.height / 2, r, r / 2)) p.at(x, y) = kIron;
+    return p;
+}
+
+Picture SirenLight(int vehicle, int heading) {
+    Picture p(kVehicleWidth, kVehicleHeight);
+    const double a = heading * 3.14159265358979 / 16.0;
+    // On the roof, a little behind the cab.
+    const int cx = kVehicleWidth / 2 + int(std::lround(4 * std::sin(a)));
+    const int cy = kVehicleHeight / 2 + int(std::lround(2 * std::cos(a))) - 4;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (InEllipse(x, y, cx, cy, 5, 4)) p.at(x, y) = vehicle == 0 ? kLamp : kCoin;
+    return p;
+}
+
+Picture HoseReel() {
+    Picture p(14, 10);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 14; ++x)
+            if (InEllipse(x, y, 7, 5, 6, 4)) p.at(x, y) = InEllipse(x, y, 7, 5, 2, 1) ? kIron : kRope;
+    return p;
+}
+
+Picture TicketBooth() {
+    const int w = 80, h = 100;
+    Picture p(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (y < 30) {
+                if (std::abs(x - w / 2) <= y * w / 60) p.at(x, y) = (x / 10) % 2 ? kTentRed : kWhite;
+            } else {
+                const bool window = y >= 45 && y < 65 && x >= 20 && x < 60;
+                p.at(x, y) = window ? uint8_t(kWindow) : uint8_t(kWall0 + 1);
+            }
+        }
+    return p;
+}
+
+Picture BoothBase(int leftY, int splitX, int rightY) {
+    const int w = 80, h = 100, cx = w / 2, cy = h / 2, split = cx + splitX;
+    Picture p(w, h);
+    for (int x = 0; x < w; ++x) {
+        // The base line, as the booth's draw order reads it, and a top line mirrored 24 above.
+        const double base = x < split ? cy + leftY + double(x) / split * (h - cy - leftY)
+                                      : cy + rightY + double(w - x) / (w - split) * (h - cy - rightY);
+        for (int y = 0; y < h; ++y)
+            if (y <= base && y >= base - 24 - 2 * std::min(x, w - x) / 3) p.at(x, y) = kIron;
+    }
     return p;
 }
 

@@ -19,6 +19,7 @@ void AddMoviesAndWords(GameData& data);
 void AddTextViews(GameData& data);
 void AddHostAndVoices(GameData& data);
 void AddCircusTown(GameData& data);
+void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
 
 int main(int argc, char** argv) {
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     AddMoviesAndWords(data);
     AddHostAndVoices(data);
     AddCircusTown(data);
+    AddCircusVehicles(data);
     AddCertificates(data);
     AddTownStandIns(data);
     if (!data.file.WriteFile(argv[1])) {
