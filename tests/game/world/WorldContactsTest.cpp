@@ -145,20 +145,10 @@ protected:
         car->onBlocked = &RecordBlocked;
         return car;
     }
-    /// A prop placed on the world and handed to AddProp.
-    template <class Prop>
-    Prop* Put(TLVWorld_Activity* world, Prop* prop, float x, float y, uint32_t objectId = 0) {
-        prop->SetObjectId(objectId);
-        prop->SetPartID(app->GetPartFile(), MakeChunkId(2, kPropPart), 1);
-        prop->SetPosition(CPointF(x, y), 0, 0);
-        world->AddChild(prop);
-        world->AddProp(prop);
-        return prop;
-    }
     /// A prop the world's draw-order pass takes (listed, as activity data would mark it).
     template <class Prop>
     Prop* Listed(ContactWorld* world, Prop* prop, float x, float y, uint32_t id = 0) {
-        Put(world, prop, x, y, id);
+        Add(world, prop, x, y, id);
         struct {
             OPropertyMsg header{5, TLV_Object::kClassId, TLV_Object::kPropListed, 1};
             uint8_t payload[1] = {1};
@@ -170,12 +160,12 @@ protected:
     std::vector<Blocker*> Walls(ContactWorld* world) {
         std::vector<Blocker*> walls;
         for (int i = 0; i < 12; ++i) {
-            walls.push_back(Put(world, new Blocker, 300.0f + kProp * i, 300));
-            if (i > 0) walls.push_back(Put(world, new Blocker, 300, 300.0f + kProp * i));
+            walls.push_back(Add(world, new Blocker, 300.0f + kProp * i, 300));
+            if (i > 0) walls.push_back(Add(world, new Blocker, 300, 300.0f + kProp * i));
         }
         for (int i = 0; i < 36; ++i) {
             const double a = i * 10.0 * 3.14159265358979323846 / 180.0;
-            walls.push_back(Put(world, new Blocker, float(std::lround(750 + 90 * std::cos(a))),
+            walls.push_back(Add(world, new Blocker, float(std::lround(750 + 90 * std::cos(a))),
                                 float(std::lround(550 + 90 * std::sin(a)))));
         }
         return walls;
@@ -234,7 +224,7 @@ TEST_F(WorldContactsTest, ABlockedVehicleTurnsInPlaceToAFreeHeadingInEitherGroup
     ASSERT_NE(world, nullptr);
     // A wall to the right of the vehicle, 40 tall.
     std::vector<Blocker*> wall;
-    for (int i = -2; i <= 2; ++i) wall.push_back(Put(world, new Blocker, 460, 500.0f + kProp * i));
+    for (int i = -2; i <= 2; ++i) wall.push_back(Add(world, new Blocker, 460, 500.0f + kProp * i));
     for (const int32_t state : {8, 40}) {
         SCOPED_TRACE("state " + std::to_string(state));
         VIsometric* car = Car(world, 420, 500, state); // heading 8: to the right
@@ -266,7 +256,7 @@ TEST_F(WorldContactsTest, ABlockedVehicleTurnsInPlaceToAFreeHeadingInEitherGroup
 TEST_F(WorldContactsTest, AStopRequiredWayPointEntersOnceAtThrottleZeroAndReArmsOffIt) {
     ContactWorld* world = Show();
     ASSERT_NE(world, nullptr);
-    auto* point = Put(world, new Interaction_Point, 600, 400, 1);
+    auto* point = Add(world, new Interaction_Point, 600, 400, 1);
     point->flags[1] = 1; // stop required
     ASSERT_EQ(world->GetWayPoint(1), point);
     VIsometric* car = Car(world, 200, 200, 0);
@@ -313,8 +303,8 @@ TEST_F(WorldContactsTest, PushesMoveByTheModelAndGoBackOffABlocker) {
     ASSERT_NE(world, nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto* box = Put(world, new Pushable, 440, c.row);
-        if (c.blockerBehind) Put(world, new Blocker, 451, c.row);
+        auto* box = Add(world, new Pushable, 440, c.row);
+        if (c.blockerBehind) Add(world, new Blocker, 451, c.row);
         VIsometric* car = Car(world, 400, c.row, 8); // heading right, toward the box
         ASSERT_NE(car, nullptr);
         car->Halt();
@@ -350,8 +340,8 @@ TEST_F(WorldContactsTest, APropBehindTheVehicleNeverReacts) {
     VIsometric* car = Car(world, 500, 500, 8); // heading right
     ASSERT_NE(car, nullptr);
     // Touching the vehicle's body from behind (left) and from the front (right).
-    auto* behind = Put(world, new Pushable, 492, 500);
-    auto* ahead = Put(world, new Pushable, 508, 500);
+    auto* behind = Add(world, new Pushable, 492, 500);
+    auto* ahead = Add(world, new Pushable, 508, 500);
     car->Halt();
     car->DriveKeyPos();
     Frames(3, kFrameMs);
@@ -365,7 +355,7 @@ TEST_F(WorldContactsTest, ATokenRunOverLeavesEveryListAtOnceAndTheFlushDeletesIt
     int deletions = 0;
     ContactWorld* world = Show();
     ASSERT_NE(world, nullptr);
-    auto* token = Put(world, new Counted<Token>(&deletions), 470, 500, 12);
+    auto* token = Add(world, new Counted<Token>(&deletions), 470, 500, 12);
     ASSERT_TRUE(world->Holds(token));
     VIsometric* car = Car(world, 430, 500, 8);
     ASSERT_NE(car, nullptr);
@@ -401,10 +391,10 @@ TEST_F(WorldContactsTest, TheFourMoveTestsMatchAPixelModelOnRandomPointsAndSegme
         model.solids.push_back(BoxOf(b));
         all.Append(b);
     }
-    auto* box = Put(world, new Pushable, 500, 200);
+    auto* box = Add(world, new Pushable, 500, 200);
     model.solids.push_back(BoxOf(box));
     all.Append(box);
-    all.Append(Put(world, new Token, 520, 200)); // does not stop movers
+    all.Append(Add(world, new Token, 520, 200)); // does not stop movers
     ASSERT_EQ(BoxOf(walls[0]), CRect16(295, 295, 305, 305));
 
     xSRand(33);
@@ -446,7 +436,7 @@ TEST_F(WorldContactsTest, CoordinatesRoundUpJustBelowAWholeNumber) {
     ContactWorld* world = Show();
     ASSERT_NE(world, nullptr);
     world->DestroyVehicle();
-    Put(world, new Blocker, 405, 405); // box 400..409 (right and bottom at 410, exclusive)
+    Add(world, new Blocker, 405, 405); // box 400..409 (right and bottom at 410, exclusive)
     struct Case {
         float x;
         bool accepted;   // the point test (fraction strictly between 0.996 and 1)

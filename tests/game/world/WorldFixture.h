@@ -183,7 +183,7 @@ protected:
     }
     /// A prop placed on the world at (x, y) and handed to AddProp, as code that makes props does.
     template <class Prop>
-    Prop* Add(SpyWorld* world, Prop* prop, float x, float y, uint32_t objectId = 0) {
+    Prop* Add(TLVWorld_Activity* world, Prop* prop, float x, float y, uint32_t objectId = 0) {
         prop->SetObjectId(objectId);
         prop->SetPartID(app->GetPartFile(), MakeChunkId(2, kPropPart), 1);
         prop->SetPosition(CPointF(x, y), 0, 0);

@@ -134,7 +134,7 @@ TEST_F(WorldVehicleLinkTest, FollowersAreKeptAtTheVehiclesTrailPointOfTheirNumbe
     player->ClearEntries();
     player->AddEntry(1, 300, 200);
     player->AddEntry(2, 340, 260);
-    for (int i = 0; i < 2; ++i) Add(static_cast<SpyWorld*>(world), new TestFollower, 50.0f, 50.0f);
+    for (int i = 0; i < 2; ++i) Add(world, new TestFollower, 50.0f, 50.0f);
     world->RestoreFollowers();
     CPoint16 point;
     vehicle->GetWayPoint16(&point, 1);
