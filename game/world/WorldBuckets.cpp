@@ -77,6 +77,7 @@ void CWorldBuckets::ClearAll() {
 }
 
 void CWorldBuckets::QueryCells(PropList& result, int c0, int r0, int c1, int r1) const {
+    ++queries_;
     if (c0 > c1 || r0 > r1) return;
     // A range reaching past the grid asks for its edge cells, as a coordinate beyond it does.
     c0 = std::clamp(c0, 0, kColumns - 1);

@@ -49,6 +49,8 @@ public:
 
     /// Whether any table still holds the prop (for checks after a prop left the world).
     bool Holds(const OActivityProp* prop) const;
+    /// The queries answered so far (how hard the frame leans on the index).
+    uint64_t QueryCount() const { return queries_; }
 
 private:
     /// A prop in a column bucket, with the rows its filing covers.
@@ -69,4 +71,5 @@ private:
     bool tracedGrowth_ = false;
     /// The props the result of the running query holds, sorted (kept to spare allocations).
     mutable PropList found_;
+    mutable uint64_t queries_ = 0;
 };
