@@ -22,6 +22,8 @@ namespace {
 constexpr uint32_t kContactWorldClass = 503; // the zoo town's class, taken over by the test world
 constexpr uint16_t kContactWorld = 75;
 constexpr uint16_t kCarPart = 3310, kCarShadow = 3311;
+/// A car of the same states drawn 48 x 28, and a 12 x 44 tree, for pictures of the draw order.
+constexpr uint16_t kBigCarPart = 3312, kTreePart = 3313;
 constexpr int16_t kHalfWidth = 12, kHalfLength = 30;
 constexpr int kProp = 10; ///< every test prop is 10 x 10 and solid
 
@@ -33,6 +35,23 @@ PartPlan CarPart(uint16_t shadow) {
             .frames = {{.picture = Picture(8, 8, uint8_t(s % 200 + 1)), .hotX = 4, .hotY = 4}},
                                         .propertyValue = 2});
     part.words[0] = shadow;
+    return part;
+}
+
+/// Each heading's picture in a colour of its own, with a dark band along its lower edge.
+PartPlan BigCarPart() {
+    PartPlan part = CarPart(kCarShadow);
+    for (int s = 0; s < 64; ++s) {
+        Picture body(48, 28, uint8_t(s * 3 % 200 + 30));
+        for (int x = 0; x < 48; ++x) body.at(x, 27) = body.at(x, 26) = 1;
+        part.states[size_t(s)].frames = {{.picture = body, .hotX = 24, .hotY = 14}};
+    }
+    return part;
+}
+
+PartPlan TreePart() {
+    PartPlan part;
+    part.states.push_back(StatePlan{.frames = {{.picture = Picture(12, 44, 250), .hotX = 6, .hotY = 22}}});
     return part;
 }
 
@@ -128,6 +147,8 @@ protected:
     void AddWorldData(GameData& data) override {
         data.parts.AddPart(CarPart(kCarShadow), kCarPart);
         data.parts.AddPart(ShadowPart(), kCarShadow);
+        data.parts.AddPart(BigCarPart(), kBigCarPart);
+        data.parts.AddPart(TreePart(), kTreePart);
         AddWorld(data, kContactWorld, kContactWorldClass, {});
     }
     ContactWorld* Show() {
@@ -511,6 +532,60 @@ TEST_F(WorldContactsTest, ATreeJustBelowTheFootprintEndsInFrontAndOneJustAboveBe
         EXPECT_LT(above->GetPriority(), car->GetPriority());
     }
     EXPECT_GT(ranked, 16) << "the diagonal headings rank the trees themselves";
+}
+
+/// The stage around a point: `w` x `h` pixels centred on it.
+RgbImage Around(const RgbImage& stage, int cx, int cy, int w, int h) {
+    RgbImage out{w, h, std::vector<uint8_t>(size_t(w) * size_t(h) * 3)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int sx = std::clamp(cx - w / 2 + x, 0, stage.width - 1);
+            const int sy = std::clamp(cy - h / 2 + y, 0, stage.height - 1);
+            for (int c = 0; c < 3; ++c)
+                out.rgb[(size_t(y) * size_t(w) + size_t(x)) * 3 + size_t(c)] =
+                    stage.rgb[(size_t(sy) * size_t(stage.width) + size_t(sx)) * 3 + size_t(c)];
+        }
+    return out;
+}
+
+TEST_F(WorldContactsTest, TheTreesAroundTheVehicleAreDrawnInTheirOrderAtTheMainHeadings) {
+    struct Case {
+        int32_t heading;
+        const char* golden;
+    };
+    const Case cases[] = {{0, "game/world/draw_order_heading_0.png"},
+                          {4, "game/world/draw_order_heading_4.png"},
+                          {8, "game/world/draw_order_heading_8.png"},
+                          {12, "game/world/draw_order_heading_12.png"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        SwitchTo(kEmptyWorld); // each picture on a fresh world
+        ContactWorld* world = Show();
+        ASSERT_NE(world, nullptr);
+        VIsometric* car = Car(world, 600, 500, c.heading);
+        ASSERT_NE(car, nullptr);
+        ASSERT_EQ(car->SetPartID(app->GetPartFile(), MakeChunkId(2, kBigCarPart), 1), 1);
+        car->SetState(c.heading);
+        car->Halt();
+        car->UpdateZOrder();
+        CVehicleFootprint fp;
+        ASSERT_TRUE(car->GetFootprint(&fp));
+        CPoint16 ground;
+        car->GetGroundPoint(&ground);
+        const auto [top, bottom] = OutlineAt(fp, ground.x);
+        auto* below = Listed(world, new TLVSimple_Object, ground.x, float(std::floor(bottom)) + 1);
+        auto* above = Listed(world, new TLVSimple_Object, ground.x, float(std::ceil(top)) - 2);
+        for (TLVSimple_Object* tree : {below, above}) {
+            tree->SetPartID(app->GetPartFile(), MakeChunkId(2, kTreePart), 1);
+            tree->UpdateZOrder();
+        }
+        world->CenterViewOn(car);
+        Frames(2, kFrameMs);
+        EXPECT_GT(below->GetPriority(), car->GetPriority()) << "in front";
+        EXPECT_LT(above->GetPriority(), car->GetPriority()) << "behind";
+        const CPointF scroll = world->GetScrollOffset();
+        ExpectMatchesGoldenImage(c.golden, Around(ToRgb(Shown()), int(600 - scroll.x), int(500 - scroll.y), 96, 96));
+    }
 }
 
 TEST_F(WorldContactsTest, PropsOnTheFootprintAreRankedByItsLowerOutline) {
