@@ -4,6 +4,7 @@
 // house, the fireworks factory with its awning (the add-on) and the ticket booth on its shaped
 // base beside the start. On it: every shared prop
 // (bags, fires, lamps, tokens, crates, cones, manholes to spawn from and ducks that hide),
+// bystanders wandering among the houses,
 // trees that fade when they cover the vehicle, the six places where something happens
 // (Interaction_Point 0 the way out, 1-4 the challenges, 5 the dog house), a way-point flag and
 // the ten collectable quotas. The top left corner, where the view starts, shows a little of
@@ -14,6 +15,7 @@
 
 #include "engine/graphics/FrameImage.h"
 #include "tools/builders/ActivityBuilder.h"
+#include "tools/synthetic/CircusBystanders.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
@@ -145,7 +147,7 @@ constexpr Placed kShared[] = {
     {kDestructible, 0, 180, 330},   {kDestructible, 0, 1408, 1856}, {kDestructible, 0, 3648, 2400},
     {kPushable, 0, 320, 440},       {kPushable, 0, 2496, 1088},   {kPushable, 0, 1216, 2200},
     {kPushable, 0, 3630, 470},      {kPushable, 0, 3680, 1300}, // on the road by the start
-    {kSpawn, 0, 330, 200},          {kSpawn, 0, 2816, 2240},
+    {kSpawn, 0, 330, 200},          {kSpawn, 0, 2816, 2240},      {kSpawn, 0, kRoadSpawnX, kSpawnRoadY},
     {kHider, 0, 768, 1536},         {kHider, 0, 860, 1480},
 };
 
@@ -209,12 +211,18 @@ void AddCircusTown(GameData& data) {
         town.objects.push_back(place);
     }
     town.objects.push_back(Prop(kWayPointFlag, 0, part({{Flag()}}), 3648, 700));
+    const Bystanders people = AddBystanders(data);
     for (const Placed& p : kShared) {
         // Crates, cones and lamps stop the vehicle; what it collects, douses or drives over does not.
         const bool solid = p.classId == kDestructible || p.classId == kPushable || p.classId == kChangeable;
         town.objects.push_back(solid ? Solid(p.classId, p.objectId, sharedOf(p.classId), p.x, p.y)
                                      : Prop(p.classId, p.objectId, sharedOf(p.classId), p.x, p.y));
+        // A spawn point makes a bystander of the first look (kind 0).
+        if (p.classId == kSpawn) town.objects.back().properties.Short(kSpawn, 1, 0).Short(kSpawn, 2, int16_t(people.spawnPartEntry));
     }
+    town.objects.insert(town.objects.end(), people.people.begin(), people.people.end());
     town.objects.push_back(CertificateButton(AddCertificateButtonPart(data), 6));
+    // The bump the world plays when the vehicle runs over a spawn point or into a prop that sounds.
+    data.file.AddChunk(GameData::kSnippets, Tone(196.0), {.entry = 13, .name = "Bump"});
     data.file.AddChunk(GameData::kActivities, ActivityData(town), {.entry = 8, .name = "Circus town"});
 }

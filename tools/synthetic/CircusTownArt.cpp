@@ -273,6 +273,40 @@ Picture Flag() {
     return p;
 }
 
+Picture Bystander(int look, int facing, int pose, int step) {
+    const uint8_t shirt = look % 2 ? uint8_t(kTentRed) : uint8_t(kRoof0 + 1);
+    const uint8_t legs = look % 2 ? uint8_t(kRoof0 + 1) : uint8_t(kTrunk);
+    Picture p(20, 32);
+    const int cx = 10;
+    // Head: a face seen from the front, the hair from behind, a nose to the right from the side.
+    for (int y = 1; y < 9; ++y)
+        for (int x = 0; x < 20; ++x)
+            if (InEllipse(x, y, cx, 5, 3, 4)) p.at(x, y) = y < 3 || facing == 2 ? kTrunk : kPaving;
+    if (facing == 0) p.at(cx - 1, 5) = p.at(cx + 1, 5) = kIron;
+    if (facing == 1) p.at(cx + 4, 5) = kPaving;
+    // Body.
+    const int half = facing == 1 ? 2 : 3;
+    for (int y = 9; y < 20; ++y)
+        for (int x = cx - half; x <= cx + half; ++x) p.at(x, y) = shirt;
+    // Arms: down, swinging with the step, out when running, up when waving.
+    const int swing = pose == 0 ? 0 : (step % 2 ? 1 : -1) * (pose == 2 ? 3 : 2);
+    for (int i = 0; i < 8; ++i) {
+        const int ay = pose == 3 ? 9 - i : 10 + i;
+        const int ax = pose == 3 ? (i * (step % 2 ? 1 : 2)) / 3 : (swing * i) / 8;
+        if (ay >= 0) p.at(std::clamp(cx - half - 1 - ax, 0, 19), ay) = p.at(std::clamp(cx + half + 1 + ax, 0, 19), ay) = kPaving;
+    }
+    // Legs: together standing or waving, apart with the step.
+    const int stride = pose == 1 || pose == 2 ? (step % 2 ? 1 : -1) * (pose == 2 ? 4 : 2) : 0;
+    for (int y = 20; y < 32; ++y) {
+        const int spread = stride * (y - 20) / 11;
+        for (int w = 0; w < 2; ++w) {
+            p.at(std::clamp(cx - 2 - spread + w, 0, 19), y) = legs;
+            p.at(std::clamp(cx + 1 + spread + w, 0, 19), y) = legs;
+        }
+    }
+    return p;
+}
+
 Picture CircusVehicle(int vehicle, int heading, int group) {
     const int w = kVehicleWidth, h = kVehicleHeight, cx = w / 2, cy = h / 2;
     // The heading's direction on the ground (the screen's y counts double there).

@@ -45,6 +45,10 @@ vqt::test::Picture Awning();
 vqt::test::Picture Pad(int number);
 vqt::test::Picture Flag();
 
+/// A bystander in one of two looks, facing the viewer (0), to the right (1) or away (2),
+/// standing (pose 0), walking (1), running (2) or waving (3), at a step of the pose's cycle.
+vqt::test::Picture Bystander(int look, int facing, int pose, int step);
+
 /// The size of a vehicle's pictures (its light's too).
 constexpr int kVehicleWidth = 72;
 constexpr int kVehicleHeight = 56;
