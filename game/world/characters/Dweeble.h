@@ -142,6 +142,8 @@ public:
     int32_t FleeDirection(int32_t state, OActivityProp* fromObject);
     void MoveToTarget();
     void SetTargetByDirection(int32_t state, int32_t direction, bool half);
+    /// A new target along the present heading.
+    void ChooseTarget(int32_t state, bool half) { SetTargetByDirection(state, heading_, half); }
     Vec3 VectorToTarget() const;
     Vec3 VectorFromTarget() const;
     CPoint16 TargetOffset() const;

@@ -1,0 +1,90 @@
+// Builds a race road from arbitrary chunk lists and paths: the road list, catalogues, entry
+// lists and successor lists may be short, negative, name themselves or each other, or name
+// chunks of the wrong kind. Sections are laid, thinned and given kinds, ordinary and finish,
+// and decorations are snapped with hot spots from the input (zero and negative ones too).
+// Nothing may read out of bounds, hang, or leave two object points closer than the spacing.
+//
+// Input: one flag byte, four bytes of hot spots, then chunks, each a kind byte (even "clst", odd
+// "path") and the data behind a big-endian 16-bit length. The part file
+// holds index 1 "part" (eight pictures), index 2 "path", index 3 "clst"; the road list is
+// {3, 0, 1}.
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/base/Random.h"
+#include "engine/data/PartFile.h"
+#include "game/minigames/race/RacePlacementRules.h"
+#include "game/minigames/race/RaceRoad.h"
+#include "game/minigames/race/RaceSection.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "tools/builders/ChunkFileBuilder.h"
+
+namespace {
+
+using vqt::fuzz::Require;
+using vqt::fuzz::Take;
+using vqt::test::Bytes;
+
+constexpr int kMaxChunks = 48;
+constexpr int kSections = 12;
+
+void RequireSpaced(const std::vector<CPointF>& points) {
+    for (size_t i = 0; i < points.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            Require(!(std::hypot(double(points[i].x) - points[j].x, double(points[i].y) - points[j].y) <
+                      kRaceCandidateSpacing));
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    vqt::fuzz::StartInput();
+    if (size < 5) return 0;
+    const uint8_t flags = data[0];
+    const int16_t hotY = int16_t(int8_t(data[1]) * 4 + data[2] % 4);
+    const int16_t hotX = int16_t(int8_t(data[3]) * 4 + data[4] % 4);
+    data += 5;
+    size -= 5;
+
+    vqt::test::ChunkFileBuilder image;
+    const uint8_t parts = image.AddIndex("part", 8, 8);
+    const uint8_t paths = image.AddIndex("path", 8, kMaxChunks);
+    const uint8_t lists = image.AddIndex("clst", 0, kMaxChunks);
+    for (int i = 0; i < 8; ++i) image.AddChunk(parts, Bytes(8, uint8_t(i)));
+    for (int n = 0; n < kMaxChunks && size >= 3; ++n) {
+        const bool isList = (data[0] & 1) == 0;
+        ++data;
+        --size;
+        image.AddChunk(isList ? lists : paths, Take(data, size));
+    }
+    if (!image.WriteFile(vqt::fuzz::ScratchPath("race-road"))) return 0;
+    CPartFile file;
+    if (!file.Open(vqt::fuzz::ScratchPath("race-road").c_str(), 1)) return 0;
+
+    xSRand(flags);
+    CGRaceRoad road;
+    road.LoadCatalogues(&file, MakeChunkId(lists, 1));
+    road.PickStartEntries();
+    const std::vector<ChunkId> decorations{MakeChunkId(parts, 1)};
+    const CGRaceRoad::Frame frame{640, 480, 1 + flags % 4, uint16_t(flags >> 6)};
+    for (int s = 0; s < kSections; ++s) {
+        CGRaceSection section;
+        const bool finish = (flags & 0x10) != 0 && s >= kSections / 2;
+        road.LaySection(section, s == 0 ? 240.0f : 480.0f, finish, frame, decorations);
+        RequireSpaced(section.placement.candidates);
+        Require(section.placement.chosen.size() <= section.placement.candidates.size());
+        RaceThinCandidates(section.placement.chosen, int16_t(int8_t(flags)));
+        RaceAssignKinds(section.placement.chosen, section.placement.kinds, finish, flags % 7);
+        Require(section.placement.kinds.size() == section.placement.chosen.size());
+        for (const CPointF& p : section.decorations.points) {
+            const CPointF snapped = RaceSnapToLattice(hotY, hotX, p, 640, 480);
+            Require(std::isfinite(snapped.x) && std::isfinite(snapped.y));
+        }
+    }
+    file.Close();
+    return 0;
+}

@@ -1,0 +1,115 @@
+// The race base on its own (no road data): its property family, the settings held to the
+// stage, firing after the reload, the goal count, the bonus clock and the shots' hit test
+// without a race.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/core/ActivityProp.h"
+#include "engine/core/PropertyMsg.h"
+#include "game/minigames/race/CGRace.h"
+#include "tests/support/HeadlessTest.h"
+
+namespace vqt::test {
+namespace {
+
+/// A race that counts its shots and goals reached.
+class ProbeRace : public CGRace {
+public:
+    void Fire() override {
+        ++shots;
+        CGRace::Fire();
+    }
+    void OnGoalReached() override { ++goalsReached; }
+    using CGRace::ClampSettings;
+    int shots = 0;
+    int goalsReached = 0;
+};
+
+class CGRaceTest : public HeadlessTest {
+protected:
+    /// Sets a property of family 205 with a value of type T.
+    template <class T>
+    bool Set(uint32_t id, T value, uint32_t size = sizeof(T)) {
+        std::vector<uint8_t> buffer(OPropertyMsg::kHeaderSize + sizeof(T));
+        auto* msg = reinterpret_cast<OPropertyMsg*>(buffer.data());
+        msg->typeCode = 0;
+        msg->family = CGRace::kClassId;
+        msg->id = id;
+        msg->size = sizeof(T);
+        msg->Put(0, value);
+        msg->size = size;
+        return race.HandleProperty(msg, 1);
+    }
+
+    ProbeRace race;
+};
+
+TEST_F(CGRaceTest, RowsAndBandsAreHeldToTheStage) {
+    const struct {
+        int32_t rows, band;
+        int32_t rowsAfter, bandAfter;
+    } cases[] = {{0, 0, 1, 480}, {-3, -1, 1, 480}, {2, 80, 2, 80}, {481, 481, 480, 480}, {480, 1, 480, 1}};
+    for (const auto& c : cases) {
+        EXPECT_TRUE(Set<int32_t>(CGRace::kPropRowsPerSection, c.rows));
+        EXPECT_TRUE(Set<int32_t>(CGRace::kPropBandHeight, c.band));
+        race.ClampSettings();
+        EXPECT_EQ(race.GetRowsPerSection(), c.rowsAfter) << c.rows;
+        EXPECT_EQ(race.GetBandHeight(), c.bandAfter) << c.band;
+    }
+    EXPECT_TRUE(Set<uint16_t>(CGRace::kPropRoadEntry, 77));
+    EXPECT_EQ(race.GetRoadEntry(), 77);
+    EXPECT_EQ(ChunkEntryOf(race.GetRoadListId()), 77);
+    Set<int32_t>(CGRace::kPropBandHeight, 99, 2);
+    EXPECT_NE(race.GetBandHeight(), 99) << "a short value is refused";
+    EXPECT_NE(traced().find("too short"), std::string::npos);
+}
+
+TEST_F(CGRaceTest, AStartWithoutRoadOrVehicleRunsItsClocksAndFiresAfterTheReload) {
+    race.OnActivated();
+    EXPECT_EQ(race.GetReloadTime(), 1000);
+    EXPECT_EQ(race.GetLevel(), 1);
+    EXPECT_EQ(race.GetRaceClock().duration, 50000) << "(level + 4) x 10 s";
+    EXPECT_TRUE(race.Track().Sections().empty());
+    race.TryFire();
+    EXPECT_EQ(race.shots, 1) << "the reload starts expired";
+    const struct {
+        uint32_t advance;
+        int shots;
+    } steps[] = {{500, 1}, {500, 1}, {1, 2}, {999, 2}, {2, 3}};
+    for (const auto& s : steps) {
+        clock().Advance(s.advance);
+        race.TryFire();
+        EXPECT_EQ(race.shots, s.shots) << s.advance;
+    }
+    race.FlushSoundQueues();
+}
+
+TEST_F(CGRaceTest, GoalsCountToTheirMaximumOnce) {
+    for (int i = 0; i < 120; ++i) race.CountGoal();
+    EXPECT_EQ(race.GetGoalCount(), 99);
+    EXPECT_EQ(race.goalsReached, 1);
+}
+
+TEST_F(CGRaceTest, OnlyBonusKindsZeroAndOneStartTheBonusClock) {
+    const struct {
+        int32_t kind;
+        bool runs;
+    } cases[] = {{2, false}, {-1, false}, {1, true}, {0, true}};
+    for (const auto& c : cases) {
+        race.StartBonusClock(c.kind);
+        EXPECT_EQ(race.IsBonusClockRunning(), c.runs) << c.kind;
+    }
+    clock().Advance(1001);
+    EXPECT_FALSE(race.IsBonusClockRunning());
+}
+
+TEST_F(CGRaceTest, TheShotsHitTestAnswersFalseWithoutARace) {
+    OActivityProp shot;
+    EXPECT_FALSE(CGRace::HitTestCallback(nullptr));
+    EXPECT_FALSE(CGRace::HitTestCallback(&shot));
+}
+
+} // namespace
+} // namespace vqt::test
