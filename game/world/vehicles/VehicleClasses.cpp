@@ -3,6 +3,7 @@
 #include <new>
 
 #include "game/shell/TLVFactory.h"
+#include "game/world/vehicles/VFlat.h"
 #include "game/world/vehicles/VIsometric.h"
 
 namespace {
@@ -17,4 +18,5 @@ OView* MakeVehicle() {
 void xVehicles_RegisterClasses() {
     xTLVFactory_Register({Vehicle::kClassId, nullptr, &MakeVehicle<Vehicle>});
     xTLVFactory_Register({VIsometric::kClassId, nullptr, &MakeVehicle<VIsometric>});
+    xTLVFactory_Register({VFlat::kClassId, nullptr, &MakeVehicle<VFlat>});
 }

@@ -928,7 +928,7 @@ TEST_F(VehicleTest, FactoryMakesTheVehiclesUnderTheirNames) {
     const struct {
         uint32_t id;
         const char* name;
-    } cases[] = {{2000, "Vehicle"}, {2010, "VIsometric"}};
+    } cases[] = {{2000, "Vehicle"}, {2010, "VIsometric"}, {2020, "VFlat"}};
     for (const auto& c : cases) {
         std::unique_ptr<OView> made(xTLVFactory_MakeProp(c.id));
         ASSERT_NE(made, nullptr);
@@ -936,6 +936,7 @@ TEST_F(VehicleTest, FactoryMakesTheVehiclesUnderTheirNames) {
         EXPECT_STREQ(made->GetName(), c.name);
         for (uint32_t base : {2000u, 1110u, 1100u, 54u, 50u, 1u}) EXPECT_TRUE(made->IsA(base)) << base;
         EXPECT_EQ(made->IsA(2010), c.id == 2010);
+        EXPECT_EQ(made->IsA(2020), c.id == 2020);
         EXPECT_EQ(made->GetUserData(), 1u) << "made vehicles count themselves in the user value";
     }
 }
