@@ -1,0 +1,103 @@
+#pragma once
+// The arcade base on the virtual clock without the activity manager: the game object over a
+// small part file (the six vehicles' art, the token and an 8 x 8 scenery part), the player's
+// chosen vehicle, and a probe arcade that counts its shots and hit tests over a background of
+// a width the test gives.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "engine/data/PartFile.h"
+#include "game/minigames/arcade/ArcadeActivity.h"
+#include "game/minigames/arcade/ArcadeBGItem.h"
+#include "game/minigames/arcade/ArcadeToken.h"
+#include "game/minigames/arcade/PArcadeParticle.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVApp.h"
+#include "game/world/vehicles/VFlat.h"
+#include "tests/support/HeadlessTest.h"
+#include "tools/builders/PartBuilder.h"
+#include "tools/builders/TempFolder.h"
+
+namespace vqt::test {
+
+constexpr uint16_t kItemPart = 3700;
+constexpr int16_t kItemSize = 8;
+/// A shot's part: flying, then landing.
+constexpr uint16_t kShotPart = 3701;
+
+/// An arcade that counts what its hooks are asked; its shots restart the fire clock.
+class ProbeArcade : public Arcade_Activity {
+public:
+    explicit ProbeArcade(float backgroundWidth) : Arcade_Activity("Probe_Arcade", 420), width(backgroundWidth) {
+        SetScrollLimits(CPointF(0.0f, 0.0f), CPointF(width - float(GetStageWidth()), 0.0f));
+    }
+    CPointF GetBackgroundSize() override { return CPointF(width, 480.0f); }
+    void Shoot() override {
+        ++shots;
+        FireClock().Start(int32_t(GetFireInterval()));
+    }
+    bool TestParticleHit(PArcadeParticle*) override { return ++hitTests, hit; }
+
+    float width;
+    int shots = 0;
+    int hitTests = 0;
+    bool hit = false;
+};
+
+class ArcadeFixture : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        ASSERT_EQ(parts_.PartIndex(), 2);
+        PartPlan square;
+        const FramePlan frame{.picture = Picture(kItemSize, kItemSize, 3), .hotX = 4, .hotY = 4};
+        square.states.push_back(StatePlan{.frames = {frame, frame}});
+        for (uint16_t entry : {284, 492, 495, 496, 493, 494, 826, int(kItemPart)}) parts_.AddPart(square, entry);
+        square.states.push_back(square.states.front());
+        parts_.AddPart(square, kShotPart);
+        const std::string path = folder_ / "arcade.vqk";
+        ASSERT_TRUE(image_.WriteFile(path));
+        ASSERT_TRUE(CTLVApp::Create());
+        auto file = std::make_unique<CPartFile>();
+        ASSERT_TRUE(file->Open(path.c_str(), 1));
+        CTLVApp::Get()->SetPartFile(std::move(file));
+        CTLVApp::Get()->Init();
+        ASSERT_NE(CTLVApp::Get()->GetPlayer(), nullptr);
+    }
+    void TearDown() override {
+        arcade_.reset();
+        CTLVApp::Destroy();
+        HeadlessTest::TearDown();
+    }
+    /// A started arcade over a background `width` wide with the player in `vehicle`.
+    ProbeArcade* Start(float width = 4000.0f, uint16_t vehicle = 0) {
+        CTLVApp::Get()->GetPlayer()->SetSelectedVehicle(vehicle);
+        arcade_ = std::make_unique<ProbeArcade>(width);
+        arcade_->OnActivated();
+        return arcade_.get();
+    }
+    /// A scenery item of the group at (x, y), filed as the activity data would.
+    Arcade_BG_Item* AddItem(int16_t group, float x, float y = 200.0f) {
+        auto* item = new Arcade_BG_Item;
+        EXPECT_EQ(item->SetPartID(CTLVApp::Get()->GetPartFile(), MakeChunkId(parts_.PartIndex(), kItemPart), 1), 1);
+        item->SetGroup(group);
+        item->SetPosition(CPointF(x, y), 0, 1);
+        if (arcade_->AcceptObject(item)) arcade_->AddChild(item);
+        return item;
+    }
+    void Frame(uint32_t ms) {
+        clock().Advance(ms);
+        arcade_->OnIdle();
+    }
+
+    TempFolder folder_;
+    ChunkFileBuilder image_;
+    /// Activities come first, so that the parts are index 2 as the game names them.
+    uint8_t activityIndex_ = image_.AddIndex("acti", 8);
+    PartBuilder parts_{image_};
+    std::unique_ptr<ProbeArcade> arcade_;
+};
+
+} // namespace vqt::test
