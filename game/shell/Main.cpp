@@ -6,6 +6,7 @@
 
 #include "engine/app/EngineContext.h"
 #include "engine/app/Startup.h"
+#include "game/minigames/puzzle/PuzzleClasses.h"
 #include "game/shell/GameStart.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/WorldClasses.h"
@@ -35,6 +36,7 @@ int main() {
     }
     CEngineContext context;
     xWorld_RegisterClasses();
+    xPuzzle_RegisterClasses();
     xAppHooks hooks;
     hooks.VQAppPreInit = VQAppPreInit;
     hooks.VQAppInit = VQAppInit;
