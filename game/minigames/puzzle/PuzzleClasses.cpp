@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "game/minigames/puzzle/PuzzleCrowd.h"
+#include "game/minigames/puzzle/PuzzleGoButton.h"
 #include "game/minigames/puzzle/PuzzlePiece.h"
 #include "game/shell/TLVFactory.h"
 
@@ -14,4 +16,8 @@ OView* MakeProp() {
 
 } // namespace
 
-void xPuzzle_RegisterClasses() { xTLVFactory_Register({Puzzle_Piece::kClassId, nullptr, &MakeProp<Puzzle_Piece>}); }
+void xPuzzle_RegisterClasses() {
+    xTLVFactory_Register({Puzzle_Piece::kClassId, nullptr, &MakeProp<Puzzle_Piece>});
+    xTLVFactory_Register({Puzzle_Crowd::kClassId, nullptr, &MakeProp<Puzzle_Crowd>});
+    xTLVFactory_Register({Puzzle_Go_Button::kClassId, nullptr, &MakeProp<Puzzle_Go_Button>});
+}

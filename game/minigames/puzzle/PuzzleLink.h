@@ -15,6 +15,8 @@ public:
     virtual void UpdateVehiclePriority() = 0;
     /// A tile turned under a waiting person, who turns with it.
     virtual void OnTileTurned(Puzzle_Piece* tile, OActivityProp* person) = 0;
+    /// The go button was clicked: the vehicle starts or stops; whether it now moves.
+    virtual bool ToggleMoving() = 0;
 };
 
 /// The current activity when it is a puzzle, else null.

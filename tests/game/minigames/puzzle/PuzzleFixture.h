@@ -15,6 +15,10 @@ public:
     void RestartGoDelay() override { ++goDelayRestarts; }
     void UpdateVehiclePriority() override { ++priorityUpdates; }
     void OnTileTurned(Puzzle_Piece* tile, OActivityProp* person) override { turnedUnder.push_back({tile, person}); }
+    bool ToggleMoving() override {
+        moving = !moving;
+        return moving;
+    }
 
     struct Turned {
         Puzzle_Piece* tile;
@@ -22,6 +26,7 @@ public:
     };
     int goDelayRestarts = 0;
     int priorityUpdates = 0;
+    bool moving = false;
     std::vector<Turned> turnedUnder;
 };
 
