@@ -1,6 +1,7 @@
 #pragma once
 // The puzzle's props on a game screen whose activity answers the tiles as a puzzle would and
 // records what they asked of it.
+#include <functional>
 #include <vector>
 
 #include "game/minigames/puzzle/PuzzleLink.h"
@@ -12,7 +13,10 @@ namespace vqt::test {
 /// A game screen that is a puzzle to its tiles.
 class PuzzleProbe : public ProbeActivity, public CPuzzleLink {
 public:
-    void RestartGoDelay() override { ++goDelayRestarts; }
+    void RestartGoDelay() override {
+        ++goDelayRestarts;
+        if (onGoDelay) onGoDelay();
+    }
     void UpdateVehiclePriority() override { ++priorityUpdates; }
     void OnTileTurned(Puzzle_Piece* tile, OActivityProp* person) override { turnedUnder.push_back({tile, person}); }
     bool ToggleMoving() override {
@@ -25,6 +29,7 @@ public:
         OActivityProp* person;
     };
     int goDelayRestarts = 0;
+    std::function<void()> onGoDelay;
     int priorityUpdates = 0;
     bool moving = false;
     std::vector<Turned> turnedUnder;
@@ -51,6 +56,12 @@ private:
 
 class PuzzleFixture : public PropsFixture {
 protected:
+    /// The vehicle's art: two groups of 32 headings.
+    static constexpr int kVehicleStates = 64;
+    void AddTestData(GameData& data) override {
+        PropsFixture::AddTestData(data);
+        data.parts.AddPart(StatesPart(kVehicleStates), uint16_t(kStatesPart + kVehicleStates));
+    }
     void SetUp() override {
         PropsFixture::SetUp();
         ASSERT_TRUE(xTLVFactory_Register({200, [] { return static_cast<OActivity*>(new PuzzleProbe); }, nullptr}));

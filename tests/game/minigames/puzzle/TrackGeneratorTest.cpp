@@ -10,6 +10,7 @@
 #include "engine/base/Random.h"
 #include "game/minigames/puzzle/TrackGenerator.h"
 #include "tests/game/minigames/puzzle/PuzzleTowns.h"
+#include "tests/game/minigames/puzzle/TrackSolver.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace vqt::test {
@@ -21,36 +22,6 @@ using namespace puzzle;
 class TrackGeneratorTest : public HeadlessTest {};
 
 bool Adjacent(int16_t a, int16_t b) { return std::abs(a / 7 - b / 7) + std::abs(a % 7 - b % 7) == 1; }
-
-/// The loop in order: the walk from the start, then the way back reversed to the start.
-std::vector<int16_t> LoopOf(const TrackGenerator& g) {
-    std::vector<int16_t> loop = g.Walk();
-    for (size_t i = g.WayBack().size(); i-- > 1;) loop.push_back(g.WayBack()[i]);
-    return loop;
-}
-
-Direction Toward(int16_t from, int16_t to) {
-    for (uint8_t d = 0; d < 4; ++d)
-        if (Neighbour(from, Direction(d)) == to) return Direction(d);
-    ADD_FAILURE() << from << " and " << to << " are no neighbours";
-    return kNorth;
-}
-
-/// The rotations that join every tile to its two loop neighbours (-1 where none does).
-std::vector<int> Solve(const std::vector<int16_t>& loop, const std::array<TrackTile, kCells>& board) {
-    std::vector<int> rotations;
-    const size_t n = loop.size();
-    for (size_t i = 0; i < n; ++i) {
-        const int16_t cell = loop[i], before = loop[(i + n - 1) % n], after = loop[(i + 1) % n];
-        int found = -1;
-        for (uint32_t r = 0; r < 4 && found < 0; ++r) {
-            const bool straight = board[size_t(cell)].straight != 0;
-            if (HasExit(straight, r, Toward(cell, before)) && HasExit(straight, r, Toward(cell, after))) found = int(r);
-        }
-        rotations.push_back(found);
-    }
-    return rotations;
-}
 
 /// Drives a model vehicle from the start by the exits and the entering rule; the cells it
 /// visits before it is back at the start (at most twice the loop's length).
