@@ -7,6 +7,7 @@
 #include "engine/app/EngineContext.h"
 #include "engine/app/Startup.h"
 #include "game/minigames/arcade/ArcadeClasses.h"
+#include "game/minigames/puzzle/PuzzleClasses.h"
 #include "game/shell/GameStart.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/WorldClasses.h"
@@ -37,6 +38,7 @@ int main() {
     CEngineContext context;
     xWorld_RegisterClasses();
     xArcade_RegisterClasses();
+    xPuzzle_RegisterClasses();
     xAppHooks hooks;
     hooks.VQAppPreInit = VQAppPreInit;
     hooks.VQAppInit = VQAppInit;
