@@ -274,5 +274,6 @@ void TLV_Object::Unlink() {
 TLV_Object* TLV_Object::ChainHead() {
     TLV_Object* head = this;
     while (head->previous_) head = head->previous_;
-    return head;
+    // A vehicle leads the followers behind it but carries none of them.
+    return head->IsA(kVehicleClassId) ? this : head;
 }

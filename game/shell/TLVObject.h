@@ -12,6 +12,8 @@
 class TLV_Object : public OActivityProp {
 public:
     static constexpr uint32_t kClassId = 1100;
+    /// The class of every vehicle: the head of a chain of followers.
+    static constexpr uint32_t kVehicleClassId = 2000;
     /// Property family 1100: the two z biases (32 bits each), solid and listed (a byte each).
     enum : uint32_t { kPropZBias = 1, kPropOverlayZBias = 2, kPropSolid = 3, kPropListed = 4 };
     /// What the worlds and games call each frame while a moving object is shown.
@@ -63,7 +65,8 @@ public:
     void LinkAfter(TLV_Object* other);
     /// Leaves the chain, joining the neighbours.
     void Unlink();
-    /// The first object of the chain (the object itself when it is in none).
+    /// The first object of the chain, which carries the others (the object itself when it is
+    /// in none, or when a vehicle leads the chain).
     TLV_Object* ChainHead();
     /// Whether the collision body meets the segment (a point when both ends are equal).
     bool HitsSegment(const CPoint16& a, const CPoint16& b);

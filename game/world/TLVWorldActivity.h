@@ -170,6 +170,10 @@ public:
     OActivityProp* SpawnCharacter(OActivityProp* spawner);
     /// Plays {7, 0, 13} on any pipe.
     void PlayBumpSound(OActivityProp* prop);
+    /// A pen of 300 x 300 beside the blocker nearest to the guard nearest to each fire of the
+    /// object id (object id 10 + the fire's index); then the captives of object id 0 without
+    /// a pen retire. A fire without a guard or blocker gets no pen (traced).
+    void AddConstraintObjects(uint32_t id);
     void CopyWorldText(const char* text) { text_ = text ? text : ""; }
     const std::string& GetWorldText() const { return text_; }
 

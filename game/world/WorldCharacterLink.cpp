@@ -1,5 +1,6 @@
 #include "game/world/WorldCharacterLink.h"
 
+#include "engine/core/ActivityProp.h"
 #include "game/world/TLVWorldActivity.h"
 
 bool CWorldCharacterLink::IsRoundUp() const { return world_->IsA(TLVWorld_Activity::kRoundUpClassId); }
@@ -42,4 +43,16 @@ CRect16 CWorldCharacterLink::GetMapRect() { return world_->GetMapRect(); }
 CPoint16 CWorldCharacterLink::GetScrollOffset() {
     const CRect16 visible = world_->GetVisibleRect();
     return CPoint16(visible.left, visible.top);
+}
+
+void CWorldCharacterLink::OnFollowerAttached(TLV_Object* follower) { world_->OnFollowerAttached(follower); }
+
+void CWorldCharacterLink::RetireProp(OActivityProp* prop) { world_->RetireProp(prop); }
+
+bool CWorldCharacterLink::HasCollectables() { return world_->GetList(TLVWorld_Activity::kTokens).Count() > 0; }
+
+bool CWorldCharacterLink::FindNearestCollectable(const CPoint16& from, CPointF* at) {
+    const OActivityProp* prop = world_->FindNearestFreeProp(TLVWorld_Activity::kTokens, from.x, from.y, nullptr);
+    if (prop && at) *at = prop->GetPosition();
+    return prop != nullptr;
 }

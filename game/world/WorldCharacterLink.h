@@ -22,6 +22,11 @@ public:
     bool IsNearMapEdge(const CPoint16& point, int16_t* sideX, int16_t* sideY) override;
     CRect16 GetMapRect() override;
     CPoint16 GetScrollOffset() override;
+    void OnFollowerAttached(TLV_Object* follower) override;
+    void RetireProp(OActivityProp* prop) override;
+    /// The tokens left on the map, and the nearest of them.
+    bool HasCollectables() override;
+    bool FindNearestCollectable(const CPoint16& from, CPointF* at) override;
 
 private:
     TLVWorld_Activity* world_;

@@ -4,6 +4,8 @@
 
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
+#include "game/world/TLVWorldBldgAddOn.h"
+#include "game/world/TLVWorldWayPoint.h"
 #include "game/world/WMetropolisActivity.h"
 #include "game/world/WToonActivity.h"
 #include "game/world/characters/CharacterClasses.h"
@@ -16,12 +18,19 @@ OActivity* MakeWorld() {
     return new (std::nothrow) World;
 }
 
+template <class Prop>
+OView* MakeWorldProp() {
+    return new (std::nothrow) Prop;
+}
+
 } // namespace
 
 void xWorld_RegisterClasses() {
     xTLVFactory_Register({TLVWorld_Activity::kClassId, &MakeWorld<TLVWorld_Activity>, nullptr});
     xTLVFactory_Register({WToon_Activity::kClassId, &MakeWorld<WToon_Activity>, nullptr});
     xTLVFactory_Register({WMetropolis_Activity::kClassId, &MakeWorld<WMetropolis_Activity>, nullptr});
+    xTLVFactory_Register({TLVWorld_BldgAddOn::kClassId, nullptr, &MakeWorldProp<TLVWorld_BldgAddOn>});
+    xTLVFactory_Register({TLVWorld_WayPoint::kClassId, nullptr, &MakeWorldProp<TLVWorld_WayPoint>});
     xVehicles_RegisterClasses();
     xCharacters_RegisterClasses();
 }

@@ -11,6 +11,7 @@
 #include "game/shell/TLVComplexObject.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
+#include "game/world/characters/DFollower.h"
 #include "game/world/characters/Dweeble.h"
 #include "game/world/vehicles/VIsometric.h"
 
@@ -134,8 +135,10 @@ void TLVWorld_Activity::SaveFollowers() {
     uint32_t number = 1;
     for (const TLV_Object* f = vehicle_ ? vehicle_->GetNext() : nullptr; f; f = f->GetNext(), ++number) {
         // The point the follower was heading for on the vehicle's trail; a vehicle that keeps
-        // no trail leaves the follower's own place.
-        CPoint16 point(int16_t(f->GetPosition().x), int16_t(f->GetPosition().y));
+        // no trail leaves the follower's own place (a character's ground position).
+        const auto* character = dynamic_cast<const Dweeble*>(f);
+        const CPointF place = character ? character->GetGroundPosition() : f->GetPosition();
+        CPoint16 point(int16_t(place.x), int16_t(place.y));
         if (iso && int32_t(number) < iso->WayPointCount()) iso->GetWayPoint16(&point, int32_t(number));
         player->AddEntry(number, uint32_t(int32_t(point.x)), uint32_t(int32_t(point.y)));
     }
@@ -146,23 +149,40 @@ void TLVWorld_Activity::RestoreFollowers() {
     if (!player || !vehicle_) return;
     CDynArray<TLV_Object*> pool;
     for (int32_t i = 0; i < lists_[kFollowers].Count(); ++i)
-        if (auto* follower = dynamic_cast<TLV_Object*>(lists_[kFollowers].GetAt(i))) pool.Append(follower);
+        if (auto* follower = dynamic_cast<TLV_Object*>(lists_[kFollowers].GetAt(i)); follower && !IsFollower(follower))
+            pool.Append(follower);
     TLV_Object* last = vehicle_;
     while (last->GetNext()) last = last->GetNext();
+    auto* iso = dynamic_cast<VIsometric*>(vehicle_);
     for (uint32_t number = 1; const CPlayerEntry* entry = player->FindEntry(number); ++number) {
         if (pool.Count() == 0) {
             xTracef("TLVWorld_Activity - %s : no follower left for entry %u\n", GetName(), unsigned(number));
             return;
         }
         const int32_t pick = xRand() % pool.Count();
-        TLV_Object* follower = pool.GetAt(pick);
+        TLV_Object* prop = pool.GetAt(pick);
         pool.RemoveAt(pick);
         const CPoint16 point(int16_t(int32_t(entry->first)), int16_t(int32_t(entry->second)));
-        follower->SetPosition(CPointF(point.x, point.y), 0, 1);
-        if (auto* iso = dynamic_cast<VIsometric*>(vehicle_)) iso->SetWayPoint(int32_t(number), point);
-        OnFollowerAttached(follower);
-        follower->LinkAfter(last);
-        last = follower;
-        follower->SetState(0);
+        auto* follower = dynamic_cast<DFollower*>(prop);
+        if (follower) {
+            // A character stands where its ground position is.
+            follower->SnapToPoint(point);
+            follower->TakeLastPosition();
+            follower->SetFollowerNumber(int32_t(number));
+        } else {
+            prop->SetPosition(CPointF(point.x, point.y), 0, 1);
+        }
+        OnFollowerAttached(prop);
+        prop->LinkAfter(last);
+        if (iso) iso->SetWayPoint(int32_t(number), point);
+        if (follower) {
+            follower->SetTargetObject(last);
+            follower->UseFleeRoutines();
+            follower->SetTargetPoint(CPointF(point.x, point.y));
+            follower->SetBehaviourState(0);
+        } else {
+            prop->SetState(0);
+        }
+        last = prop;
     }
 }

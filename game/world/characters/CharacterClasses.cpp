@@ -3,6 +3,11 @@
 #include <new>
 
 #include "game/shell/TLVFactory.h"
+#include "game/world/characters/ConstraintObject.h"
+#include "game/world/characters/DAvoider.h"
+#include "game/world/characters/DBadGuy.h"
+#include "game/world/characters/DCaptive.h"
+#include "game/world/characters/DFollower.h"
 #include "game/world/characters/Dweeble.h"
 
 namespace {
@@ -14,4 +19,11 @@ OView* MakeCharacter() {
 
 } // namespace
 
-void xCharacters_RegisterClasses() { xTLVFactory_Register({Dweeble::kClassId, nullptr, &MakeCharacter<Dweeble>}); }
+void xCharacters_RegisterClasses() {
+    xTLVFactory_Register({Dweeble::kClassId, nullptr, &MakeCharacter<Dweeble>});
+    xTLVFactory_Register({DFollower::kClassId, nullptr, &MakeCharacter<DFollower>});
+    xTLVFactory_Register({DAvoider::kClassId, nullptr, &MakeCharacter<DAvoider>});
+    xTLVFactory_Register({DBadGuy::kClassId, nullptr, &MakeCharacter<DBadGuy>});
+    xTLVFactory_Register({DCaptive::kClassId, nullptr, &MakeCharacter<DCaptive>});
+    xTLVFactory_Register({ConstraintObject::kClassId, nullptr, &MakeCharacter<ConstraintObject>});
+}

@@ -1,4 +1,4 @@
 #pragma once
 
-/// Gives the game factory the makers of the characters (the character, class 2400).
+/// Gives the game factory the makers of the characters and pens (classes 2400-2450).
 void xCharacters_RegisterClasses();

@@ -6,6 +6,7 @@
 #include "engine/data/DynArray.h"
 
 class OActivityProp;
+class TLV_Object;
 
 /// What a character asks of the activity it walks in: the driving world's move tests and map
 /// questions, or (outside a driving world) the activity's own move test. The world hands
@@ -38,4 +39,13 @@ public:
     virtual CRect16 GetMapRect() = 0;
     /// The activity's scroll offset (whole pixels).
     virtual CPoint16 GetScrollOffset() = 0;
+
+    // What the followers ask of a driving world; an activity without followers ignores them.
+    /// A follower joined the vehicle's chain.
+    virtual void OnFollowerAttached(TLV_Object* /*follower*/) {}
+    /// Hides the prop and takes it out of the world's lists.
+    virtual void RetireProp(OActivityProp* /*prop*/) {}
+    /// Whether collectables are left, and the nearest one to a point.
+    virtual bool HasCollectables() { return false; }
+    virtual bool FindNearestCollectable(const CPoint16& /*from*/, CPointF* /*at*/) { return false; }
 };

@@ -74,7 +74,7 @@ public:
     // ---- State and routines -----------------------------------------------------------------
     /// The behaviour state: the group's routine, the state timer, the carrying chain head's
     /// animation state and the dwell timer.
-    void SetBehaviourState(int32_t state);
+    virtual void SetBehaviourState(int32_t state);
     int32_t GetBehaviourState() const { return state_; }
     void SetIdleRoutine(DweebleRoutine r) { if (r) routines_[0] = r; }
     void SetMoveRoutine(DweebleRoutine r) { if (r) routines_[1] = r; }
@@ -126,6 +126,11 @@ public:
     CPointF GetGroundPosition() const;
     /// Moves the sprite so that its rounded ground position lands on the point.
     void SnapToPoint(const CPoint16& point);
+    /// The present ground position becomes the last one the world accepted.
+    void TakeLastPosition() {
+        lastPosition_ = GetGroundPosition();
+        hasLastPosition_ = 1;
+    }
     /// The current speed from the object's speed, truncated, plus `extra`; at least `minimum`.
     void MatchSpeed(OActivityProp* object, int32_t minimum, int32_t extra);
     void SelectSpeed(int32_t state);

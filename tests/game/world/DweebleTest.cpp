@@ -13,91 +13,11 @@
 #include "game/world/characters/CharacterClasses.h"
 #include "game/world/characters/Dweeble.h"
 #include "game/world/characters/DweebleRoutines.h"
+#include "tests/game/world/CharacterFixture.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace vqt::test {
 namespace {
-
-/// A world that answers the character's questions from settings and logs every call.
-class SpyCharacterWorld : public CCharacterWorld {
-public:
-    bool drivingWorld = true;
-    bool roundUp = false;
-    /// Directions are refused until this many tests have been asked (-1: always refused).
-    int freeAfter = 0;
-    bool belowTopBand = true;
-    bool accept = true;
-    bool insideMap = true;
-    bool nearEdge = false;
-    int16_t sideX = 0, sideY = 0;
-    CPoint16 scroll;
-    /// ResolveMove answers this point when set, else the end point.
-    bool correct = false;
-    CPointF corrected;
-    uint8_t applyAnswer = 1;
-
-    struct MoveTest {
-        CPointF from, to;
-        int32_t vehicleFlag, bandFlag, escapeFlag;
-    };
-    std::vector<MoveTest> moveTests;
-    std::vector<CPointF> resolved;
-    std::vector<CPointF> accepted;
-    int calls = 0;
-
-    bool IsDrivingWorld() const override { return drivingWorld; }
-    bool IsRoundUp() const override { return roundUp; }
-    CPointF ResolveMove(CPointF, CPointF to, int32_t, uint8_t* apply) override {
-        ++calls;
-        resolved.push_back(to);
-        *apply = applyAnswer;
-        return correct ? corrected : to;
-    }
-    bool AcceptPosition(CPointF position, int32_t, int32_t) override {
-        ++calls;
-        accepted.push_back(position);
-        return accept;
-    }
-    void CollectObstacles(const CRect16&, Obstacles&) override { ++calls; }
-    bool IsMoveBoxFree(CPointF from, CPointF to, int32_t vehicleFlag, int32_t bandFlag, const Obstacles&,
-                       int32_t escapeFlag) override {
-        ++calls;
-        moveTests.push_back({from, to, vehicleFlag, bandFlag, escapeFlag});
-        return freeAfter >= 0 && int(moveTests.size()) > freeAfter;
-    }
-    bool CanMoveTo(CPointF from, CPointF to) override {
-        ++calls;
-        moveTests.push_back({from, to, -1, -1, -1});
-        return freeAfter >= 0 && int(moveTests.size()) > freeAfter;
-    }
-    bool IsBelowTopBand(const CPoint16&) override {
-        ++calls;
-        return belowTopBand;
-    }
-    bool IsInsideMap(const CPoint16&, int16_t) override {
-        ++calls;
-        return insideMap;
-    }
-    bool IsNearMapEdge(const CPoint16&, int16_t* x, int16_t* y) override {
-        ++calls;
-        *x = sideX;
-        *y = sideY;
-        return nearEdge;
-    }
-    CRect16 GetMapRect() override { return CRect16(0, 0, 1280, 960); }
-    CPoint16 GetScrollOffset() override { return scroll; }
-};
-
-/// A part of `states` empty states (already "loaded", so nothing is read from a file).
-CPart* MakePart(int states) {
-    auto* part = new CPart;
-    for (int i = 0; i < states; ++i) {
-        auto* state = new CState;
-        state->stateId = MakeChunkId(3, uint16_t(i + 1));
-        part->AddState(state);
-    }
-    return part;
-}
 
 class DweebleTest : public HeadlessTest {
 protected:
