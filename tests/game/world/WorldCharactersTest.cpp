@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/DeferredDelete.h"
 #include "game/shell/Player.h"
 #include "game/world/characters/Dweeble.h"
 #include "tests/game/world/WorldFixture.h"
@@ -78,6 +79,21 @@ TEST_F(WorldCharactersTest, TheVehicleIsTheTargetOfTheShyingFollowingAndGuarding
         SCOPED_TRACE(c.character->GetClassId());
         EXPECT_EQ(c.character->GetTargetObject(), c.targeted ? target : nullptr);
     }
+}
+
+TEST_F(WorldCharactersTest, ACharacterDeletedLeavesNoCharacterHeadingForIt) {
+    SpyWorld* world = ShowWorld(kEmptyWorld);
+    ASSERT_NE(world, nullptr);
+    // A listed character and a bystander no list holds, both after the same one.
+    auto* avoider = Add(world, new KindOf<2420>, 100, 100);
+    auto* bystander = Add(world, new KindOf<Dweeble::kClassId>, 180, 100);
+    auto* leader = Add(world, new KindOf<Dweeble::kClassId>, 300, 200);
+    for (Dweeble* d : {static_cast<Dweeble*>(avoider), static_cast<Dweeble*>(bystander)}) d->SetTargetObject(leader);
+    AddDeferredDelete(leader); // as the engine deletes a prop: the world hears of it first
+    FlushDeferredDeletes();
+    EXPECT_EQ(avoider->GetTargetObject(), nullptr);
+    EXPECT_EQ(bystander->GetTargetObject(), nullptr);
+    Frames(30, kFrameMs); // their routines run on without it (ASan)
 }
 
 TEST_F(WorldCharactersTest, TheStartTellsEachListedCharacterWhetherThePairsSecondVehicleIsDriven) {
