@@ -121,11 +121,14 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
     if (markedBlocker_ == prop) markedBlocker_ = nullptr;
     if (markedProp_ == prop) markedProp_ = nullptr;
     ForgetExitProp(prop);
-    // No character keeps heading for, or fleeing from, a prop that is gone.
-    for (auto& list : lists_)
-        for (int32_t i = 0; i < list.Count(); ++i)
-            if (auto* character = dynamic_cast<Dweeble*>(list.GetAt(i)); character && character->GetTargetObject() == prop)
-                character->SetTargetObject(nullptr);
+    // No character keeps heading for, or fleeing from, a prop that is gone: the listed ones and
+    // the bystanders no list holds alike.
+    for (int32_t i = 0; i < ChildCount(); ++i) {
+        ONode* child = ChildAt(i);
+        if (child == prop) continue; // it may be half destroyed already
+        if (auto* character = dynamic_cast<Dweeble*>(child); character && character->GetTargetObject() == prop)
+            character->SetTargetObject(nullptr);
+    }
 }
 
 bool TLVWorld_Activity::Holds(const OActivityProp* prop) const {

@@ -21,6 +21,8 @@ namespace {
 using namespace vqt::harness;
 using vqt::fuzz::Require;
 
+/// A small stage: drawing it costs little, so more inputs run.
+constexpr int16_t kStageWidth = 200, kStageHeight = 150;
 constexpr int kFrames = 300;
 constexpr int kMaxCharacters = 12;
 constexpr DweebleRoutine kRoutines[] = {&Dweeble_Wander, &Dweeble_Avoid, &Dweeble_Roam, &DoNothing};
@@ -125,17 +127,19 @@ void Play(FuzzWorld* world, Reader& in) {
             break;
         case 4:
             if (d && in.Byte() < 8) {
-                // Deleted as the engine deletes a prop: the world lets go of it everywhere, the
-                // other characters' targets included.
+                // Deleted as the engine deletes a prop (at the end of the frame, the world told
+                // first): the world lets go of it everywhere, the other characters' targets
+                // included.
                 std::erase(crowd, d);
                 std::erase(targets, static_cast<OActivityProp*>(d));
-                delete d;
-                Require(ListsHoldOnlyChildren(world));
+                AddDeferredDelete(d);
             }
             break;
         default: break;
         }
         Frames(1, action == 255 ? 5000 : kFrameMs);
+        Require(ListsHoldOnlyChildren(world));
+        for (Dweeble* character : crowd) Require(!character->GetTargetObject() || character->GetTargetObject()->GetParent() == world);
     }
     Require(ListsHoldOnlyChildren(world));
 }
@@ -150,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vqt::fuzz::StartInput();
     xSRand(1);
     Reader in(data, size);
-    if (FuzzWorld* world = StartWorld(kNullChunkId)) Play(world, in);
+    if (FuzzWorld* world = StartWorld(kNullChunkId, kStageWidth, kStageHeight)) Play(world, in);
     StopGame();
     DeleteAllDeferred();
     Require(xTempBuffers_GetNumInUse() == 0);

@@ -23,6 +23,8 @@ namespace {
 using namespace vqt::harness;
 using vqt::fuzz::Require;
 
+/// A small stage: drawing it costs little, so more inputs run.
+constexpr int16_t kStageWidth = 200, kStageHeight = 150;
 constexpr int kFrames = 600;
 constexpr int kMaxProps = 48;
 /// The keys the world reads: arrows, Space, ESC, '1'-'8', 'I', 'O', the tuning keys, F10 and
@@ -109,13 +111,13 @@ void Drive(FuzzWorld* world, Reader& in) {
         case 1: Key(kKeys[arg % std::size(kKeys)], true); break;
         case 2: Key(kKeys[arg % std::size(kKeys)], false); break;
         case 3: {
-            const CPoint16 at(int16_t(arg * 640 / 256), int16_t(in.Byte() * 480 / 256));
+            const CPoint16 at(int16_t(arg * kStageWidth / 256), int16_t(in.Byte() * kStageHeight / 256));
             Input().SetCursorPos({at.x, at.y});
             Dispatch(kEventMouse, kEvMouseMove, 0, at);
             break;
         }
         case 4: {
-            const CPoint16 at(int16_t(arg * 640 / 256), int16_t(in.Byte() * 480 / 256));
+            const CPoint16 at(int16_t(arg * kStageWidth / 256), int16_t(in.Byte() * kStageHeight / 256));
             Dispatch(kEventMouse, kEvButtonDown, 1, at);
             Dispatch(kEventMouse, kEvButtonUp, 0, at);
             break;
@@ -146,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input().SetCursorPos({0, 0});
     Reader in(data, size);
     const ChunkId vehicle = MakeChunkId(2, kVehicles[in.Byte() % std::size(kVehicles)]);
-    if (FuzzWorld* world = StartWorld(vehicle)) Drive(world, in);
+    if (FuzzWorld* world = StartWorld(vehicle, kStageWidth, kStageHeight)) Drive(world, in);
     for (uint32_t key : kKeys) Input().SetKeyDown(int32_t(key), false);
     StopGame();
     DeleteAllDeferred();

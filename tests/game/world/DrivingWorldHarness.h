@@ -161,9 +161,10 @@ inline void Frames(int n, uint32_t stepMs = kFrameMs) {
     }
 }
 
-/// The engine over a headless 640 x 480 stage, the game object and the activity manager, then
-/// the activity {1, 0, entry} shown (the world with the vehicle part); null when any of it failed.
-inline OActivity* StartGame(uint16_t entry, ChunkId vehiclePart) {
+/// The engine over a headless stage (640 x 480 unless given), the game object and the activity
+/// manager, then the activity {1, 0, entry} shown (the world with the vehicle part); null when
+/// any of it failed.
+inline OActivity* StartGame(uint16_t entry, ChunkId vehiclePart, int16_t stageWidth = 640, int16_t stageHeight = 480) {
     CGameShellState::ResetForTest();
     vqt::test::FakeFiles::Install().Put(kPartFile, PartFileBytes());
     xProfiles_Set("DIRECTDRAW", sLong(0));
@@ -175,7 +176,7 @@ inline OActivity* StartGame(uint16_t entry, ChunkId vehiclePart) {
     auto window = std::make_unique<OWindow>();
     window->SetDepth(16);
     window->SetDisplaySurface(new CDIBSurface);
-    if (!window->Create(CRect16(0, 0, 640, 480), false, 0)) return nullptr;
+    if (!window->Create(CRect16(0, 0, stageWidth, stageHeight), false, 0)) return nullptr;
     plat::desktop().Find(window->GetWindowId())->Show(plat::SW_SHOW);
     OVQEngine::Instance()->SetMainWindow(std::move(window));
     if (xSound_Startup(11, 0, 0) != 0 || !CTLVApp::Create()) return nullptr;
@@ -198,8 +199,8 @@ inline OActivity* StartGame(uint16_t entry, ChunkId vehiclePart) {
     return manager->GetCurrentId() == MakeChunkId(1, entry) ? manager->GetCurrentActivity() : nullptr;
 }
 
-inline FuzzWorld* StartWorld(ChunkId vehiclePart) {
-    return dynamic_cast<FuzzWorld*>(StartGame(kWorldEntry, vehiclePart));
+inline FuzzWorld* StartWorld(ChunkId vehiclePart, int16_t stageWidth = 640, int16_t stageHeight = 480) {
+    return dynamic_cast<FuzzWorld*>(StartGame(kWorldEntry, vehiclePart, stageWidth, stageHeight));
 }
 
 inline void StopGame() {
