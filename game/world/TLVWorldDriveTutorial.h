@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/ActivityProp.h"
+
+/// The drive tutorial's picture ("TLVWorld_DriveTutorial", class id 1140), made by the world's
+/// tutorial panel: one state per spoken line.
+class TLVWorld_DriveTutorial : public OActivityProp {
+public:
+    static constexpr uint32_t kClassId = 1140;
+
+    TLVWorld_DriveTutorial() : OActivityProp("TLVWorld_DriveTutorial", kClassId) {}
+    bool IsA(uint32_t classId) const override { return classId == kClassId || OActivityProp::IsA(classId); }
+
+private:
+    uint8_t flagA_ = 0;
+    uint8_t flagB_ = 0;
+};
