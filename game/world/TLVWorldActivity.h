@@ -156,6 +156,8 @@ public:
     void OnButton(int16_t panel, int16_t button) override;
     /// The tutorial picture's next state, when it has one (the tutorial lines' end hook).
     void AdvanceTutorialPicture();
+    /// Takes the tutorial picture off its panel and the main window and deletes it.
+    void DeleteTutorialPicture();
     OActivityProp* GetGuideArrow() const { return guideArrow_; }
     OActivityProp* GetGuideMarker() const { return guideMarker_; }
     OActivityProp* GetGuideTarget() const { return arrowTarget_; }

@@ -1,6 +1,4 @@
 #pragma once
-#include <cstdint>
-
 #include "engine/core/ActivityProp.h"
 
 /// The drive tutorial's picture ("TLVWorld_DriveTutorial", class id 1140), made by the world's
@@ -11,8 +9,4 @@ public:
 
     TLVWorld_DriveTutorial() : OActivityProp("TLVWorld_DriveTutorial", kClassId) {}
     bool IsA(uint32_t classId) const override { return classId == kClassId || OActivityProp::IsA(classId); }
-
-private:
-    uint8_t flagA_ = 0;
-    uint8_t flagB_ = 0;
 };

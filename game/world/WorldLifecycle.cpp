@@ -93,6 +93,7 @@ int32_t TLVWorld_Activity::FlushSoundQueues() {
     DeleteListedProps();
     DestroyVehicle();
     DestroyInfoView();
+    DeleteTutorialPicture();
     if (CPlayer* player = GamePlayer()) {
         // Without a signed-in player there is no slot of its own to write.
         const int16_t slot = CTLVApp::Get()->GetSaveSlot();

@@ -5,6 +5,7 @@
 #include "engine/base/Trace.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Cursor.h"
+#include "engine/core/Window.h"
 #include "engine/graphics/Part.h"
 #include "engine/graphics/State.h"
 #include "engine/media/Application.h"
@@ -67,7 +68,8 @@ void TLVWorld_Activity::CreateButtonPanel(int16_t panel) {
         picture->SetLoadAllStates(1);
         PlaceProp(picture, kTutorialPicture, GameFile(), kTutorialX, kTutorialY);
         picture->SetState(0);
-        AddChild(picture);
+        // On the main window with its panel, so that it does not scroll with the world.
+        if (OWindow* window = OWindow::Main()) window->AddChild(picture);
         p->AttachToView(picture, 1);
         tutorial_ = picture;
     }
@@ -91,12 +93,17 @@ void TLVWorld_Activity::CreateButtonPanel(int16_t panel) {
 void TLVWorld_Activity::HidePanel(int16_t panel, uint8_t flush) {
     CTLVActivity::HidePanel(panel, flush);
     if (panel != kTutorialPanel || !tutorial_) return;
-    if (ButtonPanel_Prop* p = GetPanel(kTutorialPanel)) p->DetachChildView(tutorial_);
-    RemoveChild(tutorial_);
-    delete tutorial_;
-    tutorial_ = nullptr;
+    DeleteTutorialPicture();
     StartHintTimer();
     idleTimer_.Start(kIdleMs);
+}
+
+void TLVWorld_Activity::DeleteTutorialPicture() {
+    if (!tutorial_) return;
+    if (ButtonPanel_Prop* p = GetPanel(kTutorialPanel)) p->DetachChildView(tutorial_);
+    if (ONode* parent = tutorial_->GetParent()) parent->RemoveChild(tutorial_);
+    delete tutorial_;
+    tutorial_ = nullptr;
 }
 
 void TLVWorld_Activity::OnButton(int16_t panel, int16_t button) {

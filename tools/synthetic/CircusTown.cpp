@@ -14,6 +14,7 @@
 
 #include "engine/graphics/FrameImage.h"
 #include "tools/builders/ActivityBuilder.h"
+#include "tools/synthetic/CircusCharacters.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
@@ -215,6 +216,7 @@ void AddCircusTown(GameData& data) {
         town.objects.push_back(solid ? Solid(p.classId, p.objectId, sharedOf(p.classId), p.x, p.y)
                                      : Prop(p.classId, p.objectId, sharedOf(p.classId), p.x, p.y));
     }
+    for (const ObjectPlan& character : CircusCharacters(data)) town.objects.push_back(character);
     town.objects.push_back(CertificateButton(AddCertificateButtonPart(data), 6));
     data.file.AddChunk(GameData::kActivities, ActivityData(town), {.entry = 8, .name = "Circus town"});
 }
