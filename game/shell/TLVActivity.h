@@ -214,6 +214,9 @@ protected:
     /// Puts a screen's own panel into its empty slot (owned from now on); false (the panel
     /// deleted) when the slot is taken or out of range.
     bool AdoptPanel(int16_t slot, ButtonPanel_Prop* panel);
+    /// Hides and deletes the panel of the slot with its buttons and pictures; the slot is
+    /// empty afterwards (the activity is not resumed).
+    void DeletePanel(int16_t slot);
 
 private:
     /// The timed screen's follow-up, once its advance timer has run out.

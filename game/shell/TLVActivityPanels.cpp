@@ -242,20 +242,25 @@ void CTLVActivity::DeletePanels() {
     queuedPanelFlag_ = 0; // teardown opens no panel
     for (int16_t slot = 0; slot < kPanelSlots; ++slot) {
         HidePanel(slot, 1);
-        ButtonPanel_Prop*& p = panels_[slot];
-        if (!p) continue;
-        p->RemoveButtons();
-        // The pictures attached to it are the activity's children.
-        for (int32_t i = p->AttachedCount() - 1; i >= 0; --i) {
-            OView* picture = p->AttachedAt(i);
-            if (picture->GetParent() != this) continue;
-            p->DetachChildView(picture);
-            RemoveChild(picture);
-            delete picture;
-        }
-        delete p;
-        p = nullptr;
+        DeletePanel(slot);
     }
+}
+
+void CTLVActivity::DeletePanel(int16_t slot) {
+    if (slot < 0 || slot >= kPanelSlots || !panels_[slot]) return;
+    ButtonPanel_Prop*& p = panels_[slot];
+    p->Show(false, 1);
+    p->RemoveButtons();
+    // The pictures attached to it are the activity's children.
+    for (int32_t i = p->AttachedCount() - 1; i >= 0; --i) {
+        OView* picture = p->AttachedAt(i);
+        if (picture->GetParent() != this) continue;
+        p->DetachChildView(picture);
+        RemoveChild(picture);
+        delete picture;
+    }
+    delete p;
+    p = nullptr;
 }
 
 void CTLVActivity::OnButton(int16_t panel, int16_t button) {

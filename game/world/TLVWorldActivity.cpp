@@ -24,7 +24,14 @@ TLVWorld_Activity::TLVWorld_Activity(const char* name, uint32_t classId) : CTLVA
     SetCursorMode(0);
 }
 
-TLVWorld_Activity::~TLVWorld_Activity() { fades_.Clear(); }
+TLVWorld_Activity::~TLVWorld_Activity() {
+    fades_.Clear();
+    // The arrow lives in the main window, which outlives the world.
+    if (guideArrow_) {
+        if (ONode* parent = guideArrow_->GetParent()) parent->RemoveChild(guideArrow_);
+        delete guideArrow_;
+    }
+}
 
 bool TLVWorld_Activity::IsA(uint32_t classId) const { return classId == kClassId || CTLVActivity::IsA(classId); }
 

@@ -113,11 +113,14 @@ public:
     /// Whether the world has an intro, and whether it was already seen.
     virtual bool HasIntro() { return false; }
     virtual bool IsIntroDone() { return false; }
-    /// The guide arrow's operations (its module fills them).
-    virtual void ShowGuideArrow(OActivityProp* /*target*/) {}
-    virtual void UpdateGuideArrow() {}
-    virtual void HideGuideArrow() {}
-    virtual bool HasGuideTarget() { return false; }
+    /// The guide arrow ({2, 0, 543}, in the main window at the stage's centre, made on first
+    /// use) points toward an off-screen target; a marker ({2, 0, 1197}, blended, in the world)
+    /// shows over it once it is on screen.
+    virtual void ShowGuideArrow(OActivityProp* target);
+    /// Each frame: the arrow's direction (eight, a tie to the lower) or the marker.
+    virtual void UpdateGuideArrow();
+    virtual void HideGuideArrow();
+    virtual bool HasGuideTarget() { return arrowTarget_ != nullptr; }
     /// The collectable set the towns choose when the record holds none.
     virtual int32_t PickCollectableSet() { return 0; }
     /// Called by OnStart after the quotas are applied.
@@ -142,6 +145,23 @@ public:
     /// The drive tutorial's panel (4) asks again: every sound but pipe 0's stops and its
     /// button 1 blinks.
     void OnPanelDismissed(int16_t panel) override;
+    /// Every panel first quiets pipes 3 and 8, hides the vehicle's light, sets the normal
+    /// speed and deletes panel 6; panel 4 is the drive tutorial: its picture steps through
+    /// its states as the spoken lines end, the pointer shows and the world pauses.
+    void CreateButtonPanel(int16_t panel) override;
+    /// Closing the tutorial deletes its picture and starts the hint and idle clocks.
+    void HidePanel(int16_t panel, uint8_t flush) override;
+    /// Button 1 blinks; panel 2's button 1 starts the exit drive at way point 0, else leaves
+    /// the world; panel 2 always ends the way point's visit. Other panels: the game activity.
+    void OnButton(int16_t panel, int16_t button) override;
+    /// The tutorial picture's next state, when it has one (the tutorial lines' end hook).
+    void AdvanceTutorialPicture();
+    /// Takes the tutorial picture off its panel and the main window and deletes it.
+    void DeleteTutorialPicture();
+    OActivityProp* GetGuideArrow() const { return guideArrow_; }
+    OActivityProp* GetGuideMarker() const { return guideMarker_; }
+    OActivityProp* GetGuideTarget() const { return arrowTarget_; }
+    OActivityProp* GetTutorialPicture() const { return tutorial_; }
     /// What the vehicle tells its world: it halted, reached full speed, speeds up, slows
     /// down. The base world does nothing; the round-ups play their sounds here.
     virtual void OnVehicleHalted() {}
@@ -151,8 +171,10 @@ public:
     /// The world's mouse hooks: the event carries the pointer in client coordinates.
     virtual void OnWorldMouseMove(const xEvent& event);
     virtual void OnWorldClick(const xEvent& /*event*/) {}
-    /// Makes the information overlay (its module fills it).
-    virtual void CreateInfoView() {}
+    /// Makes the information overlay once (hidden, in the main window) and fills its text.
+    virtual void CreateInfoView();
+    /// Takes the overlay off the main window and deletes it.
+    void DestroyInfoView();
 
     // ---- Props --------------------------------------------------------------------------------
     /// AddProp of code that makes props later (the prop is not made a child here).
@@ -361,6 +383,12 @@ private:
     CWorldBuckets::PropList candidates_;
     /// What the world's characters ask of it.
     CWorldCharacterLink characterLink_{this};
+    /// The guide arrow (a child of the main window, owned), its marker (a child of the world)
+    /// and the prop it points at; the tutorial picture while panel 4 exists.
+    OActivityProp* guideArrow_ = nullptr;
+    OActivityProp* guideMarker_ = nullptr;
+    OActivityProp* arrowTarget_ = nullptr;
+    OActivityProp* tutorial_ = nullptr;
 
     // ---- Contacts ----
 public:
@@ -442,8 +470,8 @@ public:
     /// A press on the world: the vehicle's action, once the cooldown has run out.
     void OnMousePress();
     void OnButtonDown() override { OnMousePress(); }
-    /// The overlay's colour key (the overlay's module fills it).
-    virtual void CycleInfoColour() {}
+    /// The overlay's colour key: the next of eight text colours while the overlay shows.
+    virtual void CycleInfoColour();
     /// The input phase of the step timer runs the input step.
     void OnStep(int32_t index) override;
 
@@ -482,6 +510,8 @@ private:
 
 /// The current activity when it is a driving world; null otherwise.
 TLVWorld_Activity* CurrentWorld();
+/// The tutorial lines' end hook: the current world's tutorial picture takes its next state.
+void AdvanceWorldPropState(intptr_t user, int32_t skipped);
 /// The vehicle's hooks (they reach the current world): the touch hook answers whether the
 /// vehicle's present position is refused; the view hook centres the world on the prop.
 bool VehicleTouchHook(TLV_Object* prop);

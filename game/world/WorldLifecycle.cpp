@@ -92,11 +92,8 @@ int32_t TLVWorld_Activity::FlushSoundQueues() {
     retired_.Free(); // the retired props stay children of the world
     DeleteListedProps();
     DestroyVehicle();
-    if (infoView_) {
-        if (ONode* parent = infoView_->GetParent()) parent->RemoveChild(infoView_);
-        delete infoView_;
-        infoView_ = nullptr;
-    }
+    DestroyInfoView();
+    DeleteTutorialPicture();
     if (CPlayer* player = GamePlayer()) {
         // Without a signed-in player there is no slot of its own to write.
         const int16_t slot = CTLVApp::Get()->GetSaveSlot();

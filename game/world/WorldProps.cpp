@@ -108,6 +108,7 @@ void TLVWorld_Activity::Append(CDynArray<OActivityProp*>& list, OActivityProp* p
 }
 
 void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
+    if (arrowTarget_ == prop) arrowTarget_ = nullptr;
     for (auto& list : lists_) Removes(list, prop);
     Removes(addOns_, prop);
     Removes(markers_, prop);

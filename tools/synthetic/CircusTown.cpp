@@ -16,6 +16,7 @@
 #include "engine/graphics/FrameImage.h"
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/synthetic/CircusBystanders.h"
+#include "tools/synthetic/CircusCharacters.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
@@ -221,6 +222,7 @@ void AddCircusTown(GameData& data) {
         if (p.classId == kSpawn) town.objects.back().properties.Short(kSpawn, 1, 0).Short(kSpawn, 2, int16_t(people.spawnPartEntry));
     }
     town.objects.insert(town.objects.end(), people.people.begin(), people.people.end());
+    for (const ObjectPlan& character : CircusCharacters(data)) town.objects.push_back(character);
     town.objects.push_back(CertificateButton(AddCertificateButtonPart(data), 6));
     // The bump the world plays when the vehicle runs over a spawn point or into a prop that sounds.
     data.file.AddChunk(GameData::kSnippets, Tone(196.0), {.entry = 13, .name = "Bump"});

@@ -19,6 +19,7 @@ void AddMoviesAndWords(GameData& data);
 void AddTextViews(GameData& data);
 void AddHostAndVoices(GameData& data);
 void AddCircusTown(GameData& data);
+void AddWorldHelpArt(GameData& data);
 void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     AddTileSheetScreens(data);
     AddMoviesAndWords(data);
     AddHostAndVoices(data);
+    AddWorldHelpArt(data);
     AddCircusTown(data);
     AddCircusVehicles(data);
     AddCertificates(data);

@@ -14,6 +14,7 @@
 #include "game/shell/Pushable.h"
 #include "game/world/vehicles/VIsometric.h"
 #include "game/world/vehicles/VehicleHeadings.h"
+#include "game/shell/Player.h"
 #include "tests/game/world/WorldFixture.h"
 
 namespace vqt::test {
@@ -151,7 +152,9 @@ protected:
         data.parts.AddPart(TreePart(), kTreePart);
         AddWorld(data, kContactWorld, kContactWorldClass, {});
     }
+    /// The world shown on a later visit (no tutorial panel pauses it).
     ContactWorld* Show() {
+        app->GetPlayer()->IncCounter(13);
         SwitchTo(kContactWorld);
         auto* world = dynamic_cast<ContactWorld*>(CurrentGameActivity());
         EXPECT_NE(world, nullptr) << traced();

@@ -504,7 +504,7 @@ TEST_F(WorldDrivingTest, ThePolledKeysReachTheWorldOnceAndEscOpensTheMenuOnce) {
     Type('5');
     EXPECT_EQ(world->GetDrivingMode(), 4);
     Type(kOemPlus);
-    EXPECT_FLOAT_EQ(world->Car()->GetTopSpeed(), 225.0f) << "the world's start speed, 200, and one step";
+    EXPECT_FLOAT_EQ(world->Car()->GetTopSpeed(), 175.0f) << "the normal speed the menu panel set, 150, and one step";
     Type('O');
     EXPECT_EQ(world->colourCycles, 1) << "one press, one call";
 }
