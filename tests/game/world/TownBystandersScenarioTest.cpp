@@ -99,6 +99,7 @@ TEST_F(TownBystandersScenarioTest, BystandersWanderAmongTheBlockersAndTheRoadSpa
     uint32_t now = 0, arrived = 0, drive = 0;
     ChunkId shown = kNullChunkId;
     int step = 0;
+    int avoidersBefore = 0;
     auto settledOn = [&](uint16_t entry) {
         OActivityManager* manager = GetActivityManager();
         return manager && shown == MakeChunkId(1, entry) && !manager->IsSwitchPending() && !manager->IsOverlayActive() &&
@@ -137,6 +138,7 @@ TEST_F(TownBystandersScenarioTest, BystandersWanderAmongTheBlockersAndTheRoadSpa
             vehicle->SetState(kHeadingRight); // along the road, toward the spawn point
             for (Dweeble* d : PlacedPeople(town)) starts.push_back(d->GetGroundPosition());
             if (Spawn* spawn = RoadSpawn(town)) seen.spawnPart = spawn->GetSpawnPartId();
+            avoidersBefore = town->GetList(TLVWorld_Activity::kAvoiders).Count();
             // '3' chooses mode 7, where a tap of Space latches the drive on.
             script("0 WM_KEYDOWN 51 0 0 0\n50 WM_KEYUP 51 0 0 0\n100 WM_KEYDOWN 32 0 0 0\n150 WM_KEYUP 32 0 0 0\n");
             seen.started = true;
@@ -146,8 +148,9 @@ TEST_F(TownBystandersScenarioTest, BystandersWanderAmongTheBlockersAndTheRoadSpa
         if (step != 2 || !town) return;
         const uint32_t frame = tick - drive;
         const auto& made = town->GetList(TLVWorld_Activity::kAvoiders);
-        seen.made.push_back(made.Count());
-        if (made.Count() > 0) made.GetAt(0)->GetPartID(&seen.madePart);
+        // The town's own avoiders share the list; the spawned person comes after them.
+        seen.made.push_back(made.Count() - avoidersBefore);
+        if (made.Count() > avoidersBefore) made.GetAt(made.Count() - 1)->GetPartID(&seen.madePart);
         for (const uint32_t shot : kShots)
             if (frame == shot) {
                 const plat::Window* window = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
