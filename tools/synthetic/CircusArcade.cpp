@@ -149,6 +149,8 @@ void AddCircusArcade(GameData& data) {
                                                    {.entry = 15, .name = "Circus arcade building", .property = FrameProperty(kFrameBmp)});
     const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(Colours()), {.entry = 15, .name = "Circus arcade"});
     ActivityPlan game{.classId = 420, .backgroundId = background, .paletteId = palette};
+    // The view spans the strip, its top left corner at the stage's.
+    game.properties.Pair(50, 1, kWidth / 2, kHeight / 2);
     // Start and end speeds of groups 0-5 (the game adds its level's raise to each): far smoke
     // slower than the view, the building with the view, flames and the near road faster.
     const int16_t kSpeeds[6] = {-30, -15, 0, 15, 30, 0};

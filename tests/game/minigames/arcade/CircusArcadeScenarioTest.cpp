@@ -28,6 +28,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/Png.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
@@ -65,7 +66,14 @@ struct BotRun {
     std::string log;
     /// A hash of the game's state at every frame of play.
     std::vector<uint64_t> hashes;
+    /// The stage with the start panel, a moment after the first match, and with the results.
+    RgbImage startPanel, firstMatch, results;
 };
+
+RgbImage StagePicture() {
+    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+    return shown ? ToRgb(shown->Presented()) : RgbImage{};
+}
 
 class CircusArcadeScenarioTest : public ShellScenarioTest {
 protected:
@@ -137,6 +145,9 @@ TEST_F(CircusArcadeScenarioTest, ABotWinsTenMatchesAtLevelOneAndTheRecordIsSaved
     EXPECT_EQ(saved.GetActivityLevel(kWorld, kArcade), 2);
     EXPECT_EQ(saved.GetHeroPoints(kWorld), r.heroBefore + 1);
     EXPECT_EQ(saved.GetBadgeCount(kWorld, kArcade), r.badgesBefore + r.tokensCaught);
+    ExpectMatchesGoldenImage("game/minigames/circus_arcade_start.png", r.startPanel);
+    ExpectMatchesGoldenImage("game/minigames/circus_arcade_first_match.png", r.firstMatch);
+    ExpectMatchesGoldenImage("game/minigames/circus_arcade_results.png", r.results);
 }
 
 TEST_F(CircusArcadeScenarioTest, TwoRunsOfTheBotGiveTheSameStateAtEveryFrame) {
@@ -193,7 +204,8 @@ BotRun CircusArcadeScenarioTest::PlayBot() {
         }
         GAToon_Activity* game = CurrentArcade();
         const bool settled = game && manager && !manager->IsSwitchPending() && now >= arrived + 800;
-        if (step == 0 && settled && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
+        if (step == 0 && settled && now >= arrived + 1500 && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
+            r.startPanel = StagePicture();
             // ESC opens the menu over the start panel, a second ESC closes it and play runs.
             Script(Key(0, "WM_KEYDOWN", kEsc) + Key(60, "WM_KEYUP", kEsc) + Key(400, "WM_KEYDOWN", kEsc) +
                    Key(460, "WM_KEYUP", kEsc));
@@ -201,6 +213,9 @@ BotRun CircusArcadeScenarioTest::PlayBot() {
         } else if (step == 1 && settled && !game->IsPanelShown(-1) && now >= arrived + 2000) {
             ++step;
         } else if (step == 2 && game) {
+            if (matches == 0 && game->GetMatches() == 1) {
+                r.firstMatch = StagePicture();
+            }
             matches = game->GetMatches();
             r.hashes.push_back(StateHash(game));
             if (game->IsPanelShown(GAToon_Activity::kResultsPanel)) {
@@ -241,6 +256,7 @@ BotRun CircusArcadeScenarioTest::PlayBot() {
             }
             if (!keys.empty()) Script(keys);
         } else if (step == 3 && now >= wonAt + 1500) {
+            r.results = StagePicture();
             Click(210, 340); // button 0: back to the town
             ++step;
         } else if (step == 4 && id == MakeChunkId(1, 8) && now >= arrived + 1500) {
