@@ -4,6 +4,7 @@
 // the town; the record the save file then holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -16,6 +17,9 @@
 #include "engine/core/DeferredDelete.h"
 #include "engine/core/Window.h"
 #include "engine/data/PartFile.h"
+#include "engine/media/MessageProcess.h"
+#include "engine/media/MessageRecord.h"
+#include "engine/media/Snippet.h"
 #include "game/minigames/arcade/ArcadeClasses.h"
 #include "game/minigames/arcade/ArcadeColumnMarker.h"
 #include "game/minigames/arcade/GAToonActivity.h"
@@ -28,6 +32,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/Golden.h"
 #include "tests/support/Png.h"
 #include "tools/builders/StoredRecord.h"
 
@@ -66,9 +71,27 @@ struct BotRun {
     std::string log;
     /// A hash of the game's state at every frame of play.
     std::vector<uint64_t> hashes;
+    /// Every line queued while the game ran, in order: its voice entry and its caption bytes.
+    std::string spoken;
     /// The stage with the start panel, a moment after the first match, and with the results.
     RgbImage startPanel, firstMatch, results;
 };
+
+/// Notes the lines that were queued since the last look (the queue's records as they stand).
+void NoteSpokenLines(std::vector<const OMessageRecord*>& seen, std::string& log) {
+    CTLVApp* app = CTLVApp::Get();
+    OMessageProcess* messages = app ? app->GetMessageProcess() : nullptr;
+    if (!messages) return;
+    std::vector<const OMessageRecord*> now;
+    for (int32_t i = 0; i < messages->QueueLength(); ++i) {
+        const OMessageRecord* record = messages->QueuedAt(i);
+        now.push_back(record);
+        if (std::find(seen.begin(), seen.end(), record) != seen.end()) continue;
+        const uint16_t voice = record->voice ? ChunkEntryOf(record->voice->cacheId) : 0;
+        log += std::to_string(voice) + " " + record->caption + "\n";
+    }
+    seen = now;
+}
 
 RgbImage StagePicture() {
     const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
@@ -145,6 +168,7 @@ TEST_F(CircusArcadeScenarioTest, ABotWinsTenMatchesAtLevelOneAndTheRecordIsSaved
     EXPECT_EQ(saved.GetActivityLevel(kWorld, kArcade), 2);
     EXPECT_EQ(saved.GetHeroPoints(kWorld), r.heroBefore + 1);
     EXPECT_EQ(saved.GetBadgeCount(kWorld, kArcade), r.badgesBefore + r.tokensCaught);
+    ExpectMatchesGolden("game/minigames/circus_arcade_lines.txt", r.spoken);
     ExpectMatchesGoldenImage("game/minigames/circus_arcade_start.png", r.startPanel);
     ExpectMatchesGoldenImage("game/minigames/circus_arcade_first_match.png", r.firstMatch);
     ExpectMatchesGoldenImage("game/minigames/circus_arcade_results.png", r.results);
@@ -183,6 +207,7 @@ BotRun CircusArcadeScenarioTest::PlayBot() {
     uint16_t& countBefore = r.countBefore;
     uint32_t wonAt = 0;
     std::string& log = r.log;
+    std::vector<const OMessageRecord*> queued;
     Scenario s = Game(kFrameMs);
     s.frames = 300000 / kFrameMs;
     s.watch = [&](uint32_t tick) {
@@ -203,6 +228,7 @@ BotRun CircusArcadeScenarioTest::PlayBot() {
             arrived = now;
         }
         GAToon_Activity* game = CurrentArcade();
+        if (game) NoteSpokenLines(queued, r.spoken);
         const bool settled = game && manager && !manager->IsSwitchPending() && now >= arrived + 800;
         if (step == 0 && settled && now >= arrived + 1500 && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
             r.startPanel = StagePicture();
