@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/BenchContext.h"
+#include "engine/base/Rect.h"
 #include "engine/core/Activity.h"
 #include "engine/core/CurrentActivity.h"
 #include "engine/core/RunLoop.h"
@@ -140,7 +141,7 @@ void BM_ArcadeFrame(benchmark::State& state) {
     auto spray = [&] {
         for (int i = 0; i < kDrops; ++i) {
             PArcadeParticle* drop = drops[size_t(i)];
-            const CPoint16 from(int16_t(arcade->GetScrollOffset().x + 100 + 60 * i), 400);
+            const CPoint16 from(ClampToInt16(int32_t(arcade->GetScrollOffset().x) + 100 + 60 * i), 400);
             drop->SetVisible(0, 0);
             drop->SetPosition(CPointF(from.x, from.y), 0, 0);
             drop->SetVelocityXY(0.0f, -1000.0f, 0);

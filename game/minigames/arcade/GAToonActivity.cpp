@@ -1,9 +1,11 @@
 #include "game/minigames/arcade/GAToonActivity.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 
+#include "engine/base/Rect.h"
 #include "engine/base/Trace.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Window.h"
@@ -30,6 +32,12 @@ constexpr int32_t kDropPriority = 32767;
 /// Every speed of the game rises by (level + kSpeedLevelBias) x kSpeedStep.
 constexpr int32_t kSpeedLevelBias = 4;
 constexpr int32_t kSpeedStep = 10;
+
+/// A stage coordinate held to 16 bits (0 for what is not a number).
+int16_t Clamp16(float v) {
+    if (std::isnan(v)) return 0;
+    return ClampToInt16(int32_t(std::clamp(v, -40000.0f, 40000.0f)));
+}
 
 CPlayer* GamePlayer() {
     CTLVApp* app = CTLVApp::Get();
@@ -199,8 +207,8 @@ void GAToon_Activity::EmitDrop() {
     vehicle->GetAnchorPoint(&anchor);
     drop->SetPosition(anchor, 0, 1);
     drop->SetVelocityXY(0.0f, -float(kDropRise) / (float(flight) / 1000.0f), 0);
-    const CPoint16 from(int16_t(anchor.x), int16_t(anchor.y));
-    drop->Launch(from, 1, CPoint16(from.x, int16_t(from.y - kDropRise)), flight, 1.0f);
+    const CPoint16 from(Clamp16(anchor.x), Clamp16(anchor.y));
+    drop->Launch(from, 1, CPoint16(from.x, ClampToInt16(from.y - kDropRise)), flight, 1.0f);
     drop->SetState(0);
     drop->Start(0);
 }
