@@ -1,4 +1,5 @@
 // The circus arcade's panels, buttons, music and spoken lines.
+#include <cstdio>
 #include <iterator>
 #include <new>
 
@@ -7,6 +8,8 @@
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MusicProcess.h"
 #include "engine/media/SoundProcess.h"
+#include "engine/media/SysFont.h"
+#include "engine/media/TextDView.h"
 #include "game/minigames/arcade/GAToonActivity.h"
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/Player.h"
@@ -19,6 +22,8 @@ constexpr ChunkId kPanelArt = MakeChunkId(2, 349);
 constexpr int32_t kPanelPriority = 30500;
 constexpr ChunkId kResultsPicture = MakeChunkId(2, 1124);
 constexpr ChunkId kResultsText = MakeChunkId(17, 4);
+constexpr int kNumberFont = 2;
+constexpr int32_t kNumberPriority = 32767;
 constexpr ChunkId kPlayAgainButton = MakeChunkId(2, 9);
 constexpr ChunkId kReturnButton = MakeChunkId(2, 1147);
 constexpr ChunkId kStartTexts[] = {MakeChunkId(17, 5), MakeChunkId(17, 84), MakeChunkId(17, 85)};
@@ -109,6 +114,16 @@ void GAToon_Activity::BuildResultsPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kResultsPanel), kPanelPriority);
     if (!p || !AdoptPanel(kResultsPanel, p)) return;
     AddPanelPicture(p, kResultsPicture);
+    if (OTextDView* number = CreateTextDView(330, 150, 100, 150, this)) {
+        CTLVApp* app = CTLVApp::Get();
+        if (OSysFont* font = app ? app->GetFont(kNumberFont) : nullptr) number->UseFont(font, false);
+        number->SetAlignment(kAlignCentre);
+        number->SetPriority(kNumberPriority);
+        char text[8];
+        std::snprintf(text, sizeof text, "%u", unsigned(matches_));
+        number->SetText(text);
+        p->AttachToView(number, 1);
+    }
     AddPanelText(p, kResultsText, 320, 42, 500, 50);
     p->AddButton(1, kPlayAgainButton);
     p->AddButton(0, kReturnButton);
