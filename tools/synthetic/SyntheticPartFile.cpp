@@ -22,6 +22,7 @@ void AddCircusTown(GameData& data);
 void AddWorldHelpArt(GameData& data);
 void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
+void AddCircusArcade(GameData& data);
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     AddCircusTown(data);
     AddCircusVehicles(data);
     AddCertificates(data);
+    AddCircusArcade(data);
     AddTownStandIns(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);

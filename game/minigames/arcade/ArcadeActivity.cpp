@@ -59,7 +59,9 @@ Arcade_Activity::Arcade_Activity(const char* name, uint32_t classId) : TLVGame_A
     WatchKey(kKeyCtrl);
 }
 
-Arcade_Activity::~Arcade_Activity() = default;
+// Tokens still in the pool are nobody's children: an activity deleted without its stop would
+// lose them.
+Arcade_Activity::~Arcade_Activity() { ClearTokens(); }
 
 bool Arcade_Activity::IsA(uint32_t classId) const { return classId == kFamily || TLVGame_Activity::IsA(classId); }
 

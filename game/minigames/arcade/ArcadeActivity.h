@@ -39,7 +39,7 @@ public:
     static constexpr int16_t kStartPanel = 4;
 
     Arcade_Activity(const char* name, uint32_t classId);
-    /// The lists' storage goes; the items themselves belong to the child list.
+    /// The tokens go; the lists' storage goes, the items themselves belong to the child list.
     ~Arcade_Activity() override;
 
     bool IsA(uint32_t classId) const override;

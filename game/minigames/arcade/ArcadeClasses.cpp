@@ -3,9 +3,17 @@
 #include <new>
 
 #include "game/minigames/arcade/ArcadeBGItem.h"
+#include "game/minigames/arcade/ArcadeColumnMarker.h"
+#include "game/minigames/arcade/GAToonActivity.h"
+#include "game/minigames/arcade/ToonArcadeClown.h"
 #include "game/shell/TLVFactory.h"
 
 namespace {
+
+template <class Game>
+OActivity* MakeGame() {
+    return new (std::nothrow) Game;
+}
 
 template <class Prop>
 OView* MakeProp() {
@@ -15,5 +23,8 @@ OView* MakeProp() {
 } // namespace
 
 void xArcade_RegisterClasses() {
+    xTLVFactory_Register({GAToon_Activity::kClassId, &MakeGame<GAToon_Activity>, nullptr});
     xTLVFactory_Register({Arcade_BG_Item::kClassId, nullptr, &MakeProp<Arcade_BG_Item>});
+    xTLVFactory_Register({Toon_Arcade_Clown::kClassId, nullptr, &MakeProp<Toon_Arcade_Clown>});
+    xTLVFactory_Register({Arcade_Column_Marker::kClassId, nullptr, &MakeProp<Arcade_Column_Marker>});
 }

@@ -26,6 +26,8 @@ constexpr uint16_t kItemPart = 3700;
 constexpr int16_t kItemSize = 8;
 /// A shot's part: flying, then landing.
 constexpr uint16_t kShotPart = 3701;
+/// The circus arcade's kind box: idle, start and three states for each of four kinds.
+constexpr uint16_t kKindBoxPart = 477;
 
 /// An arcade that counts what its hooks are asked; its shots restart the fire clock.
 class ProbeArcade : public Arcade_Activity {
@@ -57,6 +59,8 @@ protected:
         for (uint16_t entry : {284, 492, 495, 496, 493, 494, 826, int(kItemPart)}) parts_.AddPart(square, entry);
         square.states.push_back(square.states.front());
         parts_.AddPart(square, kShotPart);
+        while (square.states.size() < 14) square.states.push_back(square.states.front());
+        parts_.AddPart(square, kKindBoxPart);
         const std::string path = folder_ / "arcade.vqk";
         ASSERT_TRUE(image_.WriteFile(path));
         ASSERT_TRUE(CTLVApp::Create());

@@ -1,0 +1,230 @@
+// The circus arcade {1, 0, 15}: a burning building three stages wide (the strip's last stage
+// repeats its first, so the jump back at the end does not show), scenery in groups 0-4 with
+// their speeds, eight columns of windows each with a marker and one character of every kind,
+// and the art, texts, voices and sounds the game names for the fire engine and the water car.
+#include <string>
+#include <vector>
+
+#include "engine/graphics/FrameImage.h"
+#include "tools/builders/ActivityBuilder.h"
+#include "tools/builders/ImageWriters.h"
+#include "tools/synthetic/GameData.h"
+
+using namespace vqt::test;
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 480;
+constexpr int kColumns = 8;
+constexpr int kColumnSpacing = 160;
+constexpr int16_t kWindowY = 170;
+constexpr int16_t kViewGroup = 5;
+
+enum : uint8_t {
+    kSky = 1, kWall = 2, kWindow = 3, kFlame = 4, kSmoke = 5, kRoad = 6, kWhite = 7, kBlue = 8,
+    kRed = 9, kYellow = 10, kGreen = 11, kPurple = 12, kDark = 13, kWater = 14, kGold = 15,
+};
+
+std::vector<uint32_t> Colours() {
+    auto rgb = [](uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); };
+    return {rgb(0, 0, 0),      rgb(120, 170, 230), rgb(170, 90, 60),  rgb(40, 40, 70),  rgb(250, 140, 30),
+            rgb(110, 110, 110), rgb(70, 70, 75),   rgb(250, 250, 250), rgb(40, 90, 200), rgb(210, 30, 40),
+            rgb(250, 220, 40),  rgb(40, 170, 70),  rgb(150, 60, 170), rgb(25, 25, 30),  rgb(90, 180, 250),
+            rgb(230, 180, 40)};
+}
+
+std::vector<uint8_t> PartPalette() {
+    std::vector<uint8_t> rgb(768, 0);
+    const std::vector<uint32_t> colours = Colours();
+    for (size_t i = 0; i < colours.size(); ++i) {
+        rgb[i * 3] = uint8_t(colours[i] & 0xFF);
+        rgb[i * 3 + 1] = uint8_t((colours[i] >> 8) & 0xFF);
+        rgb[i * 3 + 2] = uint8_t((colours[i] >> 16) & 0xFF);
+    }
+    return rgb;
+}
+
+/// The building: a wall with a dark window per column (every 160 pixels, so the strip repeats)
+/// and the road below.
+IndexedPicture Building() {
+    IndexedPicture p{.width = kWidth, .height = kHeight, .pixels = std::vector<uint8_t>(size_t(kWidth) * kHeight, kSky),
+                     .colours = Colours()};
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            uint8_t& c = p.pixels[size_t(y) * kWidth + size_t(x)];
+            const int col = x % kColumnSpacing;
+            if (y >= 380) c = kRoad;
+            else if (y >= 60) c = kWall;
+            if (y >= kWindowY - 50 && y < kWindowY + 50 && col >= 40 && col < 120) c = kWindow;
+        }
+    return p;
+}
+
+Picture Box(int w, int h, uint8_t fill, uint8_t border) {
+    Picture p(w, h, fill);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2) p.at(x, y) = border;
+    return p;
+}
+
+PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
+    PartPlan plan;
+    plan.palette = PartPalette();
+    for (const auto& frames : states) {
+        StatePlan state;
+        for (const Picture& picture : frames)
+            state.frames.push_back(
+                FramePlan{.picture = picture, .hotX = int16_t(picture.width / 2), .hotY = int16_t(picture.height / 2)});
+        plan.states.push_back(state);
+    }
+    return plan;
+}
+
+/// A character of kind k: its colour, and a mark per state (waiting, hittable, leaving,
+/// released, put out).
+PartPlan Character(int kind) {
+    static const uint8_t kKindColours[] = {kRed, kYellow, kGreen, kPurple};
+    std::vector<std::vector<Picture>> states;
+    for (int s = 0; s < 5; ++s) {
+        Picture p = Box(50, 70, s == 4 ? uint8_t(kWater) : kKindColours[kind], s == 3 ? uint8_t(kDark) : uint8_t(kWhite));
+        for (int x = 10; x < 40; ++x) p.at(x, 12 + 8 * s) = kDark;
+        states.push_back({p, p});
+    }
+    return PartOf(states);
+}
+
+/// The drop: 32 headings, then splashing and landing.
+PartPlan Drop() {
+    std::vector<std::vector<Picture>> states;
+    for (int h = 0; h < 32; ++h) states.push_back({Box(8, 12, kWater, kBlue)});
+    states.push_back({Box(14, 8, kWater, kWhite)});
+    states.push_back({Box(14, 6, kWater, kWater)});
+    return PartOf(states);
+}
+
+/// The kind box: idle, start, then for each kind waiting, released and matched.
+PartPlan KindBox() {
+    static const uint8_t kKindColours[] = {kRed, kYellow, kGreen, kPurple};
+    std::vector<std::vector<Picture>> states{{Box(120, 50, kDark, kWhite)}, {Box(120, 50, kBlue, kWhite)}};
+    for (int k = 0; k < 4; ++k) {
+        states.push_back({Box(120, 50, kKindColours[k], kWhite)});
+        states.push_back({Box(120, 50, kKindColours[k], kDark)});
+        states.push_back({Box(120, 50, kKindColours[k], kGold)});
+    }
+    return PartOf(states);
+}
+
+ObjectPlan Item(uint32_t classId, uint32_t part, int16_t x, int16_t y, int16_t group) {
+    ObjectPlan object{.classId = classId, .partId = part};
+    object.properties.Pair(50, 1, x, y).Short(1700, 1, group);
+    return object;
+}
+
+struct Line {
+    uint16_t voice;
+    const char16_t* caption;
+};
+
+} // namespace
+
+void AddCircusArcade(GameData& data) {
+    auto part = [&](const PartPlan& plan, uint16_t entry = 0) { return data.parts.AddPart(plan, entry).part; };
+    // Vehicles 0 and 1 seen from behind (the arcades' flat view), the token, drop and kind box.
+    part(PartOf({{Box(90, 60, kRed, kDark)}, {Box(90, 60, kRed, kYellow)}}), 284);
+    part(PartOf({{Box(80, 56, kYellow, kDark)}, {Box(80, 56, kYellow, kRed)}}), 492);
+    part(PartOf({{Box(24, 24, kGold, kYellow)}}), 826);
+    part(Drop(), 128);
+    part(KindBox(), 477);
+    // The panels' pictures: results, the start's vehicle pictures and the leave question's.
+    part(PartOf({{Box(200, 120, kGold, kWhite)}}), 1124);
+    part(PartOf({{Box(160, 100, kRed, kWhite)}}), 720);
+    part(PartOf({{Box(160, 100, kYellow, kWhite)}}), 721);
+    part(PartOf({{Box(200, 120, kBlue, kWhite)}}), 1093);
+    part(PartOf({{Box(30, 30, kWater, kWhite)}}), 64);
+    part(PartOf({{Box(30, 30, kGold, kWhite)}}), 54);
+
+    const uint32_t background = data.file.AddChunk(GameData::kFrames, BmpFile(Building()),
+                                                   {.entry = 15, .name = "Circus arcade building", .property = FrameProperty(kFrameBmp)});
+    const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(Colours()), {.entry = 15, .name = "Circus arcade"});
+    ActivityPlan game{.classId = 420, .backgroundId = background, .paletteId = palette};
+    // The view spans the strip, its top left corner at the stage's.
+    game.properties.Pair(50, 1, kWidth / 2, kHeight / 2);
+    // Start and end speeds of groups 0-5 (the game adds its level's raise to each): far smoke
+    // slower than the view, the building with the view, flames and the near road faster.
+    const int16_t kSpeeds[6] = {-30, -15, 0, 15, 30, 0};
+    for (uint32_t g = 0; g < 6; ++g) {
+        game.properties.Long(204, 2 * g + 1, uint32_t(int32_t(kSpeeds[g])));
+        game.properties.Long(204, 2 * g + 2, uint32_t(int32_t(kSpeeds[g])));
+    }
+    const uint32_t smoke = part(PartOf({{Box(120, 50, kSmoke, kSmoke)}}));
+    const uint32_t flame = part(PartOf({{Box(30, 50, kFlame, kYellow), Box(30, 46, kFlame, kRed)}}));
+    const uint32_t post = part(PartOf({{Box(12, 90, kDark, kDark)}}));
+    for (int i = 0; i < 6; ++i) {
+        ObjectPlan cloud = Item(1700, smoke, int16_t(150 + 230 * i), int16_t(30 + 10 * (i % 3)), int16_t(i % 2));
+        cloud.properties.Short(1700, 2, 30);
+        game.objects.push_back(cloud);
+    }
+    for (int i = 0; i < 8; ++i) game.objects.push_back(Item(1700, flame, int16_t(60 + 170 * i), 95, 2));
+    for (int i = 0; i < 6; ++i) game.objects.push_back(Item(1700, post, int16_t(100 + 220 * i), 420, int16_t(3 + i % 2)));
+    const uint32_t marker = part(PartOf({{Box(20, 20, kDark, kDark)}}));
+    uint32_t characters[4];
+    for (int k = 0; k < 4; ++k) characters[k] = part(Character(k));
+    for (int c = 0; c < kColumns; ++c) {
+        const int16_t x = int16_t(80 + kColumnSpacing * c);
+        ObjectPlan columnMarker = Item(3010, marker, x, kWindowY, kViewGroup);
+        columnMarker.properties.Short(3010, 1, int16_t(c));
+        game.objects.push_back(columnMarker);
+        for (int k = 0; k < 4; ++k) {
+            ObjectPlan character = Item(3000, characters[k], x, kWindowY, kViewGroup);
+            character.properties.Short(3000, 1, int16_t(c)).Long(3000, 2, uint32_t(k));
+            game.objects.push_back(character);
+        }
+    }
+    data.file.AddChunk(GameData::kActivities, ActivityData(game), {.entry = 15, .name = "Circus arcade"});
+
+    static const Line kLines[] = {
+        {680, u"This building is going up in smoke and the folks from Rozodudurid need your help. "},
+        {681, u"Be a hero and put out the fires two at a time.  "},
+        {682, u"Move and spray to put out fires.  "},
+        {683, u"Put out a fire and then find a matching character. "},
+        {934, u"Two in a row makes a match. "},
+        {685, u"Check the box to see which character to match next."},
+        {764, u"If you want to quit the game, hit the escape key."},
+        {765, u"You have to be a hero and save these folks. "},
+        {766, u" Spray two that match.  "},
+        {767, u"Keep your eyes peeled for pairs and get to work putting out those flames!"},
+        {714, u"Match them and then you\u2019ll save them"},
+        {715, u"Now find the matching one."},
+        {716, u"You did it!  You matched them.  "},
+        {717, u"Great shot."},
+        {718, u"Try finding two that match"},
+        {719, u"That\u2019s the way Fennmark hero!"},
+        {697, u"You did it!  Great job.  "},
+        {698, u"Do you want to play again or return to Rozodudurid?  "},
+    };
+    for (const Line& l : kLines)
+        data.file.AddChunk(GameData::kSnippets, Tone(220.0 + l.voice % 300),
+                           {.entry = l.voice, .name = "Arcade voice " + std::to_string(l.voice),
+                            .property = PropertyRecordBytes().SoundDefaults()});
+    for (const uint16_t sound : {45, 65, 67, 92, 96, 570, 574, 575})
+        data.file.AddChunk(GameData::kSnippets, Tone(300.0 + sound % 500),
+                           {.entry = sound, .name = "Arcade sound " + std::to_string(sound),
+                            .property = PropertyRecordBytes().SoundDefaults()});
+    struct Text {
+        uint16_t entry;
+        const char16_t* text;
+    };
+    static const Text kTexts[] = {
+        {4, u"You put out the fires!"},
+        {5, u"Spray the characters in the windows and match them two by two."},
+        {84, u"Match them two by two. The building moves faster now."},
+        {85, u"Match them two by two. The building moves at full speed."},
+        {19, u"Circus fire"},
+        {247, u"You left the fire early."},
+    };
+    for (const Text& t : kTexts)
+        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = t.text}}),
+                           {.entry = t.entry, .name = "Circus arcade text " + std::to_string(t.entry)});
+}
