@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int16_t kStageWidth = 640, kStageHeight = 480;
 /// How far beyond the visible stage a far follower's anchor must lie before it jumps there.
 constexpr int16_t kHiddenLeftRight = 40, kHiddenAbove = 20, kHiddenBelow = 60;
 constexpr double kRightAngle = 1.5707964;
@@ -135,7 +134,8 @@ bool DFollower::CatchUpAnchor(CPointF* anchor) const {
     auto* iso = dynamic_cast<VIsometric*>(front);
     if (!iso || iso->WayPointCount() == 0) return false;
     iso->GetWayPoint(anchor, iso->WayPointCount() - 1);
-    return true;
+    // A trail point the vehicle has not laid yet is no place to jump to.
+    return !(*anchor == CPointF(0.0f, 0.0f));
 }
 
 void DFollower::CatchUp() {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "engine/base/Random.h"
+#include "game/shell/TLVFactory.h"
+#include "game/shell/TLVActivity.h"
 #include "game/shell/Player.h"
 #include "game/world/characters/DFollower.h"
 #include "game/world/characters/DweebleRoutines.h"
@@ -270,6 +272,36 @@ TEST_F(FollowerTest, AFleeingFollowerWithoutAFreeWayStandsUntilItsNextTurn) {
     EXPECT_GT(Vec3Length(f->GetVelocity()), 0.0f) << "a free way at the next turn";
 }
 
+TEST_F(FollowerTest, AFarFollowerOutOfSightJumpsToAnAnchorOutOfSight) {
+    const struct {
+        const char* what;
+        CPoint16 anchor;
+        float targetDx;
+        bool jumps;
+    } cases[] = {
+        {"anchor hidden", {1500, 300}, 600, true},
+        {"anchor just beyond the left margin", {int16_t(2000 - 41), 300}, 600, true},
+        {"anchor within the widened view", {int16_t(2000 - 39), 300}, 600, false},
+        {"target within 500", {1500, 300}, 400, false},
+        {"trail not laid yet", {0, 0}, 600, false},
+    };
+    for (const auto& c : cases) {
+        world.scroll = CPoint16(2000, 0); // the view shows x 2000 to 2640
+        VIsometric vehicle;
+        vehicle.SetWayPoint(VIsometric::kTrailLength - 1, c.anchor);
+        auto f = Make(400, 300);
+        f->SetTargetObject(&vehicle);
+        f->UseFleeRoutines();
+        f->LinkAfter(&vehicle);
+        f->SetTargetPoint(From(*f, c.targetDx, 0));
+        f->SetBehaviourState(16 + 1); // a state no routine moves in
+        Frame(f.get());
+        const CPointF g = f->GetGroundPosition();
+        EXPECT_EQ(g == CPointF(c.anchor.x, c.anchor.y), c.jumps) << c.what;
+        f->Unlink();
+    }
+}
+
 TEST_F(FollowerTest, NearItsGoalInSightItWaits) {
     auto f = Make(200, 300);
     car.SetPosition(CPointF(1200, 900), 0, 0);
@@ -360,6 +392,134 @@ TEST_F(FollowerWorldTest, SavedFollowersComeBackLinkedAtTheirPoints) {
         EXPECT_EQ(f->GetGroundPosition(), CPointF(std::trunc(at.x), std::trunc(at.y)));
         EXPECT_EQ(f->GetTargetPoint(), CPointF(std::trunc(at.x), std::trunc(at.y)));
         leader = f;
+    }
+}
+
+
+// ---- Behind a driven vehicle ------------------------------------------------------------------------
+
+namespace drive {
+
+constexpr uint32_t kDriveWorldClass = 503; // a town's class, taken over by the test world
+constexpr uint16_t kDriveWorld = 76;
+constexpr uint16_t kCarPart = 3320, kCarShadow = 3321;
+
+PartPlan CarPart() {
+    PartPlan part;
+    for (int s = 0; s < 64; ++s)
+        part.states.push_back(StatePlan{.frames = {{.picture = Picture(8, 8, uint8_t(s % 200 + 1)), .hotX = 4, .hotY = 4}},
+                                        .propertyValue = 2});
+    part.words[0] = kCarShadow;
+    return part;
+}
+
+PartPlan ShadowPart() {
+    PartPlan part;
+    part.states.push_back(StatePlan{.frames = {{.picture = Picture(8, 8, 9), .hotX = 4, .hotY = 4}}});
+    part.words[0] = 12;
+    part.words[1] = 30;
+    return part;
+}
+
+/// A world that drives a real vehicle with the keys the test presses.
+class DriveWorld : public TLVWorld_Activity {
+public:
+    DriveWorld() : TLVWorld_Activity("TLVWorld_Activity", kDriveWorldClass) { SetVehiclePartId(MakeChunkId(2, kCarPart)); }
+    bool IsA(uint32_t classId) const override { return classId == kDriveWorldClass || TLVWorld_Activity::IsA(classId); }
+    void OnStep(int32_t /*index*/) override {}
+
+protected:
+    TLVComplex_Object* MakeVehicle() override { return new VIsometric; }
+};
+
+/// Whatever picks a follower up: a small moving prop handed to the world's prop hook.
+class Particle : public TLVComplex_Object {};
+
+} // namespace drive
+
+class FollowerDriveTest : public WorldFixture {
+protected:
+    void SetUp() override {
+        WorldFixture::SetUp();
+        ASSERT_TRUE(xTLVFactory_Register(
+            {drive::kDriveWorldClass, [] { return static_cast<OActivity*>(new drive::DriveWorld); }, nullptr}));
+    }
+    void AddWorldData(GameData& data) override {
+        data.parts.AddPart(drive::CarPart(), drive::kCarPart);
+        data.parts.AddPart(drive::ShadowPart(), drive::kCarShadow);
+        AddWorld(data, drive::kDriveWorld, drive::kDriveWorldClass, {});
+    }
+    static bool Visible(TLVWorld_Activity* world, const CPointF& p) {
+        const CRect16 view = world->GetVisibleRect();
+        return p.x >= view.left && p.x < view.right && p.y >= view.top && p.y < view.bottom;
+    }
+};
+
+TEST_F(FollowerDriveTest, PickedUpFollowersTrailTheVehicleInChainOrder) {
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        app->GetPlayer()->IncCounter(13); // no tutorial
+        SwitchTo(drive::kDriveWorld);
+        auto* world = dynamic_cast<drive::DriveWorld*>(CurrentGameActivity());
+        ASSERT_NE(world, nullptr) << traced();
+        auto* car = dynamic_cast<VIsometric*>(world->GetVehicle());
+        ASSERT_NE(car, nullptr);
+        car->SetPosition(CPointF(640, 480), 0, 1);
+        xSRand(seed);
+        std::vector<DFollower*> picked;
+        for (int i = 0; i < 3; ++i) {
+            auto* f = Add(world, new DFollower, float(560 + 30 * i), 560);
+            f->AddFramesD(3, 3);
+            f->SetTargetObject(car);
+            picked.push_back(f);
+        }
+        Frames(2, kFrameMs);
+        for (DFollower* f : picked) {
+            drive::Particle particle;
+            particle.SetPartID(app->GetPartFile(), MakeChunkId(2, kPropPart), 1);
+            particle.SetPosition(f->GetPosition(), 0, 0);
+            WorldPropHook(&particle);
+            Frames(1, kFrameMs);
+        }
+        ASSERT_EQ(world->CountFollowers(), 3) << "seed " << seed;
+        int number = 1;
+        for (const TLV_Object* p = car->GetNext(); p; p = p->GetNext(), ++number)
+            EXPECT_EQ(static_cast<const DFollower*>(p)->GetFollowerNumber(), number) << "seed " << seed;
+
+        car->Halt();
+        car->DriveKeyPos();
+        int frames = 0, near = 0;
+        std::vector<CPointF> before;
+        for (DFollower* f : picked) before.push_back(f->GetGroundPosition());
+        for (uint32_t ms = 0; ms < 20000; ms += kFrameMs) {
+            // Loops of the map: a short turn every two and a half seconds, longer with the seed.
+            const uint32_t phase = ms % 2500;
+            if (phase < kFrameMs) car->TurnKeyNeg();
+            if (phase >= 250 + 50 * seed && phase < 250 + 50 * seed + kFrameMs) car->TurnKeyUp();
+            Frames(1, kFrameMs);
+            for (size_t i = 0; i < picked.size(); ++i) {
+                DFollower* f = picked[i];
+                CPointF trail;
+                car->GetWayPoint(&trail, f->GetFollowerNumber());
+                if (trail == CPointF(0, 0)) trail = car->GetPosition(); // not laid yet
+                const CPointF g = f->GetGroundPosition();
+                // A follower sets off once its leader has left it (its pick-up action ends),
+                // and leaves the trail while it runs out of the vehicle's way.
+                const int32_t state = f->GetBehaviourState();
+                if ((state < 6 || state > 8) && !f->IsVehicleComing(false)) {
+                    ++frames;
+                    if (std::hypot(g.x - trail.x, g.y - trail.y) <= 300.0f) ++near;
+                }
+                if (std::hypot(g.x - before[i].x, g.y - before[i].y) > 60.0f) {
+                    EXPECT_FALSE(Visible(world, before[i])) << "a catch-up starts out of sight";
+                    EXPECT_FALSE(Visible(world, g)) << "and ends out of sight";
+                }
+                before[i] = g;
+            }
+        }
+        EXPECT_GT(frames, 1000) << "seed " << seed;
+        EXPECT_GE(near * 100, frames * 95) << "seed " << seed << ": " << near << " of " << frames;
+        FlushMessageQueue();
+        SwitchTo(kEmptyWorld);
     }
 }
 
