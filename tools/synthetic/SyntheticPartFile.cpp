@@ -21,6 +21,7 @@ void AddHostAndVoices(GameData& data);
 void AddCircusTown(GameData& data);
 void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
+void AddPuzzles(GameData& data);
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     AddCircusVehicles(data);
     AddCertificates(data);
     AddTownStandIns(data);
+    AddPuzzles(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
         return 1;

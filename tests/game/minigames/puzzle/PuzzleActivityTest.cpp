@@ -1,0 +1,187 @@
+// The town puzzles on the generated data: what a start lays out by level, a level from a bad
+// record, the record after leaving unsolved or after a win, a solved board driven round with
+// every person picked up, and the factory's puzzle classes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/base/Random.h"
+#include "engine/media/MessageProcess.h"
+#include "game/minigames/puzzle/CGPuzzle.h"
+#include "game/minigames/puzzle/GPMetropolisActivity.h"
+#include "game/minigames/puzzle/GPToonActivity.h"
+#include "game/minigames/puzzle/GPZooActivity.h"
+#include "game/minigames/puzzle/PuzzleClasses.h"
+#include "game/minigames/puzzle/PuzzleDweeble.h"
+#include "game/minigames/puzzle/PuzzleGoButton.h"
+#include "game/minigames/puzzle/PuzzlePiece.h"
+#include "game/shell/ButtonPanel.h"
+#include "game/shell/Player.h"
+#include "game/shell/StillProps.h"
+#include "game/world/WorldClasses.h"
+#include "game/world/vehicles/VIsometric.h"
+#include "tests/game/minigames/puzzle/TrackSolver.h"
+#include "tests/game/shell/GameActivityFixture.h"
+
+void AddPuzzles(GameData& data, const std::vector<const PuzzleTownValues*>& towns);
+void AddTileSheetScreens(GameData& data);
+
+namespace vqt::test {
+namespace {
+
+class PuzzleActivityTest : public GameActivityFixture {
+protected:
+    void SetUp() override {
+        GameActivityFixture::SetUp();
+        xWorld_RegisterClasses();
+        xPuzzle_RegisterClasses();
+    }
+    void AddTestData(GameData& data) override {
+        AddTileSheetScreens(data);
+        // The zoo's puzzle {1, 0, 10} is one of the fixture's own screens here.
+        AddPuzzles(data, {&puzzle_towns::kCircus, &puzzle_towns::kCity});
+    }
+    CPlayer& Player() { return *app->GetPlayer(); }
+    /// Frames until `done` holds (at most `limit`).
+    template <class Done>
+    void FramesUntil(Done done, int limit) {
+        for (int n = 0; !done() && n < limit; ++n) Frames(1, kFrameMs);
+    }
+    /// The puzzle level word of the record, set as a damaged save file would have it.
+    void SetLevel(const PuzzleTownValues& town, uint16_t level) {
+        auto& record = const_cast<PlayerRecord&>(Player().Record());
+        record.world[town.world][17 + CGPuzzle::kPuzzleActivity] = level;
+    }
+    /// Switches to the town's puzzle with the player in one of its vehicles.
+    CGPuzzle* Start(const PuzzleTownValues& town, uint32_t seed = 1) {
+        Player().SetSelectedVehicle(town.firstVehicle);
+        xSRand(seed);
+        SwitchTo(town.ownEntry);
+        return dynamic_cast<CGPuzzle*>(CurrentGameActivity());
+    }
+    /// Leaves for the town's world (the record is written on the way).
+    void Leave() {
+        // The puzzle may be left once its voice lines are no longer waiting.
+        app->GetMessageProcess()->FlushMessages();
+        SwitchTo(kPlainScreen);
+    }
+    /// Closes the start panel with its button and waits until the play goes on.
+    void CloseStartPanel(CGPuzzle* puzzle) {
+        puzzle->OnButton(CGPuzzle::kPanelStart, 1);
+        FramesUntil([&] { return !puzzle->IsPanelShown(-1); }, 400);
+        ASSERT_FALSE(puzzle->IsPanelShown(-1));
+    }
+    /// Turns every tile of the board so that its loop is closed.
+    void Solve(CGPuzzle* puzzle) {
+        const TrackGenerator* g = puzzle->Board().LastGenerator();
+        const std::vector<int16_t> loop = LoopOf(*g);
+        const std::vector<int> rotations = vqt::test::Solve(loop, g->Board());
+        for (size_t i = 0; i < loop.size(); ++i) puzzle->Board().At(loop[i])->SetRotation(uint32_t(rotations[i]));
+    }
+};
+
+TEST_F(PuzzleActivityTest, EachLevelLaysItsPeopleAndBadgesOnFreeTilesWithTheVehicleOnTheBoard) {
+    const PuzzleTownValues* towns[] = {&puzzle_towns::kCircus, &puzzle_towns::kCity};
+    for (const PuzzleTownValues* town : towns) {
+        for (uint16_t level = 1; level <= 3; ++level) {
+            SCOPED_TRACE(testing::Message() << town->name << " level " << level);
+            SetLevel(*town, level);
+            CGPuzzle* puzzle = Start(*town, level);
+            ASSERT_NE(puzzle, nullptr);
+            EXPECT_TRUE(puzzle->IsA(town->classId));
+            EXPECT_EQ(puzzle->People().size(), size_t(2 * level + 1));
+            EXPECT_EQ(puzzle->Badges().size(), size_t(level + 1));
+            EXPECT_EQ(puzzle->GetPeopleLeft(), 2 * level + 1);
+            for (Puzzle_Dweeble* person : puzzle->People()) {
+                Puzzle_Piece* tile = puzzle->Board().At(person->GetRow(), person->GetColumn());
+                ASSERT_NE(tile, nullptr);
+                EXPECT_EQ(tile->GetOccupant(), person);
+            }
+            for (Token* badge : puzzle->Badges()) {
+                Puzzle_Piece* tile = puzzle->Board().At(badge->row, badge->column);
+                ASSERT_NE(tile, nullptr);
+                EXPECT_TRUE(tile->HoldsBadge());
+                EXPECT_EQ(tile->GetOccupant(), nullptr) << "a badge lies on a free tile";
+            }
+            ASSERT_NE(puzzle->GetVehicle(), nullptr);
+            EXPECT_EQ(puzzle->Run().Current()->GetOccupant(), puzzle->GetVehicle());
+            ASSERT_NE(puzzle->GetGoButton(), nullptr);
+            EXPECT_EQ(puzzle->GetGoButton()->GetState(), Puzzle_Go_Button::kReady);
+            EXPECT_EQ(puzzle->Crowd().size(), 2u);
+            EXPECT_TRUE(puzzle->IsPanelShown(CGPuzzle::kPanelStart));
+            Leave();
+        }
+    }
+}
+
+TEST_F(PuzzleActivityTest, ALevelOutsideOneToThreeIsHeldToTheNearestAndTheVehicleStillGoes) {
+    struct Case {
+        uint16_t stored;
+        size_t people;
+    };
+    for (const Case c : {Case{0, 3}, Case{9, 7}}) {
+        SetLevel(puzzle_towns::kCircus, c.stored);
+        CGPuzzle* puzzle = Start(puzzle_towns::kCircus);
+        ASSERT_NE(puzzle, nullptr);
+        EXPECT_EQ(puzzle->People().size(), c.people);
+        EXPECT_EQ(puzzle->Run().GetGoDelay().duration, CPuzzleRun::kGoDelayMs);
+        EXPECT_NE(debug().Text().find("puzzle level"), std::string::npos);
+        Leave();
+    }
+}
+
+TEST_F(PuzzleActivityTest, LeavingUnsolvedLowersTheLevelButNotBelowOne) {
+    struct Case {
+        uint16_t level;
+        uint16_t after;
+    };
+    for (const Case c : {Case{3, 2}, Case{2, 1}, Case{1, 1}}) {
+        SetLevel(puzzle_towns::kCity, c.level);
+        const uint16_t count = Player().GetActivityCount(2, CGPuzzle::kPuzzleActivity);
+        ASSERT_NE(Start(puzzle_towns::kCity), nullptr);
+        Leave();
+        EXPECT_EQ(Player().GetActivityLevel(2, CGPuzzle::kPuzzleActivity), c.after) << c.level;
+        EXPECT_EQ(Player().GetActivityCount(2, CGPuzzle::kPuzzleActivity), count);
+    }
+}
+
+TEST_F(PuzzleActivityTest, OnASolvedBoardTheVehicleGoesRoundPicksUpEveryoneAndTheWinIsRecorded) {
+    SetLevel(puzzle_towns::kCircus, 1);
+    const uint16_t heroes = Player().GetHeroPoints(0);
+    const uint16_t badges = Player().GetBadgeCount(0, CGPuzzle::kPuzzleActivity);
+    CGPuzzle* puzzle = Start(puzzle_towns::kCircus, 3);
+    ASSERT_NE(puzzle, nullptr);
+    CloseStartPanel(puzzle);
+    Solve(puzzle);
+    Type(CTLVActivity::kKeySpace);
+    EXPECT_TRUE(puzzle->Run().IsMoving());
+    EXPECT_EQ(puzzle->GetGoButton()->GetState(), Puzzle_Go_Button::kGoing);
+    FramesUntil([&] { return puzzle->GetPeopleLeft() == 0; }, 6000);
+    EXPECT_EQ(puzzle->GetPeopleLeft(), 0);
+    for (Puzzle_Dweeble* person : puzzle->People()) EXPECT_EQ(person->IsVisible(), 0);
+    FramesUntil([&] { return puzzle->IsPanelShown(CGPuzzle::kPanelEnd); }, 10);
+    EXPECT_TRUE(puzzle->IsPanelShown(CGPuzzle::kPanelEnd));
+    EXPECT_EQ(Player().GetHeroPoints(0), heroes + 1);
+    const uint16_t collected = Player().GetBadgeCount(0, CGPuzzle::kPuzzleActivity) - badges;
+    EXPECT_EQ(size_t(collected) + puzzle->Badges().size(), 2u);
+    Leave();
+    EXPECT_EQ(Player().GetActivityLevel(0, CGPuzzle::kPuzzleActivity), 2);
+    EXPECT_EQ(Player().GetActivityCount(0, CGPuzzle::kPuzzleActivity), 1);
+}
+
+TEST_F(PuzzleActivityTest, SpaceStartsAndStopsTheVehicleOnlyWhileNoPanelShows) {
+    CGPuzzle* puzzle = Start(puzzle_towns::kCity);
+    ASSERT_NE(puzzle, nullptr);
+    Type(CTLVActivity::kKeySpace);
+    EXPECT_FALSE(puzzle->Run().IsMoving()) << "the start panel holds the play";
+    CloseStartPanel(puzzle);
+    Type(CTLVActivity::kKeySpace);
+    EXPECT_TRUE(puzzle->Run().IsMoving());
+    Type(CTLVActivity::kKeySpace);
+    EXPECT_FALSE(puzzle->Run().IsMoving());
+    EXPECT_EQ(puzzle->GetGoButton()->GetState(), Puzzle_Go_Button::kStopped);
+    Leave();
+}
+
+} // namespace
+} // namespace vqt::test
