@@ -81,6 +81,12 @@ CGPuzzle::CGPuzzle(const PuzzleTownValues& town, const char* name, uint32_t clas
     run_.SetCity(town.city);
 }
 
+CGPuzzle::~CGPuzzle() {
+    if (!pointer_) return;
+    if (OMouseProcess* mouse = Mouse(); mouse && mouse->GetCursorView() == pointer_) mouse->ClearCursorView(1);
+    delete pointer_;
+}
+
 bool CGPuzzle::IsA(uint32_t classId) const { return classId == town_.classId || TLVGame_Activity::IsA(classId); }
 
 uint16_t CGPuzzle::PlayerVehicle() {
@@ -420,7 +426,7 @@ int32_t CGPuzzle::FlushSoundQueues() {
     DeleteAll(this, people_);
     RemoveVehicle();
     xCursor_Show(true);
-    if (OMouseProcess* mouse = Mouse(); mouse && pointer_) mouse->ClearCursorView(1);
+    if (OMouseProcess* mouse = Mouse(); mouse && pointer_ && mouse->GetCursorView() == pointer_) mouse->ClearCursorView(1);
     delete pointer_;
     pointer_ = nullptr;
     BlinkPanelButton(kPanelEnd, 1);

@@ -32,6 +32,8 @@ public:
     static constexpr int32_t kMaxAttempts = 100000;
 
     CGPuzzle(const PuzzleTownValues& town, const char* name, uint32_t classId);
+    /// Lets go of the pointer view when the puzzle did not stop first.
+    ~CGPuzzle() override;
 
     bool IsA(uint32_t classId) const override;
     int32_t OnIdle() override;
