@@ -169,6 +169,58 @@ TEST_F(PuzzleActivityTest, OnASolvedBoardTheVehicleGoesRoundPicksUpEveryoneAndTh
     EXPECT_EQ(Player().GetActivityCount(0, CGPuzzle::kPuzzleActivity), 1);
 }
 
+/// One frame's state of the play: the vehicle's place, state and step, and the people left.
+uint64_t FrameHash(CGPuzzle* puzzle) {
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&](int64_t v) { h = (h ^ uint64_t(v)) * 1099511628211ull; };
+    if (const VIsometric* vehicle = puzzle->GetVehicle()) {
+        mix(int64_t(vehicle->GetPosition().x * 100));
+        mix(int64_t(vehicle->GetPosition().y * 100));
+        mix(const_cast<VIsometric*>(vehicle)->GetState());
+    }
+    mix(puzzle->Run().GetStep());
+    mix(puzzle->GetPeopleLeft());
+    return h;
+}
+
+TEST_F(PuzzleActivityTest, ABotClickingTilesAtTheirPlacesClosesTheLoopAndTheGoButtonWinsThePuzzleAlikeEachTime) {
+    std::vector<uint64_t> runs[2];
+    for (std::vector<uint64_t>& hashes : runs) {
+        SetLevel(puzzle_towns::kCircus, 1);
+        const uint16_t count = Player().GetActivityCount(0, CGPuzzle::kPuzzleActivity);
+        CGPuzzle* puzzle = Start(puzzle_towns::kCircus, 7);
+        ASSERT_NE(puzzle, nullptr);
+        CloseStartPanel(puzzle);
+        // The bot reads the board and turns each tile by clicks until it joins its loop
+        // neighbours.
+        const TrackGenerator* g = puzzle->Board().LastGenerator();
+        const std::vector<int16_t> loop = LoopOf(*g);
+        const std::vector<int> rotations = vqt::test::Solve(loop, g->Board());
+        for (size_t i = 0; i < loop.size(); ++i) {
+            Puzzle_Piece* tile = puzzle->Board().At(loop[i]);
+            // Left of the middle and just above it: inside this tile's box and no later one's,
+            // and clear of the vehicle and the people standing on it.
+            const CPointF at = tile->GetPosition();
+            for (int turns = (rotations[i] - int(tile->GetRotation()) + 4) % 4; turns > 0; --turns) {
+                Click(int16_t(at.x - 20), int16_t(at.y - 1));
+                FramesUntil([&] { return !tile->IsTurning(); }, 100);
+            }
+            ASSERT_EQ(int(tile->GetRotation()), rotations[i]) << "tile " << i << " at " << at.x << "," << at.y;
+        }
+        Type(CTLVActivity::kKeySpace);
+        for (int n = 0; n < 6000 && !puzzle->IsPanelShown(CGPuzzle::kPanelEnd); ++n) {
+            Frames(1, kFrameMs);
+            hashes.push_back(FrameHash(puzzle));
+        }
+        EXPECT_EQ(puzzle->GetPeopleLeft(), 0);
+        EXPECT_TRUE(puzzle->IsPanelShown(CGPuzzle::kPanelEnd));
+        Leave();
+        EXPECT_EQ(Player().GetActivityLevel(0, CGPuzzle::kPuzzleActivity), 2);
+        EXPECT_EQ(Player().GetActivityCount(0, CGPuzzle::kPuzzleActivity), count + 1);
+    }
+    EXPECT_EQ(runs[0], runs[1]) << "the same seed plays the same frames";
+}
+
 TEST_F(PuzzleActivityTest, SpaceStartsAndStopsTheVehicleOnlyWhileNoPanelShows) {
     CGPuzzle* puzzle = Start(puzzle_towns::kCity);
     ASSERT_NE(puzzle, nullptr);
