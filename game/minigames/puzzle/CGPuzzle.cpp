@@ -77,6 +77,8 @@ void DeleteAll(ONode* owner, std::vector<Prop*>& props) {
 CGPuzzle::CGPuzzle(const PuzzleTownValues& town, const char* name, uint32_t classId)
     : TLVGame_Activity(name, classId), town_(town), board_(this), run_(board_, *this) {
     WatchKey(kKeySpace);
+    // CTRL switches the vehicle's light; the base does not watch it.
+    WatchKey(kKeyCtrl);
     run_.SetAngleTest(town.angleTest);
     run_.SetCity(town.city);
 }

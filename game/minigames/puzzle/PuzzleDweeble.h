@@ -59,8 +59,6 @@ private:
     int16_t row_ = 0;
     int16_t column_ = 0;
     uint8_t forward_ = 1;
-    uint8_t blocked_ = 0;
-    uint8_t blockedByVehicle_ = 0;
     CTimerRec walkTimer_;
     Puzzle_Piece* previous_ = nullptr;
     Puzzle_Piece* current_ = nullptr;

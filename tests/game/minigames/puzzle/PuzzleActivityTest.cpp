@@ -42,6 +42,8 @@ protected:
         AddPuzzles(data, {&puzzle_towns::kCircus, &puzzle_towns::kCity});
     }
     CPlayer& Player() { return *app->GetPlayer(); }
+    /// The snippet that plays on a pipe; null when it is silent.
+    xSnippet* Playing(uint32_t pipe) { return xSound_IsPlaying(Pipe(pipe)) ? Pipe(pipe)->snippet : nullptr; }
     /// Frames until `done` holds (at most `limit`).
     template <class Done>
     void FramesUntil(Done done, int limit) {
@@ -219,6 +221,97 @@ TEST_F(PuzzleActivityTest, ABotClickingTilesAtTheirPlacesClosesTheLoopAndTheGoBu
         EXPECT_EQ(Player().GetActivityCount(0, CGPuzzle::kPuzzleActivity), count + 1);
     }
     EXPECT_EQ(runs[0], runs[1]) << "the same seed plays the same frames";
+}
+
+TEST_F(PuzzleActivityTest, EveryLineIsSaidWithItsCaptionAndTheQuietOnesWaitForNoOne) {
+    const char* const captions[] = {
+        "Click on any of the tracks to turn them. ",
+        "When you have the tracks lined up the way you want them, click the \"go\" button to move the emergency vehicle "
+        "forward.  ",
+        "Try to get the tracks to line up and get the emergency vehicle to each of the characters.  ",
+        "Pick up badges along the way.  ",
+        "Now start turning those tracks!",
+        "Hang on!  Can\x92t turn that one yet.",
+        "Turn the tracks that make the road complete",
+        "Well done hero!",
+        "Complete the road to get the emergency vehicle to the characters on the board",
+        "You have to turn that track",
+        "If you are ready, click the go button to get the emergency vehicle moving.",
+        "You did it!  You picked him up. ",
+        "Try and get the vehicle to the characters to pick them up",
+        "Great job.",
+        "You saved everybody.  Great job. ",
+    };
+    OMessageProcess* messages = app->GetMessageProcess();
+    for (const PuzzleTownValues* town : {&puzzle_towns::kCircus, &puzzle_towns::kCity}) {
+        SCOPED_TRACE(town->name);
+        CGPuzzle* puzzle = Start(*town);
+        ASSERT_NE(puzzle, nullptr);
+        for (int32_t line = 0; line <= 15; ++line) {
+            messages->FlushMessages();
+            xSRand(uint32_t(line));
+            const bool tenFirst = xRand() % 2 == 0;
+            xSRand(uint32_t(line));
+            puzzle->Speak(line);
+            const bool silent = town->city && (line == 2 || line == 14);
+            ASSERT_EQ(messages->QueueLength(), silent ? 0 : 1) << line;
+            if (silent) continue;
+            const OMessageRecord* said = messages->QueuedAt(0);
+            const char* expected = line == 15 ? town->farewellCaption
+                                   : town->city && line == 8 ? captions[tenFirst ? 10 : 6]
+                                                             : captions[line];
+            EXPECT_EQ(said->caption, expected) << line;
+            if (line == 5) {
+                EXPECT_EQ(uint8_t(said->caption[13]), 0x92) << "a right single quotation mark";
+            }
+            EXPECT_NE(said->voice, nullptr) << line;
+            // A quiet line waits for no one: it is dropped while another is queued.
+            puzzle->Speak(line);
+            EXPECT_EQ(messages->QueueLength(), line >= 5 && line <= 13 ? 1 : 2) << line;
+        }
+        messages->FlushMessages();
+        Leave();
+    }
+}
+
+TEST_F(PuzzleActivityTest, ThePlayersVehicleGivesTheArtsAndAVehicleOfAnotherTownGivesNone) {
+    struct Case {
+        const PuzzleTownValues* town;
+        uint16_t vehicle;
+        int own; // -1: another town's vehicle
+    };
+    const Case cases[] = {{&puzzle_towns::kCircus, 0, 0}, {&puzzle_towns::kCircus, 1, 1}, {&puzzle_towns::kCity, 4, 0},
+                          {&puzzle_towns::kCity, 5, 1},   {&puzzle_towns::kCircus, 4, -1}, {&puzzle_towns::kCity, 2, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.town->name << " vehicle " << c.vehicle);
+        Player().SetSelectedVehicle(c.vehicle);
+        SwitchTo(c.town->ownEntry);
+        auto* puzzle = dynamic_cast<CGPuzzle*>(CurrentGameActivity());
+        ASSERT_NE(puzzle, nullptr);
+        if (c.own < 0) {
+            EXPECT_EQ(puzzle->GetVehicle(), nullptr);
+            EXPECT_EQ(puzzle->People().size(), 3u) << "the people are there all the same";
+        } else {
+            ASSERT_NE(puzzle->GetVehicle(), nullptr);
+            ChunkId art = 0, light = 0;
+            puzzle->GetVehicle()->GetPartID(&art);
+            EXPECT_EQ(art, c.town->vehicleArts[c.own]);
+            ASSERT_NE(puzzle->GetVehicle()->GetAttachedProp(), nullptr);
+            puzzle->GetVehicle()->GetAttachedProp()->GetPartID(&light);
+            EXPECT_EQ(light, c.town->lightArts[c.own]);
+            EXPECT_FLOAT_EQ(puzzle->GetVehicle()->GetScaleV(), CGPuzzle::kVehicleScale);
+            // CTRL switches the light and its siren on, and both off again.
+            CloseStartPanel(puzzle);
+            const uint8_t shown = puzzle->GetVehicle()->GetAttachedProp()->IsVisible();
+            Type(CTLVActivity::kKeyCtrl);
+            EXPECT_NE(puzzle->GetVehicle()->GetAttachedProp()->IsVisible(), shown);
+            EXPECT_EQ(Playing(8) != nullptr, shown == 0);
+            Type(CTLVActivity::kKeyCtrl);
+            EXPECT_EQ(puzzle->GetVehicle()->GetAttachedProp()->IsVisible(), shown);
+        }
+        app->GetMessageProcess()->FlushMessages();
+        SwitchTo(kPlainScreen);
+    }
 }
 
 TEST_F(PuzzleActivityTest, SpaceStartsAndStopsTheVehicleOnlyWhileNoPanelShows) {
