@@ -226,8 +226,8 @@ TEST_F(PuzzleActivityTest, ABotClickingTilesAtTheirPlacesClosesTheLoopAndTheGoBu
 TEST_F(PuzzleActivityTest, EveryLineIsSaidWithItsCaptionAndTheQuietOnesWaitForNoOne) {
     const char* const captions[] = {
         "Click on any of the tracks to turn them. ",
-        "When you have the tracks lined up the way you want them, click the \"go\" button to move the emergency vehicle "
-        "forward.  ",
+        ("When you have the tracks lined up the way you want them, click the \"go\" button to move the emergency "
+         "vehicle forward.  "),
         "Try to get the tracks to line up and get the emergency vehicle to each of the characters.  ",
         "Pick up badges along the way.  ",
         "Now start turning those tracks!",
