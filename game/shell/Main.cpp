@@ -6,11 +6,9 @@
 
 #include "engine/app/EngineContext.h"
 #include "engine/app/Startup.h"
-#include "game/minigames/arcade/ArcadeClasses.h"
-#include "game/minigames/puzzle/PuzzleClasses.h"
+#include "game/minigames/GameClasses.h"
 #include "game/shell/GameStart.h"
 #include "game/shell/TLVApp.h"
-#include "game/world/WorldClasses.h"
 #include "platform/Platform.h"
 #include "platform/posix/MonotonicClock.h"
 #include "platform/posix/StderrDebugOutput.h"
@@ -36,9 +34,7 @@ int main() {
         plat::UseSystemPrinter(); // headless runs keep the recording printer
     }
     CEngineContext context;
-    xWorld_RegisterClasses();
-    xArcade_RegisterClasses();
-    xPuzzle_RegisterClasses();
+    xGame_RegisterClasses();
     xAppHooks hooks;
     hooks.VQAppPreInit = VQAppPreInit;
     hooks.VQAppInit = VQAppInit;

@@ -16,10 +16,9 @@
 #include "engine/data/PartFile.h"
 #include "engine/data/TempBuffers.h"
 #include "engine/graphics/PixelSurface.h"
-#include "game/minigames/arcade/ArcadeClasses.h"
+#include "game/minigames/GameClasses.h"
 #include "game/shell/TLVFactory.h"
 #include "game/shell/TLVObject.h"
-#include "game/world/WorldClasses.h"
 #include "platform/Platform.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tools/builders/ActivityBuilder.h"
@@ -37,8 +36,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vqt::fuzz::StartInput();
-    xWorld_RegisterClasses();
-    xArcade_RegisterClasses();
+    xGame_RegisterClasses();
     // The data as activity {1, 0, 1}, beside a tile sheet and a palette it may name.
     vqt::test::ChunkFileBuilder b;
     const uint8_t actv = b.AddIndex("actv", 8, 2);

@@ -126,6 +126,13 @@ uint8_t ChunkFileBuilder::AddIndex(std::string type, uint16_t format, uint16_t c
     return AddIndex(desc);
 }
 
+bool ChunkFileBuilder::HasChunk(uint8_t index, uint16_t entry) const {
+    if (index == 0 || index > indexes_.size()) return false;
+    for (const Chunk& c : indexes_[index - 1].chunks)
+        if (c.entry == entry) return true;
+    return false;
+}
+
 uint32_t ChunkFileBuilder::AddChunk(uint8_t index, Bytes data, const ChunkPlan& desc) {
     if (index == 0 || index > indexes_.size()) throw std::out_of_range("AddChunk: no such index");
     Index& target = indexes_[index - 1];

@@ -104,6 +104,9 @@ public:
     /// once fitted at offset 0, and its bytes after the record are left zero.
     void RedirectMaster(uint32_t roomSizeField) { redirectRoom_ = roomSizeField; }
 
+    /// Whether the index already holds a chunk at the entry.
+    bool HasChunk(uint8_t index, uint16_t entry) const;
+
     Bytes Build(ChunkFileLayout* layout = nullptr) const;
     /// Writes the image to a file; false when it cannot be written.
     bool WriteFile(const std::string& path, ChunkFileLayout* layout = nullptr) const;

@@ -23,6 +23,7 @@ void AddWorldHelpArt(GameData& data);
 void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
 void AddCircusArcade(GameData& data);
+void AddPuzzles(GameData& data);
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     AddCertificates(data);
     AddCircusArcade(data);
     AddTownStandIns(data);
+    AddPuzzles(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
         return 1;

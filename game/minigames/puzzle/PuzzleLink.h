@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 class OActivityProp;
 class Puzzle_Piece;
@@ -17,6 +18,13 @@ public:
     virtual void OnTileTurned(Puzzle_Piece* tile, OActivityProp* person) = 0;
     /// The go button was clicked: the vehicle starts or stops; whether it now moves.
     virtual bool ToggleMoving() = 0;
+    /// The tile of a board cell, or null.
+    virtual Puzzle_Piece* TileAt(int32_t row, int32_t column) = 0;
+    /// The puzzle level (1-3) and whether the puzzle is the city's.
+    virtual int32_t GetLevel() = 0;
+    virtual bool IsCity() = 0;
+    /// A waiting person was picked up.
+    virtual void OnPersonRemoved(OActivityProp* person) = 0;
 };
 
 /// The current activity when it is a puzzle, else null.

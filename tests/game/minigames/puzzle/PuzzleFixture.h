@@ -23,6 +23,10 @@ public:
         moving = !moving;
         return moving;
     }
+    Puzzle_Piece* TileAt(int32_t row, int32_t column) override { return tileAt ? tileAt(row, column) : nullptr; }
+    int32_t GetLevel() override { return level; }
+    bool IsCity() override { return city; }
+    void OnPersonRemoved(OActivityProp* person) override { removed.push_back(person); }
 
     struct Turned {
         Puzzle_Piece* tile;
@@ -32,6 +36,10 @@ public:
     std::function<void()> onGoDelay;
     int priorityUpdates = 0;
     bool moving = false;
+    std::function<Puzzle_Piece*(int32_t, int32_t)> tileAt;
+    int32_t level = 1;
+    bool city = false;
+    std::vector<OActivityProp*> removed;
     std::vector<Turned> turnedUnder;
 };
 

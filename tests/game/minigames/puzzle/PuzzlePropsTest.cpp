@@ -4,6 +4,7 @@
 
 #include "game/minigames/puzzle/PuzzleClasses.h"
 #include "game/minigames/puzzle/PuzzleCrowd.h"
+#include "game/minigames/puzzle/PuzzleDweeble.h"
 #include "game/minigames/puzzle/PuzzleGoButton.h"
 #include "game/shell/TLVFactory.h"
 #include "tests/game/minigames/puzzle/PuzzleFixture.h"
@@ -59,6 +60,7 @@ TEST_F(PuzzlePropsTest, TheFactoryMakesThePuzzlesPropsByClass) {
     };
     const Case cases[] = {
         {Puzzle_Piece::kClassId, "Puzzle_Piece", 1120},
+        {Puzzle_Dweeble::kClassId, "Puzzle_Dweeble", 2400},
         {Puzzle_Crowd::kClassId, "Puzzle_Crowd", 1120},
         {Puzzle_Go_Button::kClassId, "Puzzle_Go_Button", 54},
     };

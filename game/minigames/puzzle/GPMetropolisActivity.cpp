@@ -1,0 +1,7 @@
+#include "game/minigames/puzzle/GPMetropolisActivity.h"
+
+GPMetropolis_Activity::GPMetropolis_Activity(const char* name, uint32_t classId) : CGPuzzle(puzzle_towns::kCity, name, classId) {}
+
+int32_t GPMetropolis_Activity::OnActivated() { return StartTown(); }
+
+void GPMetropolis_Activity::Speak(int32_t line) { SpeakLine(line); }

@@ -1,0 +1,199 @@
+// The three track-turning puzzles {1, 0, 13} (circus town), {1, 0, 10} (zoo) and {1, 0, 24}
+// (city): each activity holds its go button and two crowds (object ids 0 and 1); and every
+// art, voice and text their puzzles name that the game data lacks so far: the straight and
+// curve tiles (resting at four rotations with their exits drawn, and four-frame quarter
+// turns), the vehicles and their lights (32 headings in two groups), the waiting people, the
+// badge, the pointer, the tile highlight, the panel pictures and icons, the voices and the
+// panels' texts.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "game/minigames/puzzle/PuzzleTownValues.h"
+#include "tools/builders/ActivityBuilder.h"
+#include "tools/synthetic/GameData.h"
+
+using namespace vqt::test;
+
+namespace {
+
+/// Colour indices of the puzzles' palette.
+constexpr uint8_t kRail = 1, kSleeper = 2, kGround = 3, kEdge = 4, kRed = 5, kYellow = 6, kGreen = 7, kBlue = 8, kSkin = 9, kWhite = 10;
+
+std::vector<uint8_t> Palette() {
+    std::vector<uint8_t> rgb(256 * 3, 0);
+    const uint8_t colours[][3] = {{0, 0, 0},       {90, 90, 100},  {140, 90, 40},  {120, 170, 90},
+                                  {60, 100, 50},   {220, 40, 40},  {250, 210, 40}, {40, 170, 60},
+                                  {50, 90, 220},   {240, 190, 150}, {250, 250, 250}};
+    for (size_t i = 0; i < std::size(colours); ++i)
+        for (int c = 0; c < 3; ++c) rgb[i * 3 + size_t(c)] = colours[i][c];
+    return rgb;
+}
+
+constexpr int kTileW = 114, kTileH = 58;
+
+/// The screen direction of a grid exit (north, west, south, east) from a tile's centre.
+void ExitDirection(int exit, double* dx, double* dy) {
+    const double steps[4][2] = {{-57, -29}, {57, -29}, {57, 29}, {-57, 29}};
+    *dx = steps[exit & 3][0] / 2;
+    *dy = steps[exit & 3][1] / 2;
+}
+
+/// The tile's diamond with a rail from its centre toward each exit; `turn` (0 to 1) turns the
+/// rails a part of a quarter for the turning frames.
+Picture TileAt(bool straight, int rotation, double turn) {
+    Picture p(kTileW, kTileH);
+    const double cx = kTileW / 2.0, cy = kTileH / 2.0;
+    for (int y = 0; y < kTileH; ++y)
+        for (int x = 0; x < kTileW; ++x) {
+            const double d = std::abs(x - cx) / cx + std::abs(y - cy) / cy;
+            if (d <= 1.0) p.at(x, y) = d > 0.9 ? kEdge : kGround;
+        }
+    const int first = straight ? (2 + rotation) & 3 : (3 + rotation) & 3;
+    const int second = straight ? rotation & 3 : rotation & 3;
+    for (int exit : {first, second}) {
+        double dx, dy;
+        ExitDirection(exit, &dx, &dy);
+        // A quarter turn moves each exit to the next one: part of the way in between.
+        double nx, ny;
+        ExitDirection(exit + 1, &nx, &ny);
+        const double ex = dx + (nx - dx) * turn, ey = dy + (ny - dy) * turn;
+        for (int s = 0; s <= 60; ++s) {
+            const int x = int(cx + ex * s / 60.0), y = int(cy + ey * s / 60.0);
+            for (int w = -2; w <= 2; ++w)
+                if (x + w >= 0 && x + w < kTileW && y >= 0 && y < kTileH) p.at(x + w, y) = std::abs(w) == 2 ? kSleeper : kRail;
+        }
+    }
+    return p;
+}
+
+PartPlan TilePart(bool straight) {
+    PartPlan part;
+    part.palette = Palette();
+    for (int r = 0; r < 4; ++r)
+        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = TileAt(straight, r, 0), .hotX = kTileW / 2, .hotY = kTileH / 2}}});
+    for (int r = 0; r < 4; ++r) {
+        StatePlan turn;
+        for (int f = 0; f < 4; ++f)
+            turn.frames.push_back(FramePlan{.picture = TileAt(straight, r, f / 4.0), .hotX = kTileW / 2, .hotY = kTileH / 2, .duration = 5});
+        part.states.push_back(turn);
+    }
+    return part;
+}
+
+/// A coloured box with a mark toward the heading (32 headings, two groups a shade apart).
+PartPlan HeadingPart(uint8_t colour, int width, int height) {
+    PartPlan part;
+    part.palette = Palette();
+    for (int g = 0; g < 2; ++g)
+        for (int h = 0; h < 32; ++h) {
+            Picture p(width, height, 0);
+            for (int y = height / 4; y < height * 3 / 4; ++y)
+                for (int x = width / 4; x < width * 3 / 4; ++x) p.at(x, y) = g == 0 ? colour : kWhite;
+            const double a = h * 2 * 3.14159265 / 32;
+            for (int s = 0; s < width / 2; ++s) {
+                const int x = width / 2 + int(std::sin(a) * s), y = height / 2 - int(std::cos(a) * s / 2);
+                if (x >= 0 && x < width && y >= 0 && y < height) p.at(x, y) = kYellow;
+            }
+            part.states.push_back(StatePlan{.frames = {FramePlan{.picture = p, .hotX = int16_t(width / 2), .hotY = int16_t(height / 2)}}});
+        }
+    return part;
+}
+
+/// A plain picture of one colour in `states` states (each a shade of its own).
+PartPlan Plain(int width, int height, uint8_t colour, int states = 1) {
+    PartPlan part;
+    part.palette = Palette();
+    for (int s = 0; s < states; ++s)
+        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = Picture(width, height, uint8_t(colour + s)),
+                                                            .hotX = int16_t(width / 2), .hotY = int16_t(height / 2)}}});
+    return part;
+}
+
+/// A waiting person: standing (frame 0), two waving frames and a walking one.
+PartPlan PersonPart(uint8_t shirt) {
+    PartPlan part;
+    part.palette = Palette();
+    for (int f = 0; f < 4; ++f) {
+        Picture p(20, 40, 0);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 6; x < 14; ++x) p.at(x, y) = y < 10 ? kSkin : y < 28 ? shirt : kBlue;
+        if (f == 1 || f == 2)
+            for (int y = 4; y < 14; ++y) p.at(f == 1 ? 2 : 17, y) = kSkin;
+        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = p, .hotX = 10, .hotY = 20}}});
+    }
+    return part;
+}
+
+void AddPartOnce(GameData& data, ChunkId id, const PartPlan& plan) {
+    if (!data.file.HasChunk(GameData::kParts, ChunkEntryOf(id))) data.parts.AddPart(plan, ChunkEntryOf(id));
+}
+
+void AddVoiceOnce(GameData& data, uint16_t entry) {
+    if (!data.file.HasChunk(GameData::kSnippets, entry))
+        data.file.AddChunk(GameData::kSnippets, Tone(300.0 + entry % 500),
+                           {.entry = entry, .name = "Puzzle voice " + std::to_string(entry),
+                            .property = PropertyRecordBytes().SoundDefaults()});
+}
+
+void AddTextOnce(GameData& data, ChunkId id, const char16_t* text) {
+    if (!data.file.HasChunk(GameData::kMessages, ChunkEntryOf(id)))
+        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = text}}),
+                           {.entry = ChunkEntryOf(id), .name = "Puzzle text"});
+}
+
+void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, uint32_t crowd) {
+    AddPartOnce(data, town.straightArt, TilePart(true));
+    AddPartOnce(data, town.curveArt, TilePart(false));
+    for (int v = 0; v < 2; ++v) {
+        AddPartOnce(data, town.vehicleArts[v], HeadingPart(kRed, 60, 40));
+        AddPartOnce(data, town.lightArts[v], HeadingPart(kBlue, 12, 12));
+        AddPartOnce(data, puzzle_towns::kPanelVehicles[town.firstVehicle + v], Plain(160, 90, kRed));
+    }
+    const uint8_t shirts[] = {kRed, kGreen, kYellow, kBlue};
+    for (int i = 0; i < 4; ++i) AddPartOnce(data, town.personArts[i], PersonPart(shirts[i]));
+    AddPartOnce(data, town.endPicture, Plain(220, 140, kGreen));
+    AddPartOnce(data, town.peopleIcon, Plain(24, 24, kSkin));
+    AddPartOnce(data, town.leavePicture, Plain(220, 140, kBlue));
+    for (const ChunkId voice : {town.endVoices[0], town.endVoices[1], town.farewellVoice, town.siren})
+        AddVoiceOnce(data, ChunkEntryOf(voice));
+    AddTextOnce(data, town.title, u"Turn the tracks");
+    const char16_t* levels[] = {u"Level 1", u"Level 2", u"Level 3"};
+    for (int l = 0; l < 3; ++l) AddTextOnce(data, town.levelPictures[l], levels[l]);
+    AddTextOnce(data, town.leaveText, u"Do you want to leave the puzzle?");
+
+    ObjectPlan go{.classId = 1630, .objectId = 0, .partId = goButton};
+    go.properties.Pair(50, 1, 580, 420);
+    ObjectPlan left{.classId = 1620, .objectId = 0, .partId = crowd};
+    left.properties.Pair(50, 1, 60, 420);
+    ObjectPlan right{.classId = 1620, .objectId = 1, .partId = crowd};
+    right.properties.Pair(50, 1, 60, 60);
+    ActivityPlan puzzle{.classId = town.classId,
+                        .backgroundId = ChunkIdOf(GameData::kFrames, 5),
+                        .paletteId = ChunkIdOf(GameData::kPalettes, 5),
+                        .objects = {go, left, right}};
+    puzzle.properties.Pair(50, 1, 320, 240);
+    data.file.AddChunk(GameData::kActivities, ActivityData(puzzle), {.entry = town.ownEntry, .name = town.name});
+}
+
+} // namespace
+
+void AddPuzzles(GameData& data, const std::vector<const PuzzleTownValues*>& towns) {
+    // Going (green), ready (yellow) and stopped (red); the crowd resting and cheering.
+    PartPlan go = Plain(80, 40, kGreen, 1);
+    go.states.push_back(Plain(80, 40, kYellow).states[0]);
+    go.states.push_back(Plain(80, 40, kRed).states[0]);
+    const uint32_t goButton = data.parts.AddPart(go).part;
+    const uint32_t crowd = data.parts.AddPart(Plain(100, 60, kBlue, 3)).part;
+    AddPartOnce(data, MakeChunkId(2, 70), Plain(kTileW, kTileH, kYellow));
+    AddPartOnce(data, puzzle_towns::kBadgeArt, Plain(16, 16, kYellow));
+    AddPartOnce(data, puzzle_towns::kBadgeIcon, Plain(24, 24, kYellow));
+    AddPartOnce(data, puzzle_towns::kPointerArt, Plain(12, 12, kWhite));
+    for (uint16_t voice : {692, 693, 694, 695, 696, 721, 723, 724, 725, 726, 727, 728, 729, 730, 700, 570, 838, 96})
+        AddVoiceOnce(data, voice);
+    for (const ChunkId sound : puzzle_towns::kEngineSounds) AddVoiceOnce(data, ChunkEntryOf(sound));
+    AddTextOnce(data, puzzle_towns::kEndTitle, u"You saved them");
+    for (const PuzzleTownValues* town : towns) AddTown(data, *town, goButton, crowd);
+}
+
+void AddPuzzles(GameData& data) { AddPuzzles(data, {&puzzle_towns::kCircus, &puzzle_towns::kZoo, &puzzle_towns::kCity}); }
