@@ -48,6 +48,7 @@ CPoint16 CWorldCharacterLink::GetScrollOffset() {
 void CWorldCharacterLink::OnFollowerAttached(TLV_Object* follower) { world_->OnFollowerAttached(follower); }
 
 void CWorldCharacterLink::RetireProp(OActivityProp* prop) { world_->RetireProp(prop); }
+void CWorldCharacterLink::ShowEffectAt(OActivityProp* prop) { world_->ShowClickFeedback(prop); }
 
 bool CWorldCharacterLink::HasCollectables() { return world_->GetList(TLVWorld_Activity::kTokens).Count() > 0; }
 

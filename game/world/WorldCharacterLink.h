@@ -24,6 +24,7 @@ public:
     CPoint16 GetScrollOffset() override;
     void OnFollowerAttached(TLV_Object* follower) override;
     void RetireProp(OActivityProp* prop) override;
+    void ShowEffectAt(OActivityProp* prop) override;
     /// The tokens left on the map, and the nearest of them.
     bool HasCollectables() override;
     bool FindNearestCollectable(const CPoint16& from, CPointF* at) override;

@@ -45,6 +45,8 @@ public:
     virtual void OnFollowerAttached(TLV_Object* /*follower*/) {}
     /// Hides the prop and takes it out of the world's lists.
     virtual void RetireProp(OActivityProp* /*prop*/) {}
+    /// Shows the activity's effect prop at the prop, with the collect chime.
+    virtual void ShowEffectAt(OActivityProp* /*prop*/) {}
     /// Whether collectables are left, and the nearest one to a point.
     virtual bool HasCollectables() { return false; }
     virtual bool FindNearestCollectable(const CPoint16& /*from*/, CPointF* /*at*/) { return false; }

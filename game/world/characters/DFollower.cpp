@@ -110,7 +110,10 @@ int32_t DFollower::OnIdle() {
 void DFollower::OnArrived() {
     if (CTLVApp* app = CTLVApp::Get())
         if (CCounterPanel* panel = app->GetCounterPanel()) panel->Refresh();
-    if (CCharacterWorld* world = GetCharacterWorld()) world->RetireProp(this);
+    if (CCharacterWorld* world = GetCharacterWorld()) {
+        world->RetireProp(this);
+        world->ShowEffectAt(this);
+    }
     SetGroupRoutine(0, &DoNothing);
     SetBehaviourState(1);
 }

@@ -79,6 +79,7 @@ public:
     CPoint16 GetScrollOffset() override { return scroll; }
     void OnFollowerAttached(TLV_Object* follower) override { attached.push_back(follower); }
     void RetireProp(OActivityProp* prop) override { retired.push_back(prop); }
+    void ShowEffectAt(OActivityProp* prop) override { effects.push_back(prop); }
     bool HasCollectables() override { return hasCollectable; }
     bool FindNearestCollectable(const CPoint16&, CPointF* at) override {
         if (hasCollectable) *at = collectable;
@@ -87,6 +88,7 @@ public:
 
     std::vector<TLV_Object*> attached;
     std::vector<OActivityProp*> retired;
+    std::vector<OActivityProp*> effects;
     bool hasCollectable = false;
     CPointF collectable;
 };

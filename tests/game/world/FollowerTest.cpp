@@ -331,6 +331,7 @@ TEST_F(FollowerTest, SentToAGoalItWalksThereAndArrives) {
     for (; frames < 1000 && world.retired.empty(); ++frames) Frame(f.get());
     ASSERT_EQ(world.retired.size(), 1u) << "arrived after " << frames << " frames";
     EXPECT_EQ(world.retired[0], f.get());
+    EXPECT_EQ(world.effects, std::vector<OActivityProp*>{f.get()}) << "the effect shows where it arrived";
     EXPECT_TRUE(f->IsWalkingToGoal());
     EXPECT_EQ(f->GetBehaviourState(), 1);
     EXPECT_EQ(f->GetCurrentRoutine(), &DoNothing);
