@@ -8,6 +8,7 @@
 #include "game/shell/TLVComplexObject.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
+#include "game/world/characters/DGuard.h"
 #include "game/world/characters/Dweeble.h"
 
 namespace {
@@ -127,6 +128,9 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
         for (int32_t i = 0; i < list.Count(); ++i)
             if (auto* character = dynamic_cast<Dweeble*>(list.GetAt(i)); character && character->GetTargetObject() == prop)
                 character->SetTargetObject(nullptr);
+    // Nor does a guard keep watching it or turning away from it.
+    for (int32_t i = 0; i < lists_[kGuards].Count(); ++i)
+        if (auto* guard = dynamic_cast<DGuard*>(lists_[kGuards].GetAt(i))) guard->ForgetProp(prop);
 }
 
 bool TLVWorld_Activity::Holds(const OActivityProp* prop) const {
