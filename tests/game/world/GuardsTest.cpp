@@ -383,6 +383,27 @@ TEST_F(GuardWorldTest, TheFreeStepSearchRunsOnTheWorldsBlockers) {
     }
 }
 
+TEST_F(GuardWorldTest, AWallOnTheWayToThePatrolTargetSendsTheGuardBesideItself) {
+    for (bool walled : {false, true}) {
+        SpyWorld* world = ShowWorld(kEmptyWorld);
+        ASSERT_NE(world, nullptr);
+        if (walled)
+            for (float y = 380; y <= 420; y += 10) Add(world, new Blocker, 450, y);
+        auto* area = Add(world, new PatrolObject, 300, 400); // a 10 x 10 rectangle from (295, 395)
+        auto* guard = Add(world, new DGuard, 600, 400);
+        guard->SetPen(area);
+        for (uint32_t seed = 1; seed <= 20; ++seed) {
+            xSRand(seed);
+            const int32_t x = xRand() % 10 + 295, y = xRand() % 10 + 395;
+            const float by = 398.0f + float(xRand() % 4), bx = 598.0f + float(xRand() % 4);
+            xSRand(seed);
+            guard->PickRandomHeading(3);
+            ASSERT_EQ(guard->GetTargetPoint(), walled ? CPointF(bx, by) : CPointF(float(x), float(y)))
+                << (walled ? "walled" : "open") << " seed " << seed;
+        }
+    }
+}
+
 TEST_F(GuardWorldTest, AGuardForgetsARetiredPatrolObject) {
     SpyWorld* world = ShowWorld(kEmptyWorld);
     ASSERT_NE(world, nullptr);
