@@ -30,6 +30,10 @@ bool CWorldCharacterLink::IsMoveBoxFree(CPointF from, CPointF to, int32_t vehicl
 
 bool CWorldCharacterLink::CanMoveTo(CPointF from, CPointF to) { return world_->CanMoveTo(from, to, 0, 0); }
 
+bool CWorldCharacterLink::IsWayFree(CPointF from, CPointF to, int32_t bandFlag, int32_t vehicleFlag) {
+    return world_->CanMoveTo(from, to, bandFlag, vehicleFlag);
+}
+
 bool CWorldCharacterLink::IsBelowTopBand(const CPoint16& point) { return world_->IsBelowTopBand(point); }
 
 bool CWorldCharacterLink::IsInsideMap(const CPoint16& point, int16_t inset) { return world_->IsInsideMap(point, inset); }

@@ -17,6 +17,7 @@ public:
     bool IsMoveBoxFree(CPointF from, CPointF to, int32_t vehicleFlag, int32_t bandFlag, const Obstacles& obstacles,
                        int32_t escapeFlag) override;
     bool CanMoveTo(CPointF from, CPointF to) override;
+    bool IsWayFree(CPointF from, CPointF to, int32_t bandFlag, int32_t vehicleFlag) override;
     bool IsBelowTopBand(const CPoint16& point) override;
     bool IsInsideMap(const CPoint16& point, int16_t inset) override;
     bool IsNearMapEdge(const CPoint16& point, int16_t* sideX, int16_t* sideY) override;

@@ -8,6 +8,7 @@
 #include "game/shell/TLVComplexObject.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
+#include "game/world/characters/DGuard.h"
 #include "game/world/characters/Dweeble.h"
 
 namespace {
@@ -122,13 +123,15 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
     if (markedBlocker_ == prop) markedBlocker_ = nullptr;
     if (markedProp_ == prop) markedProp_ = nullptr;
     ForgetExitProp(prop);
-    // No character keeps heading for, or fleeing from, a prop that is gone: the listed ones and
-    // the bystanders no list holds alike.
+    // No character keeps heading for, or fleeing from, a prop that is gone, the listed ones and
+    // the bystanders no list holds alike; nor does a guard keep watching it or turning from it.
     for (int32_t i = 0; i < ChildCount(); ++i) {
         ONode* child = ChildAt(i);
         if (child == prop) continue; // it may be half destroyed already
-        if (auto* character = dynamic_cast<Dweeble*>(child); character && character->GetTargetObject() == prop)
-            character->SetTargetObject(nullptr);
+        auto* character = dynamic_cast<Dweeble*>(child);
+        if (!character) continue;
+        if (character->GetTargetObject() == prop) character->SetTargetObject(nullptr);
+        if (auto* guard = dynamic_cast<DGuard*>(character)) guard->ForgetProp(prop);
     }
 }
 

@@ -8,7 +8,9 @@
 #include "game/world/characters/DBadGuy.h"
 #include "game/world/characters/DCaptive.h"
 #include "game/world/characters/DFollower.h"
+#include "game/world/characters/DGuard.h"
 #include "game/world/characters/Dweeble.h"
+#include "game/world/characters/PatrolObject.h"
 
 namespace {
 
@@ -26,4 +28,6 @@ void xCharacters_RegisterClasses() {
     xTLVFactory_Register({DBadGuy::kClassId, nullptr, &MakeCharacter<DBadGuy>});
     xTLVFactory_Register({DCaptive::kClassId, nullptr, &MakeCharacter<DCaptive>});
     xTLVFactory_Register({ConstraintObject::kClassId, nullptr, &MakeCharacter<ConstraintObject>});
+    xTLVFactory_Register({DGuard::kClassId, nullptr, &MakeCharacter<DGuard>});
+    xTLVFactory_Register({PatrolObject::kClassId, nullptr, &MakeCharacter<PatrolObject>});
 }

@@ -33,6 +33,11 @@ public:
                                const Obstacles& obstacles, int32_t escapeFlag) = 0;
     /// The move test of an activity that is not a driving world.
     virtual bool CanMoveTo(CPointF from, CPointF to) = 0;
+    /// The world's own way test, gathering the props itself: the band flag keeps the map's top
+    /// band open, the vehicle flag leaves the vehicle out. Elsewhere the activity's move test.
+    virtual bool IsWayFree(CPointF from, CPointF to, int32_t /*bandFlag*/, int32_t /*vehicleFlag*/) {
+        return CanMoveTo(from, to);
+    }
     virtual bool IsBelowTopBand(const CPoint16& point) = 0;
     virtual bool IsInsideMap(const CPoint16& point, int16_t inset) = 0;
     virtual bool IsNearMapEdge(const CPoint16& point, int16_t* sideX, int16_t* sideY) = 0;
