@@ -256,6 +256,8 @@ void CGRace::TurnRacersAtVerges() {
 
 void CGRace::OnKey(uint32_t key) {
     if (key == kKeyAlt) TryFire();
+    const bool answers = key == kKeyEnter || key == kKeyEsc || key == kKeySpace;
+    if (answers && IsPanelShown(-1)) BlinkPanelButton(4, 1);
     TLVGame_Activity::OnKey(key);
 }
 
