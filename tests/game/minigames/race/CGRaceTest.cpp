@@ -8,7 +8,11 @@
 
 #include "engine/core/ActivityProp.h"
 #include "engine/core/PropertyMsg.h"
+#include "engine/graphics/PixelSurface.h"
 #include "game/minigames/race/CGRace.h"
+#include "game/minigames/race/RaceSection.h"
+#include "game/shell/TLVObject.h"
+#include "game/world/characters/DRacing.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace vqt::test {
@@ -109,6 +113,60 @@ TEST_F(CGRaceTest, TheShotsHitTestAnswersFalseWithoutARace) {
     OActivityProp shot;
     EXPECT_FALSE(CGRace::HitTestCallback(nullptr));
     EXPECT_FALSE(CGRace::HitTestCallback(&shot));
+}
+
+/// A race started on a background four stage heights high (no road data: empty sections).
+class CGRaceScrollTest : public CGRaceTest {
+protected:
+    void SetUp() override {
+        CGRaceTest::SetUp();
+        auto background = std::make_unique<CPixelSurface>();
+        ASSERT_TRUE(background->Create(640, 4 * 480, 16));
+        race.SetBackgroundSurface(std::move(background));
+        race.OnActivated();
+    }
+    void TearDown() override { race.FlushSoundQueues(); }
+};
+
+TEST_F(CGRaceScrollTest, TheWindowStartsAtTheBottomSectionWithTheRoadLaid) {
+    EXPECT_EQ(race.GetSectionCount(), 4);
+    EXPECT_EQ(race.GetCurrentSection(), 3);
+    EXPECT_FLOAT_EQ(race.GetScrollOffset().y, 1440.0f);
+    EXPECT_EQ(race.Track().Sections().size(), 3u);
+    EXPECT_FLOAT_EQ(race.scrollVelocity.y, -80.0f) << "upward at the start speed";
+    EXPECT_TRUE(race.Painter().CanPaint());
+}
+
+TEST_F(CGRaceScrollTest, AWrapMovesTheWindowObjectsAndRacersTargetsAlike) {
+    TLV_Object object;
+    object.SetPosition(CPointF(200, 100), 0, 0);
+    DRacing racer(&race);
+    racer.SetPosition(CPointF(300, 50), 0, 0);
+    racer.SetTargetPoint(CPointF(320, 40));
+    race.Track().Objects().AddLive(&object, 0);
+    race.Track().Objects().AddLive(&racer, 1);
+    race.ScrollTo(CPointF(0, 0), 0);
+    race.scrollRemainder[1] = -0.5f;
+    race.OnScrolled();
+    EXPECT_FLOAT_EQ(race.GetScrollOffset().y, 1439.5f);
+    EXPECT_FLOAT_EQ(object.GetPosition().y, 1539.5f);
+    EXPECT_FLOAT_EQ(racer.GetPosition().y, 1489.5f);
+    EXPECT_FLOAT_EQ(racer.GetTargetPoint().y, 1479.5f);
+    race.Track().Objects().Clear();
+}
+
+TEST_F(CGRaceScrollTest, ClimbingIntoANewSectionLaysOneAndKeepsFour) {
+    const struct {
+        float y;
+        int32_t section;
+    } steps[] = {{1200, 3}, {960, 2}, {700, 2}, {480, 1}, {100, 1}, {1, 1}};
+    for (const auto& s : steps) {
+        race.ScrollTo(CPointF(0, s.y), 0);
+        race.OnScrolled();
+        EXPECT_EQ(race.GetCurrentSection(), s.section) << s.y;
+        EXPECT_LE(race.Track().Sections().size(), CGRaceTrack::kMaxSections) << s.y;
+    }
+    EXPECT_EQ(race.Track().Sections().size(), CGRaceTrack::kMaxSections);
 }
 
 } // namespace
