@@ -11,6 +11,7 @@
 #include "engine/media/SoundProcess.h"
 #include "game/minigames/race/RacePlacementRules.h"
 #include "game/minigames/race/RaceSection.h"
+#include "game/shell/CounterPanel.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/characters/DRacing.h"
@@ -30,6 +31,7 @@ constexpr ChunkId kGoalSound = MakeChunkId(7, 96);
 constexpr ChunkId kEngineSounds[6] = {MakeChunkId(7, 44), MakeChunkId(7, 43), MakeChunkId(7, 59),
                                       MakeChunkId(7, 50), MakeChunkId(7, 37), MakeChunkId(7, 41)};
 constexpr int32_t kRaceGame = 4;
+constexpr uint32_t kCounterColour = 0x00FFFFFFu;
 
 bool Held(uint32_t key) { return plat::input().AsyncKeyState(int32_t(key)) < 0; }
 
@@ -104,6 +106,7 @@ int32_t CGRace::OnActivated() {
     if (level_ != stored) xTracef("CGRace : race level %d held to %d\n", int(stored), int(level_));
     const int32_t result = TLVGame_Activity::OnActivated();
     SetCursorMode(1);
+    ShowCounters();
     const int32_t stage = GetStageHeight();
     const CPointF size = GetBackgroundSize(); // vertical first
     sectionCount_ = stage > 0 ? int32_t(size.y) / stage : 0;
@@ -140,6 +143,21 @@ int32_t CGRace::OnActivated() {
     }
     PreloadPools();
     return result;
+}
+
+void CGRace::ShowCounters() {
+    CCounterPanel* panel = CounterPanel();
+    if (panel == nullptr) return;
+    if (counterIcons_[0] != kNullChunkId) panel->SetCounter(0, counterIcons_[0], &chargesUsed_, kCounterColour, 0, 0);
+    CTLVApp* app = CTLVApp::Get();
+    uint16_t* badges = app && app->GetPlayer() ? app->GetPlayer()->BadgeCountPtr(world_, 0) : nullptr;
+    if (counterIcons_[1] != kNullChunkId && badges != nullptr) {
+        panel->SetCounter(1, counterIcons_[1], badges, kCounterColour, 0, 0);
+    }
+}
+
+void CGRace::RefreshCounters() {
+    if (CCounterPanel* panel = CounterPanel()) panel->Refresh();
 }
 
 void CGRace::MakeVehicle() {
@@ -300,6 +318,7 @@ void CGRace::DecRemaining(OActivityProp* object) {
     --chargesLeft_;
     if (object) ShowClickFeedback(object);
     if (chargesLeft_ == 0) OnChargesExhausted();
+    RefreshCounters();
 }
 
 void CGRace::CountGoal() {
@@ -308,6 +327,7 @@ void CGRace::CountGoal() {
     CTLVApp* app = CTLVApp::Get();
     if (app && app->GetPlayer()) app->GetPlayer()->IncBadgeCount(world_, 0);
     if (goalCount_ >= goalMaximum_) OnGoalReached();
+    RefreshCounters();
     PlaySound(kGoalSound, kAnyPipe, 999);
 }
 

@@ -145,6 +145,9 @@ protected:
     int32_t endState_ = -1;
 
 private:
+    /// Counter 0 shows the charges used, counter 1 the world's badges, each when its icon is set.
+    void ShowCounters();
+    void RefreshCounters();
     void MakeVehicle();
     /// The racers that reached a verge wait there to cross toward the other side.
     void TurnRacersAtVerges();
