@@ -27,6 +27,7 @@ constexpr uint32_t kFinishPipe = 4;
 constexpr ChunkId kFinishStart = MakeChunkId(7, 9);
 constexpr ChunkId kFinishCues[2] = {MakeChunkId(7, 7), MakeChunkId(7, 6)};
 constexpr ChunkId kGoalSound = MakeChunkId(7, 96);
+constexpr int32_t kGoalVolume = 127;
 /// The engine sound of each of the six vehicles.
 constexpr ChunkId kEngineSounds[6] = {MakeChunkId(7, 44), MakeChunkId(7, 43), MakeChunkId(7, 59),
                                       MakeChunkId(7, 50), MakeChunkId(7, 37), MakeChunkId(7, 41)};
@@ -222,12 +223,14 @@ void CGRace::OnScrolled() {
     int32_t whole = int32_t(y);
     if (whole == 0 && y > 0.0f) whole = 1;
     const int32_t section = (whole - 1 + stage) / stage;
+    const int32_t band = ((int32_t(y) - 1 + stage) % stage) / bandHeight_;
     if (section != currentSection_) {
         currentSection_ = section;
-        if (!painter_.IsRecentBand(currentBand_) && section != 0) track_.AddSectionAndTrim(currentSection_);
+        // The band coming into view decides: climbing shows one not painted yet, while a
+        // roll back over the edge and up again shows bands just painted, and adds nothing.
+        if (!painter_.IsRecentBand(band) && section != 0) track_.AddSectionAndTrim(currentSection_);
         if (bandHeight_ >= stage) currentBand_ = 1;
     }
-    const int32_t band = ((int32_t(y) - 1 + stage) % stage) / bandHeight_;
     if (band != currentBand_) {
         currentBand_ = band;
         painter_.SetCurrentBand(band);
@@ -328,7 +331,7 @@ void CGRace::CountGoal() {
     if (app && app->GetPlayer()) app->GetPlayer()->IncBadgeCount(world_, 0);
     if (goalCount_ >= goalMaximum_) OnGoalReached();
     RefreshCounters();
-    PlaySound(kGoalSound, kAnyPipe, 999);
+    PlaySound(kGoalSound, kAnyPipe, kGoalVolume);
 }
 
 bool CGRace::TestLeftVerge(OActivityProp* prop) {

@@ -3,6 +3,7 @@
 // without a race.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -161,12 +162,38 @@ TEST_F(CGRaceScrollTest, ClimbingIntoANewSectionLaysOneAndKeepsFour) {
         int32_t section;
     } steps[] = {{1200, 3}, {960, 2}, {700, 2}, {480, 1}, {100, 1}, {1, 1}};
     for (const auto& s : steps) {
-        race.ScrollTo(CPointF(0, s.y), 0);
-        race.OnScrolled();
+        // Climbs a band at a time, each band painted as it comes into view.
+        for (float y = race.GetScrollOffset().y; y > s.y;) {
+            y = std::max(s.y, y - float(race.GetBandHeight()));
+            race.ScrollTo(CPointF(0, y), 0);
+            race.OnScrolled();
+            race.OnIdle();
+        }
         EXPECT_EQ(race.GetCurrentSection(), s.section) << s.y;
         EXPECT_LE(race.Track().Sections().size(), CGRaceTrack::kMaxSections) << s.y;
     }
     EXPECT_EQ(race.Track().Sections().size(), CGRaceTrack::kMaxSections);
+}
+
+TEST_F(CGRaceScrollTest, RollingBackOverASectionEdgeAndClimbingAgainAddsNoSection) {
+    const auto moveTo = [&](float y) {
+        const float step = float(race.GetBandHeight());
+        for (float at = race.GetScrollOffset().y; at != y;) {
+            at = at > y ? std::max(y, at - step) : std::min(y, at + step);
+            race.ScrollTo(CPointF(0, at), 0);
+            race.OnScrolled();
+            race.OnIdle();
+        }
+    };
+    moveTo(900);
+    ASSERT_EQ(race.GetCurrentSection(), 2);
+    const size_t laid = race.Track().Sections().size();
+    CGRaceSection* newest = race.Track().Sections().front();
+    for (float y : {1000.0f, 900.0f, 1000.0f, 900.0f}) {
+        moveTo(y);
+        EXPECT_EQ(race.Track().Sections().size(), laid) << y;
+        EXPECT_EQ(race.Track().Sections().front(), newest) << y;
+    }
 }
 
 } // namespace
