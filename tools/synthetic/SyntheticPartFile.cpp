@@ -5,6 +5,7 @@
 //     synthetic_partfile <output file>
 #include <cstdio>
 
+#include "tools/synthetic/CircusRace.h"
 #include "tools/synthetic/GameData.h"
 #include "tools/synthetic/Garage.h"
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     AddHostAndVoices(data);
     AddCircusTown(data);
     AddCircusVehicles(data);
+    AddCircusRace(data);
     AddCertificates(data);
     AddTownStandIns(data);
     if (!data.file.WriteFile(argv[1])) {

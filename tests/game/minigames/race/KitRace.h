@@ -15,14 +15,17 @@
 #include "game/shell/StillProps.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/characters/DRacing.h"
+#include "game/world/vehicles/VFlat.h"
 
 namespace vqt::test {
 
 /// What the kit race is given before it starts: the parts it shows (0 for none).
 struct KitRaceParts {
     ChunkId vehicle = kNullChunkId;
-    ChunkId object = kNullChunkId;
-    ChunkId finish = kNullChunkId;
+    /// By kind: token, destructible, racer.
+    ChunkId objects[3] = {};
+    /// By side: 0 the right half of the goal, 1 the left.
+    ChunkId finish[2] = {};
     ChunkId shot = kNullChunkId;
     ChunkId counters[2] = {};
 };
@@ -42,6 +45,9 @@ public:
     static constexpr ChunkId kOkButton = MakeChunkId(2, 1147);
     static constexpr uint32_t kShotFlightMs = 500;
     static constexpr int16_t kShotRange = 200;
+    static constexpr int32_t kNeutralState = 16;
+    static constexpr float kStartSpeed = 80.0f;
+    static constexpr float kTargetSpeed = 175.0f;
 
     static inline KitRaceParts parts;
 
@@ -53,12 +59,22 @@ public:
     KitRace() : CGRace("KitRace", kClassId) {}
     ~KitRace() override { ReleaseProps(); }
 
+    bool IsA(uint32_t classId) const override { return classId == kClassId || CGRace::IsA(classId); }
+
     int32_t OnActivated() override {
         Track().PropTypes() = {Token::kClassId, Destructible::kClassId, DRacing::kClassId};
         vehiclePartId_ = parts.vehicle;
         counterIcons_[0] = parts.counters[0];
         counterIcons_[1] = parts.counters[1];
+        Speed().startSpeed = kStartSpeed;
+        Speed().targetSpeed = kTargetSpeed;
         const int32_t result = CGRace::OnActivated();
+        if (VFlat* vehicle = GetVehicle()) {
+            // Pointing up the road, one lean step to each side.
+            vehicle->SetState(kNeutralState);
+            vehicle->SetNeutralState(kNeutralState);
+            vehicle->SetStepCount(1);
+        }
         chargesLeft_ = uint16_t(10 * GetLevel() + 5);
         return result;
     }
@@ -98,13 +114,15 @@ public:
         if (OActivityManager* manager = GetActivityManager()) manager->RequestActivity(kNextScreen);
     }
 
-    ChunkId PartForKind(int32_t /*kind*/, uint32_t /*classId*/) override { return parts.object; }
+    ChunkId PartForKind(int32_t kind, uint32_t /*classId*/) override {
+        return kind >= 0 && kind < 3 ? parts.objects[kind] : kNullChunkId;
+    }
 
     TLV_Object* MakeFinishProp(int32_t side) override {
         auto& prop = finishProps_[side & 1];
         if (!prop) {
             prop = std::make_unique<TLV_Object>();
-            prop->SetPartID(GameFile(), parts.finish, 1);
+            prop->SetPartID(GameFile(), parts.finish[side & 1], 1);
             AddChild(prop.get());
         }
         return prop.get();

@@ -25,7 +25,8 @@ class RaceGameTest : public GameActivityFixture {
 protected:
     void SetUp() override {
         GameActivityFixture::SetUp();
-        KitRace::parts = KitRaceParts{.vehicle = MakeChunkId(2, kVehiclePart), .object = MakeChunkId(2, kObjectPart)};
+        KitRace::parts = KitRaceParts{.vehicle = MakeChunkId(2, kVehiclePart)};
+        for (ChunkId& part : KitRace::parts.objects) part = MakeChunkId(2, kObjectPart);
         ASSERT_TRUE(KitRace::Register());
     }
     void TearDown() override {
