@@ -250,7 +250,9 @@ bool OActivity::ScrollTo(const CPointF& point, uint8_t relative) {
     }
     next.y = ClampScroll(next.y, GetScrollMin().y, GetScrollMax().y);
     const CPointF& at = GetPosition();
-    MoveBy(float(int32_t(at.x + old.x - next.x)), float(int32_t(at.y + old.y - next.y)), 0, 1);
+    // The view follows the whole pixels the background is drawn at, so fractional steps never
+    // leave it behind the picture.
+    MoveBy(at.x + float(int32_t(old.x) - int32_t(next.x)), at.y + float(int32_t(old.y) - int32_t(next.y)), 0, 1);
     SetScrollOffset(next);
     if (next == old) return false;
     Invalidate();

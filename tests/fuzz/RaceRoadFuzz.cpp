@@ -2,6 +2,8 @@
 // lists and successor lists may be short, negative, name themselves or each other, or name
 // chunks of the wrong kind. Sections are laid, thinned and given kinds, ordinary and finish,
 // and decorations are snapped with hot spots from the input (zero and negative ones too).
+// The same road then runs as a race's track: sections laid, trimmed, placed from the pools
+// (ordinary and finish), shifted by a wrap, cleaned up and painted into a background.
 // Nothing may read out of bounds, hang, or leave two object points closer than the spacing.
 //
 // Input: one flag byte, four bytes of hot spots, then chunks, each a kind byte (even "clst", odd
@@ -14,10 +16,15 @@
 #include <vector>
 
 #include "engine/base/Random.h"
+#include "engine/core/ActivityProp.h"
 #include "engine/data/PartFile.h"
+#include "engine/graphics/PixelSurface.h"
+#include "game/minigames/race/RacePainter.h"
 #include "game/minigames/race/RacePlacementRules.h"
 #include "game/minigames/race/RaceRoad.h"
 #include "game/minigames/race/RaceSection.h"
+#include "game/minigames/race/RaceTrack.h"
+#include "game/shell/TLVObject.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tools/builders/ChunkFileBuilder.h"
 
@@ -37,6 +44,52 @@ void RequireSpaced(const std::vector<CPointF>& points) {
                       kRaceCandidateSpacing));
         }
     }
+}
+
+/// The base race's choices and goal halves of its own.
+class Hooks : public CGRaceTrackHooks {
+public:
+    void ScatterObjects(std::vector<CPointF>& chosen, std::vector<int32_t>& kinds, int16_t bias, bool finish) override {
+        if (!finish) RaceThinCandidates(chosen, bias);
+        RaceAssignKinds(chosen, kinds, finish, 4);
+    }
+    TLV_Object* MakeFinishProp(int32_t side) override { return &goal[side & 1]; }
+    ChunkId PartForKind(int32_t kind, uint32_t) override { return MakeChunkId(1, uint16_t(1 + kind)); }
+    void PlayFinishCue() override {}
+    TLV_Object goal[2];
+};
+
+void RunTrack(CPartFile& file, ChunkId roadList, uint8_t flags) {
+    OActivityProp race;
+    race.SetVisible(1, 0);
+    Hooks hooks;
+    CGRaceTrack track;
+    track.PropTypes() = {1100, 1540, 2480, 1510};
+    track.Decorations() = {MakeChunkId(1, 2)};
+    const int32_t stage = 480;
+    track.Start(&file, &race, nullptr, &hooks, roadList, CGRaceRoad::Frame{640, stage, 1 + flags % 3, uint16_t(flags >> 6)});
+    CPixelSurface background;
+    background.Create(640, int16_t(stage * 4), 16);
+    CGRacePainter painter;
+    painter.Prepare(&background, 640, stage, 80 + flags % 200);
+    int32_t section = 3;
+    track.BuildRoad(section);
+    for (int i = 0; i < 24; ++i) {
+        track.SetFinishMode((flags & 0x20) != 0 && i >= 12);
+        if (--section < 1) {
+            section = 3;
+            track.ShiftObjects(float(3 * stage), 0.0f);
+            track.Objects().ShiftRacerTargets(float(3 * stage), 0.0f);
+        }
+        track.AddSectionAndTrim(section);
+        while (track.PlaceNext(0, track.FinishMode(), section)) {
+        }
+        Require(track.Sections().size() <= CGRaceTrack::kMaxSections);
+        track.Objects().Cleanup(CPoint16(0, int16_t((section - 1) * stage)), 640, stage);
+        painter.PaintNewBand(section - 1, i % 6, track.Sections());
+    }
+    painter.PaintSection(section, track.Sections());
+    track.Clear();
 }
 
 } // namespace
@@ -85,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Require(std::isfinite(snapped.x) && std::isfinite(snapped.y));
         }
     }
+    RunTrack(file, MakeChunkId(lists, 1), flags);
     file.Close();
     return 0;
 }

@@ -5,6 +5,7 @@
 //     synthetic_partfile <output file>
 #include <cstdio>
 
+#include "tools/synthetic/CircusRace.h"
 #include "tools/synthetic/GameData.h"
 #include "tools/synthetic/Garage.h"
 
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     AddWorldHelpArt(data);
     AddCircusTown(data);
     AddCircusVehicles(data);
+    AddCircusRace(data);
     AddCertificates(data);
     AddCircusArcade(data);
     AddTownStandIns(data);

@@ -11,6 +11,7 @@
 #include "engine/media/SoundProcess.h"
 #include "game/minigames/race/RacePlacementRules.h"
 #include "game/minigames/race/RaceSection.h"
+#include "game/shell/CounterPanel.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/characters/DRacing.h"
@@ -26,10 +27,12 @@ constexpr uint32_t kFinishPipe = 4;
 constexpr ChunkId kFinishStart = MakeChunkId(7, 9);
 constexpr ChunkId kFinishCues[2] = {MakeChunkId(7, 7), MakeChunkId(7, 6)};
 constexpr ChunkId kGoalSound = MakeChunkId(7, 96);
+constexpr int32_t kGoalVolume = 127;
 /// The engine sound of each of the six vehicles.
 constexpr ChunkId kEngineSounds[6] = {MakeChunkId(7, 44), MakeChunkId(7, 43), MakeChunkId(7, 59),
                                       MakeChunkId(7, 50), MakeChunkId(7, 37), MakeChunkId(7, 41)};
 constexpr int32_t kRaceGame = 4;
+constexpr uint32_t kCounterColour = 0x00FFFFFFu;
 
 bool Held(uint32_t key) { return plat::input().AsyncKeyState(int32_t(key)) < 0; }
 
@@ -104,6 +107,7 @@ int32_t CGRace::OnActivated() {
     if (level_ != stored) xTracef("CGRace : race level %d held to %d\n", int(stored), int(level_));
     const int32_t result = TLVGame_Activity::OnActivated();
     SetCursorMode(1);
+    ShowCounters();
     const int32_t stage = GetStageHeight();
     const CPointF size = GetBackgroundSize(); // vertical first
     sectionCount_ = stage > 0 ? int32_t(size.y) / stage : 0;
@@ -140,6 +144,21 @@ int32_t CGRace::OnActivated() {
     }
     PreloadPools();
     return result;
+}
+
+void CGRace::ShowCounters() {
+    CCounterPanel* panel = CounterPanel();
+    if (panel == nullptr) return;
+    if (counterIcons_[0] != kNullChunkId) panel->SetCounter(0, counterIcons_[0], &chargesUsed_, kCounterColour, 0, 0);
+    CTLVApp* app = CTLVApp::Get();
+    uint16_t* badges = app && app->GetPlayer() ? app->GetPlayer()->BadgeCountPtr(world_, 0) : nullptr;
+    if (counterIcons_[1] != kNullChunkId && badges != nullptr) {
+        panel->SetCounter(1, counterIcons_[1], badges, kCounterColour, 0, 0);
+    }
+}
+
+void CGRace::RefreshCounters() {
+    if (CCounterPanel* panel = CounterPanel()) panel->Refresh();
 }
 
 void CGRace::MakeVehicle() {
@@ -204,12 +223,14 @@ void CGRace::OnScrolled() {
     int32_t whole = int32_t(y);
     if (whole == 0 && y > 0.0f) whole = 1;
     const int32_t section = (whole - 1 + stage) / stage;
+    const int32_t band = ((int32_t(y) - 1 + stage) % stage) / bandHeight_;
     if (section != currentSection_) {
         currentSection_ = section;
-        if (!painter_.IsRecentBand(currentBand_) && section != 0) track_.AddSectionAndTrim(currentSection_);
+        // The band coming into view decides: climbing shows one not painted yet, while a
+        // roll back over the edge and up again shows bands just painted, and adds nothing.
+        if (!painter_.IsRecentBand(band) && section != 0) track_.AddSectionAndTrim(currentSection_);
         if (bandHeight_ >= stage) currentBand_ = 1;
     }
-    const int32_t band = ((int32_t(y) - 1 + stage) % stage) / bandHeight_;
     if (band != currentBand_) {
         currentBand_ = band;
         painter_.SetCurrentBand(band);
@@ -256,6 +277,8 @@ void CGRace::TurnRacersAtVerges() {
 
 void CGRace::OnKey(uint32_t key) {
     if (key == kKeyAlt) TryFire();
+    const bool answers = key == kKeyEnter || key == kKeyEsc || key == kKeySpace;
+    if (answers && IsPanelShown(-1)) BlinkPanelButton(4, 1);
     TLVGame_Activity::OnKey(key);
 }
 
@@ -298,6 +321,7 @@ void CGRace::DecRemaining(OActivityProp* object) {
     --chargesLeft_;
     if (object) ShowClickFeedback(object);
     if (chargesLeft_ == 0) OnChargesExhausted();
+    RefreshCounters();
 }
 
 void CGRace::CountGoal() {
@@ -306,7 +330,8 @@ void CGRace::CountGoal() {
     CTLVApp* app = CTLVApp::Get();
     if (app && app->GetPlayer()) app->GetPlayer()->IncBadgeCount(world_, 0);
     if (goalCount_ >= goalMaximum_) OnGoalReached();
-    PlaySound(kGoalSound, kAnyPipe, 999);
+    RefreshCounters();
+    PlaySound(kGoalSound, kAnyPipe, kGoalVolume);
 }
 
 bool CGRace::TestLeftVerge(OActivityProp* prop) {

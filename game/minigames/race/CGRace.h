@@ -46,7 +46,8 @@ public:
     void OnScrolled() override;
     /// Steer: one input phase.
     void OnStep(int32_t phase) override;
-    /// ALT released fires.
+    /// ALT released fires; ENTER, ESC or SPACE while a panel shows blinks the end panel's first
+    /// button before the base handling.
     void OnKey(uint32_t key) override;
     /// The pointer moved over the race: it may take over the steering.
     void OnMouseMove() override { SelectPointerSteering(); }
@@ -144,6 +145,9 @@ protected:
     int32_t endState_ = -1;
 
 private:
+    /// Counter 0 shows the charges used, counter 1 the world's badges, each when its icon is set.
+    void ShowCounters();
+    void RefreshCounters();
     void MakeVehicle();
     /// The racers that reached a verge wait there to cross toward the other side.
     void TurnRacersAtVerges();

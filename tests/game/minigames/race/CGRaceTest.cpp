@@ -3,12 +3,17 @@
 // without a race.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "engine/core/ActivityProp.h"
 #include "engine/core/PropertyMsg.h"
+#include "engine/graphics/PixelSurface.h"
 #include "game/minigames/race/CGRace.h"
+#include "game/minigames/race/RaceSection.h"
+#include "game/shell/TLVObject.h"
+#include "game/world/characters/DRacing.h"
 #include "tests/support/HeadlessTest.h"
 
 namespace vqt::test {
@@ -109,6 +114,86 @@ TEST_F(CGRaceTest, TheShotsHitTestAnswersFalseWithoutARace) {
     OActivityProp shot;
     EXPECT_FALSE(CGRace::HitTestCallback(nullptr));
     EXPECT_FALSE(CGRace::HitTestCallback(&shot));
+}
+
+/// A race started on a background four stage heights high (no road data: empty sections).
+class CGRaceScrollTest : public CGRaceTest {
+protected:
+    void SetUp() override {
+        CGRaceTest::SetUp();
+        auto background = std::make_unique<CPixelSurface>();
+        ASSERT_TRUE(background->Create(640, 4 * 480, 16));
+        race.SetBackgroundSurface(std::move(background));
+        race.OnActivated();
+    }
+    void TearDown() override { race.FlushSoundQueues(); }
+};
+
+TEST_F(CGRaceScrollTest, TheWindowStartsAtTheBottomSectionWithTheRoadLaid) {
+    EXPECT_EQ(race.GetSectionCount(), 4);
+    EXPECT_EQ(race.GetCurrentSection(), 3);
+    EXPECT_FLOAT_EQ(race.GetScrollOffset().y, 1440.0f);
+    EXPECT_EQ(race.Track().Sections().size(), 3u);
+    EXPECT_FLOAT_EQ(race.scrollVelocity.y, -80.0f) << "upward at the start speed";
+    EXPECT_TRUE(race.Painter().CanPaint());
+}
+
+TEST_F(CGRaceScrollTest, AWrapMovesTheWindowObjectsAndRacersTargetsAlike) {
+    TLV_Object object;
+    object.SetPosition(CPointF(200, 100), 0, 0);
+    DRacing racer(&race);
+    racer.SetPosition(CPointF(300, 50), 0, 0);
+    racer.SetTargetPoint(CPointF(320, 40));
+    race.Track().Objects().AddLive(&object, 0);
+    race.Track().Objects().AddLive(&racer, 1);
+    race.ScrollTo(CPointF(0, 0), 0);
+    race.scrollRemainder[1] = -0.5f;
+    race.OnScrolled();
+    EXPECT_FLOAT_EQ(race.GetScrollOffset().y, 1439.5f);
+    EXPECT_FLOAT_EQ(object.GetPosition().y, 1539.5f);
+    EXPECT_FLOAT_EQ(racer.GetPosition().y, 1489.5f);
+    EXPECT_FLOAT_EQ(racer.GetTargetPoint().y, 1479.5f);
+    race.Track().Objects().Clear();
+}
+
+TEST_F(CGRaceScrollTest, ClimbingIntoANewSectionLaysOneAndKeepsFour) {
+    const struct {
+        float y;
+        int32_t section;
+    } steps[] = {{1200, 3}, {960, 2}, {700, 2}, {480, 1}, {100, 1}, {1, 1}};
+    for (const auto& s : steps) {
+        // Climbs a band at a time, each band painted as it comes into view.
+        for (float y = race.GetScrollOffset().y; y > s.y;) {
+            y = std::max(s.y, y - float(race.GetBandHeight()));
+            race.ScrollTo(CPointF(0, y), 0);
+            race.OnScrolled();
+            race.OnIdle();
+        }
+        EXPECT_EQ(race.GetCurrentSection(), s.section) << s.y;
+        EXPECT_LE(race.Track().Sections().size(), CGRaceTrack::kMaxSections) << s.y;
+    }
+    EXPECT_EQ(race.Track().Sections().size(), CGRaceTrack::kMaxSections);
+}
+
+TEST_F(CGRaceScrollTest, RollingBackOverASectionEdgeAndClimbingAgainAddsNoSection) {
+    const auto moveTo = [&](float y) {
+        const float step = float(race.GetBandHeight());
+        for (float at = race.GetScrollOffset().y; at != y;) {
+            at = at > y ? std::max(y, at - step) : std::min(y, at + step);
+            race.ScrollTo(CPointF(0, at), 0);
+            race.OnScrolled();
+            race.OnIdle();
+        }
+    };
+    moveTo(900);
+    ASSERT_EQ(race.GetCurrentSection(), 2);
+    const size_t laid = race.Track().Sections().size();
+    CGRaceSection* newest = race.Track().Sections().front();
+    for (float y : {1000.0f, 900.0f, 1000.0f, 900.0f}) {
+        moveTo(y);
+        EXPECT_EQ(race.Track().Sections().size(), laid) << y;
+        EXPECT_EQ(race.Track().Sections().front(), newest) << y;
+    }
 }
 
 } // namespace

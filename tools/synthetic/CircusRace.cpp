@@ -1,0 +1,310 @@
+// The circus race {1, 0, 11} (class 440): a road four stages high between grass verges with
+// striped kerbs. The road list names four catalogues (left and right verge, finish left and
+// finish right). Every piece is a row of 240 pixels whose verge meets its neighbours' at the
+// same width; the pieces carry object points on the road, and the left pieces collision boxes
+// over their verge. Two start pieces lead nowhere: the left lay-by's successor list is empty
+// (a dead end), and the right one's names a finish piece, which its catalogue lacks.
+//
+// The race places each piece with its centre at the left edge of the stage and at the top of
+// its row, so a piece picture is twice as wide as the part of the stage it covers: the left
+// verge shows in the right half of its picture, the right verge in the last columns of a
+// picture twice the stage's width, and a collision box reaches as far into the road as it
+// reaches off the stage. The right verge's boxes would cover the whole road, so the right
+// pieces have none: the stage's right edge is their verge.
+#include "tools/synthetic/CircusRace.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "engine/graphics/FrameImage.h"
+#include "tools/builders/ActivityBuilder.h"
+#include "tools/builders/ImageWriters.h"
+#include "tools/synthetic/GameData.h"
+
+using namespace vqt::test;
+using namespace circus_race;
+
+namespace {
+
+enum : uint8_t {
+    kClear = 0, kGrass, kGrassDark, kRoad, kRoadLine, kKerbRed, kKerbWhite, kBadge, kBadgeRim, kCrate, kCrateDark,
+    kRat, kRatDark, kWall, kRoof, kWater, kCollider, kColourCount,
+};
+
+/// The background's frame and palette entries.
+constexpr uint16_t kPictureEntry = 611;
+constexpr int kRow = kStageHeight / kRowsPerSection;
+constexpr int kVerge = 56; // grass at both ends of every piece
+constexpr int kKerb = 8;
+constexpr int kLeftPictureWidth = 2 * 192;
+constexpr int kRightPictureWidth = 2 * kStageWidth;
+
+uint32_t Rgb(int r, int g, int b) { return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16; }
+
+std::vector<uint32_t> Colours() {
+    std::vector<uint32_t> c(256, 0);
+    const uint32_t named[kColourCount] = {
+        0,                  Rgb(70, 150, 60),  Rgb(50, 120, 45),  Rgb(95, 95, 100),  Rgb(235, 235, 210),
+        Rgb(200, 40, 40),   Rgb(245, 245, 245), Rgb(250, 200, 40), Rgb(180, 120, 20), Rgb(170, 110, 50),
+        Rgb(110, 70, 30),   Rgb(130, 130, 140), Rgb(70, 70, 80),    Rgb(230, 200, 150), Rgb(60, 80, 200),
+        Rgb(90, 170, 240),  Rgb(255, 0, 255),
+    };
+    for (int i = 0; i < kColourCount; ++i) c[size_t(i)] = named[i];
+    return c;
+}
+
+std::vector<uint8_t> PartColours() {
+    std::vector<uint8_t> rgb;
+    for (uint32_t c : Colours()) {
+        rgb.push_back(uint8_t(c & 0xFF));
+        rgb.push_back(uint8_t(c >> 8 & 0xFF));
+        rgb.push_back(uint8_t(c >> 16 & 0xFF));
+    }
+    return rgb;
+}
+
+/// Grass with a darker speckle that repeats the same way every run.
+uint8_t GrassAt(int x, int y) { return (uint32_t(x) * 7u + uint32_t(y) * 13u) % 11u == 0 ? kGrassDark : kGrass; }
+
+/// The verge's width at row y of a piece: its shape's bump over the plain verge.
+using Shape = std::function<int(int y)>;
+Shape Bump(int height) {
+    return [height](int y) { return kVerge + int(std::lround(height * std::sin(3.14159265 * y / kRow))); };
+}
+
+uint8_t VergeAt(int fromEdge, int width, int y) {
+    if (fromEdge < width) return GrassAt(fromEdge, y);
+    if (fromEdge < width + kKerb) return (y / 16) % 2 == 0 ? uint8_t(kKerbRed) : uint8_t(kKerbWhite);
+    return kClear;
+}
+
+Picture LeftPiece(const Shape& shape) {
+    Picture p(kLeftPictureWidth, kRow, kClear);
+    for (int y = 0; y < kRow; ++y)
+        for (int x = 0; x < kLeftPictureWidth / 2; ++x) p.at(kLeftPictureWidth / 2 + x, y) = VergeAt(x, shape(y), y);
+    return p;
+}
+
+Picture RightPiece(const Shape& shape) {
+    Picture p(kRightPictureWidth, kRow, kClear);
+    for (int y = 0; y < kRow; ++y)
+        for (int x = 0; x < kLeftPictureWidth / 2; ++x) p.at(kRightPictureWidth - 1 - x, y) = VergeAt(x, shape(y), y);
+    return p;
+}
+
+/// The chequered kerb of the finish, on both verges.
+Shape Finish() { return [](int) { return kVerge; }; }
+
+Picture Filled(int w, int h, uint8_t colour) { return Picture(w, h, colour); }
+
+Picture Badge() {
+    Picture p(28, 28, kClear);
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 28; ++x) {
+            const int d = (x - 14) * (x - 14) + (y - 14) * (y - 14);
+            if (d <= 169) p.at(x, y) = d >= 121 ? uint8_t(kBadgeRim) : uint8_t(kBadge);
+        }
+    return p;
+}
+
+Picture Crate(int cracks) {
+    Picture p(36, 36, kCrate);
+    for (int i = 0; i < 36; ++i) {
+        p.at(i, 0) = p.at(i, 35) = p.at(0, i) = p.at(35, i) = kCrateDark;
+        p.at(i, i) = kCrateDark;
+    }
+    for (int c = 0; c < cracks; ++c)
+        for (int i = 4; i < 32; ++i) p.at(35 - i, i) = kCrateDark;
+    return p;
+}
+
+Picture Rat(int stride) {
+    Picture p(24, 40, kClear);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 24; ++x) {
+            const int dx = x - 12, dy = y - 18;
+            if (dx * dx * 4 + dy * dy <= 196) p.at(x, y) = kRat;
+        }
+    for (int y = 32; y < 40; ++y) p.at(12 + (y % 4 < 2 ? stride : -stride), y) = kRatDark; // the tail
+    p.at(9, 8) = p.at(14, 8) = kRatDark;
+    return p;
+}
+
+/// A half of the fireworks factory at the finish; the left half has its roof's slope at the left.
+Picture FactoryHalf(bool left) {
+    Picture p(200, 140, kWall);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const int slope = left ? 200 - x : x;
+            p.at(x, y) = y * 5 >= 200 - slope ? uint8_t(kRoof) : uint8_t(kClear);
+        }
+    for (int y = 60; y < 120; y += 30)
+        for (int x = 30; x < 170; x += 50)
+            for (int i = 0; i < 16; ++i)
+                for (int j = 0; j < 16; ++j) p.at(x + i, y + j) = kWater;
+    return p;
+}
+
+Picture Drop(int size) {
+    Picture p(size, size, kClear);
+    const int r = size / 2;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            if ((x - r) * (x - r) + (y - r) * (y - r) <= r * r) p.at(x, y) = kWater;
+    return p;
+}
+
+/// One frame per picture in each state, the hot spot at the picture's centre.
+PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
+    PartPlan plan;
+    plan.palette = PartColours();
+    for (const auto& pictures : states) {
+        StatePlan state;
+        for (const Picture& p : pictures)
+            state.frames.push_back(FramePlan{.picture = p, .hotX = int16_t(p.width / 2), .hotY = int16_t(p.height / 2)});
+        plan.states.push_back(state);
+    }
+    return plan;
+}
+
+IndexedPicture Background() {
+    IndexedPicture p{.width = kStageWidth, .height = kSections * kStageHeight, .pixels = {}, .colours = Colours()};
+    p.pixels.resize(size_t(p.width) * size_t(p.height));
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const int fromEdge = std::min(x, kStageWidth - 1 - x);
+            uint8_t v = fromEdge < kVerge ? GrassAt(fromEdge, y) : uint8_t(kRoad);
+            if ((x == kStageWidth / 2 - 1 || x == kStageWidth / 2) && y % 60 < 36) v = kRoadLine;
+            p.pixels[size_t(y) * size_t(p.width) + size_t(x)] = v;
+        }
+    return p;
+}
+
+/// What one catalogue entry is made of.
+struct PieceSpec {
+    Shape shape;
+    std::vector<std::pair<int, int>> points; // object points (x, y) in the piece's row
+    std::vector<int> successors;             // pieces of the same catalogue, by index
+};
+
+class RoadWriter {
+public:
+    explicit RoadWriter(GameData& data) : data_(data) {}
+
+    uint32_t List(const std::vector<uint32_t>& ids, const char* name) {
+        return data_.file.AddChunk(GameData::kChunkLists, ChunkListData(ids), {.entry = nextList_++, .name = name});
+    }
+
+    uint32_t Path(const std::vector<std::pair<int, int>>& points) {
+        // The origin is split off the points, as drawn paths keep it.
+        PathPlan plan;
+        plan.values[0] = uint32_t(kRow / 2 * 256);
+        plan.values[1] = uint32_t(kStageWidth / 2 * 256);
+        for (const auto& [x, y] : points) {
+            PathRecordPlan r;
+            r.words[0] = uint32_t((y - kRow / 2) * 256);
+            r.words[1] = uint32_t((x - kStageWidth / 2) * 256);
+            plan.records.push_back(r);
+        }
+        return data_.file.AddChunk(GameData::kPaths, PathData(plan), {.entry = nextPath_++});
+    }
+
+    /// A piece part; its third word names its collision list when it has one.
+    uint32_t Piece(const Picture& picture, uint32_t collisionList) {
+        PartPlan plan = PartOf({{picture}});
+        plan.words[2] = uint16_t(collisionList == 0 ? 0 : ChunkEntryOf(collisionList));
+        return data_.parts.AddPart(plan).part;
+    }
+
+    /// The catalogue of the pieces: their parts, each piece's entry list (part, path,
+    /// successors) and the catalogue list over them. `extra` is added to the successor lists.
+    uint32_t Catalogue(const std::vector<PieceSpec>& specs, const std::function<Picture(const Shape&)>& draw,
+                       bool colliders, const std::vector<std::vector<uint32_t>>& extra, const char* name) {
+        std::vector<uint32_t> parts;
+        for (const PieceSpec& s : specs) {
+            uint32_t collision = 0;
+            if (colliders) {
+                int widest = 0;
+                for (int y = 0; y < kRow; ++y) widest = std::max(widest, s.shape(y));
+                const uint32_t box = data_.parts.AddPart(PartOf({{Filled(2 * (widest + kKerb), kRow, kCollider)}})).part;
+                collision = List({box}, "Collision list");
+            }
+            parts.push_back(Piece(draw(s.shape), collision));
+        }
+        std::vector<uint32_t> entries;
+        for (size_t i = 0; i < specs.size(); ++i) {
+            std::vector<uint32_t> next;
+            for (int s : specs[i].successors) next.push_back(parts[size_t(s)]);
+            if (i < extra.size()) next.insert(next.end(), extra[i].begin(), extra[i].end());
+            entries.push_back(List({parts[i], Path(specs[i].points), List(next, "Successors")}, "Road piece"));
+        }
+        lastParts_ = parts;
+        return List(entries, name);
+    }
+
+    const std::vector<uint32_t>& LastParts() const { return lastParts_; }
+
+private:
+    GameData& data_;
+    uint16_t nextList_ = kRoadList + 1;
+    uint16_t nextPath_ = kRoadList;
+    std::vector<uint32_t> lastParts_;
+};
+
+} // namespace
+
+void AddCircusRace(GameData& data) {
+    data.parts.AddPart(PartOf({{Badge()}}), kTokenPart);
+    data.parts.AddPart(PartOf({{Crate(0)}, {Crate(1)}, {Crate(2)}, {Crate(3)}}), kObstaclePart);
+    std::vector<std::vector<Picture>> rat;
+    for (int s = 0; s < 8; ++s) rat.push_back({Rat(s % 2 ? 3 : 0), Rat(s % 2 ? -3 : 0)});
+    data.parts.AddPart(PartOf(rat), kRacerPart);
+    data.parts.AddPart(PartOf({{FactoryHalf(false)}}), kFinishParts[0]);
+    data.parts.AddPart(PartOf({{FactoryHalf(true)}}), kFinishParts[1]);
+    // The counters' icons stand at their hot spots, side by side in the top left corner.
+    PartPlan badgeIcon = PartOf({{Badge()}});
+    badgeIcon.states[0].frames[0].hotX = 120;
+    badgeIcon.states[0].frames[0].hotY = 20;
+    data.parts.AddPart(badgeIcon, kBadgeIcon);
+    PartPlan scoreIcon = PartOf({{Drop(20)}});
+    scoreIcon.states[0].frames[0].hotX = 20;
+    scoreIcon.states[0].frames[0].hotY = 20;
+    data.parts.AddPart(scoreIcon, kScoreIcon);
+    data.parts.AddPart(PartOf({{Drop(12)}, {Drop(20)}}), kShotPart);
+
+    data.file.AddChunk(GameData::kSnippets, Tone(987.77),
+                       {.entry = kGoalSound, .name = "Goal", .property = PropertyRecordBytes().SoundDefaults()});
+
+    RoadWriter road(data);
+    const uint32_t finishLeft = road.Catalogue({{Finish(), {{160, 120}}, {0}}}, LeftPiece, true, {}, "Finish left");
+    const uint32_t finishRight = road.Catalogue({{Finish(), {{480, 120}}, {0}}}, RightPiece, false, {}, "Finish right");
+    const uint32_t finishPiece = road.LastParts().front();
+    // Left: straight, bulge, narrowing, and the lay-by that only a start can pick (a dead end).
+    const uint32_t left = road.Catalogue({{Bump(0), {{200, 60}, {430, 180}}, {0, 1, 2}},
+                                          {Bump(64), {{330, 120}}, {0, 2}},
+                                          {Bump(-24), {{260, 40}, {380, 200}}, {0, 1}},
+                                          {Bump(100), {{400, 100}}, {}}},
+                                         LeftPiece, true, {}, "Left verge");
+    // Right: the same shapes; its start-only piece names the finish piece, which it lacks.
+    const uint32_t right = road.Catalogue({{Bump(0), {{440, 100}}, {0, 1, 2}},
+                                           {Bump(64), {{250, 160}, {360, 30}}, {0, 2}},
+                                           {Bump(-24), {{300, 90}}, {0, 1}},
+                                           {Bump(100), {{220, 140}}, {}}},
+                                          RightPiece, false, {{}, {}, {}, {finishPiece}}, "Right verge");
+    data.file.AddChunk(GameData::kChunkLists, ChunkListData({left, right, finishLeft, finishRight}),
+                       {.entry = kRoadList, .name = "Circus race road"});
+
+    const uint32_t background = data.file.AddChunk(GameData::kFrames, BmpFile(Background()),
+                                                   {.entry = kPictureEntry, .name = "Circus race road", .property = FrameProperty(kFrameBmp)});
+    const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(Colours()), {.entry = kPictureEntry, .name = "Circus race"});
+    ActivityPlan race{.classId = 440, .backgroundId = background, .paletteId = palette};
+    // The view's centre puts the picture's top left corner at the stage's.
+    race.properties.Pair(50, 1, kStageWidth / 2, kSections * kStageHeight / 2)
+        .Short(200, 1, 1)
+        .Short(205, 1, int16_t(kRoadList))
+        .Long(205, 2, uint32_t(kRowsPerSection))
+        .Long(205, 3, uint32_t(kBandHeight));
+    data.file.AddChunk(GameData::kActivities, ActivityData(race), {.entry = kScreen, .name = "Circus race"});
+}
