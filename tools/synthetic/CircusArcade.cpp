@@ -130,7 +130,9 @@ struct Line {
 } // namespace
 
 void AddCircusArcade(GameData& data) {
-    auto part = [&](const PartPlan& plan, uint16_t entry = 0) { return data.parts.AddPart(plan, entry).part; };
+    auto part = [&](const PartPlan& plan, uint16_t entry = 0) {
+        return entry ? AddSharedPart(data, plan, entry) : data.parts.AddPart(plan).part;
+    };
     // Vehicles 0 and 1 seen from behind (the arcades' flat view), the token, drop and kind box.
     part(PartOf({{Box(90, 60, kRed, kDark)}, {Box(90, 60, kRed, kYellow)}}), 284);
     part(PartOf({{Box(80, 56, kYellow, kDark)}, {Box(80, 56, kYellow, kRed)}}), 492);
@@ -209,9 +211,7 @@ void AddCircusArcade(GameData& data) {
                            {.entry = l.voice, .name = "Arcade voice " + std::to_string(l.voice),
                             .property = PropertyRecordBytes().SoundDefaults()});
     for (const uint16_t sound : {45, 65, 67, 92, 96, 570, 574, 575})
-        data.file.AddChunk(GameData::kSnippets, Tone(300.0 + sound % 500),
-                           {.entry = sound, .name = "Arcade sound " + std::to_string(sound),
-                            .property = PropertyRecordBytes().SoundDefaults()});
+        AddSharedTone(data, sound, 300.0 + sound % 500, "Arcade sound " + std::to_string(sound));
     struct Text {
         uint16_t entry;
         const char16_t* text;

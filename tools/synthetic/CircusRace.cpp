@@ -256,26 +256,25 @@ private:
 } // namespace
 
 void AddCircusRace(GameData& data) {
-    data.parts.AddPart(PartOf({{Badge()}}), kTokenPart);
-    data.parts.AddPart(PartOf({{Crate(0)}, {Crate(1)}, {Crate(2)}, {Crate(3)}}), kObstaclePart);
+    AddSharedPart(data, PartOf({{Badge()}}), kTokenPart);
+    AddSharedPart(data, PartOf({{Crate(0)}, {Crate(1)}, {Crate(2)}, {Crate(3)}}), kObstaclePart);
     std::vector<std::vector<Picture>> rat;
     for (int s = 0; s < 8; ++s) rat.push_back({Rat(s % 2 ? 3 : 0), Rat(s % 2 ? -3 : 0)});
-    data.parts.AddPart(PartOf(rat), kRacerPart);
-    data.parts.AddPart(PartOf({{FactoryHalf(false)}}), kFinishParts[0]);
-    data.parts.AddPart(PartOf({{FactoryHalf(true)}}), kFinishParts[1]);
+    AddSharedPart(data, PartOf(rat), kRacerPart);
+    AddSharedPart(data, PartOf({{FactoryHalf(false)}}), kFinishParts[0]);
+    AddSharedPart(data, PartOf({{FactoryHalf(true)}}), kFinishParts[1]);
     // The counters' icons stand at their hot spots, side by side in the top left corner.
     PartPlan badgeIcon = PartOf({{Badge()}});
     badgeIcon.states[0].frames[0].hotX = 120;
     badgeIcon.states[0].frames[0].hotY = 20;
-    data.parts.AddPart(badgeIcon, kBadgeIcon);
+    AddSharedPart(data, badgeIcon, kBadgeIcon);
     PartPlan scoreIcon = PartOf({{Drop(20)}});
     scoreIcon.states[0].frames[0].hotX = 20;
     scoreIcon.states[0].frames[0].hotY = 20;
-    data.parts.AddPart(scoreIcon, kScoreIcon);
-    data.parts.AddPart(PartOf({{Drop(12)}, {Drop(20)}}), kShotPart);
+    AddSharedPart(data, scoreIcon, kScoreIcon);
+    AddSharedPart(data, PartOf({{Drop(12)}, {Drop(20)}}), kShotPart);
 
-    data.file.AddChunk(GameData::kSnippets, Tone(987.77),
-                       {.entry = kGoalSound, .name = "Goal", .property = PropertyRecordBytes().SoundDefaults()});
+    AddSharedTone(data, kGoalSound, 987.77, "Goal");
 
     RoadWriter road(data);
     const uint32_t finishLeft = road.Catalogue({{Finish(), {{160, 120}}, {0}}}, LeftPiece, true, {}, "Finish left");

@@ -31,3 +31,8 @@ PartIndexes AddIndexes(ChunkFileBuilder& file) {
 } // namespace
 
 GameData::GameData() : parts(file, AddIndexes(file)) {}
+
+uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t entry) {
+    if (data.file.HasChunk(GameData::kParts, entry)) return vqt::test::ChunkIdOf(GameData::kParts, entry);
+    return data.parts.AddPart(plan, entry).part;
+}

@@ -4,6 +4,7 @@
 // snippets, {9, 0, n} frames, {12, 0, n} chunk lists, {17, 0, n} texts, {18, 0, n} movies).
 // Every index exists, empty or not, so that the numbers line up.
 #include <cstdint>
+#include <string>
 
 #include <vector>
 
@@ -40,6 +41,14 @@ struct GameData {
     /// Views that other generators stand on the first activity, after its own.
     std::vector<vqt::test::ObjectPlan> firstActivityObjects;
 };
+
+/// Adds part {2, 0, entry} unless a screen made before has it: the game names some art from
+/// several screens, and the first to need it makes it for all. Answers the part's chunk id.
+uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t entry);
+
+/// Adds snippet {7, 0, entry}, a tone of the frequency with the sound defaults, unless a screen
+/// made before has it (as AddSharedPart).
+void AddSharedTone(GameData& data, uint16_t entry, double frequency, const std::string& name);
 
 /// A snippet chunk's data: a tone of the frequency, a quarter of a second fading out, as raw
 /// 8-bit mono sound at 22050 Hz.

@@ -28,6 +28,12 @@ Bytes Tone(double frequency) {
     return data;
 }
 
+void AddSharedTone(GameData& data, uint16_t entry, double frequency, const std::string& name) {
+    if (data.file.HasChunk(GameData::kSnippets, entry)) return;
+    data.file.AddChunk(GameData::kSnippets, Tone(frequency),
+                       {.entry = entry, .name = name, .property = PropertyRecordBytes().SoundDefaults()});
+}
+
 void AddGameSnippets(GameData& data) {
     struct Snippet {
         uint16_t entry;

@@ -126,14 +126,11 @@ PartPlan PersonPart(uint8_t shirt) {
 }
 
 void AddPartOnce(GameData& data, ChunkId id, const PartPlan& plan) {
-    if (!data.file.HasChunk(GameData::kParts, ChunkEntryOf(id))) data.parts.AddPart(plan, ChunkEntryOf(id));
+    AddSharedPart(data, plan, ChunkEntryOf(id));
 }
 
 void AddVoiceOnce(GameData& data, uint16_t entry) {
-    if (!data.file.HasChunk(GameData::kSnippets, entry))
-        data.file.AddChunk(GameData::kSnippets, Tone(300.0 + entry % 500),
-                           {.entry = entry, .name = "Puzzle voice " + std::to_string(entry),
-                            .property = PropertyRecordBytes().SoundDefaults()});
+    AddSharedTone(data, entry, 300.0 + entry % 500, "Puzzle voice " + std::to_string(entry));
 }
 
 void AddTextOnce(GameData& data, ChunkId id, const char16_t* text) {
