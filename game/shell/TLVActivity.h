@@ -207,7 +207,10 @@ protected:
     /// The game's counter panel, or null.
     static CCounterPanel* CounterPanel();
 
-    /// Adds a picture of a panel to the activity, moving and showing with the panel.
+    /// Where a panel's pictures and texts go: beside the panel (the main window), else the
+    /// activity.
+    ONode* PanelLayer(ButtonPanel_Prop* panel);
+    /// Adds a picture of a panel beside it, moving and showing with the panel.
     void AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId);
     /// The same for a text of a panel, centred at (x, y) in a box of that size.
     void AddPanelText(ButtonPanel_Prop* panel, ChunkId textId, int16_t x, int16_t y, int16_t width, int16_t height);

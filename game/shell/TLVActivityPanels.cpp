@@ -191,9 +191,16 @@ void CTLVActivity::BuildPanel(int16_t panel) {
                  320, 42, 500, 150);
 }
 
+ONode* CTLVActivity::PanelLayer(ButtonPanel_Prop* panel) {
+    // Beside the panel on the main window, a panel's pictures keep their stage place however
+    // far the activity has scrolled.
+    ONode* layer = panel ? panel->GetParent() : nullptr;
+    return layer ? layer : this;
+}
+
 void CTLVActivity::AddPanelText(ButtonPanel_Prop* panel, ChunkId textId, int16_t x, int16_t y, int16_t width,
                                 int16_t height) {
-    OTextDView* text = CreateTextDView(x, y, width, height, this);
+    OTextDView* text = CreateTextDView(x, y, width, height, PanelLayer(panel));
     if (!text) return;
     SetViewText(text, textId, GameFile());
     // Attached, the text shows and hides with its panel.
@@ -220,7 +227,7 @@ void CTLVActivity::AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId) {
     auto* picture = new (std::nothrow) OActivityProp("OActivityProp", OActivityProp::kClassId);
     if (!picture) return;
     PlaceProp(picture, pictureId, GameFile(), kPictureX, kPictureY);
-    AddChild(picture);
+    PanelLayer(panel)->AddChild(picture);
     // Attached, the picture shows and hides with its panel.
     panel->AttachToView(picture, 1);
 }
@@ -245,12 +252,14 @@ void CTLVActivity::DeletePanels() {
         ButtonPanel_Prop*& p = panels_[slot];
         if (!p) continue;
         p->RemoveButtons();
-        // The pictures attached to it are the activity's children.
+        // What is still attached are its pictures and texts, beside it or in the activity.
+        ONode* layer = PanelLayer(p);
         for (int32_t i = p->AttachedCount() - 1; i >= 0; --i) {
             OView* picture = p->AttachedAt(i);
-            if (picture->GetParent() != this) continue;
+            ONode* parent = picture->GetParent();
+            if (parent != this && parent != layer) continue;
             p->DetachChildView(picture);
-            RemoveChild(picture);
+            parent->RemoveChild(picture);
             delete picture;
         }
         delete p;

@@ -114,7 +114,7 @@ void GAToon_Activity::BuildResultsPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kResultsPanel), kPanelPriority);
     if (!p || !AdoptPanel(kResultsPanel, p)) return;
     AddPanelPicture(p, kResultsPicture);
-    if (OTextDView* number = CreateTextDView(330, 150, 100, 150, this)) {
+    if (OTextDView* number = CreateTextDView(330, 150, 100, 150, PanelLayer(p))) {
         CTLVApp* app = CTLVApp::Get();
         if (OSysFont* font = app ? app->GetFont(kNumberFont) : nullptr) number->UseFont(font, false);
         number->SetAlignment(kAlignCentre);
