@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/Part.h"
 #include "game/minigames/arcade/ArcadeColumnMarker.h"
 #include "game/minigames/arcade/GAToonActivity.h"
 #include "game/minigames/arcade/ToonArcadeClown.h"
+#include "game/shell/TLVObject.h"
 #include "tests/game/minigames/arcade/ArcadeFixture.h"
 
 namespace vqt::test {
@@ -49,6 +51,12 @@ protected:
         character->SetPosition(CPointF(x, 150.0f), 0, 1);
         if (game_->AcceptObject(character)) game_->AddChild(character);
         return character;
+    }
+    static std::vector<int32_t> QueuedStates(const OActivityProp& prop) {
+        std::vector<int32_t> states;
+        for (int32_t i = 0; prop.GetAnimSet() && i < prop.GetAnimSet()->GetQueuedCount(); ++i)
+            states.push_back(prop.GetAnimSet()->GetQueuedAt(i));
+        return states;
     }
     void Frame(uint32_t ms) {
         clock().Advance(ms);
@@ -159,12 +167,13 @@ TEST_F(CircusArcadeTest, HoldMatchAndSwitchWithTheKindBox) {
         std::vector<int32_t> states; // of characters 0..3
         int32_t box;
         bool switched;
+        std::vector<int32_t> boxRuns; // the states the box still runs, six times each
     } cases[] = {
-        {"hold", {{0}}, 0, 1, 0, {4, 0, 0, 0}, 5, false},
-        {"match", {{0}, {1}}, -1, -1, 1, {4, 4, 0, 0}, 7, false},
-        {"switch", {{0}, {2}}, 2, 2, 0, {3, 0, 4, 0}, 6, true},
-        {"match after the held one scrolled off", {{0}, {1, true}}, -1, -1, 1, {0, 4, 0, 0}, 7, false},
-        {"switch after the held one scrolled off", {{0}, {2, true}}, 2, 2, 0, {0, 0, 4, 0}, 6, true},
+        {"hold", {{0}}, 0, 1, 0, {4, 0, 0, 0}, 5, false, {5}},
+        {"match", {{0}, {1}}, -1, -1, 1, {4, 4, 0, 0}, 7, false, {7}},
+        {"switch", {{0}, {2}}, 2, 2, 0, {3, 0, 4, 0}, 6, true, {6, 8}},
+        {"match after the held one scrolled off", {{0}, {1, true}}, -1, -1, 1, {0, 4, 0, 0}, 7, false, {7}},
+        {"switch after the held one scrolled off", {{0}, {2, true}}, 2, 2, 0, {0, 0, 4, 0}, 6, true, {6, 8}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -192,6 +201,14 @@ TEST_F(CircusArcadeTest, HoldMatchAndSwitchWithTheKindBox) {
             }
         EXPECT_EQ(game->IsFirstSwitchDone(), c.switched);
         EXPECT_EQ(game->GetKindBox()->GetState(), c.box) << "a new kind passes through the old one's release";
+        std::vector<int32_t> runs;
+        for (int32_t state : c.boxRuns) runs.insert(runs.end(), 6, state);
+        EXPECT_EQ(QueuedStates(*game->GetKindBox()), runs);
+        const bool matched = c.matches > 0;
+        EXPECT_EQ(game->GetMarker()->IsShownThroughParents(), matched) << "the effect shows at a match only";
+        if (matched) {
+            EXPECT_EQ(game->GetMarker()->GetPosition(), characters[1]->GetPosition());
+        }
     }
 }
 
