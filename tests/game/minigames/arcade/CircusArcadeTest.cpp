@@ -133,6 +133,30 @@ TEST_F(CircusArcadeTest, ClicksEveryFiftyMillisecondsSprayEightDropsPerFireInter
     }
 }
 
+TEST_F(CircusArcadeTest, NoSprayStartsWhileAPanelShowsAndTheFirstClickAfterItSprays) {
+    const int16_t panels[] = {Arcade_Activity::kStartPanel, CTLVActivity::kPanelMenu, CTLVActivity::kPanelLeave};
+    for (const int16_t panel : panels) {
+        SCOPED_TRACE("panel " + std::to_string(panel));
+        GAToon_Activity* game = Play(1, 0);
+        Frame(1000); // the fire clock has long run out
+        game->CreateButtonPanel(panel);
+        ASSERT_TRUE(game->IsPanelShown(panel));
+        for (uint32_t t = 10; t <= 1500; t += 10) {
+            if (t % 50 == 0) game->OnButtonDown();
+            if (t % 70 == 0) game->OnKey(CTLVActivity::kKeyAlt);
+            Frame(10);
+        }
+        EXPECT_FALSE(game->IsSprayRunning());
+        EXPECT_EQ(game->Drops().Count(), 0);
+
+        game->HidePanel(panel, 1);
+        ASSERT_FALSE(game->IsPanelShown(-1));
+        game->OnButtonDown();
+        EXPECT_TRUE(game->IsSprayRunning());
+        EXPECT_EQ(game->Drops().Count(), 1);
+    }
+}
+
 TEST_F(CircusArcadeTest, ADropRisesAtMostThreeHundredPixelsAndItsArcFalls) {
     GAToon_Activity* game = Play(1, 0);
     game->Shoot();
