@@ -12,6 +12,8 @@
 #include "game/minigames/arcade/ArcadeColumnMarker.h"
 #include "game/minigames/arcade/GAToonActivity.h"
 #include "game/minigames/arcade/ToonArcadeClown.h"
+#include "game/shell/ButtonPanel.h"
+#include "game/shell/PanelTextButton.h"
 #include "game/shell/TLVObject.h"
 #include "tests/game/minigames/arcade/ArcadeFixture.h"
 
@@ -29,8 +31,9 @@ protected:
     CPlayer& Player() { return *CTLVApp::Get()->GetPlayer(); }
     /// The game at the level with the player in the vehicle, items of speed 0 at the start,
     /// characters and markers added before it starts (as the activity data adds them), and
-    /// the start panel closed so that play runs.
-    GAToon_Activity* Play(uint16_t level, uint16_t vehicle = 0, const std::vector<std::pair<int16_t, int32_t>>& characters = {}) {
+    /// the start panel closed so that play runs (unless `closeStart` is false).
+    GAToon_Activity* Play(uint16_t level, uint16_t vehicle = 0, const std::vector<std::pair<int16_t, int32_t>>& characters = {},
+                          bool closeStart = true) {
         while (Player().GetActivityLevel(kWorld, kArcade) < level) Player().IncActivityLevel(kWorld, kArcade);
         while (Player().GetActivityLevel(kWorld, kArcade) > level) Player().DecActivityLevel(kWorld, kArcade);
         Player().SetSelectedVehicle(vehicle);
@@ -38,7 +41,7 @@ protected:
         game_->SetScrollLimits(CPointF(0.0f, 0.0f), CPointF(0.0f, 0.0f));
         for (const auto& [column, kind] : characters) AddCharacter(column, kind);
         game_->OnActivated();
-        game_->HidePanel(Arcade_Activity::kStartPanel, 1);
+        if (closeStart) game_->HidePanel(Arcade_Activity::kStartPanel, 1);
         game_->SetVisible(1, 0);
         return game_.get();
     }
@@ -154,6 +157,37 @@ TEST_F(CircusArcadeTest, NoSprayStartsWhileAPanelShowsAndTheFirstClickAfterItSpr
         game->OnButtonDown();
         EXPECT_TRUE(game->IsSprayRunning());
         EXPECT_EQ(game->Drops().Count(), 1);
+    }
+}
+
+TEST_F(CircusArcadeTest, TheStartPanelsInstructionsAreItsButtonOneAndTheStartKeysBlinkIt) {
+    const struct {
+        uint16_t level;
+        uint32_t key;
+        int16_t shownAfter;
+    } cases[] = {{1, CTLVActivity::kKeyEnter, Arcade_Activity::kStartPanel},
+                 {3, CTLVActivity::kKeySpace, Arcade_Activity::kStartPanel},
+                 {2, CTLVActivity::kKeyEsc, CTLVActivity::kPanelMenu}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("key " + std::to_string(c.key));
+        GAToon_Activity* game = Play(c.level, 0, {}, false);
+        ButtonPanel_Prop* panel = game->GetPanel(Arcade_Activity::kStartPanel);
+        ASSERT_NE(panel, nullptr);
+        ASSERT_TRUE(game->IsPanelShown(Arcade_Activity::kStartPanel));
+        std::vector<PanelTextButton*> buttons;
+        for (int32_t i = 0; i < panel->AttachedCount(); ++i)
+            if (auto* text = dynamic_cast<PanelTextButton*>(panel->AttachedAt(i))) buttons.push_back(text);
+        ASSERT_EQ(buttons.size(), 1u) << "only the instructions work as a button";
+        EXPECT_EQ(buttons[0]->GetIndex(), 1);
+        EXPECT_EQ(buttons[0]->GetPanelId(), Arcade_Activity::kStartPanel);
+        EXPECT_EQ(buttons[0]->GetPosition(), CPointF(320.0f, 347.0f));
+        EXPECT_EQ(buttons[0]->GetCursorMode(), OView::kHitSelf);
+        EXPECT_EQ(panel->GetTimeOutOn(), 0);
+
+        game->OnKey(c.key);
+        EXPECT_EQ(panel->GetTimeOutOn(), 1) << "the blink hands the panel to its time-out";
+        EXPECT_TRUE(game->IsPanelShown(c.shownAfter));
+        EXPECT_EQ(game->IsPanelShown(Arcade_Activity::kStartPanel), c.shownAfter == Arcade_Activity::kStartPanel);
     }
 }
 
