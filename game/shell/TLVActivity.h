@@ -12,6 +12,7 @@ class CPartFile;
 class OActivityProp;
 class OSoundProcess;
 class OTextDView;
+class PanelTextButton;
 class TLV_Object;
 class CWorldLink;
 struct xSnippet;
@@ -207,10 +208,17 @@ protected:
     /// The game's counter panel, or null.
     static CCounterPanel* CounterPanel();
 
-    /// Adds a picture of a panel to the activity, moving and showing with the panel.
+    /// Where a panel's pictures and texts go: beside the panel (the main window), else the
+    /// activity.
+    ONode* PanelLayer(ButtonPanel_Prop* panel);
+    /// Adds a picture of a panel beside it, moving and showing with the panel.
     void AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId);
     /// The same for a text of a panel, centred at (x, y) in a box of that size.
     void AddPanelText(ButtonPanel_Prop* panel, ChunkId textId, int16_t x, int16_t y, int16_t width, int16_t height);
+    /// The same for a text that works as the panel's button `index`: a click on it is that
+    /// button's press, and blinking that button starts the panel's time-out.
+    void AddPanelTextButton(ButtonPanel_Prop* panel, uint16_t index, ChunkId textId, int16_t x, int16_t y,
+                            int16_t width, int16_t height);
     /// Puts a screen's own panel into its empty slot (owned from now on); false (the panel
     /// deleted) when the slot is taken or out of range.
     bool AdoptPanel(int16_t slot, ButtonPanel_Prop* panel);
@@ -221,6 +229,9 @@ protected:
 private:
     /// The timed screen's follow-up, once its advance timer has run out.
     void Advance();
+    /// Styles and fills a panel's text and attaches it to the panel.
+    void FillPanelText(ButtonPanel_Prop* panel, OTextDView* text, ChunkId textId);
+    static PanelTextButton* FindPanelTextButton(ButtonPanel_Prop* panel, uint16_t index);
     /// Builds one of this base's panels into its empty slot.
     void BuildPanel(int16_t panel);
     /// Deletes every panel (queued ones are forgotten first, so none opens).

@@ -12,6 +12,7 @@
 #include "engine/media/MusicProcess.h"
 #include "engine/media/TextDView.h"
 #include "game/shell/ButtonPanel.h"
+#include "game/shell/PanelTextButton.h"
 #include "game/shell/TLVActivity.h"
 #include "game/shell/TLVApp.h"
 
@@ -117,10 +118,13 @@ ButtonPanel_Prop* CTLVActivity::GetPanel(int16_t panel) const {
 
 void CTLVActivity::BlinkPanelButton(uint16_t panel, uint16_t button) {
     ButtonPanel_Prop* shown = GetPanel(int16_t(panel));
-    ButtonPanel_Button* blinking = shown ? shown->GetButton(button) : nullptr;
-    if (!blinking) return;
+    if (!shown) return;
+    ButtonPanel_Button* blinking = shown->GetButton(button);
+    if (!blinking && !FindPanelTextButton(shown, button)) return;
     shown->SetTimeOutOn(1);
     shown->RestartTimeOut();
+    // A text that works as the button has no down look of its own.
+    if (!blinking) return;
     blinking->SetState(blinking->GetDownState());
     blinking->QueueNextState(blinking->IsHovered() ? blinking->GetHoverState() : blinking->GetUpState());
 }
@@ -191,13 +195,38 @@ void CTLVActivity::BuildPanel(int16_t panel) {
                  320, 42, 500, 150);
 }
 
+ONode* CTLVActivity::PanelLayer(ButtonPanel_Prop* panel) {
+    // Beside the panel on the main window, a panel's pictures keep their stage place however
+    // far the activity has scrolled.
+    ONode* layer = panel ? panel->GetParent() : nullptr;
+    return layer ? layer : this;
+}
+
 void CTLVActivity::AddPanelText(ButtonPanel_Prop* panel, ChunkId textId, int16_t x, int16_t y, int16_t width,
                                 int16_t height) {
-    OTextDView* text = CreateTextDView(x, y, width, height, this);
+    FillPanelText(panel, CreateTextDView(x, y, width, height, PanelLayer(panel)), textId);
+}
+
+void CTLVActivity::AddPanelTextButton(ButtonPanel_Prop* panel, uint16_t index, ChunkId textId, int16_t x, int16_t y,
+                                      int16_t width, int16_t height) {
+    auto* text = new (std::nothrow) PanelTextButton(panel->GetPanelId(), index);
+    xText_PlaceView(text, x, y, width, height, PanelLayer(panel));
+    FillPanelText(panel, text, textId);
+}
+
+void CTLVActivity::FillPanelText(ButtonPanel_Prop* panel, OTextDView* text, ChunkId textId) {
     if (!text) return;
     SetViewText(text, textId, GameFile());
     // Attached, the text shows and hides with its panel.
     panel->AttachToView(text, 1);
+}
+
+PanelTextButton* CTLVActivity::FindPanelTextButton(ButtonPanel_Prop* panel, uint16_t index) {
+    for (int32_t i = 0; i < panel->AttachedCount(); ++i) {
+        auto* text = dynamic_cast<PanelTextButton*>(panel->AttachedAt(i));
+        if (text && text->GetIndex() == index) return text;
+    }
+    return nullptr;
 }
 
 void CTLVActivity::SetViewText(OTextDView* view, ChunkId textId, CPartFile* file) {
@@ -220,7 +249,7 @@ void CTLVActivity::AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId) {
     auto* picture = new (std::nothrow) OActivityProp("OActivityProp", OActivityProp::kClassId);
     if (!picture) return;
     PlaceProp(picture, pictureId, GameFile(), kPictureX, kPictureY);
-    AddChild(picture);
+    PanelLayer(panel)->AddChild(picture);
     // Attached, the picture shows and hides with its panel.
     panel->AttachToView(picture, 1);
 }
@@ -251,12 +280,14 @@ void CTLVActivity::DeletePanel(int16_t slot) {
     ButtonPanel_Prop*& p = panels_[slot];
     p->Show(false, 1);
     p->RemoveButtons();
-    // The pictures attached to it are the activity's children.
+    // What is still attached are its pictures and texts, beside it or in the activity.
+    ONode* layer = PanelLayer(p);
     for (int32_t i = p->AttachedCount() - 1; i >= 0; --i) {
         OView* picture = p->AttachedAt(i);
-        if (picture->GetParent() != this) continue;
+        ONode* parent = picture->GetParent();
+        if (parent != this && parent != layer) continue;
         p->DetachChildView(picture);
-        RemoveChild(picture);
+        parent->RemoveChild(picture);
         delete picture;
     }
     delete p;

@@ -9,6 +9,7 @@
 #include "engine/base/Trace.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Window.h"
+#include "engine/graphics/Part.h"
 #include "game/minigames/arcade/ArcadeColumnMarker.h"
 #include "game/minigames/arcade/ArcadeToken.h"
 #include "game/minigames/arcade/PArcadeParticle.h"
@@ -28,6 +29,8 @@ constexpr ChunkId kBadgesIcon = MakeChunkId(2, 54);
 constexpr ChunkId kSwitchSound = MakeChunkId(7, 92);
 constexpr ChunkId kCatchSound = MakeChunkId(7, 96);
 constexpr float kKindBoxY = 30.0f;
+/// Each change of the kind box runs its state six more times.
+constexpr int32_t kBoxSteps = 6;
 constexpr int32_t kDropPriority = 32767;
 /// Every speed of the game rises by (level + kSpeedLevelBias) x kSpeedStep.
 constexpr int32_t kSpeedLevelBias = 4;
@@ -146,13 +149,16 @@ void GAToon_Activity::DropKindBox() {
 void GAToon_Activity::ShowBox(int32_t state) {
     if (!kindBox_) return;
     const int32_t shown = kindBox_->GetState();
+    // A change starts afresh: what the last one still had to run is dropped.
+    if (CPart* part = kindBox_->GetAnimSet()) part->ClearQueue();
     // A box showing another kind's waiting state passes through that kind's release.
     if (shown >= 2 && shown % 3 == 2 && shown != state && state % 3 == 2) {
         kindBox_->SetState(shown + 1);
-        kindBox_->QueueNextState(state);
-        return;
+        kindBox_->StepFrames(shown + 1, kBoxSteps);
+    } else {
+        kindBox_->SetState(state);
     }
-    kindBox_->SetState(state);
+    kindBox_->StepFrames(state, kBoxSteps);
 }
 
 // ---- The frame ----------------------------------------------------------------------------------
@@ -298,6 +304,7 @@ void GAToon_Activity::HitCharacter(Toon_Arcade_Clown* character) {
     }
     if (kind == waitingKind_) {
         character->SetState(Toon_Arcade_Clown::kPutOut);
+        ShowClickFeedback(character);
         // The held character may have scrolled off since; the match still counts.
         if (held_) held_->SetState(Toon_Arcade_Clown::kPutOut);
         ShowBox(BoxMatched(kind));

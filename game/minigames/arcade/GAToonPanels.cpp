@@ -27,6 +27,7 @@ constexpr int32_t kNumberPriority = 32767;
 constexpr ChunkId kPlayAgainButton = MakeChunkId(2, 9);
 constexpr ChunkId kReturnButton = MakeChunkId(2, 1147);
 constexpr ChunkId kStartTexts[] = {MakeChunkId(17, 5), MakeChunkId(17, 84), MakeChunkId(17, 85)};
+constexpr uint16_t kStartButton = 1;
 constexpr ChunkId kStartTitle = MakeChunkId(17, 19);
 constexpr ChunkId kStartPictures[] = {MakeChunkId(2, 720), MakeChunkId(2, 721)};
 constexpr ChunkId kLeavePicture = MakeChunkId(2, 1093);
@@ -114,7 +115,7 @@ void GAToon_Activity::BuildResultsPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kResultsPanel), kPanelPriority);
     if (!p || !AdoptPanel(kResultsPanel, p)) return;
     AddPanelPicture(p, kResultsPicture);
-    if (OTextDView* number = CreateTextDView(330, 150, 100, 150, this)) {
+    if (OTextDView* number = CreateTextDView(330, 150, 100, 150, PanelLayer(p))) {
         CTLVApp* app = CTLVApp::Get();
         if (OSysFont* font = app ? app->GetFont(kNumberFont) : nullptr) number->UseFont(font, false);
         number->SetAlignment(kAlignCentre);
@@ -135,7 +136,8 @@ void GAToon_Activity::BuildResultsPanel() {
 void GAToon_Activity::BuildStartPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kStartPanel), kPanelPriority);
     if (!p || !AdoptPanel(kStartPanel, p)) return;
-    AddPanelText(p, kStartTexts[PlayerLevel() - 1], 320, 347, 500, 150);
+    // The instructions are the panel's button 1: a click on them starts play.
+    AddPanelTextButton(p, kStartButton, kStartTexts[PlayerLevel() - 1], 320, 347, 500, 150);
     AddPanelText(p, kStartTitle, 320, 42, 500, 150);
     AddPanelPicture(p, kStartPictures[GetVehicleIndex() == 1 ? 1 : 0]);
 }
@@ -173,7 +175,7 @@ void GAToon_Activity::OnPanelDismissed(int16_t panel) {
         music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, kMusicEntry});
         music->Play();
     }
-    BlinkPanelButton(uint16_t(kStartPanel), 1);
+    BlinkPanelButton(uint16_t(kStartPanel), kStartButton);
 }
 
 void GAToon_Activity::OnButton(int16_t panel, int16_t button) {

@@ -118,6 +118,46 @@ TEST_F(GameActivityTest, PanelTextsComeFromTheGamesTextsStyledAfterTheScreensTem
     }
 }
 
+/// The stage rectangles of what a panel shows besides its buttons.
+std::vector<CRect16> PanelPictureRects(const ButtonPanel_Prop* panel) {
+    std::vector<CRect16> rects;
+    for (int32_t i = 0; i < panel->AttachedCount(); ++i) {
+        OView* view = panel->AttachedAt(i);
+        if (view->GetParent() != panel) rects.push_back(view->GetScreenRect());
+    }
+    return rects;
+}
+
+TEST_F(GameActivityTest, APanelsPicturesAndTextsKeepTheirStagePlaceHoweverFarTheScreenHasScrolled) {
+    struct Case {
+        int16_t panel;
+        CPointF builtAt; ///< the screen's scroll when the panel is made
+        CPointF shownAt; ///< and when it shows again
+    };
+    const Case cases[] = {{CTLVActivity::kPanelQuit, {-400, -120}, {250, 60}},
+                          {CTLVActivity::kPanelNewCar, {0, 0}, {-640, 0}},
+                          {CTLVActivity::kPanelLeave, {900, 0}, {0, -300}}};
+    for (const Case& c : cases) {
+        ProbeActivity* screen = Show(kPlainScreen);
+        screen->CreateButtonPanel(c.panel);
+        const std::vector<CRect16> unscrolled = PanelPictureRects(screen->GetPanel(c.panel));
+        ASSERT_GE(unscrolled.size(), 2u) << c.panel << ": a picture and a text";
+        screen->HidePanel(c.panel, 1);
+
+        screen = Show(kDataScreen);
+        screen->SetScrollLimits(CPointF(-1000, -1000), CPointF(1000, 1000));
+        screen->ScrollTo(c.builtAt, 0);
+        ASSERT_EQ(screen->GetScrollOffset(), c.builtAt);
+        screen->CreateButtonPanel(c.panel);
+        EXPECT_EQ(PanelPictureRects(screen->GetPanel(c.panel)), unscrolled) << c.panel;
+        screen->HidePanel(c.panel, 1);
+        screen->ScrollTo(c.shownAt, 0);
+        screen->CreateButtonPanel(c.panel);
+        EXPECT_EQ(PanelPictureRects(screen->GetPanel(c.panel)), unscrolled) << c.panel;
+        screen->HidePanel(c.panel, 1);
+    }
+}
+
 TEST_F(GameActivityTest, APanelPausesTimersByExactlyItsSpanSilencesTheMusicAndSuspendsTheProps) {
     ProbeActivity* screen = Show(kPlainScreen);
     ASSERT_GT(screen->ChildCount(), 0);

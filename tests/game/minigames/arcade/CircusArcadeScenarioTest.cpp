@@ -106,7 +106,7 @@ protected:
         xArcade_RegisterClasses();
     }
     /// Bo at level 1 in the fire engine, started in the arcade: the bot closes the start panel
-    /// (ESC, then ESC for the menu), then steers under the nearest waiting character of the
+    /// with a click on its instructions, then steers under the nearest waiting character of the
     /// kind the box asks for and sprays with ALT, until the results panel shows; then button 0.
     BotRun PlayBot(uint32_t runMs = 300000);
 };
@@ -233,9 +233,8 @@ BotRun CircusArcadeScenarioTest::PlayBot(uint32_t runMs) {
         const bool settled = game && manager && !manager->IsSwitchPending() && now >= arrived + 800;
         if (step == 0 && settled && now >= arrived + 1500 && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
             r.startPanel = StagePicture();
-            // ESC opens the menu over the start panel, a second ESC closes it and play runs.
-            Script(Key(0, "WM_KEYDOWN", kEsc) + Key(60, "WM_KEYUP", kEsc) + Key(400, "WM_KEYDOWN", kEsc) +
-                   Key(460, "WM_KEYUP", kEsc));
+            // A click on the instructions closes the start panel and play runs.
+            Click(320, 347);
             ++step;
         } else if (step == 1 && settled && !game->IsPanelShown(-1) && now >= arrived + 2000) {
             ++step;

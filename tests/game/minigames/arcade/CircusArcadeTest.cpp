@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/graphics/Part.h"
 #include "game/minigames/arcade/ArcadeColumnMarker.h"
 #include "game/minigames/arcade/GAToonActivity.h"
 #include "game/minigames/arcade/ToonArcadeClown.h"
+#include "game/shell/ButtonPanel.h"
+#include "game/shell/PanelTextButton.h"
+#include "game/shell/TLVObject.h"
 #include "tests/game/minigames/arcade/ArcadeFixture.h"
 
 namespace vqt::test {
@@ -27,8 +31,9 @@ protected:
     CPlayer& Player() { return *CTLVApp::Get()->GetPlayer(); }
     /// The game at the level with the player in the vehicle, items of speed 0 at the start,
     /// characters and markers added before it starts (as the activity data adds them), and
-    /// the start panel closed so that play runs.
-    GAToon_Activity* Play(uint16_t level, uint16_t vehicle = 0, const std::vector<std::pair<int16_t, int32_t>>& characters = {}) {
+    /// the start panel closed so that play runs (unless `closeStart` is false).
+    GAToon_Activity* Play(uint16_t level, uint16_t vehicle = 0, const std::vector<std::pair<int16_t, int32_t>>& characters = {},
+                          bool closeStart = true) {
         while (Player().GetActivityLevel(kWorld, kArcade) < level) Player().IncActivityLevel(kWorld, kArcade);
         while (Player().GetActivityLevel(kWorld, kArcade) > level) Player().DecActivityLevel(kWorld, kArcade);
         Player().SetSelectedVehicle(vehicle);
@@ -36,7 +41,7 @@ protected:
         game_->SetScrollLimits(CPointF(0.0f, 0.0f), CPointF(0.0f, 0.0f));
         for (const auto& [column, kind] : characters) AddCharacter(column, kind);
         game_->OnActivated();
-        game_->HidePanel(Arcade_Activity::kStartPanel, 1);
+        if (closeStart) game_->HidePanel(Arcade_Activity::kStartPanel, 1);
         game_->SetVisible(1, 0);
         return game_.get();
     }
@@ -49,6 +54,12 @@ protected:
         character->SetPosition(CPointF(x, 150.0f), 0, 1);
         if (game_->AcceptObject(character)) game_->AddChild(character);
         return character;
+    }
+    static std::vector<int32_t> QueuedStates(const OActivityProp& prop) {
+        std::vector<int32_t> states;
+        for (int32_t i = 0; prop.GetAnimSet() && i < prop.GetAnimSet()->GetQueuedCount(); ++i)
+            states.push_back(prop.GetAnimSet()->GetQueuedAt(i));
+        return states;
     }
     void Frame(uint32_t ms) {
         clock().Advance(ms);
@@ -125,6 +136,61 @@ TEST_F(CircusArcadeTest, ClicksEveryFiftyMillisecondsSprayEightDropsPerFireInter
     }
 }
 
+TEST_F(CircusArcadeTest, NoSprayStartsWhileAPanelShowsAndTheFirstClickAfterItSprays) {
+    const int16_t panels[] = {Arcade_Activity::kStartPanel, CTLVActivity::kPanelMenu, CTLVActivity::kPanelLeave};
+    for (const int16_t panel : panels) {
+        SCOPED_TRACE("panel " + std::to_string(panel));
+        GAToon_Activity* game = Play(1, 0);
+        Frame(1000); // the fire clock has long run out
+        game->CreateButtonPanel(panel);
+        ASSERT_TRUE(game->IsPanelShown(panel));
+        for (uint32_t t = 10; t <= 1500; t += 10) {
+            if (t % 50 == 0) game->OnButtonDown();
+            if (t % 70 == 0) game->OnKey(CTLVActivity::kKeyAlt);
+            Frame(10);
+        }
+        EXPECT_FALSE(game->IsSprayRunning());
+        EXPECT_EQ(game->Drops().Count(), 0);
+
+        game->HidePanel(panel, 1);
+        ASSERT_FALSE(game->IsPanelShown(-1));
+        game->OnButtonDown();
+        EXPECT_TRUE(game->IsSprayRunning());
+        EXPECT_EQ(game->Drops().Count(), 1);
+    }
+}
+
+TEST_F(CircusArcadeTest, TheStartPanelsInstructionsAreItsButtonOneAndTheStartKeysBlinkIt) {
+    const struct {
+        uint16_t level;
+        uint32_t key;
+        int16_t shownAfter;
+    } cases[] = {{1, CTLVActivity::kKeyEnter, Arcade_Activity::kStartPanel},
+                 {3, CTLVActivity::kKeySpace, Arcade_Activity::kStartPanel},
+                 {2, CTLVActivity::kKeyEsc, CTLVActivity::kPanelMenu}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("key " + std::to_string(c.key));
+        GAToon_Activity* game = Play(c.level, 0, {}, false);
+        ButtonPanel_Prop* panel = game->GetPanel(Arcade_Activity::kStartPanel);
+        ASSERT_NE(panel, nullptr);
+        ASSERT_TRUE(game->IsPanelShown(Arcade_Activity::kStartPanel));
+        std::vector<PanelTextButton*> buttons;
+        for (int32_t i = 0; i < panel->AttachedCount(); ++i)
+            if (auto* text = dynamic_cast<PanelTextButton*>(panel->AttachedAt(i))) buttons.push_back(text);
+        ASSERT_EQ(buttons.size(), 1u) << "only the instructions work as a button";
+        EXPECT_EQ(buttons[0]->GetIndex(), 1);
+        EXPECT_EQ(buttons[0]->GetPanelId(), Arcade_Activity::kStartPanel);
+        EXPECT_EQ(buttons[0]->GetPosition(), CPointF(320.0f, 347.0f));
+        EXPECT_EQ(buttons[0]->GetCursorMode(), OView::kHitSelf);
+        EXPECT_EQ(panel->GetTimeOutOn(), 0);
+
+        game->OnKey(c.key);
+        EXPECT_EQ(panel->GetTimeOutOn(), 1) << "the blink hands the panel to its time-out";
+        EXPECT_TRUE(game->IsPanelShown(c.shownAfter));
+        EXPECT_EQ(game->IsPanelShown(Arcade_Activity::kStartPanel), c.shownAfter == Arcade_Activity::kStartPanel);
+    }
+}
+
 TEST_F(CircusArcadeTest, ADropRisesAtMostThreeHundredPixelsAndItsArcFalls) {
     GAToon_Activity* game = Play(1, 0);
     game->Shoot();
@@ -159,12 +225,13 @@ TEST_F(CircusArcadeTest, HoldMatchAndSwitchWithTheKindBox) {
         std::vector<int32_t> states; // of characters 0..3
         int32_t box;
         bool switched;
+        std::vector<int32_t> boxRuns; // the states the box still runs, six times each
     } cases[] = {
-        {"hold", {{0}}, 0, 1, 0, {4, 0, 0, 0}, 5, false},
-        {"match", {{0}, {1}}, -1, -1, 1, {4, 4, 0, 0}, 7, false},
-        {"switch", {{0}, {2}}, 2, 2, 0, {3, 0, 4, 0}, 6, true},
-        {"match after the held one scrolled off", {{0}, {1, true}}, -1, -1, 1, {0, 4, 0, 0}, 7, false},
-        {"switch after the held one scrolled off", {{0}, {2, true}}, 2, 2, 0, {0, 0, 4, 0}, 6, true},
+        {"hold", {{0}}, 0, 1, 0, {4, 0, 0, 0}, 5, false, {5}},
+        {"match", {{0}, {1}}, -1, -1, 1, {4, 4, 0, 0}, 7, false, {7}},
+        {"switch", {{0}, {2}}, 2, 2, 0, {3, 0, 4, 0}, 6, true, {6, 8}},
+        {"match after the held one scrolled off", {{0}, {1, true}}, -1, -1, 1, {0, 4, 0, 0}, 7, false, {7}},
+        {"switch after the held one scrolled off", {{0}, {2, true}}, 2, 2, 0, {0, 0, 4, 0}, 6, true, {6, 8}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -192,6 +259,14 @@ TEST_F(CircusArcadeTest, HoldMatchAndSwitchWithTheKindBox) {
             }
         EXPECT_EQ(game->IsFirstSwitchDone(), c.switched);
         EXPECT_EQ(game->GetKindBox()->GetState(), c.box) << "a new kind passes through the old one's release";
+        std::vector<int32_t> runs;
+        for (int32_t state : c.boxRuns) runs.insert(runs.end(), 6, state);
+        EXPECT_EQ(QueuedStates(*game->GetKindBox()), runs);
+        const bool matched = c.matches > 0;
+        EXPECT_EQ(game->GetMarker()->IsShownThroughParents(), matched) << "the effect shows at a match only";
+        if (matched) {
+            EXPECT_EQ(game->GetMarker()->GetPosition(), characters[1]->GetPosition());
+        }
     }
 }
 
