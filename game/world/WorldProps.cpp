@@ -8,6 +8,7 @@
 #include "game/shell/TLVComplexObject.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
+#include "game/world/characters/DAvoider.h"
 #include "game/world/characters/DGuard.h"
 #include "game/world/characters/Dweeble.h"
 
@@ -124,7 +125,8 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
     if (markedProp_ == prop) markedProp_ = nullptr;
     ForgetExitProp(prop);
     // No character keeps heading for, or fleeing from, a prop that is gone, the listed ones and
-    // the bystanders no list holds alike; nor does a guard keep watching it or turning from it.
+    // the bystanders no list holds alike; nor does a guard or an avoider keep watching it or
+    // turning from it.
     for (int32_t i = 0; i < ChildCount(); ++i) {
         ONode* child = ChildAt(i);
         if (child == prop) continue; // it may be half destroyed already
@@ -132,6 +134,7 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
         if (!character) continue;
         if (character->GetTargetObject() == prop) character->SetTargetObject(nullptr);
         if (auto* guard = dynamic_cast<DGuard*>(character)) guard->ForgetProp(prop);
+        if (auto* avoider = dynamic_cast<DAvoider*>(character)) avoider->ForgetProp(prop);
     }
 }
 

@@ -167,6 +167,7 @@ void CGPuzzle::PlaceVehicle() {
         if (!vehicle_) return;
         vehicle_->SetPartID(GamePartFile(), vehicleArt_, 0);
         vehicle_->SetSpeed(kVehicleSpeed);
+        vehicle_->SetArrivalRadius(kVehicleArrivalRadius);
         vehicle_->Halt();
         vehicle_->SetVariant(0);
         vehicle_->SetScale(kVehicleScale, kVehicleScale);

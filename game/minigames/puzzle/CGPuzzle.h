@@ -27,6 +27,8 @@ public:
     static constexpr int16_t kPuzzleActivity = 5;
     static constexpr uint32_t kHintMs = 15000;
     static constexpr float kVehicleScale = 0.6f;
+    /// How near its target the vehicle's own target driving stops.
+    static constexpr float kVehicleArrivalRadius = 5.0f;
     static constexpr float kPersonScale = 0.75f;
     /// A board that no attempt could generate after this many is given up (traced).
     static constexpr int32_t kMaxAttempts = 100000;

@@ -4,7 +4,6 @@
 
 #include "game/world/characters/CharacterTouch.h"
 #include "game/world/characters/DweebleRoutines.h"
-#include "game/world/characters/TurnAway.h"
 
 namespace {
 
@@ -20,7 +19,6 @@ DAvoider::DAvoider(const char* name, uint32_t classId) : Dweeble(name, classId) 
     SetGroupRoutine(4, &Dweeble_Avoid);
     SetDwellTimes(-1, kAvoidMs, kAvoidMs, 250, 250);
     AddFramesD(7, 8);
-    avoidTimer_.duration = kAvoidMs;
 }
 
 bool DAvoider::IsA(uint32_t classId) const {
@@ -30,11 +28,7 @@ bool DAvoider::IsA(uint32_t classId) const {
 
 int32_t DAvoider::OnIdle() {
     const int32_t answer = Dweeble::OnIdle();
-    if (avoiding_ && !FrameInListD()) TurnBackTo(this, avoidedVehicle_);
-    if (avoidTimer_.HasElapsed() && avoiding_) {
-        avoiding_ = 0;
-        avoidedVehicle_ = nullptr;
-        avoidTimer_.Stop();
+    if (avoid_.Step(this)) {
         ExpireTimers();
         SetBehaviourState(5);
     }
@@ -50,9 +44,7 @@ int32_t DAvoider::OnContact(TLV_Object* other) {
         SetBehaviourState(9);
         Stop();
     }
-    avoiding_ = 1;
-    avoidTimer_.Start(kAvoidMs);
-    avoidedVehicle_ = other;
+    avoid_.Start(other);
     return PushedUnlessAtEdge(this);
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "game/world/characters/AvoidMode.h"
 #include "game/world/characters/Dweeble.h"
 
 /// The character that walks about and steps out of the vehicle's way ("DAvoider", class id
@@ -20,12 +21,13 @@ public:
     /// Action frames 7-9 for the second vehicle of the town's pair, else 7-8.
     void SetActionFrames(uint8_t secondVehicle) override;
 
-    bool IsAvoiding() const { return avoiding_ != 0; }
-    const DweebleStateTimer& GetAvoidTimer() const { return avoidTimer_; }
-    const OActivityProp* GetAvoidedVehicle() const { return avoidedVehicle_; }
+    /// Drops its hold on a vehicle that is going away.
+    void ForgetProp(const OActivityProp* prop) { avoid_.Forget(prop); }
+
+    bool IsAvoiding() const { return avoid_.IsAvoiding(); }
+    const DweebleStateTimer& GetAvoidTimer() const { return avoid_.GetTimer(); }
+    const OActivityProp* GetAvoidedVehicle() const { return avoid_.GetVehicle(); }
 
 private:
-    uint8_t avoiding_ = 0;
-    DweebleStateTimer avoidTimer_;
-    OActivityProp* avoidedVehicle_ = nullptr;
+    CAvoidMode avoid_{kAvoidMs};
 };

@@ -9,7 +9,6 @@
 #include "game/world/characters/DweebleNumbers.h"
 #include "game/world/characters/DweebleRoutines.h"
 #include "game/world/characters/PatrolObject.h"
-#include "game/world/characters/TurnAway.h"
 
 namespace {
 
@@ -31,7 +30,6 @@ DGuard::DGuard(const char* name, uint32_t classId) : Dweeble(name, classId) {
     SetGuardFlag(1);
     AddFramesB(4, 6);
     AddFramesD(7, 9);
-    avoidTimer_.duration = kAvoidMs;
 }
 
 bool DGuard::IsA(uint32_t classId) const {
@@ -41,13 +39,7 @@ bool DGuard::IsA(uint32_t classId) const {
 
 int32_t DGuard::OnIdle() {
     const int32_t answer = Dweeble::OnIdle();
-    if (avoiding_ && !FrameInListD()) TurnBackTo(this, avoidedVehicle_);
-    if (avoidTimer_.HasElapsed() && avoiding_) {
-        avoiding_ = 0;
-        avoidedVehicle_ = nullptr;
-        avoidTimer_.Stop();
-        SetBehaviourState(0);
-    }
+    if (avoid_.Step(this)) SetBehaviourState(0);
     return answer;
 }
 
@@ -66,9 +58,7 @@ int32_t DGuard::OnContact(TLV_Object* other) {
         SetBehaviourState(9);
         Stop();
     }
-    avoiding_ = 1;
-    avoidTimer_.Start(kAvoidMs);
-    avoidedVehicle_ = other;
+    avoid_.Start(other);
     return PushedUnlessAtEdge(this);
 }
 
@@ -76,10 +66,7 @@ void DGuard::SetActionFrames(uint8_t secondVehicle) { AddFramesD(7, secondVehicl
 
 void DGuard::ForgetProp(const OActivityProp* prop) {
     if (patrolObject_ == prop) patrolObject_ = nullptr;
-    if (avoidedVehicle_ == prop) {
-        avoidedVehicle_ = nullptr;
-        avoiding_ = 0;
-    }
+    avoid_.Forget(prop);
 }
 
 void DGuard::StandOnPatrolFrame() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "game/world/characters/AvoidMode.h"
 #include "game/world/characters/Dweeble.h"
 
 /// The character that watches an area ("DGuard", class id 2460): while its guard flag is set
@@ -37,9 +38,9 @@ public:
     /// Drops every hold on a prop that is going away.
     void ForgetProp(const OActivityProp* prop);
 
-    bool IsAvoiding() const { return avoiding_ != 0; }
-    const DweebleStateTimer& GetAvoidTimer() const { return avoidTimer_; }
-    const OActivityProp* GetAvoidedVehicle() const { return avoidedVehicle_; }
+    bool IsAvoiding() const { return avoid_.IsAvoiding(); }
+    const DweebleStateTimer& GetAvoidTimer() const { return avoid_.GetTimer(); }
+    const OActivityProp* GetAvoidedVehicle() const { return avoid_.GetVehicle(); }
 
 private:
     /// Standing frame 11 when the part has more than eleven states.
@@ -51,11 +52,9 @@ private:
     /// A random direction whose look-ahead step the world lets pass; -1 when none does.
     int32_t FreeStepDirection(int32_t state, const CPointF& from);
 
-    uint8_t avoiding_ = 0;
     OActivityProp* patrolObject_ = nullptr;
     int16_t margin_ = 0;
-    DweebleStateTimer avoidTimer_;
-    OActivityProp* avoidedVehicle_ = nullptr;
+    CAvoidMode avoid_{kAvoidMs};
     CCharacterWorld::Obstacles nearby_;
     CDynArray<int32_t> candidates_;
 };

@@ -5,9 +5,17 @@
 
 #include "engine/graphics/Part.h"
 #include "engine/graphics/State.h"
+#include "game/shell/TLVComplexObject.h"
 #include "game/world/characters/CharacterWorld.h"
 
 namespace vqt::test {
+
+/// Any vehicle (class 2000) for the characters to meet.
+class Car : public TLVComplex_Object {
+public:
+    Car() : TLVComplex_Object("Car", 2010) {}
+    bool IsA(uint32_t id) const override { return id == 2000 || id == 2010 || TLVComplex_Object::IsA(id); }
+};
 
 /// A world that answers the character's questions from settings and logs every call.
 class SpyCharacterWorld : public CCharacterWorld {

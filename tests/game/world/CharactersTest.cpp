@@ -22,13 +22,6 @@
 namespace vqt::test {
 namespace {
 
-/// Any vehicle (class 2000) for the characters to meet.
-class Car : public TLVComplex_Object {
-public:
-    Car() : TLVComplex_Object("Car", 2010) {}
-    bool IsA(uint32_t id) const override { return id == 2000 || id == 2010 || TLVComplex_Object::IsA(id); }
-};
-
 enum class Kind { Avoider, BadGuy, Captive };
 
 std::unique_ptr<Dweeble> MakeKind(Kind kind) {

@@ -21,12 +21,6 @@
 namespace vqt::test {
 namespace {
 
-class Car : public TLVComplex_Object {
-public:
-    Car() : TLVComplex_Object("Car", 2010) {}
-    bool IsA(uint32_t id) const override { return id == 2000 || id == 2010 || TLVComplex_Object::IsA(id); }
-};
-
 class FollowerTest : public HeadlessTest {
 protected:
     std::unique_ptr<DFollower> Make(float x = 400.0f, float y = 300.0f) {

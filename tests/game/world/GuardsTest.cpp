@@ -12,6 +12,7 @@
 #include "game/shell/StillProps.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/characters/CharacterClasses.h"
+#include "game/world/characters/DAvoider.h"
 #include "game/world/characters/DGuard.h"
 #include "game/world/characters/PatrolObject.h"
 #include "tests/game/world/CharacterFixture.h"
@@ -20,12 +21,6 @@
 
 namespace vqt::test {
 namespace {
-
-class Car : public TLVComplex_Object {
-public:
-    Car() : TLVComplex_Object("Car", 2010) {}
-    bool IsA(uint32_t id) const override { return id == 2000 || id == 2010 || TLVComplex_Object::IsA(id); }
-};
 
 /// The spy that also logs the world's own way test and its flags.
 class WaySpyWorld : public SpyCharacterWorld {
@@ -413,6 +408,27 @@ TEST_F(GuardWorldTest, AGuardForgetsARetiredPatrolObject) {
     guard->SetPen(area);
     world->RetireProp(area);
     EXPECT_EQ(guard->GetPen(), nullptr) << "a retired patrol object is not watched";
+}
+
+TEST_F(GuardWorldTest, GuardsAndAvoidersTurningFromAVehicleForgetItWhenItGoes) {
+    SpyWorld* world = ShowWorld(kEmptyWorld);
+    ASSERT_NE(world, nullptr);
+    auto* guard = Add(world, new DGuard, 300, 300);
+    auto* avoider = Add(world, new DAvoider, 400, 300);
+    auto* vehicle = Add(world, new Car, 350, 300);
+    guard->OnContact(vehicle);
+    avoider->OnContact(vehicle);
+    ASSERT_TRUE(guard->IsAvoiding());
+    ASSERT_TRUE(avoider->IsAvoiding());
+    world->RetireProp(vehicle);
+    EXPECT_EQ(guard->GetAvoidedVehicle(), nullptr);
+    EXPECT_EQ(avoider->GetAvoidedVehicle(), nullptr);
+    EXPECT_FALSE(avoider->IsAvoiding()) << "no turn toward a prop that is gone";
+    for (int frame = 0; frame < 30; ++frame) {
+        clock().Advance(16);
+        guard->OnIdle();
+        avoider->OnIdle();
+    }
 }
 
 } // namespace

@@ -151,5 +151,20 @@ TEST_F(WorldVehicleLinkTest, FollowersAreKeptAtTheVehiclesTrailPointOfTheirNumbe
     delete world;
 }
 
+TEST_F(WorldVehicleLinkTest, AnyPanelSilencesTheEngineAndSirenPipesAndLeavesTheOthers) {
+    for (const int16_t panel : {CTLVActivity::kPanelMenu, CTLVActivity::kPanelLeave, TLVWorld_Activity::kTutorialPanel}) {
+        SpyWorld* world = ShowWorld(kEmptyWorld);
+        ASSERT_NE(world, nullptr);
+        OSoundProcess* sound = app->GetSoundProcess();
+        xSnippet* tone = world->LoadSound(MakeChunkId(7, 189));
+        ASSERT_NE(tone, nullptr);
+        for (uint32_t pipe : {0u, 3u, 5u, 8u}) sound->Play(tone, pipe, 0, 1);
+        world->CreateButtonPanel(panel);
+        for (uint32_t pipe : {3u, 8u}) EXPECT_FALSE(xSound_IsPlaying(Pipe(pipe))) << "panel " << panel << ", pipe " << pipe;
+        for (uint32_t pipe : {0u, 5u}) EXPECT_TRUE(xSound_IsPlaying(Pipe(pipe))) << "panel " << panel << ", pipe " << pipe;
+        world->HidePanel(panel, 1);
+    }
+}
+
 } // namespace
 } // namespace vqt::test

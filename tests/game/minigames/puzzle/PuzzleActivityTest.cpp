@@ -300,6 +300,7 @@ TEST_F(PuzzleActivityTest, ThePlayersVehicleGivesTheArtsAndAVehicleOfAnotherTown
             puzzle->GetVehicle()->GetAttachedProp()->GetPartID(&light);
             EXPECT_EQ(light, c.town->lightArts[c.own]);
             EXPECT_FLOAT_EQ(puzzle->GetVehicle()->GetScaleV(), CGPuzzle::kVehicleScale);
+            EXPECT_FLOAT_EQ(puzzle->GetVehicle()->GetArrivalRadius(), CGPuzzle::kVehicleArrivalRadius);
             // CTRL switches the light and its siren on, and both off again.
             CloseStartPanel(puzzle);
             const uint8_t shown = puzzle->GetVehicle()->GetAttachedProp()->IsVisible();
