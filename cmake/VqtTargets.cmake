@@ -67,14 +67,19 @@ function(vqt_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${label})
   # The whole program once more in one process, its cases in a random order (the seed is in the
-  # output): no case may depend on what another one left behind.
-  add_test(NAME ${name}.shuffled COMMAND ${name} --gtest_shuffle)
-  # One process runs every case in turn: the sanitizers' several-fold slowdown needs more room.
-  set(shuffled_timeout 600)
+  # output): no case may depend on what another one left behind. Under the sanitizers' several-
+  # fold slowdown the program runs as four shards side by side, each its cases shuffled, so that
+  # the longest programs do not hold up the whole run.
   if(VQT_SANITIZE OR VQT_TSAN)
-    set(shuffled_timeout 1800)
+    foreach(shard RANGE 3)
+      add_test(NAME ${name}.shuffled.${shard} COMMAND ${name} --gtest_shuffle)
+      set_tests_properties(${name}.shuffled.${shard} PROPERTIES LABELS "${label};shuffled" TIMEOUT 1800
+        ENVIRONMENT "GTEST_TOTAL_SHARDS=4;GTEST_SHARD_INDEX=${shard}")
+    endforeach()
+  else()
+    add_test(NAME ${name}.shuffled COMMAND ${name} --gtest_shuffle)
+    set_tests_properties(${name}.shuffled PROPERTIES LABELS "${label};shuffled" TIMEOUT 600)
   endif()
-  set_tests_properties(${name}.shuffled PROPERTIES LABELS "${label};shuffled" TIMEOUT ${shuffled_timeout})
 endfunction()
 
 # vqt_fuzz(name SOURCES ... DEPS ... [CORPUS dir]) - a libFuzzer target. With clang and VQT_FUZZ it
