@@ -6,6 +6,10 @@
 #include "game/minigames/arcade/ArcadeColumnMarker.h"
 #include "game/minigames/arcade/GAToonActivity.h"
 #include "game/minigames/arcade/ToonArcadeClown.h"
+#include "game/minigames/arcade/ZooArcadeGoalItem.h"
+#include "game/minigames/arcade/ZooArcadeLeaf.h"
+#include "game/minigames/arcade/ZooArcadeMonkey.h"
+#include "game/minigames/arcade/ZooArcadeVine.h"
 #include "game/shell/TLVFactory.h"
 
 namespace {
@@ -27,4 +31,8 @@ void xArcade_RegisterClasses() {
     xTLVFactory_Register({Arcade_BG_Item::kClassId, nullptr, &MakeProp<Arcade_BG_Item>});
     xTLVFactory_Register({Toon_Arcade_Clown::kClassId, nullptr, &MakeProp<Toon_Arcade_Clown>});
     xTLVFactory_Register({Arcade_Column_Marker::kClassId, nullptr, &MakeProp<Arcade_Column_Marker>});
+    xTLVFactory_Register({Zoo_Arcade_Monkey::kClassId, nullptr, &MakeProp<Zoo_Arcade_Monkey>});
+    xTLVFactory_Register({Zoo_Arcade_GoalItem::kClassId, nullptr, &MakeProp<Zoo_Arcade_GoalItem>});
+    xTLVFactory_Register({Zoo_Arcade_Leaf::kClassId, nullptr, &MakeProp<Zoo_Arcade_Leaf>});
+    xTLVFactory_Register({Zoo_Arcade_Vine::kClassId, nullptr, &MakeProp<Zoo_Arcade_Vine>});
 }

@@ -1,0 +1,7 @@
+#include "game/minigames/arcade/ZooArcadeVine.h"
+
+Zoo_Arcade_Vine::Zoo_Arcade_Vine(const char* name, uint32_t classId) : Arcade_BG_Item(name, classId) {}
+
+bool Zoo_Arcade_Vine::IsA(uint32_t classId) const { return classId == kClassId || Arcade_BG_Item::IsA(classId); }
+
+void Zoo_Arcade_Vine::Respawn() { SetVisible(0, 0); }
