@@ -55,6 +55,7 @@ public:
     /// The town's spoken lines; the base says nothing.
     virtual void Speak(int32_t /*line*/) {}
     void OnPersonReached(OActivityProp* /*person*/) override {}
+    void CheerCrowdsTwice() override;
 
     // What the tiles ask.
     void RestartGoDelay() override { run_.RestartGoDelay(); }
