@@ -315,6 +315,10 @@ int32_t CGPuzzle::OnIdle() {
     return TLVGame_Activity::OnIdle();
 }
 
+void CGPuzzle::CheerCrowdsTwice() {
+    for (Puzzle_Crowd* crowd : crowd_) crowd->CheerTwice();
+}
+
 void CGPuzzle::OnTileTurned(Puzzle_Piece* tile, OActivityProp* person) {
     if (person && person->IsA(kPersonClass)) static_cast<Puzzle_Dweeble*>(person)->TileTurned(tile);
 }

@@ -54,7 +54,8 @@ public:
 
     /// The town's spoken lines; the base says nothing.
     virtual void Speak(int32_t /*line*/) {}
-    virtual void OnPersonReached(OActivityProp* /*person*/) override {}
+    void OnPersonReached(OActivityProp* /*person*/) override {}
+    void CheerCrowdsTwice() override;
 
     // What the tiles ask.
     void RestartGoDelay() override { run_.RestartGoDelay(); }

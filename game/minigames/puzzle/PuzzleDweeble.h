@@ -6,9 +6,9 @@
 
 class Puzzle_Piece;
 
-/// A person waiting on the puzzle board to be picked up ("Puzzle_Dweeble", 1610): it stands
-/// on its tile and claims it, keeps above the tile it stands on, turns with its tile, and is
-/// hidden when the vehicle picks it up.
+/// A person waiting on the puzzle board to be picked up ("Puzzle_Dweeble", 1610): at the first
+/// level it stands on its tile and claims it, above it walks the track a tile per step; it keeps
+/// above the tile it stands on, turns with its tile, and is hidden when the vehicle picks it up.
 class Puzzle_Dweeble : public Dweeble {
 public:
     static constexpr uint32_t kClassId = 1610;
@@ -28,8 +28,17 @@ public:
     /// The puzzle sets the person's draw priority itself.
     void UpdateZOrder() override {}
 
-    /// Its routine for states 0 to 3.
+    /// Its routine for states 0 to 3: at the first level it stands on its tile; above it,
+    /// it waits a step, walks to the next tile of the track and turns back where the track
+    /// ends or another prop holds the way.
     void Walk();
+    /// Takes the next tile of the track as its way; false when it turned back instead.
+    bool StepAlongTrack();
+    /// The first failure only marks it blocked; from the second on it also gives up its locks.
+    /// Its direction is inverted in both cases.
+    void TurnBack();
+    /// Reached by the vehicle (picked up, 68) or hit by a projectile (65); 0 otherwise.
+    int32_t OnHit(OActivityProp* other);
     void SetCell(int16_t row, int16_t column) {
         row_ = row;
         column_ = column;
@@ -48,17 +57,28 @@ public:
     Puzzle_Piece* Previous() const { return previous_; }
     Puzzle_Piece* Current() const { return current_; }
     Puzzle_Piece* Next() const { return next_; }
+    void SetPrevious(Puzzle_Piece* tile) { previous_ = tile; }
     void SetCurrent(Puzzle_Piece* tile) { current_ = tile; }
     void SetNext(Puzzle_Piece* tile) { next_ = tile; }
     bool IsForward() const { return forward_ != 0; }
+    void SetForward(bool on) { forward_ = on ? 1 : 0; }
+    bool IsBlocked() const { return blocked_ != 0; }
+    bool IsBlockedByVehicle() const { return blockedByVehicle_ != 0; }
     const CTimerRec& GetWalkTimer() const { return walkTimer_; }
 
 private:
     void ReleaseIfHeld(Puzzle_Piece* tile);
+    void Unlock(Puzzle_Piece* tile);
+    /// Heads at walking speed straight for the target point.
+    void SetOff();
+    /// Where the person stands on a tile, as its position.
+    CPointF StandPoint(const Puzzle_Piece* tile) const;
 
     int16_t row_ = 0;
     int16_t column_ = 0;
     uint8_t forward_ = 1;
+    uint8_t blocked_ = 0;
+    uint8_t blockedByVehicle_ = 0;
     CTimerRec walkTimer_;
     Puzzle_Piece* previous_ = nullptr;
     Puzzle_Piece* current_ = nullptr;

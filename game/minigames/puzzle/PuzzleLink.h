@@ -23,6 +23,10 @@ public:
     /// The puzzle level (1-3) and whether the puzzle is the city's.
     virtual int32_t GetLevel() = 0;
     virtual bool IsCity() = 0;
+    /// Every crowd at the board's edge cheers twice.
+    virtual void CheerCrowdsTwice() = 0;
+    /// The vehicle reached a waiting person.
+    virtual void OnPersonReached(OActivityProp* person) = 0;
     /// A waiting person was picked up.
     virtual void OnPersonRemoved(OActivityProp* person) = 0;
 };

@@ -26,6 +26,8 @@ public:
     Puzzle_Piece* TileAt(int32_t row, int32_t column) override { return tileAt ? tileAt(row, column) : nullptr; }
     int32_t GetLevel() override { return level; }
     bool IsCity() override { return city; }
+    void CheerCrowdsTwice() override { ++cheers; }
+    void OnPersonReached(OActivityProp* person) override { reached.push_back(person); }
     void OnPersonRemoved(OActivityProp* person) override { removed.push_back(person); }
 
     struct Turned {
@@ -39,6 +41,8 @@ public:
     std::function<Puzzle_Piece*(int32_t, int32_t)> tileAt;
     int32_t level = 1;
     bool city = false;
+    int cheers = 0;
+    std::vector<OActivityProp*> reached;
     std::vector<OActivityProp*> removed;
     std::vector<Turned> turnedUnder;
 };
