@@ -1,6 +1,7 @@
 #include "tools/builders/PartBuilder.h"
 
 #include <random>
+#include <utility>
 
 #include "engine/data/PartFile.h"
 
@@ -267,6 +268,18 @@ OpenedPartFile::OpenedPartFile(const ChunkFileBuilder& image, bool cache) : file
 OpenedPartFile::~OpenedPartFile() { delete file_; }
 
 bool OpenedPartFile::IsOpen() const { return file_->IsOpen(); }
+
+PartPlan CentredPart(const std::vector<std::vector<Picture>>& states, std::vector<uint8_t> palette) {
+    PartPlan plan;
+    plan.palette = std::move(palette);
+    for (const auto& pictures : states) {
+        StatePlan state;
+        for (const Picture& p : pictures)
+            state.frames.push_back(FramePlan{.picture = p, .hotX = int16_t(p.width / 2), .hotY = int16_t(p.height / 2)});
+        plan.states.push_back(state);
+    }
+    return plan;
+}
 
 Picture RandomPicture(int width, int height, uint32_t seed, int zeroPercent) {
     std::mt19937 rng(seed);

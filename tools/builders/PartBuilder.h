@@ -151,6 +151,10 @@ private:
     CPartFile* file_;
 };
 
+/// A part with its own palette and one frame per picture in each state, each frame's hot spot at
+/// its picture's centre.
+PartPlan CentredPart(const std::vector<std::vector<Picture>>& states, std::vector<uint8_t> palette);
+
 /// A picture of random colours with runs and holes of colour 0.
 Picture RandomPicture(int width, int height, uint32_t seed, int zeroPercent = 30);
 

@@ -70,16 +70,7 @@ Picture Box(int w, int h, uint8_t fill, uint8_t border) {
 }
 
 PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
-    PartPlan plan;
-    plan.palette = PartPalette();
-    for (const auto& frames : states) {
-        StatePlan state;
-        for (const Picture& picture : frames)
-            state.frames.push_back(
-                FramePlan{.picture = picture, .hotX = int16_t(picture.width / 2), .hotY = int16_t(picture.height / 2)});
-        plan.states.push_back(state);
-    }
-    return plan;
+    return CentredPart(states, PartPalette());
 }
 
 /// A character of kind k: its colour, and a mark per state (waiting, hittable, leaving,

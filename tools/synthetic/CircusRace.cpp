@@ -158,15 +158,7 @@ Picture Drop(int size) {
 
 /// One frame per picture in each state, the hot spot at the picture's centre.
 PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
-    PartPlan plan;
-    plan.palette = PartColours();
-    for (const auto& pictures : states) {
-        StatePlan state;
-        for (const Picture& p : pictures)
-            state.frames.push_back(FramePlan{.picture = p, .hotX = int16_t(p.width / 2), .hotY = int16_t(p.height / 2)});
-        plan.states.push_back(state);
-    }
-    return plan;
+    return CentredPart(states, PartColours());
 }
 
 IndexedPicture Background() {

@@ -387,16 +387,7 @@ Picture BoothBase(int leftY, int splitX, int rightY) {
 }
 
 PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
-    PartPlan plan;
-    plan.palette = PartColours();
-    for (const auto& frames : states) {
-        StatePlan state;
-        for (const Picture& picture : frames)
-            state.frames.push_back(
-                FramePlan{.picture = picture, .hotX = int16_t(picture.width / 2), .hotY = int16_t(picture.height / 2)});
-        plan.states.push_back(state);
-    }
-    return plan;
+    return CentredPart(states, PartColours());
 }
 
 } // namespace circus
