@@ -4,7 +4,7 @@
 // curve tiles (resting at four rotations with their exits drawn, and four-frame quarter
 // turns), the vehicles and their lights (32 headings in two groups), the waiting people, the
 // badge, the pointer, the tile highlight, the panel pictures and icons, the voices and the
-// panels' texts.
+// panels' texts; the towns' characters, the circus smoke and the zoo's spot lights.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -31,6 +31,10 @@ std::vector<uint8_t> Palette() {
 }
 
 constexpr int kTileW = 114, kTileH = 58;
+/// The point a resting tile's frame holds: a character lifts the tile by up to this much.
+constexpr int16_t kLiftPointY = 20;
+/// A character's frames per state: the lift follows them and ends at the last.
+constexpr int kCharacterFrames = 5;
 
 /// The screen direction of a grid exit (north, west, south, east) from a tile's centre.
 void ExitDirection(int exit, double* dx, double* dy) {
@@ -71,7 +75,8 @@ PartPlan TilePart(bool straight) {
     PartPlan part;
     part.palette = Palette();
     for (int r = 0; r < 4; ++r)
-        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = TileAt(straight, r, 0), .hotX = kTileW / 2, .hotY = kTileH / 2}}});
+        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = TileAt(straight, r, 0), .hotX = kTileW / 2, .hotY = kTileH / 2,
+                                                             .offsetY = kLiftPointY}}});
     for (int r = 0; r < 4; ++r) {
         StatePlan turn;
         for (int f = 0; f < 4; ++f)
@@ -125,6 +130,66 @@ PartPlan PersonPart(uint8_t shirt) {
     return part;
 }
 
+/// A town's puzzle character: rising out of its tile (state 0), standing on it with its arms
+/// up (1) and sinking back (2), five frames each.
+PartPlan CharacterPart(uint8_t body) {
+    PartPlan part;
+    part.palette = Palette();
+    for (int s = 0; s < 3; ++s) {
+        StatePlan state;
+        for (int f = 0; f < kCharacterFrames; ++f) {
+            const int shown = s == 0 ? f + 1 : s == 1 ? kCharacterFrames : kCharacterFrames - f;
+            // Drawn under its tile, so only what rises above the tile's top shows.
+            const int top = 70 - shown * 14;
+            Picture p(36, 70, 0);
+            for (int y = top; y < 70; ++y)
+                for (int x = 8; x < 28; ++x) p.at(x, y) = y < top + 10 ? kWhite : body;
+            if (s == 1)
+                for (int y = top; y < top + 16; ++y) p.at(f % 2 == 0 ? 3 : 32, y) = body;
+            state.frames.push_back(FramePlan{.picture = p, .hotX = 18, .hotY = 60, .duration = 8});
+        }
+        part.states.push_back(state);
+    }
+    return part;
+}
+
+/// A puff of smoke: flying (state 0) and thinning out where it lands (1).
+PartPlan SmokePart() {
+    PartPlan part;
+    part.palette = Palette();
+    auto puff = [](int radius, uint8_t colour) {
+        Picture p(16, 16, 0);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                if ((x - 8) * (x - 8) + (y - 8) * (y - 8) <= radius * radius) p.at(x, y) = colour;
+        return FramePlan{.picture = p, .hotX = 8, .hotY = 8, .duration = 4};
+    };
+    part.states.push_back(StatePlan{.frames = {puff(6, kWhite)}});
+    part.states.push_back(StatePlan{.frames = {puff(7, kWhite), puff(5, kEdge), puff(3, kEdge)}});
+    return part;
+}
+
+/// A spot light: a pool of yellow light round the vehicle and a cone toward each of the 32
+/// headings.
+PartPlan SpotLightPart() {
+    PartPlan part;
+    part.palette = Palette();
+    for (int h = 0; h < 32; ++h) {
+        Picture p(90, 60, 0);
+        for (int y = 20; y < 40; ++y)
+            for (int x = 25; x < 65; ++x)
+                if ((x - 45) * (x - 45) + 4 * (y - 30) * (y - 30) <= 400) p.at(x, y) = kYellow;
+        const double a = h * 2 * 3.14159265 / 32;
+        for (int s = 8; s < 44; ++s)
+            for (int w = -s / 4; w <= s / 4; ++w) {
+                const int x = 45 + int(std::sin(a) * s + std::cos(a) * w), y = 30 - int((std::cos(a) * s - std::sin(a) * w) / 2);
+                if (x >= 0 && x < 90 && y >= 0 && y < 60) p.at(x, y) = kYellow;
+            }
+        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = p, .hotX = 45, .hotY = 30}}});
+    }
+    return part;
+}
+
 void AddPartOnce(GameData& data, ChunkId id, const PartPlan& plan) {
     AddSharedPart(data, plan, ChunkEntryOf(id));
 }
@@ -152,6 +217,7 @@ void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, ui
     AddPartOnce(data, town.endPicture, Plain(220, 140, kGreen));
     AddPartOnce(data, town.peopleIcon, Plain(24, 24, kSkin));
     AddPartOnce(data, town.leavePicture, Plain(220, 140, kBlue));
+    AddPartOnce(data, town.characterArt, CharacterPart(town.city ? kBlue : town.angleTest ? kGreen : kRed));
     for (const ChunkId voice : {town.endVoices[0], town.endVoices[1], town.farewellVoice, town.siren})
         AddVoiceOnce(data, ChunkEntryOf(voice));
     AddTextOnce(data, town.title, u"Turn the tracks");
@@ -190,6 +256,12 @@ void AddPuzzles(GameData& data, const std::vector<const PuzzleTownValues*>& town
         AddVoiceOnce(data, voice);
     for (const ChunkId sound : puzzle_towns::kEngineSounds) AddVoiceOnce(data, ChunkEntryOf(sound));
     AddTextOnce(data, puzzle_towns::kEndTitle, u"You saved them");
+    AddPartOnce(data, puzzle_towns::kSprayArt, SmokePart());
+    for (int v = 0; v < 2; ++v) {
+        AddPartOnce(data, puzzle_towns::kSpotLightArts[v], SpotLightPart());
+        AddVoiceOnce(data, ChunkEntryOf(puzzle_towns::kSpraySounds[v]));
+        AddVoiceOnce(data, ChunkEntryOf(puzzle_towns::kSpotLightSounds[v]));
+    }
     for (const PuzzleTownValues* town : towns) AddTown(data, *town, goButton, crowd);
 }
 

@@ -12,6 +12,7 @@
 #include "engine/media/Application.h"
 #include "engine/media/MouseProcess.h"
 #include "engine/media/PartCursor.h"
+#include "game/minigames/puzzle/PuzzleCharacter.h"
 #include "game/minigames/puzzle/PuzzleCrowd.h"
 #include "game/minigames/puzzle/PuzzleDweeble.h"
 #include "game/minigames/puzzle/PuzzleGoButton.h"
@@ -127,17 +128,42 @@ int32_t CGPuzzle::OnActivated() {
     return 1;
 }
 
-int32_t CGPuzzle::StartTown() {
+int32_t CGPuzzle::StartTown(Puzzle_Character* character) {
     const uint16_t vehicle = PlayerVehicle();
     const int32_t own = int32_t(vehicle) - town_.firstVehicle;
     if (own == 0 || own == 1) SetVehicleArts(town_.vehicleArts[own], town_.lightArts[own]);
     else xTracef("%s : vehicle %d is not one of the town's\n", GetName(), int(vehicle));
+    AdoptCharacter(character);
     const int32_t started = CGPuzzle::OnActivated();
     if (CCounterPanel* panel = CounterPanel()) {
         panel->SetCounter(0, town_.peopleIcon, &peopleLeft_, 0, 0, 0);
         if (CPlayer* player = Player()) panel->SetCounter(1, puzzle_towns::kBadgeIcon, player->BadgeCountPtr(town_.world, kPuzzleActivity), 0, 0, 0);
     }
     return started;
+}
+
+void CGPuzzle::AdoptCharacter(Puzzle_Character* character) {
+    if (!character) return;
+    if (character_ || !ArtsPresent(&town_.characterArt, 1)) {
+        if (!character_) xTracef("%s : no character art, the puzzle has no character\n", GetName());
+        delete character;
+        return;
+    }
+    character_ = character;
+    character_->SetPartID(GamePartFile(), town_.characterArt, 0);
+    AddChild(character_);
+}
+
+void CGPuzzle::RemoveCharacter() {
+    if (!character_) return;
+    RemoveChild(character_);
+    delete character_;
+    character_ = nullptr;
+}
+
+bool CGPuzzle::NextToVehicle(const Puzzle_Dweeble* person) const {
+    const Puzzle_Piece* under = run_.Current();
+    return person && under && person->Current() && under->ConnectsTo(person->Current());
 }
 
 void CGPuzzle::MakePointer() {
@@ -274,6 +300,7 @@ void CGPuzzle::OnAppResume() {
 
 void CGPuzzle::Pause() {
     run_.Pause();
+    if (character_) character_->Suspend(1);
     for (Puzzle_Dweeble* person : people_) person->Suspend(1);
     for (Puzzle_Crowd* crowd : crowd_) crowd->Suspend(1);
     TLVGame_Activity::Pause();
@@ -282,6 +309,7 @@ void CGPuzzle::Pause() {
 void CGPuzzle::Resume() {
     if (IsPanelShown(-1)) return;
     run_.Resume();
+    if (character_) character_->Resume(1);
     for (Puzzle_Dweeble* person : people_) person->Resume(1);
     for (Puzzle_Crowd* crowd : crowd_) crowd->Resume(1);
     TLVGame_Activity::Resume();
@@ -429,6 +457,8 @@ int32_t CGPuzzle::FlushSoundQueues() {
             player->DecActivityLevel(town_.world, kPuzzleActivity);
         }
     }
+    // The character holds a tile: it goes before the board.
+    RemoveCharacter();
     board_.ClearBoard();
     DeleteAll(this, people_);
     RemoveVehicle();

@@ -9,6 +9,7 @@
 #include "game/shell/TLVGameActivity.h"
 
 class OPartCursor;
+class Puzzle_Character;
 class Puzzle_Crowd;
 class Puzzle_Dweeble;
 class Puzzle_Go_Button;
@@ -78,6 +79,7 @@ public:
     CPuzzleRun& Run() { return run_; }
     VIsometric* GetVehicle() const { return vehicle_; }
     Puzzle_Go_Button* GetGoButton() const { return goButton_; }
+    Puzzle_Character* GetCharacter() const { return character_; }
     const std::vector<Puzzle_Dweeble*>& People() const { return people_; }
     const std::vector<Token*>& Badges() const { return badges_; }
     const std::vector<Puzzle_Crowd*>& Crowd() const { return crowd_; }
@@ -97,15 +99,20 @@ protected:
     /// The player's vehicle, 0 to 5.
     static uint16_t PlayerVehicle();
     /// The town's start around the puzzle's: the vehicle's arts by the player's vehicle (none
-    /// for a vehicle of another town), the puzzle's start, then the counters of the people
-    /// left and of the town's badges.
-    int32_t StartTown();
+    /// for a vehicle of another town), the town's character (taken over; dropped, traced, when
+    /// its art is missing), the puzzle's start, then the counters of the people left and of
+    /// the town's badges.
+    int32_t StartTown(Puzzle_Character* character);
+    bool ArtsPresent(const ChunkId* arts, int32_t n) const;
+    /// Whether a person's tile joins the one the vehicle stands on (what the towns' effects reach).
+    bool NextToVehicle(const Puzzle_Dweeble* person) const;
 
 private:
     void PlaceVehicle();
     void PlacePeople(int32_t n);
     void PlaceBadges(int32_t n);
-    bool ArtsPresent(const ChunkId* arts, int32_t n) const;
+    void AdoptCharacter(Puzzle_Character* character);
+    void RemoveCharacter();
     void MakePointer();
     void RemoveVehicle();
     void PickUpPeople();
@@ -130,5 +137,6 @@ private:
     VIsometric* vehicle_ = nullptr;
     OPartCursor* pointer_ = nullptr;
     Puzzle_Go_Button* goButton_ = nullptr;
+    Puzzle_Character* character_ = nullptr;
     int32_t mouseFrames_ = 0;
 };

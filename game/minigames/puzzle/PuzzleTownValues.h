@@ -37,6 +37,8 @@ struct PuzzleTownValues {
     ChunkId leaveText;
     ChunkId farewellVoice;
     const char* farewellCaption;
+    /// The town's puzzle character, three states: lifting, holding, lowering.
+    ChunkId characterArt;
 };
 
 namespace puzzle_towns {
@@ -52,7 +54,7 @@ inline constexpr PuzzleTownValues kCircus{
     {MakeChunkId(7, 575), MakeChunkId(7, 574)}, false, false, MakeChunkId(2, 915), 0,
     {MakeChunkId(2, 209), MakeChunkId(2, 87)}, {MakeChunkId(2, 776), MakeChunkId(2, 545)}, MakeChunkId(7, 45),
     MakeChunkId(2, 1093), MakeChunkId(17, 253), MakeChunkId(7, 774),
-    "Do you want to play again or return to Rozodudurid?"};
+    "Do you want to play again or return to Rozodudurid?", MakeChunkId(2, 1066)};
 inline constexpr PuzzleTownValues kZoo{
     403, "GPZoo_Activity", 1, 10, 14, MakeChunkId(2, 625), MakeChunkId(2, 624), kZooReserved, 6, 318, 56,
     {MakeChunkId(2, 631), MakeChunkId(2, 632), MakeChunkId(2, 633), MakeChunkId(2, 634)}, MakeChunkId(17, 22),
@@ -60,7 +62,7 @@ inline constexpr PuzzleTownValues kZoo{
     {MakeChunkId(7, 576), MakeChunkId(7, 574)}, true, false, MakeChunkId(2, 511), 2,
     {MakeChunkId(2, 533), MakeChunkId(2, 773)}, {MakeChunkId(2, 534), MakeChunkId(2, 774)}, MakeChunkId(7, 564),
     MakeChunkId(2, 1096), MakeChunkId(17, 254), MakeChunkId(7, 1006),
-    "Do you want to play again or return to Ruriziz?"};
+    "Do you want to play again or return to Ruriziz?", MakeChunkId(2, 628)};
 inline constexpr PuzzleTownValues kCity{
     401, "GPMetropolis_Activity", 2, 24, 17, MakeChunkId(2, 1032), MakeChunkId(2, 1031), kCityReserved, 7, 299, 66,
     {MakeChunkId(2, 831), MakeChunkId(2, 832), MakeChunkId(2, 833), MakeChunkId(2, 834)}, MakeChunkId(17, 35),
@@ -68,7 +70,7 @@ inline constexpr PuzzleTownValues kCity{
     {MakeChunkId(7, 582), MakeChunkId(7, 574)}, false, true, MakeChunkId(2, 895), 4,
     {MakeChunkId(2, 698), MakeChunkId(2, 677)}, {MakeChunkId(2, 678), MakeChunkId(2, 700)}, MakeChunkId(7, 58),
     MakeChunkId(2, 1094), MakeChunkId(17, 255), MakeChunkId(7, 968),
-    "Do you want to play again or return to Rododizeda?"};
+    "Do you want to play again or return to Rododizeda?", MakeChunkId(2, 889)};
 
 /// The puzzle's props and panels.
 inline constexpr ChunkId kPointerArt = MakeChunkId(2, 451);
@@ -84,5 +86,13 @@ inline constexpr ChunkId kPanelVehicles[6] = {MakeChunkId(2, 723), MakeChunkId(2
                                               MakeChunkId(2, 807), MakeChunkId(2, 1037), MakeChunkId(2, 1038)};
 inline constexpr ChunkId kEngineSounds[6] = {MakeChunkId(7, 44), MakeChunkId(7, 43), MakeChunkId(7, 59),
                                              MakeChunkId(7, 50), MakeChunkId(7, 37), MakeChunkId(7, 41)};
+
+/// The circus town's smoke spray, and its sounds by the town's two vehicles.
+inline constexpr ChunkId kSprayArt = MakeChunkId(2, 1204);
+inline constexpr ChunkId kSpraySounds[2] = {MakeChunkId(7, 65), MakeChunkId(7, 67)};
+/// The zoo's spot light by the town's two vehicles: its art, sideways shift and sound.
+inline constexpr ChunkId kSpotLightArts[2] = {MakeChunkId(2, 1153), MakeChunkId(2, 1154)};
+inline constexpr float kSpotLightShifts[2] = {-7.0f, 15.0f};
+inline constexpr ChunkId kSpotLightSounds[2] = {MakeChunkId(7, 129), MakeChunkId(7, 130)};
 
 } // namespace puzzle_towns

@@ -20,67 +20,13 @@
 #include "game/shell/StillProps.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/vehicles/VIsometric.h"
+#include "tests/game/minigames/puzzle/PuzzleTownFixture.h"
 #include "tests/game/minigames/puzzle/TrackSolver.h"
-#include "tests/game/shell/GameActivityFixture.h"
-
-void AddPuzzles(GameData& data, const std::vector<const PuzzleTownValues*>& towns);
-void AddTileSheetScreens(GameData& data);
 
 namespace vqt::test {
 namespace {
 
-class PuzzleActivityTest : public GameActivityFixture {
-protected:
-    void SetUp() override {
-        GameActivityFixture::SetUp();
-        xWorld_RegisterClasses();
-        xPuzzle_RegisterClasses();
-    }
-    void AddTestData(GameData& data) override {
-        AddTileSheetScreens(data);
-        // The zoo's puzzle {1, 0, 10} is one of the fixture's own screens here.
-        AddPuzzles(data, {&puzzle_towns::kCircus, &puzzle_towns::kCity});
-    }
-    CPlayer& Player() { return *app->GetPlayer(); }
-    /// The snippet that plays on a pipe; null when it is silent.
-    xSnippet* Playing(uint32_t pipe) { return xSound_IsPlaying(Pipe(pipe)) ? Pipe(pipe)->snippet : nullptr; }
-    /// Frames until `done` holds (at most `limit`).
-    template <class Done>
-    void FramesUntil(Done done, int limit) {
-        for (int n = 0; !done() && n < limit; ++n) Frames(1, kFrameMs);
-    }
-    /// The puzzle level word of the record, set as a damaged save file would have it.
-    void SetLevel(const PuzzleTownValues& town, uint16_t level) {
-        auto& record = const_cast<PlayerRecord&>(Player().Record());
-        record.world[town.world][17 + CGPuzzle::kPuzzleActivity] = level;
-    }
-    /// Switches to the town's puzzle with the player in one of its vehicles.
-    CGPuzzle* Start(const PuzzleTownValues& town, uint32_t seed = 1) {
-        Player().SetSelectedVehicle(town.firstVehicle);
-        xSRand(seed);
-        SwitchTo(town.ownEntry);
-        return dynamic_cast<CGPuzzle*>(CurrentGameActivity());
-    }
-    /// Leaves for the town's world (the record is written on the way).
-    void Leave() {
-        // The puzzle may be left once its voice lines are no longer waiting.
-        app->GetMessageProcess()->FlushMessages();
-        SwitchTo(kPlainScreen);
-    }
-    /// Closes the start panel with its button and waits until the play goes on.
-    void CloseStartPanel(CGPuzzle* puzzle) {
-        puzzle->OnButton(CGPuzzle::kPanelStart, 1);
-        FramesUntil([&] { return !puzzle->IsPanelShown(-1); }, 400);
-        ASSERT_FALSE(puzzle->IsPanelShown(-1));
-    }
-    /// Turns every tile of the board so that its loop is closed.
-    void Solve(CGPuzzle* puzzle) {
-        const TrackGenerator* g = puzzle->Board().LastGenerator();
-        const std::vector<int16_t> loop = LoopOf(*g);
-        const std::vector<int> rotations = vqt::test::Solve(loop, g->Board());
-        for (size_t i = 0; i < loop.size(); ++i) puzzle->Board().At(loop[i])->SetRotation(uint32_t(rotations[i]));
-    }
-};
+class PuzzleActivityTest : public PuzzleTownFixture {};
 
 TEST_F(PuzzleActivityTest, EachLevelLaysItsPeopleAndBadgesOnFreeTilesWithTheVehicleOnTheBoard) {
     const PuzzleTownValues* towns[] = {&puzzle_towns::kCircus, &puzzle_towns::kCity};

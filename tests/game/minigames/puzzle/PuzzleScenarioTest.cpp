@@ -1,7 +1,8 @@
 // The whole program on the generated circus puzzle {1, 0, 13} (level 1, vehicle 0, a fixed
 // seed): a bot reads the board, closes the start panel, clicks the tiles at their places on the
-// stage until the loop joins and presses SPACE; everyone is picked up, the end panel shows the
-// three saved, and its return button leads to the town with the win in Bo's saved record.
+// stage until the loop joins and presses SPACE, and again whenever the vehicle has stopped;
+// everyone is picked up, the end panel shows the three saved, and its return button leads to
+// the town with the win in Bo's saved record.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -123,6 +124,7 @@ TEST_F(PuzzleScenarioTest, ABotSolvesTheCircusPuzzleByClicksAndSpaceAndTheWinIsS
         {[&] { return settled(8); }, [] {}},
     };
     size_t next = 0;
+    uint32_t pressedGo = 0;
     Scenario s = Game(kFrameMs);
     s.frames = 120000 / kFrameMs;
     s.watch = [&](uint32_t tick) {
@@ -147,6 +149,11 @@ TEST_F(PuzzleScenarioTest, ABotSolvesTheCircusPuzzleByClicksAndSpaceAndTheWinIsS
                 const std::string& caption = messages->QueuedAt(i)->caption;
                 if (spoken.find(caption + "\n") == std::string::npos) spoken += caption + "\n";
             }
+        }
+        // A visiting character stops the vehicle before its tile: the bot presses go again.
+        if (next == 3 && Puzzle() && !Puzzle()->Run().IsMoving() && !Puzzle()->IsPanelShown(-1) && now >= pressedGo + 1500) {
+            Script("0 WM_KEYDOWN 32 0 0 0\n100 WM_KEYUP 32 0 0 0\n");
+            pressedGo = now;
         }
         if (next < steps.size() && steps[next].ready()) {
             steps[next].act();
