@@ -24,6 +24,7 @@
 #include "game/world/WorldClasses.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
+#include "tests/game/minigames/puzzle/PuzzleBot.h"
 #include "tests/game/minigames/puzzle/TrackSolver.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tools/builders/StoredRecord.h"
@@ -33,21 +34,6 @@ namespace {
 
 constexpr uint32_t kFrameMs = 16;
 constexpr int16_t kBo = 3;
-
-void Script(const std::string& lines) {
-    static_cast<plat::ScriptedMessages&>(plat::messages())
-        .LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
-std::string ClickAt(uint32_t ms, int x, int y) {
-    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    return std::to_string(ms) + " WM_MOUSEMOVE" + at + std::to_string(ms + 50) + " WM_LBUTTONDOWN 1" + at.substr(2) +
-           std::to_string(ms + 100) + " WM_LBUTTONUP" + at;
-}
-RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
-}
-CGPuzzle* Puzzle() { return dynamic_cast<CGPuzzle*>(CurrentGameActivity()); }
 
 class PuzzleScenarioTest : public ShellScenarioTest {
 protected:

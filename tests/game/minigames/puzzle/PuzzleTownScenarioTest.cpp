@@ -1,0 +1,357 @@
+// The three town puzzles played by the whole program on the generated data with a fixed seed,
+// each started directly: a bot closes the start panel, clicks the tiles until the loop joins,
+// presses SPACE, keeps the loop joined and presses go again whenever the vehicle has stopped
+// (a visiting character stops it) until everyone is picked up; the end panel's return button
+// leads to the town with the win saved. At the zoo's second level the people walk and the bot
+// waits for a character's visit first. The pictures, the spoken lines and the state of the
+// play every 100 frames are kept as goldens. The city is also left unsolved.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "engine/base/Random.h"
+#include "engine/core/ActivityManager.h"
+#include "engine/media/Application.h"
+#include "engine/media/MessageProcess.h"
+#include "engine/media/MessageRecord.h"
+#include "engine/media/Snippet.h"
+#include "game/minigames/puzzle/GPToonActivity.h"
+#include "game/minigames/puzzle/GPZooActivity.h"
+#include "game/minigames/puzzle/PuzzleCharacter.h"
+#include "game/minigames/puzzle/PuzzleClasses.h"
+#include "game/minigames/puzzle/PuzzleDweeble.h"
+#include "game/shell/PBeam.h"
+#include "game/shell/PParticle.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVApp.h"
+#include "game/world/WorldClasses.h"
+#include "game/world/vehicles/VIsometric.h"
+#include "platform/headless/VirtualClock.h"
+#include "tests/game/minigames/puzzle/PuzzleBot.h"
+#include "tests/game/shell/ShellScenarioTest.h"
+#include "tools/builders/StoredRecord.h"
+
+namespace vqt::test {
+namespace {
+
+constexpr uint32_t kFrameMs = 16;
+constexpr int16_t kBo = 3;
+constexpr uint32_t kEsc = 27, kSpace = 32;
+constexpr uint32_t kHashFrames = 100;
+
+/// One play of a town's puzzle.
+struct TownPlay {
+    const char* name; // of its goldens
+    const PuzzleTownValues* town;
+    uint16_t vehicle;
+    uint16_t level;
+    /// Waits for a character's visit before going, and keeps a picture of the lifted tile.
+    bool awaitVisit;
+    /// Keeps its panels' pictures (the circus's are kept by the first circus play).
+    bool panelPictures;
+    uint32_t runMs;
+};
+
+const TownPlay kPlays[] = {
+    {"circus_level1", &puzzle_towns::kCircus, 0, 1, false, false, 120000},
+    {"zoo_level1", &puzzle_towns::kZoo, 2, 1, false, true, 120000},
+    {"zoo_level2", &puzzle_towns::kZoo, 3, 2, true, false, 240000},
+    {"city_level1", &puzzle_towns::kCity, 4, 1, false, true, 120000},
+};
+
+/// The play's state: the vehicle, the people, the character and the smoke or light.
+uint64_t StateHash(CGPuzzle& puzzle) {
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&](int64_t v) { h = (h ^ uint64_t(v)) * 1099511628211ull; };
+    if (VIsometric* vehicle = puzzle.GetVehicle()) {
+        mix(int64_t(vehicle->GetPosition().x * 100));
+        mix(int64_t(vehicle->GetPosition().y * 100));
+        mix(vehicle->GetState());
+    }
+    mix(puzzle.GetPeopleLeft());
+    for (Puzzle_Dweeble* person : puzzle.People()) {
+        mix(person->GetRow() * 7 + person->GetColumn());
+        mix(int64_t(person->GetPosition().x * 100));
+        mix(int64_t(person->GetPosition().y * 100));
+        mix(person->IsVisible());
+    }
+    if (const Puzzle_Character* character = puzzle.GetCharacter()) {
+        mix(character->IsVisiting());
+        mix(character->GetTile() ? character->GetTile()->GetRow() * 7 + character->GetTile()->GetColumn() : -1);
+    }
+    return h;
+}
+
+/// The lines newly queued, with their voice entries.
+void NoteSpokenLines(std::vector<const OMessageRecord*>& seen, std::string& log) {
+    OMessageProcess* messages = OApplication::Get() ? OApplication::Get()->GetMessageProcess() : nullptr;
+    if (!messages) return;
+    std::vector<const OMessageRecord*> now;
+    for (int32_t i = 0; i < messages->QueueLength(); ++i) {
+        const OMessageRecord* record = messages->QueuedAt(i);
+        now.push_back(record);
+        if (std::find(seen.begin(), seen.end(), record) != seen.end()) continue;
+        const uint16_t voice = record->voice ? ChunkEntryOf(record->voice->cacheId) : 0;
+        log += std::to_string(voice) + " " + record->caption + "\n";
+    }
+    seen = now;
+}
+
+/// What a play saw.
+struct PlaySeen {
+    size_t stepsDone = 0;
+    std::map<std::string, RgbImage> pictures;
+    std::string spoken;
+    std::string hashes;
+    int32_t level = 0;
+    uint16_t badgesBefore = 0, heroBefore = 0, countBefore = 0, levelBefore = 0;
+    uint16_t badgesCollected = 0;
+    uint16_t peopleSaved = 0;
+    bool sawWalk = false;
+    bool sawVisit = false;
+    std::string trace;
+};
+
+class PuzzleTownScenarioTest : public ShellScenarioTest {
+protected:
+    void SetUp() override {
+        ShellScenarioTest::SetUp();
+        xWorld_RegisterClasses();
+        xPuzzle_RegisterClasses();
+    }
+    /// Bo at the play's level, started on the town's puzzle.
+    void Prepare(const PuzzleTownValues& town, uint16_t level) {
+        std::map<int, Bytes> records;
+        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+        records[kBo] = StoredRecord("Bo").WorldWord(town.world, CPlayer::kLevels + CGPuzzle::kPuzzleActivity, level).bytes();
+        PutSave(records);
+        Ini("STARTACTIVITY=" + std::to_string(town.ownEntry) + "\n");
+    }
+    PlaySeen Play(const TownPlay& play);
+};
+
+PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
+    // Every play starts at the same tick: the game reads the clock as well as the seed.
+    static_cast<plat::VirtualClock&>(plat::clock()).Set(plat::VirtualClock::kStart);
+    const PuzzleTownValues& town = *play.town;
+    Prepare(town, play.level);
+    PlaySeen seen;
+    std::vector<const OMessageRecord*> queued;
+    uint32_t now = 0, since = 0, pressedGo = 0, clicked = 0, heldBack = 0, lastPickUp = 0;
+    uint16_t peopleLeft = 0;
+    ChunkId shown = kNullChunkId;
+    std::map<const Puzzle_Dweeble*, int> firstCell;
+    auto settledOn = [&](uint16_t entry) {
+        OActivityManager* manager = GetActivityManager();
+        return manager && shown == MakeChunkId(1, entry) && !manager->IsSwitchPending() && now >= since + 1000;
+    };
+    auto playing = [&] { return Puzzle() && !Puzzle()->IsPanelShown(-1); };
+    auto visiting = [&] {
+        Puzzle_Character* c = Puzzle() ? Puzzle()->GetCharacter() : nullptr;
+        return c && c->IsVisiting() && c->GetTile() && !c->GetTile()->IsLifting() && c->GetState() == 1;
+    };
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    const std::vector<Step> steps = {
+        {[&] { return settledOn(town.ownEntry) && Puzzle()->IsPanelShown(CGPuzzle::kPanelStart); },
+         [&] {
+             seen.level = Puzzle()->GetLevel();
+             if (play.panelPictures) seen.pictures["start_panel"] = StagePicture();
+             Script(ClickAt(0, 430, 340)); // the start panel's button
+         }},
+        {[&] { return playing() && now >= since + 2000; }, [&] {}},
+        {[&] { return playing() && LoopJoined(*Puzzle()) && (!play.awaitVisit || visiting()); },
+         [&] {
+             if (play.awaitVisit) seen.pictures["lifted_tile"] = StagePicture();
+             Script(KeyPress(kSpace));
+             pressedGo = now;
+         }},
+        {[&] { return Puzzle() && Puzzle()->IsPanelShown(CGPuzzle::kPanelEnd) && now >= since + 500; },
+         [&] {
+             if (play.panelPictures) seen.pictures["end_panel"] = StagePicture();
+             seen.peopleSaved = uint16_t(Puzzle()->GetPeopleTotal() - Puzzle()->GetPeopleLeft());
+             seen.badgesCollected = uint16_t(Puzzle()->GetBadgeTotal() - Puzzle()->Badges().size());
+             Script(ClickAt(0, 210, 340)); // return to the town
+         }},
+        {[&] { return settledOn(town.worldEntry); }, [] {}},
+    };
+    Scenario s = Game(kFrameMs);
+    s.frames = play.runMs / kFrameMs;
+    s.watch = [&](uint32_t tick) {
+        now = (tick - 1) * kFrameMs;
+        if (tick == 1) {
+            CPlayer* player = CTLVApp::Get()->GetPlayer();
+            player->Load(kBo);
+            player->SetSelectedVehicle(play.vehicle);
+            CTLVApp::Get()->SetSaveSlot(kBo);
+            seen.badgesBefore = player->GetBadgeCount(town.world, CGPuzzle::kPuzzleActivity);
+            seen.heroBefore = player->GetHeroPoints(town.world);
+            seen.countBefore = player->GetActivityCount(town.world, CGPuzzle::kPuzzleActivity);
+            seen.levelBefore = player->GetActivityLevel(town.world, CGPuzzle::kPuzzleActivity);
+            xSRand(2024);
+        }
+        OActivityManager* manager = GetActivityManager();
+        const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+        if (id != shown) {
+            shown = id;
+            since = now;
+        }
+        CGPuzzle* puzzle = Puzzle();
+        if (puzzle) {
+            NoteSpokenLines(queued, seen.spoken);
+            if (tick % kHashFrames == 0) {
+                char line[32];
+                std::snprintf(line, sizeof line, "%016llx\n", static_cast<unsigned long long>(StateHash(*puzzle)));
+                seen.hashes += line;
+            }
+            for (const Puzzle_Dweeble* person : puzzle->People()) {
+                const int cell = person->GetRow() * 7 + person->GetColumn();
+                if (!firstCell.count(person)) firstCell[person] = cell;
+                seen.sawWalk = seen.sawWalk || (person->IsVisible() && firstCell[person] != cell);
+            }
+            seen.sawVisit = seen.sawVisit || (puzzle->GetCharacter() && puzzle->GetCharacter()->IsVisiting());
+            // The effects, the first time they show.
+            if (auto* circus = dynamic_cast<GPToon_Activity*>(puzzle); circus && !seen.pictures.count("spray"))
+                for (const PParticle* particle : circus->Particles())
+                    if (particle->IsVisible() && particle->GetElapsed() > 40) seen.pictures["spray"] = StagePicture();
+            if (auto* zoo = dynamic_cast<GPZoo_Activity*>(puzzle); zoo && !seen.pictures.count("light") && play.level == 1)
+                if (zoo->GetSpotLight() && zoo->GetSpotLight()->IsVisible()) seen.pictures["light"] = StagePicture();
+        }
+        const bool tilesNeeded = seen.stepsDone >= 2 && seen.stepsDone < 4 && playing() && !LoopJoined(*puzzle);
+        if (tilesNeeded && now >= clicked + 300 && InputTaken()) {
+            Script(NextSolvingClick(*puzzle));
+            clicked = now;
+        }
+        if (puzzle && puzzle->GetPeopleLeft() != peopleLeft) {
+            peopleLeft = puzzle->GetPeopleLeft();
+            lastPickUp = now;
+        }
+        // A visiting character stops the vehicle before its tile: the bot presses go again. A
+        // person walking ahead of the vehicle is not caught up with: the bot stops the vehicle
+        // a while, so that the person turns back at it and comes round to meet it.
+        const bool going = seen.stepsDone == 3 && playing() && LoopJoined(*puzzle) && now >= clicked + 2000;
+        if (going && puzzle->Run().IsMoving() && now >= std::max(lastPickUp, pressedGo) + 20000) {
+            Script(KeyPress(kSpace));
+            heldBack = pressedGo = now;
+        } else if (going && !puzzle->Run().IsMoving() && now >= pressedGo + 1500 && now >= heldBack + 8000) {
+            Script(KeyPress(kSpace));
+            pressedGo = now;
+        }
+        if (seen.stepsDone < steps.size() && steps[seen.stepsDone].ready()) {
+            steps[seen.stepsDone].act();
+            since = now;
+            ++seen.stepsDone;
+        }
+    };
+    const ScenarioRun run = RunScenario(s);
+    EXPECT_EQ(run.exitCode, 0);
+    if (seen.stepsDone != steps.size()) seen.trace = run.trace.substr(run.trace.size() > 3000 ? run.trace.size() - 3000 : 0);
+    return seen;
+}
+
+TEST_F(PuzzleTownScenarioTest, EachTownsPuzzleIsSolvedByTheBotAndTheWinIsSaved) {
+    for (const TownPlay& play : kPlays) {
+        SCOPED_TRACE(play.name);
+        const PlaySeen seen = Play(play);
+        ASSERT_EQ(seen.stepsDone, 5u) << "the bot stopped early\n" << seen.trace;
+        EXPECT_EQ(seen.level, play.level);
+        EXPECT_EQ(seen.peopleSaved, 2 * play.level + 1);
+        const std::string prefix = std::string("game/minigames/puzzle_") + play.name;
+        for (const auto& [what, picture] : seen.pictures) ExpectMatchesGoldenImage(prefix + "_" + what + ".png", picture);
+        ExpectMatchesGolden(prefix + "_spoken_lines.txt", seen.spoken);
+        ExpectMatchesGolden(prefix + "_states.txt", seen.hashes);
+        const bool circus = play.town->classId == puzzle_towns::kCircus.classId;
+        const bool zooAtOne = play.town->classId == puzzle_towns::kZoo.classId && play.level == 1;
+        EXPECT_EQ(seen.pictures.count("spray"), circus ? 1u : 0u) << "the smoke seen at a reach";
+        EXPECT_EQ(seen.pictures.count("light"), zooAtOne ? 1u : 0u) << "the light seen at a reach";
+        if (play.level >= 2) {
+            EXPECT_TRUE(seen.sawWalk) << "the people walk at the second level";
+            EXPECT_TRUE(seen.sawVisit);
+        }
+
+        CPlayer stored;
+        ASSERT_EQ(stored.Load(kBo), SaveSlotState::Valid);
+        const uint16_t world = play.town->world;
+        EXPECT_EQ(stored.GetActivityCount(world, CGPuzzle::kPuzzleActivity), seen.countBefore + 1);
+        EXPECT_EQ(stored.GetActivityLevel(world, CGPuzzle::kPuzzleActivity), seen.levelBefore + 1);
+        EXPECT_EQ(stored.GetHeroPoints(world), seen.heroBefore + 1);
+        EXPECT_EQ(stored.GetBadgeCount(world, CGPuzzle::kPuzzleActivity), seen.badgesBefore + seen.badgesCollected);
+        RenewContext();
+        xWorld_RegisterClasses();
+        xPuzzle_RegisterClasses();
+    }
+}
+
+TEST_F(PuzzleTownScenarioTest, TheSameSeedPlaysTheSameStates) {
+    const TownPlay& play = kPlays[2];
+    const PlaySeen first = Play(play);
+    RenewContext();
+    xWorld_RegisterClasses();
+    xPuzzle_RegisterClasses();
+    const PlaySeen second = Play(play);
+    ASSERT_GT(first.hashes.size(), 0u);
+    EXPECT_EQ(first.hashes, second.hashes);
+    EXPECT_EQ(first.spoken, second.spoken);
+}
+
+TEST_F(PuzzleTownScenarioTest, LeavingTheCityPuzzleUnsolvedLowersItsLevelAndReturnsToTheCity) {
+    const PuzzleTownValues& town = puzzle_towns::kCity;
+    Prepare(town, 2);
+    uint32_t now = 0, since = 0;
+    ChunkId shown = kNullChunkId;
+    std::string log;
+    int step = 0;
+    uint16_t countBefore = 0;
+    Scenario s = Game(kFrameMs);
+    s.frames = 30000 / kFrameMs;
+    s.watch = [&](uint32_t tick) {
+        now = (tick - 1) * kFrameMs;
+        if (tick == 1) {
+            CPlayer* player = CTLVApp::Get()->GetPlayer();
+            player->Load(kBo);
+            player->SetSelectedVehicle(4);
+            CTLVApp::Get()->SetSaveSlot(kBo);
+            countBefore = player->GetActivityCount(town.world, CGPuzzle::kPuzzleActivity);
+        }
+        OActivityManager* manager = GetActivityManager();
+        const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+        if (id != shown) {
+            log += "{1, 0, " + std::to_string(ChunkEntryOf(id)) + "}\n";
+            shown = id;
+            since = now;
+        }
+        CGPuzzle* puzzle = Puzzle();
+        const bool settled = puzzle && manager && !manager->IsSwitchPending() && now >= since + 1000;
+        if (step == 0 && settled && puzzle->IsPanelShown(CGPuzzle::kPanelStart)) {
+            Script(ClickAt(0, 430, 340));
+            ++step;
+        } else if (step == 1 && settled && !puzzle->IsPanelShown(-1) && now >= since + 2000) {
+            Script(KeyPress(kEsc));
+            ++step;
+        } else if (step == 2 && puzzle && puzzle->IsPanelShown(CTLVActivity::kPanelMenu) && now >= since + 1500) {
+            log += "menu\n";
+            Script(ClickAt(0, 430, 305)); // button 1: leave
+            ++step;
+        } else if (step == 3 && puzzle && puzzle->IsPanelShown(CTLVActivity::kPanelLeave) && now >= since + 500) {
+            log += "leave question\n";
+            Script(ClickAt(0, 430, 340)); // yes
+            ++step;
+        }
+    };
+    const ScenarioRun run = RunScenario(s);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(log, "{1, 0, 24}\nmenu\nleave question\n{1, 0, 17}\n");
+    CPlayer stored;
+    ASSERT_EQ(stored.Load(kBo), SaveSlotState::Valid);
+    EXPECT_EQ(stored.GetActivityLevel(town.world, CGPuzzle::kPuzzleActivity), 1);
+    EXPECT_EQ(stored.GetActivityCount(town.world, CGPuzzle::kPuzzleActivity), countBefore);
+}
+
+} // namespace
+} // namespace vqt::test
