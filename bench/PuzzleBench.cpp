@@ -1,7 +1,10 @@
 // The puzzle board: generating a level-3 board of each town until an attempt succeeds, over
 // 1,000 seeds (median, 99th percentile and worst as counters, in ms and as shares of the
-// 16.7 ms frame budget), once as the bare generator and once laying the tiles too; and one
-// frame of 42 tiles' steps with a hover test over them, beside as many plain engine props.
+// 16.7 ms frame budget), once as the bare generator and once laying the tiles too; one
+// frame of 42 tiles' steps with a hover test over them, beside as many plain engine props; and
+// the circus puzzle of the generated data on the headless stage, one frame of its steps and a
+// hover test: at the third level with seven people walking, its character lifting a tile and
+// a smoke burst under way, beside the first level with the people standing and no character.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -12,8 +15,14 @@
 #include "bench/BenchContext.h"
 #include "engine/base/Random.h"
 #include "engine/core/Node.h"
+#include "game/minigames/puzzle/GPToonActivity.h"
 #include "game/minigames/puzzle/PuzzleBoard.h"
+#include "game/minigames/puzzle/PuzzleCharacter.h"
+#include "game/minigames/puzzle/PuzzleDweeble.h"
 #include "game/minigames/puzzle/PuzzlePiece.h"
+#include "game/shell/GameShellState.h"
+#include "game/shell/Player.h"
+#include "tests/game/minigames/puzzle/PuzzleGameHarness.h"
 
 namespace {
 
@@ -102,6 +111,66 @@ void FrameOver(benchmark::State& state) {
 }
 BENCHMARK_TEMPLATE(FrameOver, Puzzle_Piece)->Name("BM_FrameOf42Tiles");
 BENCHMARK_TEMPLATE(FrameOver, OActivityProp)->Name("BM_FrameOf42PlainProps");
+
+/// The circus puzzle at a level, its start panel closed; null when the game did not start.
+GPToon_Activity* StartCircusPuzzle(uint16_t level) {
+    using namespace vqt::puzzle_game;
+    vqt::bench::FreshEngineContext();
+    CGameShellState::ResetForTest();
+    xSRand(11);
+    if (!StartWithPuzzles()) return nullptr;
+    CPlayer* player = CTLVApp::Get()->GetPlayer();
+    auto& record = const_cast<PlayerRecord&>(player->Record());
+    record.world[0][CPlayer::kLevels + CGPuzzle::kPuzzleActivity] = level;
+    player->SetSelectedVehicle(0);
+    if (!Show(puzzle_towns::kCircus.ownEntry)) return nullptr;
+    auto* puzzle = dynamic_cast<GPToon_Activity*>(Puzzle());
+    if (!puzzle) return nullptr;
+    puzzle->OnButton(CGPuzzle::kPanelStart, 1);
+    Frames(60);
+    return puzzle;
+}
+
+/// Frames of the puzzle's steps and a hover test; `busy` keeps the character lifting and the
+/// smoke flying, else the character stays away.
+void PuzzleFrames(benchmark::State& state, uint16_t level, bool busy) {
+    using namespace vqt::puzzle_game;
+    GPToon_Activity* puzzle = StartCircusPuzzle(level);
+    if (!puzzle || !puzzle->GetCharacter() || puzzle->People().empty()) {
+        state.SkipWithError("the circus puzzle did not start");
+        StopGame();
+        return;
+    }
+    Puzzle_Character* character = puzzle->GetCharacter();
+    if (!busy) character->Suspend(1);
+    double worst = 0;
+    int walking = 0;
+    int16_t x = 0;
+    for (auto _ : state) {
+        if (busy && !character->IsVisiting()) character->Appear();
+        if (busy && puzzle->GetSprayCount() == 0) puzzle->OnPersonReached(puzzle->People().front());
+        const auto start = std::chrono::steady_clock::now();
+        Clock().Advance(kFrameMs);
+        IdleWalk(puzzle);
+        x = int16_t((x + 7) % 640);
+        benchmark::DoNotOptimize(OWindow::Main()->ViewAtPoint(CPoint16(x, 200)));
+        worst = std::max(worst, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    for (const Puzzle_Dweeble* person : puzzle->People()) walking += person->GetBehaviourState() >= 2 ? 1 : 0;
+    state.counters["of_budget"] = benchmark::Counter(double(state.iterations()) * kFrameBudgetMs * 1e-3,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["worst_of_budget"] = worst / kFrameBudgetMs;
+    state.counters["people"] = double(puzzle->People().size());
+    state.counters["walking_at_end"] = walking;
+    StopGame();
+    CGameShellState::ResetForTest();
+}
+
+void BM_PuzzleFrameLevel3Busy(benchmark::State& state) { PuzzleFrames(state, 3, true); }
+BENCHMARK(BM_PuzzleFrameLevel3Busy);
+
+void BM_PuzzleFrameLevel1Standing(benchmark::State& state) { PuzzleFrames(state, 1, false); }
+BENCHMARK(BM_PuzzleFrameLevel1Standing);
 
 } // namespace
 
