@@ -250,6 +250,58 @@ TEST_F(PuzzleTownEffectsTest, TheSmokeStartlesOnlyThePeopleOnTilesJoiningTheVehi
     }
 }
 
+TEST_F(PuzzleTownEffectsTest, ACharactersVisitLiftsItsTileByItsFramesAndSetsItDownAsTheModelDoes) {
+    // The model: each frame the tile follows the frame the character showed when the frame
+    // began. While the character rises (state 0) the tile stands k x 0.2 x its frame point
+    // above its place, k = that frame + 1 up to 5, and the lift ends once the frame was 4; it
+    // stays up while the character holds it (state 1); while the character sinks (state 2)
+    // k = 6 - the frame, at most 5, and once the frame was 4 the tile is back in its place.
+    constexpr float kPointY = 20.0f; // the generated tiles' frame point
+    for (const uint32_t frameMs : {10u, 16u}) {
+        SCOPED_TRACE(testing::Message() << frameMs << " ms frames");
+        auto* puzzle = Play<GPZoo_Activity>(puzzle_towns::kZoo);
+        ASSERT_NE(puzzle, nullptr);
+        Puzzle_Character* character = puzzle->GetCharacter();
+        ASSERT_NE(character, nullptr);
+        ASSERT_TRUE(character->Appear());
+        Puzzle_Piece* tile = character->GetTile();
+        ASSERT_NE(tile, nullptr);
+        ASSERT_EQ(tile->GetOccupant(), character) << "the seed's character finds a free tile";
+        const CPointF home = tile->GetSavedPosition();
+        float modelY = home.y;
+        bool lifting = true, lowering = false, lowered = false;
+        std::vector<int32_t> statesSeen;
+        for (int frame = 0; frame < 6000 / int(frameMs) && character->IsVisiting(); ++frame) {
+            const int32_t state = character->GetState(), shown = character->GetCurrentFrame();
+            if (statesSeen.empty() || statesSeen.back() != state) statesSeen.push_back(state);
+            if (state == 2 && !lowered) lowering = true;
+            Frames(1, frameMs);
+            if (state == 0 && lifting) {
+                modelY = home.y - float(std::min(5, shown + 1)) * 0.2f * kPointY;
+                lifting = shown != 4;
+            } else if (state == 2 && lowering) {
+                modelY = home.y - float(std::min(5, 6 - shown)) * 0.2f * kPointY;
+                if (shown == 4) {
+                    modelY = home.y;
+                    lowering = false;
+                    lowered = true;
+                }
+            }
+            if (!character->IsVisiting()) break;
+            EXPECT_FLOAT_EQ(tile->GetPosition().x, home.x) << "state " << state << " frame " << shown;
+            EXPECT_FLOAT_EQ(tile->GetPosition().y, modelY) << "state " << state << " frame " << shown;
+            EXPECT_TRUE(tile->IsLocked()) << "the tile stays locked for the visit";
+        }
+        EXPECT_EQ(statesSeen, (std::vector<int32_t>{0, 1, 2}));
+        EXPECT_FALSE(lifting) << "the tile went all the way up";
+        EXPECT_TRUE(lowered) << "and all the way down";
+        EXPECT_FALSE(character->IsVisiting());
+        EXPECT_EQ(tile->GetPosition(), home);
+        EXPECT_EQ(tile->GetOccupant(), nullptr) << "let go at the end of the visit";
+        Leave();
+    }
+}
+
 TEST_F(PuzzleTownEffectsTest, TheZooLightIsMadeOnceOnTheVehicleByItsArtAndShift) {
     struct Case {
         uint16_t vehicle;
