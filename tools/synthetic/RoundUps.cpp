@@ -3,7 +3,8 @@
 // more than level 3 keeps), four badges (object id 2) and a few blockers; and every art, voice
 // and text the round-ups name that the game data lacks so far: the vehicles and their lights,
 // the track marks (32 headings and their fading copies), the animals (standing, walking,
-// acting and caught), the panel pictures and icons, the voices and the panels' texts.
+// acting and caught), what the vehicles throw and the zoo's beams, the panel pictures and
+// icons, the voices and the panels' texts.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -183,7 +184,10 @@ void AddRoundUps(GameData& data) {
     AddSharedPart(data, Plain(120, 50, kBadge), 9);
     AddSharedPart(data, Plain(120, 50, kPanel), 1147);
     AddSharedPart(data, Plain(24, 24, kBadge), 54);
-    for (uint16_t voice : {189, 570, 574, 45, 564, 58, 16}) AddVoiceOnce(data, MakeChunkId(7, voice));
+    for (uint16_t voice : {189, 570, 574, 45, 564, 58, 16, 108, 779, 65, 67, 129, 130}) AddVoiceOnce(data, MakeChunkId(7, voice));
+    // What the vehicles throw (the city's particles, the circus drops) and the zoo's beams.
+    for (uint16_t thrown : {675, 676, 128}) AddSharedPart(data, Plain(10, 10, kBadge, 3), thrown);
+    for (uint16_t beam : {478, 674}) AddSharedPart(data, Plain(40, 60, kWhite, 2), beam);
     AddTextOnce(data, MakeChunkId(17, 4), u"You rounded them up");
     for (const RoundUpPlan& plan : plans) AddRoundUp(data, plan);
 }

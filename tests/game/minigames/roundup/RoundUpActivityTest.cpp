@@ -15,6 +15,8 @@
 #include "game/minigames/roundup/GUZooActivity.h"
 #include "game/minigames/roundup/RoundUpClasses.h"
 #include "game/minigames/roundup/RoundUpTowns.h"
+#include "game/shell/PBeam.h"
+#include "game/shell/PParticle.h"
 #include "game/shell/Player.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/characters/DRoundUp.h"
@@ -343,6 +345,71 @@ TEST_F(RoundUpActivityTest, AWorldWithoutAnimalsNeverWinsButCanBeLeft) {
     EXPECT_FALSE(r->IsPanelShown(CRoundUpActivity::kWinPanel));
     r->OnButton(TLVWorld_Activity::kPanelLeave, 1);
     EXPECT_EQ(manager->GetPendingId(), MakeChunkId(1, 8)) << "the leave panel's button returns to the town";
+}
+
+// ---- The vehicles' actions -----------------------------------------------------------------------
+
+TEST_F(RoundUpActivityTest, CityBurstsThrowFourOrSixParticlesAndAPressMeanwhileIsIgnored) {
+    const struct {
+        int vehicle;
+        int32_t particles;
+        uint32_t spanMs;
+    } cases[] = {{0, 4, 3 * 45}, {1, 6, 5 * 20}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.vehicle);
+        auto* city = dynamic_cast<GUMetropolis_Activity*>(Start(kCity, 1, c.vehicle));
+        ASSERT_NE(city, nullptr);
+        CloseStartPanel(city);
+        city->DoVehicleAction();
+        EXPECT_EQ(city->GetThrower().GetThrown(), 1) << "one at once";
+        city->DoVehicleAction();
+        EXPECT_EQ(city->GetThrower().GetLeft(), c.particles - 1) << "a press during the burst is ignored";
+        FramesUntil([&] { return !city->GetThrower().IsThrowing(); }, int(c.spanMs / kFrameMs) + 4);
+        EXPECT_EQ(city->GetThrower().GetThrown(), c.particles);
+        ASSERT_EQ(city->GetThrower().GetPool().size(), size_t(c.particles)) << "all in the air at once";
+        for (PParticle* p : city->GetThrower().GetPool())
+            EXPECT_EQ(p->GetPriority(), city->GetVehicle()->GetPriority() - 1);
+        Leave();
+    }
+}
+
+TEST_F(RoundUpActivityTest, TheCircusVehicleDropsEightFortyFiveMillisecondsApart) {
+    auto* circus = dynamic_cast<GUToon_Activity*>(Start(kCircus, 1));
+    ASSERT_NE(circus, nullptr);
+    CloseStartPanel(circus);
+    const uint32_t start = clock().TickCount();
+    circus->DoVehicleAction();
+    FramesUntil([&] { return !circus->GetThrower().IsThrowing(); }, 100);
+    const uint32_t took = clock().TickCount() - start;
+    EXPECT_EQ(circus->GetThrower().GetThrown(), 8);
+    EXPECT_GE(took, 7u * 45u);
+    EXPECT_LT(took, 8u * 45u + 2 * kFrameMs);
+    for (PParticle* p : circus->GetThrower().GetPool()) EXPECT_EQ(p->GetPriority(), 32767);
+    Leave();
+}
+
+TEST_F(RoundUpActivityTest, TheZooBeamRidesOnTheVehicleAndFiresOnlyWhenDark) {
+    const struct {
+        int vehicle;
+        ChunkId part;
+        float offset;
+    } cases[] = {{0, MakeChunkId(2, 478), -7.0f}, {1, MakeChunkId(2, 674), 0.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.vehicle);
+        auto* zoo = dynamic_cast<GUZoo_Activity*>(Start(kZoo, 1, c.vehicle));
+        ASSERT_NE(zoo, nullptr);
+        PBeam* beam = zoo->GetBeam();
+        ASSERT_NE(beam, nullptr);
+        ChunkId part = kNullChunkId;
+        beam->GetPartID(&part);
+        EXPECT_EQ(part, c.part);
+        EXPECT_EQ(beam->GetOwner(), zoo->GetVehicle());
+        CloseStartPanel(zoo);
+        EXPECT_FALSE(beam->IsVisible());
+        zoo->DoVehicleAction();
+        EXPECT_TRUE(beam->IsVisible());
+        Leave();
+    }
 }
 
 } // namespace
