@@ -347,6 +347,30 @@ TEST_F(RoundUpActivityTest, AWorldWithoutAnimalsNeverWinsButCanBeLeft) {
     EXPECT_EQ(manager->GetPendingId(), MakeChunkId(1, 8)) << "the leave panel's button returns to the town";
 }
 
+TEST_F(RoundUpActivityTest, AnAnimalInAStillLoopStaysInsideForTwoMinutes) {
+    CRoundUpActivity* r = Start(kCircus, 3);
+    ASSERT_NE(r, nullptr);
+    CloseStartPanel(r);
+    // Without a vehicle the track takes no steps of its own: the loop laid here stays.
+    r->DestroyVehicle();
+    std::vector<DRoundUp*> animals = Animals(r);
+    ASSERT_FALSE(animals.empty());
+    DRoundUp* penned = animals[0];
+    const CPointF at = penned->GetGroundPosition();
+    const int16_t x0 = int16_t(at.x - 80), y0 = int16_t(at.y - 60), x1 = int16_t(at.x + 80), y1 = int16_t(at.y + 60);
+    for (const CPoint16 corner : {CPoint16(x0, y0), CPoint16(x1, y0), CPoint16(x1, y1), CPoint16(x0, y1), CPoint16(x0, y0)})
+        r->Track().Step(corner, 0, nullptr);
+    ASSERT_EQ(r->GetTrack().SegmentCount(), 4);
+    float minX = at.x, maxX = at.x, minY = at.y, maxY = at.y;
+    for (int frame = 0; frame < 120000 / int(kFrameMs); ++frame) {
+        Frames(1, kFrameMs);
+        const CPointF g = penned->GetGroundPosition();
+        minX = std::min(minX, g.x), maxX = std::max(maxX, g.x), minY = std::min(minY, g.y), maxY = std::max(maxY, g.y);
+        ASSERT_TRUE(g.x > x0 && g.x < x1 && g.y > y0 && g.y < y1) << "out at " << g.x << "," << g.y << " after " << frame;
+    }
+    EXPECT_GT(maxX - minX + maxY - minY, 20.0f) << "it did roam inside";
+}
+
 // ---- The vehicles' actions -----------------------------------------------------------------------
 
 TEST_F(RoundUpActivityTest, CityBurstsThrowFourOrSixParticlesAndAPressMeanwhileIsIgnored) {
