@@ -227,6 +227,8 @@ void CRoundUpActivity::CheckRoundUpEnd() {
 
 int32_t CRoundUpActivity::FlushSoundQueues() {
     track_.Clear();
+    // The counters read the animals left, which go with the round-up.
+    if (CCounterPanel* panel = CounterPanel()) panel->Release();
     return TLVWorld_Activity::FlushSoundQueues();
 }
 

@@ -39,7 +39,8 @@ public:
     int32_t OnActivated() override;
     /// The track step every 50 ms, the 25 s hints, the retired props, then the world's frame.
     int32_t OnIdle() override;
-    /// The track and its marks go, then the world's stop (which saves the record).
+    /// The track and its marks and the counters go, then the world's stop (which saves the
+    /// record).
     int32_t FlushSoundQueues() override;
     void Pause() override;
     /// Only when no panel shows.
