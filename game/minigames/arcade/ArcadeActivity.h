@@ -101,6 +101,7 @@ public:
     const CTimerRec& GetPlayClock() const { return playClock_; }
     CTimerRec& FireClock() { return fireClock_; }
     uint32_t GetFireInterval() const { return fireInterval_; }
+    void SetFireInterval(uint32_t ms) { fireInterval_ = ms; }
     VFlat* GetVehicle() const { return vehicle_; }
     /// The player's vehicle 0-5 (-1 without a player).
     int32_t GetVehicleIndex() const { return vehicleIndex_; }
