@@ -227,8 +227,15 @@ int32_t GAZoo_Activity::OnIdle() {
         PassFallenItems();
         PassFallenTokens();
     }
+    const float viewBefore = GetScrollOffset().x;
     const int32_t result = Arcade_Game::OnIdle();
-    if (!paused) FollowVines();
+    if (!paused) {
+        // At the strip's end the view jumps back by the span: what hangs on no vine (lit
+        // monkeys, falling items) goes back with it, as the tokens do.
+        const float moved = GetScrollOffset().x - viewBefore;
+        if (moved < -float(GetStageWidth()) / 2.0f) ShiftLoose(moved);
+        FollowVines();
+    }
     DeleteRemoved();
     return result;
 }
@@ -267,6 +274,12 @@ void GAZoo_Activity::BeamTest() {
         monkey->SetBehaviourState(Zoo_Arcade_Monkey::kHit);
         Drop(monkey);
     }
+}
+
+void GAZoo_Activity::ShiftLoose(float dx) {
+    for (int32_t i = 0; i < active_.Count(); ++i)
+        if (active_.GetAt(i)->IsHit()) active_.GetAt(i)->SetPosition(CPointF(dx, 0.0f), 1, 1);
+    for (int32_t i = 0; i < liveItems_.Count(); ++i) liveItems_.GetAt(i)->SetPosition(CPointF(dx, 0.0f), 1, 1);
 }
 
 void GAZoo_Activity::FollowVines() {

@@ -94,6 +94,8 @@ private:
     void Hang(Zoo_Arcade_Monkey* monkey, const Zoo_Arcade_Vine* vine);
     /// The monkeys move with their vines; those off the stage stop hanging.
     void FollowVines();
+    /// Lit monkeys and falling items move with the view's jump back.
+    void ShiftLoose(float dx);
     /// Detached from the children and deleted after the frame.
     void Remove(OActivityProp* prop);
     void DeleteRemoved();

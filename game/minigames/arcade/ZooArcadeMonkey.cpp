@@ -57,6 +57,7 @@ void Zoo_Arcade_Monkey::Hang(int16_t vineId, float x, float y) {
     vineX_ = x;
     SetPosition(CPointF(x, y), 0, 1);
     SetVisible(1, 0);
+    ShowFrame(RandomOf(FramesA()));
     SetGroupRoutine(kSwingGroup, &SwingRoutine);
     SetBehaviourState(kSwingPause);
 }
@@ -101,6 +102,8 @@ void Zoo_Arcade_Monkey::Swing() {
         SetPosition(CPointF(vine->GetPosition().x, GetPosition().y), 0, 1);
         vineX_ = vine->GetPosition().x;
     }
+    // It lands hanging: the end of that swing sets it off across again.
+    ShowFrame(RandomOf(FramesA()));
     xTracef("Orig Monkey Loc: %d ", int(before));
     xTracef("New Monkey Loc: %d\n", int(GetPosition().x));
     SetBehaviourState(kSwingPause);
