@@ -117,6 +117,10 @@ public:
 protected:
     /// The vehicle's sound on pipe 3 (none outside 0-5).
     ChunkId EngineSound() const;
+    /// Whether the key is down right now.
+    static bool IsKeyHeld(uint32_t key);
+    /// The pointer's x in the main window.
+    static float PointerX();
 
 private:
     /// The vehicle of the player's choice, made once and placed at its start.
