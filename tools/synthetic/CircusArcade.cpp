@@ -61,14 +61,6 @@ IndexedPicture Building() {
     return p;
 }
 
-Picture Box(int w, int h, uint8_t fill, uint8_t border) {
-    Picture p(w, h, fill);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2) p.at(x, y) = border;
-    return p;
-}
-
 PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
     return CentredPart(states, PartPalette());
 }
@@ -79,7 +71,7 @@ PartPlan Character(int kind) {
     static const uint8_t kKindColours[] = {kRed, kYellow, kGreen, kPurple};
     std::vector<std::vector<Picture>> states;
     for (int s = 0; s < 5; ++s) {
-        Picture p = Box(50, 70, s == 4 ? uint8_t(kWater) : kKindColours[kind], s == 3 ? uint8_t(kDark) : uint8_t(kWhite));
+        Picture p = FramedBox(50, 70, s == 4 ? uint8_t(kWater) : kKindColours[kind], s == 3 ? uint8_t(kDark) : uint8_t(kWhite));
         for (int x = 10; x < 40; ++x) p.at(x, 12 + 8 * s) = kDark;
         states.push_back({p, p});
     }
@@ -89,20 +81,20 @@ PartPlan Character(int kind) {
 /// The drop: 32 headings, then splashing and landing.
 PartPlan Drop() {
     std::vector<std::vector<Picture>> states;
-    for (int h = 0; h < 32; ++h) states.push_back({Box(8, 12, kWater, kBlue)});
-    states.push_back({Box(14, 8, kWater, kWhite)});
-    states.push_back({Box(14, 6, kWater, kWater)});
+    for (int h = 0; h < 32; ++h) states.push_back({FramedBox(8, 12, kWater, kBlue)});
+    states.push_back({FramedBox(14, 8, kWater, kWhite)});
+    states.push_back({FramedBox(14, 6, kWater, kWater)});
     return PartOf(states);
 }
 
 /// The kind box: idle, start, then for each kind waiting, released and matched.
-PartPlan KindBox() {
+PartPlan KindFramedBox() {
     static const uint8_t kKindColours[] = {kRed, kYellow, kGreen, kPurple};
-    std::vector<std::vector<Picture>> states{{Box(120, 50, kDark, kWhite)}, {Box(120, 50, kBlue, kWhite)}};
+    std::vector<std::vector<Picture>> states{{FramedBox(120, 50, kDark, kWhite)}, {FramedBox(120, 50, kBlue, kWhite)}};
     for (int k = 0; k < 4; ++k) {
-        states.push_back({Box(120, 50, kKindColours[k], kWhite)});
-        states.push_back({Box(120, 50, kKindColours[k], kDark)});
-        states.push_back({Box(120, 50, kKindColours[k], kGold)});
+        states.push_back({FramedBox(120, 50, kKindColours[k], kWhite)});
+        states.push_back({FramedBox(120, 50, kKindColours[k], kDark)});
+        states.push_back({FramedBox(120, 50, kKindColours[k], kGold)});
     }
     return PartOf(states);
 }
@@ -125,18 +117,18 @@ void AddCircusArcade(GameData& data) {
         return entry ? AddSharedPart(data, plan, entry) : data.parts.AddPart(plan).part;
     };
     // Vehicles 0 and 1 seen from behind (the arcades' flat view), the token, drop and kind box.
-    part(PartOf({{Box(90, 60, kRed, kDark)}, {Box(90, 60, kRed, kYellow)}}), 284);
-    part(PartOf({{Box(80, 56, kYellow, kDark)}, {Box(80, 56, kYellow, kRed)}}), 492);
-    part(PartOf({{Box(24, 24, kGold, kYellow)}}), 826);
+    part(PartOf({{FramedBox(90, 60, kRed, kDark)}, {FramedBox(90, 60, kRed, kYellow)}}), 284);
+    part(PartOf({{FramedBox(80, 56, kYellow, kDark)}, {FramedBox(80, 56, kYellow, kRed)}}), 492);
+    part(PartOf({{FramedBox(24, 24, kGold, kYellow)}}), 826);
     part(Drop(), 128);
-    part(KindBox(), 477);
+    part(KindFramedBox(), 477);
     // The panels' pictures: results, the start's vehicle pictures and the leave question's.
-    part(PartOf({{Box(200, 120, kGold, kWhite)}}), 1124);
-    part(PartOf({{Box(160, 100, kRed, kWhite)}}), 720);
-    part(PartOf({{Box(160, 100, kYellow, kWhite)}}), 721);
-    part(PartOf({{Box(200, 120, kBlue, kWhite)}}), 1093);
-    part(PartOf({{Box(30, 30, kWater, kWhite)}}), 64);
-    part(PartOf({{Box(30, 30, kGold, kWhite)}}), 54);
+    part(PartOf({{FramedBox(200, 120, kGold, kWhite)}}), 1124);
+    part(PartOf({{FramedBox(160, 100, kRed, kWhite)}}), 720);
+    part(PartOf({{FramedBox(160, 100, kYellow, kWhite)}}), 721);
+    part(PartOf({{FramedBox(200, 120, kBlue, kWhite)}}), 1093);
+    part(PartOf({{FramedBox(30, 30, kWater, kWhite)}}), 64);
+    part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
     const uint32_t background = data.file.AddChunk(GameData::kFrames, BmpFile(Building()),
                                                    {.entry = 15, .name = "Circus arcade building", .property = FrameProperty(kFrameBmp)});
@@ -151,9 +143,9 @@ void AddCircusArcade(GameData& data) {
         game.properties.Long(204, 2 * g + 1, uint32_t(int32_t(kSpeeds[g])));
         game.properties.Long(204, 2 * g + 2, uint32_t(int32_t(kSpeeds[g])));
     }
-    const uint32_t smoke = part(PartOf({{Box(120, 50, kSmoke, kSmoke)}}));
-    const uint32_t flame = part(PartOf({{Box(30, 50, kFlame, kYellow), Box(30, 46, kFlame, kRed)}}));
-    const uint32_t post = part(PartOf({{Box(12, 90, kDark, kDark)}}));
+    const uint32_t smoke = part(PartOf({{FramedBox(120, 50, kSmoke, kSmoke)}}));
+    const uint32_t flame = part(PartOf({{FramedBox(30, 50, kFlame, kYellow), FramedBox(30, 46, kFlame, kRed)}}));
+    const uint32_t post = part(PartOf({{FramedBox(12, 90, kDark, kDark)}}));
     for (int i = 0; i < 6; ++i) {
         ObjectPlan cloud = Item(1700, smoke, int16_t(150 + 230 * i), int16_t(30 + 10 * (i % 3)), int16_t(i % 2));
         cloud.properties.Short(1700, 2, 30);
@@ -161,7 +153,7 @@ void AddCircusArcade(GameData& data) {
     }
     for (int i = 0; i < 8; ++i) game.objects.push_back(Item(1700, flame, int16_t(60 + 170 * i), 95, 2));
     for (int i = 0; i < 6; ++i) game.objects.push_back(Item(1700, post, int16_t(100 + 220 * i), 420, int16_t(3 + i % 2)));
-    const uint32_t marker = part(PartOf({{Box(20, 20, kDark, kDark)}}));
+    const uint32_t marker = part(PartOf({{FramedBox(20, 20, kDark, kDark)}}));
     uint32_t characters[4];
     for (int k = 0; k < 4; ++k) characters[k] = part(Character(k));
     for (int c = 0; c < kColumns; ++c) {

@@ -36,3 +36,11 @@ uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t
     if (data.file.HasChunk(GameData::kParts, entry)) return vqt::test::ChunkIdOf(GameData::kParts, entry);
     return data.parts.AddPart(plan, entry).part;
 }
+
+vqt::test::Picture FramedBox(int w, int h, uint8_t fill, uint8_t border) {
+    vqt::test::Picture p(w, h, fill);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2) p.at(x, y) = border;
+    return p;
+}

@@ -50,6 +50,9 @@ uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t
 /// made before has it (as AddSharedPart).
 void AddSharedTone(GameData& data, uint16_t entry, double frequency, const std::string& name);
 
+/// A w x h picture of the fill colour with a two-pixel border of another.
+vqt::test::Picture FramedBox(int w, int h, uint8_t fill, uint8_t border);
+
 /// A snippet chunk's data: a tone of the frequency, a quarter of a second fading out, as raw
 /// 8-bit mono sound at 22050 Hz.
 vqt::test::Bytes Tone(double frequency);

@@ -24,6 +24,7 @@ void AddWorldHelpArt(GameData& data);
 void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
 void AddCircusArcade(GameData& data);
+void AddZooArcade(GameData& data);
 void AddPuzzles(GameData& data);
 void AddRoundUps(GameData& data);
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     AddCircusRace(data);
     AddCertificates(data);
     AddCircusArcade(data);
+    AddZooArcade(data);
     AddTownStandIns(data);
     AddPuzzles(data);
     AddRoundUps(data);

@@ -206,6 +206,14 @@ void Arcade_Activity::RecycleItems(CDynArray<Arcade_BG_Item*>& list, float span,
     }
 }
 
+bool Arcade_Activity::IsKeyHeld(uint32_t key) { return KeyHeld(key); }
+
+float Arcade_Activity::PointerX() {
+    plat::WinPoint cursor = plat::input().CursorPos();
+    if (OWindow* window = OWindow::Main()) cursor = plat::input().ScreenToClient(window->GetWindowId(), cursor);
+    return float(cursor.x);
+}
+
 void Arcade_Activity::SteerVehicle(uint32_t /*step*/) {
     if (!vehicle_) return;
     const float x = vehicle_->GetPosition().x - ViewLeft() + vehicle_->GetScaledHotSpot().x;
@@ -214,9 +222,7 @@ void Arcade_Activity::SteerVehicle(uint32_t /*step*/) {
     float target = 0.0f;
     float factor = 1.0f;
     if (controlMode_ == kMouseMode) {
-        plat::WinPoint cursor = plat::input().CursorPos();
-        if (OWindow* window = OWindow::Main()) cursor = plat::input().ScreenToClient(window->GetWindowId(), cursor);
-        target = std::clamp(float(cursor.x), low, high);
+        target = std::clamp(PointerX(), low, high);
     } else {
         const bool left = KeyHeld(kKeyLeft);
         const bool right = KeyHeld(kKeyRight);

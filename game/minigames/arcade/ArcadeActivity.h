@@ -101,6 +101,7 @@ public:
     const CTimerRec& GetPlayClock() const { return playClock_; }
     CTimerRec& FireClock() { return fireClock_; }
     uint32_t GetFireInterval() const { return fireInterval_; }
+    void SetFireInterval(uint32_t ms) { fireInterval_ = ms; }
     VFlat* GetVehicle() const { return vehicle_; }
     /// The player's vehicle 0-5 (-1 without a player).
     int32_t GetVehicleIndex() const { return vehicleIndex_; }
@@ -116,6 +117,10 @@ public:
 protected:
     /// The vehicle's sound on pipe 3 (none outside 0-5).
     ChunkId EngineSound() const;
+    /// Whether the key is down right now.
+    static bool IsKeyHeld(uint32_t key);
+    /// The pointer's x in the main window.
+    static float PointerX();
 
 private:
     /// The vehicle of the player's choice, made once and placed at its start.

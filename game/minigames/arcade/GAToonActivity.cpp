@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <new>
 
 #include "engine/base/Rect.h"
@@ -25,9 +26,7 @@ namespace {
 constexpr ChunkId kKindBoxArt = MakeChunkId(2, 477);
 constexpr ChunkId kDropArt = MakeChunkId(2, 128);
 constexpr ChunkId kMatchesIcon = MakeChunkId(2, 64);
-constexpr ChunkId kBadgesIcon = MakeChunkId(2, 54);
 constexpr ChunkId kSwitchSound = MakeChunkId(7, 92);
-constexpr ChunkId kCatchSound = MakeChunkId(7, 96);
 constexpr float kKindBoxY = 30.0f;
 /// Each change of the kind box runs its state six more times.
 constexpr int32_t kBoxSteps = 6;
@@ -42,30 +41,58 @@ int16_t Clamp16(float v) {
     return ClampToInt16(int32_t(std::clamp(v, -40000.0f, 40000.0f)));
 }
 
-CPlayer* GamePlayer() {
-    CTLVApp* app = CTLVApp::Get();
-    return app ? app->GetPlayer() : nullptr;
-}
-
 /// Kind box states: 0 idle, 1 start, and per kind waiting, released and matched.
 constexpr int32_t BoxWaiting(int32_t kind) { return 3 * kind + 2; }
 constexpr int32_t BoxMatched(int32_t kind) { return 3 * kind + 4; }
 
+// Captions are Windows-1252: 0x92 is the right single quotation mark.
+constexpr ArcadeLine kLines[] = {
+    {680, "This building is going up in smoke and the folks from Rozodudurid need your help. "},
+    {681, "Be a hero and put out the fires two at a time.  "},
+    {682, "Move and spray to put out fires.  "},
+    {683, "Put out a fire and then find a matching character. "},
+    {934, "Two in a row makes a match. "},
+    {685, "Check the box to see which character to match next."},
+    {764, "If you want to quit the game, hit the escape key."},
+    {765, "You have to be a hero and save these folks. "},
+    {766, " Spray two that match.  "},
+    {767, "Keep your eyes peeled for pairs and get to work putting out those flames!"},
+    {714, "Match them and then you\x92ll save them"},
+    {715, "Now find the matching one."},
+    {716, "You did it!  You matched them.  "},
+    {717, "Great shot."},
+    {718, "Try finding two that match"},
+    {719, "That\x92s the way Fennmark hero!"},
+    {697, "You did it!  Great job.  "},
+    {698, "Do you want to play again or return to Rozodudurid?  "},
+};
+
+constexpr ArcadeSheet kSheet{
+    .world = GAToon_Activity::kWorld,
+    .town = GAToon_Activity::kTown,
+    .self = GAToon_Activity::kSelf,
+    .resultsPicture = MakeChunkId(2, 1124),
+    .resultsJingle = MakeChunkId(7, 575),
+    .startTexts = {MakeChunkId(17, 5), MakeChunkId(17, 84), MakeChunkId(17, 85)},
+    .startTitle = MakeChunkId(17, 19),
+    .startPictures = {MakeChunkId(2, 720), MakeChunkId(2, 721)},
+    .leavePicture = MakeChunkId(2, 1093),
+    .leaveText = MakeChunkId(17, 247),
+    .musicEntry = 562,
+    .lines = kLines,
+    .lineCount = int(std::size(kLines)),
+    .quietFrom = 10,
+    .quietTo = 15,
+    .resultLines = {16, 17, -1},
+};
+
 } // namespace
 
-GAToon_Activity::GAToon_Activity(const char* name, uint32_t classId) : Arcade_Activity(name, classId) {}
+GAToon_Activity::GAToon_Activity(const char* name, uint32_t classId) : Arcade_Game(name, classId, kSheet) {}
 
 GAToon_Activity::~GAToon_Activity() { DropKindBox(); }
 
 bool GAToon_Activity::IsA(uint32_t classId) const { return classId == kClassId || Arcade_Activity::IsA(classId); }
-
-int32_t GAToon_Activity::PlayerLevel() {
-    const CPlayer* player = GamePlayer();
-    const int32_t level = player ? int32_t(player->GetActivityLevel(kWorld, kArcade)) : 1;
-    if (level >= 1 && level <= 3) return level;
-    xTracef("GAToon_Activity : level %d of the record taken as %d\n", int(level), level < 1 ? 1 : 3);
-    return std::clamp(level, 1, 3);
-}
 
 GAToon_Activity* GAToon_Activity::Of(const OView* prop) {
     if (!prop) return nullptr;
@@ -111,13 +138,8 @@ int32_t GAToon_Activity::OnActivated() {
     }
     if (GetVehicleIndex() == 0) SetLeftMargin(100);
     else if (GetVehicleIndex() == 1) SetLeftMargin(60);
-    if (CCounterPanel* counters = CounterPanel()) {
-        counters->SetCounter(0, kMatchesIcon, &matchesLeft_, 0, 0, 0);
-        if (CPlayer* player = GamePlayer()) counters->SetCounter(1, kBadgesIcon, player->BadgeCountPtr(kWorld, kArcade), 0, 0, 0);
-    }
-    ClearTokens();
-    tokensLeft_ = uint16_t(2 * level + 1);
-    SpawnTokens(2 * level + 1);
+    ShowCounters(&matchesLeft_, kMatchesIcon);
+    StartTokens(level);
     CreateButtonPanel(kStartPanel);
     for (int n = 0; n <= 6; ++n) SpeakLine(n);
     return result;
@@ -310,8 +332,8 @@ void GAToon_Activity::HitCharacter(Toon_Arcade_Clown* character) {
         ShowBox(BoxMatched(kind));
         ++matches_;
         if (matchesLeft_ > 0) --matchesLeft_;
-        if (CCounterPanel* counters = CounterPanel()) counters->Refresh();
-        MaybeDropToken(character);
+        RefreshCounters();
+        DropTokenFrom(character);
         if (matches_ == goal_) {
             Won();
         } else if (matchesLeft_ != 1) {
@@ -334,70 +356,18 @@ void GAToon_Activity::HitCharacter(Toon_Arcade_Clown* character) {
 }
 
 void GAToon_Activity::Won() {
-    if (CPlayer* player = GamePlayer()) {
-        player->IncActivityCount(kWorld, kArcade);
-        player->IncActivityLevel(kWorld, kArcade);
-    }
-    CreateButtonPanel(kResultsPanel);
-    SpeakLine(16);
-    SpeakLine(17);
+    RaiseRecord();
+    ShowResults();
 }
 
 // ---- Tokens -------------------------------------------------------------------------------------
 
-void GAToon_Activity::MaybeDropToken(const Toon_Arcade_Clown* character) {
-    if (matchesLeft_ <= 1 || tokensLeft_ == 0 || tokensLeft_ >= matchesLeft_) return;
-    const int32_t draw = std::rand() % (matchesLeft_ - 1) + 1;
-    if (draw > tokensLeft_) return;
-    Arcade_Token* token = TakeToken(true);
-    if (!token) return;
-    AddChild(token);
-    token->SetPosition(character->GetPosition(), 0, 1);
-    token->SetVisible(1, 0);
-    token->SetPriority(int32_t(std::min<int64_t>(int64_t(character->GetPriority()) + 5, INT32_MAX)));
-    token->SetVelocityXY(0.0f, kTokenSpeed, 0);
-    --tokensLeft_;
+void GAToon_Activity::DropTokenFrom(const Toon_Arcade_Clown* character) {
+    if (Arcade_Token* token = MaybeDropToken(character, matchesLeft_)) token->SetVelocityXY(0.0f, kTokenSpeed, 0);
 }
 
 bool GAToon_Activity::HitTestCallback(TLV_Object* vehicle) {
     if (!vehicle || !vehicle->IsShownThroughParents()) return false;
     GAToon_Activity* game = Of(vehicle);
-    if (!game) return false;
-    CDynArray<Arcade_Token*>& live = game->LiveTokens();
-    bool caught = false;
-    for (int32_t i = live.Count() - 1; i >= 0; --i) {
-        Arcade_Token* token = live.GetAt(i);
-        if (!token) {
-            live.RemoveAt(i);
-            continue;
-        }
-        if (token->IsVisible() && vehicle->IsA(VFlat::kClassId) && token->HitsObject(vehicle, nullptr)) {
-            game->OnItemHit(token, true);
-            caught = true;
-        }
-    }
-    return caught;
-}
-
-void GAToon_Activity::CatchToken(Arcade_Token* token) {
-    token->SetVisible(0, 0);
-    token->SetPosition(CPointF(Arcade_Token::kParkedX, Arcade_Token::kParkedY), 0, 1);
-    token->SetVelocity(Vec3(), 0);
-    if (CPlayer* player = GamePlayer()) player->IncBadgeCount(kWorld, kArcade);
-    if (CCounterPanel* counters = CounterPanel()) counters->Refresh();
-    badgeFlag_ = 1;
-    PlaySound(kCatchSound, kAnyPipe, 127);
-}
-
-void GAToon_Activity::PassFallenTokens() {
-    const float bottom = GetScrollOffset().y + float(GetStageHeight());
-    CDynArray<Arcade_Token*>& live = LiveTokens();
-    for (int32_t i = live.Count() - 1; i >= 0; --i) {
-        Arcade_Token* token = live.GetAt(i);
-        if (!token) {
-            live.RemoveAt(i);
-            continue;
-        }
-        if (token->GetPosition().y > bottom) token->Respawn();
-    }
+    return game && game->CatchTokensTouching(vehicle);
 }

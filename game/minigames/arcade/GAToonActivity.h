@@ -4,7 +4,7 @@
 #include "engine/core/Timer.h"
 #include "engine/data/ChunkId.h"
 #include "engine/data/DynArray.h"
-#include "game/minigames/arcade/ArcadeActivity.h"
+#include "game/minigames/arcade/ArcadeGame.h"
 
 class Arcade_Column_Marker;
 class OActivityProp;
@@ -15,11 +15,10 @@ class Toon_Arcade_Clown;
 /// windows, and putting out two of one kind in a row makes a match; the kind box at the top
 /// shows the kind that waits for its partner. Matches may drop a token that the vehicle
 /// catches. Enough matches win; there is no time limit.
-class GAToon_Activity : public Arcade_Activity {
+class GAToon_Activity : public Arcade_Game {
 public:
     static constexpr uint32_t kClassId = 420;
     static constexpr int kWorld = 0;
-    static constexpr int kArcade = 3;
     static constexpr int32_t kKinds = 4;
     /// One drop at once, then this many more, one every kDropMs.
     static constexpr int32_t kMoreDrops = 7;
@@ -27,7 +26,6 @@ public:
     static constexpr int16_t kDropStopLine = 70;
     static constexpr int16_t kDropRise = 300;
     static constexpr float kTokenSpeed = 200.0f;
-    static constexpr int16_t kResultsPanel = 3;
     static constexpr ChunkId kTown = MakeChunkId(1, 8);
     static constexpr ChunkId kSelf = MakeChunkId(1, 15);
 
@@ -42,9 +40,6 @@ public:
     int32_t FlushSoundQueues() override;
     /// The spray's drops, the base's frame, then the markers and the fallen tokens.
     int32_t OnIdle() override;
-    void CreateButtonPanel(int16_t panel) override;
-    void OnPanelDismissed(int16_t panel) override;
-    void OnButton(int16_t panel, int16_t button) override;
     /// A spray when none runs.
     void Shoot() override;
     bool TestParticleHit(PArcadeParticle* particle) override;
@@ -59,13 +54,9 @@ public:
     void Forget(const Toon_Arcade_Clown* character);
     /// The markers' frame: columns reached and characters leaving.
     void PassMarkers();
-    /// Tokens below the stage are hidden, parked and stopped.
-    void PassFallenTokens();
-    /// Speaks line n (lines 10-15 only when nothing is queued).
-    void SpeakLine(int n);
 
     /// The circus arcade's level in the player record, held to 1-3 (traced when it was not).
-    static int32_t PlayerLevel();
+    static int32_t PlayerLevel() { return LevelOf(kWorld, "GAToon_Activity"); }
     /// The circus arcade a prop belongs to (its parent, else the current activity); null when
     /// there is none.
     static GAToon_Activity* Of(const OView* prop);
@@ -81,26 +72,23 @@ public:
     uint16_t GetMatches() const { return matches_; }
     uint16_t GetMatchesLeft() const { return matchesLeft_; }
     uint16_t GetGoal() const { return goal_; }
-    uint16_t GetTokensLeft() const { return tokensLeft_; }
     int32_t GetDropsLeft() const { return dropsLeft_; }
     bool IsFirstSwitchDone() const { return firstSwitch_ != 0; }
     bool IsSprayRunning() const { return sprayClock_.running != 0; }
-    bool HasCaughtBadge() const { return badgeFlag_ != 0; }
+
+protected:
+    uint16_t ResultsCount() const override { return matches_; }
+    bool GoalReached() const override { return matches_ >= goal_; }
 
 private:
     void EmitDrop();
     PArcadeParticle* FreeDrop();
     /// After a match a token may fall from the character.
-    void MaybeDropToken(const Toon_Arcade_Clown* character);
-    void CatchToken(Arcade_Token* token);
+    void DropTokenFrom(const Toon_Arcade_Clown* character);
     void ShowBox(int32_t state);
     void Won();
     void MakeKindBox();
     void DropKindBox();
-    void BuildResultsPanel();
-    void BuildStartPanel();
-    void StopMusic(bool release);
-    void Request(ChunkId activity);
 
     int32_t dropsLeft_ = 0;
     CTimerRec sprayClock_;
@@ -114,6 +102,4 @@ private:
     uint16_t goal_ = 0;
     uint8_t firstSwitch_ = 0;
     CDynArray<Arcade_Column_Marker*> markers_;
-    uint16_t tokensLeft_ = 0;
-    uint8_t badgeFlag_ = 0;
 };

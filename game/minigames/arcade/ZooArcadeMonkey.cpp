@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/base/Trace.h"
+#include "game/world/characters/DweebleRoutines.h"
 #include "game/minigames/arcade/ZooArcadeVine.h"
 
 namespace {
@@ -50,6 +51,23 @@ void Zoo_Arcade_Monkey::Reset() {
     hit_ = 0;
 }
 
+void Zoo_Arcade_Monkey::Hang(int16_t vineId, float x, float y) {
+    Reset();
+    vineId_ = vineId;
+    vineX_ = x;
+    SetPosition(CPointF(x, y), 0, 1);
+    SetVisible(1, 0);
+    ShowFrame(RandomOf(FramesA()));
+    SetGroupRoutine(kSwingGroup, &SwingRoutine);
+    SetBehaviourState(kSwingPause);
+}
+
+void Zoo_Arcade_Monkey::LetGo() {
+    SetVisible(0, 0);
+    SetGroupRoutine(kSwingGroup, &DoNothing);
+    SetBehaviourState(kSwingPause);
+}
+
 bool Zoo_Arcade_Monkey::MarkHit() {
     if (hit_) return false;
     hit_ = 1;
@@ -82,7 +100,10 @@ void Zoo_Arcade_Monkey::Swing() {
     }
     if (Zoo_Arcade_Vine* vine = FindVine(vineId_)) {
         SetPosition(CPointF(vine->GetPosition().x, GetPosition().y), 0, 1);
+        vineX_ = vine->GetPosition().x;
     }
+    // It lands hanging: the end of that swing sets it off across again.
+    ShowFrame(RandomOf(FramesA()));
     xTracef("Orig Monkey Loc: %d ", int(before));
     xTracef("New Monkey Loc: %d\n", int(GetPosition().x));
     SetBehaviourState(kSwingPause);

@@ -40,6 +40,10 @@ public:
 
     /// Back on no vine and not hit, as a fresh monkey from the pool.
     void Reset();
+    /// Fresh on the vine of the object id at (x, y): shown, swinging, resting in state 1.
+    void Hang(int16_t vineId, float x, float y);
+    /// Off the vines: hidden, doing nothing.
+    void LetGo();
     /// True the first time only: the spotlight hit it and it lets go of what it holds.
     bool MarkHit();
     bool IsHit() const { return hit_ != 0; }
@@ -47,6 +51,11 @@ public:
     void SetVineId(int16_t id) { vineId_ = id; }
     bool IsVineChangePending() const { return vinePending_ != 0; }
     void SetVineChangePending(bool on) { vinePending_ = on ? 1 : 0; }
+    /// Where its vine stood when last seen: the monkey moves along with it.
+    float GetVineX() const { return vineX_; }
+    void SetVineX(float x) { vineX_ = x; }
+    /// The vine of its id among the parent's children; null when there is none.
+    Zoo_Arcade_Vine* FindVine(int32_t objectId) const;
 
 private:
     static void SwingRoutine(Dweeble* d);
@@ -57,9 +66,9 @@ private:
     void Swing();
     void Hit();
     bool InListE();
-    Zoo_Arcade_Vine* FindVine(int32_t objectId) const;
 
     int16_t vineId_ = -1;
     uint8_t hit_ = 0;
     uint8_t vinePending_ = 0;
+    float vineX_ = 0.0f;
 };

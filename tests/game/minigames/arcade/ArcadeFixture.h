@@ -28,6 +28,8 @@ constexpr int16_t kItemSize = 8;
 constexpr uint16_t kShotPart = 3701;
 /// The circus arcade's kind box: idle, start and three states for each of four kinds.
 constexpr uint16_t kKindBoxPart = 477;
+/// The zoo's monkey: its twelve frames in as many states.
+constexpr uint16_t kMonkeyPart = 602;
 
 /// An arcade that counts what its hooks are asked; its shots restart the fire clock.
 class ProbeArcade : public Arcade_Activity {
@@ -57,10 +59,19 @@ protected:
         const FramePlan frame{.picture = Picture(kItemSize, kItemSize, 3), .hotX = 4, .hotY = 4};
         square.states.push_back(StatePlan{.frames = {frame, frame}});
         for (uint16_t entry : {284, 492, 495, 496, 493, 494, 826, int(kItemPart)}) parts_.AddPart(square, entry);
+        // The zoo's spotlights and the five pieces of clothing.
+        for (uint16_t entry : {623, 223, 502, 504, 505, 506, 507}) parts_.AddPart(square, entry);
+        // The city vehicles' overlays.
+        for (uint16_t entry : {1142, 1143}) parts_.AddPart(square, entry);
         square.states.push_back(square.states.front());
         parts_.AddPart(square, kShotPart);
+        // The city's canisters.
+        for (uint16_t entry : {675, 676}) parts_.AddPart(square, entry);
         while (square.states.size() < 14) square.states.push_back(square.states.front());
         parts_.AddPart(square, kKindBoxPart);
+        parts_.AddPart(square, kMonkeyPart);
+        // The city's crooks, whose six frames are states too.
+        for (uint16_t entry : {740, 741}) parts_.AddPart(square, entry);
         const std::string path = folder_ / "arcade.vqk";
         ASSERT_TRUE(image_.WriteFile(path));
         ASSERT_TRUE(CTLVApp::Create());

@@ -31,6 +31,7 @@
 #include "game/world/vehicles/VFlat.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
+#include "tests/game/minigames/arcade/ArcadeScenario.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/Golden.h"
 #include "tests/support/Png.h"
@@ -42,26 +43,10 @@ namespace {
 constexpr int16_t kBo = 3;
 constexpr uint32_t kFrameMs = 20;
 constexpr int kWorld = 0, kArcade = 3;
-constexpr int kLeft = 37, kRight = 39, kAlt = 18, kEsc = 27;
 
-GAToon_Activity* CurrentArcade() {
-    OActivityManager* manager = GetActivityManager();
-    OActivity* current = manager ? manager->GetCurrentActivity() : nullptr;
-    return current && current->IsA(GAToon_Activity::kClassId) ? static_cast<GAToon_Activity*>(current) : nullptr;
-}
+using namespace arcade_bot;
 
-void Script(const std::string& lines) {
-    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
-
-std::string Key(uint32_t at, const char* message, int code) {
-    return std::to_string(at) + " " + message + " " + std::to_string(code) + " 0 0 0\n";
-}
-
-void Click(int x, int y) {
-    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    Script("0 WM_MOUSEMOVE" + at + "50 WM_MOUSEMOVE" + at + "100 WM_LBUTTONDOWN 1" + at.substr(2) + "150 WM_LBUTTONUP" + at);
-}
+GAToon_Activity* CurrentArcade() { return Current<GAToon_Activity>(); }
 
 /// What a bot's run saw.
 struct BotRun {
@@ -76,27 +61,6 @@ struct BotRun {
     /// The stage with the start panel, a moment after the first match, and with the results.
     RgbImage startPanel, firstMatch, results;
 };
-
-/// Notes the lines that were queued since the last look (the queue's records as they stand).
-void NoteSpokenLines(std::vector<const OMessageRecord*>& seen, std::string& log) {
-    CTLVApp* app = CTLVApp::Get();
-    OMessageProcess* messages = app ? app->GetMessageProcess() : nullptr;
-    if (!messages) return;
-    std::vector<const OMessageRecord*> now;
-    for (int32_t i = 0; i < messages->QueueLength(); ++i) {
-        const OMessageRecord* record = messages->QueuedAt(i);
-        now.push_back(record);
-        if (std::find(seen.begin(), seen.end(), record) != seen.end()) continue;
-        const uint16_t voice = record->voice ? ChunkEntryOf(record->voice->cacheId) : 0;
-        log += std::to_string(voice) + " " + record->caption + "\n";
-    }
-    seen = now;
-}
-
-RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
-}
 
 class CircusArcadeScenarioTest : public ShellScenarioTest {
 protected:

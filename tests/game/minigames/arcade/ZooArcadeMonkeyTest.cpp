@@ -67,6 +67,7 @@ TEST_F(ZooArcadeMonkeyTest, ASwingStepsRightOntoTheNextVineOnlyWhenAChangeIsPend
         EXPECT_FALSE(monkey->IsVineChangePending());
         EXPECT_EQ(monkey->GetBehaviourState(), Zoo_Arcade_Monkey::kSwingPause);
         EXPECT_EQ(monkey->GetVelocity().x, 0.0f);
+        EXPECT_LE(monkey->GetState(), 2) << "it lands hanging, on a swinging frame";
     }
 }
 
