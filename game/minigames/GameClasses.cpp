@@ -2,6 +2,7 @@
 
 #include "game/minigames/arcade/ArcadeClasses.h"
 #include "game/minigames/puzzle/PuzzleClasses.h"
+#include "game/minigames/race/RaceClasses.h"
 #include "game/minigames/roundup/RoundUpClasses.h"
 #include "game/world/WorldClasses.h"
 
@@ -9,5 +10,6 @@ void xGame_RegisterClasses() {
     xWorld_RegisterClasses();
     xArcade_RegisterClasses();
     xPuzzle_RegisterClasses();
+    xRace_RegisterClasses();
     xRoundUp_RegisterClasses();
 }

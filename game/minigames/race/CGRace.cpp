@@ -205,7 +205,7 @@ void CGRace::OnScrolled() {
     if (origin.x == 0.0f && origin.y == 0.0f && sectionCount_ > 1) {
         const float wrap = float((sectionCount_ - 1) * stage) + scrollRemainder[1];
         ScrollTo(CPointF(0.0f, wrap), 1);
-        track_.ShiftObjects(wrap, 0.0f);
+        ShiftObjects(wrap, 0.0f);
         track_.Objects().ShiftRacerTargets(wrap, 0.0f);
         if (vehicle_) vehicle_->SetPosition(CPointF(0.0f, wrap), 1, 1);
     }
@@ -256,6 +256,7 @@ void CGRace::OnStep(int32_t phase) {
     input.pointerX = cursor.x;
     input.pointerY = cursor.y;
     input.windowX = int32_t(GetScrollOffset().x);
+    input.arriving = arriving_ != 0;
     steering_.Steer(vehicle_, input, *this, GetStageWidth(), GetStageHeight());
     TurnRacersAtVerges();
 }

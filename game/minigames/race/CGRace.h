@@ -72,6 +72,8 @@ public:
     TLV_Object* MakeFinishProp(int32_t /*side*/) override { return nullptr; }
     ChunkId PartForKind(int32_t /*kind*/, uint32_t /*classId*/) override { return kNullChunkId; }
     virtual void PreloadPools() {}
+    /// The scroll jumped back: every piece and object moves by the offset.
+    virtual void ShiftObjects(float dy, float dx) { track_.ShiftObjects(dy, dx); }
     virtual void Fire() { RestartClock(); }
     void OnSteerLeft() override {}
     void OnSteerRight() override {}
@@ -84,6 +86,7 @@ public:
     // ---- The race's operations ----------------------------------------------------------------
     void TryFire();
     void RestartClock();
+    void StopRaceClock() { raceClock_.Stop(); }
     void SelectPointerSteering();
     void UpdateSpeed() override;
     bool BelowMaxSpeed() override;
@@ -143,6 +146,8 @@ protected:
     int32_t bonusTime_ = 1000;
     uint8_t ended_ = 0;
     int32_t endState_ = -1;
+    /// The race steers the vehicle to the middle of the road by itself.
+    uint8_t arriving_ = 0;
 
 private:
     /// Counter 0 shows the charges used, counter 1 the world's badges, each when its icon is set.

@@ -1,0 +1,19 @@
+#include "game/minigames/race/RaceClasses.h"
+
+#include <new>
+
+#include "game/minigames/race/GRToonActivity.h"
+#include "game/shell/TLVFactory.h"
+
+namespace {
+
+template <class Game>
+OActivity* MakeGame() {
+    return new (std::nothrow) Game;
+}
+
+} // namespace
+
+void xRace_RegisterClasses() {
+    xTLVFactory_Register({GRToon_Activity::kClassId, &MakeGame<GRToon_Activity>, nullptr});
+}

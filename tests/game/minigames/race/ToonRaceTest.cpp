@@ -1,0 +1,303 @@
+// The circus race: what each hit does, which points of a section it keeps and turns into what,
+// the sprays along the vehicle's heading, the siren, the closing lines and the buttons.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "engine/base/Random.h"
+#include "engine/core/ActivityManager.h"
+#include "game/shell/Destructible.h"
+#include "game/shell/Headings.h"
+#include "game/minigames/race/RacePickupFlash.h"
+#include "game/shell/PParticle.h"
+#include "game/world/characters/DRacing.h"
+#include "game/world/vehicles/VFlat.h"
+#include "tests/game/minigames/race/ToonRaceFixture.h"
+
+namespace vqt::test {
+namespace {
+
+using Race = GRToon_Activity;
+
+class ToonRaceTest : public ToonRaceFixture {};
+
+TEST_F(ToonRaceTest, EveryHitOfTheTableScoresCountsRetiresOrRemoves) {
+    enum Hitter { kVehicle, kShot };
+    enum Fate { kStays, kRetired, kRemoved };
+    struct Row {
+        Hitter hitter;
+        int32_t kind;
+        int32_t state;
+        int32_t answer;
+        int score, goals, fireworks;
+        Fate fate;
+        int32_t stateAfter;
+        bool bonus;
+        std::set<int> lines;
+    };
+    const Row rows[] = {
+        {kVehicle, Race::kFire, 0, 1, 0, 0, 0, kStays, 0, false, {}},
+        {kVehicle, Race::kBadge, 0, 1, 0, 1, 0, kRemoved, 0, false, {}},
+        {kVehicle, Race::kObstacle, 0, 1, 0, 0, 0, kRetired, 1, false, {}},
+        {kVehicle, Race::kObstacle, 1, 1, 0, 0, 0, kStays, 1, false, {}},
+        {kVehicle, Race::kBarrel, 0, 1, 0, 0, 0, kRetired, 1, false, {}},
+        {kVehicle, Race::kFireworks, 0, 1, 0, 0, 1, kRemoved, 0, true, {11}},
+        {kShot, Race::kFire, 0, 1, 1, 0, 0, kRemoved, 0, false, {}},
+        {kShot, Race::kFire, 1, 1, 0, 0, 0, kStays, 1, false, {}},
+        {kShot, Race::kBadge, 0, 0, 0, 0, 0, kStays, 0, false, {}},
+        {kShot, Race::kObstacle, 0, 1, 0, 0, 0, kRetired, 1, false, {}},
+        {kShot, Race::kBarrel, 0, 1, 0, 0, 0, kRetired, 1, false, {}},
+        {kShot, Race::kBarrel, 1, 1, 0, 0, 0, kStays, 1, false, {}},
+        {kShot, Race::kFireworks, 0, 0, 0, 0, 0, kStays, 0, false, {}},
+    };
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        for (const Row& r : rows) {
+            const std::string what = "kind " + std::to_string(r.kind) + " state " + std::to_string(r.state) +
+                                     (r.hitter == kShot ? " by a shot" : " by the vehicle") + ", seed " +
+                                     std::to_string(seed);
+            Race* race = StartRace();
+            ASSERT_NE(race, nullptr);
+            ASSERT_NE(race->GetVehicle(), nullptr);
+            TLV_Object plain;
+            RDestructible barrel;
+            TLV_Object* target = r.kind == Race::kBarrel ? static_cast<TLV_Object*>(&barrel) : &plain;
+            PlaceLive(race, target, r.kind, 100.0f, 200.0f, r.state);
+            PParticle shot;
+            race->AddChild(&shot);
+            OActivityProp* hitter = r.hitter == kShot ? static_cast<OActivityProp*>(&shot) : race->GetRaceVehicle();
+            const uint16_t score = race->GetScore(), charges = race->GetChargesLeft(), goals = race->GetGoalCount();
+            const size_t spoken = race->SpokenLines().size();
+            xSRand(seed);
+
+            EXPECT_EQ(race->OnObjectHit(hitter, target), r.answer) << what;
+            EXPECT_EQ(race->GetScore(), score + r.score) << what;
+            EXPECT_EQ(race->GetChargesLeft(), charges) << what << ": the charges stay";
+            EXPECT_EQ(race->GetGoalCount(), goals + r.goals) << what;
+            EXPECT_EQ(race->GetFireworksPickedUp(), r.fireworks) << what;
+            EXPECT_EQ(race->IsBonusClockRunning(), r.bonus) << what;
+            EXPECT_EQ(target->GetState(), r.stateAfter) << what;
+            const bool live = race->Track().Objects().IsLive(target);
+            const bool retired = race->Track().Objects().IsRetired(target);
+            EXPECT_EQ(live, r.fate == kStays) << what;
+            EXPECT_EQ(retired, r.fate == kRetired) << what;
+            if (r.fate == kRetired) {
+                EXPECT_TRUE(target->IsVisible()) << what << ": retired, not hidden";
+            }
+            for (size_t i = spoken; i < race->SpokenLines().size(); ++i) {
+                EXPECT_TRUE(r.lines.count(race->SpokenLines()[i])) << what << ": line " << race->SpokenLines()[i];
+            }
+            if (r.kind == Race::kBarrel && r.hitter == kShot && r.state == 0) {
+                EXPECT_EQ(barrel.GetVelocity().x, -300.0f) << "a barrel in the left half flies off to the left";
+                EXPECT_EQ(barrel.GetVelocity().y, -500.0f);
+                EXPECT_EQ(barrel.GetSpin(), 1000.0f);
+            }
+            if (r.kind == Race::kFireworks && r.hitter == kVehicle) {
+                ASSERT_EQ(race->Flashes().size(), 1u) << what;
+                EXPECT_TRUE(race->Flashes()[0]->IsVisible());
+                EXPECT_EQ(race->Flashes()[0]->GetPosition().y, race->GetRaceVehicle()->GetPosition().y - 75.0f);
+            }
+            if (r.kind == Race::kFire && r.hitter == kShot && r.state == 0) {
+                ASSERT_EQ(race->SmokePuffs().size(), 1u) << what;
+                EXPECT_EQ(race->SmokePuffs()[0]->GetPosition().x, target->GetPosition().x) << "smoke where the fire was";
+            }
+            race->Track().Objects().Clear();
+            race->RemoveChild(&shot);
+            race->RemoveChild(target);
+            SwitchTo(kQuietScreen);
+        }
+    }
+}
+
+TEST_F(ToonRaceTest, AShotRatIsHitAndMayCallOut) {
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        Race* race = StartRace();
+        ASSERT_NE(race, nullptr);
+        DRacing rat(race);
+        PlaceLive(race, &rat, Race::kRat, 300.0f, 200.0f);
+        PParticle shot;
+        race->AddChild(&shot);
+        const size_t spoken = race->SpokenLines().size();
+        xSRand(seed);
+        EXPECT_EQ(race->OnObjectHit(&shot, &rat), 1);
+        EXPECT_TRUE(race->WasRatHit());
+        EXPECT_EQ(rat.GetBehaviourState(), 6) << "the rat's hit";
+        for (size_t i = spoken; i < race->SpokenLines().size(); ++i) {
+            EXPECT_TRUE(race->SpokenLines()[i] == 6 || race->SpokenLines()[i] == 12);
+        }
+        race->Track().Objects().Clear();
+        race->RemoveChild(&shot);
+        race->RemoveChild(&rat);
+        SwitchTo(kQuietScreen);
+    }
+}
+
+TEST_F(ToonRaceTest, ASectionKeepsTwoToFourFiresAtMostOneFireworksAndNoBadge) {
+    Race* race = StartRace();
+    ASSERT_NE(race, nullptr);
+    std::vector<std::unique_ptr<TLV_Object>> rats;
+    xSRand(7);
+    for (int ratsOut : {0, 4, 5, 6}) {
+        while (int(rats.size()) < ratsOut) {
+            rats.push_back(std::make_unique<TLV_Object>());
+            PlaceLive(race, rats.back().get(), Race::kRat, 600.0f, 10.0f);
+        }
+        for (int trial = 0; trial < 200; ++trial) {
+            const size_t n = size_t(xRand() % 12);
+            std::vector<CPointF> chosen(n);
+            std::vector<int32_t> kinds(n);
+            int count[Race::kKinds] = {};
+            for (size_t i = 0; i < n; ++i) {
+                chosen[i] = CPointF(float(i), float(i));
+                kinds[i] = xRand() % Race::kKinds;
+                ++count[kinds[i]];
+            }
+            race->ConvertKinds(chosen, kinds);
+            ASSERT_EQ(chosen.size(), kinds.size());
+            int after[Race::kKinds] = {};
+            for (int32_t k : kinds) ++after[k];
+            EXPECT_GE(after[Race::kFire], std::min(count[Race::kFire], 2)) << "fewer than two: all stay";
+            EXPECT_LE(after[Race::kFire], std::min(count[Race::kFire], 4));
+            EXPECT_EQ(after[Race::kBadge], 0);
+            EXPECT_LE(after[Race::kFireworks], std::min(count[Race::kFireworks], 1));
+            EXPECT_EQ(after[Race::kRat], ratsOut >= 5 ? 0 : count[Race::kRat]) << ratsOut << " rats out";
+            EXPECT_EQ(after[Race::kObstacle], count[Race::kObstacle]);
+            EXPECT_EQ(after[Race::kBarrel], count[Race::kBarrel] + count[Race::kBadge] + count[Race::kFireworks] -
+                                                 after[Race::kFireworks]);
+        }
+    }
+    race->Track().Objects().Clear();
+    for (auto& rat : rats) race->RemoveChild(rat.get());
+}
+
+/// Where a shot fired along heading h from `from` lands, as the race is told to aim.
+CPoint16 ShotTarget(const CPointF& from, int32_t h, float range) {
+    const CHeading& d = kHeadings[size_t((h % 32 + 32) % 32)];
+    return CPoint16(int16_t(from.x + d.x * range), int16_t(from.y + d.y * range));
+}
+
+TEST_F(ToonRaceTest, AVolleySpraysAlongTheHeadingAndSevenMoreFollow45MsApart) {
+    const struct {
+        uint16_t vehicle;
+        bool bonus;
+        float range;
+    } cases[] = {{0, false, 450.0f}, {0, true, 450.0f}, {1, false, 500.0f}, {1, true, 500.0f}};
+    for (const auto& c : cases) {
+        Race* race = StartRace(c.vehicle);
+        ASSERT_NE(race, nullptr);
+        VFlat* vehicle = race->GetVehicle();
+        ASSERT_NE(vehicle, nullptr);
+        vehicle->KeyMovePos(0, 0);
+        if (c.bonus) race->StartBonusClock(0);
+        CPointF from;
+        vehicle->GetAnchorPoint(&from);
+        const int32_t heading = vehicle->GetNeutralState() - vehicle->GetStep();
+        race->Fire();
+        EXPECT_EQ(race->IsBurstThreeWay(), c.bonus);
+        EXPECT_EQ(race->GetBurstShotsLeft(), Race::kMoreShots);
+        std::vector<CPoint16> expected;
+        for (int32_t h = heading - (c.bonus ? 1 : 0); h <= heading + (c.bonus ? 1 : 0); ++h)
+            expected.push_back(ShotTarget(from, h, c.range));
+        std::vector<CPoint16> aimed;
+        for (PParticle* shot : race->Shots()) {
+            if (shot->IsVisible()) aimed.push_back(shot->GetTarget());
+        }
+        ASSERT_EQ(aimed.size(), expected.size()) << "vehicle " << c.vehicle;
+        for (size_t i = 0; i < aimed.size(); ++i) {
+            EXPECT_EQ(aimed[i].x, expected[i].x) << i;
+            EXPECT_EQ(aimed[i].y, expected[i].y) << i;
+        }
+        race->Fire();
+        EXPECT_EQ(race->GetBurstShotsLeft(), Race::kMoreShots) << "no second volley while one runs";
+        for (int more = Race::kMoreShots; more > 0; --more) Frames(3, 16);
+        EXPECT_EQ(race->GetBurstShotsLeft(), 0);
+        EXPECT_GE(race->Shots().size(), expected.size());
+        SwitchTo(kQuietScreen);
+    }
+}
+
+TEST_F(ToonRaceTest, TheSirenTogglesTheLightOrTheLightlessPicture) {
+    const struct {
+        uint16_t vehicle;
+        bool light;
+    } cases[] = {{0, true}, {1, false}};
+    for (const auto& c : cases) {
+        Race* race = StartRace(c.vehicle);
+        ASSERT_NE(race, nullptr);
+        VFlat* vehicle = race->GetVehicle();
+        ASSERT_NE(vehicle, nullptr);
+        EXPECT_EQ(vehicle->GetAttachedProp() != nullptr, c.light);
+        for (int press = 1; press <= 2; ++press) {
+            race->OnKey(Race::kKeyCtrl);
+            const bool on = press == 1;
+            if (c.light) {
+                EXPECT_EQ(vehicle->GetAttachedProp()->IsVisible() != 0, on) << press;
+            } else {
+                EXPECT_EQ(vehicle->GetState(), on ? Race::kLightlessState : Race::kNeutralState) << press;
+            }
+        }
+        race->CreateButtonPanel(Race::kEndPanel);
+        race->OnKey(Race::kKeyCtrl);
+        if (c.light) {
+            EXPECT_FALSE(vehicle->GetAttachedProp()->IsVisible()) << "no siren under a panel";
+        } else {
+            EXPECT_EQ(vehicle->GetState(), Race::kNeutralState) << "no siren under a panel";
+        }
+        SwitchTo(kQuietScreen);
+    }
+}
+
+TEST_F(ToonRaceTest, TheClosingLinesGoByScoreAndTheLevelPlayed) {
+    const struct {
+        uint16_t score;
+        int32_t level;
+        std::vector<int> lines;
+    } cases[] = {{0, 1, {18, 17}}, {5, 1, {16, 17}}, {1, 2, {16, 17}}, {0, 3, {18, 19}}, {9, 3, {16, 19}}};
+    for (const auto& c : cases) EXPECT_EQ(Race::ClosingLines(c.score, c.level), c.lines) << c.score << " " << c.level;
+}
+
+TEST_F(ToonRaceTest, TheButtonsLeaveEarlyOrRequestTheTownOrTheRaceAgain) {
+    const struct {
+        int16_t panel, button;
+        uint16_t levelBefore, levelAfter;
+        ChunkId requested;
+    } cases[] = {
+        {0, 1, 2, 1, kNullChunkId}, {0, 1, 1, 1, kNullChunkId}, {3, 0, 2, 2, Race::kTown},
+        {3, 1, 2, 2, Race::kSelf},  {6, 1, 2, 2, Race::kTown},
+    };
+    for (const auto& c : cases) {
+        Race* race = StartRace(0, c.levelBefore);
+        ASSERT_NE(race, nullptr);
+        race->CreateButtonPanel(c.panel);
+        race->OnButton(c.panel, c.button);
+        EXPECT_EQ(app->GetPlayer()->GetActivityLevel(0, Race::kRaceGame), c.levelAfter) << c.panel << "," << c.button;
+        EXPECT_EQ(manager->IsSwitchPending(), c.requested != kNullChunkId) << c.panel << "," << c.button;
+        if (c.requested != kNullChunkId) {
+            EXPECT_EQ(manager->GetPendingId(), c.requested) << c.panel << "," << c.button;
+        }
+        SwitchTo(kQuietScreen);
+        while (app->GetPlayer()->GetActivityLevel(0, Race::kRaceGame) > 1) app->GetPlayer()->DecActivityLevel(0, 4);
+    }
+}
+
+TEST_F(ToonRaceTest, TheStartSetsUpTheRaceAndOpensTheIntro) {
+    for (uint16_t level : {1, 2, 3}) {
+        app->GetPlayer()->SetSelectedVehicle(0);
+        while (app->GetPlayer()->GetActivityLevel(0, Race::kRaceGame) < level) app->GetPlayer()->IncActivityLevel(0, 4);
+        SwitchTo(kRaceScreen);
+        auto* race = dynamic_cast<Race*>(CurrentGameActivity());
+        ASSERT_NE(race, nullptr);
+        EXPECT_EQ(race->GetChargesLeft(), 10 * level + 5);
+        EXPECT_TRUE(race->IsPanelShown(Race::kIntroPanel));
+        EXPECT_EQ(race->GetVehicle()->GetNeutralState(), Race::kNeutralState);
+        EXPECT_EQ(race->GetVehicle()->GetStepCount(), 1);
+        const std::vector<int> intro{0, 1, 2, 3, 4, 5};
+        EXPECT_EQ(race->SpokenLines(), intro);
+        SwitchTo(kQuietScreen);
+    }
+}
+
+} // namespace
+} // namespace vqt::test
