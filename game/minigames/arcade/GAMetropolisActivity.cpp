@@ -18,7 +18,6 @@ namespace {
 
 constexpr ChunkId kCrooksIcon = MakeChunkId(2, 283);
 constexpr ChunkId kCrookArts[] = {MakeChunkId(2, 740), MakeChunkId(2, 741)};
-constexpr ChunkId kCatchSound = MakeChunkId(7, 96);
 /// The vehicle is drawn in front of the street.
 constexpr int32_t kStreetVehiclePriority = 2500;
 constexpr int32_t kDropPriority = 10000;
