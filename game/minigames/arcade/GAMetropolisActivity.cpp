@@ -205,7 +205,7 @@ int32_t GAMetropolis_Activity::OnIdle() {
         }
         float vehicleX = 0.0f;
         if (VFlat* vehicle = GetVehicle()) vehicleX = vehicle->GetPosition().x - ViewLeft();
-        SetGroupSpeed(kViewGroup, 0.0f);
+        // The street stands unless the vehicle pushes it at one of its ends.
         SetGroupSpeed(kViewGroup, PushSpeed(vehicleX, PointerX()));
         PassCrooks();
     }
