@@ -25,6 +25,7 @@ void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
 void AddCircusArcade(GameData& data);
 void AddZooArcade(GameData& data);
+void AddCityArcade(GameData& data);
 void AddPuzzles(GameData& data);
 void AddRoundUps(GameData& data);
 
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
     AddCertificates(data);
     AddCircusArcade(data);
     AddZooArcade(data);
+    AddCityArcade(data);
     AddTownStandIns(data);
     AddPuzzles(data);
     AddRoundUps(data);

@@ -18,7 +18,6 @@ namespace {
 
 constexpr ChunkId kCrooksIcon = MakeChunkId(2, 283);
 constexpr ChunkId kCrookArts[] = {MakeChunkId(2, 740), MakeChunkId(2, 741)};
-constexpr ChunkId kCatchSound = MakeChunkId(7, 96);
 /// The vehicle is drawn in front of the street.
 constexpr int32_t kStreetVehiclePriority = 2500;
 constexpr int32_t kDropPriority = 10000;
@@ -206,7 +205,7 @@ int32_t GAMetropolis_Activity::OnIdle() {
         }
         float vehicleX = 0.0f;
         if (VFlat* vehicle = GetVehicle()) vehicleX = vehicle->GetPosition().x - ViewLeft();
-        SetGroupSpeed(kViewGroup, 0.0f);
+        // The street stands unless the vehicle pushes it at one of its ends.
         SetGroupSpeed(kViewGroup, PushSpeed(vehicleX, PointerX()));
         PassCrooks();
     }

@@ -17,7 +17,6 @@
 namespace {
 
 constexpr ChunkId kItemsIcon = MakeChunkId(2, 897);
-constexpr ChunkId kCatchSound = MakeChunkId(7, 96);
 
 /// Per vehicle (2 and 3): the beam's art and sound, the left margin, the fire interval and
 /// how long the beam stays on.

@@ -138,10 +138,14 @@ void Metro_Arcade_Crook::RunRoutine(Dweeble* d) { static_cast<Metro_Arcade_Crook
 
 void Metro_Arcade_Crook::HitRoutine(Dweeble* d) { static_cast<Metro_Arcade_Crook*>(d)->Hit(); }
 
+// A crook sent into these states (the hit's end leads to 15) escapes once: afterwards it shows
+// the escape's frames and keeps running.
 void Metro_Arcade_Crook::SlowRoutine(Dweeble* d) {
-    if (d->GetBehaviourState() != kEscapeSlow) static_cast<Metro_Arcade_Crook*>(d)->Escape(0);
+    auto* crook = static_cast<Metro_Arcade_Crook*>(d);
+    if (!crook->ShowsSlowEscape()) crook->Escape(0);
 }
 
 void Metro_Arcade_Crook::FastRoutine(Dweeble* d) {
-    if (d->GetBehaviourState() != kEscapeFast) static_cast<Metro_Arcade_Crook*>(d)->Escape(1);
+    auto* crook = static_cast<Metro_Arcade_Crook*>(d);
+    if (!HasFrame(crook->framesG_, crook->GetState())) crook->Escape(1);
 }
