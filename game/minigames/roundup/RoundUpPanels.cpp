@@ -83,9 +83,9 @@ void CRoundUpActivity::CreateButtonPanel(int16_t panel) {
         TLVWorld_Activity::CreateButtonPanel(panel);
         return;
     }
+    QuietVehicle();
     // The start panel asked again while it shows (the world's first drive asks for it too).
     if (IsPanelShown(panel)) return;
-    QuietVehicle();
     if (!GetPanel(panel)) {
         if (panel == kWinPanel) BuildWinPanel();
         else BuildStartPanel();

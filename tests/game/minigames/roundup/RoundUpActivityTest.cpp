@@ -371,6 +371,35 @@ TEST_F(RoundUpActivityTest, AnAnimalInAStillLoopStaysInsideForTwoMinutes) {
     EXPECT_GT(maxX - minX + maxY - minY, 20.0f) << "it did roam inside";
 }
 
+TEST_F(RoundUpActivityTest, CtrlTogglesTheSirenLightAndSpeedAndAPanelHoldsThePlay) {
+    CRoundUpActivity* r = Start(kCircus, 1, 1);
+    ASSERT_NE(r, nullptr);
+    r->Resume();
+    EXPECT_NE(r->ActionTimer().paused, 0) << "no play while the start panel shows";
+    CloseStartPanel(r);
+    auto* vehicle = dynamic_cast<VIsometric*>(r->GetVehicle());
+    ASSERT_NE(vehicle, nullptr);
+    OActivityProp* light = vehicle->GetAttachedProp();
+    ASSERT_NE(light, nullptr);
+    const struct {
+        bool lightOn;
+        float speed;
+    } presses[] = {{true, 250.0f}, {false, 175.0f}, {true, 250.0f}};
+    for (const auto& p : presses) {
+        r->OnKey(CTLVActivity::kKeyCtrl);
+        EXPECT_EQ(light->IsVisible() != 0, p.lightOn);
+        EXPECT_EQ(r->GetSirenFlag() != 0, p.lightOn);
+        EXPECT_FLOAT_EQ(vehicle->GetTopSpeed(), p.speed);
+    }
+    // A panel quiets the siren; closing it brings the siren back.
+    r->CreateButtonPanel(CRoundUpActivity::kStartPanel);
+    EXPECT_FALSE(light->IsVisible());
+    EXPECT_FLOAT_EQ(vehicle->GetTopSpeed(), 175.0f);
+    r->HidePanel(CRoundUpActivity::kStartPanel, 1);
+    EXPECT_TRUE(light->IsVisible());
+    EXPECT_FLOAT_EQ(vehicle->GetTopSpeed(), 250.0f);
+}
+
 // ---- The vehicles' actions -----------------------------------------------------------------------
 
 TEST_F(RoundUpActivityTest, CityBurstsThrowFourOrSixParticlesAndAPressMeanwhileIsIgnored) {

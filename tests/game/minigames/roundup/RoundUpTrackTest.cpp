@@ -154,6 +154,17 @@ TEST_F(RoundUpTrackTest, OnlyTheNewest83SegmentsStayTheOldestFadeBackIntoThePool
     }
 }
 
+TEST_F(RoundUpTrackTest, MarksWithoutArtAreLaidAndTracedOnce) {
+    CRoundUpTrack track(&owner, nullptr);
+    track.SetMarkArt(MakeChunkId(2, 836));
+    for (int16_t x = 0; x <= 100; x += 20) track.Step(CPoint16(x, 10), 0, nullptr);
+    EXPECT_EQ(track.SegmentCount(), 5);
+    EXPECT_EQ(track.GetPool().size(), 25u) << "five marks a segment, each without a part";
+    size_t at = traced().find("Round-up: track marks without art");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(traced().find("Round-up: track marks without art", at + 1), std::string::npos);
+}
+
 TEST_F(RoundUpTrackTest, AMoveAcrossTheTrackIsRefused) {
     DressedTrack track(&owner);
     Drive(track, {{100, 100}, {200, 100}, {200, 200}});
