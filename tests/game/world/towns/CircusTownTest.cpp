@@ -594,3 +594,28 @@ TEST_F(PuppyTest, APickedUpPuppySpeaksTheHalfwayLineOnlyWhereHalfAreLeft) {
 
 } // namespace
 } // namespace vqt::test
+
+namespace vqt::test {
+namespace {
+
+TEST_F(CircusTownTest, ClosingAPanelBringsBackASirenThatWasOn) {
+    // The light shows from the start with the siren off; two presses turn it on.
+    for (int presses : {0, 1, 2}) {
+        WToon_Activity* town = ShowTown();
+        ASSERT_NE(town, nullptr);
+        VIsometric* vehicle = Vehicle(town);
+        ASSERT_NE(vehicle, nullptr);
+        for (int i = 0; i < presses; ++i) town->OnKey(TownWorld::kCtrlKey);
+        const bool sirenOn = town->GetSirenFlag() != 0;
+        town->CreateButtonPanel(CTLVActivity::kPanelQuit);
+        EXPECT_FALSE(vehicle->GetAttachedProp()->IsVisible()) << "a panel hides the light";
+        EXPECT_FLOAT_EQ(vehicle->GetTopSpeed(), 150.0f);
+        town->HidePanel(CTLVActivity::kPanelQuit, 1);
+        EXPECT_EQ(vehicle->GetAttachedProp()->IsVisible() != 0, sirenOn) << presses;
+        EXPECT_FLOAT_EQ(vehicle->GetTopSpeed(), sirenOn ? 225.0f : 150.0f) << presses;
+        EXPECT_EQ(town->GetSirenFlag() != 0, sirenOn);
+    }
+}
+
+} // namespace
+} // namespace vqt::test
