@@ -619,3 +619,38 @@ TEST_F(CircusTownTest, ClosingAPanelBringsBackASirenThatWasOn) {
 
 } // namespace
 } // namespace vqt::test
+
+namespace vqt::test {
+namespace {
+
+TEST_F(CircusTownTest, ADousedMissionFirePassesItsMarkToTheNearestShownFireOrKeepsIt) {
+    struct Case {
+        bool neighbours; // other mission fires show
+        bool markMoves;
+    };
+    for (const Case& c : {Case{true, true}, Case{false, false}}) {
+        WToon_Activity* town = ShowTown();
+        ASSERT_NE(town, nullptr);
+        Player()->SetWorldWord34(W, 0);
+        SetQuotasLeft(0, 0, 5);
+        town->SetCollectableQuotas();
+        auto* marked = Add(town, new Fire, 300, 300, 3);
+        auto* near = Add(town, new Fire, 360, 300, 3);
+        auto* far = Add(town, new Fire, 900, 300, 3);
+        town->StartMission(0);
+        if (!c.neighbours) {
+            near->SetVisible(0, 0);
+            far->SetVisible(0, 0);
+        }
+        marked->SetPassOnMark(true);
+        for (int hit = 0; hit < 4; ++hit) town->OnCollect(marked, 0);
+        ASSERT_FALSE(marked->IsBurning());
+        EXPECT_EQ(Player()->GetQuota3Left(W), 4);
+        EXPECT_EQ(marked->HasPassOnMark(), !c.markMoves);
+        EXPECT_EQ(near->HasPassOnMark(), c.markMoves);
+        EXPECT_FALSE(far->HasPassOnMark());
+    }
+}
+
+} // namespace
+} // namespace vqt::test
