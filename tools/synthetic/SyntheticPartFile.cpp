@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     AddCircusArcade(data);
     AddTownStandIns(data);
     AddPuzzles(data);
+    AddCircusRaceArt(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
         return 1;
