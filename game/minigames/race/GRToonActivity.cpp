@@ -149,7 +149,10 @@ int32_t GRToon_Activity::OnActivated() {
 int32_t GRToon_Activity::FlushSoundQueues() {
     for (CRacePickupFlash* flash : flashes_) RemoveChild(flash);
     for (PParticle* shot : shots_) RemoveChild(shot);
-    return CGRace::FlushSoundQueues();
+    const int32_t result = CGRace::FlushSoundQueues();
+    // Nothing of the race's own outlives its stop, whoever deletes the children afterwards.
+    ReleaseProps();
+    return result;
 }
 
 void GRToon_Activity::ReleaseProps() {
@@ -163,7 +166,6 @@ void GRToon_Activity::ReleaseProps() {
     drop(shots_);
     drop(smoke_);
     drop(flashes_);
-    drop(preloaded_);
     drop(finishProps_);
 }
 
