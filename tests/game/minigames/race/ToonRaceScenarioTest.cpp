@@ -27,6 +27,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessInput.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/Png.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusRace.h"
 
@@ -77,7 +78,15 @@ struct RaceSeen {
     uint16_t score = 0;
     uint16_t goals = 0;
     std::string lines;
+    RgbImage intro, end;
 };
+
+RgbImage StagePicture() {
+    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+    return shown ? ToRgb(shown->Presented()) : RgbImage{};
+}
+
+constexpr uint32_t kPictureDelayMs = 10 * kFrameMs;
 
 class ToonRaceScenarioTest : public ShellScenarioTest {
 protected:
@@ -121,6 +130,7 @@ protected:
             seen.goals = race->GetGoalCount();
             if (seen.finishModeAt == 0 && race->Track().FinishMode()) seen.finishModeAt = at;
             if (race->IsPanelShown(Race::kIntroPanel)) {
+                if (at == kPictureDelayMs) seen.intro = StagePicture();
                 if (at == 20 * kFrameMs) race->OnButton(Race::kIntroPanel, 1);
                 return;
             }
@@ -129,6 +139,8 @@ protected:
                     seen.panelAt = at;
                     Release();
                     for (int n : race->SpokenLines()) seen.lines += std::to_string(n) + "\n";
+                } else if (at == seen.panelAt + kPictureDelayMs) {
+                    seen.end = StagePicture();
                 } else if (at == seen.panelAt + 40 * kFrameMs) {
                     race->OnButton(Race::kEndPanel, 0);
                 }
@@ -188,6 +200,8 @@ TEST_F(ToonRaceScenarioTest, TheWinnerSpraysFiresOnTheWayAndEarnsAHeroPoint) {
     EXPECT_GT(seen.score, 0) << "fires put out";
     ExpectSaved(seen);
     ExpectMatchesGolden("game/minigames/race/toon_winner_lines.txt", seen.lines);
+    ExpectMatchesGoldenImage("game/minigames/race/toon_intro_panel.png", seen.intro);
+    ExpectMatchesGoldenImage("game/minigames/race/toon_end_panel.png", seen.end);
 }
 
 TEST_F(ToonRaceScenarioTest, ADriverThatNeverSpraysScoresNothingButStillEnds) {
