@@ -15,7 +15,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "engine/graphics/FrameImage.h"
@@ -38,6 +40,7 @@ constexpr uint16_t kPictureEntry = 611;
 constexpr int kRow = kStageHeight / kRowsPerSection;
 constexpr int kVerge = 56; // grass at both ends of every piece
 constexpr int kKerb = 8;
+constexpr uint16_t kTownShadowPart = 34;
 constexpr int kLeftPictureWidth = 2 * 192;
 constexpr int kRightPictureWidth = 2 * kStageWidth;
 
@@ -156,6 +159,45 @@ Picture Drop(int size) {
     return p;
 }
 
+/// A flame on the road, taller in its second frame.
+Picture Flame(int lick) {
+    Picture p(30, 40, kClear);
+    for (int y = 0; y < 40; ++y) {
+        const int half = (y + lick) * 15 / (40 + lick);
+        for (int x = 15 - half; x < 15 + half; ++x) p.at(x, y) = std::abs(x - 15) < half / 2 ? uint8_t(kBadge) : uint8_t(kKerbRed);
+    }
+    return p;
+}
+
+/// A rocket standing on its stick.
+Picture Rocket(uint8_t body) {
+    Picture p(14, 40, kClear);
+    for (int y = 0; y < 28; ++y)
+        for (int x = 2; x < 12; ++x) p.at(x, y) = y < 6 && std::abs(x - 7) > y ? uint8_t(kClear) : body;
+    for (int y = 28; y < 40; ++y) p.at(7, y) = kCrateDark;
+    return p;
+}
+
+/// A ring of sparks, wider as it fades.
+Picture Sparkle(int radius) {
+    Picture p(2 * radius + 2, 2 * radius + 2, kClear);
+    for (int a = 0; a < 16; ++a) {
+        const double t = a * 3.14159265 / 8.0;
+        p.at(radius + int(std::lround(radius * std::cos(t))), radius + int(std::lround(radius * std::sin(t)))) = kBadge;
+    }
+    return p;
+}
+
+/// A round grey puff.
+Picture Puff(int size) {
+    Picture p(size, size, kClear);
+    const int r = size / 2;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            if ((x - r) * (x - r) + (y - r) * (y - r) <= r * r) p.at(x, y) = kRat;
+    return p;
+}
+
 /// One frame per picture in each state, the hot spot at the picture's centre.
 PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
     return CentredPart(states, PartColours());
@@ -267,7 +309,6 @@ void AddCircusRace(GameData& data) {
     AddSharedPart(data, PartOf({{Drop(12)}, {Drop(20)}}), kShotPart);
 
     AddSharedTone(data, kGoalSound, 987.77, "Goal");
-
     RoadWriter road(data);
     const uint32_t finishLeft = road.Catalogue({{Finish(), {{160, 120}}, {0}}}, LeftPiece, true, {}, "Finish left");
     const uint32_t finishRight = road.Catalogue({{Finish(), {{480, 120}}, {0}}}, RightPiece, false, {}, "Finish right");
@@ -298,4 +339,40 @@ void AddCircusRace(GameData& data) {
         .Long(205, 2, uint32_t(kRowsPerSection))
         .Long(205, 3, uint32_t(kBandHeight));
     data.file.AddChunk(GameData::kActivities, ActivityData(race), {.entry = kScreen, .name = "Circus race"});
+}
+
+void AddCircusRaceArt(GameData& data) {
+    // The race's voices, sounds and texts.
+    for (uint16_t voice : {686, 687, 688, 689, 690, 691, 308, 703, 704, 705, 706, 707, 708, 709, 710, 711, 699, 698, 222,
+                           223, 387})
+        AddSharedTone(data, voice, 220.0 + voice % 300, "Circus race voice " + std::to_string(voice));
+    for (uint16_t sound : {45, 65, 67, 570, 574, 575})
+        AddSharedTone(data, sound, 300.0 + sound % 500, "Circus race sound " + std::to_string(sound));
+    const std::pair<uint16_t, const char16_t*> texts[] = {
+        {8, u"Spray the fires on the road and race to the fireworks factory."},
+        {79, u"Spray the fires and the rats. The road is busier now."},
+        {80, u"Spray the fires and the rats. The road is at its busiest."},
+        {17, u"Fireworks factory race"},
+        {250, u"You left the race early."},
+    };
+    for (const auto& [entry, text] : texts)
+        if (!data.file.HasChunk(GameData::kMessages, entry))
+            data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = text}}),
+                               {.entry = entry, .name = "Circus race text " + std::to_string(entry)});
+
+    // What the circus race itself shows beside the test kit's parts.
+    for (uint16_t fire : kFireParts) AddSharedPart(data, PartOf({{Flame(0), Flame(6)}, {Puff(24)}}), fire);
+    // Entry 34 is the town vehicles' shadow here: the race leaves that barrel picture out.
+    for (uint16_t barrel : kBarrelParts)
+        if (barrel != kTownShadowPart) AddSharedPart(data, PartOf({{Crate(0)}, {Crate(2)}}), barrel);
+    AddSharedPart(data, PartOf({{Rocket(kKerbRed)}}), kFireworksParts[0]);
+    AddSharedPart(data, PartOf({{Rocket(kRoof)}}), kFireworksParts[1]);
+    AddSharedPart(data, PartOf({{Sparkle(10), Sparkle(16), Sparkle(22)}}), kFlashPart);
+    AddSharedPart(data, PartOf({{Puff(20), Puff(28), Puff(36)}}), kSmokePart);
+    AddSharedPart(data, PartOf({{Drop(10)}, {Drop(14)}, {Drop(18)}}), kSprayPart);
+    // The intro panel's pictures of the two fire engines and the end panel's of the factory.
+    AddSharedPart(data, PartOf({{Filled(120, 60, kKerbRed)}}), kIntroPictures[0]);
+    AddSharedPart(data, PartOf({{Filled(140, 60, kKerbRed)}}), kIntroPictures[1]);
+    AddSharedPart(data, PartOf({{FactoryHalf(true)}}), kEndPicture);
+    for (uint16_t decoration : kDecorationParts) AddSharedPart(data, PartOf({{Filled(30, 18, kGrassDark)}}), decoration);
 }

@@ -26,9 +26,22 @@ constexpr uint16_t kScoreIcon = 53;
 constexpr uint16_t kBadgeIcon = 54;
 /// The chime of a goal counted.
 constexpr uint16_t kGoalSound = 96;
+/// The circus race's own objects: fires, barrels, fireworks, the pick-up sparkle, the smoke
+/// of a fire put out and the spray (the fire engine's light is the town's).
+constexpr uint16_t kFireParts[4] = {267, 268, 269, 270};
+constexpr uint16_t kBarrelParts[4] = {271, 33, 34, 251};
+constexpr uint16_t kFireworksParts[2] = {183, 184};
+constexpr uint16_t kFlashPart = 289;
+constexpr uint16_t kSmokePart = 1069;
+constexpr uint16_t kSprayPart = 128;
+constexpr uint16_t kDecorationParts[2] = {167, 168};
+constexpr uint16_t kIntroPictures[2] = {547, 1030};
+constexpr uint16_t kEndPicture = 1123;
 /// A water drop, the shot of the test kit's race.
 constexpr uint16_t kShotPart = 1990;
 
 } // namespace circus_race
 
 void AddCircusRace(GameData& data);
+/// The art, voices, sounds and texts of the circus race that no screen made before it.
+void AddCircusRaceArt(GameData& data);

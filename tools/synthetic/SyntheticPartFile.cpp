@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
     AddTownStandIns(data);
     AddPuzzles(data);
     AddRoundUps(data);
+    AddCircusRaceArt(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
         return 1;

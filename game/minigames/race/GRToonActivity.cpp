@@ -1,12 +1,14 @@
 #include "game/minigames/race/GRToonActivity.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <new>
 
 #include "engine/base/Random.h"
 #include "engine/base/Trace.h"
+#include "engine/data/PartFile.h"
 #include "engine/media/SoundProcess.h"
 #include "game/minigames/race/RacePickupFlash.h"
 #include "game/minigames/race/RaceSection.h"
@@ -60,9 +62,16 @@ constexpr int32_t kLightlessMinStates = 64;
 constexpr uint32_t kSirenPipe = 8;
 constexpr float kStandingSpeed = 0.001f;
 
+/// One of the pictures the part file holds, at random; a missing one is traced and left out.
 template <class T>
-ChunkId Pick(const T& parts) {
-    return parts[size_t(xRand()) % std::size(parts)];
+ChunkId Pick(CPartFile* file, const T& parts) {
+    ChunkId held[std::size(parts)];
+    size_t count = 0;
+    for (ChunkId part : parts) {
+        if (file && file->IsOpen() && file->ChunkExists(part)) held[count++] = part;
+        else xTracef("GRToon_Activity : part {2, 0, %u} is missing\n", unsigned(ChunkEntryOf(part)));
+    }
+    return count == 0 ? kNullChunkId : held[size_t(xRand()) % count];
 }
 
 CPlayer* GamePlayer() {
@@ -140,7 +149,10 @@ int32_t GRToon_Activity::OnActivated() {
 int32_t GRToon_Activity::FlushSoundQueues() {
     for (CRacePickupFlash* flash : flashes_) RemoveChild(flash);
     for (PParticle* shot : shots_) RemoveChild(shot);
-    return CGRace::FlushSoundQueues();
+    const int32_t result = CGRace::FlushSoundQueues();
+    // Nothing of the race's own outlives its stop, whoever deletes the children afterwards.
+    ReleaseProps();
+    return result;
 }
 
 void GRToon_Activity::ReleaseProps() {
@@ -154,7 +166,6 @@ void GRToon_Activity::ReleaseProps() {
     drop(shots_);
     drop(smoke_);
     drop(flashes_);
-    drop(preloaded_);
     drop(finishProps_);
 }
 
@@ -384,13 +395,14 @@ TLV_Object* GRToon_Activity::MakeFinishProp(int32_t side) {
 
 ChunkId GRToon_Activity::PartForKind(int32_t kind, uint32_t classId) {
     if (kind < 0 || kind >= kKinds || kPropTypes[kind] != classId) return kNullChunkId;
+    CPartFile* file = GameFile();
     switch (kind) {
-    case kFire: return Pick(kFireParts);
-    case kBadge: return kBadgePart;
-    case kObstacle: return kObstaclePart;
-    case kBarrel: return Pick(kBarrelParts);
-    case kFireworks: return Pick(kFireworksParts);
-    case kRat: return kRatPart;
+    case kFire: return Pick(file, kFireParts);
+    case kBadge: return Pick(file, std::array{kBadgePart});
+    case kObstacle: return Pick(file, std::array{kObstaclePart});
+    case kBarrel: return Pick(file, kBarrelParts);
+    case kFireworks: return Pick(file, kFireworksParts);
+    case kRat: return Pick(file, std::array{kRatPart});
     default: return kNullChunkId;
     }
 }
@@ -400,7 +412,9 @@ void GRToon_Activity::PreloadPools() {
     // than hand the same one back.
     CGRacePools& pools = Track().Pools();
     std::vector<TLV_Object*> made;
+    CPartFile* file = GameFile();
     auto spawn = [&](uint32_t classId, ChunkId part) {
+        if (!file || !file->IsOpen() || !file->ChunkExists(part)) return;
         if (TLV_Object* prop = pools.Spawn(classId, part)) {
             prop->SetVisible(1, 0);
             made.push_back(prop);
@@ -444,6 +458,8 @@ void GRToon_Activity::FireVolley() {
         const CPoint16 target(int16_t(from.x + d.x * chosen.shotRange), int16_t(from.y + d.y * chosen.shotRange));
         shot->SetLaunchSound(chosen.shotSound);
         shot->SetPosition(from, 0, 1);
+        const float perSecond = chosen.shotRange * 1000.0f / float(chosen.shotMs);
+        shot->SetVelocity(Vec3(d.x * perSecond, d.y * perSecond, 0.0f), 0);
         shot->Launch(start, kShotArc, target, chosen.shotMs, 1.0f);
         shot->Start(0);
     }

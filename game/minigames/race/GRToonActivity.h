@@ -47,7 +47,8 @@ public:
     bool IsA(uint32_t classId) const override;
     /// The set-up by the player's vehicle and level, then the base's; the intro panel opens.
     int32_t OnActivated() override;
-    /// The flashes and shots leave the race, then the base's teardown.
+    /// The flashes and shots leave the race, then the base's teardown; the race's own props
+    /// are deleted.
     int32_t FlushSoundQueues() override;
     /// The volley's further shots and the end, then the base's tick.
     int32_t OnIdle() override;
@@ -123,7 +124,6 @@ private:
     std::vector<PParticle*> shots_;
     std::vector<Smoke*> smoke_;
     std::vector<CRacePickupFlash*> flashes_;
-    std::vector<TLV_Object*> preloaded_;
     CTimerRec burstClock_;
     int32_t burstShotsLeft_ = 0;
     uint8_t burstThreeWay_ = 0;

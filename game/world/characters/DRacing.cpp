@@ -42,7 +42,7 @@ constexpr int32_t kRunSpeed = 350;
 constexpr int32_t kNoticeDistance = 225;
 constexpr int32_t kDwell = 250;
 
-const WorldSettings& SettingsOf(uint16_t world) { return world == DRacing::kZooWorld ? kZoo : kCircus; }
+const WorldSettings& SettingsOf(uint16_t world) { return DRacing::DropsOnce(world) ? kZoo : kCircus; }
 
 } // namespace
 
@@ -78,7 +78,7 @@ int32_t DRacing::OnContact(TLV_Object* other) {
         return 16;
     }
     if (other->IsA(Projectile::kClassId)) {
-        const bool spent = course_ && course_->GetRaceWorld() == kZooWorld && dropped_;
+        const bool spent = course_ && DropsOnce(course_->GetRaceWorld()) && dropped_;
         if (!FrameInListD() && !spent) SetBehaviourState(6);
         return 1;
     }

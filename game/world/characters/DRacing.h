@@ -8,11 +8,15 @@ class CRaceCourse;
 /// A character at the verge of a road race ("DRacing", class id 2480): it waits at the verge,
 /// walks across when the vehicle comes near, runs when it is close or touched, and flies off
 /// spinning when a shot hits it. Only the race's pool makes one; its routines, frames and
-/// speeds are the circus race's or the zoo race's, by the race's world.
+/// speeds are the circus race's or the zoo race's, by the race's world (the city's are the
+/// zoo's).
 class DRacing : public Dweeble {
 public:
     static constexpr uint32_t kClassId = 2480;
     static constexpr uint16_t kZooWorld = 1;
+    static constexpr uint16_t kCityWorld = 2;
+    /// The city's crooks run as the zoo's monkeys do and drop once, their loot or a token.
+    static bool DropsOnce(uint16_t world) { return world == kZooWorld || world == kCityWorld; }
 
     explicit DRacing(CRaceCourse* course);
 

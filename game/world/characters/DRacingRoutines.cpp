@@ -204,7 +204,7 @@ void DRacing_HitRoutine(Dweeble* d) {
         if (r->ShowRandomFrameD(false) < 0) break;
         const CPointF centre = r->GetPosition();
         const bool lucky = xRand() % 4 == 0;
-        if (course && course->GetRaceWorld() == DRacing::kZooWorld) {
+        if (course && DRacing::DropsOnce(course->GetRaceWorld())) {
             // One item in a racer's life, however often it is hit.
             if (!r->HasDropped()) {
                 if (lucky) course->DropPickup(centre);

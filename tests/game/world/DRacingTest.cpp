@@ -90,7 +90,9 @@ TEST_F(DRacingTest, TheRacesWorldChoosesFramesSpeedsAndRoutines) {
         uint16_t world;
         int32_t standing, moving, action, close, after;
         DweebleRoutine racerRoutine;
-    } cases[] = {{0, 1, 1, 2, 150, 5, DRacing_CircusRoutine}, {1, 3, 4, 3, 125, 0, DRacing_ZooRoutine}};
+    } cases[] = {{0, 1, 1, 2, 150, 5, DRacing_CircusRoutine},
+                 {1, 3, 4, 3, 125, 0, DRacing_ZooRoutine},
+                 {2, 3, 4, 3, 125, 0, DRacing_ZooRoutine}};
     for (const auto& c : cases) {
         Make(c.world);
         EXPECT_EQ(racer->FramesA().Count(), c.standing);
@@ -128,6 +130,8 @@ TEST_F(DRacingTest, ATouchOrAShotAnswersByWhatTouched) {
         {"a shot on an action frame", 0, 1, true, false, 1, 1},
         {"a shot at a zoo racer that dropped", 1, 1, false, true, 1, 1},
         {"a shot at a circus racer marked dropped", 0, 1, false, true, 1, 6},
+        {"a shot at a city crook that dropped", 2, 1, false, true, 1, 1},
+        {"a shot at a city crook", 2, 1, false, false, 1, 6},
         {"a plain prop", 0, 2, false, false, 0, 1},
     };
     for (const auto& c : cases) {
@@ -166,7 +170,7 @@ TEST_F(DRacingTest, AWaitingCircusRacerCrossesBySideOrWhenTheVehicleIsNear) {
 }
 
 TEST_F(DRacingTest, AZooRacerDropsOneItemHoweverOftenItIsHit) {
-    for (uint16_t world : {uint16_t(0), uint16_t(1)}) {
+    for (uint16_t world : {uint16_t(0), uint16_t(1), uint16_t(2)}) {
         Make(world);
         for (int hit = 0; hit < 50; ++hit) {
             xSRand(uint32_t(hit));
@@ -175,8 +179,8 @@ TEST_F(DRacingTest, AZooRacerDropsOneItemHoweverOftenItIsHit) {
             ASSERT_EQ(racer->GetBehaviourState(), 7);
             racer->OnContact(&shot);
         }
-        if (world == 1) {
-            EXPECT_EQ(course.drops, 1);
+        if (world != 0) {
+            EXPECT_EQ(course.drops, 1) << "world " << world;
             EXPECT_EQ(course.effects, 0);
         } else {
             EXPECT_EQ(course.drops, 0);

@@ -201,13 +201,20 @@ TEST_F(ToonRaceTest, AVolleySpraysAlongTheHeadingAndSevenMoreFollow45MsApart) {
         for (int32_t h = heading - (c.bonus ? 1 : 0); h <= heading + (c.bonus ? 1 : 0); ++h)
             expected.push_back(ShotTarget(from, h, c.range));
         std::vector<CPoint16> aimed;
+        std::vector<Vec3> moving;
         for (PParticle* shot : race->Shots()) {
-            if (shot->IsVisible()) aimed.push_back(shot->GetTarget());
+            if (!shot->IsVisible()) continue;
+            aimed.push_back(shot->GetTarget());
+            moving.push_back(shot->GetVelocity());
         }
         ASSERT_EQ(aimed.size(), expected.size()) << "vehicle " << c.vehicle;
+        const float flightMs = c.vehicle == 0 ? 300.0f : 350.0f;
         for (size_t i = 0; i < aimed.size(); ++i) {
             EXPECT_EQ(aimed[i].x, expected[i].x) << i;
             EXPECT_EQ(aimed[i].y, expected[i].y) << i;
+            // It flies there in its flight time.
+            EXPECT_NEAR(moving[i].x * flightMs / 1000.0f, float(expected[i].x) - from.x, 1.0f) << i;
+            EXPECT_NEAR(moving[i].y * flightMs / 1000.0f, float(expected[i].y) - from.y, 1.0f) << i;
         }
         race->Fire();
         EXPECT_EQ(race->GetBurstShotsLeft(), Race::kMoreShots) << "no second volley while one runs";
