@@ -25,6 +25,8 @@ void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
 void AddCircusArcade(GameData& data);
 void AddPuzzles(GameData& data);
+void AddCityTown(GameData& data);
+void AddZooTown(GameData& data);
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -48,7 +50,8 @@ int main(int argc, char** argv) {
     AddCircusRace(data);
     AddCertificates(data);
     AddCircusArcade(data);
-    AddTownStandIns(data);
+    AddCityTown(data);
+    AddZooTown(data);
     AddPuzzles(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
