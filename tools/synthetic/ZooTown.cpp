@@ -4,6 +4,8 @@
 // tokens, the places 0-5 (0 the way out; 1-4 the jungle, the safari, the lagoon and the arctic
 // exhibits; 5 the penguin house) and the certificate button. Every vehicle, beam, sound, voice,
 // picture, text and movie that the zoo's tables name is made here.
+#include <cmath>
+
 #include "game/world/towns/ZooTables.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/CircusVehicles.h"
@@ -36,14 +38,27 @@ const std::vector<House> kHouses = {
 /// The left edge of each mission's block in the south row.
 constexpr int16_t kMissionBlocks[] = {404, 1300, 2196};
 
-/// A cone of light thrown ahead of the vehicle: off (state 0) and on (state 1).
-Picture Beam(bool on) {
-    Picture p(60, 40);
+/// A cone of light thrown ahead of a vehicle at one of its 32 headings (as the vehicles' own
+/// pictures: 0 down the screen, counter-clockwise), centred on the vehicle.
+Picture Beam(int heading) {
+    Picture p(140, 90);
+    const double a = heading * 3.14159265358979 / 16.0;
+    const double ux = std::sin(a), uy = std::cos(a);
     for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x)
-            if (std::abs(y - 20) <= x / 3) p.at(x, y) = on ? kLit : 0;
-    p.at(0, 20) = kDark;
+        for (int x = 0; x < p.width; ++x) {
+            const double gx = x - p.width / 2, gy = 2.0 * (y - p.height / 2);
+            const double along = gx * ux + gy * uy, across = gx * uy - gy * ux;
+            if (along > 30 && along < 70 && std::abs(across) < (along - 20) / 2) p.at(x, y) = kLit;
+        }
     return p;
+}
+
+/// The beam's part: state h lights heading h, in each of the vehicle's two groups.
+PartPlan BeamPart() {
+    std::vector<std::vector<Picture>> states;
+    for (int group = 0; group < 2; ++group)
+        for (int h = 0; h < 32; ++h) states.push_back({Beam(h)});
+    return circus::PartOf(states);
 }
 
 /// The chunks the zoo names that no other screen makes.
@@ -56,7 +71,7 @@ void AddZooChunks(GameData& data) {
         AddTownTone(data, ChunkEntryOf(v.engineLoop), "Zoo engine " + std::to_string(v.vehicle));
     }
     for (const BeamFit& b : kBeams) {
-        AddSharedPart(data, circus::PartOf({{Beam(false)}, {Beam(true)}}), ChunkEntryOf(b.part));
+        AddSharedPart(data, BeamPart(), ChunkEntryOf(b.part));
         AddTownTone(data, ChunkEntryOf(b.sound), "Zoo beam " + std::to_string(b.vehicle));
     }
     for (const CounterShown& c : kTaskCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
