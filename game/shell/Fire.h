@@ -46,6 +46,9 @@ public:
     int16_t GetRelights() const { return relights_; }
     void SetRelights(int16_t relights) { relights_ = relights; }
     const CTimerRec& GetFlameTimer() const { return flameTimer_; }
+    /// The mark a town passes from a doused fire to the nearest other one, which then burns.
+    bool HasPassOnMark() const { return passOn_ != 0; }
+    void SetPassOnMark(bool on) { passOn_ = on ? 1 : 0; }
 
 private:
     uint8_t burning_ = 1;
@@ -56,4 +59,5 @@ private:
     int16_t level_ = 1;
     CTimerRec flameTimer_;
     int16_t relights_ = 1;
+    uint8_t passOn_ = 0;
 };

@@ -127,6 +127,7 @@ public:
     void AddPoint(CPoint16 point);
     bool HasPoint(CPoint16 point) const;
     void ClearPoints();
+    int32_t PointCount() const { return points_.Count(); }
 
 private:
     /// World word k + i of block w; null (traced) when w or i is out of range.

@@ -1,6 +1,6 @@
 #pragma once
-// The circus town's characters: clowns that step out of the vehicle's way, a pickpocket who
-// only answers a bump, a lion penned in its cage and three lost puppies to pick up.
+// The circus town's characters: clowns that step out of the vehicle's way and a pickpocket who
+// only answers a bump (the puppies and the penned captives belong to the town's tasks).
 #include <vector>
 
 #include "tools/builders/ActivityBuilder.h"

@@ -17,6 +17,7 @@
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/synthetic/CircusBystanders.h"
 #include "tools/synthetic/CircusCharacters.h"
+#include "tools/synthetic/CircusTownTasks.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
@@ -223,6 +224,8 @@ void AddCircusTown(GameData& data) {
     }
     town.objects.insert(town.objects.end(), people.people.begin(), people.people.end());
     for (const ObjectPlan& character : CircusCharacters(data)) town.objects.push_back(character);
+    for (const ObjectPlan& task : CircusTownTasks(data, sharedOf(kFire))) town.objects.push_back(task);
+    AddCircusTownExtras(data);
     town.objects.push_back(CertificateButton(AddCertificateButtonPart(data), 6));
     // The bump the world plays when the vehicle runs over a spawn point or into a prop that sounds.
     data.file.AddChunk(GameData::kSnippets, Tone(196.0), {.entry = 13, .name = "Bump"});

@@ -6,7 +6,7 @@
 
 #include "game/shell/Fire.h"
 #include "game/shell/Projectile.h"
-#include "game/world/WMetropolisActivity.h"
+#include "game/world/towns/WMetropolisActivity.h"
 #include "tests/game/shell/GameActivityFixture.h"
 
 namespace vqt::test {

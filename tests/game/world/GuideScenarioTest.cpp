@@ -1,6 +1,6 @@
 // The circus town on the generated game data, visited for the first time: the drive tutorial
 // opens over the map with its picture, and once it is closed the guide arrow points toward a
-// puppy out of sight.
+// token out of sight.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -32,7 +32,7 @@ protected:
     }
 };
 
-TEST_F(GuideScenarioTest, AFirstVisitShowsTheTutorialThenTheArrowToAPuppyOutOfSight) {
+TEST_F(GuideScenarioTest, AFirstVisitShowsTheTutorialThenTheArrowToATokenOutOfSight) {
     std::map<int, Bytes> records;
     for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
     records[kNewPlayer] = StoredRecord("Al").bytes(); // never drove: no visit counted
@@ -44,7 +44,7 @@ TEST_F(GuideScenarioTest, AFirstVisitShowsTheTutorialThenTheArrowToAPuppyOutOfSi
     ChunkId shown = kNullChunkId;
     RgbImage tutorial, arrow;
     int32_t arrowState = -1;
-    bool puppyOffScreen = false;
+    bool tokenOffScreen = false;
     auto settledOn = [&](uint16_t entry) {
         OActivityManager* manager = GetActivityManager();
         return manager && shown == MakeChunkId(1, entry) && !manager->IsSwitchPending() && now >= arrived + 800;
@@ -64,12 +64,14 @@ TEST_F(GuideScenarioTest, AFirstVisitShowsTheTutorialThenTheArrowToAPuppyOutOfSi
          }},
         {[&] { return !world->IsPanelShown(-1); },
          [&] {
-             const auto& puppies = world->GetList(TLVWorld_Activity::kFollowers);
-             if (puppies.Count() == 0) return;
-             OActivityProp* puppy = puppies.GetAt(0);
-             const CPointF at = puppy->GetPosition();
-             puppyOffScreen = !world->PointInVisibleRect(CPoint16(int16_t(at.x), int16_t(at.y)), 0);
-             world->ShowGuideArrow(puppy);
+             // The town keeps the arrow on a token (it drops one on a puppy: puppies come to
+             // the vehicle by themselves).
+             const auto& tokens = world->GetList(TLVWorld_Activity::kTokens);
+             if (tokens.Count() == 0) return;
+             OActivityProp* token = tokens.GetAt(tokens.Count() - 1);
+             const CPointF at = token->GetPosition();
+             tokenOffScreen = !world->PointInVisibleRect(CPoint16(int16_t(at.x), int16_t(at.y)), 0);
+             world->ShowGuideArrow(token);
          }},
         {[&] { return world->GetGuideArrow() && now >= arrived + 2000; },
          [&] {
@@ -99,11 +101,11 @@ TEST_F(GuideScenarioTest, AFirstVisitShowsTheTutorialThenTheArrowToAPuppyOutOfSi
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
     ASSERT_EQ(next, steps.size());
-    EXPECT_TRUE(puppyOffScreen);
+    EXPECT_TRUE(tokenOffScreen);
     EXPECT_GE(arrowState, 1);
     EXPECT_LE(arrowState, 8);
     ExpectMatchesGoldenImage("game/world/drive_tutorial.png", tutorial);
-    ExpectMatchesGoldenImage("game/world/guide_arrow_puppy.png", arrow);
+    ExpectMatchesGoldenImage("game/world/guide_arrow_token.png", arrow);
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 #include "game/shell/Player.h"
 #include "game/shell/StillProps.h"
 #include "game/shell/TLVApp.h"
-#include "game/world/WToonActivity.h"
+#include "game/world/towns/WToonActivity.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/characters/Dweeble.h"
 #include "game/world/vehicles/VIsometric.h"

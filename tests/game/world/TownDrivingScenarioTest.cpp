@@ -15,7 +15,7 @@
 #include "game/shell/Player.h"
 #include "game/shell/TLVActivity.h"
 #include "game/shell/TLVApp.h"
-#include "game/world/WToonActivity.h"
+#include "game/world/towns/WToonActivity.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/vehicles/VIsometric.h"
 #include "platform/Platform.h"

@@ -19,7 +19,7 @@
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVFactory.h"
 #include "game/shell/TLVObject.h"
-#include "game/world/WToonActivity.h"
+#include "game/world/towns/WToonActivity.h"
 #include "game/world/WorldClasses.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"

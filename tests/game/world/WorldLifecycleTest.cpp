@@ -8,8 +8,8 @@
 #include "engine/core/Event.h"
 #include "engine/core/Window.h"
 #include "game/shell/Player.h"
-#include "game/world/WMetropolisActivity.h"
-#include "game/world/WToonActivity.h"
+#include "game/world/towns/WMetropolisActivity.h"
+#include "game/world/towns/WToonActivity.h"
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/game/world/WorldFixture.h"
 

@@ -1,4 +1,4 @@
-#include "game/world/WMetropolisActivity.h"
+#include "game/world/towns/WMetropolisActivity.h"
 
 #include "game/shell/Destructible.h"
 

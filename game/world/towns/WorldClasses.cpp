@@ -6,8 +6,8 @@
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/TLVWorldBldgAddOn.h"
 #include "game/world/TLVWorldWayPoint.h"
-#include "game/world/WMetropolisActivity.h"
-#include "game/world/WToonActivity.h"
+#include "game/world/towns/WMetropolisActivity.h"
+#include "game/world/towns/WToonActivity.h"
 #include "game/world/characters/CharacterClasses.h"
 #include "game/world/vehicles/VehicleClasses.h"
 
