@@ -37,24 +37,23 @@ constexpr int16_t kMissionBlocks[] = {404, 1300, 2196};
 
 /// The chunks the city names that no other screen makes.
 void AddCityChunks(GameData& data) {
-    using namespace towns;
     using namespace towns::city;
     for (const TownVehicle& v : kVehicles) {
-        AddVehicleParts(data, v.vehicle == 4 ? 0 : 1, ChunkEntryOf(v.part), ChunkEntryOf(v.light), 15, 30);
-        AddTownTone(data, ChunkEntryOf(v.haltSound), "City halt " + std::to_string(v.vehicle));
-        AddTownTone(data, ChunkEntryOf(v.engineLoop), "City engine " + std::to_string(v.vehicle));
+        AddVehicleParts(data, v.value == 4 ? 0 : 1, ChunkEntryOf(v.part), ChunkEntryOf(v.light), 15, 30);
+        AddTownTone(data, ChunkEntryOf(v.haltSound), "City halt " + std::to_string(v.value));
+        AddTownTone(data, ChunkEntryOf(v.engineLoop), "City engine " + std::to_string(v.value));
     }
     for (const CanisterBurst& b : kCanisterBursts)
         AddSharedPart(data, circus::PartOf({{circus::Coin()}, {circus::Coin(), circus::Sack(0)}}), ChunkEntryOf(b.part));
-    for (const CounterShown& c : kTaskCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
-    for (const CounterShown& c : kMissionCounters) AddSharedPart(data, circus::PartOf({{circus::Crate(0)}}), ChunkEntryOf(c.icon));
+    for (const towns::CounterShown& c : kTaskCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
+    for (const towns::CounterShown& c : kMissionCounters) AddSharedPart(data, circus::PartOf({{circus::Crate(0)}}), ChunkEntryOf(c.icon));
     for (const ChunkId sound : {kSirenSound, kMusic, kArrivalSound, kTaskDoneSound, MakeChunkId(7, 838)})
         AddTownTone(data, ChunkEntryOf(sound), "City sound " + std::to_string(ChunkEntryOf(sound)));
     for (const TownLine& l : kCityLines) AddTownTone(data, l.voice, "City voice " + std::to_string(l.voice));
-    for (const ChallengeArea& a : kCityAreas) {
-        AddTownPicture(data, ChunkEntryOf(a.picture), uint8_t(30 + a.area));
+    for (const TownChallenge& a : kCityAreas) {
+        AddTownPicture(data, ChunkEntryOf(a.picture), uint8_t(30 + a.flag));
         // The panel asks the area's repeat question.
-        AddTownText(data, ChunkEntryOf(a.text), FindLine(kCityLines, a.repeatLine)->caption);
+        AddTownText(data, ChunkEntryOf(a.text), towns::FindLine(kCityLines, a.repeatLine)->caption);
     }
     AddTownMovie(data, ChunkEntryOf(kMissionMovie), 392.0);
 }

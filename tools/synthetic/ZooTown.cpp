@@ -63,26 +63,25 @@ PartPlan BeamPart() {
 
 /// The chunks the zoo names that no other screen makes.
 void AddZooChunks(GameData& data) {
-    using namespace towns;
     using namespace towns::zoo;
     for (const TownVehicle& v : kVehicles) {
-        AddVehicleParts(data, v.vehicle == 2 ? 0 : 1, ChunkEntryOf(v.part), ChunkEntryOf(v.light), 15, 30);
-        AddTownTone(data, ChunkEntryOf(v.haltSound), "Zoo halt " + std::to_string(v.vehicle));
-        AddTownTone(data, ChunkEntryOf(v.engineLoop), "Zoo engine " + std::to_string(v.vehicle));
+        AddVehicleParts(data, v.value == 2 ? 0 : 1, ChunkEntryOf(v.part), ChunkEntryOf(v.light), 15, 30);
+        AddTownTone(data, ChunkEntryOf(v.haltSound), "Zoo halt " + std::to_string(v.value));
+        AddTownTone(data, ChunkEntryOf(v.engineLoop), "Zoo engine " + std::to_string(v.value));
     }
     for (const BeamFit& b : kBeams) {
         AddSharedPart(data, BeamPart(), ChunkEntryOf(b.part));
         AddTownTone(data, ChunkEntryOf(b.sound), "Zoo beam " + std::to_string(b.vehicle));
     }
-    for (const CounterShown& c : kTaskCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
-    for (const CounterShown& c : kMissionCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
+    for (const towns::CounterShown& c : kTaskCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
+    for (const towns::CounterShown& c : kMissionCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
     for (const ChunkId sound : {kSirenSound, kMusic, kTaskDoneSound, kPenguinAttachedSound, MakeChunkId(7, 838)})
         AddTownTone(data, ChunkEntryOf(sound), "Zoo sound " + std::to_string(ChunkEntryOf(sound)));
     for (const TownLine& l : kZooLines) AddTownTone(data, l.voice, "Zoo voice " + std::to_string(l.voice));
-    for (const ChallengeArea& a : kZooAreas) {
-        AddTownPicture(data, ChunkEntryOf(a.picture), uint8_t(30 + a.area));
+    for (const TownChallenge& a : kZooAreas) {
+        AddTownPicture(data, ChunkEntryOf(a.picture), uint8_t(30 + a.flag));
         // The panel asks the area's repeat question.
-        AddTownText(data, ChunkEntryOf(a.text), FindLine(kZooLines, a.repeatLine)->caption);
+        AddTownText(data, ChunkEntryOf(a.text), towns::FindLine(kZooLines, a.repeatLine)->caption);
     }
     AddTownMovie(data, ChunkEntryOf(kMissionMovie), 349.0);
 }

@@ -48,8 +48,8 @@ int16_t Maximum(const towns::QuotaDefault (&defaults)[3], int16_t quota) {
 
 /// The chunks both towns' tables name through the shared rows.
 template <size_t V, size_t L, size_t A, size_t C, size_t M>
-std::vector<ChunkId> NamedChunks(const towns::TownVehicle (&vehicles)[V], const towns::TownLine (&lines)[L],
-                                 const towns::ChallengeArea (&areas)[A], const towns::CounterShown (&task)[C],
+std::vector<ChunkId> NamedChunks(const TownVehicle (&vehicles)[V], const TownLine (&lines)[L],
+                                 const TownChallenge (&areas)[A], const towns::CounterShown (&task)[C],
                                  const towns::CounterShown (&mission)[M]) {
     std::vector<ChunkId> chunks;
     for (const auto& v : vehicles) chunks.insert(chunks.end(), {v.part, v.light, v.haltSound, v.engineLoop});
