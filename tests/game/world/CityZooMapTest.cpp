@@ -12,15 +12,23 @@
 #include <vector>
 
 #include "engine/core/Activity.h"
+#include "engine/app/Engine.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/DeferredDelete.h"
+#include "engine/core/Window.h"
 #include "engine/data/PartFile.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVApp.h"
 #include "game/shell/TLVFactory.h"
+#include "game/shell/VehicleSelectActivity.h"
+#include "game/shell/NavigationProp.h"
 #include "game/shell/TLVObject.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/towns/CityTables.h"
 #include "game/world/towns/ZooTables.h"
+#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/TownMap.h"
 
@@ -101,6 +109,14 @@ protected:
         xWorld_RegisterClasses();
     }
 
+public:
+    void Save(const std::map<int, Bytes>& records) {
+        PutSave(records);
+        Ini("STARTACTIVITY=5\n");
+    }
+    Scenario GameAt(uint32_t frameMs) { return Game(frameMs); }
+
+protected:
     void LoadTown(ChunkId id, const std::function<void(OActivity*)>& check) {
         CPartFile file;
         ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
@@ -172,6 +188,88 @@ TEST_F(CityZooMapTest, EveryChunkTheTownsTablesNameIsInThePartFile) {
         EXPECT_TRUE(missing.empty()) << missing.size() << " missing, the first {" << int(ChunkIndexOf(*missing.begin())) << ", 0, "
                                      << ChunkEntryOf(*missing.begin()) << "}";
     }
+}
+
+/// A click at a point of the stage, from now on.
+void Click(int x, int y) {
+    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
+    const std::string script =
+        "0 WM_MOUSEMOVE" + at + "50 WM_MOUSEMOVE" + at + "100 WM_LBUTTONDOWN 1" + at.substr(2) + "150 WM_LBUTTONUP" + at;
+    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(script, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+}
+
+/// A town entered from the garage with one of its vehicles.
+struct GarageRun {
+    const char* name;
+    int vehicleX, vehicleY;
+    uint16_t value;
+    uint16_t town;
+    uint16_t certificate;
+};
+
+/// Signs in as Bo (who has driven in every town before: no drive tutorial opens over the map),
+/// chooses the vehicle, goes, and clicks the town's certificate button; the program runs once
+/// per test.
+void DriveToCertificate(CityZooMapTest& test, const GarageRun& c) {
+    SCOPED_TRACE(c.name);
+    std::map<int, Bytes> records;
+    for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+    records[3] = StoredRecord("Bo").Counter(13, 1).Counter(14, 1).Counter(15, 1).bytes();
+    test.Save(records);
+    constexpr uint32_t kFrameMs = 16;
+    std::string log;
+    uint32_t now = 0, arrived = 0;
+    ChunkId shown = kNullChunkId;
+    auto settledOn = [&](uint16_t entry) {
+        OActivityManager* manager = GetActivityManager();
+        return manager && shown == MakeChunkId(1, entry) && !manager->IsSwitchPending() && !manager->IsOverlayActive() &&
+               now >= arrived + 800;
+    };
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    const std::vector<Step> steps = {
+        {[&] { return settledOn(5); }, [&] { Click(c.vehicleX, c.vehicleY); }},
+        {[&] {
+             auto* garage = dynamic_cast<VehicleSelect_Activity*>(CurrentGameActivity());
+             return garage && garage->GetSelectedValue() == c.value && garage->GetGoButton()->IsVisible();
+         },
+         [] { Click(570, 430); }},                                                 // go
+        {[&] { return settledOn(c.town); }, [] { Click(600, 30); }},              // the certificate button
+        {[&] { return settledOn(c.certificate); }, [&] { log += "certificate\n"; }},
+    };
+    size_t next = 0;
+    Scenario s = test.GameAt(kFrameMs);
+    s.frames = 20000 / kFrameMs;
+    s.watch = [&](uint32_t tick) {
+        now = (tick - 1) * kFrameMs;
+        if (tick == 1) {
+            CTLVApp::Get()->GetPlayer()->Load(3);
+            CTLVApp::Get()->SetSaveSlot(3);
+        }
+        OActivityManager* manager = GetActivityManager();
+        const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+        if (id != shown) {
+            log += "{1, 0, " + std::to_string(ChunkEntryOf(id)) + "}\n";
+            shown = id;
+            arrived = now;
+        }
+        if (next < steps.size() && steps[next].ready()) steps[next++].act();
+    };
+    const ScenarioRun run = RunScenario(s);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
+    EXPECT_EQ(next, steps.size());
+    EXPECT_EQ(log, "{1, 0, 5}\n{1, 0, " + std::to_string(c.town) + "}\n{1, 0, " + std::to_string(c.certificate) +
+                       "}\ncertificate\n");
+}
+
+TEST_F(CityZooMapTest, FromTheGarageTheCitysMapIsDrivenIntoAndItsButtonLeadsToItsCertificate) {
+    DriveToCertificate(*this, {"city", 532, 170, 4, ChunkEntryOf(towns::city::kTownActivity), ChunkEntryOf(towns::city::kEndActivity)});
+}
+
+TEST_F(CityZooMapTest, FromTheGarageTheZoosMapIsDrivenIntoAndItsButtonLeadsToItsCertificate) {
+    DriveToCertificate(*this, {"zoo", 320, 170, 2, ChunkEntryOf(towns::zoo::kTownActivity), ChunkEntryOf(towns::zoo::kEndActivity)});
 }
 
 } // namespace
