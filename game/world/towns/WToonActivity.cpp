@@ -246,7 +246,7 @@ void WToon_Activity::ApplyCollectableQuotas() {
         const int32_t keep = int32_t(GetQuota(k)) + pens;
         if (n <= keep) continue;
         if (k == int(kFireId) && player->PointCount() > 0) {
-            ThinTaskFires(set, n, keep);
+            ThinTaskFires(set, keep);
         } else {
             const bool pensStay = k == GetCurrentMission() + int(kFirstMissionId);
             // Ends: every pen counts in `keep`, so the props that may go outnumber the drops.
@@ -263,7 +263,7 @@ void WToon_Activity::ApplyCollectableQuotas() {
     }
 }
 
-void WToon_Activity::ThinTaskFires(CDynArray<OActivityProp*>& set, int32_t /*n*/, int32_t keep) {
+void WToon_Activity::ThinTaskFires(CDynArray<OActivityProp*>& set, int32_t keep) {
     const CPlayer* player = Player();
     // The fires that burned when the town was left burn again; the others go.
     for (int32_t i = set.Count() - 1; i >= 0; --i)

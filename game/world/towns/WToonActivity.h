@@ -97,7 +97,7 @@ private:
     void StepSprayBurst();
     void Shoo(TLV_Object* character);
     /// The thinning of the fires by the remembered points; the rest by the world's rule.
-    void ThinTaskFires(CDynArray<OActivityProp*>& set, int32_t n, int32_t keep);
+    void ThinTaskFires(CDynArray<OActivityProp*>& set, int32_t keep);
 
     CDynArray<PParticle*> particles_;
     CDynArray<Smoke*> smokes_;

@@ -16,6 +16,7 @@
 #include "game/world/characters/ConstraintObject.h"
 #include "game/world/characters/DAvoider.h"
 #include "game/world/characters/DCaptive.h"
+#include "game/world/characters/DFollower.h"
 #include "tests/game/world/towns/TownFixture.h"
 
 namespace vqt::test {
@@ -507,6 +508,87 @@ TEST_F(CircusTownTest, ASprayBurstLaunchesItsParticlesAtItsIntervalAlongTheHeadi
         Frames(60, 10);
         town->DoVehicleAction();
         EXPECT_EQ(town->GetParticles().Count(), steps);
+    }
+}
+
+} // namespace
+} // namespace vqt::test
+
+namespace vqt::test {
+namespace {
+
+class PuppyTest : public CircusTownTest {
+protected:
+    /// Puppies placed on the map and linked behind the vehicle, the first nearest to it.
+    std::vector<DFollower*> LinkPuppies(WToon_Activity* town, int count) {
+        std::vector<DFollower*> puppies;
+        TLV_Object* last = town->GetVehicle();
+        for (int i = 0; i < count; ++i) {
+            DFollower* puppy = Add(town, new DFollower, float(500 - 40 * i), 450, WToon_Activity::kPuppyId);
+            puppy->LinkAfter(last);
+            last = puppy;
+            puppies.push_back(puppy);
+        }
+        return puppies;
+    }
+};
+
+TEST_F(PuppyTest, TheDogHouseTakesTheLinkedPuppiesHomeAndEndsTheTaskWithTheLast) {
+    struct Case {
+        int linked;
+        uint16_t leftBefore;
+        uint16_t leftAfter;
+        bool finishes;
+    };
+    const Case cases[] = {{2, 2, 0, true}, {2, 5, 3, false}, {0, 3, 3, false}, {1, 1, 0, true}};
+    for (const Case& c : cases) {
+        WToon_Activity* town = ShowTown();
+        ASSERT_NE(town, nullptr);
+        SetQuotasLeft(0, c.leftBefore, 10);
+        const std::vector<DFollower*> puppies = LinkPuppies(town, c.linked);
+        const uint16_t count = Player()->GetActivityCount(W, 1), hero = Player()->GetHeroPoints(W);
+        town->EnterArea(5, 1664, 1856, 0, -200);
+        EXPECT_EQ(town->GetAreaNumber(), 5);
+        EXPECT_EQ(Player()->GetQuota2Left(W), c.leftAfter) << c.linked << " of " << c.leftBefore;
+        EXPECT_EQ(town->CountFollowers(), 0);
+        for (DFollower* puppy : puppies) {
+            EXPECT_EQ(puppy->GetBehaviourState(), 12);
+            EXPECT_EQ(puppy->GetGoalPoint(), CPointF(1664, 1656));
+        }
+        EXPECT_EQ(Player()->GetActivityCount(W, 1), count + (c.finishes ? 1 : 0));
+        EXPECT_EQ(Player()->GetHeroPoints(W), hero + (c.finishes ? 1 : 0));
+    }
+}
+
+TEST_F(PuppyTest, APickedUpPuppySpeaksTheHalfwayLineOnlyWhereHalfAreLeft) {
+    struct Case {
+        uint16_t left;  // puppies not yet home (of 10)
+        int linked;     // behind the vehicle, the new one included
+        bool finishedBefore;
+        bool said;
+        bool firstFlagAfter;
+    };
+    const Case cases[] = {
+        {10, 1, false, false, false}, // the first pick-up of a round: silent, once
+        {10, 5, false, true, true},   // half of them left once these are home
+        {8, 3, false, true, true},
+        {8, 2, false, false, true},
+        {10, 5, true, false, true},   // a task finished before says nothing
+    };
+    for (const Case& c : cases) {
+        WToon_Activity* town = ShowTown();
+        ASSERT_NE(town, nullptr);
+        const std::string halfway = CaptionOf(town, 8);
+        SetQuotasLeft(0, c.left, 10);
+        if (c.finishedBefore && Player()->GetActivityCount(W, 1) == 0) Player()->IncActivityCount(W, 1);
+        if (!c.finishedBefore) {
+            ASSERT_EQ(Player()->GetActivityCount(W, 1), 0) << "cases of a finished task come last";
+        }
+        const std::vector<DFollower*> puppies = LinkPuppies(town, c.linked);
+        town->OnFollowerAttached(puppies.back());
+        const std::vector<std::string> said = Captions();
+        EXPECT_EQ(!said.empty() && said.back() == halfway, c.said) << c.left << " " << c.linked;
+        EXPECT_EQ(town->GetFirstPickUpPending(), c.firstFlagAfter) << c.left << " " << c.linked;
     }
 }
 

@@ -1,0 +1,200 @@
+// The circus town played by the bot on the generated game data, the whole program running: a
+// prepared player with four fires left drives the roads to them and sprays them out, ending the
+// fire task; the spoken lines against a golden log and pictures on the way.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/app/Engine.h"
+#include "engine/base/Random.h"
+#include "engine/core/ActivityManager.h"
+#include "engine/core/Window.h"
+#include "engine/media/MessageProcess.h"
+#include "engine/media/MessageRecord.h"
+#include "game/shell/Fire.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVApp.h"
+#include "game/world/WorldClasses.h"
+#include "game/world/characters/DAvoider.h"
+#include "game/world/characters/DFollower.h"
+#include "game/world/towns/WToonActivity.h"
+#include "platform/Platform.h"
+#include "platform/headless/ScriptedMessages.h"
+#include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/TownBot.h"
+#include "tools/builders/StoredRecord.h"
+
+namespace vqt::test {
+namespace {
+
+constexpr uint32_t kFrameMs = 16;
+constexpr int kCy = 4;
+constexpr int W = WToon_Activity::kWorld;
+// The record's words of the town: hero points, the quotas' maxima and what is left of them.
+constexpr int kHeroPoints = 9, kQuota1Max = 25, kQuota2Max = 26, kQuota3Max = 27;
+constexpr int kQuota1Left = 28, kQuota2Left = 29, kQuota3Left = 30, kMissionWord = 34;
+
+WToon_Activity* Town() {
+    OActivityManager* manager = GetActivityManager();
+    OActivity* current = manager ? manager->GetCurrentActivity() : nullptr;
+    return current && current->IsA(WToon_Activity::kClassId) ? static_cast<WToon_Activity*>(current) : nullptr;
+}
+
+void Script(const std::string& lines) {
+    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+}
+
+RgbImage StagePicture() {
+    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+    return shown ? ToRgb(shown->Presented()) : RgbImage{};
+}
+
+/// The generator's roads (tiles of 128, the roads' middles).
+TownRoads CircusRoads() {
+    TownRoads roads;
+    for (int col : {2, 9, 16, 23, 28}) roads.down.push_back(float(col * 128 + 64));
+    for (int row : {2, 8, 14, 20}) roads.across.push_back(float(row * 128 + 64));
+    return roads;
+}
+
+bool IsShown(const OActivityProp* prop) { return prop->IsShownThroughParents() && prop->IsVisible(); }
+
+/// What is left to do in the circus town, read from the world and the record.
+TownBot::Task CircusTasks() {
+    TownBot::Task task;
+    task.open = [](OActivityProp* prop) {
+        WToon_Activity* town = Town();
+        CPlayer* player = CTLVApp::Get()->GetPlayer();
+        if (!town || !player || !IsShown(prop)) return false;
+        const uint32_t id = prop->GetObjectId();
+        if (auto* fire = dynamic_cast<Fire*>(prop)) {
+            if (!fire->IsBurning()) return false;
+            if (id == WToon_Activity::kFireId) return player->GetQuota1Left(W) > 0;
+            return town->GetMissionStarted() && id == uint32_t(3 + town->GetCurrentMission());
+        }
+        if (auto* character = dynamic_cast<DAvoider*>(prop)) return id == WToon_Activity::kFireId && character->GetGuardFlag();
+        if (auto* puppy = dynamic_cast<DFollower*>(prop))
+            return player->GetQuota1Left(W) == 0 && !puppy->IsFollowing() && !town->IsFollower(puppy);
+        // The dog house once the puppies left all follow.
+        return prop == town->GetWayPoint(5) && player->GetQuota1Left(W) == 0 && player->GetQuota2Left(W) > 0 &&
+               town->CountFollowers() >= player->GetQuota2Left(W);
+    };
+    // The spray puts fires out and picks puppies up.
+    task.needsAction = [](OActivityProp* prop) {
+        return prop->IsA(Fire::kClassId) || prop->IsA(DAvoider::kClassId) || prop->IsA(DFollower::kClassId);
+    };
+    return task;
+}
+
+struct Played {
+    std::string lines;
+    std::map<std::string, RgbImage> pictures;
+    std::vector<ChunkId> visited;
+    std::vector<plat::ScriptedDialogs::Box> boxes;
+    std::unique_ptr<CPlayer> record = std::make_unique<CPlayer>();
+};
+
+class CircusTownScenarioTest : public ShellScenarioTest {
+protected:
+    void SetUp() override {
+        ShellScenarioTest::SetUp();
+        xWorld_RegisterClasses();
+    }
+
+    /// Cy near the end of the town's round, driven by the bot for `seconds` of play.
+    Played Play(uint32_t seconds, uint32_t seed) {
+        RenewContext();
+        xWorld_RegisterClasses();
+        std::map<int, Bytes> records;
+        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+        records[kCy] = StoredRecord("Cy")
+                           .Counter(13, 1)
+                           .WorldWord(W, kHeroPoints, 2)
+                           .WorldWord(W, kQuota1Max, 20)
+                           .WorldWord(W, kQuota2Max, 10)
+                           .WorldWord(W, kQuota3Max, 10)
+                           .WorldWord(W, kQuota1Left, 4)
+                           .WorldWord(W, kQuota2Left, 4)
+                           .WorldWord(W, kQuota3Left, 3)
+                           .WorldWord(W, kMissionWord, 0)
+                           .bytes();
+        PutSave(records);
+        Ini("STARTACTIVITY=5\n");
+        Played played;
+        TownBot bot(CircusRoads(), CircusTasks());
+        uint32_t now = 0;
+        ChunkId shown = kNullChunkId;
+        std::string lastCaption;
+        Scenario s = Game(kFrameMs);
+        s.frames = seconds * 1000 / kFrameMs;
+        s.watch = [&](uint32_t tick) {
+            now = (tick - 1) * kFrameMs;
+            if (tick == 1) {
+                xSRand(seed);
+                TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
+                CTLVApp::Get()->GetPlayer()->Load(kCy);
+                CTLVApp::Get()->SetSaveSlot(kCy);
+            }
+            OActivityManager* manager = GetActivityManager();
+            const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+            if (id != shown) {
+                shown = id;
+                played.visited.push_back(id);
+                if (id == MakeChunkId(1, 5) && played.visited.size() == 1) {
+                    Script("0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n");
+                }
+            }
+            if (OMessageProcess* messages = CTLVApp::Get()->GetMessageProcess()) {
+                const OMessageRecord* head = messages->Head();
+                const std::string caption = head ? head->caption : "";
+                if (!caption.empty() && caption != lastCaption) {
+                    char line[32];
+                    std::snprintf(line, sizeof line, "%u: ", tick);
+                    played.lines += line + caption + "\n";
+                }
+                lastCaption = caption;
+            }
+            WToon_Activity* town = Town();
+            if (!town || manager->IsSwitchPending()) return;
+            if (played.pictures.count("arrival") == 0 && now > 2000) played.pictures["arrival"] = StagePicture();
+            const std::string out = bot.Step(town, now);
+            if (!out.empty()) Script(out);
+            CPlayer* player = CTLVApp::Get()->GetPlayer();
+            if (player->GetQuota1Left(W) == 0 && played.pictures.count("fires out") == 0)
+                played.pictures["fires out"] = StagePicture();
+        };
+        const ScenarioRun run = RunScenario(s);
+        EXPECT_EQ(run.exitCode, 0);
+        played.boxes = run.boxes;
+        played.record->Load(kCy);
+        return played;
+    }
+};
+
+TEST_F(CircusTownScenarioTest, CySpraysTheLastFiresOutAndTheSavedRecordShowsTheFireTaskDone) {
+    const Played played = Play(150, 1);
+    EXPECT_TRUE(played.boxes.empty()) << played.boxes.front().text;
+    const CPlayer& record = *played.record;
+    EXPECT_EQ(record.GetQuota1Left(W), 0);
+    EXPECT_EQ(record.GetQuota2Left(W), 4) << "no puppy was brought home";
+    EXPECT_EQ(record.GetQuota3Left(W), 3);
+    EXPECT_EQ(record.GetActivityCount(W, 0), 1);
+    EXPECT_EQ(record.GetActivityCount(W, 1), 0);
+    EXPECT_EQ(record.GetHeroPoints(W), 3);
+    EXPECT_EQ(record.GetCounter(13), 2);
+    EXPECT_EQ(record.GetWorldWord34(W), 0);
+    ExpectMatchesGolden("game/world/circus_town_fires_lines.txt", played.lines);
+    for (const char* name : {"arrival", "fires out"}) {
+        ASSERT_EQ(played.pictures.count(name), 1u) << name;
+        ExpectMatchesGoldenImage(std::string("game/world/circus_town_") + (name[0] == 'a' ? "arrival" : "fires_out") + ".png",
+                                 played.pictures.at(name));
+    }
+}
+
+} // namespace
+} // namespace vqt::test

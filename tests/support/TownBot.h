@@ -1,0 +1,154 @@
+#pragma once
+// A player for the towns' scenario runs. Each frame it reads the current world and answers with
+// window messages only (the pointer, clicks and keys the scenario's script plays): it chooses
+// the pointer drive, then steers after the nearest open task the town's test names or, without
+// one, the guide arrow's target, and presses the world (the vehicle's action) once the
+// target lies within reach. Across the map it keeps to the generator's roads: a far target is
+// reached along the vehicle's road to the crossing with the road nearest the target.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "game/world/TLVWorldActivity.h"
+#include "game/world/vehicles/VIsometric.h"
+
+namespace vqt::test {
+
+/// The roads of a generated town: x of the roads down, y of the roads across.
+struct TownRoads {
+    std::vector<float> down;
+    std::vector<float> across;
+};
+
+class TownBot {
+public:
+    /// A prop the bot should go for, and whether the action reaches it (spraying, throwing).
+    struct Task {
+        std::function<bool(OActivityProp*)> open;
+        std::function<bool(OActivityProp*)> needsAction;
+    };
+    static constexpr float kReach = 300.0f;
+    /// How far below a target of the action the vehicle turns to it.
+    static constexpr float kStandOff = 180.0f;
+    /// Standing within this distance this long counts as stuck.
+    static constexpr float kStuckDistance = 25.0f;
+    static constexpr uint32_t kStuckMs = 2500;
+    /// How near a corner of the way counts as reached.
+    static constexpr float kCorner = 90.0f;
+    static constexpr uint32_t kActionGapMs = 600;
+
+    TownBot(TownRoads roads, Task task) : roads_(std::move(roads)), task_(std::move(task)) {}
+
+    /// The messages for this frame (times relative to the script's load); "" for none.
+    std::string Step(TLVWorld_Activity* world, uint32_t now) {
+        auto* vehicle = world ? dynamic_cast<VIsometric*>(world->GetVehicle()) : nullptr;
+        if (!vehicle || world->IsPanelShown(-1)) return "";
+        std::string out;
+        if (!modeChosen_) {
+            modeChosen_ = true;
+            return "0 WM_KEYDOWN 49 0 0 0\n40 WM_KEYUP 49 0 0 0\n";
+        }
+        OActivityProp* target = NearestTask(world, vehicle->GetPosition());
+        if (!target) target = world->GetGuideTarget();
+        if (!target) return "";
+        const CPointF at = vehicle->GetPosition(), goal = target->GetPosition();
+        const bool action = task_.needsAction(target);
+        // The action reaches what lies ahead: the vehicle comes at such a target from below,
+        // or, when it stays stuck, from the next side.
+        static constexpr float kSides[][2] = {{0, 1}, {-1, 0}, {1, 0}, {0, -1}};
+        const float* side = kSides[side_ % 4];
+        const CPointF approach = action ? CPointF(goal.x + side[0] * kStandOff, goal.y + side[1] * kStandOff) : goal;
+        if (std::hypot(at.x - still_.x, at.y - still_.y) > kStuckDistance) {
+            still_ = at;
+            stillSince_ = now;
+        } else if (now > stillSince_ + kStuckMs) {
+            ++side_;
+            stillSince_ = now;
+            routed_ = nullptr;
+        }
+        if (target != routed_) {
+            if (routed_ && target != routed_) side_ = 0;
+            routed_ = target;
+            route_ = Route(at, action ? CPointF(goal.x + kSides[side_ % 4][0] * kStandOff,
+                                                goal.y + kSides[side_ % 4][1] * kStandOff)
+                                      : goal);
+            facing_ = false;
+        }
+        while (route_.size() > 1 && std::hypot(route_.front().x - at.x, route_.front().y - at.y) < kCorner)
+            route_.erase(route_.begin());
+        if (action && std::hypot(approach.x - at.x, approach.y - at.y) < kCorner) facing_ = true;
+        CPointF aim = facing_ ? goal : route_.size() > 1 ? route_.front() : approach;
+        if (!action && route_.size() <= 1) {
+            // Onto a place: through it rather than stopping short.
+            const float left = std::hypot(goal.x - at.x, goal.y - at.y);
+            if (left > 1.0f && left < kReach) aim = CPointF(goal.x + (goal.x - at.x) / left * 20, goal.y + (goal.y - at.y) / left * 20);
+        }
+        const float d = std::hypot(goal.x - at.x, goal.y - at.y);
+        const CRect16 view = world->GetVisibleRect();
+        const int x = Clamp(int(aim.x) - view.left, 20, view.right - view.left - 20);
+        const int y = Clamp(int(aim.y) - view.top, 20, view.bottom - view.top - 20);
+        out += "0 WM_MOUSEMOVE 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
+        if (action && facing_ && d < kReach && now >= lastAction_ + kActionGapMs) {
+            lastAction_ = now;
+            out += "10 WM_LBUTTONDOWN 1 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
+            out += "30 WM_LBUTTONUP 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
+        }
+        return out;
+    }
+
+    /// The nearest open task by straight distance; null when none is open.
+    OActivityProp* NearestTask(TLVWorld_Activity* world, const CPointF& from) const {
+        OActivityProp* best = nullptr;
+        double bestDistance = 1e12;
+        for (int list = 0; list < TLVWorld_Activity::kPropLists; ++list) {
+            const CDynArray<OActivityProp*>& props = world->GetList(list);
+            for (int32_t i = 0; i < props.Count(); ++i) {
+                OActivityProp* prop = props.GetAt(i);
+                if (!task_.open(prop)) continue;
+                const double d = std::hypot(double(prop->GetPosition().x) - from.x, double(prop->GetPosition().y) - from.y);
+                if (d < bestDistance) {
+                    bestDistance = d;
+                    best = prop;
+                }
+            }
+        }
+        return best;
+    }
+
+    /// The way to a goal over the roads: onto the nearer road, along it to the crossing with
+    /// the road nearest the goal, along that one to the goal's side, then the goal.
+    std::vector<CPointF> Route(const CPointF& at, const CPointF& goal) const {
+        if (std::hypot(goal.x - at.x, goal.y - at.y) < 2 * kReach) return {goal};
+        const float myDown = Nearest(roads_.down, at.x), myAcross = Nearest(roads_.across, at.y);
+        const float goalDown = Nearest(roads_.down, goal.x), goalAcross = Nearest(roads_.across, goal.y);
+        if (std::fabs(at.x - myDown) < std::fabs(at.y - myAcross))
+            return {CPointF(myDown, at.y), CPointF(myDown, goalAcross), CPointF(goal.x, goalAcross), goal};
+        return {CPointF(at.x, myAcross), CPointF(goalDown, myAcross), CPointF(goalDown, goal.y), goal};
+    }
+
+private:
+    static float Nearest(const std::vector<float>& lines, float v) {
+        float best = lines.empty() ? v : lines.front();
+        for (float line : lines)
+            if (std::fabs(line - v) < std::fabs(best - v)) best = line;
+        return best;
+    }
+    static int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+    TownRoads roads_;
+    Task task_;
+    bool modeChosen_ = false;
+    const OActivityProp* routed_ = nullptr;
+    /// Set once the vehicle stands beside its target and turns to it.
+    bool facing_ = false;
+    /// The side it comes at the target from, and how long it stood still.
+    uint32_t side_ = 0;
+    CPointF still_;
+    uint32_t stillSince_ = 0;
+    std::vector<CPointF> route_;
+    uint32_t lastAction_ = 0;
+};
+
+} // namespace vqt::test
