@@ -9,7 +9,7 @@
 // (Interaction_Point 0 the way out, 1-4 the challenges, 5 the dog house), a way-point flag and
 // the ten collectable quotas. The top left corner, where the view starts, shows a little of
 // everything, and the button in the stage's top right corner leads to the town's certificate.
-// The other towns' stand-ins take the same button.
+// The city and the zoo take the same button.
 #include <array>
 #include <vector>
 

@@ -49,22 +49,24 @@ T& Slot(T (&values)[N], int32_t number) {
 
 } // namespace
 
-void AddCircusVehicles(GameData& data) {
-    for (const CircusVehiclePlan& v : kVehicles) {
-        PartPlan shadow = PartOf({{VehicleShadow(v.halfWidth, v.halfLength)}});
-        Slot(shadow.words, vehicle_part::kFootprintHalfWidthWord) = uint16_t(v.halfWidth);
-        Slot(shadow.words, vehicle_part::kFootprintHalfLengthWord) = uint16_t(v.halfLength);
-        const uint16_t shadowEntry = ChunkEntryOf(data.parts.AddPart(shadow).part);
-        const uint16_t companionEntry = ChunkEntryOf(data.parts.AddPart(PartOf({{HoseReel()}})).part);
+void AddVehicleParts(GameData& data, int look, uint16_t part, uint16_t light, int halfWidth, int halfLength) {
+    PartPlan shadow = PartOf({{VehicleShadow(halfWidth, halfLength)}});
+    Slot(shadow.words, vehicle_part::kFootprintHalfWidthWord) = uint16_t(halfWidth);
+    Slot(shadow.words, vehicle_part::kFootprintHalfLengthWord) = uint16_t(halfLength);
+    const uint16_t shadowEntry = ChunkEntryOf(data.parts.AddPart(shadow).part);
+    const uint16_t companionEntry = ChunkEntryOf(data.parts.AddPart(PartOf({{HoseReel()}})).part);
 
-        PartPlan body = HeadingPart(false, v.vehicle);
-        // The shadow's entry is the part's first word, which every game object reads for it.
-        body.words[0] = shadowEntry;
-        Slot(body.bytes, vehicle_part::kCompanionEntryByte) = uint8_t(companionEntry);
-        // The offsets stay 0: shadow and reel sit at the vehicle's own position.
-        data.parts.AddPart(body, v.part);
-        data.parts.AddPart(HeadingPart(true, v.vehicle), v.light);
-    }
+    PartPlan body = HeadingPart(false, look);
+    // The shadow's entry is the part's first word, which every game object reads for it.
+    body.words[0] = shadowEntry;
+    Slot(body.bytes, vehicle_part::kCompanionEntryByte) = uint8_t(companionEntry);
+    // The offsets stay 0: shadow and reel sit at the vehicle's own position.
+    data.parts.AddPart(body, part);
+    data.parts.AddPart(HeadingPart(true, look), light);
+}
+
+void AddCircusVehicles(GameData& data) {
+    for (const CircusVehiclePlan& v : kVehicles) AddVehicleParts(data, v.vehicle, v.part, v.light, v.halfWidth, v.halfLength);
 }
 
 ObjectPlan TicketBoothProp(GameData& data) {

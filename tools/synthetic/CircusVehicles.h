@@ -7,5 +7,8 @@
 /// groups, each with its shadow (which carries the footprint's half-sizes), its siren light and
 /// its hose reel.
 void AddCircusVehicles(GameData& data);
+/// One vehicle's parts in the same way: the body at `part` in the look of circus vehicle 0 or
+/// 1, its siren light at `light`, its shadow and reel at free entries.
+void AddVehicleParts(GameData& data, int look, uint16_t part, uint16_t light, int halfWidth, int halfLength);
 /// The ticket booth beside the town's start, standing on a shaped base.
 vqt::test::ObjectPlan TicketBoothProp(GameData& data);

@@ -19,9 +19,6 @@ struct GarageOptions {
 void AddGarageScreen(GameData& data, const GarageOptions& options);
 /// The screen at {1, 0, 5} with its art, voices, engine sounds and movies.
 void AddGarage(GameData& data);
-/// The towns {1, 0, 14} and {1, 0, 17}: plain screens showing the town's name and a button to
-/// the town's certificate.
-void AddTownStandIns(GameData& data);
 /// The towns' button to their certificate: its part, and the button on it in the top right
 /// corner leading to {1, 0, certificate}.
 uint32_t AddCertificateButtonPart(GameData& data);

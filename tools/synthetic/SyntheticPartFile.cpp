@@ -28,6 +28,8 @@ void AddZooArcade(GameData& data);
 void AddCityArcade(GameData& data);
 void AddPuzzles(GameData& data);
 void AddRoundUps(GameData& data);
+void AddCityTown(GameData& data);
+void AddZooTown(GameData& data);
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -53,7 +55,8 @@ int main(int argc, char** argv) {
     AddCircusArcade(data);
     AddZooArcade(data);
     AddCityArcade(data);
-    AddTownStandIns(data);
+    AddCityTown(data);
+    AddZooTown(data);
     AddPuzzles(data);
     AddRoundUps(data);
     AddCircusRaceArt(data);

@@ -1,6 +1,7 @@
 // The whole round of a player who has finished every town's mission 2, on the generated game
-// data: signing in, the garage, the zoo (a plain stand-in screen, so that the round does not
-// hang on a driving world), its certificate's ceremony and a print, the
+// data: signing in, the garage, the zoo's map (on the plain game activity while the zoo's world
+// is not built, so that the round does not hang on a driving world; the map's button in the
+// stage's top right corner leads on), its certificate's ceremony and a print, the
 // closing movie on the way back to the garage (once), a second visit, and quitting through the
 // credits. Each step waits for the state it needs rather than for a fixed time.
 #include <gtest/gtest.h>

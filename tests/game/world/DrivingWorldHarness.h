@@ -24,6 +24,7 @@
 #include "game/shell/TLVFactory.h"
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/WorldClasses.h"
+#include "game/world/towns/ZooTables.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "platform/headless/VirtualClock.h"
@@ -143,6 +144,8 @@ inline const std::string& PartFileBytes() {
         data.parts.AddPart(Shadow(0, 30), kZeroShadow);
         data.parts.AddPart(Shadow(-5, 30), kNegativeShadow);
         data.parts.AddPart(States(64), kCompanion);
+        // The zoo's beams: a state for each heading of both groups.
+        for (const towns::zoo::BeamFit& beam : towns::zoo::kBeams) data.parts.AddPart(States(64), ChunkEntryOf(beam.part));
         data.parts.AddPart(BlockerPart(0), kBlockers[0]);
         data.parts.AddPart(BlockerPart(kShapedBase), kBlockers[1]);
         data.parts.AddPart(BlockerPart(999), kBlockers[2]);
