@@ -23,6 +23,7 @@
 #include "game/shell/GameShellState.h"
 #include "game/shell/Player.h"
 #include "tests/game/minigames/puzzle/PuzzleGameHarness.h"
+#include "tests/support/HeadlessGame.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ GPToon_Activity* StartCircusPuzzle(uint16_t level) {
     auto& record = const_cast<PlayerRecord&>(player->Record());
     record.world[0][CPlayer::kLevels + CGPuzzle::kPuzzleActivity] = level;
     player->SetSelectedVehicle(0);
-    if (!Show(puzzle_towns::kCircus.ownEntry)) return nullptr;
+    if (!vqt::test::ShowActivity(puzzle_towns::kCircus.ownEntry, [] { Frames(1); })) return nullptr;
     auto* puzzle = dynamic_cast<GPToon_Activity*>(Puzzle());
     if (!puzzle) return nullptr;
     puzzle->OnButton(CGPuzzle::kPanelStart, 1);
@@ -138,7 +139,7 @@ void PuzzleFrames(benchmark::State& state, uint16_t level, bool busy) {
     GPToon_Activity* puzzle = StartCircusPuzzle(level);
     if (!puzzle || !puzzle->GetCharacter() || puzzle->People().empty()) {
         state.SkipWithError("the circus puzzle did not start");
-        StopGame();
+        vqt::test::StopHeadlessGame();
         return;
     }
     Puzzle_Character* character = puzzle->GetCharacter();
@@ -162,7 +163,7 @@ void PuzzleFrames(benchmark::State& state, uint16_t level, bool busy) {
     state.counters["worst_of_budget"] = worst / kFrameBudgetMs;
     state.counters["people"] = double(puzzle->People().size());
     state.counters["walking_at_end"] = walking;
-    StopGame();
+    vqt::test::StopHeadlessGame();
     CGameShellState::ResetForTest();
 }
 

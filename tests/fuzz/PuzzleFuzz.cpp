@@ -18,6 +18,7 @@
 #include "game/world/vehicles/VIsometric.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/game/minigames/puzzle/PuzzleGameHarness.h"
+#include "tests/support/HeadlessGame.h"
 
 namespace {
 
@@ -92,14 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         record.world[town.world][CPlayer::kLevels + CGPuzzle::kPuzzleActivity] = kLevels[data[0] / 3 % 5];
         // One of the town's two vehicles, or now and then another town's.
         player->SetSelectedVehicle(uint16_t(data[0] / 15 % 8 == 7 ? (town.firstVehicle + 2) % 6 : town.firstVehicle + data[0] / 15 % 2));
-        if (Show(town.ownEntry) && Puzzle()) {
+        if (vqt::test::ShowActivity(town.ownEntry, [] { Frames(1); }) && Puzzle()) {
             Puzzle()->OnButton(CGPuzzle::kPanelStart, 1);
             Frames(30);
             Play(std::span(data + 1, size - 1));
-            Show(kLeaveTo);
+            vqt::test::ShowActivity(kLeaveTo, [] { Frames(1); });
         }
     }
-    StopGame();
+    vqt::test::StopHeadlessGame();
     CGameShellState::ResetForTest();
     return 0;
 }

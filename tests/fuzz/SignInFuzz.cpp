@@ -15,31 +15,24 @@
 #include <span>
 #include <string>
 
-#include "engine/app/Engine.h"
 #include "engine/base/Random.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Event.h"
 #include "engine/core/RunLoop.h"
 #include "engine/core/Window.h"
-#include "engine/data/PartFile.h"
-#include "engine/data/Profiles.h"
 #include "engine/data/Strings.h"
-#include "engine/graphics/DIBSurface.h"
 #include "engine/media/NameFilter.h"
-#include "engine/media/Sound.h"
 #include "game/shell/GameShellState.h"
 #include "game/shell/Player.h"
 #include "game/shell/SaveFileImage.h"
 #include "game/shell/SignInActivity.h"
-#include "game/shell/TLVApp.h"
-#include "game/shell/TLVFactory.h"
 #include "platform/Platform.h"
-#include "platform/Window.h"
 #include "platform/headless/HeadlessInput.h"
 #include "platform/headless/VirtualClock.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/support/FakeFiles.h"
+#include "tests/support/HeadlessGame.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/GameData.h"
 
@@ -129,84 +122,31 @@ void Frames(int n, uint32_t stepMs = kFrameMs) {
     }
 }
 
-void Dispatch(uint32_t category, uint32_t type, intptr_t param, CPoint16 cursor = {}) {
-    xEvent event;
-    event.category = category;
-    event.type = type;
-    event.param1 = param;
-    event.cursor = cursor;
-    DispatchAppEvent(&event, 0);
-}
-
 void Click(int16_t x, int16_t y) {
     // The pointer is kept in screen points; the screen reads it in the window's.
     const plat::WinPoint origin = Input().ScreenToClient(OWindow::Main()->GetWindowId(), {0, 0});
     Input().SetCursorPos({x - origin.x, y - origin.y});
     Frames(1);
-    Dispatch(kEventMouse, kEvButtonDown, 1, CPoint16(x, y));
-    Dispatch(kEventMouse, kEvButtonUp, 0, CPoint16(x, y));
+    vqt::test::SendEvent(kEventMouse, kEvButtonDown, 1, CPoint16(x, y));
+    vqt::test::SendEvent(kEventMouse, kEvButtonUp, 0, CPoint16(x, y));
     Frames(2);
 }
 
 /// A key pressed and let go: its events and its state, which the screen polls.
 void Press(uint32_t key) {
     Input().SetKeyDown(int32_t(key), true);
-    Dispatch(kEventKeyboard, kEvKeyDown, intptr_t(key));
+    vqt::test::SendEvent(kEventKeyboard, kEvKeyDown, intptr_t(key));
     Frames(1);
     Input().SetKeyDown(int32_t(key), false);
-    Dispatch(kEventKeyboard, kEvKeyUp, intptr_t(key));
+    vqt::test::SendEvent(kEventKeyboard, kEvKeyUp, intptr_t(key));
     Frames(1);
 }
 
 void Type(std::string_view text) {
-    for (const char c : text) Dispatch(kEventKeyboard, kEvChar, intptr_t(uint8_t(c)));
+    for (const char c : text) vqt::test::SendEvent(kEventKeyboard, kEvChar, intptr_t(uint8_t(c)));
     Frames(1);
 }
 
-/// The engine over a headless 640 x 480 stage, the game object and the activity manager.
-bool StartGame() {
-    xProfiles_Set("DIRECTDRAW", sLong(0));
-    xProfiles_Set("FULLSCREEN", sLong(0));
-    xProfiles_Set("NUMPIPES", sShort(11));
-    xProfiles_Set("USERFILE", kSave);
-    xPlatform_SetEngineExists(true);
-    xPlatform_StartTimers();
-    if (!OVQEngine::Startup()) return false;
-    auto window = std::make_unique<OWindow>();
-    window->SetDepth(16);
-    window->SetDisplaySurface(new CDIBSurface);
-    if (!window->Create(CRect16(0, 0, 640, 480), false, 0)) return false;
-    plat::desktop().Find(window->GetWindowId())->Show(plat::SW_SHOW);
-    OVQEngine::Instance()->SetMainWindow(std::move(window));
-    if (xSound_Startup(11, 0, 0) != 0 || !CTLVApp::Create()) return false;
-    CTLVApp* app = CTLVApp::Get();
-    auto file = std::make_unique<CPartFile>();
-    CPartFile* parts = file.get();
-    if (!file->Open(kParts, 1)) return false;
-    app->SetPartFile(std::move(file));
-    app->Init();
-    if (!CreateActivityManager()) return false;
-    OActivityManager* manager = GetActivityManager();
-    manager->Init(parts);
-    manager->SetVariant(OActivityManager::kUnloadFirst);
-    manager->AddFactory(new CTLVFactory);
-    return true;
-}
-
-void StopGame() {
-    DestroyActivityManager();
-    CTLVApp::Destroy();
-    OVQEngine::Shutdown();
-}
-
-/// Switches to {1, 0, entry}; whether it became current.
-bool Show(uint16_t entry) {
-    OActivityManager* manager = GetActivityManager();
-    for (int i = 0; i < 10 && manager->IsSwitchPending(); ++i) Frames(1);
-    manager->RequestActivity(MakeChunkId(1, entry));
-    for (int i = 0; i < 400 && manager->IsSwitchPending(); ++i) Frames(1);
-    return manager->GetCurrentId() == MakeChunkId(1, entry);
-}
 
 /// What the sequence did that a slot may show afterwards.
 struct Played {
@@ -300,7 +240,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     files->Put(kParts, PartFileBytes());
     files->Put(kSave, SaveFileBytes());
     Played played;
-    if (StartGame() && Show(kSignIn)) {
+    const bool started = vqt::test::StartHeadlessGame({.partFile = kParts, .saveFile = kSave});
+    if (started && vqt::test::ShowActivity(kSignIn, [] { Frames(1); })) {
         savedWhenLeft.clear();
         Play(std::span(data, size), played);
         // A question still open is answered no first: nothing else leaves while it waits.
@@ -308,11 +249,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Click(kNoX, kAnswerY);
             Frames(10, kPauseStepMs);
         }
-        if (CurrentSignIn()) Show(kLeaveTo);
+        if (CurrentSignIn()) vqt::test::ShowActivity(kLeaveTo, [] { Frames(1); });
         Require(!savedWhenLeft.empty()); // the screen can always be left
         CheckSaveFile(savedWhenLeft, played);
     }
-    StopGame();
+    vqt::test::StopHeadlessGame();
     CGameShellState::ResetForTest();
     return 0;
 }

@@ -17,6 +17,7 @@
 #include "platform/headless/HeadlessInput.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/game/world/DrivingWorldHarness.h"
+#include "tests/support/HeadlessGame.h"
 
 namespace {
 
@@ -35,18 +36,9 @@ constexpr uint32_t kKeys[] = {0x25, 0x26, 0x27, 0x28, ' ', 27,   '1',  '2',  '3'
 
 plat::HeadlessInput& Input() { return static_cast<plat::HeadlessInput&>(plat::input()); }
 
-void Dispatch(uint32_t category, uint32_t type, intptr_t param, CPoint16 cursor = {}) {
-    xEvent event;
-    event.category = category;
-    event.type = type;
-    event.param1 = param;
-    event.cursor = cursor;
-    DispatchAppEvent(&event, 0);
-}
-
 void Key(uint32_t key, bool down) {
     Input().SetKeyDown(int32_t(key), down);
-    Dispatch(kEventKeyboard, down ? kEvKeyDown : kEvKeyUp, intptr_t(key));
+    vqt::test::SendEvent(kEventKeyboard, down ? kEvKeyDown : kEvKeyUp, intptr_t(key));
 }
 
 void Build(FuzzWorld* world, Reader& in) {
@@ -113,13 +105,13 @@ void Drive(FuzzWorld* world, Reader& in) {
         case 3: {
             const CPoint16 at(int16_t(arg * kStageWidth / 256), int16_t(in.Byte() * kStageHeight / 256));
             Input().SetCursorPos({at.x, at.y});
-            Dispatch(kEventMouse, kEvMouseMove, 0, at);
+            vqt::test::SendEvent(kEventMouse, kEvMouseMove, 0, at);
             break;
         }
         case 4: {
             const CPoint16 at(int16_t(arg * kStageWidth / 256), int16_t(in.Byte() * kStageHeight / 256));
-            Dispatch(kEventMouse, kEvButtonDown, 1, at);
-            Dispatch(kEventMouse, kEvButtonUp, 0, at);
+            vqt::test::SendEvent(kEventMouse, kEvButtonDown, 1, at);
+            vqt::test::SendEvent(kEventMouse, kEvButtonUp, 0, at);
             break;
         }
         case 5: world->SetDrivingMode(arg % 14); break;

@@ -9,16 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "engine/app/Engine.h"
 #include "engine/core/Activity.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/PropertyMsg.h"
 #include "engine/core/RunLoop.h"
-#include "engine/core/Window.h"
-#include "engine/data/PartFile.h"
-#include "engine/data/Profiles.h"
-#include "engine/graphics/DIBSurface.h"
-#include "engine/media/Sound.h"
 #include "game/shell/GameShellState.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVFactory.h"
@@ -26,9 +20,9 @@
 #include "game/world/WorldClasses.h"
 #include "game/world/towns/ZooTables.h"
 #include "platform/Platform.h"
-#include "platform/Window.h"
 #include "platform/headless/VirtualClock.h"
 #include "tests/support/FakeFiles.h"
+#include "tests/support/HeadlessGame.h"
 #include "tools/synthetic/GameData.h"
 
 void AddGameSnippets(GameData& data);
@@ -170,36 +164,19 @@ inline void Frames(int n, uint32_t stepMs = kFrameMs) {
 inline OActivity* StartGame(uint16_t entry, ChunkId vehiclePart, int16_t stageWidth = 640, int16_t stageHeight = 480) {
     CGameShellState::ResetForTest();
     vqt::test::FakeFiles::Install().Put(kPartFile, PartFileBytes());
-    xProfiles_Set("DIRECTDRAW", sLong(0));
-    xProfiles_Set("FULLSCREEN", sLong(0));
-    xProfiles_Set("NUMPIPES", sShort(11));
-    xPlatform_SetEngineExists(true);
-    xPlatform_StartTimers();
-    if (!OVQEngine::Startup()) return nullptr;
-    auto window = std::make_unique<OWindow>();
-    window->SetDepth(16);
-    window->SetDisplaySurface(new CDIBSurface);
-    if (!window->Create(CRect16(0, 0, stageWidth, stageHeight), false, 0)) return nullptr;
-    plat::desktop().Find(window->GetWindowId())->Show(plat::SW_SHOW);
-    OVQEngine::Instance()->SetMainWindow(std::move(window));
-    if (xSound_Startup(11, 0, 0) != 0 || !CTLVApp::Create()) return nullptr;
-    CTLVApp* app = CTLVApp::Get();
-    auto file = std::make_unique<CPartFile>();
-    CPartFile* parts = file.get();
-    if (!file->Open(kPartFile, 1)) return nullptr;
-    app->SetPartFile(std::move(file));
-    app->Init();
-    if (!CreateActivityManager()) return nullptr;
-    OActivityManager* manager = GetActivityManager();
-    manager->Init(parts);
-    manager->SetVariant(OActivityManager::kUnloadFirst);
-    xWorld_RegisterClasses();
-    xTLVFactory_Register({kWorldClass, [] { return static_cast<OActivity*>(new FuzzWorld); }, nullptr});
-    manager->AddFactory(new CTLVFactory);
+    const bool started = vqt::test::StartHeadlessGame({
+        .partFile = kPartFile,
+        .stageWidth = stageWidth,
+        .stageHeight = stageHeight,
+        .registerClasses =
+            [] {
+                xWorld_RegisterClasses();
+                xTLVFactory_Register({kWorldClass, [] { return static_cast<OActivity*>(new FuzzWorld); }, nullptr});
+            },
+    });
     FuzzWorld::vehiclePart = vehiclePart;
-    manager->RequestActivity(MakeChunkId(1, entry));
-    for (int i = 0; i < 400 && manager->IsSwitchPending(); ++i) Frames(1);
-    return manager->GetCurrentId() == MakeChunkId(1, entry) ? manager->GetCurrentActivity() : nullptr;
+    if (!started || !vqt::test::ShowActivity(entry, [] { Frames(1); })) return nullptr;
+    return GetActivityManager()->GetCurrentActivity();
 }
 
 inline FuzzWorld* StartWorld(ChunkId vehiclePart, int16_t stageWidth = 640, int16_t stageHeight = 480) {
@@ -207,9 +184,7 @@ inline FuzzWorld* StartWorld(ChunkId vehiclePart, int16_t stageWidth = 640, int1
 }
 
 inline void StopGame() {
-    DestroyActivityManager();
-    CTLVApp::Destroy();
-    OVQEngine::Shutdown();
+    vqt::test::StopHeadlessGame();
     CGameShellState::ResetForTest();
 }
 

@@ -6,25 +6,19 @@
 #include <memory>
 #include <string>
 
-#include "engine/app/Engine.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Event.h"
 #include "engine/core/RunLoop.h"
 #include "engine/core/Window.h"
-#include "engine/data/PartFile.h"
-#include "engine/data/Profiles.h"
-#include "engine/graphics/DIBSurface.h"
-#include "engine/media/Sound.h"
 #include "game/minigames/puzzle/CGPuzzle.h"
 #include "game/minigames/puzzle/PuzzleClasses.h"
 #include "game/shell/TLVApp.h"
-#include "game/shell/TLVFactory.h"
 #include "game/world/WorldClasses.h"
 #include "platform/Platform.h"
-#include "platform/Window.h"
 #include "platform/headless/HeadlessInput.h"
 #include "platform/headless/VirtualClock.h"
 #include "tests/support/FakeFiles.h"
+#include "tests/support/HeadlessGame.h"
 #include "tools/synthetic/GameData.h"
 
 void AddGameSnippets(GameData& data);
@@ -66,78 +60,24 @@ inline void Frames(int n, uint32_t stepMs = kFrameMs) {
     }
 }
 
-inline void Dispatch(uint32_t category, uint32_t type, intptr_t param, CPoint16 cursor = {}) {
-    xEvent event;
-    event.category = category;
-    event.type = type;
-    event.param1 = param;
-    event.cursor = cursor;
-    DispatchAppEvent(&event, 0);
-}
-
 inline void Click(int16_t x, int16_t y) {
     const plat::WinPoint origin = Input().ScreenToClient(OWindow::Main()->GetWindowId(), {0, 0});
     Input().SetCursorPos({x - origin.x, y - origin.y});
     Frames(1);
-    Dispatch(kEventMouse, kEvButtonDown, 1, CPoint16(x, y));
-    Dispatch(kEventMouse, kEvButtonUp, 0, CPoint16(x, y));
+    vqt::test::SendEvent(kEventMouse, kEvButtonDown, 1, CPoint16(x, y));
+    vqt::test::SendEvent(kEventMouse, kEvButtonUp, 0, CPoint16(x, y));
     Frames(1);
 }
 
 inline void Press(uint32_t key) {
     Input().SetKeyDown(int32_t(key), true);
-    Dispatch(kEventKeyboard, kEvKeyDown, intptr_t(key));
+    vqt::test::SendEvent(kEventKeyboard, kEvKeyDown, intptr_t(key));
     Frames(1);
     Input().SetKeyDown(int32_t(key), false);
-    Dispatch(kEventKeyboard, kEvKeyUp, intptr_t(key));
+    vqt::test::SendEvent(kEventKeyboard, kEvKeyUp, intptr_t(key));
     Frames(1);
 }
 
-/// The engine over a headless 640 x 480 stage, the game object and the activity manager.
-inline bool StartGame() {
-    xProfiles_Set("DIRECTDRAW", sLong(0));
-    xProfiles_Set("FULLSCREEN", sLong(0));
-    xProfiles_Set("NUMPIPES", sShort(11));
-    xPlatform_SetEngineExists(true);
-    xPlatform_StartTimers();
-    if (!OVQEngine::Startup()) return false;
-    auto window = std::make_unique<OWindow>();
-    window->SetDepth(16);
-    window->SetDisplaySurface(new CDIBSurface);
-    if (!window->Create(CRect16(0, 0, 640, 480), false, 0)) return false;
-    plat::desktop().Find(window->GetWindowId())->Show(plat::SW_SHOW);
-    OVQEngine::Instance()->SetMainWindow(std::move(window));
-    if (xSound_Startup(11, 0, 0) != 0 || !CTLVApp::Create()) return false;
-    CTLVApp* app = CTLVApp::Get();
-    auto file = std::make_unique<CPartFile>();
-    CPartFile* parts = file.get();
-    if (!file->Open(kParts, 1)) return false;
-    app->SetPartFile(std::move(file));
-    app->Init();
-    if (!CreateActivityManager()) return false;
-    OActivityManager* manager = GetActivityManager();
-    manager->Init(parts);
-    manager->SetVariant(OActivityManager::kUnloadFirst);
-    manager->AddFactory(new CTLVFactory);
-    xWorld_RegisterClasses();
-    xPuzzle_RegisterClasses();
-    return true;
-}
-
-inline void StopGame() {
-    DestroyActivityManager();
-    CTLVApp::Destroy();
-    OVQEngine::Shutdown();
-}
-
-/// Switches to {1, 0, entry}; whether it became current.
-inline bool Show(uint16_t entry) {
-    OActivityManager* manager = GetActivityManager();
-    for (int i = 0; i < 10 && manager->IsSwitchPending(); ++i) Frames(1);
-    manager->RequestActivity(MakeChunkId(1, entry));
-    for (int i = 0; i < 400 && manager->IsSwitchPending(); ++i) Frames(1);
-    return manager->GetCurrentId() == MakeChunkId(1, entry);
-}
 
 inline CGPuzzle* Puzzle() { return dynamic_cast<CGPuzzle*>(CurrentGameActivity()); }
 
@@ -145,7 +85,10 @@ inline CGPuzzle* Puzzle() { return dynamic_cast<CGPuzzle*>(CurrentGameActivity()
 inline bool StartWithPuzzles() {
     vqt::test::FakeFiles& files = vqt::test::FakeFiles::Install();
     files.Put(kParts, PartFileBytes());
-    return StartGame();
+    return vqt::test::StartHeadlessGame({.partFile = kParts, .registerClasses = [] {
+                                             xWorld_RegisterClasses();
+                                             xPuzzle_RegisterClasses();
+                                         }});
 }
 
 } // namespace vqt::puzzle_game

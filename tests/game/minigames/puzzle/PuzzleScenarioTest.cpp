@@ -17,39 +17,23 @@
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MessageRecord.h"
 #include "game/minigames/puzzle/CGPuzzle.h"
-#include "game/minigames/puzzle/PuzzleClasses.h"
 #include "game/minigames/puzzle/PuzzlePiece.h"
 #include "game/shell/Player.h"
-#include "game/shell/TLVApp.h"
-#include "game/world/WorldClasses.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/minigames/puzzle/PuzzleBot.h"
+#include "tests/game/minigames/puzzle/PuzzleScenarioFixture.h"
 #include "tests/game/minigames/puzzle/TrackSolver.h"
-#include "tests/game/shell/ShellScenarioTest.h"
-#include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
 namespace {
 
 constexpr uint32_t kFrameMs = 16;
-constexpr int16_t kBo = 3;
 
-class PuzzleScenarioTest : public ShellScenarioTest {
-protected:
-    void SetUp() override {
-        ShellScenarioTest::SetUp();
-        xWorld_RegisterClasses();
-        xPuzzle_RegisterClasses();
-    }
-};
+using PuzzleScenarioTest = PuzzleScenarioFixture;
 
 TEST_F(PuzzleScenarioTest, ABotSolvesTheCircusPuzzleByClicksAndSpaceAndTheWinIsSaved) {
-    std::map<int, Bytes> records;
-    for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
-    records[kBo] = StoredRecord("Bo").WorldWord(0, 17 + CGPuzzle::kPuzzleActivity, 1).bytes(); // puzzle level 1
-    PutSave(records);
-    Ini("STARTACTIVITY=13\n");
+    PrepareBo(0, 1, 13);
     RgbImage startPanel, solved, endPanel;
     std::string spoken;
     uint16_t badgesBefore = 0, heroBefore = 0, countBefore = 0;
@@ -116,9 +100,7 @@ TEST_F(PuzzleScenarioTest, ABotSolvesTheCircusPuzzleByClicksAndSpaceAndTheWinIsS
     s.watch = [&](uint32_t tick) {
         now = (tick - 1) * kFrameMs;
         if (tick == 1) {
-            CPlayer* player = CTLVApp::Get()->GetPlayer();
-            player->Load(kBo);
-            CTLVApp::Get()->SetSaveSlot(kBo);
+            CPlayer* player = SignInBo();
             badgesBefore = player->GetBadgeCount(0, 5);
             heroBefore = player->GetHeroPoints(0);
             countBefore = player->GetActivityCount(0, 5);

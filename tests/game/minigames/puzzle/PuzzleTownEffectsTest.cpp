@@ -50,6 +50,21 @@ protected:
         }
         return nullptr;
     }
+    /// The puzzle's first person moved onto a tile beside the vehicle's; null when there is none.
+    static Puzzle_Dweeble* PlaceFirstPerson(CGPuzzle* puzzle, bool joined) {
+        Puzzle_Piece* tile = TileBeside(puzzle, joined);
+        if (!tile) return nullptr;
+        Puzzle_Dweeble* person = puzzle->People().front();
+        MoveOnto(person, tile);
+        return person;
+    }
+    /// Where a person stands when the smoke or the light comes, and the state it is in after.
+    struct Placing {
+        const char* what;
+        bool joined;
+        int32_t stateAfter;
+    };
+    static constexpr Placing kPlacings[] = {{"on a joining tile", true, 6}, {"on a tile that does not join", false, 1}};
 };
 
 TEST_F(PuzzleTownEffectsTest, EachTownMakesItsCharacterHiddenAndWaitingWithItsArt) {
@@ -227,20 +242,12 @@ TEST_F(PuzzleTownEffectsTest, ASecondReachDuringABurstThrowsNothingMoreAndOneAft
 }
 
 TEST_F(PuzzleTownEffectsTest, TheSmokeStartlesOnlyThePeopleOnTilesJoiningTheVehicles) {
-    struct Case {
-        const char* what;
-        bool joined;
-        int32_t stateAfter;
-    };
-    const Case cases[] = {{"on a joining tile", true, 6}, {"on a tile that does not join", false, 1}};
-    for (const Case& c : cases) {
+    for (const Placing& c : kPlacings) {
         SCOPED_TRACE(c.what);
         auto* puzzle = Play<GPToon_Activity>(puzzle_towns::kCircus);
         ASSERT_NE(puzzle, nullptr);
-        Puzzle_Dweeble* person = puzzle->People().front();
-        Puzzle_Piece* tile = TileBeside(puzzle, c.joined);
-        ASSERT_NE(tile, nullptr);
-        MoveOnto(person, tile);
+        Puzzle_Dweeble* person = PlaceFirstPerson(puzzle, c.joined);
+        ASSERT_NE(person, nullptr);
         Frames(2, 16);
         ASSERT_EQ(person->GetBehaviourState(), 1) << "standing before the smoke";
         puzzle->OnPersonReached(person);
@@ -371,22 +378,14 @@ TEST_F(PuzzleTownEffectsTest, TheZooLightShowsAtAReachAndShinesItsFlightTimeAfte
 }
 
 TEST_F(PuzzleTownEffectsTest, TheZooLightStartlesThePeopleItShinesOnBesideTheVehicle) {
-    struct Case {
-        const char* what;
-        bool joined;
-        int32_t stateAfter;
-    };
-    const Case cases[] = {{"on a joining tile", true, 6}, {"on a tile that does not join", false, 1}};
-    for (const Case& c : cases) {
+    for (const Placing& c : kPlacings) {
         SCOPED_TRACE(c.what);
         auto* puzzle = Play<GPZoo_Activity>(puzzle_towns::kZoo);
         ASSERT_NE(puzzle, nullptr);
         PBeam* light = puzzle->GetSpotLight();
         ASSERT_NE(light, nullptr);
-        Puzzle_Dweeble* person = puzzle->People().front();
-        Puzzle_Piece* tile = TileBeside(puzzle, c.joined);
-        ASSERT_NE(tile, nullptr);
-        MoveOnto(person, tile);
+        Puzzle_Dweeble* person = PlaceFirstPerson(puzzle, c.joined);
+        ASSERT_NE(person, nullptr);
         // The light's pool grown over the tiles round the vehicle.
         light->SetScale(6.0f, 6.0f);
         Frames(2, 10);

@@ -22,24 +22,20 @@
 #include "game/minigames/puzzle/GPToonActivity.h"
 #include "game/minigames/puzzle/GPZooActivity.h"
 #include "game/minigames/puzzle/PuzzleCharacter.h"
-#include "game/minigames/puzzle/PuzzleClasses.h"
 #include "game/minigames/puzzle/PuzzleDweeble.h"
 #include "game/shell/PBeam.h"
 #include "game/shell/PParticle.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
-#include "game/world/WorldClasses.h"
 #include "game/world/vehicles/VIsometric.h"
 #include "platform/headless/VirtualClock.h"
 #include "tests/game/minigames/puzzle/PuzzleBot.h"
-#include "tests/game/shell/ShellScenarioTest.h"
-#include "tools/builders/StoredRecord.h"
+#include "tests/game/minigames/puzzle/PuzzleScenarioFixture.h"
 
 namespace vqt::test {
 namespace {
 
 constexpr uint32_t kFrameMs = 16;
-constexpr int16_t kBo = 3;
 constexpr uint32_t kEsc = 27, kSpace = 32;
 constexpr uint32_t kHashFrames = 100;
 
@@ -116,21 +112,8 @@ struct PlaySeen {
     std::string trace;
 };
 
-class PuzzleTownScenarioTest : public ShellScenarioTest {
+class PuzzleTownScenarioTest : public PuzzleScenarioFixture {
 protected:
-    void SetUp() override {
-        ShellScenarioTest::SetUp();
-        xWorld_RegisterClasses();
-        xPuzzle_RegisterClasses();
-    }
-    /// Bo at the play's level, started on the town's puzzle.
-    void Prepare(const PuzzleTownValues& town, uint16_t level) {
-        std::map<int, Bytes> records;
-        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
-        records[kBo] = StoredRecord("Bo").WorldWord(town.world, CPlayer::kLevels + CGPuzzle::kPuzzleActivity, level).bytes();
-        PutSave(records);
-        Ini("STARTACTIVITY=" + std::to_string(town.ownEntry) + "\n");
-    }
     PlaySeen Play(const TownPlay& play);
 };
 
@@ -138,7 +121,7 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
     // Every play starts at the same tick: the game reads the clock as well as the seed.
     static_cast<plat::VirtualClock&>(plat::clock()).Set(plat::VirtualClock::kStart);
     const PuzzleTownValues& town = *play.town;
-    Prepare(town, play.level);
+    PrepareBo(town.world, play.level, town.ownEntry);
     PlaySeen seen;
     std::vector<const OMessageRecord*> queued;
     uint32_t now = 0, since = 0, pressedGo = 0, clicked = 0, heldBack = 0, lastPickUp = 0;
@@ -186,10 +169,7 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
     s.watch = [&](uint32_t tick) {
         now = (tick - 1) * kFrameMs;
         if (tick == 1) {
-            CPlayer* player = CTLVApp::Get()->GetPlayer();
-            player->Load(kBo);
-            player->SetSelectedVehicle(play.vehicle);
-            CTLVApp::Get()->SetSaveSlot(kBo);
+            CPlayer* player = SignInBo(play.vehicle);
             seen.badgesBefore = player->GetBadgeCount(town.world, CGPuzzle::kPuzzleActivity);
             seen.heroBefore = player->GetHeroPoints(town.world);
             seen.countBefore = player->GetActivityCount(town.world, CGPuzzle::kPuzzleActivity);
@@ -282,18 +262,14 @@ TEST_F(PuzzleTownScenarioTest, EachTownsPuzzleIsSolvedByTheBotAndTheWinIsSaved) 
         EXPECT_EQ(stored.GetActivityLevel(world, CGPuzzle::kPuzzleActivity), seen.levelBefore + 1);
         EXPECT_EQ(stored.GetHeroPoints(world), seen.heroBefore + 1);
         EXPECT_EQ(stored.GetBadgeCount(world, CGPuzzle::kPuzzleActivity), seen.badgesBefore + seen.badgesCollected);
-        RenewContext();
-        xWorld_RegisterClasses();
-        xPuzzle_RegisterClasses();
+        RenewGame();
     }
 }
 
 TEST_F(PuzzleTownScenarioTest, TheSameSeedPlaysTheSameStates) {
     const TownPlay& play = kPlays[2];
     const PlaySeen first = Play(play);
-    RenewContext();
-    xWorld_RegisterClasses();
-    xPuzzle_RegisterClasses();
+    RenewGame();
     const PlaySeen second = Play(play);
     ASSERT_GT(first.hashes.size(), 0u);
     EXPECT_EQ(first.hashes, second.hashes);
@@ -302,7 +278,7 @@ TEST_F(PuzzleTownScenarioTest, TheSameSeedPlaysTheSameStates) {
 
 TEST_F(PuzzleTownScenarioTest, LeavingTheCityPuzzleUnsolvedLowersItsLevelAndReturnsToTheCity) {
     const PuzzleTownValues& town = puzzle_towns::kCity;
-    Prepare(town, 2);
+    PrepareBo(town.world, 2, town.ownEntry);
     uint32_t now = 0, since = 0;
     ChunkId shown = kNullChunkId;
     std::string log;
@@ -313,10 +289,7 @@ TEST_F(PuzzleTownScenarioTest, LeavingTheCityPuzzleUnsolvedLowersItsLevelAndRetu
     s.watch = [&](uint32_t tick) {
         now = (tick - 1) * kFrameMs;
         if (tick == 1) {
-            CPlayer* player = CTLVApp::Get()->GetPlayer();
-            player->Load(kBo);
-            player->SetSelectedVehicle(4);
-            CTLVApp::Get()->SetSaveSlot(kBo);
+            CPlayer* player = SignInBo(4);
             countBefore = player->GetActivityCount(town.world, CGPuzzle::kPuzzleActivity);
         }
         OActivityManager* manager = GetActivityManager();
