@@ -132,7 +132,10 @@ int32_t GRToon_Activity::OnActivated() {
     vehiclePartId_ = chosen.part;
     Speed().startSpeed = chosen.startSpeed;
     Speed().targetSpeed = chosen.targetSpeed;
+    // The start asks for three halves of each side: each is a new one for the finish to take.
+    fillingFinishPool_ = 1;
     const int32_t result = CGRace::OnActivated();
+    fillingFinishPool_ = 0;
     playedLevel_ = GetLevel();
     chargesLeft_ = uint16_t(10 * GetLevel() + 5);
     if (VFlat* vehicle = GetVehicle()) {
@@ -384,6 +387,7 @@ TLV_Object* GRToon_Activity::MakeFinishProp(int32_t side) {
     const ChunkId part = kFinishParts[side & 1];
     // The start made three of each side hidden; the finish takes one of them.
     for (TLV_Object* prop : finishProps_) {
+        if (fillingFinishPool_) break;
         ChunkId shown = kNullChunkId;
         prop->GetPartID(&shown);
         if (shown == part && !prop->IsVisible()) return prop;

@@ -94,6 +94,7 @@ public:
     uint16_t GetChargesLeft() const { return chargesLeft_; }
     uint16_t GetScore() const { return chargesUsed_; }
     const std::vector<PParticle*>& Shots() const { return shots_; }
+    const std::vector<TLV_Object*>& FinishProps() const { return finishProps_; }
     const std::vector<Smoke*>& SmokePuffs() const { return smoke_; }
     const std::vector<CRacePickupFlash*>& Flashes() const { return flashes_; }
     /// Ids of the lines queued so far (tests and traces).
@@ -130,6 +131,7 @@ private:
     int32_t fireworksPickedUp_ = 0;
     uint8_t firstRatHit_ = 0;
     uint8_t arrivalStarted_ = 0;
+    uint8_t fillingFinishPool_ = 0;
     CTimerRec arrivalClock_;
     int32_t playedLevel_ = 1;
     std::vector<int> spoken_;

@@ -306,5 +306,44 @@ TEST_F(ToonRaceTest, TheStartSetsUpTheRaceAndOpensTheIntro) {
     }
 }
 
+TEST_F(ToonRaceTest, TheFinishTakesTheHiddenHalvesTheStartMadeBeforeMakingMore) {
+    Race* race = StartRace();
+    ASSERT_NE(race, nullptr);
+    ASSERT_EQ(race->FinishProps().size(), 6u) << "three of each side at the start";
+    for (int32_t side : {0, 1}) {
+        const ChunkId part = MakeChunkId(2, side == 0 ? 940 : 939);
+        std::set<TLV_Object*> taken;
+        for (int i = 0; i < 4; ++i) {
+            TLV_Object* prop = race->MakeFinishProp(side);
+            ASSERT_NE(prop, nullptr);
+            ChunkId shown = kNullChunkId;
+            prop->GetPartID(&shown);
+            EXPECT_EQ(shown, part) << "side " << side;
+            EXPECT_FALSE(prop->IsVisible());
+            EXPECT_TRUE(taken.insert(prop).second) << "a shown half is not taken again";
+            prop->SetVisible(1, 0);
+        }
+    }
+    EXPECT_EQ(race->FinishProps().size(), 8u) << "a fourth of each side is made anew";
+}
+
+TEST_F(ToonRaceTest, AHitRatDropsABadgeThatCountsAsAGoal) {
+    Race* race = StartRace();
+    ASSERT_NE(race, nullptr);
+    const CPointF at(250.0f, race->GetScrollOffset().y + 120.0f);
+    race->MakeRacerEffect(at);
+    const auto& live = race->Track().Objects().Live();
+    ASSERT_FALSE(live.empty());
+    OActivityProp* badge = live.back().prop;
+    EXPECT_EQ(live.back().kind, Race::kBadge);
+    EXPECT_EQ(badge->GetPosition().x, at.x);
+    EXPECT_EQ(badge->GetPosition().y, at.y);
+    EXPECT_TRUE(badge->IsVisible());
+    const uint16_t goals = race->GetGoalCount();
+    race->OnObjectHit(race->GetRaceVehicle(), badge);
+    EXPECT_EQ(race->GetGoalCount(), goals + 1);
+    EXPECT_FALSE(race->Track().Objects().IsLive(badge));
+}
+
 } // namespace
 } // namespace vqt::test
