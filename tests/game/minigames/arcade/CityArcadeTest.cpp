@@ -1,7 +1,8 @@
 // The city arcade: levels, hidden blockers and the spawn clock, crooks walking in and dropping
 // onto their lanes, the limit on crooks at once, canister bursts to their stop line, stops
-// counted once with praise and tokens by their rules, goods, pushed blockers, the street's
-// push at its ends, steering against the left bound, the end clock and the record.
+// counted once with praise, lines 4-10 dropped behind others, tokens by their rules, goods,
+// pushed blockers, the street's push at its ends, steering against the left bound, the end
+// clock and the record.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -224,6 +225,21 @@ TEST_F(CityArcadeTest, StopsCountOnceWithPraiseAndTheLastStartsTheEndClock) {
     clock().Advance(200);
     game->OnIdle();
     EXPECT_TRUE(game->IsPanelShown(Arcade_Game::kResultsPanel)) << "2500 ms after the last stop";
+}
+
+/// The city with its message process.
+class CityArcadeLinesTest : public CityArcadeTest {
+protected:
+    void SetUp() override {
+        withProcesses_ = true;
+        CityArcadeTest::SetUp();
+    }
+};
+
+TEST_F(CityArcadeLinesTest, LinesFourToTenAreDroppedWhileALineIsQueued) {
+    // Line 6 has no words; numbers outside the sheet say nothing.
+    ExpectLinesQueuedBehindAnother(*Play(1), {{-1, false}, {0, true}, {3, true}, {4, false}, {5, false}, {6, false},
+                                              {7, false}, {10, false}, {11, true}, {13, true}, {14, false}});
 }
 
 TEST_F(CityArcadeTest, AnEscapingCrookDropsGoodsThatACanisterPicksUp) {
