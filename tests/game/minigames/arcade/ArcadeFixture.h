@@ -27,6 +27,7 @@
 #include "tests/support/HeadlessTest.h"
 #include "tests/support/SoundFixture.h"
 #include "tools/builders/PartBuilder.h"
+#include "tools/builders/SnippetBuilder.h"
 #include "tools/builders/TempFolder.h"
 
 namespace vqt::test {
@@ -92,6 +93,16 @@ protected:
         parts_.AddPart(square, kMonkeyPart);
         // The city's crooks, whose six frames are states too.
         for (uint16_t entry : {740, 741}) parts_.AddPart(square, entry);
+        if (withProcesses_) {
+            // The voices the test names, a second each, where the game's lines look for them.
+            const uint8_t voiceIndex = image_.AddIndex("snip", 8);
+            ASSERT_EQ(voiceIndex, 7);
+            SnipPlan voice;
+            voice.bits = 16;
+            voice.sound = Pcm16(SineTone(300, 22050));
+            for (const uint16_t entry : voices_)
+                image_.AddChunk(voiceIndex, SnipData(voice), ChunkPlan{.entry = entry, .property = SnipProperty(voice)});
+        }
         const std::string path = folder_ / "arcade.vqk";
         ASSERT_TRUE(image_.WriteFile(path));
         ASSERT_TRUE(CTLVApp::Create());
@@ -155,6 +166,8 @@ protected:
 
     /// Set before SetUp by the tests that hear the game or read its spoken lines.
     bool withProcesses_ = false;
+    /// The voice entries the part file holds with the processes.
+    std::vector<uint16_t> voices_;
     TempFolder folder_;
     ChunkFileBuilder image_;
     /// Activities come first, so that the parts are index 2 as the game names them.
