@@ -28,6 +28,8 @@ const ArcadeBot<GAMetropolis_Activity> kCityBot{
     .entry = 19,
     .world = 2,
     .vehicle = 4,
+    .reach = 10,
+    .firstScoreShotMs = 200,
     .score = [](GAMetropolis_Activity& game) { return game.GetStopped(); },
     .hash =
         [](GAMetropolis_Activity& game) {

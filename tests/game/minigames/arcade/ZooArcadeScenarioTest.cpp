@@ -32,6 +32,8 @@ const ArcadeBot<GAZoo_Activity> kZooBot{
     .entry = 16,
     .world = 1,
     .vehicle = 2,
+    .reach = 10,
+    .firstScoreShotMs = 200,
     .score = [](GAZoo_Activity& game) { return game.GetCaught(); },
     .hash =
         [](GAZoo_Activity& game) {
