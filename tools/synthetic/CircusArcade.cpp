@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/FrameImage.h"
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/ImageWriters.h"
+#include "tools/synthetic/ArcadeData.h"
 #include "tools/synthetic/GameData.h"
 
 using namespace vqt::test;
+using arcade_data::Item;
 
 namespace {
 
@@ -34,17 +35,6 @@ std::vector<uint32_t> Colours() {
             rgb(230, 180, 40)};
 }
 
-std::vector<uint8_t> PartPalette() {
-    std::vector<uint8_t> rgb(768, 0);
-    const std::vector<uint32_t> colours = Colours();
-    for (size_t i = 0; i < colours.size(); ++i) {
-        rgb[i * 3] = uint8_t(colours[i] & 0xFF);
-        rgb[i * 3 + 1] = uint8_t((colours[i] >> 8) & 0xFF);
-        rgb[i * 3 + 2] = uint8_t((colours[i] >> 16) & 0xFF);
-    }
-    return rgb;
-}
-
 /// The building: a wall with a dark window per column (every 160 pixels, so the strip repeats)
 /// and the road below.
 IndexedPicture Building() {
@@ -62,7 +52,7 @@ IndexedPicture Building() {
 }
 
 PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
-    return CentredPart(states, PartPalette());
+    return CentredPart(states, arcade_data::PartPalette(Colours()));
 }
 
 /// A character of kind k: its colour, and a mark per state (waiting, hittable, leaving,
@@ -99,23 +89,10 @@ PartPlan KindFramedBox() {
     return PartOf(states);
 }
 
-ObjectPlan Item(uint32_t classId, uint32_t part, int16_t x, int16_t y, int16_t group) {
-    ObjectPlan object{.classId = classId, .partId = part};
-    object.properties.Pair(50, 1, x, y).Short(1700, 1, group);
-    return object;
-}
-
-struct Line {
-    uint16_t voice;
-    const char16_t* caption;
-};
-
 } // namespace
 
 void AddCircusArcade(GameData& data) {
-    auto part = [&](const PartPlan& plan, uint16_t entry = 0) {
-        return entry ? AddSharedPart(data, plan, entry) : data.parts.AddPart(plan).part;
-    };
+    auto part = [&](const PartPlan& plan, uint16_t entry = 0) { return arcade_data::AddPart(data, plan, entry); };
     // Vehicles 0 and 1 seen from behind (the arcades' flat view), the token, drop and kind box.
     part(PartOf({{FramedBox(90, 60, kRed, kDark)}, {FramedBox(90, 60, kRed, kYellow)}}), 284);
     part(PartOf({{FramedBox(80, 56, kYellow, kDark)}, {FramedBox(80, 56, kYellow, kRed)}}), 492);
@@ -130,19 +107,11 @@ void AddCircusArcade(GameData& data) {
     part(PartOf({{FramedBox(30, 30, kWater, kWhite)}}), 64);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
-    const uint32_t background = data.file.AddChunk(GameData::kFrames, BmpFile(Building()),
-                                                   {.entry = 15, .name = "Circus arcade building", .property = FrameProperty(kFrameBmp)});
-    const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(Colours()), {.entry = 15, .name = "Circus arcade"});
-    ActivityPlan game{.classId = 420, .backgroundId = background, .paletteId = palette};
-    // The view spans the strip, its top left corner at the stage's.
-    game.properties.Pair(50, 1, kWidth / 2, kHeight / 2);
+    ActivityPlan game = arcade_data::StripActivity(data, 420, 15, Building(), "Circus arcade building", "Circus arcade");
     // Start and end speeds of groups 0-5 (the game adds its level's raise to each): far smoke
     // slower than the view, the building with the view, flames and the near road faster.
     const int16_t kSpeeds[6] = {-30, -15, 0, 15, 30, 0};
-    for (uint32_t g = 0; g < 6; ++g) {
-        game.properties.Long(204, 2 * g + 1, uint32_t(int32_t(kSpeeds[g])));
-        game.properties.Long(204, 2 * g + 2, uint32_t(int32_t(kSpeeds[g])));
-    }
+    arcade_data::SetGroupSpeeds(game, kSpeeds);
     const uint32_t smoke = part(PartOf({{FramedBox(120, 50, kSmoke, kSmoke)}}));
     const uint32_t flame = part(PartOf({{FramedBox(30, 50, kFlame, kYellow), FramedBox(30, 46, kFlame, kRed)}}));
     const uint32_t post = part(PartOf({{FramedBox(12, 90, kDark, kDark)}}));
@@ -169,7 +138,7 @@ void AddCircusArcade(GameData& data) {
     }
     data.file.AddChunk(GameData::kActivities, ActivityData(game), {.entry = 15, .name = "Circus arcade"});
 
-    static const Line kLines[] = {
+    static const arcade_data::Line kLines[] = {
         {680, u"This building is going up in smoke and the folks from Rozodudurid need your help. "},
         {681, u"Be a hero and put out the fires two at a time.  "},
         {682, u"Move and spray to put out fires.  "},
@@ -189,17 +158,7 @@ void AddCircusArcade(GameData& data) {
         {697, u"You did it!  Great job.  "},
         {698, u"Do you want to play again or return to Rozodudurid?  "},
     };
-    for (const Line& l : kLines)
-        data.file.AddChunk(GameData::kSnippets, Tone(220.0 + l.voice % 300),
-                           {.entry = l.voice, .name = "Arcade voice " + std::to_string(l.voice),
-                            .property = PropertyRecordBytes().SoundDefaults()});
-    for (const uint16_t sound : {45, 65, 67, 92, 96, 570, 574, 575})
-        AddSharedTone(data, sound, 300.0 + sound % 500, "Arcade sound " + std::to_string(sound));
-    struct Text {
-        uint16_t entry;
-        const char16_t* text;
-    };
-    static const Text kTexts[] = {
+    static const arcade_data::Text kTexts[] = {
         {4, u"You put out the fires!"},
         {5, u"Spray the characters in the windows and match them two by two."},
         {84, u"Match them two by two. The building moves faster now."},
@@ -207,7 +166,5 @@ void AddCircusArcade(GameData& data) {
         {19, u"Circus fire"},
         {247, u"You left the fire early."},
     };
-    for (const Text& t : kTexts)
-        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = t.text}}),
-                           {.entry = t.entry, .name = "Circus arcade text " + std::to_string(t.entry)});
+    arcade_data::AddMedia(data, kLines, {45, 65, 67, 92, 96, 570, 574, 575}, kTexts, "Circus arcade text");
 }

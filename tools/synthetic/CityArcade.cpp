@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/FrameImage.h"
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/ImageWriters.h"
+#include "tools/synthetic/ArcadeData.h"
 #include "tools/synthetic/GameData.h"
 
 using namespace vqt::test;
+using arcade_data::Item;
 
 namespace {
 
@@ -31,17 +32,6 @@ std::vector<uint32_t> Colours() {
             rgb(230, 180, 40)};
 }
 
-std::vector<uint8_t> PartPalette() {
-    std::vector<uint8_t> rgb(768, 0);
-    const std::vector<uint32_t> colours = Colours();
-    for (size_t i = 0; i < colours.size(); ++i) {
-        rgb[i * 3] = uint8_t(colours[i] & 0xFF);
-        rgb[i * 3 + 1] = uint8_t((colours[i] >> 8) & 0xFF);
-        rgb[i * 3 + 2] = uint8_t((colours[i] >> 16) & 0xFF);
-    }
-    return rgb;
-}
-
 /// The store front along the top with a door every 320 pixels, the pavement the crooks run on
 /// and the road the vehicle drives on.
 IndexedPicture Street() {
@@ -58,7 +48,7 @@ IndexedPicture Street() {
     return p;
 }
 
-PartPlan PartOf(const std::vector<std::vector<Picture>>& states) { return CentredPart(states, PartPalette()); }
+PartPlan PartOf(const std::vector<std::vector<Picture>>& states) { return CentredPart(states, arcade_data::PartPalette(Colours())); }
 
 /// A crook: running with goods, walking, escaping fast and slowly, dropping in and landing,
 /// two frames each.
@@ -77,23 +67,10 @@ PartPlan Crook(uint8_t coat) {
     return PartOf(states);
 }
 
-ObjectPlan Item(uint32_t classId, uint32_t part, int16_t x, int16_t y, int16_t group) {
-    ObjectPlan object{.classId = classId, .partId = part};
-    object.properties.Pair(50, 1, x, y).Short(1700, 1, group);
-    return object;
-}
-
-struct Line {
-    uint16_t voice;
-    const char16_t* caption;
-};
-
 } // namespace
 
 void AddCityArcade(GameData& data) {
-    auto part = [&](const PartPlan& plan, uint16_t entry = 0) {
-        return entry ? AddSharedPart(data, plan, entry) : data.parts.AddPart(plan).part;
-    };
+    auto part = [&](const PartPlan& plan, uint16_t entry = 0) { return arcade_data::AddPart(data, plan, entry); };
     // Vehicles 4 and 5 seen from behind, their overlays, the canisters, the token and the crooks.
     part(PartOf({{FramedBox(90, 60, kWhite, kBlue)}, {FramedBox(90, 60, kWhite, kRed)}}), 493);
     part(PartOf({{FramedBox(80, 56, kBlue, kWhite)}, {FramedBox(80, 56, kBlue, kYellow)}}), 494);
@@ -112,13 +89,10 @@ void AddCityArcade(GameData& data) {
     part(PartOf({{FramedBox(30, 30, kPurple, kWhite)}}), 283);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
-    const uint32_t background = data.file.AddChunk(GameData::kFrames, BmpFile(Street()),
-                                                   {.entry = 19, .name = "City arcade street", .property = FrameProperty(kFrameBmp)});
-    const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(Colours()), {.entry = 19, .name = "City arcade"});
-    ActivityPlan game{.classId = 421, .backgroundId = background, .paletteId = palette};
-    game.properties.Pair(50, 1, kWidth / 2, kHeight / 2);
+    ActivityPlan game = arcade_data::StripActivity(data, 421, 19, Street(), "City arcade street", "City arcade");
     // The street moves only when the vehicle pushes it: every group starts and ends still.
-    for (uint32_t p = 1; p <= 12; ++p) game.properties.Long(204, p, 0);
+    const int16_t kStill[6] = {};
+    arcade_data::SetGroupSpeeds(game, kStill);
     const uint32_t crate = part(PartOf({{FramedBox(36, 30, kOrange, kDark)}}));
     const uint32_t hydrant = part(PartOf({{FramedBox(16, 30, kRed, kDark)}}));
     for (int i = 0; i < kBlockers; ++i) {
@@ -127,7 +101,7 @@ void AddCityArcade(GameData& data) {
     }
     data.file.AddChunk(GameData::kActivities, ActivityData(game), {.entry = 19, .name = "City arcade"});
 
-    static const Line kLines[] = {
+    static const arcade_data::Line kLines[] = {
         {801, u"Toss gas canisters at the criminals to stop them from getting into the building. "},
         {802, u"If you miss, you can catch them as they leave. "},
         {803, u"Toss gas canisters at the items that they drop to pick them up.  "},
@@ -142,24 +116,12 @@ void AddCityArcade(GameData& data) {
         {967, u"The candy is safe and sound in the store again. "},
         {968, u"Do you want to play again or return to Rododizeda?"},
     };
-    for (const Line& l : kLines)
-        data.file.AddChunk(GameData::kSnippets, Tone(220.0 + l.voice % 300),
-                           {.entry = l.voice, .name = "Arcade voice " + std::to_string(l.voice),
-                            .property = PropertyRecordBytes().SoundDefaults()});
-    for (const uint16_t sound : {37, 41, 58, 96, 108, 570, 574, 582, 779})
-        AddSharedTone(data, sound, 300.0 + sound % 500, "Arcade sound " + std::to_string(sound));
-    struct Text {
-        uint16_t entry;
-        const char16_t* text;
-    };
-    static const Text kTexts[] = {
+    static const arcade_data::Text kTexts[] = {
         {43, u"Toss canisters at the crooks before they reach the store."},
         {95, u"Stop the crooks. More of them come, and faster."},
         {101, u"Stop the crooks. They come thick and fast now."},
         {34, u"Store robbery"},
         {249, u"You left the street early."},
     };
-    for (const Text& t : kTexts)
-        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = t.text}}),
-                           {.entry = t.entry, .name = "City arcade text " + std::to_string(t.entry)});
+    arcade_data::AddMedia(data, kLines, {37, 41, 58, 96, 108, 570, 574, 582, 779}, kTexts, "City arcade text");
 }

@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/FrameImage.h"
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/ImageWriters.h"
+#include "tools/synthetic/ArcadeData.h"
 #include "tools/synthetic/GameData.h"
 
 using namespace vqt::test;
+using arcade_data::Item;
 
 namespace {
 
@@ -36,17 +37,6 @@ std::vector<uint32_t> Colours() {
             rgb(230, 180, 40)};
 }
 
-std::vector<uint8_t> PartPalette() {
-    std::vector<uint8_t> rgb(768, 0);
-    const std::vector<uint32_t> colours = Colours();
-    for (size_t i = 0; i < colours.size(); ++i) {
-        rgb[i * 3] = uint8_t(colours[i] & 0xFF);
-        rgb[i * 3 + 1] = uint8_t((colours[i] >> 8) & 0xFF);
-        rgb[i * 3 + 2] = uint8_t((colours[i] >> 16) & 0xFF);
-    }
-    return rgb;
-}
-
 /// The jungle: sky between tree trunks every 160 pixels, a canopy on top and the ground below.
 IndexedPicture Jungle() {
     IndexedPicture p{.width = kWidth, .height = kHeight, .pixels = std::vector<uint8_t>(size_t(kWidth) * kHeight, kSky),
@@ -61,7 +51,7 @@ IndexedPicture Jungle() {
     return p;
 }
 
-PartPlan PartOf(const std::vector<std::vector<Picture>>& states) { return CentredPart(states, PartPalette()); }
+PartPlan PartOf(const std::vector<std::vector<Picture>>& states) { return CentredPart(states, arcade_data::PartPalette(Colours())); }
 
 /// The monkey: three states swinging, three across, three hit and three leaving, two frames
 /// each with its arms up or down. A swing on a vine lasts over a second before the monkey
@@ -97,23 +87,10 @@ PartPlan Spotlight(uint8_t glow) {
     return PartOf({{p}});
 }
 
-ObjectPlan Item(uint32_t classId, uint32_t part, int16_t x, int16_t y, int16_t group) {
-    ObjectPlan object{.classId = classId, .partId = part};
-    object.properties.Pair(50, 1, x, y).Short(1700, 1, group);
-    return object;
-}
-
-struct Line {
-    uint16_t voice;
-    const char16_t* caption;
-};
-
 } // namespace
 
 void AddZooArcade(GameData& data) {
-    auto part = [&](const PartPlan& plan, uint16_t entry = 0) {
-        return entry ? AddSharedPart(data, plan, entry) : data.parts.AddPart(plan).part;
-    };
+    auto part = [&](const PartPlan& plan, uint16_t entry = 0) { return arcade_data::AddPart(data, plan, entry); };
     // Vehicles 2 and 3 seen from behind, their spotlights, the token, the monkey and the clothes.
     part(PartOf({{FramedBox(90, 60, kBlue, kDark)}, {FramedBox(90, 60, kBlue, kWhite)}}), 495);
     part(PartOf({{FramedBox(90, 60, kYellow, kDark)}, {FramedBox(90, 60, kYellow, kRed)}}), 496);
@@ -133,18 +110,11 @@ void AddZooArcade(GameData& data) {
     part(PartOf({{FramedBox(30, 30, kRed, kWhite)}}), 897);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
-    const uint32_t background = data.file.AddChunk(GameData::kFrames, BmpFile(Jungle()),
-                                                   {.entry = 16, .name = "Zoo arcade jungle", .property = FrameProperty(kFrameBmp)});
-    const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(Colours()), {.entry = 16, .name = "Zoo arcade"});
-    ActivityPlan game{.classId = 423, .backgroundId = background, .paletteId = palette};
-    game.properties.Pair(50, 1, kWidth / 2, kHeight / 2);
+    ActivityPlan game = arcade_data::StripActivity(data, 423, 16, Jungle(), "Zoo arcade jungle", "Zoo arcade");
     // Start and end speeds of groups 0-5; the game adds its level's raise to groups 0-4 and
     // leaves the view's own speed (group 5) as it is.
     const int16_t kSpeeds[6] = {-50, -40, 20, -20, -10, 40};
-    for (uint32_t g = 0; g < 6; ++g) {
-        game.properties.Long(204, 2 * g + 1, uint32_t(int32_t(kSpeeds[g])));
-        game.properties.Long(204, 2 * g + 2, uint32_t(int32_t(kSpeeds[g])));
-    }
+    arcade_data::SetGroupSpeeds(game, kSpeeds);
     const uint32_t farTree = part(PartOf({{FramedBox(60, 120, kLeafDark, kLeafDark)}}));
     const uint32_t bush = part(PartOf({{FramedBox(80, 40, kLeafLight, kLeafDark)}}));
     const uint32_t rope = part(PartOf({{FramedBox(8, 160, kTrunk, kBrown)}}));
@@ -161,7 +131,7 @@ void AddZooArcade(GameData& data) {
     for (int i = 0; i < 8; ++i) game.objects.push_back(Item(1700, bush, int16_t(100 + 230 * i), 445, 4));
     data.file.AddChunk(GameData::kActivities, ActivityData(game), {.entry = 16, .name = "Zoo arcade"});
 
-    static const Line kLines[] = {
+    static const arcade_data::Line kLines[] = {
         {992, u"Shine your spot light beam at the monkeys to knock them off the vines. "},
         {837, u"Try to collect as many items the monkeys drop as you can.  "},
         {993, u"Drive under the items to catch them.  Don\u2019t let them hit the ground.  "},
@@ -177,24 +147,12 @@ void AddZooArcade(GameData& data) {
         {1005, u"You got all of the clothes back from those mischievious monkeys!  "},
         {1006, u"Do you want to play again or return to Ruriziz?"},
     };
-    for (const Line& l : kLines)
-        data.file.AddChunk(GameData::kSnippets, Tone(220.0 + l.voice % 300),
-                           {.entry = l.voice, .name = "Arcade voice " + std::to_string(l.voice),
-                            .property = PropertyRecordBytes().SoundDefaults()});
-    for (const uint16_t sound : {16, 50, 59, 96, 129, 130, 132, 133, 134, 139, 570, 574, 576, 834})
-        AddSharedTone(data, sound, 300.0 + sound % 500, "Arcade sound " + std::to_string(sound));
-    struct Text {
-        uint16_t entry;
-        const char16_t* text;
-    };
-    static const Text kTexts[] = {
+    static const arcade_data::Text kTexts[] = {
         {12, u"Shine the monkeys and catch the clothes they drop."},
         {99, u"Catch the clothes. The jungle moves faster now."},
         {106, u"Catch the clothes. The jungle moves at full speed."},
         {21, u"Jungle spotlight"},
         {248, u"You left the jungle early."},
     };
-    for (const Text& t : kTexts)
-        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = t.text}}),
-                           {.entry = t.entry, .name = "Zoo arcade text " + std::to_string(t.entry)});
+    arcade_data::AddMedia(data, kLines, {16, 50, 59, 96, 129, 130, 132, 133, 134, 139, 570, 574, 576, 834}, kTexts, "Zoo arcade text");
 }

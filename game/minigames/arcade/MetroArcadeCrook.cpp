@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "game/minigames/arcade/ArcadeHitPause.h"
 #include "game/minigames/arcade/GAMetropolisActivity.h"
 #include "game/minigames/arcade/PArcadeParticle.h"
 #include "game/world/characters/DweebleRoutines.h"
@@ -107,12 +108,7 @@ void Metro_Arcade_Crook::Run() {
 void Metro_Arcade_Crook::Hit() {
     const int32_t state = GetBehaviourState();
     if (state == kHit) {
-        Stop();
-        if (!FrameInListD()) ShowRandomFrameD(false);
-        if (!FrameInListD()) return;
-        SetActionEnds(0);
-        if (GetActionEndMode() == 1) StartDwellTimer(kHitAfter, false);
-        SetBehaviourState(kHitAfter);
+        StartHitPause(*this, kHitAfter);
     } else if (state == kHitAfter) {
         if (GetActionEndMode() == 1 && IsPauseOver()) Escape(1);
     } else if (state == kHitEnd) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/base/Trace.h"
+#include "game/minigames/arcade/ArcadeHitPause.h"
 #include "game/world/characters/DweebleRoutines.h"
 #include "game/minigames/arcade/ZooArcadeVine.h"
 
@@ -112,13 +113,7 @@ void Zoo_Arcade_Monkey::Swing() {
 void Zoo_Arcade_Monkey::Hit() {
     const int32_t state = GetBehaviourState();
     if (state == kHit) {
-        Stop();
-        if (!FrameInListD()) ShowRandomFrameD(false);
-        if (!FrameInListD()) return;
-        SetActionEnds(0);
-        if (GetActionEndMode() == 1) StartDwellTimer(kHitFalling, false);
-        SetBehaviourState(kHitFalling);
-        SetVelocityXY(0.0f, kFallSpeed, 0);
+        if (StartHitPause(*this, kHitFalling)) SetVelocityXY(0.0f, kFallSpeed, 0);
     } else if (state == kHitFalling) {
         if (GetActionEndMode() == 1 && IsPauseOver()) SetBehaviourState(kSwingPause);
     } else if (state == kHitAfter) {

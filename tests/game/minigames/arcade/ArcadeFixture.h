@@ -7,17 +7,27 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "engine/app/Engine.h"
+#include "engine/core/Window.h"
 #include "engine/data/PartFile.h"
+#include "engine/graphics/DIBSurface.h"
+#include "engine/media/MessageProcess.h"
+#include "engine/media/MessageRecord.h"
+#include "engine/media/Sound.h"
 #include "game/minigames/arcade/ArcadeActivity.h"
 #include "game/minigames/arcade/ArcadeBGItem.h"
+#include "game/minigames/arcade/ArcadeGame.h"
 #include "game/minigames/arcade/ArcadeToken.h"
 #include "game/minigames/arcade/PArcadeParticle.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/vehicles/VFlat.h"
 #include "tests/support/HeadlessTest.h"
+#include "tests/support/SoundFixture.h"
 #include "tools/builders/PartBuilder.h"
+#include "tools/builders/SnippetBuilder.h"
 #include "tools/builders/TempFolder.h"
 
 namespace vqt::test {
@@ -55,6 +65,17 @@ protected:
     void SetUp() override {
         HeadlessTest::SetUp();
         ASSERT_EQ(parts_.PartIndex(), 2);
+        // The null sound device and a main window, so that the game has sound and message
+        // processes to speak and play through.
+        if (withProcesses_) {
+            ASSERT_EQ(xSound_Startup(11, 0, 0), 0);
+            ASSERT_TRUE(OVQEngine::Startup());
+            auto window = std::make_unique<OWindow>();
+            window->SetDepth(16);
+            window->SetDisplaySurface(new CDIBSurface);
+            ASSERT_TRUE(window->Create(CRect16(0, 0, 640, 480), false, 0));
+            OVQEngine::Instance()->SetMainWindow(std::move(window));
+        }
         PartPlan square;
         const FramePlan frame{.picture = Picture(kItemSize, kItemSize, 3), .hotX = 4, .hotY = 4};
         square.states.push_back(StatePlan{.frames = {frame, frame}});
@@ -72,6 +93,16 @@ protected:
         parts_.AddPart(square, kMonkeyPart);
         // The city's crooks, whose six frames are states too.
         for (uint16_t entry : {740, 741}) parts_.AddPart(square, entry);
+        if (withProcesses_) {
+            // The voices the test names, a second each, where the game's lines look for them.
+            const uint8_t voiceIndex = image_.AddIndex("snip", 8);
+            ASSERT_EQ(voiceIndex, 7);
+            SnipPlan voice;
+            voice.bits = 16;
+            voice.sound = Pcm16(SineTone(300, 22050));
+            for (const uint16_t entry : voices_)
+                image_.AddChunk(voiceIndex, SnipData(voice), ChunkPlan{.entry = entry, .property = SnipProperty(voice)});
+        }
         const std::string path = folder_ / "arcade.vqk";
         ASSERT_TRUE(image_.WriteFile(path));
         ASSERT_TRUE(CTLVApp::Create());
@@ -84,6 +115,7 @@ protected:
     void TearDown() override {
         arcade_.reset();
         CTLVApp::Destroy();
+        if (withProcesses_) OVQEngine::Shutdown();
         HeadlessTest::TearDown();
     }
     /// A started arcade over a background `width` wide with the player in `vehicle`.
@@ -106,7 +138,36 @@ protected:
         clock().Advance(ms);
         arcade_->OnIdle();
     }
+    static OMessageProcess& Messages() {
+        OMessageProcess* messages = CTLVApp::Get()->GetMessageProcess();
+        EXPECT_NE(messages, nullptr);
+        return *messages;
+    }
 
+    /// A spoken line and whether the game queues it behind a line that is still playing.
+    struct LineCase {
+        int line;
+        bool queued;
+    };
+    static void ExpectLinesQueuedBehindAnother(Arcade_Game& game, const std::vector<LineCase>& cases) {
+        for (const LineCase& c : cases) {
+            Messages().FlushMessages();
+            OMessageRecord* playing = Messages().AllocMessage(1);
+            ASSERT_NE(playing, nullptr);
+            playing->voice = NewRawSnippet(Bytes(200000, 1));
+            ASSERT_EQ(Messages().QueueMessage(playing), 0);
+            const int32_t before = Messages().QueueLength();
+            ASSERT_GE(before, 1);
+            game.SpeakLine(c.line);
+            EXPECT_EQ(Messages().QueueLength() - before, c.queued ? 1 : 0) << "line " << c.line;
+        }
+        Messages().FlushMessages();
+    }
+
+    /// Set before SetUp by the tests that hear the game or read its spoken lines.
+    bool withProcesses_ = false;
+    /// The voice entries the part file holds with the processes.
+    std::vector<uint16_t> voices_;
     TempFolder folder_;
     ChunkFileBuilder image_;
     /// Activities come first, so that the parts are index 2 as the game names them.

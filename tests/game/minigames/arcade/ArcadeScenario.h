@@ -1,7 +1,14 @@
 #pragma once
 // What the arcades' whole-program bots share: scripted keys and clicks, the current game of a
-// class, the lines queued since the last look and the stage as presented.
+// class, the lines queued since the last look and the stage as presented; and the scenarios of
+// a steer-and-fire arcade, driven by a table of the game's entry, world, vehicle and the bot's
+// aim: a bot that plays until it wins, the record it saves, two runs alike, and leaving early.
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,10 +18,18 @@
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MessageRecord.h"
 #include "engine/media/Snippet.h"
+#include "game/minigames/arcade/ArcadeClasses.h"
+#include "game/minigames/arcade/ArcadeGame.h"
+#include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
+#include "game/world/WorldClasses.h"
+#include "game/world/vehicles/VFlat.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
+#include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/Golden.h"
 #include "tests/support/Png.h"
+#include "tools/builders/StoredRecord.h"
 
 namespace vqt::test::arcade_bot {
 
@@ -61,5 +76,264 @@ inline RgbImage StagePicture() {
     const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
     return shown ? ToRgb(shown->Presented()) : RgbImage{};
 }
+
+/// Folds a game's state into a hash, value by value to a thousandth.
+class StateHash {
+public:
+    void Mix(double v) {
+        h_ ^= uint64_t(int64_t(std::llround(v * 1000.0)));
+        h_ *= 1099511628211ull;
+    }
+    /// The view's scroll and the vehicle's place and speed.
+    void MixViewAndVehicle(Arcade_Activity& game) {
+        Mix(game.GetScrollOffset().x);
+        if (VFlat* vehicle = game.GetVehicle()) Mix(vehicle->GetPosition().x), Mix(vehicle->GetVelocity().x);
+    }
+    uint64_t Value() const { return h_; }
+
+private:
+    uint64_t h_ = 1469598103934665603ull;
+};
+
+/// What a bot's run saw.
+struct BotRun {
+    int step = 0;
+    /// Presses of ALT, and when the last was.
+    int fired = 0;
+    uint32_t firedAt = 0;
+    int vehicle = -1;
+    /// The game's score (crooks stopped, items caught) at the last frame of play.
+    uint16_t scored = 0;
+    uint16_t tokensCaught = 0, badgesBefore = 0, heroBefore = 0, countBefore = 0;
+    std::string log;
+    /// A hash of the game's state at every frame of play.
+    std::vector<uint64_t> hashes;
+    /// Every line queued while the game ran, in order: its voice entry and its caption bytes.
+    std::string spoken;
+    /// The stage with the start panel, a moment after the first score, and with the results.
+    RgbImage startPanel, firstScore, results;
+};
+
+/// Where the bot wants the vehicle on the stage (none: 1e9) and whether it presses ALT now.
+struct Aim {
+    float target = 1e9f;
+    bool fire = false;
+};
+
+/// What the bot needs of one arcade.
+template <class Arcade>
+struct ArcadeBot {
+    uint16_t entry;
+    int world;
+    /// The vehicle chosen before the start; -1 keeps the record's.
+    int vehicle;
+    /// How far from its aim the vehicle may stand before the bot steers.
+    float reach;
+    /// How long after the first score the picture of it is taken.
+    uint32_t firstScoreShotMs;
+    uint16_t (*score)(Arcade& game);
+    uint64_t (*hash)(Arcade& game);
+    /// The aim for the vehicle at stage x over a view scrolled to viewLeft.
+    Aim (*aim)(Arcade& game, float x, float viewLeft, uint32_t now, const BotRun& r);
+};
+
+/// The whole program on the generated data, started in the arcade with Bo's record.
+template <class Arcade>
+class ArcadeScenarioTest : public ShellScenarioTest {
+protected:
+    static constexpr int16_t kBo = 3;
+    static constexpr uint32_t kFrameMs = 20;
+    static constexpr int kArcade = 3;
+
+    explicit ArcadeScenarioTest(const ArcadeBot<Arcade>& bot) : bot_(bot) {}
+    void SetUp() override {
+        ShellScenarioTest::SetUp();
+        xWorld_RegisterClasses();
+        xArcade_RegisterClasses();
+    }
+    /// Bo's record with the arcade at the level, in every slot's place an empty one.
+    void PutBo(uint16_t level) {
+        std::map<int, Bytes> records;
+        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+        records[kBo] = StoredRecord("Bo").Counter(13, 1).WorldWord(bot_.world, CPlayer::kLevels + kArcade, level).bytes();
+        PutSave(records);
+        Ini("STARTACTIVITY=" + std::to_string(bot_.entry) + "\n");
+    }
+    /// Bo at level 1 in the bot's vehicle, started in the arcade: the bot closes the start
+    /// panel with a click on its instructions, then steers and fires as its aim says until the
+    /// results panel shows; then button 0.
+    BotRun PlayBot(uint32_t runMs = 300000) {
+        std::srand(1); // the fixed seed of every run
+        PutBo(1);
+        BotRun r;
+        uint32_t now = 0, arrived = 0, wonAt = 0, scoredAt = 0;
+        ChunkId shown = kNullChunkId;
+        int heldKey = 0;
+        std::vector<const OMessageRecord*> queued;
+        Scenario s = Game(kFrameMs);
+        s.frames = runMs / kFrameMs;
+        s.watch = [&](uint32_t tick) {
+            now = (tick - 1) * kFrameMs;
+            CPlayer* player = CTLVApp::Get()->GetPlayer();
+            if (tick == 1) {
+                player->Load(kBo);
+                if (bot_.vehicle >= 0) player->SetSelectedVehicle(uint16_t(bot_.vehicle));
+                CTLVApp::Get()->SetSaveSlot(kBo);
+                r.badgesBefore = player->GetBadgeCount(bot_.world, kArcade);
+                r.heroBefore = player->GetHeroPoints(bot_.world);
+                r.countBefore = player->GetActivityCount(bot_.world, kArcade);
+            }
+            OActivityManager* manager = GetActivityManager();
+            const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+            if (id != shown) {
+                r.log += "{1, 0, " + std::to_string(ChunkEntryOf(id)) + "}\n";
+                shown = id;
+                arrived = now;
+            }
+            Arcade* game = Current<Arcade>();
+            if (game) NoteSpokenLines(queued, r.spoken);
+            const bool settled = game && manager && !manager->IsSwitchPending() && now >= arrived + 800;
+            if (r.step == 0 && settled && now >= arrived + 1500 && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
+                r.vehicle = game->GetVehicleIndex();
+                r.startPanel = StagePicture();
+                Click(320, 347);
+                ++r.step;
+            } else if (r.step == 1 && settled && !game->IsPanelShown(-1) && now >= arrived + 2000) {
+                ++r.step;
+            } else if (r.step == 2 && game) {
+                const uint16_t score = bot_.score(*game);
+                if (r.scored == 0 && score > 0) scoredAt = now;
+                if (scoredAt && r.firstScore.rgb.empty() && now >= scoredAt + bot_.firstScoreShotMs) r.firstScore = StagePicture();
+                r.scored = score;
+                r.hashes.push_back(bot_.hash(*game));
+                if (game->IsPanelShown(Arcade_Game::kResultsPanel)) {
+                    wonAt = now;
+                    r.tokensCaught = uint16_t(player->GetBadgeCount(bot_.world, kArcade) - r.badgesBefore);
+                    Script(heldKey ? Key(0, "WM_KEYUP", heldKey) : "");
+                    ++r.step;
+                    return;
+                }
+                if (tick + 5 >= s.frames) {
+                    // The run ends: nothing stays held for the next one.
+                    Script(heldKey ? Key(0, "WM_KEYUP", heldKey) : "");
+                    heldKey = 0;
+                    return;
+                }
+                VFlat* vehicle = game->GetVehicle();
+                if (!vehicle || game->IsPanelShown(-1)) return;
+                const float viewLeft = game->GetScrollOffset().x;
+                const float x = vehicle->GetPosition().x - viewLeft;
+                const Aim aim = bot_.aim(*game, x, viewLeft, now, r);
+                int want = 0;
+                if (aim.target < 1e8f && aim.target - x > bot_.reach) want = kRight;
+                else if (aim.target < 1e8f && x - aim.target > bot_.reach) want = kLeft;
+                std::string keys;
+                if (want != heldKey) {
+                    if (heldKey) keys += Key(0, "WM_KEYUP", heldKey);
+                    if (want) keys += Key(0, "WM_KEYDOWN", want);
+                    heldKey = want;
+                }
+                if (aim.fire) {
+                    keys += Key(0, "WM_SYSKEYDOWN", kAlt) + Key(40, "WM_SYSKEYUP", kAlt);
+                    r.firedAt = now;
+                    ++r.fired;
+                }
+                if (!keys.empty()) Script(keys);
+            } else if (r.step == 3 && now >= wonAt + 1500) {
+                r.results = StagePicture();
+                Click(210, 340); // button 0: back to the town
+                ++r.step;
+            } else if (r.step == 4 && id == Arcade::kTown && now >= arrived + 1500) {
+                ++r.step;
+            }
+        };
+        const ScenarioRun run = RunScenario(s);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
+        return r;
+    }
+    /// A won run: the goal scored in the bot's vehicle, back in the town, and the record saved
+    /// as the win raises it; its lines and pictures match the goldens named after `name`.
+    void ExpectWonAndSaved(const BotRun& r, uint16_t goal, const std::string& name, const std::string& firstScoreShot) {
+        ASSERT_GE(r.step, 3) << "scored: " << r.scored << ", fired: " << r.fired << "\n" << r.log;
+        if (bot_.vehicle >= 0) {
+            EXPECT_EQ(r.vehicle, bot_.vehicle);
+        }
+        EXPECT_EQ(r.scored, goal);
+        EXPECT_GE(r.step, 5) << r.log;
+        CPlayer saved;
+        ASSERT_EQ(saved.Load(kBo), SaveSlotState::Valid);
+        EXPECT_EQ(saved.GetActivityCount(bot_.world, kArcade), r.countBefore + 1);
+        EXPECT_EQ(saved.GetActivityLevel(bot_.world, kArcade), 2);
+        EXPECT_EQ(saved.GetHeroPoints(bot_.world), r.heroBefore + 1);
+        EXPECT_EQ(saved.GetBadgeCount(bot_.world, kArcade), r.badgesBefore + r.tokensCaught);
+        ExpectMatchesGolden("game/minigames/" + name + "_lines.txt", r.spoken);
+        ExpectMatchesGoldenImage("game/minigames/" + name + "_start.png", r.startPanel);
+        ExpectMatchesGoldenImage("game/minigames/" + name + "_" + firstScoreShot + ".png", r.firstScore);
+        ExpectMatchesGoldenImage("game/minigames/" + name + "_results.png", r.results);
+    }
+    /// The first 20 seconds of two runs hash alike at every frame.
+    void ExpectTwoRunsAlike() {
+        const BotRun first = PlayBot(20000);
+        RenewContext();
+        xWorld_RegisterClasses();
+        xArcade_RegisterClasses();
+        const BotRun second = PlayBot(20000);
+        ASSERT_GT(first.hashes.size(), 100u);
+        EXPECT_EQ(first.hashes, second.hashes);
+    }
+    /// At level 2, ESC, the menu's button 1 and yes: level 1, the count unchanged, and the
+    /// town requested (the switches logged as `expectedLog` has them).
+    void ExpectLeavingEarlyLowersTheLevel(const std::string& expectedLog) {
+        PutBo(2);
+        uint32_t now = 0, arrived = 0;
+        ChunkId shown = kNullChunkId;
+        uint16_t countBefore = 0;
+        std::string log;
+        int step = 0;
+        Scenario s = Game(kFrameMs);
+        s.frames = 20000 / kFrameMs;
+        s.watch = [&](uint32_t tick) {
+            now = (tick - 1) * kFrameMs;
+            if (tick == 1) {
+                CTLVApp::Get()->GetPlayer()->Load(kBo);
+                if (bot_.vehicle >= 0) CTLVApp::Get()->GetPlayer()->SetSelectedVehicle(uint16_t(bot_.vehicle));
+                CTLVApp::Get()->SetSaveSlot(kBo);
+                countBefore = CTLVApp::Get()->GetPlayer()->GetActivityCount(bot_.world, kArcade);
+            }
+            OActivityManager* manager = GetActivityManager();
+            const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+            if (id != shown) {
+                log += "{1, 0, " + std::to_string(ChunkEntryOf(id)) + "}\n";
+                shown = id;
+                arrived = now;
+            }
+            Arcade* game = Current<Arcade>();
+            const bool settled = game && manager && !manager->IsSwitchPending() && now >= arrived + 800;
+            if (step == 0 && settled && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
+                Script(Key(0, "WM_KEYDOWN", kEsc) + Key(60, "WM_KEYUP", kEsc));
+                ++step;
+            } else if (step == 1 && game && game->IsPanelShown(CTLVActivity::kPanelMenu) && now >= arrived + 1500) {
+                log += "menu\n";
+                Click(430, 305); // button 1: leave
+                ++step;
+            } else if (step == 2 && game && game->IsPanelShown(CTLVActivity::kPanelLeave)) {
+                log += "leave question\n";
+                Click(430, 340); // yes
+                ++step;
+            }
+        };
+        const ScenarioRun run = RunScenario(s);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
+        EXPECT_EQ(log, expectedLog);
+        CPlayer saved;
+        ASSERT_EQ(saved.Load(kBo), SaveSlotState::Valid);
+        EXPECT_EQ(saved.GetActivityLevel(bot_.world, kArcade), 1);
+        EXPECT_EQ(saved.GetActivityCount(bot_.world, kArcade), countBefore);
+    }
+
+    const ArcadeBot<Arcade>& bot_;
+};
 
 } // namespace vqt::test::arcade_bot

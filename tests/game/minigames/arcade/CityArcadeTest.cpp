@@ -1,10 +1,12 @@
 // The city arcade: levels, hidden blockers and the spawn clock, crooks walking in and dropping
 // onto their lanes, the limit on crooks at once, canister bursts to their stop line, stops
-// counted once with praise and tokens by their rules, goods, pushed blockers, the street's
+// counted once with praise (none at the first stop nor at the one that leaves one crook),
+// lines 4-10 dropped behind others, tokens by their rules, goods, pushed blockers, the street's
 // push at its ends, steering against the left bound, the end clock and the record.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -224,6 +226,51 @@ TEST_F(CityArcadeTest, StopsCountOnceWithPraiseAndTheLastStartsTheEndClock) {
     clock().Advance(200);
     game->OnIdle();
     EXPECT_TRUE(game->IsPanelShown(Arcade_Game::kResultsPanel)) << "2500 ms after the last stop";
+}
+
+/// The city with its message process and the voices of its praise.
+class CityArcadeLinesTest : public CityArcadeTest {
+protected:
+    static constexpr uint16_t kPraiseVoices[] = {805, 806};
+    void SetUp() override {
+        withProcesses_ = true;
+        voices_.assign(std::begin(kPraiseVoices), std::end(kPraiseVoices));
+        CityArcadeTest::SetUp();
+    }
+};
+
+TEST_F(CityArcadeLinesTest, LinesFourToTenAreDroppedWhileALineIsQueued) {
+    // Line 6 has no words; numbers outside the sheet say nothing.
+    ExpectLinesQueuedBehindAnother(*Play(1), {{-1, false}, {0, true}, {3, true}, {4, false}, {5, false}, {6, false},
+                                              {7, false}, {10, false}, {11, true}, {13, true}, {14, false}});
+}
+
+TEST_F(CityArcadeLinesTest, NoPraiseAtTheFirstStopNorAtTheOneThatLeavesOneCrook) {
+    const struct {
+        const char* stop;
+        int before;
+        bool mayPraise;
+    } cases[] = {{"the first", 0, false}, {"the second", 1, true}, {"a middle", 9, true},
+                 {"the one that leaves one", 18, false}};
+    for (const auto& c : cases) {
+        int praised = 0;
+        for (unsigned seed = 1; seed <= 30; ++seed) {
+            std::srand(seed);
+            CityProbe* game = Play(1);
+            Metro_Arcade_Crook* crook = RunningCrook();
+            for (int i = 0; i < c.before; ++i) game->CountStop(crook);
+            Messages().FlushMessages();
+            game->CountStop(crook);
+            ASSERT_EQ(game->GetStopped(), c.before + 1);
+            for (int32_t i = 0; i < Messages().QueueLength(); ++i) {
+                const xSnippet* voice = Messages().QueuedAt(i)->voice;
+                EXPECT_NE(voice, nullptr) << c.stop << " stop: a line without its voice";
+                ++praised;
+            }
+            Messages().FlushMessages();
+        }
+        EXPECT_EQ(praised > 0, c.mayPraise) << c.stop << " stop, praised " << praised << " times in 30 runs";
+    }
 }
 
 TEST_F(CityArcadeTest, AnEscapingCrookDropsGoodsThatACanisterPicksUp) {

@@ -1,13 +1,18 @@
 // The zoo arcade: levels and spotlights, the beam on the fire clock, monkeys placed on the
 // vines and following them, one drop per lit monkey (the token rule first), catches, items
-// landing, the win and the record, and a jungle without vines.
+// landing with the sound of their art, the win and the record, lines dropped behind others,
+// and a jungle without vines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/media/SoundProcess.h"
 #include "game/minigames/arcade/GAZooActivity.h"
 #include "game/minigames/arcade/ZooArcadeGoalItem.h"
 #include "game/minigames/arcade/ZooArcadeMonkey.h"
@@ -280,6 +285,57 @@ TEST_F(ZooArcadeTest, AThrownItemRisesThenFallsAndLandingNeverCounts) {
     EXPECT_EQ(game->PendingRemovals(), 0) << "deleted after the frame";
     EXPECT_EQ(game->GetItemsLeft(), 10);
     EXPECT_EQ(game->GetCaught(), 0);
+}
+
+/// The zoo with its sound and message processes on the null sound device.
+class ZooArcadeSoundTest : public ZooArcadeTest {
+protected:
+    void SetUp() override {
+        withProcesses_ = true;
+        ZooArcadeTest::SetUp();
+    }
+};
+
+TEST_F(ZooArcadeSoundTest, LinesFourToTenAreDroppedWhileALineIsQueued) {
+    ExpectLinesQueuedBehindAnother(*Play(1), {{0, true}, {3, true}, {4, false}, {6, false}, {8, false}, {10, false},
+                                              {11, true}, {13, true}, {14, false}});
+}
+
+TEST_F(ZooArcadeSoundTest, LandedItemsSoundByTheirArt) {
+    const struct {
+        uint16_t art, sound;
+    } cases[] = {{502, 139}, {504, 132}, {505, 133}, {506, 134}, {507, 834}};
+    for (const auto& c : cases)
+        ASSERT_TRUE(CTLVApp::Get()->AddSnippet(MakeChunkId(7, c.sound), NewRawSnippet(Bytes(4000, 1))));
+    OSoundProcess* sound = CTLVApp::Get()->GetSoundProcess();
+    ASSERT_NE(sound, nullptr);
+    ZooProbe* game = Play(1);
+    ThrowItems(int(std::size(cases)));
+    const float bottom = float(game->GetStageHeight());
+    std::set<uint16_t> landed;
+    while (game->LiveItems().Count() > 0) {
+        Zoo_Arcade_GoalItem* item = game->LiveItems().GetAt(0);
+        ChunkId art = kNullChunkId;
+        item->GetPartID(&art);
+        sound->StopAllExcept(0);
+        item->SetPosition(CPointF(item->GetPosition().x, bottom + 1.0f), 0, 1);
+        game->PassFallenItems();
+        // What plays now, among the landing sounds.
+        std::vector<uint16_t> playing;
+        for (const auto& c : cases) {
+            const xSnippet* snippet = CTLVApp::Get()->FindSnippet(MakeChunkId(7, c.sound));
+            for (uint32_t pipe = OSoundProcess::kFirstFreePipe; pipe < sound->GetPipeCount(); ++pipe) {
+                const SoundChannel* channel = sound->GetChannel(pipe);
+                if (channel && !channel->isFree && channel->snippet == snippet) playing.push_back(c.sound);
+            }
+        }
+        const auto expected = std::find_if(std::begin(cases), std::end(cases), [&](const auto& c) { return MakeChunkId(2, c.art) == art; });
+        ASSERT_NE(expected, std::end(cases)) << "a falling item of another art";
+        EXPECT_EQ(playing, std::vector<uint16_t>{expected->sound}) << "art " << expected->art;
+        landed.insert(expected->art);
+    }
+    EXPECT_EQ(landed.size(), std::size(cases)) << "each piece of clothing landed once";
+    EXPECT_EQ(game->GetItemsLeft(), 10) << "landed items never count";
 }
 
 TEST_F(ZooArcadeTest, TheLaunchDriftsAgainstTheScenery) {
