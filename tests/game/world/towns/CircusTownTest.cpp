@@ -594,3 +594,63 @@ TEST_F(PuppyTest, APickedUpPuppySpeaksTheHalfwayLineOnlyWhereHalfAreLeft) {
 
 } // namespace
 } // namespace vqt::test
+
+namespace vqt::test {
+namespace {
+
+TEST_F(CircusTownTest, ClosingAPanelBringsBackASirenThatWasOn) {
+    // The light shows from the start with the siren off; two presses turn it on.
+    for (int presses : {0, 1, 2}) {
+        WToon_Activity* town = ShowTown();
+        ASSERT_NE(town, nullptr);
+        VIsometric* vehicle = Vehicle(town);
+        ASSERT_NE(vehicle, nullptr);
+        for (int i = 0; i < presses; ++i) town->OnKey(TownWorld::kCtrlKey);
+        const bool sirenOn = town->GetSirenFlag() != 0;
+        town->CreateButtonPanel(CTLVActivity::kPanelQuit);
+        EXPECT_FALSE(vehicle->GetAttachedProp()->IsVisible()) << "a panel hides the light";
+        EXPECT_FLOAT_EQ(vehicle->GetTopSpeed(), 150.0f);
+        town->HidePanel(CTLVActivity::kPanelQuit, 1);
+        EXPECT_EQ(vehicle->GetAttachedProp()->IsVisible() != 0, sirenOn) << presses;
+        EXPECT_FLOAT_EQ(vehicle->GetTopSpeed(), sirenOn ? 225.0f : 150.0f) << presses;
+        EXPECT_EQ(town->GetSirenFlag() != 0, sirenOn);
+    }
+}
+
+} // namespace
+} // namespace vqt::test
+
+namespace vqt::test {
+namespace {
+
+TEST_F(CircusTownTest, ADousedMissionFirePassesItsMarkToTheNearestShownFireOrKeepsIt) {
+    struct Case {
+        bool neighbours; // other mission fires show
+        bool markMoves;
+    };
+    for (const Case& c : {Case{true, true}, Case{false, false}}) {
+        WToon_Activity* town = ShowTown();
+        ASSERT_NE(town, nullptr);
+        Player()->SetWorldWord34(W, 0);
+        SetQuotasLeft(0, 0, 5);
+        town->SetCollectableQuotas();
+        auto* marked = Add(town, new Fire, 300, 300, 3);
+        auto* near = Add(town, new Fire, 360, 300, 3);
+        auto* far = Add(town, new Fire, 900, 300, 3);
+        town->StartMission(0);
+        if (!c.neighbours) {
+            near->SetVisible(0, 0);
+            far->SetVisible(0, 0);
+        }
+        marked->SetPassOnMark(true);
+        for (int hit = 0; hit < 4; ++hit) town->OnCollect(marked, 0);
+        ASSERT_FALSE(marked->IsBurning());
+        EXPECT_EQ(Player()->GetQuota3Left(W), 4);
+        EXPECT_EQ(marked->HasPassOnMark(), !c.markMoves);
+        EXPECT_EQ(near->HasPassOnMark(), c.markMoves);
+        EXPECT_FALSE(far->HasPassOnMark());
+    }
+}
+
+} // namespace
+} // namespace vqt::test
