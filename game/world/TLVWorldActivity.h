@@ -297,6 +297,7 @@ public:
     int32_t GetSirenFlag() const { return sirenFlag_; }
     void SetSirenFlag(int32_t flag) { sirenFlag_ = flag; }
     int32_t GetActionCooldown() const { return actionCooldown_; }
+    void SetActionCooldown(int32_t ms) { actionCooldown_ = ms; }
     int32_t GetCurrentWayPoint() const { return currentWayPoint_; }
     void SetCurrentWayPoint(int32_t slot) { currentWayPoint_ = slot; }
     int32_t GetStartHintFlag() const { return startHintFlag_; }
