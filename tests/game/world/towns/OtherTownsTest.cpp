@@ -15,6 +15,7 @@
 #include "game/shell/TLVApp.h"
 #include "game/world/characters/DAvoider.h"
 #include "game/world/characters/DCaptive.h"
+#include "game/world/characters/DFollower.h"
 #include "game/world/characters/DGuard.h"
 #include "game/world/vehicles/VIsometric.h"
 #include "tests/game/world/towns/OtherTownsFixture.h"
@@ -352,6 +353,71 @@ TEST_F(OtherTownsTest, TheZooGuardsPatrolTheKeeper) {
         EXPECT_FALSE(xProp_IsHidden(guard));
     }
     EXPECT_NE(traced().find("Monkey 1 is patrolling the Zoo keeper"), std::string::npos);
+}
+
+TEST_F(OtherTownsTest, TheFirstSightingsSpeakOncePerVisit) {
+    enum Kind { kAvoider, kBag, kFollower };
+    struct Case {
+        OtherTown town;
+        Kind kind;
+        uint32_t objectId;
+        std::vector<int> lines; // one of these, or nothing when maySayNothing
+        bool maySayNothing;
+    };
+    const Case cases[] = {
+        {kCity, kAvoider, 1, {0, 1}, true}, // rand() % 3: line 0, line 1 or nothing
+        {kCity, kBag, 2, {7}, false},
+        {kZoo, kAvoider, 1, {0}, false},
+        {kZoo, kFollower, 2, {8}, false},
+        {kCity, kAvoider, 0, {}, true},     // a bystander is no criminal
+        {kZoo, kAvoider, 0, {}, true},
+    };
+    for (const Case& c : cases) {
+        for (uint32_t seed : {1u, 2u, 3u}) {
+            TownWorld* town = ShowTown(c.town);
+            ASSERT_NE(town, nullptr);
+            std::vector<std::string> allowed;
+            for (int line : c.lines) allowed.push_back(CaptionOf(town, line));
+            const CPointF at = town->GetVehicle()->GetPosition();
+            TLV_Object* prop = c.kind == kAvoider ? static_cast<TLV_Object*>(new DAvoider)
+                               : c.kind == kBag   ? static_cast<TLV_Object*>(new Bag)
+                                                  : static_cast<TLV_Object*>(new DFollower);
+            Add(town, prop, at.x, at.y, c.objectId);
+            Messages()->FlushMessages();
+            xSRand(seed);
+            town->DriveVehicle();
+            const std::vector<std::string> said = Captions();
+            const std::string what = std::string(c.town.name) + " kind " + std::to_string(c.kind) + " seed " + std::to_string(seed);
+            if (allowed.empty()) {
+                EXPECT_TRUE(said.empty()) << what;
+                continue;
+            }
+            if (c.maySayNothing) {
+                EXPECT_LE(said.size(), 1u) << what;
+            } else {
+                ASSERT_EQ(said.size(), 1u) << what;
+            }
+            for (const std::string& line : said) EXPECT_TRUE(Said(allowed, line)) << what << ": " << line;
+            // Seen once: the next drive says nothing more.
+            Messages()->FlushMessages();
+            town->DriveVehicle();
+            EXPECT_TRUE(Captions().empty()) << what;
+        }
+    }
+}
+
+TEST_F(OtherTownsTest, TheCityRemembersTheLootStillInTheStreet) {
+    TownWorld* town = ShowTown(kCity);
+    ASSERT_NE(town, nullptr);
+    Put(town, new Bag, 2);
+    Bag* taken = Add(town, new Bag, 420, 310, 2);
+    Add(town, new Bag, 500, 310, 1);
+    taken->SetVisible(0, 0);
+    town->FlushSoundQueues();
+    EXPECT_EQ(Player()->PointCount(), 1);
+    EXPECT_TRUE(Player()->HasPoint(CPoint16(300, 300)));
+    EXPECT_FALSE(Player()->HasPoint(CPoint16(420, 310)));
+    EXPECT_FALSE(Player()->HasPoint(CPoint16(500, 310)));
 }
 
 } // namespace
