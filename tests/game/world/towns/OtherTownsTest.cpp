@@ -420,5 +420,63 @@ TEST_F(OtherTownsTest, TheCityRemembersTheLootStillInTheStreet) {
     EXPECT_FALSE(Player()->HasPoint(CPoint16(500, 310)));
 }
 
+TEST_F(OtherTownsTest, TheCitysActionKeyThrowsABurstOfCanisters) {
+    const struct {
+        uint16_t vehicle;
+        int32_t canisters;
+        uint32_t intervalMs;
+        int32_t cooldownMs;
+    } cases[] = {{4, 3, 45, 600}, {5, 5, 20, 400}};
+    for (const auto& c : cases) {
+        auto* city = dynamic_cast<WMetropolis_Activity*>(ShowTown({"city", kCity.entry, kCity.world, c.vehicle}));
+        ASSERT_NE(city, nullptr);
+        EXPECT_EQ(city->GetActionCooldown(), c.cooldownMs);
+        city->DoVehicleAction();
+        const CCanisterThrower* thrower = city->GetThrower();
+        ASSERT_NE(thrower, nullptr);
+        EXPECT_EQ(thrower->GetPool().Count(), 1) << "the first throw at once";
+        EXPECT_EQ(thrower->GetLeft(), c.canisters - 1);
+        EXPECT_TRUE(city->ActionTimer().running);
+        city->DoVehicleAction();
+        EXPECT_EQ(thrower->GetLeft(), c.canisters - 1) << "a running burst goes on";
+        clock().Advance(c.intervalMs - 1);
+        city->OnIdle();
+        EXPECT_EQ(thrower->GetPool().Count(), 1) << "not before the interval";
+        for (int32_t i = 1; i < c.canisters; ++i) {
+            clock().Advance(c.intervalMs + 1);
+            city->OnIdle();
+        }
+        EXPECT_EQ(thrower->GetPool().Count(), c.canisters);
+        EXPECT_FALSE(thrower->IsRunning());
+    }
+}
+
+TEST_F(OtherTownsTest, APenguinReachedSpeaksByHowManyAreStillOut) {
+    struct Case {
+        uint16_t left;
+        std::vector<int> lines; // nothing, or one of these
+    };
+    // No penguin is linked here: one left, or half the maximum out, says nothing.
+    const Case cases[] = {{1, {}}, {5, {}}, {8, {10, 11}}, {3, {10, 11}}};
+    for (const Case& c : cases) {
+        for (uint32_t seed : {1u, 2u, 3u}) {
+            TownWorld* town = ShowTown(kZoo);
+            ASSERT_NE(town, nullptr);
+            ASSERT_EQ(Player()->GetQuota2Max(kZoo.world), 10);
+            std::vector<std::string> allowed;
+            for (int line : c.lines) allowed.push_back(CaptionOf(town, line));
+            Player()->SetQuota2Left(kZoo.world, c.left);
+            auto* penguin = Put(town, new DFollower, 2);
+            Messages()->FlushMessages();
+            xSRand(seed);
+            town->OnCollect(penguin, seed % 2);
+            const std::vector<std::string> said = Captions();
+            EXPECT_LE(said.size(), allowed.empty() ? 0u : 1u) << c.left << " seed " << seed;
+            for (const std::string& line : said) EXPECT_TRUE(Said(allowed, line)) << c.left << ": " << line;
+            EXPECT_EQ(Player()->GetQuota2Left(kZoo.world), c.left) << "reaching a penguin takes none";
+        }
+    }
+}
+
 } // namespace
 } // namespace vqt::test
