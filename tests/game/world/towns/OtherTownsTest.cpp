@@ -478,5 +478,37 @@ TEST_F(OtherTownsTest, APenguinReachedSpeaksByHowManyAreStillOut) {
     }
 }
 
+TEST_F(OtherTownsTest, TheFirstTokenOfAVisitSpeaksTheBadgeLine) {
+    struct Case {
+        OtherTown town;
+        int first;
+        std::vector<int> later; // empty: later tokens say nothing
+    };
+    for (const Case& c : {Case{kCity, 20, {}}, Case{kZoo, 22, {23, 24, 25}}}) {
+        for (uint32_t seed : {1u, 2u, 3u}) {
+            xSRand(seed);
+            TownWorld* town = ShowTown(c.town);
+            ASSERT_NE(town, nullptr);
+            const std::string first = CaptionOf(town, c.first);
+            std::vector<std::string> later;
+            for (int line : c.later) later.push_back(CaptionOf(town, line));
+            auto* token = Put(town, new Token, 0);
+            const uint16_t before = Player()->GetBadgeCount(c.town.world, 0);
+            town->OnCollect(token, 0);
+            EXPECT_TRUE(Captions().empty()) << "only the vehicle takes tokens";
+            town->OnCollect(token, 1);
+            EXPECT_EQ(Captions(), std::vector<std::string>{first}) << c.town.name;
+            for (int i = 0; i < 3; ++i) {
+                Messages()->FlushMessages();
+                town->OnCollect(token, 1);
+                const std::vector<std::string> said = Captions();
+                ASSERT_EQ(said.size(), later.empty() ? 0u : 1u) << c.town.name;
+                for (const std::string& line : said) EXPECT_TRUE(Said(later, line)) << line;
+            }
+            EXPECT_EQ(Player()->GetBadgeCount(c.town.world, 0), std::min(before + 4, 150)) << c.town.name;
+        }
+    }
+}
+
 } // namespace
 } // namespace vqt::test
