@@ -22,22 +22,6 @@ uint16_t VehicleValue() {
     return player ? player->GetSelectedVehicle() : 0;
 }
 
-/// A prop's box: its centre less half its size; none for a prop turned off the right angles.
-bool BoxOf(const OActivityProp* prop, CRect16* box) {
-    if (!prop->HasRightAngleRotation()) return false;
-    const CPointF c = prop->GetPosition();
-    const int32_t w = prop->GetWidth(), h = prop->GetHeight();
-    const int32_t left = int32_t(c.x) - w / 2, top = int32_t(c.y) - h / 2;
-    *box = CRect16(int16_t(left), int16_t(top), int16_t(left + w), int16_t(top + h));
-    return true;
-}
-
-bool Hits(const OActivityProp* prop, const CRect16& view) {
-    CRect16 box;
-    return BoxOf(prop, &box) && box.left < view.right && view.left < box.right && box.top < view.bottom &&
-           view.top < box.bottom;
-}
-
 bool IsGuardingAvoider(OActivityProp* prop) {
     auto* character = dynamic_cast<DAvoider*>(prop);
     return character && character->GetGuardFlag() != 0;
@@ -180,7 +164,7 @@ void WToon_Activity::CheckSightings() {
     if (!fireSeen_) {
         const CDynArray<OActivityProp*>& characters = GetList(kAvoiders);
         for (int32_t i = characters.Count() - 1; i >= 0; --i) {
-            if (!IsGuardingAvoider(characters.GetAt(i)) || !Hits(characters.GetAt(i), view)) continue;
+            if (!IsGuardingAvoider(characters.GetAt(i)) || !PropHits(characters.GetAt(i), view)) continue;
             SayLine(kSeenFireLine);
             fireSeen_ = characterSeen_ = 1;
             break;
@@ -190,7 +174,7 @@ void WToon_Activity::CheckSightings() {
         const CDynArray<OActivityProp*>& fires = GetList(kFires);
         for (int32_t i = fires.Count() - 1; i >= 0; --i) {
             OActivityProp* fire = fires.GetAt(i);
-            if (fire->GetObjectId() != kFireId || !IsBurningFire(fire) || !Hits(fire, view)) continue;
+            if (fire->GetObjectId() != kFireId || !IsBurningFire(fire) || !PropHits(fire, view)) continue;
             SayLine(kSeenFireLine);
             fireSeen_ = characterSeen_ = 1;
             break;
@@ -199,7 +183,7 @@ void WToon_Activity::CheckSightings() {
     if (!puppySeen_) {
         const CDynArray<OActivityProp*>& puppies = GetList(kFollowers);
         for (int32_t i = puppies.Count() - 1; i >= 0; --i) {
-            if (!Hits(puppies.GetAt(i), view)) continue;
+            if (!PropHits(puppies.GetAt(i), view)) continue;
             SayLine(kSeenPuppyLine);
             puppySeen_ = 1;
             break;

@@ -1,5 +1,6 @@
 // The town's quotas, its two tasks and its mission, kept in the player record.
 #include "engine/base/Random.h"
+#include "engine/base/Trace.h"
 
 #include "engine/core/ActivityManager.h"
 #include "engine/media/Sound.h"
@@ -17,6 +18,17 @@ namespace {
 
 constexpr uint16_t kCaptiveQuota = 10;
 constexpr uint16_t kMinHeroPoints = 4;
+constexpr uint32_t kCounterColour = 0x00FFFFFFu;
+
+bool IsCaptiveOrPen(const OActivityProp* prop) {
+    return prop->IsA(DCaptive::kClassId) || prop->IsA(ConstraintObject::kClassId);
+}
+
+bool Contains(const CDynArray<OActivityProp*>& set, const OActivityProp* prop) {
+    for (int32_t i = 0; i < set.Count(); ++i)
+        if (set.GetAt(i) == prop) return true;
+    return false;
+}
 
 void ShowWithShadow(TLV_Object* prop, bool show) {
     prop->SetVisible(show ? 1 : 0, 0);
@@ -98,6 +110,7 @@ void TownWorld::StartMission(int32_t mission) {
         if (OActivityProp* shadow = prop->GetShadow()) shadow->SetVisible(1, 0);
     }
     if (captive_) captive_->SetPen(pen_);
+    OnMissionStarted();
     if (CCounterPanel* panel = CounterPanel()) panel->Release();
     ShowMissionCounters();
 }
@@ -148,6 +161,15 @@ void TownWorld::FinishMission() {
     captive_->SetState(1);
 }
 
+void TownWorld::FinishTask(int task) {
+    CPlayer* player = Player();
+    if (!player) return;
+    player->IncActivityCount(table_.world, task);
+    player->AddHeroPoints(table_.world, 1);
+    PlayLoud(table_.taskDoneSound);
+    OnTasksDone();
+}
+
 void TownWorld::CollectToken() {
     CPlayer* player = Player();
     if (!player) return;
@@ -178,4 +200,64 @@ void TownWorld::PlayLoud(ChunkId sound) {
 
 void TownWorld::RefreshCounters() {
     if (CCounterPanel* panel = CounterPanel()) panel->Refresh();
+}
+
+void TownWorld::ThinByQuotas() {
+    if (!Player()) return;
+    for (int k = 1; k <= kQuotas; ++k) {
+        CDynArray<OActivityProp*> set;
+        FindPropsById(uint32_t(k), set);
+        const int32_t n = set.Count();
+        xTracef("Item %d Num Elements: %d\n", k, int(n));
+        int32_t pens = 0;
+        for (int32_t i = 0; i < n; ++i)
+            if (IsCaptiveOrPen(set.GetAt(i))) ++pens;
+        const int32_t keep = int32_t(GetQuota(k)) + pens;
+        if (n <= keep) continue;
+        if (!ThinRememberedProps(k, set, keep)) {
+            const bool pensStay = k == GetCurrentMission() + int(kFirstMissionId);
+            // Ends: every pen counts in `keep`, so the props that may go outnumber the drops.
+            while (set.Count() > keep) {
+                const int32_t pick = xRand() % set.Count();
+                if (pensStay && IsCaptiveOrPen(set.GetAt(pick))) continue;
+                set.RemoveAt(pick);
+            }
+        }
+        CDynArray<OActivityProp*> all;
+        FindPropsById(uint32_t(k), all);
+        for (int32_t i = 0; i < all.Count(); ++i)
+            if (!Contains(set, all.GetAt(i))) RetireProp(all.GetAt(i));
+    }
+}
+
+void TownWorld::ShowCounterRows(const towns::CounterShown* rows, size_t count) {
+    CCounterPanel* panel = CounterPanel();
+    CPlayer* player = Player();
+    if (!panel || !player) return;
+    const int w = table_.world;
+    for (size_t i = 0; i < count; ++i) {
+        uint16_t* value = nullptr;
+        switch (rows[i].what) {
+        case towns::CounterShown::kQuota1Left: value = player->Quota1LeftPtr(w); break;
+        case towns::CounterShown::kQuota2Left: value = player->Quota2LeftPtr(w); break;
+        case towns::CounterShown::kQuota3Left: value = player->Quota3LeftPtr(w); break;
+        case towns::CounterShown::kBadges: value = player->BadgeCountPtr(w, 0); break;
+        }
+        panel->SetCounter(int(i), rows[i].icon, value, kCounterColour, 0, rows[i].offset);
+    }
+}
+
+bool TownWorld::PropBox(const OActivityProp* prop, CRect16* box) {
+    if (!prop->HasRightAngleRotation()) return false;
+    const CPointF c = prop->GetPosition();
+    const int32_t w = prop->GetWidth(), h = prop->GetHeight();
+    const int32_t left = int32_t(c.x) - w / 2, top = int32_t(c.y) - h / 2;
+    *box = CRect16(int16_t(left), int16_t(top), int16_t(left + w), int16_t(top + h));
+    return true;
+}
+
+bool TownWorld::PropHits(const OActivityProp* prop, const CRect16& rect) {
+    CRect16 box;
+    return PropBox(prop, &box) && box.left < rect.right && rect.left < box.right && box.top < rect.bottom &&
+           rect.top < box.bottom;
 }

@@ -56,6 +56,12 @@ int32_t TownWorld::OnActivated() {
     vehicleIso_ = dynamic_cast<VIsometric*>(GetVehicle());
     if (current_ && vehicleIso_) PlaceVehicle();
     if (!(MainTasksDone() && !MissionDone())) ShowTaskCounters();
+    StartTownMusic();
+    if (CPlayer* p = Player()) p->IncCounter(table_.visitCounter);
+    return answer;
+}
+
+void TownWorld::StartTownMusic() {
     if (CTLVApp* app = CTLVApp::Get(); app && app->GetMusic()) {
         OMusicProcess* music = app->GetMusic();
         music->Stop();
@@ -63,8 +69,6 @@ int32_t TownWorld::OnActivated() {
         music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, ChunkEntryOf(table_.music)});
         music->Play();
     }
-    if (CPlayer* p = Player()) p->IncCounter(table_.visitCounter);
-    return answer;
 }
 
 void TownWorld::PlaceVehicle() {

@@ -5,6 +5,7 @@
 #include "engine/data/ChunkId.h"
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/towns/TownTable.h"
+#include "game/world/towns/TownTables.h"
 
 class CPlayer;
 class ConstraintObject;
@@ -85,6 +86,8 @@ public:
     /// The mission is finished: the count, the hero point and the sound; the end follows at
     /// once without a captive, else through the captive's rescue.
     void FinishMission();
+    /// A task finished: its count, the hero point, the sound, then the tasks' end.
+    void FinishTask(int task);
     /// A token taken by the vehicle.
     void CollectToken();
 
@@ -131,6 +134,10 @@ protected:
     virtual void CheckSightings() {}
     /// Fires and the like that the town adds beside its blockers at the start.
     virtual void OnTownStart() {}
+    /// The town's music at the start.
+    virtual void StartTownMusic();
+    /// The mission's props are out and its captive holds its pen.
+    virtual void OnMissionStarted() {}
     /// A mission prop's own start (a fire set burning).
     virtual void StartMissionProp(TLV_Object* /*prop*/) {}
     /// Whether the arrow may keep pointing at the target.
@@ -138,8 +145,21 @@ protected:
     /// Whether the town's task rule chooses the arrow's target (null: none) and its line; false
     /// leaves the choice to the nearest armed way point.
     virtual bool FindTaskTarget(OActivityProp** /*target*/, int* /*line*/) { return false; }
+    /// Thins every quota's props down to the quota (captives and pens stay beside it) and
+    /// retires the rest; the town may thin a set by its remembered points first.
+    void ThinByQuotas();
+    /// False when the quota's set is not thinned by remembered points.
+    virtual bool ThinRememberedProps(int /*quota*/, CDynArray<OActivityProp*>& /*set*/, int32_t /*keep*/) { return false; }
     /// The rounded positions the town remembers at the stop.
     virtual void SaveCollectablePoints() {}
+    /// The counter panel's counters in the rows' order.
+    void ShowCounterRows(const towns::CounterShown* rows, size_t count);
+    template <size_t N>
+    void ShowCounterRows(const towns::CounterShown (&rows)[N]) { ShowCounterRows(rows, N); }
+    /// A prop's box: its centre less half its size; none for a prop turned off the right angles.
+    static bool PropBox(const OActivityProp* prop, CRect16* box);
+    /// Whether the prop's box meets the rectangle.
+    static bool PropHits(const OActivityProp* prop, const CRect16& rect);
     /// The vehicle's light prop (null for none).
     OActivityProp* LightProp();
     /// Shows the light one above the vehicle, or hides it.

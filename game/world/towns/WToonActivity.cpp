@@ -109,16 +109,6 @@ constexpr ChunkId kFireIcon = Pic(53);
 constexpr ChunkId kBadgeIcon = Pic(54);
 constexpr uint32_t kCounterColour = 0x00FFFFFFu;
 
-bool IsCaptiveOrPen(const OActivityProp* prop) {
-    return prop->IsA(DCaptive::kClassId) || prop->IsA(ConstraintObject::kClassId);
-}
-
-bool Contains(const CDynArray<OActivityProp*>& set, const OActivityProp* prop) {
-    for (int32_t i = 0; i < set.Count(); ++i)
-        if (set.GetAt(i) == prop) return true;
-    return false;
-}
-
 CPoint16 Rounded(const CPointF& p) { return CPoint16(int16_t(std::lround(p.x)), int16_t(std::lround(p.y))); }
 
 } // namespace
@@ -232,39 +222,11 @@ void WToon_Activity::SaveCollectablePoints() {
 
 // ---- Thinning -----------------------------------------------------------------------------------
 
-void WToon_Activity::ApplyCollectableQuotas() {
-    const CPlayer* player = Player();
-    if (!player) return;
-    for (int k = 1; k <= kQuotas; ++k) {
-        CDynArray<OActivityProp*> set;
-        FindPropsById(uint32_t(k), set);
-        const int32_t n = set.Count();
-        xTracef("Item %d Num Elements: %d\n", k, int(n));
-        int32_t pens = 0;
-        for (int32_t i = 0; i < n; ++i)
-            if (IsCaptiveOrPen(set.GetAt(i))) ++pens;
-        const int32_t keep = int32_t(GetQuota(k)) + pens;
-        if (n <= keep) continue;
-        if (k == int(kFireId) && player->PointCount() > 0) {
-            ThinTaskFires(set, keep);
-        } else {
-            const bool pensStay = k == GetCurrentMission() + int(kFirstMissionId);
-            // Ends: every pen counts in `keep`, so the props that may go outnumber the drops.
-            while (set.Count() > keep) {
-                const int32_t pick = xRand() % set.Count();
-                if (pensStay && IsCaptiveOrPen(set.GetAt(pick))) continue;
-                set.RemoveAt(pick);
-            }
-        }
-        CDynArray<OActivityProp*> all;
-        FindPropsById(uint32_t(k), all);
-        for (int32_t i = 0; i < all.Count(); ++i)
-            if (!Contains(set, all.GetAt(i))) RetireProp(all.GetAt(i));
-    }
-}
+void WToon_Activity::ApplyCollectableQuotas() { ThinByQuotas(); }
 
-void WToon_Activity::ThinTaskFires(CDynArray<OActivityProp*>& set, int32_t keep) {
+bool WToon_Activity::ThinRememberedProps(int quota, CDynArray<OActivityProp*>& set, int32_t keep) {
     const CPlayer* player = Player();
+    if (quota != int(kFireId) || player->PointCount() == 0) return false;
     // The fires that burned when the town was left burn again; the others go.
     for (int32_t i = set.Count() - 1; i >= 0; --i)
         if (set.GetAt(i)->IsA(Fire::kClassId) && !player->HasPoint(Rounded(set.GetAt(i)->GetPosition())))
@@ -284,4 +246,5 @@ void WToon_Activity::ThinTaskFires(CDynArray<OActivityProp*>& set, int32_t keep)
         }
         set.RemoveAt(at);
     }
+    return true;
 }

@@ -85,6 +85,8 @@ protected:
     bool KeepsArrowTarget(OActivityProp* target) override;
     bool FindTaskTarget(OActivityProp** target, int* line) override;
     void SaveCollectablePoints() override;
+    /// The fires by the remembered points, then a random step over the props that are not fires.
+    bool ThinRememberedProps(int quota, CDynArray<OActivityProp*>& set, int32_t keep) override;
 
 private:
     void PutOutCharacter(TLV_Object* character);
@@ -96,8 +98,6 @@ private:
     void PutSmoke(const OActivityProp* at);
     void StepSprayBurst();
     void Shoo(TLV_Object* character);
-    /// The thinning of the fires by the remembered points; the rest by the world's rule.
-    void ThinTaskFires(CDynArray<OActivityProp*>& set, int32_t keep);
 
     CDynArray<PParticle*> particles_;
     CDynArray<Smoke*> smokes_;

@@ -8,6 +8,7 @@
 #include "game/world/TLVWorldWayPoint.h"
 #include "game/world/towns/WMetropolisActivity.h"
 #include "game/world/towns/WToonActivity.h"
+#include "game/world/towns/WZooActivity.h"
 #include "game/world/characters/CharacterClasses.h"
 #include "game/world/vehicles/VehicleClasses.h"
 
@@ -29,6 +30,7 @@ void xWorld_RegisterClasses() {
     xTLVFactory_Register({TLVWorld_Activity::kClassId, &MakeWorld<TLVWorld_Activity>, nullptr});
     xTLVFactory_Register({WToon_Activity::kClassId, &MakeWorld<WToon_Activity>, nullptr});
     xTLVFactory_Register({WMetropolis_Activity::kClassId, &MakeWorld<WMetropolis_Activity>, nullptr});
+    xTLVFactory_Register({WZoo_Activity::kClassId, &MakeWorld<WZoo_Activity>, nullptr});
     xTLVFactory_Register({TLVWorld_BldgAddOn::kClassId, nullptr, &MakeWorldProp<TLVWorld_BldgAddOn>});
     xTLVFactory_Register({TLVWorld_WayPoint::kClassId, nullptr, &MakeWorldProp<TLVWorld_WayPoint>});
     xVehicles_RegisterClasses();

@@ -119,6 +119,7 @@ TEST_F(SharedPropsTest, TheCitysTargetsKeepTheirStageInTheRecordAndCountDownTheM
     ASSERT_NE(city, nullptr);
     Toucher vehicle(2000);
     CPlayer* player = app->GetPlayer();
+    player->SetQuota3Left(2, 3); // three targets to go
     struct Case {
         uint32_t objectId;
         int16_t recordWord;
