@@ -86,6 +86,14 @@ TownBot::Task CircusTasks() {
         return prop == town->GetWayPoint(5) && player->GetQuota1Left(W) == 0 && player->GetQuota2Left(W) > 0 &&
                town->CountFollowers() >= player->GetQuota2Left(W);
     };
+    // A complete chain goes home before anything else.
+    task.first = [](TLVWorld_Activity*) -> OActivityProp* {
+        WToon_Activity* town = Town();
+        CPlayer* player = CTLVApp::Get()->GetPlayer();
+        const bool complete = town && player->GetQuota1Left(W) == 0 && player->GetQuota2Left(W) > 0 &&
+                              town->CountFollowers() >= player->GetQuota2Left(W);
+        return complete ? town->GetWayPoint(5) : nullptr;
+    };
     // The spray puts fires out and picks puppies up.
     task.needsAction = [](OActivityProp* prop) {
         return prop->IsA(Fire::kClassId) || prop->IsA(DAvoider::kClassId) || prop->IsA(DFollower::kClassId);
