@@ -125,6 +125,8 @@ public:
     virtual int32_t PickCollectableSet() { return 0; }
     /// Called by OnStart after the quotas are applied.
     virtual void OnWorldStart() {}
+    /// What the world's characters ask of it (a round-up adds its track to the move tests).
+    virtual CCharacterWorld* GetCharacterLink() { return &characterLink_; }
     /// Called by OnStart when the intro is to play.
     virtual void OnIntro() {}
     /// The draw order of the on-screen obstacles.
@@ -297,6 +299,7 @@ public:
     int32_t GetSirenFlag() const { return sirenFlag_; }
     void SetSirenFlag(int32_t flag) { sirenFlag_ = flag; }
     int32_t GetActionCooldown() const { return actionCooldown_; }
+    void SetActionCooldown(int32_t ms) { actionCooldown_ = ms; }
     int32_t GetCurrentWayPoint() const { return currentWayPoint_; }
     void SetCurrentWayPoint(int32_t slot) { currentWayPoint_ = slot; }
     int32_t GetStartHintFlag() const { return startHintFlag_; }

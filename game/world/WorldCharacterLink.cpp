@@ -61,3 +61,5 @@ bool CWorldCharacterLink::FindNearestCollectable(const CPoint16& from, CPointF* 
     if (prop && at) *at = prop->GetPosition();
     return prop != nullptr;
 }
+
+void CWorldCharacterLink::PlaySound(ChunkId id, uint32_t pipe, int32_t volume) { world_->PlaySound(id, pipe, volume); }

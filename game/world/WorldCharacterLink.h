@@ -5,7 +5,7 @@ class TLVWorld_Activity;
 
 /// The driving world as its characters see it: their move corrections, acceptance and box
 /// tests, and the map's questions, answered by the world that holds them.
-class CWorldCharacterLink final : public CCharacterWorld {
+class CWorldCharacterLink : public CCharacterWorld {
 public:
     explicit CWorldCharacterLink(TLVWorld_Activity* world) : world_(world) {}
 
@@ -29,6 +29,10 @@ public:
     /// The tokens left on the map, and the nearest of them.
     bool HasCollectables() override;
     bool FindNearestCollectable(const CPoint16& from, CPointF* at) override;
+    void PlaySound(ChunkId id, uint32_t pipe, int32_t volume) override;
+
+protected:
+    TLVWorld_Activity* World() const { return world_; }
 
 private:
     TLVWorld_Activity* world_;

@@ -10,6 +10,7 @@
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/characters/DAvoider.h"
 #include "game/world/characters/DGuard.h"
+#include "game/world/characters/DRoundUp.h"
 #include "game/world/characters/Dweeble.h"
 
 namespace {
@@ -67,7 +68,7 @@ bool TLVWorld_Activity::AcceptObject(OView* object) {
 bool TLVWorld_Activity::AddProp(OActivityProp* prop) {
     if (!prop) return true;
     if (!AddToStillBuckets(prop)) AddToMovingBuckets(prop);
-    if (auto* character = dynamic_cast<Dweeble*>(prop)) character->SetCharacterWorld(&characterLink_);
+    if (auto* character = dynamic_cast<Dweeble*>(prop)) character->SetCharacterWorld(GetCharacterLink());
     if (SortProp(prop)) CTLVActivity::AcceptObject(prop);
     return true;
 }
@@ -135,6 +136,7 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
         if (character->GetTargetObject() == prop) character->SetTargetObject(nullptr);
         if (auto* guard = dynamic_cast<DGuard*>(character)) guard->ForgetProp(prop);
         if (auto* avoider = dynamic_cast<DAvoider*>(character)) avoider->ForgetProp(prop);
+        if (auto* animal = dynamic_cast<DRoundUp*>(character)) animal->ForgetProp(prop);
     }
 }
 
@@ -256,7 +258,7 @@ OActivityProp* TLVWorld_Activity::SpawnCharacter(OActivityProp* spawner) {
     AddChild(character);
     character->SetPosition(spawner->GetPosition(), 0, 0);
     if (auto* walker = dynamic_cast<Dweeble*>(character)) {
-        walker->SetCharacterWorld(&characterLink_);
+        walker->SetCharacterWorld(GetCharacterLink());
         walker->OnPropertiesLoaded(); // its shadow and overlay, and its start
     } else if (auto* object = dynamic_cast<TLV_Object*>(character)) {
         object->CreateShadow();

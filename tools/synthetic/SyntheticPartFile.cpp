@@ -25,6 +25,7 @@ void AddCircusVehicles(GameData& data);
 void AddCertificates(GameData& data);
 void AddCircusArcade(GameData& data);
 void AddPuzzles(GameData& data);
+void AddRoundUps(GameData& data);
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     AddCircusArcade(data);
     AddTownStandIns(data);
     AddPuzzles(data);
+    AddRoundUps(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
         return 1;

@@ -9,6 +9,7 @@
 #include "game/world/characters/DCaptive.h"
 #include "game/world/characters/DFollower.h"
 #include "game/world/characters/DGuard.h"
+#include "game/world/characters/DRoundUp.h"
 #include "game/world/characters/Dweeble.h"
 #include "game/world/characters/PatrolObject.h"
 
@@ -30,4 +31,5 @@ void xCharacters_RegisterClasses() {
     xTLVFactory_Register({ConstraintObject::kClassId, nullptr, &MakeCharacter<ConstraintObject>});
     xTLVFactory_Register({DGuard::kClassId, nullptr, &MakeCharacter<DGuard>});
     xTLVFactory_Register({PatrolObject::kClassId, nullptr, &MakeCharacter<PatrolObject>});
+    xTLVFactory_Register({DRoundUp::kClassId, nullptr, &MakeCharacter<DRoundUp>});
 }

@@ -3,6 +3,7 @@
 
 #include "engine/base/Point.h"
 #include "engine/base/Rect.h"
+#include "engine/data/ChunkId.h"
 #include "engine/data/DynArray.h"
 
 class OActivityProp;
@@ -55,4 +56,10 @@ public:
     /// Whether collectables are left, and the nearest one to a point.
     virtual bool HasCollectables() { return false; }
     virtual bool FindNearestCollectable(const CPoint16& /*from*/, CPointF* /*at*/) { return false; }
+
+    // What the round-up's animals ask of it; other activities ignore them.
+    /// Plays a sound through the activity.
+    virtual void PlaySound(ChunkId /*id*/, uint32_t /*pipe*/, int32_t /*volume*/) {}
+    /// A caught animal went home: the round-up checks whether any is left.
+    virtual void CheckRoundUpEnd() {}
 };

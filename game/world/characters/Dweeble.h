@@ -58,7 +58,8 @@ public:
     virtual void PickRandomHeading(int32_t state);
     virtual void ChooseHeading(int32_t state);
     virtual void HeadToTarget(int32_t state);
-    virtual bool SteerAlongHeading(int32_t state, OActivityProp* matchObject);
+    /// `extra` is for the subclasses that steer by one more value.
+    virtual bool SteerAlongHeading(int32_t state, OActivityProp* matchObject, int32_t extra = 0);
     virtual bool SteerAlongHeadingKeepSpeed(int32_t state, OActivityProp* matchObject);
     virtual void ApplyHeading(int32_t state);
     virtual bool HasPassedTarget();
@@ -160,6 +161,8 @@ public:
     double DistanceFromLeaderEnd() const;
     int32_t StepDistance() const;
     bool IsOnStage(bool overlap, int16_t margin);
+    /// Half the map's width and height (the world's map; the origin outside one).
+    CPointF MapCentre();
     bool IsOnStageColumn(bool overlap, int16_t margin);
 
     // ---- Timers ------------------------------------------------------------------------------
@@ -202,6 +205,8 @@ public:
     int32_t GetHeading() const { return heading_; }
     void SetIdleParam(int32_t ms) { dwellIdle_ = ms; }
     void SetMoveParam(int32_t ms) { dwellWalk_ = ms; }
+    int32_t GetDwellIdle() const { return dwellIdle_; }
+    int32_t GetDwellWalk() const { return dwellWalk_; }
     void SetDwellTimes(int32_t action, int32_t flee, int32_t run, int32_t facing1, int32_t facing2);
     void SetSteps(int32_t walk, int32_t run) { walkStep_ = walk; runStep_ = run; }
     OActivityProp* GetTargetObject() const { return targetObject_; }
@@ -235,7 +240,6 @@ private:
     int32_t WrapDirection(int32_t state, int32_t direction) const;
     /// The direction k-th in the search order from `preferred`: +0, +1, -1, +2, -2 ...
     static int32_t Candidate(int32_t preferred, int32_t k, int32_t count);
-    CPointF MapCentre();
     void TraceTableFault() const;
     /// The moving list of a state (B, or C for state 5).
     const CDynArray<int32_t>& MovingList(int32_t state) const;

@@ -129,7 +129,7 @@ void Dweeble::HeadToTarget(int32_t state) {
     heading_ = FindFreeDirection(&out, state, d, &free) ? free : d;
 }
 
-bool Dweeble::SteerAlongHeading(int32_t state, OActivityProp* matchObject) {
+bool Dweeble::SteerAlongHeading(int32_t state, OActivityProp* matchObject, int32_t /*extra*/) {
     if (state == 5) speed_ = runSpeed_;
     else if ((state >= 2 && state <= 4) || (state >= 12 && state <= 17)) speed_ = walkSpeed_;
     return SteerAlongHeadingKeepSpeed(state, matchObject);
@@ -304,6 +304,7 @@ void Dweeble::PickRandomHeading(int32_t state) {
 }
 
 CPointF Dweeble::MapCentre() {
+    if (world_ == nullptr) return CPointF();
     const CRect16 map = world_->GetMapRect();
     return CPointF(float(map.Width() / 2), float(map.Height() / 2));
 }

@@ -3,18 +3,11 @@
 #include "engine/graphics/Part.h"
 #include "game/world/characters/Dweeble.h"
 
-namespace {
-
-/// The held states share the walking list, so their directions are the walking ones.
-constexpr int32_t kHeldState = 9;
-
-} // namespace
-
-void TurnBackTo(Dweeble* d, const OActivityProp* from) {
+void TurnBackTo(Dweeble* d, const OActivityProp* from, int32_t state) {
     if (!d || !from) return;
     const CPointF at = d->GetPosition();
     const CPointF source = from->GetPosition();
-    const int32_t direction = d->NearestDirection(kHeldState, Vec3(at.x - source.x, at.y - source.y, 0.0f));
+    const int32_t direction = d->NearestDirection(state, Vec3(at.x - source.x, at.y - source.y, 0.0f));
     if (direction < 0) return;
     bool mirrored = false;
     const int32_t frame = d->MovingFrameB(direction, &mirrored);

@@ -88,6 +88,8 @@ public:
     void OnFollowerAttached(TLV_Object* follower) override { attached.push_back(follower); }
     void RetireProp(OActivityProp* prop) override { retired.push_back(prop); }
     void ShowEffectAt(OActivityProp* prop) override { effects.push_back(prop); }
+    void PlaySound(ChunkId id, uint32_t, int32_t) override { sounds.push_back(id); }
+    void CheckRoundUpEnd() override { ++roundUpEndChecks; }
     bool HasCollectables() override { return hasCollectable; }
     bool FindNearestCollectable(const CPoint16&, CPointF* at) override {
         if (hasCollectable) *at = collectable;
@@ -97,6 +99,8 @@ public:
     std::vector<TLV_Object*> attached;
     std::vector<OActivityProp*> retired;
     std::vector<OActivityProp*> effects;
+    std::vector<ChunkId> sounds;
+    int roundUpEndChecks = 0;
     bool hasCollectable = false;
     CPointF collectable;
 };
