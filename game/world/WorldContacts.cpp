@@ -371,7 +371,9 @@ void TLVWorld_Activity::ResolveMove(CPointF* out, const CPointF& from, const CPo
     Found props;
     QueryRect(a, b, props);
     double best = kNoHit;
-    CPointF answer(b.x, b.y);
+    // With nothing hit the position stays exactly as given: rounding it would freeze a character
+    // that moves less than a pixel per frame.
+    CPointF answer = to;
     for (OActivityProp* prop : props) {
         if (prop == vehicle_ || !IsBlocking(prop) || !SegmentHits(prop, a, b)) continue;
         if (!firstHit([&](const CPoint16& p) { return SegmentHits(prop, p, p); }, &hit)) continue;

@@ -1,9 +1,9 @@
 #pragma once
 // A player for the towns' scenario runs. Each frame it reads the current world and answers with
 // window messages only (the pointer, clicks and keys the scenario's script plays): it chooses
-// the pointer drive, then steers after the nearest open task the town's test names or, without
-// one, the guide arrow's target, and presses the world (the vehicle's action) once the
-// target lies within reach. Across the map it keeps to the generator's roads: a far target is
+// the pointer drive, then steers after the task the town's test puts first, else the nearest
+// open task it names or, without one, the guide arrow's target, and presses the world (the
+// vehicle's action) once the target lies within reach. Across the map it keeps to the generator's roads: a far target is
 // reached along the vehicle's road to the crossing with the road nearest the target.
 #include <algorithm>
 #include <cmath>
@@ -28,6 +28,9 @@ public:
     struct Task {
         std::function<bool(OActivityProp*)> open;
         std::function<bool(OActivityProp*)> needsAction;
+        /// Where to go before any other task (a chain of followers complete: their home);
+        /// null or empty for none.
+        std::function<OActivityProp*(TLVWorld_Activity*)> first;
     };
     static constexpr float kReach = 300.0f;
     /// How far below a target of the action the vehicle turns to it.
@@ -50,7 +53,8 @@ public:
             modeChosen_ = true;
             return "0 WM_KEYDOWN 49 0 0 0\n40 WM_KEYUP 49 0 0 0\n";
         }
-        OActivityProp* target = NearestTask(world, vehicle->GetPosition());
+        OActivityProp* target = task_.first ? task_.first(world) : nullptr;
+        if (!target) target = NearestTask(world, vehicle->GetPosition());
         if (!target) target = world->GetGuideTarget();
         if (!target) return "";
         const CPointF at = vehicle->GetPosition(), goal = target->GetPosition();

@@ -140,6 +140,8 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
     AddSharedPart(data, Plain(220, 140, kBadge), ChunkEntryOf(town.winPicture));
     AddSharedPart(data, Plain(220, 140, kPanel), ChunkEntryOf(town.easierArt));
     AddVoiceOnce(data, town.winSound);
+    // The music after the start panel; the certificates play the same tunes.
+    AddSharedTone(data, town.music, 200.0 + town.music % 100, "Music " + std::to_string(town.music));
     for (const RoundUpTown::Hint& hint : town.hints)
         for (int c = 0; c < hint.choices; ++c) AddVoiceOnce(data, MakeChunkId(7, hint.voices[c]));
     AddTextOnce(data, town.title, u"Round them up");

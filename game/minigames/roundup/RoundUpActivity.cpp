@@ -215,6 +215,7 @@ void CRoundUpActivity::OnCollect(TLV_Object* prop, int32_t collected) {
     if (!prop || !collected || !prop->IsA(kTokenClass)) return;
     if (CPlayer* player = GamePlayer()) player->IncBadgeCount(town_.world, kActivity);
     if (CCounterPanel* panel = CounterPanel()) panel->Refresh();
+    firstBadge_ = 1;
 }
 
 void CRoundUpActivity::CheckRoundUpEnd() {

@@ -62,7 +62,9 @@ public:
     /// Counts the animals the quota kept.
     void OnWorldStart() override;
     bool IsBelowTopBand(const CPoint16& point) override;
+    /// A badge taken raises the world's badge count and marks the first badge of the visit.
     void OnCollect(TLV_Object* prop, int32_t collected) override;
+    bool HasFirstBadge() const { return firstBadge_ != 0; }
     void OnVehicleHalted() override;
     void OnVehicleAccelerating() override;
     CCharacterWorld* GetCharacterLink() override { return &roundUpLink_; }
@@ -117,4 +119,5 @@ private:
     uint16_t animalCount_ = 0;
     uint16_t animalsLeft_ = 0;
     uint8_t ended_ = 0;
+    uint8_t firstBadge_ = 0;
 };

@@ -9,6 +9,7 @@
 #include "engine/core/DeferredDelete.h"
 #include "game/shell/Player.h"
 #include "game/world/characters/Dweeble.h"
+#include "game/world/characters/DweebleRoutines.h"
 #include "tests/game/world/WorldFixture.h"
 #include "tests/support/StoredProperties.h"
 
@@ -114,6 +115,35 @@ TEST_F(WorldCharactersTest, TheStartTellsEachListedCharacterWhetherThePairsSecon
         world->PrepareProps();
         EXPECT_EQ(avoider->variants, std::vector<uint8_t>{c.variant});
         EXPECT_EQ(follower->variants, std::vector<uint8_t>{c.variant});
+    }
+}
+
+TEST_F(WorldCharactersTest, ASlowCharacterAdvancesThoughItMovesLessThanAPixelAFrame) {
+    // 11 px/s on 16 ms frames is under a fifth of a pixel a frame: the world's move test must
+    // not hand it back its old pixel each frame.
+    const struct {
+        float vx, vy;
+    } cases[] = {{11, 0}, {0, -11}, {-7.8f, 7.8f}};
+    SpyWorld* world = ShowWorld(kEmptyWorld);
+    ASSERT_NE(world, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.vx) + "," + std::to_string(c.vy));
+        auto* walker = Add(world, new KindOf<Dweeble::kClassId>, 300, 240);
+        walker->SetGroupRoutine(0, &DoNothing);
+        walker->SetBehaviourState(1);
+        Frames(1, kFrameMs); // takes the last position
+        const CPointF start = walker->GetGroundPosition();
+        walker->SetVelocityXY(c.vx, c.vy, 0);
+        const int frames = 100;
+        Frames(frames, kFrameMs);
+        const CPointF end = walker->GetGroundPosition();
+        const float seconds = frames * kFrameMs / 1000.0f;
+        EXPECT_NEAR(end.x - start.x, c.vx * seconds, 0.5f);
+        EXPECT_NEAR(end.y - start.y, c.vy * seconds, 0.5f);
+        EXPECT_EQ(walker->GetLastPosition(), end) << "the world accepted where it walked";
+        walker->Stop();
+        AddDeferredDelete(walker);
+        FlushDeferredDeletes();
     }
 }
 

@@ -130,10 +130,6 @@ struct MoveModel {
         CPoint16 hit;
         return OnMap(b.x, b.y, band) && !FirstHit(a, b, &hit);
     }
-    CPoint16 Resolve(CPoint16 a, CPoint16 b) const {
-        CPoint16 hit;
-        return FirstHit(a, b, &hit) ? hit : b;
-    }
 };
 
 class WorldContactsTest : public WorldFixture {
@@ -449,8 +445,11 @@ TEST_F(WorldContactsTest, TheFourMoveTestsMatchAPixelModelOnRandomPointsAndSegme
         CPointF out;
         int32_t changed = 0;
         world->ResolveMove(&out, f(a), f(b), 0, &changed);
-        const CPoint16 expected = MoveModel::OnMap(tb.x, tb.y, true) ? model.Resolve(ta, tb) : ta;
-        EXPECT_EQ(out, CPointF(expected.x, expected.y));
+        // Off the map: the old position's pixel; a hit: its pixel; otherwise exactly the new position.
+        CPoint16 hit;
+        if (!MoveModel::OnMap(tb.x, tb.y, true)) EXPECT_EQ(out, CPointF(ta.x, ta.y));
+        else if (model.FirstHit(ta, tb, &hit)) EXPECT_EQ(out, CPointF(hit.x, hit.y));
+        else EXPECT_EQ(out, f(b));
         refusals += !model.Free(a, b, band);
     }
     EXPECT_GT(refusals, 200) << "the samples meet the walls";
@@ -464,10 +463,10 @@ TEST_F(WorldContactsTest, CoordinatesRoundUpJustBelowAWholeNumber) {
     struct Case {
         float x;
         bool accepted;   // the point test (fraction strictly between 0.996 and 1)
-        float resolved;  // the way from 380 (fraction of at least 0.996 rounds up)
+        float resolved;  // the way from 380 (fraction of at least 0.996 rounds up; no hit: exact)
     };
     const Case cases[] = {
-        {399.5f, true, 399.0f},  {399.997f, false, 400.0f}, {399.9955f, true, 399.0f},
+        {399.5f, true, 399.5f},  {399.997f, false, 400.0f}, {399.9955f, true, 399.9955f},
         {409.5f, false, 400.0f}, {410.2f, true, 400.0f},    {-1.0f, false, 380.0f},
     };
     for (const Case& c : cases) {

@@ -10,6 +10,7 @@
 #include "engine/base/Random.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MessageRecord.h"
+#include "engine/media/MusicProcess.h"
 #include "game/minigames/roundup/GUMetropolisActivity.h"
 #include "game/minigames/roundup/GUToonActivity.h"
 #include "game/minigames/roundup/GUZooActivity.h"
@@ -260,6 +261,49 @@ TEST_F(RoundUpActivityTest, AnAnimalOfAnotherIdCaughtAfterTheEndCountsNothing) {
     DriveCircle(r, CPointF(strayAt.x, 500.0f), 60);
     EXPECT_EQ(r->GetAnimalsLeft(), 0) << "no count below zero";
     EXPECT_EQ(Player().GetActivityLevel(0, CRoundUpActivity::kActivity), 2) << "raised once";
+}
+
+TEST_F(RoundUpActivityTest, ABadgeTakenRaisesTheCountAndMarksTheFirstBadge) {
+    CRoundUpActivity* r = Start(kCircus, 1);
+    ASSERT_NE(r, nullptr);
+    CloseStartPanel(r);
+    const auto& tokens = r->GetList(TLVWorld_Activity::kTokens);
+    ASSERT_GT(tokens.Count(), 0);
+    auto* badge = dynamic_cast<TLV_Object*>(tokens.GetAt(0));
+    ASSERT_NE(badge, nullptr);
+    TLV_Object* animal = Animals(r).at(0);
+    const int world = kCircus.values->world;
+    const uint16_t before = Player().GetBadgeCount(world, 0);
+    struct Case {
+        TLV_Object* prop;
+        int32_t collected;
+        int raised; ///< the count after, over the count before
+        bool first;
+    };
+    // Only a badge really taken counts; the flag stays once set.
+    const Case cases[] = {{badge, 0, 0, false}, {animal, 1, 0, false}, {nullptr, 1, 0, false},
+                          {badge, 1, 1, true},  {badge, 1, 2, true}};
+    for (const Case& c : cases) {
+        r->OnCollect(c.prop, c.collected);
+        EXPECT_EQ(Player().GetBadgeCount(world, 0), before + c.raised);
+        EXPECT_EQ(r->HasFirstBadge(), c.first);
+    }
+}
+
+TEST_F(RoundUpActivityTest, DismissingTheStartPanelPlaysTheTownsMusic) {
+    for (const Town& town : {kCircus, kZoo, kCity}) {
+        SCOPED_TRACE(town.entry);
+        CRoundUpActivity* r = Start(town);
+        ASSERT_NE(r, nullptr);
+        r->OnPanelDismissed(CRoundUpActivity::kStartPanel);
+        OMusicProcess* music = app->GetMusic();
+        ASSERT_NE(music, nullptr);
+        ASSERT_TRUE(music->GetSnippetData().has_value());
+        EXPECT_EQ(music->GetSnippetData()->firstEntry, town.values->music);
+        EXPECT_TRUE(music->IsPlaying());
+        EXPECT_NE(music->GetSnippet(), nullptr) << "the generated data has the tune";
+        Leave();
+    }
 }
 
 TEST_F(RoundUpActivityTest, QuietAndIdleHintsWaitForSilence) {
