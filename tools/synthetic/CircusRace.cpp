@@ -24,83 +24,17 @@
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/ImageWriters.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/RaceRoadArt.h"
 
 using namespace vqt::test;
 using namespace circus_race;
+using namespace race_road;
 
 namespace {
 
-enum : uint8_t {
-    kClear = 0, kGrass, kGrassDark, kRoad, kRoadLine, kKerbRed, kKerbWhite, kBadge, kBadgeRim, kCrate, kCrateDark,
-    kRat, kRatDark, kWall, kRoof, kWater, kCollider, kColourCount,
-};
-
 /// The background's frame and palette entries.
 constexpr uint16_t kPictureEntry = 611;
-constexpr int kRow = kStageHeight / kRowsPerSection;
-constexpr int kVerge = 56; // grass at both ends of every piece
-constexpr int kKerb = 8;
 constexpr uint16_t kTownShadowPart = 34;
-constexpr int kLeftPictureWidth = 2 * 192;
-constexpr int kRightPictureWidth = 2 * kStageWidth;
-
-uint32_t Rgb(int r, int g, int b) { return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16; }
-
-std::vector<uint32_t> Colours() {
-    std::vector<uint32_t> c(256, 0);
-    const uint32_t named[kColourCount] = {
-        0,                  Rgb(70, 150, 60),  Rgb(50, 120, 45),  Rgb(95, 95, 100),  Rgb(235, 235, 210),
-        Rgb(200, 40, 40),   Rgb(245, 245, 245), Rgb(250, 200, 40), Rgb(180, 120, 20), Rgb(170, 110, 50),
-        Rgb(110, 70, 30),   Rgb(130, 130, 140), Rgb(70, 70, 80),    Rgb(230, 200, 150), Rgb(60, 80, 200),
-        Rgb(90, 170, 240),  Rgb(255, 0, 255),
-    };
-    for (int i = 0; i < kColourCount; ++i) c[size_t(i)] = named[i];
-    return c;
-}
-
-std::vector<uint8_t> PartColours() {
-    std::vector<uint8_t> rgb;
-    for (uint32_t c : Colours()) {
-        rgb.push_back(uint8_t(c & 0xFF));
-        rgb.push_back(uint8_t(c >> 8 & 0xFF));
-        rgb.push_back(uint8_t(c >> 16 & 0xFF));
-    }
-    return rgb;
-}
-
-/// Grass with a darker speckle that repeats the same way every run.
-uint8_t GrassAt(int x, int y) { return (uint32_t(x) * 7u + uint32_t(y) * 13u) % 11u == 0 ? kGrassDark : kGrass; }
-
-/// The verge's width at row y of a piece: its shape's bump over the plain verge.
-using Shape = std::function<int(int y)>;
-Shape Bump(int height) {
-    return [height](int y) { return kVerge + int(std::lround(height * std::sin(3.14159265 * y / kRow))); };
-}
-
-uint8_t VergeAt(int fromEdge, int width, int y) {
-    if (fromEdge < width) return GrassAt(fromEdge, y);
-    if (fromEdge < width + kKerb) return (y / 16) % 2 == 0 ? uint8_t(kKerbRed) : uint8_t(kKerbWhite);
-    return kClear;
-}
-
-Picture LeftPiece(const Shape& shape) {
-    Picture p(kLeftPictureWidth, kRow, kClear);
-    for (int y = 0; y < kRow; ++y)
-        for (int x = 0; x < kLeftPictureWidth / 2; ++x) p.at(kLeftPictureWidth / 2 + x, y) = VergeAt(x, shape(y), y);
-    return p;
-}
-
-Picture RightPiece(const Shape& shape) {
-    Picture p(kRightPictureWidth, kRow, kClear);
-    for (int y = 0; y < kRow; ++y)
-        for (int x = 0; x < kLeftPictureWidth / 2; ++x) p.at(kRightPictureWidth - 1 - x, y) = VergeAt(x, shape(y), y);
-    return p;
-}
-
-/// The chequered kerb of the finish, on both verges.
-Shape Finish() { return [](int) { return kVerge; }; }
-
-Picture Filled(int w, int h, uint8_t colour) { return Picture(w, h, colour); }
 
 Picture Badge() {
     Picture p(28, 28, kClear);
@@ -198,95 +132,6 @@ Picture Puff(int size) {
     return p;
 }
 
-/// One frame per picture in each state, the hot spot at the picture's centre.
-PartPlan PartOf(const std::vector<std::vector<Picture>>& states) {
-    return CentredPart(states, PartColours());
-}
-
-IndexedPicture Background() {
-    IndexedPicture p{.width = kStageWidth, .height = kSections * kStageHeight, .pixels = {}, .colours = Colours()};
-    p.pixels.resize(size_t(p.width) * size_t(p.height));
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
-            const int fromEdge = std::min(x, kStageWidth - 1 - x);
-            uint8_t v = fromEdge < kVerge ? GrassAt(fromEdge, y) : uint8_t(kRoad);
-            if ((x == kStageWidth / 2 - 1 || x == kStageWidth / 2) && y % 60 < 36) v = kRoadLine;
-            p.pixels[size_t(y) * size_t(p.width) + size_t(x)] = v;
-        }
-    return p;
-}
-
-/// What one catalogue entry is made of.
-struct PieceSpec {
-    Shape shape;
-    std::vector<std::pair<int, int>> points; // object points (x, y) in the piece's row
-    std::vector<int> successors;             // pieces of the same catalogue, by index
-};
-
-class RoadWriter {
-public:
-    explicit RoadWriter(GameData& data) : data_(data) {}
-
-    uint32_t List(const std::vector<uint32_t>& ids, const char* name) {
-        return data_.file.AddChunk(GameData::kChunkLists, ChunkListData(ids), {.entry = nextList_++, .name = name});
-    }
-
-    uint32_t Path(const std::vector<std::pair<int, int>>& points) {
-        // The origin is split off the points, as drawn paths keep it.
-        PathPlan plan;
-        plan.values[0] = uint32_t(kRow / 2 * 256);
-        plan.values[1] = uint32_t(kStageWidth / 2 * 256);
-        for (const auto& [x, y] : points) {
-            PathRecordPlan r;
-            r.words[0] = uint32_t((y - kRow / 2) * 256);
-            r.words[1] = uint32_t((x - kStageWidth / 2) * 256);
-            plan.records.push_back(r);
-        }
-        return data_.file.AddChunk(GameData::kPaths, PathData(plan), {.entry = nextPath_++});
-    }
-
-    /// A piece part; its third word names its collision list when it has one.
-    uint32_t Piece(const Picture& picture, uint32_t collisionList) {
-        PartPlan plan = PartOf({{picture}});
-        plan.words[2] = uint16_t(collisionList == 0 ? 0 : ChunkEntryOf(collisionList));
-        return data_.parts.AddPart(plan).part;
-    }
-
-    /// The catalogue of the pieces: their parts, each piece's entry list (part, path,
-    /// successors) and the catalogue list over them. `extra` is added to the successor lists.
-    uint32_t Catalogue(const std::vector<PieceSpec>& specs, const std::function<Picture(const Shape&)>& draw,
-                       bool colliders, const std::vector<std::vector<uint32_t>>& extra, const char* name) {
-        std::vector<uint32_t> parts;
-        for (const PieceSpec& s : specs) {
-            uint32_t collision = 0;
-            if (colliders) {
-                int widest = 0;
-                for (int y = 0; y < kRow; ++y) widest = std::max(widest, s.shape(y));
-                const uint32_t box = data_.parts.AddPart(PartOf({{Filled(2 * (widest + kKerb), kRow, kCollider)}})).part;
-                collision = List({box}, "Collision list");
-            }
-            parts.push_back(Piece(draw(s.shape), collision));
-        }
-        std::vector<uint32_t> entries;
-        for (size_t i = 0; i < specs.size(); ++i) {
-            std::vector<uint32_t> next;
-            for (int s : specs[i].successors) next.push_back(parts[size_t(s)]);
-            if (i < extra.size()) next.insert(next.end(), extra[i].begin(), extra[i].end());
-            entries.push_back(List({parts[i], Path(specs[i].points), List(next, "Successors")}, "Road piece"));
-        }
-        lastParts_ = parts;
-        return List(entries, name);
-    }
-
-    const std::vector<uint32_t>& LastParts() const { return lastParts_; }
-
-private:
-    GameData& data_;
-    uint16_t nextList_ = kRoadList + 1;
-    uint16_t nextPath_ = kRoadList;
-    std::vector<uint32_t> lastParts_;
-};
-
 } // namespace
 
 void AddCircusRace(GameData& data) {
@@ -309,7 +154,7 @@ void AddCircusRace(GameData& data) {
     AddSharedPart(data, PartOf({{Drop(12)}, {Drop(20)}}), kShotPart);
 
     AddSharedTone(data, kGoalSound, 987.77, "Goal");
-    RoadWriter road(data);
+    RoadWriter road(data, kRoadList);
     const uint32_t finishLeft = road.Catalogue({{Finish(), {{160, 120}}, {0}}}, LeftPiece, true, {}, "Finish left");
     const uint32_t finishRight = road.Catalogue({{Finish(), {{480, 120}}, {0}}}, RightPiece, false, {}, "Finish right");
     const uint32_t finishPiece = road.LastParts().front();
@@ -328,7 +173,7 @@ void AddCircusRace(GameData& data) {
     data.file.AddChunk(GameData::kChunkLists, ChunkListData({left, right, finishLeft, finishRight}),
                        {.entry = kRoadList, .name = "Circus race road"});
 
-    const uint32_t background = data.file.AddChunk(GameData::kFrames, BmpFile(Background()),
+    const uint32_t background = data.file.AddChunk(GameData::kFrames, BmpFile(Background(kSections)),
                                                    {.entry = kPictureEntry, .name = "Circus race road", .property = FrameProperty(kFrameBmp)});
     const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(Colours()), {.entry = kPictureEntry, .name = "Circus race"});
     ActivityPlan race{.classId = 440, .backgroundId = background, .paletteId = palette};
@@ -336,7 +181,7 @@ void AddCircusRace(GameData& data) {
     race.properties.Pair(50, 1, kStageWidth / 2, kSections * kStageHeight / 2)
         .Short(200, 1, 1)
         .Short(205, 1, int16_t(kRoadList))
-        .Long(205, 2, uint32_t(kRowsPerSection))
+        .Long(205, 2, uint32_t(circus_race::kRowsPerSection))
         .Long(205, 3, uint32_t(kBandHeight));
     data.file.AddChunk(GameData::kActivities, ActivityData(race), {.entry = kScreen, .name = "Circus race"});
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <iterator>
 #include <new>
 
@@ -10,6 +9,7 @@
 #include "engine/base/Trace.h"
 #include "engine/data/PartFile.h"
 #include "engine/media/SoundProcess.h"
+#include "game/minigames/race/RaceKindLists.h"
 #include "game/minigames/race/RacePickupFlash.h"
 #include "game/minigames/race/RaceSection.h"
 #include "game/shell/Destructible.h"
@@ -23,25 +23,15 @@
 
 namespace {
 
-/// What the race sets up for each of the town's two vehicles.
-struct ToonVehicle {
-    ChunkId part;
-    ChunkId light;
-    float startSpeed;
-    float targetSpeed;
-    uint32_t shotMs;
-    float shotRange;
-    ChunkId shotSound;
+/// The shots each of the town's two vehicles sprays.
+struct ToonShot {
+    uint32_t flightMs;
+    float range;
+    ChunkId sound;
 };
-constexpr ToonVehicle kVehicles[2] = {
-    {MakeChunkId(2, 209), MakeChunkId(2, 776), 80.0f, 175.0f, 300, 450.0f, MakeChunkId(7, 65)},
-    {MakeChunkId(2, 87), MakeChunkId(2, 545), 100.0f, 250.0f, 350, 500.0f, MakeChunkId(7, 67)},
-};
+constexpr ToonShot kShots[2] = {{300, 450.0f, MakeChunkId(7, 65)}, {350, 500.0f, MakeChunkId(7, 67)}};
 
 constexpr ChunkId kDecorations[] = {MakeChunkId(2, 167), MakeChunkId(2, 168)};
-constexpr ChunkId kScoreIcon = MakeChunkId(2, 53);
-constexpr ChunkId kBadgeIcon = MakeChunkId(2, 54);
-constexpr ChunkId kFinishParts[2] = {MakeChunkId(2, 940), MakeChunkId(2, 939)}; // by side
 constexpr ChunkId kFireParts[] = {MakeChunkId(2, 267), MakeChunkId(2, 268), MakeChunkId(2, 269), MakeChunkId(2, 270)};
 constexpr ChunkId kObstaclePart = MakeChunkId(2, 313);
 constexpr ChunkId kBarrelParts[] = {MakeChunkId(2, 271), MakeChunkId(2, 33), MakeChunkId(2, 34), MakeChunkId(2, 251)};
@@ -49,105 +39,74 @@ constexpr ChunkId kFireworksParts[] = {MakeChunkId(2, 183), MakeChunkId(2, 184)}
 constexpr ChunkId kRatPart = MakeChunkId(2, 58);
 constexpr uint32_t kPlainClass = 1100;
 constexpr uint32_t kPropTypes[GRToon_Activity::kKinds] = {1100, 1100, 1100, 1590, 1100, 2480};
-constexpr ChunkId kBumpSound = MakeChunkId(7, 13);
-constexpr ChunkId kSirenSound = MakeChunkId(7, 45);
-constexpr int32_t kBumpVolume = 127;
-constexpr int32_t kIntroLines = 6;
 constexpr float kFlashRise = 75.0f;
 constexpr int32_t kFlashPriority = 32767;
 constexpr int32_t kSmokePriority = 20000;
 constexpr int16_t kShotArc = 10;
 constexpr float kBarrelSpeedX = 300.0f, kBarrelSpeedY = -500.0f, kBarrelSpin = 1000.0f, kBarrelFall = 750.0f;
-constexpr int32_t kLightlessMinStates = 64;
-constexpr uint32_t kSirenPipe = 8;
-constexpr float kStandingSpeed = 0.001f;
 
-/// One of the pictures the part file holds, at random; a missing one is traced and left out.
-template <class T>
-ChunkId Pick(CPartFile* file, const T& parts) {
-    ChunkId held[std::size(parts)];
-    size_t count = 0;
-    for (ChunkId part : parts) {
-        if (file && file->IsOpen() && file->ChunkExists(part)) held[count++] = part;
-        else xTracef("GRToon_Activity : part {2, 0, %u} is missing\n", unsigned(ChunkEntryOf(part)));
-    }
-    return count == 0 ? kNullChunkId : held[size_t(xRand()) % count];
-}
+constexpr ChunkId kBumpSound = MakeChunkId(7, 13);
 
-CPlayer* GamePlayer() {
-    CTLVApp* app = CTLVApp::Get();
-    return app ? app->GetPlayer() : nullptr;
-}
+// Captions are Windows-1252: 0x92 is the right single quotation mark.
+constexpr RoadRaceLine kLines[] = {
+    {686, false, "The fireworks factory is on fire.  We\x92ve got to get there and fast!  "},
+    {687, false, "Put out the fires and try to get to the factory as fast as you can."},
+    {688, false, "Pick up fireworks to get a special shots.  Spray anything that gets in your way."},
+    {689, false, "Spray the rats.  They will drop badges then pick them up. "},
+    {690, false, "Get down there and be a real hero."},
+    {691, false, "Let\x92s get moving!"},
+    {308, true, "Watch out!"},
+    {703, true, "Shoot fireworks to get a special bonus"},
+    {704, true, "Way to go Fennmark hero!"},
+    {705, true, "Put out as many fires as you can"},
+    {706, true, "Get the fireworks."},
+    {707, true, "Bonus three-way shot"},
+    {708, true, "Great shot."},
+    {709, true, "That\x92s the way to soak that fire"},
+    {710, true, "You did it!  Good job."},
+    {711, true, "Now you\x92re really moving  "},
+    {699, false, "The fireworks factory is saved and in record time!  "},
+    {698, false, "Do you want to play again or return to Rozodudurid?  "},
+    {222, false, "You gotta spray the fires to save the factory! Are you ready to try again?  "},
+    {223, false, "You finished all 3 levels! Do you want to keep going?  "},
+    {387, true, "Bonus Boost!"},
+};
 
-const ToonVehicle& VehicleOf() {
-    CPlayer* player = GamePlayer();
-    return kVehicles[player && player->GetSelectedVehicle() == 1 ? 1 : 0];
-}
-
-/// Takes out the entries that answer true, keeping the two lists in step.
-template <class Pred>
-void RemoveWhere(std::vector<CPointF>& chosen, std::vector<int32_t>& kinds, Pred remove) {
-    size_t kept = 0;
-    for (size_t i = 0; i < chosen.size() && i < kinds.size(); ++i) {
-        if (remove(kinds[i])) continue;
-        chosen[kept] = chosen[i];
-        kinds[kept] = kinds[i];
-        ++kept;
-    }
-    chosen.resize(kept);
-    kinds.resize(kept);
-}
-
-/// The indices of the points of a kind, shuffled.
-std::vector<size_t> Shuffled(const std::vector<int32_t>& kinds, int32_t kind) {
-    std::vector<size_t> at;
-    for (size_t i = 0; i < kinds.size(); ++i) {
-        if (kinds[i] == kind) at.push_back(i);
-    }
-    for (size_t i = at.size(); i > 1; --i) std::swap(at[i - 1], at[size_t(xRand()) % i]);
-    return at;
-}
+const RoadRaceRules kRules{
+    .name = "GRToon_Activity",
+    .world = GRToon_Activity::kWorld,
+    .firstVehicle = 0,
+    .propTypes = kPropTypes,
+    .decorations = kDecorations,
+    .scoreIcon = MakeChunkId(2, 53),
+    .vehicles = {{MakeChunkId(2, 209), MakeChunkId(2, 776), 80.0f, 175.0f},
+                 {MakeChunkId(2, 87), MakeChunkId(2, 545), 100.0f, 250.0f}},
+    .finishParts = {MakeChunkId(2, 940), MakeChunkId(2, 939)},
+    .sirenSound = MakeChunkId(7, 45),
+    .lightlessSiren = true,
+    .introLines = 6,
+    .lines = kLines,
+    .endPicture = MakeChunkId(2, 1123),
+    .introTexts = {MakeChunkId(17, 8), MakeChunkId(17, 79), MakeChunkId(17, 80)},
+    .introTitle = MakeChunkId(17, 17),
+    .introPictures = {MakeChunkId(2, 547), MakeChunkId(2, 1030)},
+    .leavePicture = MakeChunkId(2, 1093),
+    .leaveText = MakeChunkId(17, 250),
+    .endFanfare = MakeChunkId(7, 575),
+    .musicEntry = 562,
+    .town = GRToon_Activity::kTown,
+    .self = GRToon_Activity::kSelf,
+};
 
 } // namespace
 
-GRToon_Activity::GRToon_Activity(const char* name, uint32_t classId) : CGRace(name, classId) {
-    WatchKey(kKeyCtrl);
+GRToon_Activity::GRToon_Activity(const char* name, uint32_t classId) : CGRoadRace(name, classId, kRules) {
     burstClock_.duration = kBurstMs;
-    arrivalClock_.duration = int32_t(kArrivalBoundMs);
 }
 
 GRToon_Activity::~GRToon_Activity() { ReleaseProps(); }
 
-bool GRToon_Activity::IsA(uint32_t classId) const { return classId == kClassId || CGRace::IsA(classId); }
-
-int32_t GRToon_Activity::OnActivated() {
-    world_ = kWorld;
-    Track().PropTypes().assign(std::begin(kPropTypes), std::end(kPropTypes));
-    Track().Decorations().assign(std::begin(kDecorations), std::end(kDecorations));
-    counterIcons_[0] = kScoreIcon;
-    counterIcons_[1] = kBadgeIcon;
-    goalCount_ = 0;
-    bonusTime_ = kBonusMs;
-    const ToonVehicle& chosen = VehicleOf();
-    vehiclePartId_ = chosen.part;
-    Speed().startSpeed = chosen.startSpeed;
-    Speed().targetSpeed = chosen.targetSpeed;
-    // The start asks for three halves of each side: each is a new one for the finish to take.
-    fillingFinishPool_ = 1;
-    const int32_t result = CGRace::OnActivated();
-    fillingFinishPool_ = 0;
-    playedLevel_ = GetLevel();
-    chargesLeft_ = uint16_t(10 * GetLevel() + 5);
-    if (VFlat* vehicle = GetVehicle()) {
-        vehicle->SetState(kNeutralState);
-        vehicle->SetNeutralState(kNeutralState);
-        vehicle->SetStepCount(1);
-        vehicle->AttachProp(chosen.light);
-    }
-    CreateButtonPanel(kIntroPanel);
-    for (int n = 0; n < kIntroLines; ++n) Speak(n);
-    return result;
-}
+bool GRToon_Activity::IsA(uint32_t classId) const { return classId == kClassId || CGRoadRace::IsA(classId); }
 
 int32_t GRToon_Activity::FlushSoundQueues() {
     for (CRacePickupFlash* flash : flashes_) RemoveChild(flash);
@@ -169,7 +128,7 @@ void GRToon_Activity::ReleaseProps() {
     drop(shots_);
     drop(smoke_);
     drop(flashes_);
-    drop(finishProps_);
+    ReleaseFinishProps();
 }
 
 int32_t GRToon_Activity::OnIdle() {
@@ -178,50 +137,7 @@ int32_t GRToon_Activity::OnIdle() {
         if (--burstShotsLeft_ > 0) burstClock_.Restart();
         else burstClock_.Stop();
     }
-    StepEnd();
-    return CGRace::OnIdle();
-}
-
-void GRToon_Activity::StepEnd() {
-    if (!Track().FinishMode()) {
-        if (GetRaceClock().HasElapsed()) {
-            Track().SetFinishMode(true);
-            StopRaceClock();
-        }
-        return;
-    }
-    if (ended_) return;
-    if (!arrivalStarted_) {
-        arrivalStarted_ = 1;
-        return;
-    }
-    auto& sections = Track().Sections();
-    const bool finishThird = sections.size() > 2 && Track().FinishSection() != nullptr &&
-                             sections[2] == Track().FinishSection();
-    if (finishThird && !arriving_) {
-        arriving_ = 1;
-        arrivalClock_.Start(int32_t(kArrivalBoundMs));
-    }
-    if (!arriving_) return;
-    float speed = 0.0f;
-    if (VFlat* vehicle = GetVehicle()) {
-        const Vec3& v = vehicle->GetVelocity();
-        speed = std::sqrt(v.x * v.x + v.y * v.y);
-    }
-    // A vehicle that never comes to rest still arrives once the bound has run out.
-    if (speed > kStandingSpeed && !arrivalClock_.HasElapsed()) {
-        SetThrottle(false, false);
-        return;
-    }
-    EndRace();
-}
-
-void GRToon_Activity::EndRace() {
-    ended_ = 1;
-    endState_ = 0;
-    CreateButtonPanel(kEndPanel);
-    for (int n : ClosingLines(GetScore(), playedLevel_)) Speak(n);
-    if (CPlayer* player = GamePlayer()) player->IncActivityLevel(kWorld, kRaceGame);
+    return CGRoadRace::OnIdle();
 }
 
 std::vector<int> GRToon_Activity::ClosingLines(uint16_t score, int32_t level) {
@@ -230,34 +146,12 @@ std::vector<int> GRToon_Activity::ClosingLines(uint16_t score, int32_t level) {
 
 void GRToon_Activity::Pause() {
     burstClock_.Pause();
-    CGRace::Pause();
+    CGRoadRace::Pause();
 }
 
 void GRToon_Activity::Resume() {
     if (!IsPanelShown(-1)) burstClock_.Resume();
-    CGRace::Resume();
-}
-
-void GRToon_Activity::OnKey(uint32_t key) {
-    if (key == kKeyCtrl && GetVehicle() != nullptr && !IsPanelShown(-1)) ToggleSiren();
-    CGRace::OnKey(key);
-}
-
-void GRToon_Activity::ToggleSiren() {
-    VFlat* vehicle = GetVehicle();
-    bool on = false;
-    if (OActivityProp* light = vehicle->GetAttachedProp()) {
-        on = !light->IsVisible();
-        light->SetVisible(on ? 1 : 0, 1);
-        light->SetPriority(vehicle->GetPriority() + 1);
-    } else {
-        if (xProp_StateCount(vehicle) < kLightlessMinStates) return;
-        on = vehicle->GetState() != kLightlessState;
-        vehicle->SetState(on ? kLightlessState : kNeutralState);
-    }
-    if (on) PlaySound(kSirenSound, kSirenPipe, 127);
-    else if (OSoundProcess* sound = GameSound(); sound && sound->GetPipeCount() > kSirenPipe) sound->Stop(kSirenPipe);
-    targetSpeed = Speed().targetSpeed;
+    CGRoadRace::Resume();
 }
 
 void GRToon_Activity::ScatterObjects(std::vector<CPointF>& chosen, std::vector<int32_t>& kinds, int16_t,
@@ -268,35 +162,17 @@ void GRToon_Activity::ScatterObjects(std::vector<CPointF>& chosen, std::vector<i
 
 void GRToon_Activity::ConvertKinds(std::vector<CPointF>& chosen, std::vector<int32_t>& kinds) {
     if (Track().Objects().CountOfKind(kRat, kKinds) >= kRatLimit) {
-        RemoveWhere(chosen, kinds, [](int32_t kind) { return kind == kRat; });
+        xRaceKinds_RemoveWhere(chosen, kinds, [](int32_t kind) { return kind == kRat; });
     }
     // Two to four fires stay, all of them when there are fewer.
-    const std::vector<size_t> fires = Shuffled(kinds, kFire);
+    const std::vector<size_t> fires = xRaceKinds_Shuffled(kinds, kFire);
     const size_t keepFires = size_t(2 + xRand() % 3);
     for (size_t i = keepFires; i < fires.size(); ++i) kinds[fires[i]] = -1;
-    RemoveWhere(chosen, kinds, [](int32_t kind) { return kind < 0; });
-    const std::vector<size_t> fireworks = Shuffled(kinds, kFireworks);
-    const size_t keepFireworks = size_t(xRand() % 2);
-    for (size_t i = keepFireworks; i < fireworks.size(); ++i) kinds[fireworks[i]] = kBarrel;
+    xRaceKinds_RemoveWhere(chosen, kinds, [](int32_t kind) { return kind < 0; });
+    xRaceKinds_KeepSome(kinds, kFireworks, size_t(xRand() % 2), kBarrel);
     for (int32_t& kind : kinds) {
         if (kind == kBadge) kind = kBarrel;
     }
-}
-
-int32_t GRToon_Activity::OnLeftVergeHit(OActivityProp* prop, OActivityProp*) {
-    if (prop != nullptr && prop == GetRaceVehicle()) PlaySound(kBumpSound, kAnyPipe, kBumpVolume);
-    return 1;
-}
-
-int32_t GRToon_Activity::OnRightVergeHit(OActivityProp* prop, OActivityProp* piece) {
-    return OnLeftVergeHit(prop, piece);
-}
-
-int32_t GRToon_Activity::KindOf(const OActivityProp* prop) {
-    for (const CGRaceObjects::Entry& e : Track().Objects().Live()) {
-        if (e.prop == prop) return e.kind;
-    }
-    return -1;
 }
 
 int32_t GRToon_Activity::OnObjectHit(OActivityProp* prop, OActivityProp* other) {
@@ -314,7 +190,7 @@ int32_t GRToon_Activity::OnObjectHit(OActivityProp* prop, OActivityProp* other) 
             if (!fresh) break;
             other->SetState(1);
             RetireObject(other, false);
-            PlaySound(kBumpSound, kAnyPipe, kBumpVolume);
+            PlaySound(kBumpSound, kAnyPipe, 127);
             break;
         case kFireworks:
             ShowFlash(CPointF(prop->GetPosition().x, prop->GetPosition().y - kFlashRise));
@@ -374,39 +250,15 @@ int32_t GRToon_Activity::OnObjectHit(OActivityProp* prop, OActivityProp* other) 
     }
 }
 
-TLV_Object* GRToon_Activity::MakeHiddenProp(ChunkId part) {
-    auto* prop = new (std::nothrow) TLV_Object();
-    if (prop == nullptr) return nullptr;
-    prop->SetPartID(GameFile(), part, 1);
-    AddChild(prop);
-    prop->SetVisible(0, 0);
-    return prop;
-}
-
-TLV_Object* GRToon_Activity::MakeFinishProp(int32_t side) {
-    const ChunkId part = kFinishParts[side & 1];
-    // The start made three of each side hidden; the finish takes one of them.
-    for (TLV_Object* prop : finishProps_) {
-        if (fillingFinishPool_) break;
-        ChunkId shown = kNullChunkId;
-        prop->GetPartID(&shown);
-        if (shown == part && !prop->IsVisible()) return prop;
-    }
-    TLV_Object* prop = MakeHiddenProp(part);
-    if (prop) finishProps_.push_back(prop);
-    return prop;
-}
-
 ChunkId GRToon_Activity::PartForKind(int32_t kind, uint32_t classId) {
     if (kind < 0 || kind >= kKinds || kPropTypes[kind] != classId) return kNullChunkId;
-    CPartFile* file = GameFile();
     switch (kind) {
-    case kFire: return Pick(file, kFireParts);
-    case kBadge: return Pick(file, std::array{kBadgePart});
-    case kObstacle: return Pick(file, std::array{kObstaclePart});
-    case kBarrel: return Pick(file, kBarrelParts);
-    case kFireworks: return Pick(file, kFireworksParts);
-    case kRat: return Pick(file, std::array{kRatPart});
+    case kFire: return PickPart(kFireParts);
+    case kBadge: return PickPart(std::array{kBadgePart});
+    case kObstacle: return PickPart(std::array{kObstaclePart});
+    case kBarrel: return PickPart(kBarrelParts);
+    case kFireworks: return PickPart(kFireworksParts);
+    case kRat: return PickPart(std::array{kRatPart});
     default: return kNullChunkId;
     }
 }
@@ -447,7 +299,7 @@ void GRToon_Activity::Fire() {
 void GRToon_Activity::FireVolley() {
     VFlat* vehicle = GetVehicle();
     if (vehicle == nullptr) return;
-    const ToonVehicle& chosen = VehicleOf();
+    const ToonShot& chosen = kShots[VehicleIndex()];
     const int32_t heading = vehicle->GetNeutralState() - vehicle->GetStep();
     CPointF from = vehicle->GetPosition();
     vehicle->GetAnchorPoint(&from);
@@ -459,12 +311,12 @@ void GRToon_Activity::FireVolley() {
         if (shot == nullptr) return;
         volley.push_back(shot);
         const CHeading& d = kHeadings[size_t(((h % kHeadingCount) + kHeadingCount) % kHeadingCount)];
-        const CPoint16 target(int16_t(from.x + d.x * chosen.shotRange), int16_t(from.y + d.y * chosen.shotRange));
-        shot->SetLaunchSound(chosen.shotSound);
+        const CPoint16 target(int16_t(from.x + d.x * chosen.range), int16_t(from.y + d.y * chosen.range));
+        shot->SetLaunchSound(chosen.sound);
         shot->SetPosition(from, 0, 1);
-        const float perSecond = chosen.shotRange * 1000.0f / float(chosen.shotMs);
+        const float perSecond = chosen.range * 1000.0f / float(chosen.flightMs);
         shot->SetVelocity(Vec3(d.x * perSecond, d.y * perSecond, 0.0f), 0);
-        shot->Launch(start, kShotArc, target, chosen.shotMs, 1.0f);
+        shot->Launch(start, kShotArc, target, chosen.flightMs, 1.0f);
         shot->Start(0);
     }
 }

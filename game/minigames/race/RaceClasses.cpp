@@ -3,6 +3,7 @@
 #include <new>
 
 #include "game/minigames/race/GRToonActivity.h"
+#include "game/minigames/race/GRZooActivity.h"
 #include "game/shell/TLVFactory.h"
 
 namespace {
@@ -16,4 +17,5 @@ OActivity* MakeGame() {
 
 void xRace_RegisterClasses() {
     xTLVFactory_Register({GRToon_Activity::kClassId, &MakeGame<GRToon_Activity>, nullptr});
+    xTLVFactory_Register({GRZoo_Activity::kClassId, &MakeGame<GRZoo_Activity>, nullptr});
 }

@@ -1,0 +1,192 @@
+#pragma once
+// A road race of the generated data played by the whole program: a driver that starts the race
+// from its intro panel, steers to the nearest wanted object ahead and fires at every reload,
+// and one that never fires and steers clear of everything. Both reach the goal building, see
+// the end panel and go back to the town; the spoken lines and the saved record are checked.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "engine/app/Engine.h"
+#include "engine/core/ActivityManager.h"
+#include "engine/core/Window.h"
+#include "engine/data/Profiles.h"
+#include "game/minigames/race/RaceClasses.h"
+#include "game/minigames/race/RaceSection.h"
+#include "game/shell/ButtonPanel.h"
+#include "game/shell/Player.h"
+#include "game/shell/PlayerRecord.h"
+#include "game/shell/SaveFileImage.h"
+#include "game/shell/TLVApp.h"
+#include "game/world/vehicles/VFlat.h"
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessInput.h"
+#include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/Png.h"
+#include "tools/builders/StoredRecord.h"
+
+namespace vqt::test {
+
+constexpr uint32_t kFrameMs = 16;
+constexpr int16_t kSlot = 3;
+constexpr uint32_t kKeyLeft = 37, kKeyRight = 39, kKeyAlt = 18;
+constexpr uint32_t kRaceMs = 50000; // level 1: (1 + 4) x 10 s
+constexpr uint32_t kEndBoundMs = 30000;
+constexpr uint16_t kStartBadges = 20;
+constexpr float kStageWidth = 640.0f;
+
+template <class Race>
+Race* CurrentRace() {
+    OActivityManager* manager = GetActivityManager();
+    OActivity* current = manager ? manager->GetCurrentActivity() : nullptr;
+    return current && current->IsA(Race::kClassId) ? dynamic_cast<Race*>(current) : nullptr;
+}
+
+inline plat::HeadlessInput& Keys() { return static_cast<plat::HeadlessInput&>(plat::input()); }
+
+/// The x of the nearest shown object ahead of the vehicle whose kind the driver wants, or -1.
+template <class Race>
+float NearestAhead(Race& race, bool wanted(int32_t kind)) {
+    const CPointF vehicle = race.GetRaceVehicle()->GetPosition();
+    float x = -1.0f, nearest = -1e9f;
+    for (const CGRaceObjects::Entry& e : race.Track().Objects().Live()) {
+        if (e.prop == nullptr || !wanted(e.kind) || !e.prop->IsVisible()) continue;
+        const CPointF p = e.prop->GetPosition();
+        if (p.y < vehicle.y - 20.0f && p.y > nearest) {
+            nearest = p.y;
+            x = p.x;
+        }
+    }
+    return x;
+}
+
+
+/// What a run saw, times in milliseconds from the race's start.
+struct RaceSeen {
+    bool started = false;
+    uint32_t finishModeAt = 0;
+    uint32_t panelAt = 0;
+    bool leftForTown = false;
+    uint16_t score = 0;
+    uint16_t goals = 0;
+    std::string lines;
+    RgbImage intro, end;
+};
+
+inline RgbImage StagePicture() {
+    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+    return shown ? ToRgb(shown->Presented()) : RgbImage{};
+}
+
+constexpr uint32_t kPictureDelayMs = 10 * kFrameMs;
+
+/// A road race played by the whole program on the generated data, by one of two drivers.
+/// `Race` names its screen's kinds; `Good` says which kinds the winner steers to.
+template <class Race, uint16_t kScreen, bool Good(int32_t kind)>
+class RoadRaceScenario : public ShellScenarioTest {
+protected:
+    void SetUp() override {
+        ShellScenarioTest::SetUp();
+        xRace_RegisterClasses();
+    }
+
+    RaceSeen Play(bool winner) {
+        std::map<int, Bytes> records;
+        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord("Driver " + std::to_string(slot)).bytes();
+        records[kSlot] = StoredRecord("Ann")
+                             .WorldWord(Race::kWorld, CPlayer::kBadges, kStartBadges)
+                             .WorldWord(Race::kWorld, CPlayer::kLevels + Race::kRaceGame, 1)
+                             .bytes();
+        PutSave(records);
+        Ini("STARTACTIVITY=" + std::to_string(kScreen) + "\n");
+
+        RaceSeen seen;
+        uint32_t start = 0;
+        Scenario s = Game(kFrameMs);
+        s.frames = (kRaceMs + kEndBoundMs + 3000) / kFrameMs;
+        s.watch = [&](uint32_t tick) {
+            const uint32_t now = (tick - 1) * kFrameMs;
+            CTLVApp* app = CTLVApp::Get();
+            if (tick == 1) {
+                app->GetPlayer()->Load(kSlot);
+                app->SetSaveSlot(kSlot);
+            }
+            Race* race = CurrentRace<Race>();
+            if (race == nullptr) {
+                if (seen.started && GetActivityManager()->GetCurrentId() == Race::kTown) seen.leftForTown = true;
+                return;
+            }
+            if (!seen.started) {
+                seen.started = true;
+                start = now;
+            }
+            const uint32_t at = now - start;
+            seen.score = race->GetScore();
+            seen.goals = race->GetGoalCount();
+            if (seen.finishModeAt == 0 && race->Track().FinishMode()) seen.finishModeAt = at;
+            if (race->IsPanelShown(Race::kIntroPanel)) {
+                if (at == kPictureDelayMs) seen.intro = StagePicture();
+                if (at == 20 * kFrameMs) race->OnButton(Race::kIntroPanel, 1);
+                return;
+            }
+            if (race->IsPanelShown(Race::kEndPanel)) {
+                if (seen.panelAt == 0) {
+                    seen.panelAt = at;
+                    Release();
+                    for (int n : race->SpokenLines()) seen.lines += std::to_string(n) + "\n";
+                } else if (at == seen.panelAt + kPictureDelayMs) {
+                    seen.end = StagePicture();
+                } else if (at == seen.panelAt + 40 * kFrameMs) {
+                    race->OnButton(Race::kEndPanel, 0);
+                }
+                return;
+            }
+            if (race->GetRaceVehicle() == nullptr) return;
+            if (winner) Chase(*race, tick);
+            else SteerClear(*race);
+        };
+        const ScenarioRun run = RunScenario(s);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
+        return seen;
+    }
+
+    static void Steer(float goal, float x) {
+        Keys().SetKeyDown(int32_t(kKeyLeft), goal >= 0.0f && goal < x - 8.0f);
+        Keys().SetKeyDown(int32_t(kKeyRight), goal >= 0.0f && goal > x + 8.0f);
+    }
+    /// Toward the nearest good object, ALT pressed and released in turn so that every release
+    /// past the reload sprays.
+    static void Chase(Race& race, uint32_t tick) {
+        Steer(NearestAhead(race, Good), race.GetRaceVehicle()->GetPosition().x);
+        Keys().SetKeyDown(int32_t(kKeyAlt), tick % 2 == 0);
+    }
+    /// Away from the nearest object ahead, toward the wider side of the road.
+    static bool Any(int32_t kind) { return kind >= 0 && kind < Race::kKinds; }
+    static void SteerClear(Race& race) {
+        const float x = race.GetRaceVehicle()->GetPosition().x;
+        const float danger = NearestAhead(race, Any);
+        if (danger < 0.0f || std::fabs(danger - x) > 80.0f) return Steer(-1.0f, x);
+        Steer(danger < kStageWidth / 2.0f ? danger + 120.0f : danger - 120.0f, x);
+    }
+    static void Release() {
+        for (uint32_t key : {kKeyLeft, kKeyRight, kKeyAlt}) Keys().SetKeyDown(int32_t(key), false);
+    }
+
+    /// The saved record: one more race, level 2, the badges of the goals, a hero point only
+    /// when something scored.
+    void ExpectSaved(const RaceSeen& seen) {
+        CPlayer saved;
+        xProfiles_Set("USERFILE", (work / "TLVSave.vqk").c_str());
+        ASSERT_EQ(saved.Load(kSlot), SaveSlotState::Valid);
+        EXPECT_EQ(saved.GetActivityCount(Race::kWorld, Race::kRaceGame), 1);
+        EXPECT_EQ(saved.GetActivityLevel(Race::kWorld, Race::kRaceGame), 2);
+        EXPECT_EQ(saved.GetBadgeCount(Race::kWorld, 0), kStartBadges + seen.goals);
+        EXPECT_EQ(saved.GetHeroPoints(Race::kWorld), seen.score > 0 ? 1 : 0);
+    }
+};
+
+} // namespace vqt::test

@@ -1,0 +1,40 @@
+// The zoo race of the generated data played by the whole program, by the road race drivers:
+// the winner steers to monkeys, clothes and flashlights and shines at every reload.
+#include "game/minigames/race/GRZooActivity.h"
+#include "tests/game/minigames/race/RoadRaceScenario.h"
+#include "tools/synthetic/ZooRace.h"
+
+namespace vqt::test {
+namespace {
+
+using Race = GRZoo_Activity;
+
+bool Good(int32_t kind) {
+    return kind == Race::kMonkey || kind == Race::kClothes || kind == Race::kBadge || kind == Race::kFlashlight;
+}
+
+class ZooRaceScenarioTest : public RoadRaceScenario<Race, zoo_race::kScreen, Good> {};
+
+TEST_F(ZooRaceScenarioTest, TheWinnerShinesAtMonkeysOnTheWayAndReachesTheGate) {
+    const RaceSeen seen = Play(true);
+    ASSERT_TRUE(seen.started);
+    EXPECT_GT(seen.finishModeAt, kRaceMs - 2 * kFrameMs) << "the race clock sets the finish";
+    ASSERT_GT(seen.panelAt, seen.finishModeAt);
+    EXPECT_LT(seen.panelAt, kRaceMs + kEndBoundMs);
+    EXPECT_TRUE(seen.leftForTown);
+    ExpectSaved(seen);
+}
+
+TEST_F(ZooRaceScenarioTest, ADriverThatNeverShinesScoresNothingButStillEnds) {
+    const RaceSeen seen = Play(false);
+    ASSERT_TRUE(seen.started);
+    ASSERT_GT(seen.panelAt, seen.finishModeAt);
+    EXPECT_LT(seen.panelAt, kRaceMs + kEndBoundMs);
+    EXPECT_TRUE(seen.leftForTown);
+    EXPECT_EQ(seen.score, 0);
+    ExpectSaved(seen);
+    EXPECT_EQ(seen.lines, "0\n1\n2\n3\n4\n5\n19\n") << "the intro and the closing line of a run without a score";
+}
+
+} // namespace
+} // namespace vqt::test
