@@ -80,6 +80,11 @@ protected:
         const FramePlan frame{.picture = Picture(kItemSize, kItemSize, 3), .hotX = 4, .hotY = 4};
         square.states.push_back(StatePlan{.frames = {frame, frame}});
         for (uint16_t entry : {284, 492, 495, 496, 493, 494, 826, int(kItemPart)}) parts_.AddPart(square, entry);
+        if (bareParts_) {
+            // Only the vehicles, the token and the scenery: every other art is missing.
+            WritePartFile();
+            return;
+        }
         // The zoo's spotlights and the five pieces of clothing.
         for (uint16_t entry : {623, 223, 502, 504, 505, 506, 507}) parts_.AddPart(square, entry);
         // The city vehicles' overlays.
@@ -103,6 +108,10 @@ protected:
             for (const uint16_t entry : voices_)
                 image_.AddChunk(voiceIndex, SnipData(voice), ChunkPlan{.entry = entry, .property = SnipProperty(voice)});
         }
+        WritePartFile();
+    }
+    /// The part file as built so far, opened as the game's.
+    void WritePartFile() {
         const std::string path = folder_ / "arcade.vqk";
         ASSERT_TRUE(image_.WriteFile(path));
         ASSERT_TRUE(CTLVApp::Create());
@@ -166,6 +175,8 @@ protected:
 
     /// Set before SetUp by the tests that hear the game or read its spoken lines.
     bool withProcesses_ = false;
+    /// Set before SetUp by the tests of a part file that lacks the games' own art.
+    bool bareParts_ = false;
     /// The voice entries the part file holds with the processes.
     std::vector<uint16_t> voices_;
     TempFolder folder_;

@@ -20,9 +20,11 @@
 #include "engine/media/Snippet.h"
 #include "game/minigames/arcade/ArcadeClasses.h"
 #include "game/minigames/arcade/ArcadeGame.h"
+#include "game/minigames/arcade/ArcadeToken.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/WorldClasses.h"
+#include "game/world/towns/TownWorld.h"
 #include "game/world/vehicles/VFlat.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
@@ -105,9 +107,17 @@ struct BotRun {
     /// The game's score (crooks stopped, items caught) at the last frame of play.
     uint16_t scored = 0;
     uint16_t tokensCaught = 0, badgesBefore = 0, heroBefore = 0, countBefore = 0;
+    /// Tokens that went out of play on the stage, not below it: the ones taken.
+    int tokensTaken = 0;
     std::string log;
     /// A hash of the game's state at every frame of play.
     std::vector<uint64_t> hashes;
+    /// Entered from the town: the place the town stored when the way point was reached, and
+    /// where the town put the vehicle back after the game.
+    CPoint16 stored;
+    CPointF backAt{-1.0f, -1.0f};
+    /// When the last point was scored and when the results panel showed.
+    uint32_t goalAt = 0, resultsAt = 0;
     /// Every line queued while the game ran, in order: its voice entry and its caption bytes.
     std::string spoken;
     /// The stage with the start panel, a moment after the first score, and with the results.
@@ -151,25 +161,44 @@ protected:
         xWorld_RegisterClasses();
         xArcade_RegisterClasses();
     }
-    /// Bo's record with the arcade at the level, in every slot's place an empty one.
-    void PutBo(uint16_t level) {
+    static constexpr uint16_t kBadgesBeforeTown = 149;
+    /// How far down the road from the challenge's way point the vehicle is set down.
+    static constexpr float kApproach = 160.0f;
+
+    /// Bo's record with the arcade at the level, in every slot's place an empty one; started in
+    /// the arcade, or in its town with the arcade's challenge open, every town visited before
+    /// and one badge short of the top.
+    void PutBo(uint16_t level, bool fromTown = false) {
         std::map<int, Bytes> records;
         for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
-        records[kBo] = StoredRecord("Bo").Counter(13, 1).WorldWord(bot_.world, CPlayer::kLevels + kArcade, level).bytes();
+        StoredRecord bo = StoredRecord("Bo").Counter(13, 1).WorldWord(bot_.world, CPlayer::kLevels + kArcade, level);
+        if (fromTown) {
+            bo.Counter(14, 1).Counter(15, 1).WorldWord(bot_.world, CPlayer::kFlags + kArcade, 1);
+            bo.WorldWord(bot_.world, CPlayer::kBadges, kBadgesBeforeTown);
+        }
+        records[kBo] = bo.bytes();
         PutSave(records);
-        Ini("STARTACTIVITY=" + std::to_string(bot_.entry) + "\n");
+        Ini("STARTACTIVITY=" + std::to_string(fromTown ? ChunkEntryOf(Arcade::kTown) : bot_.entry) + "\n");
     }
-    /// Bo at level 1 in the bot's vehicle, started in the arcade: the bot closes the start
+    /// The town, when it is the current activity.
+    static TownWorld* CurrentTown() {
+        OActivityManager* manager = GetActivityManager();
+        return manager ? dynamic_cast<TownWorld*>(manager->GetCurrentActivity()) : nullptr;
+    }
+    /// Bo at level 1 in the bot's vehicle, started in the arcade, or in its town: there the
+    /// vehicle drives onto way point 1 and the question is answered "yes". The bot closes the start
     /// panel with a click on its instructions, then steers and fires as its aim says until the
-    /// results panel shows; then button 0.
-    BotRun PlayBot(uint32_t runMs = 300000) {
+    /// results panel shows; then button 0, and the town's place for the vehicle is noted.
+    BotRun PlayBot(uint32_t runMs = 300000, bool fromTown = false) {
         std::srand(1); // the fixed seed of every run
-        PutBo(1);
+        PutBo(1, fromTown);
         BotRun r;
+        r.step = fromTown ? -2 : 0;
         uint32_t now = 0, arrived = 0, wonAt = 0, scoredAt = 0;
         ChunkId shown = kNullChunkId;
         int heldKey = 0;
         std::vector<const OMessageRecord*> queued;
+        std::map<const void*, float> tokensInPlay;
         Scenario s = Game(kFrameMs);
         s.frames = runMs / kFrameMs;
         s.watch = [&](uint32_t tick) {
@@ -193,7 +222,25 @@ protected:
             Arcade* game = Current<Arcade>();
             if (game) NoteSpokenLines(queued, r.spoken);
             const bool settled = game && manager && !manager->IsSwitchPending() && now >= arrived + 800;
-            if (r.step == 0 && settled && now >= arrived + 1500 && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
+            TownWorld* town = CurrentTown();
+            const bool townSettled = town && id == Arcade::kTown && !manager->IsSwitchPending() && now >= arrived + 1500;
+            if (r.step == -2 && townSettled && !town->IsPanelShown(-1)) {
+                // Set down on the road below the challenge's way point, the bot points at it and
+                // drives there with '1', as a player does.
+                OActivityProp* point = town->GetWayPoint(1);
+                TLV_Object* vehicle = town->GetVehicle();
+                if (!point || !vehicle) return;
+                vehicle->SetPosition(CPointF(point->GetPosition().x, point->GetPosition().y + kApproach), 0, 1);
+                CenterWorldViewOn(vehicle);
+                const CPointF at(point->GetPosition().x - town->GetScrollOffset().x, point->GetPosition().y - town->GetScrollOffset().y);
+                const std::string pointer = " 0 0 " + std::to_string(int(at.x)) + " " + std::to_string(int(at.y)) + "\n";
+                Script("0 WM_MOUSEMOVE" + pointer + Key(50, "WM_KEYDOWN", '1') + Key(100, "WM_KEYUP", '1') + "150 WM_MOUSEMOVE" + pointer);
+                ++r.step;
+            } else if (r.step == -1 && town && town->IsPanelShown(TownWorld::kConfirmPanel) && now >= arrived + 2500) {
+                r.stored = player->GetWorldPosition(bot_.world);
+                Click(430, 340); // yes
+                ++r.step;
+            } else if (r.step == 0 && settled && now >= arrived + 1500 && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
                 r.vehicle = game->GetVehicleIndex();
                 r.startPanel = StagePicture();
                 Click(320, 347);
@@ -203,11 +250,26 @@ protected:
             } else if (r.step == 2 && game) {
                 const uint16_t score = bot_.score(*game);
                 if (r.scored == 0 && score > 0) scoredAt = now;
+                if (score > r.scored) r.goalAt = now;
                 if (scoredAt && r.firstScore.rgb.empty() && now >= scoredAt + bot_.firstScoreShotMs) r.firstScore = StagePicture();
                 r.scored = score;
                 r.hashes.push_back(bot_.hash(*game));
+                // A token seen in play that is hidden now was taken, unless it went out at the
+                // stage's bottom.
+                const float bottom = float(game->GetStageHeight()) - 20.0f;
+                for (int32_t i = 0; i < game->LiveTokens().Count(); ++i) {
+                    const Arcade_Token* token = game->LiveTokens().GetAt(i);
+                    if (!token) continue;
+                    const auto seen = tokensInPlay.find(token);
+                    if (token->IsVisible()) {
+                        tokensInPlay[token] = token->GetPosition().y;
+                    } else if (seen != tokensInPlay.end()) {
+                        if (seen->second < bottom) ++r.tokensTaken;
+                        tokensInPlay.erase(seen);
+                    }
+                }
                 if (game->IsPanelShown(Arcade_Game::kResultsPanel)) {
-                    wonAt = now;
+                    wonAt = r.resultsAt = now;
                     r.tokensCaught = uint16_t(player->GetBadgeCount(bot_.world, kArcade) - r.badgesBefore);
                     Script(heldKey ? Key(0, "WM_KEYUP", heldKey) : "");
                     ++r.step;
@@ -244,6 +306,7 @@ protected:
                 Click(210, 340); // button 0: back to the town
                 ++r.step;
             } else if (r.step == 4 && id == Arcade::kTown && now >= arrived + 1500) {
+                if (town && town->GetVehicle()) r.backAt = town->GetVehicle()->GetPosition();
                 ++r.step;
             }
         };
@@ -271,6 +334,29 @@ protected:
         ExpectMatchesGoldenImage("game/minigames/" + name + "_start.png", r.startPanel);
         ExpectMatchesGoldenImage("game/minigames/" + name + "_" + firstScoreShot + ".png", r.firstScore);
         ExpectMatchesGoldenImage("game/minigames/" + name + "_results.png", r.results);
+    }
+    /// A run entered from the town and won: the results panel `resultsDelayMs` after the last
+    /// point, the vehicle back at the place the town stored at the way point, and the badges
+    /// raised by the tokens caught but never beyond the top of 150.
+    void ExpectWonFromTown(const BotRun& r, uint16_t goal, uint32_t resultsDelayMs) {
+        ASSERT_GE(r.step, 5) << "scored: " << r.scored << ", fired: " << r.fired << "\n" << r.log;
+        EXPECT_EQ(r.log, "{1, 0, " + std::to_string(ChunkEntryOf(Arcade::kTown)) + "}\n{1, 0, " + std::to_string(bot_.entry) +
+                             "}\n{1, 0, " + std::to_string(ChunkEntryOf(Arcade::kTown)) + "}\n");
+        EXPECT_EQ(r.vehicle, bot_.vehicle);
+        EXPECT_EQ(r.scored, goal);
+        EXPECT_GE(r.resultsAt, r.goalAt + resultsDelayMs);
+        EXPECT_LT(r.resultsAt, r.goalAt + resultsDelayMs + 2 * kFrameMs) << "within a frame of its time";
+        EXPECT_NE(r.stored.x, 0);
+        EXPECT_EQ(r.backAt, CPointF(float(r.stored.x), float(r.stored.y))) << "the town holds the vehicle where it stored it";
+        CPlayer saved;
+        ASSERT_EQ(saved.Load(kBo), SaveSlotState::Valid);
+        EXPECT_EQ(saved.GetActivityCount(bot_.world, kArcade), r.countBefore + 1);
+        EXPECT_EQ(saved.GetActivityLevel(bot_.world, kArcade), 2);
+        EXPECT_EQ(saved.GetHeroPoints(bot_.world), r.heroBefore + 1);
+        EXPECT_EQ(saved.GetActivityFlag(bot_.world, kArcade), 0) << "the challenge is taken";
+        EXPECT_EQ(r.badgesBefore, kBadgesBeforeTown);
+        EXPECT_EQ(saved.GetBadgeCount(bot_.world, kArcade),
+                  std::min<int>(CPlayer::kMaxBadges, r.badgesBefore + r.tokensTaken)) << r.tokensTaken << " tokens taken";
     }
     /// The first 20 seconds of two runs hash alike at every frame.
     void ExpectTwoRunsAlike() {

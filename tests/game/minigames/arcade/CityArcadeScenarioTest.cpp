@@ -1,7 +1,8 @@
 // The city arcade {1, 0, 19} on the generated game data: what the game's factory makes of it,
 // and the whole program played by a bot that reads the game's state and acts only by scripted
 // keys (the arrows, ALT released to toss) and clicks, until it wins and returns to the city;
-// the record the save file then holds; and leaving early at level 2.
+// the record the save file then holds; the same play entered from the town by its way point;
+// and leaving early at level 2.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -82,8 +83,33 @@ TEST_F(CityArcadeScenarioTest, TheFactoryFilesTheGeneratedStreetAndItsBlockers) 
     DeleteAllDeferred();
 }
 
+TEST_F(CityArcadeScenarioTest, TheGeneratedFileHoldsEveryChunkTheCityArcadeNames) {
+    CPartFile file;
+    ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
+    const struct {
+        uint8_t index;
+        std::vector<uint16_t> entries;
+    } named[] = {
+        {1, {19, 17}},
+        {7, {151}},
+        // Vehicles, token, overlays, canisters, crooks, icons, panels.
+        {2, {493, 494, 826, 1142, 1143, 675, 676, 740, 741, 283, 54, 1128, 1033, 951, 1094, 349, 9, 1147}},
+        // Sirens and engines, canister, token, panel sounds, then the voices.
+        {7, {58, 37, 41, 108, 779, 96, 582, 574, 570, 801, 802, 803, 804, 805, 806, 808, 810, 811, 812, 966, 967, 968}},
+        {17, {43, 95, 101, 34, 4, 249}},
+    };
+    for (const auto& n : named)
+        for (const uint16_t entry : n.entries)
+            EXPECT_TRUE(file.ChunkExists(MakeChunkId(n.index, entry))) << "{" << int(n.index) << ", 0, " << entry << "}";
+}
+
 TEST_F(CityArcadeScenarioTest, ABotStopsTwentyCrooksAtLevelOneAndTheRecordIsSaved) {
     ExpectWonAndSaved(PlayBot(), 20, "city_arcade", "first_stop");
+}
+
+TEST_F(CityArcadeScenarioTest, EnteredFromTheCitysWayPointByYesTheBotWinsAndTheCityHoldsTheVehicleWhereItStood) {
+    // The results 2500 ms after the last stop; badges from 149 stop at 150.
+    ExpectWonFromTown(PlayBot(300000, true), 20, 2500);
 }
 
 TEST_F(CityArcadeScenarioTest, TwoRunsOfTheBotGiveTheSameStateAtEveryFrame) { ExpectTwoRunsAlike(); }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/media/MusicProcess.h"
 #include "game/minigames/arcade/GAMetropolisActivity.h"
 #include "game/minigames/arcade/MetroArcadeBlocker.h"
 #include "game/minigames/arcade/MetroArcadeCrook.h"
@@ -201,6 +202,42 @@ TEST_F(CityArcadeTest, ABurstTossesCanistersUpToTheStopLine) {
     }
 }
 
+TEST_F(CityArcadeTest, ACanisterRisesAtThePositionsOfTheModelEveryFrameUntilItsStopLine) {
+    const struct {
+        uint16_t vehicle;
+        uint32_t flightMs;
+    } cases[] = {{4, 400}, {5, 500}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("vehicle " + std::to_string(c.vehicle));
+        CityProbe* game = Play(1, c.vehicle);
+        clock().Advance(10);
+        game->Shoot();
+        ASSERT_GE(game->Canisters().Count(), 1);
+        PArcadeParticle* canister = game->Canisters().GetAt(0);
+        CPointF anchor;
+        game->GetVehicle()->GetAnchorPoint(&anchor);
+        ASSERT_EQ(canister->GetPosition(), anchor) << "tossed from the vehicle's anchor";
+        // 400 px over the flight time, straight up, a step every 20 ms frame, until it is above
+        // the line at y 90.
+        const float speed = 400.0f / (float(c.flightMs) / 1000.0f);
+        float y = anchor.y;
+        bool ended = false;
+        int frames = 0;
+        for (; frames < 100 && !ended; ++frames) {
+            ended = y < 90.0f;
+            clock().Advance(20);
+            canister->OnIdle();
+            if (!ended) y -= speed * 0.02f;
+            EXPECT_NEAR(canister->GetPosition().y, y, 0.01f) << "frame " << frames;
+            EXPECT_EQ(canister->GetPosition().x, anchor.x) << "frame " << frames;
+        }
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(canister->GetVelocity().y, 0.0f) << "the flight ended at the stop line";
+        EXPECT_EQ(canister->GetArcHeight(), 0);
+        EXPECT_GT(frames, 10) << "a flight, not a hop";
+    }
+}
+
 TEST_F(CityArcadeTest, StopsCountOnceWithPraiseAndTheLastStartsTheEndClock) {
     CityProbe* game = Play(1);
     const uint16_t count = Player().GetActivityCount(kWorld, kArcade);
@@ -243,6 +280,18 @@ TEST_F(CityArcadeLinesTest, LinesFourToTenAreDroppedWhileALineIsQueued) {
     // Line 6 has no words; numbers outside the sheet say nothing.
     ExpectLinesQueuedBehindAnother(*Play(1), {{-1, false}, {0, true}, {3, true}, {4, false}, {5, false}, {6, false},
                                               {7, false}, {10, false}, {11, true}, {13, true}, {14, false}});
+}
+
+TEST_F(CityArcadeLinesTest, TheStartPanelGoingPutsOnTheCitysMusic) {
+    OMusicProcess* music = CTLVApp::Get()->GetMusic();
+    ASSERT_NE(music, nullptr);
+    music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, 7});
+    Arcade_Game* game = Play(1, 4, {}, false);
+    game->OnPanelDismissed(Arcade_Activity::kStartPanel - 1);
+    EXPECT_EQ(music->GetSnippetData()->firstEntry, 7) << "another panel leaves the music";
+    game->OnPanelDismissed(Arcade_Activity::kStartPanel);
+    ASSERT_TRUE(music->GetSnippetData().has_value());
+    EXPECT_EQ(music->GetSnippetData()->firstEntry, 151);
 }
 
 TEST_F(CityArcadeLinesTest, NoPraiseAtTheFirstStopNorAtTheOneThatLeavesOneCrook) {

@@ -95,5 +95,45 @@ TEST_F(ZooArcadeItemsTest, ALeafFallsGoesBackUpBelowTheStageAndWaitsBeforeFallin
     }
 }
 
+TEST_F(ZooArcadeItemsTest, ALeafWaitsAtItsStartThenFallsAtThePositionsOfTheModelEveryFrame) {
+    for (unsigned seed : {3u, 8u}) {
+        SCOPED_TRACE(seed);
+        std::srand(seed);
+        Start();
+        Zoo_Arcade_Leaf* leaf = AddLeaf(240.0f, 150.0f);
+        LeafFrame(leaf, 20);
+        ASSERT_TRUE(leaf->IsFalling());
+        float speed = leaf->GetVelocity().y, y = leaf->GetPosition().y;
+        for (int f = 0; f < 40; ++f) {
+            LeafFrame(leaf, 20);
+            y += speed * 0.02f;
+            EXPECT_NEAR(leaf->GetPosition().y, y, 0.01f) << "frame " << f;
+            EXPECT_EQ(leaf->GetPosition().x, 240.0f);
+        }
+        // Below the stage: back at its start, still for its wait, then falling from there.
+        leaf->SetPosition(CPointF(240.0f, 501.0f), 0, 1);
+        LeafFrame(leaf, 20);
+        const int32_t wait = leaf->GetWaitMs();
+        y = 150.0f;
+        bool falling = false;
+        int32_t waited = 0;
+        for (int f = 0; f < wait / 20 + 20; ++f) {
+            LeafFrame(leaf, 20);
+            waited += 20;
+            if (!falling && waited > wait) {
+                falling = true;
+                speed = leaf->GetVelocity().y;
+                EXPECT_GE(speed, 50.0f);
+                EXPECT_LT(speed, 75.0f);
+            }
+            if (falling) y += speed * 0.02f;
+            EXPECT_EQ(leaf->IsFalling(), falling) << "after " << waited << " ms of a " << wait << " ms wait";
+            EXPECT_NEAR(leaf->GetPosition().y, y, 0.01f) << "after " << waited << " ms";
+        }
+        EXPECT_TRUE(falling);
+        arcade_.reset();
+    }
+}
+
 } // namespace
 } // namespace vqt::test

@@ -1,7 +1,8 @@
 // The zoo arcade {1, 0, 16} on the generated game data: what the game's factory makes of it,
 // and the whole program played by a bot that reads the game's state and acts only by scripted
 // keys (the arrows, ALT released to shine) and clicks, until it wins and returns to the zoo;
-// the record the save file then holds; and leaving early at level 2.
+// the record the save file then holds; the same play entered from the town by its way point;
+// and leaving early at level 2.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -102,8 +103,34 @@ TEST_F(ZooArcadeScenarioTest, TheFactoryFilesTheGeneratedJungleVinesAndLeaves) {
     DeleteAllDeferred();
 }
 
+TEST_F(ZooArcadeScenarioTest, TheGeneratedFileHoldsEveryChunkTheZooArcadeNames) {
+    CPartFile file;
+    ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
+    const struct {
+        uint8_t index;
+        std::vector<uint16_t> entries;
+    } named[] = {
+        {1, {16, 14}},
+        {7, {581}},
+        // Vehicles, token, monkey, spotlights, clothes, icons, panels.
+        {2, {495, 496, 826, 602, 623, 223, 502, 504, 505, 506, 507, 897, 54, 1132, 724, 725, 1096}},
+        // Sirens and engines, beams, landings, token, panel sounds, then the voices.
+        {7, {16, 59, 50, 129, 130, 139, 132, 133, 134, 834, 96, 576, 574, 570,
+             992, 837, 993, 994, 871, 872, 873, 1015, 1016, 876, 1017, 1004, 1005, 1006}},
+        {17, {12, 99, 106, 21, 248}},
+    };
+    for (const auto& n : named)
+        for (const uint16_t entry : n.entries)
+            EXPECT_TRUE(file.ChunkExists(MakeChunkId(n.index, entry))) << "{" << int(n.index) << ", 0, " << entry << "}";
+}
+
 TEST_F(ZooArcadeScenarioTest, ABotCatchesTenItemsAtLevelOneAndTheRecordIsSaved) {
     ExpectWonAndSaved(PlayBot(), 10, "zoo_arcade", "first_catch");
+}
+
+TEST_F(ZooArcadeScenarioTest, EnteredFromTheZoosWayPointByYesTheBotWinsAndTheZooHoldsTheVehicleWhereItStood) {
+    // The results at the last catch; badges from 149 stop at 150.
+    ExpectWonFromTown(PlayBot(300000, true), 10, 0);
 }
 
 TEST_F(ZooArcadeScenarioTest, TwoRunsOfTheBotGiveTheSameStateAtEveryFrame) { ExpectTwoRunsAlike(); }

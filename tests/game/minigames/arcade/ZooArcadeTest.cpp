@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/media/MusicProcess.h"
 #include "engine/media/SoundProcess.h"
 #include "game/minigames/arcade/GAZooActivity.h"
 #include "game/minigames/arcade/ZooArcadeGoalItem.h"
@@ -287,6 +288,41 @@ TEST_F(ZooArcadeTest, AThrownItemRisesThenFallsAndLandingNeverCounts) {
     EXPECT_EQ(game->GetCaught(), 0);
 }
 
+TEST_F(ZooArcadeTest, AGoalItemIsThrownAndFallsAtThePositionsOfTheModelEveryFrame) {
+    ZooProbe* game = Play(1, 2); // the view stands; group 2 runs 60 px/s
+    Zoo_Arcade_Monkey* monkey = game->ActiveMonkeys().GetAt(0);
+    while (game->GetTokensLeft() > 0) game->MaybeDropToken(monkey, 20); // no token comes first now
+    const float drift = game->GetGroupSpeed(2) - game->GetGroupSpeed(5);
+    ASSERT_EQ(drift, 60.0f);
+    for (unsigned seed : {2u, 9u, 31u}) {
+        SCOPED_TRACE(seed);
+        std::srand(seed);
+        float vx = float(std::rand() % 200) - drift - 100.0f, vy = -75.0f;
+        std::srand(seed);
+        game->Drop(monkey);
+        Zoo_Arcade_GoalItem* item = game->LiveItems().GetAt(game->LiveItems().Count() - 1);
+        float x = monkey->GetPosition().x, y = monkey->GetPosition().y;
+        ASSERT_EQ(item->GetPosition(), CPointF(x, y)) << "thrown from the monkey";
+        ASSERT_EQ(item->GetVelocity().x, vx);
+        ASSERT_EQ(item->GetVelocity().y, vy);
+        // Each 20 ms the pull of 500 px/s/s adds 10 px/s downward, then the item moves.
+        bool rose = false;
+        for (int f = 0; f < 60; ++f) {
+            clock().Advance(20);
+            item->OnIdle();
+            vy += 500.0f * 0.02f;
+            x += vx * 0.02f;
+            y += vy * 0.02f;
+            rose = rose || vy < 0.0f;
+            EXPECT_NEAR(item->GetPosition().x, x, 0.01f) << "frame " << f;
+            EXPECT_NEAR(item->GetPosition().y, y, 0.01f) << "frame " << f;
+            EXPECT_NEAR(item->GetVelocity().y, vy, 0.001f) << "frame " << f;
+        }
+        EXPECT_TRUE(rose) << "up first";
+        EXPECT_GT(y, monkey->GetPosition().y + 100.0f) << "then down";
+    }
+}
+
 /// The zoo with its sound and message processes on the null sound device.
 class ZooArcadeSoundTest : public ZooArcadeTest {
 protected:
@@ -299,6 +335,18 @@ protected:
 TEST_F(ZooArcadeSoundTest, LinesFourToTenAreDroppedWhileALineIsQueued) {
     ExpectLinesQueuedBehindAnother(*Play(1), {{0, true}, {3, true}, {4, false}, {6, false}, {8, false}, {10, false},
                                               {11, true}, {13, true}, {14, false}});
+}
+
+TEST_F(ZooArcadeSoundTest, TheStartPanelGoingPutsOnTheZoosMusic) {
+    OMusicProcess* music = CTLVApp::Get()->GetMusic();
+    ASSERT_NE(music, nullptr);
+    music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, 7});
+    Arcade_Game* game = Play(1);
+    game->OnPanelDismissed(Arcade_Activity::kStartPanel - 1);
+    EXPECT_EQ(music->GetSnippetData()->firstEntry, 7) << "another panel leaves the music";
+    game->OnPanelDismissed(Arcade_Activity::kStartPanel);
+    ASSERT_TRUE(music->GetSnippetData().has_value());
+    EXPECT_EQ(music->GetSnippetData()->firstEntry, 581);
 }
 
 TEST_F(ZooArcadeSoundTest, LandedItemsSoundByTheirArt) {
@@ -389,6 +437,28 @@ TEST_F(ZooArcadeTest, ACaughtTokenRaisesTheBadgesUpToTheirTop) {
     EXPECT_EQ(token->GetPosition(), CPointF(-100.0f, -100.0f));
     EXPECT_EQ(Player().GetBadgeCount(kWorld, kArcade), badges + 1);
     EXPECT_EQ(game->GetItemsLeft(), 10) << "a token is no item";
+}
+
+TEST_F(ZooArcadeTest, TokensCaughtNearTheTopStopTheBadgesAtOneHundredFifty) {
+    const struct {
+        uint16_t before;
+        int tokens;
+        uint16_t after;
+    } cases[] = {{148, 1, 149}, {149, 1, 150}, {149, 3, 150}, {150, 2, 150}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.before) + " + " + std::to_string(c.tokens));
+        const_cast<PlayerRecord&>(Player().Record()).world[kWorld][CPlayer::kBadges] = c.before;
+        ZooProbe* game = Play(1, 2);
+        for (int t = 0; t < c.tokens; ++t) {
+            Arcade_Token* token = game->TakeToken(true);
+            ASSERT_NE(token, nullptr);
+            game->AddChild(token);
+            token->SetVisible(1, 0);
+            token->SetPosition(game->GetVehicle()->GetPosition(), 0, 1);
+            EXPECT_TRUE(game->CatchTest(game->GetVehicle()));
+        }
+        EXPECT_EQ(Player().GetBadgeCount(kWorld, kArcade), c.after);
+    }
 }
 
 TEST_F(ZooArcadeTest, MonkeysFollowTheirVinesAndLetGoOffTheStage) {
