@@ -312,10 +312,11 @@ void BM_CityArcadeFrame(benchmark::State& state) {
     CTLVApp::Get()->GetPlayer()->SetSelectedVehicle(4);
     auto city = std::make_unique<OnStrip<GAMetropolis_Activity>>();
     stage.Show(city.get());
-    for (int i = 0; i < 60; ++i) stage.Add<Metro_Arcade_Blocker>(city.get(), float(30 + 31 * i), i % 2 ? 90.0f : 200.0f, 5);
+    for (int i = 0; i < 30; ++i) stage.Add<Metro_Arcade_Blocker>(city.get(), float(30 + 62 * i), i % 2 ? 90.0f : 200.0f, 5);
     city->OnActivated();
     city->HidePanel(Arcade_Activity::kStartPanel, 1);
-    // Level 3 hides a fifth of the sixty; twenty crooks run the street.
+    // The generated street's thirty blockers, of which level 3 hides a fifth; twenty crooks run
+    // the street.
     for (int i = 0; i < 20; ++i) i % 2 ? city->SpawnWalking() : city->SpawnDropping();
     int frame = 0;
     for (auto _ : state) {
