@@ -118,6 +118,8 @@ struct BotRun {
     CPointF backAt{-1.0f, -1.0f};
     /// When the last point was scored and when the results panel showed.
     uint32_t goalAt = 0, resultsAt = 0;
+    /// The level of the game that "play again" started.
+    int32_t levelAgain = 0;
     /// Every line queued while the game ran, in order: its voice entry and its caption bytes.
     std::string spoken;
     /// The stage with the start panel, a moment after the first score, and with the results.
@@ -188,8 +190,9 @@ protected:
     /// Bo at level 1 in the bot's vehicle, started in the arcade, or in its town: there the
     /// vehicle drives onto way point 1 and the question is answered "yes". The bot closes the start
     /// panel with a click on its instructions, then steers and fires as its aim says until the
-    /// results panel shows; then button 0, and the town's place for the vehicle is noted.
-    BotRun PlayBot(uint32_t runMs = 300000, bool fromTown = false) {
+    /// results panel shows; then button 0, and the town's place for the vehicle is noted, or
+    /// button 1 to play again, and the level the new game starts at is noted.
+    BotRun PlayBot(uint32_t runMs = 300000, bool fromTown = false, bool again = false) {
         std::srand(1); // the fixed seed of every run
         PutBo(1, fromTown);
         BotRun r;
@@ -303,9 +306,15 @@ protected:
                 if (!keys.empty()) Script(keys);
             } else if (r.step == 3 && now >= wonAt + 1500) {
                 r.results = StagePicture();
-                Click(210, 340); // button 0: back to the town
+                if (again) Click(430, 340); // button 1: play again
+                else Click(210, 340);       // button 0: back to the town
                 ++r.step;
-            } else if (r.step == 4 && id == Arcade::kTown && now >= arrived + 1500) {
+            } else if (r.step == 4 && again && settled && now >= wonAt + 3000 && game->IsPanelShown(Arcade_Activity::kStartPanel) &&
+                       bot_.score(*game) == 0) {
+                // The same activity loaded afresh: its start panel, nothing scored.
+                r.levelAgain = game->Level();
+                ++r.step;
+            } else if (r.step == 4 && !again && id == Arcade::kTown && now >= arrived + 1500) {
                 if (town && town->GetVehicle()) r.backAt = town->GetVehicle()->GetPosition();
                 ++r.step;
             }
@@ -357,6 +366,13 @@ protected:
         EXPECT_EQ(r.badgesBefore, kBadgesBeforeTown);
         EXPECT_EQ(saved.GetBadgeCount(bot_.world, kArcade),
                   std::min<int>(CPlayer::kMaxBadges, r.badgesBefore + r.tokensTaken)) << r.tokensTaken << " tokens taken";
+    }
+    /// A won run whose results panel answered "play again": the game itself comes back, fresh
+    /// at its start panel, at level 2, and no other activity came between.
+    void ExpectPlayedAgain(const BotRun& r) {
+        ASSERT_GE(r.step, 5) << "scored: " << r.scored << "\n" << r.log;
+        EXPECT_EQ(r.log, "{1, 0, " + std::to_string(bot_.entry) + "}\n");
+        EXPECT_EQ(r.levelAgain, 2);
     }
     /// The first 20 seconds of two runs hash alike at every frame.
     void ExpectTwoRunsAlike() {

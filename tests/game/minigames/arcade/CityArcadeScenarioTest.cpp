@@ -112,6 +112,10 @@ TEST_F(CityArcadeScenarioTest, EnteredFromTheCitysWayPointByYesTheBotWinsAndTheC
     ExpectWonFromTown(PlayBot(300000, true), 20, 2500);
 }
 
+TEST_F(CityArcadeScenarioTest, PlayingAgainAfterTheWinBringsTheGameBackAtLevelTwo) {
+    ExpectPlayedAgain(PlayBot(300000, false, true));
+}
+
 TEST_F(CityArcadeScenarioTest, TwoRunsOfTheBotGiveTheSameStateAtEveryFrame) { ExpectTwoRunsAlike(); }
 
 TEST_F(CityArcadeScenarioTest, LeavingEarlyAtLevelTwoLowersTheLevelAndReturnsToTheCity) {

@@ -127,6 +127,43 @@ TEST_F(CityArcadeTest, ACrookWalksInFromTheLeftAndRunsRightAtItsSpeed) {
     }
 }
 
+TEST_F(CityArcadeTest, ACrookEscapesSlowOrFastAndLeavesTheStreetPastItsLeftEdge) {
+    CityProbe* game = Play(1);
+    const struct {
+        int32_t direction;
+        float speed;
+        int32_t frame, state;
+    } cases[] = {{0, -100.0f, Metro_Arcade_Crook::kSlowFrame, Metro_Arcade_Crook::kEscapeSlow},
+                 {1, -150.0f, Metro_Arcade_Crook::kFastFrame, Metro_Arcade_Crook::kEscapeFast}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.direction);
+        Metro_Arcade_Crook* crook = RunningCrook();
+        EXPECT_STREQ(crook->GetName(), "Zoo_Arcade_Monkey");
+        EXPECT_TRUE(crook->IsA(3400));
+        crook->Escape(c.direction);
+        EXPECT_EQ(crook->GetVelocity().x, c.speed);
+        EXPECT_EQ(crook->GetState(), c.frame);
+        EXPECT_EQ(crook->GetBehaviourState(), c.state);
+        // Its box wholly left of the view: off the street, hidden, back in the pool.
+        const int32_t pooled = game->CrookPool().Count();
+        crook->SetPosition(CPointF(-float(crook->GetWidth()) / 2.0f - 1.0f, crook->GetPosition().y), 0, 1);
+        clock().Advance(20);
+        game->OnIdle();
+        EXPECT_EQ(game->CrookPool().Count(), pooled + 1);
+        EXPECT_FALSE(crook->IsVisible());
+        for (int32_t i = 0; i < game->Crooks().Count(); ++i) EXPECT_NE(game->Crooks().GetAt(i), crook);
+    }
+    // A runner that reaches the end of the street turns to escape slowly.
+    Metro_Arcade_Crook* runner = RunningCrook();
+    runner->SetPosition(CPointF(kStreet - 1.0f, runner->GetPosition().y), 0, 1);
+    Step(runner);
+    EXPECT_FALSE(runner->ShowsSlowEscape()) << "not yet at the end";
+    runner->SetPosition(CPointF(kStreet, runner->GetPosition().y), 0, 1);
+    Step(runner);
+    EXPECT_TRUE(runner->ShowsSlowEscape());
+    EXPECT_EQ(runner->GetVelocity().x, -100.0f);
+}
+
 TEST_F(CityArcadeTest, ADroppedCrookFallsToItsLaneAndLands) {
     CityProbe* game = Play(1, 4, {}, false); // the start panel keeps other crooks away
     game->SpawnDropping();

@@ -133,6 +133,10 @@ TEST_F(ZooArcadeScenarioTest, EnteredFromTheZoosWayPointByYesTheBotWinsAndTheZoo
     ExpectWonFromTown(PlayBot(300000, true), 10, 0);
 }
 
+TEST_F(ZooArcadeScenarioTest, PlayingAgainAfterTheWinBringsTheGameBackAtLevelTwo) {
+    ExpectPlayedAgain(PlayBot(300000, false, true));
+}
+
 TEST_F(ZooArcadeScenarioTest, TwoRunsOfTheBotGiveTheSameStateAtEveryFrame) { ExpectTwoRunsAlike(); }
 
 TEST_F(ZooArcadeScenarioTest, LeavingEarlyAtLevelTwoLowersTheLevelAndReturnsToTheZoo) {
