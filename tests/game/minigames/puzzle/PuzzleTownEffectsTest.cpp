@@ -351,6 +351,40 @@ TEST_F(PuzzleTownEffectsTest, ACharactersTileStopsTheVehicleUntilTheVisitEnds) {
     Leave();
 }
 
+TEST_F(PuzzleTownEffectsTest, AStopTakesOffTheSmokeTheLightAndTheCharacter) {
+    struct Case {
+        const PuzzleTownValues* town;
+        int32_t effects; // the smoke particles or the light made before the stop
+    };
+    const Case cases[] = {{&puzzle_towns::kCircus, 0}, {&puzzle_towns::kZoo, 1}, {&puzzle_towns::kCity, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.town->name);
+        SetLevel(*c.town, 1);
+        CGPuzzle* puzzle = Start(*c.town, 5);
+        ASSERT_NE(puzzle, nullptr);
+        CloseStartPanel(puzzle);
+        puzzle->OnPersonReached(puzzle->People().front());
+        Frames(20, 10);
+        int32_t made = c.effects;
+        if (auto* circus = dynamic_cast<GPToon_Activity*>(puzzle)) made = int32_t(circus->Particles().size());
+        if (c.town->classId == puzzle_towns::kCircus.classId) {
+            EXPECT_GE(made, 3) << "a burst under way";
+        }
+        const int32_t children = puzzle->ChildCount();
+        ASSERT_NE(puzzle->GetCharacter(), nullptr);
+        puzzle->FlushSoundQueues();
+        EXPECT_EQ(puzzle->GetCharacter(), nullptr);
+        if (auto* circus = dynamic_cast<GPToon_Activity*>(puzzle)) {
+            EXPECT_TRUE(circus->Particles().empty());
+        }
+        if (auto* zoo = dynamic_cast<GPZoo_Activity*>(puzzle)) {
+            EXPECT_EQ(zoo->GetSpotLight(), nullptr);
+        }
+        EXPECT_LE(puzzle->ChildCount(), children - made - 1) << "taken off the puzzle as well";
+        Leave();
+    }
+}
+
 TEST_F(PuzzleTownEffectsTest, TheZooLightIsMadeOnceOnTheVehicleByItsArtAndShift) {
     struct Case {
         uint16_t vehicle;
