@@ -136,6 +136,8 @@ void CPuzzleRun::Advance() {
     row_ = int16_t(row_ + move.dr);
     column_ = int16_t(column_ + move.dc);
     next_ = tile;
+    // A character that lifts the tile has locked it for its visit: a stop there keeps that lock.
+    const bool lockedBefore = next_->IsLocked();
     current_->SetLocked(true);
     next_->SetLocked(true);
     moving_ = true;
@@ -146,7 +148,7 @@ void CPuzzleRun::Advance() {
             row_ = int16_t(row_ - move.dr);
             column_ = int16_t(column_ - move.dc);
             current_->SetLocked(false);
-            next_->SetLocked(false);
+            next_->SetLocked(lockedBefore);
             if (previous_) previous_->Release();
             next_ = nullptr;
             moving_ = false;

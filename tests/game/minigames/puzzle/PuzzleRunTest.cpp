@@ -188,8 +188,8 @@ TEST_F(PuzzleRunTest, TurningTheTileUnderTheVehicleTurnsItAndHoldsTheNextAdvance
 }
 
 TEST_F(PuzzleRunTest, EveryDeadEndStopsTheVehicleOnItsTileAndNothingElseChanges) {
-    enum Kind { kNotJoining, kTurning, kCharacter, kEmptyCell };
-    for (const Kind kind : {kNotJoining, kTurning, kCharacter, kEmptyCell}) {
+    enum Kind { kNotJoining, kTurning, kCharacter, kLiftingCharacter, kEmptyCell };
+    for (const Kind kind : {kNotJoining, kTurning, kCharacter, kLiftingCharacter, kEmptyCell}) {
         SCOPED_TRACE(int(kind));
         // A start tile with an exit off the loop, for the empty cell.
         uint32_t seed = 9;
@@ -208,6 +208,11 @@ TEST_F(PuzzleRunTest, EveryDeadEndStopsTheVehicleOnItsTileAndNothingElseChanges)
             ahead->OnClick();
             break;
         case kCharacter: ASSERT_TRUE(ahead->SetOccupant(&character)); break;
+        case kLiftingCharacter:
+            // A visiting character has claimed and locked its tile.
+            ASSERT_TRUE(ahead->SetOccupant(&character));
+            ahead->SetLocked(true);
+            break;
         case kEmptyCell: ASSERT_EQ(ahead, nullptr); break;
         }
         run->SetMoving(true);
@@ -222,9 +227,9 @@ TEST_F(PuzzleRunTest, EveryDeadEndStopsTheVehicleOnItsTileAndNothingElseChanges)
         EXPECT_EQ(start->GetOccupant(), vehicle);
         EXPECT_FALSE(start->IsLocked());
         EXPECT_TRUE(spy->advances.empty());
-        if (kind == kCharacter) {
+        if (kind == kCharacter || kind == kLiftingCharacter) {
             EXPECT_EQ(ahead->GetOccupant(), &character);
-            EXPECT_FALSE(ahead->IsLocked());
+            EXPECT_EQ(ahead->IsLocked(), kind == kLiftingCharacter) << "the tile keeps the lock it had, so no click turns it";
         }
         Reset();
     }

@@ -1,7 +1,7 @@
 // What the towns add to the puzzle: each town's character, the circus smoke thrown in bursts
 // from the vehicle at a reached person (against a model of the arcs on 10 and 16 ms frames),
 // the people the smoke hits, and the zoo's spot light on the vehicle at a reach and after a
-// removal.
+// removal; a character's tile holding the vehicle back for the visit.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include "game/minigames/puzzle/GPZooActivity.h"
 #include "game/minigames/puzzle/PuzzleCharacter.h"
 #include "game/minigames/puzzle/PuzzleDweeble.h"
+#include "game/minigames/puzzle/PuzzleGoButton.h"
 #include "game/shell/PBeam.h"
 #include "game/shell/PParticle.h"
 #include "game/world/vehicles/VIsometric.h"
@@ -305,6 +306,81 @@ TEST_F(PuzzleTownEffectsTest, ACharactersVisitLiftsItsTileByItsFramesAndSetsItDo
         EXPECT_FALSE(character->IsVisiting());
         EXPECT_EQ(tile->GetPosition(), home);
         EXPECT_EQ(tile->GetOccupant(), nullptr) << "let go at the end of the visit";
+        Leave();
+    }
+}
+
+TEST_F(PuzzleTownEffectsTest, ACharactersTileStopsTheVehicleUntilTheVisitEnds) {
+    auto* puzzle = Play<GPZoo_Activity>(puzzle_towns::kZoo);
+    ASSERT_NE(puzzle, nullptr);
+    Puzzle_Character* character = puzzle->GetCharacter();
+    ASSERT_NE(character, nullptr);
+    ASSERT_TRUE(character->Appear());
+    Puzzle_Piece* held = character->GetTile();
+    ASSERT_NE(held, nullptr);
+    ASSERT_EQ(held->GetOccupant(), character) << "the seed's character finds a free tile";
+    // The visit held in its lift: the character waits while it is paused.
+    character->Suspend(1);
+    Type(CTLVActivity::kKeySpace);
+    ASSERT_TRUE(puzzle->Run().IsMoving());
+    bool enteredHeld = false;
+    FramesUntil([&] {
+        enteredHeld = enteredHeld || puzzle->Run().Current() == held || puzzle->Run().Next() == held;
+        return !puzzle->Run().IsMoving();
+    }, 60000 / int(kFrameMs));
+    ASSERT_GT(puzzle->GetPeopleLeft(), 0) << "the seed's vehicle meets the character before it has everyone";
+    EXPECT_FALSE(enteredHeld) << "the vehicle never drives onto the character's tile";
+    EXPECT_FALSE(puzzle->Run().IsMoving());
+    EXPECT_TRUE(puzzle->Run().Current()->ConnectsTo(held)) << "it stops on the tile before";
+    EXPECT_EQ(puzzle->GetGoButton()->GetState(), Puzzle_Go_Button::kStopped);
+    EXPECT_EQ(held->GetOccupant(), character);
+    EXPECT_TRUE(held->IsLocked());
+    const uint32_t rotation = held->GetRotation();
+    held->OnClick();
+    EXPECT_EQ(held->GetRotation(), rotation) << "the lifted tile does not turn after the vehicle met it";
+    EXPECT_FALSE(held->IsTurning());
+
+    // Once the visit is over the tile is free, and go takes the vehicle onto it.
+    character->Resume(1);
+    FramesUntil([&] { return !character->IsVisiting(); }, 6000 / int(kFrameMs));
+    ASSERT_FALSE(character->IsVisiting());
+    EXPECT_NE(held->GetOccupant(), character);
+    Type(CTLVActivity::kKeySpace);
+    FramesUntil([&] { return puzzle->Run().Current() == held; }, 3000 / int(kFrameMs));
+    EXPECT_EQ(puzzle->Run().Current(), held);
+    Leave();
+}
+
+TEST_F(PuzzleTownEffectsTest, AStopTakesOffTheSmokeTheLightAndTheCharacter) {
+    struct Case {
+        const PuzzleTownValues* town;
+        int32_t effects; // the smoke particles or the light made before the stop
+    };
+    const Case cases[] = {{&puzzle_towns::kCircus, 0}, {&puzzle_towns::kZoo, 1}, {&puzzle_towns::kCity, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.town->name);
+        SetLevel(*c.town, 1);
+        CGPuzzle* puzzle = Start(*c.town, 5);
+        ASSERT_NE(puzzle, nullptr);
+        CloseStartPanel(puzzle);
+        puzzle->OnPersonReached(puzzle->People().front());
+        Frames(20, 10);
+        int32_t made = c.effects;
+        if (auto* circus = dynamic_cast<GPToon_Activity*>(puzzle)) made = int32_t(circus->Particles().size());
+        if (c.town->classId == puzzle_towns::kCircus.classId) {
+            EXPECT_GE(made, 3) << "a burst under way";
+        }
+        const int32_t children = puzzle->ChildCount();
+        ASSERT_NE(puzzle->GetCharacter(), nullptr);
+        puzzle->FlushSoundQueues();
+        EXPECT_EQ(puzzle->GetCharacter(), nullptr);
+        if (auto* circus = dynamic_cast<GPToon_Activity*>(puzzle)) {
+            EXPECT_TRUE(circus->Particles().empty());
+        }
+        if (auto* zoo = dynamic_cast<GPZoo_Activity*>(puzzle)) {
+            EXPECT_EQ(zoo->GetSpotLight(), nullptr);
+        }
+        EXPECT_LE(puzzle->ChildCount(), children - made - 1) << "taken off the puzzle as well";
         Leave();
     }
 }

@@ -1,5 +1,7 @@
 // The three town puzzles played by the whole program on the generated data with a fixed seed,
-// each started directly: a bot closes the start panel, clicks the tiles until the loop joins,
+// each started directly or entered from its town: there the town's bot drives onto way point 3
+// and answers the question with yes, and after the puzzle the town must show the vehicle where
+// it stood when it was asked. In the puzzle a bot closes the start panel, clicks the tiles until the loop joins,
 // presses SPACE, keeps the loop joined and presses go again whenever the vehicle has stopped
 // (a visiting character stops it) until everyone is picked up; the end panel's return button
 // leads to the town with the win saved. At the zoo's second level the people walk and the bot
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -27,10 +30,12 @@
 #include "game/shell/PParticle.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
+#include "game/world/towns/TownWorld.h"
 #include "game/world/vehicles/VIsometric.h"
 #include "platform/headless/VirtualClock.h"
 #include "tests/game/minigames/puzzle/PuzzleBot.h"
 #include "tests/game/minigames/puzzle/PuzzleScenarioFixture.h"
+#include "tests/support/TownBot.h"
 
 namespace vqt::test {
 namespace {
@@ -50,6 +55,8 @@ struct TownPlay {
     /// Keeps its panels' pictures (the circus's are kept by the first circus play).
     bool panelPictures;
     uint32_t runMs;
+    /// Starts in the town beside way point 3 and drives onto it, answering its question with yes.
+    bool fromTown = false;
 };
 
 const TownPlay kPlays[] = {
@@ -58,6 +65,42 @@ const TownPlay kPlays[] = {
     {"zoo_level2", &puzzle_towns::kZoo, 3, 2, true, false, 240000},
     {"city_level1", &puzzle_towns::kCity, 4, 1, false, true, 120000},
 };
+
+const TownPlay kEntries[] = {
+    {"circus_from_town", &puzzle_towns::kCircus, 1, 1, false, false, 150000, true},
+    {"zoo_from_town", &puzzle_towns::kZoo, 2, 1, false, false, 150000, true},
+    {"zoo_level2_from_town", &puzzle_towns::kZoo, 3, 2, true, false, 270000, true},
+    {"city_from_town", &puzzle_towns::kCity, 5, 1, false, false, 150000, true},
+};
+
+/// Way point 3 of every generated town (the puzzle's), on the road across at row 14; the
+/// vehicle waits further west on that road.
+constexpr CPoint16 kWayPointThree(2560, 1856);
+constexpr CPoint16 kWaitingPlace(2300, 1856);
+/// The challenge flag of way point 3 in the record's flag words, and a visit counter.
+constexpr int kWayPointThreeFlag = 5, kCircusVisits = 13;
+
+/// The generator's roads (tiles of 128, the roads' middles), the same in every town.
+TownRoads GeneratedRoads() {
+    TownRoads roads;
+    for (int col : {2, 9, 16, 23, 28}) roads.down.push_back(float(col * 128 + 64));
+    for (int row : {2, 8, 14, 20}) roads.across.push_back(float(row * 128 + 64));
+    return roads;
+}
+
+/// The town's bot goes for way point 3 and for nothing else.
+TownBot::Task ToWayPointThree() {
+    TownBot::Task task;
+    task.open = [](OActivityProp*) { return false; };
+    task.needsAction = [](OActivityProp*) { return false; };
+    task.first = [](TLVWorld_Activity* world) { return world->GetWayPoint(3); };
+    return task;
+}
+
+TownWorld* CurrentTown() {
+    OActivityManager* manager = GetActivityManager();
+    return manager ? dynamic_cast<TownWorld*>(manager->GetCurrentActivity()) : nullptr;
+}
 
 /// The play's state: the vehicle, the people, the character and the smoke or light.
 uint64_t StateHash(CGPuzzle& puzzle) {
@@ -82,17 +125,27 @@ uint64_t StateHash(CGPuzzle& puzzle) {
     return h;
 }
 
+/// A queued line as the log knows it: its record and what it says. A record freed and taken
+/// again for another line within one frame (the end panel flushes the praise before the last
+/// lines) is a new line.
+struct QueuedLine {
+    const OMessageRecord* record;
+    std::string said;
+    bool operator==(const QueuedLine&) const = default;
+};
+
 /// The lines newly queued, with their voice entries.
-void NoteSpokenLines(std::vector<const OMessageRecord*>& seen, std::string& log) {
+void NoteSpokenLines(std::vector<QueuedLine>& seen, std::string& log) {
     OMessageProcess* messages = OApplication::Get() ? OApplication::Get()->GetMessageProcess() : nullptr;
     if (!messages) return;
-    std::vector<const OMessageRecord*> now;
+    std::vector<QueuedLine> now;
     for (int32_t i = 0; i < messages->QueueLength(); ++i) {
         const OMessageRecord* record = messages->QueuedAt(i);
-        now.push_back(record);
-        if (std::find(seen.begin(), seen.end(), record) != seen.end()) continue;
         const uint16_t voice = record->voice ? ChunkEntryOf(record->voice->cacheId) : 0;
-        log += std::to_string(voice) + " " + record->caption + "\n";
+        const QueuedLine line{record, std::to_string(voice) + " " + record->caption};
+        now.push_back(line);
+        if (std::find(seen.begin(), seen.end(), line) != seen.end()) continue;
+        log += line.said + "\n";
     }
     seen = now;
 }
@@ -110,7 +163,22 @@ struct PlaySeen {
     bool sawWalk = false;
     bool sawVisit = false;
     std::string trace;
+    // Of a play entered from the town: the way point that asked, where the record put the
+    // vehicle then, where the town shows it after the puzzle and whether it asks again.
+    int32_t askedAt = -1;
+    CPoint16 stored;
+    CPointF back;
+    bool askedAgain = false;
 };
+
+/// The end speaks the praise for everybody (not in the city) and then the town's question.
+void ExpectEndingLines(const TownPlay& play, const std::string& spoken) {
+    const bool city = play.town->classId == puzzle_towns::kCity.classId;
+    const std::string farewell = std::to_string(ChunkEntryOf(play.town->farewellVoice)) + " " + play.town->farewellCaption + "\n";
+    const std::string ending = (city ? "" : "700 You saved everybody.  Great job. \n") + farewell;
+    ASSERT_GE(spoken.size(), ending.size());
+    EXPECT_EQ(spoken.substr(spoken.size() - ending.size()), ending);
+}
 
 class PuzzleTownScenarioTest : public PuzzleScenarioFixture {
 protected:
@@ -121,9 +189,28 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
     // Every play starts at the same tick: the game reads the clock as well as the seed.
     static_cast<plat::VirtualClock&>(plat::clock()).Set(plat::VirtualClock::kStart);
     const PuzzleTownValues& town = *play.town;
-    PrepareBo(town.world, play.level, town.ownEntry);
+    if (play.fromTown) {
+        // Bo has been to a town before (no drive tutorial), the puzzle's challenge is open and
+        // he left the town on the road west of its way point.
+        std::map<int, Bytes> records;
+        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+        records[kBo] = StoredRecord("Bo")
+                           .Counter(kCircusVisits, 1)
+                           .WorldWord(town.world, CPlayer::kLevels + CGPuzzle::kPuzzleActivity, play.level)
+                           .WorldWord(town.world, CPlayer::kFlags + kWayPointThreeFlag, 1)
+                           .WorldWord(town.world, CPlayer::kPositionX, uint16_t(kWaitingPlace.x))
+                           .WorldWord(town.world, CPlayer::kPositionY, uint16_t(kWaitingPlace.y))
+                           .bytes();
+        PutSave(records);
+        Ini("STARTACTIVITY=" + std::to_string(town.worldEntry) + "\n");
+        TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
+    } else {
+        PrepareBo(town.world, play.level, town.ownEntry);
+    }
     PlaySeen seen;
-    std::vector<const OMessageRecord*> queued;
+    TownBot driver(GeneratedRoads(), ToWayPointThree());
+    bool entered = !play.fromTown;
+    std::vector<QueuedLine> queued;
     uint32_t now = 0, since = 0, pressedGo = 0, clicked = 0, heldBack = 0, lastPickUp = 0;
     uint16_t peopleLeft = 0;
     ChunkId shown = kNullChunkId;
@@ -145,6 +232,12 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
         {[&] { return settledOn(town.ownEntry) && Puzzle()->IsPanelShown(CGPuzzle::kPanelStart); },
          [&] {
              seen.level = Puzzle()->GetLevel();
+             if (play.fromTown) {
+                 // The drive through the town may have taken a badge on the way.
+                 const CPlayer* player = CTLVApp::Get()->GetPlayer();
+                 seen.badgesBefore = player->GetBadgeCount(town.world, CGPuzzle::kPuzzleActivity);
+                 seen.heroBefore = player->GetHeroPoints(town.world);
+             }
              if (play.panelPictures) seen.pictures["start_panel"] = StagePicture();
              Script(ClickAt(0, 430, 340)); // the start panel's button
          }},
@@ -162,7 +255,13 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
              seen.badgesCollected = uint16_t(Puzzle()->GetBadgeTotal() - Puzzle()->Badges().size());
              Script(ClickAt(0, 210, 340)); // return to the town
          }},
-        {[&] { return settledOn(town.worldEntry); }, [] {}},
+        {[&] { return settledOn(town.worldEntry); },
+         [&] {
+             if (TownWorld* back = CurrentTown(); back && back->GetVehicle()) {
+                 seen.back = back->GetVehicle()->GetPosition();
+                 seen.askedAgain = back->IsPanelShown(TownWorld::kConfirmPanel);
+             }
+         }},
     };
     Scenario s = Game(kFrameMs);
     s.frames = play.runMs / kFrameMs;
@@ -181,6 +280,18 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
         if (id != shown) {
             shown = id;
             since = now;
+        }
+        // In the town: drive onto way point 3 and answer its question with yes.
+        if (TownWorld* inTown = entered ? nullptr : CurrentTown(); inTown && settledOn(town.worldEntry)) {
+            if (inTown->IsPanelShown(TownWorld::kConfirmPanel) && now >= since + 1500) {
+                seen.askedAt = inTown->GetAreaNumber();
+                seen.stored = CTLVApp::Get()->GetPlayer()->GetWorldPosition(town.world);
+                Script(ClickAt(0, 430, 340)); // yes
+                entered = true;
+                since = now;
+            } else if (!inTown->IsPanelShown(-1)) {
+                if (const std::string out = driver.Step(inTown, now); !out.empty()) Script(out);
+            }
         }
         CGPuzzle* puzzle = Puzzle();
         if (puzzle) {
@@ -223,7 +334,7 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
             Script(KeyPress(kSpace));
             pressedGo = now;
         }
-        if (seen.stepsDone < steps.size() && steps[seen.stepsDone].ready()) {
+        if (entered && seen.stepsDone < steps.size() && steps[seen.stepsDone].ready()) {
             steps[seen.stepsDone].act();
             since = now;
             ++seen.stepsDone;
@@ -246,6 +357,7 @@ TEST_F(PuzzleTownScenarioTest, EachTownsPuzzleIsSolvedByTheBotAndTheWinIsSaved) 
         for (const auto& [what, picture] : seen.pictures) ExpectMatchesGoldenImage(prefix + "_" + what + ".png", picture);
         ExpectMatchesGolden(prefix + "_spoken_lines.txt", seen.spoken);
         ExpectMatchesGolden(prefix + "_states.txt", seen.hashes);
+        ExpectEndingLines(play, seen.spoken);
         const bool circus = play.town->classId == puzzle_towns::kCircus.classId;
         const bool zooAtOne = play.town->classId == puzzle_towns::kZoo.classId && play.level == 1;
         EXPECT_EQ(seen.pictures.count("spray"), circus ? 1u : 0u) << "the smoke seen at a reach";
@@ -254,6 +366,39 @@ TEST_F(PuzzleTownScenarioTest, EachTownsPuzzleIsSolvedByTheBotAndTheWinIsSaved) 
             EXPECT_TRUE(seen.sawWalk) << "the people walk at the second level";
             EXPECT_TRUE(seen.sawVisit);
         }
+
+        CPlayer stored;
+        ASSERT_EQ(stored.Load(kBo), SaveSlotState::Valid);
+        const uint16_t world = play.town->world;
+        EXPECT_EQ(stored.GetActivityCount(world, CGPuzzle::kPuzzleActivity), seen.countBefore + 1);
+        EXPECT_EQ(stored.GetActivityLevel(world, CGPuzzle::kPuzzleActivity), seen.levelBefore + 1);
+        EXPECT_EQ(stored.GetHeroPoints(world), seen.heroBefore + 1);
+        EXPECT_EQ(stored.GetBadgeCount(world, CGPuzzle::kPuzzleActivity), seen.badgesBefore + seen.badgesCollected);
+        RenewGame();
+    }
+}
+
+TEST_F(PuzzleTownScenarioTest, EachTownsPuzzleEnteredAtWayPointThreeIsWonAndTheTownHoldsTheVehicleWhereItAsked) {
+    for (const TownPlay& play : kEntries) {
+        SCOPED_TRACE(play.name);
+        const PlaySeen seen = Play(play);
+        ASSERT_EQ(seen.stepsDone, 5u) << "the bot stopped early\n" << seen.trace;
+        EXPECT_EQ(seen.askedAt, 3);
+        EXPECT_LT(std::hypot(seen.stored.x - kWayPointThree.x, seen.stored.y - kWayPointThree.y), 120.0)
+            << "stored where the vehicle met way point 3: " << seen.stored.x << ", " << seen.stored.y;
+        EXPECT_EQ(CPoint16(int16_t(std::lround(seen.back.x)), int16_t(std::lround(seen.back.y))), seen.stored)
+            << "the town puts the vehicle back where it asked";
+        EXPECT_FALSE(seen.askedAgain);
+        EXPECT_EQ(seen.level, play.level);
+        EXPECT_EQ(seen.peopleSaved, 2 * play.level + 1);
+        if (play.level >= 2) {
+            EXPECT_TRUE(seen.sawWalk);
+            EXPECT_TRUE(seen.sawVisit);
+        }
+        ExpectEndingLines(play, seen.spoken);
+        const std::string prefix = std::string("game/minigames/puzzle_") + play.name;
+        ExpectMatchesGolden(prefix + "_spoken_lines.txt", seen.spoken);
+        ExpectMatchesGolden(prefix + "_states.txt", seen.hashes);
 
         CPlayer stored;
         ASSERT_EQ(stored.Load(kBo), SaveSlotState::Valid);
