@@ -79,6 +79,15 @@ CPointF GroundPlace(const TLV_Object* mover) {
     return mover->GetShadow() ? mover->GetShadow()->GetPosition() : mover->GetPosition();
 }
 
+/// Where a prop meets the vehicle's reference prop: the middle of the common part of their boxes
+/// (the chain head's box for a game object). The collision tests only say whether they meet.
+CPointF ContactPoint(OActivityProp* prop, const OActivityProp* reference) {
+    TLV_Object* head = Head(prop);
+    const CRect16 common = CWorldBuckets::BoxOf(head ? head : prop).Intersect(CWorldBuckets::BoxOf(reference));
+    return CPointF((float(common.left) + float(common.right)) / 2.0f,
+                   (float(common.top) + float(common.bottom)) / 2.0f);
+}
+
 /// The angle in degrees between two vectors; 0 when either has no length.
 double AngleBetween(double ax, double ay, double bx, double by) {
     const double lengths = std::hypot(ax, ay) * std::hypot(bx, by);
@@ -128,10 +137,14 @@ int32_t TLVWorld_Activity::OnVehicleTouch(TLV_Object* mover) {
         auto* prop = dynamic_cast<TLV_Object*>(props[i]);
         if (!prop || prop == mover || prop == reference || prop == mover->GetShadow()) continue;
         if (!prop->ChainHead()->HitsProp(reference, nullptr)) continue;
-        const CPointF ground = GroundOf(prop);
-        const double angle = AngleBetween(heading.x, heading.y, double(ground.x) - previous.x,
-                                          double(ground.y) - previous.y);
-        if (angle >= (prop->IsA(kDweebleClass) ? kDweebleGate : kPropGate)) continue;
+        // A prop reacts when its ground point or the place the vehicle meets it lies ahead: a
+        // wide house's ground point can lie behind a vehicle that runs into its far end.
+        const double gate = prop->IsA(kDweebleClass) ? kDweebleGate : kPropGate;
+        const CPointF ground = GroundOf(prop), contact = ContactPoint(prop, reference);
+        const bool ahead =
+            AngleBetween(heading.x, heading.y, double(ground.x) - previous.x, double(ground.y) - previous.y) < gate ||
+            AngleBetween(heading.x, heading.y, double(contact.x) - previous.x, double(contact.y) - previous.y) < gate;
+        if (!ahead) continue;
         if (moving) OnCollect(prop, 1);
         int32_t flags = prop->OnContact(mover);
         if ((flags & kSound) && moving) PlayPropSound(prop);
@@ -201,10 +214,10 @@ void TLVWorld_Activity::FindEscapeHeading(TLV_Object* prop) {
     if (!iso) return;
     const int32_t h = iso->Heading();
     CPointF start = iso->GetPosition();
-    CPoint16 contact;
-    if (prop && iso->GetChildProp() && prop->HitsProp(iso->GetChildProp(), &contact)) {
+    if (prop && iso->GetChildProp() && prop->HitsProp(iso->GetChildProp(), nullptr)) {
+        const CPointF contact = ContactPoint(prop, iso->GetChildProp());
         const Vec3& u = UnitHeadingTable[size_t(h)];
-        start = CPointF(float(contact.x) - kEscapeBackOff * u.x, float(contact.y) - kEscapeBackOff * u.y);
+        start = CPointF(contact.x - kEscapeBackOff * u.x, contact.y - kEscapeBackOff * u.y);
     }
     Found around;
     QueryRect(Trunc(CPointF(start.x - kEscapeProbe, start.y - kEscapeProbe)),

@@ -348,7 +348,14 @@ void TLVWorld_Activity::StepDrivingMode() {
         break;
     }
     case 10:
-        v.SetTarget(MouseTarget());
+        // The pointer waits while the vehicle turns in place toward free space: a target set
+        // each frame restarts the turn's timer, so the turn would never end. Self-steering,
+        // which that escape switches off, comes back once the way to the pointer is free.
+        if (v.IsHeadingGoalActive()) break;
+        target = MouseTarget();
+        if (!v.GetSteerToTarget() && CanMoveTo(v.GetPosition(), CPointF(target.x, target.y), 1, 1))
+            v.SetSteerToTarget(1);
+        v.SetTarget(target);
         break;
     case kNoDriving:
         StepExitDrive();

@@ -4,7 +4,8 @@
 // the pointer drive, then steers after the task the town's test puts first, else the nearest
 // open task it names or, without one, the guide arrow's target, and presses the world (the
 // vehicle's action) once the target lies within reach. Across the map it keeps to the generator's roads: a far target is
-// reached along the vehicle's road to the crossing with the road nearest the target.
+// reached along the vehicle's road to the crossing with the road nearest the target. A place
+// it keeps circling without reaching it, it drives away from and comes at again in a straight run.
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -41,6 +42,10 @@ public:
     /// How near a corner of the way counts as reached.
     static constexpr float kCorner = 90.0f;
     static constexpr uint32_t kActionGapMs = 600;
+    /// Circling this near a place this long: it drives off this far and comes back
+    /// straight (the vehicle turns too wide to reach a place it passed close by).
+    static constexpr uint32_t kCirclingMs = 4000;
+    static constexpr float kRunUp = 600.0f;
 
     TownBot(TownRoads roads, Task task) : roads_(std::move(roads)), task_(std::move(task)) {}
 
@@ -74,6 +79,8 @@ public:
         }
         if (target != routed_) {
             if (routed_ && target != routed_) side_ = 0;
+            nearSince_ = 0;
+            runningUp_ = false;
             routed_ = target;
             route_ = Route(at, action ? CPointF(goal.x + kSides[side_ % 4][0] * kStandOff,
                                                 goal.y + kSides[side_ % 4][1] * kStandOff)
@@ -84,10 +91,22 @@ public:
             route_.erase(route_.begin());
         if (action && std::hypot(approach.x - at.x, approach.y - at.y) < kCorner) facing_ = true;
         CPointF aim = facing_ ? goal : route_.size() > 1 ? route_.front() : approach;
-        if (!action && route_.size() <= 1) {
+        if (!action) {
             // Onto a place: through it rather than stopping short.
             const float left = std::hypot(goal.x - at.x, goal.y - at.y);
-            if (left > 1.0f && left < kReach) aim = CPointF(goal.x + (goal.x - at.x) / left * 20, goal.y + (goal.y - at.y) / left * 20);
+            if (route_.size() <= 1 && left > 1.0f && left < kReach)
+                aim = CPointF(goal.x + (goal.x - at.x) / left * 20, goal.y + (goal.y - at.y) / left * 20);
+            if (left >= kRunUp) runningUp_ = false;
+            if (left >= kRunUp || runningUp_) {
+                nearSince_ = 0;
+            } else if (nearSince_ == 0) {
+                nearSince_ = now;
+            } else if (now > nearSince_ + kCirclingMs) {
+                runningUp_ = true;
+                route_ = {goal}; // and then straight at it
+            }
+            if (runningUp_ && left > 1.0f)
+                aim = CPointF(at.x + (at.x - goal.x) / left * kRunUp, at.y + (at.y - goal.y) / left * kRunUp);
         }
         const float d = std::hypot(goal.x - at.x, goal.y - at.y);
         const CRect16 view = world->GetVisibleRect();
@@ -153,6 +172,10 @@ private:
     uint32_t stillSince_ = 0;
     std::vector<CPointF> route_;
     uint32_t lastAction_ = 0;
+    /// Since when the vehicle is within reach of the place it goes to (0: not), and whether it
+    /// drives off for a straight run at it.
+    uint32_t nearSince_ = 0;
+    bool runningUp_ = false;
 };
 
 } // namespace vqt::test

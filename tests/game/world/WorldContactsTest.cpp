@@ -14,6 +14,7 @@
 #include "game/shell/Pushable.h"
 #include "game/world/vehicles/VIsometric.h"
 #include "game/world/vehicles/VehicleHeadings.h"
+#include "game/world/vehicles/VehiclePartValues.h"
 #include "game/shell/Player.h"
 #include "tests/game/world/WorldFixture.h"
 
@@ -25,6 +26,10 @@ constexpr uint16_t kContactWorld = 75;
 constexpr uint16_t kCarPart = 3310, kCarShadow = 3311;
 /// A car of the same states drawn 48 x 28, and a 12 x 44 tree, for pictures of the draw order.
 constexpr uint16_t kBigCarPart = 3312, kTreePart = 3313;
+/// A car that tows a companion (a reel of 16 x 16, its contact shape), and a house 240 x 100.
+constexpr uint16_t kReelCarPart = 3314, kHousePart = 3315;
+constexpr uint8_t kReelPart = 251; ///< a part byte names the companion
+constexpr int kReelSide = 16, kHouseWidth = 240, kHouseHeight = 100;
 constexpr int16_t kHalfWidth = 12, kHalfLength = 30;
 constexpr int kProp = 10; ///< every test prop is 10 x 10 and solid
 
@@ -56,6 +61,14 @@ PartPlan TreePart() {
     return part;
 }
 
+/// A solid single-state part of w x h, hot spot in the middle.
+PartPlan SolidPart(int w, int h, uint8_t colour) {
+    PartPlan part;
+    const FramePlan frame{.picture = Picture(w, h, colour), .hotX = int16_t(w / 2), .hotY = int16_t(h / 2)};
+    part.states.push_back(StatePlan{.frames = {frame}});
+    return part;
+}
+
 PartPlan ShadowPart() {
     PartPlan part;
     part.states.push_back(StatePlan{.frames = {{.picture = Picture(8, 8, 9), .hotX = 4, .hotY = 4}}});
@@ -68,8 +81,10 @@ PartPlan ShadowPart() {
 class ContactWorld : public TLVWorld_Activity {
 public:
     ContactWorld() : TLVWorld_Activity("TLVWorld_Activity", kContactWorldClass) {
-        SetVehiclePartId(MakeChunkId(2, kCarPart));
+        SetVehiclePartId(MakeChunkId(2, vehiclePart));
     }
+    /// The part of the vehicle the next world makes.
+    static inline uint16_t vehiclePart = kCarPart;
     bool IsA(uint32_t classId) const override {
         return classId == kContactWorldClass || TLVWorld_Activity::IsA(classId);
     }
@@ -138,6 +153,7 @@ protected:
         WorldFixture::SetUp();
         gBlocked.clear();
         TLVWorld_Activity::escapeSide = 0;
+        ContactWorld::vehiclePart = kCarPart;
         ASSERT_TRUE(xTLVFactory_Register(
             {kContactWorldClass, [] { return static_cast<OActivity*>(new ContactWorld); }, nullptr}));
     }
@@ -146,6 +162,11 @@ protected:
         data.parts.AddPart(ShadowPart(), kCarShadow);
         data.parts.AddPart(BigCarPart(), kBigCarPart);
         data.parts.AddPart(TreePart(), kTreePart);
+        data.parts.AddPart(SolidPart(kReelSide, kReelSide, 77), kReelPart);
+        PartPlan reelCar = CarPart(kCarShadow);
+        reelCar.bytes[vehicle_part::kCompanionEntryByte - 1] = kReelPart;
+        data.parts.AddPart(reelCar, kReelCarPart);
+        data.parts.AddPart(SolidPart(kHouseWidth, kHouseHeight, 120), kHousePart);
         AddWorld(data, kContactWorld, kContactWorldClass, {});
     }
     /// The world shown on a later visit (no tutorial panel pauses it).
@@ -268,6 +289,61 @@ TEST_F(WorldContactsTest, ABlockedVehicleTurnsInPlaceToAFreeHeadingInEitherGroup
         const Vec3& u = UnitHeadingTable[size_t(goal)];
         EXPECT_TRUE(world->IsMoveBoxFree(stop, CPointF(stop.x + 130 * u.x, stop.y + 130 * u.y), 1, 1, &props, 0))
             << "heading " << goal << " leads into free space";
+    }
+}
+
+// ---- A wide house ---------------------------------------------------------------------------
+
+TEST_F(WorldContactsTest, AVehicleDrivenIntoAWideHouseFromAnyHeadingStaysOutsideAndDrivesAway) {
+    ContactWorld::vehiclePart = kReelCarPart;
+    ContactWorld* world = Show();
+    ASSERT_NE(world, nullptr);
+    auto* house = new Blocker;
+    house->SetPartID(app->GetPartFile(), MakeChunkId(2, kHousePart), 1);
+    house->SetPosition(CPointF(640, 480), 0, 0);
+    world->AddChild(house);
+    world->AddProp(house);
+    const CRect16 outline = BoxOf(house);
+    ASSERT_EQ(outline, CRect16(520, 430, 760, 530));
+    VIsometric* car = Car(world, 200, 200, 0);
+    ASSERT_NE(car, nullptr);
+    OActivityProp* reel = car->GetChildProp();
+    ASSERT_NE(reel, nullptr) << "the vehicle tows its companion";
+    // The reel's box at a vehicle position (it sits on the vehicle's own position).
+    auto reelAt = [](float x, float y) {
+        const int16_t l = int16_t(std::lround(x)) - kReelSide / 2, t = int16_t(std::lround(y)) - kReelSide / 2;
+        return CRect16(l, t, int16_t(l + kReelSide), int16_t(t + kReelSide));
+    };
+    const CRect16 clear(outline.left - 20, outline.top - 20, outline.right + 20, outline.bottom + 20);
+    // Aimed at the middle and near both ends, where the house's middle lies far to one side.
+    for (const float aimX : {640.0f, 540.0f, 740.0f}) {
+        for (int32_t heading = 0; heading < 32; heading += 2) {
+            SCOPED_TRACE("aim " + std::to_string(int(aimX)) + " heading " + std::to_string(heading));
+            const Vec3& d = HeadingTable[size_t(heading)];
+            const float length = std::hypot(d.x, d.y);
+            float back = 0;
+            while (Overlap(reelAt(aimX - back * d.x / length, 480 - back * d.y / length), clear)) back += 1;
+            const CPointF start(aimX - back * d.x / length, 480 - back * d.y / length);
+            car->Halt();
+            car->SetState(heading);
+            car->SetPosition(start, 0, 1);
+            gBlocked.clear();
+            bool met = false;
+            CPointF stop;
+            double farthest = 0;
+            int metFrame = 0;
+            for (int frame = 0; frame < 600 && !(met && frame - metFrame > 300) && farthest <= 100.0; ++frame) {
+                if (!car->IsHeadingGoalActive()) car->DriveKeyPos();
+                Frames(1, kFrameMs);
+                ASSERT_FALSE(Overlap(BoxOf(reel), outline))
+                    << "frame " << frame << ": the reel at " << car->GetPosition().x << "," << car->GetPosition().y;
+                if (!met && !gBlocked.empty()) met = true, stop = car->GetPosition(), metFrame = frame;
+                if (met) farthest = std::max(farthest, double(std::hypot(car->GetPosition().x - stop.x,
+                                                                         car->GetPosition().y - stop.y)));
+            }
+            EXPECT_TRUE(met) << "the drive reached the house";
+            EXPECT_GT(farthest, 100.0) << "and drove away from it";
+        }
     }
 }
 

@@ -335,6 +335,55 @@ TEST_F(WorldDrivingTest, ModeEightSteersByThePointerAndSwitchesSelfSteeringOnWhe
     }
 }
 
+TEST_F(WorldDrivingTest, ModeTenWaitsForATurnToFreeSpaceAndSteersAgainOnceTheWayIsFree) {
+    DrivingWorld* world = RunningWorld();
+    ASSERT_NE(world, nullptr);
+    VIsometric* car = world->Car();
+    ASSERT_NE(car, nullptr);
+    struct Case {
+        const char* name;
+        int32_t x, y;
+        bool goal;
+        uint8_t steerBefore, steerAfter;
+        int32_t state;
+        bool targetSet;
+    };
+    const Case cases[] = {
+        {"free way: self-steering on, target", 600, 300, false, 0, 1, 3, true},
+        {"pointer off the map: target only", 600, -200, false, 0, 0, 3, true},
+        {"self-steering on stays on", 600, -200, false, 1, 1, 3, true},
+        {"turning to a heading goal: the pointer waits", 600, 300, true, 0, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        Park(*car);
+        car->SetSteerToTarget(c.steerBefore);
+        if (c.goal) car->SetHeadingGoal(3);
+        world->SetDrivingMode(10);
+        const Told told = Step(*world, {}, c.x, c.y);
+        EXPECT_EQ(car->GetSteerToTarget(), c.steerAfter) << c.name;
+        EXPECT_EQ(told.state, c.state) << c.name;
+        EXPECT_EQ(car->GetTarget().x == float(c.x) && car->GetTarget().y == float(c.y), c.targetSet) << c.name;
+        car->SetTarget(CPoint16(0, 0)); // forget the target for the next case
+        Park(*car);
+        car->SetHeadingGoal(0);
+        car->OnIdle(); // the goal is reached: it clears
+    }
+    // Frame by frame: the turn in place ends at its goal while the pointer lies elsewhere, and
+    // then the vehicle steers to the pointer.
+    Park(*car);
+    car->SetSteerToTarget(0);
+    car->SetHeadingGoal(8);
+    world->SetDrivingMode(10);
+    input().SetCursorPos(plat::WinPoint{400, 600});
+    int frame = 0;
+    for (; frame < 120 && car->IsHeadingGoalActive(); ++frame) Frames(1, kFrameMs);
+    EXPECT_FALSE(car->IsHeadingGoalActive()) << "the turn ends";
+    EXPECT_EQ(car->GetPosition(), CPointF(kAtX, kAtY)) << "in place";
+    Frames(60, kFrameMs);
+    EXPECT_EQ(car->GetSteerToTarget(), 1);
+    EXPECT_GT(car->GetPosition().y, kAtY + 20) << "on its way down to the pointer";
+}
+
 TEST_F(WorldDrivingTest, AFinishedMissionUnwatchesTheModifiersAndHaltsAMovingVehicle) {
     auto world = LooseWorld();
     VIsometric* car = world->Car();

@@ -1,6 +1,7 @@
 // The circus town played by the bot on the generated game data, the whole program running: a
 // prepared player with four fires left drives the roads to them and sprays them out, ending the
-// fire task; the spoken lines against a golden log and pictures on the way.
+// fire task, and goes on to bring the puppies home and end the mission with the certificate and
+// the garage; the spoken lines against golden logs and pictures on the way.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -129,6 +130,8 @@ struct Played {
     std::vector<ChunkId> visited;
     std::vector<plat::ScriptedDialogs::Box> boxes;
     std::unique_ptr<CPlayer> record = std::make_unique<CPlayer>();
+    /// Whether the garage shown after the certificate holds the town's upgrade open.
+    bool upgradeOpen = false;
 };
 
 class CircusTownScenarioTest : public ShellScenarioTest {
@@ -138,7 +141,8 @@ protected:
         xWorld_RegisterClasses();
     }
 
-    /// Cy near the end of the town's round, driven by the bot for `seconds` of play.
+    /// Cy near the end of the town's round, driven by the bot for `seconds` of play; on the
+    /// certificate page the back button is clicked.
     Played Play(uint32_t seconds, uint32_t seed) {
         RenewContext();
         // Every play starts at the same tick: the town reads the clock as well as the seed.
@@ -164,6 +168,7 @@ protected:
         uint32_t now = 0;
         ChunkId shown = kNullChunkId;
         std::string lastCaption;
+        uint32_t certificateAt = 0, garageAgainAt = 0;
         Scenario s = Game(kFrameMs);
         s.frames = seconds * 1000 / kFrameMs;
         s.watch = [&](uint32_t tick) {
@@ -182,6 +187,11 @@ protected:
                 if (id == MakeChunkId(1, 5) && played.visited.size() == 1) {
                     Script("0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n");
                 }
+                if (id == MakeChunkId(1, 6)) {
+                    certificateAt = now;
+                    Script("3000 WM_MOUSEMOVE 0 0 470 250\n3050 WM_LBUTTONDOWN 1 0 470 250\n3100 WM_LBUTTONUP 0 0 470 250\n");
+                }
+                if (id == MakeChunkId(1, 5) && played.visited.size() > 1) garageAgainAt = now;
             }
             if (OMessageProcess* messages = CTLVApp::Get()->GetMessageProcess()) {
                 const OMessageRecord* head = messages->Head();
@@ -192,6 +202,11 @@ protected:
                     played.lines += line + caption + "\n";
                 }
                 lastCaption = caption;
+            }
+            if (certificateAt && now == certificateAt + 2000) played.pictures["certificate"] = StagePicture();
+            if (garageAgainAt && now == garageAgainAt + 2000) {
+                played.pictures["garage"] = StagePicture();
+                played.upgradeOpen = CTLVApp::Get()->GetPlayer()->GetWorldVisited(W) != 0;
             }
             WToon_Activity* town = Town();
             if (!town || manager->IsSwitchPending()) return;
@@ -228,6 +243,30 @@ TEST_F(CircusTownScenarioTest, CySpraysTheLastFiresOutAndTheSavedRecordShowsTheF
         ASSERT_EQ(played.pictures.count(name), 1u) << name;
         ExpectMatchesGoldenImage(std::string("game/world/circus_town_") + (name[0] == 'a' ? "arrival" : "fires_out") + ".png",
                                  played.pictures.at(name));
+    }
+}
+
+TEST_F(CircusTownScenarioTest, CyEndsTheRoundWithTheCertificateAndGoesBackToTheGarageWithTheUpgrade) {
+    // The fires, a chain of puppies brought home, the mission's movie, fires and rescue.
+    const Played played = Play(600, 1);
+    EXPECT_TRUE(played.boxes.empty()) << played.boxes.front().text;
+    const std::vector<ChunkId> route = {MakeChunkId(1, 5), MakeChunkId(1, 8), MakeChunkId(1, 6), MakeChunkId(1, 5)};
+    EXPECT_EQ(played.visited, route) << "garage, town, certificate, garage";
+    const CPlayer& record = *played.record;
+    EXPECT_EQ(record.GetQuota1Left(W), 0);
+    EXPECT_EQ(record.GetQuota2Left(W), 0) << "every puppy is home";
+    EXPECT_EQ(record.GetQuota3Left(W), record.GetQuota3Max(W)) << "the third quota is refilled";
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(record.GetActivityCount(W, i), 1) << "count " << i;
+    EXPECT_EQ(record.GetHeroPoints(W), 5);
+    EXPECT_EQ(record.GetCounter(13), 2);
+    EXPECT_EQ(record.GetWorldWord31(W), 1) << "the mission is done";
+    EXPECT_TRUE(played.upgradeOpen) << "the garage opens the upgrade";
+    EXPECT_GE(record.GetWorldWord34(W), 0);
+    EXPECT_LE(record.GetWorldWord34(W), 2) << "the mission played";
+    ExpectMatchesGolden("game/world/circus_town_win_lines.txt", played.lines);
+    for (const char* name : {"certificate", "garage"}) {
+        ASSERT_EQ(played.pictures.count(name), 1u) << name;
+        ExpectMatchesGoldenImage(std::string("game/world/circus_town_win_") + name + ".png", played.pictures.at(name));
     }
 }
 
