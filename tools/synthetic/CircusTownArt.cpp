@@ -350,14 +350,6 @@ Picture SirenLight(int vehicle, int heading) {
     return p;
 }
 
-Picture HoseReel() {
-    Picture p(14, 10);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 14; ++x)
-            if (InEllipse(x, y, 7, 5, 6, 4)) p.at(x, y) = InEllipse(x, y, 7, 5, 2, 1) ? kIron : kRope;
-    return p;
-}
-
 Picture TicketBooth() {
     const int w = 80, h = 100;
     Picture p(w, h);

@@ -59,8 +59,6 @@ vqt::test::Picture CircusVehicle(int vehicle, int heading, int group);
 vqt::test::Picture VehicleShadow(int halfWidth, int halfLength);
 /// The siren light on the roof of a vehicle at a heading, in a picture of the vehicle's size.
 vqt::test::Picture SirenLight(int vehicle, int heading);
-/// The hose reel a vehicle carries (round, so one picture serves every heading).
-vqt::test::Picture HoseReel();
 /// The ticket booth, and its base: the footprint the booth stands on, in a picture of the
 /// booth's size (the base line runs from the left edge at `leftY` below the centre down to the
 /// bottom at `splitX` from the centre and up to the right edge at `rightY`).

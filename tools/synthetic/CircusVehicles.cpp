@@ -1,7 +1,7 @@
 // The circus vehicles: the fire engine (vehicle 0, part 209) and the water car (vehicle 1, part
 // 87). A vehicle part shows heading h of group g in state g x 32 + h; its part values name the
 // shadow part (whose words give the footprint's half-width and half-length) and the companion
-// part, and the siren lights sit at the entries the town gives each vehicle.
+// part (none), and the siren lights sit at the entries the town gives each vehicle.
 #include "tools/synthetic/CircusVehicles.h"
 
 #include "engine/data/ChunkId.h"
@@ -54,13 +54,13 @@ void AddVehicleParts(GameData& data, int look, uint16_t part, uint16_t light, in
     Slot(shadow.words, vehicle_part::kFootprintHalfWidthWord) = uint16_t(halfWidth);
     Slot(shadow.words, vehicle_part::kFootprintHalfLengthWord) = uint16_t(halfLength);
     const uint16_t shadowEntry = ChunkEntryOf(data.parts.AddPart(shadow).part);
-    const uint16_t companionEntry = ChunkEntryOf(data.parts.AddPart(PartOf({{HoseReel()}})).part);
 
     PartPlan body = HeadingPart(false, look);
     // The shadow's entry is the part's first word, which every game object reads for it.
     body.words[0] = shadowEntry;
-    Slot(body.bytes, vehicle_part::kCompanionEntryByte) = uint8_t(companionEntry);
-    // The offsets stay 0: shadow and reel sit at the vehicle's own position.
+    // No companion: its entry is a single byte, and parts made here without an entry of their
+    // own are numbered from 2000 on, so a byte could only name some other art by mistake.
+    Slot(body.bytes, vehicle_part::kCompanionEntryByte) = 0;
     data.parts.AddPart(body, part);
     data.parts.AddPart(HeadingPart(true, look), light);
 }

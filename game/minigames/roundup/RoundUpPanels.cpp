@@ -167,6 +167,8 @@ void CRoundUpActivity::OnButton(int16_t panel, int16_t button) {
     switch (panel) {
     case kPanelMenu:
         if (button == 1) {
+            // The menu closes as for every other button, and the easier-level question opens.
+            ClosePanelAfterSpeech(panel, 1);
             LowerLevel();
             SetLeaveTexts(town_.easierText, town_.easierArt);
             QueueAction(kEasierAction);

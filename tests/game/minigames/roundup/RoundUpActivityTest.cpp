@@ -18,6 +18,7 @@
 #include "game/minigames/roundup/RoundUpTowns.h"
 #include "game/shell/PBeam.h"
 #include "game/shell/PParticle.h"
+#include "game/shell/ButtonPanel.h"
 #include "game/shell/Player.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/characters/DRoundUp.h"
@@ -354,8 +355,11 @@ TEST_F(RoundUpActivityTest, TheMenusEasierLevelLowersTheLevelButNotBelowOne) {
         SCOPED_TRACE(level);
         CRoundUpActivity* r = Start(kZoo, level);
         ASSERT_NE(r, nullptr);
+        r->CreateButtonPanel(TLVWorld_Activity::kPanelMenu);
+        ASSERT_NE(r->GetPanel(TLVWorld_Activity::kPanelMenu), nullptr);
         r->OnButton(TLVWorld_Activity::kPanelMenu, 1);
         EXPECT_EQ(Player().GetActivityLevel(1, CRoundUpActivity::kActivity), level > 1 ? level - 1 : 1);
+        EXPECT_TRUE(r->GetPanel(TLVWorld_Activity::kPanelMenu)->IsClosing()) << "the menu closes after its line";
         Leave();
     }
 }
