@@ -10,31 +10,22 @@
 #include <cmath>
 #include <cstdint>
 #include <iterator>
-#include <memory>
 #include <string>
 
 #include "bench/BenchContext.h"
-#include "engine/app/Engine.h"
 #include "engine/base/Random.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/RunLoop.h"
-#include "engine/core/Window.h"
-#include "engine/data/PartFile.h"
-#include "engine/data/Profiles.h"
-#include "engine/graphics/DIBSurface.h"
-#include "engine/media/Sound.h"
 #include "game/shell/GameShellState.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
-#include "game/shell/TLVFactory.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/towns/WToonActivity.h"
 #include "game/world/vehicles/VIsometric.h"
-#include "platform/Platform.h"
-#include "platform/Window.h"
 #include "platform/headless/VirtualClock.h"
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/support/FakeFiles.h"
+#include "tests/support/HeadlessGame.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/GameData.h"
 
@@ -114,34 +105,12 @@ WToon_Activity* StartTown() {
                                         .bytes();
     const vqt::test::Bytes save = vqt::test::SaveFileOf({{kSlot, record}});
     files.Put(kSave, std::string(save.begin(), save.end()));
-    xProfiles_Set("DIRECTDRAW", sLong(0));
-    xProfiles_Set("FULLSCREEN", sLong(0));
-    xProfiles_Set("NUMPIPES", sShort(11));
-    xProfiles_Set("USERFILE", kSave);
-    xPlatform_SetEngineExists(true);
-    xPlatform_StartTimers();
-    if (!OVQEngine::Startup()) return nullptr;
-    auto window = std::make_unique<OWindow>();
-    window->SetDepth(16);
-    window->SetDisplaySurface(new CDIBSurface);
-    if (!window->Create(CRect16(0, 0, 640, 480), false, 0)) return nullptr;
-    plat::desktop().Find(window->GetWindowId())->Show(plat::SW_SHOW);
-    OVQEngine::Instance()->SetMainWindow(std::move(window));
-    if (xSound_Startup(11, 0, 0) != 0 || !CTLVApp::Create()) return nullptr;
+    if (!vqt::test::StartHeadlessGame({.partFile = kParts, .saveFile = kSave, .registerClasses = &xWorld_RegisterClasses}))
+        return nullptr;
     CTLVApp* app = CTLVApp::Get();
-    auto file = std::make_unique<CPartFile>();
-    CPartFile* parts = file.get();
-    if (!file->Open(kParts, 1)) return nullptr;
-    app->SetPartFile(std::move(file));
-    app->Init();
     if (app->GetPlayer()->Load(kSlot) != SaveSlotState::Valid) return nullptr;
     app->SetSaveSlot(int16_t(kSlot));
-    if (!CreateActivityManager()) return nullptr;
     OActivityManager* manager = GetActivityManager();
-    manager->Init(parts);
-    manager->SetVariant(OActivityManager::kUnloadFirst);
-    manager->AddFactory(new CTLVFactory);
-    xWorld_RegisterClasses();
     manager->RequestActivity(MakeChunkId(1, kTown));
     for (int i = 0; i < 400 && manager->IsSwitchPending(); ++i) Frames(1);
     OActivity* shown = manager->GetCurrentActivity();
@@ -151,9 +120,7 @@ WToon_Activity* StartTown() {
 }
 
 void StopGame() {
-    DestroyActivityManager();
-    CTLVApp::Destroy();
-    OVQEngine::Shutdown();
+    vqt::test::StopHeadlessGame();
     CGameShellState::ResetForTest();
 }
 

@@ -1,39 +1,33 @@
-// Starts the circus town {1, 0, 8} of the generated game data for a player whose stored record
-// is arbitrary bytes, read through the record's loader, then plays 600 frames of arbitrary
-// input: the driving keys, CTRL, space, the mode keys, pointer moves and clicks anywhere on the
-// stage. Leaving the town saves the record; the saved slot must read back, and nothing may be
-// read or written out of range or dangle on the way.
+// Starts one of the three towns of the generated game data (the circus town {1, 0, 8}, the zoo
+// {1, 0, 14} or the city {1, 0, 17}, by the input's first byte, which also gives the player one
+// of the town's two vehicles, another town's, or the record's own) for a player whose stored
+// record is the following bytes, read through the record's loader, then plays 600 frames of
+// arbitrary input: the driving keys, CTRL, space, the mode keys, pointer moves and clicks
+// anywhere on the stage. Leaving the town saves the record; the saved slot must read back, and
+// nothing may be read or written out of range or dangle on the way.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <span>
 #include <string>
 
-#include "engine/app/Engine.h"
 #include "engine/base/Random.h"
-#include "engine/core/ActivityManager.h"
 #include "engine/core/Event.h"
 #include "engine/core/RunLoop.h"
 #include "engine/core/Window.h"
-#include "engine/data/PartFile.h"
-#include "engine/data/Profiles.h"
-#include "engine/graphics/DIBSurface.h"
-#include "engine/media/Sound.h"
 #include "game/shell/GameShellState.h"
 #include "game/shell/Player.h"
 #include "game/shell/PlayerRecord.h"
 #include "game/shell/SaveFileImage.h"
 #include "game/shell/TLVApp.h"
-#include "game/shell/TLVFactory.h"
 #include "game/world/WorldClasses.h"
-#include "platform/Platform.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessInput.h"
 #include "platform/headless/VirtualClock.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/support/FakeFiles.h"
+#include "tests/support/HeadlessGame.h"
 #include "tools/synthetic/GameData.h"
 
 void AddTextViews(GameData& data);
@@ -46,6 +40,8 @@ void AddHostAndVoices(GameData& data);
 void AddWorldHelpArt(GameData& data);
 void AddCircusTown(GameData& data);
 void AddCircusVehicles(GameData& data);
+void AddCityTown(GameData& data);
+void AddZooTown(GameData& data);
 
 namespace {
 
@@ -53,7 +49,12 @@ using vqt::fuzz::Require;
 
 constexpr const char* kParts = "game.vqk";
 constexpr const char* kSave = "TLVSave.vqk";
-constexpr uint16_t kTown = 8;
+/// A town: its activity and its own two vehicles' first garage value.
+struct FuzzedTown {
+    uint16_t entry;
+    uint16_t firstVehicle;
+};
+constexpr FuzzedTown kTowns[] = {{8, 0}, {14, 2}, {17, 4}};
 /// A plain screen to leave the town for.
 constexpr uint16_t kLeaveTo = 60;
 constexpr int kSlot = 3;
@@ -77,6 +78,8 @@ const std::string& PartFileBytes() {
         AddWorldHelpArt(data);
         AddCircusTown(data);
         AddCircusVehicles(data);
+        AddCityTown(data);
+        AddZooTown(data);
         return AsString(data.file.Build());
     }();
     return bytes;
@@ -92,59 +95,6 @@ void Frames(int n) {
     }
 }
 
-void Dispatch(uint32_t category, uint32_t type, intptr_t param, CPoint16 cursor = {}) {
-    xEvent event;
-    event.category = category;
-    event.type = type;
-    event.param1 = param;
-    event.cursor = cursor;
-    DispatchAppEvent(&event, 0);
-}
-
-bool StartGame() {
-    xProfiles_Set("DIRECTDRAW", sLong(0));
-    xProfiles_Set("FULLSCREEN", sLong(0));
-    xProfiles_Set("NUMPIPES", sShort(11));
-    xProfiles_Set("USERFILE", kSave);
-    xPlatform_SetEngineExists(true);
-    xPlatform_StartTimers();
-    if (!OVQEngine::Startup()) return false;
-    auto window = std::make_unique<OWindow>();
-    window->SetDepth(16);
-    window->SetDisplaySurface(new CDIBSurface);
-    if (!window->Create(CRect16(0, 0, 640, 480), false, 0)) return false;
-    plat::desktop().Find(window->GetWindowId())->Show(plat::SW_SHOW);
-    OVQEngine::Instance()->SetMainWindow(std::move(window));
-    if (xSound_Startup(11, 0, 0) != 0 || !CTLVApp::Create()) return false;
-    CTLVApp* app = CTLVApp::Get();
-    auto file = std::make_unique<CPartFile>();
-    CPartFile* parts = file.get();
-    if (!file->Open(kParts, 1)) return false;
-    app->SetPartFile(std::move(file));
-    app->Init();
-    if (!CreateActivityManager()) return false;
-    OActivityManager* manager = GetActivityManager();
-    manager->Init(parts);
-    manager->SetVariant(OActivityManager::kUnloadFirst);
-    manager->AddFactory(new CTLVFactory);
-    xWorld_RegisterClasses();
-    return true;
-}
-
-void StopGame() {
-    DestroyActivityManager();
-    CTLVApp::Destroy();
-    OVQEngine::Shutdown();
-}
-
-bool Show(uint16_t entry) {
-    OActivityManager* manager = GetActivityManager();
-    for (int i = 0; i < 10 && manager->IsSwitchPending(); ++i) Frames(1);
-    manager->RequestActivity(MakeChunkId(1, entry));
-    for (int i = 0; i < 400 && manager->IsSwitchPending(); ++i) Frames(1);
-    return manager->GetCurrentId() == MakeChunkId(1, entry);
-}
-
 /// One frame's input from a byte (and the bytes it takes along).
 void Act(std::span<const uint8_t> input, size_t& at) {
     const uint8_t action = input[at++];
@@ -154,7 +104,7 @@ void Act(std::span<const uint8_t> input, size_t& at) {
         const uint32_t key = kKeys[(action & 31) % std::size(kKeys)];
         const bool down = (action & 32) != 0;
         Input().SetKeyDown(int32_t(key), down);
-        Dispatch(kEventKeyboard, down ? kEvKeyDown : kEvKeyUp, intptr_t(key));
+        vqt::test::SendEvent(kEventKeyboard, down ? kEvKeyDown : kEvKeyUp, intptr_t(key));
         break;
     }
     case 2: case 3: {
@@ -162,8 +112,8 @@ void Act(std::span<const uint8_t> input, size_t& at) {
         const plat::WinPoint origin = Input().ScreenToClient(OWindow::Main()->GetWindowId(), {0, 0});
         Input().SetCursorPos({x - origin.x, y - origin.y});
         if (action & 64) {
-            Dispatch(kEventMouse, kEvButtonDown, 1, CPoint16(x, y));
-            Dispatch(kEventMouse, kEvButtonUp, 0, CPoint16(x, y));
+            vqt::test::SendEvent(kEventMouse, kEvButtonDown, 1, CPoint16(x, y));
+            vqt::test::SendEvent(kEventMouse, kEvButtonUp, 0, CPoint16(x, y));
         }
         break;
     }
@@ -178,39 +128,46 @@ void Act(std::span<const uint8_t> input, size_t& at) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
     vqt::fuzz::StartInput();
     CGameShellState::ResetForTest();
     xSRand(1);
     Input().SetCursorPos({0, 0});
+    const FuzzedTown& town = kTowns[data[0] % std::size(kTowns)];
     vqt::test::FakeFiles* files = &vqt::test::FakeFiles::Install();
     files->Put(kParts, PartFileBytes());
-    // The slot holds the input's first bytes, cut or padded to a record's size, under the
+    // The slot holds the input's next bytes, cut or padded to a record's size, under the
     // version and a name the loader takes: the town reads every word and counter as it is.
-    const size_t recordBytes = std::min(size, PlayerRecord::kSize);
-    vqt::test::Bytes record(data, data + recordBytes);
+    const std::span<const uint8_t> rest(data + 1, size - 1);
+    const size_t recordBytes = std::min(rest.size(), PlayerRecord::kSize);
+    vqt::test::Bytes record(rest.begin(), rest.begin() + long(recordBytes));
     record.resize(PlayerRecord::kSize, 0);
     const uint8_t head[] = {0, 0, 0, 19, 'F', 'u', 'z', 'z', 0};
     std::memcpy(record.data(), head, sizeof head);
     files->Put(kSave, AsString(vqt::test::SaveFileOf({{kSlot, record}})));
-    if (StartGame()) {
+    if (vqt::test::StartHeadlessGame({.partFile = kParts, .saveFile = kSave, .registerClasses = &xWorld_RegisterClasses})) {
         CTLVApp* app = CTLVApp::Get();
         if (app->GetPlayer()->Load(kSlot) == SaveSlotState::Valid) {
             app->SetSaveSlot(int16_t(kSlot));
-            if (Show(kTown)) {
-                const std::span<const uint8_t> input(data + recordBytes, size - recordBytes);
+            // One of the town's two vehicles; now and then another town's, or the record's own.
+            const int pick = data[0] / 3 % 8;
+            if (pick < 6) app->GetPlayer()->SetSelectedVehicle(uint16_t(town.firstVehicle + pick % 2));
+            else if (pick == 6) app->GetPlayer()->SetSelectedVehicle(uint16_t((town.firstVehicle + 2) % 6));
+            if (vqt::test::ShowActivity(town.entry, [] { Frames(1); })) {
+                const std::span<const uint8_t> input = rest.subspan(recordBytes);
                 size_t at = 0;
                 for (int frame = 0; frame < kFrames; ++frame) {
                     if (at < input.size()) Act(input, at);
                     Frames(1);
                 }
                 for (const uint32_t key : kKeys) Input().SetKeyDown(int32_t(key), false);
-                Show(kLeaveTo);
+                vqt::test::ShowActivity(kLeaveTo, [] { Frames(1); });
                 CPlayer readBack;
                 Require(readBack.Load(kSlot) == SaveSlotState::Valid);
             }
         }
     }
-    StopGame();
+    vqt::test::StopHeadlessGame();
     CGameShellState::ResetForTest();
     return 0;
 }

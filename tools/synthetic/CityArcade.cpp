@@ -76,8 +76,10 @@ void AddCityArcade(GameData& data) {
     part(PartOf({{FramedBox(80, 56, kBlue, kWhite)}, {FramedBox(80, 56, kBlue, kYellow)}}), 494);
     part(PartOf({{FramedBox(20, 10, kRed, kYellow)}}), 1142);
     part(PartOf({{FramedBox(20, 10, kBlue, kYellow)}}), 1143);
-    part(PartOf({{FramedBox(10, 16, kGreen, kDark)}, {FramedBox(18, 10, kGreen, kWhite)}}), 675);
-    part(PartOf({{FramedBox(10, 16, kOrange, kDark)}, {FramedBox(18, 10, kOrange, kWhite)}}), 676);
+    // The city's streets throw the same canisters: they fly in state 1 and land in the last.
+    part(PartOf({{FramedBox(10, 16, kGreen, kDark)}, {FramedBox(18, 10, kGreen, kWhite)}, {FramedBox(18, 6, kGreen, kDark)}}), 675);
+    part(PartOf({{FramedBox(10, 16, kOrange, kDark)}, {FramedBox(18, 10, kOrange, kWhite)}, {FramedBox(18, 6, kOrange, kDark)}}),
+         676);
     part(PartOf({{FramedBox(24, 24, kGold, kYellow)}}), 826);
     part(Crook(kPurple), 740);
     part(Crook(kDark), 741);

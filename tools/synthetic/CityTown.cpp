@@ -43,8 +43,11 @@ void AddCityChunks(GameData& data) {
         AddTownTone(data, ChunkEntryOf(v.haltSound), "City halt " + std::to_string(v.value));
         AddTownTone(data, ChunkEntryOf(v.engineLoop), "City engine " + std::to_string(v.value));
     }
+    // A canister stands, flies and lands: a thrown one flies in state 1 and lands in the last,
+    // which hides it once played, so the flight needs a state of its own before the landing.
     for (const CanisterBurst& b : kCanisterBursts)
-        AddSharedPart(data, circus::PartOf({{circus::Coin()}, {circus::Coin(), circus::Sack(0)}}), ChunkEntryOf(b.part));
+        AddSharedPart(data, circus::PartOf({{circus::Coin()}, {circus::Coin(), circus::Sack(0)}, {circus::Sack(0)}}),
+                      ChunkEntryOf(b.part));
     for (const towns::CounterShown& c : kTaskCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
     for (const towns::CounterShown& c : kMissionCounters) AddSharedPart(data, circus::PartOf({{circus::Crate(0)}}), ChunkEntryOf(c.icon));
     for (const ChunkId sound : {kSirenSound, kMusic, kArrivalSound, kTaskDoneSound, MakeChunkId(7, 838)})

@@ -1,8 +1,10 @@
 // The city's canister bursts on a test world: how many throws a burst makes and when (on a
 // virtual clock), the setting another vehicle keeps, the pool's reuse, and each throw's flight
-// along every one of the 32 headings against a model of the heading, distance and time.
+// along every one of the 32 headings against a model of the heading, distance and time, frame by
+// frame until the canister lands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -19,9 +21,10 @@ namespace {
 /// The clock steps a millisecond at a time: a throw leaves on the first tick past its interval.
 constexpr uint32_t kStepMs = 1;
 
+/// A canister's part: standing, flying, landed.
 PartPlan CanisterPart() {
     PartPlan part;
-    for (int s = 0; s < 2; ++s)
+    for (int s = 0; s < 3; ++s)
         part.states.push_back(StatePlan{.frames = {FramePlan{.picture = Picture(6, 6, uint8_t(s + 1)), .hotX = 3, .hotY = 3}}});
     return part;
 }
@@ -138,6 +141,82 @@ TEST_F(CanisterThrowerTest, EveryThrowFliesAlongTheVehiclesHeadingItsDistanceInI
                 clock().Advance(burst.intervalMs + 1);
                 thrower.Step(aim);
             }
+        }
+        delete world;
+    }
+}
+
+TEST_F(CanisterThrowerTest, EveryCanisterOfABurstIsWhereTheModelPutsItAtEachFrameUntilItLands) {
+    // The model, frame by frame (16 ms): throw k+1 leaves at the first frame more than the
+    // interval after throw k; a canister flies its ground line at distance / flight per second
+    // while its height falls from 12 as 12 (t / flight)^2, and at the first frame past its
+    // flight it stops where the frame before left it, in the part's landing state.
+    constexpr uint32_t kFrame = 16;
+    constexpr int kLaunchHeight = 12;
+    for (const towns::city::CanisterBurst& burst : towns::city::kCanisterBursts) {
+        auto* world = new SpyWorld;
+        CCanisterThrower thrower(*world, app->GetPartFile(), &NoHit);
+        for (int heading = 0; heading < 32; ++heading) {
+            const CCanisterThrower::Aim aim = AimAlong(heading);
+            for (int32_t i = 0; i < thrower.GetPool().Count(); ++i) thrower.GetPool().GetAt(i)->SetVisible(0, 0);
+            const double angle = std::atan2(double(aim.heading.y), double(aim.heading.x));
+            const double speed = burst.distance * 1000.0 / burst.flightMs;
+            const double vx = std::cos(angle) * speed, vy = std::sin(angle) * speed;
+
+            struct Flight {
+                PParticle* canister;
+                uint32_t thrownAt;
+                bool landed;
+            };
+            std::vector<Flight> flights;
+            const auto takeNewThrows = [&](uint32_t now) {
+                for (int32_t i = 0; i < thrower.GetPool().Count(); ++i) {
+                    PParticle* c = thrower.GetPool().GetAt(i);
+                    const bool known = std::any_of(flights.begin(), flights.end(), [&](const Flight& f) { return f.canister == c; });
+                    if (!known && !xProp_IsHidden(c)) flights.push_back({c, now, false});
+                }
+            };
+            ASSERT_TRUE(thrower.Start(burst.vehicle, aim));
+            takeNewThrows(0);
+            std::vector<uint32_t> expectedThrows{0};
+            while (int(expectedThrows.size()) < burst.count) {
+                uint32_t t = expectedThrows.back() + kFrame;
+                while (t - expectedThrows.back() <= burst.intervalMs) t += kFrame;
+                expectedThrows.push_back(t);
+            }
+            const uint32_t end = expectedThrows.back() + burst.flightMs + 2 * kFrame;
+            for (uint32_t now = kFrame; now <= end; now += kFrame) {
+                clock().Advance(kFrame);
+                thrower.Step(aim);
+                takeNewThrows(now);
+                for (Flight& f : flights) {
+                    if (f.landed) continue;
+                    f.canister->OnIdle();
+                    const uint32_t dt = now - f.thrownAt;
+                    const bool landing = dt > burst.flightMs;
+                    // Where the last flying frame left it.
+                    const uint32_t flown = landing ? (burst.flightMs / kFrame) * kFrame : dt;
+                    const std::string where = "vehicle " + std::to_string(burst.vehicle) + ", heading " +
+                                              std::to_string(heading) + ", thrown at " + std::to_string(f.thrownAt) +
+                                              " ms, now " + std::to_string(now) + " ms";
+                    ASSERT_NEAR(f.canister->GetPosition().x, 1000.0 + vx * flown / 1000.0, 0.01) << where;
+                    ASSERT_NEAR(f.canister->GetPosition().y, 800.0 + vy * flown / 1000.0, 0.01) << where;
+                    if (landing) {
+                        ASSERT_EQ(f.canister->GetState(), 2) << where << ": the landing state";
+                        ASSERT_EQ(f.canister->GetVelocity().x, 0.0f) << where;
+                        ASSERT_EQ(f.canister->GetVelocity().y, 0.0f) << where;
+                        f.landed = true;
+                    } else {
+                        ASSERT_EQ(f.canister->GetState(), 1) << where << ": flying";
+                        const int64_t fallen = int64_t(kLaunchHeight) * dt * dt / (int64_t(burst.flightMs) * burst.flightMs);
+                        ASSERT_EQ(f.canister->GetHeight(), kLaunchHeight - fallen) << where;
+                    }
+                }
+            }
+            std::vector<uint32_t> throws;
+            for (const Flight& f : flights) throws.push_back(f.thrownAt);
+            EXPECT_EQ(throws, expectedThrows) << "vehicle " << burst.vehicle << ", heading " << heading;
+            EXPECT_TRUE(std::all_of(flights.begin(), flights.end(), [](const Flight& f) { return f.landed; }));
         }
         delete world;
     }

@@ -17,6 +17,7 @@
 #include "engine/core/DeferredDelete.h"
 #include "engine/core/Window.h"
 #include "engine/data/PartFile.h"
+#include "engine/graphics/Part.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVFactory.h"
@@ -187,6 +188,17 @@ TEST_F(CityZooMapTest, EveryChunkTheTownsTablesNameIsInThePartFile) {
             if (!file.ChunkExists(id)) missing.insert(id);
         EXPECT_TRUE(missing.empty()) << missing.size() << " missing, the first {" << int(ChunkIndexOf(*missing.begin())) << ", 0, "
                                      << ChunkEntryOf(*missing.begin()) << "}";
+    }
+}
+
+TEST_F(CityZooMapTest, ACanisterFliesInAStateOfItsOwnBeforeItsLandingState) {
+    // A thrown canister flies in state 1; the last state lands it and hides it once played.
+    CPartFile file;
+    ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
+    for (const towns::city::CanisterBurst& burst : towns::city::kCanisterBursts) {
+        CPart part;
+        ASSERT_EQ(part.SetPartID(&file, burst.part, 1, 0), 1) << burst.vehicle;
+        EXPECT_GE(part.GetStateCount(), 3) << "vehicle " << burst.vehicle;
     }
 }
 

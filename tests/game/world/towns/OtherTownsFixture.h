@@ -53,6 +53,11 @@ protected:
         AddSharedTone(data, ChunkEntryOf(towns::city::kArrivalSound), 440.0, "Arrival");
         for (const TownLine& l : towns::city::kCityLines) AddSharedTone(data, l.voice, 500.0, "City voice");
         for (const TownLine& l : towns::zoo::kZooLines) AddSharedTone(data, l.voice, 600.0, "Zoo voice");
+        for (const auto* vehicles : {&towns::city::kVehicles, &towns::zoo::kVehicles})
+            for (const TownVehicle& v : *vehicles) {
+                AddSharedTone(data, ChunkEntryOf(v.haltSound), 300.0, "Halt");
+                AddSharedTone(data, ChunkEntryOf(v.engineLoop), 200.0, "Engine");
+            }
         for (const OtherTown& t : kBothTowns) AddWorld(data, t.entry, t == kCity ? 501u : 503u, {});
         for (uint16_t entry : {kMenuScreen, uint16_t(20), uint16_t(21), uint16_t(22)})
             if (!data.file.HasChunk(GameData::kActivities, entry))

@@ -1,14 +1,19 @@
 // The city's and the zoo's own play on the test map, told side by side: what each prop does
 // when the vehicle, a canister or the beam takes it, the challenge areas and their re-arm, the
-// siren keys, the arrival sound, the destructibles' stored states, the refills and the
-// mission's single end.
+// siren keys, the vehicles' sounds, the arrival sound, the destructibles' stored states, the
+// refills, the mission's single end, and the damaged worlds and records both towns play on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "engine/base/Random.h"
 #include "engine/core/ActivityManager.h"
+#include "engine/media/Snippet.h"
+#include "engine/media/Sound.h"
+#include "engine/media/TextDView.h"
 #include "engine/media/MusicProcess.h"
+#include "game/shell/CounterPanel.h"
 #include "game/shell/Destructible.h"
 #include "game/shell/PBeam.h"
 #include "game/shell/StillProps.h"
@@ -507,6 +512,183 @@ TEST_F(OtherTownsTest, TheFirstTokenOfAVisitSpeaksTheBadgeLine) {
             }
             EXPECT_EQ(Player()->GetBadgeCount(c.town.world, 0), std::min(before + 4, 150)) << c.town.name;
         }
+    }
+}
+
+TEST_F(OtherTownsTest, EachVehicleHaltsAndDrivesWithItsOwnSounds) {
+    struct Case {
+        OtherTown town;
+        uint16_t vehicle;
+        ChunkId halt, engine; // null: silent
+    };
+    const Case cases[] = {
+        {kCity, 4, MakeChunkId(7, 54), MakeChunkId(7, 37)}, {kCity, 5, MakeChunkId(7, 40), MakeChunkId(7, 41)},
+        {kZoo, 2, MakeChunkId(7, 49), MakeChunkId(7, 59)},  {kZoo, 3, MakeChunkId(7, 52), MakeChunkId(7, 50)},
+        // Another town's vehicle drives nowhere here and sounds nothing.
+        {kCity, 2, kNullChunkId, kNullChunkId},             {kZoo, 4, kNullChunkId, kNullChunkId},
+    };
+    // The sound pipe 3 holds, as the town loaded it (null: none of the two).
+    const auto onPipe3 = [this](TownWorld* town, const Case& c) {
+        const SoundChannel* pipe = Pipe(3);
+        const xSnippet* held = pipe ? pipe->snippet : nullptr;
+        if (!held) return kNullChunkId;
+        for (const ChunkId id : {c.halt, c.engine})
+            if (id != kNullChunkId && held == town->FindSound(id)) return id;
+        return kNullChunkId;
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.town.name) + " vehicle " + std::to_string(c.vehicle);
+        TownWorld* town = ShowTown({c.town.name, c.town.entry, c.town.world, c.vehicle});
+        ASSERT_NE(town, nullptr) << what;
+        EXPECT_EQ(town->GetVehicle() != nullptr, c.engine != kNullChunkId) << what;
+        town->OnVehicleAtFullSpeed();
+        EXPECT_EQ(onPipe3(town, c), c.engine) << what << ": driving";
+        town->OnVehicleHalted();
+        EXPECT_EQ(onPipe3(town, c), c.halt) << what << ": halted, the engine stopped";
+    }
+}
+
+TEST_F(OtherTownsTest, TheCityFromAMiniGamePlaysItsMusicAtOnce) {
+    OMusicProcess* music = app->GetMusic();
+    ASSERT_NE(music, nullptr);
+    auto* city = dynamic_cast<WMetropolis_Activity*>(ShowTown(kCity, 22));
+    ASSERT_NE(city, nullptr);
+    EXPECT_FALSE(city->IsArrivalSoundPlaying());
+    EXPECT_TRUE(music->IsPlaying());
+}
+
+TEST_F(OtherTownsTest, DamagedWorldsAndRecordsArePlayedOnAndTraced) {
+    struct Case {
+        const char* what;
+        OtherTown town;
+        /// Spoils the town (or the record) once it is shown; answers the trace expected.
+        std::function<std::string(TownWorld*)> spoil;
+    };
+    const Case cases[] = {
+        {"a destructible naming a record word beyond the record", kCity,
+         [this](TownWorld* town) {
+             auto* prop = Put(town, new Destructible, 3);
+             prop->SetPartID(app->GetPartFile(), MakeChunkId(2, kThreeStatesPart), 1);
+             LoadStoredProperties(*prop, PropertyBytes().Short(1510, 2, 40));
+             town->StartCurrentMission();
+             EXPECT_EQ(prop->GetState(), 0) << "nothing read from beyond the record";
+             return std::string("record word 40 refused");
+         }},
+        {"a mission without guards or keeper", kZoo,
+         [this](TownWorld* town) {
+             SetQuotasLeft(kZoo.world, 0, 0, 3);
+             town->StartCurrentMission();
+             EXPECT_EQ(town->GetMissionCaptive(), nullptr);
+             EXPECT_EQ(Player()->GetQuota3Left(kZoo.world), 3) << "nothing counted";
+             EXPECT_FALSE(manager->IsSwitchPending()) << "the mission does not end by itself";
+             return std::string();
+         }},
+        {"a guard outside the mission's ids", kZoo,
+         [this](TownWorld* town) {
+             SetQuotasLeft(kZoo.world, 0, 0, 2);
+             town->OnCollect(Put(town, new DGuard, 12), 1);
+             EXPECT_EQ(Player()->GetQuota3Left(kZoo.world), 2) << "not a mission prop";
+             return std::string();
+         }},
+        {"quotas left beyond their maxima", kCity,
+         [this](TownWorld* town) {
+             SetQuotasLeft(kCity.world, 60000, 60000, 60000);
+             town->OnCollect(Put(town, new Bag, 2), 1);
+             town->OnCollect(Put(town, new DAvoider, 1), 1);
+             EXPECT_EQ(Player()->GetQuota1Left(kCity.world), 59999);
+             EXPECT_EQ(Player()->GetQuota2Left(kCity.world), 59999);
+             EXPECT_EQ(Player()->GetQuota3Left(kCity.world), 60000);
+             return std::string();
+         }},
+        {"every penguin linked and no penguin house", kZoo,
+         [this](TownWorld* town) {
+             SetQuotasLeft(kZoo.world, 0, 1, 3);
+             auto* penguin = Put(town, new DFollower, 2);
+             town->OnCollect(penguin, 1);
+             for (int i = 0; i < 10; ++i) Frames(1, kFrameMs);
+             EXPECT_EQ(Player()->GetQuota2Left(kZoo.world), 1) << "none delivered";
+             return std::string();
+         }},
+    };
+    for (const Case& c : cases) {
+        for (const OtherTown& other : kBothTowns) Player()->SetWorldPosition(kOtherTownPlace, other.world);
+        TownWorld* town = ShowTown(c.town);
+        ASSERT_NE(town, nullptr) << c.what;
+        Player()->SetWorldWord34(c.town.world, 0);
+        const PlayerRecord before = Player()->Record();
+        debug().Clear();
+        const std::string trace = c.spoil(town);
+        for (int i = 0; i < 30; ++i) Frames(1, kFrameMs);
+        EXPECT_EQ(dynamic_cast<TownWorld*>(CurrentGameActivity()), town) << c.what << ": played on";
+        if (!trace.empty()) {
+            EXPECT_NE(traced().find(trace), std::string::npos) << c.what << traced();
+        }
+        // Only the town's own world words may have changed; the other towns' and the counters not.
+        const PlayerRecord& after = Player()->Record();
+        for (int w = 0; w < PlayerRecord::kWorlds; ++w) {
+            if (w == c.town.world) continue;
+            for (int k = 0; k < PlayerRecord::kWorldWords; ++k) {
+                EXPECT_EQ(after.world[w][k], before.world[w][k]) << c.what << " world " << w << " word " << k;
+            }
+        }
+        for (int k = 0; k < PlayerRecord::kCounters; ++k) {
+            EXPECT_EQ(after.counters[k], before.counters[k]) << c.what << " counter " << k;
+        }
+    }
+}
+
+TEST_F(OtherTownsTest, TheCounterBarShowsTheTasksQuotasThenTheMissionsWithTheBadges) {
+    struct Case {
+        OtherTown town;
+        uint16_t first, second, mission;
+        std::vector<std::string> shown; // counters 0 to 3
+    };
+    const Case cases[] = {
+        {kCity, 7, 5, 3, {"5", "7", "2", ""}}, // criminals, loot, badges
+        {kZoo, 7, 5, 3, {"5", "7", "2", ""}},  // penguins, monkeys, badges
+        // Both tasks done, the mission started.
+        {kCity, 0, 0, 3, {"3", "2", "", ""}},  // the mission's destructibles, badges
+        {kZoo, 0, 0, 3, {"3", "2", "", ""}},   // the mission's guard monkeys, badges
+    };
+    for (const Case& c : cases) {
+        SetQuotasLeft(c.town.world, c.first, c.second, c.mission);
+        *Player()->BadgeCountPtr(c.town.world, 0) = 2;
+        // The test's towns name no start panel mode: the bar is switched on beforehand.
+        CCounterPanel* panel = app->GetCounterPanel();
+        ASSERT_NE(panel, nullptr);
+        panel->SetMode(1);
+        TownWorld* town = ShowTown(c.town);
+        ASSERT_NE(town, nullptr);
+        if (c.first == 0 && c.second == 0) {
+            Player()->SetWorldWord34(c.town.world, 0);
+            town->StartCurrentMission();
+        }
+        std::vector<std::string> shown;
+        for (int i = 0; i < CCounterPanel::kCounters; ++i) {
+            const OTextDView* number = panel->GetNumber(i);
+            shown.push_back(number && number->IsVisible() ? number->GetTextPtr() : "");
+        }
+        EXPECT_EQ(shown, c.shown) << c.town.name << " quotas " << c.first << ", " << c.second << ", " << c.mission;
+    }
+}
+
+TEST_F(OtherTownsTest, TheMenusButtonsStoreEachTownsPlace) {
+    struct Case {
+        OtherTown town;
+        int16_t button;
+        CPoint16 stored;
+    };
+    const Case cases[] = {
+        {kCity, 0, kOtherTownPlace}, {kCity, 2, CPoint16(200, 1500)}, {kCity, 3, CPoint16(200, 1500)},
+        {kZoo, 0, kOtherTownPlace},  {kZoo, 2, CPoint16(2100, 150)},  {kZoo, 3, CPoint16(2100, 150)},
+    };
+    for (const Case& c : cases) {
+        TownWorld* town = ShowTown(c.town);
+        ASSERT_NE(town, nullptr);
+        Player()->SetWorldPosition(kOtherTownPlace, c.town.world);
+        town->OnButton(TownWorld::kMenuPanel, c.button);
+        EXPECT_EQ(Player()->GetWorldPosition(c.town.world), c.stored) << c.town.name << " button " << c.button;
+        EXPECT_TRUE(town->KeyTimer().running);
     }
 }
 
