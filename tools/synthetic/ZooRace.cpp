@@ -98,9 +98,10 @@ void AddArt(GameData& data) {
     for (int v = 0; v < 2; ++v) {
         AddSharedPart(data, StatesOf(kVehicleStates, Van), kVehicleParts[v]);
         AddSharedPart(data, StatesOf(kVehicleStates, Lamp), kLightParts[v]);
-        // The cone reaches ahead of the vehicle: its hot spot lies below its narrow end.
+        // The cone reaches ahead of the vehicle: the race places the beam at the vehicle's
+        // position less the frame point, which lies below the cone's narrow end.
         PartPlan beam = StatesOf(kBeamStates, Cone);
-        for (StatePlan& state : beam.states) state.frames[0].hotY = int16_t(state.frames[0].picture.height + kBeamGap);
+        for (StatePlan& state : beam.states) state.frames[0].offsetY = int16_t(state.frames[0].picture.height / 2 + kBeamGap);
         AddSharedPart(data, beam, kBeamParts[v]);
     }
     for (uint16_t picture : {1036, 808, 1131, 1096}) AddSharedPart(data, PartOf({{Filled(120, 60, kCrate)}}), picture);

@@ -6,6 +6,7 @@
 #include "engine/base/Random.h"
 #include "engine/base/Trace.h"
 #include "engine/data/PartFile.h"
+#include "engine/media/MessageProcess.h"
 #include "engine/media/SoundProcess.h"
 #include "game/shell/Player.h"
 #include "game/shell/StillProps.h"
@@ -66,6 +67,9 @@ int32_t CGRoadRace::OnActivated() {
         vehicle->AttachProp(chosen.light);
     }
     CreateButtonPanel(kIntroPanel);
+    // The intro panel pauses the race as it opens (the zoo's suspends itself, so not even the
+    // start's delay of the voice lines runs out): its lines are spoken over it all the same.
+    if (CTLVApp* app = CTLVApp::Get(); app && app->GetMessageProcess()) app->GetMessageProcess()->Resume(1);
     for (int n = 0; n < rules_.introLines; ++n) Speak(n);
     return result;
 }

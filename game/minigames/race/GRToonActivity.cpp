@@ -234,6 +234,9 @@ int32_t GRToon_Activity::OnObjectHit(OActivityProp* prop, OActivityProp* other) 
             const float half = GetScrollOffset().x + float(GetStageWidth()) * 0.5f;
             barrel->SetVelocity(Vec3(other->GetPosition().x > half ? kBarrelSpeedX : -kBarrelSpeedX, kBarrelSpeedY, 0.0f), 0);
             barrel->SetSpin(kBarrelSpin, 0);
+            // A prop's acceleration is held to its maximum, none unless set: without it the
+            // barrel would rise for ever instead of falling back.
+            barrel->SetMaxAcceleration(kBarrelFall, 0);
             barrel->SetAcceleration(Vec3(0.0f, kBarrelFall, 0.0f), 0);
         }
         return 1;

@@ -133,9 +133,12 @@ int32_t GRZoo_Activity::FlushSoundQueues() {
 }
 
 int32_t GRZoo_Activity::OnIdle() {
-    PlaceBeam();
     if (beam_ && !IsBonusClockRunning() && beam_->GetState() >= kWide) beam_->SetState(beam_->GetState() - kWide);
-    return CGRoadRace::OnIdle();
+    const int32_t result = CGRoadRace::OnIdle();
+    // The base's tick scrolls the vehicle on: the beam goes where the vehicle now is, not where
+    // it was a frame ago.
+    PlaceBeam();
+    return result;
 }
 
 void GRZoo_Activity::Pause() {

@@ -2,7 +2,8 @@
 // A road race of the generated data played by the whole program: a driver that starts the race
 // from its intro panel, steers to the nearest wanted object ahead and fires at every reload,
 // and one that never fires and steers clear of everything. Both reach the goal building, see
-// the end panel and go back to the town; the spoken lines and the saved record are checked.
+// the end panel and go back to the town; the spoken lines, the message queue, the pictures of
+// the race's bonus shots and of its goal building, and the saved record are checked.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Window.h"
 #include "engine/data/Profiles.h"
+#include "engine/media/MessageProcess.h"
 #include "game/minigames/race/RaceClasses.h"
 #include "game/minigames/race/RaceSection.h"
 #include "game/shell/ButtonPanel.h"
@@ -37,6 +39,11 @@ constexpr uint32_t kRaceMs = 50000; // level 1: (1 + 4) x 10 s
 constexpr uint32_t kEndBoundMs = 30000;
 constexpr uint16_t kStartBadges = 20;
 constexpr float kStageWidth = 640.0f;
+/// The generated voices last a quarter of a second: a line that holds the head of the message
+/// queue this long is stuck.
+constexpr uint32_t kStuckLineMs = 3000;
+/// The longest the driver waits at the intro panel for its lines to be played.
+constexpr uint32_t kIntroBoundMs = 10000;
 
 template <class Race>
 Race* CurrentRace() {
@@ -67,13 +74,38 @@ float NearestAhead(Race& race, bool wanted(int32_t kind)) {
 /// What a run saw, times in milliseconds from the race's start.
 struct RaceSeen {
     bool started = false;
+    /// The intro lines were played out while the intro panel showed.
+    bool introHeard = false;
     uint32_t finishModeAt = 0;
     uint32_t panelAt = 0;
     bool leftForTown = false;
     uint16_t score = 0;
     uint16_t goals = 0;
     std::string lines;
+    /// The longest a line held the head of the message queue while the race ran.
+    uint32_t longestLineMs = 0;
     RgbImage intro, end;
+    /// The race's bonus shots in flight (the first the race shows) and its goal building as the
+    /// race ends.
+    RgbImage bonusShots, goal;
+};
+
+/// Follows the head of the message queue from frame to frame.
+struct QueueWatch {
+    const OMessageRecord* head = nullptr;
+    uint32_t since = 0;
+
+    void See(uint32_t at, RaceSeen& seen) {
+        CTLVApp* app = CTLVApp::Get();
+        OMessageProcess* messages = app ? app->GetMessageProcess() : nullptr;
+        const OMessageRecord* now = messages ? messages->Head() : nullptr;
+        if (now != head) {
+            head = now;
+            since = at;
+        } else if (head != nullptr) {
+            seen.longestLineMs = std::max(seen.longestLineMs, at - since);
+        }
+    }
 };
 
 inline RgbImage StagePicture() {
@@ -88,6 +120,10 @@ constexpr uint32_t kPictureDelayMs = 10 * kFrameMs;
 template <class Race, uint16_t kScreen, bool Good(int32_t kind)>
 class RoadRaceScenario : public ShellScenarioTest {
 protected:
+    /// Whether the race's bonus shots are in flight this frame, as the race's golden picture
+    /// shows them.
+    virtual bool BonusShotsShown(Race& race) = 0;
+
     void SetUp() override {
         ShellScenarioTest::SetUp();
         xRace_RegisterClasses();
@@ -104,7 +140,9 @@ protected:
         Ini("STARTACTIVITY=" + std::to_string(kScreen) + "\n");
 
         RaceSeen seen;
+        QueueWatch queue;
         uint32_t start = 0;
+        bool clicked = false;
         Scenario s = Game(kFrameMs);
         s.frames = (kRaceMs + kEndBoundMs + 3000) / kFrameMs;
         s.watch = [&](uint32_t tick) {
@@ -129,7 +167,13 @@ protected:
             if (seen.finishModeAt == 0 && race->Track().FinishMode()) seen.finishModeAt = at;
             if (race->IsPanelShown(Race::kIntroPanel)) {
                 if (at == kPictureDelayMs) seen.intro = StagePicture();
-                if (at == 20 * kFrameMs) race->OnButton(Race::kIntroPanel, 1);
+                // The driver listens to the intro lines before it starts the race.
+                OMessageProcess* messages = app->GetMessageProcess();
+                if (messages && messages->QueueLength() == 0 && !messages->IsSuspended()) seen.introHeard = true;
+                if (!clicked && (seen.introHeard || at >= kIntroBoundMs)) {
+                    clicked = true;
+                    race->OnButton(Race::kIntroPanel, 1);
+                }
                 return;
             }
             if (race->IsPanelShown(Race::kEndPanel)) {
@@ -144,6 +188,10 @@ protected:
                 }
                 return;
             }
+            queue.See(at, seen);
+            if (seen.bonusShots.rgb.empty() && BonusShotsShown(*race)) seen.bonusShots = StagePicture();
+            // The last frame of the finish before the end panel: the goal building ahead.
+            if (race->Track().FinishMode()) seen.goal = StagePicture();
             if (race->GetRaceVehicle() == nullptr) return;
             if (winner) Chase(*race, tick);
             else SteerClear(*race);

@@ -10,7 +10,17 @@ using Race = GRToon_Activity;
 
 bool Good(int32_t kind) { return kind == Race::kFire || kind == Race::kBadge || kind == Race::kFireworks; }
 
-class ToonRaceScenarioTest : public RoadRaceScenario<Race, circus_race::kScreen, Good> {};
+class ToonRaceScenarioTest : public RoadRaceScenario<Race, circus_race::kScreen, Good> {
+protected:
+    /// A three-way volley a few sprays along. Fireworks are rare on the generated road: ten
+    /// seconds into the race the driver is given their bonus, as if it had picked some up.
+    bool BonusShotsShown(Race& race) override {
+        if (++framesRun_ == kBonusFrame && !race.IsBonusClockRunning()) race.StartBonusClock(0);
+        return race.IsBurstThreeWay() && race.GetBurstShotsLeft() == Race::kMoreShots - 3;
+    }
+    static constexpr int kBonusFrame = 10000 / int(kFrameMs);
+    int framesRun_ = 0;
+};
 
 TEST_F(ToonRaceScenarioTest, TheWinnerSpraysFiresOnTheWayAndEarnsAHeroPoint) {
     const RaceSeen seen = Play(true);
@@ -20,10 +30,14 @@ TEST_F(ToonRaceScenarioTest, TheWinnerSpraysFiresOnTheWayAndEarnsAHeroPoint) {
     EXPECT_LT(seen.panelAt, kRaceMs + kEndBoundMs);
     EXPECT_TRUE(seen.leftForTown);
     EXPECT_GT(seen.score, 0) << "fires put out";
+    EXPECT_TRUE(seen.introHeard) << "the intro lines are played over the intro panel";
+    EXPECT_LT(seen.longestLineMs, kStuckLineMs) << "the message queue moves on while the race runs";
     ExpectSaved(seen);
     ExpectMatchesGolden("game/minigames/race/toon_winner_lines.txt", seen.lines);
     ExpectMatchesGoldenImage("game/minigames/race/toon_intro_panel.png", seen.intro);
     ExpectMatchesGoldenImage("game/minigames/race/toon_end_panel.png", seen.end);
+    ASSERT_FALSE(seen.bonusShots.rgb.empty()) << "the winner sprays three ways under the bonus";
+    ExpectMatchesGoldenImage("game/minigames/race/toon_three_way_volley.png", seen.bonusShots);
 }
 
 TEST_F(ToonRaceScenarioTest, ADriverThatNeverSpraysScoresNothingButStillEnds) {
@@ -33,6 +47,8 @@ TEST_F(ToonRaceScenarioTest, ADriverThatNeverSpraysScoresNothingButStillEnds) {
     EXPECT_LT(seen.panelAt, kRaceMs + kEndBoundMs);
     EXPECT_TRUE(seen.leftForTown);
     EXPECT_EQ(seen.score, 0);
+    EXPECT_TRUE(seen.introHeard) << "the intro lines are played over the intro panel";
+    EXPECT_LT(seen.longestLineMs, kStuckLineMs) << "the message queue moves on while the race runs";
     ExpectSaved(seen);
     ExpectMatchesGolden("game/minigames/race/toon_idle_lines.txt", seen.lines);
 }

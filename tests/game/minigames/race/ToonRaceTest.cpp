@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/base/Random.h"
+#include "engine/media/MessageProcess.h"
 #include "engine/core/ActivityManager.h"
 #include "game/shell/Destructible.h"
 #include "game/shell/Headings.h"
@@ -343,6 +344,113 @@ TEST_F(ToonRaceTest, AHitRatDropsABadgeThatCountsAsAGoal) {
     race->OnObjectHit(race->GetRaceVehicle(), badge);
     EXPECT_EQ(race->GetGoalCount(), goals + 1);
     EXPECT_FALSE(race->Track().Objects().IsLive(badge));
+}
+
+/// A shot or a barrel in flight as the test models it: each frame the velocity takes the
+/// acceleration's share of the frame, then the place the velocity's.
+struct FlightModel {
+    CPointF at;
+    Vec3 velocity;
+    Vec3 acceleration;
+
+    void Step(uint32_t ms) {
+        const float seconds = float(ms) / 1000.0f;
+        velocity = Vec3(velocity.x + acceleration.x * seconds, velocity.y + acceleration.y * seconds, 0.0f);
+        at = CPointF(at.x + velocity.x * seconds, at.y + velocity.y * seconds);
+    }
+};
+
+TEST_F(ToonRaceTest, EachShotOfAVolleyFliesAlongItsHeadingFrameByFrame) {
+    constexpr uint32_t kFrame = 16;
+    constexpr int kFramesFollowed = 12;
+    const struct {
+        uint16_t vehicle;
+        int lean; // lean steps: -1 left, 0 none, +1 right
+        bool bonus;
+    } cases[] = {{0, 0, false}, {0, 1, false}, {0, -1, true}, {1, 0, true}, {1, 1, true}, {1, -1, false}};
+    for (const auto& c : cases) {
+        const std::string what = "vehicle " + std::to_string(c.vehicle) + " lean " + std::to_string(c.lean) +
+                                 (c.bonus ? " three-way" : " single");
+        Race* race = StartRace(c.vehicle);
+        ASSERT_NE(race, nullptr);
+        VFlat* vehicle = race->GetVehicle();
+        ASSERT_NE(vehicle, nullptr);
+        if (c.lean > 0) vehicle->KeyMovePos(0, 0);
+        if (c.lean < 0) vehicle->KeyMoveNeg(0, 0);
+        if (c.bonus) race->StartBonusClock(0);
+        CPointF from;
+        vehicle->GetAnchorPoint(&from);
+        const int32_t heading = Race::kNeutralState - vehicle->GetStep();
+        race->Fire();
+        std::vector<PParticle*> volley;
+        for (PParticle* shot : race->Shots()) {
+            if (shot->IsVisible()) volley.push_back(shot);
+        }
+        const int32_t spread = c.bonus ? 1 : 0;
+        ASSERT_EQ(volley.size(), size_t(2 * spread + 1)) << what;
+        const float range = c.vehicle == 0 ? 450.0f : 500.0f, flightMs = c.vehicle == 0 ? 300.0f : 350.0f;
+        std::vector<FlightModel> models;
+        for (int32_t h = heading - spread; h <= heading + spread; ++h) {
+            const CHeading& d = kHeadings[size_t((h % 32 + 32) % 32)];
+            const float perSecond = range * 1000.0f / flightMs;
+            models.push_back({from, Vec3(d.x * perSecond, d.y * perSecond, 0.0f), Vec3()});
+        }
+        for (int frame = 1; frame <= kFramesFollowed; ++frame) {
+            Frames(1, kFrame);
+            for (size_t i = 0; i < volley.size(); ++i) {
+                models[i].Step(kFrame);
+                ASSERT_TRUE(volley[i]->IsVisible()) << what << ": shot " << i << " frame " << frame;
+                EXPECT_NEAR(volley[i]->GetPosition().x, models[i].at.x, 0.5f) << what << ": shot " << i << " frame " << frame;
+                EXPECT_NEAR(volley[i]->GetPosition().y, models[i].at.y, 0.5f) << what << ": shot " << i << " frame " << frame;
+            }
+        }
+        SwitchTo(kQuietScreen);
+    }
+}
+
+TEST_F(ToonRaceTest, AShotBarrelFliesOffToItsSideFrameByFrame) {
+    constexpr uint32_t kFrame = 16;
+    const struct {
+        float x;
+        float towardX; // the side it flies to
+    } cases[] = {{100.0f, -300.0f}, {540.0f, 300.0f}};
+    for (const auto& c : cases) {
+        Race* race = StartRace();
+        ASSERT_NE(race, nullptr);
+        RDestructible barrel;
+        PlaceLive(race, &barrel, Race::kBarrel, c.x, 150.0f);
+        PParticle shot;
+        race->AddChild(&shot);
+        Frames(1, kFrame); // the barrel stands for a frame: its first step of flight is one frame long
+        FlightModel model{barrel.GetPosition(), Vec3(c.towardX, -500.0f, 0.0f), Vec3(0.0f, 750.0f, 0.0f)};
+        ASSERT_EQ(race->OnObjectHit(&shot, &barrel), 1);
+        EXPECT_EQ(barrel.GetSpin(), 1000.0f);
+        for (int frame = 1; frame <= 20; ++frame) {
+            Frames(1, kFrame);
+            model.Step(kFrame);
+            EXPECT_NEAR(barrel.GetPosition().x, model.at.x, 0.5f) << c.x << " frame " << frame;
+            EXPECT_NEAR(barrel.GetPosition().y, model.at.y, 0.5f) << c.x << " frame " << frame;
+        }
+        EXPECT_GT(barrel.GetVelocity().y, -500.0f) << "it falls back";
+        race->Track().Objects().Clear();
+        race->RemoveChild(&shot);
+        race->RemoveChild(&barrel);
+        SwitchTo(kQuietScreen);
+    }
+}
+
+TEST_F(ToonRaceTest, TheIntroLinesArePlayedOutWhileTheIntroPanelShows) {
+    SwitchTo(kRaceScreen);
+    auto* race = dynamic_cast<Race*>(CurrentGameActivity());
+    ASSERT_NE(race, nullptr);
+    ASSERT_TRUE(race->IsPanelShown(Race::kIntroPanel));
+    OMessageProcess* messages = app->GetMessageProcess();
+    ASSERT_NE(messages, nullptr);
+    EXPECT_EQ(race->SpokenLines(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "the intro lines are queued";
+    Frames(60, 16);
+    EXPECT_TRUE(race->IsPanelShown(Race::kIntroPanel)) << "nobody has started the race";
+    EXPECT_EQ(messages->QueueLength(), 0) << "the race paused under its panel does not hold the lines back";
+    SwitchTo(kQuietScreen);
 }
 
 } // namespace

@@ -2,11 +2,13 @@
 // the beam by lean step and widened under the bonus clock, the closing lines and the drops.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "engine/base/Random.h"
+#include "engine/media/MessageProcess.h"
 #include "game/shell/Destructible.h"
 #include "game/shell/PBeam.h"
 #include "game/shell/PParticle.h"
@@ -252,6 +254,49 @@ TEST_F(ZooRaceTest, PausingSuspendsTheRaceAndItsChildren) {
     race->Resume();
     EXPECT_FALSE(race->IsSuspended());
     EXPECT_FALSE(race->GetBeam()->IsSuspended());
+}
+
+TEST_F(ZooRaceTest, TheBeamStandsAheadOfTheVehicleEveryFrameAsItSteersAndShines) {
+    Race* race = StartRace();
+    ASSERT_NE(race, nullptr);
+    PBeam* beam = race->GetBeam();
+    VFlat* vehicle = race->GetVehicle();
+    ASSERT_NE(beam, nullptr);
+    ASSERT_NE(vehicle, nullptr);
+    // Right, left, shining, wide under the bonus, back: the beam's place is the vehicle's less
+    // the frame point of its shining state, whatever state it shows.
+    const struct {
+        int toward;
+        bool fire, bonus;
+    } frames[] = {{+1, false, false}, {+1, true, false}, {0, false, false}, {-1, true, true},
+                  {-1, false, true},  {0, true, true},   {+1, false, false}, {0, true, false}};
+    for (size_t i = 0; i < std::size(frames); ++i) {
+        const auto& f = frames[i];
+        if (f.bonus) race->StartBonusClock(0);
+        if (f.toward > 0) vehicle->KeyMovePos(0, 0);
+        if (f.toward < 0) vehicle->KeyMoveNeg(0, 0);
+        if (f.fire) race->Fire();
+        for (int frame = 0; frame < 3; ++frame) {
+            Frames(1, 16);
+            const CPointF point = beam->GetFramePoint(Race::kBeamState, 0);
+            EXPECT_EQ(beam->GetPosition().x, vehicle->GetPosition().x - point.x) << i << "." << frame;
+            EXPECT_EQ(beam->GetPosition().y, vehicle->GetPosition().y - point.y) << i << "." << frame;
+        }
+    }
+}
+
+TEST_F(ZooRaceTest, TheIntroLinesArePlayedOutWhileTheIntroPanelShows) {
+    SwitchTo(kRaceScreen);
+    auto* race = dynamic_cast<Race*>(CurrentGameActivity());
+    ASSERT_NE(race, nullptr);
+    ASSERT_TRUE(race->IsPanelShown(Race::kIntroPanel));
+    OMessageProcess* messages = app->GetMessageProcess();
+    ASSERT_NE(messages, nullptr);
+    EXPECT_EQ(race->SpokenLines(), (std::vector<int>{0, 1, 2, 3, 4, 5})) << "the intro lines are queued";
+    Frames(60, 16);
+    EXPECT_TRUE(race->IsPanelShown(Race::kIntroPanel)) << "nobody has started the race";
+    EXPECT_EQ(messages->QueueLength(), 0) << "the race paused under its panel does not hold the lines back";
+    SwitchTo(kQuietScreen);
 }
 
 } // namespace
