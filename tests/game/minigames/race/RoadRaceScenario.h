@@ -74,6 +74,8 @@ struct RaceSeen {
     uint16_t goals = 0;
     std::string lines;
     RgbImage intro, end;
+    /// Pictures a race's own test chooses during the play (see RoadRaceScenario::Observe).
+    RgbImage volley, goal;
 };
 
 inline RgbImage StagePicture() {
@@ -144,6 +146,7 @@ protected:
                 }
                 return;
             }
+            Observe(*race, at, seen);
             if (race->GetRaceVehicle() == nullptr) return;
             if (winner) Chase(*race, tick);
             else SteerClear(*race);
@@ -153,6 +156,9 @@ protected:
         EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
         return seen;
     }
+
+    /// Each frame of the play (no panel showing), before the driver's turn.
+    virtual void Observe(Race& /*race*/, uint32_t /*at*/, RaceSeen& /*seen*/) {}
 
     static void Steer(float goal, float x) {
         Keys().SetKeyDown(int32_t(kKeyLeft), goal >= 0.0f && goal < x - 8.0f);
