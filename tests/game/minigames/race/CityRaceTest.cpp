@@ -476,5 +476,24 @@ TEST_F(CityRaceTest, TheSirenTogglesTheLightAndNotUnderAPanel) {
     EXPECT_FALSE(vehicle->GetAttachedProp()->IsVisible()) << "no siren under a panel";
 }
 
+TEST_F(CityRaceTest, TheJumpBackMovesTheFlyingCanistersWithTheRoadAndLeavesTheHiddenOnes) {
+    Race* race = StartRace();
+    ASSERT_NE(race, nullptr);
+    race->Fire();
+    for (int i = 0; i < 20 && race->GetBurstShotsLeft() > 0; ++i) Frames(1, 16);
+    ASSERT_GE(race->Shots().size(), 2u);
+    PParticle* hidden = race->Shots().front();
+    hidden->SetVisible(0, 0);
+    std::vector<CPointF> before;
+    for (PParticle* shot : race->Shots()) before.push_back(shot->GetPosition());
+    const float dy = 960.0f;
+    race->ShiftObjects(dy, 0.0f);
+    for (size_t i = 0; i < race->Shots().size(); ++i) {
+        const PParticle* shot = race->Shots()[i];
+        EXPECT_EQ(shot->GetPosition().x, before[i].x) << i;
+        EXPECT_EQ(shot->GetPosition().y, before[i].y + (shot == hidden ? 0.0f : dy)) << i;
+    }
+}
+
 } // namespace
 } // namespace vqt::test
