@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "engine/data/PartFile.h"
 #include "game/minigames/race/GRMetropolisActivity.h"
 #include "game/shell/PParticle.h"
 #include "tests/game/minigames/race/RoadRaceScenario.h"
@@ -89,6 +91,27 @@ TEST_F(CityRaceScenarioTest, ADriverThatNeverThrowsScoresNothingButStillEnds) {
     EXPECT_EQ(seen.score, 0);
     ExpectSaved(seen);
     ExpectMatchesGolden("game/minigames/race/city_idle_lines.txt", seen.lines);
+}
+
+TEST_F(CityRaceScenarioTest, TheGeneratedDataHoldsEveryPictureSoundAndTextTheRaceNames) {
+    CPartFile file;
+    ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
+    const struct {
+        uint16_t index;
+        std::vector<uint16_t> entries;
+    } named[] = {
+        {1, {city_race::kScreen}},
+        {2, {758, 760, 831, 832, 833, 834, 826, 753, 754, 755, 759, 763, 761, 752, 756, 1070, 1071, 742, 743,
+             698, 677, 678, 700, 675, 676, 1063, 1064, 895, 54, 1127, 1034, 952, 1094, 349, 9, 1147}},
+        {7, {959, 960, 961, 962, 972, 973, 974, 975, 976, 977, 978, 980, 981, 983, 970, 968, 1095,
+             5, 13, 37, 41, 58, 108, 184, 570, 574, 582, 779}},
+        {17, {4, 32, 39, 94, 100, 252}},
+    };
+    for (const auto& kind : named) {
+        for (uint16_t entry : kind.entries) {
+            EXPECT_TRUE(file.ChunkExists(MakeChunkId(kind.index, entry))) << "{" << kind.index << ", 0, " << entry << "}";
+        }
+    }
 }
 
 } // namespace
