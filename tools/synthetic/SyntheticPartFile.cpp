@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "tools/synthetic/CircusRace.h"
+#include "tools/synthetic/CityRace.h"
 #include "tools/synthetic/ZooRace.h"
 #include "tools/synthetic/GameData.h"
 #include "tools/synthetic/Garage.h"
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
     AddRoundUps(data);
     AddCircusRaceArt(data);
     AddZooRace(data);
+    AddCityRace(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
         return 1;

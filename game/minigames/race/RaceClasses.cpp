@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "game/minigames/race/GRMetropolisActivity.h"
 #include "game/minigames/race/GRToonActivity.h"
 #include "game/minigames/race/GRZooActivity.h"
 #include "game/shell/TLVFactory.h"
@@ -17,5 +18,6 @@ OActivity* MakeGame() {
 
 void xRace_RegisterClasses() {
     xTLVFactory_Register({GRToon_Activity::kClassId, &MakeGame<GRToon_Activity>, nullptr});
+    xTLVFactory_Register({GRMetropolis_Activity::kClassId, &MakeGame<GRMetropolis_Activity>, nullptr});
     xTLVFactory_Register({GRZoo_Activity::kClassId, &MakeGame<GRZoo_Activity>, nullptr});
 }

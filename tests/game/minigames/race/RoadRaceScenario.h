@@ -88,6 +88,8 @@ struct RaceSeen {
     /// The race's bonus shots in flight (the first the race shows) and its goal building as the
     /// race ends.
     RgbImage bonusShots, goal;
+    /// Pictures a race's own test chooses during the play (see RoadRaceScenario::Observe).
+    RgbImage volley;
 };
 
 /// Follows the head of the message queue from frame to frame.
@@ -192,6 +194,7 @@ protected:
             if (seen.bonusShots.rgb.empty() && BonusShotsShown(*race)) seen.bonusShots = StagePicture();
             // The last frame of the finish before the end panel: the goal building ahead.
             if (race->Track().FinishMode()) seen.goal = StagePicture();
+            Observe(*race, at, seen);
             if (race->GetRaceVehicle() == nullptr) return;
             if (winner) Chase(*race, tick);
             else SteerClear(*race);
@@ -201,6 +204,9 @@ protected:
         EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
         return seen;
     }
+
+    /// Each frame of the play (no panel showing), before the driver's turn.
+    virtual void Observe(Race& /*race*/, uint32_t /*at*/, RaceSeen& /*seen*/) {}
 
     static void Steer(float goal, float x) {
         Keys().SetKeyDown(int32_t(kKeyLeft), goal >= 0.0f && goal < x - 8.0f);
