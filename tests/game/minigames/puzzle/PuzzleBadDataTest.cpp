@@ -1,11 +1,12 @@
-// The town puzzles on damaged game data: a town whose character art is missing, one whose
-// people's arts are missing, and an activity chunk with people, crowds, go buttons and badge
+// The town puzzles on damaged game data: a town whose character and smoke arts are missing, one
+// whose people's arts are missing, and an activity chunk with people, crowds, go buttons and badge
 // tokens in odd numbers and places. Each plays on and traces what it left out.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "game/minigames/puzzle/GPToonActivity.h"
 #include "game/minigames/puzzle/PuzzleCharacter.h"
 #include "game/minigames/puzzle/PuzzleDweeble.h"
 #include "game/minigames/puzzle/PuzzleGoButton.h"
@@ -39,6 +40,8 @@ class PuzzleBadDataTest : public PuzzleTownFixture {
 protected:
     void AddTestData(GameData& data) override {
         AddTileSheetScreens(data);
+        // The smoke's entry is in the index but holds nothing, as a damaged file has it.
+        data.file.AddChunk(GameData::kParts, Bytes{}, {.entry = ChunkEntryOf(puzzle_towns::kSprayArt), .storedSize = 0u});
         static constexpr PuzzleTownValues circus = CircusWithoutCharacter();
         static constexpr PuzzleTownValues city = CityWithoutPeople();
         static constexpr PuzzleTownValues zoo = ZooHere();
@@ -108,13 +111,15 @@ TEST_F(PuzzleBadDataTest, AMissingArtLeavesOutItsPropsTracedAndThePuzzlePlaysOn)
     struct Case {
         const PuzzleTownValues* town;
         const char* traceLine;
+        /// Traced at every pick-up: the circus has no smoke to spray.
+        const char* pickUpLine;
         bool character;
         size_t people;
         size_t badges;
     };
     const Case cases[] = {
-        {&puzzle_towns::kCircus, "no character art, the puzzle has no character", false, 3, 2},
-        {&puzzle_towns::kCity, "person arts missing, the puzzle has no people", true, 0, 0},
+        {&puzzle_towns::kCircus, "no character art, the puzzle has no character", "no smoke to spray", false, 3, 2},
+        {&puzzle_towns::kCity, "person arts missing, the puzzle has no people", nullptr, true, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.town->name);
@@ -139,6 +144,10 @@ TEST_F(PuzzleBadDataTest, AMissingArtLeavesOutItsPropsTracedAndThePuzzlePlaysOn)
         const bool won = puzzle->GetPeopleLeft() == 0;
         EXPECT_EQ(won, c.people > 0) << "the people placed are all picked up on the solved board";
         EXPECT_EQ(puzzle->IsPanelShown(CGPuzzle::kPanelEnd), won);
+        if (c.pickUpLine) {
+            EXPECT_GE(Count(traced().substr(traceFrom), c.pickUpLine), 1u);
+            EXPECT_TRUE(static_cast<GPToon_Activity*>(puzzle)->Particles().empty());
+        }
         Leave();
         EXPECT_EQ(Player().GetActivityCount(c.town->world, CGPuzzle::kPuzzleActivity), countBefore + (won ? 1 : 0));
     }
