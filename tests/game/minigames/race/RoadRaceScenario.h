@@ -42,6 +42,8 @@ constexpr float kStageWidth = 640.0f;
 /// The generated voices last a quarter of a second: a line that holds the head of the message
 /// queue this long is stuck.
 constexpr uint32_t kStuckLineMs = 3000;
+/// Where on the stage a half of the goal building stands ahead of the vehicle.
+constexpr float kGoalAheadFrom = 100.0f, kGoalAheadTo = 300.0f;
 /// The longest the driver waits at the intro panel for its lines to be played.
 constexpr uint32_t kIntroBoundMs = 10000;
 
@@ -85,8 +87,8 @@ struct RaceSeen {
     /// The longest a line held the head of the message queue while the race ran.
     uint32_t longestLineMs = 0;
     RgbImage intro, end;
-    /// The race's bonus shots in flight (the first the race shows) and its goal building as the
-    /// race ends.
+    /// The race's bonus shots in flight (the first the race shows) and its goal building ahead
+    /// (the last frame that shows it there).
     RgbImage bonusShots, goal;
     /// Pictures a race's own test chooses during the play (see RoadRaceScenario::Observe).
     RgbImage volley;
@@ -192,8 +194,15 @@ protected:
             }
             queue.See(at, seen);
             if (seen.bonusShots.rgb.empty() && BonusShotsShown(*race)) seen.bonusShots = StagePicture();
-            // The last frame of the finish before the end panel: the goal building ahead.
-            if (race->Track().FinishMode()) seen.goal = StagePicture();
+            // The last frame that shows the goal building ahead of the vehicle.
+            const float top = race->GetScrollOffset().y;
+            for (TLV_Object* half : race->FinishProps()) {
+                const float y = half->GetPosition().y - top;
+                if (half->IsVisible() && y > kGoalAheadFrom && y < kGoalAheadTo) {
+                    seen.goal = StagePicture();
+                    break;
+                }
+            }
             Observe(*race, at, seen);
             if (race->GetRaceVehicle() == nullptr) return;
             if (winner) Chase(*race, tick);

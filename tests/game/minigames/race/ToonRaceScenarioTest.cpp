@@ -38,6 +38,8 @@ TEST_F(ToonRaceScenarioTest, TheWinnerSpraysFiresOnTheWayAndEarnsAHeroPoint) {
     ExpectMatchesGoldenImage("game/minigames/race/toon_end_panel.png", seen.end);
     ASSERT_FALSE(seen.bonusShots.rgb.empty()) << "the winner sprays three ways under the bonus";
     ExpectMatchesGoldenImage("game/minigames/race/toon_three_way_volley.png", seen.bonusShots);
+    ASSERT_FALSE(seen.goal.rgb.empty()) << "the goal building comes into view";
+    ExpectMatchesGoldenImage("game/minigames/race/toon_goal_building.png", seen.goal);
 }
 
 TEST_F(ToonRaceScenarioTest, ADriverThatNeverSpraysScoresNothingButStillEnds) {
