@@ -90,8 +90,6 @@ struct RaceSeen {
     /// The race's bonus shots in flight (the first the race shows) and its goal building ahead
     /// (the last frame that shows it there).
     RgbImage bonusShots, goal;
-    /// Pictures a race's own test chooses during the play (see RoadRaceScenario::Observe).
-    RgbImage volley;
 };
 
 /// Follows the head of the message queue from frame to frame.
@@ -203,7 +201,6 @@ protected:
                     break;
                 }
             }
-            Observe(*race, at, seen);
             if (race->GetRaceVehicle() == nullptr) return;
             if (winner) Chase(*race, tick);
             else SteerClear(*race);
@@ -213,9 +210,6 @@ protected:
         EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
         return seen;
     }
-
-    /// Each frame of the play (no panel showing), before the driver's turn.
-    virtual void Observe(Race& /*race*/, uint32_t /*at*/, RaceSeen& /*seen*/) {}
 
     static void Steer(float goal, float x) {
         Keys().SetKeyDown(int32_t(kKeyLeft), goal >= 0.0f && goal < x - 8.0f);
