@@ -19,6 +19,7 @@
 #include "engine/core/RunLoop.h"
 #include "engine/graphics/PixelSurface.h"
 #include "game/minigames/race/CGRace.h"
+#include "game/minigames/race/GRMetropolisActivity.h"
 #include "game/minigames/race/GRToonActivity.h"
 #include "game/minigames/race/GRZooActivity.h"
 #include "game/minigames/race/RacePainter.h"
@@ -175,6 +176,7 @@ std::unique_ptr<CGRace> Make() {
 const BusyRace kBusyRaces[] = {
     {"Circus", &Make<GRToon_Activity>, GRToon_Activity::kRat, GRToon_Activity::kRat},
     {"Zoo", &Make<GRZoo_Activity>, GRZoo_Activity::kMonkey, GRZoo_Activity::kMonkey},
+    {"City", &Make<GRMetropolis_Activity>, GRMetropolis_Activity::kCrook, GRMetropolis_Activity::kCrook},
 };
 
 /// The race's own props (shots, the beam, puffs) show the stage's sprite: the bench has no

@@ -48,6 +48,7 @@ struct RaceRow {
 const RaceRow kRaces[] = {
     {"circus", 11, 0, 0},
     {"zoo", 9, 1, 2},
+    {"city", 22, 2, 4},
 };
 
 constexpr const char* kParts = "TLVFMH.vqk";
