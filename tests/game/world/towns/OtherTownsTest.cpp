@@ -692,5 +692,48 @@ TEST_F(OtherTownsTest, TheMenusButtonsStoreEachTownsPlace) {
     }
 }
 
+TEST_F(OtherTownsTest, ThePenguinHouseTakesTheLinkedPenguinsHomeAndEndsTheTaskWithTheLast) {
+    struct Case {
+        int linked;
+        uint16_t leftBefore, leftAfter;
+        bool finishes;
+    };
+    const Case cases[] = {{2, 2, 0, true}, {2, 5, 3, false}, {0, 3, 3, false}, {1, 1, 0, true}};
+    for (const Case& c : cases) {
+        const std::string what = std::to_string(c.linked) + " of " + std::to_string(c.leftBefore);
+        TownWorld* town = ShowTown(kZoo);
+        ASSERT_NE(town, nullptr);
+        SetQuotasLeft(kZoo.world, 5, c.leftBefore, 9);
+        std::vector<DFollower*> penguins;
+        TLV_Object* last = town->GetVehicle();
+        for (int i = 0; i < c.linked; ++i) {
+            DFollower* penguin = Add(town, new DFollower, float(500 - 40 * i), 450, towns::zoo::kPenguins);
+            penguin->LinkAfter(last);
+            last = penguin;
+            penguins.push_back(penguin);
+        }
+        const uint16_t count = Player()->GetActivityCount(kZoo.world, 1), hero = Player()->GetHeroPoints(kZoo.world);
+        town->EnterArea(towns::zoo::kPenguinHouse, 1664, 1856, 0, -200);
+        EXPECT_EQ(Player()->GetQuota2Left(kZoo.world), c.leftAfter) << what;
+        EXPECT_EQ(Player()->GetQuota1Left(kZoo.world), 5) << what << ": the monkeys stay";
+        EXPECT_EQ(town->CountFollowers(), 0) << what;
+        for (DFollower* penguin : penguins) {
+            EXPECT_EQ(penguin->GetBehaviourState(), 12) << what;
+            EXPECT_EQ(penguin->GetGoalPoint(), CPointF(1664, 1656)) << what;
+        }
+        EXPECT_EQ(Player()->GetActivityCount(kZoo.world, 1), count + (c.finishes ? 1 : 0)) << what;
+        EXPECT_EQ(Player()->GetHeroPoints(kZoo.world), hero + (c.finishes ? 1 : 0)) << what;
+    }
+    // The city has no delivery place: its area 5 takes nobody.
+    TownWorld* city = ShowTown(kCity);
+    ASSERT_NE(city, nullptr);
+    SetQuotasLeft(kCity.world, 5, 5, 9);
+    DFollower* follower = Add(city, new DFollower, 500, 450, 2);
+    follower->LinkAfter(city->GetVehicle());
+    city->EnterArea(5, 1664, 1856, 0, -200);
+    EXPECT_EQ(Player()->GetQuota2Left(kCity.world), 5);
+    EXPECT_NE(follower->GetBehaviourState(), 12);
+}
+
 } // namespace
 } // namespace vqt::test
