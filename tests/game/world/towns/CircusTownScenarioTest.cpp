@@ -4,6 +4,7 @@
 // the garage; the spoken lines against golden logs and pictures on the way.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -28,6 +29,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "platform/headless/VirtualClock.h"
+#include "tests/game/shell/SaveFiles.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/TownBot.h"
 #include "tools/builders/StoredRecord.h"
@@ -132,6 +134,8 @@ struct Played {
     std::unique_ptr<CPlayer> record = std::make_unique<CPlayer>();
     /// Whether the garage shown after the certificate holds the town's upgrade open.
     bool upgradeOpen = false;
+    /// Each save slot's stored chunk before and after the play.
+    std::array<Bytes, 8> slotsBefore, slotsAfter;
 };
 
 class CircusTownScenarioTest : public ShellScenarioTest {
@@ -162,8 +166,9 @@ protected:
                            .WorldWord(W, kMissionWord, 0)
                            .bytes();
         PutSave(records);
-        Ini("STARTACTIVITY=5\n");
         Played played;
+        played.slotsBefore = SlotChunks(work / "TLVSave.vqk");
+        Ini("STARTACTIVITY=5\n");
         TownBot bot(CircusRoads(), CircusTasks());
         uint32_t now = 0;
         ChunkId shown = kNullChunkId;
@@ -222,6 +227,7 @@ protected:
         EXPECT_EQ(run.exitCode, 0);
         played.boxes = run.boxes;
         played.record->Load(kCy);
+        played.slotsAfter = SlotChunks(work / "TLVSave.vqk");
         return played;
     }
 };
@@ -261,6 +267,11 @@ TEST_F(CircusTownScenarioTest, CyEndsTheRoundWithTheCertificateAndGoesBackToTheG
     EXPECT_EQ(record.GetCounter(13), 2);
     EXPECT_EQ(record.GetWorldWord31(W), 1) << "the mission is done";
     EXPECT_TRUE(played.upgradeOpen) << "the garage opens the upgrade";
+    for (int slot = 0; slot < 8; ++slot) {
+        ASSERT_FALSE(played.slotsBefore[size_t(slot)].empty()) << "slot " << slot;
+        EXPECT_EQ(played.slotsAfter[size_t(slot)] == played.slotsBefore[size_t(slot)], slot != kCy)
+            << "only Cy's slot changes: slot " << slot;
+    }
     EXPECT_GE(record.GetWorldWord34(W), 0);
     EXPECT_LE(record.GetWorldWord34(W), 2) << "the mission played";
     ExpectMatchesGolden("game/world/circus_town_win_lines.txt", played.lines);
