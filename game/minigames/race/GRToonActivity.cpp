@@ -1,8 +1,6 @@
 #include "game/minigames/race/GRToonActivity.h"
 
-#include <algorithm>
 #include <array>
-#include <iterator>
 #include <new>
 
 #include "engine/base/Random.h"
@@ -13,23 +11,19 @@
 #include "game/minigames/race/RacePickupFlash.h"
 #include "game/minigames/race/RaceSection.h"
 #include "game/shell/Destructible.h"
-#include "game/shell/Headings.h"
 #include "game/shell/PParticle.h"
 #include "game/shell/Player.h"
 #include "game/shell/StillProps.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/characters/DRacing.h"
-#include "game/world/vehicles/VFlat.h"
 
 namespace {
 
-/// The shots each of the town's two vehicles sprays.
-struct ToonShot {
-    uint32_t flightMs;
-    float range;
-    ChunkId sound;
+/// The sprays of each of the town's two vehicles; they land silently.
+constexpr RaceShotKind kShots[2] = {
+    {GRToon_Activity::kShotPart, 300, 450.0f, MakeChunkId(7, 65), PParticle::kNoSound},
+    {GRToon_Activity::kShotPart, 350, 500.0f, MakeChunkId(7, 67), PParticle::kNoSound},
 };
-constexpr ToonShot kShots[2] = {{300, 450.0f, MakeChunkId(7, 65)}, {350, 500.0f, MakeChunkId(7, 67)}};
 
 constexpr ChunkId kDecorations[] = {MakeChunkId(2, 167), MakeChunkId(2, 168)};
 constexpr ChunkId kFireParts[] = {MakeChunkId(2, 267), MakeChunkId(2, 268), MakeChunkId(2, 269), MakeChunkId(2, 270)};
@@ -42,7 +36,6 @@ constexpr uint32_t kPropTypes[GRToon_Activity::kKinds] = {1100, 1100, 1100, 1590
 constexpr float kFlashRise = 75.0f;
 constexpr int32_t kFlashPriority = 32767;
 constexpr int32_t kSmokePriority = 20000;
-constexpr int16_t kShotArc = 10;
 constexpr float kBarrelSpeedX = 300.0f, kBarrelSpeedY = -500.0f, kBarrelSpin = 1000.0f, kBarrelFall = 750.0f;
 
 constexpr ChunkId kBumpSound = MakeChunkId(7, 13);
@@ -100,9 +93,7 @@ const RoadRaceRules kRules{
 
 } // namespace
 
-GRToon_Activity::GRToon_Activity(const char* name, uint32_t classId) : CGRoadRace(name, classId, kRules) {
-    burstClock_.duration = kBurstMs;
-}
+GRToon_Activity::GRToon_Activity(const char* name, uint32_t classId) : CGRoadRace(name, classId, kRules) {}
 
 GRToon_Activity::~GRToon_Activity() { ReleaseProps(); }
 
@@ -110,7 +101,7 @@ bool GRToon_Activity::IsA(uint32_t classId) const { return classId == kClassId |
 
 int32_t GRToon_Activity::FlushSoundQueues() {
     for (CRacePickupFlash* flash : flashes_) RemoveChild(flash);
-    for (PParticle* shot : shots_) RemoveChild(shot);
+    for (PParticle* shot : volleys_.Shots()) RemoveChild(shot);
     const int32_t result = CGRace::FlushSoundQueues();
     // Nothing of the race's own outlives its stop, whoever deletes the children afterwards.
     ReleaseProps();
@@ -125,18 +116,14 @@ void GRToon_Activity::ReleaseProps() {
         }
         list.clear();
     };
-    drop(shots_);
+    volleys_.Release(this);
     drop(smoke_);
     drop(flashes_);
     ReleaseFinishProps();
 }
 
 int32_t GRToon_Activity::OnIdle() {
-    if (burstShotsLeft_ > 0 && burstClock_.HasElapsed()) {
-        FireVolley();
-        if (--burstShotsLeft_ > 0) burstClock_.Restart();
-        else burstClock_.Stop();
-    }
+    volleys_.Step(this, GameFile(), GetVehicle(), ShotKind());
     return CGRoadRace::OnIdle();
 }
 
@@ -145,12 +132,12 @@ std::vector<int> GRToon_Activity::ClosingLines(uint16_t score, int32_t level) {
 }
 
 void GRToon_Activity::Pause() {
-    burstClock_.Pause();
+    volleys_.Pause();
     CGRoadRace::Pause();
 }
 
 void GRToon_Activity::Resume() {
-    if (!IsPanelShown(-1)) burstClock_.Resume();
+    if (!IsPanelShown(-1)) volleys_.Resume();
     CGRoadRace::Resume();
 }
 
@@ -290,55 +277,13 @@ void GRToon_Activity::PreloadPools() {
     for (TLV_Object* prop : made) prop->SetVisible(0, 0);
 }
 
+const RaceShotKind& GRToon_Activity::ShotKind() const { return kShots[VehicleIndex()]; }
+
 void GRToon_Activity::Fire() {
-    if (burstShotsLeft_ > 0) return;
-    burstClock_.Start(kBurstMs);
-    burstThreeWay_ = IsBonusClockRunning() ? 1 : 0;
-    FireVolley();
-    burstShotsLeft_ = kMoreShots;
+    if (GetBurstShotsLeft() > 0) return;
+    volleys_.Start(this, GameFile(), GetVehicle(), ShotKind(), IsBonusClockRunning());
     RestartClock();
 }
-
-void GRToon_Activity::FireVolley() {
-    VFlat* vehicle = GetVehicle();
-    if (vehicle == nullptr) return;
-    const ToonShot& chosen = kShots[VehicleIndex()];
-    const int32_t heading = vehicle->GetNeutralState() - vehicle->GetStep();
-    CPointF from = vehicle->GetPosition();
-    vehicle->GetAnchorPoint(&from);
-    const CPoint16 start(int16_t(from.x), int16_t(from.y));
-    std::vector<PParticle*> volley;
-    const int32_t spread = burstThreeWay_ ? 1 : 0;
-    for (int32_t h = heading - spread; h <= heading + spread; ++h) {
-        PParticle* shot = FreeShot(volley);
-        if (shot == nullptr) return;
-        volley.push_back(shot);
-        const CHeading& d = kHeadings[size_t(((h % kHeadingCount) + kHeadingCount) % kHeadingCount)];
-        const CPoint16 target(int16_t(from.x + d.x * chosen.range), int16_t(from.y + d.y * chosen.range));
-        shot->SetLaunchSound(chosen.sound);
-        shot->SetPosition(from, 0, 1);
-        const float perSecond = chosen.range * 1000.0f / float(chosen.flightMs);
-        shot->SetVelocity(Vec3(d.x * perSecond, d.y * perSecond, 0.0f), 0);
-        shot->Launch(start, kShotArc, target, chosen.flightMs, 1.0f);
-        shot->Start(0);
-    }
-}
-
-PParticle* GRToon_Activity::FreeShot(const std::vector<PParticle*>& volley) {
-    for (PParticle* shot : shots_) {
-        if (!shot->IsShownThroughParents() && std::find(volley.begin(), volley.end(), shot) == volley.end()) return shot;
-    }
-    auto* shot = new (std::nothrow) PParticle();
-    if (shot == nullptr) return nullptr;
-    shot->SetPartID(GameFile(), kShotPart, 1);
-    shot->SetFrameHook(&ShotHook);
-    AddChild(shot);
-    shot->SetVisible(0, 0);
-    shots_.push_back(shot);
-    return shot;
-}
-
-bool GRToon_Activity::ShotHook(TLV_Object* shot) { return CGRace::HitTestCallback(shot); }
 
 Smoke* GRToon_Activity::FreeSmoke() {
     for (Smoke* puff : smoke_) {
@@ -376,9 +321,7 @@ void GRToon_Activity::ShiftObjects(float dy, float dx) {
     for (Smoke* puff : smoke_) {
         if (puff->IsVisible()) puff->SetPosition(by, 1, 1);
     }
-    for (PParticle* shot : shots_) {
-        if (shot->IsVisible()) shot->SetPosition(by, 1, 1);
-    }
+    volleys_.Shift(by);
     for (CRacePickupFlash* flash : flashes_) {
         if (flash->IsVisible()) flash->SetPosition(by, 1, 1);
     }

@@ -2,14 +2,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/core/Timer.h"
 #include "engine/data/ChunkId.h"
 #include "game/minigames/race/CGRoadRace.h"
+#include "game/minigames/race/RaceShotVolleys.h"
 
 class CRacePickupFlash;
 class PParticle;
 class Smoke;
-class TLV_Object;
 
 /// The circus town's road race ("GRToon_Activity", class id 440): the fire engine races to the
 /// burning fireworks factory, sprays the fires on the road out (the score), knocks barrels
@@ -20,7 +19,7 @@ public:
     static constexpr uint16_t kWorld = 0;
     enum Kind : int32_t { kFire = 0, kBadge = 1, kObstacle = 2, kBarrel = 3, kFireworks = 4, kRat = 5 };
     static constexpr int32_t kKinds = 6;
-    static constexpr int32_t kBurstMs = 45;
+    static constexpr int32_t kBurstMs = CRaceShotVolleys::kBurstMs;
     /// After the first shot of a volley, this many more follow kBurstMs apart.
     static constexpr int32_t kMoreShots = 7;
     /// With this many rats out the road places no more.
@@ -64,12 +63,11 @@ public:
     /// The lines spoken at the end for the score and the level the race was played at.
     static std::vector<int> ClosingLines(uint16_t score, int32_t level);
 
-
-    int32_t GetBurstShotsLeft() const { return burstShotsLeft_; }
-    bool IsBurstThreeWay() const { return burstThreeWay_ != 0; }
+    int32_t GetBurstShotsLeft() const { return volleys_.ShotsLeft(); }
+    bool IsBurstThreeWay() const { return volleys_.IsThreeWay(); }
     int32_t GetFireworksPickedUp() const { return fireworksPickedUp_; }
     bool WasRatHit() const { return firstRatHit_ != 0; }
-    const std::vector<PParticle*>& Shots() const { return shots_; }
+    const std::vector<PParticle*>& Shots() const { return volleys_.Shots(); }
     const std::vector<Smoke*>& SmokePuffs() const { return smoke_; }
     const std::vector<CRacePickupFlash*>& Flashes() const { return flashes_; }
 
@@ -77,20 +75,15 @@ protected:
     std::vector<int> EndLines(uint16_t score, int32_t level) const override { return ClosingLines(score, level); }
 
 private:
-    /// One shot along the vehicle's heading, or three with the neighbours.
-    void FireVolley();
-    PParticle* FreeShot(const std::vector<PParticle*>& volley);
+    /// What the current vehicle sprays.
+    const RaceShotKind& ShotKind() const;
     Smoke* FreeSmoke();
     void ShowFlash(const CPointF& at);
     void ReleaseProps();
-    static bool ShotHook(TLV_Object* shot);
 
-    std::vector<PParticle*> shots_;
+    CRaceShotVolleys volleys_{kMoreShots};
     std::vector<Smoke*> smoke_;
     std::vector<CRacePickupFlash*> flashes_;
-    CTimerRec burstClock_;
-    int32_t burstShotsLeft_ = 0;
-    uint8_t burstThreeWay_ = 0;
     int32_t fireworksPickedUp_ = 0;
     uint8_t firstRatHit_ = 0;
 };

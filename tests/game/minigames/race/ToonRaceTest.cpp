@@ -226,6 +226,41 @@ TEST_F(ToonRaceTest, AVolleySpraysAlongTheHeadingAndSevenMoreFollow45MsApart) {
     }
 }
 
+TEST_F(ToonRaceTest, EachVehiclesSprayPlaysItsOwnSoundAndLandsSilently) {
+    const struct {
+        uint16_t vehicle;
+        ChunkId launch;
+    } cases[] = {{0, MakeChunkId(7, 65)}, {1, MakeChunkId(7, 67)}};
+    for (const auto& c : cases) {
+        Race* race = StartRace(c.vehicle);
+        ASSERT_NE(race, nullptr);
+        race->StartBonusClock(0);
+        race->Fire();
+        size_t flying = 0;
+        for (PParticle* shot : race->Shots()) {
+            if (!shot->IsVisible()) continue;
+            ++flying;
+            EXPECT_EQ(shot->GetLaunchSound(), c.launch) << "vehicle " << c.vehicle;
+            EXPECT_EQ(shot->GetLandingSound(), PParticle::kNoSound) << "vehicle " << c.vehicle;
+        }
+        EXPECT_EQ(flying, 3u) << "vehicle " << c.vehicle;
+        SwitchTo(kQuietScreen);
+    }
+}
+
+TEST_F(ToonRaceTest, StoppingTheRaceMidVolleyEndsTheVolleyAndDeletesItsShots) {
+    Race* race = StartRace();
+    ASSERT_NE(race, nullptr);
+    race->Fire();
+    Frames(3, 16);
+    ASSERT_GT(race->GetBurstShotsLeft(), 0);
+    ASSERT_LT(race->GetBurstShotsLeft(), Race::kMoreShots);
+    race->FlushSoundQueues();
+    EXPECT_EQ(race->GetBurstShotsLeft(), 0) << "no spray may follow once the race has stopped";
+    EXPECT_TRUE(race->Shots().empty());
+    SwitchTo(kQuietScreen);
+}
+
 TEST_F(ToonRaceTest, TheSirenTogglesTheLightOrTheLightlessPicture) {
     const struct {
         uint16_t vehicle;
