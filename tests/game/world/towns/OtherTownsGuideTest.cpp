@@ -265,6 +265,12 @@ TEST_F(OtherTownsGuideTest, EachTownKeepsOrDropsTheArrowsTargetByItsOwnRules) {
              auto* guard = Add(town, new DGuard, kFar, 400, zoo::kFirstGuards);
              return Scene{.given = guard, .expected = guard};
          }},
+        {"a character of the mission turning away", kZoo, 0, 0, 4,
+         [this](TownWorld* town) {
+             auto* first = Add(town, new Destructible, kFar, 450, zoo::kFirstKeeper);
+             return Scene{.given = Avoiding(town, Add(town, new DAvoider, kNear + 20, 400, zoo::kFirstGuards)),
+                          .expected = first};
+         }},
         {"a caught monkey once the tasks are done", kZoo, 0, 0, 4,
          [this](TownWorld* town) {
              auto* caught = Add(town, new DAvoider, kFar, 400, 0);
