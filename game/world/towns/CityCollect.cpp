@@ -100,7 +100,8 @@ void WMetropolis_Activity::CheckSightings() {
 }
 
 bool WMetropolis_Activity::KeepsArrowTarget(OActivityProp* target) {
-    if (MainTasksDone()) return TownWorld::KeepsArrowTarget(target);
+    // Past the tasks only the mission's props are kept, and those by the rules below too.
+    if (MainTasksDone() && !TownWorld::KeepsArrowTarget(target)) return false;
     if (auto* character = dynamic_cast<DAvoider*>(target))
         return character->GetObjectId() != city::kCriminals && !character->IsAvoiding();
     if (target->IsA(Bag::kClassId)) return IsShown(target);

@@ -139,6 +139,7 @@ void TownWorld::EnterChallenge(const TownChallenge& challenge) {
     SayLine(player->GetCounter(challenge.counter) != 0 ? challenge.repeatLine : challenge.firstLine);
     SayLine(table_.playLine);
     pendingActivity_ = challenge.activity;
+    pendingCounter_ = challenge.counter;
 }
 
 void TownWorld::DeliverFollowers(const CPointF& target) {
@@ -187,6 +188,9 @@ void TownWorld::OnButton(int16_t panel, int16_t button) {
     } else if (panel == kConfirmPanel) {
         if (button == 1) {
             StopMusic();
+            // Each entry is counted, so the next visit to the area asks the repeat question.
+            if (player && pendingCounter_ >= 0) player->IncCounter(pendingCounter_);
+            pendingCounter_ = -1;
             if (OActivityManager* manager = GetActivityManager()) manager->RequestActivity(pendingActivity_);
         }
         ClosePanelAfterSpeech(panel, 1);

@@ -181,6 +181,8 @@ private:
     VIsometric* vehicleIso_ = nullptr;
     int32_t currentMission_ = 0;
     ChunkId pendingActivity_;
+    /// The player counter of the mini-game the confirmation panel offers (-1: none).
+    int pendingCounter_ = -1;
     CPoint16 startPosition_;
     int32_t startHeading_ = 0;
     uint8_t onceOnly_ = 0;

@@ -129,7 +129,8 @@ void WZoo_Activity::CheckSightings() {
 }
 
 bool WZoo_Activity::KeepsArrowTarget(OActivityProp* target) {
-    if (MainTasksDone()) return TownWorld::KeepsArrowTarget(target);
+    // Past the tasks only the mission's props are kept, and those by the rules below too.
+    if (MainTasksDone() && !TownWorld::KeepsArrowTarget(target)) return false;
     if (auto* monkey = dynamic_cast<DAvoider*>(target))
         return monkey->GetObjectId() != zoo::kMonkeys && !monkey->IsAvoiding();
     return !target->IsA(DFollower::kClassId);

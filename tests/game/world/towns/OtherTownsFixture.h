@@ -1,8 +1,10 @@
 #pragma once
 // The city and the zoo on the world fixture's tiled map: both towns made from activity data,
 // the parts their vehicles, lights, canisters and beams need, the arrival sound as a tone of
-// known length, a player past the drive tutorial, and readers of the lines the towns queue.
+// known length, the missions' movies, a player past the drive tutorial, and readers of the
+// lines the towns queue.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/media/MessageProcess.h"
@@ -13,6 +15,7 @@
 #include "game/world/towns/WZooActivity.h"
 #include "game/world/towns/ZooTables.h"
 #include "tests/game/world/WorldFixture.h"
+#include "tools/builders/MovieClips.h"
 #include "tools/synthetic/GameData.h"
 
 namespace vqt::test {
@@ -34,6 +37,8 @@ constexpr uint16_t kMenuScreen = 5;
 constexpr CPoint16 kOtherTownPlace{600, 400};
 /// The part of three states for the mission's destructibles.
 constexpr uint16_t kThreeStatesPart = 3303;
+/// The frames of each town's mission movie (told apart by their length).
+constexpr uint32_t kCityMovieFrames = 13, kZooMovieFrames = 19, kMovieFps = 15;
 
 class OtherTownsFixture : public WorldFixture {
 protected:
@@ -58,6 +63,10 @@ protected:
                 AddSharedTone(data, ChunkEntryOf(v.haltSound), 300.0, "Halt");
                 AddSharedTone(data, ChunkEntryOf(v.engineLoop), 200.0, "Engine");
             }
+        for (const auto& [movie, frames] : {std::pair{towns::city::kMissionMovie, kCityMovieFrames},
+                                             std::pair{towns::zoo::kMissionMovie, kZooMovieFrames}})
+            data.file.AddChunk(GameData::kMovies, MakeMovieClip({.frames = frames, .framesPerSecond = kMovieFps, .toneHz = 0}),
+                               {.entry = ChunkEntryOf(movie)});
         for (const OtherTown& t : kBothTowns) AddWorld(data, t.entry, t == kCity ? 501u : 503u, {});
         for (uint16_t entry : {kMenuScreen, uint16_t(20), uint16_t(21), uint16_t(22)})
             if (!data.file.HasChunk(GameData::kActivities, entry))

@@ -191,6 +191,47 @@ TEST_F(OtherTownsTest, AChallengeAreaAsksItsLineOnceUntilTheRearm) {
     }
 }
 
+TEST_F(OtherTownsTest, YesOnTheConfirmationCountsTheEntrySoTheNextVisitAsksTheRepeatQuestion) {
+    struct Case {
+        OtherTown town;
+        int area, flag, counter;
+        int firstLine, repeatLine;
+    };
+    const Case cases[] = {
+        {kCity, 1, 3, 6, 29, 33}, {kCity, 2, 4, 5, 28, 32}, {kCity, 3, 5, 7, 30, 34}, {kCity, 4, 6, 8, 31, 35},
+        {kZoo, 1, 3, 10, 31, 35}, {kZoo, 2, 4, 9, 30, 34}, {kZoo, 3, 5, 11, 32, 36}, {kZoo, 4, 6, 12, 33, 37},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.town.name) + " area " + std::to_string(c.area);
+        const int w = c.town.world;
+        // Another button leaves the entry uncounted; yes counts it once, and only its own.
+        for (int16_t button : {int16_t(2), int16_t(1)}) {
+            TownWorld* town = ShowTown(c.town);
+            ASSERT_NE(town, nullptr) << what;
+            std::vector<int32_t> before;
+            for (int n = 1; n <= 12; ++n) before.push_back(Player()->GetCounter(n));
+            for (int f = 3; f <= 6; ++f) Player()->SetActivityFlag(w, f, f == c.flag ? 1 : 0);
+            town->EnterArea(c.area, 0, 0, 0, 0);
+            town->OnButton(TownWorld::kConfirmPanel, button);
+            for (int n = 1; n <= 12; ++n)
+                EXPECT_EQ(Player()->GetCounter(n), before[size_t(n - 1)] + (button == 1 && n == c.counter ? 1 : 0))
+                    << what << " button " << button << " counter " << n;
+            if (button == 1) {
+                EXPECT_EQ(before[size_t(c.counter - 1)], 0) << what << ": the first entry";
+            }
+        }
+        // Back from the mini-game, the area asks its repeat question.
+        TownWorld* town = ShowTown(c.town);
+        ASSERT_NE(town, nullptr) << what;
+        const std::string repeat = CaptionOf(town, c.repeatLine);
+        for (int f = 3; f <= 6; ++f) Player()->SetActivityFlag(w, f, f == c.flag ? 1 : 0);
+        town->EnterArea(c.area, 0, 0, 0, 0);
+        const std::vector<std::string> said = Captions();
+        EXPECT_NE(std::find(said.begin(), said.end(), repeat), said.end()) << what;
+        EXPECT_EQ(std::find(said.begin(), said.end(), CaptionOf(town, c.firstLine)), said.end()) << what;
+    }
+}
+
 TEST_F(OtherTownsTest, CtrlTogglesTheCitysSirenOnlyForTheVehiclesThatHaveOne) {
     // The light shows from the start with the siren off, so the siren is on after two presses.
     // Value 2 has a siren but drives no city vehicle.
