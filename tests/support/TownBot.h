@@ -32,6 +32,9 @@ public:
         /// Where to go before any other task (a chain of followers complete: their home);
         /// null or empty for none.
         std::function<OActivityProp*(TLVWorld_Activity*)> first;
+        /// Counts circling only while the vehicle comes no nearer to the place: a slow vehicle
+        /// held up on its way is still closing in when the usual time runs out.
+        bool patient = false;
     };
     static constexpr float kReach = 300.0f;
     /// How far below a target of the action the vehicle turns to it.
@@ -80,6 +83,7 @@ public:
         if (target != routed_) {
             if (routed_ && target != routed_) side_ = 0;
             nearSince_ = 0;
+            nearest_ = 1e9f;
             runningUp_ = false;
             routed_ = target;
             route_ = Route(at, action ? CPointF(goal.x + kSides[side_ % 4][0] * kStandOff,
@@ -97,11 +101,14 @@ public:
             if (route_.size() <= 1 && left > 1.0f && left < kReach)
                 aim = CPointF(goal.x + (goal.x - at.x) / left * 20, goal.y + (goal.y - at.y) / left * 20);
             if (left >= kRunUp) runningUp_ = false;
-            if (left >= kRunUp || runningUp_) {
+            // A patient bot counts circling from the last time the vehicle came nearer.
+            if (left >= kRunUp || runningUp_ || (task_.patient && left < nearest_ - kStuckDistance)) {
                 nearSince_ = 0;
-            } else if (nearSince_ == 0) {
+                nearest_ = left;
+            }
+            if (left < kRunUp && !runningUp_ && nearSince_ == 0) {
                 nearSince_ = now;
-            } else if (now > nearSince_ + kCirclingMs) {
+            } else if (left < kRunUp && !runningUp_ && now > nearSince_ + kCirclingMs) {
                 runningUp_ = true;
                 route_ = {goal}; // and then straight at it
             }
@@ -176,6 +183,8 @@ private:
     /// drives off for a straight run at it.
     uint32_t nearSince_ = 0;
     bool runningUp_ = false;
+    /// The nearest the vehicle came to that place since it last came nearer.
+    float nearest_ = 1e9f;
 };
 
 } // namespace vqt::test

@@ -94,6 +94,8 @@ TownBot::Task ToWayPointThree() {
     task.open = [](OActivityProp*) { return false; };
     task.needsAction = [](OActivityProp*) { return false; };
     task.first = [](TLVWorld_Activity* world) { return world->GetWayPoint(3); };
+    // The zoo's vehicle, held up on the road at the corner, comes at the way point slowly.
+    task.patient = true;
     return task;
 }
 

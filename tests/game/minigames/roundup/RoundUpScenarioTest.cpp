@@ -29,6 +29,7 @@
 #include "game/shell/Player.h"
 #include "game/shell/StillProps.h"
 #include "game/shell/TLVApp.h"
+#include "game/world/WorldBuckets.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/characters/DRoundUp.h"
 #include "game/world/vehicles/VIsometric.h"
@@ -72,14 +73,21 @@ double Clearance(CRoundUpActivity* r, const CPointF& p) {
                      2.0 * (double(map.bottom) - p.y)});
 }
 
-/// The places of the walls the vehicle must drive round.
-std::vector<CPointF> Walls(CRoundUpActivity* r) {
-    std::vector<CPointF> out;
+/// The boxes of the walls the vehicle must drive round.
+std::vector<CRect16> Walls(CRoundUpActivity* r) {
+    std::vector<CRect16> out;
     for (int32_t i = 0; i < r->ChildCount(); ++i)
         if (auto* prop = dynamic_cast<OActivityProp*>(r->ChildAt(i)); prop && prop->IsA(Blocker::kClassId))
-            out.push_back(prop->GetPosition());
+            out.push_back(CWorldBuckets::BoxOf(prop));
     return out;
 }
+/// The place of a wall nearest to `p`: a wide wall blocks the vehicle at its ends as well as
+/// at its middle.
+CPointF NearestOf(const CRect16& wall, const CPointF& p) {
+    return CPointF(std::clamp(p.x, float(wall.left), float(wall.right)),
+                   std::clamp(p.y, float(wall.top), float(wall.bottom)));
+}
+
 /// Where the bot drives: round an animal, or to a place where it waits.
 struct Orbit {
     CPointF centre;
@@ -92,8 +100,10 @@ struct Orbit {
 bool RoundOf(CRoundUpActivity* r, const DRoundUp* a, Orbit* out) {
     const CPointF g = a->GetGroundPosition();
     *out = Orbit{g, kOrbit};
-    for (const CPointF& w : Walls(r))
+    for (const CRect16& wall : Walls(r)) {
+        const CPointF w((wall.left + wall.right) / 2.0f, (wall.top + wall.bottom) / 2.0f);
         if (std::hypot(double(g.x) - w.x, 2.0 * (double(g.y) - w.y)) < kOrbit + kWallReach) return false;
+    }
     return Clearance(r, g) >= kOrbit + 35.0;
 }
 
@@ -172,10 +182,12 @@ bool Steer(CRoundUpActivity* r, DRoundUp** chosen) {
     const double want = std::max(1e-6, std::hypot(wantX, wantY));
     wantX /= want;
     wantY /= want;
-    for (const CPointF& w : Walls(r)) {
+    for (const CRect16& wall : Walls(r)) {
+        const CPointF w = NearestOf(wall, v);
         const double wx = double(v.x) - w.x, wy = 2.0 * (double(v.y) - w.y);
         const double d = std::max(1.0, std::hypot(wx, wy));
-        if (std::hypot(double(w.x) - a.x, 2.0 * (double(w.y) - a.y)) < radius) continue;
+        const CPointF inside = NearestOf(wall, a);
+        if (std::hypot(double(inside.x) - a.x, 2.0 * (double(inside.y) - a.y)) < radius) continue;
         if (d < kWallReach) {
             wantX += wx / d * (kWallReach - d) / 30.0;
             wantY += wy / d * (kWallReach - d) / 30.0;
@@ -349,6 +361,9 @@ protected:
             if (tick == 1) {
                 xSRand(seed);
                 TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
+                // So do the arrows the last play's bot held when its time ran out.
+                Hold(kLeft, false);
+                Hold(kRight, false);
                 CPlayer* player = CTLVApp::Get()->GetPlayer();
                 player->Load(kBo);
                 player->SetSelectedVehicle(town.vehicles[0].number);
