@@ -159,7 +159,7 @@ void AddCircusArcade(GameData& data) {
         {698, u"Do you want to play again or return to Rozodudurid?  "},
     };
     static const arcade_data::Text kTexts[] = {
-        {4, u"You put out the fires!"},
+        {4, u"Well done!"},
         {5, u"Spray the characters in the windows and match them two by two."},
         {84, u"Match them two by two. The building moves faster now."},
         {85, u"Match them two by two. The building moves at full speed."},

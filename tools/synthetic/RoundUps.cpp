@@ -190,6 +190,6 @@ void AddRoundUps(GameData& data) {
     // What the vehicles throw (the city's particles, the circus drops) and the zoo's beams.
     for (uint16_t thrown : {675, 676, 128}) AddSharedPart(data, Plain(10, 10, kBadge, 3), thrown);
     for (uint16_t beam : {478, 674}) AddSharedPart(data, Plain(40, 60, kWhite, 2), beam);
-    AddTextOnce(data, MakeChunkId(17, 4), u"You rounded them up");
+    AddTextOnce(data, MakeChunkId(17, 4), u"Well done!");
     for (const RoundUpPlan& plan : plans) AddRoundUp(data, plan);
 }
