@@ -1,0 +1,107 @@
+#pragma once
+// What the towns' scenario runs share: the current town, the scripted input, the picture shown,
+// and the circus town's roads, open tasks and per-frame state for the town bot.
+#include <cstdint>
+#include <string>
+
+#include "engine/app/Engine.h"
+#include "engine/core/ActivityManager.h"
+#include "engine/core/Window.h"
+#include "game/shell/Fire.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVApp.h"
+#include "game/world/characters/DAvoider.h"
+#include "game/world/characters/DFollower.h"
+#include "game/world/towns/WToonActivity.h"
+#include "platform/Platform.h"
+#include "platform/headless/ScriptedMessages.h"
+#include "tests/support/Png.h"
+#include "tests/support/TownBot.h"
+
+namespace vqt::test {
+
+/// The circus town's world and the record's words the scenarios read.
+inline constexpr int kCircusWorld = WToon_Activity::kWorld;
+
+inline WToon_Activity* Town() {
+    OActivityManager* manager = GetActivityManager();
+    OActivity* current = manager ? manager->GetCurrentActivity() : nullptr;
+    return current && current->IsA(WToon_Activity::kClassId) ? static_cast<WToon_Activity*>(current) : nullptr;
+}
+
+inline void Script(const std::string& lines) {
+    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+}
+
+inline RgbImage StagePicture() {
+    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+    return shown ? ToRgb(shown->Presented()) : RgbImage{};
+}
+
+/// The generator's roads (tiles of 128, the roads' middles).
+inline TownRoads CircusRoads() {
+    TownRoads roads;
+    for (int col : {2, 9, 16, 23, 28}) roads.down.push_back(float(col * 128 + 64));
+    for (int row : {2, 8, 14, 20}) roads.across.push_back(float(row * 128 + 64));
+    return roads;
+}
+
+inline bool IsShown(const OActivityProp* prop) { return prop->IsShownThroughParents() && prop->IsVisible(); }
+
+/// What is left to do in the circus town, read from the world and the record.
+inline TownBot::Task CircusTasks() {
+    TownBot::Task task;
+    task.open = [](OActivityProp* prop) {
+        WToon_Activity* town = Town();
+        CPlayer* player = CTLVApp::Get()->GetPlayer();
+        if (!town || !player || !IsShown(prop)) return false;
+        const uint32_t id = prop->GetObjectId();
+        if (auto* fire = dynamic_cast<Fire*>(prop)) {
+            if (!fire->IsBurning()) return false;
+            if (id == WToon_Activity::kFireId) return player->GetQuota1Left(kCircusWorld) > 0;
+            return town->GetMissionStarted() && id == uint32_t(3 + town->GetCurrentMission());
+        }
+        if (auto* character = dynamic_cast<DAvoider*>(prop)) return id == WToon_Activity::kFireId && character->GetGuardFlag();
+        if (auto* puppy = dynamic_cast<DFollower*>(prop))
+            return player->GetQuota1Left(kCircusWorld) == 0 && !puppy->IsFollowing() && !town->IsFollower(puppy);
+        // The dog house once the puppies left all follow.
+        return prop == town->GetWayPoint(5) && player->GetQuota1Left(kCircusWorld) == 0 && player->GetQuota2Left(kCircusWorld) > 0 &&
+               town->CountFollowers() >= player->GetQuota2Left(kCircusWorld);
+    };
+    // A complete chain goes home before anything else.
+    task.first = [](TLVWorld_Activity*) -> OActivityProp* {
+        WToon_Activity* town = Town();
+        CPlayer* player = CTLVApp::Get()->GetPlayer();
+        const bool complete = town && player->GetQuota1Left(kCircusWorld) == 0 && player->GetQuota2Left(kCircusWorld) > 0 &&
+                              town->CountFollowers() >= player->GetQuota2Left(kCircusWorld);
+        return complete ? town->GetWayPoint(5) : nullptr;
+    };
+    // The spray puts fires out and picks puppies up.
+    task.needsAction = [](OActivityProp* prop) {
+        return prop->IsA(Fire::kClassId) || prop->IsA(DAvoider::kClassId) || prop->IsA(DFollower::kClassId);
+    };
+    return task;
+}
+
+/// One frame's state of the town: the vehicle's place and heading, the quotas, the followers and
+/// every shown fire's flame.
+inline uint64_t StateHash(WToon_Activity* town) {
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&](int64_t v) { h = (h ^ uint64_t(v)) * 1099511628211ull; };
+    if (auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle())) {
+        mix(int64_t(vehicle->GetPosition().x * 100));
+        mix(int64_t(vehicle->GetPosition().y * 100));
+        mix(vehicle->GetState());
+    }
+    CPlayer* player = CTLVApp::Get()->GetPlayer();
+    mix(player->GetQuota1Left(kCircusWorld)), mix(player->GetQuota2Left(kCircusWorld)), mix(player->GetQuota3Left(kCircusWorld));
+    mix(town->CountFollowers());
+    for (int list = 0; list < TLVWorld_Activity::kPropLists; ++list) {
+        const CDynArray<OActivityProp*>& props = town->GetList(list);
+        for (int32_t i = 0; i < props.Count(); ++i)
+            if (auto* fire = dynamic_cast<Fire*>(props.GetAt(i)); fire && IsShown(fire)) mix(fire->IsBurning() ? i : -i);
+    }
+    return h;
+}
+
+} // namespace vqt::test
