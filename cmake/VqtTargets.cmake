@@ -8,6 +8,9 @@ endif()
 if(VQT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+  # The whole-program scenarios play minutes of virtual time: unoptimised, the checked tree
+  # spends most of its run in them. -O1 keeps the reports' stacks readable.
+  add_compile_options(-O1)
   set(VQT_POOLED_NEW OFF CACHE BOOL "" FORCE)
 endif()
 if(VQT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
@@ -19,6 +22,16 @@ if(VQT_TSAN)
   add_link_options(-fsanitize=thread)
   set(VQT_POOLED_NEW OFF CACHE BOOL "" FORCE)
 endif()
+
+# vqt_pixel_loops(file ...) - files whose per-pixel loops the fuzzers' comparison tracing would
+# slow many times over (every frame converts and blits whole stages); their branches still
+# count for coverage.
+function(vqt_pixel_loops)
+  if(VQT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set_source_files_properties(${ARGN}
+      PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
+  endif()
+endfunction()
 
 # vqt_library(name [SOURCES ...] [EXCLUDE ...] [DEPS ...]) - one library per source folder.
 # Without SOURCES it takes every .cpp file of the folder and its subfolders but those EXCLUDEd.

@@ -4,6 +4,13 @@
 
 namespace plat {
 
+namespace {
+
+/// A little-endian 16-bit pixel, read without alignment.
+inline uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+
+} // namespace
+
 void ConvertRow(const PixelSource& source, int32_t x, int32_t y, int32_t count, Argb* out) {
     const uint8_t* row = source.top + int64_t(source.pitch) * y;
     switch (source.bits) {
@@ -13,11 +20,12 @@ void ConvertRow(const PixelSource& source, int32_t x, int32_t y, int32_t count, 
         break;
     }
     case 16: {
+        // One loop per format: the stage is converted whole every frame.
         const uint8_t* p = row + 2 * int64_t(x);
-        for (int32_t i = 0; i < count; ++i) {
-            const uint16_t v = uint16_t(p[2 * i] | (p[2 * i + 1] << 8));
-            out[i] = source.is565 ? Expand565(v) : Expand555(v);
-        }
+        if (source.is565)
+            for (int32_t i = 0; i < count; ++i) out[i] = Expand565(Read16(p + 2 * i));
+        else
+            for (int32_t i = 0; i < count; ++i) out[i] = Expand555(Read16(p + 2 * i));
         break;
     }
     case 24: {
