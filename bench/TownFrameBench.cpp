@@ -29,16 +29,7 @@
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/GameData.h"
 
-void AddTextViews(GameData& data);
-void AddFirstActivity(GameData& data);
-void AddGameSnippets(GameData& data);
-void AddGameScreens(GameData& data);
-void AddCounterPanelArt(GameData& data);
-void AddMoviesAndWords(GameData& data);
-void AddHostAndVoices(GameData& data);
-void AddWorldHelpArt(GameData& data);
-void AddCircusTown(GameData& data);
-void AddCircusVehicles(GameData& data);
+void AddTownWorlds(GameData& data);
 
 namespace {
 
@@ -62,16 +53,7 @@ constexpr CPoint16 kTour[] = {Crossing(28, 8), Crossing(23, 8), Crossing(23, 14)
 const std::string& PartFileBytes() {
     static const std::string bytes = [] {
         GameData data;
-        AddTextViews(data);
-        AddFirstActivity(data);
-        AddGameSnippets(data);
-        AddGameScreens(data);
-        AddCounterPanelArt(data);
-        AddMoviesAndWords(data);
-        AddHostAndVoices(data);
-        AddWorldHelpArt(data);
-        AddCircusTown(data);
-        AddCircusVehicles(data);
+        AddTownWorlds(data);
         const vqt::test::Bytes built = data.file.Build();
         return std::string(built.begin(), built.end());
     }();

@@ -30,16 +30,7 @@
 #include "tests/support/HeadlessGame.h"
 #include "tools/synthetic/GameData.h"
 
-void AddTextViews(GameData& data);
-void AddFirstActivity(GameData& data);
-void AddGameSnippets(GameData& data);
-void AddGameScreens(GameData& data);
-void AddCounterPanelArt(GameData& data);
-void AddMoviesAndWords(GameData& data);
-void AddHostAndVoices(GameData& data);
-void AddWorldHelpArt(GameData& data);
-void AddCircusTown(GameData& data);
-void AddCircusVehicles(GameData& data);
+void AddTownWorlds(GameData& data);
 void AddCityTown(GameData& data);
 void AddZooTown(GameData& data);
 
@@ -68,16 +59,7 @@ std::string AsString(const vqt::test::Bytes& bytes) { return std::string(bytes.b
 const std::string& PartFileBytes() {
     static const std::string bytes = [] {
         GameData data;
-        AddTextViews(data);
-        AddFirstActivity(data);
-        AddGameSnippets(data);
-        AddGameScreens(data);
-        AddCounterPanelArt(data);
-        AddMoviesAndWords(data);
-        AddHostAndVoices(data);
-        AddWorldHelpArt(data);
-        AddCircusTown(data);
-        AddCircusVehicles(data);
+        AddTownWorlds(data);
         AddCityTown(data);
         AddZooTown(data);
         return AsString(data.file.Build());
