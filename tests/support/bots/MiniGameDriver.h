@@ -45,5 +45,7 @@ BotInput HeadlessBotInput();
 /// The three road races. The winner (`fires`) steers to the race's wanted objects and fires
 /// at every reload; the other never fires and steers clear of everything.
 std::unique_ptr<MiniGameDriver> MakeRaceDriver(BotInput input, bool fires);
+/// The three arcades, played by keys and clicks alone.
+std::unique_ptr<MiniGameDriver> MakeArcadeDriver();
 
 } // namespace vqt::test
