@@ -47,5 +47,7 @@ BotInput HeadlessBotInput();
 std::unique_ptr<MiniGameDriver> MakeRaceDriver(BotInput input, bool fires);
 /// The three arcades, played by keys and clicks alone.
 std::unique_ptr<MiniGameDriver> MakeArcadeDriver();
+/// The three round-ups.
+std::unique_ptr<MiniGameDriver> MakeRoundUpDriver(BotInput input);
 
 } // namespace vqt::test
