@@ -110,13 +110,15 @@ public:
     bool Plays(OActivity* current) const override { return AimOf(current) != nullptr; }
 
     std::string Step(OActivity* current, uint32_t now) override {
-        current_.Note(now);
+        if (current_.Note(now)) {
+            // A new game starts afresh (a new run of the program holds no key).
+            phase_ = Phase::StartPanel;
+            wonAt_ = firedAt_ = 0;
+            heldKey_ = 0;
+        }
         const uint32_t arrived = current_.since;
         const ArcadeAim* arcade = AimOf(current);
-        if (arcade == nullptr) {
-            phase_ = Phase::StartPanel;
-            return "";
-        }
+        if (arcade == nullptr) return "";
         auto& game = static_cast<Arcade_Game&>(*current);
         const bool settled = !GetActivityManager()->IsSwitchPending() && now >= arrived + kSettleMs;
         switch (phase_) {

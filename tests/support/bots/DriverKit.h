@@ -22,14 +22,15 @@ struct CurrentSince {
     ChunkId shown = kNullChunkId;
     uint32_t since = 0;
 
-    /// Restarts the time when another activity became current.
-    void Note(uint32_t now) {
+    /// Restarts the time when another activity became current (a new run of the program starts
+    /// with none); true then: a new game starts afresh.
+    bool Note(uint32_t now) {
         OActivityManager* manager = GetActivityManager();
         const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
-        if (id != shown) {
-            shown = id;
-            since = now;
-        }
+        if (id == shown) return false;
+        shown = id;
+        since = now;
+        return true;
     }
 };
 

@@ -80,15 +80,14 @@ public:
     bool Plays(OActivity* current) const override { return dynamic_cast<CGPuzzle*>(current) != nullptr; }
 
     std::string Step(OActivity* current, uint32_t now) override {
-        current_.Note(now);
-        auto* puzzle = dynamic_cast<CGPuzzle*>(current);
-        if (puzzle == nullptr) {
-            // The next puzzle starts afresh.
+        if (current_.Note(now)) {
+            // A new puzzle starts afresh.
             phase_ = Phase::StartPanel;
             clicked_ = pressedGo_ = heldBack_ = lastPickUp_ = 0;
             peopleLeft_ = 0;
-            return "";
         }
+        auto* puzzle = dynamic_cast<CGPuzzle*>(current);
+        if (puzzle == nullptr) return "";
         const bool playing = !puzzle->IsPanelShown(-1);
         std::string out;
         const bool tilesNeeded = phase_ >= Phase::Solving && phase_ < Phase::Ended && playing && !LoopJoined(*puzzle);

@@ -114,14 +114,14 @@ public:
     bool Plays(OActivity* current) const override { return current && current->IsA(CRoundUpActivity::kClassId); }
 
     std::string Step(OActivity* current, uint32_t now) override {
-        current_.Note(now);
-        OActivityManager* manager = GetActivityManager();
-        if (!Plays(current)) {
+        if (current_.Note(now)) {
+            // A new round-up starts afresh.
             phase_ = Phase::StartPanel;
             chosen_ = nullptr;
             spacePressed_ = 0;
-            return "";
         }
+        OActivityManager* manager = GetActivityManager();
+        if (!Plays(current)) return "";
         auto* r = static_cast<CRoundUpActivity*>(current);
         std::string out;
         if (phase_ == Phase::Driving && !manager->IsSwitchPending() && !r->IsPanelShown(-1)) {

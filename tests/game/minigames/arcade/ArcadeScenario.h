@@ -175,14 +175,16 @@ protected:
     /// closes the start panel, plays until the results panel shows and goes back by its button 0;
     /// the town's place for the vehicle is then noted. With `again` the run answers the results
     /// panel by button 1, play again, and notes the level the new game starts at.
-    BotRun PlayBot(uint32_t runMs = 300000, bool fromTown = false, bool again = false) {
+    /// A run may be given the driver of an earlier one.
+    BotRun PlayBot(uint32_t runMs = 300000, bool fromTown = false, bool again = false, MiniGameDriver* playedBefore = nullptr) {
         std::srand(1); // the fixed seed of every run
         PutBo(1, fromTown);
         BotRun r;
         r.step = fromTown ? -2 : 0;
         uint32_t now = 0, arrived = 0, wonAt = 0, scoredAt = 0;
         ChunkId shown = kNullChunkId;
-        const std::unique_ptr<MiniGameDriver> driver = MakeArcadeDriver();
+        const std::unique_ptr<MiniGameDriver> fresh = playedBefore ? nullptr : MakeArcadeDriver();
+        MiniGameDriver* driver = playedBefore ? playedBefore : fresh.get();
         std::vector<const OMessageRecord*> queued;
         std::map<const void*, float> tokensInPlay;
         Scenario s = Game(kFrameMs);
@@ -335,13 +337,15 @@ protected:
         EXPECT_EQ(r.log, "{1, 0, " + std::to_string(bot_.entry) + "}\n");
         EXPECT_EQ(r.levelAgain, 2);
     }
-    /// The first 20 seconds of two runs hash alike at every frame.
-    void ExpectTwoRunsAlike() {
-        const BotRun first = PlayBot(20000);
+    /// The first 20 seconds of two runs hash alike at every frame; with `sameDriver` the second
+    /// run is played by the driver of the first, which starts the new run's game afresh.
+    void ExpectTwoRunsAlike(bool sameDriver = false) {
+        const std::unique_ptr<MiniGameDriver> driver = MakeArcadeDriver();
+        const BotRun first = PlayBot(20000, false, false, driver.get());
         RenewContext();
         xWorld_RegisterClasses();
         xArcade_RegisterClasses();
-        const BotRun second = PlayBot(20000);
+        const BotRun second = PlayBot(20000, false, false, sameDriver ? driver.get() : nullptr);
         ASSERT_GT(first.hashes.size(), 100u);
         EXPECT_EQ(first.hashes, second.hashes);
     }

@@ -98,6 +98,8 @@ TEST_F(CircusArcadeScenarioTest, ABotWinsTenMatchesAtLevelOneAndTheRecordIsSaved
 
 TEST_F(CircusArcadeScenarioTest, TwoRunsOfTheBotGiveTheSameStateAtEveryFrame) { ExpectTwoRunsAlike(); }
 
+TEST_F(CircusArcadeScenarioTest, ADriverThatPlayedOneRunPlaysTheNextOneAlike) { ExpectTwoRunsAlike(true); }
+
 TEST_F(CircusArcadeScenarioTest, LeavingEarlyAtLevelTwoLowersTheLevelAndReturnsToTheTown) {
     ExpectLeavingEarlyLowersTheLevel("{1, 0, 15}\nmenu\nleave question\n{1, 0, 8}\n");
 }
