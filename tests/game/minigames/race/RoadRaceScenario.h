@@ -181,6 +181,7 @@ protected:
             if (race->IsPanelShown(Race::kEndPanel)) {
                 if (seen.panelAt == 0) {
                     seen.panelAt = at;
+                    ExpectGoalAheadAtEnd(*race);
                     Release();
                     for (int n : race->SpokenLines()) seen.lines += std::to_string(n) + "\n";
                 } else if (at == seen.panelAt + kPictureDelayMs) {
@@ -228,6 +229,21 @@ protected:
         const float danger = NearestAhead(race, Any);
         if (danger < 0.0f || std::fabs(danger - x) > 80.0f) return Steer(-1.0f, x);
         Steer(danger < kStageWidth / 2.0f ? danger + 120.0f : danger - 120.0f, x);
+    }
+    /// The race ends with the goal building on the stage ahead of the vehicle: every shown half
+    /// lies wholly between the stage's top and the vehicle.
+    static void ExpectGoalAheadAtEnd(Race& race) {
+        const OActivityProp* vehicle = race.GetRaceVehicle();
+        ASSERT_NE(vehicle, nullptr);
+        const float top = race.GetScrollOffset().y;
+        int shown = 0;
+        for (const TLV_Object* half : race.FinishProps()) {
+            if (!half->IsVisible()) continue;
+            ++shown;
+            EXPECT_GT(half->GetBottom(), top) << "a half of the goal building is left above the stage";
+            EXPECT_LE(half->GetBottom(), vehicle->GetTop()) << "a half of the goal building is behind the vehicle";
+        }
+        EXPECT_EQ(shown, 2) << "both halves of the goal building show at the end";
     }
     static void Release() {
         for (uint32_t key : {kKeyLeft, kKeyRight, kKeyAlt}) Keys().SetKeyDown(int32_t(key), false);
