@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 
 #include "engine/base/Point.h"
 #include "engine/core/Timer.h"
+#include "game/shell/MiniGameExits.h"
 #include "game/shell/TLVActivity.h"
 
 /// The base of the mini-games ("TLVGame_Activity", class id 202): a game clock ticking every
@@ -32,6 +34,14 @@ public:
     void Resume() override;
     using CTLVActivity::Resume;
 
+    /// From now on the game's panels lead by these exits.
+    void SetExits(const MiniGameExits& exits) { exits_ = exits; }
+    /// With exits, the start panel's close starts the game's music and blinks its button.
+    void OnPanelDismissed(int16_t panel) override;
+    /// With exits, the pressed button blinks and the exits' buttons lead on; the others, and
+    /// every button of a game without exits, go to the activity's handling.
+    void OnButton(int16_t panel, int16_t button) override;
+
     /// Told after each move of the background (scrollRemainder and scrollStep are set).
     virtual void OnScrolled() {}
 
@@ -55,4 +65,10 @@ public:
     /// Per axis (x, y): the whole pixels the scroll offset moved by in the last move.
     int32_t scrollStep[2] = {};
     uint8_t stopWhenSlow = 0;
+
+private:
+    /// Stops the music and asks for the activity.
+    void Leave(ChunkId activity);
+
+    std::optional<MiniGameExits> exits_;
 };

@@ -24,7 +24,17 @@ CPlayer* GamePlayer() {
 } // namespace
 
 Arcade_Game::Arcade_Game(const char* name, uint32_t classId, const ArcadeSheet& sheet)
-    : Arcade_Activity(name, classId), sheet_(sheet) {}
+    : Arcade_Activity(name, classId), sheet_(sheet) {
+    SetExits(MiniGameExits{.world = uint16_t(sheet.world),
+                           .game = kArcade,
+                           .startPanel = kStartPanel,
+                           .resultsPanel = kResultsPanel,
+                           .musicEntry = sheet.musicEntry,
+                           .leaveText = sheet.leaveText,
+                           .leavePicture = sheet.leavePicture,
+                           .self = sheet.self,
+                           .town = sheet.town});
+}
 
 int32_t Arcade_Game::LevelOf(int world, const char* who) {
     const CPlayer* player = GamePlayer();

@@ -51,9 +51,8 @@ public:
     Arcade_Game(const char* name, uint32_t classId, const ArcadeSheet& sheet);
 
     void CreateButtonPanel(int16_t panel) override;
-    /// The start panel's music and its blinking start button.
+    /// Closing the start panel stops its jingle and lets the music go before the exits' music.
     void OnPanelDismissed(int16_t panel) override;
-    void OnButton(int16_t panel, int16_t button) override;
     /// Speaks line n (the sheet's quiet lines only when nothing is queued).
     void SpeakLine(int n);
 
@@ -87,8 +86,6 @@ protected:
     /// The results panel and its lines.
     void ShowResults();
     void StopMusic(bool release);
-    /// The music stops and the activity is requested.
-    void Request(ChunkId activity);
     /// Counter 0 shows `left` with the icon, counter 1 the world's badges.
     void ShowCounters(uint16_t* left, ChunkId icon);
     void RefreshCounters();

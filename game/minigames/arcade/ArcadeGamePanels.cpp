@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <new>
 
-#include "engine/core/ActivityManager.h"
 #include "engine/core/Cursor.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MusicProcess.h"
@@ -68,11 +67,6 @@ void Arcade_Game::StopMusic(bool release) {
     if (release) music->Release();
 }
 
-void Arcade_Game::Request(ChunkId activity) {
-    StopMusic(false);
-    if (OActivityManager* manager = GetActivityManager()) manager->RequestActivity(activity);
-}
-
 void Arcade_Game::BuildResultsPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kResultsPanel), kPanelPriority);
     if (!p || !AdoptPanel(kResultsPanel, p)) return;
@@ -130,30 +124,10 @@ void Arcade_Game::CreateButtonPanel(int16_t panel) {
 }
 
 void Arcade_Game::OnPanelDismissed(int16_t panel) {
-    if (panel != kStartPanel) return;
-    StopMusic(true);
-    StopPipe(kMusicPipe);
-    CTLVApp* app = CTLVApp::Get();
-    if (OMusicProcess* music = app ? app->GetMusic() : nullptr) {
-        music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, sheet_.musicEntry});
-        music->Play();
+    if (panel == kStartPanel) {
+        // The start jingle stops and the music is let go; the exits then start the game's own.
+        StopMusic(true);
+        StopPipe(kMusicPipe);
     }
-    BlinkPanelButton(uint16_t(kStartPanel), kStartButton);
-}
-
-void Arcade_Game::OnButton(int16_t panel, int16_t button) {
-    BlinkPanelButton(uint16_t(panel), uint16_t(button));
-    if (panel == kPanelMenu && button == 1) {
-        if (CPlayer* player = GamePlayer()) player->DecActivityLevel(sheet_.world, kArcade);
-        SetLeaveTexts(sheet_.leaveText, sheet_.leavePicture);
-        Arcade_Activity::OnButton(panel, button);
-    } else if (panel == kResultsPanel) {
-        ClosePanelAfterSpeech(panel, 1);
-        Request(button == 1 ? sheet_.self : sheet_.town);
-    } else if (panel == kPanelLeave && button == 1) {
-        ClosePanelAfterSpeech(panel, 1);
-        Request(sheet_.town);
-    } else {
-        Arcade_Activity::OnButton(panel, button);
-    }
+    Arcade_Activity::OnPanelDismissed(panel);
 }

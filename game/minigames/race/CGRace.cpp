@@ -223,7 +223,10 @@ void CGRace::OnScrolled() {
     int32_t whole = int32_t(y);
     if (whole == 0 && y > 0.0f) whole = 1;
     const int32_t section = (whole - 1 + stage) / stage;
-    const int32_t band = ((int32_t(y) - 1 + stage) % stage) / bandHeight_;
+    // The band reads the origin as the section does: a step that stops within the picture's
+    // first pixel row, just before a wrap, must not take the band the wrap shows for its own,
+    // or that band counts as painted and the wrap neither lays a section nor paints it.
+    const int32_t band = ((whole - 1 + stage) % stage) / bandHeight_;
     if (section != currentSection_) {
         currentSection_ = section;
         // The band coming into view decides: climbing shows one not painted yet, while a

@@ -32,6 +32,15 @@ CPlayer* GamePlayer() {
 CGRoadRace::CGRoadRace(const char* name, uint32_t classId, const RoadRaceRules& rules)
     : CGRace(name, classId), rules_(rules) {
     WatchKey(kKeyCtrl);
+    SetExits(MiniGameExits{.world = rules.world,
+                           .game = kRaceGame,
+                           .startPanel = kIntroPanel,
+                           .resultsPanel = kEndPanel,
+                           .musicEntry = rules.musicEntry,
+                           .leaveText = rules.leaveText,
+                           .leavePicture = rules.leavePicture,
+                           .self = rules.self,
+                           .town = rules.town});
     arrivalClock_.duration = int32_t(kArrivalBoundMs);
 }
 

@@ -77,9 +77,6 @@ public:
     /// The end, then the base's tick.
     int32_t OnIdle() override;
     void CreateButtonPanel(int16_t panel) override;
-    /// The intro panel's time-out: the race's music and the blink of its button.
-    void OnPanelDismissed(int16_t panel) override;
-    void OnButton(int16_t panel, int16_t button) override;
     /// CTRL toggles the siren.
     void OnKey(uint32_t key) override;
     int32_t OnLeftVergeHit(OActivityProp* prop, OActivityProp* piece) override;
@@ -122,7 +119,6 @@ private:
     void BuildEndPanel();
     void BuildIntroPanel();
     void StopMusic();
-    void Request(ChunkId activity);
 
     const RoadRaceRules& rules_;
     std::vector<TLV_Object*> finishProps_;

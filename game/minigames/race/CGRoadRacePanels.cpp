@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <new>
 
-#include "engine/core/ActivityManager.h"
 #include "engine/core/Cursor.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MusicProcess.h"
@@ -68,11 +67,6 @@ void CGRoadRace::StopMusic() {
     if (OMusicProcess* music = app ? app->GetMusic() : nullptr) music->Stop();
 }
 
-void CGRoadRace::Request(ChunkId activity) {
-    StopMusic();
-    if (OActivityManager* manager = GetActivityManager()) manager->RequestActivity(activity);
-}
-
 void CGRoadRace::BuildEndPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kEndPanel), kPanelPriority);
     if (!p || !AdoptPanel(kEndPanel, p)) return;
@@ -128,33 +122,5 @@ void CGRoadRace::CreateButtonPanel(int16_t panel) {
         PlaySound(rules_.endFanfare, kMusicPipe, 127);
         StopPipe(kCheerPipe);
         PlaySound(kEndCheer, kCheerPipe, 127);
-    }
-}
-
-void CGRoadRace::OnPanelDismissed(int16_t panel) {
-    if (panel != kIntroPanel) return;
-    CTLVApp* app = CTLVApp::Get();
-    if (OMusicProcess* music = app ? app->GetMusic() : nullptr) {
-        music->Stop();
-        music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, rules_.musicEntry});
-        music->Play();
-    }
-    BlinkPanelButton(uint16_t(kIntroPanel), kIntroButton);
-}
-
-void CGRoadRace::OnButton(int16_t panel, int16_t button) {
-    BlinkPanelButton(uint16_t(panel), uint16_t(button));
-    if (panel == kPanelMenu && button == 1) {
-        if (CPlayer* player = GamePlayer()) player->DecActivityLevel(rules_.world, kRaceGame);
-        SetLeaveTexts(rules_.leaveText, rules_.leavePicture);
-        CGRace::OnButton(panel, button);
-    } else if (panel == kEndPanel) {
-        ClosePanelAfterSpeech(panel, 1);
-        Request(button == 1 ? rules_.self : rules_.town);
-    } else if (panel == kPanelLeave && button == 1) {
-        ClosePanelAfterSpeech(panel, 1);
-        Request(rules_.town);
-    } else {
-        CGRace::OnButton(panel, button);
     }
 }

@@ -1,6 +1,7 @@
 // The mini-game base on a tiled map of 1280 x 960, frame by frame on the virtual clock against
-// a model of its clock written from its formulas; saving the record when it stops; and a
-// scrolling game with shared props and particles, pictured at frames 0, 60 and 120.
+// a model of its clock written from its formulas; saving the record when it stops; where the
+// exits set by a game lead its panels' buttons; and a scrolling game with shared props and
+// particles, pictured at frames 0, 60 and 120.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -187,6 +188,44 @@ TEST_F(MiniGameTest, AGameScrollsItsMapWithSharedPropsAndTheParticlesItLaunches)
         ExpectMatchesGoldenImage(goldens[shot], ToRgb(Shown()));
     }
     EXPECT_GT(game->GetScrollOffset().x, 300.0f);
+}
+
+TEST_F(MiniGameTest, TheExitsLeadThePanelsButtonsAndAGameWithoutThemLeavesThemToTheActivity) {
+    constexpr uint16_t kWorld = 1;
+    constexpr int32_t kGame = 4;
+    const MiniGameExits exits{.world = kWorld,
+                              .game = kGame,
+                              .startPanel = 4,
+                              .resultsPanel = 3,
+                              .musicEntry = 581,
+                              .self = MakeChunkId(1, kGameScreen),
+                              .town = MakeChunkId(1, kPlainScreen)};
+    const struct {
+        bool withExits;
+        int16_t panel, button;
+        uint16_t levelAfter; // from level 2
+        ChunkId requested;
+    } cases[] = {
+        {true, CTLVActivity::kPanelMenu, 1, 1, kNullChunkId}, {true, CTLVActivity::kPanelMenu, 0, 2, kNullChunkId},
+        {true, 3, 1, 2, exits.self},                           {true, 3, 0, 2, exits.town},
+        {true, CTLVActivity::kPanelLeave, 1, 2, exits.town},   {true, CTLVActivity::kPanelLeave, 0, 2, kNullChunkId},
+        {false, CTLVActivity::kPanelMenu, 1, 2, kNullChunkId}, {false, 3, 1, 2, kNullChunkId},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::to_string(c.panel) + "," + std::to_string(c.button) +
+                                 (c.withExits ? " with exits" : " without exits");
+        CPlayer* player = app->GetPlayer();
+        while (player->GetActivityLevel(kWorld, kGame) < 2) player->IncActivityLevel(kWorld, kGame);
+        while (player->GetActivityLevel(kWorld, kGame) > 2) player->DecActivityLevel(kWorld, kGame);
+        ProbeGame* game = ShowGame();
+        ASSERT_NE(game, nullptr);
+        if (c.withExits) game->SetExits(exits);
+        game->CreateButtonPanel(c.panel);
+        game->OnButton(c.panel, c.button);
+        EXPECT_EQ(player->GetActivityLevel(kWorld, kGame), c.levelAfter) << what;
+        EXPECT_EQ(manager->IsSwitchPending() ? manager->GetPendingId() : kNullChunkId, c.requested) << what;
+        ShowScreen(kPlainScreen);
+    }
 }
 
 } // namespace

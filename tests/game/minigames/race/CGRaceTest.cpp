@@ -127,6 +127,18 @@ protected:
         race.OnActivated();
     }
     void TearDown() override { race.FlushSoundQueues(); }
+
+    /// Scrolls to `y` a band at a time (the last step may be shorter), each step told to the
+    /// race and served as a frame would.
+    void MoveTo(float y) {
+        const float step = float(race.GetBandHeight());
+        for (float at = race.GetScrollOffset().y; at != y;) {
+            at = at > y ? std::max(y, at - step) : std::min(y, at + step);
+            race.ScrollTo(CPointF(0, at), 0);
+            race.OnScrolled();
+            race.OnIdle();
+        }
+    }
 };
 
 TEST_F(CGRaceScrollTest, TheWindowStartsAtTheBottomSectionWithTheRoadLaid) {
@@ -176,15 +188,7 @@ TEST_F(CGRaceScrollTest, ClimbingIntoANewSectionLaysOneAndKeepsFour) {
 }
 
 TEST_F(CGRaceScrollTest, RollingBackOverASectionEdgeAndClimbingAgainAddsNoSection) {
-    const auto moveTo = [&](float y) {
-        const float step = float(race.GetBandHeight());
-        for (float at = race.GetScrollOffset().y; at != y;) {
-            at = at > y ? std::max(y, at - step) : std::min(y, at + step);
-            race.ScrollTo(CPointF(0, at), 0);
-            race.OnScrolled();
-            race.OnIdle();
-        }
-    };
+    const auto moveTo = [&](float y) { MoveTo(y); };
     moveTo(900);
     ASSERT_EQ(race.GetCurrentSection(), 2);
     const size_t laid = race.Track().Sections().size();
@@ -193,6 +197,32 @@ TEST_F(CGRaceScrollTest, RollingBackOverASectionEdgeAndClimbingAgainAddsNoSectio
         moveTo(y);
         EXPECT_EQ(race.Track().Sections().size(), laid) << y;
         EXPECT_EQ(race.Track().Sections().front(), newest) << y;
+    }
+}
+
+TEST_F(CGRaceScrollTest, EveryWrapLaysASectionAndPaintsTheBandItShows) {
+    // Where the last step before the wrap stops: a fraction of the first pixel row must count
+    // as that row, not as the band beyond the wrap.
+    const struct {
+        float lastStop;
+        float remainder;
+    } rows[] = {{2.0f, -1.0f}, {1.0f, -0.5f}, {0.5f, -0.5f}, {0.01f, -1.5f}, {0.99f, 0.0f}};
+    for (const auto& r : rows) {
+        MoveTo(r.lastStop);
+        EXPECT_EQ(race.GetCurrentSection(), 1) << r.lastStop;
+        EXPECT_EQ(race.Painter().BandHistory()[0], 0) << "the top band, stopped at " << r.lastStop;
+        const CGRaceSection* newest = race.Track().Sections().front();
+        const uint32_t painted = race.Painter().PaintCount();
+        race.ScrollTo(CPointF(0, 0), 0);
+        race.scrollRemainder[1] = r.remainder;
+        race.OnScrolled();
+        race.OnIdle();
+        EXPECT_FLOAT_EQ(race.GetScrollOffset().y, 1440.0f + r.remainder) << r.lastStop;
+        EXPECT_EQ(race.GetCurrentSection(), 3) << r.lastStop;
+        EXPECT_NE(race.Track().Sections().front(), newest) << "the wrap lays a section, stopped at " << r.lastStop;
+        EXPECT_EQ(race.Track().Sections().size(), CGRaceTrack::kMaxSections) << r.lastStop;
+        EXPECT_EQ(race.Painter().BandHistory()[1], 5) << "the bottom band of the section above is painted";
+        EXPECT_GT(race.Painter().PaintCount(), painted) << r.lastStop;
     }
 }
 

@@ -166,6 +166,7 @@ protected:
             if (race->IsPanelShown(Race::kEndPanel)) {
                 if (seen.panelAt == 0) {
                     seen.panelAt = at;
+                    ExpectGoalAheadAtEnd(*race);
                     for (int n : race->SpokenLines()) seen.lines += std::to_string(n) + "\n";
                 } else if (at == seen.panelAt + kPictureDelayMs) {
                     seen.end = StagePicture();
@@ -190,6 +191,22 @@ protected:
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
         return seen;
+    }
+
+    /// The race ends with the goal building on the stage ahead of the vehicle: every shown half
+    /// lies wholly between the stage's top and the vehicle.
+    static void ExpectGoalAheadAtEnd(Race& race) {
+        const OActivityProp* vehicle = race.GetRaceVehicle();
+        ASSERT_NE(vehicle, nullptr);
+        const float top = race.GetScrollOffset().y;
+        int shown = 0;
+        for (const TLV_Object* half : race.FinishProps()) {
+            if (!half->IsVisible()) continue;
+            ++shown;
+            EXPECT_GT(half->GetBottom(), top) << "a half of the goal building is left above the stage";
+            EXPECT_LE(half->GetBottom(), vehicle->GetTop()) << "a half of the goal building is behind the vehicle";
+        }
+        EXPECT_EQ(shown, 2) << "both halves of the goal building show at the end";
     }
 
     /// The saved record: one more race, level 2, the badges of the goals, a hero point only
