@@ -31,7 +31,6 @@
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/Png.h"
 #include "tests/support/bots/MiniGameDriver.h"
-#include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
 

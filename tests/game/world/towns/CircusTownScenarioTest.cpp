@@ -33,7 +33,6 @@
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/CircusRoundRecord.h"
 #include "tests/game/world/towns/TownScenario.h"
-#include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
 namespace {
