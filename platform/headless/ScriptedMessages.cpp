@@ -92,8 +92,8 @@ void ScriptedMessages::Push(const WinMsg& msg) {
     queue_.insert(it, msg);
 }
 
-bool ScriptedMessages::LoadScript(std::string_view script, WindowId window, std::string* error) {
-    const uint32_t start = clock().TickCount();
+bool ParseMessageScript(std::string_view script, WindowId window, uint32_t start, std::vector<WinMsg>& out,
+                        std::string* error) {
     std::vector<WinMsg> parsed;
     std::istringstream lines{std::string(script)};
     std::string line;
@@ -127,6 +127,13 @@ bool ScriptedMessages::LoadScript(std::string_view script, WindowId window, std:
         msg.pt = WinPoint{int32_t(values[4]), int32_t(values[5])};
         parsed.push_back(msg);
     }
+    out.insert(out.end(), parsed.begin(), parsed.end());
+    return true;
+}
+
+bool ScriptedMessages::LoadScript(std::string_view script, WindowId window, std::string* error) {
+    std::vector<WinMsg> parsed;
+    if (!ParseMessageScript(script, window, clock().TickCount(), parsed, error)) return false;
     for (const WinMsg& msg : parsed) Push(msg);
     return true;
 }

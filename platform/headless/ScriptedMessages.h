@@ -44,4 +44,11 @@ private:
 /// The number of a message name that scripts may use (WM_MOUSEMOVE, ...); 0 when unknown.
 uint32_t MessageNumberFromName(std::string_view name);
 
+/// Reads the lines of a script (the format above) as messages for `window`, their times from
+/// `start`, and adds them to `out` in the script's order; false with the reason in `error` on
+/// the first line that cannot be read (nothing is added then). The headless queue and the
+/// window's injected input read scripts through it.
+bool ParseMessageScript(std::string_view script, WindowId window, uint32_t start, std::vector<WinMsg>& out,
+                        std::string* error = nullptr);
+
 } // namespace plat

@@ -42,6 +42,7 @@ intptr_t PointLParam(int32_t x, int32_t y) {
 
 int16_t Sdl2Input::AsyncKeyState(int32_t virtualKey) {
     constexpr int16_t kDown = int16_t(0x8000);
+    if (held_.count(virtualKey)) return kDown;
     const uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
     if (virtualKey == VK_LBUTTON) return (buttons & SDL_BUTTON_LMASK) ? kDown : 0;
     if (virtualKey == VK_RBUTTON) return (buttons & SDL_BUTTON_RMASK) ? kDown : 0;
@@ -113,9 +114,45 @@ void Sdl2Input::MovePointer(WindowId window, WinPoint client) {
     cursor_ = w ? w->ClientToScreen(client) : client;
 }
 
+void Sdl2Input::HoldKey(int32_t virtualKey, bool down) {
+    if (down) held_.insert(virtualKey);
+    else held_.erase(virtualKey);
+}
+
 // --- messages ----------------------------------------------------------------------------------
 
+void Sdl2Messages::Inject(const WinMsg& msg) {
+    auto it = injected_.end();
+    while (it != injected_.begin() && int32_t(std::prev(it)->time - msg.time) > 0) --it;
+    injected_.insert(it, msg);
+}
+
+void Sdl2Messages::PostDueInjected() {
+    const uint32_t now = clock().TickCount();
+    auto* sdlInput = dynamic_cast<Sdl2Input*>(&input());
+    while (!injected_.empty() && int32_t(now - injected_.front().time) >= 0) {
+        const WinMsg msg = injected_.front();
+        injected_.pop_front();
+        if (sdlInput) {
+            if (IsMouseMessage(msg.msg)) sdlInput->PlacePointer(msg.pt);
+            switch (msg.msg) {
+            case WM_KEYDOWN:
+            case WM_SYSKEYDOWN: sdlInput->HoldKey(int32_t(msg.wParam), true); break;
+            case WM_KEYUP:
+            case WM_SYSKEYUP: sdlInput->HoldKey(int32_t(msg.wParam), false); break;
+            case WM_LBUTTONDOWN: sdlInput->HoldKey(VK_LBUTTON, true); break;
+            case WM_LBUTTONUP: sdlInput->HoldKey(VK_LBUTTON, false); break;
+            case WM_RBUTTONDOWN: sdlInput->HoldKey(VK_RBUTTON, true); break;
+            case WM_RBUTTONUP: sdlInput->HoldKey(VK_RBUTTON, false); break;
+            default: break;
+            }
+        }
+        Post(msg);
+    }
+}
+
 bool Sdl2Messages::Peek(WinMsg& out, bool remove) {
+    PostDueInjected();
     if (queue_.empty()) {
         SDL_Event event;
         while (queue_.empty() && SDL_PollEvent(&event)) Convert(event);

@@ -2,8 +2,10 @@
 #include <SDL.h>
 
 #include <deque>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "platform/Input.h"
 #include "platform/Messages.h"
@@ -28,6 +30,11 @@ public:
 
     /// The pointer is at a client point of a window.
     void MovePointer(WindowId window, WinPoint client);
+    /// The pointer is at a desktop point.
+    void PlacePointer(WinPoint screen) { cursor_ = screen; }
+    /// Holds a key (or a mouse button) down for the program's own input, whatever the
+    /// keyboard's state, until it is let go.
+    void HoldKey(int32_t virtualKey, bool down);
     /// SDL's data and mask bits of a cursor image (CursorImage::kMaskBytes each).
     static void CursorBits(const CursorImage& image, uint8_t* data, uint8_t* mask);
 
@@ -40,6 +47,7 @@ private:
     CursorId Keep(SDL_Cursor* cursor);
 
     WinPoint cursor_;
+    std::set<int32_t> held_;
     int32_t cursorCount_ = 0;
     std::map<CursorId, CursorHandle> cursors_;
     CursorId nextCursor_ = 1;
@@ -73,13 +81,20 @@ public:
     void Convert(const SDL_Event& event);
     /// Posts a message behind the waiting ones.
     void Post(const WinMsg& msg) { queue_.push_back(msg); }
+    /// Input made by the program itself (a bot playing in the window) as a player's would
+    /// come: the message waits until the clock reaches its time (after every injected one of
+    /// the same or an earlier time) and is then posted; then a mouse message moves the pointer
+    /// to its desktop point `pt` and a key or button message holds or lets go its key.
+    void Inject(const WinMsg& msg);
 
 private:
+    void PostDueInjected();
     WinMsg Make(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
     void ConvertKey(const SDL_KeyboardEvent& key);
     uintptr_t MouseKeys();
 
     std::deque<WinMsg> queue_;
+    std::deque<WinMsg> injected_;
     bool down_[512] = {};
 };
 

@@ -57,6 +57,23 @@ TEST_F(MessagesTest, BadScriptLineIsReportedAndNothingIsQueued) {
 }
 
 
+TEST_F(MessagesTest, AParsedScriptIsAddedFromItsStartOrNotAtAll) {
+    std::vector<plat::WinMsg> out(1);
+    std::string error;
+    ASSERT_TRUE(plat::ParseMessageScript("# a key\n40 WM_KEYDOWN 49 0 0 0\n0 0x200 0 0 -3 7\n", 9, 500, out, &error)) << error;
+    ASSERT_EQ(out.size(), 3u) << "after what was there, in the script's order";
+    EXPECT_EQ(out[1].window, 9u);
+    EXPECT_EQ(out[1].time, 540u);
+    EXPECT_EQ(out[1].msg, plat::WM_KEYDOWN);
+    EXPECT_EQ(out[1].wParam, 49u);
+    EXPECT_EQ(out[2].time, 500u);
+    EXPECT_EQ(out[2].msg, plat::WM_MOUSEMOVE);
+    EXPECT_EQ(out[2].pt, (plat::WinPoint{-3, 7}));
+    EXPECT_FALSE(plat::ParseMessageScript("0 WM_KEYDOWN 49 0 0 0\n0 WM_KEYUP 49 0 0\n", 9, 500, out, &error));
+    EXPECT_EQ(error, "line 2: 0 WM_KEYUP 49 0 0");
+    EXPECT_EQ(out.size(), 3u) << "nothing of a bad script";
+}
+
 TEST_F(MessagesTest, DispatchCallsTheWindowsProcedure) {
     g_seen.clear();
     plat::messages().SetWindowProc(3, RecordingProc);

@@ -266,6 +266,48 @@ TEST_F(Sdl2MessagesTest, AnInvalidWindowIsPaintedWhenNothingElseWaits) {
     EXPECT_FALSE(plat::messages().Peek(m, true)) << "painting validated the window";
 }
 
+TEST_F(Sdl2MessagesTest, InjectedInputWaitsForItsTimeAndActsAsThePlayersOwn) {
+    auto& queue = static_cast<Sdl2Messages&>(plat::messages());
+    auto& keys = static_cast<Sdl2Input&>(plat::input());
+    constexpr int32_t kLButton = 0x01;
+    const uint32_t now = plat::clock().TickCount();
+    // A time a day ahead never comes within the test; the earlier one goes first whatever the
+    // order of injection, and one of the same time after those injected before it.
+    queue.Inject({window, WM_KEYUP, 'A', 0, now + 86400000u, {}});
+    queue.Inject({window, WM_MOUSEMOVE, 0, 0, now, {150, 90}});
+    queue.Inject({window, WM_KEYDOWN, 'A', 0, now - 5, {}});
+    queue.Inject({window, WM_LBUTTONDOWN, 1, 0, now, {150, 90}});
+    PushKey(true, SDL_SCANCODE_B, 'b', KMOD_NONE);
+    const std::vector<WinMsg> got = Drain();
+    std::vector<uint32_t> kinds;
+    for (const WinMsg& m : got) kinds.push_back(m.msg);
+    EXPECT_EQ(kinds, (std::vector<uint32_t>{WM_KEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_KEYDOWN}))
+        << "the due injected input, then the keyboard's; the key's release waits";
+    EXPECT_EQ(got[0].wParam, uintptr_t('A'));
+    EXPECT_EQ(got[3].wParam, uintptr_t('B'));
+    EXPECT_LT(keys.AsyncKeyState('A'), 0) << "an injected key press holds the key";
+    EXPECT_LT(keys.AsyncKeyState(kLButton), 0) << "and a button press the button";
+    EXPECT_EQ(keys.CursorPos(), (WinPoint{150, 90}));
+    EXPECT_EQ(keys.ScreenToClient(window, keys.CursorPos()), (WinPoint{50, 40}));
+    queue.Inject({window, WM_LBUTTONUP, 0, 0, now, {160, 95}});
+    ASSERT_EQ(Drain().size(), 1u);
+    EXPECT_EQ(keys.AsyncKeyState(kLButton), 0);
+    EXPECT_EQ(keys.CursorPos(), (WinPoint{160, 95}));
+}
+
+TEST_F(Sdl2MessagesTest, AKeyHeldByTheProgramIsDownUntilLetGo) {
+    auto& keys = static_cast<Sdl2Input&>(plat::input());
+    constexpr int32_t kLeft = 0x25;
+    EXPECT_EQ(keys.AsyncKeyState(kLeft), 0);
+    keys.HoldKey(kLeft, true);
+    keys.HoldKey(kLeft, true);
+    EXPECT_LT(keys.AsyncKeyState(kLeft), 0);
+    EXPECT_EQ(keys.AsyncKeyState(0x27), 0) << "only that key";
+    keys.HoldKey(kLeft, false);
+    EXPECT_EQ(keys.AsyncKeyState(kLeft), 0);
+    EXPECT_TRUE(Drain().empty()) << "holding a key posts nothing";
+}
+
 #endif // VQT_HAVE_SDL2
 
 TEST(InstanceLock, ASecondHolderFindsTheNameTaken) {

@@ -26,8 +26,10 @@ long NowMs() {
 
 } // namespace
 
-Subprocess::Subprocess(std::string program, std::string folder, std::map<std::string, std::string> environment)
-    : program_(std::move(program)), folder_(std::move(folder)), environment_(std::move(environment)) {}
+Subprocess::Subprocess(std::string program, std::string folder, std::map<std::string, std::string> environment,
+                       std::vector<std::string> arguments)
+    : program_(std::move(program)), folder_(std::move(folder)), environment_(std::move(environment)),
+      arguments_(std::move(arguments)) {}
 
 Subprocess::~Subprocess() {
     if (pid_ > 0) {
@@ -55,7 +57,10 @@ bool Subprocess::Start() {
     for (std::string& entry : entries) envp.push_back(entry.data());
     envp.push_back(nullptr);
     std::string program = program_;
-    char* argv[] = {program.data(), nullptr};
+    std::vector<std::string> arguments = arguments_;
+    std::vector<char*> argv = {program.data()};
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     const std::string outputPath = folder_ + "/output.txt";
 
     pid_ = ::fork();
@@ -68,7 +73,7 @@ bool Subprocess::Start() {
             ::dup2(out, 2);
             ::close(out);
         }
-        ::execve(program.c_str(), argv, envp.data());
+        ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
     return true;

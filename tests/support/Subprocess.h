@@ -3,14 +3,17 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace vqt::test {
 
-/// A program run as a separate process in a working folder, with variables added to (or, with
-/// an empty value, removed from) the environment; its output goes to a file in the folder.
+/// A program run as a separate process in a working folder, with its arguments and with
+/// variables added to (or, with an empty value, removed from) the environment; its output goes
+/// to a file in the folder.
 class Subprocess {
 public:
-    Subprocess(std::string program, std::string folder, std::map<std::string, std::string> environment);
+    Subprocess(std::string program, std::string folder, std::map<std::string, std::string> environment,
+               std::vector<std::string> arguments = {});
     ~Subprocess();
     Subprocess(const Subprocess&) = delete;
     Subprocess& operator=(const Subprocess&) = delete;
@@ -30,6 +33,7 @@ private:
     std::string program_;
     std::string folder_;
     std::map<std::string, std::string> environment_;
+    std::vector<std::string> arguments_;
     pid_t pid_ = -1;
     int exitCode_ = -1;
 };

@@ -27,18 +27,18 @@
 #include "game/world/vehicles/VFlat.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
+#include "tests/game/minigames/race/RoadRaceRecord.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/Png.h"
 #include "tests/support/bots/MiniGameDriver.h"
-#include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
 
 constexpr uint32_t kFrameMs = 16;
-constexpr int16_t kSlot = 3;
+constexpr int16_t kSlot = kRoadRaceSlot;
 constexpr uint32_t kRaceMs = 50000; // level 1: (1 + 4) x 10 s
 constexpr uint32_t kEndBoundMs = 30000;
-constexpr uint16_t kStartBadges = 20;
+constexpr uint16_t kStartBadges = kRoadRaceStartBadges;
 /// The generated voices last a quarter of a second: a line that holds the head of the message
 /// queue this long is stuck.
 constexpr uint32_t kStuckLineMs = 3000;
@@ -111,13 +111,7 @@ protected:
     }
 
     RaceSeen Play(bool winner) {
-        std::map<int, Bytes> records;
-        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord("Driver " + std::to_string(slot)).bytes();
-        records[kSlot] = StoredRecord("Ann")
-                             .WorldWord(Race::kWorld, CPlayer::kBadges, kStartBadges)
-                             .WorldWord(Race::kWorld, CPlayer::kLevels + Race::kRaceGame, 1)
-                             .bytes();
-        PutSave(records);
+        PutSave(RoadRaceRecords(Race::kWorld));
         Ini("STARTACTIVITY=" + std::to_string(kScreen) + "\n");
 
         RaceSeen seen;

@@ -31,18 +31,15 @@
 #include "platform/headless/VirtualClock.h"
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/game/world/towns/CircusRoundRecord.h"
 #include "tests/game/world/towns/TownScenario.h"
-#include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
 namespace {
 
 constexpr uint32_t kFrameMs = 16;
-constexpr int kCy = 4;
+constexpr int kCy = kCircusRoundSlot;
 constexpr int W = kCircusWorld;
-// The record's words of the town: hero points, the quotas' maxima and what is left of them.
-constexpr int kHeroPoints = 9, kQuota1Max = 25, kQuota2Max = 26, kQuota3Max = 27;
-constexpr int kQuota1Left = 28, kQuota2Left = 29, kQuota3Left = 30, kMissionWord = 34;
 
 struct Played {
     std::vector<uint64_t> hashes;
@@ -71,20 +68,7 @@ protected:
         // Every play starts at the same tick: the town reads the clock as well as the seed.
         clock().Set(plat::VirtualClock::kStart);
         xWorld_RegisterClasses();
-        std::map<int, Bytes> records;
-        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
-        records[kCy] = StoredRecord("Cy")
-                           .Counter(13, 1)
-                           .WorldWord(W, kHeroPoints, 2)
-                           .WorldWord(W, kQuota1Max, 20)
-                           .WorldWord(W, kQuota2Max, 10)
-                           .WorldWord(W, kQuota3Max, 10)
-                           .WorldWord(W, kQuota1Left, 4)
-                           .WorldWord(W, kQuota2Left, 4)
-                           .WorldWord(W, kQuota3Left, 3)
-                           .WorldWord(W, kMissionWord, 0)
-                           .bytes();
-        PutSave(records);
+        PutSave(CircusRoundRecords());
         Played played;
         played.slotsBefore = SlotChunks(work / "TLVSave.vqk");
         Ini("STARTACTIVITY=5\n");

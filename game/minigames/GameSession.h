@@ -1,0 +1,15 @@
+#pragma once
+// The game's session as its executable starts it (the top of the game: every class of it), shared
+// with the programs that run the game the same way (the window that shows a bot's play).
+#include "engine/app/Startup.h"
+
+/// Sets up the platform's backend: a real window through SDL2 and the system's printer where a
+/// display is named and SDL2 starts, else headless with the wall clock. True for the window.
+bool UseGamePlatform();
+
+/// The game's own start-up hooks.
+xAppHooks GameHooks();
+
+/// Runs the engine's start-up with these hooks in a fresh engine context, the game's classes
+/// registered; WinMain's answer.
+int RunGame(const xAppHooks& hooks);

@@ -1,0 +1,130 @@
+// tlvbotview: the game in its real SDL2 window (the game's own session), played by a bot of the
+// test kit. Each frame the bot reads the world and answers with window messages, injected into
+// the SDL2 message source, and keys it holds in the SDL2 input.
+//
+//     tlvbotview <bot> [--until-milestone]
+//
+// It runs in the working folder of the game's INI files and part file; the bot's row writes
+// the save file there and adds its lines to VQT.ini. Without --until-milestone it plays until
+// the window is closed. With it, the run ends once the bot reached its game and drove
+// kMilestonePx there (exit code 0), or, as a bound for a run that went wrong, after kCapMs of
+// the clock (exit code 1). Either way the last line says how far the play got:
+//     tlvbotview: circus-round: activities 1:5 1:8; arrived; drove 812 px; milestone reached
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "engine/app/Engine.h"
+#include "engine/core/ActivityManager.h"
+#include "engine/core/Process.h"
+#include "engine/core/RunLoop.h"
+#include "engine/core/Window.h"
+#include "game/minigames/GameSession.h"
+#include "platform/Platform.h"
+#include "tests/support/botview/Bots.h"
+#include "tests/support/botview/WindowInput.h"
+
+namespace vqt::test {
+namespace {
+
+constexpr double kMilestonePx = 400;
+constexpr uint32_t kCapMs = 180000;
+
+struct Run {
+    const BotRow* row = nullptr;
+    bool untilMilestone = false;
+    std::unique_ptr<ViewBot> bot;
+    uint32_t startTick = 0;
+    std::string activities;
+    ChunkId shown = kNullChunkId;
+    bool milestone = false;
+    std::string error;
+    bool (*gameStart)() = nullptr;
+};
+Run g_run;
+
+bool MilestoneReached(const BotProgress& p) { return p.arrived && p.driven >= kMilestonePx; }
+
+/// Steps the bot from inside the idle walk, ahead of every other process of the window.
+class BotDriver final : public OProcess {
+public:
+    BotDriver() : OProcess("BotDriver", kClassId) { SetEventMask(0); }
+    int32_t OnIdle() override {
+        if (!g_run.bot) {
+            g_run.startTick = plat::clock().TickCount();
+            g_run.bot = g_run.row->start();
+        }
+        const uint32_t now = plat::clock().TickCount() - g_run.startTick;
+        NoteActivity();
+        const std::string lines = g_run.bot->Step(now);
+        if (!lines.empty() && !InjectScript(lines, &g_run.error)) RequestQuit();
+        if (g_run.untilMilestone) {
+            g_run.milestone = MilestoneReached(g_run.bot->Progress());
+            if (g_run.milestone || now > kCapMs) RequestQuit();
+        }
+        return 1;
+    }
+
+private:
+    static void NoteActivity() {
+        OActivityManager* manager = GetActivityManager();
+        const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+        if (id == g_run.shown || id == kNullChunkId) return;
+        g_run.shown = id;
+        g_run.activities += (g_run.activities.empty() ? "" : " ") + std::to_string(ChunkIndexOf(id)) + ":" +
+                            std::to_string(ChunkEntryOf(id));
+    }
+};
+
+bool StartThenDrive() {
+    if (!g_run.gameStart()) return false;
+    auto* driver = new BotDriver;
+    driver->SetPriority(INT32_MAX);
+    OVQEngine::Instance()->GetMainWindow()->AddChild(driver);
+    return true;
+}
+
+/// The row's lines join the engine's INI file (a windowed one when there is none).
+void AddIniLines(const std::string& lines) {
+    const bool present = std::filesystem::exists("VQT.ini");
+    std::ofstream ini("VQT.ini", std::ios::app);
+    if (!present) ini << "[VQT]\nFULLSCREEN=0\n";
+    ini << lines;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: tlvbotview <bot> [--until-milestone]\nbots:\n");
+    for (const BotRow& row : Bots()) std::fprintf(stderr, "  %-14s %s\n", row.name, row.plays);
+    return 2;
+}
+
+int Main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) return Usage();
+    g_run.row = FindBot(argv[1]);
+    g_run.untilMilestone = argc == 3 && std::string(argv[2]) == "--until-milestone";
+    if (!g_run.row || (argc == 3 && !g_run.untilMilestone)) return Usage();
+    AddIniLines(g_run.row->prepare());
+    if (!UseGamePlatform()) {
+        std::fprintf(stderr, "tlvbotview: no SDL2 window (without a display, SDL_VIDEODRIVER=dummy gives one)\n");
+        return 2;
+    }
+    xAppHooks hooks = GameHooks();
+    g_run.gameStart = hooks.VQAppStart;
+    hooks.VQAppStart = StartThenDrive;
+    const int exitCode = RunGame(hooks);
+    const BotProgress progress = g_run.bot ? g_run.bot->Progress() : BotProgress{};
+    if (!g_run.error.empty()) std::printf("tlvbotview: the bot's input cannot be read: %s\n", g_run.error.c_str());
+    std::printf("tlvbotview: %s: activities %s; %s; drove %.0f px; %s\n", g_run.row->name, g_run.activities.c_str(),
+                progress.arrived ? "arrived" : "never arrived", progress.driven,
+                g_run.milestone ? "milestone reached" : g_run.untilMilestone ? "milestone not reached" : "ended");
+    if (exitCode != 0) return exitCode;
+    return g_run.untilMilestone && !g_run.milestone ? 1 : 0;
+}
+
+} // namespace
+} // namespace vqt::test
+
+int main(int argc, char** argv) { return vqt::test::Main(argc, argv); }

@@ -1,0 +1,105 @@
+// tlvbotview run as its own process on the synthetic part file through SDL2's dummy video and
+// sound drivers, once for each bot of its table: the run goes on until the bot reached its game
+// and drove there, so the result does not hang on the machine's speed (the cap is only a bound
+// for a run that went wrong).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/support/Subprocess.h"
+#include "tests/support/botview/Bots.h"
+#include "tools/builders/TempFolder.h"
+
+namespace vqt::test {
+namespace {
+
+/// The activity each bot's game is ("index:entry" as the program reports it).
+const std::map<std::string, std::string> kGameOf = {
+    {"circus-round", "1:8"},
+    {"circus-race", "1:11"},
+    {"city-race", "1:22"},
+    {"zoo-race", "1:9"},
+};
+
+/// A bound far above a run's few seconds, for a machine under heavy load.
+constexpr int kRunBoundMs = 240000;
+
+class BotViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(std::system((std::string(SYNTHETIC_TOOL) + " " + (work / "synthetic.vqk") + " >/dev/null").c_str()), 0);
+        std::ofstream(work / "VQT.ini") << "[VQT]\nFULLSCREEN=0\n";
+        std::ofstream(work / "TLVFMH.ini") << "[FennmarkRovadu]\nPARTFILE=synthetic.vqk\nDISPLAYDEPTH=16\n";
+    }
+    std::map<std::string, std::string> Environment() {
+        return {{"XDG_RUNTIME_DIR", locks.path()}, {"XDG_DATA_HOME", locks.path()}, {"DISPLAY", ""},
+                {"WAYLAND_DISPLAY", ""},          {"SDL_VIDEODRIVER", "dummy"},   {"SDL_AUDIODRIVER", "dummy"},
+                {"VQT_EXIT_AFTER_MS", ""},        {"VQT_EXIT_AFTER_FRAMES", ""}};
+    }
+    /// Runs the program to its end: its exit status (-1 past the bound) and its output.
+    int Run(std::vector<std::string> arguments, std::string* output, std::map<std::string, std::string> environment = {}) {
+        auto env = Environment();
+        for (const auto& [name, value] : environment) env[name] = value;
+        std::filesystem::remove(work / "output.txt");
+        Subprocess run(TLVBOTVIEW, work.path(), env, std::move(arguments));
+        if (!run.Start()) return -1;
+        const bool ended = run.Wait(kRunBoundMs);
+        *output = run.Output();
+        return ended ? run.ExitCode() : -1;
+    }
+
+    TempFolder locks;
+    TempFolder work;
+};
+
+std::vector<std::string> BotNames() {
+    std::vector<std::string> names;
+    for (const BotRow& row : Bots()) names.push_back(row.name);
+    return names;
+}
+
+class EachBotTest : public BotViewTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(EachBotTest, ReachesItsGameAndDrivesThere) {
+    const std::string name = GetParam();
+    ASSERT_EQ(kGameOf.count(name), 1u) << "a bot without its game in this test";
+    std::string output;
+    EXPECT_EQ(Run({name, "--until-milestone"}, &output), 0) << output;
+    const std::regex report(R"(tlvbotview: ([a-z-]+): activities ([0-9: ]*); (arrived|never arrived); drove ([0-9]+) px; (.*))");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(output, m, report)) << output;
+    EXPECT_EQ(m[1].str(), name);
+    EXPECT_NE((" " + m[2].str() + " ").find(" " + kGameOf.at(name) + " "), std::string::npos) << m[2].str();
+    EXPECT_EQ(m[3].str(), "arrived");
+    EXPECT_GE(std::stoi(m[4].str()), 400) << "the vehicle drove";
+    EXPECT_EQ(m[5].str(), "milestone reached");
+}
+
+INSTANTIATE_TEST_SUITE_P(Bots, EachBotTest, ::testing::ValuesIn(BotNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+TEST_F(BotViewTest, AnUnknownBotIsRefusedWithTheListOfBots) {
+    std::string output;
+    EXPECT_EQ(Run({"no-such-bot"}, &output), 2);
+    for (const BotRow& row : Bots()) EXPECT_NE(output.find(row.name), std::string::npos) << output;
+    EXPECT_EQ(Run({"circus-round", "--until-never"}, &output), 2) << output;
+}
+
+TEST_F(BotViewTest, WithoutAWindowItDoesNotFallBackToHeadlessPlay) {
+    std::string output;
+    EXPECT_EQ(Run({"circus-round", "--until-milestone"}, &output, {{"SDL_VIDEODRIVER", ""}}), 2);
+    EXPECT_NE(output.find("no SDL2 window"), std::string::npos) << output;
+}
+
+} // namespace
+} // namespace vqt::test

@@ -1,0 +1,148 @@
+#include "tests/support/botview/Bots.h"
+
+#include <cmath>
+
+#include "engine/core/ActivityManager.h"
+#include "game/minigames/race/CGRace.h"
+#include "game/minigames/race/GRMetropolisActivity.h"
+#include "game/minigames/race/GRToonActivity.h"
+#include "game/minigames/race/GRZooActivity.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVApp.h"
+#include "game/world/vehicles/VIsometric.h"
+#include "tests/game/minigames/race/RoadRaceRecord.h"
+#include "tests/game/shell/SaveFiles.h"
+#include "tests/game/world/towns/CircusRoundRecord.h"
+#include "tests/game/world/towns/TownScenario.h"
+#include "tests/support/Golden.h"
+#include "tests/support/bots/MiniGameDriver.h"
+#include "tests/support/botview/WindowInput.h"
+#include "tools/synthetic/CircusRace.h"
+#include "tools/synthetic/CityRace.h"
+#include "tools/synthetic/ZooRace.h"
+
+namespace vqt::test {
+
+namespace {
+
+constexpr ChunkId kGarage = MakeChunkId(1, 5);
+constexpr ChunkId kCertificate = MakeChunkId(1, 6);
+
+ChunkId CurrentId() {
+    OActivityManager* manager = GetActivityManager();
+    return manager ? manager->GetCurrentId() : kNullChunkId;
+}
+
+bool SwitchPending() {
+    OActivityManager* manager = GetActivityManager();
+    return !manager || manager->IsSwitchPending();
+}
+
+void TakePlayer(int slot) {
+    CTLVApp::Get()->GetPlayer()->Load(slot);
+    CTLVApp::Get()->SetSaveSlot(int16_t(slot));
+}
+
+/// The circus town's round from the garage on, as its scenario plays it: the garage's way out
+/// to the town, the town bot on the town's tasks, and the certificate's back button.
+class CircusRoundBot final : public ViewBot {
+public:
+    std::string Step(uint32_t now) override {
+        const ChunkId id = CurrentId();
+        if (id != shown_) {
+            shown_ = id;
+            if (id == kGarage && !leftGarage_) {
+                leftGarage_ = true;
+                return "0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n";
+            }
+            if (id == kCertificate) return "3000 WM_MOUSEMOVE 0 0 470 250\n3050 WM_LBUTTONDOWN 1 0 470 250\n3100 WM_LBUTTONUP 0 0 470 250\n";
+        }
+        WToon_Activity* town = Town();
+        if (!town || SwitchPending()) return "";
+        progress_.arrived = true;
+        const auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle());
+        distance_.See(vehicle != nullptr, vehicle ? vehicle->GetPosition().x : 0, vehicle ? vehicle->GetPosition().y : 0, progress_);
+        return bot_.Step(town, now);
+    }
+    const BotProgress& Progress() const override { return progress_; }
+
+private:
+    TownBot bot_{CircusRoads(), CircusTasks()};
+    ChunkId shown_ = kNullChunkId;
+    bool leftGarage_ = false;
+    BotProgress progress_;
+    DrivenDistance distance_;
+};
+
+/// A road race from its intro panel to the town, played by the race's winning driver (it
+/// steers to what the race wants and fires at every reload).
+class RoadRaceBot final : public ViewBot {
+public:
+    std::string Step(uint32_t now) override {
+        OActivityManager* manager = GetActivityManager();
+        OActivity* current = manager ? manager->GetCurrentActivity() : nullptr;
+        // The race runs once the intro panel was answered (a panel stops it).
+        auto* race = driver_->Plays(current) && !SwitchPending() ? static_cast<CGRace*>(current) : nullptr;
+        if (race && !race->IsPanelShown(-1)) {
+            const OActivityProp* vehicle = race->GetRaceVehicle();
+            if (vehicle) progress_.arrived = true;
+            distance_.See(vehicle != nullptr, vehicle ? vehicle->GetPosition().x : 0, vehicle ? vehicle->GetPosition().y : 0,
+                          progress_);
+        }
+        return driver_->Step(current, now);
+    }
+    const BotProgress& Progress() const override { return progress_; }
+
+private:
+    std::unique_ptr<MiniGameDriver> driver_ = MakeRaceDriver(BotInput{HoldKeyInWindow}, true);
+    BotProgress progress_;
+    DrivenDistance distance_;
+};
+
+/// A road race's row: its scenario's save file, started on the race's screen.
+template <int kWorld, uint16_t kScreen>
+BotRow RoadRaceRow(const char* name, const char* plays) {
+    return {name, plays,
+            [] {
+                WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(RoadRaceRecords(kWorld))));
+                return "STARTACTIVITY=" + std::to_string(kScreen) + "\n";
+            },
+            []() -> std::unique_ptr<ViewBot> {
+                TakePlayer(kRoadRaceSlot);
+                return std::make_unique<RoadRaceBot>();
+            }};
+}
+
+const std::vector<BotRow> kBots = {
+    {"circus-round", "the circus town's round: its fires, puppies and mission, then the certificate",
+     [] {
+         WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(CircusRoundRecords())));
+         return std::string("STARTACTIVITY=5\n");
+     },
+     []() -> std::unique_ptr<ViewBot> {
+         TakePlayer(kCircusRoundSlot);
+         return std::make_unique<CircusRoundBot>();
+     }},
+    RoadRaceRow<GRToon_Activity::kWorld, circus_race::kScreen>("circus-race", "the circus road race, won, then back to the town"),
+    RoadRaceRow<GRMetropolis_Activity::kWorld, city_race::kScreen>("city-race", "the city road race, won, then back to the town"),
+    RoadRaceRow<GRZoo_Activity::kWorld, zoo_race::kScreen>("zoo-race", "the zoo road race, won, then back to the town"),
+};
+
+} // namespace
+
+const std::vector<BotRow>& Bots() { return kBots; }
+
+const BotRow* FindBot(std::string_view name) {
+    for (const BotRow& row : kBots)
+        if (name == row.name) return &row;
+    return nullptr;
+}
+
+void DrivenDistance::See(bool present, float x, float y, BotProgress& progress) {
+    if (present && seen_) progress.driven += std::hypot(double(x) - x_, double(y) - y_);
+    seen_ = present;
+    x_ = x;
+    y_ = y;
+}
+
+} // namespace vqt::test

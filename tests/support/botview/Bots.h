@@ -1,0 +1,56 @@
+#pragma once
+// The bots that tlvbotview shows playing, by name. A row prepares the working folder as its
+// scenario test does (the save file, the engine's INI lines) and makes the bot once the game
+// has started; the bot reads the world each frame and answers with window messages only (and
+// keys it holds), and tells how far its play got.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vqt::test {
+
+/// How far a bot's play got: whether it reached its game (the town, the race) and how far its
+/// vehicle drove there, in world pixels.
+struct BotProgress {
+    bool arrived = false;
+    double driven = 0;
+};
+
+class ViewBot {
+public:
+    virtual ~ViewBot() = default;
+    /// One frame: the messages as script lines ("<ms> WM_... wParam lParam x y", times from
+    /// now, points in the window's client area; "" for none).
+    virtual std::string Step(uint32_t nowMs) = 0;
+    virtual const BotProgress& Progress() const = 0;
+};
+
+struct BotRow {
+    const char* name;
+    /// What the bot plays, for the usage text.
+    const char* plays;
+    /// Writes the save file into the working folder and answers the lines the engine's INI
+    /// file gets ("STARTACTIVITY=5\n", ...).
+    std::string (*prepare)();
+    /// The bot, made at the first frame (it may take the prepared player as the scenario does).
+    std::unique_ptr<ViewBot> (*start)();
+};
+
+const std::vector<BotRow>& Bots();
+/// The row of that name; null when there is none.
+const BotRow* FindBot(std::string_view name);
+
+/// Adds the vehicle's move since the last call to `progress` (a jump of a new vehicle or a
+/// new place does not count). Rows call it each frame their game is current.
+class DrivenDistance {
+public:
+    void See(bool present, float x, float y, BotProgress& progress);
+
+private:
+    bool seen_ = false;
+    float x_ = 0, y_ = 0;
+};
+
+} // namespace vqt::test
