@@ -94,7 +94,7 @@ public:
     const BotProgress& Progress() const override { return progress_; }
 
 private:
-    std::unique_ptr<MiniGameDriver> driver_ = MakeRaceDriver(BotInput{HoldKeyInWindow}, true);
+    std::unique_ptr<MiniGameDriver> driver_ = MakeRaceDriver(BotInput{HoldKeyInWindow, nullptr}, true);
     BotProgress progress_;
     DrivenDistance distance_;
 };
