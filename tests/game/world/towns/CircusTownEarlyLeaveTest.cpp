@@ -22,8 +22,7 @@
 #include "game/shell/TLVFactory.h"
 #include "game/world/WorldClasses.h"
 #include "tests/game/shell/ShellScenarioTest.h"
-#include "tests/game/world/towns/MissingChunks.h"
-#include "tests/game/world/towns/TownScenario.h"
+#include "tests/game/world/towns/TownRunWatch.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
@@ -85,9 +84,9 @@ struct EarlyLeave {
     Goal reached = Goal::Badge;
     /// The areas passed on the way and answered no.
     std::string passed;
-    /// The apartments' flag and counter while their game plays; the tokens taken.
+    /// The apartments' flag and counter while their game plays.
     int flagInGame = -1, counterInGame = -1;
-    int tokens = 0;
+    TokensTaken tokens;
 };
 
 /// The burning and all fires of the fire task in the town, and whether one stands at `place`.
@@ -138,7 +137,6 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
     EarlyLeave played;
     uint32_t now = 0, shownAt = 0, panelAt = 0, dousedAt = 0;
     int16_t panel = -1;
-    int32_t tokensInTown = -1;
     ChunkId shown = kNullChunkId;
     std::string lastCaption;
     Goal goal = Goal::Badge;
@@ -210,7 +208,6 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
             if (id == kGarage && goal == Goal::Badge) Script(Click(1000, 570, 430)); // go
             if (id == kTownId) bot = std::make_unique<TownBot>(CircusRoads(), task);
             if (id != kTownId) cornersOf = Goal::Done;
-            tokensInTown = -1;
             if (id == kApartments) {
                 played.flagInGame = CTLVApp::Get()->GetPlayer()->GetActivityFlag(W, kArcadeFlag);
                 played.counterInGame = CTLVApp::Get()->GetPlayer()->GetCounter(kArcadeCounter);
@@ -231,10 +228,7 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
         if (!town || manager->IsSwitchPending() || now < shownAt + 500) return;
         CPlayer* player = CTLVApp::Get()->GetPlayer();
         auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle());
-        // A token taken leaves the world's list.
-        const int32_t tokens = town->GetList(TLVWorld_Activity::kTokens).Count();
-        if (tokensInTown > tokens) played.tokens += tokensInTown - tokens;
-        tokensInTown = tokens;
+        played.tokens.Watch(town);
         if (goal == Goal::WayOut && played.towBack < 0 && vehicle) {
             // Back from the apartments' game, at its first frame in the town.
             played.back = vehicle->GetPosition();
@@ -334,8 +328,8 @@ TEST_F(CircusTownEarlyLeaveTest, ANewPlayerPlaysTheApartmentsWithAPuppyInTowAndL
     for (int i = 0; i < 3; ++i) EXPECT_EQ(record.GetActivityCount(W, i), 0) << "count " << i;
     EXPECT_EQ(record.GetHeroPoints(W), 0);
     EXPECT_EQ(record.GetWorldWord31(W), 0) << "no movie";
-    EXPECT_GE(played.tokens, 1);
-    EXPECT_EQ(record.GetBadgeCount(W, 0), played.tokens);
+    EXPECT_GE(played.tokens.Count(), 1);
+    EXPECT_EQ(record.GetBadgeCount(W, 0), played.tokens.Count());
     EXPECT_EQ(record.GetCounter(kVisits), 2) << "two visits of the town";
     EXPECT_EQ(record.GetCounter(kArcadeCounter), 1);
     EXPECT_EQ(record.GetCounter(kBigTopCounter), 0) << "no counts no entry";
