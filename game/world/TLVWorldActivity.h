@@ -149,7 +149,8 @@ public:
     void OnPanelDismissed(int16_t panel) override;
     /// Every panel first quiets pipes 3 and 8, hides the vehicle's light, sets the normal
     /// speed and deletes panel 6; panel 4 is the drive tutorial: its picture steps through
-    /// its states as the spoken lines end, the pointer shows and the world pauses.
+    /// its states as the spoken lines end, the pointer shows and the world pauses; its button
+    /// 1 closes it.
     void CreateButtonPanel(int16_t panel) override;
     /// Closing the tutorial deletes its picture and starts the hint and idle clocks.
     void HidePanel(int16_t panel, uint8_t flush) override;

@@ -21,6 +21,10 @@ namespace {
 
 constexpr ChunkId kTutorialPanelArt = MakeChunkId(2, 349);
 constexpr ChunkId kTutorialPicture = MakeChunkId(2, 1051);
+// The panel's button 1, the questions' yes: the one way the player closes the tutorial (the
+// keys and the panel hook only make it blink).
+constexpr uint16_t kTutorialButton = 1;
+constexpr ChunkId kTutorialButtonArt = MakeChunkId(2, 9);
 constexpr ChunkId kTutorialVoice = MakeChunkId(7, 9);
 constexpr float kTutorialX = 322.0f, kTutorialY = 195.0f;
 constexpr int32_t kTutorialPriority = 30500;
@@ -61,6 +65,7 @@ void TLVWorld_Activity::CreateButtonPanel(int16_t panel) {
     if (GetPanel(kTutorialPanel)) return; // already open
     auto* p = new (std::nothrow) ButtonPanel_Prop(kTutorialPanelArt, uint16_t(kTutorialPanel), kTutorialPriority);
     if (!p || !AdoptPanel(kTutorialPanel, p)) return;
+    p->AddButton(kTutorialButton, kTutorialButtonArt);
     OMessageProcess* messages = GameMessages();
     if (messages) messages->FlushMessages();
     auto* picture = new (std::nothrow) TLVWorld_DriveTutorial;

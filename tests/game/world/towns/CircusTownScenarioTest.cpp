@@ -32,6 +32,7 @@
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/CircusRoundRecord.h"
+#include "tests/game/world/towns/TownRunWatch.h"
 #include "tests/game/world/towns/TownScenario.h"
 
 namespace vqt::test {
@@ -50,6 +51,8 @@ struct Played {
     std::unique_ptr<CPlayer> record = std::make_unique<CPlayer>();
     /// Whether the garage shown after the certificate holds the town's upgrade open.
     bool upgradeOpen = false;
+    TokensTaken tokens;
+    std::string missingChunks;
     /// Each save slot's stored chunk before and after the play.
     std::array<Bytes, 8> slotsBefore, slotsAfter;
 };
@@ -77,15 +80,23 @@ protected:
         ChunkId shown = kNullChunkId;
         std::string lastCaption;
         uint32_t certificateAt = 0, garageAgainAt = 0;
+        std::unique_ptr<MovieCamera> movie;
         Scenario s = Game(kFrameMs);
         s.frames = seconds * 1000 / kFrameMs;
         s.watch = [&](uint32_t tick) {
             now = (tick - 1) * kFrameMs;
             if (tick == 1) {
+                movie = std::make_unique<MovieCamera>(30);
+                movie->Install();
                 xSRand(seed);
                 TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
                 CTLVApp::Get()->GetPlayer()->Load(kCy);
                 CTLVApp::Get()->SetSaveSlot(kCy);
+            }
+            if (tick == s.frames) {
+                if (!movie->picture.rgb.empty()) played.pictures["movie"] = movie->picture;
+                movie->Remove();
+                movie.reset();
             }
             OActivityManager* manager = GetActivityManager();
             const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
@@ -119,16 +130,20 @@ protected:
             WToon_Activity* town = Town();
             if (!town || manager->IsSwitchPending()) return;
             played.hashes.push_back(StateHash(town));
+            played.tokens.Watch(town);
             if (played.pictures.count("arrival") == 0 && now > 2000) played.pictures["arrival"] = StagePicture();
             const std::string out = bot.Step(town, now);
             if (!out.empty()) Script(out);
             CPlayer* player = CTLVApp::Get()->GetPlayer();
             if (player->GetQuota1Left(W) == 0 && played.pictures.count("fires out") == 0)
                 played.pictures["fires out"] = StagePicture();
+            // The captive's rescue: the town's last frames, the view on the captive.
+            if (town->GetMissionStarted() && player->GetQuota3Left(W) == 0) played.pictures["rescue"] = StagePicture();
         };
         const ScenarioRun run = RunScenario(s);
         EXPECT_EQ(run.exitCode, 0);
         played.boxes = run.boxes;
+        played.missingChunks = MissingChunkTraces(run.trace);
         played.record->Load(kCy);
         played.slotsAfter = SlotChunks(work / "TLVSave.vqk");
         return played;
@@ -170,6 +185,8 @@ TEST_F(CircusTownScenarioTest, CyEndsTheRoundWithTheCertificateAndGoesBackToTheG
     EXPECT_EQ(record.GetCounter(13), 2);
     EXPECT_EQ(record.GetWorldWord31(W), 1) << "the mission is done";
     EXPECT_TRUE(played.upgradeOpen) << "the garage opens the upgrade";
+    EXPECT_EQ(record.GetBadgeCount(W, 0), played.tokens.Count()) << "a badge for each token taken";
+    EXPECT_EQ(played.missingChunks, "");
     for (int slot = 0; slot < 8; ++slot) {
         ASSERT_FALSE(played.slotsBefore[size_t(slot)].empty()) << "slot " << slot;
         EXPECT_EQ(played.slotsAfter[size_t(slot)] == played.slotsBefore[size_t(slot)], slot != kCy)
@@ -178,7 +195,7 @@ TEST_F(CircusTownScenarioTest, CyEndsTheRoundWithTheCertificateAndGoesBackToTheG
     EXPECT_GE(record.GetWorldWord34(W), 0);
     EXPECT_LE(record.GetWorldWord34(W), 2) << "the mission played";
     ExpectMatchesGolden("game/world/circus_town_win_lines.txt", played.lines);
-    for (const char* name : {"certificate", "garage"}) {
+    for (const char* name : {"certificate", "garage", "movie", "rescue"}) {
         ASSERT_EQ(played.pictures.count(name), 1u) << name;
         ExpectMatchesGoldenImage(std::string("game/world/circus_town_win_") + name + ".png", played.pictures.at(name));
     }

@@ -652,5 +652,25 @@ TEST_F(CircusTownTest, ADousedMissionFirePassesItsMarkToTheNearestShownFireOrKee
     }
 }
 
+TEST_F(CircusTownTest, TheDriveTutorialClosesByItsButtonOneAndTheTownDrivesOn) {
+    // Without a button of its own the tutorial panel, which pauses the town, stayed open for good.
+    WToon_Activity* town = ShowTown();
+    ASSERT_NE(town, nullptr);
+    town->CreateButtonPanel(TLVWorld_Activity::kTutorialPanel);
+    ASSERT_TRUE(town->IsPanelShown(TLVWorld_Activity::kTutorialPanel));
+    ASSERT_NE(town->GetTutorialPicture(), nullptr);
+    ButtonPanel_Prop* panel = town->GetPanel(TLVWorld_Activity::kTutorialPanel);
+    ASSERT_NE(panel, nullptr);
+    ButtonPanel_Button* button = panel->GetButton(1);
+    ASSERT_NE(button, nullptr) << "the player has a button to close the tutorial with";
+    panel->OnClick(); // a click beside the button only asks again
+    Frames(10, 10);
+    EXPECT_TRUE(town->IsPanelShown(TLVWorld_Activity::kTutorialPanel));
+    button->OnButtonUp();
+    for (int frame = 0; frame < 300 && town->IsPanelShown(-1); ++frame) Frames(1, 10);
+    EXPECT_FALSE(town->IsPanelShown(-1)) << "the panel closes once its speech ends";
+    EXPECT_EQ(town->GetTutorialPicture(), nullptr);
+}
+
 } // namespace
 } // namespace vqt::test
