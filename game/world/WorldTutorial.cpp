@@ -92,6 +92,9 @@ void TLVWorld_Activity::CreateButtonPanel(int16_t panel) {
     }
     if (xCursor_HiddenState() != 0) xCursor_Show(true);
     Pause();
+    // Pausing the world pauses the voice pipe too, and the tutorial's lines were never spoken:
+    // they are what the panel is for, so they play over the paused world.
+    if (messages) messages->Resume(1);
     p->Show(true, 1);
 }
 

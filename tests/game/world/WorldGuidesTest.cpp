@@ -165,6 +165,19 @@ TEST_F(WorldGuidesTest, TheFirstVisitOpensTheTutorialAndItsLinesStepThePicture) 
     AdvanceWorldPropState(1, 0); // a line ending after the panel closed touches nothing
 }
 
+TEST_F(WorldGuidesTest, TheTutorialsLinesPlayOverThePausedWorldAndStepThePictureToItsLastState) {
+    SpyWorld* world = ShowWorld(kEmptyWorld);
+    ASSERT_NE(world, nullptr);
+    OActivityProp* picture = world->GetTutorialPicture();
+    ASSERT_NE(picture, nullptr);
+    // Four lines of a quarter of a second after the queue's start delay.
+    Frames(250, kFrameMs);
+    EXPECT_TRUE(world->IsPanelShown(TLVWorld_Activity::kTutorialPanel));
+    EXPECT_NE(world->GetStepTimer().paused, 0u) << "the world stays paused under the panel";
+    EXPECT_EQ(Messages()->QueueLength(), 0) << "every line was spoken";
+    EXPECT_EQ(picture->GetState(), 3) << "each line's end stepped the picture";
+}
+
 TEST_F(WorldGuidesTest, EveryStartOpensTheTutorialWhileTheVisitCountersAreZero) {
     for (int visit = 0; visit < 2; ++visit) {
         SpyWorld* world = ShowWorld(visit == 0 ? kEmptyWorld : kRoundUpWorld);
