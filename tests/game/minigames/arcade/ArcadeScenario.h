@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,13 @@
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/Golden.h"
 #include "tests/support/Png.h"
+#include "tests/support/bots/MiniGameDriver.h"
+#include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test::arcade_bot {
 
-constexpr int kLeft = 37, kRight = 39, kAlt = 18, kEsc = 27;
+constexpr int kEsc = 27;
 
 /// The current activity when it is a `Game`, else null.
 template <class Game>
@@ -49,14 +52,7 @@ inline void Script(const std::string& lines) {
     static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
 }
 
-inline std::string Key(uint32_t at, const char* message, int code) {
-    return std::to_string(at) + " " + message + " " + std::to_string(code) + " 0 0 0\n";
-}
-
-inline void Click(int x, int y) {
-    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    Script("0 WM_MOUSEMOVE" + at + "50 WM_MOUSEMOVE" + at + "100 WM_LBUTTONDOWN 1" + at.substr(2) + "150 WM_LBUTTONUP" + at);
-}
+inline void Click(int x, int y) { Script(SteadyClick(x, y)); }
 
 /// Notes the lines that were queued since the last look (the queue's records as they stand).
 inline void NoteSpokenLines(std::vector<const OMessageRecord*>& seen, std::string& log) {
@@ -100,9 +96,6 @@ private:
 /// What a bot's run saw.
 struct BotRun {
     int step = 0;
-    /// Presses of ALT, and when the last was.
-    int fired = 0;
-    uint32_t firedAt = 0;
     int vehicle = -1;
     /// The game's score (crooks stopped, items caught) at the last frame of play.
     uint16_t scored = 0;
@@ -126,27 +119,17 @@ struct BotRun {
     RgbImage startPanel, firstScore, results;
 };
 
-/// Where the bot wants the vehicle on the stage (none: 1e9) and whether it presses ALT now.
-struct Aim {
-    float target = 1e9f;
-    bool fire = false;
-};
-
-/// What the bot needs of one arcade.
+/// What the scenarios need of one arcade that the arcade driver plays.
 template <class Arcade>
 struct ArcadeBot {
     uint16_t entry;
     int world;
     /// The vehicle chosen before the start; -1 keeps the record's.
     int vehicle;
-    /// How far from its aim the vehicle may stand before the bot steers.
-    float reach;
     /// How long after the first score the picture of it is taken.
     uint32_t firstScoreShotMs;
     uint16_t (*score)(Arcade& game);
     uint64_t (*hash)(Arcade& game);
-    /// The aim for the vehicle at stage x over a view scrolled to viewLeft.
-    Aim (*aim)(Arcade& game, float x, float viewLeft, uint32_t now, const BotRun& r);
 };
 
 /// The whole program on the generated data, started in the arcade with Bo's record.
@@ -188,10 +171,10 @@ protected:
         return manager ? dynamic_cast<TownWorld*>(manager->GetCurrentActivity()) : nullptr;
     }
     /// Bo at level 1 in the bot's vehicle, started in the arcade, or in its town: there the
-    /// vehicle drives onto way point 1 and the question is answered "yes". The bot closes the start
-    /// panel with a click on its instructions, then steers and fires as its aim says until the
-    /// results panel shows; then button 0, and the town's place for the vehicle is noted, or
-    /// button 1 to play again, and the level the new game starts at is noted.
+    /// vehicle drives onto way point 1 and the question is answered "yes". The arcade driver
+    /// closes the start panel, plays until the results panel shows and goes back by its button 0;
+    /// the town's place for the vehicle is then noted. With `again` the run answers the results
+    /// panel by button 1, play again, and notes the level the new game starts at.
     BotRun PlayBot(uint32_t runMs = 300000, bool fromTown = false, bool again = false) {
         std::srand(1); // the fixed seed of every run
         PutBo(1, fromTown);
@@ -199,7 +182,7 @@ protected:
         r.step = fromTown ? -2 : 0;
         uint32_t now = 0, arrived = 0, wonAt = 0, scoredAt = 0;
         ChunkId shown = kNullChunkId;
-        int heldKey = 0;
+        const std::unique_ptr<MiniGameDriver> driver = MakeArcadeDriver();
         std::vector<const OMessageRecord*> queued;
         std::map<const void*, float> tokensInPlay;
         Scenario s = Game(kFrameMs);
@@ -224,6 +207,12 @@ protected:
             }
             Arcade* game = Current<Arcade>();
             if (game) NoteSpokenLines(queued, r.spoken);
+            // The driver plays; the last frames of a run let go of its keys (nothing stays held
+            // for the next run), and the run itself answers the results panel to play again.
+            std::string played;
+            if (r.step == 2 && tick + 5 >= s.frames) played = driver->Release();
+            else if (!(again && r.step >= 3)) played = driver->Step(manager ? manager->GetCurrentActivity() : nullptr, now);
+            if (!played.empty()) Script(played);
             const bool settled = game && manager && !manager->IsSwitchPending() && now >= arrived + 800;
             TownWorld* town = CurrentTown();
             const bool townSettled = town && id == Arcade::kTown && !manager->IsSwitchPending() && now >= arrived + 1500;
@@ -237,16 +226,16 @@ protected:
                 CenterWorldViewOn(vehicle);
                 const CPointF at(point->GetPosition().x - town->GetScrollOffset().x, point->GetPosition().y - town->GetScrollOffset().y);
                 const std::string pointer = " 0 0 " + std::to_string(int(at.x)) + " " + std::to_string(int(at.y)) + "\n";
-                Script("0 WM_MOUSEMOVE" + pointer + Key(50, "WM_KEYDOWN", '1') + Key(100, "WM_KEYUP", '1') + "150 WM_MOUSEMOVE" + pointer);
+                Script("0 WM_MOUSEMOVE" + pointer + KeyLine(50, "WM_KEYDOWN", '1') + KeyLine(100, "WM_KEYUP", '1') + "150 WM_MOUSEMOVE" + pointer);
                 ++r.step;
             } else if (r.step == -1 && town && town->IsPanelShown(TownWorld::kConfirmPanel) && now >= arrived + 2500) {
                 r.stored = player->GetWorldPosition(bot_.world);
-                Click(430, 340); // yes
+                Click(kPanelButton1X, kPanelButtonY); // yes
                 ++r.step;
-            } else if (r.step == 0 && settled && now >= arrived + 1500 && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
+            } else if (r.step == 0 && game && game->IsPanelShown(Arcade_Activity::kStartPanel) && !played.empty()) {
+                // The driver's click on the instructions.
                 r.vehicle = game->GetVehicleIndex();
                 r.startPanel = StagePicture();
-                Click(320, 347);
                 ++r.step;
             } else if (r.step == 1 && settled && !game->IsPanelShown(-1) && now >= arrived + 2000) {
                 ++r.step;
@@ -274,40 +263,12 @@ protected:
                 if (game->IsPanelShown(Arcade_Game::kResultsPanel)) {
                     wonAt = r.resultsAt = now;
                     r.tokensCaught = uint16_t(player->GetBadgeCount(bot_.world, kArcade) - r.badgesBefore);
-                    Script(heldKey ? Key(0, "WM_KEYUP", heldKey) : "");
                     ++r.step;
-                    return;
                 }
-                if (tick + 5 >= s.frames) {
-                    // The run ends: nothing stays held for the next one.
-                    Script(heldKey ? Key(0, "WM_KEYUP", heldKey) : "");
-                    heldKey = 0;
-                    return;
-                }
-                VFlat* vehicle = game->GetVehicle();
-                if (!vehicle || game->IsPanelShown(-1)) return;
-                const float viewLeft = game->GetScrollOffset().x;
-                const float x = vehicle->GetPosition().x - viewLeft;
-                const Aim aim = bot_.aim(*game, x, viewLeft, now, r);
-                int want = 0;
-                if (aim.target < 1e8f && aim.target - x > bot_.reach) want = kRight;
-                else if (aim.target < 1e8f && x - aim.target > bot_.reach) want = kLeft;
-                std::string keys;
-                if (want != heldKey) {
-                    if (heldKey) keys += Key(0, "WM_KEYUP", heldKey);
-                    if (want) keys += Key(0, "WM_KEYDOWN", want);
-                    heldKey = want;
-                }
-                if (aim.fire) {
-                    keys += Key(0, "WM_SYSKEYDOWN", kAlt) + Key(40, "WM_SYSKEYUP", kAlt);
-                    r.firedAt = now;
-                    ++r.fired;
-                }
-                if (!keys.empty()) Script(keys);
-            } else if (r.step == 3 && now >= wonAt + 1500) {
+            } else if (r.step == 3 && (again ? now >= wonAt + 1500 : !played.empty())) {
+                // The driver's click on button 0, or here button 1: play again.
                 r.results = StagePicture();
-                if (again) Click(430, 340); // button 1: play again
-                else Click(210, 340);       // button 0: back to the town
+                if (again) Click(kPanelButton1X, kPanelButtonY);
                 ++r.step;
             } else if (r.step == 4 && again && settled && now >= wonAt + 3000 && game->IsPanelShown(Arcade_Activity::kStartPanel) &&
                        bot_.score(*game) == 0) {
@@ -327,7 +288,7 @@ protected:
     /// A won run: the goal scored in the bot's vehicle, back in the town, and the record saved
     /// as the win raises it; its lines and pictures match the goldens named after `name`.
     void ExpectWonAndSaved(const BotRun& r, uint16_t goal, const std::string& name, const std::string& firstScoreShot) {
-        ASSERT_GE(r.step, 3) << "scored: " << r.scored << ", fired: " << r.fired << "\n" << r.log;
+        ASSERT_GE(r.step, 3) << "scored: " << r.scored << "\n" << r.log;
         if (bot_.vehicle >= 0) {
             EXPECT_EQ(r.vehicle, bot_.vehicle);
         }
@@ -348,7 +309,7 @@ protected:
     /// point, the vehicle back at the place the town stored at the way point, and the badges
     /// raised by the tokens caught but never beyond the top of 150.
     void ExpectWonFromTown(const BotRun& r, uint16_t goal, uint32_t resultsDelayMs) {
-        ASSERT_GE(r.step, 5) << "scored: " << r.scored << ", fired: " << r.fired << "\n" << r.log;
+        ASSERT_GE(r.step, 5) << "scored: " << r.scored << "\n" << r.log;
         EXPECT_EQ(r.log, "{1, 0, " + std::to_string(ChunkEntryOf(Arcade::kTown)) + "}\n{1, 0, " + std::to_string(bot_.entry) +
                              "}\n{1, 0, " + std::to_string(ChunkEntryOf(Arcade::kTown)) + "}\n");
         EXPECT_EQ(r.vehicle, bot_.vehicle);
@@ -413,15 +374,15 @@ protected:
             Arcade* game = Current<Arcade>();
             const bool settled = game && manager && !manager->IsSwitchPending() && now >= arrived + 800;
             if (step == 0 && settled && game->IsPanelShown(Arcade_Activity::kStartPanel)) {
-                Script(Key(0, "WM_KEYDOWN", kEsc) + Key(60, "WM_KEYUP", kEsc));
+                Script(KeyLine(0, "WM_KEYDOWN", kEsc) + KeyLine(60, "WM_KEYUP", kEsc));
                 ++step;
             } else if (step == 1 && game && game->IsPanelShown(CTLVActivity::kPanelMenu) && now >= arrived + 1500) {
                 log += "menu\n";
-                Click(430, 305); // button 1: leave
+                Click(kPanelButton1X, 305); // button 1: leave
                 ++step;
             } else if (step == 2 && game && game->IsPanelShown(CTLVActivity::kPanelLeave)) {
                 log += "leave question\n";
-                Click(430, 340); // yes
+                Click(kPanelButton1X, kPanelButtonY); // yes
                 ++step;
             }
         };

@@ -4,8 +4,6 @@
 // the town; the record the save file then holds.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -38,14 +36,12 @@ namespace {
 
 using namespace arcade_bot;
 
-/// The circus's bot in the record's vehicle (the fire engine): it steers under the nearest
-/// waiting character, of the kind the box asks for while one is held, and sprays once it is
-/// under it and no spray runs.
+/// The circus arcade played in the record's vehicle (the fire engine); the arcade driver
+/// steers under the waiting characters and sprays them.
 const ArcadeBot<GAToon_Activity> kCircusBot{
     .entry = 15,
     .world = 0,
     .vehicle = -1,
-    .reach = 12,
     .firstScoreShotMs = 0,
     .score = [](GAToon_Activity& game) { return game.GetMatches(); },
     .hash =
@@ -56,21 +52,6 @@ const ArcadeBot<GAToon_Activity> kCircusBot{
             h.Mix(game.GetMatches()), h.Mix(game.GetWaitingKind()), h.Mix(game.Drops().Count()), h.Mix(game.GetTokensLeft());
             for (int32_t i = 0; i < game.Characters().Count(); ++i) h.Mix(game.Characters().GetAt(i)->IsActive() ? i : -1);
             return h.Value();
-        },
-    .aim =
-        [](GAToon_Activity& game, float x, float viewLeft, uint32_t now, const BotRun& r) {
-            Aim aim;
-            for (int32_t i = 0; i < game.Characters().Count(); ++i) {
-                Toon_Arcade_Clown* c = game.Characters().GetAt(i);
-                const int32_t state = c->GetState();
-                if (!c->IsActive() || (state != 0 && state != 1)) continue;
-                if (game.GetWaitingKind() != -1 && c->GetKind() != game.GetWaitingKind() && game.GetHeldCharacter()) continue;
-                const float cx = c->GetPosition().x - viewLeft;
-                if (cx < 40 || cx > 600) continue;
-                if (std::fabs(cx - x) < std::fabs(aim.target - x)) aim.target = cx;
-            }
-            aim.fire = aim.target < 1e8f && std::fabs(aim.target - x) <= 12 && now >= r.firedAt + 200 && !game.IsSprayRunning();
-            return aim;
         },
 };
 

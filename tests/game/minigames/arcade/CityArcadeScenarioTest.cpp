@@ -5,7 +5,6 @@
 // and leaving early at level 2.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -23,13 +22,12 @@ namespace {
 
 using namespace arcade_bot;
 
-/// The city's bot in vehicle 4: it keeps under the nearest crook on the street not yet
-/// stopped and tosses whenever a burst may start.
+/// The city arcade played in vehicle 4; the arcade driver keeps under the crooks on the
+/// street and tosses at them.
 const ArcadeBot<GAMetropolis_Activity> kCityBot{
     .entry = 19,
     .world = 2,
     .vehicle = 4,
-    .reach = 10,
     .firstScoreShotMs = 200,
     .score = [](GAMetropolis_Activity& game) { return game.GetStopped(); },
     .hash =
@@ -43,18 +41,6 @@ const ArcadeBot<GAMetropolis_Activity> kCityBot{
                 h.Mix(crook->GetPosition().x), h.Mix(crook->GetPosition().y), h.Mix(crook->GetBehaviourState());
             }
             return h.Value();
-        },
-    .aim =
-        [](GAMetropolis_Activity& game, float x, float viewLeft, uint32_t now, const BotRun& r) {
-            Aim aim;
-            for (int32_t i = 0; i < game.Crooks().Count(); ++i) {
-                const Metro_Arcade_Crook* crook = game.Crooks().GetAt(i);
-                const float cx = crook->GetPosition().x - viewLeft;
-                if (crook->IsStopped() || crook->IsLanding() || !crook->IsVisible() || cx < 20 || cx > 620) continue;
-                if (std::fabs(cx - x) < std::fabs(aim.target - x)) aim.target = cx;
-            }
-            aim.fire = aim.target < 1e8f && now >= r.firedAt + 100 && !game.IsBurstRunning() && game.FireClock().HasElapsed();
-            return aim;
         },
 };
 

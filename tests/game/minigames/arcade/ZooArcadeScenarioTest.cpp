@@ -5,7 +5,6 @@
 // and leaving early at level 2.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -27,13 +26,12 @@ namespace {
 
 using namespace arcade_bot;
 
-/// The zoo's bot in vehicle 2: it drives under the lowest falling item or token, or else under
-/// the nearest monkey still holding its piece and shines it once it is close.
+/// The zoo arcade played in vehicle 2; the arcade driver catches what falls and shines at the
+/// monkeys still holding their pieces.
 const ArcadeBot<GAZoo_Activity> kZooBot{
     .entry = 16,
     .world = 1,
     .vehicle = 2,
-    .reach = 10,
     .firstScoreShotMs = 200,
     .score = [](GAZoo_Activity& game) { return game.GetCaught(); },
     .hash =
@@ -49,28 +47,6 @@ const ArcadeBot<GAZoo_Activity> kZooBot{
             }
             for (int32_t i = 0; i < game.LiveItems().Count(); ++i) h.Mix(game.LiveItems().GetAt(i)->GetPosition().y);
             return h.Value();
-        },
-    .aim =
-        [](GAZoo_Activity& game, float x, float viewLeft, uint32_t now, const BotRun& r) {
-            Aim aim;
-            float lowest = -1e9f;
-            auto consider = [&](const OActivityProp* thing) {
-                if (!thing->IsVisible() || thing->GetPosition().y <= lowest) return;
-                lowest = thing->GetPosition().y;
-                aim.target = thing->GetPosition().x - viewLeft;
-            };
-            for (int32_t i = 0; i < game.LiveItems().Count(); ++i) consider(game.LiveItems().GetAt(i));
-            for (int32_t i = 0; i < game.LiveTokens().Count(); ++i) consider(game.LiveTokens().GetAt(i));
-            if (aim.target < 1e8f) return aim; // chasing what falls
-            for (int32_t i = 0; i < game.ActiveMonkeys().Count(); ++i) {
-                const Zoo_Arcade_Monkey* monkey = game.ActiveMonkeys().GetAt(i);
-                const float mx = monkey->GetPosition().x - viewLeft;
-                if (monkey->IsHit() || !monkey->IsVisible() || mx < 80 || mx > 600) continue;
-                if (std::fabs(mx - x) < std::fabs(aim.target - x)) aim.target = mx;
-            }
-            aim.fire = aim.target < 1e8f && std::fabs(aim.target - x) <= 20 && now >= r.firedAt + 200 &&
-                       game.FireClock().HasElapsed();
-            return aim;
         },
 };
 

@@ -16,11 +16,6 @@ namespace {
 
 using Race = GRMetropolis_Activity;
 
-bool Good(int32_t kind) {
-    return kind == Race::kCrookJunk || kind == Race::kCrook || kind == Race::kLoot || kind == Race::kToken ||
-           kind == Race::kPowerUp;
-}
-
 /// FNV-1a over the picture's size and pixels, in hex.
 std::string HashOf(const RgbImage& image) {
     uint64_t h = 14695981039346656037ull;
@@ -33,7 +28,7 @@ std::string HashOf(const RgbImage& image) {
     return text;
 }
 
-class CityRaceScenarioTest : public RoadRaceScenario<Race, city_race::kScreen, Good> {
+class CityRaceScenarioTest : public RoadRaceScenario<Race, city_race::kScreen> {
 protected:
     /// A three-way volley a few canisters along (the winner takes the road's power-ups).
     bool BonusShotsShown(Race& race) override {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "engine/app/Engine.h"
@@ -25,27 +26,24 @@
 #include "game/shell/TLVApp.h"
 #include "game/world/vehicles/VFlat.h"
 #include "platform/Platform.h"
-#include "platform/headless/HeadlessInput.h"
+#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/Png.h"
+#include "tests/support/bots/MiniGameDriver.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
 
 constexpr uint32_t kFrameMs = 16;
 constexpr int16_t kSlot = 3;
-constexpr uint32_t kKeyLeft = 37, kKeyRight = 39, kKeyAlt = 18;
 constexpr uint32_t kRaceMs = 50000; // level 1: (1 + 4) x 10 s
 constexpr uint32_t kEndBoundMs = 30000;
 constexpr uint16_t kStartBadges = 20;
-constexpr float kStageWidth = 640.0f;
 /// The generated voices last a quarter of a second: a line that holds the head of the message
 /// queue this long is stuck.
 constexpr uint32_t kStuckLineMs = 3000;
 /// Where on the stage a half of the goal building stands ahead of the vehicle.
 constexpr float kGoalAheadFrom = 100.0f, kGoalAheadTo = 300.0f;
-/// The longest the driver waits at the intro panel for its lines to be played.
-constexpr uint32_t kIntroBoundMs = 10000;
 
 template <class Race>
 Race* CurrentRace() {
@@ -53,25 +51,6 @@ Race* CurrentRace() {
     OActivity* current = manager ? manager->GetCurrentActivity() : nullptr;
     return current && current->IsA(Race::kClassId) ? dynamic_cast<Race*>(current) : nullptr;
 }
-
-inline plat::HeadlessInput& Keys() { return static_cast<plat::HeadlessInput&>(plat::input()); }
-
-/// The x of the nearest shown object ahead of the vehicle whose kind the driver wants, or -1.
-template <class Race>
-float NearestAhead(Race& race, bool wanted(int32_t kind)) {
-    const CPointF vehicle = race.GetRaceVehicle()->GetPosition();
-    float x = -1.0f, nearest = -1e9f;
-    for (const CGRaceObjects::Entry& e : race.Track().Objects().Live()) {
-        if (e.prop == nullptr || !wanted(e.kind) || !e.prop->IsVisible()) continue;
-        const CPointF p = e.prop->GetPosition();
-        if (p.y < vehicle.y - 20.0f && p.y > nearest) {
-            nearest = p.y;
-            x = p.x;
-        }
-    }
-    return x;
-}
-
 
 /// What a run saw, times in milliseconds from the race's start.
 struct RaceSeen {
@@ -117,9 +96,9 @@ inline RgbImage StagePicture() {
 
 constexpr uint32_t kPictureDelayMs = 10 * kFrameMs;
 
-/// A road race played by the whole program on the generated data, by one of two drivers.
-/// `Race` names its screen's kinds; `Good` says which kinds the winner steers to.
-template <class Race, uint16_t kScreen, bool Good(int32_t kind)>
+/// A road race played by the whole program on the generated data, by one of the two race
+/// drivers; `Race` names its screen's panels and record words.
+template <class Race, uint16_t kScreen>
 class RoadRaceScenario : public ShellScenarioTest {
 protected:
     /// Whether the race's bonus shots are in flight this frame, as the race's golden picture
@@ -144,7 +123,12 @@ protected:
         RaceSeen seen;
         QueueWatch queue;
         uint32_t start = 0;
-        bool clicked = false;
+        const std::unique_ptr<MiniGameDriver> driver = MakeRaceDriver(HeadlessBotInput(), winner);
+        auto drive = [&](uint32_t now) { return driver->Step(GetActivityManager()->GetCurrentActivity(), now); };
+        auto script = [](const std::string& lines) {
+            if (!lines.empty())
+                static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+        };
         Scenario s = Game(kFrameMs);
         s.frames = (kRaceMs + kEndBoundMs + 3000) / kFrameMs;
         s.watch = [&](uint32_t tick) {
@@ -157,6 +141,7 @@ protected:
             Race* race = CurrentRace<Race>();
             if (race == nullptr) {
                 if (seen.started && GetActivityManager()->GetCurrentId() == Race::kTown) seen.leftForTown = true;
+                script(drive(now));
                 return;
             }
             if (!seen.started) {
@@ -172,22 +157,20 @@ protected:
                 // The driver listens to the intro lines before it starts the race.
                 OMessageProcess* messages = app->GetMessageProcess();
                 if (messages && messages->QueueLength() == 0 && !messages->IsSuspended()) seen.introHeard = true;
-                if (!clicked && (seen.introHeard || at >= kIntroBoundMs)) {
-                    clicked = true;
-                    race->OnButton(Race::kIntroPanel, 1);
-                }
+                // The driver's click on the instructions goes straight to the race, on the frame
+                // the driver asks: the goldens were recorded with the race started there, not
+                // the few frames later a click through the message queue arrives.
+                if (!drive(now).empty()) race->OnButton(Race::kIntroPanel, 1);
                 return;
             }
             if (race->IsPanelShown(Race::kEndPanel)) {
                 if (seen.panelAt == 0) {
                     seen.panelAt = at;
-                    Release();
                     for (int n : race->SpokenLines()) seen.lines += std::to_string(n) + "\n";
                 } else if (at == seen.panelAt + kPictureDelayMs) {
                     seen.end = StagePicture();
-                } else if (at == seen.panelAt + 40 * kFrameMs) {
-                    race->OnButton(Race::kEndPanel, 0);
                 }
+                script(drive(now));
                 return;
             }
             queue.See(at, seen);
@@ -201,36 +184,12 @@ protected:
                     break;
                 }
             }
-            if (race->GetRaceVehicle() == nullptr) return;
-            if (winner) Chase(*race, tick);
-            else SteerClear(*race);
+            script(drive(now));
         };
         const ScenarioRun run = RunScenario(s);
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
         return seen;
-    }
-
-    static void Steer(float goal, float x) {
-        Keys().SetKeyDown(int32_t(kKeyLeft), goal >= 0.0f && goal < x - 8.0f);
-        Keys().SetKeyDown(int32_t(kKeyRight), goal >= 0.0f && goal > x + 8.0f);
-    }
-    /// Toward the nearest good object, ALT pressed and released in turn so that every release
-    /// past the reload sprays.
-    static void Chase(Race& race, uint32_t tick) {
-        Steer(NearestAhead(race, Good), race.GetRaceVehicle()->GetPosition().x);
-        Keys().SetKeyDown(int32_t(kKeyAlt), tick % 2 == 0);
-    }
-    /// Away from the nearest object ahead, toward the wider side of the road.
-    static bool Any(int32_t kind) { return kind >= 0 && kind < Race::kKinds; }
-    static void SteerClear(Race& race) {
-        const float x = race.GetRaceVehicle()->GetPosition().x;
-        const float danger = NearestAhead(race, Any);
-        if (danger < 0.0f || std::fabs(danger - x) > 80.0f) return Steer(-1.0f, x);
-        Steer(danger < kStageWidth / 2.0f ? danger + 120.0f : danger - 120.0f, x);
-    }
-    static void Release() {
-        for (uint32_t key : {kKeyLeft, kKeyRight, kKeyAlt}) Keys().SetKeyDown(int32_t(key), false);
     }
 
     /// The saved record: one more race, level 2, the badges of the goals, a hero point only

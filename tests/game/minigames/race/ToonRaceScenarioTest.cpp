@@ -8,9 +8,7 @@ namespace {
 
 using Race = GRToon_Activity;
 
-bool Good(int32_t kind) { return kind == Race::kFire || kind == Race::kBadge || kind == Race::kFireworks; }
-
-class ToonRaceScenarioTest : public RoadRaceScenario<Race, circus_race::kScreen, Good> {
+class ToonRaceScenarioTest : public RoadRaceScenario<Race, circus_race::kScreen> {
 protected:
     /// A three-way volley a few sprays along. Fireworks are rare on the generated road: ten
     /// seconds into the race the driver is given their bonus, as if it had picked some up.

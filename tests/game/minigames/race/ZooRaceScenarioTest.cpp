@@ -10,11 +10,7 @@ namespace {
 
 using Race = GRZoo_Activity;
 
-bool Good(int32_t kind) {
-    return kind == Race::kMonkey || kind == Race::kClothes || kind == Race::kBadge || kind == Race::kFlashlight;
-}
-
-class ZooRaceScenarioTest : public RoadRaceScenario<Race, zoo_race::kScreen, Good> {
+class ZooRaceScenarioTest : public RoadRaceScenario<Race, zoo_race::kScreen> {
 protected:
     /// The wide beam shining.
     bool BonusShotsShown(Race& race) override {

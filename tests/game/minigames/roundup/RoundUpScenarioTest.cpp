@@ -1,14 +1,12 @@
 // The whole program on the three generated round-ups, {1, 0, 18} (circus town), {1, 0, 23} (zoo)
 // and {1, 0, 25} (city), each at level 1 (four animals kept of twelve) with the town's first
-// vehicle and a fixed seed, started directly by the test kit: a bot closes the start panel,
+// vehicle and a fixed seed, started directly by the test kit: the round-up driver closes the start panel,
 // starts driving with SPACE and steers with the arrow keys round one animal after another until
 // every one is caught; the win panel shows, its return button leads to the town and the saved
 // record holds the raised level, the completed round-up, the hero point and the badges taken.
 // At level 2 the menu's easier level lowers the level and leaves for the town.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <ostream>
 #include <functional>
 #include <map>
@@ -29,14 +27,13 @@
 #include "game/shell/Player.h"
 #include "game/shell/StillProps.h"
 #include "game/shell/TLVApp.h"
-#include "game/world/WorldBuckets.h"
 #include "game/world/WorldClasses.h"
 #include "game/world/characters/DRoundUp.h"
-#include "game/world/vehicles/VIsometric.h"
 #include "platform/Platform.h"
-#include "platform/headless/HeadlessInput.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/bots/MiniGameDriver.h"
+#include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
@@ -44,173 +41,15 @@ namespace {
 
 constexpr uint32_t kFrameMs = 16;
 constexpr int16_t kBo = 3;
-constexpr uint32_t kLeft = 0x25, kRight = 0x27;
-/// The orbit the bot drives round an animal (stage pixels; the view squashes it vertically).
-constexpr double kOrbit = 60.0;
-/// How near the vehicle comes to a wall's middle before it turns away.
-constexpr double kWallReach = 100.0;
-
 void Script(const std::string& lines) {
     static_cast<plat::ScriptedMessages&>(plat::messages())
         .LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
-std::string ClickAt(uint32_t ms, int x, int y) {
-    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    return std::to_string(ms) + " WM_MOUSEMOVE" + at + std::to_string(ms + 50) + " WM_LBUTTONDOWN 1" + at.substr(2) +
-           std::to_string(ms + 100) + " WM_LBUTTONUP" + at;
 }
 RgbImage StagePicture() {
     const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
     return shown ? ToRgb(shown->Presented()) : RgbImage{};
 }
 CRoundUpActivity* RoundUp() { return dynamic_cast<CRoundUpActivity*>(CurrentGameActivity()); }
-void Hold(uint32_t key, bool down) { static_cast<plat::HeadlessInput&>(plat::input()).SetKeyDown(int32_t(key), down); }
-
-/// How far a point lies inside the map (the least of its four margins).
-double Clearance(CRoundUpActivity* r, const CPointF& p) {
-    const CRect16 map = r->GetMapRect();
-    return std::min({double(p.x) - map.left, double(map.right) - p.x, 2.0 * (double(p.y) - map.top),
-                     2.0 * (double(map.bottom) - p.y)});
-}
-
-/// The boxes of the walls the vehicle must drive round.
-std::vector<CRect16> Walls(CRoundUpActivity* r) {
-    std::vector<CRect16> out;
-    for (int32_t i = 0; i < r->ChildCount(); ++i)
-        if (auto* prop = dynamic_cast<OActivityProp*>(r->ChildAt(i)); prop && prop->IsA(Blocker::kClassId))
-            out.push_back(CWorldBuckets::BoxOf(prop));
-    return out;
-}
-/// The place of a wall nearest to `p`: a wide wall blocks the vehicle at its ends as well as
-/// at its middle.
-CPointF NearestOf(const CRect16& wall, const CPointF& p) {
-    return CPointF(std::clamp(p.x, float(wall.left), float(wall.right)),
-                   std::clamp(p.y, float(wall.top), float(wall.bottom)));
-}
-
-/// Where the bot drives: round an animal, or to a place where it waits.
-struct Orbit {
-    CPointF centre;
-    double radius = kOrbit;
-    bool park = false; ///< no room round any animal: the vehicle waits at `centre`, away from them
-};
-
-/// The round of an animal, false when there is no room for it: too near a wall or the map's
-/// edge the round would run into them, and the animal roams off them in time.
-bool RoundOf(CRoundUpActivity* r, const DRoundUp* a, Orbit* out) {
-    const CPointF g = a->GetGroundPosition();
-    *out = Orbit{g, kOrbit};
-    for (const CRect16& wall : Walls(r)) {
-        const CPointF w((wall.left + wall.right) / 2.0f, (wall.top + wall.bottom) / 2.0f);
-        if (std::hypot(double(g.x) - w.x, 2.0 * (double(g.y) - w.y)) < kOrbit + kWallReach) return false;
-    }
-    return Clearance(r, g) >= kOrbit + 35.0;
-}
-
-/// The free animal the bot goes for: the nearest of those with room for an orbit round them,
-/// kept until it is caught or has no room left. With none, a place across the middle from the
-/// free animals, well inside the map, where the vehicle waits while they roam back (near an
-/// edge they head for the middle); a moving vehicle would only drive them back.
-Orbit OrbitOf(CRoundUpActivity* r, const CPointF& from, bool* any, DRoundUp** chosen) {
-    Orbit kept;
-    const auto& list = r->GetList(TLVWorld_Activity::kRoundUps);
-    double sumX = 0.0, sumY = 0.0;
-    int free = 0;
-    for (int32_t i = 0; i < list.Count(); ++i)
-        if (auto* a = dynamic_cast<DRoundUp*>(list.GetAt(i)); a && !a->IsCaught())
-            sumX += a->GetGroundPosition().x, sumY += a->GetGroundPosition().y, ++free;
-    *any = free > 0;
-    if (*chosen && !(*chosen)->IsCaught() && RoundOf(r, *chosen, &kept)) return kept;
-    *chosen = nullptr;
-    const CRect16 map = r->GetMapRect();
-    const CPointF middle((map.left + map.right) / 2.0f, (map.top + map.bottom) / 2.0f);
-    Orbit best{middle, kOrbit, true};
-    if (free > 0) {
-        const double awayX = middle.x - (sumX / free - middle.x), awayY = middle.y - (sumY / free - middle.y);
-        const double spanX = (map.right - map.left) / 2.0 - 200.0, spanY = (map.bottom - map.top) / 2.0 - 150.0;
-        best.centre = CPointF(float(std::clamp(awayX, middle.x - spanX, middle.x + spanX)),
-                              float(std::clamp(awayY, middle.y - spanY, middle.y + spanY)));
-    }
-    double bestDistance = 1e18;
-    for (int32_t i = 0; i < list.Count(); ++i) {
-        auto* a = dynamic_cast<DRoundUp*>(list.GetAt(i));
-        if (!a || a->IsCaught()) continue;
-        Orbit round;
-        const CPointF g = a->GetGroundPosition();
-        const double d = std::hypot(double(g.x) - from.x, double(g.y) - from.y);
-        if (RoundOf(r, a, &round) && d < bestDistance) bestDistance = d, best = round, *chosen = a;
-    }
-    return best;
-}
-
-/// One frame of the bot: the way along the orbit round the animal (inward when far, outward
-/// when too near), and the arrow that turns the vehicle's heading toward it. False when the
-/// vehicle is to stand: nothing left, or waiting at its place.
-bool Steer(CRoundUpActivity* r, DRoundUp** chosen) {
-    auto* vehicle = dynamic_cast<VIsometric*>(r->GetVehicle());
-    const CPointF v = vehicle ? vehicle->GetPosition() : CPointF();
-    bool any = false;
-    const Orbit orbit = vehicle ? OrbitOf(r, v, &any, chosen) : Orbit{};
-    const CPointF a = orbit.centre;
-    const double radius = orbit.radius;
-    // Measured in a space where the view's squash is undone, so the orbit is round.
-    const double rx = double(v.x) - a.x, ry = 2.0 * (double(v.y) - a.y);
-    const double distance = std::max(1.0, std::hypot(rx, ry));
-    if (!any || (orbit.park && distance < kOrbit)) {
-        Hold(kLeft, false);
-        Hold(kRight, false);
-        return false;
-    }
-    const double ux = rx / distance, uy = ry / distance;
-    double wantX, wantY;
-    if (orbit.park) {
-        wantX = -rx;
-        wantY = -ry;
-    } else if (distance > 2.0 * radius) {
-        // From afar the bot comes in along a tangent of the orbit, in the orbit's own sense, so
-        // that it never passes near the animal and drives it off.
-        const double t = std::acos(radius / distance), c = std::cos(t), sn = std::sin(t);
-        const double wx = ux * c - uy * sn, wy = ux * sn + uy * c;
-        wantX = a.x + radius * wx - v.x;
-        wantY = 2.0 * a.y + radius * wy - 2.0 * v.y;
-    } else {
-        const double pull = std::clamp((distance - radius) / kOrbit, -1.0, 1.0);
-        wantX = -uy - pull * ux;
-        wantY = ux - pull * uy;
-    }
-    // Walls ahead push the way aside, but for one the orbit takes in.
-    const double want = std::max(1e-6, std::hypot(wantX, wantY));
-    wantX /= want;
-    wantY /= want;
-    for (const CRect16& wall : Walls(r)) {
-        const CPointF w = NearestOf(wall, v);
-        const double wx = double(v.x) - w.x, wy = 2.0 * (double(v.y) - w.y);
-        const double d = std::max(1.0, std::hypot(wx, wy));
-        const CPointF inside = NearestOf(wall, a);
-        if (std::hypot(double(inside.x) - a.x, 2.0 * (double(inside.y) - a.y)) < radius) continue;
-        if (d < kWallReach) {
-            wantX += wx / d * (kWallReach - d) / 30.0;
-            wantY += wy / d * (kWallReach - d) / 30.0;
-        }
-    }
-    // So does the map's edge.
-    const CRect16 map = r->GetMapRect();
-    const double mx = (map.left + map.right) / 2.0 - v.x, my = 2.0 * ((map.top + map.bottom) / 2.0 - v.y);
-    const double m = std::max(1.0, std::hypot(mx, my)), room = Clearance(r, v);
-    if (room < 40.0) {
-        wantX += mx / m * (40.0 - room) / 10.0;
-        wantY += my / m * (40.0 - room) / 10.0;
-    }
-    Vec3 h;
-    vehicle->GetHeadingVector(&h);
-    const double cross = double(h.x) * wantY - 2.0 * double(h.y) * wantX;
-    // Facing straight away from the way the cross product is small too: turn round then.
-    const bool away = double(h.x) * wantX + 2.0 * double(h.y) * wantY < 0.0;
-    Hold(kRight, cross > 0.05 || (away && cross >= -0.05));
-    Hold(kLeft, cross < -0.05);
-    return true;
-}
-
 void PressEsc() { Script("0 WM_KEYDOWN 27 0 0 0\n100 WM_KEYUP 27 0 0 0\n"); }
 
 /// One round-up of the table: its entry, its town's values, the stem of its golden files and
@@ -301,10 +140,11 @@ protected:
         PutSave(records);
         Ini("STARTACTIVITY=" + std::to_string(row.entry) + "\n");
         Played played;
-        uint32_t now = 0, since = 0, spacePressed = 0;
+        uint32_t now = 0, since = 0;
         ChunkId shown = kNullChunkId;
-        bool driving = false;
-        DRoundUp* chosen = nullptr;
+        const std::unique_ptr<MiniGameDriver> driver = MakeRoundUpDriver(HeadlessBotInput());
+        // This frame's messages of the driver (it plays the won round-ups).
+        std::string driven;
         auto settled = [&](uint16_t entry) {
             OActivityManager* manager = GetActivityManager();
             return manager && shown == MakeChunkId(1, entry) && !manager->IsSwitchPending() && now >= since + 1000;
@@ -316,7 +156,11 @@ protected:
             std::function<bool()> ready;
             std::function<void()> act;
         };
-        const Step start = {[&] { return settled(row.entry) && panelFor(CRoundUpActivity::kStartPanel, 0); },
+        auto clickedOn = [&](int16_t panel) { return RoundUp() && RoundUp()->IsPanelShown(panel) && !driven.empty(); };
+        const Step start = {[&] {
+                                if (plan == Plan::Win) return clickedOn(CRoundUpActivity::kStartPanel); // the driver's click
+                                return settled(row.entry) && panelFor(CRoundUpActivity::kStartPanel, 0);
+                            },
                             [&] {
                                 CRoundUpActivity* r = RoundUp();
                                 played.startPanel = StagePicture();
@@ -325,31 +169,25 @@ protected:
                                 played.vehiclePart = part;
                                 played.markArt = r->GetTrack().GetMarkArt();
                                 played.animalsKept = r->GetList(TLVWorld_Activity::kRoundUps).Count();
-                                Script(ClickAt(0, 430, 340)); // the start panel's button
+                                if (plan != Plan::Win) Script(ClickAt(0, kPanelButton1X, kPanelButtonY)); // the start panel's button
                             }};
         std::vector<Step> steps = {start};
         if (plan == Plan::Win) {
+            // The driver starts the vehicle with SPACE a second after the start panel went.
             steps.push_back({[&] { return RoundUp() && !RoundUp()->IsPanelShown(-1) && now >= since + 1000; },
+                             [&] { played.tokensAtStart = TokensLeft(RoundUp()); }});
+            steps.push_back({[&] { return clickedOn(CRoundUpActivity::kWinPanel); }, // the driver's return to the town
                              [&] {
-                                 played.tokensAtStart = TokensLeft(RoundUp());
-                                 driving = true; // the bot starts the vehicle with SPACE
-                             }});
-            steps.push_back({[&] { return panelFor(CRoundUpActivity::kWinPanel, 500); },
-                             [&] {
-                                 driving = false;
-                                 Hold(kLeft, false);
-                                 Hold(kRight, false);
                                  played.tokensAtEnd = TokensLeft(RoundUp());
                                  played.winPanel = StagePicture();
-                                 Script(ClickAt(0, 210, 340)); // return to the town
                              }});
         } else {
             steps.push_back({[&] { return RoundUp() && !RoundUp()->IsPanelShown(-1) && now >= since + 1000; },
                              [&] { PressEsc(); }});
             steps.push_back({[&] { return panelFor(CTLVActivity::kPanelMenu, 500); },
-                             [&] { Script(ClickAt(0, 430, 305)); }}); // the menu's easier level
+                             [&] { Script(ClickAt(0, kPanelButton1X, 305)); }}); // the menu's easier level
             steps.push_back({[&] { return panelFor(CTLVActivity::kPanelLeave, 500); },
-                             [&] { Script(ClickAt(0, 430, 340)); }}); // yes, to the town
+                             [&] { Script(ClickAt(0, kPanelButton1X, kPanelButtonY)); }}); // yes, to the town
         }
         steps.push_back({[&] { return settled(town.returnTo); }, [] {}});
         played.steps = steps.size();
@@ -361,9 +199,8 @@ protected:
             if (tick == 1) {
                 xSRand(seed);
                 TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
-                // So do the arrows the last play's bot held when its time ran out.
-                Hold(kLeft, false);
-                Hold(kRight, false);
+                // So do the arrows the last play's driver held when its time ran out.
+                driver->Release();
                 CPlayer* player = CTLVApp::Get()->GetPlayer();
                 player->Load(kBo);
                 player->SetSelectedVehicle(town.vehicles[0].number);
@@ -386,15 +223,9 @@ protected:
                     if (played.leftSeen.size() == 1 && played.closingLoop.width == 0) played.closingLoop = StagePicture();
                     played.leftSeen.push_back(left);
                 }
-                if (driving && !r->IsPanelShown(-1)) {
-                    // SPACE starts and stops the vehicle; a press takes a few frames to arrive.
-                    const bool go = Steer(r, &chosen);
-                    if (go != (r->GetSpaceLatch() == TLVWorld_Activity::kLatchDrive) && now >= spacePressed + 500) {
-                        Script("0 WM_KEYDOWN 32 0 0 0\n100 WM_KEYUP 32 0 0 0\n");
-                        spacePressed = now;
-                    }
-                }
             }
+            driven = plan == Plan::Win && manager ? driver->Step(manager->GetCurrentActivity(), now) : "";
+            if (!driven.empty()) Script(driven);
             if (OMessageProcess* messages = OApplication::Get()->GetMessageProcess()) {
                 for (int32_t i = 0; i < messages->QueueLength(); ++i) {
                     const std::string& caption = messages->QueuedAt(i)->caption;
