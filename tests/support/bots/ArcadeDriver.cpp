@@ -13,6 +13,7 @@
 #include "game/minigames/arcade/ZooArcadeGoalItem.h"
 #include "game/minigames/arcade/ZooArcadeMonkey.h"
 #include "game/world/vehicles/VFlat.h"
+#include "tests/support/bots/DriverKit.h"
 #include "tests/support/bots/MiniGameDriver.h"
 #include "tests/support/bots/ScriptLines.h"
 
@@ -102,37 +103,29 @@ const ArcadeAim kArcades[] = {
     {GAMetropolis_Activity::kClassId, 10, CityAim},
 };
 
-const ArcadeAim* AimOf(const OActivity* current) {
-    for (const ArcadeAim& arcade : kArcades)
-        if (current && current->IsA(arcade.classId)) return &arcade;
-    return nullptr;
-}
+const ArcadeAim* AimOf(const OActivity* current) { return RowOf(kArcades, current); }
 
 class ArcadeDriver final : public MiniGameDriver {
 public:
     bool Plays(OActivity* current) const override { return AimOf(current) != nullptr; }
 
     std::string Step(OActivity* current, uint32_t now) override {
-        OActivityManager* manager = GetActivityManager();
-        const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
-        if (id != shown_) {
-            shown_ = id;
-            arrived_ = now;
-        }
+        current_.Note(now);
+        const uint32_t arrived = current_.since;
         const ArcadeAim* arcade = AimOf(current);
         if (arcade == nullptr) {
             phase_ = Phase::StartPanel;
             return "";
         }
         auto& game = static_cast<Arcade_Game&>(*current);
-        const bool settled = !manager->IsSwitchPending() && now >= arrived_ + kSettleMs;
+        const bool settled = !GetActivityManager()->IsSwitchPending() && now >= arrived + kSettleMs;
         switch (phase_) {
         case Phase::StartPanel:
-            if (!settled || now < arrived_ + kStartPanelMs || !game.IsPanelShown(Arcade_Activity::kStartPanel)) return "";
+            if (!settled || now < arrived + kStartPanelMs || !game.IsPanelShown(Arcade_Activity::kStartPanel)) return "";
             phase_ = Phase::Starting;
             return SteadyClick(kInstructionsX, kInstructionsY);
         case Phase::Starting:
-            if (settled && !game.IsPanelShown(-1) && now >= arrived_ + kPlayFromMs) phase_ = Phase::Playing;
+            if (settled && !game.IsPanelShown(-1) && now >= arrived + kPlayFromMs) phase_ = Phase::Playing;
             return "";
         case Phase::Playing:
             if (game.IsPanelShown(Arcade_Game::kResultsPanel)) {
@@ -184,9 +177,9 @@ private:
     }
 
     Phase phase_ = Phase::StartPanel;
-    /// The current activity and since when; when the results showed and the last ALT.
-    ChunkId shown_ = kNullChunkId;
-    uint32_t arrived_ = 0, wonAt_ = 0, firedAt_ = 0;
+    /// Since when the current activity is current; when the results showed and the last ALT.
+    CurrentSince current_;
+    uint32_t wonAt_ = 0, firedAt_ = 0;
     /// The arrow held down (0: none).
     int heldKey_ = 0;
 };

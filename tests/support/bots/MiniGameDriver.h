@@ -10,6 +10,7 @@
 //     OActivity* current = GetActivityManager()->GetCurrentActivity();
 //     const std::string lines = driver->Step(current, nowMs);
 //     if (!lines.empty()) scriptedMessages.LoadScript(lines, mainWindowId);
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,9 +20,12 @@ class OActivity;
 
 namespace vqt::test {
 
-/// The keys a driver holds down (the races and round-ups read the arrows' state each frame).
+/// The keys a driver holds down (the races and round-ups read the arrows' state each frame),
+/// and how many of the messages it answered still wait to be handed to the game (the puzzle
+/// driver clicks the next tile once its last click went in; null: none wait).
 struct BotInput {
     std::function<void(int32_t key, bool down)> holdKey;
+    std::function<size_t()> messagesWaiting;
 };
 
 class MiniGameDriver {
@@ -49,5 +53,7 @@ std::unique_ptr<MiniGameDriver> MakeRaceDriver(BotInput input, bool fires);
 std::unique_ptr<MiniGameDriver> MakeArcadeDriver();
 /// The three round-ups.
 std::unique_ptr<MiniGameDriver> MakeRoundUpDriver(BotInput input);
+/// The three town puzzles; with `awaitVisit` the first go waits for a character's visit.
+std::unique_ptr<MiniGameDriver> MakePuzzleDriver(BotInput input, bool awaitVisit = false);
 
 } // namespace vqt::test

@@ -9,6 +9,7 @@
 #include "game/minigames/race/GRToonActivity.h"
 #include "game/minigames/race/GRZooActivity.h"
 #include "game/shell/TLVApp.h"
+#include "tests/support/bots/DriverKit.h"
 #include "tests/support/bots/MiniGameDriver.h"
 #include "tests/support/bots/ScriptLines.h"
 
@@ -48,11 +49,7 @@ const RaceKinds kRaces[] = {
      }},
 };
 
-const RaceKinds* KindsOf(const OActivity* current) {
-    for (const RaceKinds& race : kRaces)
-        if (current && current->IsA(race.classId)) return &race;
-    return nullptr;
-}
+const RaceKinds* KindsOf(const OActivity* current) { return RowOf(kRaces, current); }
 
 class RaceDriver final : public MiniGameDriver {
 public:

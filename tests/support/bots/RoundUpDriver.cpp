@@ -12,6 +12,7 @@
 #include "game/world/WorldBuckets.h"
 #include "game/world/characters/DRoundUp.h"
 #include "game/world/vehicles/VIsometric.h"
+#include "tests/support/bots/DriverKit.h"
 #include "tests/support/bots/MiniGameDriver.h"
 #include "tests/support/bots/ScriptLines.h"
 
@@ -113,12 +114,8 @@ public:
     bool Plays(OActivity* current) const override { return current && current->IsA(CRoundUpActivity::kClassId); }
 
     std::string Step(OActivity* current, uint32_t now) override {
+        current_.Note(now);
         OActivityManager* manager = GetActivityManager();
-        const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
-        if (id != shown_) {
-            shown_ = id;
-            since_ = now;
-        }
         if (!Plays(current)) {
             phase_ = Phase::StartPanel;
             chosen_ = nullptr;
@@ -131,26 +128,26 @@ public:
             // SPACE starts and stops the vehicle.
             const bool go = Steer(r);
             if (go != (r->GetSpaceLatch() == TLVWorld_Activity::kLatchDrive) && now >= spacePressed_ + kSpaceGapMs) {
-                out = KeyLine(0, "WM_KEYDOWN", ' ') + KeyLine(100, "WM_KEYUP", ' ');
+                out = KeyPress(' ');
                 spacePressed_ = now;
             }
         }
         switch (phase_) {
         case Phase::StartPanel:
-            if (manager->IsSwitchPending() || now < since_ + kSettleMs || !r->IsPanelShown(CRoundUpActivity::kStartPanel))
+            if (manager->IsSwitchPending() || now < current_.since + kSettleMs || !r->IsPanelShown(CRoundUpActivity::kStartPanel))
                 return out;
             phase_ = Phase::Starting;
-            since_ = now;
+            current_.since = now;
             return ClickAt(0, kPanelButton1X, kPanelButtonY); // the start panel's button
         case Phase::Starting:
-            if (r->IsPanelShown(-1) || now < since_ + kDriveFromMs) return out;
+            if (r->IsPanelShown(-1) || now < current_.since + kDriveFromMs) return out;
             phase_ = Phase::Driving;
-            since_ = now;
+            current_.since = now;
             return out;
         case Phase::Driving:
-            if (!r->IsPanelShown(CRoundUpActivity::kWinPanel) || now < since_ + kWinPanelMs) return out;
+            if (!r->IsPanelShown(CRoundUpActivity::kWinPanel) || now < current_.since + kWinPanelMs) return out;
             phase_ = Phase::Left;
-            since_ = now;
+            current_.since = now;
             Release();
             return ClickAt(0, kPanelButton0X, kPanelButtonY); // return to the town
         case Phase::Left:
@@ -240,8 +237,8 @@ private:
     BotInput input_;
     Phase phase_ = Phase::StartPanel;
     /// The current activity, since when it or the phase is; the last press of SPACE.
-    ChunkId shown_ = kNullChunkId;
-    uint32_t since_ = 0, spacePressed_ = 0;
+    CurrentSince current_;
+    uint32_t spacePressed_ = 0;
     /// The animal being rounded up.
     DRoundUp* chosen_ = nullptr;
 };

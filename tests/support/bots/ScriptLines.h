@@ -10,6 +10,9 @@ inline std::string KeyLine(uint32_t ms, const char* message, int key) {
     return std::to_string(ms) + " " + message + " " + std::to_string(key) + " 0 0 0\n";
 }
 
+/// A key pressed now and let go 100 ms later.
+inline std::string KeyPress(int key) { return KeyLine(0, "WM_KEYDOWN", key) + KeyLine(100, "WM_KEYUP", key); }
+
 /// The pointer onto (x, y) at `ms`, the left button down 50 ms and up 100 ms later.
 inline std::string ClickAt(uint32_t ms, int x, int y) {
     const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";

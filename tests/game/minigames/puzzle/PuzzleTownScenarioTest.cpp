@@ -1,11 +1,11 @@
 // The three town puzzles played by the whole program on the generated data with a fixed seed,
 // each started directly or entered from its town: there the town's bot drives onto way point 3
 // and answers the question with yes, and after the puzzle the town must show the vehicle where
-// it stood when it was asked. In the puzzle a bot closes the start panel, clicks the tiles until the loop joins,
-// presses SPACE, keeps the loop joined and presses go again whenever the vehicle has stopped
-// (a visiting character stops it) until everyone is picked up; the end panel's return button
-// leads to the town with the win saved. At the zoo's second level the people walk and the bot
-// waits for a character's visit first. The pictures, the spoken lines and the state of the
+// it stood when it was asked. In the puzzle the puzzle driver closes the start panel, clicks the
+// tiles until the loop joins, presses SPACE, keeps the loop joined and presses go again whenever
+// the vehicle has stopped (a visiting character stops it) until everyone is picked up; the end
+// panel's return button leads to the town with the win saved. At the zoo's second level the
+// people walk and the driver waits for a character's visit first. The pictures, the spoken lines and the state of the
 // play every 100 frames are kept as goldens. The city is also left unsolved.
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "engine/base/Random.h"
@@ -26,6 +27,7 @@
 #include "game/minigames/puzzle/GPZooActivity.h"
 #include "game/minigames/puzzle/PuzzleCharacter.h"
 #include "game/minigames/puzzle/PuzzleDweeble.h"
+#include "game/minigames/puzzle/PuzzlePiece.h"
 #include "game/shell/PBeam.h"
 #include "game/shell/PParticle.h"
 #include "game/shell/Player.h"
@@ -36,12 +38,13 @@
 #include "tests/game/minigames/puzzle/PuzzleBot.h"
 #include "tests/game/minigames/puzzle/PuzzleScenarioFixture.h"
 #include "tests/support/TownBot.h"
+#include "tests/support/bots/MiniGameDriver.h"
 
 namespace vqt::test {
 namespace {
 
 constexpr uint32_t kFrameMs = 16;
-constexpr uint32_t kEsc = 27, kSpace = 32;
+constexpr uint32_t kEsc = 27;
 constexpr uint32_t kHashFrames = 100;
 
 /// One play of a town's puzzle.
@@ -213,25 +216,24 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
     TownBot driver(GeneratedRoads(), ToWayPointThree());
     bool entered = !play.fromTown;
     std::vector<QueuedLine> queued;
-    uint32_t now = 0, since = 0, pressedGo = 0, clicked = 0, heldBack = 0, lastPickUp = 0;
-    uint16_t peopleLeft = 0;
+    uint32_t now = 0, since = 0;
     ChunkId shown = kNullChunkId;
+    const std::unique_ptr<MiniGameDriver> solver = MakePuzzleDriver(HeadlessBotInput(), play.awaitVisit);
+    // This frame's messages of the driver, which plays the puzzle.
+    std::string driven;
     std::map<const Puzzle_Dweeble*, int> firstCell;
     auto settledOn = [&](uint16_t entry) {
         OActivityManager* manager = GetActivityManager();
         return manager && shown == MakeChunkId(1, entry) && !manager->IsSwitchPending() && now >= since + 1000;
     };
     auto playing = [&] { return Puzzle() && !Puzzle()->IsPanelShown(-1); };
-    auto visiting = [&] {
-        Puzzle_Character* c = Puzzle() ? Puzzle()->GetCharacter() : nullptr;
-        return c && c->IsVisiting() && c->GetTile() && !c->GetTile()->IsLifting() && c->GetState() == 1;
-    };
     struct Step {
         std::function<bool()> ready;
         std::function<void()> act;
     };
     const std::vector<Step> steps = {
-        {[&] { return settledOn(town.ownEntry) && Puzzle()->IsPanelShown(CGPuzzle::kPanelStart); },
+        // The driver's click on the start panel's button.
+        {[&] { return Puzzle() && Puzzle()->IsPanelShown(CGPuzzle::kPanelStart) && !driven.empty(); },
          [&] {
              seen.level = Puzzle()->GetLevel();
              if (play.fromTown) {
@@ -241,21 +243,19 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
                  seen.heroBefore = player->GetHeroPoints(town.world);
              }
              if (play.panelPictures) seen.pictures["start_panel"] = StagePicture();
-             Script(ClickAt(0, 430, 340)); // the start panel's button
          }},
         {[&] { return playing() && now >= since + 2000; }, [&] {}},
-        {[&] { return playing() && LoopJoined(*Puzzle()) && (!play.awaitVisit || visiting()); },
+        // The driver's first go, the loop joined (the only key it presses while it clicks tiles).
+        {[&] { return playing() && driven.find("WM_KEYDOWN") != std::string::npos; },
          [&] {
              if (play.awaitVisit) seen.pictures["lifted_tile"] = StagePicture();
-             Script(KeyPress(kSpace));
-             pressedGo = now;
          }},
-        {[&] { return Puzzle() && Puzzle()->IsPanelShown(CGPuzzle::kPanelEnd) && now >= since + 500; },
+        // The driver's click on the end panel's return button.
+        {[&] { return Puzzle() && Puzzle()->IsPanelShown(CGPuzzle::kPanelEnd) && !driven.empty(); },
          [&] {
              if (play.panelPictures) seen.pictures["end_panel"] = StagePicture();
              seen.peopleSaved = uint16_t(Puzzle()->GetPeopleTotal() - Puzzle()->GetPeopleLeft());
              seen.badgesCollected = uint16_t(Puzzle()->GetBadgeTotal() - Puzzle()->Badges().size());
-             Script(ClickAt(0, 210, 340)); // return to the town
          }},
         {[&] { return settledOn(town.worldEntry); },
          [&] {
@@ -288,7 +288,7 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
             if (inTown->IsPanelShown(TownWorld::kConfirmPanel) && now >= since + 1500) {
                 seen.askedAt = inTown->GetAreaNumber();
                 seen.stored = CTLVApp::Get()->GetPlayer()->GetWorldPosition(town.world);
-                Script(ClickAt(0, 430, 340)); // yes
+                Script(ClickAt(0, kPanelButton1X, kPanelButtonY)); // yes
                 entered = true;
                 since = now;
             } else if (!inTown->IsPanelShown(-1)) {
@@ -316,26 +316,8 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
             if (auto* zoo = dynamic_cast<GPZoo_Activity*>(puzzle); zoo && !seen.pictures.count("light") && play.level == 1)
                 if (zoo->GetSpotLight() && zoo->GetSpotLight()->IsVisible()) seen.pictures["light"] = StagePicture();
         }
-        const bool tilesNeeded = seen.stepsDone >= 2 && seen.stepsDone < 4 && playing() && !LoopJoined(*puzzle);
-        if (tilesNeeded && now >= clicked + 300 && InputTaken()) {
-            Script(NextSolvingClick(*puzzle));
-            clicked = now;
-        }
-        if (puzzle && puzzle->GetPeopleLeft() != peopleLeft) {
-            peopleLeft = puzzle->GetPeopleLeft();
-            lastPickUp = now;
-        }
-        // A visiting character stops the vehicle before its tile: the bot presses go again. A
-        // person walking ahead of the vehicle is not caught up with: the bot stops the vehicle
-        // a while, so that the person turns back at it and comes round to meet it.
-        const bool going = seen.stepsDone == 3 && playing() && LoopJoined(*puzzle) && now >= clicked + 2000;
-        if (going && puzzle->Run().IsMoving() && now >= std::max(lastPickUp, pressedGo) + 20000) {
-            Script(KeyPress(kSpace));
-            heldBack = pressedGo = now;
-        } else if (going && !puzzle->Run().IsMoving() && now >= pressedGo + 1500 && now >= heldBack + 8000) {
-            Script(KeyPress(kSpace));
-            pressedGo = now;
-        }
+        driven = solver->Step(manager ? manager->GetCurrentActivity() : nullptr, now);
+        if (!driven.empty()) Script(driven);
         if (entered && seen.stepsDone < steps.size() && steps[seen.stepsDone].ready()) {
             steps[seen.stepsDone].act();
             since = now;
@@ -449,18 +431,18 @@ TEST_F(PuzzleTownScenarioTest, LeavingTheCityPuzzleUnsolvedLowersItsLevelAndRetu
         CGPuzzle* puzzle = Puzzle();
         const bool settled = puzzle && manager && !manager->IsSwitchPending() && now >= since + 1000;
         if (step == 0 && settled && puzzle->IsPanelShown(CGPuzzle::kPanelStart)) {
-            Script(ClickAt(0, 430, 340));
+            Script(ClickAt(0, kPanelButton1X, kPanelButtonY));
             ++step;
         } else if (step == 1 && settled && !puzzle->IsPanelShown(-1) && now >= since + 2000) {
             Script(KeyPress(kEsc));
             ++step;
         } else if (step == 2 && puzzle && puzzle->IsPanelShown(CTLVActivity::kPanelMenu) && now >= since + 1500) {
             log += "menu\n";
-            Script(ClickAt(0, 430, 305)); // button 1: leave
+            Script(ClickAt(0, kPanelButton1X, 305)); // button 1: leave
             ++step;
         } else if (step == 3 && puzzle && puzzle->IsPanelShown(CTLVActivity::kPanelLeave) && now >= since + 500) {
             log += "leave question\n";
-            Script(ClickAt(0, 430, 340)); // yes
+            Script(ClickAt(0, kPanelButton1X, kPanelButtonY)); // yes
             ++step;
         }
     };

@@ -1,9 +1,10 @@
 // The whole program on the three generated round-ups, {1, 0, 18} (circus town), {1, 0, 23} (zoo)
 // and {1, 0, 25} (city), each at level 1 (four animals kept of twelve) with the town's first
-// vehicle and a fixed seed, started directly by the test kit: the round-up driver closes the start panel,
-// starts driving with SPACE and steers with the arrow keys round one animal after another until
-// every one is caught; the win panel shows, its return button leads to the town and the saved
-// record holds the raised level, the completed round-up, the hero point and the badges taken.
+// vehicle and a fixed seed, started directly by the test kit: the round-up driver closes the
+// start panel, starts driving with SPACE and steers with the arrow keys round one animal after
+// another until every one is caught; the win panel shows, its return button leads to the town
+// and the saved record holds the raised level, the completed round-up, the hero point and the
+// badges taken.
 // At level 2 the menu's easier level lowers the level and leaves for the town.
 #include <gtest/gtest.h>
 
