@@ -1,18 +1,23 @@
 #pragma once
 // What the towns' scenario runs share: the current town, the scripted input, the picture shown,
-// and the circus town's roads, open tasks and per-frame state for the town bot.
+// and each town's roads, open tasks and per-frame state for the town bot.
 #include <cstdint>
 #include <string>
 
 #include "engine/app/Engine.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Window.h"
+#include "game/shell/Destructible.h"
 #include "game/shell/Fire.h"
 #include "game/shell/Player.h"
+#include "game/shell/StillProps.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/characters/DAvoider.h"
 #include "game/world/characters/DFollower.h"
+#include "game/world/characters/DGuard.h"
+#include "game/world/towns/WMetropolisActivity.h"
 #include "game/world/towns/WToonActivity.h"
+#include "game/world/towns/WZooActivity.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/support/Png.h"
@@ -27,6 +32,12 @@ inline WToon_Activity* Town() {
     OActivityManager* manager = GetActivityManager();
     OActivity* current = manager ? manager->GetCurrentActivity() : nullptr;
     return current && current->IsA(WToon_Activity::kClassId) ? static_cast<WToon_Activity*>(current) : nullptr;
+}
+
+/// The current town of any kind; null elsewhere.
+inline TownWorld* CurrentTown() {
+    OActivityManager* manager = GetActivityManager();
+    return manager ? dynamic_cast<TownWorld*>(manager->GetCurrentActivity()) : nullptr;
 }
 
 inline void Script(const std::string& lines) {
@@ -83,9 +94,66 @@ inline TownBot::Task CircusTasks() {
     return task;
 }
 
-/// One frame's state of the town: the vehicle's place and heading, the quotas, the followers and
+/// The city and the zoo lie on the circus town's road plan.
+inline TownRoads CityRoads() { return CircusRoads(); }
+inline TownRoads ZooRoads() { return CircusRoads(); }
+
+/// Whether the prop is one of the current mission's (object id 3 + the mission) once it started.
+inline bool IsMissionTarget(const TownWorld& town, const OActivityProp* prop) {
+    return town.GetMissionStarted() && prop->GetObjectId() == TownWorld::kFirstMissionId + uint32_t(town.GetCurrentMission());
+}
+
+/// What is left to do in the city: loot to drive over, criminals to stun with the canisters
+/// and pick up, then the mission's destructibles to ram until they break.
+inline TownBot::Task CityTasks() {
+    constexpr int W = WMetropolis_Activity::kWorld;
+    TownBot::Task task;
+    task.open = [](OActivityProp* prop) {
+        TownWorld* town = CurrentTown();
+        CPlayer* player = CTLVApp::Get()->GetPlayer();
+        if (!town || !player || !IsShown(prop)) return false;
+        const uint32_t id = prop->GetObjectId();
+        if (prop->IsA(Bag::kClassId)) return id == towns::city::kLoot && player->GetQuota1Left(W) > 0;
+        if (prop->IsA(DAvoider::kClassId)) return id == towns::city::kCriminals && player->GetQuota2Left(W) > 0;
+        if (auto* crate = dynamic_cast<Destructible*>(prop)) return !crate->IsBroken() && IsMissionTarget(*town, prop);
+        return false;
+    };
+    task.needsAction = [](OActivityProp* prop) { return prop->IsA(DAvoider::kClassId); };
+    return task;
+}
+
+/// What is left to do in the zoo: monkeys to light with the beam and pick up, penguins to light
+/// into a chain and lead home, then the mission's guard monkeys to light and pick up.
+inline TownBot::Task ZooTasks() {
+    constexpr int W = WZoo_Activity::kWorld;
+    TownBot::Task task;
+    task.open = [](OActivityProp* prop) {
+        TownWorld* town = CurrentTown();
+        CPlayer* player = CTLVApp::Get()->GetPlayer();
+        if (!town || !player || !IsShown(prop)) return false;
+        const uint32_t id = prop->GetObjectId();
+        if (prop->IsA(DAvoider::kClassId)) return id == towns::zoo::kMonkeys && player->GetQuota1Left(W) > 0;
+        if (auto* penguin = dynamic_cast<DFollower*>(prop))
+            return player->GetQuota2Left(W) > 0 && !penguin->IsFollowing() && !town->IsFollower(penguin);
+        if (prop->IsA(DGuard::kClassId)) return IsMissionTarget(*town, prop);
+        return false;
+    };
+    // A chain as long as the penguins left goes home before anything else.
+    task.first = [](TLVWorld_Activity*) -> OActivityProp* {
+        TownWorld* town = CurrentTown();
+        CPlayer* player = CTLVApp::Get()->GetPlayer();
+        const bool complete = town && player->GetQuota2Left(W) > 0 && town->CountFollowers() >= player->GetQuota2Left(W);
+        return complete ? town->GetWayPoint(towns::zoo::kPenguinHouse) : nullptr;
+    };
+    task.needsAction = [](OActivityProp* prop) {
+        return prop->IsA(DAvoider::kClassId) || prop->IsA(DFollower::kClassId) || prop->IsA(DGuard::kClassId);
+    };
+    return task;
+}
+
+/// One frame's state of a town: the vehicle's place and heading, the quotas, the followers and
 /// every shown fire's flame.
-inline uint64_t StateHash(WToon_Activity* town) {
+inline uint64_t StateHash(TownWorld* town) {
     uint64_t h = 1469598103934665603ull;
     auto mix = [&](int64_t v) { h = (h ^ uint64_t(v)) * 1099511628211ull; };
     if (auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle())) {
@@ -94,7 +162,8 @@ inline uint64_t StateHash(WToon_Activity* town) {
         mix(vehicle->GetState());
     }
     CPlayer* player = CTLVApp::Get()->GetPlayer();
-    mix(player->GetQuota1Left(kCircusWorld)), mix(player->GetQuota2Left(kCircusWorld)), mix(player->GetQuota3Left(kCircusWorld));
+    const int w = town->Table().world;
+    mix(player->GetQuota1Left(w)), mix(player->GetQuota2Left(w)), mix(player->GetQuota3Left(w));
     mix(town->CountFollowers());
     for (int list = 0; list < TLVWorld_Activity::kPropLists; ++list) {
         const CDynArray<OActivityProp*>& props = town->GetList(list);
