@@ -6,6 +6,7 @@
 // and the garage. The spoken lines and the round's pictures against golden files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -22,19 +23,27 @@ struct OtherTown {
     TownRound (*round)();
     /// The player counter of the town's visits.
     int visitCounter;
-    /// The beginnings of the certificate's lines 0-3, 18, 8 and 19 (and 20 where the town has it).
+    /// The beginnings of the certificate's lines 0-3, 18, 8 and 19 (and 20 where the town has it),
+    /// then the back button's.
     std::vector<std::string> ceremony;
+    /// The destructibles the mission leaves broken in the record's extra words.
+    int brokenCrates;
 };
+
+/// The state of a broken destructible (the last of its four).
+constexpr uint16_t kCrateBroken = 3;
 
 const OtherTown kCity = {"city", &CityRound, towns::city::kVisitCounter,
                          {"You are the hero of the day.", "It\x92s a real honor", "The Head of the Police Squad",
                           "Congratulations!", "For this I award you and promote you to the highest rank",
-                          "I am also upgrading your emergency vehicle", "Hero, you are the best!"}};
+                          "I am also upgrading your emergency vehicle", "Hero, you are the best!", "Return to the Garage."},
+                         3};
 const OtherTown kZoo = {"zoo", &ZooRound, towns::zoo::kVisitCounter,
                         {"Wow!  That was great.", "The Ranger General", "You are an inspiration",
                          "Hats off to you", "For this I award you and promote you from Park Service Captain",
                          "I am also upgrading your emergency vehicle", "This is a day to celebrate.",
-                         "Thank you Fennmark hero!"}};
+                         "Thank you Fennmark hero!", "Return to the Garage."},
+                        0};
 
 class OtherTownsRoundScenarioTest : public TownRoundScenarioTest, public ::testing::WithParamInterface<const OtherTown*> {};
 
@@ -50,11 +59,13 @@ TEST_P(OtherTownsRoundScenarioTest, CyEndsTheRoundPastTheRoadRaceWithTheCertific
                                         round.certificate, MakeChunkId(1, 5)};
     EXPECT_EQ(played.visited, route) << "garage, town, race, town, certificate, garage";
 
-    // Declined at the race's area, then entered there; any other area is declined.
+    // Declined at the race's area first, entered there once; any other area is declined.
     ASSERT_GE(played.answers.size(), 2u);
     EXPECT_EQ(played.answers.front(), std::make_pair(2, false));
-    EXPECT_EQ(played.answers.back(), std::make_pair(2, true));
-    for (size_t i = 1; i + 1 < played.answers.size(); ++i) EXPECT_FALSE(played.answers[i].second) << "answer " << i;
+    const auto yes = std::find_if(played.answers.begin(), played.answers.end(), [](const auto& a) { return a.second; });
+    ASSERT_NE(yes, played.answers.end());
+    EXPECT_EQ(yes->first, 2);
+    EXPECT_EQ(std::count_if(played.answers.begin(), played.answers.end(), [](const auto& a) { return a.second; }), 1);
     ASSERT_TRUE(played.back.has_value()) << "the town came back";
     EXPECT_LE(std::fabs(played.back->x - played.stored.x), 1.0f) << "back where the race was entered";
     EXPECT_LE(std::fabs(played.back->y - played.stored.y), 1.0f) << "back where the race was entered";
@@ -66,11 +77,13 @@ TEST_P(OtherTownsRoundScenarioTest, CyEndsTheRoundPastTheRoadRaceWithTheCertific
     EXPECT_EQ(record.GetQuota2Left(W), 0);
     EXPECT_EQ(record.GetQuota3Left(W), 0) << "the town refills nothing when it stops";
     EXPECT_EQ(record.GetWorldWord31(W), 1) << "the mission's movie was seen";
-    EXPECT_EQ(record.GetWorldVisited(W), 1) << "the upgrade is open";
-    EXPECT_TRUE(played.upgradeOpen);
+    EXPECT_TRUE(played.upgradeOpen) << "the garage opens the upgrade";
     EXPECT_EQ(record.GetCounter(town.visitCounter), 2) << "two visits";
     EXPECT_EQ(record.GetCounter(round.challenge->counter), 1) << "the race entered once";
-    EXPECT_EQ(record.GetActivityFlag(W, round.challenge->flag), 0) << "the race's area is disarmed";
+    int broken = 0;
+    for (int word = towns::city::kFirstStateWord; word <= towns::city::kLastStateWord; ++word)
+        broken += record.GetExtraWord(word) == kCrateBroken ? 1 : 0;
+    EXPECT_EQ(broken, town.brokenCrates) << "the record keeps each broken destructible";
     EXPECT_EQ(played.certificateLines.size(), town.ceremony.size()) << ::testing::PrintToString(played.certificateLines);
     for (size_t i = 0; i < town.ceremony.size() && i < played.certificateLines.size(); ++i)
         EXPECT_EQ(played.certificateLines[i].rfind(town.ceremony[i], 0), 0u) << played.certificateLines[i];

@@ -104,6 +104,8 @@ protected:
     /// The record's words of a town: hero points, the quotas' maxima and what is left of them.
     static constexpr int kHeroPoints = 9, kQuota1Max = 25, kQuota2Max = 26, kQuota3Max = 27;
     static constexpr int kQuota1Left = 28, kQuota2Left = 29, kQuota3Left = 30, kMissionWord = 34;
+    /// How long after the mission's end the rescue is pictured.
+    static constexpr uint32_t kRescueMs = 80;
     /// How long a question panel shows before the bot answers it.
     static constexpr uint32_t kAnswerMs = 1500;
 
@@ -116,6 +118,8 @@ protected:
     /// certificate page the back button is clicked.
     PlayedRound Play(const TownRound& round, uint32_t seconds, uint32_t seed) {
         RenewContext();
+        // Input an earlier play left queued would come at its old times in this one.
+        static_cast<plat::ScriptedMessages&>(plat::messages()).Clear();
         // Every play starts at the same tick: the town reads the clock as well as the seed.
         clock().Set(plat::VirtualClock::kStart);
         xWorld_RegisterClasses();
@@ -245,7 +249,8 @@ protected:
                 played.pictures["first task done"] = StagePicture();
             if (town->GetMissionStarted() && played.pictures.count("mission") == 0) played.pictures["mission"] = StagePicture();
             if (town->MissionDone() && !rescueAt) rescueAt = now;
-            if (rescueAt && now >= rescueAt + 1000 && played.pictures.count("rescue") == 0)
+            // The rescue's animation is short: the town ends soon after.
+            if (rescueAt && now >= rescueAt + kRescueMs && played.pictures.count("rescue") == 0)
                 played.pictures["rescue"] = StagePicture();
         };
         const ScenarioRun run = RunScenario(s);
