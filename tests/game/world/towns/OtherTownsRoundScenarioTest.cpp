@@ -79,6 +79,7 @@ TEST_P(OtherTownsRoundScenarioTest, CyEndsTheRoundPastTheRoadRaceWithTheCertific
     EXPECT_EQ(record.GetWorldWord31(W), 1) << "the mission's movie was seen";
     EXPECT_TRUE(played.upgradeOpen) << "the garage opens the upgrade";
     EXPECT_EQ(record.GetCounter(town.visitCounter), 2) << "two visits";
+    EXPECT_EQ(record.GetBadgeCount(W, 0), played.badges) << "the badges taken are kept";
     EXPECT_EQ(record.GetCounter(round.challenge->counter), 1) << "the race entered once";
     int broken = 0;
     for (int word = towns::city::kFirstStateWord; word <= towns::city::kLastStateWord; ++word)

@@ -86,6 +86,8 @@ struct PlayedRound {
     std::vector<ChunkId> visited;
     std::vector<plat::ScriptedDialogs::Box> boxes;
     std::unique_ptr<CPlayer> record = std::make_unique<CPlayer>();
+    /// The town's badge count at its last frame.
+    uint16_t badges = 0;
     /// Whether the garage shown after the certificate holds the town's upgrade open.
     bool upgradeOpen = false;
     /// Each save slot's stored chunk before and after the play.
@@ -210,6 +212,7 @@ protected:
                     played.back = town->GetVehicle()->GetPosition();
             }
             played.hashes.push_back(StateHash(town));
+            played.badges = player->GetBadgeCount(W, 0);
             if (played.pictures.count("arrival") == 0 && now > 2000) played.pictures["arrival"] = StagePicture();
             // A question (an area's, or the way out's new car) is answered after a while: yes
             // only at the challenge's area on the way back.
