@@ -47,7 +47,7 @@ const OtherTown kZoo = {"zoo", &ZooRound, towns::zoo::kVisitCounter,
 
 class OtherTownsRoundScenarioTest : public TownRoundScenarioTest, public ::testing::WithParamInterface<const OtherTown*> {};
 
-constexpr uint32_t kRoundSeconds = 900;
+constexpr uint32_t kRoundSeconds = 360;
 
 TEST_P(OtherTownsRoundScenarioTest, CyEndsTheRoundPastTheRoadRaceWithTheCertificateAndTheGarage) {
     const OtherTown& town = *GetParam();
