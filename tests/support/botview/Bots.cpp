@@ -12,7 +12,7 @@
 #include "game/world/vehicles/VIsometric.h"
 #include "tests/game/minigames/race/RoadRaceRecord.h"
 #include "tests/game/shell/SaveFiles.h"
-#include "tests/game/world/towns/CircusRoundRecord.h"
+#include "tests/game/world/towns/TownRounds.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tests/support/Golden.h"
 #include "tests/support/bots/MiniGameDriver.h"
@@ -116,11 +116,11 @@ BotRow RoadRaceRow(const char* name, const char* plays) {
 const std::vector<BotRow> kBots = {
     {"circus-round", "the circus town's round: its fires, puppies and mission, then the certificate",
      [] {
-         WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(CircusRoundRecords())));
+         WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(TownRoundRecords(CircusRound()))));
          return std::string("STARTACTIVITY=5\n");
      },
      []() -> std::unique_ptr<ViewBot> {
-         TakePlayer(kCircusRoundSlot);
+         TakePlayer(kTownRoundSlot);
          return std::make_unique<CircusRoundBot>();
      }},
     RoadRaceRow<GRToon_Activity::kWorld, circus_race::kScreen>("circus-race", "the circus road race, won, then back to the town"),
