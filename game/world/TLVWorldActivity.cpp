@@ -152,7 +152,13 @@ bool ToCurrentWorld(void (TLVWorld_Activity::*hook)()) {
 
 void TLVWorld_Activity::OnMapEdge(int16_t /*sideX*/, int16_t /*sideY*/) { FindEscapeHeading(nullptr); }
 
-bool CenterWorldViewOnVehicle(TLV_Object* vehicle) { return CenterWorldViewOn(vehicle); }
+bool CenterWorldViewOnVehicle(TLV_Object* vehicle) {
+    // A finished mission's view stays on the captive's rescue: the vehicle that ended the
+    // mission still moves in that frame and would take the view back at once.
+    if (TLVWorld_Activity* world = CurrentWorld(); world && world->GetDrivingMode() == TLVWorld_Activity::kMissionDoneMode)
+        return true;
+    return CenterWorldViewOn(vehicle);
+}
 
 bool VehicleEventHook81(TLV_Object*) { return ToCurrentWorld(&TLVWorld_Activity::OnVehicleHalted); }
 bool VehicleEventHook82(TLV_Object*) { return ToCurrentWorld(&TLVWorld_Activity::OnVehicleAtFullSpeed); }

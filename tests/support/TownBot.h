@@ -14,6 +14,8 @@
 
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/vehicles/VIsometric.h"
+#include "platform/Platform.h"
+#include "platform/headless/ScriptedMessages.h"
 
 namespace vqt::test {
 
@@ -35,6 +37,9 @@ public:
         /// Counts circling only while the vehicle comes no nearer to the place: a slow vehicle
         /// held up on its way is still closing in when the usual time runs out.
         bool patient = false;
+        /// Sends nothing while earlier messages wait: the program takes one message a frame, so
+        /// a click's three would otherwise pile up and the pointer lag ever further behind.
+        bool paced = false;
     };
     static constexpr float kReach = 300.0f;
     /// How far below a target of the action the vehicle turns to it.
@@ -56,6 +61,7 @@ public:
     std::string Step(TLVWorld_Activity* world, uint32_t now) {
         auto* vehicle = world ? dynamic_cast<VIsometric*>(world->GetVehicle()) : nullptr;
         if (!vehicle || world->IsPanelShown(-1)) return "";
+        if (task_.paced && static_cast<plat::ScriptedMessages&>(plat::messages()).Pending() > 0) return "";
         std::string out;
         if (!modeChosen_) {
             modeChosen_ = true;

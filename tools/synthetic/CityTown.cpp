@@ -90,6 +90,9 @@ void AddCityTown(GameData& data) {
         const int16_t left = kMissionBlocks[m];
         PlaceAll(map.props, kDestructible, uint32_t(towns::city::kFirstMissionProps + m), crate,
                  Grid(towns::city::kMissionQuota, 4, 70, left, 2000));
+        // Each keeps its state in the record's extra word of its index in the set.
+        for (int16_t i = 0; i < towns::city::kMissionQuota; ++i)
+            map.props[map.props.size() - size_t(towns::city::kMissionQuota - i)].recordWord = int16_t(towns::city::kFirstStateWord + i);
         map.props.push_back({kPen, uint32_t(towns::city::kFirstCaptive + m), cage, int16_t(left + 540), 2150});
         map.props.push_back({kCaptive, uint32_t(towns::city::kFirstCaptive + m), captive, int16_t(left + 530), 2170});
     }

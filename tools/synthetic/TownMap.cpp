@@ -110,8 +110,10 @@ void AddTownMap(GameData& data, const TownMap& map) {
     }
     for (const Placed& p : map.props) {
         const bool solid = p.classId == kDestructible || p.classId == kSimple;
-        town.objects.push_back(solid ? Solid(p.classId, p.objectId, p.part, p.x, p.y, p.classId == kSimple)
-                                     : Prop(p.classId, p.objectId, p.part, p.x, p.y));
+        ObjectPlan object = solid ? Solid(p.classId, p.objectId, p.part, p.x, p.y, p.classId == kSimple)
+                                  : Prop(p.classId, p.objectId, p.part, p.x, p.y);
+        if (p.recordWord >= 0) object.properties.Short(kDestructible, kRecordWordProperty, p.recordWord);
+        town.objects.push_back(object);
     }
     town.objects.push_back(CertificateButton(AddCertificateButtonPart(data), map.certificate));
     data.file.AddChunk(GameData::kActivities, ActivityData(town), {.entry = map.entry, .name = map.name});

@@ -28,6 +28,9 @@ enum : uint32_t {
     kBlocker = 1530, kFollower = 2410, kAvoider = 2420, kCaptive = 2440, kPen = 2450, kGuard = 2460,
 };
 
+/// A destructible's property (family 1510) naming its record word.
+constexpr uint32_t kRecordWordProperty = 2;
+
 /// Object id of the badge tokens, as in the circus town.
 constexpr uint32_t kBadge = 12;
 
@@ -44,13 +47,15 @@ struct House {
     int16_t y;
 };
 
-/// One prop of the town: its class, object id, part and position.
+/// One prop of the town: its class, object id, part and position, and for a destructible the
+/// player record's extra word that keeps its state (-1: none given).
 struct Placed {
     uint32_t classId;
     uint32_t objectId;
     uint32_t part;
     int16_t x;
     int16_t y;
+    int16_t recordWord = -1;
 };
 
 struct TownMap {

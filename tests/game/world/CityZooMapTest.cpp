@@ -18,6 +18,7 @@
 #include "engine/core/Window.h"
 #include "engine/data/PartFile.h"
 #include "engine/graphics/Part.h"
+#include "game/shell/Destructible.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVFactory.h"
@@ -176,6 +177,21 @@ TEST_F(CityZooMapTest, EachTownHoldsItsRolesInTheDefaultQuotasNumbersAndItsPlace
             EXPECT_EQ(buttons, 1) << "the certificate button";
         });
     }
+}
+
+TEST_F(CityZooMapTest, EachCityMissionDestructibleKeepsItsStateInTheRecordWordOfItsIndex) {
+    LoadTown(towns::city::kTownActivity, [&](OActivity* town) {
+        std::map<uint32_t, std::vector<uint16_t>> words; // by mission set
+        for (int32_t i = 0; i < town->ChildCount(); ++i)
+            if (auto* crate = dynamic_cast<Destructible*>(town->ChildAt(i))) words[crate->GetObjectId()].push_back(crate->GetRecordWord());
+        std::vector<uint16_t> indices(size_t(towns::city::kMissionQuota));
+        for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint16_t(towns::city::kFirstStateWord + int(i));
+        ASSERT_EQ(words.size(), 3u) << "three mission sets";
+        for (auto& [set, got] : words) {
+            std::sort(got.begin(), got.end());
+            EXPECT_EQ(got, indices) << "set " << set;
+        }
+    });
 }
 
 TEST_F(CityZooMapTest, EveryChunkTheTownsTablesNameIsInThePartFile) {

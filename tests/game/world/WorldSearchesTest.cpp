@@ -267,6 +267,25 @@ TEST_F(WorldSearchesTest, CentringTheViewClampsAtTheOriginOnly) {
     EXPECT_FALSE(CenterWorldViewOn(&loose)) << "no world is current";
 }
 
+TEST_F(WorldSearchesTest, TheMovingVehicleTakesTheViewAlongUntilAMissionIsFinished) {
+    SpyWorld* world = Shown();
+    ASSERT_NE(world, nullptr);
+    auto* car = Add(world, new Blocker, 640, 480);
+    auto* captive = Add(world, new Blocker, 400, 900);
+    EXPECT_TRUE(CenterWorldViewOnVehicle(car));
+    EXPECT_FLOAT_EQ(world->GetScrollOffset().x, 320);
+    EXPECT_FLOAT_EQ(world->GetScrollOffset().y, 240);
+    // The mission's end shows the rescue: the vehicle still on its way no longer moves the view.
+    world->SetDrivingMode(TLVWorld_Activity::kMissionDoneMode);
+    EXPECT_TRUE(CenterWorldViewOn(captive));
+    EXPECT_TRUE(CenterWorldViewOnVehicle(car));
+    EXPECT_FLOAT_EQ(world->GetScrollOffset().x, 80) << "still on the captive";
+    EXPECT_FLOAT_EQ(world->GetScrollOffset().y, 480) << "still on the captive";
+    world->SetDrivingMode(10);
+    EXPECT_TRUE(CenterWorldViewOnVehicle(car));
+    EXPECT_FLOAT_EQ(world->GetScrollOffset().x, 320) << "driving again, the view follows";
+}
+
 TEST_F(WorldSearchesTest, TheVehiclesTouchHookRefusesTheMapEdgeAndElseAsksTheWorld) {
     SpyWorld* world = Shown();
     ASSERT_NE(world, nullptr);

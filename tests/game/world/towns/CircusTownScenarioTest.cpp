@@ -4,155 +4,21 @@
 // the garage; the spoken lines against golden logs and pictures on the way.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdint>
-#include <cstdio>
-#include <functional>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/app/Engine.h"
-#include "engine/base/Random.h"
-#include "engine/core/ActivityManager.h"
-#include "engine/core/Window.h"
-#include "engine/media/MessageProcess.h"
-#include "engine/media/MessageRecord.h"
-#include "game/shell/Fire.h"
 #include "game/shell/Player.h"
-#include "game/shell/TLVApp.h"
-#include "game/world/WorldClasses.h"
-#include "game/world/characters/DAvoider.h"
-#include "game/world/characters/DFollower.h"
-#include "game/world/towns/WToonActivity.h"
-#include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
-#include "platform/headless/VirtualClock.h"
-#include "tests/game/shell/SaveFiles.h"
-#include "tests/game/shell/ShellScenarioTest.h"
-#include "tests/game/world/towns/TownScenario.h"
-#include "tools/builders/StoredRecord.h"
+#include "tests/game/world/towns/TownRoundScenario.h"
 
 namespace vqt::test {
 namespace {
 
-constexpr uint32_t kFrameMs = 16;
-constexpr int kCy = 4;
 constexpr int W = kCircusWorld;
-// The record's words of the town: hero points, the quotas' maxima and what is left of them.
-constexpr int kHeroPoints = 9, kQuota1Max = 25, kQuota2Max = 26, kQuota3Max = 27;
-constexpr int kQuota1Left = 28, kQuota2Left = 29, kQuota3Left = 30, kMissionWord = 34;
 
-struct Played {
-    std::vector<uint64_t> hashes;
-    std::string lines;
-    std::map<std::string, RgbImage> pictures;
-    std::vector<ChunkId> visited;
-    std::vector<plat::ScriptedDialogs::Box> boxes;
-    std::unique_ptr<CPlayer> record = std::make_unique<CPlayer>();
-    /// Whether the garage shown after the certificate holds the town's upgrade open.
-    bool upgradeOpen = false;
-    /// Each save slot's stored chunk before and after the play.
-    std::array<Bytes, 8> slotsBefore, slotsAfter;
-};
-
-class CircusTownScenarioTest : public ShellScenarioTest {
-protected:
-    void SetUp() override {
-        ShellScenarioTest::SetUp();
-        xWorld_RegisterClasses();
-    }
-
-    /// Cy near the end of the town's round, driven by the bot for `seconds` of play; on the
-    /// certificate page the back button is clicked.
-    Played Play(uint32_t seconds, uint32_t seed) {
-        RenewContext();
-        // Every play starts at the same tick: the town reads the clock as well as the seed.
-        clock().Set(plat::VirtualClock::kStart);
-        xWorld_RegisterClasses();
-        std::map<int, Bytes> records;
-        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
-        records[kCy] = StoredRecord("Cy")
-                           .Counter(13, 1)
-                           .WorldWord(W, kHeroPoints, 2)
-                           .WorldWord(W, kQuota1Max, 20)
-                           .WorldWord(W, kQuota2Max, 10)
-                           .WorldWord(W, kQuota3Max, 10)
-                           .WorldWord(W, kQuota1Left, 4)
-                           .WorldWord(W, kQuota2Left, 4)
-                           .WorldWord(W, kQuota3Left, 3)
-                           .WorldWord(W, kMissionWord, 0)
-                           .bytes();
-        PutSave(records);
-        Played played;
-        played.slotsBefore = SlotChunks(work / "TLVSave.vqk");
-        Ini("STARTACTIVITY=5\n");
-        TownBot bot(CircusRoads(), CircusTasks());
-        uint32_t now = 0;
-        ChunkId shown = kNullChunkId;
-        std::string lastCaption;
-        uint32_t certificateAt = 0, garageAgainAt = 0;
-        Scenario s = Game(kFrameMs);
-        s.frames = seconds * 1000 / kFrameMs;
-        s.watch = [&](uint32_t tick) {
-            now = (tick - 1) * kFrameMs;
-            if (tick == 1) {
-                xSRand(seed);
-                TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
-                CTLVApp::Get()->GetPlayer()->Load(kCy);
-                CTLVApp::Get()->SetSaveSlot(kCy);
-            }
-            OActivityManager* manager = GetActivityManager();
-            const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
-            if (id != shown) {
-                shown = id;
-                played.visited.push_back(id);
-                if (id == MakeChunkId(1, 5) && played.visited.size() == 1) {
-                    Script("0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n");
-                }
-                if (id == MakeChunkId(1, 6)) {
-                    certificateAt = now;
-                    Script("3000 WM_MOUSEMOVE 0 0 470 250\n3050 WM_LBUTTONDOWN 1 0 470 250\n3100 WM_LBUTTONUP 0 0 470 250\n");
-                }
-                if (id == MakeChunkId(1, 5) && played.visited.size() > 1) garageAgainAt = now;
-            }
-            if (OMessageProcess* messages = CTLVApp::Get()->GetMessageProcess()) {
-                const OMessageRecord* head = messages->Head();
-                const std::string caption = head ? head->caption : "";
-                if (!caption.empty() && caption != lastCaption) {
-                    char line[32];
-                    std::snprintf(line, sizeof line, "%u: ", tick);
-                    played.lines += line + caption + "\n";
-                }
-                lastCaption = caption;
-            }
-            if (certificateAt && now == certificateAt + 2000) played.pictures["certificate"] = StagePicture();
-            if (garageAgainAt && now == garageAgainAt + 2000) {
-                played.pictures["garage"] = StagePicture();
-                played.upgradeOpen = CTLVApp::Get()->GetPlayer()->GetWorldVisited(W) != 0;
-            }
-            WToon_Activity* town = Town();
-            if (!town || manager->IsSwitchPending()) return;
-            played.hashes.push_back(StateHash(town));
-            if (played.pictures.count("arrival") == 0 && now > 2000) played.pictures["arrival"] = StagePicture();
-            const std::string out = bot.Step(town, now);
-            if (!out.empty()) Script(out);
-            CPlayer* player = CTLVApp::Get()->GetPlayer();
-            if (player->GetQuota1Left(W) == 0 && played.pictures.count("fires out") == 0)
-                played.pictures["fires out"] = StagePicture();
-        };
-        const ScenarioRun run = RunScenario(s);
-        EXPECT_EQ(run.exitCode, 0);
-        played.boxes = run.boxes;
-        played.record->Load(kCy);
-        played.slotsAfter = SlotChunks(work / "TLVSave.vqk");
-        return played;
-    }
-};
+using CircusTownScenarioTest = TownRoundScenarioTest;
 
 TEST_F(CircusTownScenarioTest, CySpraysTheLastFiresOutAndTheSavedRecordShowsTheFireTaskDone) {
-    const Played played = Play(150, 1);
+    const PlayedRound played = Play(CircusRound(), 150, 1);
     EXPECT_TRUE(played.boxes.empty()) << played.boxes.front().text;
     const CPlayer& record = *played.record;
     EXPECT_EQ(record.GetQuota1Left(W), 0);
@@ -164,16 +30,15 @@ TEST_F(CircusTownScenarioTest, CySpraysTheLastFiresOutAndTheSavedRecordShowsTheF
     EXPECT_EQ(record.GetCounter(13), 2);
     EXPECT_EQ(record.GetWorldWord34(W), 0);
     ExpectMatchesGolden("game/world/circus_town_fires_lines.txt", played.lines);
-    for (const char* name : {"arrival", "fires out"}) {
+    for (const auto& [name, golden] : {std::pair{"arrival", "arrival"}, std::pair{"first task done", "fires_out"}}) {
         ASSERT_EQ(played.pictures.count(name), 1u) << name;
-        ExpectMatchesGoldenImage(std::string("game/world/circus_town_") + (name[0] == 'a' ? "arrival" : "fires_out") + ".png",
-                                 played.pictures.at(name));
+        ExpectMatchesGoldenImage(std::string("game/world/circus_town_") + golden + ".png", played.pictures.at(name));
     }
 }
 
 TEST_F(CircusTownScenarioTest, CyEndsTheRoundWithTheCertificateAndGoesBackToTheGarageWithTheUpgrade) {
     // The fires, a chain of puppies brought home, the mission's movie, fires and rescue.
-    const Played played = Play(600, 1);
+    const PlayedRound played = Play(CircusRound(), 600, 1);
     EXPECT_TRUE(played.boxes.empty()) << played.boxes.front().text;
     const std::vector<ChunkId> route = {MakeChunkId(1, 5), MakeChunkId(1, 8), MakeChunkId(1, 6), MakeChunkId(1, 5)};
     EXPECT_EQ(played.visited, route) << "garage, town, certificate, garage";
@@ -186,11 +51,7 @@ TEST_F(CircusTownScenarioTest, CyEndsTheRoundWithTheCertificateAndGoesBackToTheG
     EXPECT_EQ(record.GetCounter(13), 2);
     EXPECT_EQ(record.GetWorldWord31(W), 1) << "the mission is done";
     EXPECT_TRUE(played.upgradeOpen) << "the garage opens the upgrade";
-    for (int slot = 0; slot < 8; ++slot) {
-        ASSERT_FALSE(played.slotsBefore[size_t(slot)].empty()) << "slot " << slot;
-        EXPECT_EQ(played.slotsAfter[size_t(slot)] == played.slotsBefore[size_t(slot)], slot != kCy)
-            << "only Cy's slot changes: slot " << slot;
-    }
+    ExpectOnlySlotChanged(played, kCy);
     EXPECT_GE(record.GetWorldWord34(W), 0);
     EXPECT_LE(record.GetWorldWord34(W), 2) << "the mission played";
     ExpectMatchesGolden("game/world/circus_town_win_lines.txt", played.lines);
@@ -201,13 +62,7 @@ TEST_F(CircusTownScenarioTest, CyEndsTheRoundWithTheCertificateAndGoesBackToTheG
 }
 
 TEST_F(CircusTownScenarioTest, TwoPlaysOfOneSeedGiveTheSameStateAtEveryFrame) {
-    const Played first = Play(40, 3);
-    const Played second = Play(40, 3);
-    ASSERT_GT(first.hashes.size(), 1000u);
-    ASSERT_EQ(first.hashes.size(), second.hashes.size());
-    for (size_t frame = 0; frame < first.hashes.size(); ++frame)
-        ASSERT_EQ(first.hashes[frame], second.hashes[frame]) << "the plays part at frame " << frame;
-    EXPECT_EQ(first.lines, second.lines);
+    ExpectSamePlays(CircusRound(), 40, 3);
 }
 
 } // namespace

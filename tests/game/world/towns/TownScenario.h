@@ -119,6 +119,10 @@ inline TownBot::Task CityTasks() {
         return false;
     };
     task.needsAction = [](OActivityProp* prop) { return prop->IsA(DAvoider::kClassId); };
+    // From the run-up distance a place takes the town's cars longer than the usual circling time;
+    // a criminal chased takes many throws.
+    task.patient = true;
+    task.paced = true;
     return task;
 }
 
@@ -148,6 +152,8 @@ inline TownBot::Task ZooTasks() {
     task.needsAction = [](OActivityProp* prop) {
         return prop->IsA(DAvoider::kClassId) || prop->IsA(DFollower::kClassId) || prop->IsA(DGuard::kClassId);
     };
+    task.patient = true; // as the city's
+    task.paced = true;
     return task;
 }
 

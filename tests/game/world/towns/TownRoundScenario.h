@@ -1,0 +1,298 @@
+#pragma once
+// A town's whole round played by the town bot on the generated game data, the whole program
+// running: a prepared player near the end of the round starts in the garage, picks the town's
+// vehicle and drives out; in the town the bot does what is left of both tasks and, where the
+// town's row names one, first answers no at a challenge area, does tasks until the areas are
+// armed again and answers yes there (a stub game brings it back); then the mission's movie, the
+// mission, the rescue, the certificate and the garage again. Each run gives the spoken lines,
+// the activities shown, pictures at the round's moments, a state hash a town frame and the save
+// file's slots before and after.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/base/Random.h"
+#include "engine/core/ActivityManager.h"
+#include "engine/media/MessageProcess.h"
+#include "engine/media/MessageRecord.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVApp.h"
+#include "game/world/WorldClasses.h"
+#include "platform/headless/VirtualClock.h"
+#include "tests/game/shell/SaveFiles.h"
+#include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/game/world/towns/StubTownGame.h"
+#include "tests/game/world/towns/TownScenario.h"
+#include "tools/builders/StoredRecord.h"
+
+namespace vqt::test {
+
+/// A challenge area the bot first declines and later enters, and the game class behind it.
+struct TownChallengeVisit {
+    int area;
+    /// The record's flag that arms it, and the player counter of its entries.
+    int flag;
+    int counter;
+    uint32_t gameClass;
+    ChunkId game;
+};
+
+/// What sets one town's round apart.
+struct TownRound {
+    int world;
+    ChunkId town;
+    ChunkId certificate;
+    /// The garage's vehicle the bot picks; -1 keeps the record's.
+    int vehicle;
+    TownRoads roads;
+    TownBot::Task tasks;
+    /// The record's quota maxima.
+    std::array<uint16_t, 3> quotaMax;
+    std::optional<TownChallengeVisit> challenge;
+};
+
+inline TownRound CircusRound() {
+    return {.world = kCircusWorld, .town = MakeChunkId(1, 8), .certificate = MakeChunkId(1, 6), .vehicle = -1,
+            .roads = CircusRoads(), .tasks = CircusTasks(), .quotaMax = {20, 10, 10}, .challenge = std::nullopt};
+}
+
+inline TownRound CityRound() {
+    return {.world = WMetropolis_Activity::kWorld, .town = towns::city::kTownActivity,
+            .certificate = towns::city::kEndActivity, .vehicle = 4, .roads = CityRoads(), .tasks = CityTasks(),
+            .quotaMax = {15, 20, 11}, .challenge = TownChallengeVisit{2, towns::city::kCityAreas[1].flag, towns::city::kCityAreas[1].counter, 441, towns::city::kCityAreas[1].activity}};
+}
+
+inline TownRound ZooRound() {
+    return {.world = WZoo_Activity::kWorld, .town = towns::zoo::kTownActivity, .certificate = towns::zoo::kEndActivity,
+            .vehicle = 2, .roads = ZooRoads(), .tasks = ZooTasks(), .quotaMax = {15, 10, 10},
+            .challenge = TownChallengeVisit{2, towns::zoo::kZooAreas[1].flag, towns::zoo::kZooAreas[1].counter, 443, towns::zoo::kZooAreas[1].activity}};
+}
+
+struct PlayedRound {
+    std::vector<uint64_t> hashes;
+    std::string lines;
+    /// The captions spoken while the certificate shows.
+    std::vector<std::string> certificateLines;
+    /// "arrival", "first task done", "panel 6", "mission", "rescue", "certificate", "garage".
+    std::map<std::string, RgbImage> pictures;
+    std::vector<ChunkId> visited;
+    std::vector<plat::ScriptedDialogs::Box> boxes;
+    std::unique_ptr<CPlayer> record = std::make_unique<CPlayer>();
+    /// The town's badge count at its last frame.
+    uint16_t badges = 0;
+    /// Whether the garage shown after the certificate holds the town's upgrade open.
+    bool upgradeOpen = false;
+    /// Each save slot's stored chunk before and after the play.
+    std::array<Bytes, 8> slotsBefore, slotsAfter;
+    /// The areas whose question was answered, in order, with the answer.
+    std::vector<std::pair<int, bool>> answers;
+    /// The town's stored position when yes was answered, and the vehicle's on the way back.
+    CPoint16 stored;
+    std::optional<CPointF> back;
+};
+
+class TownRoundScenarioTest : public ShellScenarioTest {
+protected:
+    static constexpr uint32_t kFrameMs = 16;
+    static constexpr int kCy = 4;
+    /// The record's words of a town: hero points, the quotas' maxima and what is left of them.
+    static constexpr int kHeroPoints = 9, kQuota1Max = 25, kQuota2Max = 26, kQuota3Max = 27;
+    static constexpr int kQuota1Left = 28, kQuota2Left = 29, kQuota3Left = 30, kMissionWord = 34;
+    /// How long after the mission's end the rescue is pictured.
+    static constexpr uint32_t kRescueMs = 80;
+    /// How long a question panel shows before the bot answers it.
+    static constexpr uint32_t kAnswerMs = 1500;
+
+    void SetUp() override {
+        ShellScenarioTest::SetUp();
+        xWorld_RegisterClasses();
+    }
+
+    /// Cy near the end of the town's round, driven by the bot for `seconds` of play; on the
+    /// certificate page the back button is clicked.
+    PlayedRound Play(const TownRound& round, uint32_t seconds, uint32_t seed) {
+        RenewContext();
+        // Input an earlier play left queued would come at its old times in this one.
+        static_cast<plat::ScriptedMessages&>(plat::messages()).Clear();
+        // Every play starts at the same tick: the town reads the clock as well as the seed.
+        clock().Set(plat::VirtualClock::kStart);
+        xWorld_RegisterClasses();
+        if (round.challenge) {
+            EXPECT_TRUE(StubTownGame::Register(round.challenge->gameClass));
+        }
+        const int W = round.world;
+        std::map<int, Bytes> records;
+        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+        StoredRecord cy = StoredRecord("Cy")
+                              .Counter(13, 1)
+                              .WorldWord(W, kHeroPoints, 2)
+                              .WorldWord(W, kQuota1Max, round.quotaMax[0])
+                              .WorldWord(W, kQuota2Max, round.quotaMax[1])
+                              .WorldWord(W, kQuota3Max, round.quotaMax[2])
+                              .WorldWord(W, kQuota1Left, 4)
+                              .WorldWord(W, kQuota2Left, 4)
+                              .WorldWord(W, kQuota3Left, 3)
+                              .WorldWord(W, kMissionWord, 0);
+        if (round.challenge) cy.WorldWord(W, CPlayer::kFlags + round.challenge->flag, 1);
+        records[kCy] = cy.bytes();
+        PutSave(records);
+        PlayedRound played;
+        played.slotsBefore = SlotChunks(work / "TLVSave.vqk");
+        Ini("STARTACTIVITY=5\n");
+
+        // The challenge: to the area, away from it until it is armed again, back to it.
+        enum class Visit { ToArea, Away, Back, Done };
+        Visit visit = round.challenge ? Visit::ToArea : Visit::Done;
+        TownBot::Task tasks = round.tasks;
+        tasks.first = [&, rowFirst = round.tasks.first](TLVWorld_Activity* world) -> OActivityProp* {
+            if (visit == Visit::ToArea || visit == Visit::Back) return world->GetWayPoint(round.challenge->area);
+            return rowFirst ? rowFirst(world) : nullptr;
+        };
+        std::optional<TownBot> bot;
+        size_t botVisit = 0; // the activity shown that the bot was made for
+        uint32_t now = 0, panelSince = 0, declinedAt = 0;
+        bool panelShown = false, answered = false;
+        ChunkId shown = kNullChunkId;
+        std::string lastCaption;
+        uint32_t certificateAt = 0, garageAgainAt = 0, rescueAt = 0;
+        Scenario s = Game(kFrameMs);
+        s.frames = seconds * 1000 / kFrameMs;
+        s.watch = [&](uint32_t tick) {
+            now = (tick - 1) * kFrameMs;
+            if (tick == 1) {
+                xSRand(seed);
+                TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
+                CTLVApp::Get()->GetPlayer()->Load(kCy);
+                CTLVApp::Get()->SetSaveSlot(kCy);
+            }
+            OActivityManager* manager = GetActivityManager();
+            const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
+            if (id != shown) {
+                shown = id;
+                played.visited.push_back(id);
+                if (id == MakeChunkId(1, 5) && played.visited.size() == 1) Script(GarageInput(round.vehicle));
+                if (id == round.certificate) {
+                    certificateAt = now;
+                    Script("3000 WM_MOUSEMOVE 0 0 470 250\n3050 WM_LBUTTONDOWN 1 0 470 250\n3100 WM_LBUTTONUP 0 0 470 250\n");
+                }
+                if (id == MakeChunkId(1, 5) && played.visited.size() > 1) garageAgainAt = now;
+            }
+            if (OMessageProcess* messages = CTLVApp::Get()->GetMessageProcess()) {
+                const OMessageRecord* head = messages->Head();
+                const std::string caption = head ? head->caption : "";
+                if (!caption.empty() && caption != lastCaption) {
+                    char line[32];
+                    std::snprintf(line, sizeof line, "%u: ", tick);
+                    played.lines += line + caption + "\n";
+                    if (id == round.certificate) played.certificateLines.push_back(caption);
+                }
+                lastCaption = caption;
+            }
+            if (certificateAt && now == certificateAt + 2000) played.pictures["certificate"] = StagePicture();
+            if (garageAgainAt && now == garageAgainAt + 2000) {
+                played.pictures["garage"] = StagePicture();
+                played.upgradeOpen = CTLVApp::Get()->GetPlayer()->GetWorldVisited(W) != 0;
+            }
+            TownWorld* town = CurrentTown();
+            if (!town || manager->IsSwitchPending()) return;
+            CPlayer* player = CTLVApp::Get()->GetPlayer();
+            if (played.visited.size() != botVisit) {
+                // A new visit: a fresh bot; back from the challenge, where the vehicle stands.
+                botVisit = played.visited.size();
+                bot.emplace(round.roads, tasks);
+                if (visit == Visit::Done && !played.answers.empty() && town->GetVehicle())
+                    played.back = town->GetVehicle()->GetPosition();
+            }
+            played.hashes.push_back(StateHash(town));
+            played.badges = player->GetBadgeCount(W, 0);
+            if (played.pictures.count("arrival") == 0 && now > 2000) played.pictures["arrival"] = StagePicture();
+            // A question (an area's, or the way out's new car) is answered after a while: yes
+            // only at the challenge's area on the way back.
+            if (town->IsPanelShown(TownWorld::kConfirmPanel) || town->IsPanelShown(CTLVActivity::kPanelNewCar)) {
+                if (!panelShown) {
+                    panelShown = true;
+                    panelSince = now;
+                    answered = false;
+                }
+                if (!answered && now >= panelSince + kAnswerMs) {
+                    answered = true;
+                    const bool yes = visit == Visit::Back && town->IsPanelShown(TownWorld::kConfirmPanel) &&
+                                     town->GetAreaNumber() == round.challenge->area;
+                    if (played.pictures.count("panel 6") == 0 && town->IsPanelShown(TownWorld::kConfirmPanel))
+                        played.pictures["panel 6"] = StagePicture();
+                    played.answers.emplace_back(town->GetAreaNumber(), yes);
+                    if (yes) {
+                        played.stored = player->GetWorldPosition(W);
+                        visit = Visit::Done;
+                    } else if (visit == Visit::ToArea && town->IsPanelShown(TownWorld::kConfirmPanel) &&
+                               town->GetAreaNumber() == round.challenge->area) {
+                        visit = Visit::Away;
+                        declinedAt = now;
+                    }
+                    Script(yes ? "0 WM_MOUSEMOVE 0 0 430 340\n50 WM_LBUTTONDOWN 1 0 430 340\n100 WM_LBUTTONUP 0 0 430 340\n"
+                               : "0 WM_MOUSEMOVE 0 0 210 340\n50 WM_LBUTTONDOWN 1 0 210 340\n100 WM_LBUTTONUP 0 0 210 340\n");
+                }
+                return;
+            }
+            panelShown = false;
+            if (visit == Visit::Away && now > declinedAt + uint32_t(TownWorld::kRearmMs) &&
+                player->GetActivityFlag(W, round.challenge->flag) != 0)
+                visit = Visit::Back;
+            const std::string out = bot->Step(town, now);
+            if (!out.empty()) Script(out);
+            if (player->GetQuota1Left(W) == 0 && played.pictures.count("first task done") == 0)
+                played.pictures["first task done"] = StagePicture();
+            if (town->GetMissionStarted() && played.pictures.count("mission") == 0) played.pictures["mission"] = StagePicture();
+            if (town->MissionDone() && !rescueAt) rescueAt = now;
+            // The rescue's animation is short: the town ends soon after.
+            if (rescueAt && now >= rescueAt + kRescueMs && played.pictures.count("rescue") == 0)
+                played.pictures["rescue"] = StagePicture();
+        };
+        const ScenarioRun run = RunScenario(s);
+        EXPECT_EQ(run.exitCode, 0);
+        played.boxes = run.boxes;
+        played.record->Load(kCy);
+        played.slotsAfter = SlotChunks(work / "TLVSave.vqk");
+        return played;
+    }
+
+    /// Only the player's save slot differs after the play.
+    static void ExpectOnlySlotChanged(const PlayedRound& played, int player) {
+        for (int slot = 0; slot < 8; ++slot) {
+            ASSERT_FALSE(played.slotsBefore[size_t(slot)].empty()) << "slot " << slot;
+            EXPECT_EQ(played.slotsAfter[size_t(slot)] == played.slotsBefore[size_t(slot)], slot != player)
+                << "only the player's slot changes: slot " << slot;
+        }
+    }
+
+    /// Two plays of one seed pass through the same state at every town frame and say the same.
+    void ExpectSamePlays(const TownRound& round, uint32_t seconds, uint32_t seed) {
+        const PlayedRound first = Play(round, seconds, seed);
+        const PlayedRound second = Play(round, seconds, seed);
+        ASSERT_GT(first.hashes.size(), 1000u);
+        ASSERT_EQ(first.hashes.size(), second.hashes.size());
+        for (size_t frame = 0; frame < first.hashes.size(); ++frame)
+            ASSERT_EQ(first.hashes[frame], second.hashes[frame]) << "the plays part at frame " << frame;
+        EXPECT_EQ(first.lines, second.lines);
+    }
+
+    /// The garage: the vehicle's button (values 0, 2, 4 on the top row, 1, 3, 5 below, a bay a
+    /// world), then the go button.
+    static std::string GarageInput(int vehicle) {
+        if (vehicle < 0) return "0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n";
+        static constexpr int kBayX[3] = {106, 320, 532};
+        const std::string at = std::to_string(kBayX[vehicle / 2]) + " " + std::to_string(vehicle % 2 == 0 ? 170 : 280);
+        return "0 WM_MOUSEMOVE 0 0 " + at + "\n50 WM_LBUTTONDOWN 1 0 " + at + "\n100 WM_LBUTTONUP 0 0 " + at +
+               "\n1000 WM_MOUSEMOVE 0 0 570 430\n1050 WM_LBUTTONDOWN 1 0 570 430\n1100 WM_LBUTTONUP 0 0 570 430\n";
+    }
+};
+
+} // namespace vqt::test
