@@ -40,6 +40,10 @@ public:
         /// Sends nothing while earlier messages wait: the program takes one message a frame, so
         /// a click's three would otherwise pile up and the pointer lag ever further behind.
         bool paced = false;
+        /// When set, a target of the action not faced this long after its side was chosen is
+        /// come at from the next side, and its stand-off point is driven at as a place is (its
+        /// side may lie in something the vehicle cannot cross, and the vehicle circles it).
+        uint32_t sideMs = 0;
     };
     static constexpr float kReach = 300.0f;
     /// How far below a target of the action the vehicle turns to it.
@@ -86,12 +90,17 @@ public:
             stillSince_ = now;
             routed_ = nullptr;
         }
+        if (action && task_.sideMs && !facing_ && target == routed_ && now > sideSince_ + task_.sideMs) {
+            ++side_;
+            routed_ = nullptr;
+        }
         if (target != routed_) {
             if (routed_ && target != routed_) side_ = 0;
             nearSince_ = 0;
             nearest_ = 1e9f;
             runningUp_ = false;
             routed_ = target;
+            sideSince_ = now;
             route_ = Route(at, action ? CPointF(goal.x + kSides[side_ % 4][0] * kStandOff,
                                                 goal.y + kSides[side_ % 4][1] * kStandOff)
                                       : goal);
@@ -101,11 +110,12 @@ public:
             route_.erase(route_.begin());
         if (action && std::hypot(approach.x - at.x, approach.y - at.y) < kCorner) facing_ = true;
         CPointF aim = facing_ ? goal : route_.size() > 1 ? route_.front() : approach;
-        if (!action) {
-            // Onto a place: through it rather than stopping short.
-            const float left = std::hypot(goal.x - at.x, goal.y - at.y);
+        if (!action || (task_.sideMs && !facing_)) {
+            // Onto a place (or the stand-off point): through it rather than stopping short.
+            const CPointF spot = action ? approach : goal;
+            const float left = std::hypot(spot.x - at.x, spot.y - at.y);
             if (route_.size() <= 1 && left > 1.0f && left < kReach)
-                aim = CPointF(goal.x + (goal.x - at.x) / left * 20, goal.y + (goal.y - at.y) / left * 20);
+                aim = CPointF(spot.x + (spot.x - at.x) / left * 20, spot.y + (spot.y - at.y) / left * 20);
             if (left >= kRunUp) runningUp_ = false;
             // A patient bot counts circling from the last time the vehicle came nearer.
             if (left >= kRunUp || runningUp_ || (task_.patient && left < nearest_ - kStuckDistance)) {
@@ -116,10 +126,10 @@ public:
                 nearSince_ = now;
             } else if (left < kRunUp && !runningUp_ && now > nearSince_ + kCirclingMs) {
                 runningUp_ = true;
-                route_ = {goal}; // and then straight at it
+                route_ = {spot}; // and then straight at it
             }
             if (runningUp_ && left > 1.0f)
-                aim = CPointF(at.x + (at.x - goal.x) / left * kRunUp, at.y + (at.y - goal.y) / left * kRunUp);
+                aim = CPointF(at.x + (at.x - spot.x) / left * kRunUp, at.y + (at.y - spot.y) / left * kRunUp);
         }
         const float d = std::hypot(goal.x - at.x, goal.y - at.y);
         const CRect16 view = world->GetVisibleRect();
@@ -183,6 +193,8 @@ private:
     uint32_t side_ = 0;
     CPointF still_;
     uint32_t stillSince_ = 0;
+    /// When the side was chosen (the route to it laid).
+    uint32_t sideSince_ = 0;
     std::vector<CPointF> route_;
     uint32_t lastAction_ = 0;
     /// Since when the vehicle is within reach of the place it goes to (0: not), and whether it

@@ -1,9 +1,11 @@
 // The whole game played by the game bot on the generated data: a new player, Ann, signs in,
 // picks the circus town's vehicle in the garage, closes the drive tutorial and enters the
-// town's four games from their way points, winning each; the saved record after the run.
+// town's four games from their way points, winning each; the saved record after the run. Then
+// the town's fire task, the fires put out over time.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -29,6 +31,8 @@ struct PlayThrough {
     ScenarioRun run;
     /// Each screen with the time it became current.
     std::string log;
+    /// The circus town's tasks left (fires, puppies), each change with its time.
+    std::string tasks;
 };
 
 class GamePlayThroughTest : public ShellScenarioTest {
@@ -46,12 +50,14 @@ protected:
         PlayThrough played;
         GameBot bot(HeadlessBotInput(), "Ann", std::move(legs));
         ChunkId shown = kNullChunkId;
+        std::string left;
         Scenario s = Game(kFrameMs);
         s.frames = seconds * 1000 / kFrameMs;
         s.watch = [&](uint32_t tick) {
             const uint32_t now = (tick - 1) * kFrameMs;
             if (tick == 1) {
                 xSRand(1);
+                std::srand(1); // the arcades draw from the C library's generator
                 TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
             }
             OActivityManager* manager = GetActivityManager();
@@ -59,6 +65,12 @@ protected:
             if (id != shown) {
                 shown = id;
                 played.log += std::to_string(now) + " ms: {1, 0, " + std::to_string(ChunkEntryOf(id)) + "}\n";
+            }
+            CPlayer* player = CTLVApp::Get() ? CTLVApp::Get()->GetPlayer() : nullptr;
+            if (player) {
+                const std::string nowLeft = "fires " + std::to_string(player->GetQuota1Left(kCircusWorld)) + ", puppies " +
+                                             std::to_string(player->GetQuota2Left(kCircusWorld));
+                if (nowLeft != left) played.tasks += std::to_string(now) + " ms: " + (left = nowLeft) + "\n";
             }
             const std::string lines = bot.Step(now);
             if (!lines.empty()) Script(lines);
@@ -90,6 +102,20 @@ TEST_F(GamePlayThroughTest, AnnSignsInAndWinsTheCircusTownsFourGamesEnteredFromT
         EXPECT_EQ(saved->GetActivityLevel(W, game), 2) << "game " << game << " was won";
     }
     EXPECT_EQ(saved->GetHeroPoints(W), 4) << "a hero point a win";
+}
+
+TEST_F(GamePlayThroughTest, AfterTheGamesAnnSpraysTheCircusFiresOutComingAtEachFromAnotherSideWhenCircled) {
+    TownBot::Task tasks = CircusTasks();
+    // Two fires by the big top have their usual stand-off point in its sand: the vehicle would
+    // circle them for ever.
+    tasks.sideMs = 30000;
+    const PlayThrough played = Play({{0, CircusRoads(), tasks}}, 560);
+    EXPECT_EQ(played.run.exitCode, 0);
+    EXPECT_TRUE(played.run.boxes.empty()) << played.run.boxes.front().text;
+    // A new player's twenty fires and ten puppies; the fires go out one by one (a count at each
+    // change) once the games are won.
+    ExpectMatchesGolden("game/playthrough/circus_fires.log", played.tasks);
+    EXPECT_NE(played.tasks.find(": fires 12, puppies 10"), std::string::npos) << played.tasks;
 }
 
 } // namespace
