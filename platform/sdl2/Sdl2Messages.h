@@ -86,6 +86,8 @@ public:
     /// the same or an earlier time) and is then posted; then a mouse message moves the pointer
     /// to its desktop point `pt` and a key or button message holds or lets go its key.
     void Inject(const WinMsg& msg);
+    /// The injected messages not taken by the program yet, posted or still waiting for their time.
+    size_t InjectedWaiting() const { return queue_.size() + injected_.size(); }
 
 private:
     void PostDueInjected();

@@ -7,6 +7,7 @@
 // reached along the vehicle's road to the crossing with the road nearest the target. A place
 // it keeps circling without reaching it, it drives away from and comes at again in a straight run.
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -14,8 +15,6 @@
 
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/vehicles/VIsometric.h"
-#include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
 
 namespace vqt::test {
 
@@ -37,9 +36,10 @@ public:
         /// Counts circling only while the vehicle comes no nearer to the place: a slow vehicle
         /// held up on its way is still closing in when the usual time runs out.
         bool patient = false;
-        /// Sends nothing while earlier messages wait: the program takes one message a frame, so
-        /// a click's three would otherwise pile up and the pointer lag ever further behind.
-        bool paced = false;
+        /// Set, it paces the bot: nothing is sent while it counts earlier messages waiting (the
+        /// program takes one message a frame, so a click's three would otherwise pile up and the
+        /// pointer lag ever further behind).
+        std::function<size_t()> messagesWaiting;
         /// When set, a target of the action not faced this long after its side was chosen is
         /// come at from the next side, and its stand-off point is driven at as a place is (its
         /// side may lie in something the vehicle cannot cross, and the vehicle circles it).
@@ -65,7 +65,7 @@ public:
     std::string Step(TLVWorld_Activity* world, uint32_t now) {
         auto* vehicle = world ? dynamic_cast<VIsometric*>(world->GetVehicle()) : nullptr;
         if (!vehicle || world->IsPanelShown(-1)) return "";
-        if (task_.paced && static_cast<plat::ScriptedMessages&>(plat::messages()).Pending() > 0) return "";
+        if (task_.messagesWaiting && task_.messagesWaiting() > 0) return "";
         std::string out;
         if (!modeChosen_) {
             modeChosen_ = true;

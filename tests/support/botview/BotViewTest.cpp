@@ -22,6 +22,8 @@ namespace {
 /// The activity each bot's game is ("index:entry" as the program reports it).
 const std::map<std::string, std::string> kGameOf = {
     {"circus-round", "1:8"},
+    {"city-round", "1:17"},
+    {"zoo-round", "1:14"},
     {"circus-race", "1:11"},
     {"city-race", "1:22"},
     {"zoo-race", "1:9"},

@@ -26,7 +26,6 @@ namespace vqt::test {
 namespace {
 
 constexpr ChunkId kGarage = MakeChunkId(1, 5);
-constexpr ChunkId kCertificate = MakeChunkId(1, 6);
 
 ChunkId CurrentId() {
     OActivityManager* manager = GetActivityManager();
@@ -43,21 +42,23 @@ void TakePlayer(int slot) {
     CTLVApp::Get()->SetSaveSlot(int16_t(slot));
 }
 
-/// The circus town's round from the garage on, as its scenario plays it: the garage's way out
-/// to the town, the town bot on the town's tasks, and the certificate's back button.
-class CircusRoundBot final : public ViewBot {
+/// A town's round from the garage on, as its scenario plays it: the town's vehicle and the
+/// garage's way out, the town bot on the town's tasks, and the certificate's back button.
+class TownRoundBot final : public ViewBot {
 public:
+    explicit TownRoundBot(const TownRound& round) : round_(round), bot_(round.roads, WindowPaced(round.tasks)) {}
+
     std::string Step(uint32_t now) override {
         const ChunkId id = CurrentId();
         if (id != shown_) {
             shown_ = id;
             if (id == kGarage && !leftGarage_) {
                 leftGarage_ = true;
-                return "0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n";
+                return GarageInput(round_.vehicle);
             }
-            if (id == kCertificate) return "3000 WM_MOUSEMOVE 0 0 470 250\n3050 WM_LBUTTONDOWN 1 0 470 250\n3100 WM_LBUTTONUP 0 0 470 250\n";
+            if (id == round_.certificate) return kCertificateBackInput;
         }
-        WToon_Activity* town = Town();
+        TownWorld* town = CurrentTown();
         if (!town || SwitchPending()) return "";
         progress_.arrived = true;
         const auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle());
@@ -67,12 +68,41 @@ public:
     const BotProgress& Progress() const override { return progress_; }
 
 private:
-    TownBot bot_{CircusRoads(), CircusTasks()};
+    /// A paced bot waits for the window's messages instead of the headless queue's.
+    static TownBot::Task WindowPaced(TownBot::Task task) {
+        if (task.messagesWaiting) task.messagesWaiting = MessagesWaitingInWindow;
+        return task;
+    }
+
+    TownRound round_;
+    TownBot bot_;
     ChunkId shown_ = kNullChunkId;
     bool leftGarage_ = false;
     BotProgress progress_;
     DrivenDistance distance_;
 };
+
+/// A town's round without its challenge (the bot answers no questions): Cy's save file near
+/// the round's end, started in the garage.
+template <TownRound (*kRound)()>
+TownRound Unchallenged() {
+    TownRound round = kRound();
+    round.challenge.reset();
+    return round;
+}
+
+template <TownRound (*kRound)()>
+BotRow TownRoundRow(const char* name, const char* plays) {
+    return {name, plays,
+            [] {
+                WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(TownRoundRecords(Unchallenged<kRound>()))));
+                return std::string("STARTACTIVITY=5\n");
+            },
+            []() -> std::unique_ptr<ViewBot> {
+                TakePlayer(kTownRoundSlot);
+                return std::make_unique<TownRoundBot>(Unchallenged<kRound>());
+            }};
+}
 
 /// A road race from its intro panel to the town, played by the race's winning driver (it
 /// steers to what the race wants and fires at every reload).
@@ -114,15 +144,9 @@ BotRow RoadRaceRow(const char* name, const char* plays) {
 }
 
 const std::vector<BotRow> kBots = {
-    {"circus-round", "the circus town's round: its fires, puppies and mission, then the certificate",
-     [] {
-         WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(TownRoundRecords(CircusRound()))));
-         return std::string("STARTACTIVITY=5\n");
-     },
-     []() -> std::unique_ptr<ViewBot> {
-         TakePlayer(kTownRoundSlot);
-         return std::make_unique<CircusRoundBot>();
-     }},
+    TownRoundRow<CircusRound>("circus-round", "the circus town's round: its fires, puppies and mission, then the certificate"),
+    TownRoundRow<CityRound>("city-round", "the city's round: its criminals, loot and mission, then the certificate"),
+    TownRoundRow<ZooRound>("zoo-round", "the zoo's round: its monkeys, penguins and mission, then the certificate"),
     RoadRaceRow<GRToon_Activity::kWorld, circus_race::kScreen>("circus-race", "the circus road race, won, then back to the town"),
     RoadRaceRow<GRMetropolis_Activity::kWorld, city_race::kScreen>("city-race", "the city road race, won, then back to the town"),
     RoadRaceRow<GRZoo_Activity::kWorld, zoo_race::kScreen>("zoo-race", "the zoo road race, won, then back to the town"),

@@ -27,6 +27,8 @@ bool InjectScript(std::string_view lines, std::string* error) {
     return true;
 }
 
+size_t MessagesWaitingInWindow() { return dynamic_cast<plat::Sdl2Messages&>(plat::messages()).InjectedWaiting(); }
+
 void HoldKeyInWindow(int32_t virtualKey, bool down) { dynamic_cast<plat::Sdl2Input&>(plat::input()).HoldKey(virtualKey, down); }
 
 } // namespace vqt::test

@@ -1,6 +1,7 @@
 #pragma once
 // A bot's input to the game in a real window: the script lines of the headless queue injected
 // into the SDL2 session's message source, and keys held as the SDL2 input reports them.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@ namespace vqt::test {
 /// their points in the window's client area (a mouse message without lParam gets its point
 /// there); false with the reason in `error` when a line cannot be read (nothing is injected).
 bool InjectScript(std::string_view lines, std::string* error = nullptr);
+
+/// The messages the program has not taken yet (a bot waits for them before it sends more).
+size_t MessagesWaitingInWindow();
 
 /// Holds a key down in the window's input, or lets it go.
 void HoldKeyInWindow(int32_t virtualKey, bool down);

@@ -134,7 +134,7 @@ protected:
                 if (id == MakeChunkId(1, 5) && played.visited.size() == 1) Script(GarageInput(round.vehicle));
                 if (id == round.certificate) {
                     certificateAt = now;
-                    Script("3000 WM_MOUSEMOVE 0 0 470 250\n3050 WM_LBUTTONDOWN 1 0 470 250\n3100 WM_LBUTTONUP 0 0 470 250\n");
+                    Script(kCertificateBackInput);
                 }
                 if (id == MakeChunkId(1, 5) && played.visited.size() > 1) garageAgainAt = now;
             }
@@ -237,16 +237,6 @@ protected:
         for (size_t frame = 0; frame < first.hashes.size(); ++frame)
             ASSERT_EQ(first.hashes[frame], second.hashes[frame]) << "the plays part at frame " << frame;
         EXPECT_EQ(first.lines, second.lines);
-    }
-
-    /// The garage: the vehicle's button (values 0, 2, 4 on the top row, 1, 3, 5 below, a bay a
-    /// world), then the go button.
-    static std::string GarageInput(int vehicle) {
-        if (vehicle < 0) return "0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n";
-        static constexpr int kBayX[3] = {106, 320, 532};
-        const std::string at = std::to_string(kBayX[vehicle / 2]) + " " + std::to_string(vehicle % 2 == 0 ? 170 : 280);
-        return "0 WM_MOUSEMOVE 0 0 " + at + "\n50 WM_LBUTTONDOWN 1 0 " + at + "\n100 WM_LBUTTONUP 0 0 " + at +
-               "\n1000 WM_MOUSEMOVE 0 0 570 430\n1050 WM_LBUTTONDOWN 1 0 570 430\n1100 WM_LBUTTONUP 0 0 570 430\n";
     }
 };
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
 
 #include "game/shell/Player.h"
 #include "tests/game/world/towns/TownScenario.h"
@@ -56,6 +57,20 @@ inline TownRound ZooRound() {
             .vehicle = 2, .roads = ZooRoads(), .tasks = ZooTasks(), .quotaMax = {15, 10, 10},
             .challenge = TownChallengeVisit{2, towns::zoo::kZooAreas[1].flag, towns::zoo::kZooAreas[1].counter, 443, towns::zoo::kZooAreas[1].activity}};
 }
+
+/// The garage: the vehicle's button (values 0, 2, 4 on the top row, 1, 3, 5 below, a bay a
+/// world), then the go button.
+inline std::string GarageInput(int vehicle) {
+    if (vehicle < 0) return "0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n";
+    static constexpr int kBayX[3] = {106, 320, 532};
+    const std::string at = std::to_string(kBayX[vehicle / 2]) + " " + std::to_string(vehicle % 2 == 0 ? 170 : 280);
+    return "0 WM_MOUSEMOVE 0 0 " + at + "\n50 WM_LBUTTONDOWN 1 0 " + at + "\n100 WM_LBUTTONUP 0 0 " + at +
+           "\n1000 WM_MOUSEMOVE 0 0 570 430\n1050 WM_LBUTTONDOWN 1 0 570 430\n1100 WM_LBUTTONUP 0 0 570 430\n";
+}
+
+/// The certificate page's back button, clicked after a while.
+inline constexpr const char* kCertificateBackInput =
+    "3000 WM_MOUSEMOVE 0 0 470 250\n3050 WM_LBUTTONDOWN 1 0 470 250\n3100 WM_LBUTTONUP 0 0 470 250\n";
 
 /// The stored records by slot: Cy's holds the town's quota maxima and, with a challenge, the
 /// flag that arms its area.

@@ -57,6 +57,9 @@ inline TownRoads CircusRoads() {
     return roads;
 }
 
+/// The scripted messages the headless program has not taken yet.
+inline size_t HeadlessMessagesWaiting() { return static_cast<plat::ScriptedMessages&>(plat::messages()).Pending(); }
+
 inline bool IsShown(const OActivityProp* prop) { return prop->IsShownThroughParents() && prop->IsVisible(); }
 
 /// What is left to do in the circus town, read from the world and the record.
@@ -122,7 +125,7 @@ inline TownBot::Task CityTasks() {
     // From the run-up distance a place takes the town's cars longer than the usual circling time;
     // a criminal chased takes many throws.
     task.patient = true;
-    task.paced = true;
+    task.messagesWaiting = HeadlessMessagesWaiting;
     return task;
 }
 
@@ -153,7 +156,7 @@ inline TownBot::Task ZooTasks() {
         return prop->IsA(DAvoider::kClassId) || prop->IsA(DFollower::kClassId) || prop->IsA(DGuard::kClassId);
     };
     task.patient = true; // as the city's
-    task.paced = true;
+    task.messagesWaiting = HeadlessMessagesWaiting;
     return task;
 }
 
