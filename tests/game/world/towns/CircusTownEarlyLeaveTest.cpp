@@ -18,6 +18,8 @@
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MessageRecord.h"
 #include "engine/media/Snippet.h"
+#include "engine/media/TextDView.h"
+#include "game/shell/CounterPanel.h"
 #include "game/shell/StillProps.h"
 #include "game/shell/TLVFactory.h"
 #include "game/world/WorldClasses.h"
@@ -87,6 +89,8 @@ struct EarlyLeave {
     /// The areas passed on the way and answered no; whether the factory's was answered no.
     std::string passed;
     bool factoryNo = false;
+    /// The task counters' icons and numbers on the stage when the fire is out.
+    std::vector<CRect16> counters;
     /// The apartments' flag and counter while their game plays.
     int flagInGame = -1, counterInGame = -1;
     TokensTaken tokens;
@@ -296,7 +300,13 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
                 if (auto* fire = dynamic_cast<Fire*>(list.GetAt(i)); fire && fire->GetObjectId() == WToon_Activity::kFireId && !fire->IsBurning())
                     played.doused = fire->GetPosition();
         }
-        if (dousedAt && since(dousedAt, 96)) played.pictures["doused fire"] = StagePicture();
+        if (dousedAt && since(dousedAt, 96)) {
+            played.pictures["doused fire"] = StagePicture();
+            if (CCounterPanel* counters = CTLVApp::Get()->GetCounterPanel())
+                for (int i = 0; i < 3; ++i)
+                    for (OView* view : {static_cast<OView*>(counters->GetIcon(i)), static_cast<OView*>(counters->GetNumber(i))})
+                        if (view) played.counters.push_back(view->GetScreenRect());
+        }
         if (goal == Goal::Puppy && town->CountFollowers() > 0) goal = Goal::Apartments;
         played.reached = goal;
         if (goal != Goal::Done && bot) {
@@ -352,6 +362,12 @@ TEST_F(CircusTownEarlyLeaveTest, ANewPlayerPlaysTheApartmentsWithAPuppyInTowAndL
     EXPECT_EQ(record.GetCounter(kBigTopCounter), 0);
     // The exit drive outlasts the re-arm after the last panel button: every area is open again.
     for (int flag = kArcadeFlag; flag <= kRoundUpFlag; ++flag) EXPECT_EQ(record.GetActivityFlag(W, flag), 1) << "flag " << flag;
+
+    // The puppies', fires' and badges' counters (icon and number each) stand clear of each other.
+    ASSERT_EQ(played.counters.size(), 6u);
+    for (size_t a = 0; a < played.counters.size(); ++a)
+        for (size_t b = a / 2 * 2 + 2; b < played.counters.size(); ++b)
+            EXPECT_FALSE(played.counters[a].Overlaps(played.counters[b])) << "counter " << a / 2 << " and " << b / 2;
 
     ExpectMatchesGolden("game/world/circus_town_leave_lines.txt", played.lines);
     for (const char* name : {"tutorial", "panel 6", "doused fire"}) {
