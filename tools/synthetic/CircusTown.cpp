@@ -148,7 +148,9 @@ constexpr Placed kShared[] = {
     {kToken, kBadge, 1000, 2624},   {kToken, kBadge, 2000, 2624}, {kToken, kBadge, 3648, 2000},
     {kDestructible, 0, 180, 330},   {kDestructible, 0, 1408, 1856}, {kDestructible, 0, 3648, 2400},
     {kPushable, 0, 320, 440},       {kPushable, 0, 2496, 1088},   {kPushable, 0, 1216, 2200},
-    {kPushable, 0, 3630, 470},      {kPushable, 0, 3680, 1300}, // on the road by the start
+    // One cone on the road by the start; one on the kerb above the factory's place, clear of
+    // the road so the place can be driven onto from the crossing above.
+    {kPushable, 0, 3630, 470},      {kPushable, 0, 3760, 1300},
     {kSpawn, 0, 330, 200},          {kSpawn, 0, 2816, 2240},      {kSpawn, 0, kRoadSpawnX, kSpawnRoadY},
     {kHider, 0, 768, 1536},         {kHider, 0, 860, 1480},
 };
