@@ -106,21 +106,27 @@ inline bool IsMissionTarget(const TownWorld& town, const OActivityProp* prop) {
     return town.GetMissionStarted() && prop->GetObjectId() == TownWorld::kFirstMissionId + uint32_t(town.GetCurrentMission());
 }
 
+/// A town task's test of a prop: shown props of the current town only, with its player and the
+/// prop's object id at hand.
+inline std::function<bool(OActivityProp*)> OpenInTown(bool (*open)(TownWorld&, CPlayer&, OActivityProp*, uint32_t)) {
+    return [open](OActivityProp* prop) {
+        TownWorld* town = CurrentTown();
+        CPlayer* player = CTLVApp::Get()->GetPlayer();
+        return town && player && IsShown(prop) && open(*town, *player, prop, prop->GetObjectId());
+    };
+}
+
 /// What is left to do in the city: loot to drive over, criminals to stun with the canisters
 /// and pick up, then the mission's destructibles to ram until they break.
 inline TownBot::Task CityTasks() {
     constexpr int W = WMetropolis_Activity::kWorld;
     TownBot::Task task;
-    task.open = [](OActivityProp* prop) {
-        TownWorld* town = CurrentTown();
-        CPlayer* player = CTLVApp::Get()->GetPlayer();
-        if (!town || !player || !IsShown(prop)) return false;
-        const uint32_t id = prop->GetObjectId();
-        if (prop->IsA(Bag::kClassId)) return id == towns::city::kLoot && player->GetQuota1Left(W) > 0;
-        if (prop->IsA(DAvoider::kClassId)) return id == towns::city::kCriminals && player->GetQuota2Left(W) > 0;
-        if (auto* crate = dynamic_cast<Destructible*>(prop)) return !crate->IsBroken() && IsMissionTarget(*town, prop);
+    task.open = OpenInTown([](TownWorld& town, CPlayer& player, OActivityProp* prop, uint32_t id) {
+        if (prop->IsA(Bag::kClassId)) return id == towns::city::kLoot && player.GetQuota1Left(W) > 0;
+        if (prop->IsA(DAvoider::kClassId)) return id == towns::city::kCriminals && player.GetQuota2Left(W) > 0;
+        if (auto* crate = dynamic_cast<Destructible*>(prop)) return !crate->IsBroken() && IsMissionTarget(town, prop);
         return false;
-    };
+    });
     task.needsAction = [](OActivityProp* prop) { return prop->IsA(DAvoider::kClassId); };
     // From the run-up distance a place takes the town's cars longer than the usual circling time;
     // a criminal chased takes many throws.
@@ -134,17 +140,13 @@ inline TownBot::Task CityTasks() {
 inline TownBot::Task ZooTasks() {
     constexpr int W = WZoo_Activity::kWorld;
     TownBot::Task task;
-    task.open = [](OActivityProp* prop) {
-        TownWorld* town = CurrentTown();
-        CPlayer* player = CTLVApp::Get()->GetPlayer();
-        if (!town || !player || !IsShown(prop)) return false;
-        const uint32_t id = prop->GetObjectId();
-        if (prop->IsA(DAvoider::kClassId)) return id == towns::zoo::kMonkeys && player->GetQuota1Left(W) > 0;
+    task.open = OpenInTown([](TownWorld& town, CPlayer& player, OActivityProp* prop, uint32_t id) {
+        if (prop->IsA(DAvoider::kClassId)) return id == towns::zoo::kMonkeys && player.GetQuota1Left(W) > 0;
         if (auto* penguin = dynamic_cast<DFollower*>(prop))
-            return player->GetQuota2Left(W) > 0 && !penguin->IsFollowing() && !town->IsFollower(penguin);
-        if (prop->IsA(DGuard::kClassId)) return IsMissionTarget(*town, prop);
+            return player.GetQuota2Left(W) > 0 && !penguin->IsFollowing() && !town.IsFollower(penguin);
+        if (prop->IsA(DGuard::kClassId)) return IsMissionTarget(town, prop);
         return false;
-    };
+    });
     // A chain as long as the penguins left goes home before anything else.
     task.first = [](TLVWorld_Activity*) -> OActivityProp* {
         TownWorld* town = CurrentTown();
