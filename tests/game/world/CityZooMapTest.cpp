@@ -184,7 +184,7 @@ TEST_F(CityZooMapTest, EachCityMissionDestructibleKeepsItsStateInTheRecordWordOf
         std::map<uint32_t, std::vector<uint16_t>> words; // by mission set
         for (int32_t i = 0; i < town->ChildCount(); ++i)
             if (auto* crate = dynamic_cast<Destructible*>(town->ChildAt(i))) words[crate->GetObjectId()].push_back(crate->GetRecordWord());
-        std::vector<uint16_t> indices(size_t(towns::city::kMissionQuota));
+        std::vector<uint16_t> indices(static_cast<size_t>(towns::city::kMissionQuota));
         for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint16_t(towns::city::kFirstStateWord + int(i));
         ASSERT_EQ(words.size(), 3u) << "three mission sets";
         for (auto& [set, got] : words) {
