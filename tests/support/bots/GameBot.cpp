@@ -9,6 +9,7 @@
 #include "game/shell/CertificateActivity.h"
 #include "game/shell/NavigationProp.h"
 #include "game/shell/SignInActivity.h"
+#include "game/shell/SignInBadgeProps.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/VehicleSelectActivity.h"
 #include "game/world/towns/TownWorld.h"
@@ -91,7 +92,10 @@ std::string GameBot::AtSignIn(SignIn_Activity& signIn) {
     if (!signedIn_) {
         if (!Quiet()) return "";
         signedIn_ = true;
-        return ClickAt(0, kBadgeX, kBadgeY) + Typed(300) + ClickAt(1500, kContinueX, kContinueY);
+        // A badge with a name is the player of an earlier run: chosen, not typed again.
+        const Sign_In_Empty_Icon* empty = signIn.GetEmptyIcon(0);
+        const bool fresh = empty && empty->IsVisible();
+        return ClickAt(0, kBadgeX, kBadgeY) + (fresh ? Typed(300) : std::string()) + ClickAt(1500, kContinueX, kContinueY);
     }
     if (leg_ < legs_.size()) return "";
     if (step_ == 0) {

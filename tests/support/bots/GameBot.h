@@ -1,9 +1,10 @@
 #pragma once
-// A player of the whole game: it signs a new player in, and for each town in turn picks the
-// town's vehicle in the garage, drives out, enters the town's four games from their way points
-// first (yes on the confirmation panel) and wins them with the mini-game drivers, then does the
-// town's tasks, mission and rescue with the town bot, prints one certificate, and goes back to
-// the garage; after the last town it goes back to the sign-in, quits and ends the credits.
+// A player of the whole game: it signs a new player in (or picks the player of badge 0 when
+// the save file already holds one), and for each town in turn picks the town's vehicle in the
+// garage, drives out, enters the town's four games from their way points first (yes on the
+// confirmation panel) and wins them with the mini-game drivers, then does the town's tasks,
+// mission and rescue with the town bot, prints one certificate, and goes back to the garage;
+// after the last town it goes back to the sign-in, quits and ends the credits.
 // Like the drivers it reads the running game but acts only as a player does: window messages
 // and held keys, so that a window program can host it as well as a scenario run.
 //
