@@ -25,7 +25,7 @@ namespace vqt::test {
 
 namespace {
 
-constexpr ChunkId kGarage = MakeChunkId(1, 5);
+constexpr ChunkId kSignIn = MakeChunkId(1, 4), kGarage = MakeChunkId(1, 5);
 
 ChunkId CurrentId() {
     OActivityManager* manager = GetActivityManager();
@@ -42,8 +42,8 @@ void TakePlayer(int slot) {
     CTLVApp::Get()->SetSaveSlot(int16_t(slot));
 }
 
-/// A town's round from the garage on, as its scenario plays it: the town's vehicle and the
-/// garage's way out, the town bot on the town's tasks, and the certificate's back button.
+/// A town's round from the sign-in on, as its scenario plays it: Cy's badge, the town's vehicle
+/// and the garage's way out, the town bot on the town's tasks, and the certificate's back button.
 class TownRoundBot final : public ViewBot {
 public:
     explicit TownRoundBot(const TownRound& round) : round_(round), bot_(round.roads, WindowPaced(round.tasks)) {}
@@ -52,6 +52,7 @@ public:
         const ChunkId id = CurrentId();
         if (id != shown_) {
             shown_ = id;
+            if (id == kSignIn) return SignInInput(kTownRoundSlot);
             if (id == kGarage && !leftGarage_) {
                 leftGarage_ = true;
                 return GarageInput(round_.vehicle);
@@ -83,7 +84,7 @@ private:
 };
 
 /// A town's round without its challenge (the bot answers no questions): Cy's save file near
-/// the round's end, started in the garage.
+/// the round's end, started on the sign-in.
 template <TownRound (*kRound)()>
 TownRound Unchallenged() {
     TownRound round = kRound();
@@ -96,10 +97,9 @@ BotRow TownRoundRow(const char* name, const char* plays) {
     return {name, plays,
             [] {
                 WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(TownRoundRecords(Unchallenged<kRound>()))));
-                return std::string("STARTACTIVITY=5\n");
+                return std::string("STARTACTIVITY=4\n");
             },
             []() -> std::unique_ptr<ViewBot> {
-                TakePlayer(kTownRoundSlot);
                 return std::make_unique<TownRoundBot>(Unchallenged<kRound>());
             }};
 }

@@ -1,9 +1,9 @@
 // The city's and the zoo's whole rounds played by the bot on the generated game data, the whole
-// program running: Cy, near the end of both towns' rounds, picks the town's vehicle in the
-// garage, declines the road race's area, comes back once the areas are armed again and enters
-// it (a stub race sends the town back, which puts the vehicle where it was), ends both tasks,
-// sees the mission's movie, does the mission, watches the rescue and ends on the certificate
-// and the garage. The spoken lines and the round's pictures against golden files.
+// program running: Cy, near the end of both towns' rounds, signs in, picks the town's vehicle
+// in the garage, declines the road race's area, comes back once the areas are armed again and
+// enters it (a stub race sends the town back, which puts the vehicle where it was), ends both
+// tasks, sees the mission's movie, does the mission, watches the rescue and ends on the
+// certificate and the garage. The spoken lines and the round's pictures against golden files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -47,7 +47,7 @@ const OtherTown kZoo = {"zoo", &ZooRound, towns::zoo::kVisitCounter,
 
 class OtherTownsRoundScenarioTest : public TownRoundScenarioTest, public ::testing::WithParamInterface<const OtherTown*> {};
 
-constexpr uint32_t kRoundSeconds = 360;
+constexpr uint32_t kRoundSeconds = 480;
 
 TEST_P(OtherTownsRoundScenarioTest, CyEndsTheRoundPastTheRoadRaceWithTheCertificateAndTheGarage) {
     const OtherTown& town = *GetParam();
@@ -55,9 +55,9 @@ TEST_P(OtherTownsRoundScenarioTest, CyEndsTheRoundPastTheRoadRaceWithTheCertific
     const int W = round.world;
     const PlayedRound played = Play(round, kRoundSeconds, 1);
     EXPECT_TRUE(played.boxes.empty()) << played.boxes.front().text;
-    const std::vector<ChunkId> route = {MakeChunkId(1, 5), round.town, round.challenge->game, round.town,
+    const std::vector<ChunkId> route = {MakeChunkId(1, 4), MakeChunkId(1, 5), round.town, round.challenge->game, round.town,
                                         round.certificate, MakeChunkId(1, 5)};
-    EXPECT_EQ(played.visited, route) << "garage, town, race, town, certificate, garage";
+    EXPECT_EQ(played.visited, route) << "sign-in, garage, town, race, town, certificate, garage";
 
     // Declined at the race's area first, entered there once; any other area is declined.
     ASSERT_GE(played.answers.size(), 2u);

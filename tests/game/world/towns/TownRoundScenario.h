@@ -1,7 +1,7 @@
 #pragma once
 // A town's whole round played by the town bot on the generated game data, the whole program
-// running: a prepared player near the end of the round starts in the garage, picks the town's
-// vehicle and drives out; in the town the bot does what is left of both tasks and, where the
+// running: a prepared player near the end of the round signs in, picks the town's vehicle in
+// the garage and drives out; in the town the bot does what is left of both tasks and, where the
 // town's row names one, first answers no at a challenge area, does tasks until the areas are
 // armed again and answers yes there (a stub game brings it back); then the mission's movie, the
 // mission, the rescue, the certificate and the garage again. Each run gives the spoken lines,
@@ -76,7 +76,7 @@ protected:
         xWorld_RegisterClasses();
     }
 
-    /// Cy near the end of the town's round, driven by the bot for `seconds` of play; on the
+    /// Cy near the end of the town's round, signed in and driven by the bot for `seconds` of play; on the
     /// certificate page the back button is clicked.
     PlayedRound Play(const TownRound& round, uint32_t seconds, uint32_t seed) {
         RenewContext();
@@ -92,7 +92,7 @@ protected:
         PutSave(TownRoundRecords(round));
         PlayedRound played;
         played.slotsBefore = SlotChunks(work / "TLVSave.vqk");
-        Ini("STARTACTIVITY=5\n");
+        Ini("STARTACTIVITY=4\n");
 
         // The challenge: to the area, away from it until it is armed again, back to it.
         enum class Visit { ToArea, Away, Back, Done };
@@ -119,8 +119,6 @@ protected:
                 movie->Install();
                 xSRand(seed);
                 TLVWorld_Activity::escapeSide = 0; // the escape search's side lives on between runs
-                CTLVApp::Get()->GetPlayer()->Load(kCy);
-                CTLVApp::Get()->SetSaveSlot(kCy);
             }
             if (tick == s.frames) {
                 if (!movie->picture.rgb.empty()) played.pictures["movie"] = movie->picture;
@@ -131,12 +129,13 @@ protected:
             if (id != shown) {
                 shown = id;
                 played.visited.push_back(id);
-                if (id == MakeChunkId(1, 5) && played.visited.size() == 1) Script(GarageInput(round.vehicle));
+                if (id == MakeChunkId(1, 4) && played.visited.size() == 1) Script(SignInInput(kCy));
+                if (id == MakeChunkId(1, 5) && played.visited.size() == 2) Script(GarageInput(round.vehicle));
                 if (id == round.certificate) {
                     certificateAt = now;
                     Script(kCertificateBackInput);
                 }
-                if (id == MakeChunkId(1, 5) && played.visited.size() > 1) garageAgainAt = now;
+                if (id == MakeChunkId(1, 5) && played.visited.size() > 2) garageAgainAt = now;
             }
             if (OMessageProcess* messages = CTLVApp::Get()->GetMessageProcess()) {
                 const OMessageRecord* head = messages->Head();

@@ -1,8 +1,8 @@
 #pragma once
 // What sets each town's round apart for the town bot, and the save file the round starts from:
-// Cy in slot 4 near the round's end, with four of the first and second tasks and three rescues
-// left, the other slots free. The towns' whole-round scenarios and the window that shows the
-// town bot's play start from them.
+// Cy in slot 4 near the round's end (signing in on the sign-in screen), with four of the first
+// and second tasks and three rescues left, the other slots a new player's. The towns'
+// whole-round scenarios and the window that shows the town bot's play start from them.
 #include <array>
 #include <cstdint>
 #include <map>
@@ -58,6 +58,14 @@ inline TownRound ZooRound() {
             .challenge = TownChallengeVisit{2, towns::zoo::kZooAreas[1].flag, towns::zoo::kZooAreas[1].counter, 443, towns::zoo::kZooAreas[1].activity}};
 }
 
+/// The sign-in: the badge of a stored player (two columns, 290 px apart; rows 65 px apart),
+/// then the continue badge once its line was said.
+inline std::string SignInInput(int slot) {
+    const std::string at = std::to_string(177 + 290 * (slot % 2)) + " " + std::to_string(145 + 65 * (slot / 2));
+    return "1000 WM_MOUSEMOVE 0 0 " + at + "\n1050 WM_LBUTTONDOWN 1 0 " + at + "\n1100 WM_LBUTTONUP 0 0 " + at +
+           "\n2500 WM_MOUSEMOVE 0 0 560 420\n2550 WM_LBUTTONDOWN 1 0 560 420\n2600 WM_LBUTTONUP 0 0 560 420\n";
+}
+
 /// The garage: the vehicle's button (values 0, 2, 4 on the top row, 1, 3, 5 below, a bay a
 /// world), then the go button.
 inline std::string GarageInput(int vehicle) {
@@ -81,7 +89,9 @@ inline std::map<int, Bytes> TownRoundRecords(const TownRound& round) {
     constexpr int kHeroPoints = 9, kQuota1Max = 25, kQuota2Max = 26, kQuota3Max = 27;
     constexpr int kQuota1Left = 28, kQuota2Left = 29, kQuota3Left = 30, kMissionWord = 34;
     std::map<int, Bytes> records;
-    for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+    // The free slots hold a new player's values, as the sign-in screen stores them.
+    const PlayerRecordBytes fresh = EncodePlayerRecord(CPlayer().Record());
+    for (int slot = 0; slot < 8; ++slot) records[slot] = Bytes(fresh.begin(), fresh.end());
     StoredRecord cy = StoredRecord("Cy")
                           .Counter(13, 1)
                           .WorldWord(world, kHeroPoints, 2)
