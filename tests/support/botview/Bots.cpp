@@ -15,7 +15,9 @@
 #include "tests/game/world/towns/TownRounds.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tests/support/Golden.h"
+#include "tests/support/bots/GameBot.h"
 #include "tests/support/bots/MiniGameDriver.h"
+#include "tests/support/bots/PlayThroughLegs.h"
 #include "tests/support/botview/WindowInput.h"
 #include "tools/synthetic/CircusRace.h"
 #include "tools/synthetic/CityRace.h"
@@ -40,6 +42,12 @@ bool SwitchPending() {
 void TakePlayer(int slot) {
     CTLVApp::Get()->GetPlayer()->Load(slot);
     CTLVApp::Get()->SetSaveSlot(int16_t(slot));
+}
+
+/// A paced bot waits for the window's messages instead of the headless queue's.
+TownBot::Task WindowPaced(TownBot::Task task) {
+    if (task.messagesWaiting) task.messagesWaiting = MessagesWaitingInWindow;
+    return task;
 }
 
 /// A town's round from the sign-in on, as its scenario plays it: Cy's badge, the town's vehicle
@@ -69,12 +77,6 @@ public:
     const BotProgress& Progress() const override { return progress_; }
 
 private:
-    /// A paced bot waits for the window's messages instead of the headless queue's.
-    static TownBot::Task WindowPaced(TownBot::Task task) {
-        if (task.messagesWaiting) task.messagesWaiting = MessagesWaitingInWindow;
-        return task;
-    }
-
     TownRound round_;
     TownBot bot_;
     ChunkId shown_ = kNullChunkId;
@@ -143,6 +145,45 @@ BotRow RoadRaceRow(const char* name, const char* plays) {
             }};
 }
 
+/// The whole game from a new player's sign-in, as the play-through test plays it: the game
+/// bot with the three towns' legs.
+class PlayThroughBot final : public ViewBot {
+public:
+    std::string Step(uint32_t now) override {
+        if (TownWorld* town = CurrentTown(); town && !SwitchPending()) {
+            progress_.arrived = true;
+            const auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle());
+            distance_.See(vehicle != nullptr, vehicle ? vehicle->GetPosition().x : 0, vehicle ? vehicle->GetPosition().y : 0,
+                          progress_);
+        }
+        return bot_.Step(now);
+    }
+    const BotProgress& Progress() const override { return progress_; }
+
+private:
+    static std::vector<TownLeg> Legs() {
+        std::vector<TownLeg> legs = PlayThroughLegs();
+        for (TownLeg& leg : legs) leg.tasks = WindowPaced(leg.tasks);
+        return legs;
+    }
+
+    GameBot bot_{BotInput{HoldKeyInWindow, MessagesWaitingInWindow}, "Ann", Legs()};
+    BotProgress progress_;
+    DrivenDistance distance_;
+};
+
+BotRow PlayThroughRow() {
+    return {"play-through", "the whole game: a new player, every town's games, tasks and mission, the end",
+            [] {
+                std::map<int, Bytes> records;
+                const PlayerRecordBytes fresh = EncodePlayerRecord(CPlayer().Record());
+                for (int slot = 0; slot < 8; ++slot) records[slot] = Bytes(fresh.begin(), fresh.end());
+                WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(records)));
+                return std::string("STARTACTIVITY=4\n");
+            },
+            []() -> std::unique_ptr<ViewBot> { return std::make_unique<PlayThroughBot>(); }};
+}
+
 const std::vector<BotRow> kBots = {
     TownRoundRow<CircusRound>("circus-round", "the circus town's round: its fires, puppies and mission, then the certificate"),
     TownRoundRow<CityRound>("city-round", "the city's round: its criminals, loot and mission, then the certificate"),
@@ -150,6 +191,7 @@ const std::vector<BotRow> kBots = {
     RoadRaceRow<GRToon_Activity::kWorld, circus_race::kScreen>("circus-race", "the circus road race, won, then back to the town"),
     RoadRaceRow<GRMetropolis_Activity::kWorld, city_race::kScreen>("city-race", "the city road race, won, then back to the town"),
     RoadRaceRow<GRZoo_Activity::kWorld, zoo_race::kScreen>("zoo-race", "the zoo road race, won, then back to the town"),
+    PlayThroughRow(),
 };
 
 } // namespace
