@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -111,7 +109,6 @@ TEST_F(CityLegTest, AnnWinsTheCitysGamesDoesItsRoundAndEndsTheGameWithTheClosing
     RgbImage certificate;
     uint32_t certificateAt = 0;
     const OInterstitial* overlay = nullptr;
-    const bool debug = std::getenv("CITY_DEBUG") != nullptr;
     const PlayThrough played = Play({{4, CityRoads(), CityTasks()}}, 1400, [&](uint32_t now) {
         OActivityManager* manager = GetActivityManager();
         if (!manager) return;
@@ -121,16 +118,6 @@ TEST_F(CityLegTest, AnnWinsTheCitysGamesDoesItsRoundAndEndsTheGameWithTheClosing
             overlay = playing;
             if (auto* movie = dynamic_cast<OBinkInterstitial*>(playing))
                 movies += std::to_string(now) + " ms: " + Named(movie->GetChunkId()) + " over " + Named(manager->GetCurrentId()) + "\n";
-        }
-        if (debug && now % 10000 == 0) {
-            CPlayer* player = CTLVApp::Get() ? CTLVApp::Get()->GetPlayer() : nullptr;
-            if (TownWorld* town = CurrentTown(); town && town->GetVehicle() && player) {
-                const CPointF at = town->GetVehicle()->GetPosition();
-                std::fprintf(stderr, "%u: v %d,%d left %d %d %d mission %d\n", now, int(at.x), int(at.y), player->GetQuota1Left(kCity),
-                             player->GetQuota2Left(kCity), player->GetQuota3Left(kCity), int(town->GetMissionStarted()));
-            } else {
-                std::fprintf(stderr, "%u: on %s\n", now, Named(manager->GetCurrentId()).c_str());
-            }
         }
         auto* page = dynamic_cast<Certificate_Activity*>(manager->GetCurrentActivity());
         if (!page) return;
@@ -184,6 +171,7 @@ TEST_F(CityLegTest, AnnWinsTheCitysGamesDoesItsRoundAndEndsTheGameWithTheClosing
     EXPECT_EQ(saved->GetWorldVisited(kCity), 1) << "the garage opened the city's upgrade";
     EXPECT_EQ(saved->GetCounter(towns::city::kVisitCounter), 5) << "the drive out and back from each game";
     EXPECT_EQ(saved->GetCounter(kMovieCounter), 1) << "the closing movie is played once for good";
+    for (const TownChallenge& area : towns::city::kCityAreas) EXPECT_EQ(saved->GetCounter(area.counter), 1) << "counter " << area.counter;
     // The circus's and the zoo's blocks as the earlier legs left them (the stored positions are
     // the defaults a load puts back), and their counters.
     const PlayerRecord before = Decoded(AnnAfterTheZoo());
