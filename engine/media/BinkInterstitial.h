@@ -52,6 +52,8 @@ public:
     int32_t GetOffsetY() const { return offsetY_; }
     uint32_t GetBufferFormat() const { return bufferFormat_; }
     uint32_t GetValue() const { return value_; }
+    /// The movie chunk set (the null id when a file is played).
+    ChunkId GetChunkId() const { return chunkId_; }
     CPixelSurface& GetFrameSurface() { return frame_; }
 
 private:

@@ -44,6 +44,9 @@ public:
         /// come at from the next side, and its stand-off point is driven at as a place is (its
         /// side may lie in something the vehicle cannot cross, and the vehicle circles it).
         uint32_t sideMs = 0;
+        /// When set, a new target of the action is first come at from the side facing the
+        /// vehicle, not from below: a character touched on the way round it runs off.
+        bool nearSide = false;
     };
     static constexpr float kReach = 300.0f;
     /// How far below a target of the action the vehicle turns to it.
@@ -96,6 +99,13 @@ public:
         }
         if (target != routed_) {
             if (routed_ && target != routed_) side_ = 0;
+            if (action && task_.nearSide && routed_ != target) {
+                float best = -1e12f;
+                for (uint32_t i = 0; i < 4; ++i) {
+                    const float toward = kSides[i][0] * (at.x - goal.x) + kSides[i][1] * (at.y - goal.y);
+                    if (toward > best) best = toward, side_ = i;
+                }
+            }
             nearSince_ = 0;
             nearest_ = 1e9f;
             runningUp_ = false;
