@@ -135,6 +135,12 @@ std::string GameBot::InTown(TownWorld& town, uint32_t nowMs) {
         entered_.insert(town.GetAreaNumber());
         return SteadyClick(kPanelButton1X, kPanelButtonY);
     }
+    // A way out of the town asks whether to change the vehicle: no, the leg goes on in it.
+    if (town.IsPanelShown(CTLVActivity::kPanelNewCar)) {
+        if (confirming_) return "";
+        confirming_ = true;
+        return SteadyClick(kPanelButton0X, kPanelButtonY);
+    }
     confirming_ = false;
     // The drive tutorial of a first visit, looked at a while, goes with the menu (ESC opens
     // it over the tutorial), and the menu with ESC again.
