@@ -47,6 +47,10 @@ public:
         /// When set, a new target of the action is first come at from the side facing the
         /// vehicle, not from below: a character touched on the way round it runs off.
         bool nearSide = false;
+        /// When set, a target of the action this near is driven straight at, the action pressed
+        /// whenever it lies within reach, rather than come at from its stand-off point: one that
+        /// runs off never waits there.
+        float chaseWithin = 0.0f;
     };
     static constexpr float kReach = 300.0f;
     /// How far below a target of the action the vehicle turns to it.
@@ -61,6 +65,10 @@ public:
     /// straight (the vehicle turns too wide to reach a place it passed close by).
     static constexpr uint32_t kCirclingMs = 4000;
     static constexpr float kRunUp = 600.0f;
+    /// How far ahead of the vehicle the pointer goes, at the least, toward a chased target.
+    static constexpr float kChaseAhead = 200.0f;
+    /// The size of the view's top right corner that holds the certificate button.
+    static constexpr int kCornerButton = 100;
 
     TownBot(TownRoads roads, Task task) : roads_(std::move(roads)), task_(std::move(task)) {}
 
@@ -119,6 +127,7 @@ public:
         while (route_.size() > 1 && std::hypot(route_.front().x - at.x, route_.front().y - at.y) < kCorner)
             route_.erase(route_.begin());
         if (action && std::hypot(approach.x - at.x, approach.y - at.y) < kCorner) facing_ = true;
+        if (action && task_.chaseWithin > 0.0f && std::hypot(goal.x - at.x, goal.y - at.y) < task_.chaseWithin) facing_ = true;
         CPointF aim = facing_ ? goal : route_.size() > 1 ? route_.front() : approach;
         if (!action || (task_.sideMs && !facing_)) {
             // Onto a place (or the stand-off point): through it rather than stopping short.
@@ -142,11 +151,17 @@ public:
                 aim = CPointF(at.x + (at.x - spot.x) / left * kRunUp, at.y + (at.y - spot.y) / left * kRunUp);
         }
         const float d = std::hypot(goal.x - at.x, goal.y - at.y);
+        // A chased target close by: the pointer well past it, or the vehicle stops short.
+        if (action && facing_ && task_.chaseWithin > 0.0f && d > 1.0f && d < kChaseAhead)
+            aim = CPointF(at.x + (goal.x - at.x) / d * kChaseAhead, at.y + (goal.y - at.y) / d * kChaseAhead);
         const CRect16 view = world->GetVisibleRect();
         const int x = Clamp(int(aim.x) - view.left, 20, view.right - view.left - 20);
         const int y = Clamp(int(aim.y) - view.top, 20, view.bottom - view.top - 20);
         out += "0 WM_MOUSEMOVE 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-        if (action && facing_ && d < kReach && now >= lastAction_ + kActionGapMs) {
+        // The town's certificate button sits in the top right corner of the view: a chase that
+        // runs into that corner of the map holds its clicks there.
+        const bool onButton = task_.chaseWithin > 0.0f && x > view.right - view.left - kCornerButton && y < kCornerButton;
+        if (action && facing_ && d < kReach && now >= lastAction_ + kActionGapMs && !onButton) {
             lastAction_ = now;
             out += "10 WM_LBUTTONDOWN 1 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
             out += "30 WM_LBUTTONUP 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";

@@ -132,8 +132,16 @@ std::string GameBot::InTown(TownWorld& town, uint32_t nowMs) {
     if (town.IsPanelShown(TownWorld::kConfirmPanel)) {
         if (confirming_) return "";
         confirming_ = true;
-        entered_.insert(town.GetAreaNumber());
+        // A game already won in this town is not played again (the town bot may drive over its
+        // way point on the way to a task).
+        if (!entered_.insert(town.GetAreaNumber()).second) return SteadyClick(kPanelButton0X, kPanelButtonY);
         return SteadyClick(kPanelButton1X, kPanelButtonY);
+    }
+    // A way out of the town asks whether to change the vehicle: no, the leg goes on in it.
+    if (town.IsPanelShown(CTLVActivity::kPanelNewCar)) {
+        if (confirming_) return "";
+        confirming_ = true;
+        return SteadyClick(kPanelButton0X, kPanelButtonY);
     }
     confirming_ = false;
     // The drive tutorial of a first visit, looked at a while, goes with the menu (ESC opens
