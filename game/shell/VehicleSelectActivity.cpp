@@ -221,10 +221,6 @@ void VehicleSelect_Activity::LockUpgrades() {
             button->Unlock();
         } else if (player && player->GetActivityCount(world, 2) != 0) {
             player->SetWorldVisited(world);
-            // The flag is for good: saved now, or the sign-in's reading of the badges would
-            // drop it when the player goes back there without playing again.
-            if (CTLVApp* app = CTLVApp::Get(); app && app->GetSaveSlot() >= 0 && !player->Save(app->GetSaveSlot()))
-                xTracef("VehicleSelect_Activity: the record could not be saved to slot %d\n", int(app->GetSaveSlot()));
             button->Unlock();
         } else {
             button->Lock();

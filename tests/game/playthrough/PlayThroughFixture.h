@@ -1,8 +1,10 @@
 #pragma once
 // The whole game played by the game bot on the generated data, a town (a leg) or more a run:
 // the save file a run starts from, the bot's legs, and what the run shows - each screen with the
-// time it became current, each town's tasks left at every change, and whatever a test watches
-// besides. A leg that follows another starts from the save file the earlier leg ended with.
+// time it became current, each town's tasks left at every change, the movies shown over the
+// screens, the first certificate's ceremony and page, the record the garage holds after it,
+// and whatever a test watches besides. A leg that follows another starts from the save file
+// the earlier leg ended with.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,16 +12,23 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/base/Random.h"
 #include "engine/core/ActivityManager.h"
+#include "engine/media/BinkInterstitial.h"
+#include "engine/media/MessageProcess.h"
+#include "engine/media/MessageRecord.h"
 #include "game/minigames/GameClasses.h"
+#include "game/shell/CertificateActivity.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
+#include "game/shell/VehicleSelectActivity.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
+#include "tests/support/Png.h"
 #include "tests/support/bots/GameBot.h"
 #include "tools/builders/StoredRecord.h"
 
@@ -32,7 +41,33 @@ struct PlayThrough {
     /// The tasks left (the record's first and second quotas) of the town being played, each
     /// change with its time.
     std::string tasks;
+    /// Each movie as it starts over a screen: "<ms> ms: {18, 0, n} over {1, 0, m}".
+    std::string movies;
+    /// The first certificate's ceremony: the lines said before its queue first runs dry, each
+    /// "<ms from the page's start> ms: caption"; the page then (before anything is clicked).
+    std::string ceremony;
+    RgbImage certificate;
+    /// The record in memory when the garage shows after the first certificate (the garage
+    /// sets the town's upgrade flag there, and no save follows at once).
+    std::optional<PlayerRecord> garageAgain;
+
+    /// The ceremony's captions in order.
+    std::vector<std::string> CeremonyLines() const {
+        std::vector<std::string> lines;
+        for (size_t at = 0; at < ceremony.size();) {
+            const size_t colon = ceremony.find(" ms: ", at), end = ceremony.find('\n', at);
+            lines.push_back(ceremony.substr(colon + 5, end - colon - 5));
+            at = end + 1;
+        }
+        return lines;
+    }
 };
+
+/// "{i, s, e}" for a chunk id.
+inline std::string Named(ChunkId id) {
+    return "{" + std::to_string(ChunkIndexOf(id)) + ", " + std::to_string(ChunkSecondOf(id)) + ", " +
+           std::to_string(ChunkEntryOf(id)) + "}";
+}
 
 class PlayThroughTest : public ShellScenarioTest {
 protected:
@@ -54,7 +89,9 @@ protected:
         PlayThrough played;
         GameBot bot(HeadlessBotInput(), "Ann", std::move(legs));
         ChunkId shown = kNullChunkId;
-        std::string left;
+        std::string left, lastCaption;
+        const OInterstitial* overlay = nullptr;
+        uint32_t certificateAt = 0;
         Scenario s = Game(kFrameMs);
         s.frames = seconds * 1000 / kFrameMs;
         s.watch = [&](uint32_t tick) {
@@ -68,7 +105,27 @@ protected:
             const ChunkId id = manager ? manager->GetCurrentId() : kNullChunkId;
             if (id != shown) {
                 shown = id;
-                played.log += std::to_string(now) + " ms: {1, 0, " + std::to_string(ChunkEntryOf(id)) + "}\n";
+                played.log += std::to_string(now) + " ms: " + Named(id) + "\n";
+                if (certificateAt && !played.garageAgain && manager && dynamic_cast<VehicleSelect_Activity*>(manager->GetCurrentActivity()))
+                    played.garageAgain = CTLVApp::Get()->GetPlayer()->Record();
+            }
+            if (OInterstitial* playing = manager ? manager->GetCurrentOverlay() : nullptr; playing != overlay) {
+                overlay = playing;
+                if (auto* movie = dynamic_cast<OBinkInterstitial*>(playing))
+                    played.movies += std::to_string(now) + " ms: " + Named(movie->GetChunkId()) + " over " + Named(id) + "\n";
+            }
+            if (auto* page = manager ? dynamic_cast<Certificate_Activity*>(manager->GetCurrentActivity()) : nullptr;
+                page && played.certificate.rgb.empty()) {
+                if (!certificateAt) certificateAt = now;
+                OMessageProcess* messages = CTLVApp::Get()->GetMessageProcess();
+                const OMessageRecord* head = messages->Head();
+                const std::string caption = head ? head->caption : "";
+                if (!caption.empty() && caption != lastCaption)
+                    played.ceremony += std::to_string(now - certificateAt) + " ms: " + caption + "\n";
+                lastCaption = caption;
+                if (now >= certificateAt + 800 && messages->QueueLength() == 0 &&
+                    !page->IsPanelShown(Certificate_Activity::kPanelPrint))
+                    played.certificate = StagePicture();
             }
             CPlayer* player = CTLVApp::Get() ? CTLVApp::Get()->GetPlayer() : nullptr;
             if (auto* town = CurrentTown(); player && town) {

@@ -12,68 +12,31 @@
 #include <string>
 #include <vector>
 
-#include "engine/media/MessageProcess.h"
-#include "engine/media/MessageRecord.h"
 #include "game/shell/CertificateActivity.h"
 #include "game/shell/PlayerRecord.h"
-#include "game/shell/VehicleSelectActivity.h"
 #include "game/world/towns/WZooActivity.h"
+#include "tests/game/playthrough/LegRecords.h"
 #include "tests/game/playthrough/MaskedSave.h"
 #include "tests/game/playthrough/PlayThroughFixture.h"
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/support/Golden.h"
-#include "tests/support/Png.h"
 
 namespace vqt::test {
 namespace {
 
-constexpr int kCircus = 0, kZoo = 1, kCity = 2;
+constexpr int kCircus = kCircusBlock, kZoo = kZooBlock, kCity = kCityBlock;
 constexpr int kMovieCounter = Certificate_Activity::kMovieCounter;
 /// The monkeys run off: the bot drives at one this near and lights it as soon as it can.
 constexpr float kChaseWithin = 600.0f;
 
-/// A world block as a new player has it: the activities 3-6 armed at level 1, the world's
-/// quotas full, word 32 at 10, no mission chosen, the vehicle at the world's start.
-void NewWorld(StoredRecord& r, int w) {
-    struct Defaults {
-        uint16_t y, x, quota1, quota2, quota3;
-    };
-    constexpr Defaults kDefaults[3] = {{800, 3550, 20, 10, 10}, {150, 2100, 15, 10, 10}, {1500, 200, 15, 20, 11}};
-    const Defaults& d = kDefaults[w];
-    r.WorldWord(w, CPlayer::kPositionY, d.y).WorldWord(w, CPlayer::kPositionX, d.x);
-    for (int i = 3; i < CPlayer::kActivities; ++i) r.WorldWord(w, CPlayer::kFlags + i, 1).WorldWord(w, CPlayer::kLevels + i, 1);
-    r.WorldWord(w, CPlayer::kQuota1Max, d.quota1).WorldWord(w, CPlayer::kQuota1Left, d.quota1);
-    r.WorldWord(w, CPlayer::kQuota2Max, d.quota2).WorldWord(w, CPlayer::kQuota2Left, d.quota2);
-    r.WorldWord(w, CPlayer::kQuota3Max, d.quota3).WorldWord(w, CPlayer::kQuota3Left, d.quota3);
-    r.WorldWord(w, CPlayer::kReserved, 10).WorldWord(w, CPlayer::kWord34, 0xFFFF);
-}
-
-/// Ann's record as her circus round leaves it: the two tasks, the mission and the four games
-/// each done once, the games won (level 2), a hero point for each of the seven, the movie seen
-/// (word 31), the fires, puppies
-/// and mission fires of the round used up but the mission's refilled as the town was left, the
-/// mission chosen stored; the town visited five times (the drive out and back from each game)
-/// and each game's area entered once. The tokens taken on the way are left out: how many the
-/// bot drives over depends on its route. The upgrade flag (word 33) is still 0 on the disc: the
-/// garage shown after the certificate sets it in memory only, and the next save is the zoo's.
-/// The zoo and the city as a new player has them.
+/// Ann's record as her circus round leaves it, the zoo and the city as a new player has them.
+/// The circus's upgrade flag is still 0 on the disc: the garage shown after its certificate
+/// sets it in memory only, and the next save is the zoo's.
 Bytes AnnAfterTheCircus() {
     StoredRecord r("Ann");
     for (int w : {kCircus, kZoo, kCity}) NewWorld(r, w);
-    for (int i = 0; i < CPlayer::kActivities; ++i) r.WorldWord(kCircus, CPlayer::kCounts + i, 1);
-    for (int i = 3; i < CPlayer::kActivities; ++i) r.WorldWord(kCircus, CPlayer::kLevels + i, 2);
-    r.WorldWord(kCircus, CPlayer::kHeroPoints, 7);
-    r.WorldWord(kCircus, CPlayer::kQuota1Left, 0).WorldWord(kCircus, CPlayer::kQuota2Left, 0);
-    r.WorldWord(kCircus, CPlayer::kWord31, 1).WorldWord(kCircus, CPlayer::kWord34, 0);
-    r.Counter(13, 5); // the circus town's visits
-    for (int area = 1; area <= 4; ++area) r.Counter(area, 1);
+    RoundDone(r, kCircus, 13, {1, 2, 3, 4}, false);
     return r.bytes();
-}
-
-PlayerRecord Decoded(const Bytes& stored) {
-    PlayerRecord record;
-    EXPECT_EQ(DecodePlayerRecord(stored, record), RecordFault::None);
-    return record;
 }
 
 /// The beginnings of the zoo certificate's ceremony lines 0, 1, 2, 3, 18, 8, 19 and 20, in the
@@ -116,32 +79,9 @@ TEST(MaskedSaveTest, OnlyThePlayerChunksTimesReadZero) {
 }
 
 TEST_F(ZooLegTest, AnnWinsTheZoosGamesDoesItsRoundAndReachesItsCertificateFromHerCircusSave) {
-    std::string ceremony, lastCaption;
-    RgbImage certificate;
-    uint32_t certificateAt = 0;
-    bool garageAgain = false;
-    uint16_t upgradeInMemory = 0;
     TownBot::Task tasks = ZooTasks();
     tasks.chaseWithin = kChaseWithin;
-    const PlayThrough played = Play({{2, ZooRoads(), tasks}}, 900, [&](uint32_t now) {
-        OActivityManager* manager = GetActivityManager();
-        if (certificateAt && manager && dynamic_cast<VehicleSelect_Activity*>(manager->GetCurrentActivity()) && !garageAgain) {
-            garageAgain = true;
-            upgradeInMemory = CTLVApp::Get()->GetPlayer()->GetWorldVisited(kZoo);
-        }
-        auto* page = manager ? dynamic_cast<Certificate_Activity*>(manager->GetCurrentActivity()) : nullptr;
-        if (!page) return;
-        if (!certificateAt) certificateAt = now;
-        OMessageProcess* messages = CTLVApp::Get()->GetMessageProcess();
-        const OMessageRecord* head = messages ? messages->Head() : nullptr;
-        const std::string caption = head ? head->caption : "";
-        // The ceremony: the lines said before the queue first runs dry (the bot's pointer then
-        // makes the buttons name themselves); the page as it is then.
-        if (!certificate.rgb.empty()) return;
-        if (!caption.empty() && caption != lastCaption) ceremony += std::to_string(now - certificateAt) + " ms: " + caption + "\n";
-        lastCaption = caption;
-        if (now >= certificateAt + 800 && messages && messages->QueueLength() == 0) certificate = StagePicture();
-    });
+    const PlayThrough played = Play({{2, ZooRoads(), tasks}}, 900);
     EXPECT_EQ(played.run.exitCode, 0);
     EXPECT_TRUE(played.run.boxes.empty()) << played.run.boxes.front().text;
     ExpectMatchesGolden("game/playthrough/zoo_leg_route.log", played.log);
@@ -149,17 +89,12 @@ TEST_F(ZooLegTest, AnnWinsTheZoosGamesDoesItsRoundAndReachesItsCertificateFromHe
     EXPECT_NE(played.tasks.find(": world 1: 0, 0\n"), std::string::npos) << played.tasks;
 
     // The ceremony's lines in order.
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < ceremony.size();) {
-        const size_t end = ceremony.find('\n', at);
-        lines.push_back(ceremony.substr(ceremony.find(": ", at) + 2, end - ceremony.find(": ", at) - 2));
-        at = end + 1;
-    }
-    ASSERT_EQ(lines.size(), kCeremony.size()) << ceremony;
+    const std::vector<std::string> lines = played.CeremonyLines();
+    ASSERT_EQ(lines.size(), kCeremony.size()) << played.ceremony;
     for (size_t i = 0; i < kCeremony.size(); ++i) EXPECT_EQ(lines[i].rfind(kCeremony[i], 0), 0u) << lines[i];
-    ExpectMatchesGolden("game/playthrough/zoo_ceremony.log", ceremony);
-    ASSERT_FALSE(certificate.rgb.empty()) << "the certificate shows";
-    ExpectMatchesGoldenImage("game/playthrough/zoo_certificate.png", certificate);
+    ExpectMatchesGolden("game/playthrough/zoo_ceremony.log", played.ceremony);
+    ASSERT_FALSE(played.certificate.rgb.empty()) << "the certificate shows";
+    ExpectMatchesGoldenImage("game/playthrough/zoo_certificate.png", played.certificate);
 
     const std::unique_ptr<CPlayer> saved = Saved();
     EXPECT_STREQ(saved->GetName(), "Ann");
@@ -168,8 +103,8 @@ TEST_F(ZooLegTest, AnnWinsTheZoosGamesDoesItsRoundAndReachesItsCertificateFromHe
     EXPECT_EQ(saved->GetHeroPoints(kZoo), 7) << "a hero point a win, a task and the mission";
     EXPECT_EQ(saved->GetWorldWord31(kZoo), 1) << "the movie was seen";
     // The garage after the certificate opens the zoo's upgrade; no save follows it in this leg.
-    EXPECT_TRUE(garageAgain);
-    EXPECT_EQ(upgradeInMemory, 1) << "the garage opened the zoo's upgrade";
+    ASSERT_TRUE(played.garageAgain.has_value()) << "the garage after the certificate";
+    EXPECT_EQ(played.garageAgain->world[kZoo][CPlayer::kUpgrade], 1) << "the garage opened the zoo's upgrade";
     EXPECT_EQ(saved->GetWorldVisited(kZoo), 0) << "the garage saves nothing";
     EXPECT_EQ(saved->GetCounter(towns::zoo::kVisitCounter), 5) << "the drive out and back from each game";
     EXPECT_EQ(saved->GetCounter(kMovieCounter), 0) << "the closing movie waits for the city's mission";

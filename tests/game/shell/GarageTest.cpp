@@ -2,10 +2,8 @@
 // the leave sequence to the circus town {1, 0, 8} (a plain screen here).
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
-#include "engine/data/Profiles.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/Sound.h"
 #include "game/shell/NavigationProp.h"
@@ -78,32 +76,6 @@ TEST_F(GarageTest, UpgradesShowOnlyAfterTheWorldsMission2AndStayUnlockedForGood)
             EXPECT_EQ(Button(garage, uint16_t(w * 2 + 1))->IsVisible() != 0, c.shown[w]) << "world " << w;
             EXPECT_EQ(Player().GetWorldVisited(w) != 0, c.shown[w]) << "word 33 of world " << w;
         }
-        Show(kTown);
-    }
-}
-
-TEST_F(GarageTest, AnUpgradeFlagFoundSetIsSavedAtOnceInTheSignedInPlayersSlot) {
-    const std::string save = folder / "save.vqk";
-    xProfiles_Set("USERFILE", save.c_str());
-    struct Case {
-        int16_t slot;      ///< the signed-in player's slot; -1: none
-        bool mission2;     ///< world 1's mission 2 finished
-        bool stored;       ///< word 33 of world 1 in the slot afterwards
-    };
-    const Case cases[] = {{3, true, true}, {3, false, false}, {-1, true, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "slot " << c.slot << ", mission 2 " << c.mission2);
-        std::filesystem::remove(save);
-        Player().SetDefaults();
-        Player().SetName("Bo");
-        ASSERT_TRUE(Player().Save(3));
-        if (c.mission2) Player().IncActivityCount(1, 2);
-        app->SetSaveSlot(c.slot);
-        Garage();
-        CPlayer stored;
-        ASSERT_EQ(stored.Load(3), SaveSlotState::Valid);
-        EXPECT_EQ(stored.GetWorldVisited(1) != 0, c.stored);
-        EXPECT_EQ(stored.GetActivityCount(1, 2) != 0, c.stored) << "the whole record is saved with it";
         Show(kTown);
     }
 }
