@@ -21,6 +21,7 @@
 #include "tests/game/playthrough/PlayThroughFixture.h"
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/support/Golden.h"
+#include "tests/support/bots/PlayThroughLegs.h"
 
 namespace vqt::test {
 namespace {
@@ -52,11 +53,7 @@ TEST_F(CityLegTest, AnnWinsTheCitysGamesDoesItsRoundAndEndsTheGameWithTheClosing
     xProfiles_Set("USERFILE", (work / "TLVSave.vqk").c_str());
     CPlayer before;
     ASSERT_EQ(before.Load(kAnn), SaveSlotState::Valid) << "the zoo leg's end save";
-    TownBot::Task tasks = CityTasks();
-    // From a first visit twenty criminals are caught: going round one to come at it from below
-    // touches it often, and it runs off across the map with the vehicle behind.
-    tasks.nearSide = true;
-    const PlayThrough played = Play({{4, CityRoads(), tasks}}, 1400);
+    const PlayThrough played = Play({CityLeg()}, 1400);
     EXPECT_EQ(played.run.exitCode, 0);
     EXPECT_TRUE(played.run.boxes.empty()) << played.run.boxes.front().text;
     // The route ends on the credits: the garage, the sign-in, then {1, 0, 7}.

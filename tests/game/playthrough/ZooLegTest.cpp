@@ -20,14 +20,13 @@
 #include "tests/game/playthrough/PlayThroughFixture.h"
 #include "tests/game/shell/SaveFiles.h"
 #include "tests/support/Golden.h"
+#include "tests/support/bots/PlayThroughLegs.h"
 
 namespace vqt::test {
 namespace {
 
 constexpr int kCircus = kCircusBlock, kZoo = kZooBlock, kCity = kCityBlock;
 constexpr int kMovieCounter = Certificate_Activity::kMovieCounter;
-/// The monkeys run off: the bot drives at one this near and lights it as soon as it can.
-constexpr float kChaseWithin = 600.0f;
 
 /// Ann's record as her circus round leaves it, the zoo and the city as a new player has them.
 /// The circus's upgrade flag is still 0 on the disc: the garage shown after its certificate
@@ -79,9 +78,7 @@ TEST(MaskedSaveTest, OnlyThePlayerChunksTimesReadZero) {
 }
 
 TEST_F(ZooLegTest, AnnWinsTheZoosGamesDoesItsRoundAndReachesItsCertificateFromHerCircusSave) {
-    TownBot::Task tasks = ZooTasks();
-    tasks.chaseWithin = kChaseWithin;
-    const PlayThrough played = Play({{2, ZooRoads(), tasks}}, 900);
+    const PlayThrough played = Play({ZooLeg()}, 900);
     EXPECT_EQ(played.run.exitCode, 0);
     EXPECT_TRUE(played.run.boxes.empty()) << played.run.boxes.front().text;
     ExpectMatchesGolden("game/playthrough/zoo_leg_route.log", played.log);
