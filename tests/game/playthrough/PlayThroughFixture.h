@@ -142,6 +142,32 @@ protected:
         return played;
     }
 
+    /// What a town's leg ends with: the certificate's ceremony (lines beginning as `ceremony`
+    /// does, in order) and page against golden files named for the town; in the saved record
+    /// the round done (each activity once, the games won, a hero point for each of the seven,
+    /// the movie seen, the town visited five times: the drive out and back from each game);
+    /// the upgrade opened by the garage after the certificate in memory, not yet on the disc.
+    void ExpectRoundEnded(const PlayThrough& played, const std::string& town, int world, int visitCounter,
+                          const std::vector<std::string>& ceremony) {
+        const std::vector<std::string> lines = played.CeremonyLines();
+        ASSERT_EQ(lines.size(), ceremony.size()) << played.ceremony;
+        for (size_t i = 0; i < ceremony.size(); ++i) EXPECT_EQ(lines[i].rfind(ceremony[i], 0), 0u) << lines[i];
+        ExpectMatchesGolden("game/playthrough/" + town + "_ceremony.log", played.ceremony);
+        ASSERT_FALSE(played.certificate.rgb.empty()) << "the certificate shows";
+        ExpectMatchesGoldenImage("game/playthrough/" + town + "_certificate.png", played.certificate);
+
+        const std::unique_ptr<CPlayer> saved = Saved();
+        EXPECT_STREQ(saved->GetName(), "Ann");
+        for (int i = 0; i < CPlayer::kActivities; ++i) EXPECT_EQ(saved->GetActivityCount(world, i), 1) << "activity " << i;
+        for (int game = 3; game <= 6; ++game) EXPECT_EQ(saved->GetActivityLevel(world, game), 2) << "game " << game << " was won";
+        EXPECT_EQ(saved->GetHeroPoints(world), 7) << "a hero point a win, a task and the mission";
+        EXPECT_EQ(saved->GetWorldWord31(world), 1) << "the movie was seen";
+        EXPECT_EQ(saved->GetCounter(visitCounter), 5) << "the drive out and back from each game";
+        ASSERT_TRUE(played.garageAgain.has_value()) << "the garage after the certificate";
+        EXPECT_EQ(played.garageAgain->world[world][CPlayer::kUpgrade], 1) << "the garage opened the upgrade";
+        EXPECT_EQ(saved->GetWorldVisited(world), 0) << "the garage saves nothing";
+    }
+
     /// Ann's record as the run left it in the save file.
     static std::unique_ptr<CPlayer> Saved() {
         auto saved = std::make_unique<CPlayer>();
