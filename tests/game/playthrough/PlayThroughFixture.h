@@ -26,6 +26,8 @@
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/VehicleSelectActivity.h"
+#include "platform/Platform.h"
+#include "platform/headless/RecordingPrinter.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tests/support/Png.h"
@@ -146,7 +148,8 @@ protected:
     /// does, in order) and page against golden files named for the town; in the saved record
     /// the round done (each activity once, the games won, a hero point for each of the seven,
     /// the movie seen, the town visited five times: the drive out and back from each game);
-    /// the upgrade opened by the garage after the certificate in memory, not yet on the disc.
+    /// the upgrade opened by the garage after the certificate in memory, not yet on the disc;
+    /// the one print the bot makes of the certificate.
     void ExpectRoundEnded(const PlayThrough& played, const std::string& town, int world, int visitCounter,
                           const std::vector<std::string>& ceremony) {
         const std::vector<std::string> lines = played.CeremonyLines();
@@ -155,6 +158,12 @@ protected:
         ExpectMatchesGolden("game/playthrough/" + town + "_ceremony.log", played.ceremony);
         ASSERT_FALSE(played.certificate.rgb.empty()) << "the certificate shows";
         ExpectMatchesGoldenImage("game/playthrough/" + town + "_certificate.png", played.certificate);
+        // The bot prints the certificate once: a whole job of one page with the page's picture.
+        const auto& jobs = static_cast<plat::RecordingPrinter&>(plat::printer()).Jobs();
+        ASSERT_EQ(jobs.size(), 1u) << "one print";
+        EXPECT_TRUE(jobs[0].ended);
+        ASSERT_EQ(jobs[0].pages.size(), 1u);
+        EXPECT_FALSE(jobs[0].pages[0].draws.empty()) << "the page carries the certificate";
 
         const std::unique_ptr<CPlayer> saved = Saved();
         EXPECT_STREQ(saved->GetName(), "Ann");
