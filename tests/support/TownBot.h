@@ -107,7 +107,7 @@ public:
         }
         if (target != routed_) {
             if (routed_ && target != routed_) side_ = 0;
-            if (action && task_.nearSide && routed_ != target) {
+            if (action && task_.nearSide) {
                 float best = -1e12f;
                 for (uint32_t i = 0; i < 4; ++i) {
                     const float toward = kSides[i][0] * (at.x - goal.x) + kSides[i][1] * (at.y - goal.y);
@@ -158,9 +158,9 @@ public:
         const int x = Clamp(int(aim.x) - view.left, 20, view.right - view.left - 20);
         const int y = Clamp(int(aim.y) - view.top, 20, view.bottom - view.top - 20);
         out += "0 WM_MOUSEMOVE 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-        // The town's certificate button sits in the top right corner of the view: a chase that
-        // runs into that corner of the map holds its clicks there.
-        const bool onButton = task_.chaseWithin > 0.0f && x > view.right - view.left - kCornerButton && y < kCornerButton;
+        // The town's certificate button sits in the top right corner of the view: a target
+        // there is not clicked through it.
+        const bool onButton = x > view.right - view.left - kCornerButton && y < kCornerButton;
         if (action && facing_ && d < kReach && now >= lastAction_ + kActionGapMs && !onButton) {
             lastAction_ = now;
             out += "10 WM_LBUTTONDOWN 1 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";

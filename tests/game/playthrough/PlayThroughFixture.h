@@ -7,6 +7,7 @@
 // the earlier leg ended with.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -79,10 +80,16 @@ protected:
     void SetUp() override {
         ShellScenarioTest::SetUp();
         xGame_RegisterClasses();
+        PutAnn(StoredRecord().bytes());
+        Ini("STARTACTIVITY=4\n");
+    }
+
+    /// The save file with `ann` on badge 0 (a free record: a new player) and the other slots free.
+    void PutAnn(const Bytes& ann) {
         std::map<int, Bytes> records;
         for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+        records[kAnn] = ann;
         PutSave(records);
-        Ini("STARTACTIVITY=4\n");
     }
 
     /// Ann (new, or the player the save file holds on badge 0) plays `legs` for at most
@@ -91,7 +98,8 @@ protected:
         PlayThrough played;
         GameBot bot(HeadlessBotInput(), "Ann", std::move(legs));
         ChunkId shown = kNullChunkId;
-        std::string left, lastCaption;
+        std::array<int, 3> left = {-1, -1, -1}; // the town's world and its two quotas left
+        std::string lastCaption;
         const OInterstitial* overlay = nullptr;
         uint32_t certificateAt = 0;
         Scenario s = Game(kFrameMs);
@@ -132,9 +140,12 @@ protected:
             CPlayer* player = CTLVApp::Get() ? CTLVApp::Get()->GetPlayer() : nullptr;
             if (auto* town = CurrentTown(); player && town) {
                 const int W = town->Table().world;
-                const std::string nowLeft = "world " + std::to_string(W) + ": " + std::to_string(player->GetQuota1Left(W)) +
-                                            ", " + std::to_string(player->GetQuota2Left(W));
-                if (nowLeft != left) played.tasks += std::to_string(now) + " ms: " + (left = nowLeft) + "\n";
+                const std::array<int, 3> nowLeft = {W, player->GetQuota1Left(W), player->GetQuota2Left(W)};
+                if (nowLeft != left) {
+                    left = nowLeft;
+                    played.tasks += std::to_string(now) + " ms: world " + std::to_string(W) + ": " + std::to_string(left[1]) +
+                                    ", " + std::to_string(left[2]) + "\n";
+                }
             }
             const std::string lines = bot.Step(now);
             if (!lines.empty()) Script(lines);

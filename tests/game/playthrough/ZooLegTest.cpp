@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,10 +48,7 @@ class ZooLegTest : public PlayThroughTest {
 protected:
     void SetUp() override {
         PlayThroughTest::SetUp();
-        std::map<int, Bytes> records;
-        for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
-        records[kAnn] = AnnAfterTheCircus();
-        PutSave(records);
+        PutAnn(AnnAfterTheCircus());
     }
 };
 

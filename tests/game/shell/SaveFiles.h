@@ -20,6 +20,12 @@ inline Bytes SaveFileOf(const std::map<int, Bytes>& records, ChunkFileLayout* la
     return b.Build(layout);
 }
 
+/// A new player's stored record, as the sign-in screen stores a free slot.
+inline Bytes NewPlayerRecord() {
+    const PlayerRecordBytes record = EncodePlayerRecord(CPlayer().Record());
+    return Bytes(record.begin(), record.end());
+}
+
 /// Writes the save file `name` with a new player in each of the eight slots, each first handed
 /// to `prepare` with its slot.
 inline bool WritePlayers(const std::string& name, const std::function<void(uint16_t, CPlayer&)>& prepare) {

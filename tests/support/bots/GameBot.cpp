@@ -129,19 +129,15 @@ std::string GameBot::AtGarage(VehicleSelect_Activity& garage) {
 
 std::string GameBot::InTown(TownWorld& town, uint32_t nowMs) {
     if (leg_ >= legs_.size()) return "";
-    if (town.IsPanelShown(TownWorld::kConfirmPanel)) {
+    // A game's way point asks whether to play: yes, unless the game was already won in this
+    // town (the town bot may drive over its way point on the way to a task). A way out asks
+    // whether to change the vehicle: no, the leg goes on in it.
+    const bool game = town.IsPanelShown(TownWorld::kConfirmPanel);
+    if (game || town.IsPanelShown(CTLVActivity::kPanelNewCar)) {
         if (confirming_) return "";
         confirming_ = true;
-        // A game already won in this town is not played again (the town bot may drive over its
-        // way point on the way to a task).
-        if (!entered_.insert(town.GetAreaNumber()).second) return SteadyClick(kPanelButton0X, kPanelButtonY);
-        return SteadyClick(kPanelButton1X, kPanelButtonY);
-    }
-    // A way out of the town asks whether to change the vehicle: no, the leg goes on in it.
-    if (town.IsPanelShown(CTLVActivity::kPanelNewCar)) {
-        if (confirming_) return "";
-        confirming_ = true;
-        return SteadyClick(kPanelButton0X, kPanelButtonY);
+        const bool yes = game && entered_.insert(town.GetAreaNumber()).second;
+        return SteadyClick(yes ? kPanelButton1X : kPanelButton0X, kPanelButtonY);
     }
     confirming_ = false;
     // The drive tutorial of a first visit, looked at a while, goes with the menu (ESC opens

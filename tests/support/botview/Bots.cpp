@@ -176,8 +176,7 @@ BotRow PlayThroughRow() {
     return {"play-through", "the whole game: a new player, every town's games, tasks and mission, the end",
             [] {
                 std::map<int, Bytes> records;
-                const PlayerRecordBytes fresh = EncodePlayerRecord(CPlayer().Record());
-                for (int slot = 0; slot < 8; ++slot) records[slot] = Bytes(fresh.begin(), fresh.end());
+                for (int slot = 0; slot < 8; ++slot) records[slot] = NewPlayerRecord();
                 WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(records)));
                 return std::string("STARTACTIVITY=4\n");
             },

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/shell/Player.h"
+#include "tests/game/shell/SaveFiles.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tools/builders/StoredRecord.h"
 
@@ -89,9 +90,7 @@ inline std::map<int, Bytes> TownRoundRecords(const TownRound& round) {
     constexpr int kHeroPoints = 9, kQuota1Max = 25, kQuota2Max = 26, kQuota3Max = 27;
     constexpr int kQuota1Left = 28, kQuota2Left = 29, kQuota3Left = 30, kMissionWord = 34;
     std::map<int, Bytes> records;
-    // The free slots hold a new player's values, as the sign-in screen stores them.
-    const PlayerRecordBytes fresh = EncodePlayerRecord(CPlayer().Record());
-    for (int slot = 0; slot < 8; ++slot) records[slot] = Bytes(fresh.begin(), fresh.end());
+    for (int slot = 0; slot < 8; ++slot) records[slot] = NewPlayerRecord();
     StoredRecord cy = StoredRecord("Cy")
                           .Counter(13, 1)
                           .WorldWord(world, kHeroPoints, 2)
