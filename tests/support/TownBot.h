@@ -40,10 +40,6 @@ public:
         /// program takes one message a frame, so a click's three would otherwise pile up and the
         /// pointer lag ever further behind).
         std::function<size_t()> messagesWaiting;
-        /// When set, a target of the action not faced this long after its side was chosen is
-        /// come at from the next side, and its stand-off point is driven at as a place is (its
-        /// side may lie in something the vehicle cannot cross, and the vehicle circles it).
-        uint32_t sideMs = 0;
         /// When set, a new target of the action is first come at from the side facing the
         /// vehicle, not from below: a character touched on the way round it runs off.
         bool nearSide = false;
@@ -51,15 +47,46 @@ public:
         /// whenever it lies within reach, rather than come at from its stand-off point: one that
         /// runs off never waits there.
         float chaseWithin = 0.0f;
+        /// How far ahead of the vehicle the action comes down (the spray's drops), and the
+        /// targets of the action come at up the road below them (the spray puts a fire out only
+        /// as its drops come down on it from below): the way leads to a road across well below
+        /// the point the action is pressed at and up from there; heading up the column below
+        /// the target the vehicle keeps to its line and presses the action when it comes down
+        /// just beyond the target's foot; a target passed or come too near is come at again.
+        float actionReach = 0.0f;
+        std::function<bool(OActivityProp*)> upTheRoad;
+        /// When set, a vehicle stuck turns back the way it came this long before going on (a
+        /// bystander it stopped for, or a prop it pushes, stays in its way otherwise).
+        uint32_t backOffMs = 0;
+        /// When set, the vehicle turns wide (a chain in tow): a corner of the way passed close by
+        /// counts as reached, and a target of the action it circles while chasing it is driven
+        /// off from and come at in a straight run, as a place is.
+        bool wideTurns = false;
+        /// When set, a target not done this long is left to the others for as long again.
+        uint32_t giveUpMs = 0;
     };
     static constexpr float kReach = 300.0f;
+    /// How much farther than it lies a target left for a while counts.
+    static constexpr double kLeftBehind = 1e6;
     /// How far below a target of the action the vehicle turns to it.
     static constexpr float kStandOff = 180.0f;
+    /// Coming up the road: the action is pressed when its drops come down kReachShort to
+    /// kReachShort + kReachWindow beyond the target's foot, within kAligned of its line, the
+    /// vehicle heading straight up (kUpward); kTooNear nearer the target it is come at again.
+    /// The line is kept by aiming kLane ahead, kLaneSteer times as far to the side as the
+    /// vehicle strays.
+    static constexpr float kReachShort = 15.0f, kReachWindow = 30.0f, kAligned = 20.0f, kUpward = 0.99f;
+    static constexpr float kTooNear = 60.0f, kLane = 150.0f, kLaneSteer = 1.5f;
+    /// The least run up the road to the point the action is pressed at: the vehicle comes off
+    /// its turn onto the road swaying.
+    static constexpr float kLineRunUp = 250.0f;
     /// Standing within this distance this long counts as stuck.
     static constexpr float kStuckDistance = 25.0f;
     static constexpr uint32_t kStuckMs = 2500;
     /// How near a corner of the way counts as reached.
     static constexpr float kCorner = 90.0f;
+    /// How near a corner the vehicle came that it passed.
+    static constexpr float kCornerPassed = 250.0f;
     static constexpr uint32_t kActionGapMs = 600;
     /// Circling this near a place this long: it drives off this far and comes back
     /// straight (the vehicle turns too wide to reach a place it passed close by).
@@ -83,11 +110,21 @@ public:
             return "0 WM_KEYDOWN 49 0 0 0\n40 WM_KEYUP 49 0 0 0\n";
         }
         OActivityProp* target = task_.first ? task_.first(world) : nullptr;
-        if (!target) target = NearestTask(world, vehicle->GetPosition());
+        if (!target) target = NearestTask(world, vehicle->GetPosition(), now);
+        // A target not done for long is left to the others for as long again.
+        if (target != pursued_) {
+            pursued_ = target;
+            pursuedSince_ = now;
+        } else if (task_.giveUpMs && now > pursuedSince_ + task_.giveUpMs && !(task_.first && task_.first(world))) {
+            restUntil_ = now + task_.giveUpMs;
+            resting_ = target;
+        }
         if (!target) target = world->GetGuideTarget();
         if (!target) return "";
         const CPointF at = vehicle->GetPosition(), goal = target->GetPosition();
         const bool action = task_.needsAction(target);
+        const bool upTheRoad = action && task_.actionReach > 0.0f && task_.upTheRoad && task_.upTheRoad(target);
+        const float reachUp = upTheRoad ? task_.actionReach : 0.0f;
         // The action reaches what lies ahead: the vehicle comes at such a target from below,
         // or, when it stays stuck, from the next side.
         static constexpr float kSides[][2] = {{0, 1}, {-1, 0}, {1, 0}, {0, -1}};
@@ -97,14 +134,22 @@ public:
             still_ = at;
             stillSince_ = now;
         } else if (now > stillSince_ + kStuckMs) {
-            ++side_;
+            if (reachUp <= 0.0f) ++side_;
             stillSince_ = now;
             routed_ = nullptr;
+            if (task_.backOffMs) {
+                // Back the way it came, else off to one side or the other.
+                const CPointF h = UnitHeading(*vehicle);
+                static constexpr float kTurns[][2] = {{-1, 0}, {0, 1}, {0, -1}};
+                const float* turn = kTurns[backOffs_++ % 3];
+                const CPointF away(h.x * turn[0] - h.y * turn[1], h.x * turn[1] + h.y * turn[0]);
+                backTo_ = CPointF(at.x + away.x * kRunUp, at.y + away.y * kRunUp);
+                backUntil_ = now + task_.backOffMs;
+            }
         }
-        if (action && task_.sideMs && !facing_ && target == routed_ && now > sideSince_ + task_.sideMs) {
-            ++side_;
+        // Too near to reach, or past it: down to the road below and up again.
+        if (upTheRoad && facing_ && target == routed_ && at.y < goal.y + reachUp - kReachShort - kReachWindow - kTooNear)
             routed_ = nullptr;
-        }
         if (target != routed_) {
             if (routed_ && target != routed_) side_ = 0;
             if (action && task_.nearSide) {
@@ -118,20 +163,45 @@ public:
             nearest_ = 1e9f;
             runningUp_ = false;
             routed_ = target;
-            sideSince_ = now;
-            route_ = Route(at, action ? CPointF(goal.x + kSides[side_ % 4][0] * kStandOff,
-                                                goal.y + kSides[side_ % 4][1] * kStandOff)
-                                      : goal);
+            cornerNearest_ = 1e9f;
+            const CPointF spot = action ? CPointF(goal.x + kSides[side_ % 4][0] * kStandOff, goal.y + kSides[side_ % 4][1] * kStandOff)
+                                        : goal;
+            if (upTheRoad) {
+                const CPointF sprayAt(goal.x, goal.y + reachUp);
+                route_ = Route(at, CPointF(goal.x, AcrossBelow(sprayAt.y + kLineRunUp)));
+                route_.push_back(sprayAt);
+            } else {
+                route_ = Route(at, spot);
+            }
             facing_ = false;
         }
-        while (route_.size() > 1 && std::hypot(route_.front().x - at.x, route_.front().y - at.y) < kCorner)
+        while (route_.size() > 1 && std::hypot(route_.front().x - at.x, route_.front().y - at.y) < kCorner) {
             route_.erase(route_.begin());
-        if (action && std::hypot(approach.x - at.x, approach.y - at.y) < kCorner) facing_ = true;
-        if (action && task_.chaseWithin > 0.0f && std::hypot(goal.x - at.x, goal.y - at.y) < task_.chaseWithin) facing_ = true;
+            cornerNearest_ = 1e9f;
+        }
+        // A corner passed close by, the vehicle turning too wide to reach it: the next one.
+        if (task_.wideTurns && route_.size() > 1) {
+            const float left = std::hypot(route_.front().x - at.x, route_.front().y - at.y);
+            if (cornerNearest_ < kCornerPassed && left > cornerNearest_ + kCorner) {
+                route_.erase(route_.begin());
+                cornerNearest_ = 1e9f;
+            } else {
+                cornerNearest_ = std::min(cornerNearest_, left);
+            }
+        }
+        if (action && !upTheRoad && std::hypot(approach.x - at.x, approach.y - at.y) < kCorner) facing_ = true;
+        // Up the column below it from the crossing below.
+        if (upTheRoad && route_.size() <= 1 && std::fabs(at.x - goal.x) < kCorner && at.y > goal.y) facing_ = true;
+        if (action && !upTheRoad && task_.chaseWithin > 0.0f && std::hypot(goal.x - at.x, goal.y - at.y) < task_.chaseWithin)
+            facing_ = true;
         CPointF aim = facing_ ? goal : route_.size() > 1 ? route_.front() : approach;
-        if (!action || (task_.sideMs && !facing_)) {
-            // Onto a place (or the stand-off point): through it rather than stopping short.
-            const CPointF spot = action ? approach : goal;
+        // Back onto its line: the vehicle's headings lie 11.25 degrees apart, so the pointer
+        // goes well off the line to the side the vehicle strays from.
+        if (upTheRoad && facing_) aim = CPointF(at.x + kLaneSteer * (goal.x - at.x), at.y - kLane);
+        const bool chasedWide = action && facing_ && !upTheRoad && task_.wideTurns;
+        if (!action || chasedWide) {
+            // Onto a place (or a target chased): through it rather than stopping short.
+            const CPointF spot = goal;
             const float left = std::hypot(spot.x - at.x, spot.y - at.y);
             if (route_.size() <= 1 && left > 1.0f && left < kReach)
                 aim = CPointF(spot.x + (spot.x - at.x) / left * 20, spot.y + (spot.y - at.y) / left * 20);
@@ -152,8 +222,9 @@ public:
         }
         const float d = std::hypot(goal.x - at.x, goal.y - at.y);
         // A chased target close by: the pointer well past it, or the vehicle stops short.
-        if (action && facing_ && task_.chaseWithin > 0.0f && d > 1.0f && d < kChaseAhead)
+        if (action && !upTheRoad && facing_ && task_.chaseWithin > 0.0f && d > 1.0f && d < kChaseAhead)
             aim = CPointF(at.x + (goal.x - at.x) / d * kChaseAhead, at.y + (goal.y - at.y) / d * kChaseAhead);
+        if (now < backUntil_) aim = backTo_;
         const CRect16 view = world->GetVisibleRect();
         const int x = Clamp(int(aim.x) - view.left, 20, view.right - view.left - 20);
         const int y = Clamp(int(aim.y) - view.top, 20, view.bottom - view.top - 20);
@@ -161,7 +232,15 @@ public:
         // The town's certificate button sits in the top right corner of the view: a target
         // there is not clicked through it.
         const bool onButton = x > view.right - view.left - kCornerButton && y < kCornerButton;
-        if (action && facing_ && d < kReach && now >= lastAction_ + kActionGapMs && !onButton) {
+        bool inReach = d < kReach;
+        if (upTheRoad) {
+            // Heading straight up, its drops come down just beyond the target's foot.
+            const CPointF h = UnitHeading(*vehicle);
+            const float below = at.y - goal.y;
+            inReach = h.y < -kUpward && std::fabs(at.x - goal.x) < kAligned && below <= reachUp - kReachShort &&
+                      below >= reachUp - kReachShort - kReachWindow;
+        }
+        if (action && facing_ && inReach && now >= lastAction_ + kActionGapMs && !onButton) {
             lastAction_ = now;
             out += "10 WM_LBUTTONDOWN 1 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
             out += "30 WM_LBUTTONUP 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
@@ -170,15 +249,18 @@ public:
     }
 
     /// The nearest open task by straight distance; null when none is open.
-    OActivityProp* NearestTask(TLVWorld_Activity* world, const CPointF& from) const {
+    OActivityProp* NearestTask(TLVWorld_Activity* world, const CPointF& from, uint32_t now = 0) const {
         OActivityProp* best = nullptr;
         double bestDistance = 1e12;
+        // The target left for a while only when it is the last.
+        const OActivityProp* skipped = now < restUntil_ ? resting_ : nullptr;
         for (int list = 0; list < TLVWorld_Activity::kPropLists; ++list) {
             const CDynArray<OActivityProp*>& props = world->GetList(list);
             for (int32_t i = 0; i < props.Count(); ++i) {
                 OActivityProp* prop = props.GetAt(i);
                 if (!task_.open(prop)) continue;
-                const double d = std::hypot(double(prop->GetPosition().x) - from.x, double(prop->GetPosition().y) - from.y);
+                double d = std::hypot(double(prop->GetPosition().x) - from.x, double(prop->GetPosition().y) - from.y);
+                if (prop == skipped) d += kLeftBehind;
                 if (d < bestDistance) {
                     bestDistance = d;
                     best = prop;
@@ -207,6 +289,20 @@ private:
         return best;
     }
     static int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+    /// The road across next below `y`; `y` itself below the last.
+    float AcrossBelow(float y) const {
+        float below = y;
+        for (float line : roads_.across)
+            if (line > y && (below == y || line < below)) below = line;
+        return below;
+    }
+    /// The vehicle's heading as a unit vector on the map.
+    static CPointF UnitHeading(VIsometric& vehicle) {
+        Vec3 heading;
+        vehicle.GetHeadingVector(&heading);
+        const float length = std::hypot(heading.x, heading.y);
+        return length > 0.0f ? CPointF(heading.x / length, heading.y / length) : CPointF(0.0f, 0.0f);
+    }
 
     TownRoads roads_;
     Task task_;
@@ -218,9 +314,9 @@ private:
     uint32_t side_ = 0;
     CPointF still_;
     uint32_t stillSince_ = 0;
-    /// When the side was chosen (the route to it laid).
-    uint32_t sideSince_ = 0;
     std::vector<CPointF> route_;
+    /// The nearest the vehicle came to the next corner.
+    float cornerNearest_ = 1e9f;
     uint32_t lastAction_ = 0;
     /// Since when the vehicle is within reach of the place it goes to (0: not), and whether it
     /// drives off for a straight run at it.
@@ -228,6 +324,15 @@ private:
     bool runningUp_ = false;
     /// The nearest the vehicle came to that place since it last came nearer.
     float nearest_ = 1e9f;
+    /// The target pursued and since when; the one left for a while, and until when.
+    const OActivityProp* pursued_ = nullptr;
+    uint32_t pursuedSince_ = 0;
+    const OActivityProp* resting_ = nullptr;
+    uint32_t restUntil_ = 0;
+    /// Where the vehicle turns back to once stuck, and until when.
+    CPointF backTo_;
+    uint32_t backUntil_ = 0;
+    uint32_t backOffs_ = 0;
 };
 
 } // namespace vqt::test

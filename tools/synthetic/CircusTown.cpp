@@ -69,7 +69,7 @@ enum : uint32_t {
 };
 
 /// Object ids that give props their roles in the town.
-enum : uint32_t { kTaskFire = 1, kBadge = 12, kMarkedBlocker = 100 };
+enum : uint32_t { kBadge = 12, kMarkedBlocker = 100 };
 
 struct Placed {
     uint32_t classId;
@@ -138,16 +138,12 @@ constexpr PlaceAt kPlaces[] = {
 // The shared props, by class and object id.
 constexpr Placed kShared[] = {
     {kBag, 0, 170, 120},            {kBag, 0, 2300, 1700},        {kBag, 0, 900, 1720},
-    {kFire, kTaskFire, 470, 200},   {kFire, kTaskFire, 1100, 700}, {kFire, kTaskFire, 2000, 950},
-    {kFire, kTaskFire, 2900, 1000}, {kFire, kTaskFire, 1200, 2400}, {kFire, kTaskFire, 2200, 2500},
-    {kFire, 3, 760, 2300},          {kFire, 3, 820, 2300},        {kFire, 4, 1600, 2360},
-    {kFire, 4, 1700, 2360},         {kFire, 5, 3260, 1560},       {kFire, 5, 3400, 1560},
     {kChangeable, 0, 540, 190},     {kChangeable, 0, 1250, 980},  {kChangeable, 0, 2240, 980},
     {kChangeable, 0, 3540, 1000},   {kToken, kBadge, 500, 320},   {kToken, kBadge, 580, 320},
     {kToken, kBadge, 1700, 1088},   {kToken, kBadge, 2400, 1088}, {kToken, kBadge, 3000, 1856},
     {kToken, kBadge, 1000, 2624},   {kToken, kBadge, 2000, 2624}, {kToken, kBadge, 3648, 2000},
     {kDestructible, 0, 180, 330},   {kDestructible, 0, 1408, 1856}, {kDestructible, 0, 3648, 2400},
-    {kPushable, 0, 320, 440},       {kPushable, 0, 2496, 1088},   {kPushable, 0, 1216, 2200},
+    {kPushable, 0, 320, 440},       {kPushable, 0, 2496, 960},   {kPushable, 0, 1400, 2250},
     // One cone on the road by the start; one on the kerb above the factory's place, clear of
     // the road so the place can be driven onto from the crossing above.
     {kPushable, 0, 3630, 470},      {kPushable, 0, 3760, 1300},
@@ -155,11 +151,12 @@ constexpr Placed kShared[] = {
     {kHider, 0, 768, 1536},         {kHider, 0, 860, 1480},
 };
 
-/// The quotas of object ids 1-10: as many as the map holds of each.
-std::array<int16_t, 10> Quotas() {
+/// The quotas of object ids 1-10: as many as the map holds of each (the places' numbers are
+/// not object ids of that kind).
+std::array<int16_t, 10> Quotas(const std::vector<ObjectPlan>& objects) {
     std::array<int16_t, 10> quotas{};
-    for (const Placed& p : kShared)
-        if (p.objectId >= 1 && p.objectId <= 10) ++quotas[p.objectId - 1];
+    for (const ObjectPlan& o : objects)
+        if (o.classId != kPlace && o.objectId >= 1 && o.objectId <= 10) ++quotas[o.objectId - 1];
     return quotas;
 }
 
@@ -199,8 +196,6 @@ void AddCircusTown(GameData& data) {
     ActivityPlan town{.classId = 500, .backgroundId = sheet, .paletteId = palette,
                       .properties = TiledActivityProps(kColumns, kRows, kTile, kTile, Tiles())};
     town.properties.Pair(50, 1, kColumns * kTile / 2, kRows * kTile / 2);
-    const std::array<int16_t, 10> quotas = Quotas();
-    for (uint32_t k = 1; k <= 10; ++k) town.properties.Short(201, k, quotas[k - 1]);
 
     for (const HouseAt& h : kHouses) town.objects.push_back(Solid(kBlocker, 0, part({{House(h.width, h.storeys, h.style)}}), h.x, h.y));
     town.objects.push_back(Solid(kBlocker, kMarkedBlocker, part({{BigTop()}}), 2560, 1440));
@@ -229,6 +224,8 @@ void AddCircusTown(GameData& data) {
     for (const ObjectPlan& task : CircusTownTasks(data, sharedOf(kFire))) town.objects.push_back(task);
     AddCircusTownExtras(data);
     town.objects.push_back(CertificateButton(AddCertificateButtonPart(data), 6));
+    const std::array<int16_t, 10> quotas = Quotas(town.objects);
+    for (uint32_t k = 1; k <= 10; ++k) town.properties.Short(201, k, quotas[k - 1]);
     // The bump the world plays when the vehicle runs over a spawn point or into a prop that sounds.
     data.file.AddChunk(GameData::kSnippets, Tone(196.0), {.entry = 13, .name = "Bump"});
     data.file.AddChunk(GameData::kActivities, ActivityData(town), {.entry = 8, .name = "Circus town"});

@@ -1,5 +1,5 @@
-// What the circus town's play needs beside its map: the fires of the fire task beside the roads
-// and the running fire characters, the puppies, the three missions' fires with a captive behind
+// What the circus town's play needs beside its map: the fires of the fire task on the roads and
+// the running fire characters (twenty in all, a new player's quota), the puppies, the three missions' fires with a captive behind
 // a pen each, the smoke, the puppies' counter icon, the challenge areas' pictures and texts,
 // the mission's movie and the town's voices and sounds.
 #include <cmath>
@@ -20,10 +20,18 @@ namespace {
 enum : uint32_t { kFire = 1550, kFollower = 2410, kAvoider = 2420, kCaptive = 2440, kPen = 2450 };
 enum : uint32_t { kTaskId = 1, kPuppyId = 2, kFirstMissionFireId = 3, kFirstCaptiveId = 6 };
 
-constexpr int kTaskFires = 14;
+// The fire task's fires stand in rows on the two roads that run down the middle of the map, with
+// open road below them: the spray puts a fire out only as its drops come down on it from below, so a
+// vehicle coming up the road from the crossing below puts a row out in one run. Clear of the
+// places, the cones and the bystanders' roads.
+constexpr int kTaskFireSpots[][2] = {
+    {1216, 1130}, {1216, 1250}, {1216, 1370}, {1216, 1870}, {1216, 1990}, {2112, 240},  {2112, 360},
+    {2112, 480},  {2112, 1130}, {2112, 1250}, {2112, 1370}, {2112, 1870}, {2112, 1990}, {2112, 2110},
+};
 constexpr int kFireCharacters = 6;
 constexpr int kPuppies = 10;
-constexpr int kMissionFires = 10;
+/// A mission's fires: as many as a new player's third quota asks.
+constexpr size_t kMissionFires = 10;
 constexpr int kRoadColumns[] = {2, 9, 16, 23, 28};
 constexpr int kRoadRows[] = {2, 8, 14, 20};
 
@@ -126,10 +134,7 @@ constexpr ChallengeText kChallenges[] = {
 std::vector<ObjectPlan> CircusTownTasks(GameData& data, uint32_t firePart) {
     std::vector<ObjectPlan> objects;
     int x = 0, y = 0;
-    for (int i = 0; i < kTaskFires; ++i) {
-        BesideRoad(i, i / 9, &x, &y);
-        objects.push_back(At(kFire, kTaskId, firePart, x, y));
-    }
+    for (const auto& [fireX, fireY] : kTaskFireSpots) objects.push_back(At(kFire, kTaskId, firePart, fireX, fireY));
     std::vector<std::vector<Picture>> runner, dog;
     for (int pose = 0; pose < 19; ++pose) {
         runner.push_back({Runner(kRed, pose, pose < 12)});
@@ -141,20 +146,19 @@ std::vector<ObjectPlan> CircusTownTasks(GameData& data, uint32_t firePart) {
         BesideRoad(i + 3, 2, &x, &y);
         objects.push_back(At(kAvoider, kTaskId, character, x, y));
     }
-    for (int i = 0; i < kPuppies; ++i) {
-        BesideRoad(i + 5, 3, &x, &y);
-        objects.push_back(At(kFollower, kPuppyId, puppy, x, y));
-    }
-    // Each mission: its fires in a ring around the captive's pen.
+    // The puppies play in two rows on the grass above the dog house, in the block it stands in.
+    for (int i = 0; i < kPuppies; ++i)
+        objects.push_back(At(kFollower, kPuppyId, puppy, 1380 + (i % 5) * 140, 1250 + (i / 5) * 150));
+    // Each mission: the captive behind its pen, and its fires where the fire task's stood (put
+    // out by then), each mission's from another of them on.
     constexpr int kMissionPlaces[][2] = {{800, 2450}, {1650, 2500}, {3330, 1700}};
     const uint32_t pen = Part(data, {{PenBars()}});
     const uint32_t lion = Part(data, {{Runner(kYellow, 0, false)}, {Runner(kYellow, 1, false)}, {Runner(kYellow, 2, false)}});
     for (uint32_t m = 0; m < 3; ++m) {
         const int cx = kMissionPlaces[m][0], cy = kMissionPlaces[m][1];
-        for (int i = 0; i < kMissionFires; ++i) {
-            const double angle = 6.2832 * i / kMissionFires;
-            objects.push_back(At(kFire, kFirstMissionFireId + m, firePart, cx + int(150 * std::cos(angle)),
-                                 cy + int(110 * std::sin(angle))));
+        for (size_t i = 0; i < kMissionFires; ++i) {
+            const auto& [fireX, fireY] = kTaskFireSpots[(i + 4 * m) % std::size(kTaskFireSpots)];
+            objects.push_back(At(kFire, kFirstMissionFireId + m, firePart, fireX, fireY));
         }
         objects.push_back(At(kPen, kFirstCaptiveId + m, pen, cx, cy));
         objects.push_back(At(kCaptive, kFirstCaptiveId + m, lion, cx, cy + 20));

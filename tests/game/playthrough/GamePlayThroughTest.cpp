@@ -1,13 +1,14 @@
 // The whole game played by the game bot on the generated data: a new player, Ann, signs in,
 // picks the circus town's vehicle in the garage, closes the drive tutorial and enters the
 // town's four games from their way points, winning each; the saved record after the run. Then
-// the town's fire task, the fires put out over time.
+// the town's two tasks: the fires put out over time, and the puppies brought home.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
 #include "tests/game/playthrough/PlayThroughFixture.h"
+#include "tests/support/bots/PlayThroughLegs.h"
 
 namespace vqt::test {
 namespace {
@@ -32,18 +33,16 @@ TEST_F(GamePlayThroughTest, AnnSignsInAndWinsTheCircusTownsFourGamesEnteredFromT
     EXPECT_EQ(saved->GetHeroPoints(W), 4) << "a hero point a win";
 }
 
-TEST_F(GamePlayThroughTest, AfterTheGamesAnnSpraysTheCircusFiresOutComingAtEachFromAnotherSideWhenCircled) {
-    TownBot::Task tasks = CircusTasks();
-    // Two fires by the big top have their usual stand-off point in its sand: the vehicle would
-    // circle them for ever.
-    tasks.sideMs = 30000;
-    const PlayThrough played = Play({{0, CircusRoads(), tasks}}, 800);
+TEST_F(GamePlayThroughTest, AfterTheGamesAnnPutsOutTheCircusFiresAndBringsThePuppiesHome) {
+    const PlayThrough played = Play({CircusLeg()}, 1100);
     EXPECT_EQ(played.run.exitCode, 0);
     EXPECT_TRUE(played.run.boxes.empty()) << played.run.boxes.front().text;
-    // A new player's twenty fires and ten puppies; the fires go out one by one (a count at each
-    // change) once the games are won.
+    // A new player's twenty fires (fourteen on the roads, six running characters) and ten
+    // puppies: the fires go out one by one (a count at each change) once the games are won, the
+    // characters after them; then the puppies, led home in chains.
     ExpectMatchesGolden("game/playthrough/circus_fires.log", played.tasks);
-    EXPECT_NE(played.tasks.find(": world 0: 13, 10"), std::string::npos) << played.tasks;
+    EXPECT_NE(played.tasks.find(": world 0: 0, 10\n"), std::string::npos) << played.tasks;
+    EXPECT_NE(played.tasks.find(": world 0: 0, 0\n"), std::string::npos) << played.tasks;
 }
 
 } // namespace

@@ -183,6 +183,44 @@ RgbImage StagePicture() {
     return shown ? ToRgb(shown->Presented()) : RgbImage{};
 }
 
+TEST_F(TownScenarioTest, EveryFireOfTheTaskAndTheMissionsStandsOnARoadDownWithOpenRoadBelowIt) {
+    // The spray puts a fire out only as its drops come down on it from below: a vehicle must be
+    // able to come up the road at each, from well below.
+    constexpr int kRunUp = 600;
+    LoadTown([](OActivity* town) {
+        std::vector<const OView*> fires, solids;
+        std::map<uint32_t, int> firesById;
+        for (int32_t i = 0; i < town->ChildCount(); ++i) {
+            auto* prop = dynamic_cast<OView*>(town->ChildAt(i));
+            ASSERT_NE(prop, nullptr);
+            const uint32_t classId = prop->GetClassId(), id = prop->GetObjectId();
+            if (classId == 1550 && (id == WToon_Activity::kFireId || (id >= 3 && id <= 5))) {
+                fires.push_back(prop);
+                ++firesById[id];
+            }
+            // What stops the vehicle: buildings, trees, lamps, cones, crates.
+            if (classId == 1530 || classId == 1120 || classId == 1560 || classId == 1520 || classId == 1510) solids.push_back(prop);
+        }
+        EXPECT_EQ(firesById[WToon_Activity::kFireId], 14) << "with the six fire characters, a new player's twenty";
+        for (uint32_t mission = 3; mission <= 5; ++mission) EXPECT_EQ(firesById[mission], 10) << "a new player's third quota, mission " << mission;
+        for (const OView* fire : fires) {
+            const int x = int(fire->GetPosition().x), y = int(fire->GetPosition().y);
+            const std::string what = "fire " + std::to_string(fire->GetObjectId()) + " at " + std::to_string(x) + ", " + std::to_string(y);
+            const int32_t tile = town->TileAt(y / kCell, x / kCell);
+            EXPECT_TRUE(tile == circus::kRoadDown || tile == circus::kCrossing) << what << " stands on a road down";
+            EXPECT_EQ(x % kCell, kCell / 2) << what << " stands in the road's middle";
+            EXPECT_LE(y + kRunUp, kRows * kCell) << what;
+            const Box below{x - kCell / 2, y, x + kCell / 2, y + kRunUp};
+            for (const OView* solid : solids) {
+                const Box b = BoxOf(solid);
+                EXPECT_FALSE(b.left < below.right && below.left < b.right && b.top < below.bottom && below.top < b.bottom)
+                    << what << ": class " << solid->GetClassId() << " at " << int(solid->GetPosition().x) << ", "
+                    << int(solid->GetPosition().y) << " stands on the road below it";
+            }
+        }
+    });
+}
+
 TEST_F(TownScenarioTest, OutOfTheGarageTheTownShowsItsMapAndEscButton2AndYesLeadBackToTheGarage) {
     // Bo has driven in the circus town before, so no drive tutorial opens over the map.
     std::map<int, Bytes> records;

@@ -62,6 +62,18 @@ inline size_t HeadlessMessagesWaiting() { return static_cast<plat::ScriptedMessa
 
 inline bool IsShown(const OActivityProp* prop) { return prop->IsShownThroughParents() && prop->IsVisible(); }
 
+/// Whether a fire of the fire task still burns in the circus town.
+inline bool TaskFireBurning(WToon_Activity& town) {
+    for (int list = 0; list < TLVWorld_Activity::kPropLists; ++list) {
+        const CDynArray<OActivityProp*>& props = town.GetList(list);
+        for (int32_t i = 0; i < props.Count(); ++i)
+            if (auto* fire = dynamic_cast<Fire*>(props.GetAt(i));
+                fire && fire->GetObjectId() == WToon_Activity::kFireId && fire->IsBurning() && IsShown(fire))
+                return true;
+    }
+    return false;
+}
+
 /// What is left to do in the circus town, read from the world and the record.
 inline TownBot::Task CircusTasks() {
     TownBot::Task task;
@@ -75,7 +87,9 @@ inline TownBot::Task CircusTasks() {
             if (id == WToon_Activity::kFireId) return player->GetQuota1Left(kCircusWorld) > 0;
             return town->GetMissionStarted() && id == uint32_t(3 + town->GetCurrentMission());
         }
-        if (auto* character = dynamic_cast<DAvoider*>(prop)) return id == WToon_Activity::kFireId && character->GetGuardFlag();
+        // The fire characters run about: the fires, which stay, go first.
+        if (auto* character = dynamic_cast<DAvoider*>(prop))
+            return id == WToon_Activity::kFireId && character->GetGuardFlag() && !TaskFireBurning(*town);
         if (auto* puppy = dynamic_cast<DFollower*>(prop))
             return player->GetQuota1Left(kCircusWorld) == 0 && !puppy->IsFollowing() && !town->IsFollower(puppy);
         // The dog house once the puppies left all follow.
@@ -94,6 +108,18 @@ inline TownBot::Task CircusTasks() {
     task.needsAction = [](OActivityProp* prop) {
         return prop->IsA(Fire::kClassId) || prop->IsA(DAvoider::kClassId) || prop->IsA(DFollower::kClassId);
     };
+    // The fires are come at up the road below them, sprayed as far ahead as the circus
+    // vehicle's drops fly.
+    task.actionReach = WToon_Activity::FindSprayBurst(0)->distance;
+    task.upTheRoad = [](OActivityProp* prop) { return prop->IsA(Fire::kClassId); };
+    // A fire character or a puppy near is driven at and sprayed.
+    task.chaseWithin = 600.0f;
+    // A bystander from the spawn on the road across stops the vehicle for good.
+    task.backOffMs = 3000;
+    // A chain of puppies in tow widens the vehicle's turns.
+    task.wideTurns = true;
+    // A fire the vehicle keeps missing waits while it does the others.
+    task.giveUpMs = 60000;
     return task;
 }
 
