@@ -22,6 +22,8 @@ OApplication::OApplication() {
 }
 
 OApplication::~OApplication() {
+    // Lines still queued hold voices the part file caches: they go while it is open.
+    if (messageProcess_) messageProcess_->ReleaseQueue();
     xSound_Shutdown();
     partFile_.reset();
     if (xMedia_State().application == this) {

@@ -80,9 +80,13 @@ OMessageProcess::OMessageProcess(OSoundProcess* sound) : OProcess("OProcess", 20
 }
 
 OMessageProcess::~OMessageProcess() {
+    ReleaseQueue();
+    if (OApplication* app = OApplication::Get()) app->ForgetProcess(this);
+}
+
+void OMessageProcess::ReleaseQueue() {
     for (OMessageRecord* r : queue_) r->FreeChain();
     queue_.clear();
-    if (OApplication* app = OApplication::Get()) app->ForgetProcess(this);
 }
 
 // ---- The pool and the queue -------------------------------------------------------------------

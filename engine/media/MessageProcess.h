@@ -49,6 +49,9 @@ public:
     OMessageRecord* FindMessageByText(const char* text) const;
     /// Ends every queued line now, as skipped; nothing while a flush or skip runs.
     void FlushMessages();
+    /// The queued lines let go of their records and voices, no callback run: before the file
+    /// the voices came from closes.
+    void ReleaseQueue();
     /// Host views that act lines, by their role names.
     void AddView(OHost* view);
     void RemoveView(OHost* view);

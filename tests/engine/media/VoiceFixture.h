@@ -58,7 +58,7 @@ protected:
             SnipPlan music;
             music.bits = 16;
             music.sound = Pcm16(SineTone(hz, 4410));
-            parts.AddSnippet(music, "music");
+            snippets.push_back(parts.AddSnippet(music, "music"));
         }
         Open(image);
         auto own = std::make_unique<CPartFile>();
@@ -104,6 +104,8 @@ protected:
 
     std::unique_ptr<OApplication> app;
     OMessageProcess* messages = nullptr;
+    /// The file's snippets (the music and its follow-up), by chunk id.
+    std::vector<ChunkId> snippets;
 
 private:
     uint32_t hostPart_ = 0;

@@ -49,6 +49,23 @@ TEST_F(VoiceLinesTest, LinesEndInQueueOrderAsSoonAsTheirVoiceHasBeenHeardAndMisu
     EXPECT_EQ(messages->QueueLength(), 0);
 }
 
+TEST_F(VoiceLinesTest, LinesQueuedAsTheApplicationEndsLetGoOfTheirFilesVoicesBeforeItClosesAndEndNothing) {
+    // The program ends in the middle of a line: the application closes its part file before
+    // the window's processes go, and the queued voices were cached by that file.
+    OMessageRecord* speaking = Line(1, 0);
+    OMessageRecord* waiting = Line(2, 0);
+    speaking->SetSnippet(snippets[0]);
+    waiting->SetSnippet(snippets[1]);
+    ASSERT_NE(speaking->voice, nullptr);
+    ASSERT_EQ(messages->QueueMessage(speaking), 0);
+    ASSERT_EQ(messages->QueueMessage(waiting), 0);
+    app.reset();
+    EXPECT_EQ(messages->QueueLength(), 0);
+    EXPECT_EQ(speaking->voice, nullptr);
+    EXPECT_EQ(waiting->voice, nullptr);
+    EXPECT_TRUE(Ends().empty()) << "no line's end is reported as the program ends";
+}
+
 TEST_F(VoiceLinesTest, ALineIsDoneWhenItsVoiceHasEndedUnlessItsHostHasMoreToDo) {
     OHost* host = Host("Dispatcher");
     struct Row {
