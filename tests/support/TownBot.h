@@ -110,12 +110,13 @@ public:
             return "0 WM_KEYDOWN 49 0 0 0\n40 WM_KEYUP 49 0 0 0\n";
         }
         OActivityProp* target = task_.first ? task_.first(world) : nullptr;
+        const bool comesFirst = target != nullptr;
         if (!target) target = NearestTask(world, vehicle->GetPosition(), now);
         // A target not done for long is left to the others for as long again.
         if (target != pursued_) {
             pursued_ = target;
             pursuedSince_ = now;
-        } else if (task_.giveUpMs && now > pursuedSince_ + task_.giveUpMs && !(task_.first && task_.first(world))) {
+        } else if (task_.giveUpMs && now > pursuedSince_ + task_.giveUpMs && !comesFirst) {
             restUntil_ = now + task_.giveUpMs;
             resting_ = target;
         }
@@ -134,7 +135,7 @@ public:
             still_ = at;
             stillSince_ = now;
         } else if (now > stillSince_ + kStuckMs) {
-            if (reachUp <= 0.0f) ++side_;
+            if (!upTheRoad) ++side_;
             stillSince_ = now;
             routed_ = nullptr;
             if (task_.backOffMs) {
@@ -201,10 +202,9 @@ public:
         const bool chasedWide = action && facing_ && !upTheRoad && task_.wideTurns;
         if (!action || chasedWide) {
             // Onto a place (or a target chased): through it rather than stopping short.
-            const CPointF spot = goal;
-            const float left = std::hypot(spot.x - at.x, spot.y - at.y);
+            const float left = std::hypot(goal.x - at.x, goal.y - at.y);
             if (route_.size() <= 1 && left > 1.0f && left < kReach)
-                aim = CPointF(spot.x + (spot.x - at.x) / left * 20, spot.y + (spot.y - at.y) / left * 20);
+                aim = CPointF(goal.x + (goal.x - at.x) / left * 20, goal.y + (goal.y - at.y) / left * 20);
             if (left >= kRunUp) runningUp_ = false;
             // A patient bot counts circling from the last time the vehicle came nearer.
             if (left >= kRunUp || runningUp_ || (task_.patient && left < nearest_ - kStuckDistance)) {
@@ -215,10 +215,10 @@ public:
                 nearSince_ = now;
             } else if (left < kRunUp && !runningUp_ && now > nearSince_ + kCirclingMs) {
                 runningUp_ = true;
-                route_ = {spot}; // and then straight at it
+                route_ = {goal}; // and then straight at it
             }
             if (runningUp_ && left > 1.0f)
-                aim = CPointF(at.x + (at.x - spot.x) / left * kRunUp, at.y + (at.y - spot.y) / left * kRunUp);
+                aim = CPointF(at.x + (at.x - goal.x) / left * kRunUp, at.y + (at.y - goal.y) / left * kRunUp);
         }
         const float d = std::hypot(goal.x - at.x, goal.y - at.y);
         // A chased target close by: the pointer well past it, or the vehicle stops short.

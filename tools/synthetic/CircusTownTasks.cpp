@@ -1,7 +1,7 @@
 // What the circus town's play needs beside its map: the fires of the fire task on the roads and
-// the running fire characters (twenty in all, a new player's quota), the puppies, the three missions' fires with a captive behind
-// a pen each, the smoke, the puppies' counter icon, the challenge areas' pictures and texts,
-// the mission's movie and the town's voices and sounds.
+// the running fire characters (twenty in all, a new player's quota), the puppies, the three
+// missions' fires with a captive behind a pen each, the smoke, the puppies' counter icon, the
+// challenge areas' pictures and texts, the mission's movie and the town's voices and sounds.
 #include <cmath>
 #include <string>
 #include <vector>

@@ -194,8 +194,9 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
     };
     task.needsAction = [](OActivityProp* prop) { return prop->IsA(Fire::kClassId) || prop->IsA(DFollower::kClassId); };
     // The fire is come at up the road, as the town bot's circus tasks do.
-    task.actionReach = CircusTasks().actionReach;
-    task.upTheRoad = CircusTasks().upTheRoad;
+    const TownBot::Task circus = CircusTasks();
+    task.actionReach = circus.actionReach;
+    task.upTheRoad = circus.upTheRoad;
     // The fire engine with a puppy in tow is slow: it is still closing in on a far place when
     // the usual circling time runs out.
     task.patient = true;

@@ -2,7 +2,9 @@
 // What the towns' scenario runs share: the current town, the scripted input, the picture shown,
 // and each town's roads, open tasks and per-frame state for the town bot.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "engine/app/Engine.h"
 #include "engine/core/ActivityManager.h"
@@ -77,7 +79,13 @@ inline bool TaskFireBurning(WToon_Activity& town) {
 /// What is left to do in the circus town, read from the world and the record.
 inline TownBot::Task CircusTasks() {
     TownBot::Task task;
-    task.open = [](OActivityProp* prop) {
+    // Whether a fire of the task burns, read once a frame (every fire character asks).
+    auto taskFireBurning = [frame = std::make_shared<std::pair<uint32_t, bool>>(~0u, false)](WToon_Activity& town) {
+        const uint32_t now = plat::clock().TickCount();
+        if (frame->first != now) *frame = {now, TaskFireBurning(town)};
+        return frame->second;
+    };
+    task.open = [taskFireBurning](OActivityProp* prop) {
         WToon_Activity* town = Town();
         CPlayer* player = CTLVApp::Get()->GetPlayer();
         if (!town || !player || !IsShown(prop)) return false;
@@ -89,7 +97,7 @@ inline TownBot::Task CircusTasks() {
         }
         // The fire characters run about: the fires, which stay, go first.
         if (auto* character = dynamic_cast<DAvoider*>(prop))
-            return id == WToon_Activity::kFireId && character->GetGuardFlag() && !TaskFireBurning(*town);
+            return id == WToon_Activity::kFireId && character->GetGuardFlag() && !taskFireBurning(*town);
         if (auto* puppy = dynamic_cast<DFollower*>(prop))
             return player->GetQuota1Left(kCircusWorld) == 0 && !puppy->IsFollowing() && !town->IsFollower(puppy);
         // The dog house once the puppies left all follow.
