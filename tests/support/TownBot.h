@@ -49,10 +49,11 @@ public:
         float chaseWithin = 0.0f;
         /// How far ahead of the vehicle the action comes down (the spray's drops), and the
         /// targets of the action come at up the road below them (the spray puts a fire out only
-        /// as its drops come down on it from below): the way leads to a road across well below
-        /// the point the action is pressed at and up from there; heading up the column below
-        /// the target the vehicle keeps to its line and presses the action when it comes down
-        /// just beyond the target's foot; a target passed or come too near is come at again.
+        /// as its drops fly up across its foot): the way leads to a road across well below the
+        /// point the action is pressed at and up from there; heading up the column below the
+        /// target the vehicle keeps to its line, straightens up before the target lies within
+        /// the drops' flight and presses the action while it does; a target passed or come too
+        /// near is come at again.
         float actionReach = 0.0f;
         std::function<bool(OActivityProp*)> upTheRoad;
         /// When set, a vehicle stuck turns back the way it came this long before going on (a
@@ -70,13 +71,17 @@ public:
     static constexpr double kLeftBehind = 1e6;
     /// How far below a target of the action the vehicle turns to it.
     static constexpr float kStandOff = 180.0f;
-    /// Coming up the road: the action is pressed when its drops come down kReachShort to
-    /// kReachShort + kReachWindow beyond the target's foot, within kAligned of its line, the
-    /// vehicle heading straight up (kUpward); kTooNear nearer the target it is come at again.
-    /// The line is kept by aiming kLane ahead, kLaneSteer times as far to the side as the
-    /// vehicle strays.
-    static constexpr float kReachShort = 15.0f, kReachWindow = 30.0f, kAligned = 20.0f, kUpward = 0.99f;
-    static constexpr float kTooNear = 60.0f, kLane = 150.0f, kLaneSteer = 1.5f;
+    /// Coming up the road: the action is pressed while the target lies kReachShort to
+    /// kReachShort + kReachWindow short of the action's reach, within kAligned of its line, the
+    /// vehicle heading straight up (kUpward), every drop crossing the foot a chance; kTooNear
+    /// nearer the target it is come at again.
+    static constexpr float kReachShort = 75.0f, kReachWindow = 100.0f, kAligned = 12.0f, kUpward = 0.99f;
+    static constexpr float kTooNear = 60.0f;
+    /// The line is kept by aiming kLane ahead: one heading off straight (kHeadingStep to the
+    /// side per unit ahead) toward the line while the vehicle strays more than kLaneSlack from
+    /// it, straight up otherwise and from kStraighten before the window on. A wider turn, or
+    /// one the more the vehicle strays, sways it past the line and back before it straightens.
+    static constexpr float kLane = 150.0f, kHeadingStep = 0.4f, kLaneSlack = 3.0f, kStraighten = 50.0f;
     /// The least run up the road to the point the action is pressed at: the vehicle comes off
     /// its turn onto the road swaying.
     static constexpr float kLineRunUp = 250.0f;
@@ -196,9 +201,11 @@ public:
         if (action && !upTheRoad && task_.chaseWithin > 0.0f && std::hypot(goal.x - at.x, goal.y - at.y) < task_.chaseWithin)
             facing_ = true;
         CPointF aim = facing_ ? goal : route_.size() > 1 ? route_.front() : approach;
-        // Back onto its line: the vehicle's headings lie 11.25 degrees apart, so the pointer
-        // goes well off the line to the side the vehicle strays from.
-        if (upTheRoad && facing_) aim = CPointF(at.x + kLaneSteer * (goal.x - at.x), at.y - kLane);
+        if (upTheRoad && facing_) {
+            const float off = goal.x - at.x;
+            const bool steer = std::fabs(off) > kLaneSlack && at.y - goal.y > reachUp - kReachShort + kStraighten;
+            aim = CPointF(at.x + (steer ? std::copysign(kHeadingStep * kLane, off) : 0.0f), at.y - kLane);
+        }
         const bool chasedWide = action && facing_ && !upTheRoad && task_.wideTurns;
         if (!action || chasedWide) {
             // Onto a place (or a target chased): through it rather than stopping short.
@@ -234,7 +241,7 @@ public:
         const bool onButton = x > view.right - view.left - kCornerButton && y < kCornerButton;
         bool inReach = d < kReach;
         if (upTheRoad) {
-            // Heading straight up, its drops come down just beyond the target's foot.
+            // Heading straight up with the target well within the drops' flight.
             const CPointF h = UnitHeading(*vehicle);
             const float below = at.y - goal.y;
             inReach = h.y < -kUpward && std::fabs(at.x - goal.x) < kAligned && below <= reachUp - kReachShort &&

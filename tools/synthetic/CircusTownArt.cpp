@@ -118,11 +118,13 @@ Picture Sack(int lean) {
 }
 
 Picture Flame(int height) {
-    Picture p(24, 40);
+    // The fire stands at its centre, and a drop counts against it only above that line: the
+    // flame rises from the middle, the half below left clear.
+    Picture p(64, 80);
     for (int y = 40 - height; y < 40; ++y)
-        for (int x = 0; x < 24; ++x) {
-            const int half = (y - (40 - height)) * 10 / height + 2;
-            if (std::abs(x - 12) <= half) p.at(x, y) = std::abs(x - 12) <= half / 3 && y > 40 - height / 2 ? kCore : kFlame;
+        for (int x = 0; x < 64; ++x) {
+            const int half = (y - (40 - height)) * 28 / height + 2;
+            if (std::abs(x - 32) <= half) p.at(x, y) = std::abs(x - 32) <= half / 3 && y > 40 - height / 2 ? kCore : kFlame;
         }
     return p;
 }

@@ -1,13 +1,18 @@
 // The whole game played by the game bot on the generated data: a new player, Ann, signs in,
 // picks the circus town's vehicle in the garage, closes the drive tutorial and enters the
 // town's four games from their way points, winning each; the saved record after the run. Then
-// the town's two tasks: the fires put out over time, and the puppies brought home.
+// the circus's leg to its end: the two tasks (the fires put out over time, the puppies brought
+// home), the mission, the certificate and its print, and the save file the zoo's leg starts
+// from.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "tests/game/playthrough/MaskedSave.h"
 #include "tests/game/playthrough/PlayThroughFixture.h"
+#include "tests/support/Golden.h"
 #include "tests/support/bots/PlayThroughLegs.h"
 
 namespace vqt::test {
@@ -33,16 +38,28 @@ TEST_F(GamePlayThroughTest, AnnSignsInAndWinsTheCircusTownsFourGamesEnteredFromT
     EXPECT_EQ(saved->GetHeroPoints(W), 4) << "a hero point a win";
 }
 
-TEST_F(GamePlayThroughTest, AfterTheGamesAnnPutsOutTheCircusFiresAndBringsThePuppiesHome) {
-    const PlayThrough played = Play({CircusLeg()}, 1100);
+/// The beginnings of the circus certificate's ceremony lines, in the order they play.
+const std::vector<std::string> kCircusCeremony = {
+    "Way to go Fennmark hero!", "We\x92ve got the Head of the Fire Department here", "Fennmark hero, you saved the city",
+    "Job well done.", "For this I award you and promote you to the highest rank of Fire Chief.",
+    "I am also upgrading your emergency vehicle", "We salute you!"};
+
+TEST_F(GamePlayThroughTest, AfterTheGamesAnnPutsOutTheCircusFiresBringsThePuppiesHomeAndEndsTheRoundWithTheMission) {
+    const PlayThrough played = Play({CircusLeg()}, 2100);
     EXPECT_EQ(played.run.exitCode, 0);
     EXPECT_TRUE(played.run.boxes.empty()) << played.run.boxes.front().text;
     // A new player's twenty fires (fourteen on the roads, six running characters) and ten
     // puppies: the fires go out one by one (a count at each change) once the games are won, the
-    // characters after them; then the puppies, led home in chains.
-    ExpectMatchesGolden("game/playthrough/circus_fires.log", played.tasks);
+    // characters after them; then the puppies, led home in chains. The mission's ten fires, each
+    // lit again once, follow; then the certificate and the garage.
+    ExpectMatchesGolden("game/playthrough/circus_leg_route.log", played.log);
+    ExpectMatchesGolden("game/playthrough/circus_leg_tasks.log", played.tasks);
     EXPECT_NE(played.tasks.find(": world 0: 0, 10\n"), std::string::npos) << played.tasks;
     EXPECT_NE(played.tasks.find(": world 0: 0, 0\n"), std::string::npos) << played.tasks;
+
+    ExpectRoundEnded(played, "circus", kCircusWorld, 13, kCircusCeremony);
+    // The save the zoo's leg starts from.
+    ExpectMatchesGolden("game/playthrough/after_circus.vqk", MaskedSave(ReadFileBytes(work / "TLVSave.vqk")));
 }
 
 } // namespace

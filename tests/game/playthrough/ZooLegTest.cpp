@@ -1,8 +1,8 @@
-// The zoo's leg of the whole game played by the game bot: Ann, back after her circus round,
-// signs in on badge 0, picks the zoo's vehicle in the garage, drives into the zoo, wins its
-// four games entered from their way points, finishes both tasks, sees the movie, does the
-// mission, watches the rescue, reaches the certificate and goes back to the garage (then the
-// bot quits). The record the leg saves, the certificate and its ceremony, and the save file the
+// The zoo's leg of the whole game played by the game bot: Ann, back after her circus round
+// (from the save file the circus's leg ends with), signs in on badge 0, picks the zoo's vehicle
+// in the garage, drives into the zoo, wins its four games entered from their way points,
+// finishes both tasks, sees the movie, does the mission, watches the rescue, reaches the
+// certificate and goes back to the garage (then the bot quits). The record the leg saves, the certificate and its ceremony, and the save file the
 // city's leg starts from.
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/data/Profiles.h"
 #include "game/shell/CertificateActivity.h"
 #include "game/shell/PlayerRecord.h"
 #include "game/world/towns/WZooActivity.h"
@@ -27,9 +28,8 @@ namespace {
 constexpr int kCircus = kCircusBlock, kZoo = kZooBlock, kCity = kCityBlock;
 constexpr int kMovieCounter = Certificate_Activity::kMovieCounter;
 
-/// Ann's record as her circus round leaves it, the zoo and the city as a new player has them.
-/// The circus's upgrade flag is still 0 on the disc: the garage shown after its certificate
-/// sets it in memory only, and the next save is the zoo's.
+/// A record with one round done, for the save file's masking: Ann's after the circus as the
+/// game records it, the zoo and the city as a new player has them.
 Bytes AnnAfterTheCircus() {
     StoredRecord r("Ann");
     for (int w : {kCircus, kZoo, kCity}) NewWorld(r, w);
@@ -46,9 +46,10 @@ const std::vector<std::string> kCeremony = {"Wow!  That was great.", "The Ranger
 
 class ZooLegTest : public PlayThroughTest {
 protected:
+    /// The save file the circus's leg ends with.
     void SetUp() override {
         PlayThroughTest::SetUp();
-        PutAnn(AnnAfterTheCircus());
+        WriteFileBytes(work / "TLVSave.vqk", ReadFileBytes(GoldenPath("game/playthrough/after_circus.vqk")));
     }
 };
 
@@ -74,6 +75,13 @@ TEST(MaskedSaveTest, OnlyThePlayerChunksTimesReadZero) {
 }
 
 TEST_F(ZooLegTest, AnnWinsTheZoosGamesDoesItsRoundAndReachesItsCertificateFromHerCircusSave) {
+    // Ann's record as the circus's leg left it (positions as a load puts them back). Its upgrade
+    // flag is still 0 on the disc: the garage shown after the certificate set it in memory
+    // only, and the next save is the zoo's.
+    xProfiles_Set("USERFILE", (work / "TLVSave.vqk").c_str());
+    CPlayer stored;
+    ASSERT_EQ(stored.Load(kAnn), SaveSlotState::Valid) << "the circus leg's end save";
+    EXPECT_EQ(stored.Record().world[kCircus][CPlayer::kUpgrade], 0);
     const PlayThrough played = Play({ZooLeg()}, 900);
     EXPECT_EQ(played.run.exitCode, 0);
     EXPECT_TRUE(played.run.boxes.empty()) << played.run.boxes.front().text;
@@ -87,7 +95,7 @@ TEST_F(ZooLegTest, AnnWinsTheZoosGamesDoesItsRoundAndReachesItsCertificateFromHe
     // The circus's block as the circus leg left it (the stored positions are the defaults a
     // load puts back) but its upgrade flag: the garage set it on the way out, the zoo's save
     // stored it.
-    const PlayerRecord before = Decoded(AnnAfterTheCircus());
+    const PlayerRecord& before = stored.Record();
     for (int k = 0; k < PlayerRecord::kWorldWords; ++k)
         EXPECT_EQ(saved->Record().world[kCircus][k], k == CPlayer::kUpgrade ? 1 : before.world[kCircus][k]) << "circus word " << k;
     for (int k = 0; k < PlayerRecord::kWorldWords; ++k)

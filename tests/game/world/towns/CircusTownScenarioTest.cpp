@@ -18,7 +18,7 @@ constexpr int W = kCircusWorld;
 using CircusTownScenarioTest = TownRoundScenarioTest;
 
 TEST_F(CircusTownScenarioTest, CySpraysTheLastFiresOutAndTheSavedRecordShowsTheFireTaskDone) {
-    const PlayedRound played = Play(CircusRound(), 200, 1);
+    const PlayedRound played = Play(CircusRound(), 130, 1);
     EXPECT_TRUE(played.boxes.empty()) << played.boxes.front().text;
     const CPlayer& record = *played.record;
     EXPECT_EQ(record.GetQuota1Left(W), 0);
