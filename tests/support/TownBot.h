@@ -130,12 +130,11 @@ public:
         const CPointF at = vehicle->GetPosition(), goal = target->GetPosition();
         const bool action = task_.needsAction(target);
         const bool upTheRoad = action && task_.actionReach > 0.0f && task_.upTheRoad && task_.upTheRoad(target);
-        const float reachUp = upTheRoad ? task_.actionReach : 0.0f;
+        // Coming up the road, how far below the target the action is pressed.
+        const float pressFar = task_.actionReach - kReachShort, pressNear = pressFar - kReachWindow;
         // The action reaches what lies ahead: the vehicle comes at such a target from below,
         // or, when it stays stuck, from the next side.
-        static constexpr float kSides[][2] = {{0, 1}, {-1, 0}, {1, 0}, {0, -1}};
-        const float* side = kSides[side_ % 4];
-        const CPointF approach = action ? CPointF(goal.x + side[0] * kStandOff, goal.y + side[1] * kStandOff) : goal;
+        const CPointF approach = action ? StandOff(goal, side_) : goal;
         if (std::hypot(at.x - still_.x, at.y - still_.y) > kStuckDistance) {
             still_ = at;
             stillSince_ = now;
@@ -154,14 +153,14 @@ public:
             }
         }
         // Too near to reach, or past it: down to the road below and up again.
-        if (upTheRoad && facing_ && target == routed_ && at.y < goal.y + reachUp - kReachShort - kReachWindow - kTooNear)
+        if (upTheRoad && facing_ && target == routed_ && at.y < goal.y + pressNear - kTooNear)
             routed_ = nullptr;
         if (target != routed_) {
             if (routed_ && target != routed_) side_ = 0;
             if (action && task_.nearSide) {
                 float best = -1e12f;
                 for (uint32_t i = 0; i < 4; ++i) {
-                    const float toward = kSides[i][0] * (at.x - goal.x) + kSides[i][1] * (at.y - goal.y);
+                    const float toward = kSides[i].x * (at.x - goal.x) + kSides[i].y * (at.y - goal.y);
                     if (toward > best) best = toward, side_ = i;
                 }
             }
@@ -170,14 +169,12 @@ public:
             runningUp_ = false;
             routed_ = target;
             cornerNearest_ = 1e9f;
-            const CPointF spot = action ? CPointF(goal.x + kSides[side_ % 4][0] * kStandOff, goal.y + kSides[side_ % 4][1] * kStandOff)
-                                        : goal;
             if (upTheRoad) {
-                const CPointF sprayAt(goal.x, goal.y + reachUp);
+                const CPointF sprayAt(goal.x, goal.y + task_.actionReach);
                 route_ = Route(at, CPointF(goal.x, AcrossBelow(sprayAt.y + kLineRunUp)));
                 route_.push_back(sprayAt);
             } else {
-                route_ = Route(at, spot);
+                route_ = Route(at, action ? StandOff(goal, side_) : goal); // its side may have changed
             }
             facing_ = false;
         }
@@ -203,7 +200,7 @@ public:
         CPointF aim = facing_ ? goal : route_.size() > 1 ? route_.front() : approach;
         if (upTheRoad && facing_) {
             const float off = goal.x - at.x;
-            const bool steer = std::fabs(off) > kLaneSlack && at.y - goal.y > reachUp - kReachShort + kStraighten;
+            const bool steer = std::fabs(off) > kLaneSlack && at.y - goal.y > pressFar + kStraighten;
             aim = CPointF(at.x + (steer ? std::copysign(kHeadingStep * kLane, off) : 0.0f), at.y - kLane);
         }
         const bool chasedWide = action && facing_ && !upTheRoad && task_.wideTurns;
@@ -244,8 +241,7 @@ public:
             // Heading straight up with the target well within the drops' flight.
             const CPointF h = UnitHeading(*vehicle);
             const float below = at.y - goal.y;
-            inReach = h.y < -kUpward && std::fabs(at.x - goal.x) < kAligned && below <= reachUp - kReachShort &&
-                      below >= reachUp - kReachShort - kReachWindow;
+            inReach = h.y < -kUpward && std::fabs(at.x - goal.x) < kAligned && below <= pressFar && below >= pressNear;
         }
         if (action && facing_ && inReach && now >= lastAction_ + kActionGapMs && !onButton) {
             lastAction_ = now;
@@ -296,6 +292,13 @@ private:
         return best;
     }
     static int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+    /// The sides a target of the action is come at from: below, left, right, above.
+    static constexpr CPointF kSides[] = {{0, 1}, {-1, 0}, {1, 0}, {0, -1}};
+    /// The point kStandOff from the target on side `side`.
+    static CPointF StandOff(const CPointF& goal, uint32_t side) {
+        const CPointF& s = kSides[side % 4];
+        return CPointF(goal.x + s.x * kStandOff, goal.y + s.y * kStandOff);
+    }
     /// The road across next below `y`; `y` itself below the last.
     float AcrossBelow(float y) const {
         float below = y;

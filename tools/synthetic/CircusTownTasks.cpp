@@ -21,8 +21,8 @@ enum : uint32_t { kFire = 1550, kFollower = 2410, kAvoider = 2420, kCaptive = 24
 enum : uint32_t { kTaskId = 1, kPuppyId = 2, kFirstMissionFireId = 3, kFirstCaptiveId = 6 };
 
 // The fire task's fires stand in rows on the two roads that run down the middle of the map, with
-// open road below them: the spray puts a fire out only as its drops come down on it from below, so a
-// vehicle coming up the road from the crossing below puts a row out in one run. Clear of the
+// open road below them: the spray puts a fire out only as its drops fly up across its foot, so
+// a vehicle coming up the road from the crossing below puts a row out in one run. Clear of the
 // places, the cones and the bystanders' roads.
 constexpr int kTaskFireSpots[][2] = {
     {1216, 1130}, {1216, 1250}, {1216, 1370}, {1216, 1870}, {1216, 1990}, {2112, 240},  {2112, 360},

@@ -184,8 +184,8 @@ RgbImage StagePicture() {
 }
 
 TEST_F(TownScenarioTest, EveryFireOfTheTaskAndTheMissionsStandsOnARoadDownWithOpenRoadBelowIt) {
-    // The spray puts a fire out only as its drops come down on it from below: a vehicle must be
-    // able to come up the road at each, from well below.
+    // The spray puts a fire out only as its drops fly up across its foot: a vehicle must be able
+    // to come up the road at each, from well below.
     constexpr int kRunUp = 600;
     LoadTown([](OActivity* town) {
         std::vector<const OView*> fires, solids;
