@@ -114,6 +114,12 @@ bool OActivity::TileGridUsable() {
         xTracef("OActivity - %s : tiled without tile data\n", GetName());
         return false;
     }
+    // The old grid gives each cell 4 bytes, the tile number in the first two.
+    if (tiles_.empty() && grid_.size() < cells * 4) {
+        xTracef("OActivity - %s : tile grid of %u bytes is short of %u cells\n", GetName(), unsigned(grid_.size()),
+                unsigned(cells));
+        return false;
+    }
     if (!tiles_.empty() && tiles_.size() < cells * kTileRecordSize) {
         xTracef("OActivity - %s : tile table of %u bytes is short of %u cells\n", GetName(), unsigned(tiles_.size()),
                 unsigned(cells));

@@ -140,6 +140,9 @@ TEST_F(ActivityTest, ActivityDataThatCannotBeDrawnOrRunsPastItsEndIsRefused) {
     };
     PropertyBytes shortTable;
     shortTable.Byte(53, 2, 1).Short(53, 3, 2).Short(53, 4, 2).Records12(53, 100, {1, 2, 3});
+    PropertyBytes shortGrid;
+    // A grid the right size for the rows read before it, more rows read after it.
+    shortGrid.Byte(53, 2, 1).Short(53, 3, 2).Short(53, 4, 1).Shorts(53, 99, {1, 0, 2, 0}).Short(53, 4, 2);
     PropertyBytes noColumns;
     noColumns.Byte(53, 2, 1).Short(53, 3, 0).Short(53, 4, 2);
     std::vector<Case> cases{
@@ -147,6 +150,7 @@ TEST_F(ActivityTest, ActivityDataThatCannotBeDrawnOrRunsPastItsEndIsRefused) {
         {"tile grid of 2 x 2 tiles of 8 x 0 cannot be drawn", {.properties = TiledActivityProps(2, 2, 8, 0, four)}},
         {"tile grid of 0 x 2 tiles", {.properties = noColumns}},
         {"tile table of 36 bytes is short of 4 cells", {.properties = shortTable}},
+        {"tile grid of 8 bytes is short of 4 cells", {.properties = shortGrid}},
         {"tile map of 2000 x 2 tiles of 32 x 8 is too large",
          {.properties = TiledActivityProps(2000, 2, 32, 8, std::vector<uint16_t>(4000, 0))}},
         {"70000 bytes of properties run past the activity data", {.storedPropertyBytes = 70000}},
