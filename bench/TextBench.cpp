@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchContext.h"
 #include "engine/data/MessageTexts.h"
 #include "engine/graphics/PixelSurface.h"
 #include "engine/media/SysFont.h"
@@ -53,7 +54,7 @@ private:
 };
 
 void Ours(benchmark::State& state, const std::string& text, bool wrap) {
-    plat::UseHeadless();
+    vqt::bench::FreshEngineContext();
     xLanguage_Context().language = kLanguageEnglishUs;
     OSysFont font;
     font.SetSize(kPoints);

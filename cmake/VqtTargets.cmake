@@ -13,9 +13,19 @@ if(VQT_SANITIZE)
   add_compile_options(-O1)
   set(VQT_POOLED_NEW OFF CACHE BOOL "" FORCE)
 endif()
+set(VQT_LIBRARY_OPTIONS)
 if(VQT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   # Coverage for the fuzzers in every library they reach, not only in the targets' own files.
-  add_compile_options(-fsanitize=fuzzer-no-link)
+  set(VQT_LIBRARY_OPTIONS -fsanitize=fuzzer-no-link)
+endif()
+# A test program's own sources: what they check runs in the libraries, built as the tree builds
+# them; the tests' code around it is built for a quick compile, with line tables for the
+# sanitizers' reports (optimised, with full debug information, it was three quarters of a tree's
+# compile time).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  set(VQT_TEST_CODE_OPTIONS -O0 -gline-tables-only)
+else()
+  set(VQT_TEST_CODE_OPTIONS -Og -g1)
 endif()
 if(VQT_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
@@ -52,15 +62,18 @@ function(vqt_library name)
   endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
+  target_compile_options(${name} PRIVATE ${VQT_WARNINGS} ${VQT_LIBRARY_OPTIONS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# vqt_test(name [SOURCES ...] DEPS ... [LABELS ...]) - a GoogleTest executable; without SOURCES it
-# takes every *Test.cpp of the folder. Every test case becomes its own ctest entry so that ctest
-# runs them in parallel, and the whole program also runs once, shuffled.
+# vqt_test(name [SOURCES ...] DEPS ... [LABELS ...] [SHARDS n] [COST seconds]) - a GoogleTest
+# executable; without SOURCES it takes every *Test.cpp of the folder. ctest runs the program as
+# SHARDS processes side by side (default 2), each running its share of the cases once, in an
+# order shuffled by the tree's seed (VQT_SHUFFLE_SEED, printed in each shard's output): no case
+# may depend on what another one left behind, and a failing order comes back with the same seed.
+# COST, the program's rough seconds in the normal tree, lets ctest start the long shards first.
 function(vqt_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SHARDS;COST" "SOURCES;DEPS;LABELS" ${ARGN})
   if(VQT_TSAN AND NOT "tsan" IN_LIST ARG_LABELS)
     return() # the ThreadSanitizer tree builds only the concurrency tests
   endif()
@@ -69,33 +82,27 @@ function(vqt_test name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
   endif()
   add_executable(${name} ${sources})
-  target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
+  target_compile_options(${name} PRIVATE ${VQT_WARNINGS} ${VQT_TEST_CODE_OPTIONS})
   target_link_libraries(${name} PRIVATE test_support ${ARG_DEPS} GTest::gtest GTest::gtest_main)
-  # The discovery script flattens list values, so a discovered test carries one label: the
-  # test's own (tsan), else "unit".
-  set(label unit)
+  set(shards 2)
+  if(ARG_SHARDS)
+    set(shards ${ARG_SHARDS})
+  endif()
+  set(cost 0)
+  if(ARG_COST)
+    math(EXPR cost "${ARG_COST} / ${shards}")
+  endif()
+  set(labels unit)
   if(ARG_LABELS)
-    list(GET ARG_LABELS 0 label)
+    set(labels ${ARG_LABELS})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${label})
-  # The whole program once more in one process, its cases in a random order (the seed is in the
-  # output): no case may depend on what another one left behind. The address-sanitizer tree
-  # leaves this pass to the normal tree: there it ran every case a second time at the sanitizers'
-  # several-fold slowdown, close to half of the whole run. Under ThreadSanitizer the program runs
-  # as four shards side by side, each its cases shuffled.
-  if(VQT_SANITIZE)
-    return()
-  elseif(VQT_TSAN)
-    foreach(shard RANGE 3)
-      add_test(NAME ${name}.shuffled.${shard} COMMAND ${name} --gtest_shuffle)
-      set_tests_properties(${name}.shuffled.${shard} PROPERTIES LABELS "${label};shuffled" TIMEOUT 1800
-        ENVIRONMENT "GTEST_TOTAL_SHARDS=4;GTEST_SHARD_INDEX=${shard}")
-    endforeach()
-  else()
-    add_test(NAME ${name}.shuffled COMMAND ${name} --gtest_shuffle)
-    set_tests_properties(${name}.shuffled PROPERTIES LABELS "${label};shuffled" TIMEOUT 600)
-  endif()
+  math(EXPR last "${shards} - 1")
+  foreach(shard RANGE ${last})
+    set(test ${name}.${shard})
+    add_test(NAME ${test} COMMAND ${name} --gtest_shuffle --gtest_random_seed=${VQT_SHUFFLE_SEED})
+    set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${cost} TIMEOUT 2400
+      ENVIRONMENT "GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${shard}")
+  endforeach()
 endfunction()
 
 # vqt_fuzz(name SOURCES ... DEPS ... [CORPUS dir]) - a libFuzzer target. With clang and VQT_FUZZ it
@@ -118,7 +125,8 @@ function(vqt_fuzz name)
               $<TARGET_FILE:${name}> -max_total_time=${VQT_FUZZ_SECONDS} -rss_limit_mb=2048
               -print_final_stats=1 ${work} ${ARG_CORPUS})
     file(MAKE_DIRECTORY ${work})
-    set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 900)
+    math(EXPR timeout "${VQT_FUZZ_SECONDS} + 600")
+    set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT ${timeout})
   else()
     target_link_libraries(${name} PRIVATE fuzz_replay)
     add_test(NAME ${name} COMMAND $<TARGET_FILE:${name}> ${ARG_CORPUS})
@@ -126,7 +134,9 @@ function(vqt_fuzz name)
   endif()
 endfunction()
 
-# vqt_bench(name SOURCES ... DEPS ...) - a Google Benchmark program (built, not run by ctest).
+# vqt_bench(name SOURCES ... DEPS ...) - a Google Benchmark program. ctest runs each benchmark
+# once for a moment (label bench), so one that aborts, or reads outside its buffers in the
+# sanitizer tree, fails the run; its figures come from running the program by hand.
 function(vqt_bench name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   if(NOT VQT_BENCH)
@@ -135,4 +145,6 @@ function(vqt_bench name)
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${VQT_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+  add_test(NAME ${name} COMMAND ${name} --benchmark_min_time=0.001)
+  set_tests_properties(${name} PROPERTIES LABELS bench TIMEOUT 600)
 endfunction()

@@ -57,7 +57,7 @@ void GiveUpOnSecondCall() {
 TEST_F(PooledNewTest, NewHandlerRunsUntilItGivesUp) {
     g_handlerCalls = 0;
     std::set_new_handler(&GiveUpOnSecondCall);
-    EXPECT_THROW(static_cast<void>(::operator new(g_tooBig)), std::bad_alloc);
+    EXPECT_THROW(g_kept = static_cast<char*>(::operator new(g_tooBig)), std::bad_alloc);
     EXPECT_EQ(g_handlerCalls, 2);
 }
 
