@@ -28,7 +28,8 @@ struct CompressedHeader {
 };
 
 /// Reads and checks the header: a size of at least 1 x 1, 8, 16 or 24 bits, a known coding
-/// mode and, for the modes coded line by line, rows inside the image. False with a trace.
+/// mode and, for the modes coded line by line, rows inside the image (a first row at or past
+/// the end row codes no rows at all). False with a trace.
 bool ReadHeader(ODriver* stream, CompressedHeader& h) {
     uint8_t raw[kHeaderSize];
     if (!stream->ReadExactly(raw, sizeof raw)) {
@@ -42,7 +43,8 @@ bool ReadHeader(ODriver* stream, CompressedHeader& h) {
     h.mode = int16_t(bytes::le16(s, 6));
     h.firstRow = int16_t(bytes::le16(s, 8));
     h.endRow = int16_t(bytes::le16(s, 10));
-    const bool rowsInside = h.mode == VQTRLECoDec::kLzw || (0 <= h.firstRow && h.firstRow <= h.endRow && h.endRow <= h.height);
+    const bool noRows = h.firstRow >= h.endRow;
+    const bool rowsInside = h.mode == VQTRLECoDec::kLzw || noRows || (0 <= h.firstRow && h.endRow <= h.height);
     if (h.width < 1 || h.height < 1 || (h.bits != 8 && h.bits != 16 && h.bits != 24) ||
         (h.mode != VQTRLECoDec::kRaw && h.mode != VQTRLECoDec::kRunLength && h.mode != VQTRLECoDec::kLzw) || !rowsInside) {
         xTracef("LoadCompressedImageToSurface - invalid image header (%d x %d, %d bits, mode %d, rows %d to %d)\n",

@@ -37,8 +37,8 @@ bool ReadGifInfo(ODriver* stream, FrameInfo* info);
 // ---- PCX: 1, 2, 4 or 8 bits per plane, one or more planes.
 
 /// Reads the PCX into the surface, re-created at its size: 8 bits for images of up to 8 bits
-/// per pixel in planes of 1, 2 or 4 bits; 8 times the planes for planes of 8 bits (three give
-/// 24-bit pixels).
+/// per pixel in planes of 1, 2 or 4 bits; 8 times the planes for one, three or four planes of
+/// 8 bits (three give 24-bit pixels, four 32-bit ones).
 bool LoadPCX(CDrawSurface* surface, ODriver* stream);
 /// The size and the depth the reader gives the surface; false, with the reader's trace, for a
 /// header the reader refuses.
@@ -50,10 +50,11 @@ bool ReadPcxInfo(ODriver* stream, FrameInfo* info);
 
 /// Reads the image into the surface. The surface is re-created at the image's size, with the
 /// image's depth or, when `keepDepth` is set, its own, unless `reuse` is set and it already
-/// has that size and depth. Modes 0 and 1 decode the rows from the first row to the end row
-/// (the other rows keep what they held); mode 8 decodes the whole image. 16-bit pixels are
-/// 5-5-5 and are converted for a 5-6-5 surface, or for any 16-bit surface while the current
-/// 16-bit layout is 5-6-5. A short or invalid header leaves the surface unchanged.
+/// has that size and depth. Modes 0 and 1 decode the rows from the first row to the end row,
+/// none when the first is not before the end (the other rows keep what they held); mode 8
+/// decodes the whole image. 16-bit pixels are 5-5-5 and are converted for a 5-6-5 surface, or
+/// for any 16-bit surface while the current 16-bit layout is 5-6-5. A short or invalid header
+/// leaves the surface unchanged.
 bool LoadCompressedImageToSurface(ODriver* stream, CDrawSurface* surface, uint8_t reuse, uint8_t keepDepth);
 /// Width, height and bits per pixel from the header; false, with the loader's trace, for a
 /// header the loader refuses.

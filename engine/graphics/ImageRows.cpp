@@ -20,7 +20,8 @@ constexpr int32_t kPiece = 8192;
 
 CImageRows::CImageRows(CDrawSurface* surface, int16_t imageBits, int32_t imageWidth, CColorPalette* palette)
     : m_surface(surface), m_imageBits(imageBits), m_palette(palette) {
-    if (!surface || imageWidth < 1 || (imageBits != 8 && imageBits != 16 && imageBits != 24)) return;
+    const bool knownDepth = imageBits == 8 || imageBits == 16 || imageBits == 24 || imageBits == 32;
+    if (!surface || imageWidth < 1 || !knownDepth) return;
     const int16_t bits = surface->GetBitsPerPixel();
     m_convert = bits != imageBits || (bits == 16 && surface->GetPixelFormat() == kPixelFormat565);
     if (m_convert) {

@@ -15,9 +15,10 @@ class CColorPalette;
 
 class CImageRows {
 public:
-    /// `imageBits` 8, 16 (5-5-5) or 24; `palette` the colours of 8-bit pixels (null: the
-    /// surface's own, else the global palette). Holds the surface's system lock (the display
-    /// surfaces give pixels only under it) until destroyed, unless its holder has it already.
+    /// `imageBits` 8, 16 (5-5-5), 24 or 32 (into a 32-bit surface only); `palette` the colours
+    /// of 8-bit pixels (null: the surface's own, else the global palette). Holds the surface's
+    /// system lock (the display surfaces give pixels only under it) until destroyed, unless its
+    /// holder has it already.
     CImageRows(CDrawSurface* surface, int16_t imageBits, int32_t imageWidth, CColorPalette* palette = nullptr);
     CImageRows(const CImageRows&) = delete;
     CImageRows& operator=(const CImageRows&) = delete;

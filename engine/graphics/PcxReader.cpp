@@ -30,13 +30,13 @@ struct PcxHeader {
     int32_t bytesPerLine = 0; ///< of one plane
     int32_t width = 0;
     int32_t height = 0;
-    int16_t depth = 0; ///< of the surface: 8, or 24 for three planes of 8 bits
+    int16_t depth = 0; ///< of the surface: 8, or 8 times the planes for planes of 8 bits
     uint8_t map[48] = {};
 };
 
 /// Reads and checks the header. Taken: planes of 1, 2 or 4 bits holding up to 8 bits a pixel
-/// (read into 8 bits), or one or three planes of 8 bits; a size that fits a surface; lines
-/// that hold the width. False with the reader's trace.
+/// (read into 8 bits), or one, three or four planes of 8 bits; a size that fits a surface;
+/// lines that hold the width. False with the reader's trace.
 bool ReadPcxHeader(ODriver* stream, PcxHeader& h) {
     uint8_t raw[kHeaderSize];
     if (!stream->ReadExactly(raw, sizeof raw)) {
@@ -56,7 +56,7 @@ bool ReadPcxHeader(ODriver* stream, PcxHeader& h) {
     h.height = int32_t(bytes::le16(s, 10)) - int32_t(bytes::le16(s, 6)) + 1;
     std::memcpy(h.map, raw + 16, sizeof h.map);
     const bool packed = (h.bits == 1 || h.bits == 2 || h.bits == 4) && h.bits * h.planes <= 8;
-    const bool bytewise = h.bits == 8 && (h.planes == 1 || h.planes == 3);
+    const bool bytewise = h.bits == 8 && (h.planes == 1 || h.planes == 3 || h.planes == 4);
     const int64_t lineBits = int64_t(h.bytesPerLine) * 8;
     if ((!packed && !bytewise) || h.width < 1 || h.height < 1 || h.width > INT16_MAX || h.height > INT16_MAX ||
         lineBits < int64_t(h.width) * h.bits) {
@@ -84,8 +84,8 @@ public:
         return GetStatus();
     }
     /// Decodes one line into dest: `n` bytes, the width in pixels of the surface's depth; 8-bit
-    /// planes are interleaved (three give blue, green, red), smaller planes are put together,
-    /// one byte a pixel. Answers n, or -1 when the data ends first.
+    /// planes are interleaved, the last plane first (three give blue, green, red), smaller
+    /// planes are put together, one byte a pixel. Answers n, or -1 when the data ends first.
     int32_t Read(uint8_t* dest, int32_t n) override {
         if (!Scan()) return -1;
         const int32_t planes = m_header.planes;

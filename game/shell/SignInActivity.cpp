@@ -273,10 +273,12 @@ bool SignIn_Activity::IsNameTaken(const char* text) const {
 }
 
 SignIn_Activity::NameCheck SignIn_Activity::CheckName(std::string& text) const {
-    if (text.size() > kNameBytes) text.resize(kNameBytes);
+    // Trimmed before it is cut, and cut after its last whole character: a double-byte
+    // character never loses its trail byte. What the cut leaves at the end is trimmed too.
     std::string trimmed = text;
-    trimmed = xStr_Trim(trimmed.data());
-    text = trimmed;
+    char name[kNameBytes + 1];
+    xStr_CopyBytes(name, xStr_Trim(trimmed.data()), sizeof name);
+    text = xStr_TrimRight(name);
     if (xText_ContainsBlockedWord(text.c_str())) return NameCheck::Blocked;
     if (text.empty() || StartsWithBlank(text)) return NameCheck::Empty;
     if (IsNameTaken(text.c_str())) return NameCheck::Taken;

@@ -66,7 +66,8 @@ public:
     void HighlightBadge(int16_t b);
     /// Queues help line n (0-16) by its rule.
     void ShowMessage(int n);
-    /// The name check of every place that stores a name; the text is trimmed in place.
+    /// The name check of every place that stores a name; the text is trimmed, then cut after
+    /// its last whole character within 64 bytes, in place.
     NameCheck CheckName(std::string& text) const;
 
     int16_t GetSelectedBadge() const { return selected_; }

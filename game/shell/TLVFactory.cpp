@@ -7,7 +7,6 @@
 #include "engine/base/Trace.h"
 #include "engine/core/ActivityProp.h"
 #include "engine/media/TextDView.h"
-#include "game/shell/AwardButton.h"
 #include "game/shell/BaseButton.h"
 #include "game/shell/CertificatePrintButton.h"
 #include "game/shell/CreditsActivity.h"
@@ -87,7 +86,6 @@ constexpr GameClass kClasses[] = {
     {1150, "TLVWorld_WayPoint", P, true, {}},
     {1200, "Vehicle_Select_Button", P, true, {1000}},
     {1210, "Vehicle_Select_Drive", P, false, {1100}},
-    {1300, "Award_Button", P, false, {1000}}, // made in code by the certificates
     {1310, "Certificate_Print_Button", P, true, {1000}},
     {1320, "Sign_In_Delete_Button", P, true, {1000}},
     {1500, "Spawn", P, true, {1120, 1100}},
@@ -217,7 +215,6 @@ constexpr CTLVClassRow kOwnRows[] = {
     {Projectile::kClassId, nullptr, &MakeGameProp<Projectile>},
     {PBeam::kClassId, nullptr, &MakeGameProp<PBeam>},
     {PParticle::kClassId, nullptr, &MakeGameProp<PParticle>},
-    {Award_Button::kClassId, nullptr, &MakeGameProp<Award_Button>},
     {Certificate_Print_Button::kClassId, nullptr, &MakeGameProp<Certificate_Print_Button>},
     {Toon_Certificate_Activity::kClassId, &MakeGameScreen<Toon_Certificate_Activity>, nullptr},
     {Zoo_Certificate_Activity::kClassId, &MakeGameScreen<Zoo_Certificate_Activity>, nullptr},

@@ -238,7 +238,8 @@ public:
     bool AddToMovingBuckets(OActivityProp* prop) { return buckets_.AddMoving(prop); }
     void RemoveFromBuckets(const OActivityProp* prop) { buckets_.Remove(prop); }
     void ClearMovingBuckets() { buckets_.ClearMoving(); }
-    /// The moving props of lists 1, 3, 8, 9, 10, 13, 14, 16 and 17, each from last to first.
+    /// The moving props of lists 1, 3, 8, 9, 10, 13, 14, 16 and 17, each from last to first,
+    /// then the moving props AddProp took that none of the lists holds, also last to first.
     void RebuildMovingBuckets();
     void QueryBuckets(CWorldBuckets::PropList& result, int c0, int r0, int c1, int r1) const {
         buckets_.QueryCells(result, c0, r0, c1, r1);
@@ -254,6 +255,7 @@ public:
     const CDynArray<OActivityProp*>& GetAddOns() const { return addOns_; }
     const CDynArray<OActivityProp*>& GetWayPointMarkers() const { return markers_; }
     const CDynArray<OActivityProp*>& GetRetired() const { return retired_; }
+    const CDynArray<OActivityProp*>& GetUnlistedMovers() const { return unlistedMovers_; }
     const CDynArray<OActivityProp*>& GetObstacles() const { return obstacles_; }
     const CDynArray<OActivityProp*>& GetContacts2() const { return contacts2_; }
     const CDynArray<OActivityProp*>& GetContacts3() const { return contacts3_; }
@@ -330,6 +332,9 @@ private:
     void ForgetProp(const OActivityProp* prop);
     /// Sorts the prop by its class (steps 2 and 3 of AddProp); whether CTLVActivity takes it.
     bool SortProp(OActivityProp* prop);
+    /// Keeps a moving prop that AddProp sorted into none of the lists the moving tables are
+    /// rebuilt from (a bystander, a breakable moving prop), so that it is rebuilt too.
+    void KeepUnlistedMover(OActivityProp* prop);
     /// Enters an Interaction_Point into the slot of its object id.
     void TakeWayPoint(OActivityProp* prop);
     void Append(CDynArray<OActivityProp*>& list, OActivityProp* prop);
@@ -372,6 +377,8 @@ private:
     CTimerRec startHintTimer_;
     CTimerRec introTimer_;
     CDynArray<OActivityProp*> retired_;
+    /// The moving props of KeepUnlistedMover, in the order AddProp took them.
+    CDynArray<OActivityProp*> unlistedMovers_;
     CTimerRec stopTimer_;
     CRect16 visibleRect_;
     CDynArray<OActivityProp*> obstacles_;

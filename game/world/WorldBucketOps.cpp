@@ -27,6 +27,14 @@ void TLVWorld_Activity::RebuildMovingBuckets() {
     ClearMovingBuckets();
     for (const int list : kMovingLists)
         for (int32_t i = lists_[list].Count() - 1; i >= 0; --i) AddToMovingBuckets(lists_[list].GetAt(i));
+    for (int32_t i = unlistedMovers_.Count() - 1; i >= 0; --i) AddToMovingBuckets(unlistedMovers_.GetAt(i));
+}
+
+void TLVWorld_Activity::KeepUnlistedMover(OActivityProp* prop) {
+    for (const int list : kMovingLists)
+        for (int32_t i = lists_[list].Count() - 1; i >= 0; --i)
+            if (lists_[list].GetAt(i) == prop) return;
+    Append(unlistedMovers_, prop);
 }
 
 void TLVWorld_Activity::CollectOnScreenObstacles() {

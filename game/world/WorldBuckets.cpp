@@ -1,7 +1,9 @@
 #include "game/world/WorldBuckets.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <numbers>
 
 #include "engine/base/Trace.h"
 #include "engine/core/ActivityProp.h"
@@ -31,6 +33,15 @@ CRect16 CWorldBuckets::BoxOf(const OActivityProp* prop) {
     return CentredRect(prop->GetPosition(), prop->GetWidth(), prop->GetHeight());
 }
 
+CRect16 CWorldBuckets::FilingBoxOf(const OActivityProp* prop) {
+    if (prop->HasRightAngleRotation()) return BoxOf(prop);
+    const double turn = double(prop->GetRotation()) * std::numbers::pi / 180.0;
+    const double c = std::abs(std::cos(turn)), s = std::abs(std::sin(turn));
+    const double w = prop->GetWidth(), h = prop->GetHeight();
+    auto side = [](double length) { return int16_t(std::clamp(std::ceil(length), 0.0, double(INT16_MAX))); };
+    return CentredRect(prop->GetPosition(), side(w * c + h * s), side(w * s + h * c));
+}
+
 int CWorldBuckets::ColumnOf(int32_t x) { return std::clamp(x >> kCellShift, 0, kColumns - 1); }
 
 int CWorldBuckets::RowOf(int32_t y) { return std::clamp(y >> kCellShift, 0, kRows - 1); }
@@ -48,7 +59,7 @@ bool CWorldBuckets::AddMoving(OActivityProp* prop) {
 }
 
 void CWorldBuckets::Enter(Columns& columns, OActivityProp* prop, const char* table) {
-    const CRect16 box = BoxOf(prop);
+    const CRect16 box = FilingBoxOf(prop);
     const Filed filed{prop, int16_t(RowOf(box.top)), int16_t(RowOf(box.bottom))};
     for (int c = ColumnOf(box.left); c <= ColumnOf(box.right); ++c) {
         std::vector<Filed>& cell = columns[size_t(c)];

@@ -23,9 +23,12 @@ public:
 
     using PropList = std::vector<OActivityProp*>;
 
-    /// The box a prop is filed by: from its centre and size when its rotation is a multiple of
-    /// 90 degrees, else empty at (0, 0).
+    /// A prop's box: from its centre and size when its rotation is a multiple of 90 degrees,
+    /// else empty at (0, 0).
     static CRect16 BoxOf(const OActivityProp* prop);
+    /// The box a prop is filed by: its box, or for a prop turned by another angle the box
+    /// around its turned rectangle (held to 16 bits), so that it stands in the cells it covers.
+    static CRect16 FilingBoxOf(const OActivityProp* prop);
     /// The cell of a map coordinate: shifted right by 7, clamped into the grid.
     static int ColumnOf(int32_t x);
     static int RowOf(int32_t y);

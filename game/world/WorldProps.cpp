@@ -67,9 +67,10 @@ bool TLVWorld_Activity::AcceptObject(OView* object) {
 
 bool TLVWorld_Activity::AddProp(OActivityProp* prop) {
     if (!prop) return true;
-    if (!AddToStillBuckets(prop)) AddToMovingBuckets(prop);
+    const bool moving = !AddToStillBuckets(prop) && AddToMovingBuckets(prop);
     if (auto* character = dynamic_cast<Dweeble*>(prop)) character->SetCharacterWorld(GetCharacterLink());
     if (SortProp(prop)) CTLVActivity::AcceptObject(prop);
+    if (moving) KeepUnlistedMover(prop);
     return true;
 }
 
@@ -115,6 +116,7 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
     for (auto& list : lists_) Removes(list, prop);
     Removes(addOns_, prop);
     Removes(markers_, prop);
+    Removes(unlistedMovers_, prop);
     Removes(obstacles_, prop);
     Removes(contacts2_, prop);
     Removes(contacts3_, prop);
@@ -143,7 +145,8 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
 bool TLVWorld_Activity::Holds(const OActivityProp* prop) const {
     for (const auto& list : lists_)
         if (Contains(list, prop)) return true;
-    for (const auto* list : {&addOns_, &markers_, &obstacles_, &contacts2_, &contacts3_, &retired_})
+    for (const auto* list :
+         {&addOns_, &markers_, &unlistedMovers_, &obstacles_, &contacts2_, &contacts3_, &retired_})
         if (Contains(*list, prop)) return true;
     for (const OActivityProp* slot : wayPoints_)
         if (slot == prop) return true;

@@ -332,13 +332,15 @@ Bytes PcxFile(const IndexedPicture& picture, PcxForm form) {
 }
 
 Bytes PcxFile(const DirectPicture& picture, bool runsAcrossLines) {
-    PcxForm form{.planes = 3, .runsAcrossLines = runsAcrossLines};
+    const int planes = picture.bits / 8;
+    PcxForm form{.planes = planes, .runsAcrossLines = runsAcrossLines};
     const int bytesPerLine = PcxBytesPerLine(picture.width, 8);
     Bytes out = PcxHeader(form, picture.width, picture.height, bytesPerLine, {});
-    PcxLines(picture.height, 3, runsAcrossLines,
+    PcxLines(picture.height, planes, runsAcrossLines,
              [&](int y, int p) {
                  Bytes line(size_t(bytesPerLine), 0);
-                 for (int x = 0; x < picture.width; ++x) line[size_t(x)] = picture.pixels[size_t((y * picture.width + x) * 3 + 2 - p)];
+                 for (int x = 0; x < picture.width; ++x)
+                     line[size_t(x)] = picture.pixels[size_t((y * picture.width + x) * planes + planes - 1 - p)];
                  return line;
              },
              out);

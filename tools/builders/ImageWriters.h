@@ -75,7 +75,8 @@ struct PcxForm {
 /// A PCX of palette indices; fewer than 8 bits per plane take the colour map of the header
 /// (the first 16 colours).
 Bytes PcxFile(const IndexedPicture& picture, PcxForm form = {});
-/// A 24-bit PCX: three planes of 8 bits, red, green and blue.
+/// A 24- or 32-bit PCX: three or four planes of 8 bits, a pixel's last byte in the first plane
+/// (for 24 bits red, green and blue).
 Bytes PcxFile(const DirectPicture& picture, bool runsAcrossLines = false);
 
 // ---- The engine's compressed image

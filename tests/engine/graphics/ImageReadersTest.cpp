@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "engine/blit/ColorPalette.h"
 #include "engine/graphics/DIBSurface.h"
@@ -52,6 +53,15 @@ DirectPicture Direct(int bits, bool firstBytesOnly = false) {
         d.pixels.insert(d.pixels.end(), pixel.begin(), pixel.end());
     }
     return d;
+}
+
+/// The picture in 32 bits: the 24-bit pixels with a fourth byte of their own.
+DirectPicture Direct32() {
+    const DirectPicture d = Direct(24);
+    DirectPicture out{kWidth, kHeight, 32, {}};
+    for (size_t i = 0; i < d.pixels.size(); i += 3)
+        out.pixels.insert(out.pixels.end(), {d.pixels[i], d.pixels[i + 1], d.pixels[i + 2], uint8_t(d.pixels[i] ^ 0x5A)});
+    return out;
 }
 
 /// What a file holds: pixels of a depth, and for 8 bits the colours it carries (none: the
@@ -291,8 +301,8 @@ TEST_F(ImageReadersTest, DamagedFilesFailWithTheirTrace) {
          kFrameCompressed, with(compressed, 6, {5})},
         {"LoadCompressedImageToSurface - invalid image header (13 x 10, 8 bits, mode 1, rows 0 to 11)\n",
          kFrameCompressed, with(compressed, 10, {11})},
-        {"LoadCompressedImageToSurface - invalid image header (13 x 10, 8 bits, mode 1, rows 4 to 3)\n",
-         kFrameCompressed, CompressedImage(Direct(8), {.firstRow = 4, .endRow = 3})},
+        {"LoadCompressedImageToSurface - invalid image header (13 x 10, 8 bits, mode 1, rows -1 to 3)\n",
+         kFrameCompressed, with(compressed, 8, {0xFF, 0xFF, 3, 0})},
         {"LoadCompressedImageToSurface - line 9 of 10 cannot be decoded\n", kFrameCompressed, cut(compressed, compressed.size() - 1)},
         {"LoadCompressedImageToSurface - the coded image is damaged\n", kFrameCompressed,
          cut(CompressedImage(Direct(8), {.mode = 8}), 30)},
@@ -306,6 +316,91 @@ TEST_F(ImageReadersTest, DamagedFilesFailWithTheirTrace) {
     }
     EXPECT_FALSE(LoadPCX(nullptr, nullptr));
     EXPECT_NE(traced().find("PCX Read : File not found\n"), std::string::npos);
+}
+
+/// A PCX of `planes` planes of 8 bits: the header (window from 0, 0, planes of `bytesPerLine`
+/// bytes a line) and the coded lines.
+Bytes PcxOfPlanes(uint8_t planes, uint16_t width, uint16_t height, uint16_t bytesPerLine, const Bytes& coded) {
+    Bytes file(128, 0);
+    file[0] = 10;
+    file[1] = 5;
+    file[2] = 1;
+    file[3] = 8;
+    PutLe16(file, 8, uint16_t(width - 1));
+    PutLe16(file, 10, uint16_t(height - 1));
+    file[65] = planes;
+    PutLe16(file, 66, bytesPerLine);
+    file.insert(file.end(), coded.begin(), coded.end());
+    return file;
+}
+
+TEST_F(ImageReadersTest, FourPlanesOfEightBitsGiveThirtyTwoBitPixelsLastPlaneFirst) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        int16_t width, height;
+        Bytes pixels;
+    };
+    const Case cases[] = {
+        {"1 x 1", PcxOfPlanes(4, 1, 1, 1, {0x11, 0x22, 0x33, 0x44}), 1, 1, {0x44, 0x33, 0x22, 0x11}},
+        // Lines padded to 4 bytes a plane; a run crosses from one plane into the next and
+        // from the first line into the second.
+        {"3 x 2, runs across planes and lines",
+         PcxOfPlanes(4, 3, 2, 4, {1, 2, 3, 0xC5, 9, 5, 6, 7, 0xC4, 0xC8, 0xC4, 1, 0xC5, 2, 0xC4, 3, 0xC4, 4}), 3, 2,
+         {0xC8, 5, 9, 1, 0xC8, 6, 9, 2, 0xC8, 7, 9, 3, 4, 3, 2, 1, 4, 3, 2, 1, 4, 3, 2, 1}},
+        {"the picture from the writer", PcxFile(Direct32(), true), kWidth, kHeight, Direct32().pixels},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPixelSurface s;
+        ASSERT_TRUE(Load(kFramePcx, c.file, &s)) << traced();
+        EXPECT_EQ(s.GetWidth(), c.width);
+        EXPECT_EQ(s.GetHeight(), c.height);
+        EXPECT_EQ(s.GetBitsPerPixel(), 32);
+        EXPECT_EQ(surftest::Bytes(s), c.pixels);
+        MemoryStream stream(c.file);
+        FrameInfo info{};
+        ASSERT_TRUE(ReadPcxInfo(&stream, &info));
+        EXPECT_EQ(info.bitsPerPixel, 32);
+    }
+    // A surface that keeps fewer bits has no way to take them.
+    debug().Clear();
+    surftest::CFixedDepthSurface kept(16, kPixelFormat555);
+    EXPECT_FALSE(Load(kFramePcx, cases[0].file, &kept));
+    EXPECT_NE(traced().find("PCX Read : no conversion into 16 bits\n"), std::string::npos) << traced();
+}
+
+TEST_F(ImageReadersTest, ACompressedImageWhoseFirstRowIsNotBeforeItsEndRowCodesNoRows) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        int16_t width, height;
+    };
+    // Width, height, bits, mode, first row, end row; then the two bytes not read.
+    auto header = [](std::initializer_list<int16_t> fields) {
+        Bytes b(14, 0);
+        size_t at = 0;
+        for (int16_t v : fields) PutLe16(b, std::exchange(at, at + 2), uint16_t(v));
+        return b;
+    };
+    const Case cases[] = {
+        {"first row past the end row",
+         {0x04, 0x00, 0x03, 0x00, 0x08, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00, 0x00}, 4, 3},
+        {"run-length, first row past the image", header({5, 2, 8, 1, 9, 1}), 5, 2},
+        {"run-length, both rows before the image", header({5, 2, 8, 1, -3, -7}), 5, 2},
+        {"raw, first row equal to the end row", header({2, 2, 8, 0, 1, 1}), 2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        debug().Clear();
+        CPixelSurface s;
+        ASSERT_TRUE(Load(kFrameCompressed, c.file, &s, 0)) << traced();
+        EXPECT_EQ(s.GetWidth(), c.width);
+        EXPECT_EQ(s.GetHeight(), c.height);
+        EXPECT_EQ(s.GetBitsPerPixel(), 8);
+        EXPECT_EQ(surftest::Bytes(s), Bytes(size_t(c.width * c.height), 0));
+        EXPECT_EQ(traced().find("LoadCompressedImageToSurface"), std::string::npos) << traced();
+    }
 }
 
 TEST_F(ImageReadersTest, DamagedImagesLeaveWhatWasThereOrDecoded) {

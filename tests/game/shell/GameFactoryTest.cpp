@@ -118,6 +118,7 @@ TEST_F(GameFactoryTest, ReservedIdsMakeNothingSilentlyAndUnknownIdsAreTraced) {
         {2105, true, kUnsupportedProp},       {2180, true, kUnsupportedProp},     {1050, true, kUnsupportedProp},
         {402, false, kUnsupportedActivity},   {442, false, kUnsupportedActivity}, {54, false, kUnsupportedActivity},
         {200, true, kUnsupportedProp},
+        {1300, true, kUnsupportedProp}, // the certificates' award buttons are made in code only
     };
     for (const Case& c : cases) {
         void* made = nullptr;

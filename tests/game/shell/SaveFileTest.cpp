@@ -162,6 +162,46 @@ TEST_F(SaveFileTest, AFileUpToTheLargestSizeIsReadAndALargerOneRefused) {
     EXPECT_NE(traced().find("it is far larger than a save file"), std::string::npos);
 }
 
+TEST_F(SaveFileTest, AFileWhoseMasterIndexWasMovedOutOfItsRoomReadsAsItIs) {
+    // The chunk file's writer moves a master that grew past its room at offset 0 elsewhere and
+    // leaves a redirect record there: a master of 12 entries grown by 5, as adding a 13th index
+    // grows it.
+    constexpr uint32_t kRoomOf12Entries = 14 * 12 + 14;
+    const char* const names[] = {"Ann", "Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal"};
+    struct Case {
+        const char* name;
+        uint16_t masterCapacity;
+        bool redirected;
+    };
+    const Case cases[] = {
+        {"grown and moved", 17, true},
+        {"grown twice and moved", 22, true},
+        {"in its room", 12, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        files = &FakeFiles::Install();
+        CGameShellState::ResetForTest();
+        dialogs().Clear();
+        ChunkFileBuilder b;
+        const uint8_t game = b.AddIndex("game", 8, 25);
+        for (uint16_t s = 0; s < 8; ++s) b.AddChunk(game, StoredRecord(names[s]), {.entry = uint16_t(s + 1)});
+        b.SetMasterCapacity(c.masterCapacity);
+        if (c.redirected) b.RedirectMaster(kRoomOf12Entries);
+        ChunkFileLayout layout;
+        const Bytes file = b.Build(&layout);
+        ASSERT_EQ(layout.masterOffset != 0, c.redirected);
+        Put(file);
+
+        CPlayer player;
+        EXPECT_EQ(LoadNames(player), "Ann|Bo|Cy|Di|Ed|Flo|Gus|Hal");
+        EXPECT_TRUE(dialogs().Boxes().empty()) << traced();
+        EXPECT_EQ(files->Names(), std::vector<std::string>{kSave}) << "nothing is kept beside it";
+        EXPECT_EQ(Saved(), ToString(file)) << "loading writes nothing";
+        EXPECT_EQ(traced().find("*** Save file"), std::string::npos) << traced();
+    }
+}
+
 /// A damaged, foreign or locked save file: the eight slots are loaded, then one is saved.
 struct DamageCase {
     const char* name;

@@ -6,9 +6,13 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/base/Random.h"
 #include "engine/data/PartFile.h"
+#include "engine/data/Strings.h"
 #include "engine/data/Profiles.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MessageRecord.h"
@@ -96,10 +100,14 @@ struct LeaveCase {
 
 TEST_F(SignInTest, LeavingABadgeStoresOnlyAGoodNameAndOtherwiseRestoresIt) {
     const std::string longest(64, 'L'), tooLong = longest + "X";
+    const std::string spaced = "  " + longest + "  "; // trimmed before it is cut
+    const std::string blankAtTheCut = std::string(63, 'L') + " Zed", beforeTheCut(63, 'L');
     const LeaveCase cases[] = {
         {"  Ann  ", "Ann", -1, 2}, {"bo", "bo", -1, 2},     {"Bo", "", 7, 2},
         {"", "", -1, 2},          {"   ", "", -1, 2},      {"my badword", "", 8, 1},
         {tooLong.c_str(), longest.c_str(), -1, 2},
+        {spaced.c_str(), longest.c_str(), -1, 2},
+        {blankAtTheCut.c_str(), beforeTheCut.c_str(), -1, 2},
     };
     for (const LeaveCase& c : cases) {
         PutSave({{3, StoredRecord("Bo")}});
@@ -112,6 +120,42 @@ TEST_F(SignInTest, LeavingABadgeStoresOnlyAGoodNameAndOtherwiseRestoresIt) {
         EXPECT_TRUE(c.line < 0 || Said(c.line)) << c.typed;
         EXPECT_TRUE(c.line != 8 || !s->IsNameTaken(s->GetEntry(1)->GetTextPtr())) << "a suggestion no badge holds";
         EXPECT_TRUE(c.selected != 2 || s->GetEmptyIcon(1)->IsVisible() == (*c.stored == '\0')) << c.typed;
+        Show(kPlainScreen);
+    }
+}
+
+TEST_F(SignInTest, ALongDoubleByteNameIsCutAfterItsLastWholeCharacter) {
+    struct Case {
+        const char* name;
+        uint32_t codePage;
+        std::vector<std::pair<uint8_t, uint8_t>> leadBytes;
+        std::string typed;
+        std::string stored;
+    };
+    const std::vector<std::pair<uint8_t, uint8_t>> shiftJis{{0x81, 0x9F}, {0xE0, 0xFC}}, korean{{0x81, 0xFE}};
+    const std::string kana = "\x82\xA0", hangul = "\xB0\xA1";
+    auto times = [](const std::string& text, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += text;
+        return out;
+    };
+    const Case cases[] = {
+        {"a character across the 64th byte", 932, shiftJis, std::string(63, 'K') + kana, std::string(63, 'K')},
+        {"a character ending on the 64th byte", 932, shiftJis, std::string(62, 'K') + kana + "X", std::string(62, 'K') + kana},
+        {"32 characters between blanks", 932, shiftJis, "  " + times(kana, 32) + "  ", times(kana, 32)},
+        {"code page 949", 949, korean, "K" + times(hangul, 32), "K" + times(hangul, 31)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        locale().SetDoubleByteCodePage(c.codePage, c.leadBytes);
+        xStr_InitLeadBytes();
+        PutSave({});
+        SignIn_Activity* s = ShowSignIn();
+        s->SelectBadge(1);
+        Enter(s, 1, c.typed.c_str());
+        s->SelectBadge(2);
+        EXPECT_EQ(StoredNames(), "|" + c.stored + "||||||");
+        EXPECT_EQ(std::string(s->GetEntry(1)->GetTextPtr()), c.stored) << "the entry shows what was stored";
         Show(kPlainScreen);
     }
 }

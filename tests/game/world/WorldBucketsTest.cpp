@@ -174,7 +174,7 @@ public:
         int c0, r0, c1, r1;
     };
     void File(bool still, OActivityProp* prop) {
-        const CRect16 box = CWorldBuckets::BoxOf(prop);
+        const CRect16 box = CWorldBuckets::FilingBoxOf(prop);
         (still ? still_ : moving_)
             .push_back({prop, CWorldBuckets::ColumnOf(box.left), CWorldBuckets::RowOf(box.top),
                         CWorldBuckets::ColumnOf(box.right), CWorldBuckets::RowOf(box.bottom)});
@@ -372,23 +372,37 @@ TEST_F(WorldBucketsTest, PropsBeyondTheGridLandInItsEdgeCells) {
     }
 }
 
-TEST_F(WorldBucketsTest, TurnedPropsAreFiledInTheFirstCellOnly) {
+TEST_F(WorldBucketsTest, TurnedPropsAreFiledByTheBoxAroundTheirTurnedRectangle) {
     struct Case {
-        int32_t rotation;
-        bool turned;
+        const char* name;
+        Placement at;
+        CRect16 box;
     };
-    const Case cases[] = {{45, true}, {1, true}, {359, true}, {-30, true}, {0, false}, {90, false}, {270, false}, {-180, false}};
+    const Case cases[] = {
+        {"square at 45 degrees", {.x = 1500, .y = 1000, .w = 40, .h = 40, .rotation = 45}, CRect16(1472, 972, 1529, 1029)},
+        {"oblong at 30 degrees", {.x = 1000, .y = 1000, .w = 100, .h = 20, .rotation = 30}, CRect16(952, 966, 1049, 1034)},
+        {"oblong at -30 degrees", {.x = 1000, .y = 1000, .w = 100, .h = 20, .rotation = -30}, CRect16(952, 966, 1049, 1034)},
+        {"oblong at 135 degrees", {.x = 1000, .y = 1000, .w = 40, .h = 20, .rotation = 135}, CRect16(979, 979, 1022, 1022)},
+        {"one degree", {.x = 1000, .y = 1000, .w = 300, .h = 300, .rotation = 1}, CRect16(847, 847, 1153, 1153)},
+        {"quarter turn keeps its box", {.x = 1000, .y = 1000, .w = 100, .h = 20, .rotation = 90}, CRect16(950, 990, 1050, 1010)},
+        {"held to 16 bits", {.x = 2000, .y = 1000, .w = 30000, .h = 30000, .rotation = 45}, CRect16(-14383, -15383, 18384, 17384)},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.rotation);
+        SCOPED_TRACE(c.name);
         buckets.ClearAll();
-        OActivityProp* prop = Make(Kind::Still, {.x = 1000, .y = 1000, .w = 300, .h = 300, .rotation = c.rotation});
+        OActivityProp* prop = Make(Kind::Still, c.at);
+        const CRect16 box = CWorldBuckets::FilingBoxOf(prop);
+        EXPECT_EQ(box, c.box) << box.left << "," << box.top << "," << box.right << "," << box.bottom;
         ASSERT_TRUE(buckets.AddStill(prop));
-        PropList atOrigin, atCentre;
-        buckets.QueryPoint(CPoint16(0, 0), atOrigin);
-        buckets.QueryPoint(CPoint16(1000, 1000), atCentre);
-        EXPECT_EQ(CountOf(atOrigin, prop), c.turned ? 1u : 0u);
-        EXPECT_EQ(CountOf(atCentre, prop), c.turned ? 0u : 1u);
-        EXPECT_EQ(CountOf(Everywhere(), prop), 1u);
+        for (int r = 0; r <= kLastRow; ++r)
+            for (int col = 0; col <= kLastColumn; ++col) {
+                const bool inside = CWorldBuckets::ColumnOf(c.box.left) <= col && col <= CWorldBuckets::ColumnOf(c.box.right) &&
+                                    CWorldBuckets::RowOf(c.box.top) <= r && r <= CWorldBuckets::RowOf(c.box.bottom);
+                ASSERT_EQ(CountOf(At(col, r), prop), inside ? 1u : 0u) << "cell " << col << "," << r;
+            }
+        PropList atCentre;
+        buckets.QueryPoint(CPoint16(int16_t(c.at.x), int16_t(c.at.y)), atCentre);
+        EXPECT_EQ(atCentre, PropList{prop});
     }
 }
 

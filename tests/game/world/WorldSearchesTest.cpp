@@ -1,6 +1,8 @@
 // The driving world's map tests, searches, view, followers and the frame's obstacle pass.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -433,7 +435,7 @@ TEST_F(WorldSearchesTest, TheObstaclePassTakesShownSolidIntactPropsOfTheVisibleR
     EXPECT_EQ(props[0]->GetPriority(), 5 * 300);
 }
 
-TEST_F(WorldSearchesTest, TheMovingBucketsAreRebuiltFromTheMovingListsEveryFrame) {
+TEST_F(WorldSearchesTest, TheMovingBucketsAreRebuiltFromEveryMovingPropEveryFrame) {
     SpyWorld* world = Shown();
     ASSERT_NE(world, nullptr);
     auto* avoider = Add(world, static_cast<OActivityProp*>(xTLVFactory_MakeProp(2420)), 300, 300);
@@ -446,12 +448,50 @@ TEST_F(WorldSearchesTest, TheMovingBucketsAreRebuiltFromTheMovingListsEveryFrame
     auto has = [&](const OActivityProp* p) { return std::count(found.begin(), found.end(), p) == 1; };
     EXPECT_TRUE(has(pushable));
     EXPECT_EQ(has(avoider), avoider->IsA(1110)) << "a stand-in character is no moving prop";
-    EXPECT_FALSE(has(loose)) << "only the world's moving lists are entered";
+    EXPECT_TRUE(has(loose)) << "a moving prop of no list is rebuilt too";
     pushable->SetPosition(CPointF(1000, 800), 0, 0);
     Frames(1, kFrameMs);
     found.clear();
     world->QueryRect(CPoint16(990, 790), CPoint16(1010, 810), found);
     EXPECT_TRUE(has(pushable)) << "its moving entry follows it";
+}
+
+TEST_F(WorldSearchesTest, MovingPropsOfNoListAreFoundAfterEveryRebuildUntilTheyLeave) {
+    SpyWorld* world = Shown();
+    ASSERT_NE(world, nullptr);
+    auto make = [](uint32_t classId) { return static_cast<OActivityProp*>(xTLVFactory_MakeProp(classId)); };
+    struct Case {
+        const char* name;
+        OActivityProp* prop;
+        bool unlisted;
+    };
+    const Case cases[] = {
+        {"plain character", Add(world, make(2400), 800, 800), true},
+        {"breakable moving prop", Add(world, make(1590), 815, 815), true},
+        {"bare moving prop", Add(world, make(1110), 830, 830), true},
+        {"avoider", Add(world, make(2420), 810, 820), false},
+        {"blocker", Add(world, make(1530), 820, 810), false},
+    };
+    auto expectFound = [&](const char* when) {
+        CWorldBuckets::PropList found;
+        world->QueryRect(CPoint16(700, 700), CPoint16(900, 900), found);
+        for (const Case& c : cases) EXPECT_EQ(std::count(found.begin(), found.end(), c.prop), 1) << c.name << " " << when;
+        EXPECT_EQ(found.size(), std::size(cases)) << when;
+    };
+    world->RebuildMovingBuckets();
+    expectFound("after a rebuild");
+    Frames(2, kFrameMs);
+    expectFound("after two frames");
+    const auto& movers = world->GetUnlistedMovers();
+    for (const Case& c : cases)
+        EXPECT_EQ(std::count(movers.Data(), movers.Data() + movers.Count(), c.prop), c.unlisted ? 1 : 0) << c.name;
+    // One leaves the world: it is kept no more, nor rebuilt.
+    const OActivityProp* leaving = cases[1].prop;
+    world->RetireProp(cases[1].prop);
+    EXPECT_EQ(movers.Count(), 2);
+    world->FlushPendingProps();
+    world->RebuildMovingBuckets();
+    EXPECT_FALSE(world->Holds(leaving));
 }
 
 TEST_F(WorldSearchesTest, SmallOperationsOfTheWorld) {
