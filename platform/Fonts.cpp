@@ -42,10 +42,10 @@ Font::~Font() = default;
 const FontMetrics& Font::Metrics() const { return parts_->glyphs->Metrics(); }
 const std::string& Font::Family() const { return parts_->family; }
 
-TextLines Font::Measure(std::string_view text) {
+TextLines Font::Measure(std::string_view text, bool wordBreak) {
     Parts& p = *parts_;
     p.Decode(text);
-    fontsys::BreakLines(*p.glyphs, p.chars, false, 0, p.lines);
+    fontsys::BreakLines(*p.glyphs, p.chars, wordBreak, INT32_MAX, p.lines);
     TextLines out;
     out.count = int32_t(std::min<size_t>(p.lines.size(), INT32_MAX));
     for (const fontsys::TextLine& line : p.lines) out.widest = std::max(out.widest, line.width);

@@ -71,12 +71,15 @@ public:
     const FontMetrics& Metrics() const;
     /// The family of the file the font was made from.
     const std::string& Family() const;
-    /// The widest line (by Extent) and the number of lines; {0, 0} for an empty text.
-    TextLines Measure(std::string_view text);
+    /// The widest line (by Extent) and the number of lines; {0, 0} for an empty text. With
+    /// `wordBreak` the lines measure as word-wrapped drawing lays them out: blanks that end a
+    /// line count as nothing (no line is wrapped: the width is unbounded).
+    TextLines Measure(std::string_view text, bool wordBreak);
     /// The width of one line: the sum of its characters' advances (rounded to pixels, no kerning).
     int32_t Extent(std::string_view line);
-    /// Draws the text into the pixels: each line aligned in the layout rectangle (the text may
-    /// run past it), pixels written only inside the clip rectangle and the target, antialiased
+    /// Draws the text into the pixels: each line aligned in the layout rectangle (with
+    /// `wordBreak` by its width without the blanks that end it; the text may run past the
+    /// rectangle), pixels written only inside the clip rectangle and the target, antialiased
     /// over the pixels at 16, 24 and 32 bits, the palette index where a glyph covers at least
     /// half of a pixel at 8 bits. Unlit pixels are left alone.
     void Draw(const PixelTarget& target, std::string_view text, const TextRect& layout, const TextRect& clip,

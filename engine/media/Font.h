@@ -42,7 +42,8 @@ public:
     virtual int32_t GetLineHeight(CDrawSurface* surface) = 0;
     virtual int32_t GetTextHeight(const char* text, CDrawSurface* surface) = 0;
     /// {widest line, line height x lines}, also stored in *out when given; {0, 0} for a missing
-    /// or empty text and for a surface that cannot draw text.
+    /// or empty text and for a surface that cannot draw text. Under a style with word wrap the
+    /// blanks that end a line are not measured (its lines are not wrapped: there is no width).
     virtual CPoint16 MeasureText(const char* text, CDrawSurface* surface, CPoint16* out, const CTextStyle* style) = 0;
     virtual bool DrawChar(uint16_t ch, CDrawSurface* surface, int32_t extra, const CTextStyle* style) = 0;
     /// Draws the text laid out in `destination`, touching only pixels inside `clip`.

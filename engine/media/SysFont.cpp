@@ -145,15 +145,16 @@ int32_t OSysFont::GetTextHeight(const char* text, CDrawSurface* surface) {
     return MeasureText(text, surface, nullptr, nullptr).y;
 }
 
-CPoint16 OSysFont::MeasureText(const char* text, CDrawSurface* surface, CPoint16* out, const CTextStyle*) {
+CPoint16 OSysFont::MeasureText(const char* text, CDrawSurface* surface, CPoint16* out, const CTextStyle* style) {
     CPoint16 size;
     if (text && *text && surface) {
         BeginDraw();
         const SurfaceDc dc(surface);
         plat::Font* font = Handle();
         if (dc.get() && font) {
-            // Lines end where drawing ends them: at CR, LF and CRLF.
-            const plat::TextLines lines = font->Measure(text);
+            // Lines end where drawing ends them: at CR, LF and CRLF; word-wrapped drawing
+            // aligns a line without the blanks that end it, and so it measures.
+            const plat::TextLines lines = font->Measure(text, style && style->wordWrap != 0);
             size = CPoint16(Cut16(lines.widest), Cut16(int64_t(lines.count) * font->Metrics().height));
         }
         EndDraw();

@@ -171,6 +171,9 @@ public:
     /// on, priority 32767, and gives it the text of the 'utxt' chunk in the current language,
     /// else in language 10.
     void SetViewText(OTextDView* view, ChunkId textId, CPartFile* file);
+    /// Styles the view as SetViewText does, after the number template (object id 1001), and
+    /// gives it the value in decimal.
+    void SetViewNumber(OTextDView* view, int16_t value);
 
     int16_t GetStageWidth() const { return stageWidth_; }
     int16_t GetStageHeight() const { return stageHeight_; }
@@ -231,6 +234,9 @@ private:
     void Advance();
     /// Styles and fills a panel's text and attaches it to the panel.
     void FillPanelText(ButtonPanel_Prop* panel, OTextDView* text, ChunkId textId);
+    /// The text templates' style: the template's font, colour and alignment when there is one,
+    /// word wrap and vertical centring on, the topmost priority.
+    void StyleAfterTemplate(OTextDView* view, uint32_t templateId) const;
     static PanelTextButton* FindPanelTextButton(ButtonPanel_Prop* panel, uint16_t index);
     /// Builds one of this base's panels into its empty slot.
     void BuildPanel(int16_t panel);

@@ -31,8 +31,9 @@ constexpr ChunkId kMenuHelp = MakeChunkId(17, 78);
 constexpr ChunkId kMenuTitle = MakeChunkId(17, 50);
 constexpr ChunkId kQuitQuestion = MakeChunkId(17, 47);
 constexpr ChunkId kNewCarQuestion = MakeChunkId(17, 48);
-/// The text view whose style the panels' texts take.
+/// The text views whose style the panels' texts and numbers take.
 constexpr uint32_t kTextTemplate = 1000;
+constexpr uint32_t kNumberTemplate = 1001;
 constexpr ChunkId kQuitPicture = MakeChunkId(2, 1097);
 constexpr ChunkId kNewCarPicture = MakeChunkId(2, 1095);
 constexpr float kPictureX = 320;
@@ -229,9 +230,8 @@ PanelTextButton* CTLVActivity::FindPanelTextButton(ButtonPanel_Prop* panel, uint
     return nullptr;
 }
 
-void CTLVActivity::SetViewText(OTextDView* view, ChunkId textId, CPartFile* file) {
-    if (!view) return;
-    OView* found = FindPropById(kTextTemplate);
+void CTLVActivity::StyleAfterTemplate(OTextDView* view, uint32_t templateId) const {
+    OView* found = FindPropById(templateId);
     const auto* model = found && found->IsA(OTextView::kClassId) ? static_cast<OTextView*>(found) : nullptr;
     if (model && model->GetFont()) {
         view->UseFont(model->GetFont(), false);
@@ -241,8 +241,19 @@ void CTLVActivity::SetViewText(OTextDView* view, ChunkId textId, CPartFile* file
     view->SetWordWrap(1);
     view->SetCentreVertically(1);
     view->SetPriority(32767);
+}
+
+void CTLVActivity::SetViewText(OTextDView* view, ChunkId textId, CPartFile* file) {
+    if (!view) return;
+    StyleAfterTemplate(view, kTextTemplate);
     std::string text;
     if (xText_ReadChunkText(file, textId, xLanguage_Get(), &text)) view->SetText(text.c_str());
+}
+
+void CTLVActivity::SetViewNumber(OTextDView* view, int16_t value) {
+    if (!view) return;
+    StyleAfterTemplate(view, kNumberTemplate);
+    view->SetText(std::to_string(value).c_str());
 }
 
 void CTLVActivity::AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId) {

@@ -38,7 +38,9 @@ void WrapParagraph(GlyphCache& glyphs, const std::u32string& text, size_t base, 
             width += advance;
         }
         if (i >= n) {
-            AddLine(glyphs, text, base + start, n - start, out);
+            size_t end = n;
+            while (end > start && IsBlank(p[end - 1])) --end;
+            AddLine(glyphs, text, base + start, end - start, out);
             return;
         }
         AddLine(glyphs, text, base + start, cut - start, out);

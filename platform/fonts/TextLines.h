@@ -22,7 +22,8 @@ int32_t WidthOf(GlyphCache& glyphs, std::u32string_view chars);
 /// LF or CRLF (the break itself is not drawn); with `wrap`, a line that would grow wider than
 /// `maxWidth` ends at the last run of blanks before it (the blanks are dropped and the next line
 /// starts after them), a single word wider than the width keeps its line unsplit, and blanks
-/// never start a wrap. Every break gives one more line, so "a\r" has two.
+/// never start a wrap; blanks that end a paragraph are left out of its last line too, so no
+/// wrapped line ends in blanks. Every break gives one more line, so "a\r" has two.
 void BreakLines(GlyphCache& glyphs, const std::u32string& text, bool wrap, int32_t maxWidth,
                 std::vector<TextLine>& out);
 

@@ -105,13 +105,13 @@ TEST_F(FontsTest, MetricsAddUpAndLinesBreakAtEveryKindOfLineEnd) {
     EXPECT_EQ(hello, font->Extent("He") + font->Extent("llo")); // advances add, no kerning
     EXPECT_EQ(font->Extent("AV"), font->Extent("A") + font->Extent("V"));
     for (const char* text : {"Hello\rab", "Hello\nab", "Hello\r\nab"}) {
-        const TextLines lines = font->Measure(text);
+        const TextLines lines = font->Measure(text, false);
         EXPECT_EQ(lines.count, 2) << text;
         EXPECT_EQ(lines.widest, hello) << text;
     }
-    EXPECT_EQ(font->Measure("").count, 0);
-    EXPECT_EQ(font->Measure("a\r").count, 2);
-    EXPECT_EQ(font->Measure("\n\r").count, 3);
+    EXPECT_EQ(font->Measure("", false).count, 0);
+    EXPECT_EQ(font->Measure("a\r", false).count, 2);
+    EXPECT_EQ(font->Measure("\n\r", false).count, 3);
 }
 
 TEST_F(FontsTest, NothingOutsideTheClipChangesAndUnlitPixelsStayAtEveryDepth) {
@@ -210,6 +210,58 @@ TEST_F(FontsTest, WrappingBreaksAtBlanksAndNeverInsideAWord) {
         const TextRect lit = canvas.Lit();
         EXPECT_GT(lit.right, (c.widestColumns - 1) * cell) << c.text;
         EXPECT_LE(lit.right, c.widestColumns * cell + 1) << c.text;
+    }
+}
+
+TEST_F(FontsTest, BlanksEndingAWrappedLineNeitherMoveItNorCountInItsMeasure) {
+    std::shared_ptr<Font> mono = Make("Courier New");
+    const int32_t cell = mono->Extent("a");
+    const int32_t h = mono->Metrics().height;
+    constexpr int32_t kLeft = 40; // room on the left to see a line pushed out of its box
+    struct Line {
+        const char* shown;
+        int32_t column; ///< where it starts in the box
+    };
+    struct Case {
+        const char* text;
+        TextDraw::Align align;
+        bool wrap;
+        int32_t columns; ///< of the box
+        std::vector<Line> lines;
+        int32_t measured; ///< columns of the widest line by Measure
+    };
+    const Case cases[] = {
+        {"ab  cd", TextDraw::kRight, true, 3, {{"ab", 1}, {"cd", 1}}, 6}, // measured unwrapped
+        {"ab  ", TextDraw::kRight, true, 3, {{"ab", 1}}, 2},
+        {"ab  \r\ncd", TextDraw::kRight, true, 3, {{"ab", 1}, {"cd", 1}}, 2},
+        {"a b ", TextDraw::kRight, true, 3, {{"a b", 0}}, 3}, // the inner blank still counts
+        {"ab      ", TextDraw::kCentre, true, 4, {{"ab", 1}}, 2},
+        {"a   \rb", TextDraw::kCentre, true, 3, {{"a", 1}, {"b", 1}}, 1},
+        {"  ", TextDraw::kRight, true, 3, {}, 0},
+        {"ab  ", TextDraw::kRight, false, 4, {{"ab", 0}}, 4}, // unwrapped lines keep their blanks
+    };
+    const auto band = [&](const Canvas& c, int32_t line) {
+        Canvas only = c;
+        for (int32_t y = 0; y < only.target.height; ++y)
+            if (y < line * h || y >= (line + 1) * h)
+                std::fill_n(only.pixels.begin() + y * only.target.pitch, only.target.pitch, 0x5A);
+        return only.Lit();
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(200, 4 * h, 8);
+        const TextRect box{kLeft, 0, kLeft + c.columns * cell, 4 * h};
+        mono->Draw(canvas.target, c.text, box, {0, 0, 200, 4 * h}, Ink(c.align, c.wrap));
+        for (size_t line = 0; line < c.lines.size(); ++line) {
+            Canvas alone(200, h, 8);
+            const int32_t x = kLeft + c.lines[line].column * cell;
+            mono->Draw(alone.target, c.lines[line].shown, {x, 0, 200, h}, {0, 0, 200, h}, Ink());
+            const TextRect want = alone.Lit();
+            const TextRect got = band(canvas, int32_t(line));
+            EXPECT_EQ(got.left, want.left) << c.text << " line " << line;
+            EXPECT_EQ(got.right, want.right) << c.text << " line " << line;
+        }
+        EXPECT_EQ(canvas.LitBands().size(), c.lines.size()) << c.text;
+        EXPECT_EQ(mono->Measure(c.text, c.wrap).widest, c.measured * cell) << c.text;
     }
 }
 

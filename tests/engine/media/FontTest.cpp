@@ -131,6 +131,34 @@ TEST_F(FontTest, TextsMeasureAsTheyAreDrawnLineByLine) {
     EXPECT_EQ(font.GetLineHeight(&noContext), 0);
 }
 
+TEST_F(FontTest, UnderWordWrapTheBlanksEndingALineAreNotMeasured) {
+    auto surface = Surface(200, 100, 16);
+    OSysFont font;
+    font.CreateFontByName("Courier New");
+    const int32_t cell = font.GetCharWidth('a', surface.get());
+    const int32_t h = font.GetLineHeight(surface.get());
+    ASSERT_GT(cell, 0);
+    CTextStyle wrapped;
+    wrapped.wordWrap = 1;
+    const CTextStyle unwrapped;
+    struct Case {
+        const char* text;
+        const CTextStyle* style;
+        int32_t columns;
+        int32_t lines;
+    };
+    const Case cases[] = {
+        {"ab  ", &wrapped, 2, 1},     {"ab  \r\ncde   ", &wrapped, 3, 2}, {"  ab", &wrapped, 4, 1},
+        {"a  b ", &wrapped, 4, 1},    {"   \rab", &wrapped, 2, 2},      {"ab  ", &unwrapped, 4, 1},
+        {"ab  ", nullptr, 4, 1},
+    };
+    for (const Case& c : cases) {
+        const CPoint16 size = font.MeasureText(c.text, surface.get(), nullptr, c.style);
+        EXPECT_EQ(size, CPoint16(int16_t(c.columns * cell), int16_t(c.lines * h))) << c.text;
+    }
+    EXPECT_EQ(font.GetTextWidth("ab ", surface.get()), 3 * cell); // a caret after the blank stays there
+}
+
 TEST_F(FontTest, ALongTextIsDrawnWhole) {
     OSysFont font;
     font.SetSize(8);

@@ -10,6 +10,7 @@
 #include "engine/media/Host.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MusicProcess.h"
+#include "engine/media/SysFont.h"
 #include "engine/media/TextDView.h"
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/TLVObject.h"
@@ -268,6 +269,66 @@ TEST_F(GameActivityTest, StoppingWithAQueuedPanelLeavesNoPanelStopsPipes3And8And
     EXPECT_EQ(screen->SoundCount(), 0);
     EXPECT_EQ(xSound_State().snippets, loaded);
     EXPECT_EQ(screen->GetMarker(), nullptr);
+}
+
+/// A screen with both text templates: texts centred in yellow Arial, numbers right-aligned in
+/// cyan Courier New.
+class TextTemplateTest : public GameActivityFixture {
+protected:
+    static constexpr uint16_t kTemplateScreen = 240;
+    static constexpr uint32_t kTextColour = 0x0000FFFF;
+    static constexpr uint32_t kNumberColour = 0x00FFFF00;
+    void AddTestData(GameData& data) override {
+        const auto model = [](uint32_t objectId, const char* face, uint32_t alignment, uint32_t colour) {
+            ObjectPlan view{.classId = 76, .objectId = objectId};
+            view.properties.Text(70, 11, face).Short(70, 7, 12).Long(70, 4, alignment).Long(70, 9, colour);
+            return view;
+        };
+        data.file.AddChunk(GameData::kActivities,
+                           ActivityData({.classId = 200,
+                                         .objects = {model(1000, "Arial", kAlignCentre, kTextColour),
+                                                     model(1001, "Courier New", kAlignRight, kNumberColour)}}),
+                           {.entry = kTemplateScreen});
+    }
+};
+
+TEST_F(TextTemplateTest, NumbersTakeTheNumberTemplatesStyleAndTextsTheTextTemplates) {
+    struct Case {
+        uint16_t screen;
+        int16_t value;
+        const char* text;
+        uint32_t model; ///< the template whose style the view takes; 0: none on the screen
+        int32_t alignment;
+        uint32_t colour;
+    };
+    const Case cases[] = {
+        {kTemplateScreen, 42, "42", 1001, kAlignRight, kNumberColour},
+        {kTemplateScreen, -7, "-7", 1001, kAlignRight, kNumberColour},
+        {kTemplateScreen, 32767, "32767", 1001, kAlignRight, kNumberColour},
+        {kDataScreen, 0, "0", 0, kAlignLeft, 0x00FFFFFF}, // its only template is for texts
+    };
+    for (const Case& c : cases) {
+        ProbeActivity* screen = Show(c.screen);
+        OTextDView* view = CreateTextDView(320, 150, 100, 50, screen);
+        ASSERT_NE(view, nullptr);
+        screen->SetViewNumber(view, c.value);
+        EXPECT_STREQ(view->GetTextPtr(), c.text);
+        EXPECT_EQ(view->GetAlignment(), c.alignment) << c.text;
+        EXPECT_EQ(view->GetTextColor(), c.colour) << c.text;
+        const auto* model = static_cast<const OTextView*>(c.model ? screen->FindPropById(c.model) : nullptr);
+        EXPECT_EQ(view->GetFont(), model ? model->GetFont() : GetDefaultSysFont()) << c.text;
+        EXPECT_EQ(view->GetWordWrap(), 1);
+        EXPECT_EQ(view->CentresVertically(), 1);
+        EXPECT_EQ(view->GetPriority(), 32767);
+    }
+    ProbeActivity* screen = Show(kTemplateScreen);
+    OTextDView* text = CreateTextDView(320, 150, 100, 50, screen);
+    screen->SetViewText(text, MakeChunkId(17, 50), app->GetPartFile());
+    EXPECT_STREQ(text->GetTextPtr(), "Paused");
+    EXPECT_EQ(text->GetAlignment(), kAlignCentre);
+    EXPECT_EQ(text->GetTextColor(), kTextColour);
+    EXPECT_EQ(text->GetFont(), static_cast<const OTextView*>(screen->FindPropById(1000))->GetFont());
+    screen->SetViewNumber(nullptr, 1); // nothing to style
 }
 
 TEST_F(GameActivityTest, ActivityDataGivesFamily200AndTextViewsAndShortPayloadsAreRefused) {
