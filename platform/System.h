@@ -40,6 +40,8 @@ public:
     /// Takes the single-instance lock of a name for the rest of the process (or until closed)
     /// and answers whether another holder had it already; the lock is then not taken.
     virtual bool CreateInstanceMutex(std::string_view name) = 0;
+    /// Where the lock of a name is kept, to tell a user which one holds a second start back.
+    virtual std::string LockPath(std::string_view name) const = 0;
     /// Gives the lock taken by CreateInstanceMutex back; nothing when none is held.
     virtual void CloseInstanceMutex() = 0;
 };

@@ -241,8 +241,13 @@ int32_t HandlePreviousInstance() {
 int32_t VQXInit() {
     ProfileValues& v = xProfiles_Values();
     const ProfileStore& store = xProfiles_Store();
-    // One instance at a time.
+    // One instance at a time; the one that leaves says why where its user sees it.
     if (CheckPreviousInstance()) {
+        const std::string product = Message("MSG_PRODUCTNAME");
+        const std::string why = product + " is already running for this user (its lock " +
+                                plat::system().LockPath(product) + " is held, or its window is open); this copy ends.\n";
+        std::fputs(why.c_str(), stderr);
+        xTrace(why.c_str());
         HandlePreviousInstance();
         return 0;
     }

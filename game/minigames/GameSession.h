@@ -7,7 +7,8 @@
 /// display is named and SDL2 starts, else headless with the wall clock. True for the window.
 bool UseGamePlatform();
 
-/// The game's own start-up hooks.
+/// The game's own start-up hooks; a run that the profile's STARTACTIVITY starts in a town or one
+/// of its games drives one of that town's vehicles.
 xAppHooks GameHooks();
 
 /// Runs the engine's start-up with these hooks in a fresh engine context, the game's classes

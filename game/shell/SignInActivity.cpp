@@ -120,6 +120,14 @@ bool StartsWithBlank(const std::string& text) { return !text.empty() && text[0] 
 
 int32_t SkipKeyOrButton() { return IsSkipKeyOrButtonDown() ? 1 : 0; }
 
+/// Turns editing of a badge's name on or off. Centred, a name wider than its badge loses both
+/// ends: one that is not being edited shows its beginning instead.
+void SetNameEditing(OTextIMEView* entry, bool on) {
+    entry->SetEditing(on);
+    const bool wider = entry->GetTextWidth(entry->GetTextPtr()) > entry->GetWidth();
+    entry->SetAlignment(!on && wider ? kAlignLeft : kAlignCentre);
+}
+
 } // namespace
 
 SignIn_Activity* CurrentSignIn() {
@@ -170,7 +178,6 @@ void SignIn_Activity::MakeBadge(int b, OFont* font) {
     OTextIMEView* entry = badge.entry;
     if (font) entry->UseFont(font, false);
     entry->Reformat();
-    entry->SetAlignment(kAlignCentre);
     entry->SetWordWrap(0);
     entry->SetTextColor(kWhite);
     entry->SetBackColor(kEntryBack);
@@ -192,7 +199,7 @@ void SignIn_Activity::MakeBadge(int b, OFont* font) {
         if (state != SaveSlotState::Valid || EncodePlayerRecord(player->Record()) != stored) player->Save(b);
     }
     entry->SetVisible(empty ? 0 : 1, 0);
-    entry->SetEditing(false);
+    SetNameEditing(entry, false);
 
     const CPointF place(x, y);
     LoadArt(badge.icon, GameFile(), kEmptyIconPart, 0);
@@ -376,13 +383,13 @@ void SignIn_Activity::SelectBadge(int16_t b) {
         }
         left.entry->SetTextColor(kWhite);
         left.back->SetVisible(0, 0);
-        left.entry->SetEditing(false);
+        SetNameEditing(left.entry, false);
     }
     if (Valid(b) && GetEntry(b)) {
         Badge& badge = badges_[size_t(b)];
         badge.entry->SetTextColor(kEditing);
         xIME_SetCurrentView(badge.entry);
-        badge.entry->SetEditing(!badge.unreadable);
+        SetNameEditing(badge.entry, !badge.unreadable);
         badge.entry->SetVisible(1, 0);
         badge.back->SetVisible(1, 0);
         badge.icon->SetVisible(0, 0);
@@ -399,7 +406,7 @@ void SignIn_Activity::DeletePlayer() {
     if (player->Delete(selected_)) badge.unreadable = false;
     if (badge.entry) {
         badge.entry->SetText(player->GetName());
-        badge.entry->SetEditing(!badge.unreadable);
+        SetNameEditing(badge.entry, !badge.unreadable);
     }
     SetDeleteShown(false);
 }
@@ -558,7 +565,7 @@ bool SignIn_Activity::MayNavigate(uint16_t target) {
     FlushMessageQueue();
     ShowMessage(12 + xRand() % 3);
     SetCursorMode(kHitNever);
-    GetEntry(selected_)->SetEditing(false);
+    SetNameEditing(GetEntry(selected_), false);
     UnwatchKey(kKeyEsc);
     CPlayer* player = Player();
     for (const int counter : kWorldStartCounters)

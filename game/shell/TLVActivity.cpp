@@ -256,7 +256,9 @@ void CTLVActivity::OnAppResume() {
 }
 
 void CTLVActivity::Pause() {
-    for (CTimerRec* timer : {&hintTimer_, &advanceTimer_, &stepTimer_, &messageTimer_}) timer->Pause();
+    // The voice lines' delay after the start runs on: a panel opened at the start (a game's
+    // start panel) would otherwise hold the lines it is there to speak, and every line after.
+    for (CTimerRec* timer : {&hintTimer_, &advanceTimer_, &stepTimer_}) timer->Pause();
     OSoundProcess* sound = GameSound();
     if (sound && sound->GetPipeCount() > 0) xSound_SetVolume(sound->GetChannel(0), 0);
     for (int32_t i = 0; i < ChildCount(); ++i)
@@ -266,7 +268,7 @@ void CTLVActivity::Pause() {
 void CTLVActivity::Resume() {
     if (IsPanelShown(-1)) return;
     ResetHintTimer();
-    for (CTimerRec* timer : {&advanceTimer_, &stepTimer_, &messageTimer_}) timer->Resume();
+    for (CTimerRec* timer : {&advanceTimer_, &stepTimer_}) timer->Resume();
     OSoundProcess* sound = GameSound();
     if (sound && sound->GetPipeCount() > 0) xSound_SetVolume(sound->GetChannel(0), 128);
     for (int32_t i = 0; i < ChildCount(); ++i)

@@ -82,7 +82,8 @@ public:
     virtual bool MayNavigate(uint16_t /*target*/) { return true; }
     virtual void OnButtonHover(uint32_t /*objectId*/) {}
     virtual void OnButtonPress(uint32_t /*objectId*/) {}
-    /// Pauses every timer, silences pipe 0 and suspends the children.
+    /// Pauses the timers (not the voice lines' start delay), silences pipe 0 and suspends the
+    /// children.
     virtual void Pause();
     /// Undoes Pause unless a panel is showing; the hint timer starts afresh.
     virtual void Resume();

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -26,6 +28,20 @@ uint64_t MemInfoBytes(const std::string& text, const char* name) {
     uint64_t kb = 0;
     in >> kb;
     return kb * 1024;
+}
+
+/// A folder of this user alone: a real folder (not a link), owned by the effective user, that
+/// no one else may read, write or enter.
+bool IsPrivateFolder(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+/// Makes the folder for this user alone when it is missing; whether it is such a folder.
+bool MakePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    return IsPrivateFolder(path);
 }
 
 } // namespace
@@ -88,25 +104,28 @@ uint32_t HeadlessSystem::CurrentThreadId() {
     return static_cast<uint32_t>(syscall(SYS_gettid));
 }
 
+std::string HeadlessSystem::LockFolder() const {
+    if (lockFolder_) return *lockFolder_;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/' && IsPrivateFolder(runtime))
+        return runtime;
+    const char* temp = std::getenv("TMPDIR");
+    const std::string base = temp && temp[0] == '/' ? temp : "/tmp";
+    return base + "/vqt-" + std::to_string(::geteuid());
+}
+
 std::string HeadlessSystem::LockPath(std::string_view name) const {
-    std::string folder;
-    if (lockFolder_) {
-        folder = *lockFolder_;
-    } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        folder = runtime;
-    } else {
-        folder = "/tmp";
-    }
     // The name becomes one file name: separators and control characters are replaced.
     std::string file;
     for (char c : name) file += (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 32) ? '_' : c;
     if (file.empty()) file = "_";
-    return folder + "/" + file + ".lock";
+    return LockFolder() + "/" + file + ".lock";
 }
 
 bool HeadlessSystem::CreateInstanceMutex(std::string_view name) {
     CloseInstanceMutex();
-    const int fd = ::open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A folder another user could write to would let that user hold this user's lock.
+    if (!lockFolder_ && !MakePrivateFolder(LockFolder())) return false;
+    const int fd = ::open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return false; // no lock to be had: nothing says another instance runs
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);

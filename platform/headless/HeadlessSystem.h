@@ -20,7 +20,8 @@ public:
     MemoryStatus Memory() override;
     uint32_t CurrentThreadId() override;
     /// A lock file "<name>.lock" in the lock folder held with flock, so that a second process
-    /// (or a second take in this one) finds it held.
+    /// of the same user (or a second take in this one) finds it held. Without a safe lock
+    /// folder no lock is taken and none is found.
     bool CreateInstanceMutex(std::string_view name) override;
     void CloseInstanceMutex() override;
 
@@ -28,12 +29,16 @@ public:
     void SetProcessorCount(unsigned count) { processors_ = count; }
     void SetCommandLine(std::string text) { commandLine_ = std::move(text); }
     void SetMemory(const MemoryStatus& status) { memory_ = status; }
-    /// Where the instance lock files go (default: XDG_RUNTIME_DIR, else /tmp).
+    /// Where the instance lock files go. By default the user's session folder:
+    /// XDG_RUNTIME_DIR when it is an absolute folder of this user, else "vqt-<uid>" in the
+    /// temporary folder (TMPDIR, else /tmp), made for this user alone.
     void SetLockFolder(std::string folder) { lockFolder_ = std::move(folder); }
     /// The lock file of a name.
-    std::string LockPath(std::string_view name) const;
+    std::string LockPath(std::string_view name) const override;
 
 private:
+    std::string LockFolder() const;
+
     VersionInfo version_;
     std::optional<unsigned> processors_;
     std::optional<std::string> commandLine_;

@@ -183,7 +183,7 @@ void Play(std::span<const uint8_t> actions, Played& played) {
         case 9: Press(CTLVActivity::kKeyEnter); break;
         case 10: Press(CTLVActivity::kKeyEsc); break;
         case 11: Frames(arg + 1, kPauseStepMs); break;
-        case 12: Type(arg < 8 ? " " : "badword"); break;
+        case 12: Type(arg < 8 ? " " : "crap"); break;
         case 13:
             if (++at < actions.size()) Type(std::string(1, char(actions[at])));
             break;

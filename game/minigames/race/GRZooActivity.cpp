@@ -141,9 +141,15 @@ int32_t GRZoo_Activity::OnIdle() {
     return result;
 }
 
+void GRZoo_Activity::CreateButtonPanel(int16_t panel) {
+    awakeUnderPanel_ = panel == kIntroPanel;
+    CGRoadRace::CreateButtonPanel(panel);
+    awakeUnderPanel_ = false;
+}
+
 void GRZoo_Activity::Pause() {
     CGRoadRace::Pause();
-    Suspend(1);
+    if (!awakeUnderPanel_) Suspend(1);
 }
 
 void GRZoo_Activity::Resume() {

@@ -35,7 +35,10 @@ public:
     int32_t FlushSoundQueues() override;
     /// The beam follows the vehicle and narrows once the bonus clock has run out.
     int32_t OnIdle() override;
-    /// The race and every child stop with the clocks.
+    /// The intro panel leaves the race awake (see Pause).
+    void CreateButtonPanel(int16_t panel) override;
+    /// The race and every child stop with the clocks; under the intro panel only the clocks
+    /// and children do, so the race still reads ESC and the menu opens over the panel.
     void Pause() override;
     void Resume() override;
     using CGRoadRace::Resume;
@@ -75,4 +78,6 @@ private:
     static bool BeamHook(TLV_Object* beam);
 
     PBeam* beam_ = nullptr;
+    /// Set while the intro panel opens: its pause does not suspend the race.
+    bool awakeUnderPanel_ = false;
 };

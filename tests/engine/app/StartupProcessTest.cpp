@@ -107,6 +107,17 @@ TEST_F(StartupProcessTest, ASecondInstanceEndsAtOnceWhileTheFirstRunsOn) {
     EXPECT_EQ(Run(second, "run"), 255);
     EXPECT_EQ(LastLineOf(second / "_VQT_RT.log"), "VQXInit() failed");
     EXPECT_EQ(Log(second).find("Engine initialization"), std::string::npos);
+    // The one that leaves says why on its standard error, naming the lock it found held.
+    EXPECT_NE(output.find("is already running for this user (its lock " + locks.path() + "/"), std::string::npos)
+        << output;
+
+    // Another session (another user, or the same one logged in elsewhere) has a lock of its own.
+    TempFolder otherSession;
+    std::map<std::string, std::string> elsewhere = Environment("run");
+    elsewhere["XDG_RUNTIME_DIR"] = otherSession.path();
+    TempFolder third;
+    Prepare(third);
+    EXPECT_EQ(vqt::test::RunProgram(STARTUP_PROBE, third.path(), elsewhere, 30000, &output), 0) << output;
 
     std::ofstream(work / "release") << "";
     ASSERT_TRUE(first.Wait(30000));

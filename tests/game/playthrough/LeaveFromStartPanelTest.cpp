@@ -1,0 +1,213 @@
+// Each of the twelve town games left from its start panel, the whole program on the generated
+// data: the start panel speaks every line queued with it while it shows; then ESC opens the
+// menu over it, the menu's leave button asks the leave question aloud, and yes takes the player
+// back to the game's town within a few seconds, the record (the game's level one lower) saved
+// on the way.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/core/ActivityManager.h"
+#include "engine/core/RunLoop.h"
+#include "engine/media/Application.h"
+#include "engine/media/MessageProcess.h"
+#include "engine/media/MessageRecord.h"
+#include "engine/media/Sound.h"
+#include "engine/media/SoundProcess.h"
+#include "game/minigames/GameClasses.h"
+#include "game/shell/ButtonPanel.h"
+#include "game/shell/Player.h"
+#include "game/shell/TLVActivity.h"
+#include "game/shell/TLVApp.h"
+#include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/game/world/towns/TownScenario.h"
+#include "tools/builders/StoredRecord.h"
+
+namespace vqt::test {
+namespace {
+
+constexpr uint32_t kFrameMs = 16;
+constexpr int16_t kBo = 3;
+constexpr int16_t kStartPanel = 4;
+/// The player's games by their number among the record's activities.
+enum Game : int { kArcade = 3, kRace = 4, kPuzzle = 5, kRoundUp = 6 };
+constexpr uint16_t kLevel = 2;
+/// How long each step may take before the run gives up.
+constexpr uint32_t kStepLimitMs = 4000;
+constexpr char kLeaveQuestion[] = "Are you sure you want to leave this area?";
+
+struct LeaveCase {
+    const char* name;
+    uint16_t entry;
+    Game game;
+    int world;
+    uint16_t town;
+    uint16_t vehicle;
+    /// The lines the start panel speaks.
+    size_t startLines;
+};
+
+void PrintTo(const LeaveCase& c, std::ostream* out) { *out << c.name; }
+
+constexpr LeaveCase kGames[] = {
+    {"circus puzzle", 13, kPuzzle, 0, 8, 0, 5},    {"zoo puzzle", 10, kPuzzle, 1, 14, 2, 5},
+    {"city puzzle", 24, kPuzzle, 2, 17, 4, 4},     {"circus round-up", 18, kRoundUp, 0, 8, 0, 5},
+    {"zoo round-up", 23, kRoundUp, 1, 14, 2, 5},   {"city round-up", 25, kRoundUp, 2, 17, 4, 3},
+    {"circus arcade", 15, kArcade, 0, 8, 0, 7},    {"zoo arcade", 16, kArcade, 1, 14, 2, 4},
+    {"city arcade", 19, kArcade, 2, 17, 4, 4},     {"circus race", 11, kRace, 0, 8, 0, 6},
+    {"zoo race", 9, kRace, 1, 14, 2, 6},           {"city race", 22, kRace, 2, 17, 4, 4},
+};
+
+std::string Click(int x, int y) {
+    const std::string where = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
+    return "0 WM_MOUSEMOVE" + where + "50 WM_MOUSEMOVE" + where + "100 WM_LBUTTONDOWN 1" + where.substr(2) +
+           "150 WM_LBUTTONUP" + where;
+}
+
+/// A click in the middle of a panel's button.
+std::string ClickButton(CTLVActivity* game, int16_t panel, uint16_t button) {
+    ButtonPanel_Prop* p = game->GetPanel(panel);
+    ButtonPanel_Button* b = p ? p->GetButton(button) : nullptr;
+    if (!b) return "";
+    const CRect16 r = b->GetScreenRect();
+    return Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+CTLVActivity* CurrentGame() {
+    OActivityManager* manager = GetActivityManager();
+    return manager ? dynamic_cast<CTLVActivity*>(manager->GetCurrentActivity()) : nullptr;
+}
+
+/// The lines heard: each caption once its voice plays on the voice pipe, in order.
+class HeardLines {
+public:
+    void Watch() {
+        OMessageProcess* messages = OApplication::Get() ? OApplication::Get()->GetMessageProcess() : nullptr;
+        OSoundProcess* sound = GameSoundProcess();
+        const OMessageRecord* head = messages ? messages->Head() : nullptr;
+        const bool voiced = head && sound && xSound_IsPlaying(sound->GetChannel(OMessageProcess::kVoicePipe));
+        if (voiced && head->caption != playing_) lines.push_back(head->caption);
+        playing_ = voiced ? head->caption : "";
+    }
+    std::vector<std::string> lines;
+
+private:
+    std::string playing_;
+};
+
+/// The captions queued now that are not in `seen` yet, appended to it.
+void NoteQueued(std::vector<std::string>& seen) {
+    OMessageProcess* messages = OApplication::Get() ? OApplication::Get()->GetMessageProcess() : nullptr;
+    for (int32_t i = 0; messages && i < messages->QueueLength(); ++i) {
+        const std::string& caption = messages->QueuedAt(i)->caption;
+        if (std::find(seen.begin(), seen.end(), caption) == seen.end()) seen.push_back(caption);
+    }
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+class LeaveFromStartPanelTest : public ShellScenarioTest, public testing::WithParamInterface<LeaveCase> {
+protected:
+    void SetUp() override {
+        ShellScenarioTest::SetUp();
+        xGame_RegisterClasses();
+    }
+};
+
+TEST_P(LeaveFromStartPanelTest, TheStartPanelSpeaksItsLinesAndEscTheMenusLeaveAndYesReturnToTheTown) {
+    const LeaveCase& c = GetParam();
+    std::map<int, Bytes> records;
+    for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+    StoredRecord bo("Bo");
+    for (int game : {kArcade, kRace, kPuzzle, kRoundUp}) bo.WorldWord(c.world, CPlayer::kLevels + game, kLevel);
+    records[kBo] = bo.bytes();
+    PutSave(records);
+    Ini("STARTACTIVITY=" + std::to_string(c.entry) + "\n");
+
+    enum class Step { StartPanel, Menu, Question, Leaving, Town } step = Step::StartPanel;
+    uint32_t now = 0, since = 0, yesAt = 0, townAt = 0;
+    HeardLines heard;
+    std::vector<std::string> queuedWithPanel, heardWithPanel;
+    int savedLevel = -1;
+    Scenario s = Game(kFrameMs);
+    s.frames = 16000 / kFrameMs;
+    s.watch = [&](uint32_t tick) {
+        now = (tick - 1) * kFrameMs;
+        if (tick == 1) {
+            CPlayer* player = CTLVApp::Get()->GetPlayer();
+            player->Load(kBo);
+            player->SetSelectedVehicle(c.vehicle);
+            CTLVApp::Get()->SetSaveSlot(kBo);
+        }
+        heard.Watch();
+        OActivityManager* manager = GetActivityManager();
+        CTLVActivity* game = CurrentGame();
+        const bool inGame = game && manager->GetCurrentId() == MakeChunkId(1, c.entry) && !manager->IsSwitchPending();
+        switch (step) {
+        case Step::StartPanel:
+            // ESC once the start panel has said what it queued (or the run gives up on it).
+            if (inGame && game->IsPanelShown(kStartPanel)) {
+                NoteQueued(queuedWithPanel);
+                if (!IsMessageQueued() || now >= since + 2 * kStepLimitMs) {
+                    heardWithPanel = heard.lines;
+                    Script("0 WM_KEYDOWN 27 0 0 0\n100 WM_KEYUP 27 0 0 0\n");
+                    step = Step::Menu, since = now;
+                }
+            }
+            break;
+        case Step::Menu:
+            if (inGame && game->IsPanelShown(CTLVActivity::kPanelMenu) && now >= since + 300) {
+                EXPECT_FALSE(game->IsPanelShown(kStartPanel)) << "the menu shows instead of the start panel";
+                Script(ClickButton(game, CTLVActivity::kPanelMenu, 1));
+                step = Step::Question, since = now;
+            }
+            break;
+        case Step::Question:
+            if (inGame && game->IsPanelShown(CTLVActivity::kPanelLeave) && now >= since + 300) {
+                Script(ClickButton(game, CTLVActivity::kPanelLeave, 1));
+                step = Step::Leaving, since = yesAt = now;
+            }
+            break;
+        case Step::Leaving:
+            if (manager && manager->GetCurrentId() == MakeChunkId(1, c.town)) {
+                // What the leave saved, before the town's own end saves again.
+                CPlayer saved;
+                if (saved.Load(kBo) == SaveSlotState::Valid) savedLevel = saved.GetActivityLevel(c.world, c.game);
+                step = Step::Town, townAt = now;
+            }
+            break;
+        case Step::Town: break;
+        }
+        if (step == Step::Town || (step != Step::StartPanel && now > since + kStepLimitMs)) RequestQuit();
+    };
+    const ScenarioRun run = RunScenario(s);
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(step, Step::Town) << "stuck at step " << int(step) << "; heard:\n" << Joined(heard.lines);
+    EXPECT_EQ(heardWithPanel.size(), c.startLines) << Joined(heardWithPanel);
+    EXPECT_EQ(heardWithPanel, queuedWithPanel) << "every line queued with the start panel is heard over it";
+    EXPECT_NE(std::find(heard.lines.begin(), heard.lines.end(), kLeaveQuestion), heard.lines.end())
+        << "the leave question is asked aloud\n"
+        << Joined(heard.lines);
+    EXPECT_LT(townAt - yesAt, 1500u) << "the town follows the yes";
+    EXPECT_EQ(savedLevel, kLevel - 1) << "leaving early lowers the game's level, saved as the game ends";
+}
+
+INSTANTIATE_TEST_SUITE_P(TwelveGames, LeaveFromStartPanelTest, testing::ValuesIn(kGames),
+                         [](const testing::TestParamInfo<LeaveCase>& info) {
+                             std::string name;
+                             for (const char* p = info.param.name; *p; ++p)
+                                 if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
+                             return name;
+                         });
+
+} // namespace
+} // namespace vqt::test
