@@ -81,8 +81,17 @@ constexpr uint16_t kVoices[] = {
     883, 884, 1060, 1061, 1065, 1066, 1067, 1073, 1074, 1075, 910, 911, 912, 255, 257, 258, 259, 260, 261,
     888, 889, 890, 862, 874, 875, 877, 1058, 1059, 906, 907, 909, 246, 247, 248, 249, 250, 251,
     894, 895, 896, 897, 898, 899, 902, 233, 1096, 1097};
-/// Music played on arriving from each town (the garage's 561 comes with the sign-in screen).
-constexpr uint16_t kMusic[] = {562, 581, 151};
+/// Music played on arriving from each town (the garage's 561 comes with the sign-in screen);
+/// the towns, their games and their certificates play the same tunes.
+struct TownTune {
+    uint16_t entry;
+    std::vector<double> notes;
+};
+const TownTune kMusic[] = {
+    {562, {523.25, 392.0, 440.0, 392.0, 523.25, 587.33, 659.25, 523.25}}, // the circus: a march
+    {581, {349.23, 440.0, 523.25, 440.0, 392.0, 466.16, 440.0, 349.23}},  // the zoo: a stroll
+    {151, {293.66, 349.23, 440.0, 392.0, 349.23, 329.63, 293.66, 220.0}}, // the city: a chase
+};
 
 } // namespace
 
@@ -123,8 +132,7 @@ void AddCertificates(GameData& data) {
     for (const uint16_t entry : kVoices)
         data.file.AddChunk(GameData::kSnippets, Tone(250.0 + entry % 400),
                            {.entry = entry, .name = "Voice " + std::to_string(entry), .property = PropertyRecordBytes().SoundDefaults()});
-    for (const uint16_t entry : kMusic)
-        data.file.AddChunk(GameData::kSnippets, Tone(200.0 + entry % 100), {.entry = entry, .name = "Music " + std::to_string(entry)});
+    for (const TownTune& tune : kMusic) AddMusicTrack(data, tune.entry, tune.notes, "Music " + std::to_string(tune.entry));
     data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = u"Printing your certificate..."}}),
                        {.entry = 269, .name = "Printing"});
     data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = u"No printer is set up."}}),

@@ -3,8 +3,8 @@
 // while the start hint is spoken, the delete button and the quit badge (to 7); the empty
 // badge {2, 0, 891}, the badge background {2, 0, 1000}, the delete question's picture
 // {2, 0, 1080} and text {17, 0, 49}; the help lines' voices (tones of 0.25 s), the back-from-
-// the-garage music {7, 0, 561}, the name suggestions {17, 0, 318..325} and the first-time movie
-// {18, 0, 6} (a clip of 0.4 s).
+// the-garage music {7, 0, 561} (a tune), the name suggestions {17, 0, 318..325} and the
+// first-time movie {18, 0, 6} (a clip of 0.4 s).
 #include <string>
 #include <vector>
 
@@ -75,7 +75,9 @@ std::vector<ObjectPlan> AddSignInScreenProps(GameData& data) {
     const uint32_t remove = data.parts.AddPart(States({Round(kRed, kWhite, true), Round(kDark, kWhite, true),
                                                        Round(kRed, kYellow, true)})).part;
 
-    for (const uint16_t voice : {589, 590, 591, 593, 594, 595, 596, 597, 598, 599, 602, 604, 759, 213, 214, 89, 561})
+    AddMusicTrack(data, 561, {392.0, 493.88, 587.33, 493.88, 440.0, 523.25, 493.88, 392.0},
+                  "Music: back from the garage");
+    for (const uint16_t voice : {589, 590, 591, 593, 594, 595, 596, 597, 598, 599, 602, 604, 759, 213, 214, 89})
         data.file.AddChunk(GameData::kSnippets, Tone(200.0 + voice / 2.0),
                            {.entry = voice, .name = "Voice " + std::to_string(voice), .property = PropertyRecordBytes().SoundDefaults()});
     static const char16_t* const kSuggestions[] = {u"Sparky", u"Rusty", u"Dash", u"Ziggy", u"Pip", u"Comet", u"Echo", u"Nova"};
