@@ -173,7 +173,7 @@ uint32_t AddCertificateButtonPart(GameData& data) {
 
 ObjectPlan CertificateButton(uint32_t part, uint16_t certificate) {
     ObjectPlan button{.classId = 1001, .partId = part};
-    button.properties.Pair(50, 1, 600, 40).Short(50, 3, 1).Short(1001, 1, int16_t(certificate));
+    button.properties.Pair(50, 1, 600, 100).Short(50, 3, 1).Short(1001, 1, int16_t(certificate));
     return button;
 }
 

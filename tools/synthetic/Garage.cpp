@@ -244,8 +244,9 @@ void AddGarageScreen(GameData& data, const GarageOptions& options) {
         int16_t x;
         int16_t target;
     };
-    for (const Nav& n : {Nav{6, 3430, 570, 8}, Nav{7, 3431, 70, 4}, Nav{8, 3432, 320, 6}}) {
-        ObjectPlan button = Object(1001, n.id, ChunkIdOf(GameData::kParts, n.part), n.x, 430);
+    // Along the bottom, clear of the host (bottom right) and of the captions below them.
+    for (const Nav& n : {Nav{6, 3430, 480, 8}, Nav{7, 3431, 70, 4}, Nav{8, 3432, 320, 6}}) {
+        ObjectPlan button = Object(1001, n.id, ChunkIdOf(GameData::kParts, n.part), n.x, 400);
         button.properties.Short(50, 3, 1).Short(1001, 1, n.target);
         objects.push_back(button);
     }

@@ -89,13 +89,15 @@ std::vector<ObjectPlan> AddSignInScreenProps(GameData& data) {
 
     ObjectPlan font = Object(76, 2, 0, -100, -100);
     font.properties.Text(70, 11, "Arial").Short(70, 7, 24).Long(70, 9, 0x00FFFFFF);
-    ObjectPlan label = Object(76, 100, 0, 80, 470);
+    ObjectPlan label = Object(76, 100, 0, 80, 445);
     label.properties.Text(70, 11, "Arial").Short(70, 7, 14).Long(70, 4, 2).Byte(70, 8, 1).Short(70, 1, 51);
     ObjectPlan panelTexts = Object(76, 1000, 0, -100, -100);
     panelTexts.properties.Text(70, 11, "Arial").Short(70, 7, 20).Long(70, 4, 2).Byte(70, 8, 1).Long(70, 9, 0x00FFFFFF);
-    ObjectPlan forward = Object(1001, 1, go, 560, 420);
+    // The buttons stand below the badges, clear of the host (bottom right) and of the captions
+    // (along the bottom).
+    ObjectPlan forward = Object(1001, 1, go, 480, 400);
     forward.properties.Short(50, 3, 1).Short(1001, 1, 5);
-    ObjectPlan quit = Object(1001, 3, remove, 320, 420);
+    ObjectPlan quit = Object(1001, 3, remove, 320, 400);
     quit.properties.Short(50, 3, 1).Short(1001, 1, 7);
-    return {font, label, panelTexts, forward, Object(1320, 2, remove, 80, 420), quit};
+    return {font, label, panelTexts, forward, Object(1320, 2, remove, 80, 400), quit};
 }
