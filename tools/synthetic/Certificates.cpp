@@ -1,8 +1,10 @@
 // The towns' certificate pages {1, 0, 6} (circus town, class 600), {1, 0, 21} (zoo, 601) and
 // {1, 0, 20} (city, 603): the page frame {9, 0, 12} as their background, the award art (earned
 // ones gold, the others grey), the rank and mission-2 pictures, a button back to the garage
-// (object id 1) and the print button (object id 2), panel 7's pictures and texts, the voices of
-// the spoken lines, the music played on arriving, and the closing movie {18, 0, 10}.
+// (object id 1) and the print button (object id 2), the styles of the awards' counts and of the
+// name, panel 7's pictures (a printer with the page coming out, one crossed out) and texts,
+// the voices of the spoken lines, the music played on arriving, and the closing movie
+// {18, 0, 10}.
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -19,6 +21,9 @@ using namespace vqt::test;
 namespace {
 
 enum : uint8_t { kPaper = 1, kInk = 2, kGold = 3, kGrey = 4, kRed = 5, kBlue = 6, kGreen = 7, kWhite = 8 };
+
+/// The ink as a text colour (0x00BBGGRR).
+constexpr uint32_t kInkText = 0x00502828;
 
 std::vector<uint32_t> Colours() {
     auto rgb = [](int r, int g, int b) { return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16; };
@@ -68,6 +73,29 @@ Picture Plate(int w, int h, uint8_t fill) {
     return p;
 }
 
+/// A printer on a plate, 200 x 120: the paper `out` pixels out of its slot (a certificate
+/// with its ribbon and lines), or a red cross over it when there is no printer.
+Picture Printer(int out, bool missing) {
+    Picture p = Plate(200, 120, kWhite);
+    for (int y = 3; y < 117; ++y)
+        for (int x = 3; x < 197; ++x) {
+            const bool body = x >= 40 && x < 160 && y >= 50 && y < 95;
+            const bool slot = x >= 55 && x < 145 && y >= 58 && y < 62;
+            const bool paper = x >= 60 && x < 140 && y >= 60 - out && y < 60;
+            if (paper) {
+                const int row = y - (60 - out);
+                const bool ribbon = row >= 4 && row < 10 && x >= 75 && x < 125;
+                const bool line = row >= 14 && row % 6 == 0 && x >= 70 && x < 130;
+                p.at(x, y) = ribbon ? kRed : line ? kInk : kPaper;
+            }
+            if (body) p.at(x, y) = slot ? kInk : (x == 40 || x == 159 || y == 50 || y == 94) ? kInk : kGrey;
+            if (body && x >= 140 && x < 150 && y >= 80 && y < 86) p.at(x, y) = missing ? kRed : kGreen; // the light
+            const int dx = x - 100, dy = y - 60;
+            if (missing && (std::abs(dx - 2 * dy) <= 3 || std::abs(dx + 2 * dy) <= 3) && std::abs(dy) <= 45) p.at(x, y) = kRed;
+        }
+    return p;
+}
+
 PartPlan Still(const Picture& picture, int x, int y) {
     PartPlan part;
     part.palette = PartColours();
@@ -81,8 +109,17 @@ constexpr uint16_t kVoices[] = {
     883, 884, 1060, 1061, 1065, 1066, 1067, 1073, 1074, 1075, 910, 911, 912, 255, 257, 258, 259, 260, 261,
     888, 889, 890, 862, 874, 875, 877, 1058, 1059, 906, 907, 909, 246, 247, 248, 249, 250, 251,
     894, 895, 896, 897, 898, 899, 902, 233, 1096, 1097};
-/// Music played on arriving from each town (the garage's 561 comes with the sign-in screen).
-constexpr uint16_t kMusic[] = {562, 581, 151};
+/// Music played on arriving from each town (the garage's 561 comes with the sign-in screen);
+/// the towns, their games and their certificates play the same tunes.
+struct TownTune {
+    uint16_t entry;
+    std::vector<double> notes;
+};
+const TownTune kMusic[] = {
+    {562, {523.25, 392.0, 440.0, 392.0, 523.25, 587.33, 659.25, 523.25}}, // the circus: a march
+    {581, {349.23, 440.0, 523.25, 440.0, 392.0, 466.16, 440.0, 349.23}},  // the zoo: a stroll
+    {151, {293.66, 349.23, 440.0, 392.0, 349.23, 329.63, 293.66, 220.0}}, // the city: a chase
+};
 
 } // namespace
 
@@ -114,17 +151,17 @@ void AddCertificates(GameData& data) {
     for (const auto& town : kRanks)
         for (int r = 0; r < 3; ++r) data.parts.AddPart(Still(Plate(40 + 20 * r, 40 + 20 * r, kGold), 560, 150), town[r]);
     for (const uint16_t entry : {278, 280, 279}) data.parts.AddPart(Still(Plate(80, 50, kGreen), 330, 220), entry);
-    // Panel 7's pictures: printing and no printer.
-    data.parts.AddPart(Still(Plate(200, 120, kBlue), 320, 150), 1200);
-    data.parts.AddPart(Still(Plate(200, 120, kGrey), 320, 150), 1199);
+    // Panel 7's pictures: a printer with the page coming out, and a printer crossed out when
+    // there is none.
+    data.parts.AddPart(Still(Printer(40, false), 320, 150), 1200);
+    data.parts.AddPart(Still(Printer(0, true), 320, 150), 1199);
     const uint32_t backButton = data.parts.AddPart(Still(Plate(60, 40, kGreen), 0, 0)).part;
     const uint32_t printButton = data.parts.AddPart(Still(Plate(60, 40, kBlue), 0, 0)).part;
 
     for (const uint16_t entry : kVoices)
         data.file.AddChunk(GameData::kSnippets, Tone(250.0 + entry % 400),
                            {.entry = entry, .name = "Voice " + std::to_string(entry), .property = PropertyRecordBytes().SoundDefaults()});
-    for (const uint16_t entry : kMusic)
-        data.file.AddChunk(GameData::kSnippets, Tone(200.0 + entry % 100), {.entry = entry, .name = "Music " + std::to_string(entry)});
+    for (const TownTune& tune : kMusic) AddMusicTrack(data, tune.entry, tune.notes, "Music " + std::to_string(tune.entry));
     data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = u"Printing your certificate..."}}),
                        {.entry = 269, .name = "Printing"});
     data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = u"No printer is set up."}}),
@@ -143,10 +180,14 @@ void AddCertificates(GameData& data) {
     for (const Screen& screen : kScreens) {
         ActivityPlan activity{.classId = screen.classId, .backgroundId = page, .paletteId = palette};
         activity.properties.Pair(50, 1, 320, 240);
+        // The styles of the awards' counts (right-aligned, so that each stands clear of the
+        // award before it and ends short of its own) and of the player's name (centred).
         ObjectPlan counts{.classId = 76, .objectId = 1};
-        counts.properties.Pair(50, 1, 600, 20);
+        counts.properties.Pair(50, 1, 600, 20).Text(70, 11, "Arial").Short(70, 7, 18).Long(70, 4, 1)
+            .Long(70, 9, kInkText);
         ObjectPlan name{.classId = 76, .objectId = 2};
-        name.properties.Pair(50, 1, 600, 40);
+        name.properties.Pair(50, 1, 600, 40).Text(70, 11, "Arial").Short(70, 7, 24).Long(70, 4, 2)
+            .Long(70, 9, kInkText);
         ObjectPlan back{.classId = 1001, .objectId = 1, .partId = backButton};
         back.properties.Pair(50, 1, 470, 250).Short(50, 3, 1).Short(1001, 1, 5);
         ObjectPlan print{.classId = 1310, .objectId = 2, .partId = printButton};

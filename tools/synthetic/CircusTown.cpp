@@ -173,7 +173,7 @@ uint32_t AddCertificateButtonPart(GameData& data) {
 
 ObjectPlan CertificateButton(uint32_t part, uint16_t certificate) {
     ObjectPlan button{.classId = 1001, .partId = part};
-    button.properties.Pair(50, 1, 600, 40).Short(50, 3, 1).Short(1001, 1, int16_t(certificate));
+    button.properties.Pair(50, 1, 600, 100).Short(50, 3, 1).Short(1001, 1, int16_t(certificate));
     return button;
 }
 
@@ -205,7 +205,7 @@ void AddCircusTown(GameData& data) {
     for (const TreeAt& t : kTrees) town.objects.push_back(Solid(kSimple, 0, part({{Tree(t.size)}}), t.x, t.y, true));
     for (uint32_t n = 0; n < std::size(kPlaces); ++n) {
         const PlaceAt& p = kPlaces[n];
-        ObjectPlan place = Prop(kPlace, n, part({{Pad(int(n))}}), p.x, p.y);
+        ObjectPlan place = Prop(kPlace, n, data.parts.AddPart(PadPart(int(n))).part, p.x, p.y);
         place.properties.Pair(1060, 1, p.targetX, p.targetY);
         town.objects.push_back(place);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 using namespace vqt::test;
 
@@ -259,12 +260,85 @@ Picture Awning() {
     return p;
 }
 
-Picture Pad(int number) {
-    Picture p(80, 40);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 80; ++x)
-            if (InEllipse(x, y, 40, 20, 39, 19) && !InEllipse(x, y, 40, 20, 30, 13)) p.at(x, y) = uint8_t(kPadBase + number % 6);
+namespace {
+
+/// Whether the point (u, v), each -1 to 1 across the pad, lies on the pad of the number: a
+/// sign for the way out, a star burst, a diamond, a hexagon, a flower and a house.
+bool OnPad(int number, double u, double v) {
+    const double r = std::hypot(u, v), a = std::atan2(v, u);
+    switch (number % 6) {
+    case 0: return std::abs(u) <= 1.0 && std::abs(v) <= 1.0 && std::abs(u) + std::abs(v) <= 1.7;
+    case 1: return r <= 0.82 + 0.18 * std::cos(8.0 * a);
+    case 2: return std::abs(u) + std::abs(v) <= 1.0;
+    case 3: return std::abs(v) <= 1.0 && std::abs(u) <= 1.0 - 0.45 * std::abs(v);
+    case 4: return r <= 0.84 + 0.16 * std::cos(6.0 * a);
+    default: return std::abs(u) <= 0.8 && (v >= -0.25 || std::abs(u) <= 0.8 * (v + 1.0) / 0.75);
+    }
+}
+
+/// Whether (dx, dy) from the pad's middle lies on the emblem of the number's game (about 40 x
+/// 26): an arrow up (the way out), a star (the arcade), a chequered flag (the race), crossed
+/// rails (the puzzle), a paw (the round-up) and a door (home).
+bool OnEmblem(int number, int dx, int dy, bool& dark) {
+    dark = false;
+    switch (number % 6) {
+    case 0: return (dy >= -2 && dy <= 12 && std::abs(dx) <= 4) || (dy >= -12 && dy < -2 && std::abs(dx) <= dy + 12);
+    case 1: {
+        const double r = std::hypot(dx, dy * 1.4), a = std::atan2(dy * 1.4, double(dx)) + std::numbers::pi / 2;
+        return r <= 7.0 + 9.0 * std::pow(std::abs(std::cos(2.5 * a)), 3.0);
+    }
+    case 2:
+        if (dx == -16 && dy >= -12 && dy <= 12) { // the pole
+            dark = true;
+            return true;
+        }
+        if (dx <= -15 || dx > 16 || dy < -12 || dy > 2) return false;
+        dark = ((dx + 16) / 8 + (dy + 12) / 7) % 2 == 1;
+        return true;
+    case 3: {
+        const bool rails = std::abs(std::abs(dx) - 6) <= 1 || std::abs(std::abs(dy) - 5) <= 1;
+        const bool sleepers = (std::abs(dx) <= 10 && std::abs(dy) <= 12 && (dy + 12) % 5 == 0) ||
+                              (std::abs(dy) <= 8 && std::abs(dx) <= 18 && (dx + 18) % 6 == 0);
+        if ((rails && std::abs(dx) <= 18 && std::abs(dy) <= 12) || sleepers) {
+            dark = sleepers && !rails;
+            return std::abs(dx) <= 7 || std::abs(dy) <= 6;
+        }
+        return false;
+    }
+    case 4: {
+        auto disc = [&](int cx, int cy, int rx, int ry) { return InEllipse(dx, dy, cx, cy, rx, ry); };
+        return disc(0, 5, 9, 7) || disc(-11, -5, 4, 4) || disc(-4, -10, 4, 4) || disc(4, -10, 4, 4) || disc(11, -5, 4, 4);
+    }
+    default: // a dark door with a white knob
+        dark = !(dx == 3 && dy == 3);
+        return std::abs(dx) <= 6 && dy >= -6 && dy <= 12;
+    }
+}
+
+} // namespace
+
+Picture Pad(int number, bool lit) {
+    constexpr int kWidth = 112, kHeight = 56, kEdge = 3;
+    Picture p(kWidth, kHeight);
+    auto on = [&](int x, int y) {
+        return OnPad(number, (x + 0.5 - kWidth / 2.0) / (kWidth / 2.0), (y + 0.5 - kHeight / 2.0) / (kHeight / 2.0));
+    };
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            if (!on(x, y)) continue;
+            const bool edge = !on(x - kEdge, y) || !on(x + kEdge, y) || !on(x, y - kEdge) || !on(x, y + kEdge);
+            bool dark = false;
+            if (edge) p.at(x, y) = lit ? kCoin : kWhite;
+            else if (OnEmblem(number, x - kWidth / 2, y - kHeight / 2, dark)) p.at(x, y) = dark ? kIron : kWhite;
+            else p.at(x, y) = uint8_t(kPadBase + number % 6);
+        }
     return p;
+}
+
+PartPlan PadPart(int number) {
+    PartPlan part = PartOf({{Pad(number, false), Pad(number, true)}});
+    for (FramePlan& frame : part.states[0].frames) frame.duration = 24;
+    return part;
 }
 
 Picture Flag() {

@@ -41,8 +41,12 @@ vqt::test::Picture Cone(bool tipped);
 vqt::test::Picture Manhole();
 /// A striped awning over a door, the add-on of a building.
 vqt::test::Picture Awning();
-/// The pad of a place where something happens, in the colour of its number.
-vqt::test::Picture Pad(int number);
+/// The pad of a place where something happens: a filled shape of its own in the colour of its
+/// number, edged in white (in yellow when lit), with the emblem of what happens there in the
+/// middle (0 the way out, 1-4 the arcade, the race, the puzzle and the round-up, 5 home).
+vqt::test::Picture Pad(int number, bool lit = false);
+/// The pad's part: one state whose edge flashes, so that it catches the eye from afar.
+vqt::test::PartPlan PadPart(int number);
 vqt::test::Picture Flag();
 
 /// A bystander in one of two looks, facing the viewer (0), to the right (1) or away (2),

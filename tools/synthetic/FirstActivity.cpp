@@ -1,6 +1,7 @@
 // The first activity {1, 0, 26}, a timed screen of the game (class 200, object id 3, so that it
 // leads to {1, 0, 3}): a 640 x 480 background picture with its palette, and a sun, a house and
-// a tree (props with one still picture and a generated tone each) standing on it.
+// a tree (props with one still picture and a generated tone each) standing on it; its music
+// is the opening tune {7, 0, 990}.
 #include <cmath>
 #include <vector>
 
@@ -14,6 +15,7 @@ using namespace vqt::test;
 namespace {
 
 constexpr int kWidth = 640;
+constexpr uint16_t kOpeningTune = 990;
 constexpr int kHeight = 480;
 
 /// 256 colours: a sky ramp (1-63), a ground ramp (64-127), and bright colours from 128 on.
@@ -130,6 +132,9 @@ void AddFirstActivity(GameData& data) {
     activity.backgroundId = background;
     activity.paletteId = palette;
     activity.properties.Pair(50, 1, kWidth / 2, kHeight / 2); // centred on the stage
+    // The opening tune plays from the start (the music track of the game's screens).
+    AddMusicTrack(data, kOpeningTune, {392.0, 440.0, 523.25, 440.0, 392.0, 329.63, 293.66, 329.63}, "Music: opening");
+    activity.properties.Short(200, 2, int16_t(kOpeningTune));
     const std::vector<uint32_t> tones = AddPropTones(data.parts);
     activity.objects = {Prop(1, AddStill(data.parts, Sun(), colours, tones[0]), 520, 90),
                         Prop(2, AddStill(data.parts, House(), colours, tones[1]), 200, 290),

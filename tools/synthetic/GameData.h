@@ -50,9 +50,13 @@ uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t
 /// made before has it (as AddSharedPart).
 void AddSharedTone(GameData& data, uint16_t entry, double frequency, const std::string& name);
 
+/// Adds snippet {7, 0, entry}, a screen's music: a tune of the notes (in Hz, half a second
+/// each) that the music process loops without a click, unless a screen made before has it.
+void AddMusicTrack(GameData& data, uint16_t entry, const std::vector<double>& notes, const std::string& name);
+
 /// A w x h picture of the fill colour with a two-pixel border of another.
 vqt::test::Picture FramedBox(int w, int h, uint8_t fill, uint8_t border);
 
-/// A snippet chunk's data: a tone of the frequency, a quarter of a second fading out, as raw
-/// 8-bit mono sound at 22050 Hz.
+/// A snippet chunk's data: a tone of the frequency, a quarter of a second fading from a quarter
+/// of full scale to a quarter of that, as raw 8-bit mono sound at 22050 Hz.
 vqt::test::Bytes Tone(double frequency);

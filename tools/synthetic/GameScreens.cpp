@@ -1,7 +1,7 @@
 // The game activity's screens and panels. The first activity {1, 0, 26} (FirstActivity.cpp) is
-// a timed screen that leads to {1, 0, 3}, a second timed screen (object id 4), which leads to
-// {1, 0, 4}, the sign-in screen (SignInScreen.cpp); {1, 0, 60} is an ordinary screen (object
-// id 0) where ESC opens the pause menu. Also: the panel
+// a timed screen that leads to {1, 0, 3}, a second timed screen (object id 4), the title with
+// its tune {7, 0, 991}, which leads to {1, 0, 4}, the sign-in screen (SignInScreen.cpp);
+// {1, 0, 60} is an ordinary screen (object id 0) where ESC opens the pause menu. Also: the panel
 // art with its buttons and pictures, the click marker, the voices of the spoken labels and
 // questions, the panels' texts and the list {12, 0, 79} of the game's own messages.
 #include <cmath>
@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
+constexpr uint16_t kTitleTune = 991;
 
 /// Colour indices of the palette below.
 enum : uint8_t {
@@ -204,7 +205,9 @@ void AddScreen(GameData& data, uint16_t entry, uint32_t objectId, int kind, cons
 } // namespace
 
 void AddGameScreens(GameData& data) {
-    AddScreen(data, 3, 4, 0, "Second title");
+    // The title plays its own tune until the sign-in's music takes over.
+    AddMusicTrack(data, kTitleTune, {261.63, 329.63, 392.0, 329.63, 349.23, 440.0, 523.25, 392.0}, "Music: title");
+    AddScreen(data, 3, 4, 0, "Second title", PropertyBytes().Short(200, 2, kTitleTune));
     // The host shows (start panel mode 1) and the music {7, 0, 900} plays.
     AddScreen(data, 60, 0, 1, "First ordinary screen", PropertyBytes().Short(200, 1, 1).Short(200, 2, 900),
               AddSignInProps(data));

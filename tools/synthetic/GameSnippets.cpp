@@ -1,15 +1,39 @@
 // The five game-wide sound snippets {7, 0, 838}, {7, 0, 7}, {7, 0, 8}, {7, 0, 6} and {7, 0, 9}
 // as short generated tones: raw 8-bit mono sound at 22050 Hz (the format a snippet chunk has
 // without its own), a 16-byte head {loop mode, volume, left, right, data size, 0}, then the
-// signed samples.
+// signed samples. Also the screens' music: looping tunes of 16-bit sound.
+//
+// The levels leave room for the voices a busy screen plays at once (music, the engine's and the
+// siren's loops, a spoken line, a few sounds): a tone peaks at a quarter of full scale, a tune
+// at a quarter too (the music process plays it at a little under half its volume).
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
+#include "tools/builders/SnippetBuilder.h"
 #include "tools/synthetic/GameData.h"
 
 using namespace vqt::test;
 
 namespace {
 constexpr int kRate = 22050;
+constexpr double kTonePeak = 32.0;   // of 127
+constexpr double kTunePeak = 8000.0; // of 32767
+/// A tune's notes last half a second, rising and falling over 20 ms so that none clicks.
+constexpr int kNoteSamples = kRate / 2, kNoteEdge = kRate / 50;
+
+std::vector<int16_t> Tune(const std::vector<double>& notes) {
+    std::vector<int16_t> samples;
+    for (const double hz : notes)
+        for (int t = 0; t < kNoteSamples; ++t) {
+            const double edge = std::min({1.0, double(t) / kNoteEdge, double(kNoteSamples - 1 - t) / kNoteEdge});
+            const double phase = 2.0 * std::numbers::pi * hz * t / kRate;
+            // A soft octave below carries the tune along.
+            const double voice = 0.7 * std::sin(phase) + 0.3 * std::sin(phase / 2.0);
+            samples.push_back(int16_t(std::lround(kTunePeak * edge * voice)));
+        }
+    return samples;
+}
 } // namespace
 
 Bytes Tone(double frequency) {
@@ -22,8 +46,9 @@ Bytes Tone(double frequency) {
     PutBe32(data, 8, kSamples);
     PutBe32(data, 12, 0);
     for (int i = 0; i < kSamples; ++i) {
-        const double fade = 1.0 - double(i) / kSamples;
-        data.push_back(uint8_t(int8_t(std::lround(100.0 * fade * std::sin(2.0 * M_PI * frequency * i / kRate)))));
+        // Down to a quarter, so that every cycle still crosses zero at 8 bits.
+        const double fade = 1.0 - 0.75 * double(i) / kSamples;
+        data.push_back(uint8_t(int8_t(std::lround(kTonePeak * fade * std::sin(2.0 * M_PI * frequency * i / kRate)))));
     }
     return data;
 }
@@ -32,6 +57,14 @@ void AddSharedTone(GameData& data, uint16_t entry, double frequency, const std::
     if (data.file.HasChunk(GameData::kSnippets, entry)) return;
     data.file.AddChunk(GameData::kSnippets, Tone(frequency),
                        {.entry = entry, .name = name, .property = PropertyRecordBytes().SoundDefaults()});
+}
+
+void AddMusicTrack(GameData& data, uint16_t entry, const std::vector<double>& notes, const std::string& name) {
+    if (data.file.HasChunk(GameData::kSnippets, entry)) return;
+    SnipPlan plan;
+    plan.bits = 16;
+    plan.sound = Pcm16(Tune(notes));
+    data.file.AddChunk(GameData::kSnippets, SnipData(plan), {.entry = entry, .name = name, .property = SnipProperty(plan)});
 }
 
 void AddGameSnippets(GameData& data) {

@@ -184,7 +184,7 @@ IndexedPicture Background() {
     return p;
 }
 
-/// Raw 8-bit mono sound: a fading tone of the length.
+/// Raw 8-bit mono sound: a fading tone of the length, peaking at a quarter of full scale.
 Bytes ToneOf(double frequency, int ms) {
     const int samples = kRate * ms / 1000;
     Bytes data;
@@ -196,7 +196,7 @@ Bytes ToneOf(double frequency, int ms) {
     PutBe32(data, 12, 0);
     for (int i = 0; i < samples; ++i) {
         const double fade = 1.0 - 0.5 * double(i) / samples;
-        data.push_back(uint8_t(int8_t(std::lround(90.0 * fade * std::sin(2.0 * M_PI * frequency * i / kRate)))));
+        data.push_back(uint8_t(int8_t(std::lround(32.0 * fade * std::sin(2.0 * M_PI * frequency * i / kRate)))));
     }
     return data;
 }
@@ -244,8 +244,9 @@ void AddGarageScreen(GameData& data, const GarageOptions& options) {
         int16_t x;
         int16_t target;
     };
-    for (const Nav& n : {Nav{6, 3430, 570, 8}, Nav{7, 3431, 70, 4}, Nav{8, 3432, 320, 6}}) {
-        ObjectPlan button = Object(1001, n.id, ChunkIdOf(GameData::kParts, n.part), n.x, 430);
+    // Along the bottom, clear of the host (bottom right) and of the captions below them.
+    for (const Nav& n : {Nav{6, 3430, 480, 8}, Nav{7, 3431, 70, 4}, Nav{8, 3432, 320, 6}}) {
+        ObjectPlan button = Object(1001, n.id, ChunkIdOf(GameData::kParts, n.part), n.x, 400);
         button.properties.Short(50, 3, 1).Short(1001, 1, n.target);
         objects.push_back(button);
     }

@@ -129,14 +129,15 @@ ObjectPlan NavigationButton(uint32_t objectId, uint32_t part, int16_t x, int16_t
     return button;
 }
 
-/// The counter panel's bar: state 0 for mode 1, state 1 for mode 2, placed at the bottom.
+/// The counter panel's bar: state 0 for mode 1, state 1 for mode 2, along the top of the stage
+/// behind the counters' icons (the bottom belongs to the buttons, the captions and the host).
 PartPlan CounterBar() {
     PartPlan part;
     part.palette = CounterColours();
     for (const uint8_t colour : {kNavy, kSky}) {
         Picture bar(600, 40, colour);
         for (int x = 0; x < 600; ++x) bar.at(x, 0) = bar.at(x, 39) = kWhite;
-        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = bar, .hotX = 320, .hotY = 455}}});
+        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = bar, .hotX = 320, .hotY = 22}}});
     }
     return part;
 }
@@ -179,7 +180,8 @@ std::vector<ObjectPlan> AddSignInProps(GameData& data) {
     // The style of the panels' texts: 20-point Arial in white, centred; it shows no text itself.
     ObjectPlan panelTexts = Object(76, 1000, 0, -100, -100);
     panelTexts.properties.Text(70, 11, "Arial").Short(70, 7, 20).Long(70, 4, 2).Byte(70, 8, 1).Long(70, 9, 0x00FFFFFF);
-    return {NavigationButton(1, forward, 560, 420, 5), NavigationButton(3, quit, 80, 420, 7),
+    // The buttons stand clear of the host (bottom right) and of the captions (bottom middle).
+    return {NavigationButton(1, forward, 480, 400, 5), NavigationButton(3, quit, 80, 400, 7),
             Object(1120, 10, box, 200, 300), drifting, panelTexts};
 }
 

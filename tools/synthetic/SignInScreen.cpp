@@ -3,8 +3,8 @@
 // while the start hint is spoken, the delete button and the quit badge (to 7); the empty
 // badge {2, 0, 891}, the badge background {2, 0, 1000}, the delete question's picture
 // {2, 0, 1080} and text {17, 0, 49}; the help lines' voices (tones of 0.25 s), the back-from-
-// the-garage music {7, 0, 561}, the name suggestions {17, 0, 318..325} and the first-time movie
-// {18, 0, 6} (a clip of 0.4 s).
+// the-garage music {7, 0, 561} (a tune), the name suggestions {17, 0, 318..325} and the
+// first-time movie {18, 0, 6} (a clip of 0.4 s).
 #include <string>
 #include <vector>
 
@@ -75,7 +75,9 @@ std::vector<ObjectPlan> AddSignInScreenProps(GameData& data) {
     const uint32_t remove = data.parts.AddPart(States({Round(kRed, kWhite, true), Round(kDark, kWhite, true),
                                                        Round(kRed, kYellow, true)})).part;
 
-    for (const uint16_t voice : {589, 590, 591, 593, 594, 595, 596, 597, 598, 599, 602, 604, 759, 213, 214, 89, 561})
+    AddMusicTrack(data, 561, {392.0, 493.88, 587.33, 493.88, 440.0, 523.25, 493.88, 392.0},
+                  "Music: back from the garage");
+    for (const uint16_t voice : {589, 590, 591, 593, 594, 595, 596, 597, 598, 599, 602, 604, 759, 213, 214, 89})
         data.file.AddChunk(GameData::kSnippets, Tone(200.0 + voice / 2.0),
                            {.entry = voice, .name = "Voice " + std::to_string(voice), .property = PropertyRecordBytes().SoundDefaults()});
     static const char16_t* const kSuggestions[] = {u"Sparky", u"Rusty", u"Dash", u"Ziggy", u"Pip", u"Comet", u"Echo", u"Nova"};
@@ -87,13 +89,15 @@ std::vector<ObjectPlan> AddSignInScreenProps(GameData& data) {
 
     ObjectPlan font = Object(76, 2, 0, -100, -100);
     font.properties.Text(70, 11, "Arial").Short(70, 7, 24).Long(70, 9, 0x00FFFFFF);
-    ObjectPlan label = Object(76, 100, 0, 80, 470);
+    ObjectPlan label = Object(76, 100, 0, 80, 445);
     label.properties.Text(70, 11, "Arial").Short(70, 7, 14).Long(70, 4, 2).Byte(70, 8, 1).Short(70, 1, 51);
     ObjectPlan panelTexts = Object(76, 1000, 0, -100, -100);
     panelTexts.properties.Text(70, 11, "Arial").Short(70, 7, 20).Long(70, 4, 2).Byte(70, 8, 1).Long(70, 9, 0x00FFFFFF);
-    ObjectPlan forward = Object(1001, 1, go, 560, 420);
+    // The buttons stand below the badges, clear of the host (bottom right) and of the captions
+    // (along the bottom).
+    ObjectPlan forward = Object(1001, 1, go, 480, 400);
     forward.properties.Short(50, 3, 1).Short(1001, 1, 5);
-    ObjectPlan quit = Object(1001, 3, remove, 320, 420);
+    ObjectPlan quit = Object(1001, 3, remove, 320, 400);
     quit.properties.Short(50, 3, 1).Short(1001, 1, 7);
-    return {font, label, panelTexts, forward, Object(1320, 2, remove, 80, 420), quit};
+    return {font, label, panelTexts, forward, Object(1320, 2, remove, 80, 400), quit};
 }

@@ -104,7 +104,7 @@ void AddTownMap(GameData& data, const TownMap& map) {
         town.objects.push_back(Solid(kBlocker, 0, PartOfPictures(data, {{circus::House(h.width, h.storeys, h.style)}}), h.x, h.y));
     for (uint32_t n = 0; n < map.places.size(); ++n) {
         const Place& p = map.places[n];
-        ObjectPlan place = Prop(kPlace, n, PartOfPictures(data, {{circus::Pad(int(n))}}), p.x, p.y);
+        ObjectPlan place = Prop(kPlace, n, data.parts.AddPart(circus::PadPart(int(n))).part, p.x, p.y);
         place.properties.Pair(kPlace, 1, p.targetX, p.targetY);
         town.objects.push_back(place);
     }

@@ -85,20 +85,20 @@ TEST_F(CertificateScenarioTest, BoEarnsTheClosingMovieOncePrintsAndQuitsThroughT
     };
     const std::vector<Step> steps = {
         {[&] { return settledOn(4); }, [] { Click(467, 210); }},                          // Bo's badge
-        {[&] { return CurrentSignIn() && CurrentSignIn()->GetSelectedBadge() == kBo; }, [] { Click(560, 420); }},
+        {[&] { return CurrentSignIn() && CurrentSignIn()->GetSelectedBadge() == kBo; }, [] { Click(480, 400); }},
         {[&] { return settledOn(5); }, [] { Click(320, 170); }},                          // the zoo's first vehicle
         {[&] { return garage() && garage()->GetSelectedValue() == 2 && garage()->GetGoButton()->IsVisible(); },
-         [] { Click(570, 430); }},                                                        // go
-        {[&] { return settledOn(14); }, [] { Click(600, 30); }},                          // the certificate
+         [] { Click(480, 400); }},                                                        // go
+        {[&] { return settledOn(14); }, [] { Click(600, 85); }},                          // the certificate
         {[&] { return settledOn(21) && quiet(); }, [] { Click(550, 250); }},               // print
         {[&] { return certificate() && certificate()->IsPanelShown(Certificate_Activity::kPanelPrint); },
          [&] { log += "panel 7 opens\n"; }},
         {[&] { return settledOn(21) && certificate() && !certificate()->IsPanelShown(Certificate_Activity::kPanelPrint); },
          [&] { log += "panel 7 closes\n"; Click(470, 250); }},                           // back to the garage
-        {[&] { return settledOn(5); }, [] { Click(320, 430); }},                          // the certificate again
+        {[&] { return settledOn(5); }, [] { Click(320, 400); }},                          // the certificate again
         {[&] { return settledOn(21); }, [] { Click(470, 250); }},                          // back
-        {[&] { return settledOn(5); }, [] { Click(70, 430); }},                           // back to the sign-in
-        {[&] { return settledOn(4); }, [] { Click(320, 420); }},                          // quit
+        {[&] { return settledOn(5); }, [] { Click(70, 400); }},                           // back to the sign-in
+        {[&] { return settledOn(4); }, [] { Click(320, 400); }},                          // quit
         {[&] { return CurrentSignIn() && CurrentSignIn()->IsPanelShown(CTLVActivity::kPanelQuit); },
          [] { Click(430, 340); }},                                                        // yes
         {[&] { return settledOn(7); }, [] { Click(320, 240); }},                          // the credits end

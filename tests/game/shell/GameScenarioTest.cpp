@@ -160,8 +160,8 @@ TEST_F(GameScenarioTest, TheFirstScreensNavigationButtonLightsUpUnderThePointerA
     Scenario s = Game(kFrameMs);
     s.frames = tickAt(3500);
     // The first move after the switch only tells the window where the pointer is.
-    s.input = "2000 WM_MOUSEMOVE 0 0 550 410\n2050 WM_MOUSEMOVE 0 0 560 420\n"
-              "2400 WM_LBUTTONDOWN 1 0 560 420\n2800 WM_LBUTTONUP 0 0 560 420\n";
+    s.input = "2000 WM_MOUSEMOVE 0 0 470 390\n2050 WM_MOUSEMOVE 0 0 480 400\n"
+              "2400 WM_LBUTTONDOWN 1 0 480 400\n2800 WM_LBUTTONUP 0 0 480 400\n";
     s.shots = {tickAt(2300), tickAt(2700)};
     std::string log;
     ChunkId shown = kNullChunkId;

@@ -77,7 +77,7 @@ protected:
 TEST_F(GarageScenarioTest, ANewPlayerFindsVehicle0PreselectedSilentlyAndNoUpgrade) {
     std::string log;
     std::string state;
-    const ScenarioRun run = Run(60, 0, 5500, "1000 WM_MOUSEMOVE 0 0 560 420\n1100 WM_LBUTTONDOWN 1 0 560 420\n1150 WM_LBUTTONUP 0 0 560 420\n",
+    const ScenarioRun run = Run(60, 0, 5500, "1000 WM_MOUSEMOVE 0 0 480 400\n1100 WM_LBUTTONDOWN 1 0 480 400\n1150 WM_LBUTTONUP 0 0 480 400\n",
                                 {TickAt(5400)}, log, [&](uint32_t tick) {
                                     VehicleSelect_Activity* garage = Garage();
                                     if (tick != TickAt(5400) || !garage) return;
@@ -98,7 +98,7 @@ TEST_F(GarageScenarioTest, BoChoosesTheHydrovaneAndDrivesOutToTheCircusTown) {
     const ScenarioRun run = Run(
         5, 3, 6500,
         "1500 WM_MOUSEMOVE 0 0 106 280\n1550 WM_LBUTTONDOWN 1 0 106 280\n1600 WM_LBUTTONUP 0 0 106 280\n"
-        "2400 WM_MOUSEMOVE 0 0 570 430\n2450 WM_LBUTTONDOWN 1 0 570 430\n2500 WM_LBUTTONUP 0 0 570 430\n",
+        "2400 WM_MOUSEMOVE 0 0 480 400\n2450 WM_LBUTTONDOWN 1 0 480 400\n2500 WM_LBUTTONUP 0 0 480 400\n",
         {TickAt(1400), TickAt(4600), TickAt(6400)}, log, [&](uint32_t tick) {
             VehicleSelect_Activity* garage = Garage();
             if (!garage) return;

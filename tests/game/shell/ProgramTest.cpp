@@ -322,13 +322,13 @@ TEST_F(VirtualScreenTest, BoSignsInByMouseChoosesTheHydrovaneAndDrivesOutToTheCi
     ASSERT_TRUE(WaitForStage(display, [&](const RgbImage& s) { return ShowsWithin(s, signIn, 40, 120, 605, 365); },
                              30000, shown)) << "the sign-in's badges";
     ASSERT_TRUE(click(467, 210)) << "Bo's badge";
-    ASSERT_TRUE(click(560, 420)) << "continue";
+    ASSERT_TRUE(click(480, 400)) << "continue";
     ASSERT_TRUE(WaitForStage(display, [&](const RgbImage& s) { return ShowsWithin(s, garage, 20, 85, 620, 380); },
                              30000, shown)) << "the garage's vehicles";
     ASSERT_TRUE(click(106, 280)) << "the Hydrovane";
     ASSERT_TRUE(WaitForStage(display, [&](const RgbImage& s) { return Pixel(s, 43, 280) == Pixel(garage, 43, 170); },
                              10000, shown)) << "the Hydrovane selected";
-    ASSERT_TRUE(click(570, 430)) << "go";
+    ASSERT_TRUE(click(480, 400)) << "go";
     ASSERT_EQ(std::system((xdotool + "mousemove 0 0").c_str()), 0);
     // The town's bystanders wander on the program's own clock, so the screen is the headless
     // town's picture but for the few pixels where people have walked since.

@@ -38,15 +38,15 @@ TEST_F(SignInScenarioTest, ANewPlayerSignsInOnBadgeZeroAndSeesTheMovieBeforeTheG
     const auto before = SlotChunks(work / "TLVSave.vqk");
     Scenario s = Game(kFrameMs);
     s.frames = TickAt(20000);
-    // Badge 0 at (177, 145); "Ann" typed; the continue badge at (560, 420).
+    // Badge 0 at (177, 145); "Ann" typed; the continue badge at (480, 400).
     s.input = "15000 WM_MOUSEMOVE 0 0 170 140\n15050 WM_MOUSEMOVE 0 0 177 145\n"
               "15100 WM_LBUTTONDOWN 1 0 177 145\n15150 WM_LBUTTONUP 0 0 177 145\n"
               "15400 WM_KEYDOWN 16 0 0 0\n15420 WM_KEYDOWN 65 0 0 0\n15430 WM_CHAR 65 0 0 0\n"
               "15450 WM_KEYUP 65 0 0 0\n15460 WM_KEYUP 16 0 0 0\n"
               "15500 WM_KEYDOWN 78 0 0 0\n15510 WM_CHAR 110 0 0 0\n15530 WM_KEYUP 78 0 0 0\n"
               "15600 WM_KEYDOWN 78 0 0 0\n15610 WM_CHAR 110 0 0 0\n15630 WM_KEYUP 78 0 0 0\n"
-              "16500 WM_MOUSEMOVE 0 0 555 415\n16550 WM_MOUSEMOVE 0 0 560 420\n"
-              "16600 WM_LBUTTONDOWN 1 0 560 420\n16650 WM_LBUTTONUP 0 0 560 420\n";
+              "16500 WM_MOUSEMOVE 0 0 475 395\n16550 WM_MOUSEMOVE 0 0 480 400\n"
+              "16600 WM_LBUTTONDOWN 1 0 480 400\n16650 WM_LBUTTONUP 0 0 480 400\n";
     s.shots = {TickAt(14900), TickAt(16000)};
     // The voice lines and the activities, with their times.
     std::string log;
@@ -85,7 +85,7 @@ TEST_F(SignInScenarioTest, ANewPlayerSignsInOnBadgeZeroAndSeesTheMovieBeforeTheG
     EXPECT_EQ(EncodePlayerRecord(stored.Record()), EncodePlayerRecord(ann.Record()));
 }
 
-/// Straight into the sign-in: Bo's badge (slot 3, at (467, 210)), delete (80, 420) and the
+/// Straight into the sign-in: Bo's badge (slot 3, at (467, 210)), delete (80, 400) and the
 /// question's no (210, 340); delete again and yes (430, 340).
 TEST_F(SignInScenarioTest, DeletingBoAsksFirstAndNoKeepsTheFileWhileYesResetsSlotThreeOnly) {
     Ini("STARTACTIVITY=4\n");
@@ -99,7 +99,7 @@ TEST_F(SignInScenarioTest, DeletingBoAsksFirstAndNoKeepsTheFileWhileYesResetsSlo
     };
     Scenario s = Game(kFrameMs);
     s.frames = TickAt(12000);
-    s.input = click(1000, 467, 210) + click(2000, 80, 420) + click(4000, 210, 340) + click(7000, 80, 420) +
+    s.input = click(1000, 467, 210) + click(2000, 80, 400) + click(4000, 210, 340) + click(7000, 80, 400) +
               click(9000, 430, 340);
     std::string panelLog;
     bool shown = false;

@@ -263,8 +263,8 @@ void DriveToCertificate(CityZooMapTest& test, const GarageRun& c) {
              auto* garage = dynamic_cast<VehicleSelect_Activity*>(CurrentGameActivity());
              return garage && garage->GetSelectedValue() == c.value && garage->GetGoButton()->IsVisible();
          },
-         [] { Click(570, 430); }},                                                 // go
-        {[&] { return settledOn(c.town); }, [] { Click(600, 30); }},              // the certificate button
+         [] { Click(480, 400); }},                                                 // go
+        {[&] { return settledOn(c.town); }, [] { Click(600, 85); }},              // the certificate button
         {[&] { return settledOn(c.certificate); }, [&] { log += "certificate\n"; }},
     };
     size_t next = 0;

@@ -127,7 +127,7 @@ TEST_F(TownBystandersScenarioTest, BystandersWanderAmongTheBlockersAndTheRoadSpa
             // The fire engine, stored on the middle road left of the spawn point.
             player->SetSelectedVehicle(0);
             player->SetWorldPosition(CPoint16(circus::kRoadSpawnX - 220, circus::kSpawnRoadY), WToon_Activity::kWorld);
-            script("0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n");
+            script("0 WM_MOUSEMOVE 0 0 480 400\n50 WM_LBUTTONDOWN 1 0 480 400\n100 WM_LBUTTONUP 0 0 480 400\n");
             ++step;
             return;
         }

@@ -154,7 +154,7 @@ protected:
                 // The garage's choice, and where the record left the vehicle in the town.
                 player->SetSelectedVehicle(vehicleValue);
                 player->SetWorldPosition(stored, WToon_Activity::kWorld);
-                Script(Mouse(0, 570, 430) + "50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n");
+                Script(Mouse(0, 480, 400) + "50 WM_LBUTTONDOWN 1 0 480 400\n100 WM_LBUTTONUP 0 0 480 400\n");
                 ++step;
             } else if (step == 1 && settledOn(8)) {
                 seen.start = SeeStart();

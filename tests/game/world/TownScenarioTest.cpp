@@ -245,7 +245,7 @@ TEST_F(TownScenarioTest, OutOfTheGarageTheTownShowsItsMapAndEscButton2AndYesLead
         std::function<void()> act;
     };
     const std::vector<Step> steps = {
-        {[&] { return settledOn(5); }, [] { Click(570, 430); }}, // go
+        {[&] { return settledOn(5); }, [] { Click(480, 400); }}, // go
         {[&] { return settledOn(8); },
          [&] {
              map = StagePicture();

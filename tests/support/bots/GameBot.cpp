@@ -28,9 +28,9 @@ constexpr uint32_t kKeyHoldMs = 100, kKeyGapMs = 500;
 constexpr int32_t kEscKey = 27;
 /// The sign-in: badge 0, the continue badge and the quit button; the garage: the vehicles'
 /// columns and row, go and back; the certificate: back and print; the credits' end.
-constexpr int kBadgeX = 177, kBadgeY = 145, kContinueX = 560, kContinueY = 420, kQuitX = 320, kQuitY = 420;
+constexpr int kBadgeX = 177, kBadgeY = 145, kContinueX = 480, kContinueY = 400, kQuitX = 320, kQuitY = 400;
 constexpr int kVehicleX[3] = {106, 320, 532};
-constexpr int kVehicleY = 170, kGoX = 570, kBackX = 70, kGarageButtonsY = 430;
+constexpr int kVehicleY = 170, kGoX = 480, kBackX = 70, kGarageButtonsY = 400;
 constexpr int kCertificateBackX = 470, kPrintX = 550, kCertificateButtonsY = 250;
 constexpr int kCreditsX = 320, kCreditsY = 240;
 constexpr uint16_t kCreditsEntry = 7;

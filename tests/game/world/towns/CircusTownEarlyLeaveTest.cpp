@@ -222,9 +222,9 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
                        "1450 WM_KEYUP 65 0 0 0\n1460 WM_KEYUP 16 0 0 0\n"
                        "1500 WM_KEYDOWN 78 0 0 0\n1510 WM_CHAR 110 0 0 0\n1530 WM_KEYUP 78 0 0 0\n"
                        "1600 WM_KEYDOWN 78 0 0 0\n1610 WM_CHAR 110 0 0 0\n1630 WM_KEYUP 78 0 0 0\n" +
-                       Click(2500, 560, 420));
+                       Click(2500, 480, 400));
             }
-            if (id == kGarage && goal == Goal::Badge) Script(Click(1000, 570, 430)); // go
+            if (id == kGarage && goal == Goal::Badge) Script(Click(1000, 480, 400)); // go
             if (id == kTownId) bot = std::make_unique<TownBot>(CircusRoads(), task);
             if (id != kTownId) cornersOf = Goal::Done;
             if (id == kApartments) {

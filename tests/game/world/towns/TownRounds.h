@@ -64,17 +64,17 @@ inline TownRound ZooRound() {
 inline std::string SignInInput(int slot) {
     const std::string at = std::to_string(177 + 290 * (slot % 2)) + " " + std::to_string(145 + 65 * (slot / 2));
     return "1000 WM_MOUSEMOVE 0 0 " + at + "\n1050 WM_LBUTTONDOWN 1 0 " + at + "\n1100 WM_LBUTTONUP 0 0 " + at +
-           "\n2500 WM_MOUSEMOVE 0 0 560 420\n2550 WM_LBUTTONDOWN 1 0 560 420\n2600 WM_LBUTTONUP 0 0 560 420\n";
+           "\n2500 WM_MOUSEMOVE 0 0 480 400\n2550 WM_LBUTTONDOWN 1 0 480 400\n2600 WM_LBUTTONUP 0 0 480 400\n";
 }
 
 /// The garage: the vehicle's button (values 0, 2, 4 on the top row, 1, 3, 5 below, a bay a
 /// world), then the go button.
 inline std::string GarageInput(int vehicle) {
-    if (vehicle < 0) return "0 WM_MOUSEMOVE 0 0 570 430\n50 WM_LBUTTONDOWN 1 0 570 430\n100 WM_LBUTTONUP 0 0 570 430\n";
+    if (vehicle < 0) return "0 WM_MOUSEMOVE 0 0 480 400\n50 WM_LBUTTONDOWN 1 0 480 400\n100 WM_LBUTTONUP 0 0 480 400\n";
     static constexpr int kBayX[3] = {106, 320, 532};
     const std::string at = std::to_string(kBayX[vehicle / 2]) + " " + std::to_string(vehicle % 2 == 0 ? 170 : 280);
     return "0 WM_MOUSEMOVE 0 0 " + at + "\n50 WM_LBUTTONDOWN 1 0 " + at + "\n100 WM_LBUTTONUP 0 0 " + at +
-           "\n1000 WM_MOUSEMOVE 0 0 570 430\n1050 WM_LBUTTONDOWN 1 0 570 430\n1100 WM_LBUTTONUP 0 0 570 430\n";
+           "\n1000 WM_MOUSEMOVE 0 0 480 400\n1050 WM_LBUTTONDOWN 1 0 480 400\n1100 WM_LBUTTONUP 0 0 480 400\n";
 }
 
 /// The certificate page's back button, clicked after a while.
