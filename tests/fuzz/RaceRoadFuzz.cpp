@@ -104,7 +104,7 @@ void RunTrack(CPartFile& file, ChunkId roadList, uint8_t flags) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     if (size < 5) return 0;
     const std::span<const uint8_t> input(data, size);
     const uint8_t flags = data[0];
