@@ -17,6 +17,7 @@
 #include "engine/data/TempBuffers.h"
 #include "engine/graphics/PixelSurface.h"
 #include "game/minigames/GameClasses.h"
+#include "game/shell/GameShellState.h"
 #include "game/shell/TLVFactory.h"
 #include "game/shell/TLVObject.h"
 #include "platform/Platform.h"
@@ -35,7 +36,7 @@ const std::string& ScratchPath() { return vqt::fuzz::ScratchPath("activity"); }
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
     xGame_RegisterClasses();
     // The data as activity {1, 0, 1}, beside a tile sheet and a palette it may name.
     vqt::test::ChunkFileBuilder b;

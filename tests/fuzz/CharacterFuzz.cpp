@@ -10,6 +10,7 @@
 #include "engine/base/Random.h"
 #include "engine/core/DeferredDelete.h"
 #include "engine/data/TempBuffers.h"
+#include "game/shell/GameShellState.h"
 #include "game/shell/StillProps.h"
 #include "game/world/characters/Dweeble.h"
 #include "game/world/characters/DweebleRoutines.h"
@@ -151,7 +152,7 @@ void Play(FuzzWorld* world, Reader& in) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
     xSRand(1);
     Reader in(data, size);
     if (FuzzWorld* world = StartWorld(kNullChunkId, kStageWidth, kStageHeight)) Play(world, in);

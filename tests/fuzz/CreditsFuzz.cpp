@@ -29,8 +29,7 @@ const std::string& ScratchPath() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
-    CGameShellState::ResetForTest();
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
     CGameShellState::Get().gameMessagesLoaded = true;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     std::vector<std::string_view> pieces;
@@ -59,6 +58,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(credits->HasEnded() || credits->ScriptCount() > 8);
     }
     CTLVApp::Destroy();
-    CGameShellState::ResetForTest();
     return 0;
 }

@@ -16,7 +16,7 @@
 #include "tools/builders/ChunkFileBuilder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     if (size < 1) return 0;
     vqt::test::ChunkFileBuilder image;
     const uint8_t frames = image.AddIndex("fram", 8, 1);

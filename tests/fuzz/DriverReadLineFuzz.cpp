@@ -38,7 +38,7 @@ std::string ReadLines(ODriver& driver, int32_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     if (size < 3) return 0;
     const int32_t bufferSize = 2 + data[0] % 40;
     const uint8_t blockStart = data[1];

@@ -10,21 +10,53 @@
 
 #include "engine/app/EngineContext.h"
 #include "platform/Platform.h"
+#include "platform/headless/RecordingDebugOutput.h"
+#include "platform/headless/RecordingPrinter.h"
+#include "platform/headless/ScriptedDialogs.h"
+#include "platform/headless/ScriptedMessages.h"
+#include "platform/posix/PosixFiles.h"
 
 namespace vqt::fuzz {
 
-/// Headless services, made once a process, and a fresh engine context (its trace silent) for
-/// the input about to run, so that no input sees what an earlier one left.
-inline void StartInput() {
-    static const bool ready = [] {
-        plat::UseHeadless();
-        return true;
-    }();
-    (void)ready;
-    static std::unique_ptr<CEngineContext> context;
-    context.reset();
-    context = std::make_unique<CEngineContext>();
-}
+/// One input's engine: headless services made once a process; a fresh engine context (its
+/// trace silent) and, when given, a game module's state forgotten as the input starts; all of
+/// it ended again as the input ends. No input sees what an earlier one left, and whatever an
+/// input allocates is freed by its end, so that the fuzzer's leak check runs after every input.
+class InputScope {
+public:
+    explicit InputScope(void (*moduleReset)()) : moduleReset_(moduleReset) {
+        static const bool ready = [] {
+            plat::UseHeadless();
+            return true;
+        }();
+        (void)ready;
+        context_ = std::make_unique<CEngineContext>();
+        if (moduleReset_) moduleReset_();
+    }
+    ~InputScope() {
+        if (moduleReset_) moduleReset_();
+        context_.reset();
+        // What the headless services recorded of this input (traces, message boxes, window
+        // messages, print jobs) goes with it, and so do the files it put in place and the glyphs
+        // its texts drew.
+        plat::Services& services = plat::services();
+        services.files = std::make_unique<plat::PosixFiles>();
+        services.debug = std::make_unique<plat::RecordingDebugOutput>();
+        services.dialogs = std::make_unique<plat::ScriptedDialogs>();
+        services.messages = std::make_unique<plat::ScriptedMessages>();
+        services.printer = std::make_unique<plat::RecordingPrinter>();
+        services.fonts = std::make_unique<plat::Fonts>(plat::Fonts::Setup::Pinned); // and its glyphs
+    }
+    InputScope(const InputScope&) = delete;
+    InputScope& operator=(const InputScope&) = delete;
+
+private:
+    void (*moduleReset_)();
+    std::unique_ptr<CEngineContext> context_;
+};
+
+/// The scope of the input about to run; hold it for the whole input, before anything it makes.
+[[nodiscard]] inline InputScope StartInput(void (*moduleReset)() = nullptr) { return InputScope(moduleReset); }
 
 /// Ends the process as a failure (the fuzzer's finding) unless `condition` holds.
 inline void Require(bool condition) {

@@ -12,7 +12,7 @@
 #include "tests/support/MemoryStream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     if (size == 0) return 0;
     const uint8_t setting = data[0];
     const vqt::test::Bytes bytes(data + 1, data + size);

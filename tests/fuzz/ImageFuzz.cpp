@@ -82,7 +82,7 @@ void ReadChunk(uint8_t way, const Bytes& bytes) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     if (size == 0) return 0;
     xGraphics_SetPixelFormat(kPixelFormat565);
     const uint8_t way = data[0] % kWays;

@@ -13,7 +13,7 @@
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     static const bool ready = [] {
         static_cast<plat::IniRegistry&>(plat::registry())
             .SetContents("[Software\\\\]\nFRAMERATE=dword:1e\nPARTFILE=\"/reg/part.vqk\"\n");

@@ -19,7 +19,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
-    vqt::fuzz::StartInput(); // the engine context, and with it the sound engine, is fresh
+    const auto scope = vqt::fuzz::StartInput(); // the engine context, and with it the sound engine, is fresh
     if (xSound_Startup(2, 0, 0) != 0) return 0;
     const uint8_t flags = data[0];
     const int32_t rate = int8_t(data[1]);

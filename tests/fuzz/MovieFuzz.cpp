@@ -41,7 +41,7 @@ constexpr uint16_t kFill = 0xA5A5;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     if (size < 2) return 0;
     const int32_t x = int8_t(data[0]);
     const int32_t y = int8_t(data[1]);

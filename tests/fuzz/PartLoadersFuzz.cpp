@@ -67,7 +67,7 @@ void Exercise(CPart& part, uint8_t flags) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     if (size < 1) return 0;
     const uint8_t flags = data[0];
     ++data;

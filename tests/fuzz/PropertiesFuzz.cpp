@@ -24,7 +24,7 @@ public:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     if (size < 4) return 0;
     uint32_t count = 0;
     std::memcpy(&count, data, 4);

@@ -82,8 +82,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    vqt::fuzz::StartInput();
-    CGameShellState::ResetForTest();
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
     xSRand(data[0]);
     Input().SetCursorPos({0, 0});
     const PuzzleTownValues& town = *kTowns[data[0] % 3];
@@ -101,6 +100,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     vqt::test::StopHeadlessGame();
-    CGameShellState::ResetForTest();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/app/Engine.h"
+#include "engine/base/Random.h"
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Event.h"
 #include "engine/core/RunLoop.h"
@@ -19,7 +20,6 @@
 #include "engine/media/Sound.h"
 #include "game/minigames/race/CGRoadRace.h"
 #include "game/minigames/race/RaceClasses.h"
-#include "game/shell/GameShellState.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVFactory.h"
@@ -53,13 +53,16 @@ const RaceRow kRaces[] = {
 
 constexpr const char* kParts = "TLVFMH.vqk";
 constexpr const char* kSave = "TLVSave.vqk";
-/// A plain screen of the generated data to leave each race for.
+/// A plain screen of the generated data to leave the race for.
 constexpr uint16_t kLeaveTo = 60;
 constexpr int kSlot = 3;
-constexpr uint32_t kFrameMs = 16;
-constexpr uint32_t kPlayMs = 5000;
-/// The arrows, ALT (fire), CTRL (siren), ESC, ENTER and space.
-constexpr uint32_t kKeys[] = {37, 38, 39, 40, 18, 17, 27, 13, 32};
+/// Frames of 16, 33 or 50 ms: the longer ones take a race past its finish within the frames.
+constexpr uint32_t kFrameMs[] = {16, 33, 50};
+constexpr int kFrames = 200;
+constexpr int kFramesPerByte = 4;
+/// The held keys by bit: left, up, right, down arrows, ALT (fire) and CTRL (siren).
+constexpr uint32_t kKeys[] = {37, 38, 39, 40, 18, 17};
+constexpr uint32_t kKeyCtrl = 17;
 
 /// The generator's game data, written by the generator once a process.
 const std::string& PartFileBytes() {
@@ -79,9 +82,9 @@ const std::string& PartFileBytes() {
 plat::VirtualClock& Clock() { return static_cast<plat::VirtualClock&>(plat::clock()); }
 plat::HeadlessInput& Input() { return static_cast<plat::HeadlessInput&>(plat::input()); }
 
-void Frames(int n) {
+void Frames(int n, uint32_t ms = kFrameMs[0]) {
     for (int i = 0; i < n; ++i) {
-        Clock().Advance(kFrameMs);
+        Clock().Advance(ms);
         FrameTick(0);
     }
 }
@@ -140,29 +143,14 @@ bool Show(uint16_t entry) {
     return manager->GetCurrentId() == MakeChunkId(1, entry);
 }
 
-/// One frame's input from a byte (and the bytes it takes along).
-void Act(std::span<const uint8_t> input, size_t& at) {
-    const uint8_t action = input[at++];
-    const auto next = [&] { return at < input.size() ? input[at++] : uint8_t(0); };
-    switch (action >> 5) {
-    case 0: case 1: case 2: {
-        const uint32_t key = kKeys[(action & 31) % std::size(kKeys)];
-        const bool down = (action & 32) != 0;
-        Input().SetKeyDown(int32_t(key), down);
-        Dispatch(kEventKeyboard, down ? kEvKeyDown : kEvKeyUp, intptr_t(key));
-        break;
-    }
-    case 3: case 4: {
-        const int16_t x = int16_t(next() * 640 / 256), y = int16_t(next() * 480 / 256);
-        const plat::WinPoint origin = Input().ScreenToClient(OWindow::Main()->GetWindowId(), {0, 0});
-        Input().SetCursorPos({x - origin.x, y - origin.y});
-        if (action & 1) {
-            Dispatch(kEventMouse, kEvButtonDown, 1, CPoint16(x, y));
-            Dispatch(kEventMouse, kEvButtonUp, 0, CPoint16(x, y));
-        }
-        break;
-    }
-    default: break; // a frame without input
+/// Holds the keys of the bits that are set and lets go of the others; CTRL is pressed afresh
+/// each time its bit comes on, as a player toggles the siren.
+void HoldKeys(uint8_t bits, uint8_t before) {
+    for (size_t k = 0; k < std::size(kKeys); ++k) {
+        const bool down = (bits >> k & 1) != 0, was = (before >> k & 1) != 0;
+        if (down == was) continue;
+        Input().SetKeyDown(int32_t(kKeys[k]), down);
+        if (kKeys[k] != kKeyCtrl || down) Dispatch(kEventKeyboard, down ? kEvKeyDown : kEvKeyUp, intptr_t(kKeys[k]));
     }
 }
 
@@ -172,32 +160,47 @@ CGRoadRace* CurrentRace() {
     return dynamic_cast<CGRoadRace*>(current);
 }
 
-/// The race from its intro panel on, for five virtual seconds of the input (a frame without
-/// input once it is used up): whatever is hit, the charges it was given stay as they were.
-void PlayRace(const RaceRow& race, std::span<const uint8_t> input) {
+/// The race from its intro panel on for the frames; whatever is hit, the charges it was given
+/// stay as they were.
+void Play(const RaceRow& race, std::span<const uint8_t> input) {
+    const uint8_t choice = input.empty() ? 0 : input[0];
     CPlayer* player = CTLVApp::Get()->GetPlayer();
-    player->SetSelectedVehicle(race.vehicle);
+    player->SetSelectedVehicle(uint16_t(race.vehicle + (choice >> 2 & 1)));
+    for (int level = 1 + (choice >> 3 & 3) % 3; player->GetActivityLevel(race.world, CGRoadRace::kRaceGame) < level;)
+        player->IncActivityLevel(race.world, CGRoadRace::kRaceGame);
+    uint32_t seed = 0;
+    for (size_t i = 1; i < 5 && i < input.size(); ++i) seed = seed << 8 | input[i];
+    xSRand(seed);
     if (!Show(race.screen)) return;
     CGRoadRace* played = CurrentRace();
     Require(played != nullptr);
     const uint16_t charges = played->GetChargesLeft();
     if (played->IsPanelShown(CGRoadRace::kIntroPanel)) played->OnButton(CGRoadRace::kIntroPanel, 1);
-    size_t at = 0;
-    for (uint32_t ms = 0; ms < kPlayMs; ms += kFrameMs) {
-        if (at < input.size()) Act(input, at);
-        Frames(1);
-        if (CGRoadRace* still = CurrentRace()) Require(still->GetChargesLeft() == charges);
+    const uint32_t frameMs = kFrameMs[input.size() > 5 ? input[5] % std::size(kFrameMs) : 0];
+    const int clockOutAt = input.size() > 6 ? input[6] : 0;
+    const std::span<const uint8_t> keys = input.size() > 7 ? input.subspan(7) : std::span<const uint8_t>{};
+    uint8_t held = 0;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        CGRoadRace* still = CurrentRace();
+        if (still == nullptr) break;
+        Require(still->GetChargesLeft() == charges);
+        if (frame == clockOutAt && !still->GetRaceClock().HasElapsed())
+            Clock().Advance(uint32_t(still->GetRaceClock().duration));
+        const size_t at = size_t(frame / kFramesPerByte);
+        const uint8_t bits = at < keys.size() ? keys[at] : 0;
+        HoldKeys(bits, held);
+        held = bits;
+        Frames(1, frameMs);
     }
-    for (const uint32_t key : kKeys) Input().SetKeyDown(int32_t(key), false);
+    HoldKeys(0, held);
     Require(Show(kLeaveTo));
 }
 
 } // namespace
 
-void PlayEachRace(std::span<const uint8_t> input) {
+void PlayRace(std::span<const uint8_t> input) {
     const std::string& parts = PartFileBytes();
     Require(!parts.empty());
-    CGameShellState::ResetForTest();
     Input().SetCursorPos({0, 0});
     test::FakeFiles& files = test::FakeFiles::Install();
     files.Put(kParts, parts);
@@ -208,13 +211,12 @@ void PlayEachRace(std::span<const uint8_t> input) {
         CTLVApp* app = CTLVApp::Get();
         if (app->GetPlayer()->Load(kSlot) == SaveSlotState::Valid) {
             app->SetSaveSlot(int16_t(kSlot));
-            for (const RaceRow& race : kRaces) PlayRace(race, input);
+            Play(kRaces[(input.empty() ? 0 : input[0]) % std::size(kRaces)], input);
             CPlayer readBack;
             Require(readBack.Load(kSlot) == SaveSlotState::Valid);
         }
     }
     StopGame();
-    CGameShellState::ResetForTest();
 }
 
 } // namespace vqt::fuzz

@@ -5,8 +5,9 @@
 // The same road then runs as a race's track: sections laid, trimmed, placed from the pools
 // (ordinary and finish), shifted by a wrap, cleaned up and painted into a background.
 // Nothing may read out of bounds, hang, or leave two object points closer than the spacing.
-// Last, each town road race of the generated game data is played with the same input as keys,
-// pointer moves and clicks for five virtual seconds (RacePlay.cpp holds the list of races).
+// Last, a town road race of the generated game data is played, steered by the same input: the
+// race, vehicle and level, the seed of its road, the frame length, when its clock runs out and
+// the keys held frame by frame (RacePlay.h tells the bytes; RacePlay.cpp holds the races).
 //
 // Input: one flag byte, four bytes of hot spots, then chunks, each a kind byte (even "clst", odd
 // "path") and the data behind a big-endian 16-bit length. The part file
@@ -27,6 +28,7 @@
 #include "game/minigames/race/RaceRoad.h"
 #include "game/minigames/race/RaceSection.h"
 #include "game/minigames/race/RaceTrack.h"
+#include "game/shell/GameShellState.h"
 #include "game/shell/TLVObject.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/RacePlay.h"
@@ -96,17 +98,9 @@ void RunTrack(CPartFile& file, ChunkId roadList, uint8_t flags) {
     track.Clear();
 }
 
-} // namespace
-
-// The races' text views make fonts; fontconfig keeps the character sets of the fonts it knows
-// behind offsets instead of pointers, so the leak checks between inputs take that live memory
-// for lost.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
-    if (size < 5) return 0;
-    const std::span<const uint8_t> input(data, size);
+/// The road of the input's chunks, laid section by section and run as a track.
+void RunRoad(const uint8_t* data, size_t size) {
+    if (size < 5) return;
     const uint8_t flags = data[0];
     const int16_t hotY = int16_t(int8_t(data[1]) * 4 + data[2] % 4);
     const int16_t hotX = int16_t(int8_t(data[3]) * 4 + data[4] % 4);
@@ -124,9 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         --size;
         image.AddChunk(isList ? lists : paths, Take(data, size));
     }
-    if (!image.WriteFile(vqt::fuzz::ScratchPath("race-road"))) return 0;
+    if (!image.WriteFile(vqt::fuzz::ScratchPath("race-road"))) return;
     CPartFile file;
-    if (!file.Open(vqt::fuzz::ScratchPath("race-road").c_str(), 1)) return 0;
+    if (!file.Open(vqt::fuzz::ScratchPath("race-road").c_str(), 1)) return;
 
     xSRand(flags);
     CGRaceRoad road;
@@ -150,6 +144,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     RunTrack(file, MakeChunkId(lists, 1), flags);
     file.Close();
-    vqt::fuzz::PlayEachRace(input);
+}
+
+} // namespace
+
+// The races' text views make fonts; fontconfig keeps the character sets of the fonts it knows
+// behind offsets instead of pointers, so the leak checks between inputs take that live memory
+// for lost.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
+    RunRoad(data, size);
+    vqt::fuzz::PlayRace(std::span<const uint8_t>(data, size));
     return 0;
 }

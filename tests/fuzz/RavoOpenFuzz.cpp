@@ -66,7 +66,7 @@ void ReadEverything(CPartFile& f) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     plat::UseHeadless();
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     const std::string& path = ScratchPath();
     FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) return 0;

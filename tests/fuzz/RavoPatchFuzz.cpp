@@ -58,7 +58,7 @@ std::string Contents(CPartFile& f) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     const std::string& base = BasePath();
     const std::string& patch = vqt::fuzz::ScratchPath("ravo-patch");
     FILE* out = std::fopen(patch.c_str(), "wb");

@@ -23,8 +23,7 @@ constexpr const char* kSave = "TLVSave.vqk";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     plat::UseHeadless();
-    vqt::fuzz::StartInput();
-    CGameShellState::ResetForTest();
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
     xProfiles_Set("USERFILE", kSave);
     vqt::test::FakeFiles& files = vqt::test::FakeFiles::Install();
     files.Put(kSave, std::string(reinterpret_cast<const char*>(data), size));

@@ -232,8 +232,7 @@ void CheckSaveFile(const std::string& bytes, const Played& played) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
-    CGameShellState::ResetForTest();
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
     xSRand(1);
     Input().SetCursorPos({0, 0});
     files = &vqt::test::FakeFiles::Install();
@@ -254,6 +253,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckSaveFile(savedWhenLeft, played);
     }
     vqt::test::StopHeadlessGame();
-    CGameShellState::ResetForTest();
     return 0;
 }

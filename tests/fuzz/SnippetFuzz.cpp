@@ -37,7 +37,7 @@ void RenderGuarded() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;
-    vqt::fuzz::StartInput(); // the engine context, and with it the sound engine, is fresh
+    const auto scope = vqt::fuzz::StartInput(); // the engine context, and with it the sound engine, is fresh
     if (xSound_Startup(4, 0, 0) != 0) return 0;
     const uint8_t flags = data[0];
     const uint16_t mouthCount = uint16_t(data[1] << 8 | data[2]);

@@ -27,7 +27,7 @@ void Check(const OTextIMEView& view) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     auto& locale = static_cast<plat::HeadlessLocale&>(plat::locale());
     locale.SetLangId(0x0411);
     locale.SetDoubleByteCodePage(932, {{0x81, 0x9F}, {0xE0, 0xFC}});

@@ -92,7 +92,7 @@ void LoadAndDraw(OTextView& view, Bytes& block, OView& parent, Guarded& stage) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     static const bool ready = [] {
         // Shift-JIS lead bytes: texts are double-byte.
         static_cast<plat::HeadlessLocale&>(plat::locale()).SetDoubleByteCodePage(932, {{0x81, 0x9F}, {0xE0, 0xFC}});

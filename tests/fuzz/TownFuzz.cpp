@@ -111,8 +111,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    vqt::fuzz::StartInput();
-    CGameShellState::ResetForTest();
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
     xSRand(1);
     Input().SetCursorPos({0, 0});
     const FuzzedTown& town = kTowns[data[0] % std::size(kTowns)];
@@ -150,6 +149,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     vqt::test::StopHeadlessGame();
-    CGameShellState::ResetForTest();
     return 0;
 }

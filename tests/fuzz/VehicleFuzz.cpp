@@ -11,6 +11,7 @@
 #include "engine/core/DeferredDelete.h"
 #include "engine/core/Event.h"
 #include "engine/data/TempBuffers.h"
+#include "game/shell/GameShellState.h"
 #include "game/shell/Pushable.h"
 #include "game/shell/StillProps.h"
 #include "game/world/characters/Dweeble.h"
@@ -135,7 +136,7 @@ void Drive(FuzzWorld* world, Reader& in) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput(&CGameShellState::ResetForTest);
     xSRand(1);
     Input().SetCursorPos({0, 0});
     Reader in(data, size);

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
 
-    vqt::fuzz::StartInput();
+    const auto scope = vqt::fuzz::StartInput();
     BltSettings& s = BltContext();
     s.BltDstPixelFormat = format;
     s.BltBlendLevel = level;

@@ -276,4 +276,42 @@ TEST_F(VqtrleTest, ValidationAcceptsGoodLinesAndRefusesBadOnes) {
     EXPECT_FALSE(valid(LineBuilder().Ref(0, 0).Done(), 10, &fan));
 }
 
+TEST_F(VqtrleTest, ATableHoldsItsBlocksUpToItsLastByteAndNotAtItsEnd) {
+    // Two blocks after a header of 14 bytes and two offsets: block 1 is the table's last byte.
+    const Bytes table = blitmodel::MakeBlockTable({{0x81, 2, 9}, {0x80}});
+    ASSERT_EQ(table.size(), 22u);
+    const auto withBlock1At = [&](uint16_t offset) {
+        Bytes t = table;
+        std::memcpy(t.data() + 16, &offset, 2);
+        return t;
+    };
+    const auto lineValid = [](const Bytes& line, int width, const Bytes& t) {
+        return VQTRLE_ValidateLine(line.data(), line.size(), static_cast<int16_t>(width), t.data(), t.size());
+    };
+    const Bytes refBlock1 = LineBuilder().Ref(2, 1).Done();
+    const struct {
+        uint16_t offset;  // of block 1, from the end of the offsets (18 bytes in)
+        bool valid;
+    } cases[] = {{3, true}, {4, false}, {5, false}};
+    for (const auto& c : cases) {
+        const Bytes t = withBlock1At(c.offset);
+        EXPECT_EQ(VQTRLE_ValidateCommonBlocks(t.data(), t.size()), c.valid) << "offset " << c.offset;
+        EXPECT_EQ(lineValid(refBlock1, 2, t), c.valid) << "offset " << c.offset;
+    }
+
+    // A header alone, with no block: fits in 14 bytes, not in 13.
+    const Bytes empty = blitmodel::MakeBlockTable({});
+    ASSERT_EQ(empty.size(), 14u);
+    EXPECT_TRUE(VQTRLE_ValidateCommonBlocks(empty.data(), empty.size()));
+    EXPECT_FALSE(VQTRLE_ValidateCommonBlocks(empty.data(), empty.size() - 1));
+    EXPECT_TRUE(lineValid(LineBuilder().Run(2, 4).Done(), 2, empty));
+    EXPECT_FALSE(lineValid(LineBuilder().Run(2, 4).Done(), 2, Bytes(empty.begin(), empty.end() - 1)));
+
+    // A block whose record ends at the table's last byte is whole; one byte less and it is cut.
+    const Bytes last = blitmodel::MakeBlockTable({{0x80}, {0x81, 2, 9}});
+    const Bytes refLast = LineBuilder().Ref(2, 1).Done();
+    EXPECT_TRUE(lineValid(refLast, 2, last));
+    EXPECT_FALSE(lineValid(refLast, 2, Bytes(last.begin(), last.end() - 1)));
+}
+
 } // namespace

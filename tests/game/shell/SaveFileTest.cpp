@@ -105,6 +105,26 @@ TEST_F(SaveFileTest, ARecordComesBackWithItsPositionsResetAndWithoutAFileANewPla
     EXPECT_TRUE(dialogs().Boxes().empty());
 }
 
+TEST_F(SaveFileTest, SavingOverASlotKeepsItsCreationTimeAndStampsTheNewModificationTime) {
+    constexpr uint32_t kFirst = 1200000000, kLater = 1300000000;
+    CPlayer player;
+    clock().SetUnixTime(kFirst);
+    ASSERT_TRUE(player.Save(3));
+    ASSERT_TRUE(player.Save(5));
+    const Bytes first = SlotChunks(kSave)[3];
+    ASSERT_GE(first.size(), kHeader);
+    EXPECT_EQ(GetLe32(first, 320), kFirst);
+    EXPECT_EQ(GetLe32(first, 324), kFirst);
+
+    clock().SetUnixTime(kLater);
+    player.SetName("Bo");
+    ASSERT_TRUE(player.Save(3));
+    const auto chunks = SlotChunks(kSave);
+    EXPECT_EQ(GetLe32(chunks[3], 320), kFirst) << "created when first saved";
+    EXPECT_EQ(GetLe32(chunks[3], 324), kLater) << "modified by the second save";
+    EXPECT_EQ(GetLe32(chunks[5], 324), kFirst) << "a slot not saved again keeps its time";
+}
+
 TEST_F(SaveFileTest, OnlySlotsZeroToSevenAreSaved) {
     CPlayer player;
     EXPECT_FALSE(player.Save(-1)) << "the slot of a run that skipped the sign-in";
@@ -247,6 +267,11 @@ TEST_F(SaveFileTest, WhatCanBeReadLoadsAndNoDamagedByteIsLost) {
         {"version 20", withSlot1(StoredRecord("Bo", 20)), "Ann|||||||", 2, true, false, "version 20, not 19"},
         {"65-byte name", withSlot1(StoredRecord().Raw(4, Bytes(65, 'N'))), "Ann|||||||", 2, true, false,
          "does not end within 65 bytes"},
+        // Entries 9 to 25 of the player index hold no player: the first and the last of them.
+        {"entry after the slots", SaveFileOf({{0, StoredRecord("Ann")}, {8, StoredRecord("Bo")}}), "Ann|||||||", 2,
+         true, true, "it holds more than the players' records"},
+        {"last entry of the index", SaveFileOf({{0, StoredRecord("Ann")}, {24, StoredRecord("Bo")}}), "Ann|||||||", 2,
+         true, true, "it holds more than the players' records"},
         {"read-only file", sound, "Ann|Bo|Cy|||||", 2, false, false, "the file cannot be written", true},
         {"read-only folder", sound, "Ann|Bo|Cy|||||", 2, false, false, "cannot be made", false, true},
     };

@@ -147,6 +147,32 @@ struct MoveModel {
     }
 };
 
+/// A point a quarter pixel on, which the move tests truncate and round alike.
+CPointF QuarterOn(CPoint16 p) { return CPointF(p.x + 0.25f, p.y + 0.25f); }
+
+/// The four move tests of the way from `a` to `b` (each a quarter pixel on) agree with the
+/// model.
+void ExpectMoveTestsMatchModel(TLVWorld_Activity& world, const MoveModel& model, CDynArray<OActivityProp*>& all,
+                               CPoint16 a, CPoint16 b, bool band) {
+    SCOPED_TRACE(std::to_string(a.x) + "," + std::to_string(a.y) + " -> " + std::to_string(b.x) + "," +
+                 std::to_string(b.y) + (band ? " band" : ""));
+    const auto f = QuarterOn;
+    // Three tests truncate (toward zero), the way test rounds.
+    const CPoint16 ta(int16_t(std::trunc(f(a).x)), int16_t(std::trunc(f(a).y)));
+    const CPoint16 tb(int16_t(std::trunc(f(b).x)), int16_t(std::trunc(f(b).y)));
+    EXPECT_EQ(world.AcceptPosition(f(b), 0, band), model.Accept(tb, band));
+    EXPECT_EQ(world.IsMoveBoxFree(f(a), f(b), 0, band, &all, 0), model.Free(ta, tb, band));
+    EXPECT_EQ(world.CanMoveTo(f(a), f(b), band, 0), model.Free(a, b, band));
+    CPointF out;
+    int32_t changed = 0;
+    world.ResolveMove(&out, f(a), f(b), 0, &changed);
+    // Off the map: the old position's pixel; a hit: its pixel; otherwise exactly the new position.
+    CPoint16 hit;
+    if (!MoveModel::OnMap(tb.x, tb.y, true)) EXPECT_EQ(out, CPointF(ta.x, ta.y));
+    else if (model.FirstHit(ta, tb, &hit)) EXPECT_EQ(out, CPointF(hit.x, hit.y));
+    else EXPECT_EQ(out, f(b));
+}
+
 class WorldContactsTest : public WorldFixture {
 protected:
     void SetUp() override {
@@ -502,33 +528,40 @@ TEST_F(WorldContactsTest, TheFourMoveTestsMatchAPixelModelOnRandomPointsAndSegme
         return xRand() % 2 ? CPoint16(int16_t(coordinate(270, 440)), int16_t(coordinate(270, 440)))
                            : CPoint16(int16_t(coordinate(640, 860)), int16_t(coordinate(440, 660)));
     };
-    // A quarter pixel: truncated and rounded alike.
-    auto f = [](CPoint16 p) { return CPointF(p.x + 0.25f, p.y + 0.25f); };
     int refusals = 0;
     for (int i = 0; i < 2000 && !HasFailure(); ++i) {
         const CPoint16 a = point();
         CPoint16 b = point();
         if (xRand() % 2) b = CPoint16(int16_t(a.x + coordinate(-40, 40)), int16_t(a.y + coordinate(-40, 40)));
         const bool band = xRand() % 2;
-        SCOPED_TRACE(std::to_string(a.x) + "," + std::to_string(a.y) + " -> " + std::to_string(b.x) + "," +
-                     std::to_string(b.y) + (band ? " band" : ""));
-        // Three tests truncate (toward zero), the way test rounds.
-        const CPoint16 ta(int16_t(std::trunc(f(a).x)), int16_t(std::trunc(f(a).y)));
-        const CPoint16 tb(int16_t(std::trunc(f(b).x)), int16_t(std::trunc(f(b).y)));
-        EXPECT_EQ(world->AcceptPosition(f(b), 0, band), model.Accept(tb, band));
-        EXPECT_EQ(world->IsMoveBoxFree(f(a), f(b), 0, band, &all, 0), model.Free(ta, tb, band));
-        EXPECT_EQ(world->CanMoveTo(f(a), f(b), band, 0), model.Free(a, b, band));
-        CPointF out;
-        int32_t changed = 0;
-        world->ResolveMove(&out, f(a), f(b), 0, &changed);
-        // Off the map: the old position's pixel; a hit: its pixel; otherwise exactly the new position.
-        CPoint16 hit;
-        if (!MoveModel::OnMap(tb.x, tb.y, true)) EXPECT_EQ(out, CPointF(ta.x, ta.y));
-        else if (model.FirstHit(ta, tb, &hit)) EXPECT_EQ(out, CPointF(hit.x, hit.y));
-        else EXPECT_EQ(out, f(b));
+        ExpectMoveTestsMatchModel(*world, model, all, a, b, band);
         refusals += !model.Free(a, b, band);
     }
     EXPECT_GT(refusals, 200) << "the samples meet the walls";
+}
+
+TEST_F(WorldContactsTest, TheFourMoveTestsMatchThePixelModelOnTheMapsEdgesAndAPixelEitherSide) {
+    ContactWorld* world = Show();
+    ASSERT_NE(world, nullptr);
+    world->DestroyVehicle();
+    MoveModel model;
+    CDynArray<OActivityProp*> all;
+    // A quarter pixel is added to each point: -2 truncates to -1, the pixel left of the map.
+    const int16_t xs[] = {-2, -1, 0, 1, kMapWidth - 2, kMapWidth - 1, kMapWidth, kMapWidth + 1};
+    const int16_t ys[] = {-2, -1, 0, 1, 48, 49, 50, 51, kMapHeight - 2, kMapHeight - 1, kMapHeight, kMapHeight + 1};
+    std::vector<CPoint16> ends;
+    for (int16_t x : xs) ends.push_back(CPoint16(x, 480));
+    for (int16_t y : ys) ends.push_back(CPoint16(640, y));
+    for (int16_t x : xs)
+        for (int16_t y : ys) ends.push_back(CPoint16(x, y));
+    for (const CPoint16 b : ends)
+        for (const bool band : {false, true}) {
+            // From inside the map a few pixels away, and from the point itself.
+            const CPoint16 inside(int16_t(std::clamp<int>(b.x, 5, kMapWidth - 6)),
+                                  int16_t(std::clamp<int>(b.y, 55, kMapHeight - 6)));
+            ExpectMoveTestsMatchModel(*world, model, all, inside, b, band);
+            ExpectMoveTestsMatchModel(*world, model, all, b, b, band);
+        }
 }
 
 TEST_F(WorldContactsTest, CoordinatesRoundUpJustBelowAWholeNumber) {

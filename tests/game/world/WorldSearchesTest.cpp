@@ -108,6 +108,31 @@ TEST_F(WorldSearchesTest, InsideTheMapTheTopBandAndTheVisibleRectangle) {
     }
 }
 
+TEST_F(WorldSearchesTest, TheMapsLastColumnAndRowAreOnItAndAPixelFurtherIsOff) {
+    SpyWorld* world = Shown();
+    ASSERT_NE(world, nullptr);
+    auto* box = Add(world, new Pushable, 640, 480);
+    struct Case {
+        int16_t x, y;
+        bool on;
+    };
+    const Case cases[] = {
+        {kMapWidth - 2, 480, true},   {kMapWidth - 1, 480, true},   {kMapWidth, 480, false},
+        {kMapWidth + 1, 480, false},  {640, kMapHeight - 2, true},  {640, kMapHeight - 1, true},
+        {640, kMapHeight, false},     {640, kMapHeight + 1, false}, {kMapWidth - 1, kMapHeight - 1, true},
+        {kMapWidth, kMapHeight, false}, {0, 480, true},             {-1, 480, false},
+        {640, 0, true},               {640, -1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        EXPECT_EQ(world->IsInsideMap(CPoint16(c.x, c.y), 0), c.on);
+        EXPECT_EQ(world->IsBelowTopBand(CPoint16(c.x, c.y)), c.on && c.y >= 50);
+        EXPECT_EQ(world->IsBoxFree(600, 400, c.x, c.y, 17, 0, 0, nullptr), c.on) << "the box's second corner";
+        box->SetPosition(CPointF(c.x, c.y), 0, 1);
+        EXPECT_EQ(world->CanPushTo(box), c.on);
+    }
+}
+
 TEST_F(WorldSearchesTest, ABoxIsFreeOfEverythingButShownIntactStillProps) {
     SpyWorld* world = Shown();
     ASSERT_NE(world, nullptr);

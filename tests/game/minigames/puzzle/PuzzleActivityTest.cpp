@@ -1,6 +1,7 @@
 // The town puzzles on the generated data: what a start lays out by level, a level from a bad
 // record, the record after leaving unsolved or after a win, a solved board driven round with
-// every person picked up, and the factory's puzzle classes.
+// every person picked up, one left with a person still waiting, and the factory's puzzle
+// classes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -115,6 +116,24 @@ TEST_F(PuzzleActivityTest, OnASolvedBoardTheVehicleGoesRoundPicksUpEveryoneAndTh
     Leave();
     EXPECT_EQ(Player().GetActivityLevel(0, CGPuzzle::kPuzzleActivity), 2);
     EXPECT_EQ(Player().GetActivityCount(0, CGPuzzle::kPuzzleActivity), 1);
+}
+
+TEST_F(PuzzleActivityTest, LeavingWithOnePersonStillWaitingCountsAsLeftNotWon) {
+    SetLevel(puzzle_towns::kCircus, 2);
+    const uint16_t count = Player().GetActivityCount(0, CGPuzzle::kPuzzleActivity);
+    const uint16_t heroes = Player().GetHeroPoints(0);
+    CGPuzzle* puzzle = Start(puzzle_towns::kCircus, 3);
+    ASSERT_NE(puzzle, nullptr);
+    ASSERT_EQ(puzzle->GetPeopleLeft(), 5);
+    CloseStartPanel(puzzle);
+    Solve(puzzle);
+    Type(CTLVActivity::kKeySpace);
+    FramesUntil([&] { return puzzle->GetPeopleLeft() <= 1; }, 6000);
+    ASSERT_EQ(puzzle->GetPeopleLeft(), 1) << "the drive round picks the people up one at a time";
+    Leave();
+    EXPECT_EQ(Player().GetActivityLevel(0, CGPuzzle::kPuzzleActivity), 1) << "lowered, as any puzzle left unsolved";
+    EXPECT_EQ(Player().GetActivityCount(0, CGPuzzle::kPuzzleActivity), count);
+    EXPECT_EQ(Player().GetHeroPoints(0), heroes);
 }
 
 /// One frame's state of the play: the vehicle's place, state and step, and the people left.

@@ -1,6 +1,6 @@
 // The race base on its own (no road data): its property family, the settings held to the
-// stage, firing after the reload, the goal count, the bonus clock and the shots' hit test
-// without a race.
+// stage, firing after the reload, the goal count, the bonus clock, the shots' hit test
+// without a race and the verge tests at their exact edges.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,9 +27,15 @@ public:
         CGRace::Fire();
     }
     void OnGoalReached() override { ++goalsReached; }
+    int32_t OnLeftVergeHit(OActivityProp*, OActivityProp* piece) override {
+        vergeHits.push_back(piece);
+        return 1;
+    }
+    int32_t OnRightVergeHit(OActivityProp* prop, OActivityProp* piece) override { return OnLeftVergeHit(prop, piece); }
     using CGRace::ClampSettings;
     int shots = 0;
     int goalsReached = 0;
+    std::vector<OActivityProp*> vergeHits;
 };
 
 class CGRaceTest : public HeadlessTest {
@@ -224,6 +230,61 @@ TEST_F(CGRaceScrollTest, EveryWrapLaysASectionAndPaintsTheBandItShows) {
         EXPECT_EQ(race.Painter().BandHistory()[1], 5) << "the bottom band of the section above is painted";
         EXPECT_GT(race.Painter().PaintCount(), painted) << r.lastStop;
     }
+}
+
+/// A prop of w x h centred at (x, y).
+void Place(OActivityProp& prop, int16_t w, int16_t h, float x, float y) {
+    prop.SetSize(CPoint16(w, h), 0);
+    prop.SetPosition(CPointF(x, y), 0, 0);
+}
+
+TEST_F(CGRaceScrollTest, AVergeHitsABoxThatOverlapsItsColliderAndNotOneThatOnlyTouchesIt) {
+    // A verge piece of each side whose collision child covers [100, 140) x [200, 240).
+    OActivityProp leftPiece, rightPiece, leftCollider, rightCollider;
+    for (auto [piece, collider] : {std::pair{&leftPiece, &leftCollider}, std::pair{&rightPiece, &rightCollider}}) {
+        Place(*piece, 40, 40, 120, 220);
+        Place(*collider, 40, 40, 120, 220);
+        piece->AttachToView(collider, 1);
+    }
+    auto& sections = race.Track().Sections();
+    ASSERT_GE(sections.size(), 3u);
+    sections[1]->left.props.push_back(&leftPiece);
+    sections[2]->right.props.push_back(&rightPiece);
+
+    struct Case {
+        float x, y;  // the centre of a 20 x 20 box
+        bool hit;
+    };
+    const Case cases[] = {
+        {90, 220, false},  {91, 220, true},   // its right edge at the collider's left, then a pixel in
+        {150, 220, false}, {149, 220, true},  // its left edge at the collider's right
+        {120, 190, false}, {120, 191, true},  // its bottom at the collider's top
+        {120, 250, false}, {120, 249, true},  // its top at the collider's bottom
+    };
+    OActivityProp box;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        Place(box, 20, 20, c.x, c.y);
+        race.vergeHits.clear();
+        EXPECT_EQ(race.TestLeftVerge(&box), c.hit);
+        EXPECT_EQ(race.vergeHits, c.hit ? std::vector<OActivityProp*>{&leftPiece} : std::vector<OActivityProp*>{});
+        race.vergeHits.clear();
+        EXPECT_EQ(race.TestRightVerge(&box), c.hit);
+        EXPECT_EQ(race.vergeHits, c.hit ? std::vector<OActivityProp*>{&rightPiece} : std::vector<OActivityProp*>{});
+    }
+
+    // The stage's sides: a box from x = 0 up to the stage's width is on the road.
+    const struct {
+        float x;
+        bool left, right;
+    } sides[] = {{10, false, false}, {9, true, false}, {629, false, false}, {630, false, true}};
+    for (const auto& side : sides) {
+        Place(box, 20, 20, side.x, 400);
+        EXPECT_EQ(race.TestLeftVerge(&box), side.left) << side.x;
+        EXPECT_EQ(race.TestRightVerge(&box), side.right) << side.x;
+    }
+    sections[1]->left.props.clear();
+    sections[2]->right.props.clear();
 }
 
 } // namespace

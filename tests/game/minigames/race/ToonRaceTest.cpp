@@ -1,5 +1,6 @@
 // The circus race: what each hit does, which points of a section it keeps and turns into what,
-// the sprays along the vehicle's heading, the siren, the closing lines and the buttons.
+// the sprays along the vehicle's heading, the siren, the closing lines, the buttons and the
+// end of a vehicle that keeps moving past the finish.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -486,6 +487,27 @@ TEST_F(ToonRaceTest, TheIntroLinesArePlayedOutWhileTheIntroPanelShows) {
     EXPECT_TRUE(race->IsPanelShown(Race::kIntroPanel)) << "nobody has started the race";
     EXPECT_EQ(messages->QueueLength(), 0) << "the race paused under its panel does not hold the lines back";
     SwitchTo(kQuietScreen);
+}
+
+TEST_F(ToonRaceTest, AVehicleStillMovingPastTheFinishEndsTheRaceOnceTheArrivalBoundRunsOut) {
+    Race* race = StartRace();
+    ASSERT_NE(race, nullptr);
+    ASSERT_NE(race->GetVehicle(), nullptr);
+    const auto frame = [&] {
+        race->GetVehicle()->SetVelocity(Vec3(0, -60, 0), 0); // it never comes to rest
+        Frames(1, kFrameMs);
+    };
+    clock().Advance(uint32_t(race->GetRaceClock().duration));
+    for (int n = 0; n < 2000 && !race->IsArriving(); ++n) frame();
+    ASSERT_TRUE(race->IsArriving()) << "the finish section comes under the vehicle";
+    ASSERT_FALSE(race->HasEnded());
+    const uint32_t arrived = clock().TickCount(); // the frame that began the arrival ran at this tick
+    while (!race->HasEnded() && clock().TickCount() - arrived <= Race::kArrivalBoundMs + 1000) frame();
+    ASSERT_TRUE(race->HasEnded());
+    const uint32_t took = clock().TickCount() - arrived;
+    EXPECT_GE(took, Race::kArrivalBoundMs) << "a moving vehicle has the whole bound to come to rest";
+    EXPECT_LE(took, Race::kArrivalBoundMs + kFrameMs) << "and no longer";
+    EXPECT_TRUE(race->IsPanelShown(Race::kEndPanel));
 }
 
 } // namespace
