@@ -3,7 +3,9 @@
 
 namespace plat {
 
-/// Message boxes shown by SDL2.
+/// Message boxes in SDL2 windows of their own. While one is open the program's input waits, its
+/// windows are still painted, and closing one of them or asking the program to stop closes the
+/// box and then reaches the program as it would without a box (see Dialogs::SessionEnding).
 class Sdl2Dialogs final : public Dialogs {
 public:
     int MessageBox(std::string_view text, std::string_view title, uint32_t type) override;
