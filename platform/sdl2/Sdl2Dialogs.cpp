@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -218,10 +219,17 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
+bool ScreenlessDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return !driver || std::string_view(driver) == "dummy" || std::string_view(driver) == "offscreen";
+}
+
 } // namespace
 
 int Sdl2Dialogs::MessageBox(std::string_view text, std::string_view title, uint32_t type) {
+    debug().Write("Message box \"" + std::string(title) + "\": " + std::string(text) + "\n");
     if (SessionEnding()) return mb::ClosedAnswer(type);
+    if (!withoutScreen_ && ScreenlessDriver()) return 0;
     SDL_Event ending{};
     int answer = 0;
     {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 #include <cstdlib>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include <SDL.h>
 
 #include "platform/sdl2/Sdl2Desktop.h"
+#include "platform/sdl2/Sdl2Dialogs.h"
 #endif
 
 namespace {
@@ -91,6 +93,9 @@ protected:
         DialogsSessionEndTest::SetUp();
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         ASSERT_TRUE(UseSdl2()) << SDL_GetError();
+        // SDL's dummy video stands in for a screen here; the debug output stays recorded.
+        services().dialogs = std::make_unique<Sdl2Dialogs>(true);
+        services().debug = std::make_unique<RecordingDebugOutput>();
         window = MakeWindow();
         for (uint32_t id = 1; id < 1000 && sdlId == 0; ++id)
             if (static_cast<Sdl2Desktop&>(desktop()).FromSdlWindow(id) == window) sdlId = id;
@@ -111,6 +116,12 @@ protected:
     WindowId window = 0;
     uint32_t sdlId = 0;
 };
+
+TEST_F(Sdl2DialogsSessionEndTest, WithoutAScreenNoBoxWaitsForAnAnswerThatNobodyCanGive) {
+    services().dialogs = std::make_unique<Sdl2Dialogs>();
+    EXPECT_EQ(plat::dialogs().MessageBox("Nobody sees this", "Error", mb::YesNo), 0);
+    EXPECT_NE(debug().Text().find("Message box \"Error\": Nobody sees this\n"), std::string::npos);
+}
 
 TEST_F(Sdl2DialogsSessionEndTest, AKeyAnswersTheBoxAndTheSessionGoesOn) {
     SDL_Event key{};
