@@ -33,6 +33,8 @@ void AddZooArcade(GameData& data);
 void AddCityArcade(GameData& data);
 void AddPuzzles(GameData& data);
 void AddRoundUps(GameData& data);
+/// After every screen: those of the props' sounds that no screen has made.
+void AddPropSounds(GameData& data);
 void AddCityTown(GameData& data);
 void AddZooTown(GameData& data);
 
@@ -67,6 +69,7 @@ int main(int argc, char** argv) {
     AddCircusRaceArt(data);
     AddZooRace(data);
     AddCityRace(data);
+    AddPropSounds(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
         return 1;
