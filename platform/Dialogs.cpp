@@ -12,4 +12,10 @@ int DefaultAnswer(uint32_t type) {
     return (type & DefaultButton2) ? kSecond[buttons] : kFirst[buttons];
 }
 
+int ClosedAnswer(uint32_t type) {
+    static constexpr int kClosed[] = {IdOk, IdCancel, IdIgnore, IdCancel, IdNo, IdCancel};
+    const uint32_t buttons = type & ButtonMask;
+    return buttons > RetryCancel ? IdOk : kClosed[buttons];
+}
+
 } // namespace plat::mb

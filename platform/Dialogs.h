@@ -28,6 +28,9 @@ inline constexpr int IdNo = 7;
 
 /// The button a box of `type` answers when nobody chooses (its default button).
 int DefaultAnswer(uint32_t type);
+/// What a box of `type` answers when it is closed without a button: its cancel choice (OK, No
+/// or Ignore where it has no Cancel button).
+int ClosedAnswer(uint32_t type);
 } // namespace mb
 
 /// Modal message boxes (the stand-in for MessageBoxA and MessageBeep).
@@ -44,6 +47,19 @@ public:
     }
     /// The default system sound.
     virtual void Beep() = 0;
+
+    /// Whether the program was asked to end (its window closed, a request to stop) while a box
+    /// was open. That box was answered as if closed and the request went on to the program's
+    /// windows, which end the program as they do outside a box; meanwhile no box shows any more
+    /// (each answers as if closed at once), so the program is not held up on its way out.
+    bool SessionEnding() const { return sessionEnding_; }
+
+protected:
+    /// Notes that the program was asked to end while a box was open, or forgets it.
+    void EndSession(bool ending = true) { sessionEnding_ = ending; }
+
+private:
+    bool sessionEnding_ = false;
 };
 
 } // namespace plat

@@ -22,7 +22,14 @@ xSnippet* LoadEntry(uint16_t entry) {
 
 OMusicProcess::OMusicProcess() : OProcess("OProcess", 20) {}
 
-OMusicProcess::~OMusicProcess() { Stop(); }
+OMusicProcess::~OMusicProcess() {
+    Stop();
+    // While the program is switched out (as its window closes) Stop leaves the sound alone:
+    // the snippet still goes back before the part file it is cached in closes.
+    if (snippet_ != nullptr) xSnippet_Unload(snippet_);
+    snippet_ = nullptr;
+    channel_ = nullptr;
+}
 
 uint32_t OMusicProcess::Sixteenths() { return uint32_t(uint64_t(plat::clock().TickCount()) * 16 / 1000); }
 

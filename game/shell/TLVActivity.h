@@ -145,7 +145,7 @@ public:
     /// the game's; null when neither has it.
     xSnippet* FindSound(ChunkId id) const;
     /// The snippet of the id, loaded from the game's part file and kept when not known yet;
-    /// null when it cannot be loaded or kept.
+    /// null when it cannot be loaded or kept, and for the null id, which names no sound.
     xSnippet* LoadSound(ChunkId id);
     /// Plays the snippet at the volume (0..511) on the pipe (kAnyPipe: a free one), once,
     /// priority 0.

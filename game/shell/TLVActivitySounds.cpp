@@ -38,6 +38,7 @@ xSnippet* CTLVActivity::FindSound(ChunkId id) const {
 }
 
 xSnippet* CTLVActivity::LoadSound(ChunkId id) {
+    if (id == kNullChunkId) return nullptr; // names no sound
     if (xSnippet* known = FindSound(id)) return known;
     xSnippet* snippet = xSnippet_Load(GameFile(), id, nullptr);
     if (!snippet) return nullptr;

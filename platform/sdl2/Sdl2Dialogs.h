@@ -3,11 +3,20 @@
 
 namespace plat {
 
-/// Message boxes shown by SDL2.
+/// Message boxes in SDL2 windows of their own. While one is open the program's input waits, its
+/// windows are still painted, and closing one of them or asking the program to stop closes the
+/// box and then reaches the program as it would without a box (see Dialogs::SessionEnding).
+/// Each box is told in the debug output: `Message box "<title>": <text>`.
 class Sdl2Dialogs final : public Dialogs {
 public:
+    /// Without a screen (SDL's dummy and offscreen video) nobody could see or answer a box: it
+    /// is not shown (answer 0) unless `withoutScreen` asks for it.
+    explicit Sdl2Dialogs(bool withoutScreen = false) : withoutScreen_(withoutScreen) {}
     int MessageBox(std::string_view text, std::string_view title, uint32_t type) override;
     void Beep() override;
+
+private:
+    bool withoutScreen_;
 };
 
 } // namespace plat

@@ -153,10 +153,10 @@ void Sdl2Messages::PostDueInjected() {
 
 bool Sdl2Messages::Peek(WinMsg& out, bool remove) {
     PostDueInjected();
-    if (queue_.empty()) {
-        SDL_Event event;
-        while (queue_.empty() && SDL_PollEvent(&event)) Convert(event);
-    }
+    // The system's events are taken every time, so that a steady stream of injected input never
+    // holds back a close or a request to stop.
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) Convert(event);
     if (queue_.empty()) {
         // Windows ask to be painted only when nothing else waits.
         const WindowId paint = services().desktop ? desktop().NextWindowToPaint() : 0;

@@ -254,6 +254,23 @@ TEST_F(Sdl2MessagesTest, WindowEventsReachTheWindowAndQuitClosesIt) {
     EXPECT_EQ(desktop().Find(window), nullptr) << "the default procedure destroys a window on close";
 }
 
+TEST_F(Sdl2MessagesTest, InjectedInputThatNeverStopsDoesNotHoldBackTheRequestToStop) {
+    SDL_Event quit = Event(SDL_QUIT);
+    SDL_PushEvent(&quit);
+    bool closed = false;
+    for (int i = 0; i < 5 && !closed; ++i) {
+        WinMsg move;
+        move.window = window;
+        move.msg = WM_MOUSEMOVE;
+        move.time = plat::clock().TickCount();
+        static_cast<Sdl2Messages&>(plat::messages()).Inject(move); // a bot's input, every frame
+        WinMsg m;
+        ASSERT_TRUE(plat::messages().Peek(m, true));
+        closed = m.msg == WM_CLOSE;
+    }
+    EXPECT_TRUE(closed);
+}
+
 TEST_F(Sdl2MessagesTest, AnInvalidWindowIsPaintedWhenNothingElseWaits) {
     desktop().Find(window)->Invalidate(nullptr);
     PushKey(true, SDL_SCANCODE_B, 'b', KMOD_NONE);

@@ -110,6 +110,8 @@ void ScenarioTest::SetUp() {
 }
 
 void ScenarioTest::TearDown() {
+    const std::vector<std::string> unexpected = reports.Unexpected(traced(), dialogs().Boxes());
+    EXPECT_TRUE(unexpected.empty()) << "reports that the test does not allow:\n" << JoinReports(unexpected);
     system().CloseInstanceMutex();
     HeadlessTest::TearDown();
 }

@@ -21,6 +21,10 @@
 // the engine's own frame limit (VQT_EXIT_AFTER_FRAMES) after `frames` ticks; the picture of the
 // last tick is taken after the run loop, before the program's VQAppEnd. Message boxes take the
 // answers scripted on the headless dialogs (ScriptedDialogs::Script) beforehand.
+//
+// A scenario test fails on every message box and every trace of missing data or of a chunk
+// kept past its file that it does not name in `reports` (ReportGuard) beforehand:
+//         reports.AllowBox("Cannot open");
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -31,6 +35,7 @@
 #include "platform/headless/ScriptedDialogs.h"
 #include "tests/support/HeadlessTest.h"
 #include "tests/support/Png.h"
+#include "tests/support/ReportGuard.h"
 #include "tools/builders/TempFolder.h"
 
 namespace vqt::test {
@@ -78,6 +83,7 @@ protected:
 
     TempFolder work{true};
     TempFolder locks;
+    ReportGuard reports;
 };
 
 } // namespace vqt::test

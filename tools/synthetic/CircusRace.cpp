@@ -34,7 +34,6 @@ namespace {
 
 /// The background's frame and palette entries.
 constexpr uint16_t kPictureEntry = 611;
-constexpr uint16_t kTownShadowPart = 34;
 
 Picture Badge() {
     Picture p(28, 28, kClear);
@@ -207,9 +206,7 @@ void AddCircusRaceArt(GameData& data) {
 
     // What the circus race itself shows beside the test kit's parts.
     for (uint16_t fire : kFireParts) AddSharedPart(data, PartOf({{Flame(0), Flame(6)}, {Puff(24)}}), fire);
-    // Entry 34 is the town vehicles' shadow here: the race leaves that barrel picture out.
-    for (uint16_t barrel : kBarrelParts)
-        if (barrel != kTownShadowPart) AddSharedPart(data, PartOf({{Crate(0)}, {Crate(2)}}), barrel);
+    for (uint16_t barrel : kBarrelParts) AddSharedPart(data, PartOf({{Crate(0)}, {Crate(2)}}), barrel);
     AddSharedPart(data, PartOf({{Rocket(kKerbRed)}}), kFireworksParts[0]);
     AddSharedPart(data, PartOf({{Rocket(kRoof)}}), kFireworksParts[1]);
     AddSharedPart(data, PartOf({{Sparkle(10), Sparkle(16), Sparkle(22)}}), kFlashPart);

@@ -1,7 +1,8 @@
-// The five game-wide sound snippets {7, 0, 838}, {7, 0, 7}, {7, 0, 8}, {7, 0, 6} and {7, 0, 9}
-// as short generated tones: raw 8-bit mono sound at 22050 Hz (the format a snippet chunk has
-// without its own), a 16-byte head {loop mode, volume, left, right, data size, 0}, then the
-// signed samples. Also the screens' music: looping tunes of 16-bit sound.
+// The five game-wide sound snippets {7, 0, 838}, {7, 0, 7}, {7, 0, 8}, {7, 0, 6} and {7, 0, 9},
+// and the sounds a game screen plays for a prop by its part's sound value, as short generated
+// tones: raw 8-bit mono sound at 22050 Hz (the format a snippet chunk has without its own), a
+// 16-byte head {loop mode, volume, left, right, data size, 0}, then the signed samples. Also the
+// screens' music: looping tunes of 16-bit sound.
 //
 // The levels leave room for the voices a busy screen plays at once (music, the engine's and the
 // siren's loops, a spoken line, a few sounds): a tone peaks at a quarter of full scale, a tune
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
 
 #include "tools/builders/SnippetBuilder.h"
 #include "tools/synthetic/GameData.h"
@@ -79,4 +81,9 @@ void AddGameSnippets(GameData& data) {
     for (const Snippet& s : kSnippets)
         data.file.AddChunk(GameData::kSnippets, Tone(s.frequency),
                            {.entry = s.entry, .name = s.name, .property = PropertyRecordBytes().SoundDefaults()});
+}
+
+void AddPropSounds(GameData& data) {
+    for (const uint16_t entry : {13, 189, 190, 188, 158, 61, 98, 571, 821, 133, 834})
+        AddSharedTone(data, entry, 200.0 + entry % 600, "Prop sound " + std::to_string(entry));
 }

@@ -1,14 +1,17 @@
 // The game-data generator: writes a part file with the game's index layout and, screen by
 // screen, the chunks the game needs to run without its own data. Each source file of this
-// folder adds one screen's or one service's chunks through one call below.
+// folder adds one screen's or one service's chunks through one call below. The game's message
+// file ("VQTMsg.vqk") is written beside the part file.
 //
 //     synthetic_partfile <output file>
 #include <cstdio>
+#include <string>
 
 #include "tools/synthetic/CircusRace.h"
 #include "tools/synthetic/CityRace.h"
 #include "tools/synthetic/ZooRace.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/GameMessages.h"
 #include "tools/synthetic/Garage.h"
 
 void AddFirstActivity(GameData& data);
@@ -30,6 +33,8 @@ void AddZooArcade(GameData& data);
 void AddCityArcade(GameData& data);
 void AddPuzzles(GameData& data);
 void AddRoundUps(GameData& data);
+/// After every screen: those of the props' sounds that no screen has made.
+void AddPropSounds(GameData& data);
 void AddCityTown(GameData& data);
 void AddZooTown(GameData& data);
 
@@ -64,8 +69,14 @@ int main(int argc, char** argv) {
     AddCircusRaceArt(data);
     AddZooRace(data);
     AddCityRace(data);
+    AddPropSounds(data);
     if (!data.file.WriteFile(argv[1])) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
+        return 1;
+    }
+    const std::string messages = GameMessageFileBeside(argv[1]);
+    if (!GameMessageFile().WriteFile(messages)) {
+        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], messages.c_str());
         return 1;
     }
     return 0;

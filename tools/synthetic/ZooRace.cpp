@@ -24,7 +24,6 @@ constexpr uint16_t kPictureEntry = 621;
 constexpr int kVehicleStates = 64;
 constexpr int kBeamStates = 12;
 constexpr int kBeamGap = 30;
-constexpr uint16_t kTownShadowPart = 34;
 
 /// A shirt: a body with two sleeves.
 Picture Shirt(uint8_t colour) {
@@ -82,9 +81,8 @@ Picture Lamp(int) { return Filled(10, 10, kBadge); }
 void AddArt(GameData& data) {
     for (size_t i = 0; i < std::size(kClothesParts); ++i)
         AddSharedPart(data, PartOf({{Shirt(uint8_t(i % 2 ? kKerbRed : kWater))}}), kClothesParts[i]);
-    // Entry 34 is the town vehicles' shadow here: the race leaves that obstacle picture out.
     for (uint16_t obstacle : kObstacleParts)
-        if (obstacle != kTownShadowPart) AddSharedPart(data, PartOf({{Filled(36, 30, kRoof)}, {Filled(36, 18, kRoof)}}), obstacle);
+        AddSharedPart(data, PartOf({{Filled(36, 30, kRoof)}, {Filled(36, 18, kRoof)}}), obstacle);
     AddSharedPart(data, PartOf({{Filled(12, 30, kRoadLine)}}), kFlashlightPart);
     std::vector<std::vector<Picture>> monkey;
     for (int s = 0; s < 8; ++s) monkey.push_back({Monkey(false), Monkey(true)});

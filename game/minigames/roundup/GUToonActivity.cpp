@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/minigames/roundup/RoundUpTowns.h"
+#include "game/shell/Projectile.h"
 #include "game/shell/TLVComplexObject.h"
 
 namespace {
@@ -28,8 +29,9 @@ void GUToon_Activity::DoVehicleAction() {
     }
     // Launched at (4 x speed + 1000) x 200 / flight time px/s, for the flight time.
     const float distance = (4.0f * speed + 1000.0f) * 200.0f / float(flightMs) * float(flightMs) * 0.001f;
-    const ThrowLook look{MakeChunkId(2, 128), second ? MakeChunkId(7, 67) : MakeChunkId(7, 65), kNullChunkId, flightMs,
-                         distance, kDropPriority};
+    // The drops land without a sound of their own.
+    const ThrowLook look{MakeChunkId(2, 128), second ? MakeChunkId(7, 67) : MakeChunkId(7, 65), Projectile::kNoSound,
+                         flightMs, distance, kDropPriority};
     thrower_.Start(kDrops, kDropIntervalMs, look);
 }
 

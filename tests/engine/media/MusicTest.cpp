@@ -53,6 +53,20 @@ TEST_F(MusicTest, PlayStartsTheFirstEntryLoopingOnChannelZeroAndStopGivesItBack)
     EXPECT_EQ(xSound_State().snippets, snippets) << "the cache's reference is given back";
 }
 
+TEST_F(MusicTest, MusicEndedWhileTheProgramIsSwitchedOutStillGivesItsSnippetBack) {
+    // As when the program's window closes: it is switched out, then the music process goes.
+    const int32_t snippets = xSound_State().snippets;
+    music->SetSnippetData(MusicDescriptor::FromId(MakeChunkId(MusicDescriptor::kNoFollowUp, kMusic)));
+    music->Play();
+    ASSERT_EQ(xSound_State().snippets, snippets + 1);
+    xSound_ReleaseDevice();
+    window->RemoveChild(music);
+    delete music;
+    music = nullptr;
+    EXPECT_EQ(xSound_State().snippets, snippets) << "the part file's cached snippet is given back";
+    xSound_ReacquireDevice();
+}
+
 TEST_F(MusicTest, AdvancePlaysTheFollowUpOnceTheFirstHasEnded) {
     const MusicDescriptor descriptor{kMusicFollowUp, kMusic};
     EXPECT_FALSE(music->SetSnippetData(descriptor).has_value());

@@ -175,6 +175,15 @@ TEST_F(ProjectilesTest, AProjectileSoundsOnPipe2AndLandsAfterItsFlightTime) {
     silent.Start(0);
     silent.Land();
     EXPECT_EQ(Playing(2), nullptr);
+    // A null id names no sound: it is not looked for in the part file (which would stop the
+    // game with a box for each landing).
+    Projectile unnamed;
+    unnamed.SetLaunchSound(kNullChunkId);
+    unnamed.SetLandingSound(kNullChunkId);
+    unnamed.Start(0);
+    unnamed.Land();
+    EXPECT_EQ(Playing(2), nullptr);
+    EXPECT_TRUE(dialogs().Boxes().empty()) << dialogs().Boxes().front().text;
 }
 
 TEST_F(ProjectilesTest, ABeamFollowsItsSourcesStateModuloItsOwnAndLiesFiveAbove) {

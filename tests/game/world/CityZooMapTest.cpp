@@ -120,6 +120,7 @@ public:
 
 protected:
     void LoadTown(ChunkId id, const std::function<void(OActivity*)>& check) {
+        AllowScreenWithoutTheGame();
         CPartFile file;
         ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
         {

@@ -73,6 +73,7 @@ protected:
 
     /// The activity {1, 0, 8} of the generated file with its props, by the game's factory.
     void LoadTown(const std::function<void(OActivity*)>& check) {
+        AllowScreenWithoutTheGame();
         CPartFile file;
         ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
         {

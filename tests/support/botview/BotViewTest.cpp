@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "tests/support/ReportGuard.h"
 #include "tests/support/Subprocess.h"
 #include "tests/support/botview/Bots.h"
 #include "tools/builders/TempFolder.h"
@@ -37,7 +39,8 @@ class BotViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(std::system((std::string(SYNTHETIC_TOOL) + " " + (work / "synthetic.vqk") + " >/dev/null").c_str()), 0);
-        std::ofstream(work / "VQT.ini") << "[VQT]\nFULLSCREEN=0\n";
+        // The trace goes to the run's log, where the run's reports are looked for.
+        std::ofstream(work / "VQT.ini") << "[VQT]\nFULLSCREEN=0\nTRACELOGFILE=1\n";
         std::ofstream(work / "TLVFMH.ini") << "[FennmarkRovadu]\nPARTFILE=synthetic.vqk\nDISPLAYDEPTH=16\n";
     }
     std::map<std::string, std::string> Environment() {
@@ -61,6 +64,11 @@ protected:
     TempFolder work;
 };
 
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 std::vector<std::string> BotNames() {
     std::vector<std::string> names;
     for (const BotRow& row : Bots()) names.push_back(row.name);
@@ -82,6 +90,9 @@ TEST_P(EachBotTest, ReachesItsGameAndDrivesThere) {
     EXPECT_EQ(m[3].str(), "arrived");
     EXPECT_GE(std::stoi(m[4].str()), 400) << "the vehicle drove";
     EXPECT_EQ(m[5].str(), "milestone reached");
+    // Neither the output (message boxes are told there) nor the trace tells of a fault.
+    const std::vector<std::string> unexpected = ReportGuard().Unexpected(output + ReadFileText(work / "_VQT_RT.log"), {});
+    EXPECT_TRUE(unexpected.empty()) << JoinReports(unexpected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bots, EachBotTest, ::testing::ValuesIn(BotNames()),

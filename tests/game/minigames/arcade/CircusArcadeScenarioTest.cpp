@@ -61,6 +61,7 @@ protected:
 };
 
 TEST_F(CircusArcadeScenarioTest, TheFactoryFilesTheGeneratedArcadesItemsCharactersAndMarkers) {
+    AllowScreenWithoutTheGame();
     CPartFile file;
     ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
     {

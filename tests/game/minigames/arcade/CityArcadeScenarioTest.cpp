@@ -50,6 +50,7 @@ protected:
 };
 
 TEST_F(CityArcadeScenarioTest, TheFactoryFilesTheGeneratedStreetAndItsBlockers) {
+    AllowScreenWithoutTheGame();
     CPartFile file;
     ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
     {

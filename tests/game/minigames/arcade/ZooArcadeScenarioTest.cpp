@@ -56,6 +56,7 @@ protected:
 };
 
 TEST_F(ZooArcadeScenarioTest, TheFactoryFilesTheGeneratedJungleVinesAndLeaves) {
+    AllowScreenWithoutTheGame();
     CPartFile file;
     ASSERT_TRUE(file.Open((work / "TLVFMH.vqk").c_str(), 1));
     {

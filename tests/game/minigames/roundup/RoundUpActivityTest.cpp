@@ -485,7 +485,14 @@ TEST_F(RoundUpActivityTest, TheCircusVehicleDropsEightFortyFiveMillisecondsApart
     EXPECT_EQ(circus->GetThrower().GetThrown(), 8);
     EXPECT_GE(took, 7u * 45u);
     EXPECT_LT(took, 8u * 45u + 2 * kFrameMs);
-    for (PParticle* p : circus->GetThrower().GetPool()) EXPECT_EQ(p->GetPriority(), 32767);
+    for (PParticle* p : circus->GetThrower().GetPool()) {
+        EXPECT_EQ(p->GetPriority(), 32767);
+        EXPECT_EQ(p->GetLaunchSound(), MakeChunkId(7, 65));
+        EXPECT_EQ(p->GetLandingSound(), Projectile::kNoSound) << "the drops land quietly";
+    }
+    // Every drop lands (300 ms of flight) without asking for a sound that is not there.
+    FramesUntil([&] { return false; }, int(400 / kFrameMs));
+    EXPECT_TRUE(dialogs().Boxes().empty()) << dialogs().Boxes().front().text;
     Leave();
 }
 

@@ -1,0 +1,165 @@
+// A message box open when the program is asked to end (its window closed, a request to stop):
+// the box goes away and the request reaches the program's windows as it would without a box,
+// and no further box holds the program up on its way out. Headless and SDL2 backends.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/Window.h"
+#include "tests/support/HeadlessTest.h"
+
+#ifdef VQT_HAVE_SDL2
+#include <SDL.h>
+
+#include "platform/sdl2/Sdl2Desktop.h"
+#include "platform/sdl2/Sdl2Dialogs.h"
+#endif
+
+namespace {
+
+using namespace plat;
+
+TEST(MessageBoxDefaults, ClosingABoxAnswersItsCancelChoice) {
+    using namespace plat::mb;
+    EXPECT_EQ(ClosedAnswer(Ok | IconStop | SystemModal), IdOk);
+    EXPECT_EQ(ClosedAnswer(OkCancel), IdCancel);
+    EXPECT_EQ(ClosedAnswer(AbortRetryIgnore), IdIgnore);
+    EXPECT_EQ(ClosedAnswer(YesNoCancel | DefaultButton2), IdCancel);
+    EXPECT_EQ(ClosedAnswer(YesNo), IdNo);
+    EXPECT_EQ(ClosedAnswer(RetryCancel), IdCancel);
+    EXPECT_EQ(ClosedAnswer(0xE), IdOk);
+}
+
+class DialogsSessionEndTest : public vqt::test::HeadlessTest {
+protected:
+    WindowId MakeWindow() {
+        WindowParams p;
+        p.style = WS_POPUP;
+        p.title = "Stage";
+        p.rect = {100, 50, 740, 530};
+        const WindowId id = desktop().CreateWindow(p);
+        // The program's window closes as the window system's default does.
+        plat::messages().SetWindowProc(id, [](WindowId w, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+            return desktop().DefWindowProc(w, msg, wParam, lParam);
+        });
+        desktop().Find(id)->Show(SW_SHOWNORMAL);
+        desktop().Find(id)->Validate();
+        return id;
+    }
+    /// The waiting messages, each dispatched as the program's loop would.
+    std::vector<WinMsg> Pump() {
+        std::vector<WinMsg> out;
+        WinMsg m;
+        for (int i = 0; i < 100 && plat::messages().Peek(m, true); ++i) {
+            out.push_back(m);
+            plat::messages().Dispatch(m);
+        }
+        return out;
+    }
+    static bool Has(const std::vector<WinMsg>& messages, uint32_t msg, WindowId window) {
+        for (const WinMsg& m : messages)
+            if (m.msg == msg && m.window == window) return true;
+        return false;
+    }
+};
+
+TEST_F(DialogsSessionEndTest, HeadlessClosingTheWindowDuringABoxAnswersItClosedAndClosesTheWindowAfterwards) {
+    const WindowId window = MakeWindow();
+    dialogs().Script({mb::IdYes, mb::IdYes});
+    dialogs().OnShow([&](const ScriptedDialogs::Box& box) {
+        if (box.text == "first") dialogs().EndSessionDuringBox();
+    });
+    EXPECT_EQ(plat::dialogs().MessageBox("first", "Error", mb::YesNo), mb::IdNo) << "as if closed, not the script";
+    EXPECT_TRUE(plat::dialogs().SessionEnding());
+    EXPECT_EQ(plat::dialogs().MessageBox("second", "Error", mb::OkCancel), mb::IdCancel);
+    ASSERT_EQ(dialogs().Boxes().size(), 2u);
+    EXPECT_TRUE(dialogs().Boxes()[0].shown);
+    EXPECT_FALSE(dialogs().Boxes()[1].shown) << "no box shows once the session ends";
+    EXPECT_TRUE(Has(Pump(), WM_CLOSE, window));
+    EXPECT_EQ(desktop().Find(window), nullptr) << "the window closes as it does without a box";
+    dialogs().Clear();
+    EXPECT_FALSE(plat::dialogs().SessionEnding());
+}
+
+#ifdef VQT_HAVE_SDL2
+
+class Sdl2DialogsSessionEndTest : public DialogsSessionEndTest {
+protected:
+    void SetUp() override {
+        DialogsSessionEndTest::SetUp();
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        ASSERT_TRUE(UseSdl2()) << SDL_GetError();
+        // SDL's dummy video stands in for a screen here; the debug output stays recorded.
+        services().dialogs = std::make_unique<Sdl2Dialogs>(true);
+        services().debug = std::make_unique<RecordingDebugOutput>();
+        window = MakeWindow();
+        for (uint32_t id = 1; id < 1000 && sdlId == 0; ++id)
+            if (static_cast<Sdl2Desktop&>(desktop()).FromSdlWindow(id) == window) sdlId = id;
+        ASSERT_NE(sdlId, 0u);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    void TearDown() override {
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        DialogsSessionEndTest::TearDown();
+    }
+    /// A box that ends the session answers as if closed; the next one answers so at once.
+    void ExpectEndedAndNoMoreBoxes(int answer) {
+        EXPECT_EQ(answer, mb::IdNo);
+        EXPECT_TRUE(plat::dialogs().SessionEnding());
+        EXPECT_EQ(plat::dialogs().MessageBox("second", "Error", mb::RetryCancel), mb::IdCancel);
+    }
+
+    WindowId window = 0;
+    uint32_t sdlId = 0;
+};
+
+TEST_F(Sdl2DialogsSessionEndTest, WithoutAScreenNoBoxWaitsForAnAnswerThatNobodyCanGive) {
+    services().dialogs = std::make_unique<Sdl2Dialogs>();
+    EXPECT_EQ(plat::dialogs().MessageBox("Nobody sees this", "Error", mb::YesNo), 0);
+    EXPECT_NE(debug().Text().find("Message box \"Error\": Nobody sees this\n"), std::string::npos);
+}
+
+TEST_F(Sdl2DialogsSessionEndTest, AKeyAnswersTheBoxAndTheSessionGoesOn) {
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = sdlId + 1; // the box's window is the next one made
+    key.key.keysym.sym = SDLK_RETURN;
+    SDL_PushEvent(&key);
+    EXPECT_EQ(plat::dialogs().MessageBox("Go on?", "Question", mb::YesNo | mb::DefaultButton2), mb::IdNo);
+    key.key.windowID = sdlId + 2;
+    key.key.keysym.sym = SDLK_ESCAPE;
+    SDL_PushEvent(&key);
+    EXPECT_EQ(plat::dialogs().MessageBox("Go on?", "Question", mb::OkCancel), mb::IdCancel);
+    EXPECT_FALSE(plat::dialogs().SessionEnding());
+    EXPECT_NE(desktop().Find(window), nullptr);
+}
+
+TEST_F(Sdl2DialogsSessionEndTest, TheWindowsCloseButtonDuringABoxEndsItAndClosesTheWindow) {
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = sdlId;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&close);
+    ExpectEndedAndNoMoreBoxes(plat::dialogs().MessageBox("VQT : Missing Snippet {0, 0, 0}", "Error", mb::YesNo));
+    Pump();
+    EXPECT_EQ(desktop().Find(window), nullptr) << "closed as without a box";
+}
+
+TEST_F(Sdl2DialogsSessionEndTest, ARequestToStopDuringABoxEndsItAndClosesEveryWindow) {
+    // SDL turns the request into a quit event, as it does outside a box.
+    struct sigaction handler {};
+    ASSERT_EQ(sigaction(SIGTERM, nullptr, &handler), 0);
+    if (handler.sa_handler == SIG_DFL) GTEST_SKIP() << "SDL does not handle the request to stop here";
+    std::raise(SIGTERM);
+    ExpectEndedAndNoMoreBoxes(plat::dialogs().MessageBox("VQT : Missing Snippet {0, 0, 0}", "Error", mb::YesNo));
+    EXPECT_TRUE(Has(Pump(), WM_CLOSE, window));
+    EXPECT_EQ(desktop().Find(window), nullptr);
+}
+
+#endif
+
+} // namespace
