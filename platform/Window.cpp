@@ -1,6 +1,7 @@
 #include "platform/Window.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/Desktop.h"
 
@@ -188,6 +189,7 @@ void Window::Realize(const std::vector<PaletteEntry>& entries) {
 }
 
 void Window::ResizeImage() {
+    ConvertWaitingCopies();
     const WinRect client = ClientRect();
     image_.Resize(client.Width(), client.Height());
 }
@@ -205,10 +207,49 @@ void Window::Blit(const PixelSource& source, int32_t srcX, int32_t srcY, int32_t
     clip(sx, dx, w, source.width, image_.width);
     clip(sy, dy, h, source.height, image_.height);
     if (w <= 0 || h <= 0 || !source.top) return;
-    for (int64_t row = 0; row < h; ++row)
-        ConvertRow(source, int32_t(sx), int32_t(sy + row), int32_t(w), image_.Row(int32_t(dy + row)) + dx);
+    const WinRect to{int32_t(dx), int32_t(dy), int32_t(dx + w), int32_t(dy + h)};
+    const bool knownFormat = source.bits == 8 || source.bits == 16 || source.bits == 24 || source.bits == 32;
+    if (DefersConversion() && knownFormat) {
+        DeferCopy(source, int32_t(sx), int32_t(sy), to);
+    } else {
+        ConvertWaitingCopies();
+        for (int64_t row = 0; row < h; ++row)
+            ConvertRow(source, int32_t(sx), int32_t(sy + row), int32_t(w), image_.Row(int32_t(dy + row)) + dx);
+    }
     ++blits_;
-    OnImageChanged(WinRect{int32_t(dx), int32_t(dy), int32_t(dx + w), int32_t(dy + h)});
+    OnImageChanged(to);
+}
+
+void Window::DeferCopy(const PixelSource& source, int32_t srcX, int32_t srcY, const WinRect& to) {
+    // A copy over the whole picture leaves nothing of the ones before it to see.
+    if (to.left == 0 && to.top == 0 && to.right == image_.width && to.bottom == image_.height) {
+        waiting_.clear();
+        waitingBytes_ = 0;
+    }
+    const int32_t bytesPerPixel = source.bits / 8;
+    WaitingCopy copy{to, source.bits, source.is565, {}, to.Width() * bytesPerPixel, {}};
+    if (source.bits == 8 && source.palette) copy.palette.assign(source.palette, source.palette + 256);
+    copy.bytes.resize(size_t(copy.pitch) * size_t(to.Height()));
+    for (int32_t row = 0; row < to.Height(); ++row) {
+        const uint8_t* from = source.top + int64_t(source.pitch) * (srcY + row) + int64_t(srcX) * bytesPerPixel;
+        std::memcpy(copy.bytes.data() + size_t(copy.pitch) * size_t(row), from, size_t(copy.pitch));
+    }
+    waitingBytes_ += copy.bytes.size();
+    waiting_.push_back(std::move(copy));
+    // Copies of small parts that nothing covers are converted now and then rather than kept.
+    constexpr size_t kMostWaitingBytes = size_t{16} << 20;
+    if (waitingBytes_ > kMostWaitingBytes) ConvertWaitingCopies();
+}
+
+void Window::ConvertWaitingCopies() const {
+    for (const WaitingCopy& copy : waiting_) {
+        const PixelSource source{copy.bytes.data(), copy.pitch, copy.to.Width(), copy.to.Height(), copy.bits,
+                                 copy.is565, copy.palette.empty() ? nullptr : copy.palette.data()};
+        for (int32_t row = 0; row < copy.to.Height(); ++row)
+            ConvertRow(source, 0, row, copy.to.Width(), image_.Row(copy.to.top + row) + copy.to.left);
+    }
+    waiting_.clear();
+    waitingBytes_ = 0;
 }
 
 void Window::StretchBlit(const PixelSource& source, const WinRect& srcRect, const WinRect& dstRect) {
@@ -217,6 +258,7 @@ void Window::StretchBlit(const PixelSource& source, const WinRect& srcRect, cons
     const int32_t sw = srcRect.Width();
     const int32_t sh = srcRect.Height();
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || !source.top) return;
+    ConvertWaitingCopies();
     // The columns of the source rectangle that the source has.
     const int32_t first = std::max(srcRect.left, 0);
     const int32_t last = std::min(srcRect.right, source.width);

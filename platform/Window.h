@@ -163,8 +163,11 @@ public:
     int Realizations() const { return realizations_; }
     void Realize(const std::vector<PaletteEntry>& entries);
 
-    /// The picture shown in the client area (client size).
-    const Image& Presented() const { return image_; }
+    /// The picture shown in the client area (client size), as of this call.
+    const Image& Presented() const {
+        ConvertWaitingCopies();
+        return image_;
+    }
     /// Copies a rectangle of pixels to a client point, clipped to both.
     void Blit(const PixelSource& source, int32_t srcX, int32_t srcY, int32_t width, int32_t height, int32_t x,
               int32_t y);
@@ -178,17 +181,38 @@ protected:
     Window(Desktop& desktop, WindowId id, const WindowParams& params);
     /// The changed client rectangle of the presented picture.
     virtual void OnImageChanged(const WinRect& /*rect*/) {}
+    /// Whether a copy may wait, kept as the source's bytes, until the picture is looked at: a
+    /// window that shows nothing (headless) converts only what is seen, where converting every
+    /// copy of every frame took most of a scripted run. A backend that shows each copy says no.
+    virtual bool DefersConversion() const { return true; }
     virtual void OnFlush() {}
     virtual void OnShowChanged() {}
     virtual void OnPlaceChanged() {}
     virtual void OnTitleChanged() {}
 
     Desktop& desktop_;
-    Image image_;
+    /// Brought up to date with the waiting copies whenever it is looked at.
+    mutable Image image_;
 
 private:
     friend class Desktop;
+    /// A copy that waits: its source's pixels (rows of `pitch` bytes), format and palette, and
+    /// where they go.
+    struct WaitingCopy {
+        WinRect to;
+        int bits = 0;
+        bool is565 = false;
+        std::vector<Argb> palette;
+        int32_t pitch = 0;
+        std::vector<uint8_t> bytes;
+    };
     void ResizeImage();
+    /// Keeps a clipped copy to convert when the picture is next looked at.
+    void DeferCopy(const PixelSource& source, int32_t srcX, int32_t srcY, const WinRect& to);
+    void ConvertWaitingCopies() const;
+
+    mutable std::vector<WaitingCopy> waiting_;
+    mutable size_t waitingBytes_ = 0;
 
     WindowId id_;
     std::string className_;

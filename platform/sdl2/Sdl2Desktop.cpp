@@ -119,6 +119,8 @@ public:
     }
 
 protected:
+    /// Each copy is shown as it is made.
+    bool DefersConversion() const override { return false; }
     void OnImageChanged(const WinRect& rect) override {
         if (IsChild()) {
             // A child's picture is part of its parent's.

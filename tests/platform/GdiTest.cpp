@@ -153,9 +153,9 @@ TEST_F(GdiTest, BitBltShowsEightBitPixelsThroughTheTableAnd555Widened) {
     std::memcpy(bits, px, 4);
     // A copy hanging over the window's edge is clipped.
     ASSERT_TRUE(gdi().BitBlt(wdc, 5, 3, 2, 1, mem16, 0, 0, SRCCOPY));
-    EXPECT_EQ(img.At(5, 3), MakeArgb(255, 255, 255));
+    EXPECT_EQ(plat::desktop().Find(id)->Presented().At(5, 3), MakeArgb(255, 255, 255));
     ASSERT_TRUE(gdi().BitBlt(wdc, 0, 0, 1, 1, mem16, 1, 0, SRCCOPY));
-    EXPECT_EQ(img.At(0, 0), MakeArgb(255, 8, 132)) << "5-bit channels widened by repeating their top bits";
+    EXPECT_EQ(plat::desktop().Find(id)->Presented().At(0, 0), MakeArgb(255, 8, 132)) << "5-bit channels widened by repeating their top bits";
     EXPECT_FALSE(gdi().BitBlt(wdc, 0, 0, 1, 1, mem16, 0, 0, 0x00EE0086)) << "only plain copies";
     EXPECT_FALSE(gdi().BitBlt(mem, 0, 0, 1, 1, mem16, 0, 0, SRCCOPY)) << "only into windows";
     EXPECT_EQ(gdi().counts().bitBlts, 3);
