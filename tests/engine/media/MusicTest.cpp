@@ -16,6 +16,15 @@ protected:
         music = new OMusicProcess;
         window->AddChild(music);
     }
+    void TearDown() override {
+        // As in the program, the music process goes while the part file its snippet is cached
+        // in is still open.
+        if (music) {
+            window->RemoveChild(music);
+            delete music;
+        }
+        VoiceTest::TearDown();
+    }
     SoundChannel* Channel() { return xSound_GetChannel(0); }
 
     OMusicProcess* music = nullptr;
