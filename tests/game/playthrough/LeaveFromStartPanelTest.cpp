@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <ostream>
 #include <string>
@@ -24,6 +23,7 @@
 #include "game/shell/Player.h"
 #include "game/shell/TLVActivity.h"
 #include "game/shell/TLVApp.h"
+#include "tests/game/playthrough/GameScreenInput.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tools/builders/StoredRecord.h"
@@ -63,24 +63,13 @@ constexpr LeaveCase kGames[] = {
     {"zoo race", 9, kRace, 1, 14, 2, 6},           {"city race", 22, kRace, 2, 17, 4, 4},
 };
 
-std::string Click(int x, int y) {
-    const std::string where = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    return "0 WM_MOUSEMOVE" + where + "50 WM_MOUSEMOVE" + where + "100 WM_LBUTTONDOWN 1" + where.substr(2) +
-           "150 WM_LBUTTONUP" + where;
-}
-
 /// A click in the middle of a panel's button.
 std::string ClickButton(CTLVActivity* game, int16_t panel, uint16_t button) {
     ButtonPanel_Prop* p = game->GetPanel(panel);
     ButtonPanel_Button* b = p ? p->GetButton(button) : nullptr;
     if (!b) return "";
     const CRect16 r = b->GetScreenRect();
-    return Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
-CTLVActivity* CurrentGame() {
-    OActivityManager* manager = GetActivityManager();
-    return manager ? dynamic_cast<CTLVActivity*>(manager->GetCurrentActivity()) : nullptr;
+    return ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 /// The lines heard: each caption once its voice plays on the voice pipe, in order.
@@ -150,7 +139,7 @@ TEST_P(LeaveFromStartPanelTest, TheStartPanelSpeaksItsLinesAndEscTheMenusLeaveAn
         }
         heard.Watch();
         OActivityManager* manager = GetActivityManager();
-        CTLVActivity* game = CurrentGame();
+        CTLVActivity* game = CurrentGameScreen();
         const bool inGame = game && manager->GetCurrentId() == MakeChunkId(1, c.entry) && !manager->IsSwitchPending();
         switch (step) {
         case Step::StartPanel:
@@ -201,13 +190,7 @@ TEST_P(LeaveFromStartPanelTest, TheStartPanelSpeaksItsLinesAndEscTheMenusLeaveAn
     EXPECT_EQ(savedLevel, kLevel - 1) << "leaving early lowers the game's level, saved as the game ends";
 }
 
-INSTANTIATE_TEST_SUITE_P(TwelveGames, LeaveFromStartPanelTest, testing::ValuesIn(kGames),
-                         [](const testing::TestParamInfo<LeaveCase>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(TwelveGames, LeaveFromStartPanelTest, testing::ValuesIn(kGames), CaseName<LeaveCase>);
 
 } // namespace
 } // namespace vqt::test

@@ -4,7 +4,6 @@
 // None may bring up a message box or trace missing data (the scenario fixture's report guard).
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <ostream>
 #include <string>
 
@@ -14,6 +13,7 @@
 #include "game/minigames/GameSession.h"
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/TLVActivity.h"
+#include "tests/game/playthrough/GameScreenInput.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
 
@@ -41,12 +41,6 @@ constexpr StartScreen kScreens[] = {
     {"circus round-up", 18}, {"zoo round-up", 23},  {"city round-up", 25},
 };
 
-std::string Click(int x, int y, uint32_t at) {
-    const std::string where = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    return std::to_string(at) + " WM_MOUSEMOVE" + where + std::to_string(at + 50) + " WM_LBUTTONDOWN 1" +
-           where.substr(2) + std::to_string(at + 100) + " WM_LBUTTONUP" + where;
-}
-
 std::string Key(int key, uint32_t at, uint32_t heldMs) {
     const std::string code = " " + std::to_string(key) + " 0 0 0\n";
     return std::to_string(at) + " WM_KEYDOWN" + code + std::to_string(at + heldMs) + " WM_KEYUP" + code;
@@ -57,18 +51,19 @@ std::string PlayAbout() {
     std::string input;
     uint32_t at = 0;
     for (const auto& [x, y] : {std::pair{320, 240}, {180, 300}, {460, 200}, {320, 120}, {250, 380}}) {
-        input += Click(x, y, at);
+        input += ClickAt(x, y, at);
         at += 400;
     }
     for (int key : {38, 37, 39, 40}) input += Key(key, at, 500), at += 600; // the arrows
-    input += Key(32, at, 100) + Key(17, at + 300, 100) + Click(320, 240, at + 600);
+    input += Key(32, at, 100) + Key(17, at + 300, 100) + ClickAt(320, 240, at + 600);
     return input;
 }
 
-CTLVActivity* CurrentGame(uint16_t entry) {
+/// The screen of the entry, once it shows.
+CTLVActivity* ShownScreen(uint16_t entry) {
     OActivityManager* manager = GetActivityManager();
-    if (!manager || manager->IsSwitchPending() || manager->GetCurrentId() != MakeChunkId(1, entry)) return nullptr;
-    return dynamic_cast<CTLVActivity*>(manager->GetCurrentActivity());
+    const bool shown = manager && !manager->IsSwitchPending() && manager->GetCurrentId() == MakeChunkId(1, entry);
+    return shown ? CurrentGameScreen() : nullptr;
 }
 
 class StartScreensTest : public ShellScenarioTest, public testing::WithParamInterface<StartScreen> {
@@ -90,7 +85,7 @@ TEST_P(StartScreensTest, AStartedScreenPlaysAFewSecondsOfInputWithoutABoxOrMissi
     s.frames = (kShowLimitMs + kPlayMs + 2000) / kFrameMs;
     s.watch = [&](uint32_t tick) {
         now = (tick - 1) * kFrameMs;
-        CTLVActivity* game = CurrentGame(c.entry);
+        CTLVActivity* game = ShownScreen(c.entry);
         switch (step) {
         case Step::Showing:
             if (!game) break;
@@ -98,7 +93,7 @@ TEST_P(StartScreensTest, AStartedScreenPlaysAFewSecondsOfInputWithoutABoxOrMissi
             if (ButtonPanel_Prop* panel = game->IsPanelShown(kStartPanel) ? game->GetPanel(kStartPanel) : nullptr) {
                 if (ButtonPanel_Button* tick = panel->GetButton(1)) {
                     const CRect16 r = tick->GetScreenRect();
-                    Script(Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, 0));
+                    Script(ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2));
                 }
                 playFrom = now + 1000;
             } else {
@@ -119,13 +114,7 @@ TEST_P(StartScreensTest, AStartedScreenPlaysAFewSecondsOfInputWithoutABoxOrMissi
     EXPECT_TRUE(run.boxes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(ReadmeStarts, StartScreensTest, testing::ValuesIn(kScreens),
-                         [](const testing::TestParamInfo<StartScreen>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(ReadmeStarts, StartScreensTest, testing::ValuesIn(kScreens), CaseName<StartScreen>);
 
 } // namespace
 } // namespace vqt::test
