@@ -88,4 +88,32 @@ TEST_F(WindowCopiesTest, ACopyOverTheWholePictureHidesTheOnesBeforeItAndLaterPar
     EXPECT_EQ(shown.At(7, 5), MakeArgb(255, 0, 0));
 }
 
+TEST_F(WindowCopiesTest, AResizeKeepsWhatTheWaitingCopiesDrewWhereThePictureStays) {
+    const struct {
+        const char* what;
+        int32_t w, h;
+        /// Then back to its own size.
+        bool back;
+        /// A point of the picture, and whether the copy shows there.
+        int32_t x, y;
+        bool drawn;
+    } cases[] = {
+        {"grown: the copy stays", 12, 9, false, 7, 5, true},
+        {"grown: the new part is black", 12, 9, false, 9, 7, false},
+        {"shrunk and back: the kept part stays", 4, 3, true, 3, 2, true},
+        {"shrunk and back: the cut part is gone", 4, 3, true, 6, 4, false},
+    };
+    for (const auto& c : cases) {
+        Window& window = MakeWindow();
+        Pixels green(32, kW, kH);
+        for (size_t i = 0; i < green.bytes.size(); i += 4) green.bytes[i + 1] = 180;
+        window.Blit(green.Source(), 0, 0, kW, kH, 0, 0);
+        window.SetPos(HWND_TOP, 0, 0, c.w, c.h, SWP_NOZORDER | SWP_NOMOVE);
+        if (c.back) window.SetPos(HWND_TOP, 0, 0, kW, kH, SWP_NOZORDER | SWP_NOMOVE);
+        const Image& shown = window.Presented();
+        ASSERT_EQ(shown.width, c.back ? kW : c.w) << c.what;
+        EXPECT_EQ(shown.At(c.x, c.y), c.drawn ? MakeArgb(0, 180, 0) : MakeArgb(0, 0, 0)) << c.what;
+    }
+}
+
 } // namespace

@@ -327,6 +327,27 @@ TEST_F(RaceRoadGraphTest, SectionsLayTheVergesAlongTheGraphUntilTheyEnd) {
     EXPECT_GT(successions, 40) << "the verges run through the graph before they end";
 }
 
+TEST_F(RaceRoadGraphTest, OnlyObjectPointsAboveTheRoadsHeightAreChosen) {
+    // One piece that follows itself, its one object point 300 pixels down.
+    const auto pieces = AddPieces({{{100, 300}}}, {{0}});
+    const uint32_t verge = AddCatalogue(pieces);
+    const uint32_t roadList = AddList({verge, verge});
+    Open();
+    const struct {
+        float height;
+        size_t chosen;
+    } cases[] = {{301.0f, 1}, {300.0f, 0}, {299.0f, 0}};
+    for (const auto& c : cases) {
+        CGRaceRoad road;
+        ASSERT_TRUE(road.LoadCatalogues(&file, roadList));
+        road.PickStartEntries();
+        CGRaceSection section;
+        road.LaySection(section, c.height, false, CGRaceRoad::Frame{}, {});
+        ASSERT_FALSE(section.placement.candidates.empty()) << c.height;
+        EXPECT_EQ(section.placement.chosen.size(), c.chosen) << "a road " << c.height << " high";
+    }
+}
+
 TEST_F(RaceRoadGraphTest, TheFinishLaysTheFinishCataloguesAndMarksOnlyItsFirstSection) {
     const struct {
         const char* what;

@@ -117,6 +117,38 @@ TEST_F(RaceSteeringTest, AKnockBouncesOffTheVergeAndHoldsMovesBackForHalfASecond
     EXPECT_EQ(Tick(input), "left speed hit ");
 }
 
+TEST_F(RaceSteeringTest, WithinAKnocksHalfSecondOnlyAVehicleAlreadyMovingAwayMayTurnBackTowardTheVerge) {
+    const struct {
+        const char* what;
+        bool rightVerge;
+        /// The vehicle's step when the player steers back toward the verge.
+        int32_t step;
+        const char* log;
+    } cases[] = {
+        {"the right verge, moving left", true, -1, "right speed hit "},
+        {"the right verge, moving right", true, 1, "speed hit "},
+        {"the left verge, moving right", false, 1, "left speed hit "},
+        {"the left verge, moving left", false, -1, "speed hit "},
+    };
+    for (const auto& c : cases) {
+        steering = CGRaceSteering();
+        vehicle.SetPosition(CPointF(320, 400), 0, 0);
+        host.rightKnock = c.rightVerge;
+        host.leftKnock = !c.rightVerge;
+        Tick(CGRaceInput());
+        host.rightKnock = host.leftKnock = false;
+        while (vehicle.GetStep() != c.step) {
+            clock().Advance(60);
+            if (vehicle.GetStep() < c.step) vehicle.KeyMovePos(0, 0);
+            else vehicle.KeyMoveNeg(0, 0);
+        }
+        CGRaceInput input;
+        input.right = c.rightVerge;
+        input.left = !c.rightVerge;
+        EXPECT_EQ(Tick(input), c.log) << c.what;
+    }
+}
+
 TEST_F(RaceSteeringTest, ThePointerSteersTowardItsColumnWithinTheMargins) {
     const struct {
         int32_t pointerX;
