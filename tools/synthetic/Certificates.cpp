@@ -15,6 +15,7 @@
 #include "tools/builders/ImageWriters.h"
 #include "tools/builders/MovieClips.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 using namespace vqt::test;
 
@@ -189,9 +190,9 @@ void AddCertificates(GameData& data) {
         name.properties.Pair(50, 1, 600, 40).Text(70, 11, "Arial").Short(70, 7, 24).Long(70, 4, 2)
             .Long(70, 9, kInkText);
         ObjectPlan back{.classId = 1001, .objectId = 1, .partId = backButton};
-        back.properties.Pair(50, 1, 470, 250).Short(50, 3, 1).Short(1001, 1, 5);
+        back.properties.Pair(50, 1, buttons::kCertificateBack.x, buttons::kCertificateBack.y).Short(50, 3, 1).Short(1001, 1, 5);
         ObjectPlan print{.classId = 1310, .objectId = 2, .partId = printButton};
-        print.properties.Pair(50, 1, 550, 250).Short(50, 3, 1);
+        print.properties.Pair(50, 1, buttons::kCertificatePrint.x, buttons::kCertificatePrint.y).Short(50, 3, 1);
         activity.objects = {counts, name, back, print};
         data.file.AddChunk(GameData::kActivities, ActivityData(activity), {.entry = screen.entry, .name = screen.name});
     }

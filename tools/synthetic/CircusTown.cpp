@@ -22,6 +22,7 @@
 #include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
 #include "tools/synthetic/Garage.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 using namespace vqt::test;
 using namespace circus;
@@ -173,7 +174,7 @@ uint32_t AddCertificateButtonPart(GameData& data) {
 
 ObjectPlan CertificateButton(uint32_t part, uint16_t certificate) {
     ObjectPlan button{.classId = 1001, .partId = part};
-    button.properties.Pair(50, 1, 600, 100).Short(50, 3, 1).Short(1001, 1, int16_t(certificate));
+    button.properties.Pair(50, 1, buttons::kTownCertificateFoot.x, buttons::kTownCertificateFoot.y).Short(50, 3, 1).Short(1001, 1, int16_t(certificate));
     return button;
 }
 

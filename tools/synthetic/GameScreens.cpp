@@ -13,6 +13,7 @@
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/synthetic/GameData.h"
 #include "tools/synthetic/Garage.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 using namespace vqt::test;
 
@@ -219,23 +220,24 @@ void AddGameScreens(GameData& data) {
     const std::vector<uint8_t> colours = PartColours(Colours());
     // The panel: a bar across the lower stage (top-left corner at (80, 260)); its buttons are
     // placed in the panel's own coordinates, the pictures above it on the stage.
-    data.parts.AddPart(Still(Box(480, 160, kNavy, kSky, 4), 320, 340, colours), 349);
+    using namespace buttons;
+    data.parts.AddPart(Still(Box(kPanelWidth, kPanelHeight, kNavy, kSky, 4), kPanelMiddle.x, kPanelMiddle.y, colours), 349);
     struct Button {
         uint16_t entry;
         uint8_t colour;
         Symbol symbol;
-        int x;
-        int y;
+        StagePoint at;
     };
     // The menu: continue, leave the area, new car, quit; the questions: no, yes.
     static const Button kButtons[] = {
-        {3, kGreen, Symbol::Play, 130, 45},  {4, kOrange, Symbol::Door, 350, 45},  {5, kBlue, Symbol::Car, 130, 115},
-        {6, kRed, Symbol::Cross, 350, 115}, {1147, kRed, Symbol::Cross, 130, 80}, {9, kGreen, Symbol::Tick, 350, 80},
+        {3, kGreen, Symbol::Play, kMenuContinueInPanel}, {4, kOrange, Symbol::Door, kMenuLeaveInPanel},
+        {5, kBlue, Symbol::Car, kMenuNewCarInPanel},       {6, kRed, Symbol::Cross, kMenuQuitInPanel},
+        {1147, kRed, Symbol::Cross, kQuestionNoInPanel},   {9, kGreen, Symbol::Tick, kQuestionYesInPanel},
     };
     for (const Button& b : kButtons) {
         Picture p = Box(200, 48, b.colour, kWhite, 3);
         Draw(p, b.symbol);
-        data.parts.AddPart(Still(p, b.x, b.y, colours), b.entry);
+        data.parts.AddPart(Still(p, b.at.x, b.at.y, colours), b.entry);
     }
     Picture quit = Box(220, 140, kPurple, kWhite, 4);
     Draw(quit, Symbol::Door);

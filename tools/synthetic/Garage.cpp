@@ -17,6 +17,7 @@
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/MovieClips.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 using namespace vqt::test;
 
@@ -215,15 +216,13 @@ ObjectPlan Label(uint32_t objectId, int16_t x, int16_t y, uint16_t text) {
     return o;
 }
 
-constexpr int16_t kColumnX[3] = {106, 320, 532};
-
 } // namespace
 
 void AddGarageScreen(GameData& data, const GarageOptions& options) {
     std::vector<ObjectPlan> objects;
     for (int value = 0; value < 6; ++value) {
-        const int16_t x = kColumnX[value / 2];
-        const int16_t y = int16_t(value % 2 == 0 ? 170 : 280);
+        const int16_t x = int16_t(buttons::GarageVehicle(value).x);
+        const int16_t y = int16_t(buttons::GarageVehicle(value).y);
         ObjectPlan button = Object(1200, uint32_t(20 + value), ChunkIdOf(GameData::kParts, uint16_t(3400 + value)), x, y);
         button.properties.Short(50, 3, 1).Short(1200, 1, int16_t(value));
         objects.push_back(button);
@@ -241,16 +240,17 @@ void AddGarageScreen(GameData& data, const GarageOptions& options) {
     struct Nav {
         uint32_t id;
         uint16_t part;
-        int16_t x;
+        StagePoint at;
         int16_t target;
     };
     // Along the bottom, clear of the host (bottom right) and of the captions below them.
-    for (const Nav& n : {Nav{6, 3430, 480, 8}, Nav{7, 3431, 70, 4}, Nav{8, 3432, 320, 6}}) {
-        ObjectPlan button = Object(1001, n.id, ChunkIdOf(GameData::kParts, n.part), n.x, 400);
+    for (const Nav& n : {Nav{6, 3430, buttons::kGarageGo, 8}, Nav{7, 3431, buttons::kGarageBack, 4},
+                         Nav{8, 3432, buttons::kGarageCertificate, 6}}) {
+        ObjectPlan button = Object(1001, n.id, ChunkIdOf(GameData::kParts, n.part), int16_t(n.at.x), int16_t(n.at.y));
         button.properties.Short(50, 3, 1).Short(1001, 1, n.target);
         objects.push_back(button);
     }
-    for (int world = 0; world < 3; ++world) objects.push_back(Label(uint32_t(30 + world), kColumnX[world], 110, uint16_t(kLabelTexts + world)));
+    for (int world = 0; world < 3; ++world) objects.push_back(Label(uint32_t(30 + world), int16_t(buttons::kGarageColumnX[world]), 110, uint16_t(kLabelTexts + world)));
     ObjectPlan panelTexts = Object(76, 1000, 0, -100, -100);
     panelTexts.properties.Text(70, 11, "Arial").Short(70, 7, 20).Long(70, 4, 2).Byte(70, 8, 1).Long(70, 9, 0x00FFFFFF);
     objects.push_back(panelTexts);

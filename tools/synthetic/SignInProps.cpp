@@ -11,6 +11,7 @@
 #include "engine/data/ChunkId.h"
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 using namespace vqt::test;
 
@@ -181,7 +182,9 @@ std::vector<ObjectPlan> AddSignInProps(GameData& data) {
     ObjectPlan panelTexts = Object(76, 1000, 0, -100, -100);
     panelTexts.properties.Text(70, 11, "Arial").Short(70, 7, 20).Long(70, 4, 2).Byte(70, 8, 1).Long(70, 9, 0x00FFFFFF);
     // The buttons stand clear of the host (bottom right) and of the captions (bottom middle).
-    return {NavigationButton(1, forward, 480, 400, 5), NavigationButton(3, quit, 80, 400, 7),
+    using buttons::kFirstScreenForward, buttons::kFirstScreenQuit;
+    return {NavigationButton(1, forward, int16_t(kFirstScreenForward.x), int16_t(kFirstScreenForward.y), 5),
+            NavigationButton(3, quit, int16_t(kFirstScreenQuit.x), int16_t(kFirstScreenQuit.y), 7),
             Object(1120, 10, box, 200, 300), drifting, panelTexts};
 }
 

@@ -11,6 +11,7 @@
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/MovieClips.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 using namespace vqt::test;
 
@@ -95,9 +96,10 @@ std::vector<ObjectPlan> AddSignInScreenProps(GameData& data) {
     panelTexts.properties.Text(70, 11, "Arial").Short(70, 7, 20).Long(70, 4, 2).Byte(70, 8, 1).Long(70, 9, 0x00FFFFFF);
     // The buttons stand below the badges, clear of the host (bottom right) and of the captions
     // (along the bottom).
-    ObjectPlan forward = Object(1001, 1, go, 480, 400);
+    using buttons::kSignInContinue, buttons::kSignInDelete, buttons::kSignInQuit;
+    ObjectPlan forward = Object(1001, 1, go, int16_t(kSignInContinue.x), int16_t(kSignInContinue.y));
     forward.properties.Short(50, 3, 1).Short(1001, 1, 5);
-    ObjectPlan quit = Object(1001, 3, remove, 320, 400);
+    ObjectPlan quit = Object(1001, 3, remove, int16_t(kSignInQuit.x), int16_t(kSignInQuit.y));
     quit.properties.Short(50, 3, 1).Short(1001, 1, 7);
-    return {font, label, panelTexts, forward, Object(1320, 2, remove, 80, 400), quit};
+    return {font, label, panelTexts, forward, Object(1320, 2, remove, int16_t(kSignInDelete.x), int16_t(kSignInDelete.y)), quit};
 }

@@ -1,25 +1,21 @@
 #pragma once
-// What the tests that play the town games from their start screens share: a click as lines of
-// a scenario script, the current game screen, and a readable name for each case of a table.
+// What the tests that play the town games from their start screens share: the middle of a
+// button to click (tests/support/bots/ScriptLines.h writes the clicks), the current game screen,
+// and a readable name for each case of a table.
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdint>
 #include <string>
 
+#include "engine/base/Rect.h"
 #include "engine/core/ActivityManager.h"
 #include "game/shell/TLVActivity.h"
+#include "tests/support/bots/ScriptLines.h"
 
 namespace vqt::test {
 
-/// A click at (x, y), `at` milliseconds from now: the pointer moves there, then the left button
-/// goes down and up.
-inline std::string ClickAt(int x, int y, uint32_t at = 0) {
-    const std::string where = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    return std::to_string(at) + " WM_MOUSEMOVE" + where + std::to_string(at + 50) + " WM_MOUSEMOVE" + where +
-           std::to_string(at + 100) + " WM_LBUTTONDOWN 1" + where.substr(2) + std::to_string(at + 150) +
-           " WM_LBUTTONUP" + where;
-}
+/// The middle of a rectangle on the stage, such as a button's.
+inline StagePoint MiddleOf(const CRect16& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 /// The game screen showing now, when the current activity is one.
 inline CTLVActivity* CurrentGameScreen() {

@@ -26,6 +26,7 @@
 #include "tests/game/playthrough/GameScreenInput.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
+#include "tests/support/StartActivities.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
@@ -41,13 +42,11 @@ constexpr uint16_t kLevel = 2;
 constexpr uint32_t kStepLimitMs = 4000;
 constexpr char kLeaveQuestion[] = "Are you sure you want to leave this area?";
 
-struct LeaveCase {
-    const char* name;
-    uint16_t entry;
-    Game game;
-    int world;
-    uint16_t town;
-    uint16_t vehicle;
+constexpr Game RecordGame(StartKind kind) {
+    return kind == StartKind::Arcade ? kArcade : kind == StartKind::Race ? kRace : kind == StartKind::Puzzle ? kPuzzle : kRoundUp;
+}
+
+struct LeaveCase : StartActivity {
     /// The lines the start panel speaks.
     size_t startLines;
 };
@@ -55,12 +54,9 @@ struct LeaveCase {
 void PrintTo(const LeaveCase& c, std::ostream* out) { *out << c.name; }
 
 constexpr LeaveCase kGames[] = {
-    {"circus puzzle", 13, kPuzzle, 0, 8, 0, 5},    {"zoo puzzle", 10, kPuzzle, 1, 14, 2, 5},
-    {"city puzzle", 24, kPuzzle, 2, 17, 4, 4},     {"circus round-up", 18, kRoundUp, 0, 8, 0, 5},
-    {"zoo round-up", 23, kRoundUp, 1, 14, 2, 5},   {"city round-up", 25, kRoundUp, 2, 17, 4, 3},
-    {"circus arcade", 15, kArcade, 0, 8, 0, 7},    {"zoo arcade", 16, kArcade, 1, 14, 2, 4},
-    {"city arcade", 19, kArcade, 2, 17, 4, 4},     {"circus race", 11, kRace, 0, 8, 0, 6},
-    {"zoo race", 9, kRace, 1, 14, 2, 6},           {"city race", 22, kRace, 2, 17, 4, 4},
+    {StartActivityOf(13), 5}, {StartActivityOf(10), 5}, {StartActivityOf(24), 4}, {StartActivityOf(18), 5},
+    {StartActivityOf(23), 5}, {StartActivityOf(25), 3}, {StartActivityOf(15), 7}, {StartActivityOf(16), 4},
+    {StartActivityOf(19), 4}, {StartActivityOf(11), 6}, {StartActivityOf(9), 6},  {StartActivityOf(22), 4},
 };
 
 /// A click in the middle of a panel's button.
@@ -68,8 +64,7 @@ std::string ClickButton(CTLVActivity* game, int16_t panel, uint16_t button) {
     ButtonPanel_Prop* p = game->GetPanel(panel);
     ButtonPanel_Button* b = p ? p->GetButton(button) : nullptr;
     if (!b) return "";
-    const CRect16 r = b->GetScreenRect();
-    return ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return SteadyClick(MiddleOf(b->GetScreenRect()));
 }
 
 /// The lines heard: each caption once its voice plays on the voice pipe, in order.
@@ -170,7 +165,7 @@ TEST_P(LeaveFromStartPanelTest, TheStartPanelSpeaksItsLinesAndEscTheMenusLeaveAn
             if (manager && manager->GetCurrentId() == MakeChunkId(1, c.town)) {
                 // What the leave saved, before the town's own end saves again.
                 CPlayer saved;
-                if (saved.Load(kBo) == SaveSlotState::Valid) savedLevel = saved.GetActivityLevel(c.world, c.game);
+                if (saved.Load(kBo) == SaveSlotState::Valid) savedLevel = saved.GetActivityLevel(c.world, RecordGame(c.kind));
                 step = Step::Town, townAt = now;
             }
             break;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -19,6 +20,7 @@
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/StartActivities.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
@@ -37,15 +39,18 @@ struct Screen {
     int vehicle;
 };
 
-// The timed screens, the shell's screens, the towns, and each town's four games.
-constexpr Screen kScreens[] = {
+// The timed screens, the shell's screens, then the towns and each town's four games.
+constexpr Screen kShellScreens[] = {
     {3, "title", -1},           {4, "sign-in", -1},         {5, "garage", -1},          {60, "ordinary screen", -1},
     {6, "circus certificate", -1}, {21, "zoo certificate", -1}, {20, "city certificate", -1},
-    {8, "circus town", 0},      {15, "circus arcade", 0},   {11, "circus race", 0},    {13, "circus puzzle", 0},
-    {18, "circus round-up", 0}, {14, "zoo", 2},             {16, "zoo arcade", 2},     {9, "zoo race", 2},
-    {10, "zoo puzzle", 2},      {23, "zoo round-up", 2},    {17, "city", 4},           {19, "city arcade", 4},
-    {22, "city race", 4},       {24, "city puzzle", 4},     {25, "city round-up", 4},
 };
+constexpr auto kScreens = [] {
+    std::array<Screen, std::size(kShellScreens) + std::size(kStartActivities)> screens{};
+    size_t i = 0;
+    for (const Screen& s : kShellScreens) screens[i++] = s;
+    for (const StartActivity& a : kStartActivities) screens[i++] = {a.entry, a.name, a.vehicle};
+    return screens;
+}();
 
 void CollectButtons(ONode* node, std::vector<Base_Button_Prop*>& buttons) {
     if (auto* button = dynamic_cast<Base_Button_Prop*>(node)) buttons.push_back(button);

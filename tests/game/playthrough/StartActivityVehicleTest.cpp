@@ -13,6 +13,7 @@
 #include "game/shell/TLVApp.h"
 #include "game/world/TLVWorldActivity.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/StartActivities.h"
 
 namespace vqt::test {
 namespace {
@@ -27,9 +28,13 @@ struct StartCase {
     bool town;
 };
 
+constexpr StartCase Started(uint16_t entry) {
+    const StartActivity& a = StartActivityOf(entry);
+    return {a.name, a.entry, a.vehicle, a.kind == StartKind::Town};
+}
+
 constexpr StartCase kStarts[] = {
-    {"the circus town", 8, 0, true}, {"the zoo", 14, 2, true},          {"the city", 17, 4, true},
-    {"the zoo's puzzle", 10, 2, false}, {"the city's round-up", 25, 4, false}, {"the sign-in", 4, 0, false},
+    Started(8), Started(14), Started(17), Started(10), Started(25), {"the sign-in", 4, 0, false},
 };
 
 class StartActivityVehicleTest : public ShellScenarioTest {

@@ -4,7 +4,6 @@
 // None may bring up a message box or trace missing data (the scenario fixture's report guard).
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 #include "engine/core/ActivityManager.h"
@@ -15,6 +14,7 @@
 #include "game/shell/TLVActivity.h"
 #include "tests/game/playthrough/GameScreenInput.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/StartActivities.h"
 #include "tests/game/world/towns/TownScenario.h"
 
 namespace vqt::test {
@@ -27,20 +27,6 @@ constexpr uint32_t kPlayMs = 5000;
 /// How long the screen may take to show.
 constexpr uint32_t kShowLimitMs = 6000;
 
-struct StartScreen {
-    const char* name;
-    uint16_t entry;
-};
-
-void PrintTo(const StartScreen& c, std::ostream* out) { *out << c.name; }
-
-constexpr StartScreen kScreens[] = {
-    {"circus town", 8},     {"zoo", 14},            {"city", 17},          {"circus arcade", 15},
-    {"zoo arcade", 16},     {"city arcade", 19},    {"circus puzzle", 13}, {"zoo puzzle", 10},
-    {"city puzzle", 24},    {"circus race", 11},    {"zoo race", 9},       {"city race", 22},
-    {"circus round-up", 18}, {"zoo round-up", 23},  {"city round-up", 25},
-};
-
 std::string Key(int key, uint32_t at, uint32_t heldMs) {
     const std::string code = " " + std::to_string(key) + " 0 0 0\n";
     return std::to_string(at) + " WM_KEYDOWN" + code + std::to_string(at + heldMs) + " WM_KEYUP" + code;
@@ -50,12 +36,12 @@ std::string Key(int key, uint32_t at, uint32_t heldMs) {
 std::string PlayAbout() {
     std::string input;
     uint32_t at = 0;
-    for (const auto& [x, y] : {std::pair{320, 240}, {180, 300}, {460, 200}, {320, 120}, {250, 380}}) {
-        input += ClickAt(x, y, at);
+    for (const StagePoint& where : {StagePoint{320, 240}, {180, 300}, {460, 200}, {320, 120}, {250, 380}}) {
+        input += SteadyClick(where, at);
         at += 400;
     }
     for (int key : {38, 37, 39, 40}) input += Key(key, at, 500), at += 600; // the arrows
-    input += Key(32, at, 100) + Key(17, at + 300, 100) + ClickAt(320, 240, at + 600);
+    input += Key(32, at, 100) + Key(17, at + 300, 100) + SteadyClick({320, 240}, at + 600);
     return input;
 }
 
@@ -66,7 +52,7 @@ CTLVActivity* ShownScreen(uint16_t entry) {
     return shown ? CurrentGameScreen() : nullptr;
 }
 
-class StartScreensTest : public ShellScenarioTest, public testing::WithParamInterface<StartScreen> {
+class StartScreensTest : public ShellScenarioTest, public testing::WithParamInterface<StartActivity> {
 protected:
     void SetUp() override {
         ShellScenarioTest::SetUp();
@@ -75,7 +61,7 @@ protected:
 };
 
 TEST_P(StartScreensTest, AStartedScreenPlaysAFewSecondsOfInputWithoutABoxOrMissingData) {
-    const StartScreen& c = GetParam();
+    const StartActivity& c = GetParam();
     Ini("STARTACTIVITY=" + std::to_string(c.entry) + "\n");
     enum class Step { Showing, Playing, Done } step = Step::Showing;
     uint32_t now = 0, playFrom = 0;
@@ -91,10 +77,7 @@ TEST_P(StartScreensTest, AStartedScreenPlaysAFewSecondsOfInputWithoutABoxOrMissi
             if (!game) break;
             // The start panel's tick, as the child presses it, then the field.
             if (ButtonPanel_Prop* panel = game->IsPanelShown(kStartPanel) ? game->GetPanel(kStartPanel) : nullptr) {
-                if (ButtonPanel_Button* tick = panel->GetButton(1)) {
-                    const CRect16 r = tick->GetScreenRect();
-                    Script(ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-                }
+                if (ButtonPanel_Button* tick = panel->GetButton(1)) Script(SteadyClick(MiddleOf(tick->GetScreenRect())));
                 playFrom = now + 1000;
             } else {
                 playFrom = now;
@@ -114,7 +97,7 @@ TEST_P(StartScreensTest, AStartedScreenPlaysAFewSecondsOfInputWithoutABoxOrMissi
     EXPECT_TRUE(run.boxes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(ReadmeStarts, StartScreensTest, testing::ValuesIn(kScreens), CaseName<StartScreen>);
+INSTANTIATE_TEST_SUITE_P(ReadmeStarts, StartScreensTest, testing::ValuesIn(kStartActivities), CaseName<StartActivity>);
 
 } // namespace
 } // namespace vqt::test

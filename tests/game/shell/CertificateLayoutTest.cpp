@@ -80,7 +80,7 @@ TEST_F(CertificateLayoutTest, ThePrintingPanelShowsAPrinterWithThePageComingOut)
     Certificate_Activity* page = Page();
     ASSERT_NE(page, nullptr);
     page->OnButtonHover(2);
-    Click(550, 250); // the print button
+    Click(buttons::kCertificatePrint); // the print button
     ASSERT_TRUE(page->IsPanelShown(Certificate_Activity::kPanelPrint));
     Frames(2, kFrameMs);
     // The panel's picture, 200 x 120 about (320, 150): a drawing of several colours, not a

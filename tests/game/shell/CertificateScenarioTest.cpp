@@ -26,6 +26,7 @@
 #include "platform/headless/RecordingPrinter.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/game/world/StageScript.h"
 
 namespace vqt::test {
 namespace {
@@ -42,13 +43,7 @@ std::string StoredMarks() {
            std::to_string(stored.GetWorldVisited(2));
 }
 
-void Click(int x, int y) {
-    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    const std::string script = "0 WM_MOUSEMOVE" + at + "50 WM_MOUSEMOVE" + at + "100 WM_LBUTTONDOWN 1" + at.substr(2) +
-                               "150 WM_LBUTTONUP" + at;
-    static_cast<plat::ScriptedMessages&>(plat::messages())
-        .LoadScript(script, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
+using stage::Click;
 
 class CertificateScenarioTest : public ShellScenarioTest {
 protected:
@@ -84,24 +79,24 @@ TEST_F(CertificateScenarioTest, BoEarnsTheClosingMovieOncePrintsAndQuitsThroughT
         std::function<void()> act;
     };
     const std::vector<Step> steps = {
-        {[&] { return settledOn(4); }, [] { Click(467, 210); }},                          // Bo's badge
-        {[&] { return CurrentSignIn() && CurrentSignIn()->GetSelectedBadge() == kBo; }, [] { Click(480, 400); }},
-        {[&] { return settledOn(5); }, [] { Click(320, 170); }},                          // the zoo's first vehicle
+        {[&] { return settledOn(4); }, [] { Click(SignInBadge(kBo)); }},                    // Bo's badge
+        {[&] { return CurrentSignIn() && CurrentSignIn()->GetSelectedBadge() == kBo; }, [] { Click(buttons::kSignInContinue); }},
+        {[&] { return settledOn(5); }, [] { Click(buttons::GarageVehicle(2)); }},         // the zoo's first vehicle
         {[&] { return garage() && garage()->GetSelectedValue() == 2 && garage()->GetGoButton()->IsVisible(); },
-         [] { Click(480, 400); }},                                                        // go
-        {[&] { return settledOn(14); }, [] { Click(600, 85); }},                          // the certificate
-        {[&] { return settledOn(21) && quiet(); }, [] { Click(550, 250); }},               // print
+         [] { Click(buttons::kGarageGo); }},                                               // go
+        {[&] { return settledOn(14); }, [] { Click(buttons::kTownCertificate); }},              // the certificate
+        {[&] { return settledOn(21) && quiet(); }, [] { Click(buttons::kCertificatePrint); }},  // print
         {[&] { return certificate() && certificate()->IsPanelShown(Certificate_Activity::kPanelPrint); },
          [&] { log += "panel 7 opens\n"; }},
         {[&] { return settledOn(21) && certificate() && !certificate()->IsPanelShown(Certificate_Activity::kPanelPrint); },
-         [&] { log += "panel 7 closes\n"; Click(470, 250); }},                           // back to the garage
-        {[&] { return settledOn(5); }, [] { Click(320, 400); }},                          // the certificate again
-        {[&] { return settledOn(21); }, [] { Click(470, 250); }},                          // back
-        {[&] { return settledOn(5); }, [] { Click(70, 400); }},                           // back to the sign-in
-        {[&] { return settledOn(4); }, [] { Click(320, 400); }},                          // quit
+         [&] { log += "panel 7 closes\n"; Click(buttons::kCertificateBack); }},          // back to the garage
+        {[&] { return settledOn(5); }, [] { Click(buttons::kGarageCertificate); }},            // the certificate again
+        {[&] { return settledOn(21); }, [] { Click(buttons::kCertificateBack); }},              // back
+        {[&] { return settledOn(5); }, [] { Click(buttons::kGarageBack); }},                   // back to the sign-in
+        {[&] { return settledOn(4); }, [] { Click(buttons::kSignInQuit); }},                   // quit
         {[&] { return CurrentSignIn() && CurrentSignIn()->IsPanelShown(CTLVActivity::kPanelQuit); },
-         [] { Click(430, 340); }},                                                        // yes
-        {[&] { return settledOn(7); }, [] { Click(320, 240); }},                          // the credits end
+         [] { Click(buttons::kQuestionYes); }},                                            // yes
+        {[&] { return settledOn(7); }, [] { Click({320, 240}); }},                          // the credits end
     };
     size_t next = 0;
     std::string speaking;

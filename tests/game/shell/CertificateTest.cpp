@@ -184,7 +184,7 @@ TEST_F(CertificateTest, APrintedPageIsOneLandscapeJobAndItsPanelClosesItself) {
     const RgbImage before = Stage();
     const int16_t format = xGraphics_PixelFormat();
     page->OnButtonHover(2);
-    Click(550, 250); // the print button, which ends its own label
+    Click(buttons::kCertificatePrint); // the print button, which ends its own label
     ExpectLines({});
     EXPECT_EQ(xGraphics_PixelFormat(), format);
     ASSERT_EQ(Printer().Jobs().size(), 1u);

@@ -17,6 +17,7 @@
 #include "game/shell/TLVFactory.h"
 #include "tests/engine/core/StageFixture.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 void AddGameSnippets(GameData& data);
 void AddGameScreens(GameData& data);
@@ -164,6 +165,8 @@ protected:
         if (modifier) input().SetKeyDown(int32_t(modifier), false);
         Frames(1, kFrameMs);
     }
+    /// A click on a point of the stage, such as a generated screen's button.
+    void Click(StagePoint at) { Click(int16_t(at.x), int16_t(at.y)); }
     /// A press and release of the left button at a stage point.
     void Click(int16_t x, int16_t y) {
         for (uint32_t type : {kEvButtonDown, kEvButtonUp}) {

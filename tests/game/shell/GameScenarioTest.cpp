@@ -21,11 +21,15 @@
 #include "tests/support/Golden.h"
 #include "tools/builders/MovieClips.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/bots/ScriptLines.h"
 
 namespace {
 
 using vqt::test::Scenario;
 using vqt::test::ScenarioRun;
+using vqt::test::PointerLine;
+using vqt::test::StagePoint;
+namespace buttons = vqt::test::buttons;
 
 using GameScenarioTest = vqt::test::ShellScenarioTest;
 
@@ -160,8 +164,10 @@ TEST_F(GameScenarioTest, TheFirstScreensNavigationButtonLightsUpUnderThePointerA
     Scenario s = Game(kFrameMs);
     s.frames = tickAt(3500);
     // The first move after the switch only tells the window where the pointer is.
-    s.input = "2000 WM_MOUSEMOVE 0 0 470 390\n2050 WM_MOUSEMOVE 0 0 480 400\n"
-              "2400 WM_LBUTTONDOWN 1 0 480 400\n2800 WM_LBUTTONUP 0 0 480 400\n";
+    const StagePoint forward = buttons::kFirstScreenForward;
+    s.input = PointerLine(2000, "WM_MOUSEMOVE", {forward.x - 10, forward.y - 10}) +
+              PointerLine(2050, "WM_MOUSEMOVE", forward) + PointerLine(2400, "WM_LBUTTONDOWN", forward) +
+              PointerLine(2800, "WM_LBUTTONUP", forward);
     s.shots = {tickAt(2300), tickAt(2700)};
     std::string log;
     ChunkId shown = kNullChunkId;

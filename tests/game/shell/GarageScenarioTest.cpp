@@ -18,6 +18,7 @@
 #include "game/shell/VehicleSelectButton.h"
 #include "game/world/WorldClasses.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace {
@@ -77,7 +78,9 @@ protected:
 TEST_F(GarageScenarioTest, ANewPlayerFindsVehicle0PreselectedSilentlyAndNoUpgrade) {
     std::string log;
     std::string state;
-    const ScenarioRun run = Run(60, 0, 5500, "1000 WM_MOUSEMOVE 0 0 480 400\n1100 WM_LBUTTONDOWN 1 0 480 400\n1150 WM_LBUTTONUP 0 0 480 400\n",
+    const ScenarioRun run = Run(60, 0, 5500, PointerLine(1000, "WM_MOUSEMOVE", buttons::kFirstScreenForward) +
+                                    PointerLine(1100, "WM_LBUTTONDOWN", buttons::kFirstScreenForward) +
+                                    PointerLine(1150, "WM_LBUTTONUP", buttons::kFirstScreenForward),
                                 {TickAt(5400)}, log, [&](uint32_t tick) {
                                     VehicleSelect_Activity* garage = Garage();
                                     if (tick != TickAt(5400) || !garage) return;
@@ -97,8 +100,7 @@ TEST_F(GarageScenarioTest, BoChoosesTheHydrovaneAndDrivesOutToTheCircusTown) {
     std::string log;
     const ScenarioRun run = Run(
         5, 3, 6500,
-        "1500 WM_MOUSEMOVE 0 0 106 280\n1550 WM_LBUTTONDOWN 1 0 106 280\n1600 WM_LBUTTONUP 0 0 106 280\n"
-        "2400 WM_MOUSEMOVE 0 0 480 400\n2450 WM_LBUTTONDOWN 1 0 480 400\n2500 WM_LBUTTONUP 0 0 480 400\n",
+        ClickAt(buttons::GarageVehicle(1), 1500) + ClickAt(buttons::kGarageGo, 2400),
         {TickAt(1400), TickAt(4600), TickAt(6400)}, log, [&](uint32_t tick) {
             VehicleSelect_Activity* garage = Garage();
             if (!garage) return;

@@ -18,6 +18,7 @@
 #include "tests/support/Golden.h"
 #include "tests/support/Png.h"
 #include "tests/support/Subprocess.h"
+#include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/TempFolder.h"
 
 namespace {
@@ -28,6 +29,9 @@ using vqt::test::ReadFileBytes;
 using vqt::test::ReadPng;
 using vqt::test::RgbImage;
 using vqt::test::RunProgram;
+using vqt::test::SignInBadge;
+using vqt::test::StagePoint;
+namespace buttons = vqt::test::buttons;
 using vqt::test::Subprocess;
 using vqt::test::TempFolder;
 
@@ -311,9 +315,9 @@ TEST_F(VirtualScreenTest, BoSignsInByMouseChoosesTheHydrovaneAndDrivesOutToTheCi
     ASSERT_TRUE(game.Start());
     const std::string xdotool = "DISPLAY=" + display + " /usr/bin/xdotool ";
     // The pointer comes to a point of the stage from a little above it, then clicks.
-    auto click = [&](int x, int y) {
-        const std::string at = std::to_string(x + 192) + " " + std::to_string(y + 144);
-        const std::string near = std::to_string(x + 186) + " " + std::to_string(y + 138);
+    auto click = [&](StagePoint p) {
+        const std::string at = std::to_string(p.x + 192) + " " + std::to_string(p.y + 144);
+        const std::string near = std::to_string(p.x + 186) + " " + std::to_string(p.y + 138);
         return std::system((xdotool + "mousemove --sync " + near + " sleep 0.1 mousemove --sync " + at +
                             " sleep 0.1 mousedown 1 sleep 0.1 mouseup 1").c_str()) == 0;
     };
@@ -321,14 +325,14 @@ TEST_F(VirtualScreenTest, BoSignsInByMouseChoosesTheHydrovaneAndDrivesOutToTheCi
 
     ASSERT_TRUE(WaitForStage(display, [&](const RgbImage& s) { return ShowsWithin(s, signIn, 40, 120, 605, 365); },
                              30000, shown)) << "the sign-in's badges";
-    ASSERT_TRUE(click(467, 210)) << "Bo's badge";
-    ASSERT_TRUE(click(480, 400)) << "continue";
+    ASSERT_TRUE(click(SignInBadge(3))) << "Bo's badge";
+    ASSERT_TRUE(click(buttons::kSignInContinue)) << "continue";
     ASSERT_TRUE(WaitForStage(display, [&](const RgbImage& s) { return ShowsWithin(s, garage, 20, 85, 620, 380); },
                              30000, shown)) << "the garage's vehicles";
-    ASSERT_TRUE(click(106, 280)) << "the Hydrovane";
+    ASSERT_TRUE(click(buttons::GarageVehicle(1))) << "the Hydrovane";
     ASSERT_TRUE(WaitForStage(display, [&](const RgbImage& s) { return Pixel(s, 43, 280) == Pixel(garage, 43, 170); },
                              10000, shown)) << "the Hydrovane selected";
-    ASSERT_TRUE(click(480, 400)) << "go";
+    ASSERT_TRUE(click(buttons::kGarageGo)) << "go";
     ASSERT_EQ(std::system((xdotool + "mousemove 0 0").c_str()), 0);
     // The town's bystanders wander on the program's own clock, so the screen is the headless
     // town's picture but for the few pixels where people have walked since.

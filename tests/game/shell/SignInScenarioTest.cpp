@@ -14,6 +14,7 @@
 #include "game/shell/SignInActivity.h"
 #include "game/shell/TLVApp.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/bots/ScriptLines.h"
 
 namespace vqt::test {
 namespace {
@@ -38,15 +39,16 @@ TEST_F(SignInScenarioTest, ANewPlayerSignsInOnBadgeZeroAndSeesTheMovieBeforeTheG
     const auto before = SlotChunks(work / "TLVSave.vqk");
     Scenario s = Game(kFrameMs);
     s.frames = TickAt(20000);
-    // Badge 0 at (177, 145); "Ann" typed; the continue badge at (480, 400).
-    s.input = "15000 WM_MOUSEMOVE 0 0 170 140\n15050 WM_MOUSEMOVE 0 0 177 145\n"
-              "15100 WM_LBUTTONDOWN 1 0 177 145\n15150 WM_LBUTTONUP 0 0 177 145\n"
+    // Badge 0; "Ann" typed; the continue badge.
+    const StagePoint badge = SignInBadge(0), next = buttons::kSignInContinue;
+    s.input = PointerLine(15000, "WM_MOUSEMOVE", {badge.x - 7, badge.y - 5}) + PointerLine(15050, "WM_MOUSEMOVE", badge) +
+              PointerLine(15100, "WM_LBUTTONDOWN", badge) + PointerLine(15150, "WM_LBUTTONUP", badge) +
               "15400 WM_KEYDOWN 16 0 0 0\n15420 WM_KEYDOWN 65 0 0 0\n15430 WM_CHAR 65 0 0 0\n"
               "15450 WM_KEYUP 65 0 0 0\n15460 WM_KEYUP 16 0 0 0\n"
               "15500 WM_KEYDOWN 78 0 0 0\n15510 WM_CHAR 110 0 0 0\n15530 WM_KEYUP 78 0 0 0\n"
-              "15600 WM_KEYDOWN 78 0 0 0\n15610 WM_CHAR 110 0 0 0\n15630 WM_KEYUP 78 0 0 0\n"
-              "16500 WM_MOUSEMOVE 0 0 475 395\n16550 WM_MOUSEMOVE 0 0 480 400\n"
-              "16600 WM_LBUTTONDOWN 1 0 480 400\n16650 WM_LBUTTONUP 0 0 480 400\n";
+              "15600 WM_KEYDOWN 78 0 0 0\n15610 WM_CHAR 110 0 0 0\n15630 WM_KEYUP 78 0 0 0\n" +
+              PointerLine(16500, "WM_MOUSEMOVE", {next.x - 5, next.y - 5}) + PointerLine(16550, "WM_MOUSEMOVE", next) +
+              PointerLine(16600, "WM_LBUTTONDOWN", next) + PointerLine(16650, "WM_LBUTTONUP", next);
     s.shots = {TickAt(14900), TickAt(16000)};
     // The voice lines and the activities, with their times.
     std::string log;
@@ -85,22 +87,17 @@ TEST_F(SignInScenarioTest, ANewPlayerSignsInOnBadgeZeroAndSeesTheMovieBeforeTheG
     EXPECT_EQ(EncodePlayerRecord(stored.Record()), EncodePlayerRecord(ann.Record()));
 }
 
-/// Straight into the sign-in: Bo's badge (slot 3, at (467, 210)), delete (80, 400) and the
-/// question's no (210, 340); delete again and yes (430, 340).
+/// Straight into the sign-in: Bo's badge (slot 3), delete and the question's no; delete again
+/// and yes.
 TEST_F(SignInScenarioTest, DeletingBoAsksFirstAndNoKeepsTheFileWhileYesResetsSlotThreeOnly) {
     Ini("STARTACTIVITY=4\n");
     const std::string before = ReadFileBytes(work / "TLVSave.vqk");
     const auto slotsBefore = SlotChunks(work / "TLVSave.vqk");
-    auto click = [](int ms, int x, int y) {
-        const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-        return std::to_string(ms) + " WM_MOUSEMOVE" + at + std::to_string(ms + 50) + " WM_MOUSEMOVE" + at +
-               std::to_string(ms + 100) + " WM_LBUTTONDOWN 1" + at.substr(2) + std::to_string(ms + 150) +
-               " WM_LBUTTONUP" + at;
-    };
     Scenario s = Game(kFrameMs);
     s.frames = TickAt(12000);
-    s.input = click(1000, 467, 210) + click(2000, 80, 400) + click(4000, 210, 340) + click(7000, 80, 400) +
-              click(9000, 430, 340);
+    s.input = SteadyClick(SignInBadge(3), 1000) + SteadyClick(buttons::kSignInDelete, 2000) +
+              SteadyClick(buttons::kQuestionNo, 4000) + SteadyClick(buttons::kSignInDelete, 7000) +
+              SteadyClick(buttons::kQuestionYes, 9000);
     std::string panelLog;
     bool shown = false;
     std::string afterNo;

@@ -30,6 +30,7 @@
 #include "game/world/towns/ZooTables.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/game/world/StageScript.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/TownMap.h"
@@ -219,18 +220,11 @@ TEST_F(CityZooMapTest, ACanisterFliesInAStateOfItsOwnBeforeItsLandingState) {
     }
 }
 
-/// A click at a point of the stage, from now on.
-void Click(int x, int y) {
-    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    const std::string script =
-        "0 WM_MOUSEMOVE" + at + "50 WM_MOUSEMOVE" + at + "100 WM_LBUTTONDOWN 1" + at.substr(2) + "150 WM_LBUTTONUP" + at;
-    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(script, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
+using stage::Click;
 
 /// A town entered from the garage with one of its vehicles.
 struct GarageRun {
     const char* name;
-    int vehicleX, vehicleY;
     uint16_t value;
     uint16_t town;
     uint16_t certificate;
@@ -259,13 +253,13 @@ void DriveToCertificate(CityZooMapTest& test, const GarageRun& c) {
         std::function<void()> act;
     };
     const std::vector<Step> steps = {
-        {[&] { return settledOn(5); }, [&] { Click(c.vehicleX, c.vehicleY); }},
+        {[&] { return settledOn(5); }, [&] { Click(buttons::GarageVehicle(c.value)); }},
         {[&] {
              auto* garage = dynamic_cast<VehicleSelect_Activity*>(CurrentGameActivity());
              return garage && garage->GetSelectedValue() == c.value && garage->GetGoButton()->IsVisible();
          },
-         [] { Click(480, 400); }},                                                 // go
-        {[&] { return settledOn(c.town); }, [] { Click(600, 85); }},              // the certificate button
+         [] { Click(buttons::kGarageGo); }},                                           // go
+        {[&] { return settledOn(c.town); }, [] { Click(buttons::kTownCertificate); }},       // the certificate button
         {[&] { return settledOn(c.certificate); }, [&] { log += "certificate\n"; }},
     };
     size_t next = 0;
@@ -294,11 +288,11 @@ void DriveToCertificate(CityZooMapTest& test, const GarageRun& c) {
 }
 
 TEST_F(CityZooMapTest, FromTheGarageTheCitysMapIsDrivenIntoAndItsButtonLeadsToItsCertificate) {
-    DriveToCertificate(*this, {"city", 532, 170, 4, ChunkEntryOf(towns::city::kTownActivity), ChunkEntryOf(towns::city::kEndActivity)});
+    DriveToCertificate(*this, {"city", 4, ChunkEntryOf(towns::city::kTownActivity), ChunkEntryOf(towns::city::kEndActivity)});
 }
 
 TEST_F(CityZooMapTest, FromTheGarageTheZoosMapIsDrivenIntoAndItsButtonLeadsToItsCertificate) {
-    DriveToCertificate(*this, {"zoo", 320, 170, 2, ChunkEntryOf(towns::zoo::kTownActivity), ChunkEntryOf(towns::zoo::kEndActivity)});
+    DriveToCertificate(*this, {"zoo", 2, ChunkEntryOf(towns::zoo::kTownActivity), ChunkEntryOf(towns::zoo::kEndActivity)});
 }
 
 } // namespace

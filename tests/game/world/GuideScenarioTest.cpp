@@ -55,7 +55,7 @@ TEST_F(GuideScenarioTest, AFirstVisitShowsTheTutorialThenTheArrowToATokenOutOfSi
     };
     TLVWorld_Activity* world = nullptr;
     const std::vector<Step> steps = {
-        {[&] { return settledOn(5); }, [] { stage::Click(480, 400); }}, // go
+        {[&] { return settledOn(5); }, [] { stage::Click(buttons::kGarageGo); }}, // go
         {[&] { return settledOn(8) && CurrentGameActivity()->IsPanelShown(TLVWorld_Activity::kTutorialPanel); },
          [&] {
              world = CurrentWorld();

@@ -20,6 +20,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusBystanders.h"
 
@@ -127,7 +128,7 @@ TEST_F(TownBystandersScenarioTest, BystandersWanderAmongTheBlockersAndTheRoadSpa
             // The fire engine, stored on the middle road left of the spawn point.
             player->SetSelectedVehicle(0);
             player->SetWorldPosition(CPoint16(circus::kRoadSpawnX - 220, circus::kSpawnRoadY), WToon_Activity::kWorld);
-            script("0 WM_MOUSEMOVE 0 0 480 400\n50 WM_LBUTTONDOWN 1 0 480 400\n100 WM_LBUTTONUP 0 0 480 400\n");
+            script(ClickAt(buttons::kGarageGo)); // go
             ++step;
             return;
         }

@@ -21,6 +21,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
@@ -154,7 +155,7 @@ protected:
                 // The garage's choice, and where the record left the vehicle in the town.
                 player->SetSelectedVehicle(vehicleValue);
                 player->SetWorldPosition(stored, WToon_Activity::kWorld);
-                Script(Mouse(0, 480, 400) + "50 WM_LBUTTONDOWN 1 0 480 400\n100 WM_LBUTTONUP 0 0 480 400\n");
+                Script(ClickAt(buttons::kGarageGo)); // go
                 ++step;
             } else if (step == 1 && settledOn(8)) {
                 seen.start = SeeStart();

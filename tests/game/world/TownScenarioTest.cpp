@@ -24,6 +24,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/game/world/StageScript.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusTownArt.h"
 
@@ -166,13 +167,7 @@ TEST_F(TownScenarioTest, TheMapIsTheSearchGridAndHoldsEveryPropClassWhereTheWorl
     });
 }
 
-/// A click at a point of the stage, from now on.
-void Click(int x, int y) {
-    const std::string at = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    const std::string script =
-        "0 WM_MOUSEMOVE" + at + "50 WM_MOUSEMOVE" + at + "100 WM_LBUTTONDOWN 1" + at.substr(2) + "150 WM_LBUTTONUP" + at;
-    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(script, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
+using stage::Click;
 
 void PressEsc() {
     static_cast<plat::ScriptedMessages&>(plat::messages())
@@ -246,7 +241,7 @@ TEST_F(TownScenarioTest, OutOfTheGarageTheTownShowsItsMapAndEscButton2AndYesLead
         std::function<void()> act;
     };
     const std::vector<Step> steps = {
-        {[&] { return settledOn(5); }, [] { Click(480, 400); }}, // go
+        {[&] { return settledOn(5); }, [] { Click(buttons::kGarageGo); }}, // go
         {[&] { return settledOn(8); },
          [&] {
              map = StagePicture();
@@ -255,12 +250,12 @@ TEST_F(TownScenarioTest, OutOfTheGarageTheTownShowsItsMapAndEscButton2AndYesLead
         {[&] { return panelShown(CTLVActivity::kPanelMenu); },
          [&] {
              log += "menu\n";
-             Click(210, 375); // button 2, a new car
+             Click(buttons::kMenuNewCar); // button 2, a new car
          }},
         {[&] { return panelShown(CTLVActivity::kPanelNewCar); },
          [&] {
              log += "new-car question\n";
-             Click(430, 340); // yes
+             Click(buttons::kQuestionYes); // yes
          }},
         {[&] { return settledOn(5); }, [&] { log += "back in the garage\n"; }},
     };

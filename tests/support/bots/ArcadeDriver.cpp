@@ -125,7 +125,7 @@ public:
         case Phase::StartPanel:
             if (!settled || now < arrived + kStartPanelMs || !game.IsPanelShown(Arcade_Activity::kStartPanel)) return "";
             phase_ = Phase::Starting;
-            return SteadyClick(kInstructionsX, kInstructionsY);
+            return SteadyClick(kInstructions);
         case Phase::Starting:
             if (settled && !game.IsPanelShown(-1) && now >= arrived + kPlayFromMs) phase_ = Phase::Playing;
             return "";
@@ -139,7 +139,7 @@ public:
         case Phase::Results:
             if (now < wonAt_ + kResultsMs) return "";
             phase_ = Phase::Left;
-            return SteadyClick(kPanelButton0X, kPanelButtonY);
+            return SteadyClick(buttons::kPanelButton0);
         case Phase::Left:
             return "";
         }

@@ -26,13 +26,8 @@ constexpr uint32_t kTutorialMs = 3000;
 /// ESC is held this long, and pressed again no sooner than this after it went up.
 constexpr uint32_t kKeyHoldMs = 100, kKeyGapMs = 500;
 constexpr int32_t kEscKey = 27;
-/// The sign-in: badge 0, the continue badge and the quit button; the garage: the vehicles'
-/// columns and row, go and back; the certificate: back and print; the credits' end.
-constexpr int kBadgeX = 177, kBadgeY = 145, kContinueX = 480, kContinueY = 400, kQuitX = 320, kQuitY = 400;
-constexpr int kVehicleX[3] = {106, 320, 532};
-constexpr int kVehicleY = 170, kGoX = 480, kBackX = 70, kGarageButtonsY = 400;
-constexpr int kCertificateBackX = 470, kPrintX = 550, kCertificateButtonsY = 250;
-constexpr int kCreditsX = 320, kCreditsY = 240;
+/// Where the credits' end is clicked.
+constexpr StagePoint kCredits{320, 240};
 constexpr uint16_t kCreditsEntry = 7;
 
 bool Quiet() {
@@ -83,7 +78,7 @@ std::string GameBot::Step(uint32_t nowMs) {
     if (id == MakeChunkId(1, kCreditsEntry) && step_ == 0) {
         step_ = 1;
         finished_ = true;
-        return out + SteadyClick(kCreditsX, kCreditsY);
+        return out + SteadyClick(kCredits);
     }
     return out;
 }
@@ -95,16 +90,16 @@ std::string GameBot::AtSignIn(SignIn_Activity& signIn) {
         // A badge with a name is the player of an earlier run: chosen, not typed again.
         const Sign_In_Empty_Icon* empty = signIn.GetEmptyIcon(0);
         const bool fresh = empty && empty->IsVisible();
-        return ClickAt(0, kBadgeX, kBadgeY) + (fresh ? Typed(300) : std::string()) + ClickAt(1500, kContinueX, kContinueY);
+        return ClickAt(SignInBadge(0)) + (fresh ? Typed(300) : std::string()) + ClickAt(buttons::kSignInContinue, 1500);
     }
     if (leg_ < legs_.size()) return "";
     if (step_ == 0) {
         step_ = 1;
-        return SteadyClick(kQuitX, kQuitY);
+        return SteadyClick(buttons::kSignInQuit);
     }
     if (step_ == 1 && signIn.IsPanelShown(CTLVActivity::kPanelQuit)) {
         step_ = 2;
-        return SteadyClick(kPanelButton1X, kPanelButtonY);
+        return SteadyClick(buttons::kPanelButton1);
     }
     return "";
 }
@@ -113,16 +108,16 @@ std::string GameBot::AtGarage(VehicleSelect_Activity& garage) {
     if (leg_ >= legs_.size()) {
         if (step_ != 0) return "";
         step_ = 1;
-        return SteadyClick(kBackX, kGarageButtonsY);
+        return SteadyClick(buttons::kGarageBack);
     }
     const int vehicle = legs_[leg_].vehicle;
     if (step_ == 0) {
         step_ = 1;
-        return SteadyClick(kVehicleX[vehicle / 2], kVehicleY);
+        return SteadyClick({buttons::kGarageColumnX[vehicle / 2], buttons::kGarageRowY[0]});
     }
     if (step_ == 1 && garage.GetSelectedValue() == vehicle && garage.GetGoButton()->IsVisible()) {
         step_ = 2;
-        return SteadyClick(kGoX, kGarageButtonsY);
+        return SteadyClick(buttons::kGarageGo);
     }
     return "";
 }
@@ -137,7 +132,7 @@ std::string GameBot::InTown(TownWorld& town, uint32_t nowMs) {
         if (confirming_) return "";
         confirming_ = true;
         const bool yes = game && entered_.insert(town.GetAreaNumber()).second;
-        return SteadyClick(yes ? kPanelButton1X : kPanelButton0X, kPanelButtonY);
+        return SteadyClick(yes ? buttons::kQuestionYes : buttons::kQuestionNo);
     }
     confirming_ = false;
     // The drive tutorial of a first visit, looked at a while, goes with the menu (ESC opens
@@ -161,7 +156,7 @@ std::string GameBot::AtCertificate(Certificate_Activity& certificate) {
     if (!printed_ && step_ == 0) {
         if (!Quiet()) return "";
         step_ = 1;
-        return SteadyClick(kPrintX, kCertificateButtonsY);
+        return SteadyClick(buttons::kCertificatePrint);
     }
     if (step_ == 1 && certificate.IsPanelShown(Certificate_Activity::kPanelPrint)) {
         step_ = 2;
@@ -172,7 +167,7 @@ std::string GameBot::AtCertificate(Certificate_Activity& certificate) {
         step_ = 3;
         ++leg_;
         entered_.clear();
-        return SteadyClick(kCertificateBackX, kCertificateButtonsY);
+        return SteadyClick(buttons::kCertificateBack);
     }
     return "";
 }

@@ -48,7 +48,7 @@ std::string NextSolvingClick(CGPuzzle& puzzle) {
         const CPointF at = tile->GetPosition();
         for (const CPointF offset : {CPointF(-20, -1), CPointF(20, -1), CPointF(-30, 6), CPointF(30, 6), CPointF(0, 12)}) {
             const CPoint16 point(int16_t(at.x + offset.x), int16_t(at.y + offset.y));
-            if (window->ViewAtPoint(point) == tile) return ClickAt(0, point.x, point.y);
+            if (window->ViewAtPoint(point) == tile) return ClickAt({point.x, point.y});
         }
     }
     return {};
@@ -125,7 +125,7 @@ private:
         case Phase::StartPanel:
             if (GetActivityManager()->IsSwitchPending() || now < current_.since + kSettleMs || !puzzle.IsPanelShown(CGPuzzle::kPanelStart))
                 return false;
-            out += ClickAt(0, kPanelButton1X, kPanelButtonY); // the start panel's button
+            out += ClickAt(buttons::kPanelButton1); // the start panel's button
             return true;
         case Phase::Starting:
             return playing && now >= current_.since + kPlayFromMs;
@@ -136,7 +136,7 @@ private:
             return true;
         case Phase::Going:
             if (!puzzle.IsPanelShown(CGPuzzle::kPanelEnd) || now < current_.since + kEndPanelMs) return false;
-            out += ClickAt(0, kPanelButton0X, kPanelButtonY); // return to the town
+            out += ClickAt(buttons::kPanelButton0); // return to the town
             return true;
         case Phase::Ended:
             return false;

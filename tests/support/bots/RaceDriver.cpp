@@ -78,7 +78,7 @@ public:
             if (messages && messages->QueueLength() == 0 && !messages->IsSuspended()) introHeard_ = true;
             if (clicked_ || !(introHeard_ || at >= kIntroBoundMs)) return "";
             clicked_ = true;
-            return ClickAt(0, kInstructionsX, kInstructionsY);
+            return ClickAt(kInstructions);
         }
         if (race.IsPanelShown(CGRoadRace::kEndPanel)) {
             if (!endSeen_) {
@@ -88,7 +88,7 @@ public:
             }
             if (left_ || at < endAt_ + kEndPanelMs) return "";
             left_ = true;
-            return ClickAt(0, kPanelButton0X, kPanelButtonY);
+            return ClickAt(buttons::kPanelButton0);
         }
         if (race.GetRaceVehicle() == nullptr) return "";
         if (fires_) Chase(race, *kinds);

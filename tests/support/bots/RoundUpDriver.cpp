@@ -138,7 +138,7 @@ public:
                 return out;
             phase_ = Phase::Starting;
             current_.since = now;
-            return ClickAt(0, kPanelButton1X, kPanelButtonY); // the start panel's button
+            return ClickAt(buttons::kPanelButton1); // the start panel's button
         case Phase::Starting:
             if (r->IsPanelShown(-1) || now < current_.since + kDriveFromMs) return out;
             phase_ = Phase::Driving;
@@ -149,7 +149,7 @@ public:
             phase_ = Phase::Left;
             current_.since = now;
             Release();
-            return ClickAt(0, kPanelButton0X, kPanelButtonY); // return to the town
+            return ClickAt(buttons::kPanelButton0); // return to the town
         case Phase::Left:
             return out;
         }

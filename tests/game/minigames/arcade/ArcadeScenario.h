@@ -52,7 +52,7 @@ inline void Script(const std::string& lines) {
     static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
 }
 
-inline void Click(int x, int y) { Script(SteadyClick(x, y)); }
+inline void Click(StagePoint at) { Script(SteadyClick(at)); }
 
 /// Notes the lines that were queued since the last look (the queue's records as they stand).
 inline void NoteSpokenLines(std::vector<const OMessageRecord*>& seen, std::string& log) {
@@ -232,7 +232,7 @@ protected:
                 ++r.step;
             } else if (r.step == -1 && town && town->IsPanelShown(TownWorld::kConfirmPanel) && now >= arrived + 2500) {
                 r.stored = player->GetWorldPosition(bot_.world);
-                Click(kPanelButton1X, kPanelButtonY); // yes
+                Click(buttons::kQuestionYes); // yes
                 ++r.step;
             } else if (r.step == 0 && game && game->IsPanelShown(Arcade_Activity::kStartPanel) && !played.empty()) {
                 // The driver's click on the instructions.
@@ -270,7 +270,7 @@ protected:
             } else if (r.step == 3 && (again ? now >= wonAt + 1500 : !played.empty())) {
                 // The driver's click on button 0, or here button 1: play again.
                 r.results = StagePicture();
-                if (again) Click(kPanelButton1X, kPanelButtonY);
+                if (again) Click(buttons::kPanelButton1);
                 ++r.step;
             } else if (r.step == 4 && again && settled && now >= wonAt + 3000 && game->IsPanelShown(Arcade_Activity::kStartPanel) &&
                        bot_.score(*game) == 0) {
@@ -382,11 +382,11 @@ protected:
                 ++step;
             } else if (step == 1 && game && game->IsPanelShown(CTLVActivity::kPanelMenu) && now >= arrived + 1500) {
                 log += "menu\n";
-                Click(kPanelButton1X, 305); // button 1: leave
+                Click(buttons::kMenuLeave); // button 1: leave
                 ++step;
             } else if (step == 2 && game && game->IsPanelShown(CTLVActivity::kPanelLeave)) {
                 log += "leave question\n";
-                Click(kPanelButton1X, kPanelButtonY); // yes
+                Click(buttons::kQuestionYes); // yes
                 ++step;
             }
         };

@@ -63,7 +63,7 @@ TEST_F(PuzzleScenarioTest, ABotSolvesTheCircusPuzzleByClicksAndSpaceAndTheWinIsS
         {[&] { return settled(13) && Puzzle()->IsPanelShown(CGPuzzle::kPanelStart); },
          [&] {
              startPanel = StagePicture();
-             Script(ClickAt(0, 430, 340)); // the start panel's button
+             Script(ClickAt(buttons::kPanelButton1)); // the start panel's button
          }},
         {[&] { return Puzzle() && !Puzzle()->IsPanelShown(-1) && now >= since + 2000; },
          [&] {
@@ -76,7 +76,7 @@ TEST_F(PuzzleScenarioTest, ABotSolvesTheCircusPuzzleByClicksAndSpaceAndTheWinIsS
              for (size_t i = 0; i < loop.size(); ++i) {
                  const Puzzle_Piece* tile = Puzzle()->Board().At(loop[i]);
                  for (int turns = (rotations[i] - int(tile->GetRotation()) + 4) % 4; turns > 0; --turns, at += 400)
-                     clicks += ClickAt(at, int(tile->GetPosition().x) - 20, int(tile->GetPosition().y) - 1);
+                     clicks += ClickAt({int(tile->GetPosition().x) - 20, int(tile->GetPosition().y) - 1}, at);
              }
              Script(clicks);
              tilesClicked = true;
@@ -89,7 +89,7 @@ TEST_F(PuzzleScenarioTest, ABotSolvesTheCircusPuzzleByClicksAndSpaceAndTheWinIsS
         {[&] { return Puzzle() && Puzzle()->IsPanelShown(CGPuzzle::kPanelEnd) && now >= since + 500; },
          [&] {
              endPanel = StagePicture();
-             Script(ClickAt(0, 210, 340)); // return to the town
+             Script(ClickAt(buttons::kPanelButton0)); // return to the town
          }},
         {[&] { return settled(8); }, [] {}},
     };

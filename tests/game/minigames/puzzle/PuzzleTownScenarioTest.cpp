@@ -288,7 +288,7 @@ PlaySeen PuzzleTownScenarioTest::Play(const TownPlay& play) {
             if (inTown->IsPanelShown(TownWorld::kConfirmPanel) && now >= since + 1500) {
                 seen.askedAt = inTown->GetAreaNumber();
                 seen.stored = CTLVApp::Get()->GetPlayer()->GetWorldPosition(town.world);
-                Script(ClickAt(0, kPanelButton1X, kPanelButtonY)); // yes
+                Script(ClickAt(buttons::kPanelButton1)); // yes
                 entered = true;
                 since = now;
             } else if (!inTown->IsPanelShown(-1)) {
@@ -431,18 +431,18 @@ TEST_F(PuzzleTownScenarioTest, LeavingTheCityPuzzleUnsolvedLowersItsLevelAndRetu
         CGPuzzle* puzzle = Puzzle();
         const bool settled = puzzle && manager && !manager->IsSwitchPending() && now >= since + 1000;
         if (step == 0 && settled && puzzle->IsPanelShown(CGPuzzle::kPanelStart)) {
-            Script(ClickAt(0, kPanelButton1X, kPanelButtonY));
+            Script(ClickAt(buttons::kPanelButton1));
             ++step;
         } else if (step == 1 && settled && !puzzle->IsPanelShown(-1) && now >= since + 2000) {
             Script(KeyPress(kEsc));
             ++step;
         } else if (step == 2 && puzzle && puzzle->IsPanelShown(CTLVActivity::kPanelMenu) && now >= since + 1500) {
             log += "menu\n";
-            Script(ClickAt(0, kPanelButton1X, 305)); // button 1: leave
+            Script(ClickAt(buttons::kMenuLeave)); // button 1: leave
             ++step;
         } else if (step == 3 && puzzle && puzzle->IsPanelShown(CTLVActivity::kPanelLeave) && now >= since + 500) {
             log += "leave question\n";
-            Script(ClickAt(0, kPanelButton1X, kPanelButtonY)); // yes
+            Script(ClickAt(buttons::kPanelButton1)); // yes
             ++step;
         }
     };

@@ -170,7 +170,7 @@ protected:
                                 played.vehiclePart = part;
                                 played.markArt = r->GetTrack().GetMarkArt();
                                 played.animalsKept = r->GetList(TLVWorld_Activity::kRoundUps).Count();
-                                if (plan != Plan::Win) Script(ClickAt(0, kPanelButton1X, kPanelButtonY)); // the start panel's button
+                                if (plan != Plan::Win) Script(ClickAt(buttons::kPanelButton1)); // the start panel's button
                             }};
         std::vector<Step> steps = {start};
         if (plan == Plan::Win) {
@@ -186,9 +186,9 @@ protected:
             steps.push_back({[&] { return RoundUp() && !RoundUp()->IsPanelShown(-1) && now >= since + 1000; },
                              [&] { PressEsc(); }});
             steps.push_back({[&] { return panelFor(CTLVActivity::kPanelMenu, 500); },
-                             [&] { Script(ClickAt(0, kPanelButton1X, 305)); }}); // the menu's easier level
+                             [&] { Script(ClickAt(buttons::kMenuLeave)); }}); // the menu's easier level
             steps.push_back({[&] { return panelFor(CTLVActivity::kPanelLeave, 500); },
-                             [&] { Script(ClickAt(0, kPanelButton1X, kPanelButtonY)); }}); // yes, to the town
+                             [&] { Script(ClickAt(buttons::kPanelButton1)); }}); // yes, to the town
         }
         steps.push_back({[&] { return settled(town.returnTo); }, [] {}});
         played.steps = steps.size();

@@ -24,6 +24,7 @@
 #include "game/shell/TLVFactory.h"
 #include "game/world/WorldClasses.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/bots/ScriptLines.h"
 #include "platform/headless/VirtualClock.h"
 #include "tests/game/world/towns/TownRunWatch.h"
 #include "tools/builders/StoredRecord.h"
@@ -121,16 +122,6 @@ protected:
     EarlyLeave Play(uint32_t seconds, uint32_t seed);
 };
 
-std::string Click(uint32_t at, int x, int y) {
-    const std::string where = " 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-    return std::to_string(at) + " WM_MOUSEMOVE" + where + std::to_string(at + 50) + " WM_MOUSEMOVE" + where +
-           std::to_string(at + 100) + " WM_LBUTTONDOWN 1" + where.substr(2) + std::to_string(at + 150) +
-           " WM_LBUTTONUP" + where;
-}
-
-/// The panels' buttons on the stage: the questions' yes (and the tutorial's button) and no.
-constexpr int kYesX = 430, kNoX = 210, kButtonY = 340;
-
 EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
     RenewContext();
     // Every run starts at the same tick: the town reads the clock as well as the seed.
@@ -217,14 +208,14 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
             played.visited.push_back(id);
             if (id == kSignIn) {
                 // Badge 0, "Ann" typed, the continue badge.
-                Script(Click(1000, 177, 145) +
+                Script(SteadyClick(SignInBadge(0), 1000) +
                        "1400 WM_KEYDOWN 16 0 0 0\n1420 WM_KEYDOWN 65 0 0 0\n1430 WM_CHAR 65 0 0 0\n"
                        "1450 WM_KEYUP 65 0 0 0\n1460 WM_KEYUP 16 0 0 0\n"
                        "1500 WM_KEYDOWN 78 0 0 0\n1510 WM_CHAR 110 0 0 0\n1530 WM_KEYUP 78 0 0 0\n"
                        "1600 WM_KEYDOWN 78 0 0 0\n1610 WM_CHAR 110 0 0 0\n1630 WM_KEYUP 78 0 0 0\n" +
-                       Click(2500, 480, 400));
+                       SteadyClick(buttons::kSignInContinue, 2500));
             }
-            if (id == kGarage && goal == Goal::Badge) Script(Click(1000, 480, 400)); // go
+            if (id == kGarage && goal == Goal::Badge) Script(SteadyClick(buttons::kGarageGo, 1000)); // go
             if (id == kTownId) bot = std::make_unique<TownBot>(CircusRoads(), task);
             if (id != kTownId) cornersOf = Goal::Done;
             if (id == kApartments) {
@@ -269,7 +260,7 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
         auto since = [&](uint32_t from, uint32_t ms) { return now >= from + ms && now < from + ms + kFrameMs; };
         if (panel == TLVWorld_Activity::kTutorialPanel) {
             if (since(panelAt, 2000)) played.pictures["tutorial"] = StagePicture();
-            if (since(panelAt, 3000)) Script(Click(0, kYesX, kButtonY));
+            if (since(panelAt, 3000)) Script(SteadyClick(buttons::kQuestionYes)); // yes, or the tutorial's button
             return;
         }
         if (panel == WToon_Activity::kConfirmPanel || panel == CTLVActivity::kPanelNewCar) {
@@ -285,7 +276,7 @@ EarlyLeave CircusTownEarlyLeaveTest::Play(uint32_t seconds, uint32_t seed) {
                 played.burningBefore = CountTaskFires(town, played.doused).burning;
             }
             if (since(panelAt, 2000)) {
-                Script(Click(0, apartments || out ? kYesX : kNoX, kButtonY));
+                Script(SteadyClick(apartments || out ? buttons::kQuestionYes : buttons::kQuestionNo));
                 if (apartments) goal = Goal::Factory;
                 else if (out) goal = Goal::Done;
                 else if (goal == Goal::Factory && area == 2) {

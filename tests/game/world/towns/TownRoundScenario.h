@@ -190,8 +190,7 @@ protected:
                         visit = Visit::Away;
                         declinedAt = now;
                     }
-                    Script(yes ? "0 WM_MOUSEMOVE 0 0 430 340\n50 WM_LBUTTONDOWN 1 0 430 340\n100 WM_LBUTTONUP 0 0 430 340\n"
-                               : "0 WM_MOUSEMOVE 0 0 210 340\n50 WM_LBUTTONDOWN 1 0 210 340\n100 WM_LBUTTONUP 0 0 210 340\n");
+                    Script(ClickAt(yes ? buttons::kQuestionYes : buttons::kQuestionNo));
                 }
                 return;
             }

@@ -11,6 +11,7 @@
 
 #include "game/shell/Player.h"
 #include "tests/game/shell/SaveFiles.h"
+#include "tests/support/bots/ScriptLines.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tools/builders/StoredRecord.h"
 
@@ -59,27 +60,20 @@ inline TownRound ZooRound() {
             .challenge = TownChallengeVisit{2, towns::zoo::kZooAreas[1].flag, towns::zoo::kZooAreas[1].counter, 443, towns::zoo::kZooAreas[1].activity}};
 }
 
-/// The sign-in: the badge of a stored player (two columns, 290 px apart; rows 65 px apart),
-/// then the continue badge once its line was said.
+/// The sign-in: the badge of a stored player, then the continue badge once its line was said.
 inline std::string SignInInput(int slot) {
-    const std::string at = std::to_string(177 + 290 * (slot % 2)) + " " + std::to_string(145 + 65 * (slot / 2));
-    return "1000 WM_MOUSEMOVE 0 0 " + at + "\n1050 WM_LBUTTONDOWN 1 0 " + at + "\n1100 WM_LBUTTONUP 0 0 " + at +
-           "\n2500 WM_MOUSEMOVE 0 0 480 400\n2550 WM_LBUTTONDOWN 1 0 480 400\n2600 WM_LBUTTONUP 0 0 480 400\n";
+    return ClickAt(SignInBadge(slot), 1000) + ClickAt(buttons::kSignInContinue, 2500);
 }
 
 /// The garage: the vehicle's button (values 0, 2, 4 on the top row, 1, 3, 5 below, a bay a
 /// world), then the go button.
 inline std::string GarageInput(int vehicle) {
-    if (vehicle < 0) return "0 WM_MOUSEMOVE 0 0 480 400\n50 WM_LBUTTONDOWN 1 0 480 400\n100 WM_LBUTTONUP 0 0 480 400\n";
-    static constexpr int kBayX[3] = {106, 320, 532};
-    const std::string at = std::to_string(kBayX[vehicle / 2]) + " " + std::to_string(vehicle % 2 == 0 ? 170 : 280);
-    return "0 WM_MOUSEMOVE 0 0 " + at + "\n50 WM_LBUTTONDOWN 1 0 " + at + "\n100 WM_LBUTTONUP 0 0 " + at +
-           "\n1000 WM_MOUSEMOVE 0 0 480 400\n1050 WM_LBUTTONDOWN 1 0 480 400\n1100 WM_LBUTTONUP 0 0 480 400\n";
+    if (vehicle < 0) return ClickAt(buttons::kGarageGo);
+    return ClickAt(buttons::GarageVehicle(vehicle)) + ClickAt(buttons::kGarageGo, 1000);
 }
 
 /// The certificate page's back button, clicked after a while.
-inline constexpr const char* kCertificateBackInput =
-    "3000 WM_MOUSEMOVE 0 0 470 250\n3050 WM_LBUTTONDOWN 1 0 470 250\n3100 WM_LBUTTONUP 0 0 470 250\n";
+inline const std::string kCertificateBackInput = ClickAt(buttons::kCertificateBack, 3000);
 
 /// The stored records by slot: Cy's holds the town's quota maxima and, with a challenge, the
 /// flag that arms its area.
