@@ -255,7 +255,7 @@ void AddPuzzles(GameData& data, const std::vector<const PuzzleTownValues*>& town
     for (uint16_t voice : {692, 693, 694, 695, 696, 721, 723, 724, 725, 726, 727, 728, 729, 730, 700, 570, 838, 96})
         AddVoiceOnce(data, voice);
     for (const ChunkId sound : puzzle_towns::kEngineSounds) AddVoiceOnce(data, ChunkEntryOf(sound));
-    AddTextOnce(data, puzzle_towns::kEndTitle, u"You saved them");
+    AddTextOnce(data, puzzle_towns::kEndTitle, u"Well done!");
     AddPartOnce(data, puzzle_towns::kSprayArt, SmokePart());
     for (int v = 0; v < 2; ++v) {
         AddPartOnce(data, puzzle_towns::kSpotLightArts[v], SpotLightPart());
