@@ -67,6 +67,7 @@ std::vector<ObjectPlan> AddSyntheticTexts(ChunkFileBuilder& file, uint8_t utxt) 
 
 /// The text views of the first activity, their texts in the game's 'utxt' index.
 void AddTextViews(GameData& data) {
-    for (const vqt::test::ObjectPlan& view : vqt::test::AddSyntheticTexts(data.file, GameData::kMessages))
-        data.firstActivityObjects.push_back(view);
+    for (const vqt::test::SyntheticText& text : vqt::test::SyntheticTexts())
+        AddGameText(data, text.entry, text.records, text.name);
+    for (const vqt::test::ObjectPlan& view : vqt::test::Views()) data.firstActivityObjects.push_back(view);
 }
