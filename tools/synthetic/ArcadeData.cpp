@@ -52,8 +52,7 @@ void AddMedia(GameData& data, std::span<const Line> lines, std::initializer_list
                             .property = PropertyRecordBytes().SoundDefaults()});
     for (const uint16_t sound : sounds) AddSharedTone(data, sound, 300.0 + sound % 500, "Arcade sound " + std::to_string(sound));
     for (const Text& t : texts)
-        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = t.text}}),
-                           {.entry = t.entry, .name = textName + " " + std::to_string(t.entry)});
+        AddGameText(data, t.entry, t.text, textName + " " + std::to_string(t.entry));
 }
 
 } // namespace arcade_data

@@ -163,10 +163,8 @@ void AddCertificates(GameData& data) {
         data.file.AddChunk(GameData::kSnippets, Tone(250.0 + entry % 400),
                            {.entry = entry, .name = "Voice " + std::to_string(entry), .property = PropertyRecordBytes().SoundDefaults()});
     for (const TownTune& tune : kMusic) AddMusicTrack(data, tune.entry, tune.notes, "Music " + std::to_string(tune.entry));
-    data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = u"Printing your certificate..."}}),
-                       {.entry = 269, .name = "Printing"});
-    data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = u"No printer is set up."}}),
-                       {.entry = 270, .name = "No printer"});
+    AddGameText(data, 269, u"Printing your certificate...", "Printing");
+    AddGameText(data, 270, u"No printer is set up.", "No printer");
     data.file.AddChunk(GameData::kMovies, MakeMovieClip({.width = 320, .height = 240, .frames = 30, .toneHz = 523.0}),
                        {.entry = 10, .name = "closing movie"});
 

@@ -199,10 +199,7 @@ void AddCircusRaceArt(GameData& data) {
         {17, u"Fireworks factory race"},
         {250, u"You left the race early."},
     };
-    for (const auto& [entry, text] : texts)
-        if (!data.file.HasChunk(GameData::kMessages, entry))
-            data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = text}}),
-                               {.entry = entry, .name = "Circus race text " + std::to_string(entry)});
+    for (const auto& [entry, text] : texts) AddGameText(data, entry, text, "Circus race text " + std::to_string(entry));
 
     // What the circus race itself shows beside the test kit's parts.
     for (uint16_t fire : kFireParts) AddSharedPart(data, PartOf({{Flame(0), Flame(6)}, {Puff(24)}}), fire);

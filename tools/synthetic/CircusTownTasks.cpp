@@ -178,8 +178,7 @@ void AddCircusTownExtras(GameData& data) {
     AddSharedPart(data, puppyIcon, 52);
     for (const ChallengeText& c : kChallenges) {
         AddSharedPart(data, circus::PartOf({{Card(200, 120, uint8_t(40 + c.picture % 7), kRed)}}), c.picture);
-        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = c.words}}),
-                           {.entry = c.text, .name = "Circus challenge " + std::to_string(c.text)});
+        AddGameText(data, c.text, c.words, "Circus challenge " + std::to_string(c.text));
     }
     data.file.AddChunk(GameData::kMovies, MakeMovieClip({.width = 320, .height = 240, .frames = 20, .toneHz = 550.0}),
                        {.entry = 2, .name = "Circus mission movie"});

@@ -149,10 +149,7 @@ void AddArt(GameData& data) {
         {32, u"Police station race"},
         {252, u"You left the race early."},
     };
-    for (const auto& [entry, text] : texts)
-        if (!data.file.HasChunk(GameData::kMessages, entry))
-            data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = text}}),
-                               {.entry = entry, .name = "City race text " + std::to_string(entry)});
+    for (const auto& [entry, text] : texts) AddGameText(data, entry, text, "City race text " + std::to_string(entry));
 }
 
 } // namespace

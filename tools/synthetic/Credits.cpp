@@ -110,8 +110,7 @@ void AddCredits(GameData& data) {
             script.push_back(gap);
             continue;
         }
-        script.push_back(data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = line.text}}),
-                                            {.entry = entry, .name = "Credits line " + std::to_string(entry)}));
+        script.push_back(AddGameText(data, entry, line.text, "Credits line " + std::to_string(entry)));
         ++entry;
     }
     data.file.AddChunk(GameData::kChunkLists, ChunkListData(script), {.entry = 31, .name = "Credits"});

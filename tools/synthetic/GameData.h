@@ -11,6 +11,7 @@
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/ChunkFileBuilder.h"
 #include "tools/builders/PartBuilder.h"
+#include "tools/synthetic/GameTexts.h"
 
 struct GameData {
     enum : uint8_t {
@@ -40,6 +41,8 @@ struct GameData {
     vqt::test::PartBuilder parts;
     /// Views that other generators stand on the first activity, after its own.
     std::vector<vqt::test::ObjectPlan> firstActivityObjects;
+    /// The texts written so far by entry, which AddGameText checks each new one against.
+    WrittenTexts writtenTexts;
 };
 
 /// Adds part {2, 0, entry} unless a screen made before has it: the game names some art from

@@ -269,7 +269,6 @@ void AddGameScreens(GameData& data) {
     };
     std::vector<uint32_t> messages;
     for (const Text& t : kTexts)
-        messages.push_back(data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = t.text}}),
-                                              {.entry = t.entry, .name = t.id}));
+        messages.push_back(AddGameText(data, t.entry, t.text, t.id));
     data.file.AddChunk(GameData::kChunkLists, ChunkListData(messages), {.entry = 79, .name = "Game messages"});
 }

@@ -289,8 +289,7 @@ void AddGarage(GameData& data) {
                            {.entry = engine, .name = "Engine " + std::to_string(engine), .property = PropertyRecordBytes().SoundDefaults()});
     const char16_t* names[] = {u"Circus town", u"Zoo", u"City"};
     for (uint16_t world = 0; world < 3; ++world)
-        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = names[world]}}),
-                           {.entry = uint16_t(kLabelTexts + world), .name = "World name"});
+        AddGameText(data, uint16_t(kLabelTexts + world), names[world], "World name");
     struct Movie {
         uint16_t entry;
         double tone;

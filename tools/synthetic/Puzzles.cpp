@@ -6,6 +6,7 @@
 // badge, the pointer, the tile highlight, the panel pictures and icons, the voices and the
 // panels' texts; the towns' characters, the circus smoke and the zoo's spot lights.
 #include <cmath>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -198,10 +199,9 @@ void AddVoiceOnce(GameData& data, uint16_t entry) {
     AddSharedTone(data, entry, 300.0 + entry % 500, "Puzzle voice " + std::to_string(entry));
 }
 
-void AddTextOnce(GameData& data, ChunkId id, const char16_t* text) {
-    if (!data.file.HasChunk(GameData::kMessages, ChunkEntryOf(id)))
-        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = text}}),
-                           {.entry = ChunkEntryOf(id), .name = "Puzzle text"});
+void AddTextOnce(GameData& data, ChunkId id, const char16_t* text,
+                 std::source_location where = std::source_location::current()) {
+    AddGameText(data, ChunkEntryOf(id), text, "Puzzle text", where);
 }
 
 void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, uint32_t crowd) {
@@ -255,7 +255,7 @@ void AddPuzzles(GameData& data, const std::vector<const PuzzleTownValues*>& town
     for (uint16_t voice : {692, 693, 694, 695, 696, 721, 723, 724, 725, 726, 727, 728, 729, 730, 700, 570, 838, 96})
         AddVoiceOnce(data, voice);
     for (const ChunkId sound : puzzle_towns::kEngineSounds) AddVoiceOnce(data, ChunkEntryOf(sound));
-    AddTextOnce(data, puzzle_towns::kEndTitle, u"You saved them");
+    AddTextOnce(data, puzzle_towns::kEndTitle, u"Well done!");
     AddPartOnce(data, puzzle_towns::kSprayArt, SmokePart());
     for (int v = 0; v < 2; ++v) {
         AddPartOnce(data, puzzle_towns::kSpotLightArts[v], SpotLightPart());

@@ -6,6 +6,7 @@
 // acting and caught), what the vehicles throw and the zoo's beams, the panel pictures and
 // icons, the voices and the panels' texts.
 #include <cmath>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -105,10 +106,9 @@ void AddVoiceOnce(GameData& data, ChunkId id) {
     AddSharedTone(data, entry, 300.0 + entry % 500, "Round-up voice " + std::to_string(entry));
 }
 
-void AddTextOnce(GameData& data, ChunkId id, const char16_t* text) {
-    if (!data.file.HasChunk(GameData::kMessages, ChunkEntryOf(id)))
-        data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = text}}),
-                           {.entry = ChunkEntryOf(id), .name = "Round-up text"});
+void AddTextOnce(GameData& data, ChunkId id, const char16_t* text,
+                 std::source_location where = std::source_location::current()) {
+    AddGameText(data, ChunkEntryOf(id), text, "Round-up text", where);
 }
 
 ObjectPlan Placed(uint32_t classId, uint32_t objectId, uint32_t part, int16_t x, int16_t y) {

@@ -5,6 +5,7 @@
 // {2, 0, 1080} and text {17, 0, 49}; the help lines' voices (tones of 0.25 s), the back-from-
 // the-garage music {7, 0, 561} (a tune), the name suggestions {17, 0, 318..325} and the
 // first-time movie {18, 0, 6} (a clip of 0.4 s).
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -59,9 +60,9 @@ ObjectPlan Object(uint32_t classId, uint32_t objectId, uint32_t part, int16_t x,
     return object;
 }
 
-uint32_t AddText(GameData& data, uint16_t entry, const char16_t* text) {
-    return data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = text}}),
-                              {.entry = entry, .name = "Text " + std::to_string(entry)});
+uint32_t AddText(GameData& data, uint16_t entry, const char16_t* text,
+                 std::source_location where = std::source_location::current()) {
+    return AddGameText(data, entry, text, "Text " + std::to_string(entry), where);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The game-data generator: writes a part file with the game's index layout and, screen by
 // screen, the chunks the game needs to run without its own data. Each source file of this
 // folder adds one screen's or one service's chunks through one call below. The game's message
-// file ("VQTMsg.vqk") is written beside the part file.
+// file ("VQTMsg.vqk") is written beside the part file. Two screens that write different texts
+// under one id stop it with both named.
 //
 //     synthetic_partfile <output file>
 #include <cstdio>
@@ -38,7 +39,7 @@ void AddPropSounds(GameData& data);
 void AddCityTown(GameData& data);
 void AddZooTown(GameData& data);
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <output file>\n", argv[0]);
         return 2;
@@ -80,4 +81,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+} catch (const TextClash& clash) {
+    std::fprintf(stderr, "%s: %s\n", argv[0], clash.what());
+    return 1;
 }

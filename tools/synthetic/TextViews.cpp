@@ -23,39 +23,51 @@ ObjectPlan TextView(uint32_t classId, uint32_t objectId, int16_t x, int16_t y, i
     return o;
 }
 
-} // namespace
+/// The views' texts in the game's 'utxt' index.
+constexpr uint16_t kTitle = 2501, kCaption = 2502, kStatus = 2503;
 
-std::vector<ObjectPlan> AddSyntheticTexts(ChunkFileBuilder& file, uint8_t utxt) {
-    const std::u16string japanese = u"\u5408\u6210\u306e\u6587\u66f8";
-    file.AddChunk(utxt, TextRecords({{.id = 10, .text = u"A synthetic part file"}, {.id = 24, .text = japanese}}),
-                  {.entry = 1, .name = "Title"});
-    file.AddChunk(utxt,
-                  TextRecords({{.id = 10, .text = u"Captions wrap inside their box, centred line by line."},
-                               {.id = 24, .text = japanese}}),
-                  {.entry = 2, .name = "Caption"});
-    file.AddChunk(utxt, TextRecords({{.id = 10, .text = u"Status\rframes: many\rtexts: three"}}),
-                  {.entry = 3, .name = "Status"});
-
+/// One text view of each kind, showing the texts.
+std::vector<ObjectPlan> Views() {
     // A transparent title, centred both ways.
-    ObjectPlan title = TextView(76, 101, 320, 40, 600, 60, 1);
+    ObjectPlan title = TextView(76, 101, 320, 40, 600, 60, kTitle);
     title.properties.Text(kTextFamily, 11, "Arial").Short(kTextFamily, 7, 28).Long(kTextFamily, 6, 1)
         .Long(kTextFamily, 4, 2).Byte(kTextFamily, 8, 1).Long(kTextFamily, 9, Rgb(255, 255, 255))
         .Byte(kTextDFamily, 1, 1);
     // An opaque caption that wraps.
-    ObjectPlan caption = TextView(72, 102, 320, 420, 400, 50, 2);
+    ObjectPlan caption = TextView(72, 102, 320, 420, 400, 50, kCaption);
     caption.properties.Long(kTextFamily, 5, 3).Short(kTextFamily, 7, 14).Long(kTextFamily, 3, 1)
         .Long(kTextFamily, 4, 2).Long(kTextFamily, 9, Rgb(250, 230, 120)).Long(kTextFamily, 10, Rgb(40, 60, 120));
     // A transparent panel of three lines.
-    ObjectPlan status = TextView(74, 103, 90, 150, 150, 60, 3);
+    ObjectPlan status = TextView(74, 103, 90, 150, 150, 60, kStatus);
     status.properties.Text(kTextFamily, 11, "Courier New").Short(kTextFamily, 7, 11).Byte(kTextFamily, 8, 1)
         .Long(kTextFamily, 9, Rgb(255, 255, 255));
     return {title, caption, status};
+}
+
+} // namespace
+
+std::vector<SyntheticText> SyntheticTexts() {
+    const std::u16string japanese = u"\u5408\u6210\u306e\u6587\u66f8";
+    return {
+        {kTitle, {{.id = 10, .text = u"A synthetic part file"}, {.id = 24, .text = japanese}}, "Title"},
+        {kCaption,
+         {{.id = 10, .text = u"Captions wrap inside their box, centred line by line."}, {.id = 24, .text = japanese}},
+         "Caption"},
+        {kStatus, {{.id = 10, .text = u"Status\rframes: many\rtexts: three"}}, "Status"},
+    };
+}
+
+std::vector<ObjectPlan> AddSyntheticTexts(ChunkFileBuilder& file, uint8_t utxt) {
+    for (const SyntheticText& text : SyntheticTexts())
+        file.AddChunk(utxt, TextRecords(text.records), {.entry = text.entry, .name = text.name});
+    return Views();
 }
 
 } // namespace vqt::test
 
 /// The text views of the first activity, their texts in the game's 'utxt' index.
 void AddTextViews(GameData& data) {
-    for (const vqt::test::ObjectPlan& view : vqt::test::AddSyntheticTexts(data.file, GameData::kMessages))
-        data.firstActivityObjects.push_back(view);
+    for (const vqt::test::SyntheticText& text : vqt::test::SyntheticTexts())
+        AddGameText(data, text.entry, text.records, text.name);
+    for (const vqt::test::ObjectPlan& view : vqt::test::Views()) data.firstActivityObjects.push_back(view);
 }

@@ -123,15 +123,13 @@ void AddTownTone(GameData& data, uint16_t entry, const std::string& name) {
     AddSharedTone(data, entry, 200.0 + entry % 600, name);
 }
 
-void AddTownText(GameData& data, uint16_t entry, const std::string& text) {
-    if (data.file.HasChunk(GameData::kMessages, entry)) return;
+void AddTownText(GameData& data, uint16_t entry, const std::string& text, std::source_location where) {
     std::u16string wide;
     for (const char c : text) {
         const auto byte = uint8_t(c);
         wide.push_back(byte == 0x91 ? u'\u2018' : byte == 0x92 ? u'\u2019' : char16_t(byte));
     }
-    data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = wide}}),
-                       {.entry = entry, .name = "Town text " + std::to_string(entry)});
+    AddGameText(data, entry, wide, "Town text " + std::to_string(entry), where);
 }
 
 void AddTownPicture(GameData& data, uint16_t entry, uint8_t colour) {

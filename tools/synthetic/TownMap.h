@@ -6,6 +6,7 @@
 // turns the list into the town's activity.
 #include <array>
 #include <cstdint>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -91,8 +92,9 @@ uint32_t PartOfPictures(GameData& data, const std::vector<std::vector<vqt::test:
 /// A named snippet the town plays: a tone of 250 ms, made once for every screen that names it.
 void AddTownTone(GameData& data, uint16_t entry, const std::string& name);
 
-/// A text {17, 0, entry} from Windows-1252 bytes, unless a screen made before has it.
-void AddTownText(GameData& data, uint16_t entry, const std::string& text);
+/// A text {17, 0, entry} from Windows-1252 bytes (AddGameText: the same text again adds nothing).
+void AddTownText(GameData& data, uint16_t entry, const std::string& text,
+                 std::source_location where = std::source_location::current());
 
 /// A picture part {2, 0, entry} of one frame, unless a screen made before has it.
 void AddTownPicture(GameData& data, uint16_t entry, uint8_t colour);

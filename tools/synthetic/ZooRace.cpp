@@ -117,10 +117,7 @@ void AddArt(GameData& data) {
         {20, u"Zoo race"},
         {251, u"You left the race early."},
     };
-    for (const auto& [entry, text] : texts)
-        if (!data.file.HasChunk(GameData::kMessages, entry))
-            data.file.AddChunk(GameData::kMessages, TextRecords({{.id = 10, .text = text}}),
-                               {.entry = entry, .name = "Zoo race text " + std::to_string(entry)});
+    for (const auto& [entry, text] : texts) AddGameText(data, entry, text, "Zoo race text " + std::to_string(entry));
 }
 
 } // namespace

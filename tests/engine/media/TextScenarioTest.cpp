@@ -40,7 +40,7 @@ TEST_F(TextScenarioTest, TheSyntheticTextViewsShowOnTheStage) {
     ActivityPlan desc{.classId = 53,
                       .backgroundId = sheet,
                       .properties = TiledActivityProps(20, 15, 32, 32, tiles),
-                      .objects = AddSyntheticTexts(b, b.AddIndex("utxt", 8, 4))};
+                      .objects = AddSyntheticTexts(b, b.AddIndex("utxt"))};
     b.AddChunk(actv, ActivityData(desc), {.entry = 26, .name = "Texts"});
     Open(b);
     app = std::make_unique<OApplication>();

@@ -1,5 +1,6 @@
-// The generated game data as a whole: every chunk that a screen's data names is in the file, and
-// the message file beside it gives the game every message it knows.
+// The generated game data as a whole: every chunk that a screen's data names is in the file, the
+// start panels' level texts say their level, and the message file beside it gives the game every
+// message it knows.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,6 +16,9 @@
 #include "engine/data/MessageTexts.h"
 #include "engine/data/PartFile.h"
 #include "engine/graphics/Part.h"
+#include "engine/media/TextView.h"
+#include "game/minigames/puzzle/PuzzleTownValues.h"
+#include "game/minigames/roundup/RoundUpTowns.h"
 #include "game/shell/GameStart.h"
 #include "tests/support/HeadlessTest.h"
 #include "tools/builders/TempFolder.h"
@@ -145,6 +149,26 @@ TEST_F(GeneratedDataTest, EveryChunkThatTheGameNamesByNumberOutsideTheScreensDat
     std::string list;
     for (const std::string& m : missing) list += m + "\n";
     EXPECT_TRUE(missing.empty()) << missing.size() << " missing:\n" << list;
+}
+
+TEST_F(GeneratedDataTest, EveryPuzzleAndRoundUpStartPanelNamesItsLevel) {
+    const struct {
+        const char* game;
+        const ChunkId* levelTexts;
+    } games[] = {
+        {"circus puzzle", puzzle_towns::kCircus.levelPictures},
+        {"zoo puzzle", puzzle_towns::kZoo.levelPictures},
+        {"city puzzle", puzzle_towns::kCity.levelPictures},
+        {"circus round-up", round_up_towns::kCircus.levelTexts},
+        {"zoo round-up", round_up_towns::kZoo.levelTexts},
+        {"city round-up", round_up_towns::kCity.levelTexts},
+    };
+    for (const auto& g : games)
+        for (int level = 1; level <= 3; ++level) {
+            std::string text;
+            EXPECT_TRUE(xText_ReadChunkText(&file, g.levelTexts[level - 1], kLanguageEnglishUs, &text)) << g.game;
+            EXPECT_EQ(text, "Level " + std::to_string(level)) << g.game << ", level " << level;
+        }
 }
 
 TEST_F(GeneratedDataTest, TheMessageFileBesideThePartFileGivesEveryMessageOfTheGame) {
