@@ -26,6 +26,11 @@ constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr uint16_t kTitleTune = 991;
 
+/// The panels' board on the stage.
+constexpr struct {
+    int x, y, w, h;
+} kBoard{40, 8, 560, 420}, kWindow{234, 86, 172, 122};
+
 /// Colour indices of the palette below.
 enum : uint8_t {
     kRed = 128,
@@ -82,6 +87,19 @@ Picture Box(int w, int h, uint8_t fill, uint8_t border, int thickness) {
                 const bool inside = ix >= 0 && iy >= 0 && InRoundedRect(ix, iy, iw, ih, 8);
                 p.at(x, y) = inside ? fill : border;
             }
+    return p;
+}
+
+/// The panels' board with its window: the start and end panels of some games stand their
+/// vehicle's picture on the activity, below the board, and it shows through there.
+Picture Board() {
+    Picture p = Box(kBoard.w, kBoard.h, kNavy, kSky, 4);
+    const int left = kWindow.x - kBoard.x, top = kWindow.y - kBoard.y;
+    for (int y = top - 3; y < top + kWindow.h + 3; ++y)
+        for (int x = left - 3; x < left + kWindow.w + 3; ++x) {
+            const bool inside = x >= left && x < left + kWindow.w && y >= top && y < top + kWindow.h;
+            p.at(x, y) = inside ? 0 : kSky;
+        }
     return p;
 }
 
@@ -217,9 +235,12 @@ void AddGameScreens(GameData& data) {
     AddCredits(data);
 
     const std::vector<uint8_t> colours = PartColours(Colours());
-    // The panel: a bar across the lower stage (top-left corner at (80, 260)); its buttons are
-    // placed in the panel's own coordinates, the pictures above it on the stage.
-    data.parts.AddPart(Still(Box(480, 160, kNavy, kSky, 4), 320, 340, colours), 349);
+    // The panel: a board over the stage (top-left corner at (40, 8)) wide and tall enough, with
+    // a margin, for the texts the panels lay on it: the titles at the top (y 17 to 67), the
+    // instructions below (x 70 to 570, down to y 422) and the pictures between; it ends above the
+    // captions (from y 430). Its buttons are placed in the board's own coordinates, the pictures
+    // on the stage.
+    data.parts.AddPart(Still(Board(), kBoard.x + kBoard.w / 2, kBoard.y + kBoard.h / 2, colours), 349);
     struct Button {
         uint16_t entry;
         uint8_t colour;
@@ -228,14 +249,16 @@ void AddGameScreens(GameData& data) {
         int y;
     };
     // The menu: continue, leave the area, new car, quit; the questions: no, yes.
+    // Their centres on the stage: the menu's two rows at y 305 and 375, the questions' no and
+    // yes side by side at y 340.
     static const Button kButtons[] = {
-        {3, kGreen, Symbol::Play, 130, 45},  {4, kOrange, Symbol::Door, 350, 45},  {5, kBlue, Symbol::Car, 130, 115},
-        {6, kRed, Symbol::Cross, 350, 115}, {1147, kRed, Symbol::Cross, 130, 80}, {9, kGreen, Symbol::Tick, 350, 80},
+        {3, kGreen, Symbol::Play, 210, 305},  {4, kOrange, Symbol::Door, 430, 305}, {5, kBlue, Symbol::Car, 210, 375},
+        {6, kRed, Symbol::Cross, 430, 375},   {1147, kRed, Symbol::Cross, 210, 340}, {9, kGreen, Symbol::Tick, 430, 340},
     };
     for (const Button& b : kButtons) {
         Picture p = Box(200, 48, b.colour, kWhite, 3);
         Draw(p, b.symbol);
-        data.parts.AddPart(Still(p, b.x, b.y, colours), b.entry);
+        data.parts.AddPart(Still(p, b.x - kBoard.x, b.y - kBoard.y, colours), b.entry);
     }
     Picture quit = Box(220, 140, kPurple, kWhite, 4);
     Draw(quit, Symbol::Door);
