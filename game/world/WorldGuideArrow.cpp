@@ -31,6 +31,9 @@ constexpr int16_t kInfoWidth = 400, kInfoHeight = 200;
 constexpr float kInfoX = 320.0f, kInfoY = 100.0f;
 constexpr int32_t kInfoPriority = 32767;
 constexpr int16_t kInfoFontSize = 9;
+/// The overlay lies over the counters and the scenery at the top of the stage: it has a
+/// backing of its own, the captions' dark blue, so that its text reads whatever lies under it.
+constexpr uint32_t kInfoBacking = 0x00501810u;
 
 /// A prop of the engine's own class made in code: part, priority, hidden.
 OActivityProp* MakeHelpProp(CPartFile* file, ChunkId part) {
@@ -136,6 +139,8 @@ void TLVWorld_Activity::CreateInfoView() {
             view->SetVisible(0, 0);
             view->SetCursorMode(0);
             view->SetTextColor(kInfoColours[kStartColour]);
+            view->SetTransparent(0);
+            view->SetBackColor(kInfoBacking);
             view->SetSize(CPoint16(kInfoWidth, kInfoHeight), 0);
             view->SetPositionXY(kInfoX, kInfoY, 0, 1);
             window->AddChild(view);

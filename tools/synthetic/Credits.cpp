@@ -1,5 +1,7 @@
 // The credits {1, 0, 7}: the script {12, 0, 31} of 25 entries in every style, with two gaps
-// and one line long enough for the tall height; the four style views (object ids 1000, 2, 3, 4)
+// and one line long enough for the tall height (more than 64 bytes, yet two lines of the
+// largest style, which is all that height of 70 holds); the four style views (object ids 1000,
+// 2, 3, 4)
 // and six pictures (object ids 1 to 6) on a dark sky.
 #include <string>
 #include <vector>
@@ -88,7 +90,7 @@ void AddCredits(GameData& data) {
         {style3, u"Sky painters"},
         {0, u"Street painters"},
         {0, u"Signpost painters"},
-        {style1000, u"Every rescue in every town was driven again and again by a patient crew of testers"},
+        {style1000, u"Every rescue in every town was driven again and again by our testers"},
         {style2, u"Sounds"},
         {style3, u"Sirens"},
         {0, u"Engines"},
@@ -122,7 +124,7 @@ void AddCredits(GameData& data) {
                                                {.entry = 7, .name = "Credits", .property = FrameProperty(kFrameBmp)});
     activity.paletteId = data.file.AddChunk(GameData::kPalettes, PaletteData(colours), {.entry = 7, .name = "Credits"});
     activity.properties.Pair(50, 1, kWidth / 2, kHeight / 2);
-    activity.objects = {StyleView(1000, "Times New Roman", 30, Rgb(250, 200, 40)),
+    activity.objects = {StyleView(1000, "Times New Roman", 24, Rgb(250, 200, 40)),
                         StyleView(2, "Arial", 22, Rgb(140, 190, 240)), StyleView(3, "Arial", 18, Rgb(250, 250, 250)),
                         StyleView(4, "Courier New", 18, Rgb(200, 230, 200))};
     const int16_t kPlaces[6][2] = {{80, 100}, {560, 100}, {80, 240}, {560, 240}, {80, 380}, {560, 380}};

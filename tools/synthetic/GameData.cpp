@@ -37,6 +37,20 @@ uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t
     return data.parts.AddPart(plan, entry).part;
 }
 
+vqt::test::PartPlan InPanelWindow(vqt::test::PartPlan plan) {
+    // Rows 112 to 201 at y 200, 93 to 182 at y 181.
+    constexpr int kLifted = 176;
+    for (vqt::test::StatePlan& state : plan.states)
+        for (vqt::test::FramePlan& frame : state.frames) {
+            vqt::test::Picture lifted(frame.picture.width, kLifted);
+            for (int y = 0; y < frame.picture.height && y < kLifted; ++y)
+                for (int x = 0; x < frame.picture.width; ++x) lifted.at(x, y) = frame.picture.at(x, y);
+            frame.picture = lifted;
+            frame.hotY = int16_t(kLifted / 2);
+        }
+    return plan;
+}
+
 vqt::test::Picture FramedBox(int w, int h, uint8_t fill, uint8_t border) {
     vqt::test::Picture p(w, h, fill);
     for (int y = 0; y < h; ++y)

@@ -27,6 +27,13 @@ constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr uint16_t kTitleTune = 991;
 
+/// The panels' board on the stage, and the window in it.
+constexpr struct {
+    int x, y, w, h;
+} kBoard{buttons::kPanelMiddle.x - buttons::kPanelWidth / 2, buttons::kPanelMiddle.y - buttons::kPanelHeight / 2,
+         buttons::kPanelWidth, buttons::kPanelHeight},
+    kWindow{234, 86, 172, 122};
+
 /// Colour indices of the palette below.
 enum : uint8_t {
     kRed = 128,
@@ -83,6 +90,19 @@ Picture Box(int w, int h, uint8_t fill, uint8_t border, int thickness) {
                 const bool inside = ix >= 0 && iy >= 0 && InRoundedRect(ix, iy, iw, ih, 8);
                 p.at(x, y) = inside ? fill : border;
             }
+    return p;
+}
+
+/// The panels' board with its window: the start and end panels of some games stand their
+/// vehicle's picture on the activity, below the board, and it shows through there.
+Picture Board() {
+    Picture p = Box(kBoard.w, kBoard.h, kNavy, kSky, 4);
+    const int left = kWindow.x - kBoard.x, top = kWindow.y - kBoard.y;
+    for (int y = top - 3; y < top + kWindow.h + 3; ++y)
+        for (int x = left - 3; x < left + kWindow.w + 3; ++x) {
+            const bool inside = x >= left && x < left + kWindow.w && y >= top && y < top + kWindow.h;
+            p.at(x, y) = inside ? 0 : kSky;
+        }
     return p;
 }
 
@@ -218,10 +238,13 @@ void AddGameScreens(GameData& data) {
     AddCredits(data);
 
     const std::vector<uint8_t> colours = PartColours(Colours());
-    // The panel: a bar across the lower stage (top-left corner at (80, 260)); its buttons are
-    // placed in the panel's own coordinates, the pictures above it on the stage.
+    // The panel: a board over the stage (top-left corner at (40, 8)) wide and tall enough, with
+    // a margin, for the texts the panels lay on it: the titles at the top (y 17 to 67), the
+    // instructions below (x 70 to 570, down to y 422) and the pictures between; it ends above the
+    // captions (from y 430). Its buttons are placed in the board's own coordinates, the pictures
+    // on the stage.
     using namespace buttons;
-    data.parts.AddPart(Still(Box(kPanelWidth, kPanelHeight, kNavy, kSky, 4), kPanelMiddle.x, kPanelMiddle.y, colours), 349);
+    data.parts.AddPart(Still(Board(), kBoard.x + kBoard.w / 2, kBoard.y + kBoard.h / 2, colours), 349);
     struct Button {
         uint16_t entry;
         uint8_t colour;
@@ -229,6 +252,8 @@ void AddGameScreens(GameData& data) {
         StagePoint at;
     };
     // The menu: continue, leave the area, new car, quit; the questions: no, yes.
+    // Their centres on the stage: the menu's two rows at y 305 and 375, the questions' no and
+    // yes side by side at y 340.
     static const Button kButtons[] = {
         {3, kGreen, Symbol::Play, kMenuContinueInPanel}, {4, kOrange, Symbol::Door, kMenuLeaveInPanel},
         {5, kBlue, Symbol::Car, kMenuNewCarInPanel},       {6, kRed, Symbol::Cross, kMenuQuitInPanel},
