@@ -39,7 +39,9 @@ void Collect(ONode* node, StageViews& views) {
                 if (line.right > line.left) shown.lines.push_back(FromClip(line));
             if (!shown.lines.empty()) views.texts.push_back(std::move(shown));
         } else if (auto* prop = dynamic_cast<OActivityProp*>(view); prop && prop->GetAnimSet()) {
-            views.pictures.push_back(prop);
+            // What is drawn over the scene lies on the main window itself (panels, their
+            // pictures and buttons, the counter bar, the host); a screen's scenery lies in it.
+            if (prop->GetParent() == OVQEngine::Instance()->GetMainWindow()) views.pictures.push_back(prop);
             if (auto* panel = dynamic_cast<ButtonPanel_Prop*>(prop)) views.panels.push_back(panel);
         }
     }
@@ -95,8 +97,12 @@ std::vector<std::string> TextLayoutFaults(const std::string& screen) {
     for (size_t t = 0; t < views.texts.size(); ++t) {
         const ShownText& text = views.texts[t];
         if (!text.box.Overlaps(stage)) continue; // a credits line below the stage, say
-        const CRect16 panel = text.panel ? text.panel->GetScreenRect() : CRect16();
-        if (text.panel && !panel.Contains(text.box))
+        // A text lies on its panel's picture when a line of it does (a title may stand apart
+        // from it, over the scene); it must then keep inside it.
+        CRect16 panel;
+        for (size_t i = 0; text.panel && i < text.lines.size(); ++i)
+            if (text.Drawn(i).Overlaps(text.panel->GetScreenRect())) panel = text.panel->GetScreenRect();
+        if (!panel.IsEmpty() && !panel.Contains(text.box))
             fault(text, "its box leaves its panel " + Describe(text.panel));
         for (size_t i = 0; i < text.lines.size(); ++i) {
             const CRect16& line = text.lines[i];
@@ -105,7 +111,7 @@ std::vector<std::string> TextLayoutFaults(const std::string& screen) {
             if (line.top < text.box.top || line.bottom > text.box.bottom) fault(text, which + " is cut by its box");
             const CRect16 drawn = text.Drawn(i);
             if (drawn.IsEmpty()) continue;
-            if (text.panel && !panel.Contains(drawn)) fault(text, which + " runs out of its panel");
+            if (!panel.IsEmpty() && !panel.Contains(drawn)) fault(text, which + " runs out of its panel");
             for (OActivityProp* picture : views.pictures) {
                 const CRect16 edge = picture->GetScreenRect();
                 if (picture == text.panel || Related(picture, text.view)) continue;
