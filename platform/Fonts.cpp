@@ -19,6 +19,8 @@ namespace {
 /// The stock font's em height: DejaVu Sans then stands 16 pixels high.
 constexpr int32_t kStockEmHeight = 14;
 
+int32_t Cut32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
 } // namespace
 
 struct Font::Parts {
@@ -33,6 +35,33 @@ struct Font::Parts {
     void Decode(std::string_view text) {
         chars.clear();
         codePage->Decode(text, chars);
+    }
+
+    /// Lays the text out in the rectangle as drawing does and hands each line, in order, to
+    /// `line(chars in display order, left, top, width)` until it answers false.
+    template <class Line>
+    void Place(std::string_view text, const TextRect& layout, const TextDraw& how, Line line) {
+        Decode(text);
+        const int64_t layoutWidth = int64_t(layout.right) - layout.left;
+        fontsys::BreakLines(*glyphs, chars, how.wordBreak, int32_t(std::clamp<int64_t>(layoutWidth, 0, INT32_MAX)),
+                            lines);
+        const FontMetrics& m = glyphs->Metrics();
+        int64_t top = int64_t(layout.top) - (how.baseline ? m.ascent : 0);
+        for (const fontsys::TextLine& laid : lines) {
+            std::u32string_view shownChars = std::u32string_view(chars).substr(laid.first, laid.count);
+            int32_t width = laid.width;
+            if (how.rightToLeft) {
+                shown.assign(shownChars);
+                fontsys::ToDisplayOrder(shown);
+                shownChars = shown;
+                width = fontsys::WidthOf(*glyphs, shownChars); // joined forms may change it
+            }
+            int64_t x = layout.left;
+            if (how.align == TextDraw::kRight) x = layout.right - int64_t(width);
+            else if (how.align == TextDraw::kCentre) x = layout.left + (layoutWidth - width) / 2;
+            if (!line(shownChars, x, top, width)) return;
+            top += m.height;
+        }
     }
 };
 
@@ -63,45 +92,39 @@ void Font::Draw(const PixelTarget& target, std::string_view text, const TextRect
     Parts& p = *parts_;
     const TextRect area = fontsys::ClipToTarget(target, clip);
     if (text.empty() || area.right <= area.left) return;
-    p.Decode(text);
-    const int64_t layoutWidth = int64_t(layout.right) - layout.left;
-    fontsys::BreakLines(*p.glyphs, p.chars, how.wordBreak, int32_t(std::clamp<int64_t>(layoutWidth, 0, INT32_MAX)),
-                      p.lines);
     const FontMetrics& m = p.glyphs->Metrics();
-    int64_t top = int64_t(layout.top) - (how.baseline ? m.ascent : 0);
-    for (const fontsys::TextLine& laid : p.lines) {
-        if (top >= area.bottom) break;
-        if (top + m.height > area.top) {
-            std::u32string_view chars = std::u32string_view(p.chars).substr(laid.first, laid.count);
-            int32_t width = laid.width;
-            if (how.rightToLeft) {
-                p.shown.assign(chars);
-                fontsys::ToDisplayOrder(p.shown);
-                chars = p.shown;
-                width = fontsys::WidthOf(*p.glyphs, chars); // joined forms may change it
-            }
-            int64_t x = layout.left;
-            if (how.align == TextDraw::kRight) x = layout.right - int64_t(width);
-            else if (how.align == TextDraw::kCentre) x = layout.left + (layoutWidth - width) / 2;
-            const int64_t baseline = top + m.ascent;
-            const int64_t start = x;
-            for (char32_t c : chars) {
-                if (x >= area.right) break; // the rest of the line lies right of the clip
-                const fontsys::Glyph& g = p.glyphs->Get(c);
-                if (x + g.left + g.width > area.left)
-                    fontsys::PaintGlyph(target, area, int32_t(x + g.left), int32_t(baseline - g.top), g, how);
-                x += g.advance;
-            }
-            if (p.glyphs->Underlined()) {
-                const int64_t y = baseline + p.glyphs->UnderlineOffset();
-                const auto cut = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-                fontsys::PaintBar(target, area,
-                                {cut(start), cut(y), cut(start + width), cut(y + p.glyphs->UnderlineThickness())},
-                                how);
-            }
+    p.Place(text, layout, how, [&](std::u32string_view chars, int64_t x, int64_t top, int32_t width) {
+        if (top >= area.bottom) return false;
+        if (top + m.height <= area.top) return true;
+        const int64_t baseline = top + m.ascent;
+        const int64_t start = x;
+        for (char32_t c : chars) {
+            if (x >= area.right) break; // the rest of the line lies right of the clip
+            const fontsys::Glyph& g = p.glyphs->Get(c);
+            if (x + g.left + g.width > area.left)
+                fontsys::PaintGlyph(target, area, int32_t(x + g.left), int32_t(baseline - g.top), g, how);
+            x += g.advance;
         }
-        top += m.height;
-    }
+        if (p.glyphs->Underlined()) {
+            const int64_t y = baseline + p.glyphs->UnderlineOffset();
+            fontsys::PaintBar(target, area,
+                              {Cut32(start), Cut32(y), Cut32(start + width), Cut32(y + p.glyphs->UnderlineThickness())},
+                              how);
+        }
+        return true;
+    });
+}
+
+std::vector<TextRect> Font::LayOut(std::string_view text, const TextRect& layout, const TextDraw& how) {
+    Parts& p = *parts_;
+    std::vector<TextRect> lines;
+    if (text.empty()) return lines;
+    const int32_t height = p.glyphs->Metrics().height;
+    p.Place(text, layout, how, [&](std::u32string_view, int64_t x, int64_t top, int32_t width) {
+        lines.push_back({Cut32(x), Cut32(top), Cut32(x + width), Cut32(top + height)});
+        return true;
+    });
+    return lines;
 }
 
 Fonts::Fonts(Setup setup) : setup_(setup) {}

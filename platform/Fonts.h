@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Gdi.h"
 
@@ -84,6 +85,9 @@ public:
     /// half of a pixel at 8 bits. Unlit pixels are left alone.
     void Draw(const PixelTarget& target, std::string_view text, const TextRect& layout, const TextRect& clip,
               const TextDraw& how);
+    /// Where Draw puts each line of the text, in order: from the line's aligned start by the
+    /// sum of its advances, one character height tall (the clip aside).
+    std::vector<TextRect> LayOut(std::string_view text, const TextRect& layout, const TextDraw& how);
 
 private:
     friend class Fonts;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "engine/core/Object.h"
 #include "engine/base/Point.h"
@@ -54,6 +55,13 @@ public:
     virtual bool DrawText(const char* text, CDrawSurface* surface, int32_t extra, const CTextStyle* style) = 0;
     virtual void DrawCharInRect(uint16_t ch, CDrawSurface* surface, const CClipRect& destination,
                                 const CClipRect& clip, const CTextStyle* style) = 0;
+    /// Where DrawTextInRect puts each line of the text laid out in `destination`, in order (the
+    /// clip aside): from the line's aligned start by its measured width, a line height tall.
+    /// None for a font that cannot tell.
+    virtual std::vector<CClipRect> LayOutText(const char* /*text*/, const CClipRect& /*destination*/,
+                                              const CTextStyle* /*style*/) {
+        return {};
+    }
 
     int16_t GetSize() const { return pointSize_; }
     uint16_t GetLineSpacing() const { return lineHeight_; }

@@ -169,24 +169,27 @@ bool OSysFont::DrawChar(uint16_t ch, CDrawSurface* surface, int32_t extra, const
 
 namespace {
 
-/// The platform's draw settings of a style, for a surface of that depth.
-plat::TextDraw DrawSettings(const CTextStyle& style, uint32_t colour, CDrawSurface* surface, bool baseline) {
+/// How a text of the style is laid out: alignment, word wrap and direction (`baseline` places a
+/// right-to-left text on its baseline).
+plat::TextDraw LayoutSettings(const CTextStyle& style, bool baseline) {
     plat::TextDraw how;
     how.align = style.alignment == kAlignRight    ? plat::TextDraw::kRight
                 : style.alignment == kAlignCentre ? plat::TextDraw::kCentre
                                                   : plat::TextDraw::kLeft;
     how.wordBreak = style.wordWrap != 0;
+    how.rightToLeft = style.direction == kTextRightToLeft;
+    how.baseline = how.rightToLeft ? baseline : style.direction == kTextBaseline;
+    return how;
+}
+
+/// The platform's draw settings of a style, for a surface of that depth.
+plat::TextDraw DrawSettings(const CTextStyle& style, uint32_t colour, CDrawSurface* surface, bool baseline) {
+    plat::TextDraw how = LayoutSettings(style, baseline);
     how.red = ColorRed(colour);
     how.green = ColorGreen(colour);
     how.blue = ColorBlue(colour);
     if (surface->GetBitsPerPixel() == 8) how.index = uint8_t(surface->EffectivePalette()->FindNearestColorWeighted(colour));
-    if (style.direction == kTextRightToLeft) {
-        xTrace("Right to left text rendering supported only for Arabic and Hebrew\n");
-        how.rightToLeft = true;
-        how.baseline = baseline;
-    } else {
-        how.baseline = style.direction == kTextBaseline;
-    }
+    if (how.rightToLeft) xTrace("Right to left text rendering supported only for Arabic and Hebrew\n");
     return how;
 }
 
@@ -209,6 +212,14 @@ void OSysFont::DrawTextInRect(const char* text, CDrawSurface* surface, const CCl
     }
     if (wasLocked) surface->Lock();
     EndDraw();
+}
+
+std::vector<CClipRect> OSysFont::LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) {
+    std::vector<CClipRect> lines;
+    if (!text || !style) return lines;
+    for (const plat::TextRect& r : Handle()->LayOut(text, ToTextRect(destination), LayoutSettings(*style, false)))
+        lines.emplace_back(Cut16(r.left), Cut16(r.top), Cut16(r.right), Cut16(r.bottom));
+    return lines;
 }
 
 bool OSysFont::DrawText(const char* text, CDrawSurface* surface, int32_t, const CTextStyle* style) {

@@ -91,14 +91,26 @@ void OTextDView::DrawBackground(CDrawSurface* destination, const CClipRect& view
     }
 }
 
+CRect16 OTextDView::TextLayout() {
+    CRect16 layout(0, 0, GetWidth(), GetHeight());
+    if (centreVertically_ && font_) {
+        const int32_t height = font_->GetTextHeight(text_.c_str(), surface_.get());
+        if (GetHeight() > height) layout = layout.Offset(0, (GetHeight() - height) / 2);
+    }
+    return layout;
+}
+
+std::vector<CClipRect> OTextDView::LaidOutLines() {
+    if (!font_ || text_.Empty()) return {};
+    const CRect16 view = GetScreenRect();
+    const CTextStyle style = Style(false);
+    return font_->LayOutText(text_.c_str(), ToClip(TextLayout().Offset(view.left, view.top)), &style);
+}
+
 void OTextDView::DrawTextPart(CDrawSurface* destination, const CClipRect& source, const CClipRect& target,
                               const CClipRect& view) {
     const char* text = text_.c_str();
-    CRect16 layout(0, 0, GetWidth(), GetHeight());
-    if (centreVertically_) {
-        const int32_t height = font_->GetTextHeight(text, surface_.get());
-        if (GetHeight() > height) layout = layout.Offset(0, (GetHeight() - height) / 2);
-    }
+    const CRect16 layout = TextLayout();
     font_->SetTextColor(textColor_);
     const CTextStyle style = Style(false);
     if (!buffered_) {

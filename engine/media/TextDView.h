@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/media/TextView.h"
 
@@ -26,6 +27,9 @@ public:
     /// DIRECTDRAW) at the view's size and the stage's depth.
     void OnSizeChanged() override;
 
+    /// Where Draw puts the lines: laid out over the view, lowered to the middle when it centres
+    /// its text vertically.
+    std::vector<CClipRect> LaidOutLines() override;
     /// Takes only an OSysFont.
     bool SetFont(OFont* font) override;
     /// Reports the view's rectangle for redrawing.
@@ -49,6 +53,8 @@ protected:
     CDrawSurface* MeasuringSurface() override;
 
 private:
+    /// The rectangle the text is laid out in, in the view's own coordinates.
+    CRect16 TextLayout();
     /// Paints the background of Draw; `view` is the view's rectangle in the destination.
     void DrawBackground(CDrawSurface* destination, const CClipRect& view, const CClipRect& target);
     /// Makes the own surface when there is none and creates it at that size and the stage's depth.

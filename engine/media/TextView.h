@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/core/ActivityProp.h"
 #include "engine/media/Font.h"
@@ -80,6 +81,11 @@ public:
     virtual void SetBlend(uint8_t on, int16_t level) = 0;
     /// Sizes the view (and its surface) to the measured text.
     virtual void FitToText(uint8_t on) = 0;
+
+    /// Where the view draws each line of its text on the stage, in order, as the font lays it
+    /// out (OFont::LayOutText): here over the whole view, as a text surface of the view's size
+    /// is drawn; none without a font or a text.
+    virtual std::vector<CClipRect> LaidOutLines();
 
     /// The text interface's name of Reformat (OView::Invalidate stays reachable through OView).
     void Invalidate() { Reformat(); }
