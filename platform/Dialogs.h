@@ -51,8 +51,12 @@ public:
     /// Whether the program was asked to end (its window closed, a request to stop) while a box
     /// was open. That box was answered as if closed and the request went on to the program's
     /// windows, which end the program as they do outside a box; meanwhile no box shows any more
-    /// (each answers as if closed at once), so the program is not held up on its way out.
+    /// (each answers as if closed at once), so the program is not held up on its way out. It
+    /// lasts until SessionGoesOn.
     bool SessionEnding() const { return sessionEnding_; }
+    /// The program has taken the request to end and came back for more messages: it refused
+    /// the ending, or the ending is over. Boxes show again.
+    void SessionGoesOn() { sessionEnding_ = false; }
 
 protected:
     /// Notes that the program was asked to end while a box was open, or forgets it.

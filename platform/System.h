@@ -24,6 +24,18 @@ struct MemoryStatus {
     uint64_t availVirtual = 0;
 };
 
+/// What taking the single-instance lock came to.
+struct InstanceLock {
+    enum class State {
+        Taken,
+        HeldElsewhere, ///< another copy (or another take in this process) holds it
+        Failed,        ///< no lock could be taken safely: nothing tells whether another copy runs
+    };
+    State state = State::Taken;
+    /// Why it failed, for the user: the folder or file and what was wrong with it.
+    std::string why;
+};
+
 /// Facts about the machine and the process.
 class System {
 public:
@@ -37,9 +49,9 @@ public:
     virtual MemoryStatus Memory() = 0;
     /// A number that identifies the calling thread.
     virtual uint32_t CurrentThreadId() = 0;
-    /// Takes the single-instance lock of a name for the rest of the process (or until closed)
-    /// and answers whether another holder had it already; the lock is then not taken.
-    virtual bool CreateInstanceMutex(std::string_view name) = 0;
+    /// Takes the single-instance lock of a name for the rest of the process (or until closed);
+    /// when another holder has it, or no lock can be taken safely, it is not taken.
+    virtual InstanceLock CreateInstanceMutex(std::string_view name) = 0;
     /// Where the lock of a name is kept, to tell a user which one holds a second start back.
     virtual std::string LockPath(std::string_view name) const = 0;
     /// Gives the lock taken by CreateInstanceMutex back; nothing when none is held.

@@ -218,9 +218,11 @@ plat::WindowId FindPreviousInstanceWindow() {
 
 } // namespace
 
-bool CheckPreviousInstance() {
-    if (plat::system().CreateInstanceMutex(Message("MSG_PRODUCTNAME"))) return true;
-    return FindPreviousInstanceWindow() != 0;
+plat::InstanceLock CheckPreviousInstance() {
+    plat::InstanceLock lock = plat::system().CreateInstanceMutex(Message("MSG_PRODUCTNAME"));
+    if (lock.state == plat::InstanceLock::State::Taken && FindPreviousInstanceWindow() != 0)
+        lock.state = plat::InstanceLock::State::HeldElsewhere;
+    return lock;
 }
 
 int32_t HandlePreviousInstance() {
@@ -241,8 +243,17 @@ int32_t HandlePreviousInstance() {
 int32_t VQXInit() {
     ProfileValues& v = xProfiles_Values();
     const ProfileStore& store = xProfiles_Store();
-    // One instance at a time; the one that leaves says why where its user sees it.
-    if (CheckPreviousInstance()) {
+    // One instance at a time; the one that leaves says why where its user sees it. Without a
+    // safe lock two copies could run at once and both write the save file: none starts.
+    const plat::InstanceLock lock = CheckPreviousInstance();
+    if (lock.state == plat::InstanceLock::State::Failed) {
+        const std::string why = Message("MSG_PRODUCTNAME") + " cannot take its single-instance lock (" + lock.why +
+                                "), so it cannot make sure it is the only copy running for this user; this copy ends.\n";
+        std::fputs(why.c_str(), stderr);
+        xTrace(why.c_str());
+        return 0;
+    }
+    if (lock.state == plat::InstanceLock::State::HeldElsewhere) {
         const std::string product = Message("MSG_PRODUCTNAME");
         const std::string why = product + " is already running for this user (its lock " +
                                 plat::system().LockPath(product) + " is held, or its window is open); this copy ends.\n";

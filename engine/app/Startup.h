@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/System.h"
+
 struct MemErrorRecord;
 
 // The program's life: the start-up order from the memory manager to the run loop, the
@@ -33,10 +35,11 @@ int32_t VQXInit();
 /// The platform's part of the engine's shutdown.
 void VQXShutdown();
 
-/// True when another instance runs: the single-instance lock is held elsewhere, or a window of
-/// the application's or the stage's class exists. Otherwise this process holds the lock from
-/// now on.
-bool CheckPreviousInstance();
+/// HeldElsewhere when another instance runs: the single-instance lock is held elsewhere, or a
+/// window of the application's or the stage's class exists. Failed, saying why, when no lock
+/// could be taken safely (nothing then tells whether another instance runs). Otherwise Taken:
+/// this process holds the lock from now on.
+plat::InstanceLock CheckPreviousInstance();
 /// With OPENPREVIOUSINSTANCE brings the running instance's window back (restores it when it is
 /// minimised), else with WARNPREVIOUSINSTANCE shows MSG_PREVINSTANCE; 0 when that window cannot
 /// be found (another process's windows never can).

@@ -8,10 +8,13 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <thread>
+
+#include "platform/headless/InstanceLockChecks.h"
 
 namespace plat {
 
@@ -30,18 +33,19 @@ uint64_t MemInfoBytes(const std::string& text, const char* name) {
     return kb * 1024;
 }
 
-/// A folder of this user alone: a real folder (not a link), owned by the effective user, that
-/// no one else may read, write or enter.
-bool IsPrivateFolder(const std::string& path) {
+/// Why the folder is not this user's alone; empty when it is.
+std::string WhyNotPrivate(const std::string& path) {
     struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
-           (st.st_mode & 077) == 0;
+    if (::lstat(path.c_str(), &st) != 0) return "cannot look at " + path + ": " + std::strerror(errno);
+    return WhyNotPrivateFolder(st, ::geteuid(), path);
 }
 
-/// Makes the folder for this user alone when it is missing; whether it is such a folder.
-bool MakePrivateFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    return IsPrivateFolder(path);
+/// Makes the folder for this user alone when it is missing; why it is not such a folder (empty
+/// when it is).
+std::string MakePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return "cannot make the folder " + path + ": " + std::strerror(errno);
+    return WhyNotPrivate(path);
 }
 
 } // namespace
@@ -106,7 +110,7 @@ uint32_t HeadlessSystem::CurrentThreadId() {
 
 std::string HeadlessSystem::LockFolder() const {
     if (lockFolder_) return *lockFolder_;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/' && IsPrivateFolder(runtime))
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/' && WhyNotPrivate(runtime).empty())
         return runtime;
     const char* temp = std::getenv("TMPDIR");
     const std::string base = temp && temp[0] == '/' ? temp : "/tmp";
@@ -121,18 +125,22 @@ std::string HeadlessSystem::LockPath(std::string_view name) const {
     return LockFolder() + "/" + file + ".lock";
 }
 
-bool HeadlessSystem::CreateInstanceMutex(std::string_view name) {
+InstanceLock HeadlessSystem::CreateInstanceMutex(std::string_view name) {
     CloseInstanceMutex();
-    // A folder another user could write to would let that user hold this user's lock.
-    if (!lockFolder_ && !MakePrivateFolder(LockFolder())) return false;
-    const int fd = ::open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false; // no lock to be had: nothing says another instance runs
+    // A folder another user could write to would let that user hold (or take away) this
+    // user's lock: then no lock is safe.
+    if (!lockFolder_)
+        if (std::string why = MakePrivateFolder(LockFolder()); !why.empty()) return LockFailure(std::move(why));
+    const std::string path = LockPath(name);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return LockFailure("cannot open " + path + ": " + std::strerror(errno));
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
-        return true;
+        return LockRefusal(error, path);
     }
     lockFd_ = fd;
-    return false;
+    return {};
 }
 
 void HeadlessSystem::CloseInstanceMutex() {

@@ -20,9 +20,9 @@ public:
     MemoryStatus Memory() override;
     uint32_t CurrentThreadId() override;
     /// A lock file "<name>.lock" in the lock folder held with flock, so that a second process
-    /// of the same user (or a second take in this one) finds it held. Without a safe lock
-    /// folder no lock is taken and none is found.
-    bool CreateInstanceMutex(std::string_view name) override;
+    /// of the same user (or a second take in this one) finds it held. A default lock folder that
+    /// is not this user's alone, or a lock file that cannot be opened or locked, fails with why.
+    InstanceLock CreateInstanceMutex(std::string_view name) override;
     void CloseInstanceMutex() override;
 
     void SetVersion(const VersionInfo& version) { version_ = version; }

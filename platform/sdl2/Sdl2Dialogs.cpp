@@ -1,7 +1,7 @@
 // Message boxes as SDL windows of our own, drawn with the platform's fonts. The box's wait reads
 // SDL's events itself, so that it also hears the program's windows being closed and the request
 // to stop (which SDL turns into a quit event): either ends the box and goes on to the program
-// as it would outside a box.
+// as it would outside a box. The program's other events wait for it in SDL's queue.
 #include "platform/sdl2/Sdl2Dialogs.h"
 
 #include <SDL.h>
@@ -15,6 +15,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Window.h"
+#include "platform/sdl2/Sdl2BoxEvents.h"
 #include "platform/sdl2/Sdl2Desktop.h"
 #include "platform/sdl2/Sdl2Messages.h"
 
@@ -106,43 +107,39 @@ public:
     }
 
     /// Waits for a button, a key or the end of the session; for the latter the event that ends
-    /// it is kept in `ending` (its type is 0 otherwise).
-    int Wait(SDL_Event& ending) {
+    /// it is kept in `ending` (its type is 0 otherwise). The program's events that come meanwhile
+    /// are added to `kept`.
+    int Wait(SDL_Event& ending, std::vector<SDL_Event>& kept) {
         ending.type = 0;
         const int closed = mb::ClosedAnswer(type_);
         const uint32_t self = SDL_GetWindowID(window_);
         for (;;) {
             SDL_Event e;
             if (!SDL_WaitEventTimeout(&e, kWaitMs)) continue;
-            switch (e.type) {
-            case SDL_QUIT:
-                // The request to stop: the program's windows close once the box is gone.
+            switch (BoxActionFor(e, self)) {
+            case BoxEventAction::Ignore:
+                break;
+            case BoxEventAction::Keep:
+                kept.push_back(e);
+                break;
+            case BoxEventAction::Repaint:
+                Paint();
+                break;
+            case BoxEventAction::PaintOther:
+                if (auto* d = dynamic_cast<Sdl2Desktop*>(services().desktop.get())) d->HandleEvent(e);
+                break;
+            case BoxEventAction::Press:
+                if (const int id = ButtonAt(e.button.x, e.button.y)) return id;
+                break;
+            case BoxEventAction::Default:
+                return mb::DefaultAnswer(type_);
+            case BoxEventAction::Close:
+                return closed;
+            case BoxEventAction::EndSession:
+                // The request to stop closes the program's windows once the box is gone; a
+                // window's close button goes on to that window.
                 ending = e;
                 return closed;
-            case SDL_WINDOWEVENT:
-                if (e.window.windowID == self) {
-                    if (e.window.event == SDL_WINDOWEVENT_CLOSE) return closed;
-                    if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Paint();
-                } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                    // One of the program's windows closed: it goes on to that window afterwards.
-                    ending = e;
-                    return closed;
-                } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
-                    if (auto* d = dynamic_cast<Sdl2Desktop*>(services().desktop.get())) d->HandleEvent(e);
-                }
-                break;
-            case SDL_MOUSEBUTTONUP:
-                if (e.button.windowID == self && e.button.button == SDL_BUTTON_LEFT)
-                    if (const int id = ButtonAt(e.button.x, e.button.y)) return id;
-                break;
-            case SDL_KEYDOWN:
-                if (e.key.windowID != self) break;
-                if (e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER || e.key.keysym.sym == SDLK_SPACE)
-                    return mb::DefaultAnswer(type_);
-                if (e.key.keysym.sym == SDLK_ESCAPE) return closed;
-                break;
-            default:
-                break; // the program's own input waits while the box is open
             }
         }
     }
@@ -219,6 +216,16 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
+/// Hands the program's events kept while a box was open back to SDL's queue, ahead of those
+/// that came after them.
+void GiveBack(std::vector<SDL_Event> kept) {
+    if (kept.empty()) return;
+    SDL_Event later[64];
+    for (int n; (n = SDL_PeepEvents(later, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0;)
+        kept.insert(kept.end(), later, later + n);
+    SDL_PeepEvents(kept.data(), int(kept.size()), SDL_ADDEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
 bool ScreenlessDriver() {
     const char* driver = SDL_GetCurrentVideoDriver();
     return !driver || std::string_view(driver) == "dummy" || std::string_view(driver) == "offscreen";
@@ -231,12 +238,14 @@ int Sdl2Dialogs::MessageBox(std::string_view text, std::string_view title, uint3
     if (SessionEnding()) return mb::ClosedAnswer(type);
     if (!withoutScreen_ && ScreenlessDriver()) return 0;
     SDL_Event ending{};
+    std::vector<SDL_Event> kept;
     int answer = 0;
     {
         Box box(text, title, type);
         if (!box.Open()) return 0;
-        answer = box.Wait(ending);
+        answer = box.Wait(ending, kept);
     }
+    GiveBack(std::move(kept));
     if (ending.type != 0) EndSession();
     // The program hears what ended the box through its message loop, as it would have without
     // a box (not from inside the call that asked for the box): the request to stop closes
@@ -252,6 +261,7 @@ int Sdl2Dialogs::MessageBox(std::string_view text, std::string_view title, uint3
         close.time = clock().TickCount();
         if (close.window) source->Post(close);
     }
+    if (ending.type != 0 && source) source->MarkSessionEnding();
     return answer;
 }
 

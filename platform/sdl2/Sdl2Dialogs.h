@@ -3,9 +3,12 @@
 
 namespace plat {
 
-/// Message boxes in SDL2 windows of their own. While one is open the program's input waits, its
-/// windows are still painted, and closing one of them or asking the program to stop closes the
-/// box and then reaches the program as it would without a box (see Dialogs::SessionEnding).
+/// Message boxes in SDL2 windows of their own. While one is open the program's events (its input
+/// and its windows' minimise, restore, focus and size) wait for it until the box has gone, its
+/// windows are still painted, a held key's auto-repeat does not answer the box, and closing one
+/// of the program's windows or asking the program to stop closes the box and then reaches the
+/// program as it would without a box (see Dialogs::SessionEnding; the ending lasts until the
+/// program has taken that request and asks for more messages: Sdl2Messages::MarkSessionEnding).
 /// Each box is told in the debug output: `Message box "<title>": <text>`.
 class Sdl2Dialogs final : public Dialogs {
 public:

@@ -1,5 +1,6 @@
 #include "platform/sdl2/Sdl2Messages.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/Platform.h"
@@ -152,6 +153,10 @@ void Sdl2Messages::PostDueInjected() {
 }
 
 bool Sdl2Messages::Peek(WinMsg& out, bool remove) {
+    if (ending_ && endingLeft_ == 0) {
+        ending_ = false;
+        if (services().dialogs) dialogs().SessionGoesOn();
+    }
     PostDueInjected();
     // The system's events are taken every time, so that a steady stream of injected input never
     // holds back a close or a request to stop.
@@ -165,7 +170,10 @@ bool Sdl2Messages::Peek(WinMsg& out, bool remove) {
         return true;
     }
     out = queue_.front();
-    if (remove) queue_.pop_front();
+    if (remove) {
+        queue_.pop_front();
+        if (endingLeft_ > 0) --endingLeft_;
+    }
     return true;
 }
 
@@ -179,7 +187,9 @@ intptr_t Sdl2Messages::Dispatch(const WinMsg& msg) {
 void Sdl2Messages::RemoveInput(WindowId window) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) Convert(event);
-    std::erase_if(queue_, [&](const WinMsg& m) { return m.window == window && IsInputMessage(m.msg); });
+    const auto dropped = [&](const WinMsg& m) { return m.window == window && IsInputMessage(m.msg); };
+    endingLeft_ -= size_t(std::count_if(queue_.begin(), queue_.begin() + std::ptrdiff_t(endingLeft_), dropped));
+    std::erase_if(queue_, dropped);
 }
 
 WinMsg Sdl2Messages::Make(WindowId window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {

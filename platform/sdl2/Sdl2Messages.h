@@ -81,6 +81,13 @@ public:
     void Convert(const SDL_Event& event);
     /// Posts a message behind the waiting ones.
     void Post(const WinMsg& msg) { queue_.push_back(msg); }
+    /// The waiting messages end with a request to end the session made while a message box was
+    /// open (Dialogs::SessionEnding). Once the program has taken them all and asks for more, it
+    /// refused the ending or the ending is over: the session goes on (Dialogs::SessionGoesOn).
+    void MarkSessionEnding() {
+        ending_ = true;
+        endingLeft_ = queue_.size();
+    }
     /// Input made by the program itself (a bot playing in the window) as a player's would
     /// come: the message waits until the clock reaches its time (after every injected one of
     /// the same or an earlier time) and is then posted; then a mouse message moves the pointer
@@ -97,6 +104,8 @@ private:
 
     std::deque<WinMsg> queue_;
     std::deque<WinMsg> injected_;
+    bool ending_ = false;
+    size_t endingLeft_ = 0; ///< messages to take before the request to end has reached the program
     bool down_[512] = {};
 };
 

@@ -138,6 +138,65 @@ TEST_F(Sdl2DialogsSessionEndTest, AKeyAnswersTheBoxAndTheSessionGoesOn) {
     EXPECT_NE(desktop().Find(window), nullptr);
 }
 
+TEST_F(Sdl2DialogsSessionEndTest, TheProgramsEventsDuringABoxReachItAfterwardsAndAHeldKeyDoesNotAnswer) {
+    SDL_Event minimise{};
+    minimise.type = SDL_WINDOWEVENT;
+    minimise.window.windowID = sdlId;
+    minimise.window.event = SDL_WINDOWEVENT_MINIMIZED;
+    SDL_PushEvent(&minimise);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = sdlId;
+    key.key.keysym.sym = SDLK_a;
+    key.key.keysym.scancode = SDL_SCANCODE_A;
+    SDL_PushEvent(&key);
+    // Return held since before the box repeats into it, then Escape is pressed there.
+    key.key.windowID = sdlId + 1;
+    key.key.keysym.sym = SDLK_RETURN;
+    key.key.keysym.scancode = SDL_SCANCODE_RETURN;
+    key.key.repeat = 1;
+    SDL_PushEvent(&key);
+    key.key.keysym.sym = SDLK_ESCAPE;
+    key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    key.key.repeat = 0;
+    SDL_PushEvent(&key);
+    EXPECT_EQ(plat::dialogs().MessageBox("Enough memory?", "Memory", mb::OkCancel), mb::IdCancel)
+        << "Escape answered, not the repeating Return";
+    EXPECT_FALSE(desktop().Find(window)->IsMinimized()) << "nothing reaches the program while the box is open";
+    const std::vector<WinMsg> after = Pump();
+    EXPECT_TRUE(desktop().Find(window)->IsMinimized()) << "the minimise reached the game window afterwards";
+    bool keyA = false;
+    for (const WinMsg& m : after) keyA |= m.msg == WM_KEYDOWN && m.window == window && m.wParam == 'A';
+    EXPECT_TRUE(keyA) << "the game window's key waited for it";
+    EXPECT_FALSE(plat::dialogs().SessionEnding());
+}
+
+TEST_F(Sdl2DialogsSessionEndTest, AnEndingTheProgramRefusedLetsTheNextBoxesAnswer) {
+    // This window's procedure refuses to close.
+    plat::messages().SetWindowProc(window, [](WindowId w, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+        return msg == WM_CLOSE ? intptr_t{0} : desktop().DefWindowProc(w, msg, wParam, lParam);
+    });
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = sdlId;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&close);
+    ExpectEndedAndNoMoreBoxes(plat::dialogs().MessageBox("Quit?", "Question", mb::YesNo));
+    WinMsg taken;
+    ASSERT_TRUE(plat::messages().Peek(taken, true));
+    plat::messages().Dispatch(taken);
+    EXPECT_TRUE(plat::dialogs().SessionEnding()) << "the program has taken the request but not come back for more";
+    Pump();
+    EXPECT_NE(desktop().Find(window), nullptr);
+    EXPECT_FALSE(plat::dialogs().SessionEnding()) << "the program went on";
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = sdlId + 2; // the box after the one that ended (the second did not show)
+    key.key.keysym.sym = SDLK_RETURN;
+    SDL_PushEvent(&key);
+    EXPECT_EQ(plat::dialogs().MessageBox("Enough memory?", "Memory", mb::OkCancel), mb::IdOk) << "answered, not closed";
+}
+
 TEST_F(Sdl2DialogsSessionEndTest, TheWindowsCloseButtonDuringABoxEndsItAndClosesTheWindow) {
     SDL_Event close{};
     close.type = SDL_WINDOWEVENT;
@@ -147,6 +206,7 @@ TEST_F(Sdl2DialogsSessionEndTest, TheWindowsCloseButtonDuringABoxEndsItAndCloses
     ExpectEndedAndNoMoreBoxes(plat::dialogs().MessageBox("VQT : Missing Snippet {0, 0, 0}", "Error", mb::YesNo));
     Pump();
     EXPECT_EQ(desktop().Find(window), nullptr) << "closed as without a box";
+    EXPECT_FALSE(plat::dialogs().SessionEnding()) << "over once the program took the request and went on";
 }
 
 TEST_F(Sdl2DialogsSessionEndTest, ARequestToStopDuringABoxEndsItAndClosesEveryWindow) {

@@ -1,6 +1,7 @@
 // Where the single-instance lock lives without a folder set: the user's session folder
 // (XDG_RUNTIME_DIR) when it is this user's alone, else a folder of this user's own in the
-// temporary folder, made on first use; a folder others may write to takes no lock.
+// temporary folder, made on first use; a fallback folder that is not the user's alone refuses
+// the lock, saying why.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 namespace {
 
 using plat::HeadlessSystem;
+using State = plat::InstanceLock::State;
 using vqt::test::ScopedVariable;
 using vqt::test::TempFolder;
 
@@ -54,19 +56,19 @@ TEST(InstanceLockFolder, TheSessionFolderWhenItIsTheUsersAloneElseAFolderOfTheUs
         HeadlessSystem first, second;
         const std::string folder = c.usesRuntime ? runtime.path() : OwnFallback(temp.path());
         EXPECT_EQ(first.LockPath("Game"), folder + "/Game.lock");
-        EXPECT_FALSE(first.CreateInstanceMutex("Game"));
-        EXPECT_TRUE(second.CreateInstanceMutex("Game")) << "the lock holds";
+        EXPECT_EQ(first.CreateInstanceMutex("Game").state, State::Taken);
+        EXPECT_EQ(second.CreateInstanceMutex("Game").state, State::HeldElsewhere) << "the lock holds";
         EXPECT_EQ(ModeOf(folder) & 0777, 0700u) << "the user's alone";
         EXPECT_EQ(ModeOf(folder + "/Game.lock") & 077, 0u);
         first.CloseInstanceMutex();
-        EXPECT_FALSE(second.CreateInstanceMutex("Game")) << "free once given back";
+        EXPECT_EQ(second.CreateInstanceMutex("Game").state, State::Taken) << "free once given back";
         second.CloseInstanceMutex();
         ::unlink((folder + "/Game.lock").c_str());
         if (!c.usesRuntime) ::rmdir(folder.c_str());
     }
 }
 
-TEST(InstanceLockFolder, AFallbackFolderOthersMayWriteToTakesNoLock) {
+TEST(InstanceLockFolder, AFallbackFolderOthersMayWriteToRefusesTheLockSayingWhy) {
     const TempFolder temp;
     const ScopedVariable session("XDG_RUNTIME_DIR", nullptr);
     const ScopedVariable tmp("TMPDIR", temp.path().c_str());
@@ -74,20 +76,25 @@ TEST(InstanceLockFolder, AFallbackFolderOthersMayWriteToTakesNoLock) {
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
     HeadlessSystem first, second;
-    EXPECT_FALSE(first.CreateInstanceMutex("Game"));
-    EXPECT_FALSE(second.CreateInstanceMutex("Game")) << "no lock was taken where another user could hold it";
+    for (HeadlessSystem* copy : {&first, &second}) {
+        const plat::InstanceLock lock = copy->CreateInstanceMutex("Game");
+        EXPECT_EQ(lock.state, State::Failed) << "no lock is taken where another user could hold it";
+        EXPECT_EQ(lock.why, folder + " is open to other users (mode 0777)");
+    }
     EXPECT_NE(::access((folder + "/Game.lock").c_str(), F_OK), 0) << "no lock file left there";
     ::rmdir(folder.c_str());
 }
 
-TEST(InstanceLockFolder, ALinkInPlaceOfTheFallbackFolderTakesNoLock) {
+TEST(InstanceLockFolder, ALinkInPlaceOfTheFallbackFolderRefusesTheLockSayingWhy) {
     const TempFolder temp, elsewhere;
     const ScopedVariable session("XDG_RUNTIME_DIR", nullptr);
     const ScopedVariable tmp("TMPDIR", temp.path().c_str());
     const std::string folder = OwnFallback(temp.path());
     ASSERT_EQ(::symlink(elsewhere.path().c_str(), folder.c_str()), 0);
     HeadlessSystem first;
-    EXPECT_FALSE(first.CreateInstanceMutex("Game"));
+    const plat::InstanceLock lock = first.CreateInstanceMutex("Game");
+    EXPECT_EQ(lock.state, State::Failed);
+    EXPECT_EQ(lock.why, folder + " is a link, not a folder");
     EXPECT_NE(::access((elsewhere.path() + "/Game.lock").c_str(), F_OK), 0) << "nothing written through the link";
     ::unlink(folder.c_str());
 }

@@ -332,11 +332,12 @@ TEST(InstanceLock, ASecondHolderFindsTheNameTaken) {
     HeadlessSystem first, second;
     first.SetLockFolder(folder.path());
     second.SetLockFolder(folder.path());
-    EXPECT_FALSE(first.CreateInstanceMutex("Game/One"));
-    EXPECT_TRUE(second.CreateInstanceMutex("Game/One"));
-    EXPECT_FALSE(second.CreateInstanceMutex("Game Two")) << "another name is free";
+    using State = plat::InstanceLock::State;
+    EXPECT_EQ(first.CreateInstanceMutex("Game/One").state, State::Taken);
+    EXPECT_EQ(second.CreateInstanceMutex("Game/One").state, State::HeldElsewhere);
+    EXPECT_EQ(second.CreateInstanceMutex("Game Two").state, State::Taken) << "another name is free";
     first.CloseInstanceMutex();
-    EXPECT_FALSE(second.CreateInstanceMutex("Game/One")) << "free again once given back";
+    EXPECT_EQ(second.CreateInstanceMutex("Game/One").state, State::Taken) << "free again once given back";
     EXPECT_EQ(first.LockPath("a/b\\c"), folder / "a_b_c.lock");
     second.CloseInstanceMutex();
 }

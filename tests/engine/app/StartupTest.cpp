@@ -162,11 +162,48 @@ TEST_F(StartupTest, AFailedModeSwitchAnsweredYesRunsOverABlackBackdrop) {
 TEST_F(StartupTest, TheInstanceLockOfAnotherProcessStopsTheStartQuietly) {
     plat::HeadlessSystem other;
     other.SetLockFolder(locks.path());
-    ASSERT_FALSE(other.CreateInstanceMutex(xMessages_GetString("MSG_PRODUCTNAME")));
+    ASSERT_EQ(other.CreateInstanceMutex(xMessages_GetString("MSG_PRODUCTNAME")).state, plat::InstanceLock::State::Taken);
     EXPECT_EQ(VQXInit(), 0);
     EXPECT_TRUE(dialogs().Boxes().empty());
     other.CloseInstanceMutex();
     EXPECT_EQ(VQXInit(), 1) << "free once the other one has gone";
+}
+
+TEST_F(StartupTest, ALockThatCannotBeTakenRefusesTheStartSayingWhyAndAHeldOneSaysAnotherCopyRuns) {
+    const std::string product = xMessages_GetString("MSG_PRODUCTNAME");
+    const std::string missing = locks / "missing";
+    plat::HeadlessSystem other;
+    other.SetLockFolder(locks.path());
+    ASSERT_EQ(other.CreateInstanceMutex(product).state, plat::InstanceLock::State::Taken);
+    struct Case {
+        const char* name;
+        std::string folder;
+        std::string said;
+        const char* notSaid;
+    };
+    const Case cases[] = {
+        {"no lock file can be made", missing,
+         product + " cannot take its single-instance lock (cannot open " + missing + "/" + product +
+             ".lock: No such file or directory), so it cannot make sure it is the only copy running for this user; "
+             "this copy ends.\n",
+         "already running"},
+        {"another copy holds it", locks.path(),
+         product + " is already running for this user (its lock " + locks / (product + ".lock") + " is held",
+         "cannot take"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        system().SetLockFolder(c.folder);
+        debug().Clear();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(VQXInit(), 0);
+        const std::string stderrText = testing::internal::GetCapturedStderr();
+        EXPECT_NE(stderrText.find(c.said), std::string::npos) << stderrText;
+        EXPECT_EQ(stderrText.find(c.notSaid), std::string::npos) << stderrText;
+        EXPECT_NE(traced().find(c.said), std::string::npos);
+        EXPECT_TRUE(dialogs().Boxes().empty());
+    }
+    other.CloseInstanceMutex();
 }
 
 TEST_F(StartupTest, ARunningInstancesWindowIsBroughtBackOrWarnedAbout) {

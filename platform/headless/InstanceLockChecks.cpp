@@ -1,0 +1,29 @@
+#include "platform/headless/InstanceLockChecks.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace plat {
+
+std::string WhyNotPrivateFolder(const struct stat& st, uid_t user, const std::string& path) {
+    if (S_ISLNK(st.st_mode)) return path + " is a link, not a folder";
+    if (!S_ISDIR(st.st_mode)) return path + " is not a folder";
+    if (st.st_uid != user)
+        return path + " belongs to user " + std::to_string(st.st_uid) + ", not to user " + std::to_string(user);
+    if ((st.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", unsigned(st.st_mode & 07777));
+        return path + " is open to other users (mode " + mode + ")";
+    }
+    return {};
+}
+
+InstanceLock LockRefusal(int error, const std::string& path) {
+    if (error == EWOULDBLOCK) return InstanceLock{InstanceLock::State::HeldElsewhere, {}};
+    return LockFailure("cannot lock " + path + ": " + std::strerror(error));
+}
+
+InstanceLock LockFailure(std::string why) { return InstanceLock{InstanceLock::State::Failed, std::move(why)}; }
+
+} // namespace plat

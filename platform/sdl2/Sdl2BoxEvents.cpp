@@ -1,0 +1,56 @@
+#include "platform/sdl2/Sdl2BoxEvents.h"
+
+namespace plat {
+
+uint32_t EventWindow(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_WINDOWEVENT: return event.window.windowID;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return event.key.windowID;
+    case SDL_TEXTEDITING: return event.edit.windowID;
+    case SDL_TEXTINPUT: return event.text.windowID;
+    case SDL_MOUSEMOTION: return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: return event.button.windowID;
+    case SDL_MOUSEWHEEL: return event.wheel.windowID;
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+    case SDL_DROPBEGIN:
+    case SDL_DROPCOMPLETE: return event.drop.windowID;
+    default: return event.type >= SDL_USEREVENT ? event.user.windowID : 0;
+    }
+}
+
+BoxEventAction BoxActionFor(const SDL_Event& event, uint32_t box) {
+    if (event.type == SDL_QUIT) return BoxEventAction::EndSession;
+    if (EventWindow(event) != box) {
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
+            return BoxEventAction::EndSession;
+        // The program's windows stay painted under the box; everything else waits for it.
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED)
+            return BoxEventAction::PaintOther;
+        return BoxEventAction::Keep;
+    }
+    switch (event.type) {
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) return BoxEventAction::Close;
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) return BoxEventAction::Repaint;
+        return BoxEventAction::Ignore;
+    case SDL_MOUSEBUTTONUP:
+        return event.button.button == SDL_BUTTON_LEFT ? BoxEventAction::Press : BoxEventAction::Ignore;
+    case SDL_KEYDOWN:
+        // A key held since before the box repeats into it: only a fresh press answers.
+        if (event.key.repeat) return BoxEventAction::Ignore;
+        switch (event.key.keysym.sym) {
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+        case SDLK_SPACE: return BoxEventAction::Default;
+        case SDLK_ESCAPE: return BoxEventAction::Close;
+        default: return BoxEventAction::Ignore;
+        }
+    default:
+        return BoxEventAction::Ignore;
+    }
+}
+
+} // namespace plat

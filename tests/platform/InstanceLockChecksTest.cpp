@@ -1,0 +1,106 @@
+// The single-instance lock's safety: which folders count as the user's alone (from their lstat,
+// so other owners are reached without being root), what each failure to lock says, and the
+// lock file's own open and lock failures.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/headless/HeadlessSystem.h"
+#include "platform/headless/InstanceLockChecks.h"
+#include "tools/builders/TempFolder.h"
+
+namespace {
+
+using plat::InstanceLock;
+using State = InstanceLock::State;
+
+constexpr uid_t kUser = 1000;
+
+struct FolderCase {
+    const char* name;
+    mode_t mode;
+    uid_t owner;
+    const char* why; ///< empty: the user's alone
+};
+
+constexpr FolderCase kFolderCases[] = {
+    {"the user's own, closed to others", S_IFDIR | 0700, kUser, ""},
+    {"the user's own, sticky", S_IFDIR | 01700, kUser, ""},
+    {"another user's", S_IFDIR | 0700, kUser + 1, "/f belongs to user 1001, not to user 1000"},
+    {"root's", S_IFDIR | 0700, 0, "/f belongs to user 0, not to user 1000"},
+    {"group-writable", S_IFDIR | 0720, kUser, "/f is open to other users (mode 0720)"},
+    {"group-readable", S_IFDIR | 0750, kUser, "/f is open to other users (mode 0750)"},
+    {"writable by others", S_IFDIR | 0702, kUser, "/f is open to other users (mode 0702)"},
+    {"open to others", S_IFDIR | 0705, kUser, "/f is open to other users (mode 0705)"},
+    {"the shared temporary folder", S_IFDIR | 01777, kUser, "/f is open to other users (mode 1777)"},
+    {"a link", S_IFLNK | 0777, kUser, "/f is a link, not a folder"},
+    {"a file", S_IFREG | 0600, kUser, "/f is not a folder"},
+    {"a pipe", S_IFIFO | 0600, kUser, "/f is not a folder"},
+};
+
+TEST(InstanceLockChecks, AFolderIsTheUsersAloneOnlyWhenARealFolderOfTheirsClosedToEveryoneElse) {
+    for (const FolderCase& c : kFolderCases) {
+        SCOPED_TRACE(c.name);
+        struct stat st {};
+        st.st_mode = c.mode;
+        st.st_uid = c.owner;
+        EXPECT_EQ(plat::WhyNotPrivateFolder(st, kUser, "/f"), c.why);
+    }
+}
+
+struct RefusalCase {
+    int error;
+    State state;
+    const char* why;
+};
+
+constexpr RefusalCase kRefusalCases[] = {
+    {EWOULDBLOCK, State::HeldElsewhere, ""},
+    {ENOLCK, State::Failed, "cannot lock /l: No locks available"},
+    {EINTR, State::Failed, "cannot lock /l: Interrupted system call"},
+    {EBADF, State::Failed, "cannot lock /l: Bad file descriptor"},
+};
+
+TEST(InstanceLockChecks, OnlyALockHeldElsewhereMeansAnotherCopyEveryOtherErrorSaysItsText) {
+    for (const RefusalCase& c : kRefusalCases) {
+        SCOPED_TRACE(c.error);
+        const InstanceLock lock = plat::LockRefusal(c.error, "/l");
+        EXPECT_EQ(lock.state, c.state);
+        EXPECT_EQ(lock.why, c.why);
+    }
+}
+
+TEST(InstanceLockChecks, TheLockFileHeldByAnotherOpenFileIsHeldElsewhere) {
+    const vqt::test::TempFolder folder;
+    plat::HeadlessSystem system;
+    system.SetLockFolder(folder.path());
+    const int other = ::open(system.LockPath("Game").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(system.CreateInstanceMutex("Game").state, State::HeldElsewhere);
+    ::close(other);
+    EXPECT_EQ(system.CreateInstanceMutex("Game").state, State::Taken) << "free once that file is closed";
+}
+
+TEST(InstanceLockChecks, ALockFileThatCannotBeOpenedFailsSayingWhy) {
+    const vqt::test::TempFolder folder;
+    plat::HeadlessSystem system;
+    // No folder to make the file in.
+    system.SetLockFolder(folder / "missing");
+    InstanceLock lock = system.CreateInstanceMutex("Game");
+    EXPECT_EQ(lock.state, State::Failed);
+    EXPECT_EQ(lock.why, "cannot open " + folder / "missing/Game.lock" + ": No such file or directory");
+    // A link in place of the file is not followed.
+    system.SetLockFolder(folder.path());
+    ASSERT_EQ(::symlink((folder / "elsewhere").c_str(), (folder / "Game.lock").c_str()), 0);
+    lock = system.CreateInstanceMutex("Game");
+    EXPECT_EQ(lock.state, State::Failed);
+    EXPECT_EQ(lock.why, "cannot open " + folder / "Game.lock" + ": Too many levels of symbolic links");
+    EXPECT_NE(::access((folder / "elsewhere").c_str(), F_OK), 0) << "nothing made through the link";
+}
+
+} // namespace
