@@ -21,14 +21,35 @@ uint32_t EventWindow(const SDL_Event& event) {
     }
 }
 
+namespace {
+
+bool IsInputToWindow(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_TEXTEDITING:
+    case SDL_TEXTINPUT:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
 BoxEventAction BoxActionFor(const SDL_Event& event, uint32_t box) {
     if (event.type == SDL_QUIT) return BoxEventAction::EndSession;
     if (EventWindow(event) != box) {
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
             return BoxEventAction::EndSession;
-        // The program's windows stay painted under the box; everything else waits for it.
+        // The program's windows stay painted under the box; everything else waits for it,
+        // except the presses, typing and pointer moves made on them: a window under a modal box
+        // takes no input, so those are dropped rather than played to the game afterwards. A key
+        // let go still reaches it, so no key stays held.
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED)
             return BoxEventAction::PaintOther;
+        if (IsInputToWindow(event)) return BoxEventAction::Ignore;
         return BoxEventAction::Keep;
     }
     switch (event.type) {

@@ -144,13 +144,20 @@ TEST_F(Sdl2DialogsSessionEndTest, TheProgramsEventsDuringABoxReachItAfterwardsAn
     minimise.window.windowID = sdlId;
     minimise.window.event = SDL_WINDOWEVENT_MINIMIZED;
     SDL_PushEvent(&minimise);
+    // In the game window, A is pressed (dropped: the window takes no input under the box) and B,
+    // held since before the box, is let go (kept, so it does not stay held).
     SDL_Event key{};
     key.type = SDL_KEYDOWN;
     key.key.windowID = sdlId;
     key.key.keysym.sym = SDLK_a;
     key.key.keysym.scancode = SDL_SCANCODE_A;
     SDL_PushEvent(&key);
+    key.type = SDL_KEYUP;
+    key.key.keysym.sym = SDLK_b;
+    key.key.keysym.scancode = SDL_SCANCODE_B;
+    SDL_PushEvent(&key);
     // Return held since before the box repeats into it, then Escape is pressed there.
+    key.type = SDL_KEYDOWN;
     key.key.windowID = sdlId + 1;
     key.key.keysym.sym = SDLK_RETURN;
     key.key.keysym.scancode = SDL_SCANCODE_RETURN;
@@ -165,9 +172,13 @@ TEST_F(Sdl2DialogsSessionEndTest, TheProgramsEventsDuringABoxReachItAfterwardsAn
     EXPECT_FALSE(desktop().Find(window)->IsMinimized()) << "nothing reaches the program while the box is open";
     const std::vector<WinMsg> after = Pump();
     EXPECT_TRUE(desktop().Find(window)->IsMinimized()) << "the minimise reached the game window afterwards";
-    bool keyA = false;
-    for (const WinMsg& m : after) keyA |= m.msg == WM_KEYDOWN && m.window == window && m.wParam == 'A';
-    EXPECT_TRUE(keyA) << "the game window's key waited for it";
+    bool pressedA = false, letGoB = false;
+    for (const WinMsg& m : after) {
+        pressedA |= m.msg == WM_KEYDOWN && m.window == window && m.wParam == 'A';
+        letGoB |= m.msg == WM_KEYUP && m.window == window && m.wParam == 'B';
+    }
+    EXPECT_FALSE(pressedA) << "a key pressed on the game window under the box was dropped";
+    EXPECT_TRUE(letGoB) << "the key let go waited for the game window";
     EXPECT_FALSE(plat::dialogs().SessionEnding());
 }
 

@@ -1,6 +1,7 @@
 // What an open SDL2 message box does with each event while it waits: its own buttons and keys
 // answer it (a key's auto-repeat does not), the request to stop and a program window's close
-// button end it, and every other event of the program is kept for the program.
+// button end it, input made on the program's windows is dropped (they take none under a
+// modal box) but for a key let go, and every other event of the program is kept for the program.
 #include <gtest/gtest.h>
 
 #ifdef VQT_HAVE_SDL2
@@ -64,10 +65,12 @@ TEST(Sdl2BoxEvents, EachEventIsAnsweredIgnoredEndsTheBoxOrIsKeptForTheProgram) {
         {"the game window losing focus", WindowEvent(kGame, SDL_WINDOWEVENT_FOCUS_LOST), BoxEventAction::Keep},
         {"the game window gaining focus", WindowEvent(kGame, SDL_WINDOWEVENT_FOCUS_GAINED), BoxEventAction::Keep},
         {"the game window resized", WindowEvent(kGame, SDL_WINDOWEVENT_SIZE_CHANGED), BoxEventAction::Keep},
-        {"a key in the game window", Key(kGame, SDLK_RETURN), BoxEventAction::Keep},
+        {"a key pressed in the game window", Key(kGame, SDLK_RETURN), BoxEventAction::Ignore},
         {"a key let go in the game window", Key(kGame, SDLK_a, 0, SDL_KEYUP), BoxEventAction::Keep},
-        {"a click in the game window", Button(kGame, SDL_BUTTON_LEFT), BoxEventAction::Keep},
-        {"a key of no window", Key(0, SDLK_RETURN), BoxEventAction::Keep},
+        {"a click in the game window", Button(kGame, SDL_BUTTON_LEFT), BoxEventAction::Ignore},
+        {"a button pressed in the game window", Button(kGame, SDL_BUTTON_LEFT, SDL_MOUSEBUTTONDOWN), BoxEventAction::Ignore},
+        {"a key pressed in no window", Key(0, SDLK_RETURN), BoxEventAction::Ignore},
+        {"a key let go in no window", Key(0, SDLK_RETURN, 0, SDL_KEYUP), BoxEventAction::Keep},
         {"the display's render targets lost", Plain(SDL_RENDER_TARGETS_RESET), BoxEventAction::Keep},
         {"an audio device added", Plain(SDL_AUDIODEVICEADDED), BoxEventAction::Keep},
         {"the box losing focus", WindowEvent(kBox, SDL_WINDOWEVENT_FOCUS_LOST), BoxEventAction::Ignore},
