@@ -49,7 +49,9 @@ public:
     using TLVGame_Activity::Resume;
     void CreateButtonPanel(int16_t panel) override;
     void HidePanel(int16_t panel, uint8_t flush) override;
+    /// A click on the start panel or its time-out starts the tune, unless the panel is closing.
     void OnPanelDismissed(int16_t panel) override;
+    /// The start panel's tick starts the tune too, unless it plays already.
     void OnButton(int16_t panel, int16_t button) override;
     void OnKey(uint32_t key) override;
 
