@@ -141,5 +141,23 @@ TEST_F(ButtonsTest, APanelTimesOutOnceAfter30sOfShowingNotCountingPausesAndAgain
     EXPECT_EQ(std::string(kStartHintCaption), hint);
 }
 
+TEST_F(ButtonsTest, AHiddenPanelDoesNotTimeOutAndAClosingOneAnswersNoClick) {
+    ProbeActivity* screen = Show(kPlainScreen);
+    screen->CreateButtonPanel(CTLVActivity::kPanelMenu);
+    ButtonPanel_Prop* panel = screen->GetPanel(CTLVActivity::kPanelMenu);
+    panel->SetTimeOutOn(1);
+    // Hidden under another panel, with a blink's time-out started while hidden.
+    screen->HidePanel(CTLVActivity::kPanelMenu, 1);
+    panel->RestartTimeOut();
+    Frames((ButtonPanel_Prop::kTimeOutMs + 1000) / kFrameMs, kFrameMs);
+    EXPECT_TRUE(screen->dismissed.empty()) << "a hidden panel does not time out";
+
+    screen->CreateButtonPanel(CTLVActivity::kPanelMenu);
+    screen->ClosePanelAfterSpeech(CTLVActivity::kPanelMenu, 1);
+    ASSERT_TRUE(panel->IsClosing());
+    panel->OnClick();
+    EXPECT_TRUE(screen->dismissed.empty()) << "its button has answered already";
+}
+
 } // namespace
 } // namespace vqt::test
