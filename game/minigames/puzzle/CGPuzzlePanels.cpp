@@ -66,16 +66,6 @@ void StopAndReleaseMusic() {
     if (OMusicProcess* music = Music()) music->Release();
 }
 
-/// The puzzle's tune from its start, the start panel's voice ended.
-void StartTune(uint16_t entry) {
-    StopAndReleaseMusic();
-    if (OSoundProcess* sound = GameSoundProcess()) sound->Stop(0);
-    if (OMusicProcess* music = Music()) {
-        music->SetSnippetData(MusicDescriptor::FromId(MakeChunkId(1, entry)));
-        music->Play();
-    }
-}
-
 void RequestActivity(uint16_t entry) {
     if (OMusicProcess* music = Music()) music->Stop();
     if (OActivityManager* manager = GetActivityManager()) manager->RequestActivity(MakeChunkId(1, entry));
@@ -187,12 +177,18 @@ void CGPuzzle::HidePanel(int16_t panel, uint8_t flush) {
 }
 
 void CGPuzzle::OnPanelDismissed(int16_t panel) {
-    // A closing start panel was closed by its tick, which started the tune; the blink here
-    // would arm a time-out that starts it afresh in play.
-    const ButtonPanel_Prop* p = GetPanel(panel);
-    if (panel != kPanelStart || (p && p->IsClosing())) return;
-    StartTune(town_.music);
+    if (panel != kPanelStart) return;
+    StartMusicOnce();
     BlinkPanelButton(kPanelStart, 1);
+}
+
+void CGPuzzle::StartGameMusic() {
+    StopAndReleaseMusic();
+    if (OSoundProcess* sound = GameSoundProcess()) sound->Stop(0);
+    if (OMusicProcess* music = Music()) {
+        music->SetSnippetData(MusicDescriptor::FromId(MakeChunkId(1, town_.music)));
+        music->Play();
+    }
 }
 
 void CGPuzzle::OnButton(int16_t panel, int16_t button) {
@@ -205,11 +201,6 @@ void CGPuzzle::OnButton(int16_t panel, int16_t button) {
         else if (button == 0) RequestActivity(town_.worldEntry);
     } else if (panel == kPanelLeave) {
         if (button == 1) RequestActivity(town_.worldEntry);
-    } else if (panel == kPanelStart) {
-        // The tick closes the panel without its hook: the tune starts here, unless a click on the
-        // panel or its time-out has started it.
-        if (OMusicProcess* music = Music(); music && !music->IsPlaying()) StartTune(town_.music);
-        TLVGame_Activity::OnButton(panel, button);
     } else {
         TLVGame_Activity::OnButton(panel, button);
     }
