@@ -33,7 +33,9 @@ ButtonPanel_Prop::ButtonPanel_Prop(ChunkId partId, uint16_t panelId, int32_t pri
 }
 
 int32_t ButtonPanel_Prop::OnIdle() {
-    if (timeOutOn_ && timer_.HasElapsed()) {
+    // Only a shown panel times out: one hidden under the menu, or blinked while hidden, would
+    // run its hook in play.
+    if (timeOutOn_ && IsVisible() && timer_.HasElapsed()) {
         timer_.Stop();
         Dismiss();
     }
@@ -45,6 +47,8 @@ int32_t ButtonPanel_Prop::OnIdle() {
 }
 
 void ButtonPanel_Prop::Dismiss() {
+    // A closing panel's button has answered already.
+    if (IsClosing()) return;
     if (CTLVActivity* activity = CurrentGameActivity()) activity->OnPanelDismissed(int16_t(panelId_));
 }
 

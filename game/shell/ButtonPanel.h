@@ -28,9 +28,9 @@ private:
 
 /// A panel that an activity makes in code ("OActivityProp", class id 54) on the main window,
 /// with up to five buttons that move and show with it. A click on the panel itself, or (with
-/// the time-out on) 30 s of showing not counting pauses, dismisses it; closing after speech
-/// hands the panel's end to the current game activity once the button sound on pipe 2 has
-/// ended (at once without a sound process).
+/// the time-out on) 30 s of showing not counting pauses, dismisses it, unless it is closing;
+/// closing after speech hands the panel's end to the current game activity once the button
+/// sound on pipe 2 has ended (at once without a sound process).
 class ButtonPanel_Prop : public OActivityProp {
 public:
     static constexpr int kButtonSlots = 5;
@@ -39,7 +39,7 @@ public:
     /// Joins the main window at the priority and loads its part from the game's part file.
     ButtonPanel_Prop(ChunkId partId, uint16_t panelId, int32_t priority);
 
-    /// The time-out, the close after speech, then the engine prop's step; 1.
+    /// The time-out (while shown), the close after speech, then the engine prop's step; 1.
     int32_t OnIdle() override;
     /// Pause and Resume: the time-out's timer leaves the paused span out; the panel and its
     /// children are suspended or resumed.

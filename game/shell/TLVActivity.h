@@ -42,6 +42,8 @@ public:
     static constexpr int16_t kPanelMenu = 0;
     static constexpr int16_t kPanelQuit = 1;
     static constexpr int16_t kPanelNewCar = 2;
+    /// The games' start panel (the driving world's tutorial takes the slot too).
+    static constexpr int16_t kPanelStart = 4;
     static constexpr int16_t kPanelDelete = 5;
     static constexpr int16_t kPanelLeave = 6;
     static constexpr int kPanelSlots = 8;
@@ -92,10 +94,14 @@ public:
     /// Builds the panel when its slot is empty (this base builds 0, 1, 2 and 6), then shows it
     /// with the activity paused and speaks its question.
     virtual void CreateButtonPanel(int16_t panel);
-    /// Hides the panel; then opens the queued panel, or resumes when no panel is left.
+    /// Hides the panel; then opens the queued panel, or resumes when no panel is left. Once
+    /// the start panel has gone (its button, or the menu opened over it) and no panel is left,
+    /// the game's music starts (StartMusicOnce).
     virtual void HidePanel(int16_t panel, uint8_t flush);
     /// A click on the panel itself, or its time-out.
     virtual void OnPanelDismissed(int16_t /*panel*/) {}
+    /// A game's music from its start (what plays over its start panel stopped); nothing here.
+    virtual void StartGameMusic() {}
     /// A panel button was clicked: the panel closes after the speech, with the follow-up of
     /// the menu's buttons and the quit and new-car questions.
     virtual void OnButton(int16_t panel, int16_t button);
@@ -139,6 +145,9 @@ public:
     /// hover or up look, and the panel's time-out is switched on and restarted, so that
     /// OnPanelDismissed follows when it runs out.
     void BlinkPanelButton(uint16_t panel, uint16_t button);
+    /// StartGameMusic, unless music plays: the start panel's hook and its close each start the
+    /// game's music, and whichever comes second leaves it playing on.
+    void StartMusicOnce();
 
     // Sounds.
     /// The snippet of the id: the activity's own (the later one of an id loaded twice), else
@@ -253,6 +262,10 @@ private:
     ButtonPanel_Prop* panels_[kPanelSlots] = {};
     uint8_t queuedPanelFlag_ = 0;
     int16_t queuedPanel_ = 0;
+    /// The start panel has gone; the game's music waits for the last panel to close.
+    uint8_t startPanelGone_ = 0;
+    /// Set while the panels are deleted: the game is ending, and no music starts.
+    uint8_t deletingPanels_ = 0;
     ChunkId leaveTextId_;
     ChunkId leavePictureId_;
     int16_t hintCount_ = 0;

@@ -268,6 +268,7 @@ void CTLVActivity::AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId) {
 void CTLVActivity::HidePanel(int16_t panel, uint8_t flush) {
     ButtonPanel_Prop* p = GetPanel(panel);
     if (!p) return;
+    if (panel == kPanelStart && IsPanelShown(panel) && !deletingPanels_) startPanelGone_ = 1;
     p->Show(false, flush);
     if (queuedPanelFlag_) {
         queuedPanelFlag_ = 0;
@@ -275,15 +276,33 @@ void CTLVActivity::HidePanel(int16_t panel, uint8_t flush) {
     } else if (!IsPanelShown(-1)) {
         Resume();
         if (showSystemCursor_ == 0) xCursor_Show(false);
+        // The panel's button closes it without its hook, and the menu opened over it hides it
+        // without either: the music starts here for both (under the menu its pause keeps the
+        // music silent). Leaving the game stops the music and asks for the next activity
+        // before the last panel closes.
+        OActivityManager* manager = GetActivityManager();
+        if (startPanelGone_ && !(manager && manager->IsSwitchPending())) {
+            startPanelGone_ = 0;
+            StartMusicOnce();
+        }
     }
+}
+
+void CTLVActivity::StartMusicOnce() {
+    CTLVApp* app = CTLVApp::Get();
+    OMusicProcess* music = app ? app->GetMusic() : nullptr;
+    if (!music || !music->IsPlaying()) StartGameMusic();
 }
 
 void CTLVActivity::DeletePanels() {
     queuedPanelFlag_ = 0; // teardown opens no panel
+    startPanelGone_ = 0;
+    deletingPanels_ = 1;
     for (int16_t slot = 0; slot < kPanelSlots; ++slot) {
         HidePanel(slot, 1);
         DeletePanel(slot);
     }
+    deletingPanels_ = 0;
 }
 
 void CTLVActivity::DeletePanel(int16_t slot) {

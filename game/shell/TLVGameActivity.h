@@ -36,8 +36,11 @@ public:
 
     /// From now on the game's panels lead by these exits.
     void SetExits(const MiniGameExits& exits) { exits_ = exits; }
-    /// With exits, the start panel's close starts the game's music and blinks its button.
+    /// With exits, a click on the start panel or its time-out starts the game's music, unless
+    /// it plays, and blinks the panel's button.
     void OnPanelDismissed(int16_t panel) override;
+    /// With exits, the exits' music.
+    void StartGameMusic() override;
     /// With exits, the pressed button blinks and the exits' buttons lead on; the others, and
     /// every button of a game without exits, go to the activity's handling.
     void OnButton(int16_t panel, int16_t button) override;

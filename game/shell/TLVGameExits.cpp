@@ -16,12 +16,16 @@ OMusicProcess* GameMusic() {
 
 void TLVGame_Activity::OnPanelDismissed(int16_t panel) {
     if (!exits_ || panel != exits_->startPanel) return CTLVActivity::OnPanelDismissed(panel);
-    if (OMusicProcess* music = GameMusic()) {
-        music->Stop();
-        music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, exits_->musicEntry});
-        music->Play();
-    }
+    StartMusicOnce();
     BlinkPanelButton(uint16_t(panel), 1);
+}
+
+void TLVGame_Activity::StartGameMusic() {
+    OMusicProcess* music = GameMusic();
+    if (!exits_ || !music) return;
+    music->Stop();
+    music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, exits_->musicEntry});
+    music->Play();
 }
 
 void TLVGame_Activity::OnButton(int16_t panel, int16_t button) {

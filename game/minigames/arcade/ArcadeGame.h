@@ -51,8 +51,8 @@ public:
     Arcade_Game(const char* name, uint32_t classId, const ArcadeSheet& sheet);
 
     void CreateButtonPanel(int16_t panel) override;
-    /// Closing the start panel stops its jingle and lets the music go before the exits' music.
-    void OnPanelDismissed(int16_t panel) override;
+    /// Stops the start panel's jingle and lets the music go before the exits' music.
+    void StartGameMusic() override;
     /// Speaks line n (the sheet's quiet lines only when nothing is queued).
     void SpeakLine(int n);
 

@@ -123,11 +123,9 @@ void Arcade_Game::CreateButtonPanel(int16_t panel) {
     }
 }
 
-void Arcade_Game::OnPanelDismissed(int16_t panel) {
-    if (panel == kStartPanel) {
-        // The start jingle stops and the music is let go; the exits then start the game's own.
-        StopMusic(true);
-        StopPipe(kMusicPipe);
-    }
-    Arcade_Activity::OnPanelDismissed(panel);
+void Arcade_Game::StartGameMusic() {
+    // The start jingle stops and the music is let go; the exits then start the game's own.
+    StopMusic(true);
+    StopPipe(kMusicPipe);
+    Arcade_Activity::StartGameMusic();
 }

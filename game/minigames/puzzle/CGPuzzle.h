@@ -24,7 +24,6 @@ class VIsometric;
 class CGPuzzle : public TLVGame_Activity, public CPuzzleLink, public CPuzzleRunHost {
 public:
     static constexpr int16_t kPanelEnd = 3;
-    static constexpr int16_t kPanelStart = 4;
     static constexpr int16_t kPuzzleActivity = 5;
     static constexpr uint32_t kHintMs = 15000;
     static constexpr float kVehicleScale = 0.6f;
@@ -49,7 +48,10 @@ public:
     using TLVGame_Activity::Resume;
     void CreateButtonPanel(int16_t panel) override;
     void HidePanel(int16_t panel, uint8_t flush) override;
+    /// A click on the start panel or its time-out starts the tune, unless it plays.
     void OnPanelDismissed(int16_t panel) override;
+    /// The town's tune, the start panel's voice on pipe 0 ended.
+    void StartGameMusic() override;
     void OnButton(int16_t panel, int16_t button) override;
     void OnKey(uint32_t key) override;
 

@@ -178,13 +178,17 @@ void CGPuzzle::HidePanel(int16_t panel, uint8_t flush) {
 
 void CGPuzzle::OnPanelDismissed(int16_t panel) {
     if (panel != kPanelStart) return;
+    StartMusicOnce();
+    BlinkPanelButton(kPanelStart, 1);
+}
+
+void CGPuzzle::StartGameMusic() {
     StopAndReleaseMusic();
     if (OSoundProcess* sound = GameSoundProcess()) sound->Stop(0);
     if (OMusicProcess* music = Music()) {
         music->SetSnippetData(MusicDescriptor::FromId(MakeChunkId(1, town_.music)));
         music->Play();
     }
-    BlinkPanelButton(kPanelStart, 1);
 }
 
 void CGPuzzle::OnButton(int16_t panel, int16_t button) {

@@ -53,8 +53,10 @@ public:
     /// The win panel (3) and the start panel (4) are the round-up's own; the rest the world's.
     void CreateButtonPanel(int16_t panel) override;
     void HidePanel(int16_t panel, uint8_t flush) override;
-    /// The start panel's music, then button 1 blinks.
+    /// On the start panel its music, unless it plays; then button 1 blinks.
     void OnPanelDismissed(int16_t panel) override;
+    /// The town's music, the start panel's voice on pipe 0 ended.
+    void StartGameMusic() override;
     /// The menu's easier level; the win panel's play again and return; the leave panel's
     /// return; the start panel closes as the world's panels do.
     void OnButton(int16_t panel, int16_t button) override;

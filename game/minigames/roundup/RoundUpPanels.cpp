@@ -143,18 +143,20 @@ void CRoundUpActivity::BuildStartPanel() {
 }
 
 void CRoundUpActivity::OnPanelDismissed(int16_t panel) {
-    if (panel == kStartPanel) {
-        if (OMusicProcess* music = Music()) {
-            music->Stop();
-            music->Release();
-        }
-        if (OSoundProcess* sound = GameSoundProcess()) sound->Stop(0);
-        if (OMusicProcess* music = Music()) {
-            music->SetSnippetData(MusicDescriptor::FromId(MakeChunkId(1, town_.music)));
-            music->Play();
-        }
-    }
+    if (panel == kStartPanel) StartMusicOnce();
     BlinkPanelButton(uint16_t(panel), 1);
+}
+
+void CRoundUpActivity::StartGameMusic() {
+    if (OMusicProcess* music = Music()) {
+        music->Stop();
+        music->Release();
+    }
+    if (OSoundProcess* sound = GameSoundProcess()) sound->Stop(0);
+    if (OMusicProcess* music = Music()) {
+        music->SetSnippetData(MusicDescriptor::FromId(MakeChunkId(1, town_.music)));
+        music->Play();
+    }
 }
 
 void CRoundUpActivity::LowerLevel() {

@@ -106,8 +106,9 @@ protected:
                 close();
                 shown = nowShown;
             }
-            // A click on the start panel itself runs its hook, which starts the game's music (the
-            // go button's blink runs the same hook only once its blink time is over).
+            // A click on the start panel itself runs its hook, which starts the game's music with
+            // the panel still up, as its 30 s time-out would. (A click on the panel's button runs
+            // no hook, its close stops the time-out; the music starts as the panel has gone.)
             if (auto* puzzle = dynamic_cast<CGPuzzle*>(GetActivityManager()->GetCurrentActivity());
                 puzzle && musicSeconds && puzzle->IsPanelShown(CGPuzzle::kPanelStart) && !CTLVApp::Get()->GetMusic()->IsPlaying())
                 puzzle->OnPanelDismissed(CGPuzzle::kPanelStart);

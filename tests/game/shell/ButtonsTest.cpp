@@ -1,9 +1,10 @@
 // The game's buttons and button panels on a game activity: looks that follow the pointer,
-// state sounds on pipe 2, navigation and the panel's time-out.
+// state sounds on pipe 2, navigation, the panel's time-out and the start panel's music.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "engine/media/MusicProcess.h"
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/NavigationProp.h"
 #include "tests/game/shell/GameActivityFixture.h"
@@ -139,6 +140,42 @@ TEST_F(ButtonsTest, APanelTimesOutOnceAfter30sOfShowingNotCountingPausesAndAgain
     const std::string hint = std::string("Then click on the ") + '"' + "blue arrow badge" + '"' +
                              " down there and let" + char(0x92) + "s get started!";
     EXPECT_EQ(std::string(kStartHintCaption), hint);
+}
+
+TEST_F(ButtonsTest, AHiddenPanelDoesNotTimeOutAndAClosingOneAnswersNoClick) {
+    ProbeActivity* screen = Show(kPlainScreen);
+    screen->CreateButtonPanel(CTLVActivity::kPanelMenu);
+    ButtonPanel_Prop* panel = screen->GetPanel(CTLVActivity::kPanelMenu);
+    panel->SetTimeOutOn(1);
+    // Hidden under another panel, with a blink's time-out started while hidden.
+    screen->HidePanel(CTLVActivity::kPanelMenu, 1);
+    panel->RestartTimeOut();
+    Frames((ButtonPanel_Prop::kTimeOutMs + 1000) / kFrameMs, kFrameMs);
+    EXPECT_TRUE(screen->dismissed.empty()) << "a hidden panel does not time out";
+
+    screen->CreateButtonPanel(CTLVActivity::kPanelMenu);
+    screen->ClosePanelAfterSpeech(CTLVActivity::kPanelMenu, 1);
+    ASSERT_TRUE(panel->IsClosing());
+    panel->OnClick();
+    EXPECT_TRUE(screen->dismissed.empty()) << "its button has answered already";
+}
+
+TEST_F(ButtonsTest, TheStartPanelGoneStartsTheGamesMusicOnceNoPanelIsLeftButNotAsTheScreenEnds) {
+    ProbeActivity* screen = Show(kPlainScreen);
+    app->GetMusic()->Stop(); // the music starts only when none plays
+    screen->AdoptStartPanel();
+    screen->CreateButtonPanel(CTLVActivity::kPanelStart);
+    screen->CreateButtonPanel(CTLVActivity::kPanelQuit);
+    screen->HidePanel(CTLVActivity::kPanelStart, 1);
+    EXPECT_EQ(screen->musicStarts, 0) << "the question still shows";
+    screen->HidePanel(CTLVActivity::kPanelQuit, 1);
+    EXPECT_EQ(screen->musicStarts, 1);
+    screen->HidePanel(CTLVActivity::kPanelStart, 1);
+    EXPECT_EQ(screen->musicStarts, 1) << "a hidden panel hidden again starts nothing";
+
+    screen->CreateButtonPanel(CTLVActivity::kPanelStart);
+    screen->FlushSoundQueues(); // the screen ends with the start panel up
+    EXPECT_EQ(screen->musicStarts, 1);
 }
 
 } // namespace

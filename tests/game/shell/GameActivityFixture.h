@@ -11,6 +11,7 @@
 #include "engine/core/RunLoop.h"
 #include "engine/media/Sound.h"
 #include "engine/media/SoundProcess.h"
+#include "game/shell/ButtonPanel.h"
 #include "game/shell/GameShellState.h"
 #include "game/shell/TLVActivity.h"
 #include "game/shell/TLVApp.h"
@@ -64,6 +65,11 @@ public:
     void OnButtonHover(uint32_t objectId) override { hovers.push_back(objectId); }
     void OnButtonPress(uint32_t objectId) override { presses.push_back(objectId); }
     void OnPanelDismissed(int16_t panel) override { dismissed.push_back(panel); }
+    void StartGameMusic() override { ++musicStarts; }
+    /// A start panel of its own in its slot, as a game builds one.
+    void AdoptStartPanel() {
+        AdoptPanel(kPanelStart, new ButtonPanel_Prop(MakeChunkId(2, kButtonPart), uint16_t(kPanelStart), 30500));
+    }
     std::vector<uint32_t> keys;
     std::vector<int32_t> steps;
     std::vector<uint16_t> asked;
@@ -71,6 +77,7 @@ public:
     std::vector<uint32_t> hovers;
     std::vector<uint32_t> presses;
     std::vector<int16_t> dismissed;
+    int musicStarts = 0;
 };
 
 /// A part whose sound value (its first part byte) is `value`.

@@ -342,6 +342,11 @@ TEST_F(ZooArcadeSoundTest, TheStartPanelGoingPutsOnTheZoosMusic) {
     ASSERT_NE(music, nullptr);
     music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, 7});
     Arcade_Game* game = Play(1);
+    ASSERT_TRUE(music->GetSnippetData().has_value());
+    EXPECT_EQ(music->GetSnippetData()->firstEntry, 581) << "the start panel closed";
+    // The start panel's hook (a click on it, its time-out) starts the music while it shows.
+    music->Stop();
+    music->SetSnippetData(MusicDescriptor{MusicDescriptor::kNoFollowUp, 7});
     game->OnPanelDismissed(Arcade_Activity::kStartPanel - 1);
     EXPECT_EQ(music->GetSnippetData()->firstEntry, 7) << "another panel leaves the music";
     game->OnPanelDismissed(Arcade_Activity::kStartPanel);
