@@ -57,28 +57,17 @@ uint32_t MessageNumberFromName(std::string_view name) {
     return 0;
 }
 
-void ScriptedMessages::ArriveDue(uint32_t now) {
-    auto* keys = dynamic_cast<HeadlessInput*>(&input());
-    for (Waiting& w : queue_) {
-        if (int32_t(now - w.msg.time) < 0) break;
-        if (w.arrived) continue;
-        w.arrived = true;
-        if (!keys) continue;
-        if (IsKeyDown(w.msg.msg)) keys->SetKeyDown(int32_t(w.msg.wParam), true);
-        else if (IsKeyUp(w.msg.msg)) keys->SetKeyDown(int32_t(w.msg.wParam), false);
-    }
-}
-
 bool ScriptedMessages::Peek(WinMsg& out, bool remove) {
     const uint32_t now = clock().TickCount();
-    ArriveDue(now);
-    if (queue_.empty() || int32_t(now - queue_.front().msg.time) < 0) return false;
-    out = queue_.front().msg;
+    if (queue_.empty() || int32_t(now - queue_.front().time) < 0) return false;
+    out = queue_.front();
     if (!remove) return true;
     queue_.pop_front();
     consumed_.push_back(out);
-    if (IsMouseMessage(out.msg)) {
-        if (auto* pointer = dynamic_cast<HeadlessInput*>(&input())) pointer->SetCursorPos(out.pt);
+    if (auto* keys = dynamic_cast<HeadlessInput*>(&input())) {
+        if (IsMouseMessage(out.msg)) keys->SetCursorPos(out.pt);
+        else if (IsKeyDown(out.msg)) keys->SetKeyDown(int32_t(out.wParam), true);
+        else if (IsKeyUp(out.msg)) keys->SetKeyDown(int32_t(out.wParam), false);
     }
     input().NoteTaken(out);
     return true;
@@ -86,9 +75,8 @@ bool ScriptedMessages::Peek(WinMsg& out, bool remove) {
 
 void ScriptedMessages::RemoveInput(WindowId window) {
     const uint32_t now = clock().TickCount();
-    ArriveDue(now);
-    std::erase_if(queue_, [&](const Waiting& w) {
-        return w.msg.window == window && IsInputMessage(w.msg.msg) && int32_t(now - w.msg.time) >= 0;
+    std::erase_if(queue_, [&](const WinMsg& m) {
+        return m.window == window && IsInputMessage(m.msg) && int32_t(now - m.time) >= 0;
     });
 }
 
@@ -101,8 +89,8 @@ intptr_t ScriptedMessages::Dispatch(const WinMsg& msg) {
 
 void ScriptedMessages::Push(const WinMsg& msg) {
     auto it = queue_.end();
-    while (it != queue_.begin() && int32_t(std::prev(it)->msg.time - msg.time) > 0) --it;
-    queue_.insert(it, Waiting{msg});
+    while (it != queue_.begin() && int32_t(std::prev(it)->time - msg.time) > 0) --it;
+    queue_.insert(it, msg);
 }
 
 bool ParseMessageScript(std::string_view script, WindowId window, uint32_t start, std::vector<WinMsg>& out,

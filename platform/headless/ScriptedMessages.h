@@ -10,10 +10,8 @@ namespace plat {
 
 /// A message queue fed by tests: messages wait until the clock reaches their time, are handed
 /// out oldest first and recorded as consumed. Handing out a mouse message moves the headless
-/// pointer to its point. A key message presses or releases its key as soon as its time has
-/// come and the queue is looked at, whether or not it is handed out yet, as a keyboard's keys
-/// move ahead of the program's messages. The clock and the pointer are the current services'
-/// (plat::clock(), plat::input()).
+/// pointer to its point; a key message presses or releases its key. The clock and the pointer
+/// are the current services' (plat::clock(), plat::input()).
 ///
 /// Scripts hold one message a line, "time msg wParam lParam x y": the time in milliseconds
 /// after the script is loaded, the message as a number (decimal or 0x hex) or a name such as
@@ -39,15 +37,7 @@ public:
     void Clear();
 
 private:
-    struct Waiting {
-        WinMsg msg;
-        /// Its time has come and its key was pressed or released.
-        bool arrived = false;
-    };
-    /// Presses and releases the keys of the messages whose time has come.
-    void ArriveDue(uint32_t now);
-
-    std::deque<Waiting> queue_;
+    std::deque<WinMsg> queue_;
     std::vector<WinMsg> consumed_;
 };
 

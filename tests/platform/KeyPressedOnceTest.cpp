@@ -74,25 +74,6 @@ TEST(KeyPressedOnce, KeysOutsideTheVirtualKeyRangeAreNeverLatched) {
     EXPECT_FALSE(Polled(keys, 0xFF));
 }
 
-TEST_F(KeyPressedOnceTest, ScriptedKeysMoveWhenTheirTimeComesAndTheirKeyDownIsReadOnceWhenTaken) {
-    // Down and up at one moment, as an on-screen keyboard sends them.
-    ASSERT_TRUE(messages().LoadScript("0 WM_KEYDOWN 27 0 0 0\n0 WM_KEYUP 27 0 0 0\n100 WM_KEYDOWN 32 0 0 0\n", kWindow));
-    plat::WinMsg msg;
-    ASSERT_TRUE(plat::messages().Peek(msg, false));
-    EXPECT_FALSE(Polled(plat::input())) << "the keyboard let the key go before its key-down was taken";
-    ASSERT_TRUE(plat::messages().Peek(msg, true));
-    EXPECT_EQ(msg.msg, plat::WM_KEYDOWN);
-    EXPECT_TRUE(Polled(plat::input())) << "the key-down taken reads pressed";
-    EXPECT_FALSE(Polled(plat::input())) << "once";
-    ASSERT_TRUE(plat::messages().Peek(msg, true));
-    EXPECT_EQ(msg.msg, plat::WM_KEYUP);
-    EXPECT_FALSE(Polled(plat::input()));
-    EXPECT_FALSE(Polled(plat::input(), kOther)) << "a key whose time has not come stays up";
-    clock().Advance(100);
-    ASSERT_TRUE(plat::messages().Peek(msg, false));
-    EXPECT_TRUE(Polled(plat::input(), kOther)) << "and goes down when it comes, before its message is taken";
-}
-
 TEST_F(KeyPressedOnceTest, AKeyDownRemovedWithTheWindowsInputIsNotAPress) {
     ASSERT_TRUE(messages().LoadScript("0 WM_KEYDOWN 27 0 0 0\n0 WM_KEYUP 27 0 0 0\n", kWindow));
     plat::messages().RemoveInput(kWindow);
