@@ -1,4 +1,5 @@
 #pragma once
+#include <bitset>
 #include <cstdint>
 
 #include "platform/Messages.h"
@@ -24,8 +25,14 @@ struct CursorImage {
 class Input {
 public:
     virtual ~Input() = default;
-    /// Bit 15 (the sign) is set while the key is down (GetAsyncKeyState).
-    virtual int16_t AsyncKeyState(int32_t virtualKey) = 0;
+    /// Bit 15 (the sign) is set while the key is down (GetAsyncKeyState), and once after its
+    /// key-down message was taken, even when the key was let go before: a press and release
+    /// that come together (an on-screen keyboard, a remote desktop) are not lost to the polls.
+    /// That press lasts until the key is asked about or its key-up message is taken.
+    int16_t AsyncKeyState(int32_t virtualKey);
+    /// The message queue took `msg` off for the program: a key-down (WM_KEYDOWN, WM_SYSKEYDOWN)
+    /// presses its key for the next AsyncKeyState of that key, a key-up ends that press.
+    void NoteTaken(const WinMsg& msg);
     /// The pointer position in screen coordinates (GetCursorPos).
     virtual WinPoint CursorPos() = 0;
     /// A screen point in the client coordinates of a window (ScreenToClient).
@@ -43,6 +50,14 @@ public:
     /// Shows `cursor` over the windows from now on and answers the one shown before
     /// (SetCursor); 0 shows none.
     virtual CursorId SetCursor(CursorId cursor) = 0;
+
+protected:
+    /// Whether the key (or mouse button) is down now.
+    virtual bool IsKeyDown(int32_t virtualKey) = 0;
+
+private:
+    /// Keys whose key-down message was taken since they were last asked about.
+    std::bitset<256> pressedSinceAsked_;
 };
 
 } // namespace plat

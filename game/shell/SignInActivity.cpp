@@ -118,6 +118,14 @@ CPlayer* Player() {
 
 bool StartsWithBlank(const std::string& text) { return !text.empty() && text[0] == ' '; }
 
+/// The text cut to a name's bytes after its last whole character: a double-byte character
+/// never loses its trail byte.
+std::string CutToName(const char* text) {
+    char name[kNameBytes + 1];
+    xStr_CopyBytes(name, text, sizeof name);
+    return name;
+}
+
 int32_t SkipKeyOrButton() { return IsSkipKeyOrButtonDown() ? 1 : 0; }
 
 /// Turns editing of a badge's name on or off. Centred, a name wider than its badge loses both
@@ -280,12 +288,10 @@ bool SignIn_Activity::IsNameTaken(const char* text) const {
 }
 
 SignIn_Activity::NameCheck SignIn_Activity::CheckName(std::string& text) const {
-    // Trimmed before it is cut, and cut after its last whole character: a double-byte
-    // character never loses its trail byte. What the cut leaves at the end is trimmed too.
+    // Trimmed before it is cut; what the cut leaves at the end is trimmed too.
     std::string trimmed = text;
-    char name[kNameBytes + 1];
-    xStr_CopyBytes(name, xStr_Trim(trimmed.data()), sizeof name);
-    text = xStr_TrimRight(name);
+    std::string name = CutToName(xStr_Trim(trimmed.data()));
+    text = xStr_TrimRight(name.data());
     if (xText_ContainsBlockedWord(text.c_str())) return NameCheck::Blocked;
     if (text.empty() || StartsWithBlank(text)) return NameCheck::Empty;
     if (IsNameTaken(text.c_str())) return NameCheck::Taken;
@@ -319,7 +325,7 @@ void SignIn_Activity::SuggestName() {
     auto read = [&](int k) {
         suggestion.clear();
         xText_ReadChunkText(GameFile(), MakeChunkId(17, uint16_t(kFirstSuggestion + k)), xLanguage_Get(), &suggestion);
-        if (suggestion.size() > kNameBytes) suggestion.resize(kNameBytes);
+        suggestion = CutToName(suggestion.c_str());
         return !suggestion.empty() && !IsNameTaken(suggestion.c_str());
     };
     bool found = false;

@@ -14,7 +14,6 @@ class HeadlessInput final : public Input {
 public:
     static constexpr CursorId kArrow = 1;
 
-    int16_t AsyncKeyState(int32_t virtualKey) override;
     WinPoint CursorPos() override { return cursor_; }
     WinPoint ScreenToClient(WindowId window, WinPoint screen) override;
     int32_t ShowCursor(bool show) override;
@@ -36,6 +35,9 @@ public:
     const CursorImage* Image(CursorId cursor) const;
     /// Cursors made and not destroyed.
     size_t LiveCursors() const { return cursors_.size(); }
+
+protected:
+    bool IsKeyDown(int32_t virtualKey) override { return down_.count(virtualKey) != 0; }
 
 private:
     std::set<int32_t> down_;

@@ -69,6 +69,7 @@ bool ScriptedMessages::Peek(WinMsg& out, bool remove) {
         else if (IsKeyDown(out.msg)) keys->SetKeyDown(int32_t(out.wParam), true);
         else if (IsKeyUp(out.msg)) keys->SetKeyDown(int32_t(out.wParam), false);
     }
+    input().NoteTaken(out);
     return true;
 }
 

@@ -41,18 +41,17 @@ intptr_t PointLParam(int32_t x, int32_t y) {
 
 // --- input -------------------------------------------------------------------------------------
 
-int16_t Sdl2Input::AsyncKeyState(int32_t virtualKey) {
-    constexpr int16_t kDown = int16_t(0x8000);
-    if (held_.count(virtualKey)) return kDown;
+bool Sdl2Input::IsKeyDown(int32_t virtualKey) {
+    if (held_.count(virtualKey)) return true;
     const uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
-    if (virtualKey == VK_LBUTTON) return (buttons & SDL_BUTTON_LMASK) ? kDown : 0;
-    if (virtualKey == VK_RBUTTON) return (buttons & SDL_BUTTON_RMASK) ? kDown : 0;
-    if (virtualKey == VK_MBUTTON) return (buttons & SDL_BUTTON_MMASK) ? kDown : 0;
+    if (virtualKey == VK_LBUTTON) return (buttons & SDL_BUTTON_LMASK) != 0;
+    if (virtualKey == VK_RBUTTON) return (buttons & SDL_BUTTON_RMASK) != 0;
+    if (virtualKey == VK_MBUTTON) return (buttons & SDL_BUTTON_MMASK) != 0;
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     for (SDL_Scancode sc : SdlScancodesOfVirtualKey(virtualKey))
-        if (int(sc) < count && state[sc]) return kDown;
-    return 0;
+        if (int(sc) < count && state[sc]) return true;
+    return false;
 }
 
 WinPoint Sdl2Input::ScreenToClient(WindowId window, WinPoint screen) {
@@ -173,6 +172,7 @@ bool Sdl2Messages::Peek(WinMsg& out, bool remove) {
     if (remove) {
         queue_.pop_front();
         if (endingLeft_ > 0) --endingLeft_;
+        input().NoteTaken(out);
     }
     return true;
 }

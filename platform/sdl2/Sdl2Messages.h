@@ -19,7 +19,6 @@ namespace plat {
 /// black, white, see-through and inverted pixels as the Windows masks do.
 class Sdl2Input final : public Input {
 public:
-    int16_t AsyncKeyState(int32_t virtualKey) override;
     WinPoint CursorPos() override { return cursor_; }
     WinPoint ScreenToClient(WindowId window, WinPoint screen) override;
     int32_t ShowCursor(bool show) override;
@@ -37,6 +36,9 @@ public:
     void HoldKey(int32_t virtualKey, bool down);
     /// SDL's data and mask bits of a cursor image (CursorImage::kMaskBytes each).
     static void CursorBits(const CursorImage& image, uint8_t* data, uint8_t* mask);
+
+protected:
+    bool IsKeyDown(int32_t virtualKey) override;
 
 private:
     struct FreeCursor {

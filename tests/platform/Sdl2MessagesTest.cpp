@@ -312,6 +312,23 @@ TEST_F(Sdl2MessagesTest, InjectedInputWaitsForItsTimeAndActsAsThePlayersOwn) {
     EXPECT_EQ(keys.CursorPos(), (WinPoint{160, 95}));
 }
 
+TEST_F(Sdl2MessagesTest, AKeyPressedAndReleasedTogetherReadsPressedOnceWhenItsKeyDownIsTaken) {
+    // Pushed events leave SDL's keyboard state as it is: the key reads up but for the press.
+    constexpr int32_t kEscape = 0x1B;
+    PushKey(true, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, KMOD_NONE);
+    PushKey(false, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, KMOD_NONE);
+    WinMsg m;
+    ASSERT_TRUE(plat::messages().Peek(m, false));
+    EXPECT_EQ(plat::input().AsyncKeyState(kEscape), 0) << "nothing is taken yet";
+    ASSERT_TRUE(plat::messages().Peek(m, true));
+    EXPECT_EQ(m.msg, WM_KEYDOWN);
+    EXPECT_LT(plat::input().AsyncKeyState(kEscape), 0);
+    EXPECT_EQ(plat::input().AsyncKeyState(kEscape), 0) << "once";
+    ASSERT_TRUE(plat::messages().Peek(m, true));
+    EXPECT_EQ(m.msg, WM_KEYUP);
+    EXPECT_EQ(plat::input().AsyncKeyState(kEscape), 0);
+}
+
 TEST_F(Sdl2MessagesTest, AKeyHeldByTheProgramIsDownUntilLetGo) {
     auto& keys = static_cast<Sdl2Input&>(plat::input());
     constexpr int32_t kLeft = 0x25;

@@ -4,6 +4,8 @@
 // seconds the panel is gone, its lines flushed, and the game's own music plays and is heard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tests/support/MixLevels.h"
+#include "tests/support/StartActivities.h"
 #include "tests/support/ScriptedAudioOutput.h"
 #include "platform/Platform.h"
 
@@ -54,20 +57,24 @@ struct StartPanelCase {
 
 void PrintTo(const StartPanelCase& c, std::ostream* out) { *out << c.name; }
 
-constexpr StartPanelCase kGames[] = {
-    {"circus arcade", 15, 562},   {"zoo arcade", 16, 581},   {"city arcade", 19, 151},
-    {"circus puzzle", 13, 562},   {"zoo puzzle", 10, 581},   {"city puzzle", 24, 151},
-    {"circus race", 11, 562},     {"zoo race", 9, 581},      {"city race", 22, 151},
-    {"circus round-up", 18, 562}, {"zoo round-up", 23, 581}, {"city round-up", 25, 151},
-};
+/// Every game plays its town's tune: the circus town's, the zoo's, the city's.
+constexpr uint16_t kTownMusic[] = {562, 581, 151};
 
-/// ESC and continue go the same way in every game: one game of each kind, one of each town.
-constexpr StartPanelCase kEscGames[] = {
-    {"circus arcade", 15, 562, Close::EscThenContinue},
-    {"zoo puzzle", 10, 581, Close::EscThenContinue},
-    {"city race", 22, 151, Close::EscThenContinue},
-    {"zoo round-up", 23, 581, Close::EscThenContinue},
-};
+/// The games of the start table, closed as the player closes them.
+std::vector<StartPanelCase> Games(Close close, std::initializer_list<uint16_t> only = {}) {
+    std::vector<StartPanelCase> games;
+    for (const StartActivity& a : kStartActivities) {
+        if (a.kind == StartKind::Town) continue;
+        if (only.size() && std::find(only.begin(), only.end(), a.entry) == only.end()) continue;
+        games.push_back({a.name, a.entry, kTownMusic[a.world], close});
+    }
+    return games;
+}
+
+const std::vector<StartPanelCase> kGames = Games(Close::Tick);
+/// ESC and continue go the same way in every game: one game of each kind, one of each town
+/// (the circus arcade, the zoo puzzle, the city race, the zoo round-up).
+const std::vector<StartPanelCase> kEscGames = Games(Close::EscThenContinue, {15, 10, 22, 23});
 
 /// The game of the entry, once it shows with its start panel up.
 CTLVActivity* StartPanelShown(uint16_t entry) {
@@ -89,7 +96,7 @@ OView* Tick(ButtonPanel_Prop& panel) {
 std::string ClickOn(OView* view) {
     if (!view) return "";
     const CRect16 r = view->GetScreenRect();
-    return ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return SteadyClick({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
 /// The music process, when it plays the entry on its channel, unpaused and not silent; else null.
