@@ -137,7 +137,7 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
         AddVoiceOnce(data, v.engineSound);
     }
     AddSharedPart(data, OnCounterRow(Plain(24, 24, kBody)), ChunkEntryOf(town.counterIcon));
-    AddSharedPart(data, Plain(220, 140, kBadge), ChunkEntryOf(town.winPicture));
+    AddSharedPart(data, Plain(220, kScoreCardHeight, kBadge), ChunkEntryOf(town.winPicture));
     AddSharedPart(data, Plain(220, 140, kPanel), ChunkEntryOf(town.easierArt));
     AddVoiceOnce(data, town.winSound);
     // The music after the start panel; the certificates play the same tunes.
