@@ -137,7 +137,10 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
         AddVoiceOnce(data, v.engineSound);
     }
     AddSharedPart(data, OnCounterRow(Plain(24, 24, kBody)), ChunkEntryOf(town.counterIcon));
-    AddSharedPart(data, Plain(220, kScoreCardHeight, kBadge), ChunkEntryOf(town.winPicture));
+    // The count caught stands on the win card's dark band, above the yellow badge.
+    PartPlan winCard = Plain(220, kScoreCardHeight, kShade);
+    winCard.states[0].frames[0].picture = ScoreCard(Filled(220, 120, kBadge), kShade, kWhite);
+    AddSharedPart(data, winCard, ChunkEntryOf(town.winPicture));
     AddSharedPart(data, Plain(220, 140, kPanel), ChunkEntryOf(town.easierArt));
     AddVoiceOnce(data, town.winSound);
     // The music after the start panel; the certificates play the same tunes.
