@@ -7,6 +7,7 @@
 #include "engine/core/Window.h"
 #include "engine/media/TextView.h"
 #include "game/shell/ButtonPanel.h"
+#include "game/shell/CounterPanel.h"
 #include "tests/game/playthrough/TextLayoutRules.h"
 
 namespace vqt::test {
@@ -87,6 +88,16 @@ std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overSc
     }
     for (std::string& fault : LayoutFaults(stage)) faults.push_back(screen + ": " + fault);
     return faults;
+}
+
+bool CounterBarOnStage() {
+    OWindow* window = OVQEngine::Instance() ? OVQEngine::Instance()->GetMainWindow() : nullptr;
+    if (!window) return false;
+    const CRect16 stage(0, 0, window->GetStageWidth(), window->GetStageHeight());
+    for (int32_t i = 0; i < window->ChildCount(); ++i)
+        if (auto* bar = dynamic_cast<CCounterPanel*>(window->ChildAt(i)))
+            if (bar->IsShownThroughParents() && stage.Contains(bar->GetScreenRect())) return true;
+    return false;
 }
 
 } // namespace vqt::test

@@ -10,4 +10,8 @@ namespace vqt::test {
 /// window now; `overScenery` for a screen that draws scenery under its texts.
 std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery);
 
+/// Whether the counter bar is shown whole on the stage (the texts over it are then judged
+/// against its edges).
+bool CounterBarOnStage();
+
 } // namespace vqt::test
