@@ -60,7 +60,7 @@ bool Related(OView* a, OView* b) { return a == b || a->IsDescendantOf(b) || b->I
 
 } // namespace
 
-std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery) {
+std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery, bool rolling) {
     std::vector<std::string> faults;
     OWindow* window = OVQEngine::Instance() ? OVQEngine::Instance()->GetMainWindow() : nullptr;
     if (!window) return faults;
@@ -70,6 +70,7 @@ std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overSc
     LaidStage stage;
     stage.bounds = CRect16(0, 0, window->GetStageWidth(), window->GetStageHeight());
     stage.overScenery = overScenery;
+    stage.rolling = rolling;
     std::map<OView*, int> pictureIndex;
     for (OActivityProp* picture : views.pictures) {
         pictureIndex[picture] = int(stage.pictures.size());

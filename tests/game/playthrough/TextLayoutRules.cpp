@@ -39,7 +39,7 @@ public:
             // The drawing is clipped to the box, and what is off the stage is not seen.
             const CRect16 inBox = ink.Intersect(text.box);
             const CRect16 drawn = inBox.Intersect(stage_.bounds);
-            if (!stage_.bounds.Contains(inBox))
+            if (!stage_.rolling && !stage_.bounds.Contains(inBox))
                 Fault(text, line + (drawn.IsEmpty() ? " lies off the stage" : " runs off the stage"));
             if (drawn.IsEmpty()) continue;
             const bool offPanel = onPanel && !panel->Contains(drawn);
