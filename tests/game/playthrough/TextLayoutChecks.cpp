@@ -7,6 +7,7 @@
 #include "engine/core/Window.h"
 #include "engine/media/TextView.h"
 #include "game/shell/ButtonPanel.h"
+#include "game/shell/CounterPanel.h"
 #include "tests/game/playthrough/TextLayoutRules.h"
 
 namespace vqt::test {
@@ -59,7 +60,7 @@ bool Related(OView* a, OView* b) { return a == b || a->IsDescendantOf(b) || b->I
 
 } // namespace
 
-std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery) {
+std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery, bool rolling) {
     std::vector<std::string> faults;
     OWindow* window = OVQEngine::Instance() ? OVQEngine::Instance()->GetMainWindow() : nullptr;
     if (!window) return faults;
@@ -69,6 +70,7 @@ std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overSc
     LaidStage stage;
     stage.bounds = CRect16(0, 0, window->GetStageWidth(), window->GetStageHeight());
     stage.overScenery = overScenery;
+    stage.rolling = rolling;
     std::map<OView*, int> pictureIndex;
     for (OActivityProp* picture : views.pictures) {
         pictureIndex[picture] = int(stage.pictures.size());
@@ -87,6 +89,16 @@ std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overSc
     }
     for (std::string& fault : LayoutFaults(stage)) faults.push_back(screen + ": " + fault);
     return faults;
+}
+
+bool CounterBarOnStage() {
+    OWindow* window = OVQEngine::Instance() ? OVQEngine::Instance()->GetMainWindow() : nullptr;
+    if (!window) return false;
+    const CRect16 stage(0, 0, window->GetStageWidth(), window->GetStageHeight());
+    for (int32_t i = 0; i < window->ChildCount(); ++i)
+        if (auto* bar = dynamic_cast<CCounterPanel*>(window->ChildAt(i)))
+            if (bar->IsShownThroughParents() && stage.Contains(bar->GetScreenRect())) return true;
+    return false;
 }
 
 } // namespace vqt::test

@@ -7,7 +7,12 @@
 namespace vqt::test {
 
 /// One line a fault, "<screen>: <view> "<text>": <fault>", for every shown text on the main
-/// window now; `overScenery` for a screen that draws scenery under its texts.
-std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery);
+/// window now; `overScenery` for a screen that draws scenery under its texts, `rolling` for texts
+/// that roll across the stage's edges.
+std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery, bool rolling);
+
+/// Whether the counter bar is shown whole on the stage (the texts over it are then judged
+/// against its edges).
+bool CounterBarOnStage();
 
 } // namespace vqt::test

@@ -20,7 +20,7 @@ public:
         const CRect16* panel = text.panel >= 0 ? &stage_.pictures[size_t(text.panel)].rect : nullptr;
         bool onPanel = false;
         for (const CRect16& ink : text.ink)
-            if (panel && ink.Intersect(text.box).Overlaps(*panel)) onPanel = true;
+            if (panel && ink.Intersect(text.box).Intersect(stage_.bounds).Overlaps(*panel)) onPanel = true;
         // A title may stand apart from its panel, over the scene; when it lies on the panel its
         // box keeps within the panel's sides (above and below it only its lines count: a title's
         // box is far taller than its line, and may reach off the stage).
@@ -36,16 +36,21 @@ public:
             const std::string line = "line " + std::to_string(i + 1) + " (" + BoxText(ink) + ")";
             if (ink.left < text.box.left || ink.right > text.box.right) Fault(text, line + " runs out of its box");
             if (ink.top < text.box.top || ink.bottom > text.box.bottom) Fault(text, line + " is cut by its box");
-            const CRect16 drawn = ink.Intersect(text.box);
+            // The drawing is clipped to the box, and what is off the stage is not seen.
+            const CRect16 inBox = ink.Intersect(text.box);
+            const CRect16 drawn = inBox.Intersect(stage_.bounds);
+            if (!stage_.rolling && !stage_.bounds.Contains(inBox))
+                Fault(text, line + (drawn.IsEmpty() ? " lies off the stage" : " runs off the stage"));
             if (drawn.IsEmpty()) continue;
             const bool offPanel = onPanel && !panel->Contains(drawn);
             if (offPanel) Fault(text, line + " runs out of its panel " + Picture(size_t(text.panel)));
-            // A line on the text's own opaque background reads against it, whatever lies under.
-            if (!(text.opaque && text.box.Contains(ink))) CheckSurroundings(text, line, drawn, offPanel);
+            // What is drawn of a text on its own opaque background reads against it, whatever lies
+            // under.
+            if (!text.opaque) CheckSurroundings(text, line, drawn, offPanel);
             for (size_t o = t + 1; o < stage_.texts.size(); ++o) {
                 const LaidText& other = stage_.texts[o];
                 for (size_t j = 0; j < other.ink.size(); ++j)
-                    if (other.ink[j].Intersect(other.box).Overlaps(drawn))
+                    if (other.ink[j].Intersect(other.box).Intersect(stage_.bounds).Overlaps(drawn))
                         Fault(text, line + " lies over line " + std::to_string(j + 1) + " of " + other.name);
             }
         }

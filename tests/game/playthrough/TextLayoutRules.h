@@ -35,6 +35,9 @@ struct LaidStage {
     /// Whether the screen draws scenery under its texts (a town or a game) rather than a
     /// backdrop made to carry them (the shell's screens).
     bool overScenery = false;
+    /// Whether the texts roll across the stage's edges (the credits): a line part off the stage
+    /// is then no fault.
+    bool rolling = false;
     std::vector<LaidPicture> pictures;
     std::vector<LaidText> texts;
 };
