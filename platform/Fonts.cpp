@@ -115,13 +115,33 @@ void Font::Draw(const PixelTarget& target, std::string_view text, const TextRect
     });
 }
 
-std::vector<TextRect> Font::LayOut(std::string_view text, const TextRect& layout, const TextDraw& how) {
+std::vector<TextLineBox> Font::LayOut(std::string_view text, const TextRect& layout, const TextDraw& how) {
     Parts& p = *parts_;
-    std::vector<TextRect> lines;
+    std::vector<TextLineBox> lines;
     if (text.empty()) return lines;
-    const int32_t height = p.glyphs->Metrics().height;
-    p.Place(text, layout, how, [&](std::u32string_view, int64_t x, int64_t top, int32_t width) {
-        lines.push_back({Cut32(x), Cut32(top), Cut32(x + width), Cut32(top + height)});
+    const FontMetrics& m = p.glyphs->Metrics();
+    p.Place(text, layout, how, [&](std::u32string_view chars, int64_t x, int64_t top, int32_t width) {
+        TextLineBox box{{Cut32(x), Cut32(top), Cut32(x + width), Cut32(top + m.height)}, {}};
+        box.ink = {box.cell.left, box.cell.top, box.cell.left, box.cell.top};
+        const auto cover = [&box](int64_t left, int64_t top, int64_t right, int64_t bottom) {
+            if (right <= left || bottom <= top) return;
+            const bool first = box.ink.right <= box.ink.left;
+            box.ink = {Cut32(first ? left : std::min<int64_t>(box.ink.left, left)),
+                       Cut32(first ? top : std::min<int64_t>(box.ink.top, top)),
+                       Cut32(first ? right : std::max<int64_t>(box.ink.right, right)),
+                       Cut32(first ? bottom : std::max<int64_t>(box.ink.bottom, bottom))};
+        };
+        const int64_t baseline = top + m.ascent;
+        for (char32_t c : chars) {
+            const fontsys::Glyph& g = p.glyphs->Get(c);
+            cover(x + g.left, baseline - g.top, x + g.left + g.width, baseline - g.top + g.rows);
+            x += g.advance;
+        }
+        if (p.glyphs->Underlined()) {
+            const int64_t y = baseline + p.glyphs->UnderlineOffset();
+            cover(box.cell.left, y, box.cell.right, y + p.glyphs->UnderlineThickness());
+        }
+        lines.push_back(box);
         return true;
     });
     return lines;

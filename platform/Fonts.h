@@ -41,6 +41,13 @@ struct TextRect {
     int32_t bottom = 0;
 };
 
+/// Where one line of a text is drawn: its cell (advances by the character height) and its ink,
+/// the pixels its glyphs cover (empty, left == right, for a line of blanks).
+struct TextLineBox {
+    TextRect cell;
+    TextRect ink;
+};
+
 /// How a text is laid out in its rectangle and drawn (with a transparent background).
 struct TextDraw {
     enum Align : uint8_t { kLeft, kRight, kCentre };
@@ -85,9 +92,9 @@ public:
     /// half of a pixel at 8 bits. Unlit pixels are left alone.
     void Draw(const PixelTarget& target, std::string_view text, const TextRect& layout, const TextRect& clip,
               const TextDraw& how);
-    /// Where Draw puts each line of the text, in order: from the line's aligned start by the
-    /// sum of its advances, one character height tall (the clip aside).
-    std::vector<TextRect> LayOut(std::string_view text, const TextRect& layout, const TextDraw& how);
+    /// Where Draw puts each line of the text, in order (the clip aside): its cell from the line's
+    /// aligned start by the sum of its advances, one character height tall, and its ink.
+    std::vector<TextLineBox> LayOut(std::string_view text, const TextRect& layout, const TextDraw& how);
 
 private:
     friend class Fonts;

@@ -25,6 +25,14 @@ struct CTextStyle {
 /// The abstract font (class id 5): point size, line height, style flags, text and back colours
 /// and a draw style of its own; its subclasses measure and draw texts in surfaces. Texts are
 /// terminated bytes of the system's code page, of any length.
+/// Where one line of a text is drawn on its surface: its cell (from the line's aligned start by
+/// its measured width, a line height tall) and its ink, the pixels its glyphs cover (empty for a
+/// line of blanks).
+struct CTextLine {
+    CClipRect cell;
+    CClipRect ink;
+};
+
 class OFont : public OObject {
 public:
     static constexpr uint32_t kClassId = 5;
@@ -56,9 +64,8 @@ public:
     virtual void DrawCharInRect(uint16_t ch, CDrawSurface* surface, const CClipRect& destination,
                                 const CClipRect& clip, const CTextStyle* style) = 0;
     /// Where DrawTextInRect puts each line of the text laid out in `destination`, in order (the
-    /// clip aside): from the line's aligned start by its measured width, a line height tall.
-    /// None for a font that cannot tell.
-    virtual std::vector<CClipRect> LayOutText(const char* /*text*/, const CClipRect& /*destination*/,
+    /// clip aside). None for a font that cannot tell.
+    virtual std::vector<CTextLine> LayOutText(const char* /*text*/, const CClipRect& /*destination*/,
                                               const CTextStyle* /*style*/) {
         return {};
     }

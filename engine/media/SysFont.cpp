@@ -214,11 +214,14 @@ void OSysFont::DrawTextInRect(const char* text, CDrawSurface* surface, const CCl
     EndDraw();
 }
 
-std::vector<CClipRect> OSysFont::LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) {
-    std::vector<CClipRect> lines;
+std::vector<CTextLine> OSysFont::LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) {
+    std::vector<CTextLine> lines;
     if (!text || !style) return lines;
-    for (const plat::TextRect& r : Handle()->LayOut(text, ToTextRect(destination), LayoutSettings(*style, false)))
-        lines.emplace_back(Cut16(r.left), Cut16(r.top), Cut16(r.right), Cut16(r.bottom));
+    const auto clip = [](const plat::TextRect& r) {
+        return CClipRect(Cut16(r.left), Cut16(r.top), Cut16(r.right), Cut16(r.bottom));
+    };
+    for (const plat::TextLineBox& line : Handle()->LayOut(text, ToTextRect(destination), LayoutSettings(*style, false)))
+        lines.push_back({clip(line.cell), clip(line.ink)});
     return lines;
 }
 

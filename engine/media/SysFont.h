@@ -50,7 +50,7 @@ public:
     bool DrawText(const char* text, CDrawSurface* surface, int32_t extra, const CTextStyle* style) override;
     void DrawCharInRect(uint16_t ch, CDrawSurface* surface, const CClipRect& destination, const CClipRect& clip,
                         const CTextStyle* style) override;
-    std::vector<CClipRect> LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) override;
+    std::vector<CTextLine> LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) override;
 
     /// The standard kind the font was last made from (0 after CreateFontByName; kNoKind before).
     int32_t GetKind() const { return kind_; }

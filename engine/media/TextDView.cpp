@@ -100,7 +100,7 @@ CRect16 OTextDView::TextLayout() {
     return layout;
 }
 
-std::vector<CClipRect> OTextDView::LaidOutLines() {
+std::vector<CTextLine> OTextDView::LaidOutLines() {
     if (!font_ || text_.Empty()) return {};
     const CRect16 view = GetScreenRect();
     const CTextStyle style = Style(false);

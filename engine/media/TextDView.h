@@ -29,7 +29,7 @@ public:
 
     /// Where Draw puts the lines: laid out over the view, lowered to the middle when it centres
     /// its text vertically.
-    std::vector<CClipRect> LaidOutLines() override;
+    std::vector<CTextLine> LaidOutLines() override;
     /// Takes only an OSysFont.
     bool SetFont(OFont* font) override;
     /// Reports the view's rectangle for redrawing.

@@ -182,7 +182,7 @@ int32_t OTextView::GetTextHeight(const char* text) {
     return font_ ? font_->GetTextHeight(text, MeasuringSurface()) : -1;
 }
 
-std::vector<CClipRect> OTextView::LaidOutLines() {
+std::vector<CTextLine> OTextView::LaidOutLines() {
     if (!font_ || text_.Empty()) return {};
     const CTextStyle style = Style(false);
     return font_->LayOutText(text_.c_str(), ToClip(GetScreenRect()), &style);

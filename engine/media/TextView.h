@@ -85,7 +85,7 @@ public:
     /// Where the view draws each line of its text on the stage, in order, as the font lays it
     /// out (OFont::LayOutText): here over the whole view, as a text surface of the view's size
     /// is drawn; none without a font or a text.
-    virtual std::vector<CClipRect> LaidOutLines();
+    virtual std::vector<CTextLine> LaidOutLines();
 
     /// The text interface's name of Reformat (OView::Invalidate stays reachable through OView).
     void Invalidate() { Reformat(); }

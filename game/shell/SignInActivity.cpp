@@ -601,6 +601,23 @@ void SignIn_Activity::CreateButtonPanel(int16_t panel) {
         }
     }
     CTLVActivity::CreateButtonPanel(panel);
+    if (IsPanelShown(-1)) HideNamesUnderPanels(true);
+}
+
+void SignIn_Activity::HidePanel(int16_t panel, uint8_t flush) {
+    CTLVActivity::HidePanel(panel, flush);
+    if (!IsPanelShown(-1)) HideNamesUnderPanels(false);
+}
+
+void SignIn_Activity::HideNamesUnderPanels(bool hide) {
+    if (hide == namesHidden_) return;
+    namesHidden_ = hide;
+    for (size_t b = 0; b < badges_.size(); ++b) {
+        OTextIMEView* entry = badges_[b].entry;
+        if (!entry) continue;
+        if (hide) namesShown_[b] = entry->IsVisible() ? 1 : 0;
+        entry->SetVisible(hide ? 0 : namesShown_[b], 0);
+    }
 }
 
 void SignIn_Activity::OnButton(int16_t panel, int16_t button) {

@@ -48,6 +48,7 @@ public:
     bool MayNavigate(uint16_t target) override;
     void OnButtonHover(uint32_t objectId) override;
     void CreateButtonPanel(int16_t panel) override;
+    void HidePanel(int16_t panel, uint8_t flush) override;
     void OnButton(int16_t panel, int16_t button) override;
     void OnKey(uint32_t key) override;
 
@@ -104,8 +105,13 @@ private:
     /// blocked name.
     bool StoreSelectedName(bool speak);
     void QueueLine(int n);
+    /// The names' entries stand above everything, the panels too: while a panel is up they
+    /// hide, and each comes back as it was when the last panel goes.
+    void HideNamesUnderPanels(bool hide);
 
     std::array<Badge, kBadges> badges_{};
+    bool namesHidden_ = false;
+    std::array<uint8_t, kBadges> namesShown_{};
     int16_t selected_ = -1;
     Sign_In_Delete_Button* deleteButton_ = nullptr;
     Navigation_Prop* continueButton_ = nullptr;

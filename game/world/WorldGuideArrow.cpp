@@ -141,6 +141,8 @@ void TLVWorld_Activity::CreateInfoView() {
             view->SetTextColor(kInfoColours[kStartColour]);
             view->SetTransparent(0);
             view->SetBackColor(kInfoBacking);
+            // The help's longest lines are wider than the overlay: they wrap inside it.
+            view->SetWordWrap(1);
             view->SetSize(CPoint16(kInfoWidth, kInfoHeight), 0);
             view->SetPositionXY(kInfoX, kInfoY, 0, 1);
             window->AddChild(view);

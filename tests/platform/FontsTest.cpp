@@ -177,6 +177,32 @@ TEST_F(FontsTest, AlignmentsPlaceEachLineAgainstTheirEdge) {
     }
 }
 
+TEST_F(FontsTest, LaidOutInkIsWhereDrawingLightsPixelsInsideEachLinesCell) {
+    std::shared_ptr<Font> font = Make("Arial", 24);
+    const TextRect layout{4, 2, 196, 120};
+    const std::string text = "0\r   \rgy Ag";
+    const std::vector<TextLineBox> lines = font->LayOut(text, layout, Ink(TextDraw::kCentre));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].ink.right, lines[1].ink.left) << "a line of blanks has no ink";
+    for (size_t i : {size_t(0), size_t(2)}) {
+        const TextLineBox& line = lines[i];
+        Canvas c(200, 124, 32);
+        const std::string one = i == 0 ? "0" : "\r\rgy Ag";
+        font->Draw(c.target, one, layout, layout, Ink(TextDraw::kCentre));
+        const TextRect lit = c.Lit();
+        EXPECT_LE(line.ink.left, lit.left) << i;
+        EXPECT_LE(line.ink.top, lit.top) << i;
+        EXPECT_GE(line.ink.right, lit.right) << i;
+        EXPECT_GE(line.ink.bottom, lit.bottom) << i;
+        EXPECT_LE(lit.left - line.ink.left + line.ink.right - lit.right, 2) << i;
+        EXPECT_LE(lit.top - line.ink.top + line.ink.bottom - lit.bottom, 2) << i;
+    }
+    // A digit's ink is narrower and shorter than its cell; descenders reach below the baseline.
+    EXPECT_GT(lines[0].ink.top, lines[0].cell.top);
+    EXPECT_LT(lines[0].ink.bottom, lines[0].cell.bottom);
+    EXPECT_GT(lines[2].ink.bottom, lines[2].cell.top + font->Metrics().ascent);
+}
+
 TEST_F(FontsTest, WrappingBreaksAtBlanksAndNeverInsideAWord) {
     std::shared_ptr<Font> mono = Make("Courier New");
     const int32_t cell = mono->Extent("a");

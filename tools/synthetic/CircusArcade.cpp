@@ -100,11 +100,11 @@ void AddCircusArcade(GameData& data) {
     part(Drop(), 128);
     part(KindFramedBox(), 477);
     // The panels' pictures: results, the start's vehicle pictures and the leave question's.
-    part(PartOf({{FramedBox(200, 120, kGold, kWhite)}}), 1124);
+    part(PartOf({{FramedBox(200, kScoreCardHeight, kGold, kWhite)}}), 1124);
     part(PartOf({{FramedBox(160, 100, kRed, kWhite)}}), 720);
     part(PartOf({{FramedBox(160, 100, kYellow, kWhite)}}), 721);
     part(PartOf({{FramedBox(200, 120, kBlue, kWhite)}}), 1093);
-    part(PartOf({{FramedBox(30, 30, kWater, kWhite)}}), 64);
+    part(OnCounterRow(PartOf({{FramedBox(30, 30, kWater, kWhite)}})), 64);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
     ActivityPlan game = arcade_data::StripActivity(data, 420, 15, Building(), "Circus arcade building", "Circus arcade");

@@ -142,13 +142,11 @@ void AddCircusRace(GameData& data) {
     AddSharedPart(data, PartOf({{FactoryHalf(false)}}), kFinishParts[0]);
     AddSharedPart(data, PartOf({{FactoryHalf(true)}}), kFinishParts[1]);
     // The counters' icons stand at their hot spots, side by side in the top left corner.
-    PartPlan badgeIcon = PartOf({{Badge()}});
+    PartPlan badgeIcon = OnCounterRow(PartOf({{Badge()}}));
     badgeIcon.states[0].frames[0].hotX = 120;
-    badgeIcon.states[0].frames[0].hotY = 20;
     AddSharedPart(data, badgeIcon, kBadgeIcon);
-    PartPlan scoreIcon = PartOf({{Drop(20)}});
+    PartPlan scoreIcon = OnCounterRow(PartOf({{Drop(20)}}));
     scoreIcon.states[0].frames[0].hotX = 20;
-    scoreIcon.states[0].frames[0].hotY = 20;
     AddSharedPart(data, scoreIcon, kScoreIcon);
     AddSharedPart(data, PartOf({{Drop(12)}, {Drop(20)}}), kShotPart);
 
@@ -193,7 +191,7 @@ void AddCircusRaceArt(GameData& data) {
     for (uint16_t sound : {45, 65, 67, 570, 574, 575})
         AddSharedTone(data, sound, 300.0 + sound % 500, "Circus race sound " + std::to_string(sound));
     const std::pair<uint16_t, const char16_t*> texts[] = {
-        {8, u"Spray the fires on the road and race to the fireworks factory."},
+        {8, u"Spray the fires on the way to the fireworks factory."},
         {79, u"Spray the fires and the rats. The road is busier now."},
         {80, u"Spray the fires and the rats. The road is at its busiest."},
         {17, u"Fireworks factory race"},
@@ -212,6 +210,6 @@ void AddCircusRaceArt(GameData& data) {
     // The intro panel's pictures of the two fire engines and the end panel's of the factory.
     AddSharedPart(data, PartOf({{Filled(120, 60, kKerbRed)}}), kIntroPictures[0]);
     AddSharedPart(data, PartOf({{Filled(140, 60, kKerbRed)}}), kIntroPictures[1]);
-    AddSharedPart(data, PartOf({{FactoryHalf(true)}}), kEndPicture);
+    AddSharedPart(data, PartOf({{ScoreCard(FactoryHalf(true), kRoad, kRoadLine)}}), kEndPicture);
     for (uint16_t decoration : kDecorationParts) AddSharedPart(data, PartOf({{Filled(30, 18, kGrassDark)}}), decoration);
 }

@@ -172,9 +172,8 @@ void AddCircusTownExtras(GameData& data) {
     AddSharedPart(data, circus::PartOf({{Puff(14), Puff(10), Puff(6)}, {Puff(16)}}), 1069);
     // The counters' icons stand at their hot spots: the puppies' right of the fire's and the
     // badge's (20 and 120), not on top of them.
-    PartPlan puppyIcon = circus::PartOf({{Puppy(0)}});
+    PartPlan puppyIcon = OnCounterRow(circus::PartOf({{Puppy(0)}}));
     puppyIcon.states[0].frames[0].hotX = 220;
-    puppyIcon.states[0].frames[0].hotY = 20;
     AddSharedPart(data, puppyIcon, 52);
     for (const ChallengeText& c : kChallenges) {
         AddSharedPart(data, circus::PartOf({{Card(200, 120, uint8_t(40 + c.picture % 7), kRed)}}), c.picture);

@@ -84,11 +84,11 @@ void AddCityArcade(GameData& data) {
     part(Crook(kPurple), 740);
     part(Crook(kDark), 741);
     // The panels' pictures and the crooks counter's icon.
-    part(PartOf({{FramedBox(200, 120, kGrey, kWhite)}}), 1128);
+    part(PartOf({{FramedBox(200, kScoreCardHeight, kGrey, kWhite)}}), 1128);
     part(PartOf({{FramedBox(160, 100, kWhite, kBlue)}}), 1033);
     part(PartOf({{FramedBox(160, 100, kBlue, kWhite)}}), 951);
     part(PartOf({{FramedBox(200, 120, kDoor, kWhite)}}), 1094);
-    part(PartOf({{FramedBox(30, 30, kPurple, kWhite)}}), 283);
+    part(OnCounterRow(PartOf({{FramedBox(30, 30, kPurple, kWhite)}})), 283);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
     ActivityPlan game = arcade_data::StripActivity(data, 421, 19, Street(), "City arcade street", "City arcade");

@@ -118,9 +118,8 @@ void AddArt(GameData& data) {
     }
     AddSharedPart(data, PartOf({{StationHalf(false)}}), kFinishParts[0]);
     AddSharedPart(data, PartOf({{StationHalf(true)}}), kFinishParts[1]);
-    PartPlan scoreIcon = PartOf({{MoneyBag(20)}});
+    PartPlan scoreIcon = OnCounterRow(PartOf({{MoneyBag(20)}}));
     scoreIcon.states[0].frames[0].hotX = 20;
-    scoreIcon.states[0].frames[0].hotY = 20;
     AddSharedPart(data, scoreIcon, kScoreIcon);
     for (uint16_t canister : kCanisterParts) AddSharedPart(data, PartOf({{Canister(kRoof)}}), canister);
     // The town's police cars and lights are the race's vehicles; these stand in without the town.
@@ -135,7 +134,7 @@ void AddArt(GameData& data) {
         AddSharedPart(data, PartOf(lightStates), light);
     }
     for (uint16_t picture : kIntroPictures) AddSharedPart(data, PartOf({{Filled(120, 60, kWater)}}), picture);
-    AddSharedPart(data, PartOf({{StationHalf(true)}}), kEndPicture);
+    AddSharedPart(data, PartOf({{ScoreCard(StationHalf(true), kRoad, kRoadLine)}}), kEndPicture);
     AddSharedPart(data, PartOf({{Filled(120, 60, kRoof)}}), 1094);
 
     for (uint16_t voice : {959, 960, 961, 962, 972, 973, 974, 975, 976, 977, 978, 980, 981, 983, 970, 968, 1095})

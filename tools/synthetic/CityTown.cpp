@@ -48,8 +48,8 @@ void AddCityChunks(GameData& data) {
     for (const CanisterBurst& b : kCanisterBursts)
         AddSharedPart(data, circus::PartOf({{circus::Coin()}, {circus::Coin(), circus::Sack(0)}, {circus::Sack(0)}}),
                       ChunkEntryOf(b.part));
-    for (const towns::CounterShown& c : kTaskCounters) AddSharedPart(data, circus::PartOf({{circus::Coin()}}), ChunkEntryOf(c.icon));
-    for (const towns::CounterShown& c : kMissionCounters) AddSharedPart(data, circus::PartOf({{circus::Crate(0)}}), ChunkEntryOf(c.icon));
+    for (const towns::CounterShown& c : kTaskCounters) AddSharedPart(data, OnCounterRow(circus::PartOf({{circus::Coin()}})), ChunkEntryOf(c.icon));
+    for (const towns::CounterShown& c : kMissionCounters) AddSharedPart(data, OnCounterRow(circus::PartOf({{circus::Crate(0)}})), ChunkEntryOf(c.icon));
     for (const ChunkId sound : {kSirenSound, kMusic, kArrivalSound, kTaskDoneSound, MakeChunkId(7, 838)})
         AddTownTone(data, ChunkEntryOf(sound), "City sound " + std::to_string(ChunkEntryOf(sound)));
     for (const TownLine& l : kCityLines) AddTownTone(data, l.voice, "City voice " + std::to_string(l.voice));

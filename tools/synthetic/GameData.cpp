@@ -37,6 +37,12 @@ uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t
     return data.parts.AddPart(plan, entry).part;
 }
 
+vqt::test::PartPlan OnCounterRow(vqt::test::PartPlan plan) {
+    for (vqt::test::StatePlan& state : plan.states)
+        for (vqt::test::FramePlan& frame : state.frames) frame.hotY = kCounterRowY;
+    return plan;
+}
+
 vqt::test::PartPlan InPanelWindow(vqt::test::PartPlan plan) {
     // Rows 112 to 201 at y 200, 93 to 182 at y 181.
     constexpr int kLifted = 176;
@@ -49,6 +55,15 @@ vqt::test::PartPlan InPanelWindow(vqt::test::PartPlan plan) {
             frame.hotY = int16_t(kLifted / 2);
         }
     return plan;
+}
+
+vqt::test::Picture ScoreCard(const vqt::test::Picture& art, uint8_t fill, uint8_t border) {
+    vqt::test::Picture card = FramedBox(art.width, kScoreCardHeight, fill, border);
+    const int top = kScoreCardHeight - art.height;
+    for (int y = 0; y < art.height; ++y)
+        for (int x = 0; x < art.width; ++x)
+            if (art.at(x, y) != 0) card.at(x, top + y) = art.at(x, y);
+    return card;
 }
 
 vqt::test::Picture FramedBox(int w, int h, uint8_t fill, uint8_t border) {

@@ -63,6 +63,24 @@ void AddMusicTrack(GameData& data, uint16_t entry, const std::vector<double>& no
 /// rows tall.
 vqt::test::PartPlan InPanelWindow(vqt::test::PartPlan plan);
 
+/// The middle row of the counter bar {2, 0, 14} (y 0 to 28): every counter icon stands with its
+/// middle on it, and the number written beside an icon (2 pixels higher, 20 high) keeps inside
+/// the bar, clear of the panels' titles below it.
+inline constexpr int16_t kCounterRowY = 14;
+
+/// `plan` as a counter icon's part: every frame's hot spot (where the icon stands) moved onto
+/// the counter row, its x kept.
+vqt::test::PartPlan OnCounterRow(vqt::test::PartPlan plan);
+
+/// An end panel's picture, centred at (320, 150), is this tall: it reaches from y 70 to 230 and
+/// holds the score the panel writes at its top (from y 75) wholly.
+inline constexpr int kScoreCardHeight = 160;
+
+/// An end panel's picture: `art` standing at the bottom of a card as wide as it and
+/// kScoreCardHeight tall, of the fill colour with a two-pixel border, which shows through the
+/// art's clear pixels.
+vqt::test::Picture ScoreCard(const vqt::test::Picture& art, uint8_t fill, uint8_t border);
+
 /// A w x h picture of the fill colour with a two-pixel border of another.
 vqt::test::Picture FramedBox(int w, int h, uint8_t fill, uint8_t border);
 

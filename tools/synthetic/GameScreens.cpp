@@ -238,11 +238,11 @@ void AddGameScreens(GameData& data) {
     AddCredits(data);
 
     const std::vector<uint8_t> colours = PartColours(Colours());
-    // The panel: a board over the stage (top-left corner at (40, 8)) wide and tall enough, with
-    // a margin, for the texts the panels lay on it: the titles at the top (y 17 to 67), the
-    // instructions below (x 70 to 570, down to y 422) and the pictures between; it ends above the
-    // captions (from y 430). Its buttons are placed in the board's own coordinates, the pictures
-    // on the stage.
+    // The panel: a board over the stage (top-left corner at (40, 28), below the counter bar) wide
+    // and tall enough, with a margin, for the texts the panels lay on it: the titles' line at the
+    // top (from y 34), the instructions below (x 70 to 570, down to y 422) and the pictures
+    // between; it ends above the captions (from y 430). Its buttons are placed in the board's own
+    // coordinates, the pictures on the stage.
     using namespace buttons;
     data.parts.AddPart(Still(Board(), kBoard.x + kBoard.w / 2, kBoard.y + kBoard.h / 2, colours), 349);
     struct Button {
@@ -253,7 +253,7 @@ void AddGameScreens(GameData& data) {
     };
     // The menu: continue, leave the area, new car, quit; the questions: no, yes.
     // Their centres on the stage: the menu's two rows at y 305 and 375, the questions' no and
-    // yes side by side at y 340.
+    // yes side by side at y 340 (ScreenButtons.h).
     static const Button kButtons[] = {
         {3, kGreen, Symbol::Play, kMenuContinueInPanel}, {4, kOrange, Symbol::Door, kMenuLeaveInPanel},
         {5, kBlue, Symbol::Car, kMenuNewCarInPanel},       {6, kRed, Symbol::Cross, kMenuQuitInPanel},

@@ -287,7 +287,8 @@ void AddGarage(GameData& data) {
     for (const uint16_t engine : {44, 43, 59, 50, 37, 41})
         data.file.AddChunk(GameData::kSnippets, ToneOf(60.0 + engine, 1000),
                            {.entry = engine, .name = "Engine " + std::to_string(engine), .property = PropertyRecordBytes().SoundDefaults()});
-    const char16_t* names[] = {u"Circus town", u"Zoo", u"City"};
+    // Short enough that the left column's name lies wholly under a panel's board (from x 40).
+    const char16_t* names[] = {u"Circus", u"Zoo", u"City"};
     for (uint16_t world = 0; world < 3; ++world)
         AddGameText(data, uint16_t(kLabelTexts + world), names[world], "World name");
     struct Movie {

@@ -136,8 +136,11 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
         AddVoiceOnce(data, v.haltSound);
         AddVoiceOnce(data, v.engineSound);
     }
-    AddSharedPart(data, Plain(24, 24, kBody), ChunkEntryOf(town.counterIcon));
-    AddSharedPart(data, Plain(220, 140, kBadge), ChunkEntryOf(town.winPicture));
+    AddSharedPart(data, OnCounterRow(Plain(24, 24, kBody)), ChunkEntryOf(town.counterIcon));
+    // The count caught stands on the win card's dark band, above the yellow badge.
+    PartPlan winCard = Plain(220, kScoreCardHeight, kShade);
+    winCard.states[0].frames[0].picture = ScoreCard(Filled(220, 120, kBadge), kShade, kWhite);
+    AddSharedPart(data, winCard, ChunkEntryOf(town.winPicture));
     AddSharedPart(data, Plain(220, 140, kPanel), ChunkEntryOf(town.easierArt));
     AddVoiceOnce(data, town.winSound);
     // The music after the start panel; the certificates play the same tunes.
@@ -185,7 +188,7 @@ void AddRoundUps(GameData& data) {
     AddSharedPart(data, Plain(560, 420, kPanel), 349);
     AddSharedPart(data, Plain(120, 50, kBadge), 9);
     AddSharedPart(data, Plain(120, 50, kPanel), 1147);
-    AddSharedPart(data, Plain(24, 24, kBadge), 54);
+    AddSharedPart(data, OnCounterRow(Plain(24, 24, kBadge)), 54);
     for (uint16_t voice : {189, 570, 574, 45, 564, 58, 16, 108, 779, 65, 67, 129, 130}) AddVoiceOnce(data, MakeChunkId(7, voice));
     // What the vehicles throw (the city's particles, the circus drops) and the zoo's beams.
     for (uint16_t thrown : {675, 676, 128}) AddSharedPart(data, Plain(10, 10, kBadge, 3), thrown);

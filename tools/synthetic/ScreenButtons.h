@@ -35,15 +35,15 @@ inline constexpr StagePoint kTownCertificate{kTownCertificateFoot.x, kTownCertif
 /// The certificates: back to the garage, print.
 inline constexpr StagePoint kCertificateBack{470, 250}, kCertificatePrint{550, 250};
 
-/// The shared button panels (part 349): a 560 x 420 board whose hot spot puts its middle at
-/// kPanelMiddle, wide and tall enough for the texts the panels lay on it. Its buttons' hot spots
-/// are in the board's own coordinates: the menu's continue, leave the area, new car and quit; the
-/// questions' no and yes.
-inline constexpr StagePoint kPanelMiddle{320, 218};
-inline constexpr int kPanelWidth = 560, kPanelHeight = 420;
-inline constexpr StagePoint kMenuContinueInPanel{170, 297}, kMenuLeaveInPanel{390, 297};
-inline constexpr StagePoint kMenuNewCarInPanel{170, 367}, kMenuQuitInPanel{390, 367};
-inline constexpr StagePoint kQuestionNoInPanel{170, 332}, kQuestionYesInPanel{390, 332};
+/// The shared button panels (part 349): a 560 x 400 board whose hot spot puts its middle at
+/// kPanelMiddle, below the counter bar (y 0 to 28), wide and tall enough for the texts the panels
+/// lay on it. Its buttons' hot spots are in the board's own coordinates: the menu's continue,
+/// leave the area, new car and quit; the questions' no and yes.
+inline constexpr StagePoint kPanelMiddle{320, 228};
+inline constexpr int kPanelWidth = 560, kPanelHeight = 400;
+inline constexpr StagePoint kMenuContinueInPanel{170, 277}, kMenuLeaveInPanel{390, 277};
+inline constexpr StagePoint kMenuNewCarInPanel{170, 347}, kMenuQuitInPanel{390, 347};
+inline constexpr StagePoint kQuestionNoInPanel{170, 312}, kQuestionYesInPanel{390, 312};
 
 /// A point of the panel's own coordinates on the stage.
 constexpr StagePoint OnStage(StagePoint inPanel) {

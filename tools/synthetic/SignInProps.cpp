@@ -131,14 +131,16 @@ ObjectPlan NavigationButton(uint32_t objectId, uint32_t part, int16_t x, int16_t
 }
 
 /// The counter panel's bar: state 0 for mode 1, state 1 for mode 2, along the top of the stage
-/// behind the counters' icons (the bottom belongs to the buttons, the captions and the host).
+/// (y 0 to 28) behind the counters' icons and numbers on its middle row (the bottom belongs to
+/// the buttons, the captions and the host). It ends above the panels' board and their titles.
 PartPlan CounterBar() {
+    constexpr int kBarHeight = 2 * kCounterRowY;
     PartPlan part;
     part.palette = CounterColours();
     for (const uint8_t colour : {kNavy, kSky}) {
-        Picture bar(600, 40, colour);
-        for (int x = 0; x < 600; ++x) bar.at(x, 0) = bar.at(x, 39) = kWhite;
-        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = bar, .hotX = 320, .hotY = 22}}});
+        Picture bar(600, kBarHeight, colour);
+        for (int x = 0; x < 600; ++x) bar.at(x, 0) = bar.at(x, kBarHeight - 1) = kWhite;
+        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = bar, .hotX = 320, .hotY = kCounterRowY}}});
     }
     return part;
 }

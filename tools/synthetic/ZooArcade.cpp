@@ -103,11 +103,11 @@ void AddZooArcade(GameData& data) {
     for (int i = 0; i < 5; ++i) part(PartOf({{FramedBox(28, 24, kClothes[i], kDark)}}), kClothesArt[i]);
     // The panels' pictures: results, the start's vehicle pictures, the leave question's and
     // the items counter's icon.
-    part(PartOf({{FramedBox(200, 120, kLeafLight, kWhite)}}), 1132);
+    part(PartOf({{FramedBox(200, kScoreCardHeight, kLeafLight, kWhite)}}), 1132);
     part(PartOf({{FramedBox(160, 100, kBlue, kWhite)}}), 724);
     part(PartOf({{FramedBox(160, 100, kYellow, kWhite)}}), 725);
     part(PartOf({{FramedBox(200, 120, kTrunk, kWhite)}}), 1096);
-    part(PartOf({{FramedBox(30, 30, kRed, kWhite)}}), 897);
+    part(OnCounterRow(PartOf({{FramedBox(30, 30, kRed, kWhite)}})), 897);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
     ActivityPlan game = arcade_data::StripActivity(data, 423, 16, Jungle(), "Zoo arcade jungle", "Zoo arcade");

@@ -89,9 +89,8 @@ void AddArt(GameData& data) {
     AddSharedPart(data, PartOf(monkey), kMonkeyPart);
     AddSharedPart(data, PartOf({{GateHalf(false)}}), kFinishParts[0]);
     AddSharedPart(data, PartOf({{GateHalf(true)}}), kFinishParts[1]);
-    PartPlan scoreIcon = PartOf({{Shirt(kWater)}});
+    PartPlan scoreIcon = OnCounterRow(PartOf({{Shirt(kWater)}}));
     scoreIcon.states[0].frames[0].hotX = 20;
-    scoreIcon.states[0].frames[0].hotY = 20;
     AddSharedPart(data, scoreIcon, kScoreIcon);
     for (int v = 0; v < 2; ++v) {
         AddSharedPart(data, StatesOf(kVehicleStates, Van), kVehicleParts[v]);

@@ -116,7 +116,8 @@ void CRoundUpActivity::BuildWinPanel() {
         }
     }
     AddPanelPicture(p, town_.winPicture);
-    if (OTextDView* count = CreateTextDView(320, 150, 100, 150, this)) {
+    // Beside the panel, as its texts: on the activity the count would scroll with the town.
+    if (OTextDView* count = CreateTextDView(320, 150, 100, 150, PanelLayer(p))) {
         char number[8];
         std::snprintf(number, sizeof number, "%d", int(animalCount_ - animalsLeft_));
         count->SetPriority(32767);

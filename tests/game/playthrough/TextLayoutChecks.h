@@ -1,14 +1,18 @@
 #pragma once
-// What a screen's texts must keep to as they are drawn: each laid-out line inside its text's box,
-// each box inside the panel picture the text belongs to, no line cut by its box, and no drawn
-// line straddling the border of a picture it is not inside of nor lying over another text's line.
+// The texts shown on the main window now, laid out as they are drawn and judged by the rules of
+// TextLayoutRules.h.
 #include <string>
 #include <vector>
 
 namespace vqt::test {
 
 /// One line a fault, "<screen>: <view> "<text>": <fault>", for every shown text on the main
-/// window now.
-std::vector<std::string> TextLayoutFaults(const std::string& screen);
+/// window now; `overScenery` for a screen that draws scenery under its texts, `rolling` for texts
+/// that roll across the stage's edges.
+std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery, bool rolling);
+
+/// Whether the counter bar is shown whole on the stage (the texts over it are then judged
+/// against its edges).
+bool CounterBarOnStage();
 
 } // namespace vqt::test

@@ -43,9 +43,10 @@ enum class Look : uint8_t {
     kEnd,         ///< a game's end panel 3
     kDelete,      ///< the sign-in's delete question, panel 5
     kLeave,       ///< panel 6
+    kLeftEarly,   ///< a game's panel 6, as its menu's leave button opens it
     kPrint,       ///< the certificate's print panel 7
     kPadQuestion, ///< each of a town's four pads' question
-    kHelp,        ///< the I key's help over the town
+    kHelp,        ///< the I key's help over the town, shown for this look only
     kCreditsRoll, ///< the credits rolled through, fast
 };
 
@@ -55,6 +56,8 @@ struct LayoutCase {
     /// The vehicle driven there (-1: the record's own).
     int vehicle;
     std::vector<Look> looks;
+    /// Whether the screen draws scenery under its texts (a town or a game).
+    bool overScenery = true;
 };
 
 /// The credits roll until their last line has left; this long at most.
@@ -62,7 +65,9 @@ constexpr uint32_t kCreditsLimitMs = 12000;
 
 void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
 
-const std::vector<Look> kGameLooks = {Look::kAsStarted, Look::kMenu, Look::kLeave, Look::kEnd};
+// A game opens panel 6 only through its menu's leave button, which gives the panel the game's own
+// texts (a race's "you left the race early").
+const std::vector<Look> kGameLooks = {Look::kAsStarted, Look::kMenu, Look::kLeftEarly, Look::kEnd};
 const std::vector<Look> kTownLooks = {Look::kAsStarted, Look::kHelp, Look::kPadQuestion, Look::kMenu, Look::kQuit};
 
 const LayoutCase kScreens[] = {
@@ -81,14 +86,14 @@ const LayoutCase kScreens[] = {
     {"circus town", 8, 0, kTownLooks},
     {"zoo", 14, 2, kTownLooks},
     {"city", 17, 4, kTownLooks},
-    {"title", 3, -1, {Look::kAsStarted}},
-    {"sign-in", 4, -1, {Look::kAsStarted, Look::kDelete, Look::kQuit}},
-    {"garage", 5, -1, {Look::kAsStarted, Look::kQuit}},
-    {"ordinary screen", 60, -1, {Look::kAsStarted}},
-    {"circus certificate", 6, -1, {Look::kAsStarted, Look::kPrint}},
-    {"zoo certificate", 21, -1, {Look::kAsStarted, Look::kPrint}},
-    {"city certificate", 20, -1, {Look::kAsStarted, Look::kPrint}},
-    {"credits", 7, -1, {Look::kCreditsRoll}},
+    {"title", 3, -1, {Look::kAsStarted}, false},
+    {"sign-in", 4, -1, {Look::kAsStarted, Look::kDelete, Look::kQuit}, false},
+    {"garage", 5, -1, {Look::kAsStarted, Look::kQuit}, false},
+    {"ordinary screen", 60, -1, {Look::kAsStarted}, false},
+    {"circus certificate", 6, -1, {Look::kAsStarted, Look::kPrint}, false},
+    {"zoo certificate", 21, -1, {Look::kAsStarted, Look::kPrint}, false},
+    {"city certificate", 20, -1, {Look::kAsStarted, Look::kPrint}, false},
+    {"credits", 7, -1, {Look::kCreditsRoll}, false},
 };
 
 const char* LookName(Look look) {
@@ -99,6 +104,7 @@ const char* LookName(Look look) {
     case Look::kEnd: return "end panel";
     case Look::kDelete: return "delete question";
     case Look::kLeave: return "leave question";
+    case Look::kLeftEarly: return "left early";
     case Look::kPrint: return "print panel";
     case Look::kPadQuestion: return "pad question";
     case Look::kHelp: return "help";
@@ -110,7 +116,8 @@ const char* LookName(Look look) {
 /// The panel a look opens directly; -1 for a look that is not one panel.
 int16_t PanelOf(Look look) {
     switch (look) {
-    case Look::kMenu: return CTLVActivity::kPanelMenu;
+    case Look::kMenu:
+    case Look::kLeftEarly: return CTLVActivity::kPanelMenu;
     case Look::kQuit: return CTLVActivity::kPanelQuit;
     case Look::kEnd: return 3;
     case Look::kDelete: return CTLVActivity::kPanelDelete;
@@ -142,6 +149,9 @@ void RollCredits(Credits_Activity* credits) {
 
 class TextLayoutTest : public ShellScenarioTest, public testing::WithParamInterface<LayoutCase> {
 protected:
+    /// The I key, down and up: it shows the town's help, or hides it again.
+    void PressInfoKey() { Script("0 WM_KEYDOWN 73 0 0 0\n32 WM_KEYUP 73 0 0 0\n"); }
+
     void SetUp() override {
         ShellScenarioTest::SetUp();
         xGame_RegisterClasses();
@@ -191,7 +201,9 @@ TEST_P(TextLayoutTest, EveryShownTextKeepsToItsBoxItsPanelAndOffOtherViewsEdges)
             if (const int16_t panel = PanelOf(look); panel >= 0) screen->CreateButtonPanel(panel);
             if (look == Look::kPadQuestion)
                 if (TownWorld* town = CurrentTown()) AskAtPad(town, round);
-            if (look == Look::kHelp) Script("0 WM_KEYDOWN 73 0 0 0\n100 WM_KEYUP 73 0 0 0\n");
+            // The menu's leave button queues panel 6 with the game's own leave texts.
+            if (look == Look::kLeftEarly) screen->OnButton(CTLVActivity::kPanelMenu, 1);
+            if (look == Look::kHelp) PressInfoKey();
         }
         auto* credits = look == Look::kCreditsRoll ? dynamic_cast<Credits_Activity*>(screen) : nullptr;
         if (credits) RollCredits(credits);
@@ -200,11 +212,18 @@ TEST_P(TextLayoutTest, EveryShownTextKeepsToItsBoxItsPanelAndOffOtherViewsEdges)
             ++checks;
             const std::string name = std::string(c.name) + ", " + LookName(look) +
                                      (look == Look::kPadQuestion ? " " + std::to_string(round + 1) : "");
-            for (std::string& line : TextLayoutFaults(name))
+            // A town keeps its counters on the bar: a title must keep off the bar's edges.
+            if (look == Look::kAsStarted && std::ranges::count(c.looks, Look::kPadQuestion) && !CounterBarOnStage())
+                faults.push_back(name + ": the counter bar is not on the stage");
+            for (std::string& line : TextLayoutFaults(name, c.overScenery, credits != nullptr))
                 if (std::find(faults.begin(), faults.end(), line) == faults.end()) faults.push_back(std::move(line));
         }
         const bool done = credits ? credits->IsFinished() || credits->HasEnded() : now - lookFrom + kFrameMs >= kLookMs;
-        if (done) ++next, lookFrom = now + kFrameMs;
+        if (done) {
+            // The help goes again: a later look shows what it shows without it.
+            if (look == Look::kHelp) PressInfoKey();
+            ++next, lookFrom = now + kFrameMs;
+        }
     };
     const ScenarioRun run = RunScenario(s);
     EXPECT_EQ(run.exitCode, 0);

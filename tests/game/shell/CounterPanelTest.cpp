@@ -48,7 +48,7 @@ TEST_F(CounterPanelTest, TheGameObjectParksItAndAScreensStartPanelModeShowsIt) {
     EXPECT_EQ(panel->GetMode(), 2);
     EXPECT_EQ(panel->GetState(), 1);
     EXPECT_TRUE(panel->IsVisible());
-    EXPECT_EQ(panel->GetPosition(), CPointF(320, 22)) << "at its hot spot";
+    EXPECT_EQ(panel->GetPosition(), CPointF(320, 14)) << "at its hot spot";
     Show(kQuietScreen);
     EXPECT_FALSE(panel->IsVisible());
     EXPECT_EQ(panel->GetPosition(), CPointF(-500, -500));

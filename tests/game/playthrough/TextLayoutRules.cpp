@@ -1,0 +1,99 @@
+#include "tests/game/playthrough/TextLayoutRules.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vqt::test {
+namespace {
+
+bool Among(const std::vector<int>& indices, size_t index) {
+    return std::find(indices.begin(), indices.end(), int(index)) != indices.end();
+}
+
+class TextRules {
+public:
+    TextRules(const LaidStage& stage, std::vector<std::string>& faults) : stage_(stage), faults_(faults) {}
+
+    void Check(size_t t) {
+        const LaidText& text = stage_.texts[t];
+        // A text is judged by its ink (the pixels drawn), clipped as the drawing is to its box.
+        const CRect16* panel = text.panel >= 0 ? &stage_.pictures[size_t(text.panel)].rect : nullptr;
+        bool onPanel = false;
+        for (const CRect16& ink : text.ink)
+            if (panel && ink.Intersect(text.box).Intersect(stage_.bounds).Overlaps(*panel)) onPanel = true;
+        // A title may stand apart from its panel, over the scene; when it lies on the panel its
+        // box keeps within the panel's sides (above and below it only its lines count: a title's
+        // box is far taller than its line, and may reach off the stage).
+        if (onPanel) {
+            const int16_t left = std::max(text.box.left, stage_.bounds.left);
+            const int16_t right = std::min(text.box.right, stage_.bounds.right);
+            if (left < panel->left || right > panel->right)
+                Fault(text, "its box leaves the sides of its panel " + Picture(size_t(text.panel)));
+        }
+        for (size_t i = 0; i < text.ink.size(); ++i) {
+            const CRect16& ink = text.ink[i];
+            if (ink.IsEmpty()) continue;
+            const std::string line = "line " + std::to_string(i + 1) + " (" + BoxText(ink) + ")";
+            if (ink.left < text.box.left || ink.right > text.box.right) Fault(text, line + " runs out of its box");
+            if (ink.top < text.box.top || ink.bottom > text.box.bottom) Fault(text, line + " is cut by its box");
+            // The drawing is clipped to the box, and what is off the stage is not seen.
+            const CRect16 inBox = ink.Intersect(text.box);
+            const CRect16 drawn = inBox.Intersect(stage_.bounds);
+            if (!stage_.rolling && !stage_.bounds.Contains(inBox))
+                Fault(text, line + (drawn.IsEmpty() ? " lies off the stage" : " runs off the stage"));
+            if (drawn.IsEmpty()) continue;
+            const bool offPanel = onPanel && !panel->Contains(drawn);
+            if (offPanel) Fault(text, line + " runs out of its panel " + Picture(size_t(text.panel)));
+            // What is drawn of a text on its own opaque background reads against it, whatever lies
+            // under.
+            if (!text.opaque) CheckSurroundings(text, line, drawn, offPanel);
+            for (size_t o = t + 1; o < stage_.texts.size(); ++o) {
+                const LaidText& other = stage_.texts[o];
+                for (size_t j = 0; j < other.ink.size(); ++j)
+                    if (other.ink[j].Intersect(other.box).Intersect(stage_.bounds).Overlaps(drawn))
+                        Fault(text, line + " lies over line " + std::to_string(j + 1) + " of " + other.name);
+            }
+        }
+    }
+
+private:
+    /// The line keeps off the edges of the pictures drawn over the scene and, over scenery,
+    /// lies whole on one of them (a line already found across an edge is not told again).
+    void CheckSurroundings(const LaidText& text, const std::string& line, const CRect16& drawn, bool crosses) {
+        bool backed = false;
+        for (size_t p = 0; p < stage_.pictures.size(); ++p) {
+            const CRect16& picture = stage_.pictures[p].rect;
+            if (picture.Contains(drawn)) backed = true;
+            if (int(p) == text.panel || Among(text.own, p)) continue;
+            if (picture.Overlaps(drawn) && !picture.Contains(drawn)) {
+                Fault(text, line + " crosses the edge of " + Picture(p));
+                crosses = true;
+            }
+        }
+        if (stage_.overScenery && !backed && !crosses) Fault(text, line + " stands over scenery with no backing");
+    }
+
+    std::string Picture(size_t p) const { return stage_.pictures[p].name + " at " + BoxText(stage_.pictures[p].rect); }
+    void Fault(const LaidText& text, const std::string& what) { faults_.push_back(text.name + ": " + what); }
+
+    const LaidStage& stage_;
+    std::vector<std::string>& faults_;
+};
+
+} // namespace
+
+std::string BoxText(const CRect16& r) {
+    char text[64];
+    std::snprintf(text, sizeof text, "x %d-%d y %d-%d", r.left, r.right, r.top, r.bottom);
+    return text;
+}
+
+std::vector<std::string> LayoutFaults(const LaidStage& stage) {
+    std::vector<std::string> faults;
+    TextRules rules(stage, faults);
+    for (size_t t = 0; t < stage.texts.size(); ++t)
+        if (stage.texts[t].box.Overlaps(stage.bounds)) rules.Check(t);
+    return faults;
+}
+
+} // namespace vqt::test

@@ -1,0 +1,128 @@
+// The text layout rules over synthetic rectangles: for each rule a line inside, touching and one
+// pixel out.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/game/playthrough/TextLayoutRules.h"
+
+namespace vqt::test {
+namespace {
+
+constexpr CRect16 kStage(0, 0, 640, 480);
+/// The panel picture the text is attached to, and a picture beside it over the scene.
+constexpr CRect16 kPanel(40, 8, 600, 428);
+constexpr CRect16 kBar(20, 2, 620, 42);
+
+struct RuleCase {
+    const char* name;
+    CRect16 box;
+    std::vector<CRect16> ink;
+    /// The text view's own opaque background; attached to the panel picture (index 0).
+    bool opaque = false;
+    bool onPanel = true;
+    /// Pictures drawn over the scene besides the panel.
+    std::vector<CRect16> pictures = {};
+    bool overScenery = true;
+    /// The faults expected, in order (a piece of each).
+    std::vector<const char*> faults = {};
+};
+
+void PrintTo(const RuleCase& c, std::ostream* out) { *out << c.name; }
+
+const RuleCase kRules[] = {
+    // The line's ink in its box: sideways.
+    {"ink inside its box", {100, 100, 200, 130}, {{110, 105, 190, 125}}},
+    {"ink touching its box's sides", {100, 100, 200, 130}, {{100, 105, 200, 125}}},
+    {"ink 1 px right of its box", {100, 100, 200, 130}, {{110, 105, 201, 125}}, false, true, {}, true, {"runs out of its box"}},
+    {"ink 1 px left of its box", {100, 100, 200, 130}, {{99, 105, 190, 125}}, false, true, {}, true, {"runs out of its box"}},
+    // ...and up and down: a cell taller than the box is no cut while the ink keeps in.
+    {"ink touching its box's top and bottom", {100, 100, 200, 120}, {{110, 100, 190, 120}}},
+    {"ink 1 px below its box", {100, 100, 200, 120}, {{110, 105, 190, 121}}, false, true, {}, true, {"is cut by its box"}},
+    {"ink 1 px above its box", {100, 100, 200, 120}, {{110, 99, 190, 115}}, false, true, {}, true, {"is cut by its box"}},
+    {"a line of blanks has no ink", {100, 100, 200, 120}, {{110, 130, 110, 130}}},
+    // The box keeps within its panel's sides; above and below only the ink counts, and the
+    // part of the box off the stage is no fault.
+    {"a tall title box over the panel's top", {70, -33, 570, 117}, {{70, 34, 150, 49}}},
+    {"box touching the panel's sides", {40, 100, 600, 130}, {{50, 105, 150, 125}}},
+    {"box 1 px left of the panel", {39, 100, 600, 130}, {{50, 105, 150, 125}}, false, true, {}, true,
+     {"its box leaves the sides of its panel"}},
+    {"box off the stage on the right", {300, 100, 700, 130}, {{310, 105, 350, 125}}, false, true, {}, true,
+     {"its box leaves the sides of its panel"}},
+    {"ink 1 px over the panel's bottom", {100, 400, 200, 440}, {{110, 410, 190, 429}}, false, true, {}, true,
+     {"runs out of its panel"}},
+    {"ink touching the panel's top", {100, 0, 200, 40}, {{110, 8, 190, 20}}},
+    {"a title apart from its panel is not held to it", {100, 440, 200, 470}, {{110, 445, 190, 460}}, false, true,
+     {{90, 435, 210, 475}}},
+    // Another picture's edge.
+    {"ink inside another picture", {100, 100, 200, 130}, {{110, 105, 190, 125}}, false, true, {{100, 100, 200, 130}}},
+    {"ink touching another picture's edge from outside", {100, 100, 200, 130}, {{110, 105, 190, 125}}, false, true,
+     {{190, 100, 300, 130}}},
+    {"ink 1 px into another picture", {100, 100, 200, 130}, {{110, 105, 190, 125}}, false, true, {{189, 100, 300, 130}},
+     true, {"crosses the edge of Picture 1"}},
+    {"a counter's ink across the bar's bottom", {40, 30, 80, 50}, {{54, 35, 66, 45}}, false, false, {kBar}, true,
+     {"crosses the edge of Picture 1"}},
+    {"a counter's ink on the bar", {40, 8, 80, 28}, {{54, 10, 66, 26}}, false, false, {kBar}},
+    // Scenery: a line needs a picture under its whole ink, or its own opaque background.
+    {"a title over scenery", {100, 440, 200, 470}, {{110, 445, 190, 460}}, false, false, {}, true,
+     {"stands over scenery with no backing"}},
+    {"a title over scenery on its own background", {100, 440, 200, 470}, {{110, 445, 190, 460}}, true, false},
+    {"a text over a backdrop made for it", {100, 440, 200, 470}, {{110, 445, 190, 460}}, false, false, {}, false},
+    {"an opaque text's ink out of its box", {100, 440, 200, 470}, {{110, 445, 201, 460}}, true, false, {}, true,
+     {"runs out of its box"}},
+    // The stage: a line of a text whose box is on it is seen whole.
+    {"ink touching the stage's bottom", {100, 460, 200, 480}, {{110, 462, 190, 480}}, true, false},
+    {"ink 1 px off the stage's top", {100, -10, 200, 20}, {{110, -1, 190, 15}}, true, false, {}, true,
+     {"runs off the stage"}},
+    {"ink wholly off the stage", {100, -85, 200, 65}, {{110, -83, 190, -74}}, false, false, {}, true,
+     {"lies off the stage"}},
+    {"an opaque text across a picture's edge", {100, 100, 200, 130}, {{110, 105, 190, 125}}, true, true,
+     {{150, 0, 300, 300}}},
+    {"a text off the stage is not judged", {100, 500, 200, 530}, {{110, 505, 190, 525}}, false, false},
+};
+
+class TextLayoutRulesTest : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(TextLayoutRulesTest, ReportsTheFaultOfOneLine) {
+    const RuleCase& c = GetParam();
+    LaidStage stage;
+    stage.bounds = kStage;
+    stage.overScenery = c.overScenery;
+    stage.pictures.push_back({"Panel", kPanel});
+    for (const CRect16& picture : c.pictures) stage.pictures.push_back({"Picture " + std::to_string(stage.pictures.size()), picture});
+    stage.texts.push_back({"Text", c.box, c.ink, c.opaque, c.onPanel ? 0 : -1, {}});
+    const std::vector<std::string> faults = LayoutFaults(stage);
+    std::string report;
+    for (const std::string& fault : faults) report += fault + "\n";
+    ASSERT_EQ(faults.size(), c.faults.size()) << report;
+    for (size_t i = 0; i < faults.size(); ++i) {
+        EXPECT_NE(faults[i].find(c.faults[i]), std::string::npos) << report;
+        EXPECT_EQ(faults[i].rfind("Text: ", 0), 0u) << report;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, TextLayoutRulesTest, testing::ValuesIn(kRules),
+                         [](const testing::TestParamInfo<RuleCase>& info) {
+                             std::string name;
+                             for (const char* c = info.param.name; *c; ++c)
+                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                             return name;
+                         });
+
+TEST(TextLayoutRules, ALineOverAnotherTextsLineIsOneFaultNamingBoth) {
+    LaidStage stage;
+    stage.bounds = kStage;
+    stage.texts.push_back({"Upper", {10, 100, 630, 135}, {{200, 110, 400, 134}}, false, -1, {}});
+    stage.texts.push_back({"Lower", {10, 130, 630, 165}, {{220, 140, 380, 164}}, false, -1, {}});
+    EXPECT_TRUE(LayoutFaults(stage).empty()) << "cells overlap, ink does not";
+    stage.texts[1].ink[0].top = 133;
+    const std::vector<std::string> faults = LayoutFaults(stage);
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0], "Upper: line 1 (x 200-400 y 110-134) lies over line 1 of Lower");
+}
+
+} // namespace
+} // namespace vqt::test
