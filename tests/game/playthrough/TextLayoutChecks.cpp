@@ -91,14 +91,4 @@ std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overSc
     return faults;
 }
 
-bool CounterBarOnStage() {
-    OWindow* window = OVQEngine::Instance() ? OVQEngine::Instance()->GetMainWindow() : nullptr;
-    if (!window) return false;
-    const CRect16 stage(0, 0, window->GetStageWidth(), window->GetStageHeight());
-    for (int32_t i = 0; i < window->ChildCount(); ++i)
-        if (auto* bar = dynamic_cast<CCounterPanel*>(window->ChildAt(i)))
-            if (bar->IsShownThroughParents() && stage.Contains(bar->GetScreenRect())) return true;
-    return false;
-}
-
 } // namespace vqt::test

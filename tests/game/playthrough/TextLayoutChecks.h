@@ -11,8 +11,5 @@ namespace vqt::test {
 /// that roll across the stage's edges.
 std::vector<std::string> TextLayoutFaults(const std::string& screen, bool overScenery, bool rolling);
 
-/// Whether the counter bar is shown whole on the stage (the texts over it are then judged
-/// against its edges).
-bool CounterBarOnStage();
 
 } // namespace vqt::test

@@ -2,12 +2,27 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 namespace vqt::test {
 namespace {
 
 bool Among(const std::vector<int>& indices, size_t index) {
     return std::find(indices.begin(), indices.end(), int(index)) != indices.end();
+}
+
+/// How far a glyph's ink may overhang the box its advance keeps to.
+constexpr int16_t kOverhang = 1;
+
+/// The words a text's name quotes.
+std::string_view Words(const std::string& name) {
+    const size_t quote = name.find('"');
+    return quote == std::string::npos ? std::string_view() : std::string_view(name).substr(quote);
+}
+
+/// The same words drawn twice at one place (two views a screen gives one title) read as one line.
+bool SameLineTwice(const LaidText& a, size_t line, const LaidText& b, size_t otherLine) {
+    return Words(a.name) == Words(b.name) && a.ink[line] == b.ink[otherLine];
 }
 
 class TextRules {
@@ -34,7 +49,10 @@ public:
             const CRect16& ink = text.ink[i];
             if (ink.IsEmpty()) continue;
             const std::string line = "line " + std::to_string(i + 1) + " (" + BoxText(ink) + ")";
-            if (ink.left < text.box.left || ink.right > text.box.right) Fault(text, line + " runs out of its box");
+            // A glyph's ink may overhang its advance by a pixel, which the line breaker does not
+            // measure; the box clips that pixel, and no reader misses it.
+            if (ink.left < text.box.left - kOverhang || ink.right > text.box.right + kOverhang)
+                Fault(text, line + " runs out of its box");
             if (ink.top < text.box.top || ink.bottom > text.box.bottom) Fault(text, line + " is cut by its box");
             // The drawing is clipped to the box, and what is off the stage is not seen.
             const CRect16 inBox = ink.Intersect(text.box);
@@ -50,7 +68,8 @@ public:
             for (size_t o = t + 1; o < stage_.texts.size(); ++o) {
                 const LaidText& other = stage_.texts[o];
                 for (size_t j = 0; j < other.ink.size(); ++j)
-                    if (other.ink[j].Intersect(other.box).Intersect(stage_.bounds).Overlaps(drawn))
+                    if (other.ink[j].Intersect(other.box).Intersect(stage_.bounds).Overlaps(drawn) &&
+                        !SameLineTwice(text, i, other, j))
                         Fault(text, line + " lies over line " + std::to_string(j + 1) + " of " + other.name);
             }
         }

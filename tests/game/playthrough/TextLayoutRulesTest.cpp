@@ -37,8 +37,9 @@ const RuleCase kRules[] = {
     // The line's ink in its box: sideways.
     {"ink inside its box", {100, 100, 200, 130}, {{110, 105, 190, 125}}},
     {"ink touching its box's sides", {100, 100, 200, 130}, {{100, 105, 200, 125}}},
-    {"ink 1 px right of its box", {100, 100, 200, 130}, {{110, 105, 201, 125}}, false, true, {}, true, {"runs out of its box"}},
-    {"ink 1 px left of its box", {100, 100, 200, 130}, {{99, 105, 190, 125}}, false, true, {}, true, {"runs out of its box"}},
+    {"ink overhanging its box by a pixel", {100, 100, 200, 130}, {{99, 105, 201, 125}}},
+    {"ink 2 px right of its box", {100, 100, 200, 130}, {{110, 105, 202, 125}}, false, true, {}, true, {"runs out of its box"}},
+    {"ink 2 px left of its box", {100, 100, 200, 130}, {{98, 105, 190, 125}}, false, true, {}, true, {"runs out of its box"}},
     // ...and up and down: a cell taller than the box is no cut while the ink keeps in.
     {"ink touching its box's top and bottom", {100, 100, 200, 120}, {{110, 100, 190, 120}}},
     {"ink 1 px below its box", {100, 100, 200, 120}, {{110, 105, 190, 121}}, false, true, {}, true, {"is cut by its box"}},
@@ -71,7 +72,7 @@ const RuleCase kRules[] = {
      {"stands over scenery with no backing"}},
     {"a title over scenery on its own background", {100, 440, 200, 470}, {{110, 445, 190, 460}}, true, false},
     {"a text over a backdrop made for it", {100, 440, 200, 470}, {{110, 445, 190, 460}}, false, false, {}, false},
-    {"an opaque text's ink out of its box", {100, 440, 200, 470}, {{110, 445, 201, 460}}, true, false, {}, true,
+    {"an opaque text's ink out of its box", {100, 440, 200, 470}, {{110, 445, 202, 460}}, true, false, {}, true,
      {"runs out of its box"}},
     // The stage: a line of a text whose box is on it is seen whole.
     {"ink touching the stage's bottom", {100, 460, 200, 480}, {{110, 462, 190, 480}}, true, false},
@@ -122,6 +123,19 @@ TEST(TextLayoutRules, ALineOverAnotherTextsLineIsOneFaultNamingBoth) {
     const std::vector<std::string> faults = LayoutFaults(stage);
     ASSERT_EQ(faults.size(), 1u);
     EXPECT_EQ(faults[0], "Upper: line 1 (x 200-400 y 110-134) lies over line 1 of Lower");
+}
+
+TEST(TextLayoutRules, OneTitleDrawnTwiceInOnePlaceReadsAsOneLineButNotWhenItsTwinIsMovedOrOther) {
+    LaidStage stage;
+    stage.bounds = kStage;
+    stage.texts.push_back({"Title A \"Well done!\"", {70, -33, 570, 117}, {{70, 35, 147, 45}}, false, -1, {}});
+    stage.texts.push_back({"Title B \"Well done!\"", {70, 17, 570, 67}, {{70, 35, 147, 45}}, false, -1, {}});
+    EXPECT_TRUE(LayoutFaults(stage).empty());
+    stage.texts[1].ink[0].left = 72;
+    EXPECT_EQ(LayoutFaults(stage).size(), 1u) << "moved by two pixels, the two read as a smudge";
+    stage.texts[1].ink[0].left = 70;
+    stage.texts[1].name = "Title B \"Well\"";
+    EXPECT_EQ(LayoutFaults(stage).size(), 1u) << "other words in the same place";
 }
 
 } // namespace
