@@ -124,7 +124,7 @@ void AddCredits(GameData& data) {
                                                {.entry = 7, .name = "Credits", .property = FrameProperty(kFrameBmp)});
     activity.paletteId = data.file.AddChunk(GameData::kPalettes, PaletteData(colours), {.entry = 7, .name = "Credits"});
     activity.properties.Pair(50, 1, kWidth / 2, kHeight / 2);
-    activity.objects = {StyleView(1000, "Times New Roman", 24, Rgb(250, 200, 40)),
+    activity.objects = {StyleView(1000, "Times New Roman", 22, Rgb(250, 200, 40)),
                         StyleView(2, "Arial", 22, Rgb(140, 190, 240)), StyleView(3, "Arial", 18, Rgb(250, 250, 250)),
                         StyleView(4, "Courier New", 18, Rgb(200, 230, 200))};
     const int16_t kPlaces[6][2] = {{80, 100}, {560, 100}, {80, 240}, {560, 240}, {80, 380}, {560, 380}};
