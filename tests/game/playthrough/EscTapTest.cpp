@@ -13,6 +13,7 @@
 #include "tests/game/playthrough/GameScreenInput.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
+#include "tests/support/StartActivities.h"
 
 namespace vqt::test {
 namespace {
@@ -24,20 +25,11 @@ constexpr uint32_t kMenuLimitMs = 1000;
 /// The screen is left to settle this long before the tap.
 constexpr uint32_t kSettleMs = 500;
 
-struct TapCase {
-    const char* name;
-    uint16_t entry;
-};
-
-void PrintTo(const TapCase& c, std::ostream* out) { *out << c.name; }
-
 /// A town and a game of each family, over the three towns.
-constexpr TapCase kScreens[] = {
-    {"circus town", 8},  {"zoo", 14},        {"city", 17},         {"circus arcade", 15},
-    {"zoo puzzle", 10},  {"city race", 22},  {"zoo round-up", 23},
-};
+const StartActivity kTapped[] = {StartActivityOf(8),  StartActivityOf(14), StartActivityOf(17), StartActivityOf(15),
+                                 StartActivityOf(10), StartActivityOf(22), StartActivityOf(23)};
 
-class EscTapTest : public ShellScenarioTest, public testing::WithParamInterface<TapCase> {
+class EscTapTest : public ShellScenarioTest, public testing::WithParamInterface<StartActivity> {
 protected:
     void SetUp() override {
         ShellScenarioTest::SetUp();
@@ -46,7 +38,7 @@ protected:
 };
 
 TEST_P(EscTapTest, AnEscWhosePressAndReleaseComeTogetherOpensTheMenu) {
-    const TapCase& c = GetParam();
+    const StartActivity& c = GetParam();
     Ini("STARTACTIVITY=" + std::to_string(c.entry) + "\n");
     enum class Step { Showing, Settling, Tapped, Menu } step = Step::Showing;
     uint32_t now = 0, since = 0;
@@ -81,7 +73,7 @@ TEST_P(EscTapTest, AnEscWhosePressAndReleaseComeTogetherOpensTheMenu) {
     EXPECT_EQ(step, Step::Menu) << "0 the screen did not show, 1 it did not settle, 2 no menu after the tap";
 }
 
-INSTANTIATE_TEST_SUITE_P(TownsAndGames, EscTapTest, testing::ValuesIn(kScreens), CaseName<TapCase>);
+INSTANTIATE_TEST_SUITE_P(TownsAndGames, EscTapTest, testing::ValuesIn(kTapped), CaseName<StartActivity>);
 
 } // namespace
 } // namespace vqt::test

@@ -21,6 +21,7 @@
 #include "game/world/towns/TownWorld.h"
 #include "tests/game/playthrough/GameScreenInput.h"
 #include "tests/game/playthrough/TextLayoutChecks.h"
+#include "tests/support/StartActivities.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tools/builders/StoredRecord.h"
@@ -70,31 +71,26 @@ void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
 const std::vector<Look> kGameLooks = {Look::kAsStarted, Look::kMenu, Look::kLeftEarly, Look::kEnd};
 const std::vector<Look> kTownLooks = {Look::kAsStarted, Look::kHelp, Look::kPadQuestion, Look::kMenu, Look::kQuit};
 
-const LayoutCase kScreens[] = {
-    {"circus arcade", 15, 0, kGameLooks},
-    {"zoo arcade", 16, 2, kGameLooks},
-    {"city arcade", 19, 4, kGameLooks},
-    {"circus race", 11, 0, kGameLooks},
-    {"zoo race", 9, 2, kGameLooks},
-    {"city race", 22, 4, kGameLooks},
-    {"circus puzzle", 13, 0, kGameLooks},
-    {"zoo puzzle", 10, 2, kGameLooks},
-    {"city puzzle", 24, 4, kGameLooks},
-    {"circus round-up", 18, 0, kGameLooks},
-    {"zoo round-up", 23, 2, kGameLooks},
-    {"city round-up", 25, 4, kGameLooks},
-    {"circus town", 8, 0, kTownLooks},
-    {"zoo", 14, 2, kTownLooks},
-    {"city", 17, 4, kTownLooks},
-    {"title", 3, -1, {Look::kAsStarted}, false},
-    {"sign-in", 4, -1, {Look::kAsStarted, Look::kDelete, Look::kQuit}, false},
-    {"garage", 5, -1, {Look::kAsStarted, Look::kQuit}, false},
-    {"ordinary screen", 60, -1, {Look::kAsStarted}, false},
-    {"circus certificate", 6, -1, {Look::kAsStarted, Look::kPrint}, false},
-    {"zoo certificate", 21, -1, {Look::kAsStarted, Look::kPrint}, false},
-    {"city certificate", 20, -1, {Look::kAsStarted, Look::kPrint}, false},
-    {"credits", 7, -1, {Look::kCreditsRoll}, false},
-};
+/// Every town and game of the start table, driven with its town's first vehicle, then the
+/// shell's screens.
+std::vector<LayoutCase> Screens() {
+    std::vector<LayoutCase> screens;
+    for (const StartActivity& a : kStartActivities)
+        screens.push_back({a.name, a.entry, a.vehicle, a.kind == StartKind::Town ? kTownLooks : kGameLooks});
+    const LayoutCase shell[] = {
+        {"title", 3, -1, {Look::kAsStarted}, false},
+        {"sign-in", 4, -1, {Look::kAsStarted, Look::kDelete, Look::kQuit}, false},
+        {"garage", 5, -1, {Look::kAsStarted, Look::kQuit}, false},
+        {"ordinary screen", 60, -1, {Look::kAsStarted}, false},
+        {"circus certificate", 6, -1, {Look::kAsStarted, Look::kPrint}, false},
+        {"zoo certificate", 21, -1, {Look::kAsStarted, Look::kPrint}, false},
+        {"city certificate", 20, -1, {Look::kAsStarted, Look::kPrint}, false},
+        {"credits", 7, -1, {Look::kCreditsRoll}, false},
+    };
+    screens.insert(screens.end(), std::begin(shell), std::end(shell));
+    return screens;
+}
+const std::vector<LayoutCase> kScreens = Screens();
 
 const char* LookName(Look look) {
     switch (look) {
