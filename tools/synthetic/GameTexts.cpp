@@ -32,7 +32,7 @@ std::string Use(const WrittenText& text) {
 } // namespace
 
 uint32_t AddGameText(GameData& data, uint16_t entry, const std::vector<TextRecord>& records, const std::string& name,
-                     std::source_location where) {
+                     SourcePlace where) {
     WrittenText text{.chunk = vqt::test::TextRecords(records),
                      .shown = records.empty() ? std::u16string() : records.front().text,
                      .name = name,
@@ -49,6 +49,6 @@ uint32_t AddGameText(GameData& data, uint16_t entry, const std::vector<TextRecor
 }
 
 uint32_t AddGameText(GameData& data, uint16_t entry, std::u16string_view english, const std::string& name,
-                     std::source_location where) {
+                     SourcePlace where) {
     return AddGameText(data, entry, {TextRecord{.id = 10, .text = std::u16string(english)}}, name, where);
 }

@@ -4,7 +4,6 @@
 // under one id would leave one screen showing the other's words, so that stops the generator.
 #include <cstdint>
 #include <map>
-#include <source_location>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -13,6 +12,18 @@
 #include "tools/builders/ChunkFileBuilder.h"
 
 struct GameData;
+
+/// Where a call was written: SourcePlace's file and line, which clang's library here
+/// lacks; as a default argument it names the caller's place.
+struct SourcePlace {
+    const char* file = "";
+    uint32_t at = 0;
+    static constexpr SourcePlace current(const char* file = __builtin_FILE(), uint32_t at = __builtin_LINE()) {
+        return {file, at};
+    }
+    constexpr const char* file_name() const { return file; }
+    constexpr uint32_t line() const { return at; }
+};
 
 /// A text the generator has written, and where.
 struct WrittenText {
@@ -33,7 +44,7 @@ public:
 /// Adds text {17, 0, entry} of the records (one per language) and answers its chunk id. The
 /// same records again under the entry add nothing; different ones throw TextClash.
 uint32_t AddGameText(GameData& data, uint16_t entry, const std::vector<vqt::test::TextRecord>& records,
-                     const std::string& name, std::source_location where = std::source_location::current());
+                     const std::string& name, SourcePlace where = SourcePlace::current());
 /// The same for an English-only text.
 uint32_t AddGameText(GameData& data, uint16_t entry, std::u16string_view english, const std::string& name,
-                     std::source_location where = std::source_location::current());
+                     SourcePlace where = SourcePlace::current());

@@ -6,13 +6,13 @@
 // badge, the pointer, the tile highlight, the panel pictures and icons, the voices and the
 // panels' texts; the towns' characters, the circus smoke and the zoo's spot lights.
 #include <cmath>
-#include <source_location>
 #include <string>
 #include <vector>
 
 #include "game/minigames/puzzle/PuzzleTownValues.h"
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/GameTexts.h"
 
 using namespace vqt::test;
 
@@ -200,7 +200,7 @@ void AddVoiceOnce(GameData& data, uint16_t entry) {
 }
 
 void AddTextOnce(GameData& data, ChunkId id, const char16_t* text,
-                 std::source_location where = std::source_location::current()) {
+                 SourcePlace where = SourcePlace::current()) {
     AddGameText(data, ChunkEntryOf(id), text, "Puzzle text", where);
 }
 

@@ -6,7 +6,6 @@
 // acting and caught), what the vehicles throw and the zoo's beams, the panel pictures and
 // icons, the voices and the panels' texts.
 #include <cmath>
-#include <source_location>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/ImageWriters.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/GameTexts.h"
 
 using namespace vqt::test;
 
@@ -107,7 +107,7 @@ void AddVoiceOnce(GameData& data, ChunkId id) {
 }
 
 void AddTextOnce(GameData& data, ChunkId id, const char16_t* text,
-                 std::source_location where = std::source_location::current()) {
+                 SourcePlace where = SourcePlace::current()) {
     AddGameText(data, ChunkEntryOf(id), text, "Round-up text", where);
 }
 

@@ -5,13 +5,13 @@
 // {2, 0, 1080} and text {17, 0, 49}; the help lines' voices (tones of 0.25 s), the back-from-
 // the-garage music {7, 0, 561} (a tune), the name suggestions {17, 0, 318..325} and the
 // first-time movie {18, 0, 6} (a clip of 0.4 s).
-#include <source_location>
 #include <string>
 #include <vector>
 
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/builders/MovieClips.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/GameTexts.h"
 #include "tools/synthetic/ScreenButtons.h"
 
 using namespace vqt::test;
@@ -61,7 +61,7 @@ ObjectPlan Object(uint32_t classId, uint32_t objectId, uint32_t part, int16_t x,
 }
 
 uint32_t AddText(GameData& data, uint16_t entry, const char16_t* text,
-                 std::source_location where = std::source_location::current()) {
+                 SourcePlace where = SourcePlace::current()) {
     return AddGameText(data, entry, text, "Text " + std::to_string(entry), where);
 }
 

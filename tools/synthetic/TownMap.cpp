@@ -123,7 +123,7 @@ void AddTownTone(GameData& data, uint16_t entry, const std::string& name) {
     AddSharedTone(data, entry, 200.0 + entry % 600, name);
 }
 
-void AddTownText(GameData& data, uint16_t entry, const std::string& text, std::source_location where) {
+void AddTownText(GameData& data, uint16_t entry, const std::string& text, SourcePlace where) {
     std::u16string wide;
     for (const char c : text) {
         const auto byte = uint8_t(c);

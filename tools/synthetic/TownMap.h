@@ -6,12 +6,12 @@
 // turns the list into the town's activity.
 #include <array>
 #include <cstdint>
-#include <source_location>
 #include <string>
 #include <vector>
 
 #include "tools/builders/ActivityBuilder.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/GameTexts.h"
 
 namespace town {
 
@@ -94,7 +94,7 @@ void AddTownTone(GameData& data, uint16_t entry, const std::string& name);
 
 /// A text {17, 0, entry} from Windows-1252 bytes (AddGameText: the same text again adds nothing).
 void AddTownText(GameData& data, uint16_t entry, const std::string& text,
-                 std::source_location where = std::source_location::current());
+                 SourcePlace where = SourcePlace::current());
 
 /// A picture part {2, 0, entry} of one frame, unless a screen made before has it.
 void AddTownPicture(GameData& data, uint16_t entry, uint8_t colour);
