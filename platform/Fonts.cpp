@@ -122,14 +122,16 @@ std::vector<TextLineBox> Font::LayOut(std::string_view text, const TextRect& lay
     const FontMetrics& m = p.glyphs->Metrics();
     p.Place(text, layout, how, [&](std::u32string_view chars, int64_t x, int64_t top, int32_t width) {
         TextLineBox box{{Cut32(x), Cut32(top), Cut32(x + width), Cut32(top + m.height)}, {}};
-        box.ink = {box.cell.left, box.cell.top, box.cell.left, box.cell.top};
-        const auto cover = [&box](int64_t left, int64_t top, int64_t right, int64_t bottom) {
+        // No ink yet: an empty box at the cell's corner, as a line of blanks keeps.
+        int64_t inkLeft = box.cell.left, inkTop = box.cell.top, inkRight = inkLeft, inkBottom = inkTop;
+        bool inked = false;
+        const auto cover = [&](int64_t left, int64_t top, int64_t right, int64_t bottom) {
             if (right <= left || bottom <= top) return;
-            const bool first = box.ink.right <= box.ink.left;
-            box.ink = {Cut32(first ? left : std::min<int64_t>(box.ink.left, left)),
-                       Cut32(first ? top : std::min<int64_t>(box.ink.top, top)),
-                       Cut32(first ? right : std::max<int64_t>(box.ink.right, right)),
-                       Cut32(first ? bottom : std::max<int64_t>(box.ink.bottom, bottom))};
+            inkLeft = inked ? std::min(inkLeft, left) : left;
+            inkTop = inked ? std::min(inkTop, top) : top;
+            inkRight = inked ? std::max(inkRight, right) : right;
+            inkBottom = inked ? std::max(inkBottom, bottom) : bottom;
+            inked = true;
         };
         const int64_t baseline = top + m.ascent;
         for (char32_t c : chars) {
@@ -141,6 +143,7 @@ std::vector<TextLineBox> Font::LayOut(std::string_view text, const TextRect& lay
             const int64_t y = baseline + p.glyphs->UnderlineOffset();
             cover(box.cell.left, y, box.cell.right, y + p.glyphs->UnderlineThickness());
         }
+        box.ink = {Cut32(inkLeft), Cut32(inkTop), Cut32(inkRight), Cut32(inkBottom)};
         lines.push_back(box);
         return true;
     });
