@@ -240,6 +240,9 @@ protected:
     void DeletePanel(int16_t slot);
 
 private:
+    /// The menu opened over the start panel takes its place: the start panel hides, and the
+    /// game's music waits for the menu to close.
+    void GiveWayToMenu();
     /// The timed screen's follow-up, once its advance timer has run out.
     void Advance();
     /// Styles and fills a panel's text and attaches it to the panel.

@@ -159,7 +159,7 @@ void CTLVActivity::ClosePanelAfterSpeech(int16_t panel, uint8_t flush) {
 
 void CTLVActivity::CreateButtonPanel(int16_t panel) {
     if (panel < 0 || panel >= kPanelSlots) return;
-    if (panel == kPanelMenu && IsPanelShown(4)) HidePanel(4, 1);
+    if (panel == kPanelMenu && IsPanelShown(kPanelStart)) GiveWayToMenu();
     if (!panels_[panel]) BuildPanel(panel);
     if (ButtonPanel_Prop* p = panels_[panel]) {
         if (OMessageProcess* messages = GameMessages(); messages && !IsCaptionQueued(kTutorialStart, false))
@@ -171,6 +171,13 @@ void CTLVActivity::CreateButtonPanel(int16_t panel) {
     if (panel == kPanelQuit && !IsCaptionQueued(kTutorialStart, false)) SpeakCaption(kAskQuit);
     else if (panel == kPanelNewCar || panel == kPanelLeave) SpeakCaption(kAskLeave);
     else if (panel == kPanelDelete) SpeakCaption(kAskDelete);
+}
+
+void CTLVActivity::GiveWayToMenu() {
+    // Not through HidePanel: with no panel left for a moment the game would take up play (its
+    // engine, its music) under the menu. The game stays paused, and the menu's close starts it.
+    startPanelGone_ = 1;
+    panels_[kPanelStart]->Show(false, 1);
 }
 
 void CTLVActivity::BuildPanel(int16_t panel) {
@@ -277,9 +284,8 @@ void CTLVActivity::HidePanel(int16_t panel, uint8_t flush) {
         Resume();
         if (showSystemCursor_ == 0) xCursor_Show(false);
         // The panel's button closes it without its hook, and the menu opened over it hides it
-        // without either: the music starts here for both (under the menu its pause keeps the
-        // music silent). Leaving the game stops the music and asks for the next activity
-        // before the last panel closes.
+        // without either: the music starts here for both, for the menu once it closes. Leaving
+        // the game stops the music and asks for the next activity before the last panel closes.
         OActivityManager* manager = GetActivityManager();
         if (startPanelGone_ && !(manager && manager->IsSwitchPending())) {
             startPanelGone_ = 0;

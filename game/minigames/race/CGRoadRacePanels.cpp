@@ -102,13 +102,13 @@ void CGRoadRace::BuildIntroPanel() {
 }
 
 void CGRoadRace::CreateButtonPanel(int16_t panel) {
-    const bool ours = panel == kEndPanel || panel == kIntroPanel;
-    if (ours) {
-        StopPipe(kEnginePipe);
-        if (VFlat* vehicle = GetVehicle()) {
-            if (OActivityProp* light = vehicle->GetAttachedProp()) light->SetVisible(0, 1);
-        }
-        StopPipe(kSirenPipe);
+    // Every panel quiets the vehicle, the menu too: the engine and siren stay silent under it.
+    StopPipe(kEnginePipe);
+    if (VFlat* vehicle = GetVehicle()) {
+        if (OActivityProp* light = vehicle->GetAttachedProp()) light->SetVisible(0, 1);
+    }
+    StopPipe(kSirenPipe);
+    if (panel == kEndPanel || panel == kIntroPanel) {
         if (panel == kEndPanel && !GetPanel(kEndPanel)) BuildEndPanel();
         if (panel == kIntroPanel && !GetPanel(kIntroPanel)) BuildIntroPanel();
         if (xCursor_HiddenState() == -1) xCursor_Show(true);
