@@ -73,9 +73,8 @@ TEST_P(PadDrawOrderTest, TheVehicleIsDrawnOverTheGamesPadOnItAndAfterTheGameIsLe
     s.watch = [&](uint32_t tick) {
         if (tick == 1) SignIn(c.town.vehicle);
         OActivityManager* manager = GetActivityManager();
-        TownWorld* town = manager->IsSwitchPending() ? nullptr : CurrentTown();
+        const auto [town, vehicle] = TownOnStage();
         OActivityProp* pad = town ? town->GetWayPoint(c.pad) : nullptr;
-        VIsometric* vehicle = town ? dynamic_cast<VIsometric*>(town->GetVehicle()) : nullptr;
         switch (step) {
         case Step::Placing:
             if (!pad || !vehicle) break;
@@ -144,8 +143,7 @@ TEST_P(EveryPadDrawOrderTest, AVehicleStandingWithItsNoseOnAPadIsDrawnOverIt) {
     s.frames = 8000 / kFrameMs;
     s.watch = [&](uint32_t tick) {
         if (tick == 1) SignIn(at.vehicle);
-        TownWorld* town = GetActivityManager()->IsSwitchPending() ? nullptr : CurrentTown();
-        VIsometric* vehicle = town ? dynamic_cast<VIsometric*>(town->GetVehicle()) : nullptr;
+        const auto [town, vehicle] = TownOnStage();
         if (!vehicle || done) return;
         if (pads.empty()) pads = Pads(*town);
         if (placed) {

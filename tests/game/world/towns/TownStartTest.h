@@ -7,9 +7,12 @@
 #include <map>
 #include <string>
 
+#include "engine/core/ActivityManager.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/WorldClasses.h"
+#include "game/world/towns/TownWorld.h"
+#include "game/world/vehicles/VIsometric.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/Png.h"
 #include "tests/support/StartActivities.h"
@@ -45,6 +48,17 @@ protected:
         CTLVApp::Get()->SetSaveSlot(kSlot);
     }
 };
+
+/// The town on the stage once no switch is under way (null before), and its vehicle.
+struct ShownTown {
+    TownWorld* town = nullptr;
+    VIsometric* vehicle = nullptr;
+};
+inline ShownTown TownOnStage() {
+    OActivityManager* manager = GetActivityManager();
+    auto* town = manager && !manager->IsSwitchPending() ? dynamic_cast<TownWorld*>(manager->GetCurrentActivity()) : nullptr;
+    return {town, town ? dynamic_cast<VIsometric*>(town->GetVehicle()) : nullptr};
+}
 
 /// Whether the stage's pixel `at` shows the colour (red, green and blue packed low byte first).
 inline bool ShowsColour(const RgbImage& image, size_t at, uint32_t rgb) {

@@ -75,8 +75,7 @@ TEST_P(TownVehicleLookTest, TheTownDrawsThePickedVehicleInTheGaragesLook) {
     s.frames = 4000 / kFrameMs;
     s.watch = [&](uint32_t tick) {
         if (tick == 1) SignIn(c.value);
-        TownWorld* town = GetActivityManager()->IsSwitchPending() ? nullptr : CurrentTown();
-        auto* vehicle = town ? dynamic_cast<VIsometric*>(town->GetVehicle()) : nullptr;
+        const auto [town, vehicle] = TownOnStage();
         const CDrawFilter* blend = OWindow::Main()->GetDrawFilter();
         if (!vehicle || (blend && blend->IsBlending()) || ++townFrames < kSettleFrames) return;
         seen = LookAt(*town, *vehicle, c.value);
