@@ -22,6 +22,7 @@
 #include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
 #include "tools/synthetic/Garage.h"
+#include "tools/synthetic/GroundProps.h"
 #include "tools/synthetic/ScreenButtons.h"
 
 using namespace vqt::test;
@@ -206,9 +207,7 @@ void AddCircusTown(GameData& data) {
     for (const TreeAt& t : kTrees) town.objects.push_back(Solid(kSimple, 0, part({{Tree(t.size)}}), t.x, t.y, true));
     for (uint32_t n = 0; n < std::size(kPlaces); ++n) {
         const PlaceAt& p = kPlaces[n];
-        ObjectPlan place = Prop(kPlace, n, data.parts.AddPart(PadPart(int(n))).part, p.x, p.y);
-        place.properties.Pair(1060, 1, p.targetX, p.targetY);
-        town.objects.push_back(place);
+        town.objects.push_back(PlacePad(data, n, p.x, p.y, p.targetX, p.targetY));
     }
     town.objects.push_back(Prop(kWayPointFlag, 0, part({{Flag()}}), 3648, 700));
     const Bystanders people = AddBystanders(data);

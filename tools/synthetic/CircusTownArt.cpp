@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <numbers>
 
+#include "tools/synthetic/VehicleLooks.h"
+
 using namespace vqt::test;
 
 namespace circus {
@@ -16,7 +18,8 @@ enum : uint8_t {
     kGrassDark, kPetal, kKerb, kSand, kPaving, kWater, kRipple, kWindow, kDoor, kTentRed, kWhite, kLeaf,
     kLeafDark, kTrunk, kCone, kIron, kPadBase, // six pad colours follow
     kWall0 = kPadBase + 6, kRoof0 = kWall0 + 4, // four wall and four roof colours
-    kColourCount = kRoof0 + 4,
+    kBody0 = kRoof0 + 4,                       // the garage's six vehicle bodies
+    kColourCount = kBody0 + vehicle_look::kVehicles,
 };
 
 uint32_t Rgb(int r, int g, int b) { return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16; }
@@ -89,8 +92,9 @@ std::vector<uint32_t> Colours() {
         // walls, then roofs
         Rgb(230, 200, 160), Rgb(200, 220, 240), Rgb(240, 180, 170), Rgb(210, 210, 150),
         Rgb(170, 60, 50), Rgb(60, 70, 120), Rgb(120, 80, 50), Rgb(80, 110, 70)};
-    static_assert(std::size(named) == kColourCount - 1);
+    static_assert(std::size(named) == kBody0 - 1);
     for (size_t i = 0; i < std::size(named); ++i) c[i + 1] = named[i];
+    for (size_t i = 0; i < vehicle_look::kBodies.size(); ++i) c[kBody0 + i] = vehicle_look::kBodies[i];
     return c;
 }
 
@@ -383,12 +387,13 @@ Picture Bystander(int look, int facing, int pose, int step) {
     return p;
 }
 
-Picture CircusVehicle(int vehicle, int heading, int group) {
+Picture DrivenVehicle(int value, int heading, int group) {
     const int w = kVehicleWidth, h = kVehicleHeight, cx = w / 2, cy = h / 2;
     // The heading's direction on the ground (the screen's y counts double there).
     const double a = heading * 3.14159265358979 / 16.0;
     const double ux = std::sin(a), uy = std::cos(a);
-    const uint8_t body = vehicle == 0 ? kTentRed : kWater;
+    const uint8_t body = uint8_t(kBody0 + value);
+    const bool ladder = vehicle_look::CarriesLadder(value);
     Picture p(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -399,7 +404,9 @@ Picture CircusVehicle(int vehicle, int heading, int group) {
             if (along > 14) v = along > 26 ? kIron : kWindow; // the cab and its bumper
             else if (std::abs(across) > 12 && std::abs(std::abs(along) - 18) < 4) v = kIron; // wheels
             else if (group == 1 && std::abs(along) < 6) v = kCoin; // the lit roof bar
-            else if (std::abs(across) < 2) v = kWhite;
+            else if (ladder && std::abs(along) < 13 && (std::abs(std::abs(across) - 6) < 1.5 || // its rails
+                                                        (std::abs(across) < 6 && std::fmod(along + 13, 5) < 1.5)))
+                v = kWhite;
             p.at(x, y) = v;
         }
     return p;
@@ -414,7 +421,7 @@ Picture VehicleShadow(int halfWidth, int halfLength) {
     return p;
 }
 
-Picture SirenLight(int vehicle, int heading) {
+Picture SirenLight(int value, int heading) {
     Picture p(kVehicleWidth, kVehicleHeight);
     const double a = heading * 3.14159265358979 / 16.0;
     // On the roof, a little behind the cab.
@@ -422,7 +429,7 @@ Picture SirenLight(int vehicle, int heading) {
     const int cy = kVehicleHeight / 2 + int(std::lround(2 * std::cos(a))) - 4;
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x)
-            if (InEllipse(x, y, cx, cy, 5, 4)) p.at(x, y) = vehicle == 0 ? kLamp : kCoin;
+            if (InEllipse(x, y, cx, cy, 5, 4)) p.at(x, y) = vehicle_look::CarriesLadder(value) ? kCoin : kLamp;
     return p;
 }
 

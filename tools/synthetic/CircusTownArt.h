@@ -56,13 +56,14 @@ vqt::test::Picture Bystander(int look, int facing, int pose, int step);
 /// The size of a vehicle's pictures (its light's too).
 constexpr int kVehicleWidth = 72;
 constexpr int kVehicleHeight = 56;
-/// A circus vehicle (0 the fire engine, 1 the water car) seen at one of 32 headings (11.25
-/// degrees apart, 0 down the screen, counter-clockwise), group 1 with its roof lit.
-vqt::test::Picture CircusVehicle(int vehicle, int heading, int group);
+/// A town's vehicle, by its garage value, in the garage's body colour (an upgrade with its
+/// ladder on the roof) seen at one of 32 headings (11.25 degrees apart, 0 down the screen,
+/// counter-clockwise), group 1 with its roof lit.
+vqt::test::Picture DrivenVehicle(int value, int heading, int group);
 /// The dark patch under a vehicle, the size of its footprint seen from the side.
 vqt::test::Picture VehicleShadow(int halfWidth, int halfLength);
 /// The siren light on the roof of a vehicle at a heading, in a picture of the vehicle's size.
-vqt::test::Picture SirenLight(int vehicle, int heading);
+vqt::test::Picture SirenLight(int value, int heading);
 /// The ticket booth, and its base: the footprint the booth stands on, in a picture of the
 /// booth's size (the base line runs from the left edge at `leftY` below the centre down to the
 /// bottom at `splitX` from the centre and up to the right edge at `rightY`).

@@ -17,7 +17,7 @@ constexpr int kHeadings = 32;
 constexpr int kGroups = 2;
 
 struct CircusVehiclePlan {
-    int vehicle;
+    uint16_t value;
     uint16_t part;
     uint16_t light;
     int halfWidth;
@@ -28,12 +28,12 @@ constexpr CircusVehiclePlan kVehicles[] = {{0, 209, 776, 15, 30}, {1, 87, 545, 1
 /// One picture per heading and group, all drawn at the picture's centre; the light's frames
 /// hang from their bottom right corner, since it is placed at the vehicle's anchor point (the
 /// vehicle's position plus its hot spot).
-PartPlan HeadingPart(bool light, int vehicle) {
+PartPlan HeadingPart(bool light, uint16_t value) {
     PartPlan plan;
     plan.palette = PartColours();
     for (int g = 0; g < kGroups; ++g)
         for (int h = 0; h < kHeadings; ++h) {
-            const Picture picture = light ? SirenLight(vehicle, h) : CircusVehicle(vehicle, h, g);
+            const Picture picture = light ? SirenLight(value, h) : DrivenVehicle(value, h, g);
             const int16_t hotX = int16_t(light ? kVehicleWidth : kVehicleWidth / 2);
             const int16_t hotY = int16_t(light ? kVehicleHeight : kVehicleHeight / 2);
             plan.states.push_back(StatePlan{.frames = {FramePlan{.picture = picture, .hotX = hotX, .hotY = hotY}}});
@@ -49,24 +49,24 @@ T& Slot(T (&values)[N], int32_t number) {
 
 } // namespace
 
-void AddVehicleParts(GameData& data, int look, uint16_t part, uint16_t light, int halfWidth, int halfLength) {
+void AddVehicleParts(GameData& data, uint16_t value, uint16_t part, uint16_t light, int halfWidth, int halfLength) {
     PartPlan shadow = PartOf({{VehicleShadow(halfWidth, halfLength)}});
     Slot(shadow.words, vehicle_part::kFootprintHalfWidthWord) = uint16_t(halfWidth);
     Slot(shadow.words, vehicle_part::kFootprintHalfLengthWord) = uint16_t(halfLength);
     const uint16_t shadowEntry = ChunkEntryOf(data.parts.AddPart(shadow).part);
 
-    PartPlan body = HeadingPart(false, look);
+    PartPlan body = HeadingPart(false, value);
     // The shadow's entry is the part's first word, which every game object reads for it.
     body.words[0] = shadowEntry;
     // No companion: its entry is a single byte, and parts made here without an entry of their
     // own are numbered from 2000 on, so a byte could only name some other art by mistake.
     Slot(body.bytes, vehicle_part::kCompanionEntryByte) = 0;
     data.parts.AddPart(body, part);
-    data.parts.AddPart(HeadingPart(true, look), light);
+    data.parts.AddPart(HeadingPart(true, value), light);
 }
 
 void AddCircusVehicles(GameData& data) {
-    for (const CircusVehiclePlan& v : kVehicles) AddVehicleParts(data, v.vehicle, v.part, v.light, v.halfWidth, v.halfLength);
+    for (const CircusVehiclePlan& v : kVehicles) AddVehicleParts(data, v.value, v.part, v.light, v.halfWidth, v.halfLength);
 }
 
 ObjectPlan TicketBoothProp(GameData& data) {

@@ -39,7 +39,7 @@ constexpr int16_t kMissionBlocks[] = {404, 1300, 2196};
 void AddCityChunks(GameData& data) {
     using namespace towns::city;
     for (const TownVehicle& v : kVehicles) {
-        AddVehicleParts(data, v.value == 4 ? 0 : 1, ChunkEntryOf(v.part), ChunkEntryOf(v.light), 15, 30);
+        AddVehicleParts(data, v.value, ChunkEntryOf(v.part), ChunkEntryOf(v.light), 15, 30);
         AddTownTone(data, ChunkEntryOf(v.haltSound), "City halt " + std::to_string(v.value));
         AddTownTone(data, ChunkEntryOf(v.engineLoop), "City engine " + std::to_string(v.value));
     }

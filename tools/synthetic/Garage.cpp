@@ -18,6 +18,7 @@
 #include "tools/builders/MovieClips.h"
 #include "tools/synthetic/GameData.h"
 #include "tools/synthetic/ScreenButtons.h"
+#include "tools/synthetic/VehicleLooks.h"
 
 using namespace vqt::test;
 
@@ -36,10 +37,7 @@ std::vector<uint32_t> Colours() {
                               rgb(240, 130, 20),  rgb(250, 230, 90), rgb(200, 60, 150), rgb(60, 190, 190),
                               rgb(30, 30, 30)};
     for (size_t i = 0; i < std::size(named); ++i) c[i + 1] = named[i];
-    // The six vehicles' bodies.
-    const uint32_t bodies[] = {rgb(220, 40, 40), rgb(60, 110, 230), rgb(30, 40, 110),
-                               rgb(90, 140, 50), rgb(230, 200, 30), rgb(150, 80, 40)};
-    for (size_t i = 0; i < std::size(bodies); ++i) c[kFirstBody + i] = bodies[i];
+    for (size_t i = 0; i < vehicle_look::kBodies.size(); ++i) c[kFirstBody + i] = vehicle_look::kBodies[i];
     return c;
 }
 
@@ -88,7 +86,7 @@ PartPlan VehicleButton(int value) {
         for (int y = 0; y < 80; ++y)
             for (int x = 0; x < 130; ++x)
                 if (x < thickness || y < thickness || x >= 130 - thickness || y >= 80 - thickness) p.at(x, y) = frame;
-        DrawCar(p, 20, 20, uint8_t(kFirstBody + value), value % 2 == 1);
+        DrawCar(p, 20, 20, uint8_t(kFirstBody + value), vehicle_look::CarriesLadder(value));
         states.push_back(StatePlan{.frames = {Centred(p)}});
     }
     return Part(states);
@@ -99,7 +97,7 @@ PartPlan DriveOut(int value) {
     StatePlan state;
     for (int f = 0; f < 6; ++f) {
         Picture p(250, 44);
-        DrawCar(p, f * 24 + 20, 2, uint8_t(kFirstBody + value), value % 2 == 1);
+        DrawCar(p, f * 24 + 20, 2, uint8_t(kFirstBody + value), vehicle_look::CarriesLadder(value));
         state.frames.push_back(Centred(p));
     }
     return Part({state});

@@ -5,6 +5,7 @@
 #include "tools/builders/MovieClips.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/Garage.h"
+#include "tools/synthetic/GroundProps.h"
 
 using namespace vqt::test;
 
@@ -104,9 +105,7 @@ void AddTownMap(GameData& data, const TownMap& map) {
         town.objects.push_back(Solid(kBlocker, 0, PartOfPictures(data, {{circus::House(h.width, h.storeys, h.style)}}), h.x, h.y));
     for (uint32_t n = 0; n < map.places.size(); ++n) {
         const Place& p = map.places[n];
-        ObjectPlan place = Prop(kPlace, n, data.parts.AddPart(circus::PadPart(int(n))).part, p.x, p.y);
-        place.properties.Pair(kPlace, 1, p.targetX, p.targetY);
-        town.objects.push_back(place);
+        town.objects.push_back(PlacePad(data, n, p.x, p.y, p.targetX, p.targetY));
     }
     for (const Placed& p : map.props) {
         const bool solid = p.classId == kDestructible || p.classId == kSimple;

@@ -65,7 +65,7 @@ PartPlan BeamPart() {
 void AddZooChunks(GameData& data) {
     using namespace towns::zoo;
     for (const TownVehicle& v : kVehicles) {
-        AddVehicleParts(data, v.value == 2 ? 0 : 1, ChunkEntryOf(v.part), ChunkEntryOf(v.light), 15, 30);
+        AddVehicleParts(data, v.value, ChunkEntryOf(v.part), ChunkEntryOf(v.light), 15, 30);
         AddTownTone(data, ChunkEntryOf(v.haltSound), "Zoo halt " + std::to_string(v.value));
         AddTownTone(data, ChunkEntryOf(v.engineLoop), "Zoo engine " + std::to_string(v.value));
     }

@@ -20,8 +20,10 @@
 #include "game/world/WorldClasses.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownScenario.h"
+#include "tests/game/world/towns/TownStartTest.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusTownArt.h"
+#include "tools/synthetic/VehicleLooks.h"
 
 namespace vqt::test {
 namespace {
@@ -49,8 +51,8 @@ std::vector<Picture> OtherTownPictures() {
                                      Crate(0),   House(220, 4, 1), House(180, 2, 3), BigTop(), DogHouse(),  Tree(96),
                                      Duck(0),    Cone(false),    Manhole(),      Awning(),   Flag(),      TicketBooth()};
     for (int look = 0; look < 2; ++look) pictures.push_back(Bystander(look, 0, 1, 0));
-    for (int vehicle = 0; vehicle < 2; ++vehicle)
-        for (int heading = 0; heading < 32; heading += 4) pictures.push_back(CircusVehicle(vehicle, heading, 1));
+    for (int vehicle = 0; vehicle < vehicle_look::kVehicles; ++vehicle)
+        for (int heading = 0; heading < 32; heading += 4) pictures.push_back(DrivenVehicle(vehicle, heading, 1));
     return pictures;
 }
 
@@ -84,12 +86,6 @@ TEST(WayPointPadLookTest, EachPadIsALargeFilledShapeInAColourOfItsOwnThatFlashes
             EXPECT_GE(differ * 10, filled) << "pads " << m << " and " << n << " share their shape";
         }
     }
-}
-
-/// Whether two colours are the same as the stage's 16-bit display shows them.
-bool Near(const RgbImage& image, size_t at, uint32_t rgb) {
-    const int r = int(rgb & 0xFF), g = int(rgb >> 8 & 0xFF), b = int(rgb >> 16 & 0xFF);
-    return std::abs(image.rgb[at * 3] - r) <= 8 && std::abs(image.rgb[at * 3 + 1] - g) <= 8 && std::abs(image.rgb[at * 3 + 2] - b) <= 8;
 }
 
 class WayPointPadsScenarioTest : public ShellScenarioTest {
@@ -174,7 +170,7 @@ TEST_F(WayPointPadsScenarioTest, TheGuideArrowAndThePadsLookLeadTheDriverOntoThe
             uint32_t inside = 0, outside = 0;
             for (int y = 0; y < 480; ++y)
                 for (int x = 0; x < 640; ++x) {
-                    if (!Near(stage, size_t(y) * 640 + size_t(x), fill)) continue;
+                    if (!ShowsColour(stage, size_t(y) * 640 + size_t(x), fill)) continue;
                     const bool on = x >= left && x < left + pad->GetWidth() && y >= top && y < top + pad->GetHeight();
                     ++(on ? inside : outside);
                 }
