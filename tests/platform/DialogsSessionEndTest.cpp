@@ -182,6 +182,43 @@ TEST_F(Sdl2DialogsSessionEndTest, TheProgramsEventsDuringABoxReachItAfterwardsAn
     EXPECT_FALSE(plat::dialogs().SessionEnding());
 }
 
+TEST_F(Sdl2DialogsSessionEndTest, AKeyAndAButtonHeldWhenABoxOpensAreLetGoForTheProgramAfterIt) {
+    SDL_Event ctrl{};
+    ctrl.type = SDL_KEYDOWN;
+    ctrl.key.windowID = sdlId;
+    ctrl.key.keysym.sym = SDLK_LCTRL;
+    ctrl.key.keysym.scancode = SDL_SCANCODE_LCTRL;
+    SDL_PushEvent(&ctrl);
+    SDL_Event button{};
+    button.type = SDL_MOUSEBUTTONDOWN;
+    button.button.windowID = sdlId;
+    button.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&button);
+    ASSERT_TRUE(Has(Pump(), WM_LBUTTONDOWN, window)) << "Ctrl and the button are held when the box opens";
+    // Ctrl is let go on the box, the button on the game window; then Escape answers the box.
+    ctrl.type = SDL_KEYUP;
+    ctrl.key.windowID = sdlId + 1;
+    SDL_PushEvent(&ctrl);
+    button.type = SDL_MOUSEBUTTONUP;
+    SDL_PushEvent(&button);
+    SDL_Event escape{};
+    escape.type = SDL_KEYDOWN;
+    escape.key.windowID = sdlId + 1;
+    escape.key.keysym.sym = SDLK_ESCAPE;
+    SDL_PushEvent(&escape);
+    EXPECT_EQ(plat::dialogs().MessageBox("Enough memory?", "Memory", mb::OkCancel), mb::IdCancel);
+    const std::vector<WinMsg> after = Pump();
+    EXPECT_TRUE(Has(after, WM_KEYUP, window)) << "Ctrl let go on the box reaches the game window";
+    EXPECT_TRUE(Has(after, WM_LBUTTONUP, window)) << "the button let go under the box reaches it";
+    ctrl.type = SDL_KEYDOWN;
+    ctrl.key.windowID = sdlId;
+    SDL_PushEvent(&ctrl);
+    const std::vector<WinMsg> again = Pump();
+    ASSERT_TRUE(Has(again, WM_KEYDOWN, window));
+    constexpr intptr_t kWasDown = intptr_t(1) << 30;
+    EXPECT_EQ(again.front().lParam & kWasDown, 0) << "the next press is a fresh one, not a held key's repeat";
+}
+
 TEST_F(Sdl2DialogsSessionEndTest, AnEndingTheProgramRefusedLetsTheNextBoxesAnswer) {
     // This window's procedure refuses to close.
     plat::messages().SetWindowProc(window, [](WindowId w, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
