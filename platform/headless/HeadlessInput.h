@@ -9,8 +9,9 @@
 namespace plat {
 
 /// Keyboard and pointer state set by tests (and by the scripted message queue as it hands out
-/// key and mouse messages, or as the clock reaches its key messages' times). Every window's client area starts at the screen origin unless set.
-/// Cursors are recorded: the images made, the cursor set and the calls of ShowCursor.
+/// key and mouse messages, or as the clock reaches its key messages' times). Every window's
+/// client area starts at the screen origin unless set. Cursors are recorded: the images made,
+/// the cursor set and the calls of ShowCursor.
 class HeadlessInput final : public Input {
 public:
     static constexpr CursorId kArrow = 1;

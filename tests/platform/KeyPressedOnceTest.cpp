@@ -1,6 +1,7 @@
 // A key-down message taken from the queue counts as a press to every poll of its key in the frame
 // it was taken in, even when the key was let go before those polls; the next frame, or taking
-// its key-up, ends it.
+// its key-up, ends it. The headless keyboard itself moves a key as its message is handed out,
+// or, when a test asks for it, as the clock reaches the message's time.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -85,17 +86,19 @@ struct KeyboardCase {
     const char* script;
     /// Messages taken after the clock has moved 10 ms.
     int taken;
+    /// Whether the key itself reads down then (the frame's press aside).
     bool down;
 };
 
+constexpr const char* kPress = "5 WM_KEYDOWN 27 0 0 0\n";
 constexpr const char* kTap = "5 WM_KEYDOWN 27 0 0 0\n5 WM_KEYUP 27 0 0 0\n";
 
 constexpr KeyboardCase kKeyboardCases[] = {
-    {"at their time: a key-down that is due holds the key before it is taken", true, "5 WM_KEYDOWN 27 0 0 0\n", 0, true},
+    {"at their time: a key-down that is due holds the key before it is taken", true, kPress, 0, true},
     {"at their time: a key-down not due yet leaves the key up", true, "15 WM_KEYDOWN 27 0 0 0\n", 0, false},
     {"at their time: a tap is over before its key-down is taken", true, kTap, 0, false},
     {"at their time: taking a tap's key-down leaves the key up", true, kTap, 1, false},
-    {"handed out: a key-down that is due leaves the key up until it is taken", false, "5 WM_KEYDOWN 27 0 0 0\n", 0, false},
+    {"handed out: a key-down that is due leaves the key up until it is taken", false, kPress, 0, false},
     {"handed out: taking a tap's key-down holds the key until its key-up is taken", false, kTap, 1, true},
     {"handed out: taking a tap's key-up lets the key go", false, kTap, 2, false},
 };
