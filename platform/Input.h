@@ -25,14 +25,16 @@ struct CursorImage {
 class Input {
 public:
     virtual ~Input() = default;
-    /// Bit 15 (the sign) is set while the key is down (GetAsyncKeyState), and once after its
-    /// key-down message was taken, even when the key was let go before: a press and release
-    /// that come together (an on-screen keyboard, a remote desktop) are not lost to the polls.
-    /// That press lasts until the key is asked about or its key-up message is taken.
+    /// Bit 15 (the sign) is set while the key is down (GetAsyncKeyState), and through the rest of
+    /// the frame in which its key-down message was taken, even when the key was let go before: a
+    /// press and release that come together (an on-screen keyboard, a remote desktop) are seen by
+    /// every poll of that key in that frame, however many parts of the program poll it.
     int16_t AsyncKeyState(int32_t virtualKey);
     /// The message queue took `msg` off for the program: a key-down (WM_KEYDOWN, WM_SYSKEYDOWN)
-    /// presses its key for the next AsyncKeyState of that key, a key-up ends that press.
+    /// presses its key for the polls of this frame, a key-up ends that press.
     void NoteTaken(const WinMsg& msg);
+    /// The program's loop begins a frame: the presses taken in the frame before are over.
+    void StartFrame() { pressedThisFrame_.reset(); }
     /// The pointer position in screen coordinates (GetCursorPos).
     virtual WinPoint CursorPos() = 0;
     /// A screen point in the client coordinates of a window (ScreenToClient).
@@ -56,8 +58,8 @@ protected:
     virtual bool IsKeyDown(int32_t virtualKey) = 0;
 
 private:
-    /// Keys whose key-down message was taken since they were last asked about.
-    std::bitset<256> pressedSinceAsked_;
+    /// Keys whose key-down message was taken in this frame, and no key-up after it.
+    std::bitset<256> pressedThisFrame_;
 };
 
 } // namespace plat

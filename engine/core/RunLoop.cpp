@@ -33,6 +33,14 @@ xEvent MakeEvent(uint32_t category, uint32_t type) {
 
 bool IsKeyDownNow(int32_t virtualKey) { return plat::input().AsyncKeyState(virtualKey) < 0; }
 
+/// The one event or window message of a frame. The keys pressed in the frame before are over
+/// first: a press latched with its key-down reads as down to every poll of its key until the
+/// next frame takes its own event or message.
+void TakeFrameInput() {
+    plat::input().StartFrame();
+    if (DispatchAppEvent(nullptr, 1) == 0) PumpMessage();
+}
+
 bool IsWindowsKey(uintptr_t key) { return key == uintptr_t(plat::VK_LWIN) || key == uintptr_t(plat::VK_RWIN); }
 
 } // namespace
@@ -117,7 +125,7 @@ void FrameTick(int32_t force) {
             s.frameTimer.Restart();
         }
         ++s.frameCounter;
-        if (DispatchAppEvent(nullptr, 1) == 0) PumpMessage();
+        TakeFrameInput();
         if (!s.quit && mainWindow) {
             CActivityHooks* hooks = xPlatform_GetActivityHooks();
             if (hooks && hooks->IsSwitchPending() && mainWindow->IsEnabled()) hooks->StepSwitch();
@@ -130,7 +138,7 @@ void FrameTick(int32_t force) {
 
 void PumpEventsOnce() {
     if (xProfiles_Values().systemIdle) SleepMs(1);
-    if (CFrameState::Get().engineExists && DispatchAppEvent(nullptr, 1) == 0) PumpMessage();
+    if (CFrameState::Get().engineExists) TakeFrameInput();
     CountDeferredFlush();
 }
 

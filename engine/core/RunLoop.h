@@ -84,7 +84,8 @@ CMainWindowLink& xPlatform_Link();
 /// Runs frame ticks until a quit is requested; in full screen it first minimises and
 /// suspends the application when the display became unavailable.
 void VQXRun();
-/// One frame: sleeps, frame counting, one queued event or one window message, one step of a
+/// One frame: sleeps, frame counting, one queued event or one window message (the key presses
+/// taken in the frame before over first: plat::Input::StartFrame), one step of a
 /// pending activity switch, the OnIdle walk, and every 32 frames the deferred deletions.
 /// Returns at once when a tick runs already, unless forced.
 void FrameTick(int32_t force);

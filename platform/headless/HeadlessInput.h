@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <deque>
 #include <map>
 #include <set>
 
@@ -8,8 +9,9 @@
 namespace plat {
 
 /// Keyboard and pointer state set by tests (and by the scripted message queue as it hands out
-/// key and mouse messages). Every window's client area starts at the screen origin unless set.
-/// Cursors are recorded: the images made, the cursor set and the calls of ShowCursor.
+/// key and mouse messages, or as the clock reaches its key messages' times). Every window's
+/// client area starts at the screen origin unless set. Cursors are recorded: the images made,
+/// the cursor set and the calls of ShowCursor.
 class HeadlessInput final : public Input {
 public:
     static constexpr CursorId kArrow = 1;
@@ -22,7 +24,11 @@ public:
     CursorId ArrowCursor() override { return kArrow; }
     CursorId SetCursor(CursorId cursor) override;
 
+    /// The key goes down or up now (after the moves of MoveKeyAt whose time has come).
     void SetKeyDown(int32_t virtualKey, bool down);
+    /// The key goes down or up when the clock reaches `time`, after the moves given before for
+    /// the same or an earlier time.
+    void MoveKeyAt(uint32_t time, int32_t virtualKey, bool down);
     void SetCursorPos(WinPoint screen) { cursor_ = screen; }
     void SetClientOrigin(WindowId window, WinPoint origin) { origins_[window] = origin; }
     int32_t CursorCount() const { return cursorCount_; }
@@ -37,9 +43,19 @@ public:
     size_t LiveCursors() const { return cursors_.size(); }
 
 protected:
-    bool IsKeyDown(int32_t virtualKey) override { return down_.count(virtualKey) != 0; }
+    bool IsKeyDown(int32_t virtualKey) override;
 
 private:
+    struct KeyMove {
+        uint32_t time;
+        int32_t key;
+        bool down;
+    };
+    /// The moves whose time has come are made.
+    void MoveDueKeys();
+    void Move(int32_t virtualKey, bool down);
+
+    std::deque<KeyMove> moves_;
     std::set<int32_t> down_;
     WinPoint cursor_;
     std::map<WindowId, WinPoint> origins_;

@@ -66,8 +66,8 @@ bool ScriptedMessages::Peek(WinMsg& out, bool remove) {
     consumed_.push_back(out);
     if (auto* keys = dynamic_cast<HeadlessInput*>(&input())) {
         if (IsMouseMessage(out.msg)) keys->SetCursorPos(out.pt);
-        else if (IsKeyDown(out.msg)) keys->SetKeyDown(int32_t(out.wParam), true);
-        else if (IsKeyUp(out.msg)) keys->SetKeyDown(int32_t(out.wParam), false);
+        else if (!keysAtTheirTime_ && (IsKeyDown(out.msg) || IsKeyUp(out.msg)))
+            keys->SetKeyDown(int32_t(out.wParam), IsKeyDown(out.msg));
     }
     input().NoteTaken(out);
     return true;
@@ -88,6 +88,9 @@ intptr_t ScriptedMessages::Dispatch(const WinMsg& msg) {
 }
 
 void ScriptedMessages::Push(const WinMsg& msg) {
+    auto* keys = dynamic_cast<HeadlessInput*>(&input());
+    if (keysAtTheirTime_ && keys && (IsKeyDown(msg.msg) || IsKeyUp(msg.msg)))
+        keys->MoveKeyAt(msg.time, int32_t(msg.wParam), IsKeyDown(msg.msg));
     auto it = queue_.end();
     while (it != queue_.begin() && int32_t(std::prev(it)->time - msg.time) > 0) --it;
     queue_.insert(it, msg);

@@ -10,8 +10,9 @@ namespace plat {
 
 /// A message queue fed by tests: messages wait until the clock reaches their time, are handed
 /// out oldest first and recorded as consumed. Handing out a mouse message moves the headless
-/// pointer to its point; a key message presses or releases its key. The clock and the pointer
-/// are the current services' (plat::clock(), plat::input()).
+/// pointer to its point; a key message presses or releases its key, unless keys move at their
+/// messages' times (SetKeysMoveAtTheirTime). The clock and the pointer are the current
+/// services' (plat::clock(), plat::input()).
 ///
 /// Scripts hold one message a line, "time msg wParam lParam x y": the time in milliseconds
 /// after the script is loaded, the message as a number (decimal or 0x hex) or a name such as
@@ -28,6 +29,10 @@ public:
 
     /// Queues a message at its own time, after every message of the same or an earlier time.
     void Push(const WinMsg& msg);
+    /// With `atTheirTime`, the key messages queued from now on move their keys when the clock
+    /// reaches their times, as a keyboard does, not when they are handed out: a key let go at
+    /// once is up again by the time its key-down is taken. Off unless asked for.
+    void SetKeysMoveAtTheirTime(bool atTheirTime) { keysAtTheirTime_ = atTheirTime; }
     /// Queues the lines of a script for `window`; false with the reason in `error` on the
     /// first line that cannot be read (nothing of the script is queued then).
     bool LoadScript(std::string_view script, WindowId window, std::string* error = nullptr);
@@ -39,6 +44,7 @@ public:
 private:
     std::deque<WinMsg> queue_;
     std::vector<WinMsg> consumed_;
+    bool keysAtTheirTime_ = false;
 };
 
 /// The number of a message name that scripts may use (WM_MOUSEMOVE, ...); 0 when unknown.

@@ -23,6 +23,7 @@ uint32_t EventWindow(const SDL_Event& event) {
 
 namespace {
 
+/// A press, typing or a pointer move: input that a window under a modal box does not take.
 bool IsInputToWindow(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
@@ -30,7 +31,6 @@ bool IsInputToWindow(const SDL_Event& event) {
     case SDL_TEXTINPUT:
     case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
     case SDL_MOUSEWHEEL: return true;
     default: return false;
     }
@@ -46,7 +46,8 @@ BoxEventAction BoxActionFor(const SDL_Event& event, uint32_t box) {
         // The program's windows stay painted under the box; everything else waits for it,
         // except the presses, typing and pointer moves made on them: a window under a modal box
         // takes no input, so those are dropped rather than played to the game afterwards. A key
-        // let go still reaches it, so no key stays held.
+        // or a button let go still reaches it, so none that was held when the box opened stays
+        // held after it.
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED)
             return BoxEventAction::PaintOther;
         if (IsInputToWindow(event)) return BoxEventAction::Ignore;
@@ -59,6 +60,10 @@ BoxEventAction BoxActionFor(const SDL_Event& event, uint32_t box) {
         return BoxEventAction::Ignore;
     case SDL_MOUSEBUTTONUP:
         return event.button.button == SDL_BUTTON_LEFT ? BoxEventAction::Press : BoxEventAction::Ignore;
+    case SDL_KEYUP:
+        // A key held since before the box and let go on it: the program still reads it as held
+        // until it is told, and the program's focused window is told once the box has gone.
+        return BoxEventAction::Keep;
     case SDL_KEYDOWN:
         // A key held since before the box repeats into it: only a fresh press answers.
         if (event.key.repeat) return BoxEventAction::Ignore;

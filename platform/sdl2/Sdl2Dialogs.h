@@ -3,12 +3,15 @@
 
 namespace plat {
 
-/// Message boxes in SDL2 windows of their own. While one is open the program's events (its input
-/// and its windows' minimise, restore, focus and size) wait for it until the box has gone, its
-/// windows are still painted, a held key's auto-repeat does not answer the box, and closing one
-/// of the program's windows or asking the program to stop closes the box and then reaches the
-/// program as it would without a box (see Dialogs::SessionEnding; the ending lasts until the
-/// program has taken that request and asks for more messages: Sdl2Messages::MarkSessionEnding).
+/// Message boxes in SDL2 windows of their own. While one is open the program's windows are still
+/// painted but take no input: presses, typing and pointer moves made on them are dropped. Keys let
+/// go (on the box or on the program's windows), buttons let go on the program's windows and the
+/// windows' minimise, restore, focus and size wait for the box and reach the program once it has
+/// gone, so no key or button that was held when the box opened reads held after it. A held key's
+/// auto-repeat does not answer the box, and closing one of the program's windows or asking the
+/// program to stop closes the box and then reaches the program as it would without a box (see
+/// Dialogs::SessionEnding; the ending lasts until the program has taken that request and asks for
+/// more messages: Sdl2Messages::MarkSessionEnding).
 /// Each box is told in the debug output: `Message box "<title>": <text>`.
 class Sdl2Dialogs final : public Dialogs {
 public:

@@ -113,6 +113,23 @@ protected:
         EXPECT_EQ(plat::dialogs().MessageBox("second", "Error", mb::RetryCancel), mb::IdCancel);
     }
 
+    static void PushKey(uint32_t type, uint32_t sdlWindow, SDL_Keycode key, SDL_Scancode scancode, uint8_t repeat = 0) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.windowID = sdlWindow;
+        e.key.keysym.sym = key;
+        e.key.keysym.scancode = scancode;
+        e.key.repeat = repeat;
+        SDL_PushEvent(&e);
+    }
+    static void PushButton(uint32_t type, uint32_t sdlWindow, uint8_t button) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.windowID = sdlWindow;
+        e.button.button = button;
+        SDL_PushEvent(&e);
+    }
+
     WindowId window = 0;
     uint32_t sdlId = 0;
 };
@@ -146,27 +163,11 @@ TEST_F(Sdl2DialogsSessionEndTest, TheProgramsEventsDuringABoxReachItAfterwardsAn
     SDL_PushEvent(&minimise);
     // In the game window, A is pressed (dropped: the window takes no input under the box) and B,
     // held since before the box, is let go (kept, so it does not stay held).
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN;
-    key.key.windowID = sdlId;
-    key.key.keysym.sym = SDLK_a;
-    key.key.keysym.scancode = SDL_SCANCODE_A;
-    SDL_PushEvent(&key);
-    key.type = SDL_KEYUP;
-    key.key.keysym.sym = SDLK_b;
-    key.key.keysym.scancode = SDL_SCANCODE_B;
-    SDL_PushEvent(&key);
+    PushKey(SDL_KEYDOWN, sdlId, SDLK_a, SDL_SCANCODE_A);
+    PushKey(SDL_KEYUP, sdlId, SDLK_b, SDL_SCANCODE_B);
     // Return held since before the box repeats into it, then Escape is pressed there.
-    key.type = SDL_KEYDOWN;
-    key.key.windowID = sdlId + 1;
-    key.key.keysym.sym = SDLK_RETURN;
-    key.key.keysym.scancode = SDL_SCANCODE_RETURN;
-    key.key.repeat = 1;
-    SDL_PushEvent(&key);
-    key.key.keysym.sym = SDLK_ESCAPE;
-    key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
-    key.key.repeat = 0;
-    SDL_PushEvent(&key);
+    PushKey(SDL_KEYDOWN, sdlId + 1, SDLK_RETURN, SDL_SCANCODE_RETURN, 1);
+    PushKey(SDL_KEYDOWN, sdlId + 1, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
     EXPECT_EQ(plat::dialogs().MessageBox("Enough memory?", "Memory", mb::OkCancel), mb::IdCancel)
         << "Escape answered, not the repeating Return";
     EXPECT_FALSE(desktop().Find(window)->IsMinimized()) << "nothing reaches the program while the box is open";
@@ -180,6 +181,25 @@ TEST_F(Sdl2DialogsSessionEndTest, TheProgramsEventsDuringABoxReachItAfterwardsAn
     EXPECT_FALSE(pressedA) << "a key pressed on the game window under the box was dropped";
     EXPECT_TRUE(letGoB) << "the key let go waited for the game window";
     EXPECT_FALSE(plat::dialogs().SessionEnding());
+}
+
+TEST_F(Sdl2DialogsSessionEndTest, AKeyAndAButtonHeldWhenABoxOpensAreLetGoForTheProgramAfterIt) {
+    PushKey(SDL_KEYDOWN, sdlId, SDLK_LCTRL, SDL_SCANCODE_LCTRL);
+    PushButton(SDL_MOUSEBUTTONDOWN, sdlId, SDL_BUTTON_LEFT);
+    ASSERT_TRUE(Has(Pump(), WM_LBUTTONDOWN, window)) << "Ctrl and the button are held when the box opens";
+    // Ctrl is let go on the box, the button on the game window; then Escape answers the box.
+    PushKey(SDL_KEYUP, sdlId + 1, SDLK_LCTRL, SDL_SCANCODE_LCTRL);
+    PushButton(SDL_MOUSEBUTTONUP, sdlId, SDL_BUTTON_LEFT);
+    PushKey(SDL_KEYDOWN, sdlId + 1, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+    EXPECT_EQ(plat::dialogs().MessageBox("Enough memory?", "Memory", mb::OkCancel), mb::IdCancel);
+    const std::vector<WinMsg> after = Pump();
+    EXPECT_TRUE(Has(after, WM_KEYUP, window)) << "Ctrl let go on the box reaches the game window";
+    EXPECT_TRUE(Has(after, WM_LBUTTONUP, window)) << "the button let go under the box reaches it";
+    PushKey(SDL_KEYDOWN, sdlId, SDLK_LCTRL, SDL_SCANCODE_LCTRL);
+    const std::vector<WinMsg> again = Pump();
+    ASSERT_TRUE(Has(again, WM_KEYDOWN, window));
+    constexpr intptr_t kWasDown = intptr_t(1) << 30;
+    EXPECT_EQ(again.front().lParam & kWasDown, 0) << "the next press is a fresh one, not a held key's repeat";
 }
 
 TEST_F(Sdl2DialogsSessionEndTest, AnEndingTheProgramRefusedLetsTheNextBoxesAnswer) {

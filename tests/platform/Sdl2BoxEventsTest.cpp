@@ -1,7 +1,8 @@
 // What an open SDL2 message box does with each event while it waits: its own buttons and keys
 // answer it (a key's auto-repeat does not), the request to stop and a program window's close
 // button end it, input made on the program's windows is dropped (they take none under a
-// modal box) but for a key let go, and every other event of the program is kept for the program.
+// modal box) but for a key or a button let go, and every other event of the program is kept for
+// the program; a key let go on the box is the program's too, so nothing held stays held after it.
 #include <gtest/gtest.h>
 
 #ifdef VQT_HAVE_SDL2
@@ -67,7 +68,8 @@ TEST(Sdl2BoxEvents, EachEventIsAnsweredIgnoredEndsTheBoxOrIsKeptForTheProgram) {
         {"the game window resized", WindowEvent(kGame, SDL_WINDOWEVENT_SIZE_CHANGED), BoxEventAction::Keep},
         {"a key pressed in the game window", Key(kGame, SDLK_RETURN), BoxEventAction::Ignore},
         {"a key let go in the game window", Key(kGame, SDLK_a, 0, SDL_KEYUP), BoxEventAction::Keep},
-        {"a click in the game window", Button(kGame, SDL_BUTTON_LEFT), BoxEventAction::Ignore},
+        {"the left button let go in the game window", Button(kGame, SDL_BUTTON_LEFT), BoxEventAction::Keep},
+        {"the right button let go in the game window", Button(kGame, SDL_BUTTON_RIGHT), BoxEventAction::Keep},
         {"a button pressed in the game window", Button(kGame, SDL_BUTTON_LEFT, SDL_MOUSEBUTTONDOWN), BoxEventAction::Ignore},
         {"a key pressed in no window", Key(0, SDLK_RETURN), BoxEventAction::Ignore},
         {"a key let go in no window", Key(0, SDLK_RETURN, 0, SDL_KEYUP), BoxEventAction::Keep},
@@ -81,7 +83,8 @@ TEST(Sdl2BoxEvents, EachEventIsAnsweredIgnoredEndsTheBoxOrIsKeptForTheProgram) {
         {"a held Return repeating into the box", Key(kBox, SDLK_RETURN, 1), BoxEventAction::Ignore},
         {"a held Space repeating into the box", Key(kBox, SDLK_SPACE, 1), BoxEventAction::Ignore},
         {"a held Escape repeating into the box", Key(kBox, SDLK_ESCAPE, 1), BoxEventAction::Ignore},
-        {"Return let go in the box", Key(kBox, SDLK_RETURN, 0, SDL_KEYUP), BoxEventAction::Ignore},
+        {"Return let go in the box", Key(kBox, SDLK_RETURN, 0, SDL_KEYUP), BoxEventAction::Keep},
+        {"Ctrl let go in the box", Key(kBox, SDLK_LCTRL, 0, SDL_KEYUP), BoxEventAction::Keep},
         {"another key in the box", Key(kBox, SDLK_a), BoxEventAction::Ignore},
         {"the left button let go in the box", Button(kBox, SDL_BUTTON_LEFT), BoxEventAction::Press},
         {"the left button pressed in the box", Button(kBox, SDL_BUTTON_LEFT, SDL_MOUSEBUTTONDOWN),

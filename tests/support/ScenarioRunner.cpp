@@ -66,6 +66,7 @@ bool StartThenDrive() {
     window->AddChild(driver);
     std::string error;
     auto& messages = static_cast<plat::ScriptedMessages&>(plat::messages());
+    messages.SetKeysMoveAtTheirTime(g_run.scenario->keysMoveAtTheirTime);
     EXPECT_TRUE(messages.LoadScript(g_run.scenario->input, window->GetWindowId(), &error)) << error;
     return true;
 }

@@ -53,6 +53,9 @@ struct Scenario {
     std::vector<uint32_t> shots;
     /// The program's command line (traced at start-up).
     std::string commandLine = "scenario";
+    /// Whether keys move when the clock reaches their messages' times, as a keyboard's do, rather
+    /// than as the messages are handed out (plat::ScriptedMessages::SetKeysMoveAtTheirTime).
+    bool keysMoveAtTheirTime = false;
     /// When set, called at every tick (1 to frames) before the clock moves on, to watch the run.
     std::function<void(uint32_t tick)> watch;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -426,6 +427,58 @@ TEST_F(RunLoopTest, ReentryGuardRefusesNestedTicksUnlessForced) {
     EXPECT_EQ(nesting->calls, 2);
     EXPECT_EQ(root.idles, 2);
     EXPECT_FALSE(CFrameState::Get().inTick);
+}
+
+/// Polls one key at every idle, as the several readers of a key in a frame do, and writes what
+/// it read, '1' down or '0' up, a character a frame.
+class KeyReader : public OProcess {
+public:
+    explicit KeyReader(int32_t key) : OProcess("reader", kClassId), key_(key) {}
+    int32_t OnIdle() override {
+        reads += plat::input().AsyncKeyState(key_) < 0 ? '1' : '0';
+        return 1;
+    }
+    std::string reads;
+
+private:
+    int32_t key_;
+};
+
+struct KeyTapCase {
+    const char* name;
+    /// The keyboard's messages, the keys moving at the messages' times.
+    const char* script;
+    int32_t key;
+    /// What each reader reads, frame by frame.
+    const char* reads;
+};
+
+constexpr KeyTapCase kKeyTaps[] = {
+    {"an ESC let go at once is read down in the frame of its key-down only",
+     "5 WM_KEYDOWN 27 0 0 0\n5 WM_KEYUP 27 0 0 0\n", 0x1B, "100"},
+    {"a Space tap with its character between the key-down and the key-up",
+     "5 WM_KEYDOWN 32 0 0 0\n5 WM_CHAR 32 0 0 0\n5 WM_KEYUP 32 0 0 0\n", 0x20, "1000"},
+    {"a Ctrl tap is over before a later ESC comes",
+     "5 WM_KEYDOWN 17 0 0 0\n5 WM_MOUSEMOVE 0 0 10 10\n5 WM_KEYUP 17 0 0 0\n"
+     "35 WM_KEYDOWN 27 0 0 0\n35 WM_KEYUP 27 0 0 0\n", 0x11, "10000"},
+    {"a key held over frames reads down until it is let go", "5 WM_KEYDOWN 27 0 0 0\n25 WM_KEYUP 27 0 0 0\n", 0x1B,
+     "110"},
+};
+
+TEST_F(RunLoopTest, AKeyTapIsReadByEveryReaderOfTheKeyInTheFrameItArrivesAndByNoneAfter) {
+    messages().SetKeysMoveAtTheirTime(true);
+    for (const KeyTapCase& c : kKeyTaps) {
+        SCOPED_TRACE(c.name);
+        KeyReader first(c.key), second(c.key);
+        root.AddChild(&first);
+        root.AddChild(&second);
+        Load(c.script);
+        Run(int(std::strlen(c.reads)));
+        EXPECT_EQ(first.reads, c.reads);
+        EXPECT_EQ(second.reads, c.reads);
+        root.RemoveChild(&second);
+        root.RemoveChild(&first);
+    }
 }
 
 /// Requests the quit after a number of frames.
