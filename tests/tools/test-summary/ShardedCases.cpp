@@ -26,10 +26,13 @@ TEST(DeliberateFailure, FailsWithItsOwnLines) {
 TEST(DeliberateCrash, FailsFirst) { EXPECT_EQ(2 + 2, 5) << "the failure before the crash"; }
 
 TEST(DeliberateCrash, ThenCrashes) {
-    // More lines than the summary shows after a failure, then the case's last two lines.
+    // More lines than the summary shows after a failure, the case's last two lines, and a
+    // report of the crash longer than the last lines shown (as a sanitizer's would be).
     for (int line = 0; line < 40; ++line) std::printf("filler line %d\n", line);
     std::printf("the crashing case's first line\n");
     std::printf("the crashing case's second line\n");
+    std::printf("ShardedCases.cpp:37:5: runtime error: the deliberate report of a crash\n");
+    for (int frame = 0; frame < 40; ++frame) std::printf("    #%d a frame of the deliberate report\n", frame);
     std::fflush(stdout); // what a crash would lose in the buffer is not the summary's to find
     std::raise(SIGSEGV);
 }
