@@ -69,6 +69,13 @@ public:
                                               const CTextStyle* /*style*/) {
         return {};
     }
+    /// Where DrawText puts each line of the text on a surface that is shown as `surface` (its
+    /// rectangle where it lands), in order, under the style DrawText would take (null: the
+    /// font's own draw style). None for a font that cannot tell.
+    virtual std::vector<CTextLine> LayOutWholeSurface(const char* /*text*/, const CClipRect& /*surface*/,
+                                                      const CTextStyle* /*style*/) {
+        return {};
+    }
 
     int16_t GetSize() const { return pointSize_; }
     uint16_t GetLineSpacing() const { return lineHeight_; }

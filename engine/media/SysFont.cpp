@@ -169,22 +169,30 @@ bool OSysFont::DrawChar(uint16_t ch, CDrawSurface* surface, int32_t extra, const
 
 namespace {
 
-/// How a text of the style is laid out: alignment, word wrap and direction (`baseline` places a
-/// right-to-left text on its baseline).
-plat::TextDraw LayoutSettings(const CTextStyle& style, bool baseline) {
+/// How a text of the style is laid out: alignment, word wrap and direction; `rightToLeftOnBaseline`
+/// also stands a right-to-left text on its baseline.
+plat::TextDraw LayoutSettings(const CTextStyle& style, bool rightToLeftOnBaseline) {
     plat::TextDraw how;
     how.align = style.alignment == kAlignRight    ? plat::TextDraw::kRight
                 : style.alignment == kAlignCentre ? plat::TextDraw::kCentre
                                                   : plat::TextDraw::kLeft;
     how.wordBreak = style.wordWrap != 0;
     how.rightToLeft = style.direction == kTextRightToLeft;
-    how.baseline = how.rightToLeft ? baseline : style.direction == kTextBaseline;
+    how.baseline = how.rightToLeft ? rightToLeftOnBaseline : style.direction == kTextBaseline;
     return how;
 }
 
-/// The platform's draw settings of a style, for a surface of that depth.
-plat::TextDraw DrawSettings(const CTextStyle& style, uint32_t colour, CDrawSurface* surface, bool baseline) {
-    plat::TextDraw how = LayoutSettings(style, baseline);
+// Each draw and the layout that reports it take their settings from one of these two, so what
+// is reported is what is drawn.
+
+/// DrawTextInRect and LayOutText: a right-to-left text hangs from the rectangle's top.
+plat::TextDraw InRectLayout(const CTextStyle& style) { return LayoutSettings(style, false); }
+
+/// DrawText and LayOutWholeSurface: a right-to-left text stands on the surface's top.
+plat::TextDraw WholeSurfaceLayout(const CTextStyle& style) { return LayoutSettings(style, true); }
+
+/// The platform's draw settings: the layout's, with the colour for a surface of that depth.
+plat::TextDraw DrawSettings(plat::TextDraw how, uint32_t colour, CDrawSurface* surface) {
     how.red = ColorRed(colour);
     how.green = ColorGreen(colour);
     how.blue = ColorBlue(colour);
@@ -207,22 +215,31 @@ void OSysFont::DrawTextInRect(const char* text, CDrawSurface* surface, const CCl
         if (dc.get() && font) {
             const uint32_t colour = style->textColor ? *style->textColor : 0;
             font->Draw(dc.get()->Target(), text, ToTextRect(destination), ToTextRect(clip),
-                       DrawSettings(*style, colour, surface, false));
+                       DrawSettings(InRectLayout(*style), colour, surface));
         }
     }
     if (wasLocked) surface->Lock();
     EndDraw();
 }
 
-std::vector<CTextLine> OSysFont::LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) {
+std::vector<CTextLine> OSysFont::LaidOut(const char* text, const CClipRect& rect, const plat::TextDraw& how) const {
     std::vector<CTextLine> lines;
-    if (!text || !style) return lines;
+    if (!text) return lines;
     const auto clip = [](const plat::TextRect& r) {
         return CClipRect(Cut16(r.left), Cut16(r.top), Cut16(r.right), Cut16(r.bottom));
     };
-    for (const plat::TextLineBox& line : Handle()->LayOut(text, ToTextRect(destination), LayoutSettings(*style, false)))
+    for (const plat::TextLineBox& line : Handle()->LayOut(text, ToTextRect(rect), how))
         lines.push_back({clip(line.cell), clip(line.ink)});
     return lines;
+}
+
+std::vector<CTextLine> OSysFont::LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) {
+    if (!style) return {};
+    return LaidOut(text, destination, InRectLayout(*style));
+}
+
+std::vector<CTextLine> OSysFont::LayOutWholeSurface(const char* text, const CClipRect& surface, const CTextStyle* style) {
+    return LaidOut(text, surface, WholeSurfaceLayout(style ? *style : drawStyle_));
 }
 
 bool OSysFont::DrawText(const char* text, CDrawSurface* surface, int32_t, const CTextStyle* style) {
@@ -237,7 +254,8 @@ bool OSysFont::DrawText(const char* text, CDrawSurface* surface, int32_t, const 
     plat::Font* font = Handle();
     if (dc.get() && font) {
         const plat::TextRect whole{0, 0, surface->GetWidth(), surface->GetHeight()};
-        font->Draw(dc.get()->Target(), text, whole, whole, DrawSettings(drawStyle_, textColor_, surface, true));
+        font->Draw(dc.get()->Target(), text, whole, whole,
+                   DrawSettings(WholeSurfaceLayout(drawStyle_), textColor_, surface));
     }
     EndDraw();
     return dc.get() != nullptr;

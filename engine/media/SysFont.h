@@ -8,7 +8,8 @@
 
 namespace plat {
 class Font;
-}
+struct TextDraw;
+} // namespace plat
 
 /// The engine's one concrete font (class id 6): a font of the platform's font service made by
 /// face name or from one of four standard faces, measuring and drawing multi-line texts in a
@@ -51,6 +52,7 @@ public:
     void DrawCharInRect(uint16_t ch, CDrawSurface* surface, const CClipRect& destination, const CClipRect& clip,
                         const CTextStyle* style) override;
     std::vector<CTextLine> LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) override;
+    std::vector<CTextLine> LayOutWholeSurface(const char* text, const CClipRect& surface, const CTextStyle* style) override;
 
     /// The standard kind the font was last made from (0 after CreateFontByName; kNoKind before).
     int32_t GetKind() const { return kind_; }
@@ -61,6 +63,8 @@ public:
 
 private:
     bool Make(const std::string& face);
+    /// The lines of the platform's layout of the text in `rect`.
+    std::vector<CTextLine> LaidOut(const char* text, const CClipRect& rect, const plat::TextDraw& how) const;
     /// The em height in pixels of the point size at 96 pixels per inch.
     int32_t EmHeight() const;
 

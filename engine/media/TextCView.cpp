@@ -59,18 +59,21 @@ void OTextCView::Draw(CDrawSurface* destination, CPoint16 point, const CClipRect
     if (destination && xText_SurfaceUsable(&surface_) && source.Width() == target.Width() &&
         source.Height() == target.Height()) {
         if (!transparent_) surface_.StretchCopy(source, destination, target, kDrawSolid);
-        else if (surface_.GetBitsPerPixel() == 16) DrawSpans(destination, source, target);
+        else if (DrawsSpans()) DrawSpans(destination, source, target);
         else surface_.StretchCopy(source, destination, target, kDrawTransparent);
     }
     OView::Draw(destination, point, source, target);
 }
 
+int32_t OTextCView::TextDrop() {
+    if (!centreVertically_ || !font_ || !DrawsSpans()) return 0;
+    // The view's whole height, not the part being drawn: a view redrawn piece by piece puts its
+    // text where a whole draw does.
+    const int32_t height = font_->GetTextHeight(text_.c_str(), &surface_);
+    return GetHeight() > height ? (GetHeight() - height) / 2 : 0;
+}
+
 void OTextCView::DrawSpans(CDrawSurface* destination, const CClipRect& source, const CClipRect& target) {
-    int32_t top = target.top;
-    if (centreVertically_ && font_) {
-        const int32_t height = font_->GetTextHeight(text_.c_str(), &surface_);
-        if (target.Height() > height) top += (target.Height() - height) / 2;
-    }
     const BltFunc line = GetBltTrans(16, destination->GetBitsPerPixel(), 0);
     if (spans_.size() != size_t(surface_.GetHeight()) || !line) return;
     BltSettings& blt = BltContext();
@@ -81,13 +84,13 @@ void OTextCView::DrawSpans(CDrawSurface* destination, const CClipRect& source, c
     const int32_t bottom = std::min<int32_t>(target.bottom, destination->GetHeight());
     const int32_t right = std::min<int32_t>(target.right, destination->GetWidth());
     const int32_t dstBytes = destination->GetBitsPerPixel() / 8;
+    const int32_t drop = TextDrop();
     const CSurfaceLock src(&surface_);
     const CSurfaceLock dst(destination);
     if (!src.Pixels() || !dst.Pixels()) return;
-    for (int32_t row = source.top; row < source.bottom; ++row) {
-        const int32_t y = top + (row - source.top);
-        if (y >= bottom) break;
-        if (y < 0 || row < 0 || row >= surface_.GetHeight()) continue;
+    for (int32_t y = std::max<int32_t>(target.top, 0); y < bottom; ++y) {
+        const int32_t row = source.top + (y - target.top) - drop;
+        if (row < 0 || row >= surface_.GetHeight()) continue;
         const RowSpan span = spans_[size_t(row)];
         if (span.first < 0) continue;
         const int32_t from = std::max<int32_t>(source.left, span.first);

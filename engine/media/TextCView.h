@@ -39,12 +39,18 @@ public:
 
 protected:
     void Render() override;
+    /// A vertically centred view whose spans are drawn lowers its text by half of what the view
+    /// is taller than the text.
+    int32_t TextDrop() override;
 
 private:
     bool HasValidRequest() const { return requestedDepth_ == 8 || requestedDepth_ == 16 || requestedDepth_ == 24; }
+    /// Whether Draw copies the lit spans (a transparent view of a 16-bit text surface).
+    bool DrawsSpans() { return transparent_ && surface_.GetBitsPerPixel() == 16; }
     /// One span a row of the text surface; the lit span of every row of a 16-bit one is found.
     void BuildSpans();
-    /// The spans of a transparent 16-bit text surface drawn through the blitters' line routine.
+    /// The spans of a transparent 16-bit text surface drawn through the blitters' line routine,
+    /// TextDrop rows lower.
     void DrawSpans(CDrawSurface* destination, const CClipRect& source, const CClipRect& target);
 
     std::vector<RowSpan> spans_;

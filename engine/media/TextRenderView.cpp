@@ -45,6 +45,16 @@ void OTextRenderView::FitToText(uint8_t on) {
     dirty_ = 1;
 }
 
+std::vector<CTextLine> OTextRenderView::LaidOutLines() {
+    if (!font_ || text_.Empty() || !xText_SurfaceUsable(&surface_)) return {};
+    const CRect16 view = GetScreenRect();
+    const int32_t top = view.top + TextDrop();
+    const CClipRect shown(view.left, int16_t(top), int16_t(view.left + surface_.GetWidth()),
+                          int16_t(top + surface_.GetHeight()));
+    const CTextStyle style = Style(true);
+    return font_->LayOutWholeSurface(text_.c_str(), shown, &style);
+}
+
 void OTextRenderView::ApplyPalette(const CColorPalette* palette) {
     if (palette && surface_.GetBitsPerPixel() <= 8) surface_.SetPalette(palette);
     dirty_ = 1;

@@ -34,6 +34,10 @@ public:
     /// Stores the request; the next render fits the view.
     void FitToText(uint8_t on) override;
 
+    /// Where the view draws its text: the text surface laid out as DrawText fills it, lying on
+    /// the stage as the view copies it (see TextDrop).
+    std::vector<CTextLine> LaidOutLines() override;
+
     /// A copy of the palette becomes the text surface's when it has 8 bits; the view is marked
     /// dirty and waits for a palette refresh.
     void ApplyPalette(const CColorPalette* palette);
@@ -47,6 +51,8 @@ protected:
 
     CDrawSurface* MeasuringSurface() override { return &surface_; }
     virtual void Render() = 0;
+    /// How many rows lower than the view's top the text surface's top is drawn: none here.
+    virtual int32_t TextDrop() { return 0; }
     /// Recreates the text surface at the measured size of the text (at `depth`) and makes the view
     /// that size.
     void FitSurface(int16_t depth);

@@ -182,12 +182,6 @@ int32_t OTextView::GetTextHeight(const char* text) {
     return font_ ? font_->GetTextHeight(text, MeasuringSurface()) : -1;
 }
 
-std::vector<CTextLine> OTextView::LaidOutLines() {
-    if (!font_ || text_.Empty()) return {};
-    const CTextStyle style = Style(false);
-    return font_->LayOutText(text_.c_str(), ToClip(GetScreenRect()), &style);
-}
-
 void OTextView::SetAlignment(int32_t alignment) {
     if (alignment == alignment_) return;
     alignment_ = alignment;

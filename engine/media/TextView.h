@@ -83,9 +83,9 @@ public:
     virtual void FitToText(uint8_t on) = 0;
 
     /// Where the view draws each line of its text on the stage, in order, as the font lays it
-    /// out (OFont::LayOutText): here over the whole view, as a text surface of the view's size
-    /// is drawn; none without a font or a text.
-    virtual std::vector<CTextLine> LaidOutLines();
+    /// out; none without a font or a text. Each view takes it from the computation its drawing
+    /// uses, so the report cannot drift from what is drawn.
+    virtual std::vector<CTextLine> LaidOutLines() = 0;
 
     /// The text interface's name of Reformat (OView::Invalidate stays reachable through OView).
     void Invalidate() { Reformat(); }

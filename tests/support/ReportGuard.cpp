@@ -23,6 +23,12 @@ bool TellsOfAFault(std::string_view line) {
                        [&](std::string_view word) { return lowered.find(word) != std::string::npos; });
 }
 
+/// The text of a told box: what follows its quoted title (which may hold a colon itself).
+std::string_view ToldBoxText(std::string_view line) {
+    const size_t end = line.find("\": ", kToldBox.size());
+    return end == std::string_view::npos ? std::string_view() : line.substr(end + 3);
+}
+
 bool Covered(std::string_view text, const std::vector<std::string>& allowed) {
     return std::any_of(allowed.begin(), allowed.end(), [&](const std::string& a) { return text.find(a) != std::string_view::npos; });
 }
@@ -35,7 +41,7 @@ std::vector<std::string> ReportGuard::Unexpected(std::string_view trace,
     for (size_t at = 0; at < trace.size();) {
         const size_t end = std::min(trace.find('\n', at), trace.size());
         const std::string_view line = trace.substr(at, end - at);
-        if (line.starts_with(kToldBox) ? !Covered(line.substr(line.find(':') + 1), boxes_)
+        if (line.starts_with(kToldBox) ? !Covered(ToldBoxText(line), boxes_)
                                        : TellsOfAFault(line) && !Covered(line, traces_))
             found.emplace_back(line);
         at = end + 1;

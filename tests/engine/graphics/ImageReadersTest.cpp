@@ -389,6 +389,7 @@ TEST_F(ImageReadersTest, ACompressedImageWhoseFirstRowIsNotBeforeItsEndRowCodesN
         {"run-length, first row past the image", header({5, 2, 8, 1, 9, 1}), 5, 2},
         {"run-length, both rows before the image", header({5, 2, 8, 1, -3, -7}), 5, 2},
         {"raw, first row equal to the end row", header({2, 2, 8, 0, 1, 1}), 2, 2},
+        {"run-length, first row equal to the end row past the image", header({3, 2, 8, 1, 7, 7}), 3, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

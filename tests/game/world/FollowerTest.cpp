@@ -100,6 +100,26 @@ TEST_F(FollowerTest, PushedGoalsKeepTheFirstSavedOne) {
     EXPECT_FALSE(f->IsGoalSaved());
 }
 
+TEST_F(FollowerTest, TheGoalIsOnScreenInsideTheStageWithoutItsRightAndBottomEdges) {
+    world.scroll = CPoint16(2000, 100); // the view shows x 2000 to 2640, y 100 to 580
+    const struct {
+        float x, y;
+        bool onScreen;
+    } cases[] = {
+        {2000, 100, true},   {1999.5f, 300, false}, {2639.9f, 300, true}, {2640, 300, false},
+        {2300, 579.9f, true}, {2300, 580, false},    {2300, 99, false},
+    };
+    for (const auto& c : cases) {
+        auto f = Make();
+        f->SetGoalPoint(CPointF(c.x, c.y));
+        EXPECT_EQ(f->IsGoalOnScreen(), c.onScreen) << c.x << "," << c.y;
+    }
+    auto f = Make();
+    f->SetCharacterWorld(nullptr);
+    f->SetGoalPoint(CPointF(2300, 300));
+    EXPECT_FALSE(f->IsGoalOnScreen()) << "without a world";
+}
+
 TEST_F(FollowerTest, ApproachSlowsOnTheLastPixelsToATargetAbove) {
     const struct {
         float dx, dy;

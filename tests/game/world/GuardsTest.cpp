@@ -118,6 +118,23 @@ TEST_F(GuardsTest, SeededPatrolTargetsLieInTheRectangleWidenedByTheMargin) {
     EXPECT_EQ(world.wayFlags.front(), std::make_pair(1, 0)) << "top band open, vehicle counted";
 }
 
+TEST_F(GuardsTest, OnlyAPartWithAStateElevenStandsOnThePatrolFrame) {
+    const struct {
+        int states;
+        bool patrolFrame;
+    } cases[] = {{8, false}, {11, false}, {12, true}, {40, true}};
+    for (const auto& c : cases) {
+        auto area = MakeArea({});
+        auto guard = MakeGuard(300, 200, c.states);
+        guard->SetCharacterWorld(&world);
+        guard->SetPen(area.get());
+        const std::vector<int32_t> before = Frames(guard->FramesA());
+        xSRand(1);
+        guard->PickRandomHeading(3);
+        EXPECT_EQ(Frames(guard->FramesA()), c.patrolFrame ? std::vector<int32_t>{11} : before) << c.states << " states";
+    }
+}
+
 TEST_F(GuardsTest, ABlockedWayTakesAStepBesideTheGuardDrawnVerticalFirst) {
     const struct {
         const char* what;

@@ -57,6 +57,17 @@ protected:
         steering.Steer(&vehicle, input, host, 640, 480);
         return host.log;
     }
+    /// Calls `move` every 60 ms until the vehicle stands on `step`; false when it still does not
+    /// after kMaxMoves calls, so a vehicle that stops turning fails the case instead of hanging.
+    template <class Move>
+    bool StepUntil(int32_t step, Move move) {
+        for (int moves = 0; moves < kMaxMoves && vehicle.GetStep() != step; ++moves) {
+            clock().Advance(60);
+            move();
+        }
+        return vehicle.GetStep() == step;
+    }
+    static constexpr int kMaxMoves = 50;
 
     VFlat vehicle;
     Host host;
@@ -108,10 +119,7 @@ TEST_F(RaceSteeringTest, AKnockBouncesOffTheVergeAndHoldsMovesBackForHalfASecond
     EXPECT_GT(vehicle.GetVelocity().x, 0.0f) << "bounced to the right";
     host.leftKnock = false;
     vehicle.Coast(1);
-    while (vehicle.GetStep() != 0) {
-        clock().Advance(60);
-        vehicle.Coast(0);
-    }
+    ASSERT_TRUE(StepUntil(0, [&] { vehicle.Coast(0); })) << "coasting back to the middle step";
     EXPECT_EQ(Tick(input), "speed hit ") << "within 500 ms of the knock";
     clock().Advance(500);
     EXPECT_EQ(Tick(input), "left speed hit ");
@@ -137,11 +145,10 @@ TEST_F(RaceSteeringTest, WithinAKnocksHalfSecondOnlyAVehicleAlreadyMovingAwayMay
         host.leftKnock = !c.rightVerge;
         Tick(CGRaceInput());
         host.rightKnock = host.leftKnock = false;
-        while (vehicle.GetStep() != c.step) {
-            clock().Advance(60);
+        ASSERT_TRUE(StepUntil(c.step, [&] {
             if (vehicle.GetStep() < c.step) vehicle.KeyMovePos(0, 0);
             else vehicle.KeyMoveNeg(0, 0);
-        }
+        })) << c.what << ": the vehicle does not turn to step " << c.step;
         CGRaceInput input;
         input.right = c.rightVerge;
         input.left = !c.rightVerge;
