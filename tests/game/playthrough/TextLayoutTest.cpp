@@ -163,11 +163,14 @@ int16_t PanelOf(Look look) {
 
 /// What the look shows of the case's screen.
 LookDue DueOf(const LayoutCase& c, Look look) {
-    const bool game = c.overScenery && !c.throughGarage && StartActivityOf(c.entry).kind != StartKind::Town;
+    const StartKind kind = c.overScenery ? StartActivityOf(c.entry).kind : StartKind::Town;
     switch (look) {
     case Look::kAsStarted:
-        if (game) return {CTLVActivity::kPanelStart, 2};
+        // A race shows its counters under its start panel; a town its counters once driven to,
+        // its start panel when started on.
+        if (kind == StartKind::Race) return {CTLVActivity::kPanelStart, 2, "", 2};
         if (c.throughGarage) return {-1, 0, "", 2};
+        if (c.overScenery) return {CTLVActivity::kPanelStart, kind == StartKind::Town ? 0 : 2};
         return {-1, c.texts, c.named};
     case Look::kMenu: return {CTLVActivity::kPanelMenu, 2};
     case Look::kPadQuestion: return {TownWorld::kConfirmPanel, 1};
