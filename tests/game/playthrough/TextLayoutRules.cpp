@@ -89,10 +89,10 @@ public:
     /// A bar on the stage holds something, and its pieces lie inside it, apart.
     void CheckBar(const LaidBar& bar) {
         const CRect16& rect = stage_.pictures[size_t(bar.picture)].rect;
-        if (!rect.Overlaps(stage_.bounds)) return; // parked off the stage while hidden
         const bool holdsText = std::any_of(stage_.texts.begin(), stage_.texts.end(),
                                            [&](const LaidText& text) { return text.panel == bar.picture && text.worded; });
-        if (bar.pieces.empty() && !holdsText) BarFault(bar, "is shown with nothing on it");
+        // A bar parked off the stage while hidden may hold nothing; what it holds still keeps to it.
+        if (rect.Overlaps(stage_.bounds) && bar.pieces.empty() && !holdsText) BarFault(bar, "is shown with nothing on it");
         for (size_t i = 0; i < bar.pieces.size(); ++i) {
             const size_t piece = size_t(bar.pieces[i]);
             if (!rect.Contains(stage_.pictures[piece].rect)) BarFault(bar, Picture(piece) + " leaves the bar");

@@ -155,6 +155,7 @@ const BarCase kBars[] = {
     {"a number alone on the bar", kCounterBar, {}, {kNumber}},
     {"a bar with nothing on it", kCounterBar, {}, {}, {"is shown with nothing on it"}},
     {"a bar parked off the stage with nothing on it", kParkedBar, {}, {}},
+    {"an icon shown while its bar is parked", kParkedBar, {kIcon}, {}, {"leaves the bar"}},
     {"an icon touching the bar's left", kCounterBar, {{20, 4, 40, 24}}, {}},
     {"an icon 20 px left of the bar", kCounterBar, {{0, 2, 24, 26}}, {}, {"leaves the bar"}},
     {"an icon 1 px below the bar", kCounterBar, {{30, 9, 50, 29}}, {}, {"leaves the bar"}},
