@@ -1,6 +1,8 @@
 #include "tests/game/playthrough/PanelWindows.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 #include "engine/app/Engine.h"
 #include "engine/core/Window.h"
@@ -27,18 +29,16 @@ void CollectPanels(ONode* node, std::vector<ButtonPanel_Prop*>& panels) {
 
 } // namespace
 
-BareWindow BareWindowPixels(const CRect16& board, const std::function<bool(int16_t, int16_t)>& drawn,
-                            const std::function<bool(int16_t, int16_t)>& covered) {
-    BareWindow bare;
-    const int width = board.right - board.left, height = board.bottom - board.top;
-    if (width <= 0 || height <= 0) return bare;
+std::vector<CPoint16> EnclosedPixels(int16_t width, int16_t height, const std::function<bool(int16_t, int16_t)>& drawn) {
+    std::vector<CPoint16> window;
+    if (width <= 0 || height <= 0) return window;
     // 0 drawn by the board, 1 see-through, 2 see-through and joined to the edge.
     std::vector<uint8_t> cells(size_t(width) * size_t(height));
     std::vector<size_t> open;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const size_t at = size_t(y) * size_t(width) + size_t(x);
-            cells[at] = drawn(int16_t(board.left + x), int16_t(board.top + y)) ? 0 : 1;
+            cells[at] = drawn(int16_t(x), int16_t(y)) ? 0 : 1;
             if (cells[at] && (x == 0 || y == 0 || x == width - 1 || y == height - 1)) {
                 cells[at] = 2;
                 open.push_back(at);
@@ -58,14 +58,49 @@ BareWindow BareWindowPixels(const CRect16& board, const std::function<bool(int16
         join(x - 1, y), join(x + 1, y), join(x, y - 1), join(x, y + 1);
     }
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int16_t sx = int16_t(board.left + x), sy = int16_t(board.top + y);
-            if (cells[size_t(y) * size_t(width) + size_t(x)] != 1 || covered(sx, sy)) continue;
-            const CRect16 pixel(sx, sy, int16_t(sx + 1), int16_t(sy + 1));
-            bare.bounds = bare.pixels == 0 ? pixel : bare.bounds.Union(pixel);
-            ++bare.pixels;
-        }
+        for (int x = 0; x < width; ++x)
+            if (cells[size_t(y) * size_t(width) + size_t(x)] == 1) window.emplace_back(int16_t(x), int16_t(y));
+    return window;
+}
+
+namespace {
+
+BareWindow BarePixels(const std::vector<CPoint16>& window, const CRect16& board,
+                      const std::function<bool(int16_t, int16_t)>& covered) {
+    BareWindow bare;
+    for (const CPoint16& p : window) {
+        const int16_t x = int16_t(board.left + p.x), y = int16_t(board.top + p.y);
+        if (covered(x, y)) continue;
+        const CRect16 pixel(x, y, int16_t(x + 1), int16_t(y + 1));
+        bare.bounds = bare.pixels == 0 ? pixel : bare.bounds.Union(pixel);
+        ++bare.pixels;
+    }
     return bare;
+}
+
+/// The window of a board's picture as it is drawn now. Boards share their art, so each look of
+/// the same part, state, frame and size is worked out once.
+const std::vector<CPoint16>& WindowOf(OActivityProp* board) {
+    static std::map<std::tuple<ChunkId, int32_t, int32_t, int16_t, int16_t>, std::vector<CPoint16>> known;
+    ChunkId part = kNullChunkId;
+    board->GetPartID(&part);
+    const CRect16 box = board->GetScreenRect();
+    const int16_t width = int16_t(box.right - box.left), height = int16_t(box.bottom - box.top);
+    const auto key = std::make_tuple(part, board->GetState(), board->GetCurrentFrame(), width, height);
+    if (auto found = known.find(key); found != known.end()) return found->second;
+    return known[key] = EnclosedPixels(width, height, [&](int16_t x, int16_t y) {
+               return Draws(board, int16_t(box.left + x), int16_t(box.top + y));
+           });
+}
+
+} // namespace
+
+BareWindow BareWindowPixels(const CRect16& board, const std::function<bool(int16_t, int16_t)>& drawn,
+                            const std::function<bool(int16_t, int16_t)>& covered) {
+    const std::vector<CPoint16> window =
+        EnclosedPixels(int16_t(board.right - board.left), int16_t(board.bottom - board.top),
+                       [&](int16_t x, int16_t y) { return drawn(int16_t(board.left + x), int16_t(board.top + y)); });
+    return BarePixels(window, board, covered);
 }
 
 std::vector<std::string> PanelWindowFaults(const std::string& screen) {
@@ -81,11 +116,9 @@ std::vector<std::string> PanelWindowFaults(const std::string& screen) {
                 prop && prop->IsShownThroughParents() && prop->GetCurrentStateObject())
                 pictures.push_back(prop);
         const CRect16 box = panel->GetScreenRect();
-        const BareWindow bare = BareWindowPixels(
-            box, [&](int16_t x, int16_t y) { return Draws(panel, x, y); },
-            [&](int16_t x, int16_t y) {
-                return std::any_of(pictures.begin(), pictures.end(), [&](OActivityProp* p) { return Draws(p, x, y); });
-            });
+        const BareWindow bare = BarePixels(WindowOf(panel), box, [&](int16_t x, int16_t y) {
+            return std::any_of(pictures.begin(), pictures.end(), [&](OActivityProp* p) { return Draws(p, x, y); });
+        });
         if (bare.pixels > 0)
             faults.push_back(screen + ": panel " + std::to_string(panel->GetPanelId()) + " at " + BoxText(box) + ": " +
                              std::to_string(bare.pixels) + " pixels of its window (" + BoxText(bare.bounds) +

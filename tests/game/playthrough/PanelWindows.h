@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/Point.h"
 #include "engine/base/Rect.h"
 
 namespace vqt::test {
@@ -16,9 +17,13 @@ struct BareWindow {
     CRect16 bounds;
 };
 
+/// A board's window: the pixels, in the board's own places (from its top left), that it leaves
+/// bare and that no bare path (sideways or up and down) joins to its edge. `drawn(x, y)` tells
+/// whether the board draws its pixel.
+std::vector<CPoint16> EnclosedPixels(int16_t width, int16_t height, const std::function<bool(int16_t, int16_t)>& drawn);
+
 /// Over the board's box: `drawn(x, y)` tells whether the board draws the stage pixel, `covered`
-/// whether one of the panel's pictures does. The window is the pixels the board leaves bare
-/// that no bare path (sideways or up and down) joins to the box's edge.
+/// whether one of the panel's pictures does; the window's pixels that `covered` leaves bare.
 BareWindow BareWindowPixels(const CRect16& board, const std::function<bool(int16_t, int16_t)>& drawn,
                             const std::function<bool(int16_t, int16_t)>& covered);
 

@@ -67,8 +67,8 @@ bool Worded(const char* words) {
     return false;
 }
 
-/// The counter bar, shown or not, as a bar of the stage: its shown icons and
-/// zero marks are its pieces, and its numbers keep to it as a panel's texts to their panel.
+/// The counter bar, shown or not, as a bar of the stage: its shown icons and zero marks are its
+/// pieces, and its numbers keep to it as a panel's texts to their panel.
 void AddCounterBar(const std::map<OView*, int>& pictureIndex, LaidStage& stage, std::map<OView*, int>& barOfText) {
     CTLVApp* app = CTLVApp::Get();
     CCounterPanel* counters = app ? app->GetCounterPanel() : nullptr;
