@@ -31,40 +31,51 @@ public:
 
     void Check(size_t t) {
         const LaidText& text = stage_.texts[t];
+        if (text.worded && std::all_of(text.ink.begin(), text.ink.end(), [](const CRect16& ink) { return ink.IsEmpty(); }))
+            Fault(text, "was given words but lays out no line");
         // A text is judged by its ink (the pixels drawn), clipped as the drawing is to its box.
+        // A text attached to a panel (or a bar) keeps to it wherever it is drawn: its box within
+        // the panel's sides (above and below it only its lines count: a title's box is far
+        // taller than its line, and may reach off the stage).
         const CRect16* panel = text.panel >= 0 ? &stage_.pictures[size_t(text.panel)].rect : nullptr;
-        bool onPanel = false;
-        for (const CRect16& ink : text.ink)
-            if (panel && ink.Intersect(text.box).Intersect(stage_.bounds).Overlaps(*panel)) onPanel = true;
-        // A title may stand apart from its panel, over the scene; when it lies on the panel its
-        // box keeps within the panel's sides (above and below it only its lines count: a title's
-        // box is far taller than its line, and may reach off the stage).
-        if (onPanel) {
+        if (panel) {
             const int16_t left = std::max(text.box.left, stage_.bounds.left);
             const int16_t right = std::min(text.box.right, stage_.bounds.right);
             if (left < panel->left || right > panel->right)
                 Fault(text, "its box leaves the sides of its panel " + Picture(size_t(text.panel)));
         }
+        const LaidBar* bar = BarOf(text);
         for (size_t i = 0; i < text.ink.size(); ++i) {
             const CRect16& ink = text.ink[i];
             if (ink.IsEmpty()) continue;
             const std::string line = "line " + std::to_string(i + 1) + " (" + BoxText(ink) + ")";
             // A glyph's ink may overhang its advance by a pixel, which the line breaker does not
             // measure; the box clips that pixel, and no reader misses it.
-            if (ink.left < text.box.left - kOverhang || ink.right > text.box.right + kOverhang)
-                Fault(text, line + " runs out of its box");
-            if (ink.top < text.box.top || ink.bottom > text.box.bottom) Fault(text, line + " is cut by its box");
+            const bool outSideways = ink.left < text.box.left - kOverhang || ink.right > text.box.right + kOverhang;
+            const bool cut = ink.top < text.box.top || ink.bottom > text.box.bottom;
+            if (outSideways) Fault(text, line + " runs out of its box");
+            if (cut) Fault(text, line + " is cut by its box");
+            // A box the text fills with its own background is the line's backing: the first
+            // letter and the top of the tallest stand clear of its border. Below the ink the
+            // cell's descent already leaves room.
+            if (text.opaque && !outSideways && !cut &&
+                (ink.left < text.box.left + kBoxMargin || ink.right > text.box.right - kBoxMargin ||
+                 ink.top < text.box.top + kBoxMargin))
+                Fault(text, line + " has no margin inside its box " + BoxText(text.box));
             // The drawing is clipped to the box, and what is off the stage is not seen.
             const CRect16 inBox = ink.Intersect(text.box);
             const CRect16 drawn = inBox.Intersect(stage_.bounds);
             if (!stage_.rolling && !stage_.bounds.Contains(inBox))
                 Fault(text, line + (drawn.IsEmpty() ? " lies off the stage" : " runs off the stage"));
             if (drawn.IsEmpty()) continue;
-            const bool offPanel = onPanel && !panel->Contains(drawn);
+            const bool offPanel = panel && !panel->Contains(drawn);
             if (offPanel) Fault(text, line + " runs out of its panel " + Picture(size_t(text.panel)));
+            if (bar)
+                for (int piece : bar->pieces)
+                    if (stage_.pictures[size_t(piece)].rect.Overlaps(drawn)) Fault(text, line + " lies over " + Picture(size_t(piece)));
             // What is drawn of a text on its own opaque background reads against it, whatever lies
             // under.
-            if (!text.opaque) CheckSurroundings(text, line, drawn, offPanel);
+            if (!text.opaque) CheckSurroundings(text, bar, line, drawn, offPanel);
             for (size_t o = t + 1; o < stage_.texts.size(); ++o) {
                 const LaidText& other = stage_.texts[o];
                 for (size_t j = 0; j < other.ink.size(); ++j)
@@ -75,15 +86,38 @@ public:
         }
     }
 
+    /// A bar on the stage holds something, and its pieces lie inside it, apart.
+    void CheckBar(const LaidBar& bar) {
+        const CRect16& rect = stage_.pictures[size_t(bar.picture)].rect;
+        const bool holdsText = std::any_of(stage_.texts.begin(), stage_.texts.end(),
+                                           [&](const LaidText& text) { return text.panel == bar.picture && text.worded; });
+        // A bar parked off the stage while hidden may hold nothing; what it holds still keeps to it.
+        if (rect.Overlaps(stage_.bounds) && bar.pieces.empty() && !holdsText) BarFault(bar, "is shown with nothing on it");
+        for (size_t i = 0; i < bar.pieces.size(); ++i) {
+            const size_t piece = size_t(bar.pieces[i]);
+            if (!rect.Contains(stage_.pictures[piece].rect)) BarFault(bar, Picture(piece) + " leaves the bar");
+            for (size_t j = i + 1; j < bar.pieces.size(); ++j)
+                if (stage_.pictures[piece].rect.Overlaps(stage_.pictures[size_t(bar.pieces[j])].rect))
+                    BarFault(bar, Picture(piece) + " lies over " + Picture(size_t(bar.pieces[j])));
+        }
+    }
+
 private:
+    const LaidBar* BarOf(const LaidText& text) const {
+        for (const LaidBar& bar : stage_.bars)
+            if (text.panel >= 0 && bar.picture == text.panel) return &bar;
+        return nullptr;
+    }
+
     /// The line keeps off the edges of the pictures drawn over the scene and, over scenery,
     /// lies whole on one of them (a line already found across an edge is not told again).
-    void CheckSurroundings(const LaidText& text, const std::string& line, const CRect16& drawn, bool crosses) {
+    void CheckSurroundings(const LaidText& text, const LaidBar* bar, const std::string& line, const CRect16& drawn,
+                           bool crosses) {
         bool backed = false;
         for (size_t p = 0; p < stage_.pictures.size(); ++p) {
             const CRect16& picture = stage_.pictures[p].rect;
             if (picture.Contains(drawn)) backed = true;
-            if (int(p) == text.panel || Among(text.own, p)) continue;
+            if (int(p) == text.panel || Among(text.own, p) || (bar && Among(bar->pieces, p))) continue;
             if (picture.Overlaps(drawn) && !picture.Contains(drawn)) {
                 Fault(text, line + " crosses the edge of " + Picture(p));
                 crosses = true;
@@ -94,6 +128,7 @@ private:
 
     std::string Picture(size_t p) const { return stage_.pictures[p].name + " at " + BoxText(stage_.pictures[p].rect); }
     void Fault(const LaidText& text, const std::string& what) { faults_.push_back(text.name + ": " + what); }
+    void BarFault(const LaidBar& bar, const std::string& what) { faults_.push_back(Picture(size_t(bar.picture)) + ": " + what); }
 
     const LaidStage& stage_;
     std::vector<std::string>& faults_;
@@ -112,6 +147,7 @@ std::vector<std::string> LayoutFaults(const LaidStage& stage) {
     TextRules rules(stage, faults);
     for (size_t t = 0; t < stage.texts.size(); ++t)
         if (stage.texts[t].box.Overlaps(stage.bounds)) rules.Check(t);
+    for (const LaidBar& bar : stage.bars) rules.CheckBar(bar);
     return faults;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
-// The rules a drawn text keeps to, over plain rectangles on the stage: each line's ink inside
-// its text's box, the box and the ink inside the panel picture the text belongs to, no ink
-// straddling the edge of a picture drawn over the scene, no ink over another text's ink, and,
-// over scenery, every line on a backing: a picture drawn over the scene that holds its whole
-// ink, or the text's own opaque background.
+// The rules a drawn text keeps to, over plain rectangles on the stage: a text given words lays
+// out a line, each line's ink inside its text's box (a few pixels in from the sides and top of
+// a box it fills with its own background), the box and the ink inside the panel picture or bar
+// the text belongs to, no ink straddling the edge of a picture drawn over the scene, no ink
+// over another text's ink, and, over scenery, every line on a backing: a picture drawn over the
+// scene that holds its whole ink, or the text's own opaque background. A bar's pieces (icons,
+// marks) lie inside it and apart, and a bar shown on the stage holds something.
 #include <string>
 #include <vector>
 
@@ -28,7 +30,20 @@ struct LaidText {
     int panel = -1;
     /// Pictures that are the text's own (it lies in them, or they in it): never edges to it.
     std::vector<int> own;
+    /// Whether the text has words to show (more than blanks).
+    bool worded = false;
 };
+
+/// A bar drawn over the scene that carries pieces of its own (the counter bar: icons and zero
+/// marks as pictures, numbers as texts whose panel is the bar).
+struct LaidBar {
+    /// The bar's picture, and its pieces' pictures shown now (indices in LaidStage::pictures).
+    int picture = -1;
+    std::vector<int> pieces;
+};
+
+/// How far in from the sides and top of its own opaque box a text's ink keeps.
+inline constexpr int16_t kBoxMargin = 2;
 
 struct LaidStage {
     CRect16 bounds;
@@ -40,9 +55,11 @@ struct LaidStage {
     bool rolling = false;
     std::vector<LaidPicture> pictures;
     std::vector<LaidText> texts;
+    std::vector<LaidBar> bars;
 };
 
-/// One line a fault, "<text name>: <fault>", for the stage's texts whose box is on the stage.
+/// One line a fault, "<text name>: <fault>", for the stage's texts whose box is on the stage,
+/// then "<picture name> at <box>: <fault>" for its bars.
 std::vector<std::string> LayoutFaults(const LaidStage& stage);
 
 /// "x <left>-<right> y <top>-<bottom>".

@@ -2,11 +2,11 @@
 // pixel out.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "tests/game/playthrough/GameScreenInput.h"
 #include "tests/game/playthrough/TextLayoutRules.h"
 
 namespace vqt::test {
@@ -29,9 +29,23 @@ struct RuleCase {
     bool overScenery = true;
     /// The faults expected, in order (a piece of each).
     std::vector<const char*> faults = {};
+    /// Whether the text was given words (more than blanks).
+    bool worded = false;
 };
 
 void PrintTo(const RuleCase& c, std::ostream* out) { *out << c.name; }
+
+/// The faults are the expected ones, in order (a piece of each), each told of `teller`.
+void ExpectFaults(const std::vector<std::string>& faults, const std::vector<const char*>& expected, const std::string& teller) {
+    std::string report;
+    for (const std::string& fault : faults) report += fault + "\n";
+    ASSERT_EQ(faults.size(), expected.size()) << report;
+    for (size_t i = 0; i < faults.size(); ++i) {
+        EXPECT_NE(faults[i].find(expected[i]), std::string::npos) << report;
+        EXPECT_EQ(faults[i].rfind(teller, 0), 0u) << report;
+    }
+}
+
 
 const RuleCase kRules[] = {
     // The line's ink in its box: sideways.
@@ -56,8 +70,10 @@ const RuleCase kRules[] = {
     {"ink 1 px over the panel's bottom", {100, 400, 200, 440}, {{110, 410, 190, 429}}, false, true, {}, true,
      {"runs out of its panel"}},
     {"ink touching the panel's top", {100, 0, 200, 40}, {{110, 8, 190, 20}}},
-    {"a title apart from its panel is not held to it", {100, 440, 200, 470}, {{110, 445, 190, 460}}, false, true,
-     {{90, 435, 210, 475}}},
+    {"a title apart from its panel is held to it", {100, 440, 200, 470}, {{110, 445, 190, 460}}, false, true,
+     {{90, 435, 210, 475}}, true, {"runs out of its panel"}},
+    {"a title wholly off its panel over a backdrop", {100, 440, 200, 470}, {{110, 445, 190, 460}}, false, true, {}, false,
+     {"runs out of its panel"}},
     // Another picture's edge.
     {"ink inside another picture", {100, 100, 200, 130}, {{110, 105, 190, 125}}, false, true, {{100, 100, 200, 130}}},
     {"ink touching another picture's edge from outside", {100, 100, 200, 130}, {{110, 105, 190, 125}}, false, true,
@@ -83,6 +99,21 @@ const RuleCase kRules[] = {
     {"an opaque text across a picture's edge", {100, 100, 200, 130}, {{110, 105, 190, 125}}, true, true,
      {{150, 0, 300, 300}}},
     {"a text off the stage is not judged", {100, 500, 200, 530}, {{110, 505, 190, 525}}, false, false},
+    // Words given must be laid out; blanks need not be.
+    {"words laid out as no line", {100, 100, 200, 130}, {}, false, true, {}, true, {"was given words but lays out no line"}, true},
+    {"words laid out as blank lines", {100, 100, 200, 130}, {{110, 130, 110, 130}}, false, true, {}, true,
+     {"was given words but lays out no line"}, true},
+    {"words laid out as a line", {100, 100, 200, 130}, {{110, 105, 190, 125}}, false, true, {}, true, {}, true},
+    {"blanks laid out as no line", {100, 100, 200, 130}, {}},
+    // A box filled with the text's own background keeps its ink off its sides and top.
+    {"an opaque box's ink 2 px in from its sides and top", {100, 440, 200, 470}, {{102, 442, 198, 470}}, true, false},
+    {"an opaque box's ink 1 px from its left", {100, 440, 200, 470}, {{101, 445, 190, 460}}, true, false, {}, true,
+     {"has no margin inside its box"}},
+    {"an opaque box's ink 1 px from its right", {100, 440, 200, 470}, {{110, 445, 199, 460}}, true, false, {}, true,
+     {"has no margin inside its box"}},
+    {"an opaque box's ink 1 px from its top", {100, 440, 200, 470}, {{110, 441, 190, 460}}, true, false, {}, true,
+     {"has no margin inside its box"}},
+    {"a see-through box's ink on its border", {100, 440, 200, 470}, {{100, 440, 200, 460}}, false, false, {}, false},
 };
 
 class TextLayoutRulesTest : public testing::TestWithParam<RuleCase> {};
@@ -94,24 +125,70 @@ TEST_P(TextLayoutRulesTest, ReportsTheFaultOfOneLine) {
     stage.overScenery = c.overScenery;
     stage.pictures.push_back({"Panel", kPanel});
     for (const CRect16& picture : c.pictures) stage.pictures.push_back({"Picture " + std::to_string(stage.pictures.size()), picture});
-    stage.texts.push_back({"Text", c.box, c.ink, c.opaque, c.onPanel ? 0 : -1, {}});
-    const std::vector<std::string> faults = LayoutFaults(stage);
-    std::string report;
-    for (const std::string& fault : faults) report += fault + "\n";
-    ASSERT_EQ(faults.size(), c.faults.size()) << report;
-    for (size_t i = 0; i < faults.size(); ++i) {
-        EXPECT_NE(faults[i].find(c.faults[i]), std::string::npos) << report;
-        EXPECT_EQ(faults[i].rfind("Text: ", 0), 0u) << report;
-    }
+    stage.texts.push_back({"Text", c.box, c.ink, c.opaque, c.onPanel ? 0 : -1, {}, c.worded});
+    ExpectFaults(LayoutFaults(stage), c.faults, "Text: ");
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, TextLayoutRulesTest, testing::ValuesIn(kRules),
-                         [](const testing::TestParamInfo<RuleCase>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c; ++c)
-                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Rules, TextLayoutRulesTest, testing::ValuesIn(kRules), CaseName<RuleCase>);
+
+/// A counter bar on the stage: its pieces (icons, zero marks) and its numbers (box, ink).
+struct BarCase {
+    const char* name;
+    CRect16 bar;
+    std::vector<CRect16> pieces;
+    std::vector<std::pair<CRect16, CRect16>> numbers;
+    /// The faults expected, in order (a piece of each), told of the bar or of "Number".
+    std::vector<const char*> faults = {};
+    const char* teller = "Bar";
+};
+
+void PrintTo(const BarCase& c, std::ostream* out) { *out << c.name; }
+
+constexpr CRect16 kCounterBar(20, 0, 620, 28);
+constexpr CRect16 kParkedBar(-800, -514, -200, -486);
+constexpr CRect16 kIcon(30, 4, 50, 24);
+/// A number beside kIcon: its box and its ink.
+constexpr std::pair<CRect16, CRect16> kNumber{{50, 2, 90, 22}, {64, 7, 75, 21}};
+
+const BarCase kBars[] = {
+    {"an icon and its number on the bar", kCounterBar, {kIcon}, {kNumber}},
+    {"a number alone on the bar", kCounterBar, {}, {kNumber}},
+    {"a bar with nothing on it", kCounterBar, {}, {}, {"is shown with nothing on it"}},
+    {"a bar parked off the stage with nothing on it", kParkedBar, {}, {}},
+    {"an icon shown while its bar is parked", kParkedBar, {kIcon}, {}, {"leaves the bar"}},
+    {"an icon touching the bar's left", kCounterBar, {{20, 4, 40, 24}}, {}},
+    {"an icon 20 px left of the bar", kCounterBar, {{0, 2, 24, 26}}, {}, {"leaves the bar"}},
+    {"an icon 1 px below the bar", kCounterBar, {{30, 9, 50, 29}}, {}, {"leaves the bar"}},
+    {"a zero mark over its icon", kCounterBar, {kIcon, {40, 8, 52, 20}}, {}, {"lies over"}},
+    {"a zero mark touching its icon", kCounterBar, {kIcon, {50, 8, 62, 20}}, {}},
+    {"a number over its icon", kCounterBar, {kIcon}, {{{30, 2, 70, 22}, {44, 7, 55, 21}}}, {"lies over Picture 1"}, "Number"},
+    {"two numbers drawn over each other", kCounterBar, {}, {kNumber, {{55, 2, 95, 22}, {69, 7, 80, 21}}},
+     {"lies over line 1 of Number"}, "Number"},
+    {"a number's ink 1 px below the bar", kCounterBar, {}, {{{50, 10, 90, 30}, {64, 15, 75, 29}}}, {"runs out of its panel"},
+     "Number"},
+    {"a number shown while its bar is parked", kParkedBar, {}, {kNumber},
+     {"its box leaves the sides of its panel", "runs out of its panel"}, "Number"},
+};
+
+class CounterBarRulesTest : public testing::TestWithParam<BarCase> {};
+
+TEST_P(CounterBarRulesTest, ReportsTheFaultOfOnePiece) {
+    const BarCase& c = GetParam();
+    LaidStage stage;
+    stage.bounds = kStage;
+    stage.overScenery = true;
+    stage.pictures.push_back({"Bar", c.bar});
+    LaidBar bar{0, {}};
+    for (const CRect16& piece : c.pieces) {
+        bar.pieces.push_back(int(stage.pictures.size()));
+        stage.pictures.push_back({"Picture " + std::to_string(stage.pictures.size()), piece});
+    }
+    stage.bars.push_back(bar);
+    for (const auto& [box, ink] : c.numbers) stage.texts.push_back({"Number", box, {ink}, false, 0, {}, true});
+    ExpectFaults(LayoutFaults(stage), c.faults, c.teller);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bars, CounterBarRulesTest, testing::ValuesIn(kBars), CaseName<BarCase>);
 
 TEST(TextLayoutRules, ALineOverAnotherTextsLineIsOneFaultNamingBoth) {
     LaidStage stage;
