@@ -216,8 +216,12 @@ void AddCircusTown(GameData& data) {
         const bool solid = p.classId == kDestructible || p.classId == kPushable || p.classId == kChangeable;
         town.objects.push_back(solid ? Solid(p.classId, p.objectId, sharedOf(p.classId), p.x, p.y)
                                      : Prop(p.classId, p.objectId, sharedOf(p.classId), p.x, p.y));
-        // A spawn point makes a bystander of the first look (kind 0).
-        if (p.classId == kSpawn) town.objects.back().properties.Short(kSpawn, 1, 0).Short(kSpawn, 2, int16_t(people.spawnPartEntry));
+        if (p.classId != kSpawn) continue;
+        // A spawn point makes a bystander of the first look (kind 0). It reads no z bias, so it
+        // stays hidden (the vehicle still meets its manhole's shape) and the manhole it shows
+        // lies flat at its place, under the vehicle.
+        town.objects.back().properties.Short(kSpawn, 1, 0).Short(kSpawn, 2, int16_t(people.spawnPartEntry)).Byte(50, 4, 0);
+        town.objects.push_back(FlatPicture(sharedOf(kSpawn), Manhole().height, p.x, p.y));
     }
     town.objects.insert(town.objects.end(), people.people.begin(), people.people.end());
     for (const ObjectPlan& character : CircusCharacters(data)) town.objects.push_back(character);

@@ -2,15 +2,18 @@
 // driven down onto a game's pad from above (where its nose, not its middle, covers the pad's
 // point), the vehicle is drawn over the pad while the question is asked, and again in the town it
 // comes back to when the game is left at once, standing where it entered; for each town's four
-// games. And standing with its nose on any pad of a town, it is drawn over it.
+// games. And standing with its nose on any pad or other ground prop of a town (a manhole its
+// people come out of), it is drawn over it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "engine/core/ActivityManager.h"
 #include "game/shell/ButtonPanel.h"
+#include "game/shell/TLVComplexObject.h"
 #include "tests/game/playthrough/GameScreenInput.h"
 #include "tests/game/world/towns/TownScenario.h"
 #include "tests/game/world/towns/TownStartTest.h"
@@ -122,21 +125,45 @@ TEST_P(PadDrawOrderTest, TheVehicleIsDrawnOverTheGamesPadOnItAndAfterTheGameIsLe
 
 INSTANTIATE_TEST_SUITE_P(EachTownsFourGames, PadDrawOrderTest, testing::ValuesIn(kPads), CaseName<PadCase>);
 
-/// Every place's pad of a town, the way out's and the delivery's too.
-std::vector<OActivityProp*> Pads(const TownWorld& town) {
-    std::vector<OActivityProp*> pads;
-    for (int slot = 0; slot < TLVWorld_Activity::kWayPointSlots; ++slot)
-        if (OActivityProp* pad = town.GetWayPoint(slot)) pads.push_back(pad);
-    return pads;
+bool IsShown(const OActivityProp* prop) { return prop->IsVisible() && prop->IsShownThroughParents(); }
+
+std::string Where(CPointF at) { return testing::PrintToString(at.x) + "," + testing::PrintToString(at.y); }
+
+/// Whether the point lies on the prop's box (centred on its position).
+bool Covers(const OActivityProp* prop, CPointF at) {
+    const CPointF& middle = prop->GetPosition();
+    return std::abs(at.x - middle.x) * 2 <= prop->GetWidth() && std::abs(at.y - middle.y) * 2 <= prop->GetHeight();
 }
 
-class EveryPadDrawOrderTest : public TownStartTest, public testing::WithParamInterface<StartActivity> {};
+/// What lies on a town's ground: every place's pad (the way out's and the delivery's too), and
+/// the props standing still that are shown at each spawn point's place (its manhole). A spawn
+/// point's place where nothing is shown goes to `bare`.
+std::vector<OActivityProp*> GroundProps(const TownWorld& town, std::vector<std::string>& bare) {
+    std::vector<OActivityProp*> ground;
+    for (int slot = 0; slot < TLVWorld_Activity::kWayPointSlots; ++slot)
+        if (OActivityProp* pad = town.GetWayPoint(slot)) ground.push_back(pad);
+    const CDynArray<OActivityProp*>& spawns = town.GetList(TLVWorld_Activity::kSpawns);
+    for (int32_t i = 0; i < spawns.Count(); ++i) {
+        const CPointF at = spawns.GetAt(i)->GetPosition();
+        const size_t before = ground.size();
+        for (int32_t c = 0; c < town.ChildCount(); ++c) {
+            auto* prop = dynamic_cast<OActivityProp*>(town.ChildAt(c));
+            if (prop && prop->IsA(TLV_Object::kClassId) && !prop->IsA(TLVComplex_Object::kClassId) && IsShown(prop) &&
+                Covers(prop, at))
+                ground.push_back(prop);
+        }
+        if (ground.size() == before) bare.push_back(Where(at));
+    }
+    return ground;
+}
 
-TEST_P(EveryPadDrawOrderTest, AVehicleStandingWithItsNoseOnAPadIsDrawnOverIt) {
+class EveryGroundPropDrawOrderTest : public TownStartTest, public testing::WithParamInterface<StartActivity> {};
+
+TEST_P(EveryGroundPropDrawOrderTest, AVehicleStandingWithItsNoseOnAGroundPropIsDrawnOverIt) {
     const StartActivity& at = GetParam();
     StartOn(at, PastTheTutorial("Lou"));
-    std::vector<OActivityProp*> pads;
-    std::vector<std::string> covering;
+    std::vector<OActivityProp*> ground;
+    std::vector<std::string> covering, bare;
     size_t next = 0;
     bool placed = false, done = false;
     Scenario s = Game(kFrameMs);
@@ -145,34 +172,37 @@ TEST_P(EveryPadDrawOrderTest, AVehicleStandingWithItsNoseOnAPadIsDrawnOverIt) {
         if (tick == 1) SignIn(at.vehicle);
         const auto [town, vehicle] = TownOnStage();
         if (!vehicle || done) return;
-        if (pads.empty()) pads = Pads(*town);
+        if (ground.empty()) ground = GroundProps(*town, bare);
         if (placed) {
-            if (!DrawnOver(*town, vehicle, pads[next])) covering.push_back("pad " + std::to_string(next));
+            const OActivityProp* prop = ground[next];
+            if (!DrawnOver(*town, vehicle, prop))
+                covering.push_back(std::string(prop->GetName()) + " at " + Where(prop->GetPosition()));
             ++next;
             placed = false;
         }
-        if (next == pads.size()) {
+        if (next == ground.size()) {
             done = true;
             RequestQuit();
             return;
         }
-        // Facing down the stage just above the pad: only its nose reaches onto it.
-        const OActivityProp* pad = pads[next];
+        // Facing down the stage just above the prop: only its nose reaches onto it.
+        const OActivityProp* prop = ground[next];
         vehicle->Halt();
         vehicle->SetState(kHeadingDown);
-        vehicle->SetPosition(CPointF(pad->GetPosition().x, pad->GetPosition().y - pad->GetHeight() / 2 - kNoseBack), 0, 1);
+        vehicle->SetPosition(CPointF(prop->GetPosition().x, prop->GetPosition().y - prop->GetHeight() / 2 - kNoseBack), 0, 1);
         vehicle->UpdateZOrder();
         town->CenterViewOn(vehicle);
         placed = true;
     };
     const ScenarioRun run = RunScenario(s);
     EXPECT_EQ(run.exitCode, 0);
-    ASSERT_TRUE(done) << "looked at " << next << " of " << pads.size() << " pads";
-    EXPECT_GE(pads.size(), 5u) << "the way out and the four games' pads at least";
+    ASSERT_TRUE(done) << "looked at " << next << " of " << ground.size() << " ground props";
+    EXPECT_GE(ground.size(), 5u) << "the way out and the four games' pads at least";
+    EXPECT_TRUE(bare.empty()) << "spawn points showing no manhole: " << testing::PrintToString(bare);
     EXPECT_TRUE(covering.empty()) << "drawn over the vehicle: " << testing::PrintToString(covering);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachTown, EveryPadDrawOrderTest,
+INSTANTIATE_TEST_SUITE_P(EachTown, EveryGroundPropDrawOrderTest,
                          testing::Values(StartActivityOf(8), StartActivityOf(14), StartActivityOf(17)), CaseName<StartActivity>);
 
 } // namespace
