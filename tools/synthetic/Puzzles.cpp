@@ -208,7 +208,7 @@ void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, ui
     for (int v = 0; v < 2; ++v) {
         AddPartOnce(data, town.vehicleArts[v], HeadingPart(kRed, 60, 40));
         AddPartOnce(data, town.lightArts[v], HeadingPart(kBlue, 12, 12));
-        AddPartOnce(data, puzzle_towns::kPanelVehicles[town.firstVehicle + v], InPanelWindow(Plain(160, 90, kRed)));
+        AddPartOnce(data, puzzle_towns::kPanelVehicles[town.firstVehicle + v], Plain(160, 90, kRed));
     }
     const uint8_t shirts[] = {kRed, kGreen, kYellow, kBlue};
     for (int i = 0; i < 4; ++i) AddPartOnce(data, town.personArts[i], PersonPart(shirts[i]));

@@ -130,7 +130,7 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
         AddSharedPart(data, HeadingPart(60, 40, kBody), ChunkEntryOf(v.part));
         AddSharedPart(data, HeadingPart(12, 12, kBadge), ChunkEntryOf(v.light));
         AddSharedPart(data, MarkPart(), ChunkEntryOf(v.markArt));
-        AddSharedPart(data, InPanelWindow(Plain(160, 90, kBody)), ChunkEntryOf(v.startPicture));
+        AddSharedPart(data, Plain(160, 90, kBody), ChunkEntryOf(v.startPicture));
         AddVoiceOnce(data, v.haltSound);
         AddVoiceOnce(data, v.engineSound);
     }
