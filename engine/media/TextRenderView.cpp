@@ -45,6 +45,20 @@ void OTextRenderView::FitToText(uint8_t on) {
     dirty_ = 1;
 }
 
+void OTextRenderView::SetMargin(int16_t pixels) {
+    margin_ = pixels;
+    dirty_ = 1;
+}
+
+std::vector<CTextLine> OTextRenderView::LaidOutLines() {
+    if (!font_ || text_.Empty()) return {};
+    const CTextStyle style = Style(false);
+    const CRect16 view = GetScreenRect();
+    const CClipRect inside(int16_t(view.left + margin_), int16_t(view.top + margin_), int16_t(view.right - margin_),
+                           int16_t(view.bottom - margin_));
+    return font_->LayOutText(text_.c_str(), inside, &style);
+}
+
 void OTextRenderView::ApplyPalette(const CColorPalette* palette) {
     if (palette && surface_.GetBitsPerPixel() <= 8) surface_.SetPalette(palette);
     dirty_ = 1;
@@ -53,8 +67,19 @@ void OTextRenderView::ApplyPalette(const CColorPalette* palette) {
 
 void OTextRenderView::FitSurface(int16_t depth) {
     const CTextStyle style = Style(true);
-    const CPoint16 size = font_->MeasureText(text_.c_str(), &surface_, nullptr, &style);
+    const CPoint16 text = font_->MeasureText(text_.c_str(), &surface_, nullptr, &style);
+    const CPoint16 size(int16_t(text.x + 2 * margin_), int16_t(text.y + 2 * margin_));
     surface_.Create(size.x, size.y, depth);
     SetSize(size, 0);
     fitToText_ = 0;
+}
+
+void OTextRenderView::DrawTextInMargin(const CTextStyle& style) {
+    if (margin_ == 0) {
+        font_->DrawText(text_.c_str(), &surface_, 0, &style);
+        return;
+    }
+    const CClipRect inside(margin_, margin_, int16_t(surface_.GetWidth() - margin_),
+                           int16_t(surface_.GetHeight() - margin_));
+    font_->DrawTextInRect(text_.c_str(), &surface_, inside, inside, &style);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "engine/graphics/TextDIBSurface.h"
 #include "engine/media/TextView.h"
@@ -33,6 +34,12 @@ public:
     void SetBlend(uint8_t on, int16_t level) override;
     /// Stores the request; the next render fits the view.
     void FitToText(uint8_t on) override;
+    /// Keeps the text `pixels` inside each edge of the view, where its background and border
+    /// still show; 0 (the text over the whole view) at construction. Marks the view dirty.
+    void SetMargin(int16_t pixels);
+    int16_t GetMargin() const { return margin_; }
+    /// As the text view's, inside the margin.
+    std::vector<CTextLine> LaidOutLines() override;
 
     /// A copy of the palette becomes the text surface's when it has 8 bits; the view is marked
     /// dirty and waits for a palette refresh.
@@ -47,11 +54,16 @@ protected:
 
     CDrawSurface* MeasuringSurface() override { return &surface_; }
     virtual void Render() = 0;
-    /// Recreates the text surface at the measured size of the text (at `depth`) and makes the view
-    /// that size.
+    /// Recreates the text surface at the measured size of the text and the margin around it (at
+    /// `depth`) and makes the view that size.
     void FitSurface(int16_t depth);
+    /// Draws the text on the text surface in the style, inside the margin.
+    void DrawTextInMargin(const CTextStyle& style);
 
     CTextDIBSurface surface_;
     uint8_t dirty_ = 1;
     uint8_t paletteRefresh_ = 1;
+
+private:
+    int16_t margin_ = 0;
 };
