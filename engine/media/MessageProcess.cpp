@@ -360,6 +360,7 @@ void OMessageProcess::SetCaptionText(const char* text) {
         view->SetPriority(kCaptionPriority);
         view->SetAlignment(kAlignCentre);
         view->SetWordWrap(1);
+        view->SetMargin(kCaptionMargin);
         window->AddChild(view);
     }
     const ProfileValues& keys = xProfiles_Values();

@@ -22,6 +22,9 @@ public:
     static constexpr int32_t kPoolSize = 20;
     static constexpr uint32_t kVoicePipe = 1;
     static constexpr int32_t kCaptionPriority = 31000;
+    /// How far the caption's text keeps inside its box: past the border's three rings, a few
+    /// pixels more.
+    static constexpr int16_t kCaptionMargin = 6;
     /// QueueMessage's refusals.
     enum : int32_t { kNullRecord = -1, kForeignRecord = -2, kAlreadyQueued = -3, kNotInUse = -4 };
 

@@ -27,8 +27,7 @@ void OTextCView::Render() {
     if (fitToText_ && !text_.Empty()) FitSurface(HasValidRequest() ? requestedDepth_ : surface_.GetBitsPerPixel());
     ClearBackground(&surface_);
     if (!text_.Empty()) {
-        const CTextStyle style = Style(true);
-        font_->DrawText(text_.c_str(), &surface_, 0, &style);
+        DrawTextInMargin(Style(true));
     }
     if (transparent_) BuildSpans();
     // The new text must reach the screen even where nothing else is redrawn.

@@ -59,7 +59,7 @@ void OTextFXView::Render() {
         ClearBackground(&surface_);
     }
     if (border_) DrawBorder();
-    font_->DrawText(text_.c_str(), &surface_, 0, &style);
+    DrawTextInMargin(style);
 }
 
 void OTextFXView::DrawBorder() {

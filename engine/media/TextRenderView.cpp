@@ -45,6 +45,11 @@ void OTextRenderView::FitToText(uint8_t on) {
     dirty_ = 1;
 }
 
+void OTextRenderView::SetMargin(int16_t pixels) {
+    margin_ = pixels;
+    dirty_ = 1;
+}
+
 std::vector<CTextLine> OTextRenderView::LaidOutLines() {
     if (!font_ || text_.Empty() || !xText_SurfaceUsable(&surface_)) return {};
     const CRect16 view = GetScreenRect();
@@ -52,7 +57,11 @@ std::vector<CTextLine> OTextRenderView::LaidOutLines() {
     const CClipRect shown(view.left, int16_t(top), int16_t(view.left + surface_.GetWidth()),
                           int16_t(top + surface_.GetHeight()));
     const CTextStyle style = Style(true);
-    return font_->LayOutWholeSurface(text_.c_str(), shown, &style);
+    if (margin_ == 0) return font_->LayOutWholeSurface(text_.c_str(), shown, &style);
+    // As DrawTextInMargin lays the text out inside the margin of the surface.
+    const CClipRect inside(int16_t(shown.left + margin_), int16_t(shown.top + margin_),
+                           int16_t(shown.right - margin_), int16_t(shown.bottom - margin_));
+    return font_->LayOutText(text_.c_str(), inside, &style);
 }
 
 void OTextRenderView::ApplyPalette(const CColorPalette* palette) {
@@ -63,8 +72,19 @@ void OTextRenderView::ApplyPalette(const CColorPalette* palette) {
 
 void OTextRenderView::FitSurface(int16_t depth) {
     const CTextStyle style = Style(true);
-    const CPoint16 size = font_->MeasureText(text_.c_str(), &surface_, nullptr, &style);
+    const CPoint16 text = font_->MeasureText(text_.c_str(), &surface_, nullptr, &style);
+    const CPoint16 size(int16_t(text.x + 2 * margin_), int16_t(text.y + 2 * margin_));
     surface_.Create(size.x, size.y, depth);
     SetSize(size, 0);
     fitToText_ = 0;
+}
+
+void OTextRenderView::DrawTextInMargin(const CTextStyle& style) {
+    if (margin_ == 0) {
+        font_->DrawText(text_.c_str(), &surface_, 0, &style);
+        return;
+    }
+    const CClipRect inside(margin_, margin_, int16_t(surface_.GetWidth() - margin_),
+                           int16_t(surface_.GetHeight() - margin_));
+    font_->DrawTextInRect(text_.c_str(), &surface_, inside, inside, &style);
 }

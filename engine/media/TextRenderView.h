@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "engine/graphics/TextDIBSurface.h"
 #include "engine/media/TextView.h"
@@ -33,9 +34,13 @@ public:
     void SetBlend(uint8_t on, int16_t level) override;
     /// Stores the request; the next render fits the view.
     void FitToText(uint8_t on) override;
+    /// Keeps the text `pixels` inside each edge of the view, where its background and border
+    /// still show; 0 (the text over the whole view) at construction. Marks the view dirty.
+    void SetMargin(int16_t pixels);
+    int16_t GetMargin() const { return margin_; }
 
-    /// Where the view draws its text: the text surface laid out as DrawText fills it, lying on
-    /// the stage as the view copies it (see TextDrop).
+    /// Where the view draws its text: the text surface laid out as DrawText fills it (inside the
+    /// margin, when one is set), lying on the stage as the view copies it (see TextDrop).
     std::vector<CTextLine> LaidOutLines() override;
 
     /// A copy of the palette becomes the text surface's when it has 8 bits; the view is marked
@@ -53,11 +58,16 @@ protected:
     virtual void Render() = 0;
     /// How many rows lower than the view's top the text surface's top is drawn: none here.
     virtual int32_t TextDrop() { return 0; }
-    /// Recreates the text surface at the measured size of the text (at `depth`) and makes the view
-    /// that size.
+    /// Recreates the text surface at the measured size of the text and the margin around it (at
+    /// `depth`) and makes the view that size.
     void FitSurface(int16_t depth);
+    /// Draws the text on the text surface in the style, inside the margin.
+    void DrawTextInMargin(const CTextStyle& style);
 
     CTextDIBSurface surface_;
     uint8_t dirty_ = 1;
     uint8_t paletteRefresh_ = 1;
+
+private:
+    int16_t margin_ = 0;
 };

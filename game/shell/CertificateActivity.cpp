@@ -324,12 +324,13 @@ void Certificate_Activity::BuildPrintPanel() {
     if (!panel) {
         panel = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kPanelPrint), kPanelPriority);
         if (!panel || !AdoptPanel(kPanelPrint, panel)) return;
+        // Beside the panel, over its board.
         printPicture_ = new (std::nothrow) OActivityProp("OActivityProp", OActivityProp::kClassId);
         if (printPicture_) {
-            AddChild(printPicture_);
+            PanelLayer(panel)->AddChild(printPicture_);
             panel->AttachToView(printPicture_, 1);
         }
-        printText_ = CreateTextDView(320, 44, 350, 40, this);
+        printText_ = CreateTextDView(320, 44, 350, 40, PanelLayer(panel));
         if (printText_) panel->AttachToView(printText_, 1);
     }
     // The form follows the last print: the printing one only after a printed page.

@@ -224,7 +224,9 @@ protected:
     /// Where a panel's pictures and texts go: beside the panel (the main window), else the
     /// activity.
     ONode* PanelLayer(ButtonPanel_Prop* panel);
-    /// Adds a picture of a panel beside it, moving and showing with the panel.
+    /// Adds a picture of a panel beside it, over the panel's board, centred at (x, y), moving and
+    /// showing with the panel; without a place, where the panels' questions show theirs.
+    void AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId, float x, float y);
     void AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId);
     /// The same for a text of a panel, centred at (x, y) in a box of that size.
     void AddPanelText(ButtonPanel_Prop* panel, ChunkId textId, int16_t x, int16_t y, int16_t width, int16_t height);

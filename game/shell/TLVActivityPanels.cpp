@@ -264,9 +264,13 @@ void CTLVActivity::SetViewNumber(OTextDView* view, int16_t value) {
 }
 
 void CTLVActivity::AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId) {
+    AddPanelPicture(panel, pictureId, kPictureX, kPictureY);
+}
+
+void CTLVActivity::AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId, float x, float y) {
     auto* picture = new (std::nothrow) OActivityProp("OActivityProp", OActivityProp::kClassId);
     if (!picture) return;
-    PlaceProp(picture, pictureId, GameFile(), kPictureX, kPictureY);
+    PlaceProp(picture, pictureId, GameFile(), x, y);
     PanelLayer(panel)->AddChild(picture);
     // Attached, the picture shows and hides with its panel.
     panel->AttachToView(picture, 1);

@@ -34,6 +34,8 @@ constexpr int16_t kInfoFontSize = 9;
 /// The overlay lies over the counters and the scenery at the top of the stage: it has a
 /// backing of its own, the captions' dark blue, so that its text reads whatever lies under it.
 constexpr uint32_t kInfoBacking = 0x00501810u;
+/// How far the overlay's text keeps inside its backing.
+constexpr int16_t kInfoMargin = 4;
 
 /// A prop of the engine's own class made in code: part, priority, hidden.
 OActivityProp* MakeHelpProp(CPartFile* file, ChunkId part) {
@@ -143,6 +145,7 @@ void TLVWorld_Activity::CreateInfoView() {
             view->SetBackColor(kInfoBacking);
             // The help's longest lines are wider than the overlay: they wrap inside it.
             view->SetWordWrap(1);
+            view->SetMargin(kInfoMargin);
             view->SetSize(CPoint16(kInfoWidth, kInfoHeight), 0);
             view->SetPositionXY(kInfoX, kInfoY, 0, 1);
             window->AddChild(view);

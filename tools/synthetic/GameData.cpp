@@ -43,20 +43,6 @@ vqt::test::PartPlan OnCounterRow(vqt::test::PartPlan plan) {
     return plan;
 }
 
-vqt::test::PartPlan InPanelWindow(vqt::test::PartPlan plan) {
-    // Rows 112 to 201 at y 200, 93 to 182 at y 181.
-    constexpr int kLifted = 176;
-    for (vqt::test::StatePlan& state : plan.states)
-        for (vqt::test::FramePlan& frame : state.frames) {
-            vqt::test::Picture lifted(frame.picture.width, kLifted);
-            for (int y = 0; y < frame.picture.height && y < kLifted; ++y)
-                for (int x = 0; x < frame.picture.width; ++x) lifted.at(x, y) = frame.picture.at(x, y);
-            frame.picture = lifted;
-            frame.hotY = int16_t(kLifted / 2);
-        }
-    return plan;
-}
-
 vqt::test::Picture ScoreCard(const vqt::test::Picture& art, uint8_t fill, uint8_t border) {
     vqt::test::Picture card = FramedBox(art.width, kScoreCardHeight, fill, border);
     const int top = kScoreCardHeight - art.height;

@@ -57,12 +57,6 @@ void AddSharedTone(GameData& data, uint16_t entry, double frequency, const std::
 /// each) that the music process loops without a click, unless a screen made before has it.
 void AddMusicTrack(GameData& data, uint16_t entry, const std::vector<double>& notes, const std::string& name);
 
-/// A start panel's picture of the player's vehicle that the game stands on its own activity,
-/// below the panel, centred at (320, 200) (a few at y 181): transparent rows below it lift it
-/// into the panel board's window (GameScreens.cpp), where it shows. `plan`'s frames are 90
-/// rows tall.
-vqt::test::PartPlan InPanelWindow(vqt::test::PartPlan plan);
-
 /// The middle row of the counter bar {2, 0, 14} (y 0 to 28): every counter icon stands with its
 /// middle on it, and the number written beside an icon (2 pixels higher, 20 high) keeps inside
 /// the bar, clear of the panels' titles below it.

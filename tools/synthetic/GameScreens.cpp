@@ -27,12 +27,11 @@ constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr uint16_t kTitleTune = 991;
 
-/// The panels' board on the stage, and the window in it.
+/// The panels' board on the stage.
 constexpr struct {
     int x, y, w, h;
 } kBoard{buttons::kPanelMiddle.x - buttons::kPanelWidth / 2, buttons::kPanelMiddle.y - buttons::kPanelHeight / 2,
-         buttons::kPanelWidth, buttons::kPanelHeight},
-    kWindow{234, 86, 172, 122};
+         buttons::kPanelWidth, buttons::kPanelHeight};
 
 /// Colour indices of the palette below.
 enum : uint8_t {
@@ -90,19 +89,6 @@ Picture Box(int w, int h, uint8_t fill, uint8_t border, int thickness) {
                 const bool inside = ix >= 0 && iy >= 0 && InRoundedRect(ix, iy, iw, ih, 8);
                 p.at(x, y) = inside ? fill : border;
             }
-    return p;
-}
-
-/// The panels' board with its window: the start and end panels of some games stand their
-/// vehicle's picture on the activity, below the board, and it shows through there.
-Picture Board() {
-    Picture p = Box(kBoard.w, kBoard.h, kNavy, kSky, 4);
-    const int left = kWindow.x - kBoard.x, top = kWindow.y - kBoard.y;
-    for (int y = top - 3; y < top + kWindow.h + 3; ++y)
-        for (int x = left - 3; x < left + kWindow.w + 3; ++x) {
-            const bool inside = x >= left && x < left + kWindow.w && y >= top && y < top + kWindow.h;
-            p.at(x, y) = inside ? 0 : kSky;
-        }
     return p;
 }
 
@@ -242,9 +228,11 @@ void AddGameScreens(GameData& data) {
     // and tall enough, with a margin, for the texts the panels lay on it: the titles' line at the
     // top (from y 34), the instructions below (x 70 to 570, down to y 422) and the pictures
     // between; it ends above the captions (from y 430). Its buttons are placed in the board's own
-    // coordinates, the pictures on the stage.
+    // coordinates, the pictures on the stage. It is solid: every panel draws its pictures over
+    // it, and a panel without one shows plain board, never the scene behind.
     using namespace buttons;
-    data.parts.AddPart(Still(Board(), kBoard.x + kBoard.w / 2, kBoard.y + kBoard.h / 2, colours), 349);
+    const Picture board = Box(kBoard.w, kBoard.h, kNavy, kSky, 4);
+    data.parts.AddPart(Still(board, kBoard.x + kBoard.w / 2, kBoard.y + kBoard.h / 2, colours), 349);
     struct Button {
         uint16_t entry;
         uint8_t colour;

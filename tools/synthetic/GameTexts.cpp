@@ -52,3 +52,8 @@ uint32_t AddGameText(GameData& data, uint16_t entry, std::u16string_view english
                      SourcePlace where) {
     return AddGameText(data, entry, {TextRecord{.id = 10, .text = std::u16string(english)}}, name, where);
 }
+
+uint32_t AddGameTextById(GameData& data, ChunkId id, std::u16string_view english, const std::string& name,
+                         SourcePlace where) {
+    return AddGameText(data, ChunkEntryOf(id), english, name, where);
+}

@@ -9,12 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/data/ChunkId.h"
 #include "tools/builders/ChunkFileBuilder.h"
 
 struct GameData;
 
-/// Where a call was written: SourcePlace's file and line, which clang's library here
-/// lacks; as a default argument it names the caller's place.
+/// Where a call was written: a file and a line. The project keeps its own type for this because
+/// the sanitizer build's compiler (clang 14) lacks the built-in that the standard library's
+/// std::source_location needs, so that header declares nothing there. As a default argument,
+/// current() names the caller's place.
 struct SourcePlace {
     const char* file = "";
     uint32_t at = 0;
@@ -48,3 +51,6 @@ uint32_t AddGameText(GameData& data, uint16_t entry, const std::vector<vqt::test
 /// The same for an English-only text.
 uint32_t AddGameText(GameData& data, uint16_t entry, std::u16string_view english, const std::string& name,
                      SourcePlace where = SourcePlace::current());
+/// The same for an English-only text that the game names by its chunk id {17, 0, entry}.
+uint32_t AddGameTextById(GameData& data, ChunkId id, std::u16string_view english, const std::string& name,
+                         SourcePlace where = SourcePlace::current());

@@ -199,10 +199,8 @@ void AddVoiceOnce(GameData& data, uint16_t entry) {
     AddSharedTone(data, entry, 300.0 + entry % 500, "Puzzle voice " + std::to_string(entry));
 }
 
-void AddTextOnce(GameData& data, ChunkId id, const char16_t* text,
-                 SourcePlace where = SourcePlace::current()) {
-    AddGameText(data, ChunkEntryOf(id), text, "Puzzle text", where);
-}
+/// The chunk name of the texts this file writes.
+constexpr const char* kPuzzleText = "Puzzle text";
 
 void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, uint32_t crowd) {
     AddPartOnce(data, town.straightArt, TilePart(true));
@@ -210,7 +208,7 @@ void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, ui
     for (int v = 0; v < 2; ++v) {
         AddPartOnce(data, town.vehicleArts[v], HeadingPart(kRed, 60, 40));
         AddPartOnce(data, town.lightArts[v], HeadingPart(kBlue, 12, 12));
-        AddPartOnce(data, puzzle_towns::kPanelVehicles[town.firstVehicle + v], InPanelWindow(Plain(160, 90, kRed)));
+        AddPartOnce(data, puzzle_towns::kPanelVehicles[town.firstVehicle + v], Plain(160, 90, kRed));
     }
     const uint8_t shirts[] = {kRed, kGreen, kYellow, kBlue};
     for (int i = 0; i < 4; ++i) AddPartOnce(data, town.personArts[i], PersonPart(shirts[i]));
@@ -220,10 +218,10 @@ void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, ui
     AddPartOnce(data, town.characterArt, CharacterPart(town.city ? kBlue : town.angleTest ? kGreen : kRed));
     for (const ChunkId voice : {town.endVoices[0], town.endVoices[1], town.farewellVoice, town.siren})
         AddVoiceOnce(data, ChunkEntryOf(voice));
-    AddTextOnce(data, town.title, u"Turn the tracks");
+    AddGameTextById(data, town.title, u"Turn the tracks", kPuzzleText);
     const char16_t* levels[] = {u"Level 1", u"Level 2", u"Level 3"};
-    for (int l = 0; l < 3; ++l) AddTextOnce(data, town.levelPictures[l], levels[l]);
-    AddTextOnce(data, town.leaveText, u"Do you want to leave the puzzle?");
+    for (int l = 0; l < 3; ++l) AddGameTextById(data, town.levelPictures[l], levels[l], kPuzzleText);
+    AddGameTextById(data, town.leaveText, u"Do you want to leave the puzzle?", kPuzzleText);
 
     ObjectPlan go{.classId = 1630, .objectId = 0, .partId = goButton};
     go.properties.Pair(50, 1, 580, 420);
@@ -255,7 +253,7 @@ void AddPuzzles(GameData& data, const std::vector<const PuzzleTownValues*>& town
     for (uint16_t voice : {692, 693, 694, 695, 696, 721, 723, 724, 725, 726, 727, 728, 729, 730, 700, 570, 838, 96})
         AddVoiceOnce(data, voice);
     for (const ChunkId sound : puzzle_towns::kEngineSounds) AddVoiceOnce(data, ChunkEntryOf(sound));
-    AddTextOnce(data, puzzle_towns::kEndTitle, u"Well done!");
+    AddGameTextById(data, puzzle_towns::kEndTitle, u"Well done!", kPuzzleText);
     AddPartOnce(data, puzzle_towns::kSprayArt, SmokePart());
     for (int v = 0; v < 2; ++v) {
         AddPartOnce(data, puzzle_towns::kSpotLightArts[v], SpotLightPart());

@@ -106,10 +106,8 @@ void AddVoiceOnce(GameData& data, ChunkId id) {
     AddSharedTone(data, entry, 300.0 + entry % 500, "Round-up voice " + std::to_string(entry));
 }
 
-void AddTextOnce(GameData& data, ChunkId id, const char16_t* text,
-                 SourcePlace where = SourcePlace::current()) {
-    AddGameText(data, ChunkEntryOf(id), text, "Round-up text", where);
-}
+/// The chunk name of the texts this file writes.
+constexpr const char* kRoundUpText = "Round-up text";
 
 ObjectPlan Placed(uint32_t classId, uint32_t objectId, uint32_t part, int16_t x, int16_t y) {
     ObjectPlan prop{.classId = classId, .objectId = objectId, .partId = part};
@@ -132,7 +130,7 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
         AddSharedPart(data, HeadingPart(60, 40, kBody), ChunkEntryOf(v.part));
         AddSharedPart(data, HeadingPart(12, 12, kBadge), ChunkEntryOf(v.light));
         AddSharedPart(data, MarkPart(), ChunkEntryOf(v.markArt));
-        AddSharedPart(data, InPanelWindow(Plain(160, 90, kBody)), ChunkEntryOf(v.startPicture));
+        AddSharedPart(data, Plain(160, 90, kBody), ChunkEntryOf(v.startPicture));
         AddVoiceOnce(data, v.haltSound);
         AddVoiceOnce(data, v.engineSound);
     }
@@ -147,10 +145,10 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
     AddSharedTone(data, town.music, 200.0 + town.music % 100, "Music " + std::to_string(town.music));
     for (const RoundUpTown::Hint& hint : town.hints)
         for (int c = 0; c < hint.choices; ++c) AddVoiceOnce(data, MakeChunkId(7, hint.voices[c]));
-    AddTextOnce(data, town.title, u"Round them up");
+    AddGameTextById(data, town.title, u"Round them up", kRoundUpText);
     const char16_t* levels[] = {u"Level 1", u"Level 2", u"Level 3"};
-    for (int l = 0; l < 3; ++l) AddTextOnce(data, town.levelTexts[l], levels[l]);
-    AddTextOnce(data, town.easierText, u"Do you want an easier round-up?");
+    for (int l = 0; l < 3; ++l) AddGameTextById(data, town.levelTexts[l], levels[l], kRoundUpText);
+    AddGameTextById(data, town.easierText, u"Do you want an easier round-up?", kRoundUpText);
 
     const std::vector<uint32_t> colours = {0, plan.ground[0], plan.ground[1]};
     const uint32_t sheet = data.file.AddChunk(GameData::kFrames, BmpFile(TileSheet(kTile, kTile, 2, 1, colours)),
@@ -193,6 +191,6 @@ void AddRoundUps(GameData& data) {
     // What the vehicles throw (the city's particles, the circus drops) and the zoo's beams.
     for (uint16_t thrown : {675, 676, 128}) AddSharedPart(data, Plain(10, 10, kBadge, 3), thrown);
     for (uint16_t beam : {478, 674}) AddSharedPart(data, Plain(40, 60, kWhite, 2), beam);
-    AddTextOnce(data, MakeChunkId(17, 4), u"Well done!");
+    AddGameTextById(data, MakeChunkId(17, 4), u"Well done!", kRoundUpText);
     for (const RoundUpPlan& plan : plans) AddRoundUp(data, plan);
 }

@@ -138,7 +138,7 @@ void CGPuzzle::BuildEndPanel() {
     if (!p || !AdoptPanel(kPanelEnd, p)) return;
     if (goButton_) goButton_->ShowStopped();
     AddPanelPicture(p, town_.endPicture);
-    if (OTextDView* saved = CreateTextDView(320, 150, 100, 150, this)) {
+    if (OTextDView* saved = CreateTextDView(320, 150, 100, 150, PanelLayer(p))) {
         char number[8];
         std::snprintf(number, sizeof number, "%d", int(peopleTotal_ - peopleLeft_));
         saved->SetPriority(32767);
@@ -159,13 +159,9 @@ void CGPuzzle::BuildStartPanel() {
     AddPanelText(p, town_.title, 320, 42, 500, 50);
     const uint16_t vehicle = PlayerVehicle();
     if (vehicle < 6) {
-        if (auto* picture = new (std::nothrow) OActivityProp("OActivityProp", OActivityProp::kClassId)) {
-            const float x = vehicle == 5 ? kRightVehicleX : kVehicleX;
-            const float y = vehicle >= 4 ? kHighVehicleY : kVehicleY;
-            PlaceProp(picture, puzzle_towns::kPanelVehicles[vehicle], GamePartFile(), x, y);
-            AddChild(picture);
-            p->AttachToView(picture, 1);
-        }
+        const float x = vehicle == 5 ? kRightVehicleX : kVehicleX;
+        const float y = vehicle >= 4 ? kHighVehicleY : kVehicleY;
+        AddPanelPicture(p, puzzle_towns::kPanelVehicles[vehicle], x, y);
     }
     // The start panel closes with its one button, which its hook blinks.
     p->AddButton(1, puzzle_towns::kPlayAgainButton);

@@ -135,11 +135,7 @@ void CRoundUpActivity::BuildStartPanel() {
     if (!p || !AdoptPanel(kStartPanel, p)) return;
     AddPanelText(p, town_.levelTexts[level_ - 1], 320, 347, 500, 150);
     AddPanelText(p, town_.title, 320, 42, 500, 150);
-    if (auto* picture = new (std::nothrow) OActivityProp("OActivityProp", OActivityProp::kClassId)) {
-        PlaceProp(picture, vehicleValues_->startPicture, GamePartFile(), 320, 200);
-        AddChild(picture);
-        p->AttachToView(picture, 1);
-    }
+    AddPanelPicture(p, vehicleValues_->startPicture, 320, 200);
     p->AddButton(1, kPlayAgainArt);
 }
 

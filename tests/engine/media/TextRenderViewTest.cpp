@@ -1,8 +1,10 @@
-// The effect and caption views: lazy rendering, palettes, the bevelled border, blended copies
-// and the lit spans of transparent caption views.
+// The effect and caption views: lazy rendering, palettes, the bevelled border, blended copies,
+// the lit spans of transparent caption views and the margin their text keeps inside them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "engine/core/Event.h"
 #include "engine/blit/ColorPalette.h"
@@ -226,6 +228,70 @@ TEST_F(RenderViewTest, TransparentCaptionsOf8And24BitsAreCopiedWithColour0Transp
                 ASSERT_EQ(Changed(*stage, x, y), !unlit) << depth << ": " << x << "," << y;
             }
         EXPECT_GT(lit, 0);
+    }
+}
+
+/// A long text, left-aligned and word-wrapped on an opaque background, in a view of either kind
+/// with a margin.
+struct MarginCase {
+    const char* what;
+    bool effect; ///< an effect view, else a caption view
+    int16_t margin;
+    uint8_t border;
+    uint8_t fit; ///< fitted to its text
+};
+
+const MarginCase kMarginCases[] = {
+    {"a caption view keeps its wrapped lines inside its margin", false, 4, 0, 0},
+    {"an effect view too, its border within the margin", true, 6, 1, 0},
+    {"a view fitted to its text grows by the margin on every side", false, 5, 0, 1},
+    {"without a margin the same lines reach the view's edge", true, 0, 0, 0},
+};
+
+TEST_F(RenderViewTest, TheTextKeepsItsMarginInsideTheViewWhereItIsDrawnAndLaidOut) {
+    constexpr uint32_t kBack = 0x00402010u;
+    constexpr int kRings = 3;
+    const char* text = "The fireworks factory is saved and in record time!";
+    for (const MarginCase& c : kMarginCases) {
+        SCOPED_TRACE(c.what);
+        OTextRenderView& view = c.effect ? static_cast<OTextRenderView&>(Make<OTextFXView>(150, 80, text))
+                                         : Make<OTextCView>(150, 80, text);
+        view.SetTransparent(0);
+        view.SetBackColor(kBack);
+        view.SetWordWrap(1);
+        view.SetBorder(c.border);
+        view.SetMargin(c.margin);
+        if (c.fit) view.FitToText(1);
+        view.OnIdle();
+        CDrawSurface& s = *view.GetTextSurface();
+        const int w = s.GetWidth(), h = s.GetHeight();
+        ASSERT_EQ(w, view.GetWidth());
+        // The text's pixels: neither the background nor the border's rings.
+        const uint16_t back = PackColor555(kBack);
+        int lit = 0, clearance = w + h;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool ring = c.border && std::min({x, y, w - 1 - x, h - 1 - y}) < kRings;
+                if (ring || Pixel16(s, x, y) == back) continue;
+                ++lit;
+                clearance = std::min({clearance, x, y, w - 1 - x, h - 1 - y});
+            }
+        ASSERT_GT(lit, 0);
+        const CRect16 box = view.GetScreenRect();
+        const std::vector<CTextLine> lines = view.LaidOutLines();
+        if (c.fit) EXPECT_EQ(lines.size(), 1u) << "the fitted view holds its text on one line";
+        else ASSERT_GE(lines.size(), 2u) << "the text wraps";
+        if (c.margin == 0) {
+            EXPECT_LE(clearance, 1);
+            continue;
+        }
+        EXPECT_GE(clearance, c.margin);
+        for (const CTextLine& line : lines) {
+            EXPECT_GE(line.ink.left - box.left, c.margin);
+            EXPECT_GE(box.right - line.ink.right, c.margin);
+            EXPECT_GE(line.ink.top - box.top, c.margin);
+            EXPECT_GE(box.bottom - line.ink.bottom, c.margin);
+        }
     }
 }
 

@@ -200,5 +200,32 @@ TEST_F(VoiceLinesTest, CaptionsShowWithTheirVoiceAtTheSizeTheKeysGive) {
     }
 }
 
+TEST_F(VoiceLinesTest, ALongCaptionKeepsItsLinesInsideTheBorderOfItsBox) {
+    // The border's three rings, then at least two pixels more on every side.
+    constexpr int kClear = 5;
+    xProfiles_Set("HMCAPTIONS", boolean(1));
+    xProfiles_Set("HMCAPTIONBORDER", boolean(1));
+    xProfiles_Set("HMCAPTIONSIZE", "400,48");
+    xProfiles_Set("HMCAPTIONPOSITION", t_sPoint{320, 454});
+    OMessageRecord* r = Line(1, 100, "", {});
+    r->hold = 1;
+    r->SetText(kNullChunkId, "The fireworks factory is saved and in record time! Off we go to the next one.");
+    ASSERT_EQ(messages->QueueMessage(r), 0);
+    Frames(1);
+    OTextFXView* caption = messages->GetCaptionView();
+    ASSERT_NE(caption, nullptr);
+    const CRect16 box = caption->GetScreenRect();
+    const std::vector<CTextLine> lines = caption->LaidOutLines();
+    ASSERT_EQ(lines.size(), 2u) << "the caption wraps once";
+    for (size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE("line " + std::to_string(i));
+        const CClipRect& ink = lines[i].ink;
+        EXPECT_GE(ink.left - box.left, kClear);
+        EXPECT_GE(box.right - ink.right, kClear);
+        EXPECT_GE(ink.top - box.top, kClear);
+        EXPECT_GE(box.bottom - ink.bottom, kClear);
+    }
+}
+
 } // namespace
 } // namespace vqt::test

@@ -21,10 +21,10 @@
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/MixLevels.h"
 #include "tests/support/ScriptedAudioOutput.h"
+#include "tests/support/StageScript.h"
 #include "tests/support/bots/MiniGameDriver.h"
 #include "tools/builders/StoredRecord.h"
 
@@ -114,8 +114,7 @@ protected:
                 puzzle->OnPanelDismissed(CGPuzzle::kPanelStart);
             if (!driver) return;
             const std::string lines = driver->Step(GetActivityManager()->GetCurrentActivity(), now);
-            if (!lines.empty())
-                static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+            if (!lines.empty()) Script(lines);
         };
         const ScenarioRun run = RunScenario(s);
         EXPECT_EQ(run.exitCode, 0);

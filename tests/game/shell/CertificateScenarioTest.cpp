@@ -24,9 +24,8 @@
 #include "game/shell/VehicleSelectActivity.h"
 #include "game/shell/NavigationProp.h"
 #include "platform/headless/RecordingPrinter.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
-#include "tests/game/world/StageScript.h"
+#include "tests/support/StageScript.h"
 
 namespace vqt::test {
 namespace {
@@ -42,8 +41,6 @@ std::string StoredMarks() {
            std::to_string(stored.GetWorldVisited(0)) + std::to_string(stored.GetWorldVisited(1)) +
            std::to_string(stored.GetWorldVisited(2));
 }
-
-using stage::Click;
 
 class CertificateScenarioTest : public ShellScenarioTest {
 protected:

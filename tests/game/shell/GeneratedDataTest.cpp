@@ -1,6 +1,6 @@
 // The generated game data as a whole: every chunk that a screen's data names is in the file, the
-// start panels' level texts say their level, and the message file beside it gives the game every
-// message it knows.
+// start panels' level texts say their level, the button panels' board hides the scene behind it,
+// and the message file beside it gives the game every message it knows.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,15 +13,18 @@
 
 #include "engine/base/ByteOrder.h"
 #include "engine/core/Activity.h"
+#include "engine/core/View.h"
 #include "engine/data/MessageTexts.h"
 #include "engine/data/PartFile.h"
 #include "engine/graphics/Part.h"
+#include "engine/graphics/State.h"
 #include "engine/media/TextView.h"
 #include "game/minigames/puzzle/PuzzleTownValues.h"
 #include "game/minigames/roundup/RoundUpTowns.h"
 #include "game/shell/GameStart.h"
 #include "tests/support/HeadlessTest.h"
 #include "tools/builders/TempFolder.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 namespace vqt::test {
 namespace {
@@ -169,6 +172,33 @@ TEST_F(GeneratedDataTest, EveryPuzzleAndRoundUpStartPanelNamesItsLevel) {
             EXPECT_TRUE(xText_ReadChunkText(&file, g.levelTexts[level - 1], kLanguageEnglishUs, &text)) << g.game;
             EXPECT_EQ(text, "Level " + std::to_string(level)) << g.game << ", level " << level;
         }
+}
+
+TEST_F(GeneratedDataTest, TheButtonPanelsBoardIsDrawnWhereverItStandsButItsRoundedCorners) {
+    // Every panel lies on this board, drawn over the scene: a pixel it leaves clear shows the
+    // scene through the panel, whichever pictures the panel draws over the board.
+    constexpr int kCorner = 10;
+    CPart board;
+    ASSERT_EQ(board.SetPartID(&file, MakeChunkId(2, 349), 1, 0), 1);
+    board.SetState(0);
+    CState* frame = board.GetCurrentState();
+    ASSERT_NE(frame, nullptr);
+    const int width = frame->GetFrameWidth(), height = frame->GetFrameHeight();
+    EXPECT_EQ(width, buttons::kPanelWidth);
+    EXPECT_EQ(height, buttons::kPanelHeight);
+    const auto inCorner = [&](int x, int y) {
+        return (x < kCorner || x >= width - kCorner) && (y < kCorner || y >= height - kCorner);
+    };
+    int clear = 0;
+    CRect16 where;
+    for (int16_t y = 0; y < height; ++y)
+        for (int16_t x = 0; x < width; ++x) {
+            const CRect16 pixel(x, y, int16_t(x + 1), int16_t(y + 1));
+            if (inCorner(x, y) || frame->HitTestRect(ToClip(pixel))) continue;
+            where = clear++ == 0 ? pixel : where.Union(pixel);
+        }
+    EXPECT_EQ(clear, 0) << "clear pixels of the board within x " << where.left << "-" << where.right << " y "
+                        << where.top << "-" << where.bottom << " (board coordinates)";
 }
 
 TEST_F(GeneratedDataTest, TheMessageFileBesideThePartFileGivesEveryMessageOfTheGame) {

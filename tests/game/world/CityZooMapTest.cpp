@@ -28,9 +28,8 @@
 #include "game/world/WorldClasses.h"
 #include "game/world/towns/CityTables.h"
 #include "game/world/towns/ZooTables.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
-#include "tests/game/world/StageScript.h"
+#include "tests/support/StageScript.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/TownMap.h"
@@ -219,8 +218,6 @@ TEST_F(CityZooMapTest, ACanisterFliesInAStateOfItsOwnBeforeItsLandingState) {
         EXPECT_GE(part.GetStateCount(), 3) << "vehicle " << burst.vehicle;
     }
 }
-
-using stage::Click;
 
 /// A town entered from the garage with one of its vehicles.
 struct GarageRun {

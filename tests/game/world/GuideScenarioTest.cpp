@@ -16,7 +16,7 @@
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/WorldClasses.h"
 #include "tests/game/shell/ShellScenarioTest.h"
-#include "tests/game/world/StageScript.h"
+#include "tests/support/StageScript.h"
 #include "tools/builders/StoredRecord.h"
 
 namespace vqt::test {
@@ -55,11 +55,11 @@ TEST_F(GuideScenarioTest, AFirstVisitShowsTheTutorialThenTheArrowToATokenOutOfSi
     };
     TLVWorld_Activity* world = nullptr;
     const std::vector<Step> steps = {
-        {[&] { return settledOn(5); }, [] { stage::Click(buttons::kGarageGo); }}, // go
+        {[&] { return settledOn(5); }, [] { Click(buttons::kGarageGo); }}, // go
         {[&] { return settledOn(8) && CurrentGameActivity()->IsPanelShown(TLVWorld_Activity::kTutorialPanel); },
          [&] {
              world = CurrentWorld();
-             tutorial = stage::Picture();
+             tutorial = StagePicture();
              world->HidePanel(TLVWorld_Activity::kTutorialPanel, 1);
          }},
         {[&] { return !world->IsPanelShown(-1); },
@@ -75,7 +75,7 @@ TEST_F(GuideScenarioTest, AFirstVisitShowsTheTutorialThenTheArrowToATokenOutOfSi
          }},
         {[&] { return world->GetGuideArrow() && now >= arrived + 2000; },
          [&] {
-             arrow = stage::Picture();
+             arrow = StagePicture();
              arrowState = world->GetGuideArrow()->GetState();
          }},
     };

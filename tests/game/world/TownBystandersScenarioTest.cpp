@@ -18,8 +18,8 @@
 #include "game/world/characters/Dweeble.h"
 #include "game/world/vehicles/VIsometric.h"
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/StageScript.h"
 #include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusBystanders.h"
@@ -106,10 +106,6 @@ TEST_F(TownBystandersScenarioTest, BystandersWanderAmongTheBlockersAndTheRoadSpa
         return manager && shown == MakeChunkId(1, entry) && !manager->IsSwitchPending() && !manager->IsOverlayActive() &&
                now >= arrived + 800;
     };
-    auto script = [](const std::string& lines) {
-        static_cast<plat::ScriptedMessages&>(plat::messages())
-            .LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    };
     Scenario s = Game(kFrameMs);
     s.frames = 12000 / kFrameMs;
     s.watch = [&](uint32_t tick) {
@@ -128,7 +124,7 @@ TEST_F(TownBystandersScenarioTest, BystandersWanderAmongTheBlockersAndTheRoadSpa
             // The fire engine, stored on the middle road left of the spawn point.
             player->SetSelectedVehicle(0);
             player->SetWorldPosition(CPoint16(circus::kRoadSpawnX - 220, circus::kSpawnRoadY), WToon_Activity::kWorld);
-            script(ClickAt(buttons::kGarageGo)); // go
+            Script(ClickAt(buttons::kGarageGo)); // go
             ++step;
             return;
         }
@@ -141,7 +137,7 @@ TEST_F(TownBystandersScenarioTest, BystandersWanderAmongTheBlockersAndTheRoadSpa
             if (Spawn* spawn = RoadSpawn(town)) seen.spawnPart = spawn->GetSpawnPartId();
             avoidersBefore = town->GetList(TLVWorld_Activity::kAvoiders).Count();
             // '3' chooses mode 7, where a tap of Space latches the drive on.
-            script("0 WM_KEYDOWN 51 0 0 0\n50 WM_KEYUP 51 0 0 0\n100 WM_KEYDOWN 32 0 0 0\n150 WM_KEYUP 32 0 0 0\n");
+            Script("0 WM_KEYDOWN 51 0 0 0\n50 WM_KEYUP 51 0 0 0\n100 WM_KEYDOWN 32 0 0 0\n150 WM_KEYUP 32 0 0 0\n");
             seen.started = true;
             drive = tick;
             ++step;

@@ -19,8 +19,8 @@
 #include "game/world/WorldClasses.h"
 #include "game/world/vehicles/VIsometric.h"
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/StageScript.h"
 #include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
 
@@ -69,21 +69,12 @@ VIsometric* TownVehicle() {
     return town ? dynamic_cast<VIsometric*>(town->GetVehicle()) : nullptr;
 }
 
-void Script(const std::string& lines) {
-    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
-
 std::string Key(uint32_t at, const char* message, int code) {
     return std::to_string(at) + " " + message + " " + std::to_string(code) + " 0 0 0\n";
 }
 
 std::string Mouse(uint32_t at, int x, int y) {
     return std::to_string(at) + " WM_MOUSEMOVE 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-}
-
-RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
 }
 
 StartSeen SeeStart() {

@@ -22,9 +22,8 @@
 #include "game/world/towns/WToonActivity.h"
 #include "game/world/WorldClasses.h"
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
-#include "tests/game/world/StageScript.h"
+#include "tests/support/StageScript.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusTownArt.h"
 
@@ -167,16 +166,8 @@ TEST_F(TownScenarioTest, TheMapIsTheSearchGridAndHoldsEveryPropClassWhereTheWorl
     });
 }
 
-using stage::Click;
-
 void PressEsc() {
-    static_cast<plat::ScriptedMessages&>(plat::messages())
-        .LoadScript("0 WM_KEYDOWN 27 0 0 0\n100 WM_KEYUP 27 0 0 0\n", OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
-
-RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
+    Script(KeyPress(27));
 }
 
 TEST_F(TownScenarioTest, EveryFireOfTheTaskAndTheMissionsStandsOnARoadDownWithOpenRoadBelowIt) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "engine/core/ActivityManager.h"
 #include "engine/core/Window.h"
@@ -245,6 +246,30 @@ TEST_F(WorldGuidesTest, TheOverlayIsMadeOnceAndCyclesItsColourWhileShown) {
     world->CycleInfoColour();
     // The overlay starts on the fourth colour, so the first comes five steps after it.
     EXPECT_EQ(view->GetTextColor(), seen[5]) << "a colour outside the cycle goes to its first";
+}
+
+TEST_F(WorldGuidesTest, TheOverlaysLinesKeepAFewPixelsInsideItsBacking) {
+    // The help's longest lines wrap at the backing's sides; none may touch an edge.
+    constexpr int kMargin = 3;
+    SpyWorld* world = Running();
+    ASSERT_NE(world, nullptr);
+    world->TLVWorld_Activity::CreateInfoView();
+    auto* view = dynamic_cast<OTextView*>(world->GetInfoView());
+    ASSERT_NE(view, nullptr);
+    view->SetVisible(1, 1);
+    world->UpdateInfoText();
+    const CRect16 box = view->GetScreenRect();
+    const std::vector<CTextLine> lines = view->LaidOutLines();
+    ASSERT_GE(lines.size(), 8u) << "the help's lines";
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const CClipRect& ink = lines[i].ink;
+        if (ink.Width() <= 0) continue; // a line of blanks
+        SCOPED_TRACE("line " + std::to_string(i));
+        EXPECT_GE(ink.left - box.left, kMargin);
+        EXPECT_GE(box.right - ink.right, kMargin);
+        EXPECT_GE(ink.top - box.top, kMargin);
+        EXPECT_GE(box.bottom - ink.bottom, kMargin);
+    }
 }
 
 } // namespace

@@ -28,10 +28,10 @@
 #include "game/world/towns/TownWorld.h"
 #include "game/world/vehicles/VFlat.h"
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/Golden.h"
 #include "tests/support/Png.h"
+#include "tests/support/StageScript.h"
 #include "tests/support/bots/MiniGameDriver.h"
 #include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
@@ -48,12 +48,6 @@ Game* Current() {
     return current && current->IsA(Game::kClassId) ? static_cast<Game*>(current) : nullptr;
 }
 
-inline void Script(const std::string& lines) {
-    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
-
-inline void Click(StagePoint at) { Script(SteadyClick(at)); }
-
 /// Notes the lines that were queued since the last look (the queue's records as they stand).
 inline void NoteSpokenLines(std::vector<const OMessageRecord*>& seen, std::string& log) {
     CTLVApp* app = CTLVApp::Get();
@@ -68,11 +62,6 @@ inline void NoteSpokenLines(std::vector<const OMessageRecord*>& seen, std::strin
         log += std::to_string(voice) + " " + record->caption + "\n";
     }
     seen = now;
-}
-
-inline RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
 }
 
 /// Folds a game's state into a hash, value by value to a thousandth.

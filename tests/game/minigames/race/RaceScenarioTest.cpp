@@ -23,9 +23,9 @@
 #include "game/shell/TLVApp.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessInput.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/minigames/race/KitRace.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/StageScript.h"
 #include "tools/builders/StoredRecord.h"
 #include "tools/synthetic/CircusRace.h"
 
@@ -48,11 +48,6 @@ KitRace* Race() {
 }
 
 plat::HeadlessInput& Keys() { return static_cast<plat::HeadlessInput&>(plat::input()); }
-
-RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
-}
 
 /// The x of the nearest badge ahead of the vehicle, or the middle of the road.
 float SteeringGoal(KitRace& race) {
@@ -185,9 +180,7 @@ protected:
         // The button lies in its panel's coordinates.
         const CPointF p(panel->GetLeft() + button->GetPosition().x, panel->GetTop() + button->GetPosition().y);
         const std::string at = std::to_string(int(p.x)) + " " + std::to_string(int(p.y)) + "\n";
-        static_cast<plat::ScriptedMessages&>(plat::messages())
-            .LoadScript("0 WM_MOUSEMOVE 0 0 " + at + "20 WM_LBUTTONDOWN 1 0 " + at + "60 WM_LBUTTONUP 0 0 " + at,
-                        OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+        Script("0 WM_MOUSEMOVE 0 0 " + at + "20 WM_LBUTTONDOWN 1 0 " + at + "60 WM_LBUTTONUP 0 0 " + at);
     }
     /// A line for every snippet that starts on a pipe: when, the pipe and the snippet.
     static void LogSounds(CTLVApp& app, uint32_t at, ChunkId (&playing)[kPipes], std::string& log) {

@@ -26,10 +26,10 @@
 #include "game/shell/TLVApp.h"
 #include "game/world/vehicles/VFlat.h"
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/minigames/race/RoadRaceRecord.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/support/Png.h"
+#include "tests/support/StageScript.h"
 #include "tests/support/bots/MiniGameDriver.h"
 
 namespace vqt::test {
@@ -89,11 +89,6 @@ struct QueueWatch {
     }
 };
 
-inline RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
-}
-
 constexpr uint32_t kPictureDelayMs = 10 * kFrameMs;
 
 /// A road race played by the whole program on the generated data, by one of the two race
@@ -120,8 +115,7 @@ protected:
         const std::unique_ptr<MiniGameDriver> driver = MakeRaceDriver(HeadlessBotInput(), winner);
         auto drive = [&](uint32_t now) { return driver->Step(GetActivityManager()->GetCurrentActivity(), now); };
         auto script = [](const std::string& lines) {
-            if (!lines.empty())
-                static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
+            if (!lines.empty()) Script(lines);
         };
         Scenario s = Game(kFrameMs);
         s.frames = (kRaceMs + kEndBoundMs + 3000) / kFrameMs;

@@ -31,8 +31,8 @@
 #include "game/world/WorldClasses.h"
 #include "game/world/characters/DRoundUp.h"
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
+#include "tests/support/StageScript.h"
 #include "tests/support/bots/MiniGameDriver.h"
 #include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/StoredRecord.h"
@@ -42,14 +42,6 @@ namespace {
 
 constexpr uint32_t kFrameMs = 16;
 constexpr int16_t kBo = 3;
-void Script(const std::string& lines) {
-    static_cast<plat::ScriptedMessages&>(plat::messages())
-        .LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
-RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
-}
 CRoundUpActivity* RoundUp() { return dynamic_cast<CRoundUpActivity*>(CurrentGameActivity()); }
 void PressEsc() { Script("0 WM_KEYDOWN 27 0 0 0\n100 WM_KEYUP 27 0 0 0\n"); }
 

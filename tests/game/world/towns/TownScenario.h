@@ -23,6 +23,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/support/Png.h"
+#include "tests/support/StageScript.h"
 #include "tests/support/TownBot.h"
 
 namespace vqt::test {
@@ -40,15 +41,6 @@ inline WToon_Activity* Town() {
 inline TownWorld* CurrentTown() {
     OActivityManager* manager = GetActivityManager();
     return manager ? dynamic_cast<TownWorld*>(manager->GetCurrentActivity()) : nullptr;
-}
-
-inline void Script(const std::string& lines) {
-    static_cast<plat::ScriptedMessages&>(plat::messages()).LoadScript(lines, OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-}
-
-inline RgbImage StagePicture() {
-    const plat::Window* shown = plat::WindowById(OVQEngine::Instance()->GetMainWindow()->GetWindowId());
-    return shown ? ToRgb(shown->Presented()) : RgbImage{};
 }
 
 /// The generator's roads (tiles of 128, the roads' middles).
