@@ -174,7 +174,7 @@ void AddCircusArcade(GameData& data) {
     };
     static const arcade_data::Text kTexts[] = {
         {4, u"Well done!"},
-        {5, u"Spray the characters in the windows and match them two by two."},
+        {5, u"Spray the window characters and match them two by two."},
         {84, u"Match them two by two. The building moves faster now."},
         {85, u"Match them two by two. The building moves at full speed."},
         {19, u"Circus fire"},
