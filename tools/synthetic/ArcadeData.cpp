@@ -27,7 +27,7 @@ ActivityPlan StripActivity(GameData& data, uint32_t classId, uint16_t entry, con
                                                    {.entry = entry, .name = stripName, .property = FrameProperty(kFrameBmp)});
     const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(strip.colours), {.entry = entry, .name = name});
     ActivityPlan game{.classId = classId, .backgroundId = background, .paletteId = palette};
-    game.properties.Pair(50, 1, int16_t(strip.width / 2), int16_t(strip.height / 2));
+    game.properties.Pair(50, 1, int16_t(strip.width / 2), int16_t(strip.height / 2)).Short(200, 1, kCounterBarPanelMode);
     return game;
 }
 

@@ -2,6 +2,7 @@
 // repeats its first, so the jump back at the end does not show), scenery in groups 0-4 with
 // their speeds, eight columns of windows each with a marker and one character of every kind,
 // and the art, texts, voices and sounds the game names for the fire engine and the water car.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,14 +78,27 @@ PartPlan Drop() {
     return PartOf(states);
 }
 
-/// The kind box: idle, start, then for each kind waiting, released and matched.
+/// A kind box's look: the game stands the box's middle at y 30, across the counter bar's lower
+/// edge (y 28); the box shows only below it, from y 30 to 70. No box: nothing at all.
+Picture BelowTheCounterBar(std::optional<uint8_t> fill, uint8_t border) {
+    constexpr int kWidth = 120, kShown = 40;
+    Picture p(kWidth, 2 * kShown);
+    if (!fill) return p;
+    const Picture box = FramedBox(kWidth, kShown, *fill, border);
+    for (int y = 0; y < kShown; ++y)
+        for (int x = 0; x < kWidth; ++x) p.at(x, kShown + y) = box.at(x, y);
+    return p;
+}
+
+/// The kind box: idle (nothing waits: no box), start, then for each kind waiting, released and
+/// matched.
 PartPlan KindFramedBox() {
     static const uint8_t kKindColours[] = {kRed, kYellow, kGreen, kPurple};
-    std::vector<std::vector<Picture>> states{{FramedBox(120, 50, kDark, kWhite)}, {FramedBox(120, 50, kBlue, kWhite)}};
+    std::vector<std::vector<Picture>> states{{BelowTheCounterBar(std::nullopt, kWhite)}, {BelowTheCounterBar(kBlue, kWhite)}};
     for (int k = 0; k < 4; ++k) {
-        states.push_back({FramedBox(120, 50, kKindColours[k], kWhite)});
-        states.push_back({FramedBox(120, 50, kKindColours[k], kDark)});
-        states.push_back({FramedBox(120, 50, kKindColours[k], kGold)});
+        states.push_back({BelowTheCounterBar(kKindColours[k], kWhite)});
+        states.push_back({BelowTheCounterBar(kKindColours[k], kDark)});
+        states.push_back({BelowTheCounterBar(kKindColours[k], kGold)});
     }
     return PartOf(states);
 }
@@ -104,7 +118,7 @@ void AddCircusArcade(GameData& data) {
     part(PartOf({{FramedBox(160, 100, kRed, kWhite)}}), 720);
     part(PartOf({{FramedBox(160, 100, kYellow, kWhite)}}), 721);
     part(PartOf({{FramedBox(200, 120, kBlue, kWhite)}}), 1093);
-    part(OnCounterRow(PartOf({{FramedBox(30, 30, kWater, kWhite)}})), 64);
+    part(InCounterSlot(PartOf({{FramedBox(24, 24, kWater, kWhite)}}), 0), 64);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
     ActivityPlan game = arcade_data::StripActivity(data, 420, 15, Building(), "Circus arcade building", "Circus arcade");
@@ -160,7 +174,7 @@ void AddCircusArcade(GameData& data) {
     };
     static const arcade_data::Text kTexts[] = {
         {4, u"Well done!"},
-        {5, u"Spray the characters in the windows and match them two by two."},
+        {5, u"Spray the window characters and match them two by two."},
         {84, u"Match them two by two. The building moves faster now."},
         {85, u"Match them two by two. The building moves at full speed."},
         {19, u"Circus fire"},

@@ -141,13 +141,9 @@ void AddCircusRace(GameData& data) {
     AddSharedPart(data, PartOf(rat), kRacerPart);
     AddSharedPart(data, PartOf({{FactoryHalf(false)}}), kFinishParts[0]);
     AddSharedPart(data, PartOf({{FactoryHalf(true)}}), kFinishParts[1]);
-    // The counters' icons stand at their hot spots, side by side in the top left corner.
-    PartPlan badgeIcon = OnCounterRow(PartOf({{Badge()}}));
-    badgeIcon.states[0].frames[0].hotX = 120;
-    AddSharedPart(data, badgeIcon, kBadgeIcon);
-    PartPlan scoreIcon = OnCounterRow(PartOf({{Drop(20)}}));
-    scoreIcon.states[0].frames[0].hotX = 20;
-    AddSharedPart(data, scoreIcon, kScoreIcon);
+    // The drop is also the circus town's fire counter, its second: it stands in slot 1 here too.
+    AddSharedPart(data, InCounterSlot(PartOf({{Badge()}}), kBadgeCounterSlot), kBadgeIcon);
+    AddSharedPart(data, InCounterSlot(PartOf({{Drop(20)}}), 1), kScoreIcon);
     AddSharedPart(data, PartOf({{Drop(12)}, {Drop(20)}}), kShotPart);
 
     AddSharedTone(data, kGoalSound, 987.77, "Goal");
@@ -176,7 +172,7 @@ void AddCircusRace(GameData& data) {
     ActivityPlan race{.classId = 440, .backgroundId = background, .paletteId = palette};
     // The view's centre puts the picture's top left corner at the stage's.
     race.properties.Pair(50, 1, kStageWidth / 2, kSections * kStageHeight / 2)
-        .Short(200, 1, 1)
+        .Short(200, 1, kCounterBarPanelMode)
         .Short(205, 1, int16_t(kRoadList))
         .Long(205, 2, uint32_t(circus_race::kRowsPerSection))
         .Long(205, 3, uint32_t(kBandHeight));

@@ -197,7 +197,7 @@ void AddCircusTown(GameData& data) {
     const uint32_t palette = data.file.AddChunk(GameData::kPalettes, PaletteData(Colours()), {.entry = 8, .name = "Circus town"});
     ActivityPlan town{.classId = 500, .backgroundId = sheet, .paletteId = palette,
                       .properties = TiledActivityProps(kColumns, kRows, kTile, kTile, Tiles())};
-    town.properties.Pair(50, 1, kColumns * kTile / 2, kRows * kTile / 2);
+    town.properties.Pair(50, 1, kColumns * kTile / 2, kRows * kTile / 2).Short(200, 1, kCounterBarPanelMode);
 
     for (const HouseAt& h : kHouses) town.objects.push_back(Solid(kBlocker, 0, part({{House(h.width, h.storeys, h.style)}}), h.x, h.y));
     town.objects.push_back(Solid(kBlocker, kMarkedBlocker, part({{BigTop()}}), 2560, 1440));

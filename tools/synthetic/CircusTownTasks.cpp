@@ -170,11 +170,8 @@ void AddCircusTownExtras(GameData& data) {
     // The drop {2, 0, 128} and the fire and badge icons {2, 0, 53} and {2, 0, 54} are the
     // arcade's and the race's, which share them.
     AddSharedPart(data, circus::PartOf({{Puff(14), Puff(10), Puff(6)}, {Puff(16)}}), 1069);
-    // The counters' icons stand at their hot spots: the puppies' right of the fire's and the
-    // badge's (20 and 120), not on top of them.
-    PartPlan puppyIcon = OnCounterRow(circus::PartOf({{Puppy(0)}}));
-    puppyIcon.states[0].frames[0].hotX = 220;
-    AddSharedPart(data, puppyIcon, 52);
+    // The puppies are the first counter, the fires the second (the race's icon, in slot 1).
+    AddSharedPart(data, InCounterSlot(circus::PartOf({{Puppy(0)}}), 0), 52);
     for (const ChallengeText& c : kChallenges) {
         AddSharedPart(data, circus::PartOf({{Card(200, 120, uint8_t(40 + c.picture % 7), kRed)}}), c.picture);
         AddGameText(data, c.text, c.words, "Circus challenge " + std::to_string(c.text));

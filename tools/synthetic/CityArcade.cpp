@@ -88,7 +88,7 @@ void AddCityArcade(GameData& data) {
     part(PartOf({{FramedBox(160, 100, kWhite, kBlue)}}), 1033);
     part(PartOf({{FramedBox(160, 100, kBlue, kWhite)}}), 951);
     part(PartOf({{FramedBox(200, 120, kDoor, kWhite)}}), 1094);
-    part(OnCounterRow(PartOf({{FramedBox(30, 30, kPurple, kWhite)}})), 283);
+    part(InCounterSlot(PartOf({{FramedBox(24, 24, kPurple, kWhite)}}), 0), 283);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
     ActivityPlan game = arcade_data::StripActivity(data, 421, 19, Street(), "City arcade street", "City arcade");

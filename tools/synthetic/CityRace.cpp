@@ -118,9 +118,7 @@ void AddArt(GameData& data) {
     }
     AddSharedPart(data, PartOf({{StationHalf(false)}}), kFinishParts[0]);
     AddSharedPart(data, PartOf({{StationHalf(true)}}), kFinishParts[1]);
-    PartPlan scoreIcon = OnCounterRow(PartOf({{MoneyBag(20)}}));
-    scoreIcon.states[0].frames[0].hotX = 20;
-    AddSharedPart(data, scoreIcon, kScoreIcon);
+    AddSharedPart(data, InCounterSlot(PartOf({{MoneyBag(20)}}), 0), kScoreIcon);
     for (uint16_t canister : kCanisterParts) AddSharedPart(data, PartOf({{Canister(kRoof)}}), canister);
     // The town's police cars and lights are the race's vehicles; these stand in without the town.
     const uint16_t vehicles[2][2] = {{698, 678}, {677, 700}};
@@ -175,7 +173,7 @@ void AddCityRace(GameData& data) {
     ActivityPlan race{.classId = 441, .backgroundId = background, .paletteId = palette};
     // The view's centre puts the picture's top left corner at the stage's.
     race.properties.Pair(50, 1, kWidth / 2, kSections * kHeight / 2)
-        .Short(200, 1, 1)
+        .Short(200, 1, kCounterBarPanelMode)
         .Short(205, 1, int16_t(kRoadList))
         .Long(205, 2, uint32_t(kRowsPerSection))
         .Long(205, 3, uint32_t(kBandHeight));

@@ -8,6 +8,7 @@
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/TownCounterIcons.h"
 #include "tools/synthetic/TownFigures.h"
 #include "tools/synthetic/TownMap.h"
 
@@ -48,8 +49,7 @@ void AddCityChunks(GameData& data) {
     for (const CanisterBurst& b : kCanisterBursts)
         AddSharedPart(data, circus::PartOf({{circus::Coin()}, {circus::Coin(), circus::Sack(0)}, {circus::Sack(0)}}),
                       ChunkEntryOf(b.part));
-    for (const towns::CounterShown& c : kTaskCounters) AddSharedPart(data, OnCounterRow(circus::PartOf({{circus::Coin()}})), ChunkEntryOf(c.icon));
-    for (const towns::CounterShown& c : kMissionCounters) AddSharedPart(data, OnCounterRow(circus::PartOf({{circus::Crate(0)}})), ChunkEntryOf(c.icon));
+    AddTownCounterIcons(data, kTaskCounters, kMissionCounters, circus::PartOf({{circus::Coin()}}), circus::PartOf({{circus::Crate(0)}}));
     for (const ChunkId sound : {kSirenSound, kMusic, kArrivalSound, kTaskDoneSound, MakeChunkId(7, 838)})
         AddTownTone(data, ChunkEntryOf(sound), "City sound " + std::to_string(ChunkEntryOf(sound)));
     for (const TownLine& l : kCityLines) AddTownTone(data, l.voice, "City voice " + std::to_string(l.voice));

@@ -1,5 +1,8 @@
 #include "tools/synthetic/GameData.h"
 
+#include <algorithm>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 
 using vqt::test::ChunkFileBuilder;
@@ -37,9 +40,29 @@ uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t
     return data.parts.AddPart(plan, entry).part;
 }
 
-vqt::test::PartPlan OnCounterRow(vqt::test::PartPlan plan) {
+namespace {
+
+/// The picture shrunk (every n-th pixel, its shape kept) until it fits w x h.
+vqt::test::Picture FittedInto(const vqt::test::Picture& picture, int w, int h) {
+    if (picture.width <= w && picture.height <= h) return picture;
+    const double scale = std::min(double(w) / picture.width, double(h) / picture.height);
+    vqt::test::Picture fitted(std::max(1, int(picture.width * scale)), std::max(1, int(picture.height * scale)));
+    for (int y = 0; y < fitted.height; ++y)
+        for (int x = 0; x < fitted.width; ++x)
+            fitted.at(x, y) = picture.at(x * picture.width / fitted.width, y * picture.height / fitted.height);
+    return fitted;
+}
+
+} // namespace
+
+vqt::test::PartPlan InCounterSlot(vqt::test::PartPlan plan, int slot) {
+    if (slot < 0 || slot >= int(std::size(kCounterSlotX))) throw std::invalid_argument("no counter slot " + std::to_string(slot));
     for (vqt::test::StatePlan& state : plan.states)
-        for (vqt::test::FramePlan& frame : state.frames) frame.hotY = kCounterRowY;
+        for (vqt::test::FramePlan& frame : state.frames) {
+            frame.picture = FittedInto(frame.picture, kCounterIconWidth, kCounterIconHeight);
+            frame.hotX = kCounterSlotX[slot];
+            frame.hotY = kCounterRowY;
+        }
     return plan;
 }
 

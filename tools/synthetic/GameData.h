@@ -62,9 +62,24 @@ void AddMusicTrack(GameData& data, uint16_t entry, const std::vector<double>& no
 /// the bar, clear of the panels' titles below it.
 inline constexpr int16_t kCounterRowY = 14;
 
-/// `plan` as a counter icon's part: every frame's hot spot (where the icon stands) moved onto
-/// the counter row, its x kept.
-vqt::test::PartPlan OnCounterRow(vqt::test::PartPlan plan);
+/// A screen's counter panel mode (activity property 200/1), which also shows the host: the
+/// shell's screens show the host alone, the towns and the games their counters on the bar.
+inline constexpr int16_t kHostOnlyPanelMode = 1;
+inline constexpr int16_t kCounterBarPanelMode = 2;
+
+/// The counter bar's slots, left to right: where an icon standing in slot k has its middle. A
+/// slot holds an icon (at most kCounterIconWidth x kCounterIconHeight) and the number written
+/// right of it; the middle of the bar (x 260 to 380) is left to the games' own boxes at the top of the stage.
+inline constexpr int16_t kCounterSlotX[] = {45, 165, 445};
+inline constexpr int kCounterIconWidth = 32, kCounterIconHeight = 26;
+/// The slot of the badge icon {2, 0, 54}: the towns show it as their third counter, the games as
+/// their second. An icon that several screens show stands in the slot of its rightmost use, so
+/// that no screen shows two icons in one slot.
+inline constexpr int kBadgeCounterSlot = 2;
+
+/// `plan` as a counter icon's part standing in `slot`: every frame shrunk to fit the slot's icon
+/// and its hot spot (where the panel puts the icon) on the slot's middle.
+vqt::test::PartPlan InCounterSlot(vqt::test::PartPlan plan, int slot);
 
 /// An end panel's picture, centred at (320, 150), is this tall: it reaches from y 70 to 230 and
 /// holds the score the panel writes at its top (from y 75) wholly.

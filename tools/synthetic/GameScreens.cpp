@@ -216,9 +216,9 @@ void AddGameScreens(GameData& data) {
     AddMusicTrack(data, kTitleTune, {261.63, 329.63, 392.0, 329.63, 349.23, 440.0, 523.25, 392.0}, "Music: title");
     AddScreen(data, 3, 4, 0, "Second title", PropertyBytes().Short(200, 2, kTitleTune));
     // The host shows (start panel mode 1) and the music {7, 0, 900} plays.
-    AddScreen(data, 60, 0, 1, "First ordinary screen", PropertyBytes().Short(200, 1, 1).Short(200, 2, 900),
+    AddScreen(data, 60, 0, 1, "First ordinary screen", PropertyBytes().Short(200, 1, kHostOnlyPanelMode).Short(200, 2, 900),
               AddSignInProps(data));
-    AddScreen(data, 4, 0, 1, "Sign in", PropertyBytes().Short(200, 1, 1).Short(200, 2, 900), AddSignInScreenProps(data),
+    AddScreen(data, 4, 0, 1, "Sign in", PropertyBytes().Short(200, 1, kHostOnlyPanelMode).Short(200, 2, 900), AddSignInScreenProps(data),
               305);
     AddGarage(data);
     AddCredits(data);

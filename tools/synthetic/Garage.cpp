@@ -257,7 +257,7 @@ void AddGarageScreen(GameData& data, const GarageOptions& options) {
                         .backgroundId = ChunkIdOf(GameData::kFrames, 5),
                         .paletteId = ChunkIdOf(GameData::kPalettes, 5),
                         .objects = objects};
-    garage.properties.Short(200, 1, 1).Pair(50, 1, 320, 240); // the host shows
+    garage.properties.Short(200, 1, kHostOnlyPanelMode).Pair(50, 1, 320, 240); // the host shows
     data.file.AddChunk(GameData::kActivities, ActivityData(garage), {.entry = options.entry, .name = "Garage"});
 }
 

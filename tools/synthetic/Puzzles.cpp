@@ -213,7 +213,7 @@ void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, ui
     const uint8_t shirts[] = {kRed, kGreen, kYellow, kBlue};
     for (int i = 0; i < 4; ++i) AddPartOnce(data, town.personArts[i], PersonPart(shirts[i]));
     AddPartOnce(data, town.endPicture, Plain(220, kScoreCardHeight, kGreen));
-    AddPartOnce(data, town.peopleIcon, OnCounterRow(Plain(24, 24, kSkin)));
+    AddPartOnce(data, town.peopleIcon, InCounterSlot(Plain(24, 24, kSkin), 0));
     AddPartOnce(data, town.leavePicture, Plain(220, 140, kBlue));
     AddPartOnce(data, town.characterArt, CharacterPart(town.city ? kBlue : town.angleTest ? kGreen : kRed));
     for (const ChunkId voice : {town.endVoices[0], town.endVoices[1], town.farewellVoice, town.siren})
@@ -233,7 +233,7 @@ void AddTown(GameData& data, const PuzzleTownValues& town, uint32_t goButton, ui
                         .backgroundId = ChunkIdOf(GameData::kFrames, 5),
                         .paletteId = ChunkIdOf(GameData::kPalettes, 5),
                         .objects = {go, left, right}};
-    puzzle.properties.Pair(50, 1, 320, 240);
+    puzzle.properties.Pair(50, 1, 320, 240).Short(200, 1, kCounterBarPanelMode);
     data.file.AddChunk(GameData::kActivities, ActivityData(puzzle), {.entry = town.ownEntry, .name = town.name});
 }
 
@@ -248,7 +248,7 @@ void AddPuzzles(GameData& data, const std::vector<const PuzzleTownValues*>& town
     const uint32_t crowd = data.parts.AddPart(Plain(100, 60, kBlue, 3)).part;
     AddPartOnce(data, MakeChunkId(2, 70), Plain(kTileW, kTileH, kYellow));
     AddPartOnce(data, puzzle_towns::kBadgeArt, Plain(16, 16, kYellow));
-    AddPartOnce(data, puzzle_towns::kBadgeIcon, OnCounterRow(Plain(24, 24, kYellow)));
+    AddPartOnce(data, puzzle_towns::kBadgeIcon, InCounterSlot(Plain(24, 24, kYellow), kBadgeCounterSlot));
     AddPartOnce(data, puzzle_towns::kPointerArt, Plain(12, 12, kWhite));
     for (uint16_t voice : {692, 693, 694, 695, 696, 721, 723, 724, 725, 726, 727, 728, 729, 730, 700, 570, 838, 96})
         AddVoiceOnce(data, voice);

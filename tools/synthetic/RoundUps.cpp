@@ -134,7 +134,7 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
         AddVoiceOnce(data, v.haltSound);
         AddVoiceOnce(data, v.engineSound);
     }
-    AddSharedPart(data, OnCounterRow(Plain(24, 24, kBody)), ChunkEntryOf(town.counterIcon));
+    AddSharedPart(data, InCounterSlot(Plain(24, 24, kBody), 0), ChunkEntryOf(town.counterIcon));
     // The count caught stands on the win card's dark band, above the yellow badge.
     PartPlan winCard = Plain(220, kScoreCardHeight, kShade);
     winCard.states[0].frames[0].picture = ScoreCard(Filled(220, 120, kBadge), kShade, kWhite);
@@ -157,7 +157,7 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
     for (size_t i = 0; i < tiles.size(); ++i) tiles[i] = uint16_t((i / kColumns + i % kColumns) % 2);
     ActivityPlan world{.classId = plan.classId, .backgroundId = sheet,
                        .properties = TiledActivityProps(kColumns, kRows, kTile, kTile, tiles)};
-    world.properties.Pair(50, 1, kColumns * kTile / 2, kRows * kTile / 2);
+    world.properties.Pair(50, 1, kColumns * kTile / 2, kRows * kTile / 2).Short(200, 1, kCounterBarPanelMode);
 
     const uint32_t animal = data.parts.AddPart(AnimalPart(kBody)).part;
     const uint32_t badge = data.parts.AddPart(Plain(16, 16, kBadge)).part;
@@ -186,7 +186,7 @@ void AddRoundUps(GameData& data) {
     AddSharedPart(data, Plain(560, 420, kPanel), 349);
     AddSharedPart(data, Plain(120, 50, kBadge), 9);
     AddSharedPart(data, Plain(120, 50, kPanel), 1147);
-    AddSharedPart(data, OnCounterRow(Plain(24, 24, kBadge)), 54);
+    AddSharedPart(data, InCounterSlot(Plain(24, 24, kBadge), kBadgeCounterSlot), 54);
     for (uint16_t voice : {189, 570, 574, 45, 564, 58, 16, 108, 779, 65, 67, 129, 130}) AddVoiceOnce(data, MakeChunkId(7, voice));
     // What the vehicles throw (the city's particles, the circus drops) and the zoo's beams.
     for (uint16_t thrown : {675, 676, 128}) AddSharedPart(data, Plain(10, 10, kBadge, 3), thrown);

@@ -29,6 +29,7 @@ enum : uint8_t {
     kGreen = 136,
     kNavy = 138,
     kSky = 139,
+    kSlate = 140,
 };
 
 /// The counter panel's art is shown over every screen: it carries these colours itself.
@@ -43,6 +44,7 @@ std::vector<uint8_t> CounterColours() {
     set(kWhite, 250, 250, 250);
     set(kNavy, 30, 40, 110);
     set(kSky, 140, 190, 240);
+    set(kSlate, 96, 110, 140);
     return rgb;
 }
 
@@ -130,18 +132,19 @@ ObjectPlan NavigationButton(uint32_t objectId, uint32_t part, int16_t x, int16_t
     return button;
 }
 
-/// The counter panel's bar: state 0 for mode 1, state 1 for mode 2, along the top of the stage
-/// (y 0 to 28) behind the counters' icons and numbers on its middle row (the bottom belongs to
-/// the buttons, the captions and the host). It ends above the panels' board and their titles.
+/// The counter panel's art. State 0 (mode 1, the screens that show the host and no counters: the
+/// sign-in and the garage) draws nothing. State 1 (mode 2, the towns and the games) is the bar
+/// along the top of the stage (y 0 to 28) behind the counters' icons and numbers on its middle
+/// row (the bottom belongs to the buttons, the captions and the host); it ends above the panels'
+/// board and their titles. Its slate carries the towns' white numbers and the games' black ones.
 PartPlan CounterBar() {
     constexpr int kBarHeight = 2 * kCounterRowY;
+    Picture bar(600, kBarHeight, kSlate);
+    for (int x = 0; x < 600; ++x) bar.at(x, 0) = bar.at(x, kBarHeight - 1) = kWhite;
     PartPlan part;
     part.palette = CounterColours();
-    for (const uint8_t colour : {kNavy, kSky}) {
-        Picture bar(600, kBarHeight, colour);
-        for (int x = 0; x < 600; ++x) bar.at(x, 0) = bar.at(x, kBarHeight - 1) = kWhite;
-        part.states.push_back(StatePlan{.frames = {FramePlan{.picture = bar, .hotX = 320, .hotY = kCounterRowY}}});
-    }
+    part.states.push_back(StatePlan{.frames = {FramePlan{.picture = Picture(1, 1), .hotX = 320, .hotY = kCounterRowY}}});
+    part.states.push_back(StatePlan{.frames = {FramePlan{.picture = bar, .hotX = 320, .hotY = kCounterRowY}}});
     return part;
 }
 

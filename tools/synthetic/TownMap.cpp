@@ -95,7 +95,7 @@ void AddTownMap(GameData& data, const TownMap& map) {
                       .backgroundId = ChunkIdOf(GameData::kFrames, 8),
                       .paletteId = ChunkIdOf(GameData::kPalettes, 8),
                       .properties = TiledActivityProps(kColumns, kRows, circus::kTile, circus::kTile, Tiles(map.groundTile))};
-    town.properties.Pair(50, 1, kColumns * circus::kTile / 2, kRows * circus::kTile / 2);
+    town.properties.Pair(50, 1, kColumns * circus::kTile / 2, kRows * circus::kTile / 2).Short(200, 1, kCounterBarPanelMode);
     std::array<int16_t, 10> quotas{};
     for (const Placed& p : map.props)
         if (p.objectId >= 1 && p.objectId <= 10 && p.classId != kPen && p.classId != kCaptive) ++quotas[p.objectId - 1];

@@ -107,7 +107,7 @@ void AddZooArcade(GameData& data) {
     part(PartOf({{FramedBox(160, 100, kBlue, kWhite)}}), 724);
     part(PartOf({{FramedBox(160, 100, kYellow, kWhite)}}), 725);
     part(PartOf({{FramedBox(200, 120, kTrunk, kWhite)}}), 1096);
-    part(OnCounterRow(PartOf({{FramedBox(30, 30, kRed, kWhite)}})), 897);
+    part(InCounterSlot(PartOf({{FramedBox(24, 24, kRed, kWhite)}}), 0), 897);
     part(PartOf({{FramedBox(30, 30, kGold, kWhite)}}), 54);
 
     ActivityPlan game = arcade_data::StripActivity(data, 423, 16, Jungle(), "Zoo arcade jungle", "Zoo arcade");

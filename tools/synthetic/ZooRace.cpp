@@ -89,9 +89,7 @@ void AddArt(GameData& data) {
     AddSharedPart(data, PartOf(monkey), kMonkeyPart);
     AddSharedPart(data, PartOf({{GateHalf(false)}}), kFinishParts[0]);
     AddSharedPart(data, PartOf({{GateHalf(true)}}), kFinishParts[1]);
-    PartPlan scoreIcon = OnCounterRow(PartOf({{Shirt(kWater)}}));
-    scoreIcon.states[0].frames[0].hotX = 20;
-    AddSharedPart(data, scoreIcon, kScoreIcon);
+    AddSharedPart(data, InCounterSlot(PartOf({{Shirt(kWater)}}), 0), kScoreIcon);
     for (int v = 0; v < 2; ++v) {
         AddSharedPart(data, StatesOf(kVehicleStates, Van), kVehicleParts[v]);
         AddSharedPart(data, StatesOf(kVehicleStates, Lamp), kLightParts[v]);
@@ -143,7 +141,7 @@ void AddZooRace(GameData& data) {
     ActivityPlan race{.classId = 443, .backgroundId = background, .paletteId = palette};
     // The view's centre puts the picture's top left corner at the stage's.
     race.properties.Pair(50, 1, kWidth / 2, kSections * kHeight / 2)
-        .Short(200, 1, 1)
+        .Short(200, 1, kCounterBarPanelMode)
         .Short(205, 1, int16_t(kRoadList))
         .Long(205, 2, uint32_t(kRowsPerSection))
         .Long(205, 3, uint32_t(kBandHeight));

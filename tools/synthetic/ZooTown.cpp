@@ -10,6 +10,7 @@
 #include "tools/synthetic/CircusTownArt.h"
 #include "tools/synthetic/CircusVehicles.h"
 #include "tools/synthetic/GameData.h"
+#include "tools/synthetic/TownCounterIcons.h"
 #include "tools/synthetic/TownFigures.h"
 #include "tools/synthetic/TownMap.h"
 
@@ -73,8 +74,7 @@ void AddZooChunks(GameData& data) {
         AddSharedPart(data, BeamPart(), ChunkEntryOf(b.part));
         AddTownTone(data, ChunkEntryOf(b.sound), "Zoo beam " + std::to_string(b.vehicle));
     }
-    for (const towns::CounterShown& c : kTaskCounters) AddSharedPart(data, OnCounterRow(circus::PartOf({{circus::Coin()}})), ChunkEntryOf(c.icon));
-    for (const towns::CounterShown& c : kMissionCounters) AddSharedPart(data, OnCounterRow(circus::PartOf({{circus::Coin()}})), ChunkEntryOf(c.icon));
+    AddTownCounterIcons(data, kTaskCounters, kMissionCounters, circus::PartOf({{circus::Coin()}}), circus::PartOf({{circus::Coin()}}));
     for (const ChunkId sound : {kSirenSound, kMusic, kTaskDoneSound, kPenguinAttachedSound, MakeChunkId(7, 838)})
         AddTownTone(data, ChunkEntryOf(sound), "Zoo sound " + std::to_string(ChunkEntryOf(sound)));
     for (const TownLine& l : kZooLines) AddTownTone(data, l.voice, "Zoo voice " + std::to_string(l.voice));
