@@ -13,14 +13,6 @@
 namespace vqt::test {
 namespace {
 
-/// Whether the prop draws the stage pixel in its current frame (a prop on the main window).
-bool Draws(OActivityProp* prop, int16_t x, int16_t y) {
-    CState* state = prop->GetCurrentStateObject();
-    const CRect16 box = prop->GetScreenRect();
-    return state && box.ContainsPoint(x, y) &&
-           state->HitTestPointScaled(CPoint16(x, y), CPoint16(box.left, box.top), prop->GetScaleH(), prop->GetScaleV());
-}
-
 void CollectPanels(ONode* node, std::vector<ButtonPanel_Prop*>& panels) {
     auto* panel = dynamic_cast<ButtonPanel_Prop*>(node);
     if (panel && panel->IsShownThroughParents() && panel->GetCurrentStateObject()) panels.push_back(panel);
@@ -94,6 +86,21 @@ const std::vector<CPoint16>& WindowOf(OActivityProp* board) {
 }
 
 } // namespace
+
+bool Draws(OActivityProp* prop, int16_t x, int16_t y) {
+    CState* state = prop->GetCurrentStateObject();
+    const CRect16 box = prop->GetScreenRect();
+    return state && box.ContainsPoint(x, y) &&
+           state->HitTestPointScaled(CPoint16(x, y), CPoint16(box.left, box.top), prop->GetScaleH(), prop->GetScaleV());
+}
+
+bool DrawsAnything(OActivityProp* prop) {
+    const CRect16 box = prop->GetScreenRect();
+    for (int16_t y = box.top; y < box.bottom; ++y)
+        for (int16_t x = box.left; x < box.right; ++x)
+            if (Draws(prop, x, y)) return true;
+    return false;
+}
 
 BareWindow BareWindowPixels(const CRect16& board, const std::function<bool(int16_t, int16_t)>& drawn,
                             const std::function<bool(int16_t, int16_t)>& covered) {

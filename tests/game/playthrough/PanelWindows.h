@@ -9,6 +9,8 @@
 #include "engine/base/Point.h"
 #include "engine/base/Rect.h"
 
+class OActivityProp;
+
 namespace vqt::test {
 
 /// The bare pixels of a window: how many, and the box around them (empty for none).
@@ -26,6 +28,11 @@ std::vector<CPoint16> EnclosedPixels(int16_t width, int16_t height, const std::f
 /// whether one of the panel's pictures does; the window's pixels that `covered` leaves bare.
 BareWindow BareWindowPixels(const CRect16& board, const std::function<bool(int16_t, int16_t)>& drawn,
                             const std::function<bool(int16_t, int16_t)>& covered);
+
+/// Whether the prop draws the stage pixel in its current frame (a prop on the main window).
+bool Draws(OActivityProp* prop, int16_t x, int16_t y);
+/// Whether the prop draws any pixel in its current frame.
+bool DrawsAnything(OActivityProp* prop);
 
 /// One line a fault, "<screen>: <panel> at <box>: ...", for each button panel on the main
 /// window now whose window shows what stands behind it.

@@ -10,6 +10,7 @@
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/CounterPanel.h"
 #include "game/shell/TLVApp.h"
+#include "tests/game/playthrough/PanelWindows.h"
 #include "tests/game/playthrough/TextLayoutRules.h"
 
 namespace vqt::test {
@@ -77,6 +78,7 @@ void AddCounterBar(const std::map<OView*, int>& pictureIndex, LaidStage& stage, 
     // Its numbers keep to it even while it is hidden: then they stand where no bar is.
     if (pictureIndex.contains(counters)) {
         bar.picture = pictureIndex.at(counters);
+        bar.drawn = DrawsAnything(counters);
     } else {
         bar.picture = int(stage.pictures.size());
         stage.pictures.push_back({Describe(counters) + " (hidden)", counters->GetScreenRect()});

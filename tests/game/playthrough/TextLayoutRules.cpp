@@ -76,6 +76,7 @@ public:
             // What is drawn of a text on its own opaque background reads against it, whatever lies
             // under.
             if (!text.opaque) CheckSurroundings(text, bar, line, drawn, offPanel);
+            if (HiddenByLaterText(t, drawn)) continue;
             for (size_t o = t + 1; o < stage_.texts.size(); ++o) {
                 const LaidText& other = stage_.texts[o];
                 for (size_t j = 0; j < other.ink.size(); ++j)
@@ -92,7 +93,8 @@ public:
         const bool holdsText = std::any_of(stage_.texts.begin(), stage_.texts.end(),
                                            [&](const LaidText& text) { return text.panel == bar.picture && text.worded; });
         // A bar parked off the stage while hidden may hold nothing; what it holds still keeps to it.
-        if (rect.Overlaps(stage_.bounds) && bar.pieces.empty() && !holdsText) BarFault(bar, "is shown with nothing on it");
+        if (bar.drawn && rect.Overlaps(stage_.bounds) && bar.pieces.empty() && !holdsText)
+            BarFault(bar, "is shown with nothing on it");
         for (size_t i = 0; i < bar.pieces.size(); ++i) {
             const size_t piece = size_t(bar.pieces[i]);
             if (!rect.Contains(stage_.pictures[piece].rect)) BarFault(bar, Picture(piece) + " leaves the bar");
@@ -107,6 +109,14 @@ private:
         for (const LaidBar& bar : stage_.bars)
             if (text.panel >= 0 && bar.picture == text.panel) return &bar;
         return nullptr;
+    }
+
+    /// Whether a text drawn after text `t` fills a box over the whole of what is drawn of its line
+    /// (an overlay over the counters): that line is not seen, and lies over nothing.
+    bool HiddenByLaterText(size_t t, const CRect16& drawn) const {
+        for (size_t o = t + 1; o < stage_.texts.size(); ++o)
+            if (stage_.texts[o].opaque && stage_.texts[o].box.Contains(drawn)) return true;
+        return false;
     }
 
     /// The line keeps off the edges of the pictures drawn over the scene and, over scenery,

@@ -5,7 +5,8 @@
 // the text belongs to, no ink straddling the edge of a picture drawn over the scene, no ink
 // over another text's ink, and, over scenery, every line on a backing: a picture drawn over the
 // scene that holds its whole ink, or the text's own opaque background. A bar's pieces (icons,
-// marks) lie inside it and apart, and a bar shown on the stage holds something.
+// marks) lie inside it and apart, and a bar drawn on the stage holds something. A line hidden
+// under a later text's opaque box lies over nothing.
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct LaidBar {
     /// The bar's picture, and its pieces' pictures shown now (indices in LaidStage::pictures).
     int picture = -1;
     std::vector<int> pieces;
+    /// Whether the bar's picture draws any pixel (a mode may show the bar as nothing at all).
+    bool drawn = true;
 };
 
 /// How far in from the sides and top of its own opaque box a text's ink keeps.
@@ -54,6 +57,7 @@ struct LaidStage {
     /// is then no fault.
     bool rolling = false;
     std::vector<LaidPicture> pictures;
+    /// In the order they are drawn: a later text's opaque box hides what it covers of earlier ones.
     std::vector<LaidText> texts;
     std::vector<LaidBar> bars;
 };

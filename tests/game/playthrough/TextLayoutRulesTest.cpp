@@ -140,6 +140,8 @@ struct BarCase {
     /// The faults expected, in order (a piece of each), told of the bar or of "Number".
     std::vector<const char*> faults = {};
     const char* teller = "Bar";
+    /// Whether the bar's picture draws a pixel.
+    bool drawn = true;
 };
 
 void PrintTo(const BarCase& c, std::ostream* out) { *out << c.name; }
@@ -155,6 +157,7 @@ const BarCase kBars[] = {
     {"a number alone on the bar", kCounterBar, {}, {kNumber}},
     {"a bar with nothing on it", kCounterBar, {}, {}, {"is shown with nothing on it"}},
     {"a bar parked off the stage with nothing on it", kParkedBar, {}, {}},
+    {"a bar that draws nothing, with nothing on it", kCounterBar, {}, {}, {}, "Bar", false},
     {"an icon shown while its bar is parked", kParkedBar, {kIcon}, {}, {"leaves the bar"}},
     {"an icon touching the bar's left", kCounterBar, {{20, 4, 40, 24}}, {}},
     {"an icon 20 px left of the bar", kCounterBar, {{0, 2, 24, 26}}, {}, {"leaves the bar"}},
@@ -178,7 +181,7 @@ TEST_P(CounterBarRulesTest, ReportsTheFaultOfOnePiece) {
     stage.bounds = kStage;
     stage.overScenery = true;
     stage.pictures.push_back({"Bar", c.bar});
-    LaidBar bar{0, {}};
+    LaidBar bar{0, {}, c.drawn};
     for (const CRect16& piece : c.pieces) {
         bar.pieces.push_back(int(stage.pictures.size()));
         stage.pictures.push_back({"Picture " + std::to_string(stage.pictures.size()), piece});
@@ -200,6 +203,22 @@ TEST(TextLayoutRules, ALineOverAnotherTextsLineIsOneFaultNamingBoth) {
     const std::vector<std::string> faults = LayoutFaults(stage);
     ASSERT_EQ(faults.size(), 1u);
     EXPECT_EQ(faults[0], "Upper: line 1 (x 200-400 y 110-134) lies over line 1 of Lower");
+}
+
+TEST(TextLayoutRules, ALineUnderALaterTextsOpaqueBoxIsHiddenAndLiesOverNothing) {
+    LaidStage stage;
+    stage.bounds = kStage;
+    stage.texts.push_back({"Number", {500, 2, 540, 22}, {{509, 7, 520, 21}}, false, -1, {}});
+    stage.texts.push_back({"Overlay", {120, 0, 520, 200}, {{124, 4, 516, 20}}, true, -1, {}});
+    EXPECT_TRUE(LayoutFaults(stage).empty()) << "the overlay drawn later covers the number";
+    stage.texts[0].ink[0].right = 521;
+    EXPECT_EQ(LayoutFaults(stage).size(), 1u) << "the number's ink a pixel out of the overlay's box";
+    stage.texts[0].ink[0].right = 520;
+    stage.texts[1].opaque = false;
+    EXPECT_EQ(LayoutFaults(stage).size(), 1u) << "a see-through overlay hides nothing";
+    stage.texts[1].opaque = true;
+    std::swap(stage.texts[0], stage.texts[1]);
+    EXPECT_EQ(LayoutFaults(stage).size(), 1u) << "the number drawn over the overlay";
 }
 
 TEST(TextLayoutRules, OneTitleDrawnTwiceInOnePlaceReadsAsOneLineButNotWhenItsTwinIsMovedOrOther) {
