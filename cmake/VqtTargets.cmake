@@ -82,8 +82,10 @@ endfunction()
 # order shuffled by the tree's seed (VQT_SHUFFLE_SEED, printed in each shard's output): no case
 # may depend on what another one left behind, and a failing order comes back with the same seed.
 # COST, the program's rough seconds in the normal tree, lets ctest start the long shards first.
+# ALONE names cases (gtest filters) that take minutes in the checked trees: each runs as a test
+# of its own, started before the shards, which leave it out; so no shard waits on it at the end.
 function(vqt_test name)
-  cmake_parse_arguments(ARG "" "SHARDS;COST" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SHARDS;COST" "SOURCES;DEPS;LABELS;ALONE" ${ARGN})
   if(VQT_TSAN AND NOT "tsan" IN_LIST ARG_LABELS)
     return() # the ThreadSanitizer tree builds only the concurrency tests
   endif()
@@ -108,10 +110,22 @@ function(vqt_test name)
   if(ARG_LABELS)
     set(labels ${ARG_LABELS})
   endif()
+  math(EXPR alone_cost "${cost} * ${shards} + 1") # before every shard
+  foreach(case ${ARG_ALONE})
+    set(test ${name}.${case})
+    add_test(NAME ${test} COMMAND ${name} --gtest_filter=${case})
+    set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${alone_cost} TIMEOUT 2400)
+  endforeach()
+  set(shared_filter "*")
+  if(ARG_ALONE)
+    list(JOIN ARG_ALONE ":" alone)
+    set(shared_filter "-${alone}")
+  endif()
   math(EXPR last "${shards} - 1")
   foreach(shard RANGE ${last})
     set(test ${name}.${shard})
-    add_test(NAME ${test} COMMAND ${name} --gtest_shuffle --gtest_random_seed=${VQT_SHUFFLE_SEED})
+    add_test(NAME ${test} COMMAND ${name} --gtest_filter=${shared_filter} --gtest_shuffle
+      --gtest_random_seed=${VQT_SHUFFLE_SEED})
     set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${cost} TIMEOUT 2400
       ENVIRONMENT "GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${shard}")
   endforeach()
