@@ -13,6 +13,16 @@ if(VQT_SANITIZE)
   add_compile_options(-O1)
   set(VQT_POOLED_NEW OFF CACHE BOOL "" FORCE)
 endif()
+# Line tables are all the sanitizers' reports need; full debug information was a sixth of a
+# checked tree's compile time and made its many large test programs slow to link.
+if((VQT_SANITIZE OR VQT_TSAN) AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_compile_options(-gline-tables-only)
+endif()
+# lld links the many large test programs several times faster than the default linker.
+find_program(VQT_LLD ld.lld)
+if(VQT_LLD)
+  add_link_options(-fuse-ld=lld)
+endif()
 set(VQT_LIBRARY_OPTIONS)
 if(VQT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   # Coverage for the fuzzers in every library they reach, not only in the targets' own files.
@@ -35,11 +45,18 @@ endif()
 
 # vqt_pixel_loops(file ...) - files whose per-pixel loops the fuzzers' comparison tracing would
 # slow many times over (every frame converts and blits whole stages); their branches still
-# count for coverage.
+# count for coverage. The sanitizer tree builds them -O3, every access still checked: the
+# stage's palette conversion was a quarter of a whole-program scenario's time at -O1.
 function(vqt_pixel_loops)
+  set(options)
   if(VQT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    set_source_files_properties(${ARGN}
-      PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
+    list(APPEND options -fno-sanitize-coverage=trace-cmp)
+  endif()
+  if(VQT_SANITIZE)
+    list(APPEND options -O3)
+  endif()
+  if(options)
+    set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "${options}")
   endif()
 endfunction()
 
@@ -72,8 +89,10 @@ endfunction()
 # order shuffled by the tree's seed (VQT_SHUFFLE_SEED, printed in each shard's output): no case
 # may depend on what another one left behind, and a failing order comes back with the same seed.
 # COST, the program's rough seconds in the normal tree, lets ctest start the long shards first.
+# ALONE names cases (gtest filters) that take minutes in the checked trees: each runs as a test
+# of its own, started before the shards, which leave it out; so no shard waits on it at the end.
 function(vqt_test name)
-  cmake_parse_arguments(ARG "" "SHARDS;COST" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SHARDS;COST" "SOURCES;DEPS;LABELS;ALONE" ${ARGN})
   if(VQT_TSAN AND NOT "tsan" IN_LIST ARG_LABELS)
     return() # the ThreadSanitizer tree builds only the concurrency tests
   endif()
@@ -83,6 +102,8 @@ function(vqt_test name)
   endif()
   add_executable(${name} ${sources})
   target_compile_options(${name} PRIVATE ${VQT_WARNINGS} ${VQT_TEST_CODE_OPTIONS})
+  # GoogleTest's headers were half of each test source's compile: they are parsed once a program.
+  target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <string> <vector> <memory> <algorithm>)
   target_link_libraries(${name} PRIVATE test_support ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   set(shards 2)
   if(ARG_SHARDS)
@@ -96,10 +117,22 @@ function(vqt_test name)
   if(ARG_LABELS)
     set(labels ${ARG_LABELS})
   endif()
+  math(EXPR alone_cost "${cost} * ${shards} + 1") # before every shard
+  foreach(case ${ARG_ALONE})
+    set(test ${name}.${case})
+    add_test(NAME ${test} COMMAND ${name} --gtest_filter=${case})
+    set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${alone_cost} TIMEOUT 2400)
+  endforeach()
+  set(shared_filter "*")
+  if(ARG_ALONE)
+    list(JOIN ARG_ALONE ":" alone)
+    set(shared_filter "-${alone}")
+  endif()
   math(EXPR last "${shards} - 1")
   foreach(shard RANGE ${last})
     set(test ${name}.${shard})
-    add_test(NAME ${test} COMMAND ${name} --gtest_shuffle --gtest_random_seed=${VQT_SHUFFLE_SEED})
+    add_test(NAME ${test} COMMAND ${name} --gtest_filter=${shared_filter} --gtest_shuffle
+      --gtest_random_seed=${VQT_SHUFFLE_SEED})
     set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${cost} TIMEOUT 2400
       ENVIRONMENT "GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${shard}")
   endforeach()

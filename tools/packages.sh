@@ -7,7 +7,7 @@ VQT_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev libpng-dev zlib1g-dev
               libmpg123-dev libmp3lame-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
               libswresample-dev)
 # What the tests, fuzz targets and benchmarks need besides.
-VQT_TEST_PACKAGES=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+VQT_TEST_PACKAGES=(clang libclang-rt-14-dev lld libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
                    x11-apps xdotool libgif-dev libsdl2-ttf-dev poppler-utils cups-daemon)
 
 # vqt_ensure_packages [package...] - the given packages (default: the game's and the tests').

@@ -1,6 +1,7 @@
 #pragma once
 // The whole program in a working folder of its own, on the generated game data ("TLVFMH.vqk").
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -14,9 +15,20 @@ namespace vqt::test {
 
 class ShellScenarioTest : public ScenarioTest {
 protected:
+    /// The folder of the generated data files, made once a test program (the generator takes
+    /// seconds in the checked trees); each case works on copies of its own. Empty when the
+    /// generator failed.
+    static const std::string& GeneratedData() {
+        static const TempFolder folder;
+        static const std::string path =
+            std::system((std::string(SYNTHETIC_TOOL) + " " + (folder / "TLVFMH.vqk")).c_str()) == 0 ? folder.path() : "";
+        return path;
+    }
     void SetUp() override {
         ScenarioTest::SetUp();
-        ASSERT_EQ(std::system((std::string(SYNTHETIC_TOOL) + " " + (work / "TLVFMH.vqk")).c_str()), 0);
+        const std::string& data = GeneratedData();
+        ASSERT_FALSE(data.empty()) << "the generator failed";
+        std::filesystem::copy(data, work.path());
         Ini();
     }
     /// The engine's INI file: windowed, then `lines`.
