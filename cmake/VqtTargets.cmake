@@ -41,12 +41,16 @@ if(VQT_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
   set(VQT_POOLED_NEW OFF CACHE BOOL "" FORCE)
+  # The concurrency tests and what they link, and nothing else of the tests' folder.
+  add_custom_target(tsan_tests)
 endif()
 
 # vqt_pixel_loops(file ...) - files whose per-pixel loops the fuzzers' comparison tracing would
-# slow many times over (every frame converts and blits whole stages); their branches still
-# count for coverage. The sanitizer tree builds them -O3, every access still checked: the
-# stage's palette conversion was a quarter of a whole-program scenario's time at -O1.
+# slow many times over (every frame converts and blits whole stages; the tests' data builders
+# encode whole pictures); their branches still count for coverage. The sanitizer tree builds
+# them -O3, every access still checked: the stage's palette conversion was a quarter of a
+# whole-program scenario's time at -O1, and encoding the generated pictures a tenth of the
+# tests' time.
 function(vqt_pixel_loops)
   set(options)
   if(VQT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
@@ -101,6 +105,9 @@ function(vqt_test name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
   endif()
   add_executable(${name} ${sources})
+  if(VQT_TSAN)
+    add_dependencies(tsan_tests ${name})
+  endif()
   target_compile_options(${name} PRIVATE ${VQT_WARNINGS} ${VQT_TEST_CODE_OPTIONS})
   # GoogleTest's headers were half of each test source's compile: they are parsed once a program.
   target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <string> <vector> <memory> <algorithm>)

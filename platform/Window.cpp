@@ -222,13 +222,12 @@ void Window::Blit(const PixelSource& source, int32_t srcX, int32_t srcY, int32_t
 
 void Window::DeferCopy(const PixelSource& source, int32_t srcX, int32_t srcY, const WinRect& to) {
     // A copy over the whole picture leaves nothing of the ones before it to see.
-    if (to.left == 0 && to.top == 0 && to.right == image_.width && to.bottom == image_.height) {
-        waiting_.clear();
-        waitingBytes_ = 0;
-    }
+    if (to.left == 0 && to.top == 0 && to.right == image_.width && to.bottom == image_.height) DropWaitingCopies();
     const int32_t bytesPerPixel = source.bits / 8;
     WaitingCopy copy{to, source.bits, source.is565, {}, to.Width() * bytesPerPixel, {}};
     if (source.bits == 8 && source.palette) copy.palette.assign(source.palette, source.palette + 256);
+    copy.bytes = std::move(spareBytes_);
+    spareBytes_.clear();
     copy.bytes.resize(size_t(copy.pitch) * size_t(to.Height()));
     for (int32_t row = 0; row < to.Height(); ++row) {
         const uint8_t* from = source.top + int64_t(source.pitch) * (srcY + row) + int64_t(srcX) * bytesPerPixel;
@@ -248,6 +247,11 @@ void Window::ConvertWaitingCopies() const {
         for (int32_t row = 0; row < copy.to.Height(); ++row)
             ConvertRow(source, 0, row, copy.to.Width(), image_.Row(copy.to.top + row) + copy.to.left);
     }
+    DropWaitingCopies();
+}
+
+void Window::DropWaitingCopies() const {
+    if (!waiting_.empty()) spareBytes_ = std::move(waiting_.back().bytes);
     waiting_.clear();
     waitingBytes_ = 0;
 }

@@ -210,9 +210,13 @@ private:
     /// Keeps a clipped copy to convert when the picture is next looked at.
     void DeferCopy(const PixelSource& source, int32_t srcX, int32_t srcY, const WinRect& to);
     void ConvertWaitingCopies() const;
+    /// Empties the waiting list, keeping the last copy's bytes for the next copy: a frame's copy
+    /// is the whole picture, and fresh pages for it every frame cost more than the copy itself.
+    void DropWaitingCopies() const;
 
     mutable std::vector<WaitingCopy> waiting_;
     mutable size_t waitingBytes_ = 0;
+    mutable std::vector<uint8_t> spareBytes_;
 
     WindowId id_;
     std::string className_;

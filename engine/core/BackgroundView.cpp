@@ -11,7 +11,11 @@ OBackgroundView::~OBackgroundView() = default;
 
 bool OBackgroundView::IsA(uint32_t classId) const { return classId == kClassId || OView::IsA(classId); }
 
-void OBackgroundView::SetBackgroundSurface(std::unique_ptr<CDrawSurface> surface) { surface_ = std::move(surface); }
+void OBackgroundView::SetBackgroundSurface(std::unique_ptr<CDrawSurface> surface) {
+    surface_ = std::move(surface);
+    // Drawn under the stage every frame: its converted lines are kept rather than redone.
+    if (surface_) surface_->KeepConvertedLines();
+}
 
 std::unique_ptr<CDrawSurface> OBackgroundView::TakeBackgroundSurface() { return std::move(surface_); }
 

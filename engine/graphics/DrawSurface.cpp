@@ -11,6 +11,7 @@
 #include "engine/base/Unaligned.h"
 #include "engine/blit/ColorPalette.h"
 #include "engine/graphics/BlitBridge.h"
+#include "engine/graphics/ConvertedLines.h"
 #include "engine/graphics/GraphicsContext.h"
 #include "engine/graphics/GraphicsMemory.h"
 
@@ -435,7 +436,32 @@ void CDrawSurface::Draw(const CClipRect& src, CDrawSurface* dst, CPoint16 point)
     }
     m_lineKernel = SelectCopyKernel(dst->m_bitsPerPixel, dst->m_pixelFormat);
     m_lineBlit = nullptr;
-    DrawLines(src, dst, point);
+    if (m_convertedLines && m_lineKernel == kernels::PaletteTo16) DrawKeptLines(src, dst, point);
+    else DrawLines(src, dst, point);
+}
+
+void CDrawSurface::KeepConvertedLines() {
+    if (!m_convertedLines) m_convertedLines = std::make_unique<CConvertedLines>();
+}
+
+void CDrawSurface::DrawKeptLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {
+    const CLineContext& line = xGraphics_Context().line;
+    CColorPalette* palette = line.srcPalette;
+    if (!palette || line.pixelCount <= 0) return;
+    if (!palette->Has16BitTable()) palette->Build16BitTable();
+    const uint16_t* table = palette->Get16BitTable();
+    CSurfaceLock source(this);
+    CSurfaceLock target(dst);
+    uint8_t* s = source.Pixels();
+    uint8_t* d = target.Pixels();
+    const int lines = src.bottom - src.top;
+    if (!table || !s || !d || lines <= 0) return;
+    const int32_t sp = GetPitch(), dp = dst->GetPitch();
+    s += sp * src.top;
+    d += dp * point.y + dst->BytesPerPixel() * point.x;
+    m_convertedLines->Begin(GetWidth(), GetHeight(), table);
+    for (int i = 0; i < lines; ++i, s += sp, d += dp)
+        m_convertedLines->DrawLine(s, src.top + i, src.left, line.pixelCount, d);
 }
 
 void CDrawSurface::DrawTransparent(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {

@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/base/Point.h"
 #include "engine/graphics/ClipRect.h"
 #include "engine/graphics/Kernels.h"
 
 class CColorPalette;
+class CConvertedLines;
 template <class T>
 class CDynArray;
 namespace plat {
@@ -201,6 +203,10 @@ public:
     void SetPool(void* pool) { m_pool = pool; }
     DrawKernel GetLineKernel() const { return m_lineKernel; }
     SurfaceLineBlit GetLineBlit() const { return m_lineBlit; }
+    /// From now on this surface's solid, unstretched draws through its palette into 16-bit
+    /// surfaces keep the lines they convert and copy them while their bytes and the palette
+    /// stay the same: for a background drawn every frame.
+    void KeepConvertedLines();
 
 protected:
     // ---- draw slots: no clipping of their own; the dispatchers clip and fill the line context
@@ -234,6 +240,8 @@ protected:
     void Dispatch(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, uint32_t mode,
                   CDrawSurface* mask, CPoint16 maskPoint, bool mirrored);
     void DrawLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    /// DrawLines of the palette-to-16-bit copy through the kept converted lines.
+    void DrawKeptLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
     /// A mirrored draw: the 8-bit kernel between two 8-bit surfaces, else the blitters'
     /// mirrored line routine for the two depths (prepared for the two formats).
     void DrawMirroredLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point, DrawKernel kernel8,
@@ -252,6 +260,7 @@ protected:
     CColorPalette* m_palette = nullptr;
     void* m_pool = nullptr;
     int16_t m_kind = kSurfaceBase;
+    std::unique_ptr<CConvertedLines> m_convertedLines;
 };
 
 /// Locks a surface for the guard's lifetime and always unlocks it, also when the lock failed.

@@ -219,6 +219,17 @@ PartBuilder::PartBuilder(ChunkFileBuilder& file, const PartIndexes& indexes)
       snipIndex_(indexes.snippets),
       nextPart_(indexes.firstPart) {}
 
+PartBuilder::PartBuilder(ChunkFileBuilder& file, const PartBuilder& other)
+    : file_(file),
+      partIndex_(other.partIndex_),
+      stateIndex_(other.stateIndex_),
+      compIndex_(other.compIndex_),
+      cblkIndex_(other.cblkIndex_),
+      snipIndex_(other.snipIndex_),
+      nextPart_(other.nextPart_),
+      nextState_(other.nextState_),
+      nextSnip_(other.nextSnip_) {}
+
 BuiltPart PartBuilder::AddPart(const PartPlan& desc, uint16_t entry) {
     BuiltPart built;
     const uint16_t partEntry = entry != 0 ? entry : nextPart_++;

@@ -95,6 +95,10 @@ public:
     explicit PartBuilder(ChunkFileBuilder& file);
     /// Writes into indexes the caller has added (where a file's ids fix the index numbers).
     PartBuilder(ChunkFileBuilder& file, const PartIndexes& indexes);
+    /// Writes into `file`, a copy of the one `other` writes into, numbering on from where
+    /// `other` stands.
+    PartBuilder(ChunkFileBuilder& file, const PartBuilder& other);
+    PartBuilder(const PartBuilder&) = delete;
 
     /// Adds the part at the entry (0: the next automatic one) with its states.
     BuiltPart AddPart(const PartPlan& desc, uint16_t entry = 0);

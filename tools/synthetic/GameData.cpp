@@ -35,6 +35,12 @@ PartIndexes AddIndexes(ChunkFileBuilder& file) {
 
 GameData::GameData() : parts(file, AddIndexes(file)) {}
 
+GameData::GameData(const GameData& other)
+    : file(other.file),
+      parts(file, other.parts),
+      firstActivityObjects(other.firstActivityObjects),
+      writtenTexts(other.writtenTexts) {}
+
 uint32_t AddSharedPart(GameData& data, const vqt::test::PartPlan& plan, uint16_t entry) {
     if (data.file.HasChunk(GameData::kParts, entry)) return vqt::test::ChunkIdOf(GameData::kParts, entry);
     return data.parts.AddPart(plan, entry).part;

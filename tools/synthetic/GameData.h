@@ -35,6 +35,9 @@ struct GameData {
     static constexpr uint16_t kFirstFreePart = 2000;
 
     GameData();
+    /// A copy that goes on from where `other` stands, writing into its own file.
+    GameData(const GameData& other);
+    GameData& operator=(const GameData&) = delete;
 
     vqt::test::ChunkFileBuilder file;
     /// Parts, states and their compressed frames, into the indexes above.

@@ -90,17 +90,26 @@ inline PartPlan SoundValuePart(uint8_t value) {
 
 class GameActivityFixture : public StageTest {
 protected:
+    /// The generated game's snippets, screens and art, made once a test program: made afresh,
+    /// they were most of a case's set-up. Each case adds its own to a copy.
+    static const GameData& GeneratedScreens() {
+        static const GameData screens = [] {
+            GameData data;
+            AddGameSnippets(data);
+            AddGameScreens(data);
+            AddCounterPanelArt(data);
+            AddHostAndVoices(data);
+            return data;
+        }();
+        return screens;
+    }
     void SetUp() override {
         StageTest::SetUp();
         xProfiles_Set("NUMPIPES", sShort(11));
         ASSERT_EQ(xSound_Startup(11, 0, 0), 0); // before the pipes take their channels
         ASSERT_TRUE(xTLVFactory_Register({200, [] { return static_cast<OActivity*>(new ProbeActivity); }, nullptr}));
 
-        GameData data;
-        AddGameSnippets(data);
-        AddGameScreens(data);
-        AddCounterPanelArt(data);
-        AddHostAndVoices(data);
+        GameData data = GeneratedScreens();
         auto screen = [&](uint16_t entry, uint32_t objectId, PropertyBytes properties = {}) {
             data.file.AddChunk(GameData::kActivities,
                                ActivityData({.classId = 200, .objectId = objectId, .properties = properties,
