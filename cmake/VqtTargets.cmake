@@ -109,8 +109,18 @@ function(vqt_test name)
     add_dependencies(tsan_tests ${name})
   endif()
   target_compile_options(${name} PRIVATE ${VQT_WARNINGS} ${VQT_TEST_CODE_OPTIONS})
-  # GoogleTest's headers were half of each test source's compile: they are parsed once a program.
-  target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <string> <vector> <memory> <algorithm>)
+  # GoogleTest's headers were half of each test source's compile: they are parsed once a tree
+  # where the compiler takes a header precompiled for another program of the same options (g++),
+  # else once a program (clang also wants the same macros, which the programs' paths are not).
+  get_property(pch_host GLOBAL PROPERTY VQT_TEST_PCH_HOST)
+  if(pch_host AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_precompile_headers(${name} REUSE_FROM ${pch_host})
+  else()
+    target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <string> <vector> <memory> <algorithm>)
+    if(NOT pch_host)
+      set_property(GLOBAL PROPERTY VQT_TEST_PCH_HOST ${name})
+    endif()
+  endif()
   target_link_libraries(${name} PRIVATE test_support ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   set(shards 2)
   if(ARG_SHARDS)
