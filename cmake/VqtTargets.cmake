@@ -45,6 +45,15 @@ if(VQT_TSAN)
   add_custom_target(tsan_tests)
 endif()
 
+# vqt_generated_data(target) - the target's tests play on the game data the generator writes,
+# made once a tree when the tree is built (tools/CMakeLists.txt) and found at GENERATED_DATA:
+# they copy it rather than each running the generator, seconds a run in the checked trees.
+set(VQT_GENERATED_DATA ${CMAKE_BINARY_DIR}/generated-data)
+function(vqt_generated_data target)
+  add_dependencies(${target} generated_data)
+  target_compile_definitions(${target} PRIVATE GENERATED_DATA="${VQT_GENERATED_DATA}")
+endfunction()
+
 # vqt_pixel_loops(file ...) - files whose per-pixel loops the fuzzers' comparison tracing would
 # slow many times over (every frame converts and blits whole stages; the tests' data builders
 # encode whole pictures); their branches still count for coverage. The sanitizer tree builds

@@ -3,7 +3,6 @@
 // and the message file beside it gives the game every message it knows.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <algorithm>
 #include <cstring>
 #include <span>
@@ -22,8 +21,8 @@
 #include "game/minigames/puzzle/PuzzleTownValues.h"
 #include "game/minigames/roundup/RoundUpTowns.h"
 #include "game/shell/GameStart.h"
+#include "tests/support/GeneratedData.h"
 #include "tests/support/HeadlessTest.h"
-#include "tools/builders/TempFolder.h"
 #include "tools/synthetic/ScreenButtons.h"
 
 namespace vqt::test {
@@ -42,8 +41,7 @@ class GeneratedDataTest : public HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        ASSERT_EQ(std::system((std::string(SYNTHETIC_TOOL) + " " + (folder / "TLVFMH.vqk")).c_str()), 0);
-        ASSERT_TRUE(file.Open((folder / "TLVFMH.vqk").c_str(), 1));
+        ASSERT_TRUE(file.Open((GeneratedDataFolder() / kGeneratedPartFile).c_str(), 1));
     }
     void TearDown() override { file.Close(); }
 
@@ -113,7 +111,6 @@ protected:
         }
     }
 
-    TempFolder folder;
     CPartFile file;
     std::set<std::string> missing;
     std::set<ChunkId> walkedParts;
@@ -203,7 +200,7 @@ TEST_F(GeneratedDataTest, TheButtonPanelsBoardIsDrawnWhereverItStandsButItsRound
 
 TEST_F(GeneratedDataTest, TheMessageFileBesideThePartFileGivesEveryMessageOfTheGame) {
     CPartFile messages;
-    ASSERT_TRUE(messages.Open((folder / "VQTMsg.vqk").c_str(), 1));
+    ASSERT_TRUE(messages.Open((GeneratedDataFolder() / "VQTMsg.vqk").c_str(), 1));
     xMessages_LoadUnicode(&messages, MakeChunkId(2, 1));
     messages.Close();
     const auto& loaded = xMessages_Context().loaded;

@@ -15,6 +15,7 @@
 
 #include "game/shell/Player.h"
 #include "tests/game/shell/SaveFiles.h"
+#include "tests/support/GeneratedData.h"
 #include "tests/support/Golden.h"
 #include "tests/support/Png.h"
 #include "tests/support/Subprocess.h"
@@ -23,6 +24,7 @@
 
 namespace {
 
+using vqt::test::CopyGeneratedData;
 using vqt::test::GoldenPath;
 using vqt::test::LastLineOf;
 using vqt::test::ReadFileBytes;
@@ -44,7 +46,7 @@ protected:
         std::ofstream(work / "TLVFMH.ini") << "[FennmarkRovadu]\nPARTFILE=synthetic.vqk\nDISPLAYDEPTH=16\n";
     }
     void MakePartFile() {
-        ASSERT_EQ(std::system((std::string(SYNTHETIC_TOOL) + " " + (work / "synthetic.vqk")).c_str()), 0);
+        ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
     }
     std::map<std::string, std::string> Environment() {
         return {{"XDG_RUNTIME_DIR", locks.path()}, {"DISPLAY", ""},        {"WAYLAND_DISPLAY", ""},
@@ -87,7 +89,7 @@ TEST_F(ProgramTest, WithoutItsPartFileTheGameDoesNotStart) {
 
 TEST_F(ProgramTest, ThePartFileIsFoundOnACdromDrive) {
     TempFolder drive;
-    ASSERT_EQ(std::system((std::string(SYNTHETIC_TOOL) + " " + (drive / "synthetic.vqk")).c_str()), 0);
+    ASSERT_TRUE(CopyGeneratedData(drive.path(), "synthetic.vqk"));
     auto env = Environment();
     env["DATAROOTS"] = drive.path();
     EXPECT_EQ(RunProgram(TLVGAME, work.path(), env, 60000), 0);

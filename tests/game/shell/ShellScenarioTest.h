@@ -1,6 +1,5 @@
 #pragma once
 // The whole program in a working folder of its own, on the generated game data ("TLVFMH.vqk").
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -8,6 +7,7 @@
 
 #include "game/shell/GameStart.h"
 #include "tests/game/shell/SaveFiles.h"
+#include "tests/support/GeneratedData.h"
 #include "tests/support/Golden.h"
 #include "tests/support/ScenarioRunner.h"
 
@@ -15,20 +15,9 @@ namespace vqt::test {
 
 class ShellScenarioTest : public ScenarioTest {
 protected:
-    /// The folder of the generated data files, made once a test program (the generator takes
-    /// seconds in the checked trees); each case works on copies of its own. Empty when the
-    /// generator failed.
-    static const std::string& GeneratedData() {
-        static const TempFolder folder;
-        static const std::string path =
-            std::system((std::string(SYNTHETIC_TOOL) + " " + (folder / "TLVFMH.vqk")).c_str()) == 0 ? folder.path() : "";
-        return path;
-    }
     void SetUp() override {
         ScenarioTest::SetUp();
-        const std::string& data = GeneratedData();
-        ASSERT_FALSE(data.empty()) << "the generator failed";
-        std::filesystem::copy(data, work.path());
+        ASSERT_TRUE(CopyGeneratedData(work.path())) << "no generated data in " << GeneratedDataFolder();
         Ini();
     }
     /// The engine's INI file: windowed, then `lines`.

@@ -4,7 +4,6 @@
 // for a run that went wrong).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/GeneratedData.h"
 #include "tests/support/ReportGuard.h"
 #include "tests/support/Subprocess.h"
 #include "tests/support/botview/Bots.h"
@@ -38,7 +38,7 @@ constexpr int kRunBoundMs = 240000;
 class BotViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(std::system((std::string(SYNTHETIC_TOOL) + " " + (work / "synthetic.vqk") + " >/dev/null").c_str()), 0);
+        ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
         // The trace goes to the run's log, where the run's reports are looked for.
         std::ofstream(work / "VQT.ini") << "[VQT]\nFULLSCREEN=0\nTRACELOGFILE=1\n";
         std::ofstream(work / "TLVFMH.ini") << "[FennmarkRovadu]\nPARTFILE=synthetic.vqk\nDISPLAYDEPTH=16\n";
