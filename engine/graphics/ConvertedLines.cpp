@@ -1,12 +1,11 @@
 #include "engine/graphics/ConvertedLines.h"
 
-#include <algorithm>
 #include <cstring>
 
 void CConvertedLines::Begin(int width, int height, const uint16_t* table) {
-    const bool sameTable = std::equal(table_.begin(), table_.end(), table);
+    const bool sameTable = std::memcmp(table_.data(), table, sizeof table_) == 0;
     if (width == width_ && height == height_ && sameTable) return;
-    if (!sameTable) std::copy(table, table + table_.size(), table_.begin());
+    if (!sameTable) std::memcpy(table_.data(), table, sizeof table_);
     width_ = width;
     height_ = height;
     const size_t area = size_t(width) * size_t(height);
