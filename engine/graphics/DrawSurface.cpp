@@ -410,10 +410,12 @@ void CDrawSurface::DrawLines(const CClipRect& src, CDrawSurface* dst, CPoint16 p
     const int32_t sp = GetPitch(), dp = dst->GetPitch();
     s += sp * src.top + BytesPerPixel() * src.left;
     d += dp * point.y + dst->BytesPerPixel() * point.x;
+    CConvertedLines* kept = line.pixelCount > 0 ? KeptLinesFor(line) : nullptr;
     for (int i = 0; i < lines; ++i, s += sp, d += dp) {
         line.srcLine = s;
         line.dstLine = d;
-        if (m_lineKernel) m_lineKernel(line, ctx.settings);
+        if (kept) kept->DrawLine(s - src.left, src.top + i, src.left, line.pixelCount, d);
+        else if (m_lineKernel) m_lineKernel(line, ctx.settings);
         else m_lineBlit(s, line.pixelCount, d, line.srcPalette);
     }
 }
@@ -436,32 +438,20 @@ void CDrawSurface::Draw(const CClipRect& src, CDrawSurface* dst, CPoint16 point)
     }
     m_lineKernel = SelectCopyKernel(dst->m_bitsPerPixel, dst->m_pixelFormat);
     m_lineBlit = nullptr;
-    if (m_convertedLines && m_lineKernel == kernels::PaletteTo16) DrawKeptLines(src, dst, point);
-    else DrawLines(src, dst, point);
+    DrawLines(src, dst, point);
 }
 
 void CDrawSurface::KeepConvertedLines() {
     if (!m_convertedLines) m_convertedLines = std::make_unique<CConvertedLines>();
 }
 
-void CDrawSurface::DrawKeptLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {
-    const CLineContext& line = xGraphics_Context().line;
-    CColorPalette* palette = line.srcPalette;
-    if (!palette || line.pixelCount <= 0) return;
-    if (!palette->Has16BitTable()) palette->Build16BitTable();
-    const uint16_t* table = palette->Get16BitTable();
-    CSurfaceLock source(this);
-    CSurfaceLock target(dst);
-    uint8_t* s = source.Pixels();
-    uint8_t* d = target.Pixels();
-    const int lines = src.bottom - src.top;
-    if (!table || !s || !d || lines <= 0) return;
-    const int32_t sp = GetPitch(), dp = dst->GetPitch();
-    s += sp * src.top;
-    d += dp * point.y + dst->BytesPerPixel() * point.x;
+CConvertedLines* CDrawSurface::KeptLinesFor(const CLineContext& line) {
+    if (!m_convertedLines || m_lineKernel != kernels::PaletteTo16 || !line.srcPalette) return nullptr;
+    if (!line.srcPalette->Has16BitTable()) line.srcPalette->Build16BitTable();
+    const uint16_t* table = line.srcPalette->Get16BitTable();
+    if (!table) return nullptr;
     m_convertedLines->Begin(GetWidth(), GetHeight(), table);
-    for (int i = 0; i < lines; ++i, s += sp, d += dp)
-        m_convertedLines->DrawLine(s, src.top + i, src.left, line.pixelCount, d);
+    return m_convertedLines.get();
 }
 
 void CDrawSurface::DrawTransparent(const CClipRect& src, CDrawSurface* dst, CPoint16 point) {

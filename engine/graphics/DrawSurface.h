@@ -240,8 +240,9 @@ protected:
     void Dispatch(const CClipRect& src, CDrawSurface* dst, const CClipRect& dstRect, uint32_t mode,
                   CDrawSurface* mask, CPoint16 maskPoint, bool mirrored);
     void DrawLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
-    /// DrawLines of the palette-to-16-bit copy through the kept converted lines.
-    void DrawKeptLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point);
+    /// The kept converted lines, begun for this draw, when the line kernel is the palette to
+    /// 16-bit copy that they stand in for; else null.
+    CConvertedLines* KeptLinesFor(const CLineContext& line);
     /// A mirrored draw: the 8-bit kernel between two 8-bit surfaces, else the blitters'
     /// mirrored line routine for the two depths (prepared for the two formats).
     void DrawMirroredLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point, DrawKernel kernel8,

@@ -17,13 +17,9 @@
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVFactory.h"
 #include "tests/engine/core/StageFixture.h"
-#include "tools/synthetic/GameData.h"
+#include "tests/game/shell/GeneratedScreens.h"
 #include "tools/synthetic/ScreenButtons.h"
 
-void AddGameSnippets(GameData& data);
-void AddGameScreens(GameData& data);
-void AddCounterPanelArt(GameData& data);
-void AddHostAndVoices(GameData& data);
 
 namespace vqt::test {
 
@@ -90,19 +86,6 @@ inline PartPlan SoundValuePart(uint8_t value) {
 
 class GameActivityFixture : public StageTest {
 protected:
-    /// The generated game's snippets, screens and art, made once a test program: made afresh,
-    /// they were most of a case's set-up. Each case adds its own to a copy.
-    static const GameData& GeneratedScreens() {
-        static const GameData screens = [] {
-            GameData data;
-            AddGameSnippets(data);
-            AddGameScreens(data);
-            AddCounterPanelArt(data);
-            AddHostAndVoices(data);
-            return data;
-        }();
-        return screens;
-    }
     void SetUp() override {
         StageTest::SetUp();
         xProfiles_Set("NUMPIPES", sShort(11));

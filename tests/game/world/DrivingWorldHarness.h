@@ -21,14 +21,11 @@
 #include "game/world/towns/ZooTables.h"
 #include "platform/Platform.h"
 #include "platform/headless/VirtualClock.h"
+#include "tests/game/shell/GeneratedScreens.h"
 #include "tests/support/FakeFiles.h"
 #include "tests/support/HeadlessGame.h"
 #include "tools/synthetic/GameData.h"
 
-void AddGameSnippets(GameData& data);
-void AddGameScreens(GameData& data);
-void AddCounterPanelArt(GameData& data);
-void AddHostAndVoices(GameData& data);
 
 namespace vqt::harness {
 
@@ -112,11 +109,7 @@ inline vqt::test::PartPlan ShapedBase() {
 /// The game data, made once a process.
 inline const std::string& PartFileBytes() {
     static const std::string bytes = [] {
-        GameData data;
-        AddGameSnippets(data);
-        AddGameScreens(data);
-        AddCounterPanelArt(data);
-        AddHostAndVoices(data);
+        GameData data = vqt::test::GeneratedScreens();
         std::vector<uint32_t> colours{0};
         for (uint32_t t = 0; t < 8; ++t) colours.push_back(0x00204080u + t * 0x00100000u);
         const uint32_t sheet =

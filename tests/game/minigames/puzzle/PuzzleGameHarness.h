@@ -17,14 +17,11 @@
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessInput.h"
 #include "platform/headless/VirtualClock.h"
+#include "tests/game/shell/GeneratedScreens.h"
 #include "tests/support/FakeFiles.h"
 #include "tests/support/HeadlessGame.h"
 #include "tools/synthetic/GameData.h"
 
-void AddGameSnippets(GameData& data);
-void AddGameScreens(GameData& data);
-void AddCounterPanelArt(GameData& data);
-void AddHostAndVoices(GameData& data);
 void AddTileSheetScreens(GameData& data);
 void AddPuzzles(GameData& data);
 
@@ -38,11 +35,7 @@ inline std::string AsString(const vqt::test::Bytes& bytes) { return std::string(
 /// The game data with the three puzzles, made once a process.
 inline const std::string& PartFileBytes() {
     static const std::string bytes = [] {
-        GameData data;
-        AddGameSnippets(data);
-        AddGameScreens(data);
-        AddCounterPanelArt(data);
-        AddHostAndVoices(data);
+        GameData data = vqt::test::GeneratedScreens();
         AddTileSheetScreens(data);
         AddPuzzles(data);
         return AsString(data.file.Build());
