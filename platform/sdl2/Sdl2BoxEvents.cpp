@@ -46,8 +46,9 @@ BoxEventAction BoxActionFor(const SDL_Event& event, uint32_t box) {
         // The program's windows stay painted under the box; everything else waits for it,
         // except the presses, typing and pointer moves made on them: a window under a modal box
         // takes no input, so those are dropped rather than played to the game afterwards. A key
-        // or a button let go still reaches it, so none that was held when the box opened stays
-        // held after it.
+        // or a button let go waits too, so none that was held when the box opened stays held
+        // after it; the release of a press dropped here reaches the program as nothing, since
+        // its queue passes on only the releases of presses it was told of (Sdl2Messages).
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED)
             return BoxEventAction::PaintOther;
         if (IsInputToWindow(event)) return BoxEventAction::Ignore;
@@ -62,7 +63,8 @@ BoxEventAction BoxActionFor(const SDL_Event& event, uint32_t box) {
         return event.button.button == SDL_BUTTON_LEFT ? BoxEventAction::Press : BoxEventAction::Ignore;
     case SDL_KEYUP:
         // A key held since before the box and let go on it: the program still reads it as held
-        // until it is told, and the program's focused window is told once the box has gone.
+        // until it is told, and the program's focused window is told once the box has gone (a
+        // key pressed on the box is no press of the program's: its release is not passed on).
         return BoxEventAction::Keep;
     case SDL_KEYDOWN:
         // A key held since before the box repeats into it: only a fresh press answers.

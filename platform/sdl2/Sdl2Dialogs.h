@@ -7,7 +7,9 @@ namespace plat {
 /// painted but take no input: presses, typing and pointer moves made on them are dropped. Keys let
 /// go (on the box or on the program's windows), buttons let go on the program's windows and the
 /// windows' minimise, restore, focus and size wait for the box and reach the program once it has
-/// gone, so no key or button that was held when the box opened reads held after it. A held key's
+/// gone, so no key or button that was held when the box opened reads held after it; the release
+/// of a key or button pressed while the box was open (Return answering it, a click on the game
+/// window) does not reach the program, during the box or after it. A held key's
 /// auto-repeat does not answer the box, and closing one of the program's windows or asking the
 /// program to stop closes the box and then reaches the program as it would without a box (see
 /// Dialogs::SessionEnding; the ending lasts until the program has taken that request and asks for

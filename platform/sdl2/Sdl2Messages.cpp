@@ -222,6 +222,7 @@ void Sdl2Messages::ConvertKey(const SDL_KeyboardEvent& key) {
     const size_t slot = size_t(key.keysym.scancode) % (sizeof down_ / sizeof down_[0]);
     const bool wasDown = down_[slot];
     down_[slot] = !up;
+    if (up && !wasDown) return;
     // Alt itself and every key while Alt is held (without Ctrl) make the system-key messages.
     const bool altHeld = (key.keysym.mod & KMOD_ALT) != 0 || winKey.virtualKey == VK_MENU;
     const bool system = altHeld && (key.keysym.mod & KMOD_CTRL) == 0;
@@ -281,6 +282,9 @@ void Sdl2Messages::Convert(const SDL_Event& event) {
         case SDL_BUTTON_MIDDLE: msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
         default: return;
         }
+        const uint32_t mask = SDL_BUTTON(event.button.button);
+        if (!down && !(buttonsDown_ & mask)) break;
+        buttonsDown_ = down ? buttonsDown_ | mask : buttonsDown_ & ~mask;
         if (sdlInput) sdlInput->MovePointer(window, WinPoint{event.button.x, event.button.y});
         Post(Make(window, msg, MouseKeys(), PointLParam(event.button.x, event.button.y)));
         break;

@@ -63,7 +63,9 @@ private:
 /// double-byte character as its lead and trail byte); text editing becomes the input method's
 /// composition (its start, then a composition message per change, the text kept by the
 /// input-method service) and text input while composing commits it (the result, then the
-/// end); the mouse
+/// end). A key or button let go whose press the program was never told of (it was pressed on a
+/// message box, or on our window while a box was open and so dropped) makes no message: the
+/// program hears only the release of what it saw pressed. The mouse
 /// becomes WM_MOUSEMOVE and the button messages with client points in lParam and desktop
 /// points in `pt`; window events (focus, minimise, restore, close, exposure) go to the SDL
 /// desktop, which sends its windows their messages at once. When nothing else waits, a window
@@ -108,7 +110,8 @@ private:
     std::deque<WinMsg> injected_;
     bool ending_ = false;
     size_t endingLeft_ = 0; ///< messages to take before the request to end has reached the program
-    bool down_[512] = {};
+    bool down_[512] = {};      ///< by scan code: the keys whose key-down was converted, not their key-up yet
+    uint32_t buttonsDown_ = 0; ///< SDL_BUTTON masks of the buttons pressed on our windows, not let go yet
 };
 
 } // namespace plat

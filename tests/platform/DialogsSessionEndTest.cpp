@@ -156,6 +156,8 @@ TEST_F(Sdl2DialogsSessionEndTest, AKeyAnswersTheBoxAndTheSessionGoesOn) {
 }
 
 TEST_F(Sdl2DialogsSessionEndTest, TheProgramsEventsDuringABoxReachItAfterwardsAndAHeldKeyDoesNotAnswer) {
+    PushKey(SDL_KEYDOWN, sdlId, SDLK_b, SDL_SCANCODE_B);
+    ASSERT_TRUE(Has(Pump(), WM_KEYDOWN, window)) << "B is held when the box opens";
     SDL_Event minimise{};
     minimise.type = SDL_WINDOWEVENT;
     minimise.window.windowID = sdlId;
@@ -249,6 +251,88 @@ TEST_F(Sdl2DialogsSessionEndTest, ARequestToStopDuringABoxEndsItAndClosesEveryWi
     ExpectEndedAndNoMoreBoxes(plat::dialogs().MessageBox("VQT : Missing Snippet {0, 0, 0}", "Error", mb::YesNo));
     EXPECT_TRUE(Has(Pump(), WM_CLOSE, window));
     EXPECT_EQ(desktop().Find(window), nullptr);
+}
+
+/// An SDL key or button event of the test's tables: on the game window or on the box.
+struct BoxInput {
+    uint32_t type;
+    bool onBox;
+    SDL_Keycode key; ///< 0 for a button event
+    SDL_Scancode scancode;
+    uint8_t button;
+};
+constexpr BoxInput Key(uint32_t type, bool onBox, SDL_Keycode key, SDL_Scancode scancode) {
+    return {type, onBox, key, scancode, 0};
+}
+constexpr BoxInput LeftButton(uint32_t type, bool onBox) {
+    return {type, onBox, 0, SDL_SCANCODE_UNKNOWN, SDL_BUTTON_LEFT};
+}
+constexpr bool kGame = false, kBox = true;
+constexpr BoxInput kCtrlDown = Key(SDL_KEYDOWN, kGame, SDLK_LCTRL, SDL_SCANCODE_LCTRL);
+constexpr BoxInput kReturnDown = Key(SDL_KEYDOWN, kBox, SDLK_RETURN, SDL_SCANCODE_RETURN);
+constexpr BoxInput kEscapeDown = Key(SDL_KEYDOWN, kBox, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+
+struct BoxInputCase {
+    const char* name;
+    std::vector<BoxInput> before; ///< taken by the program before the box opens
+    std::vector<BoxInput> during; ///< waiting when the box opens: the last one answers it
+    std::vector<BoxInput> after;  ///< made once the box has gone
+    /// The key and button messages the game window gets after the box, as "msg:wParam"
+    /// (wParam for keys only).
+    std::vector<std::string> heard;
+};
+
+TEST_F(Sdl2DialogsSessionEndTest, OnlyTheKeysAndButtonsHeldWhenABoxOpensAreLetGoForTheProgramAfterIt) {
+    const std::string ctrlUp = std::to_string(WM_KEYUP) + ":" + std::to_string(VK_CONTROL);
+    const std::string leftUp = std::to_string(WM_LBUTTONUP);
+    const BoxInputCase cases[] = {
+        {"a click on the game window during the box", {},
+         {LeftButton(SDL_MOUSEBUTTONDOWN, kGame), LeftButton(SDL_MOUSEBUTTONUP, kGame), kEscapeDown}, {}, {}},
+        {"Return pressed and let go on the box to answer it", {},
+         {kReturnDown, Key(SDL_KEYUP, kBox, SDLK_RETURN, SDL_SCANCODE_RETURN)}, {}, {}},
+        {"Return answering the box, let go after it", {}, {kReturnDown},
+         {Key(SDL_KEYUP, kGame, SDLK_RETURN, SDL_SCANCODE_RETURN)}, {}},
+        {"a key pressed and let go on the game window during the box", {},
+         {Key(SDL_KEYDOWN, kGame, SDLK_a, SDL_SCANCODE_A), Key(SDL_KEYUP, kGame, SDLK_a, SDL_SCANCODE_A), kEscapeDown},
+         {}, {}},
+        {"a key held from before the box, let go on it", {kCtrlDown},
+         {Key(SDL_KEYUP, kBox, SDLK_LCTRL, SDL_SCANCODE_LCTRL), kEscapeDown}, {}, {ctrlUp}},
+        {"a key held from before the box, let go after it", {kCtrlDown}, {kEscapeDown},
+         {Key(SDL_KEYUP, kGame, SDLK_LCTRL, SDL_SCANCODE_LCTRL)}, {ctrlUp}},
+        {"a key held from before the box, let go and pressed again on it", {kCtrlDown},
+         {Key(SDL_KEYUP, kBox, SDLK_LCTRL, SDL_SCANCODE_LCTRL), Key(SDL_KEYDOWN, kBox, SDLK_LCTRL, SDL_SCANCODE_LCTRL),
+          kEscapeDown},
+         {Key(SDL_KEYUP, kGame, SDLK_LCTRL, SDL_SCANCODE_LCTRL)}, {ctrlUp}},
+        {"the button held from before the box, let go under it", {LeftButton(SDL_MOUSEBUTTONDOWN, kGame)},
+         {LeftButton(SDL_MOUSEBUTTONUP, kGame), kEscapeDown}, {}, {leftUp}},
+    };
+    const auto push = [&](const BoxInput& input, uint32_t box) {
+        const uint32_t on = input.onBox ? box : sdlId;
+        if (input.key) PushKey(input.type, on, input.key, input.scancode);
+        else PushButton(input.type, on, input.button);
+    };
+    // Each box's window is made anew: its id is the one after the window made last.
+    uint32_t box = sdlId + 1;
+    for (const BoxInputCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const BoxInput& input : c.before) push(input, 0);
+        Pump();
+        for (const BoxInput& input : c.during) push(input, box);
+        EXPECT_NE(plat::dialogs().MessageBox("Enough memory?", "Memory", mb::OkCancel), 0);
+        ++box;
+        for (const BoxInput& input : c.after) push(input, box - 1);
+        // A poll of SDL's queue ends at the mark its last pump left there: the second pump takes
+        // what was pushed behind it.
+        std::vector<WinMsg> after = Pump();
+        for (const WinMsg& m : Pump()) after.push_back(m);
+        std::vector<std::string> heard;
+        for (const WinMsg& m : after) {
+            if (m.window != window) continue;
+            if (m.msg == WM_KEYDOWN || m.msg == WM_KEYUP) heard.push_back(std::to_string(m.msg) + ":" + std::to_string(m.wParam));
+            if (m.msg >= WM_LBUTTONDOWN && m.msg <= WM_MBUTTONUP) heard.push_back(std::to_string(m.msg));
+        }
+        EXPECT_EQ(heard, c.heard);
+    }
 }
 
 #endif

@@ -218,15 +218,20 @@ TEST_F(Sdl2MessagesTest, MouseMessagesCarryClientAndDesktopPoints) {
     SDL_PushEvent(&e);
     e.type = SDL_MOUSEBUTTONUP;
     e.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&e); // never pressed on the window: no message
+    e.type = SDL_MOUSEBUTTONDOWN;
+    SDL_PushEvent(&e);
+    e.type = SDL_MOUSEBUTTONUP;
     SDL_PushEvent(&e);
     const std::vector<WinMsg> got = Drain();
-    ASSERT_EQ(got.size(), 3u);
+    ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0].msg, WM_MOUSEMOVE);
     EXPECT_EQ(uint32_t(got[0].lParam), (20u << 16) | 10u);
     EXPECT_EQ(got[0].pt, (WinPoint{110, 70}));
     EXPECT_EQ(got[1].msg, WM_RBUTTONDOWN);
-    EXPECT_EQ(got[2].msg, WM_LBUTTONUP);
-    EXPECT_EQ(got[2].pt, (WinPoint{130, 90}));
+    EXPECT_EQ(got[2].msg, WM_LBUTTONDOWN);
+    EXPECT_EQ(got[3].msg, WM_LBUTTONUP);
+    EXPECT_EQ(got[3].pt, (WinPoint{130, 90}));
     EXPECT_EQ(plat::input().CursorPos(), (WinPoint{130, 90}));
     EXPECT_EQ(plat::input().ScreenToClient(window, plat::input().CursorPos()), (WinPoint{30, 40}));
 }
