@@ -128,4 +128,34 @@ TEST_F(KeyPressedOnceTest, AKeyDownRemovedWithTheWindowsInputIsNotAPress) {
     EXPECT_FALSE(Polled(plat::input()));
 }
 
+struct SetNowCase {
+    const char* name;
+    /// A move given for 5 ms from now: the key goes down or up then.
+    bool movedDown;
+    /// The clock moves this far, then the key is set so.
+    uint32_t advanceMs;
+    bool setDown;
+    /// The key read at once, and once the clock has moved 10 ms more.
+    bool downNow, downLater;
+};
+
+constexpr SetNowCase kSetNowCases[] = {
+    {"a key set up after its press came due stays up", true, 10, false, false, false},
+    {"a key set down after its release came due stays down", false, 10, true, true, true},
+    {"a move not due yet comes after the key set now", true, 0, false, false, true},
+};
+
+TEST_F(KeyPressedOnceTest, AKeySetNowComesAfterTheMovesAlreadyDueAndBeforeTheLaterOnes) {
+    for (const SetNowCase& c : kSetNowCases) {
+        SCOPED_TRACE(c.name);
+        input().SetKeyDown(kKey, !c.movedDown);
+        input().MoveKeyAt(clock().TickCount() + 5, kKey, c.movedDown);
+        clock().Advance(c.advanceMs);
+        input().SetKeyDown(kKey, c.setDown);
+        EXPECT_EQ(Polled(plat::input()), c.downNow);
+        clock().Advance(10);
+        EXPECT_EQ(Polled(plat::input()), c.downLater);
+    }
+}
+
 } // namespace

@@ -481,6 +481,23 @@ TEST_F(RunLoopTest, AKeyTapIsReadByEveryReaderOfTheKeyInTheFrameItArrivesAndByNo
     }
 }
 
+TEST_F(RunLoopTest, AKeyTapTakenByAWaitInsideAFrameIsOverByTheWaitsNextPump) {
+    // A wait inside a frame (a movie playing) pumps the input itself: each pump is a frame to
+    // the readers of the keys.
+    messages().SetKeysMoveAtTheirTime(true);
+    for (const KeyTapCase& c : kKeyTaps) {
+        SCOPED_TRACE(c.name);
+        Load(c.script);
+        std::string reads;
+        for (size_t i = 0; i < std::strlen(c.reads); ++i) {
+            clock().Advance(10);
+            PumpEventsOnce();
+            reads += plat::input().AsyncKeyState(c.key) < 0 ? '1' : '0';
+        }
+        EXPECT_EQ(reads, c.reads);
+    }
+}
+
 /// Requests the quit after a number of frames.
 class QuitAfter : public OProcess {
 public:
