@@ -104,6 +104,8 @@ endfunction()
 # COST, the program's rough seconds in the normal tree, lets ctest start the long shards first.
 # ALONE names cases (gtest filters) that take minutes in the checked trees: each runs as a test
 # of its own, started before the shards, which leave it out; so no shard waits on it at the end.
+# A test that runs no case fails (an ALONE filter that matches nothing any more, a shard left
+# empty): gtest would pass it.
 function(vqt_test name)
   cmake_parse_arguments(ARG "" "SHARDS;COST" "SOURCES;DEPS;LABELS;ALONE" ${ARGN})
   if(VQT_TSAN AND NOT "tsan" IN_LIST ARG_LABELS)
@@ -144,10 +146,12 @@ function(vqt_test name)
     set(labels ${ARG_LABELS})
   endif()
   math(EXPR alone_cost "${cost} * ${shards} + 1") # before every shard
+  set(no_case "\\[==========\\] 0 tests from 0 test suites ran\\.")
   foreach(case ${ARG_ALONE})
     set(test ${name}.${case})
     add_test(NAME ${test} COMMAND ${name} --gtest_filter=${case})
-    set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${alone_cost} TIMEOUT 2400)
+    set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${alone_cost} TIMEOUT 2400
+      FAIL_REGULAR_EXPRESSION "${no_case}")
   endforeach()
   set(shared_filter "*")
   if(ARG_ALONE)
@@ -160,7 +164,7 @@ function(vqt_test name)
     add_test(NAME ${test} COMMAND ${name} --gtest_filter=${shared_filter} --gtest_shuffle
       --gtest_random_seed=${VQT_SHUFFLE_SEED})
     set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${cost} TIMEOUT 2400
-      ENVIRONMENT "GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${shard}")
+      ENVIRONMENT "GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${shard}" FAIL_REGULAR_EXPRESSION "${no_case}")
   endforeach()
 endfunction()
 
