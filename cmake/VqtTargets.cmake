@@ -18,10 +18,15 @@ endif()
 if((VQT_SANITIZE OR VQT_TSAN) AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   add_compile_options(-gline-tables-only)
 endif()
-# lld links the many large test programs several times faster than the default linker.
+# lld links the many large test programs several times faster than the default linker. Unlike
+# that linker it takes a library's symbols for archives named before it too, so a library listed
+# ahead of one it needs would link here and fail there: lld is told to warn of such a reference.
 find_program(VQT_LLD ld.lld)
 if(VQT_LLD)
-  add_link_options(-fuse-ld=lld)
+  add_link_options(-fuse-ld=lld -Wl,--warn-backrefs)
+  if(VQT_WERROR)
+    add_link_options(-Wl,--fatal-warnings)
+  endif()
 endif()
 set(VQT_LIBRARY_OPTIONS)
 if(VQT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
