@@ -5,13 +5,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -152,23 +150,23 @@ public:
     ~PrivateScheduler() {
         if (started_ && process_->Signal(SIGTERM)) process_->Wait(5000);
     }
-    /// Waits (at most 10 s) until the queue answers as the default destination.
+    /// Waits (while the scheduler uses at most 10 s of processor time) until the queue answers
+    /// as the default destination.
     bool Up() {
-        for (int i = 0; started_ && i < 200; ++i) {
-            if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
-                cupsFreeDests(1, dest);
-                return true;
-            }
-            cupsSetServer(nullptr);
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        return started_ && process_->WaitUntil(
+                               [] {
+                                   if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+                                       cupsFreeDests(1, dest);
+                                       return true;
+                                   }
+                                   cupsSetServer(nullptr);
+                                   return false;
+                               },
+                               10000, 50);
     }
-    /// Waits (at most 10 s) for the queue's output file.
+    /// Waits (as long) for the queue's output file.
     bool OutputWritten() {
-        for (int i = 0; i < 200 && !std::filesystem::exists(root_ + "/out.pdf"); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        return std::filesystem::exists(root_ + "/out.pdf");
+        return started_ && process_->WaitUntil([&] { return std::filesystem::exists(root_ + "/out.pdf"); }, 10000, 50);
     }
 
 private:

@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -79,26 +81,59 @@ bool Subprocess::Start() {
     return true;
 }
 
-bool Subprocess::Wait(int timeoutMs) {
-    if (pid_ <= 0) return true;
-    const long deadline = NowMs() + timeoutMs;
-    for (;;) {
-        int status = 0;
-        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            pid_ = -1;
-            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            return true;
-        }
-        if (NowMs() >= deadline) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-            exitCode_ = -1;
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+long Subprocess::CpuMs() const {
+    if (pid_ <= 0) return 0;
+    std::ifstream file("/proc/" + std::to_string(pid_) + "/stat");
+    std::string stat;
+    std::getline(file, stat);
+    // The fields after the program's name (which may hold blanks) in parentheses: the state, then
+    // ten more, then the times in user and in system mode of the program and of its children
+    // that ended (a scheduler's filters), in clock ticks.
+    const size_t name = stat.rfind(')');
+    if (name == std::string::npos) return 0;
+    std::istringstream fields(stat.substr(name + 1));
+    std::string skipped;
+    for (int i = 0; i < 11; ++i) fields >> skipped;
+    long ticks = 0;
+    for (int i = 0; i < 4; ++i) {
+        long time = 0;
+        fields >> time;
+        ticks += time;
     }
+    return ticks * 1000 / ::sysconf(_SC_CLK_TCK);
+}
+
+bool Subprocess::Reaped() {
+    int status = 0;
+    if (pid_ <= 0) return true;
+    if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
+    pid_ = -1;
+    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
+}
+
+Subprocess::Outcome Subprocess::Poll(const std::function<bool()>& done, long cpuMs, int pollMs) {
+    const long cpuLimit = CpuMs() + cpuMs;
+    const long hung = NowMs() + kHungMs;
+    for (;;) {
+        if (done()) return Outcome::Done;
+        if (Reaped()) return Outcome::Ended;
+        if (CpuMs() >= cpuLimit || NowMs() >= hung) return Outcome::Spent;
+        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+    }
+}
+
+bool Subprocess::Wait(long cpuMs) {
+    if (Poll([] { return false; }, cpuMs, 5) == Outcome::Ended) return true;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    exitCode_ = -1;
+    return false;
+}
+
+bool Subprocess::WaitUntil(const std::function<bool()>& done, long cpuMs, int pollMs) {
+    return Poll(done, cpuMs, pollMs) == Outcome::Done;
 }
 
 bool Subprocess::Signal(int signal) { return pid_ > 0 && ::kill(pid_, signal) == 0; }
@@ -106,10 +141,10 @@ bool Subprocess::Signal(int signal) { return pid_ > 0 && ::kill(pid_, signal) ==
 std::string Subprocess::Output() const { return ReadFileBytes(folder_ + "/output.txt"); }
 
 int RunProgram(const std::string& program, const std::string& folder,
-               const std::map<std::string, std::string>& environment, int timeoutMs, std::string* output) {
+               const std::map<std::string, std::string>& environment, long cpuMs, std::string* output) {
     Subprocess p(program, folder, environment);
     if (!p.Start()) return -1;
-    p.Wait(timeoutMs);
+    p.Wait(cpuMs);
     if (output) *output = p.Output();
     return p.ExitCode();
 }

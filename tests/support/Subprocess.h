@@ -1,6 +1,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -9,9 +10,13 @@ namespace vqt::test {
 
 /// A program run as a separate process in a working folder, with its arguments and with
 /// variables added to (or, with an empty value, removed from) the environment; its output goes
-/// to a file in the folder.
+/// to a file in the folder. Its waits are bounded by the processor time the program uses, not by
+/// the clock: a busy machine that gives it little time does not cut it short. One that neither
+/// ends nor works (it hangs) is given up on after kHungMs of the clock.
 class Subprocess {
 public:
+    static constexpr long kHungMs = 600000;
+
     Subprocess(std::string program, std::string folder, std::map<std::string, std::string> environment,
                std::vector<std::string> arguments = {});
     ~Subprocess();
@@ -20,8 +25,15 @@ public:
 
     /// Starts it; false when it cannot be started.
     bool Start();
-    /// Waits up to `timeoutMs` for it to end; false when it still runs (it is killed then).
-    bool Wait(int timeoutMs);
+    /// Waits for it to end while it uses up to `cpuMs` of processor time more; false when it
+    /// still runs (it is killed then).
+    bool Wait(long cpuMs);
+    /// Asks `done` every `pollMs` until it holds, while the program runs and uses up to `cpuMs`
+    /// of processor time more; false when it did not hold by then.
+    bool WaitUntil(const std::function<bool()>& done, long cpuMs, int pollMs = 20);
+    /// The processor time it and its children that ended have used so far, in milliseconds; 0
+    /// when it does not run.
+    long CpuMs() const;
     /// The exit status as the shell sees it (0-255), -1 while it runs or when a signal ended it.
     int ExitCode() const { return exitCode_; }
     /// Everything it wrote to its standard output and error.
@@ -30,6 +42,11 @@ public:
     bool Signal(int signal);
 
 private:
+    enum class Outcome { Done, Ended, Spent };
+    Outcome Poll(const std::function<bool()>& done, long cpuMs, int pollMs);
+    /// Collects its exit status once it has ended; false while it runs.
+    bool Reaped();
+
     std::string program_;
     std::string folder_;
     std::map<std::string, std::string> environment_;
@@ -39,9 +56,9 @@ private:
 };
 
 /// Starts the program and waits for its end: its exit status, or -1 when it did not end within
-/// the time (it is killed then) or a signal ended it.
+/// `cpuMs` of processor time (it is killed then) or a signal ended it.
 int RunProgram(const std::string& program, const std::string& folder,
-               const std::map<std::string, std::string>& environment, int timeoutMs, std::string* output = nullptr);
+               const std::map<std::string, std::string>& environment, long cpuMs, std::string* output = nullptr);
 
 /// The last line of a text file without its line end; empty when it cannot be read.
 std::string LastLineOf(const std::string& path);

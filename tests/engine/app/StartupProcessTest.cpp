@@ -5,7 +5,6 @@
 #include <fstream>
 #include <map>
 #include <string>
-#include <thread>
 
 #include "tests/support/Golden.h"
 #include "tests/support/Subprocess.h"
@@ -99,9 +98,7 @@ TEST_F(StartupProcessTest, ASecondInstanceEndsAtOnceWhileTheFirstRunsOn) {
     ASSERT_TRUE(first.Start());
     // Wait until the first one runs.
     const std::string running = "probe: VQAppStart";
-    for (int i = 0; i < 3000 && Log(work).find(running) == std::string::npos; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_NE(Log(work).find(running), std::string::npos);
+    ASSERT_TRUE(first.WaitUntil([&] { return Log(work).find(running) != std::string::npos; }, 30000, 10));
 
     TempFolder second;
     EXPECT_EQ(Run(second, "run"), 255);
