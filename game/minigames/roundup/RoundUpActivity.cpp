@@ -29,9 +29,10 @@ CPlayer* GamePlayer() {
     return app ? app->GetPlayer() : nullptr;
 }
 
-/// The box of a move, corners in any order.
+/// The box of a move, corners in any order, holding both end points (a box's right and
+/// bottom lie outside it).
 CRect16 MoveBox(int16_t x0, int16_t y0, int16_t x1, int16_t y1) {
-    return CRect16(std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1));
+    return CRect16(std::min(x0, x1), std::min(y0, y1), int16_t(std::max(x0, x1) + 1), int16_t(std::max(y0, y1) + 1));
 }
 
 /// Level 1 animals are slow and rest long; levels 2 and 3 are quicker and restless.

@@ -80,7 +80,8 @@ public:
     /// Catches the free animals inside the loop from segment `from` to the newest; how many.
     int32_t CatchEnclosed(int32_t from);
     /// The move test of the animals: not through the vehicle (unless `ignoreVehicle`), nor a
-    /// solid prop that is not a character, nor across the track.
+    /// solid prop that is not a character, nor across the track. The move's box holds both
+    /// end points, so that a straight step is tested too.
     bool CanMoveTo(int16_t x0, int16_t y0, int16_t x1, int16_t y1, int32_t ignoreVehicle);
     /// With no animal left: the win panel and hints 11 and 12, once.
     void CheckRoundUpEnd();
