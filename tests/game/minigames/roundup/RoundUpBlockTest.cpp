@@ -56,11 +56,12 @@ const Town kTowns[] = {kCircus, kZoo, kCity};
 
 class RoundUpBlockTest : public RoundUpFixture {
 protected:
-    /// The orbit round a block and the animal by it (stage pixels with the view's vertical
-    /// squash undone): the farthest corner of either, and room for the vehicle past it.
-    static double OrbitRound(CRoundUpActivity* r, const CRect16& block, const DRoundUp* animal) {
-        const CPointF m = Middle(block);
-        const CRect16 sprite = CWorldBuckets::BoxOf(animal);
+    /// The orbit round a block and the animal standing at `at` by it (stage pixels with the
+    /// view's vertical squash undone): the farthest corner of either, and room for the vehicle
+    /// past it.
+    static double OrbitRound(CRoundUpActivity* r, const CRect16& block, const DRoundUp* animal, const CPointF& at) {
+        const CPointF m = Middle(block), g = animal->GetGroundPosition();
+        const CRect16 sprite = CWorldBuckets::BoxOf(animal).Offset(int32_t(at.x - g.x), int32_t(at.y - g.y));
         double reach = 0.0;
         for (const CRect16& box : {block, sprite})
             for (const int16_t x : {box.left, box.right})
@@ -70,18 +71,22 @@ protected:
         return reach + std::hypot(vehicle->GetWidth() / 2.0, double(vehicle->GetHeight())) + 4.0;
     }
 
-    /// Drives the vehicle by the arrow keys round `centre` at `radius`, from a standing start on
-    /// the orbit's right once the track behind has faded, until `done` or `frames` have passed;
-    /// the vehicle stands again after.
-    bool DriveRound(CRoundUpActivity* r, CPointF centre, double radius, const std::function<bool()>& done, int frames) {
-        auto* vehicle = dynamic_cast<VIsometric*>(r->GetVehicle());
-        EXPECT_NE(vehicle, nullptr);
-        if (!vehicle) return false;
-        vehicle->SetPosition(CPointF(float(centre.x + radius), centre.y), 0, 1);
+    /// Sets the standing vehicle on the right of the orbit round `centre` and waits there until
+    /// the track behind has faded (the jump there may close a loop of its own).
+    void StandOnOrbit(CRoundUpActivity* r, CPointF centre, double radius) {
+        r->GetVehicle()->SetPosition(CPointF(float(centre.x + radius), centre.y), 0, 1);
         for (int f = 0; f < 4 * CRoundUpTrack::kSegmentLimit; ++f) {
             PutBackHeld(r);
             Frames(1, kFrameMs);
         }
+    }
+
+    /// Drives the vehicle by the arrow keys from its stand round `centre` at `radius`, until
+    /// `done` or `frames` have passed; the vehicle stands again after.
+    bool DriveRound(CRoundUpActivity* r, CPointF centre, double radius, const std::function<bool()>& done, int frames) {
+        auto* vehicle = dynamic_cast<VIsometric*>(r->GetVehicle());
+        EXPECT_NE(vehicle, nullptr);
+        if (!vehicle) return false;
         Type(' ');
         bool reached = false;
         for (int f = 0; f < frames && !(reached = done()); ++f) {
@@ -165,38 +170,38 @@ TEST_F(RoundUpBlockTest, AnAnimalPutInsideABlockIsOutPastItsNearestSideAfterOneF
 }
 
 TEST_F(RoundUpBlockTest, RoamingAnimalsStartedAgainstTheBlocksNeverEndAFrameInsideOne) {
-    constexpr int kSeconds = 40;
+    constexpr int kSeconds = 25;
+    // A seed whose level 3 animals, left alone, walk into a wall within a few seconds.
+    constexpr uint32_t kSeed = 5;
     for (const Town& town : kTowns) {
-        for (const uint32_t seed : {3u, 4u}) {
-            SCOPED_TRACE(testing::Message() << "round-up " << town.entry << ", seed " << seed);
-            CRoundUpActivity* r = Start(town, 3, 0, seed);
-            ASSERT_NE(r, nullptr);
-            CloseStartPanel(r);
-            const std::vector<CRect16> blocks = Blocks(r);
-            ASSERT_FALSE(blocks.empty()) << "the generated map has blocks";
-            // The animals go round the blocks in turn, against each side of the table.
-            const std::vector<DRoundUp*> animals = Animals(r);
-            for (size_t i = 0; i < animals.size(); ++i) {
-                const CPointF at = kPlaces[1 + i % (std::size(kPlaces) - 1)].at(blocks[i % blocks.size()]);
-                animals[i]->SnapToPoint(CPoint16(int16_t(at.x), int16_t(at.y)));
-                animals[i]->TakeLastPosition();
-            }
-            r->GetVehicle()->SetPosition(CPointF(640, 560), 0, 1);
-            float roamed = 0.0f;
-            for (int frame = 0; frame < kSeconds * 1000 / int(kFrameMs); ++frame) {
-                std::vector<CPointF> before;
-                for (DRoundUp* a : animals) before.push_back(a->GetGroundPosition());
-                Frames(1, kFrameMs);
-                for (size_t i = 0; i < animals.size(); ++i) {
-                    const CPointF g = animals[i]->GetGroundPosition();
-                    roamed += std::hypot(g.x - before[i].x, g.y - before[i].y);
-                    ASSERT_FALSE(InsideAny(blocks, g))
-                        << "animal " << i << " inside a block at " << g.x << "," << g.y << " after frame " << frame;
-                }
-            }
-            EXPECT_GT(roamed, 100.0f * float(animals.size())) << "the animals did roam";
-            Leave();
+        SCOPED_TRACE(testing::Message() << "round-up " << town.entry);
+        CRoundUpActivity* r = Start(town, 3, 0, kSeed);
+        ASSERT_NE(r, nullptr);
+        CloseStartPanel(r);
+        const std::vector<CRect16> blocks = Blocks(r);
+        ASSERT_FALSE(blocks.empty()) << "the generated map has blocks";
+        // The animals go round the blocks in turn, against each side of the table.
+        const std::vector<DRoundUp*> animals = Animals(r);
+        for (size_t i = 0; i < animals.size(); ++i) {
+            const CPointF at = kPlaces[1 + i % (std::size(kPlaces) - 1)].at(blocks[i % blocks.size()]);
+            animals[i]->SnapToPoint(CPoint16(int16_t(at.x), int16_t(at.y)));
+            animals[i]->TakeLastPosition();
         }
+        r->GetVehicle()->SetPosition(CPointF(640, 560), 0, 1);
+        float roamed = 0.0f;
+        for (int frame = 0; frame < kSeconds * 1000 / int(kFrameMs); ++frame) {
+            std::vector<CPointF> before;
+            for (DRoundUp* a : animals) before.push_back(a->GetGroundPosition());
+            Frames(1, kFrameMs);
+            for (size_t i = 0; i < animals.size(); ++i) {
+                const CPointF g = animals[i]->GetGroundPosition();
+                roamed += std::hypot(g.x - before[i].x, g.y - before[i].y);
+                ASSERT_FALSE(InsideAny(blocks, g))
+                    << "animal " << i << " inside a block at " << g.x << "," << g.y << " after frame " << frame;
+            }
+        }
+        EXPECT_GT(roamed, 100.0f * float(animals.size())) << "the animals did roam";
+        Leave();
     }
 }
 
@@ -236,10 +241,12 @@ TEST_P(RoundUpBlockLoopTest, ALoopDrivenRoundABlockCatchesAnAnimalHeldAgainstOrI
                                             << "," << block.top);
             DRoundUp* animal = animals[p];
             const CPointF at = kPlaces[p].at(block);
+            const double radius = OrbitRound(r, block, animal, at);
+            StandOnOrbit(r, Middle(block), radius);
+            // Only now at its place, where no loop but the one driven round it can catch it.
             animal->SnapToPoint(CPoint16(int16_t(at.x), int16_t(at.y)));
             held_[p].second = animal->GetPosition();
             const uint16_t left = r->GetAnimalsLeft();
-            const double radius = OrbitRound(r, block, animal);
             EXPECT_TRUE(DriveRound(r, Middle(block), radius, [&] { return animal->IsCaught(); }, 700));
             EXPECT_EQ(r->GetAnimalsLeft(), left - 1) << "the loop caught that animal alone";
         }
