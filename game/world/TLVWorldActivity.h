@@ -440,10 +440,11 @@ public:
     /// Which side the next escape search tries first; flips with every try.
     static inline uint8_t escapeSide = 0;
 
-private:
     /// Whether the prop stops movers: blockers, changeables, pushables, and intact shown
     /// destructibles.
     static bool IsBlocking(const OActivityProp* prop);
+
+private:
     void SetOverlapTarget(const OActivityProp* prop, int32_t target);
     bool InMoveRect(int32_t x, int32_t y, int32_t bandFlag);
 

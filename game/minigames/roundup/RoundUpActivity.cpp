@@ -1,6 +1,8 @@
 #include "game/minigames/roundup/RoundUpActivity.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 #include "engine/base/Random.h"
 #include "engine/base/Trace.h"
@@ -29,9 +31,10 @@ CPlayer* GamePlayer() {
     return app ? app->GetPlayer() : nullptr;
 }
 
-/// The box of a move, corners in any order.
+/// The box of a move, corners in any order, holding both end points (a box's right and
+/// bottom lie outside it).
 CRect16 MoveBox(int16_t x0, int16_t y0, int16_t x1, int16_t y1) {
-    return CRect16(std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1));
+    return CRect16(std::min(x0, x1), std::min(y0, y1), int16_t(std::max(x0, x1) + 1), int16_t(std::max(y0, y1) + 1));
 }
 
 /// Level 1 animals are slow and rest long; levels 2 and 3 are quicker and restless.
@@ -207,6 +210,34 @@ bool CRoundUpActivity::CanMoveTo(int16_t x0, int16_t y0, int16_t x1, int16_t y1,
     for (OActivityProp* prop : found)
         if (prop != vehicle && !prop->IsA(kDweebleClass) && prop->HitTestRect(box)) return false;
     return !track_.Crosses({CPoint16(x0, y0), CPoint16(x1, y1)});
+}
+
+TLV_Object* CRoundUpActivity::SolidAt(const CPoint16& point) {
+    CWorldBuckets::PropList found;
+    QueryPoint(point, found);
+    for (OActivityProp* prop : found) {
+        auto* object = dynamic_cast<TLV_Object*>(prop);
+        TLV_Object* head = object ? object->ChainHead() : nullptr;
+        if (head && prop != GetVehicle() && IsBlocking(prop) && head->HitsSegment(point, point)) return head;
+    }
+    return nullptr;
+}
+
+bool CRoundUpActivity::FindWayOut(const CPoint16& at, CPoint16* out) {
+    TLV_Object* solid = SolidAt(at);
+    if (!solid) return false;
+    const OActivityProp* shape = solid->GetCollisionBody() ? solid->GetCollisionBody() : solid;
+    const CRect16 box = CWorldBuckets::BoxOf(shape);
+    const CPoint16 sides[] = {CPoint16(int16_t(box.left - 1), at.y), CPoint16(box.right, at.y),
+                              CPoint16(at.x, int16_t(box.top - 1)), CPoint16(at.x, box.bottom)};
+    int32_t nearest = INT32_MAX;
+    for (const CPoint16& side : sides) {
+        const int32_t distance = std::abs(int32_t(side.x) - at.x) + std::abs(int32_t(side.y) - at.y);
+        if (distance >= nearest || !IsInsideMap(side, 0) || SolidAt(side)) continue;
+        nearest = distance;
+        *out = side;
+    }
+    return nearest != INT32_MAX;
 }
 
 bool CRoundUpActivity::IsBelowTopBand(const CPoint16& point) { return IsInsideMap(point, kTopBand); }

@@ -80,8 +80,16 @@ public:
     /// Catches the free animals inside the loop from segment `from` to the newest; how many.
     int32_t CatchEnclosed(int32_t from);
     /// The move test of the animals: not through the vehicle (unless `ignoreVehicle`), nor a
-    /// solid prop that is not a character, nor across the track.
+    /// solid prop that is not a character, nor across the track. The move's box holds both
+    /// end points, so that a straight step is tested too.
     bool CanMoveTo(int16_t x0, int16_t y0, int16_t x1, int16_t y1, int32_t ignoreVehicle);
+    /// The chain head of the prop that stops movers (a blocker, changeable, pushable or intact
+    /// destructible) whose collision shape holds the point; null where the point is free.
+    TLV_Object* SolidAt(const CPoint16& point);
+    /// Where an animal standing at `at` inside a solid prop is put out: just past the nearest
+    /// side of that prop's box that is free and on the map. False when `at` is free, or when
+    /// no side is (the animal stays, and a loop round the prop still catches it).
+    bool FindWayOut(const CPoint16& at, CPoint16* out);
     /// With no animal left: the win panel and hints 11 and 12, once.
     void CheckRoundUpEnd();
 

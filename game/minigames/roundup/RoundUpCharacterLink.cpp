@@ -41,3 +41,5 @@ bool CRoundUpCharacterLink::IsWayFree(CPointF from, CPointF to, int32_t /*bandFl
 }
 
 void CRoundUpCharacterLink::CheckRoundUpEnd() { roundUp_->CheckRoundUpEnd(); }
+
+bool CRoundUpCharacterLink::FindWayOut(const CPoint16& at, CPoint16* out) { return roundUp_->FindWayOut(at, out); }

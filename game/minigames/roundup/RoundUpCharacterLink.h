@@ -16,6 +16,7 @@ public:
     bool CanMoveTo(CPointF from, CPointF to) override;
     bool IsWayFree(CPointF from, CPointF to, int32_t bandFlag, int32_t vehicleFlag) override;
     void CheckRoundUpEnd() override;
+    bool FindWayOut(const CPoint16& at, CPoint16* out) override;
 
 private:
     bool CrossesTrack(CPointF from, CPointF to) const;

@@ -62,4 +62,7 @@ public:
     virtual void PlaySound(ChunkId /*id*/, uint32_t /*pipe*/, int32_t /*volume*/) {}
     /// A caught animal went home: the round-up checks whether any is left.
     virtual void CheckRoundUpEnd() {}
+    /// Where a character standing at `at` inside a solid prop is put out (whole map pixels);
+    /// false when `at` is free or the activity puts nobody out.
+    virtual bool FindWayOut(const CPoint16& /*at*/, CPoint16* /*out*/) { return false; }
 };

@@ -56,6 +56,7 @@ int32_t DRoundUp::OnIdle() {
         return TLVComplex_Object::OnIdle();
     }
     const int32_t answer = Dweeble::OnIdle();
+    LeaveSolid();
     if (bumped_ && !FrameInListD()) TurnBackTo(this, bumpingVehicle_, kBumpedState);
     if (bumped_ && bumpTimer_.HasElapsed()) {
         bumped_ = 0;
@@ -114,6 +115,14 @@ void DRoundUp::Catch() {
 
 void DRoundUp::ForgetProp(const OActivityProp* prop) {
     if (bumpingVehicle_ == prop) bumpingVehicle_ = nullptr;
+}
+
+void DRoundUp::LeaveSolid() {
+    CCharacterWorld* world = GetCharacterWorld();
+    CPoint16 out;
+    if (!world || !GetWorldChecks() || !world->FindWayOut(Whole(GetGroundPosition()), &out)) return;
+    SnapToPoint(out);
+    TakeLastPosition();
 }
 
 CPointF DRoundUp::CentreOffset(const CPointF& from) {

@@ -20,8 +20,9 @@ public:
     DRoundUp(const char* name = "DRoundUp", uint32_t classId = kClassId);
 
     bool IsA(uint32_t classId) const override;
-    /// Caught: the caught frame and the motion only. Else the character's step, the back kept
-    /// to the bumping vehicle, and the bump's end (state 0).
+    /// Caught: the caught frame and the motion only. Else the character's step, out of any
+    /// solid prop it ended in, the back kept to the bumping vehicle, and the bump's end
+    /// (state 0).
     int32_t OnIdle() override;
     /// The caught frame's end: hidden, retired and the round-up's end check (once).
     int32_t OnAnimationEnd() override;
@@ -51,6 +52,9 @@ public:
     void ForgetProp(const OActivityProp* prop);
 
 private:
+    /// An animal the world finds inside a solid prop (placed there, or pushed or walked into
+    /// it) is put out where the world says, and that place is its last accepted one.
+    void LeaveSolid();
     CPointF CentreOffset(const CPointF& from);
     /// FindFreeDirection from `d`, then at half speed in the second mode; the heading found.
     bool FreeOrSlower(int32_t state, int32_t d, int32_t* heading);
