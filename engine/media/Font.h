@@ -61,6 +61,9 @@ public:
     /// Draws the text over the whole surface in the font's own colours; false when the surface
     /// cannot draw text.
     virtual bool DrawText(const char* text, CDrawSurface* surface, int32_t extra, const CTextStyle* style) = 0;
+    /// Draws the text as DrawText does, laid out over `area` of the surface as over a whole
+    /// surface of that size, touching only pixels inside it.
+    virtual bool DrawTextInArea(const char* text, CDrawSurface* surface, const CClipRect& area, const CTextStyle* style) = 0;
     virtual void DrawCharInRect(uint16_t ch, CDrawSurface* surface, const CClipRect& destination,
                                 const CClipRect& clip, const CTextStyle* style) = 0;
     /// Where DrawTextInRect puts each line of the text laid out in `destination`, in order (the
@@ -71,7 +74,8 @@ public:
     }
     /// Where DrawText puts each line of the text on a surface that is shown as `surface` (its
     /// rectangle where it lands), in order, under the style DrawText would take (null: the
-    /// font's own draw style). None for a font that cannot tell.
+    /// font's own draw style); DrawTextInArea puts them so in its area. None for a font that
+    /// cannot tell.
     virtual std::vector<CTextLine> LayOutWholeSurface(const char* /*text*/, const CClipRect& /*surface*/,
                                                       const CTextStyle* /*style*/) {
         return {};

@@ -188,7 +188,8 @@ plat::TextDraw LayoutSettings(const CTextStyle& style, bool rightToLeftOnBaselin
 /// DrawTextInRect and LayOutText: a right-to-left text hangs from the rectangle's top.
 plat::TextDraw InRectLayout(const CTextStyle& style) { return LayoutSettings(style, false); }
 
-/// DrawText and LayOutWholeSurface: a right-to-left text stands on the surface's top.
+/// DrawText, DrawTextInArea and LayOutWholeSurface: a right-to-left text stands on the
+/// surface's (or the area's) top.
 plat::TextDraw WholeSurfaceLayout(const CTextStyle& style) { return LayoutSettings(style, true); }
 
 /// The platform's draw settings: the layout's, with the colour for a surface of that depth.
@@ -244,6 +245,11 @@ std::vector<CTextLine> OSysFont::LayOutWholeSurface(const char* text, const CCli
 
 bool OSysFont::DrawText(const char* text, CDrawSurface* surface, int32_t, const CTextStyle* style) {
     if (!text || !surface) return false;
+    return DrawTextInArea(text, surface, CClipRect(0, 0, surface->GetWidth(), surface->GetHeight()), style);
+}
+
+bool OSysFont::DrawTextInArea(const char* text, CDrawSurface* surface, const CClipRect& area, const CTextStyle* style) {
+    if (!text || !surface) return false;
     if (style) {
         drawStyle_.alignment = style->alignment;
         drawStyle_.direction = style->direction;
@@ -253,8 +259,7 @@ bool OSysFont::DrawText(const char* text, CDrawSurface* surface, int32_t, const 
     const SurfaceDc dc(surface);
     plat::Font* font = Handle();
     if (dc.get() && font) {
-        const plat::TextRect whole{0, 0, surface->GetWidth(), surface->GetHeight()};
-        font->Draw(dc.get()->Target(), text, whole, whole,
+        font->Draw(dc.get()->Target(), text, ToTextRect(area), ToTextRect(area),
                    DrawSettings(WholeSurfaceLayout(drawStyle_), textColor_, surface));
     }
     EndDraw();

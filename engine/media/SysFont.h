@@ -49,6 +49,7 @@ public:
     void DrawTextInRect(const char* text, CDrawSurface* surface, const CClipRect& destination,
                         const CClipRect& clip, const CTextStyle* style) override;
     bool DrawText(const char* text, CDrawSurface* surface, int32_t extra, const CTextStyle* style) override;
+    bool DrawTextInArea(const char* text, CDrawSurface* surface, const CClipRect& area, const CTextStyle* style) override;
     void DrawCharInRect(uint16_t ch, CDrawSurface* surface, const CClipRect& destination, const CClipRect& clip,
                         const CTextStyle* style) override;
     std::vector<CTextLine> LayOutText(const char* text, const CClipRect& destination, const CTextStyle* style) override;

@@ -57,11 +57,10 @@ std::vector<CTextLine> OTextRenderView::LaidOutLines() {
     const CClipRect shown(view.left, int16_t(top), int16_t(view.left + surface_.GetWidth()),
                           int16_t(top + surface_.GetHeight()));
     const CTextStyle style = Style(true);
-    if (margin_ == 0) return font_->LayOutWholeSurface(text_.c_str(), shown, &style);
-    // As DrawTextInMargin lays the text out inside the margin of the surface.
+    // As DrawTextInMargin lays the text out: over the surface inside its margin.
     const CClipRect inside(int16_t(shown.left + margin_), int16_t(shown.top + margin_),
                            int16_t(shown.right - margin_), int16_t(shown.bottom - margin_));
-    return font_->LayOutText(text_.c_str(), inside, &style);
+    return font_->LayOutWholeSurface(text_.c_str(), inside, &style);
 }
 
 void OTextRenderView::ApplyPalette(const CColorPalette* palette) {
@@ -84,7 +83,8 @@ void OTextRenderView::DrawTextInMargin(const CTextStyle& style) {
         font_->DrawText(text_.c_str(), &surface_, 0, &style);
         return;
     }
+    // Laid out as over the whole surface, so that the margin only moves the text inwards.
     const CClipRect inside(margin_, margin_, int16_t(surface_.GetWidth() - margin_),
                            int16_t(surface_.GetHeight() - margin_));
-    font_->DrawTextInRect(text_.c_str(), &surface_, inside, inside, &style);
+    font_->DrawTextInArea(text_.c_str(), &surface_, inside, &style);
 }

@@ -1,5 +1,6 @@
 #include "game/shell/CounterPanel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -74,6 +75,8 @@ void CCounterPanel::SetCounter(int index, ChunkId partId, const uint16_t* value,
     counter.icon->GetAnchorInt(&anchor, 6);
     const float x = float(anchor.x + kNumberGap + xOffset);
     const float y = float(anchor.y - kNumberRaise);
+    counter.point = CPointF(x, y);
+    counter.iconRight = float(anchor.x);
     if (!counter.number) {
         counter.number = CreateTextDView(int16_t(x), int16_t(y), kNumberWidth, kNumberHeight, window);
         if (counter.number) {
@@ -84,10 +87,11 @@ void CCounterPanel::SetCounter(int index, ChunkId partId, const uint16_t* value,
             counter.number->SetWordWrap(1);
             counter.number->SetPriority(kPriority);
         }
-    } else {
-        counter.number->SetPosition(CPointF(x, y), 0, 1);
     }
-    if (counter.number) counter.number->SetVisible(1, 1);
+    if (counter.number) {
+        PlaceNumber(counter);
+        counter.number->SetVisible(1, 1);
+    }
 
     if (index < kZeroMarks) {
         OActivityProp*& mark = zeroMarks_[index];
@@ -115,10 +119,20 @@ void CCounterPanel::Refresh() {
         char text[8];
         std::snprintf(text, sizeof text, "%d", int(value));
         // Only a changed text is set: setting one asks for a redraw.
-        if (std::strcmp(counter.number->GetTextPtr(), text) != 0) counter.number->SetText(text);
+        if (std::strcmp(counter.number->GetTextPtr(), text) != 0) {
+            counter.number->SetText(text);
+            PlaceNumber(counter);
+        }
         counter.number->SetVisible(1, 0);
         if (mark) mark->SetVisible(0, 0);
     }
+}
+
+void CCounterPanel::PlaceNumber(const Counter& counter) {
+    // Centred text begins half its width left of the middle (an odd pixel to the left).
+    const int32_t width = std::max(counter.number->GetTextWidth(counter.number->GetTextPtr()), 0);
+    const float clear = counter.iconRight + 1.0f + float((width + 1) / 2);
+    counter.number->SetPosition(CPointF(std::max(counter.point.x, clear), counter.point.y), 0, 1);
 }
 
 void CCounterPanel::Show(bool show) {

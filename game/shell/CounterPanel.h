@@ -32,6 +32,8 @@ public:
     /// icon's hot spot), its 40 x 20 number in the text colour beside the icon moved by
     /// xOffset, and for counters 0 and 1 the zero mark and whether it stands for a zero; then
     /// Refresh. `value` must outlive the counter (until Release or the next SetCounter).
+    /// A number is centred on its point unless its digits would then reach its icon: it stands
+    /// as far right as keeps them a pixel clear of the icon's right edge.
     void SetCounter(int index, ChunkId partId, const uint16_t* value, uint32_t textColour, uint8_t hideZero,
                     int16_t xOffset);
     /// Writes every counter's value, or its zero mark.
@@ -44,6 +46,7 @@ public:
     uint16_t GetMode() const { return mode_; }
     OActivityProp* GetIcon(int index) const { return InRange(index) ? counters_[index].icon : nullptr; }
     OTextDView* GetNumber(int index) const { return InRange(index) ? counters_[index].number : nullptr; }
+    const uint16_t* GetValue(int index) const { return InRange(index) ? counters_[index].value : nullptr; }
     OActivityProp* GetZeroMark(int index) const { return index >= 0 && index < kZeroMarks ? zeroMarks_[index] : nullptr; }
 
 private:
@@ -51,8 +54,13 @@ private:
         OActivityProp* icon = nullptr;
         const uint16_t* value = nullptr;
         OTextDView* number = nullptr;
+        /// Where the number is centred, and the right edge of the icon its digits keep clear of.
+        CPointF point;
+        float iconRight = 0.0f;
     };
     static bool InRange(int index) { return index >= 0 && index < kCounters; }
+    /// Moves the counter's number to its point, or right of it as far as its text needs.
+    static void PlaceNumber(const Counter& counter);
 
     uint16_t mode_ = 0;
     Counter counters_[kCounters];

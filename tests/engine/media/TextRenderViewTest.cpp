@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "engine/blit/ColorPalette.h"
 #include "engine/media/TextCView.h"
 #include "engine/media/TextFXView.h"
+#include "engine/graphics/PixelSurface.h"
 #include "tests/engine/media/TextFixture.h"
 
 namespace vqt::test {
@@ -293,6 +296,154 @@ TEST_F(RenderViewTest, TheTextKeepsItsMarginInsideTheViewWhereItIsDrawnAndLaidOu
             EXPECT_GE(box.bottom - line.ink.bottom, c.margin);
         }
     }
+}
+
+TEST_F(RenderViewTest, ANewMarginRedrawsTheTextInsideIt) {
+    constexpr uint32_t kBack = 0x00402010u;
+    for (const bool effect : {true, false}) {
+        SCOPED_TRACE(effect ? "effect view" : "caption view");
+        OTextRenderView& view = effect ? static_cast<OTextRenderView&>(Make<OTextFXView>(120, 40, "Margin"))
+                                       : Make<OTextCView>(120, 40, "Margin");
+        view.SetTransparent(0);
+        view.SetBackColor(kBack);
+        view.OnIdle();
+        ASSERT_FALSE(view.IsDirty());
+        view.SetMargin(8);
+        EXPECT_TRUE(view.IsDirty());
+        view.OnIdle();
+        CDrawSurface& s = *view.GetTextSurface();
+        int lit = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 120; ++x) {
+                if (Pixel16(s, x, y) == PackColor555(kBack)) continue;
+                ++lit;
+                ASSERT_TRUE(x >= 8 && y >= 8 && x < 112 && y < 32) << x << "," << y << " is not inside the new margin";
+            }
+        EXPECT_GT(lit, 0);
+    }
+}
+
+TEST_F(RenderViewTest, ACentredCaptionDropsItsTextByHalfTheRoomLeftRoundedDown) {
+    for (const int16_t room : {7, 8}) {
+        auto& probe = Make<OTextCView>(60, 20, "low");
+        probe.OnIdle();
+        const int32_t height = probe.GetTextHeight("low");
+        ASSERT_GT(height, 0);
+        const int16_t h = int16_t(height + room);
+        auto& c = Make<OTextCView>(60, h, "low");
+        c.SetCentreVertically(1);
+        c.OnIdle();
+        const int32_t drop = room / 2; // 3 of 7: the odd row stays below the text
+        const std::vector<CTextLine> lines = c.LaidOutLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].cell.top - c.GetScreenRect().top, drop) << "room " << room;
+        // The drawn spans stand that many rows lower than on the text surface.
+        auto stage = Memory16(60, h, kPixelFormat565);
+        c.Draw(stage.get(), CPoint16(0, 0), CClipRect(0, 0, 60, h), CClipRect(0, 0, 60, h));
+        CDrawSurface& text = *c.GetTextSurface();
+        int firstText = -1, firstDrawn = -1;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < 60; ++x) {
+                if (firstText < 0 && Pixel16(text, x, y) != 0) firstText = y;
+                if (firstDrawn < 0 && Changed(*stage, x, y)) firstDrawn = y;
+            }
+        ASSERT_GE(firstText, 0);
+        EXPECT_EQ(firstDrawn, firstText + drop) << "room " << room;
+    }
+}
+
+/// A 16-bit surface whose rows start below guard rows of its block: drawing above its top row
+/// lands in them.
+class GuardedSurface : public CPixelSurface {
+public:
+    static constexpr int16_t kGuardRows = 16;
+    uint8_t* Lock() override {
+        uint8_t* block = CPixelSurface::Lock();
+        return block ? block + int64_t(kGuardRows) * GetPitch() : nullptr;
+    }
+    int16_t GetHeight() override { return int16_t(CPixelSurface::GetHeight() - kGuardRows); }
+    /// The guard rows' bytes.
+    std::vector<uint8_t> Guard() {
+        const uint8_t* block = CPixelSurface::Lock();
+        return std::vector<uint8_t>(block, block + int64_t(kGuardRows) * GetPitch());
+    }
+};
+
+TEST_F(RenderViewTest, SpansAboveTheDestinationsTopAreNotDrawn) {
+    auto& c = Make<OTextCView>(80, 40, "Spans\rof rows");
+    c.OnIdle();
+    GuardedSurface stage;
+    ASSERT_TRUE(stage.Create(100, int16_t(60 + GuardedSurface::kGuardRows), 16));
+    stage.SetPixelFormat(kPixelFormat565);
+    {
+        uint8_t* block = stage.CPixelSurface::Lock();
+        std::memset(block, 0x5A, size_t(stage.GetPitch()) * size_t(60 + GuardedSurface::kGuardRows));
+    }
+    ASSERT_EQ(stage.GetHeight(), 60);
+    const std::vector<uint8_t> guard = stage.Guard();
+    // The view's top 12 rows lie above the destination.
+    const CClipRect source(0, 0, 80, 40), target(10, -12, 90, 28);
+    c.Draw(&stage, CPoint16(0, 0), source, target);
+    EXPECT_EQ(stage.Guard(), guard) << "nothing is drawn above the destination";
+    CDrawSurface& text = *c.GetTextSurface();
+    int lit = 0;
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const bool inside = x >= 10 && x < 90;
+            const uint16_t from = inside ? Pixel16(text, x - 10, y + 12) : 0;
+            lit += from != 0;
+            ASSERT_EQ(Pixel16(stage, x, y), from ? oracle::Convert16(from, 1, 2) : 0x5A5A) << x << "," << y;
+        }
+    EXPECT_GT(lit, 0);
+}
+
+/// A one-line text in a direction and alignment.
+struct InsetCase {
+    int16_t direction;
+    int32_t alignment;
+};
+
+TEST_F(RenderViewTest, AMarginOnlyInsetsTheTextInEveryDirectionAndAlignment) {
+    constexpr uint32_t kBack = 0x00402010u;
+    constexpr int16_t kW = 140, kH = 48, kMargin = 6;
+    const InsetCase kCases[] = {{kTextLeftToRight, kAlignLeft}, {kTextLeftToRight, kAlignCentre},
+                                {kTextRightToLeft, kAlignLeft}, {kTextRightToLeft, kAlignRight},
+                                {kTextBaseline, kAlignLeft},    {kTextBaseline, kAlignCentre}};
+    for (const bool effect : {true, false})
+        for (const InsetCase& c : kCases) {
+            SCOPED_TRACE(std::string(effect ? "effect" : "caption") + " view, direction " + std::to_string(c.direction) +
+                         ", alignment " + std::to_string(c.alignment));
+            // The text drawn without a margin, then with one.
+            std::vector<std::vector<bool>> lit[2];
+            for (const int16_t margin : {int16_t(0), kMargin}) {
+                OTextRenderView& view = effect ? static_cast<OTextRenderView&>(Make<OTextFXView>(kW, kH, "Quiet jog py"))
+                                               : Make<OTextCView>(kW, kH, "Quiet jog py");
+                view.SetTransparent(0);
+                view.SetBackColor(kBack);
+                view.SetWordWrap(1);
+                view.SetDirection(uint16_t(c.direction));
+                view.SetAlignment(c.alignment);
+                view.SetMargin(margin);
+                view.OnIdle();
+                CDrawSurface& s = *view.GetTextSurface();
+                auto& pixels = lit[margin != 0];
+                pixels.assign(kH, std::vector<bool>(kW, false));
+                for (int y = 0; y < kH; ++y)
+                    for (int x = 0; x < kW; ++x) pixels[size_t(y)][size_t(x)] = Pixel16(s, x, y) != PackColor555(kBack);
+            }
+            // Moved by the inset: down by the margin, sideways by it as the alignment takes it.
+            const int dx = c.alignment == kAlignLeft ? kMargin : c.alignment == kAlignRight ? -kMargin : 0;
+            int shown = 0, moved = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x) {
+                    const bool inside = x >= kMargin && y >= kMargin && x < kW - kMargin && y < kH - kMargin;
+                    const bool was = inside && lit[0][size_t(y - kMargin)][size_t(x - dx)];
+                    shown += lit[1][size_t(y)][size_t(x)];
+                    moved += lit[1][size_t(y)][size_t(x)] != was;
+                }
+            EXPECT_GT(shown, 0);
+            EXPECT_EQ(moved, 0) << "pixels that the margin did more to than inset";
+        }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The counter panel over each screen of the generated game, however the screen was reached: the
 // mode its activity names, the counters it sets standing inside the bar and clear of each other,
-// and no bar drawn where no counter stands. The screens are opened, not played.
+// each number's digits clear of every icon at every count it can show, and no bar drawn where no
+// counter stands. The screens are opened, not played.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,6 +41,8 @@ struct BarCase {
     int vehicle;
     uint16_t mode;
     int counters;
+    /// Whether the town shows its mission's counters, as its mission starts, once it shows.
+    bool mission = false;
 };
 
 void PrintTo(const BarCase& c, std::ostream* out) { *out << c.label; }
@@ -48,13 +51,19 @@ BarCase Reached(const std::string& how, const std::vector<uint16_t>& path, const
     return {std::string(a.name) + how, nullptr, path, a.vehicle, kOnTheBar, a.kind == StartKind::Town ? 3 : 2};
 }
 
-/// Every town and game started from the profile; each town also through the garage and back
-/// from one of its games, a puzzle from its town; then the shell's screens with the host.
+/// Every town and game started from the profile; each town also through the garage, in its
+/// mission and back from one of its games, a puzzle from its town; then the shell's screens with
+/// the host.
 std::vector<BarCase> Cases() {
     std::vector<BarCase> cases;
     for (const StartActivity& a : kStartActivities) {
         cases.push_back(Reached(" started", {a.entry}, a));
-        if (a.kind == StartKind::Town) cases.push_back(Reached(" through the garage", {5, a.entry}, a));
+        if (a.kind != StartKind::Town) continue;
+        cases.push_back(Reached(" through the garage", {5, a.entry}, a));
+        BarCase mission = Reached(" in its mission", {a.entry}, a);
+        mission.counters = 2;
+        mission.mission = true;
+        cases.push_back(mission);
     }
     cases.push_back(Reached(" left from its race", {22, 17}, StartActivityOf(17)));
     cases.push_back(Reached(" left from its arcade", {15, 8}, StartActivityOf(8)));
@@ -129,6 +138,51 @@ std::vector<std::string> PlacementFaults(CCounterPanel& panel) {
     return faults;
 }
 
+/// The counts a counter shows: up to 150 badges, fewer of anything else.
+constexpr uint16_t kMostShown = 999;
+
+/// The rectangle grown by a pixel on every side: what keeps clear of it does not touch it.
+CRect16 Grown(const CRect16& r) {
+    return CRect16(int16_t(r.left - 1), int16_t(r.top - 1), int16_t(r.right + 1), int16_t(r.bottom + 1));
+}
+
+/// Each counter showing every count of up to three digits: its digits must keep at least a
+/// pixel clear of every icon shown. The counts are written into the counted values (the player
+/// record's or the game's own words), which are given back afterwards.
+std::vector<std::string> DigitFaults(CCounterPanel& panel) {
+    std::vector<std::string> faults;
+    int written = 0;
+    for (int i = 0; i < CCounterPanel::kCounters; ++i) {
+        OTextDView* number = panel.GetNumber(i);
+        OActivityProp* own = panel.GetIcon(i);
+        auto* value = const_cast<uint16_t*>(panel.GetValue(i));
+        if (!number || !own || !IsShown(own) || !value) continue;
+        const uint16_t kept = *value;
+        size_t toldDigits = 0; // one fault is told for each digit count
+        for (uint16_t count = 0; count <= kMostShown; ++count) {
+            *value = count;
+            panel.Refresh();
+            if (!IsShown(number)) continue; // the zero mark stands for it
+            ++written;
+            const std::string digits = std::to_string(count);
+            for (const CTextLine& line : number->LaidOutLines())
+                for (int k = 0; k < CCounterPanel::kCounters; ++k) {
+                    OActivityProp* icon = panel.GetIcon(k);
+                    if (!icon || !IsShown(icon) || !Overlap(Grown(icon->GetScreenRect()), FromClip(line.ink))) continue;
+                    if (digits.size() <= toldDigits) continue;
+                    toldDigits = digits.size();
+                    faults.push_back("counter " + std::to_string(i) + "'s " + digits + " at " + Text(FromClip(line.ink)) +
+                                     " is not clear of counter " + std::to_string(k) + "'s icon at " +
+                                     Text(icon->GetScreenRect()));
+                }
+        }
+        *value = kept;
+    }
+    if (written == 0) faults.push_back("no counter's number was shown");
+    panel.Refresh();
+    return faults;
+}
+
 /// The stage's pixels inside the rectangle.
 std::vector<uint8_t> PixelsIn(const RgbImage& picture, const CRect16& r) {
     std::vector<uint8_t> pixels;
@@ -185,6 +239,11 @@ TEST_P(CounterBarTest, TheScreensModeShowsItsCountersInsideTheBarAndNoBarWithout
                 manager->RequestActivity(MakeChunkId(1, c.path[reached]));
                 break;
             }
+            if (c.mission)
+                if (TownWorld* town = CurrentTown()) {
+                    panel->Release();
+                    town->ShowMissionCounters();
+                }
             shownAt = now;
             step = Step::Settling;
             break;
@@ -198,6 +257,8 @@ TEST_P(CounterBarTest, TheScreensModeShowsItsCountersInsideTheBarAndNoBarWithout
             for (int i = 0; i < CCounterPanel::kCounters; ++i)
                 if (OActivityProp* icon = panel->GetIcon(i); icon && IsShown(icon)) ++counters;
             faults = PlacementFaults(*panel);
+            if (c.counters > 0)
+                for (std::string& fault : DigitFaults(*panel)) faults.push_back(std::move(fault));
             // What the panel draws: the stage with it, then without it.
             withPanel = StagePicture();
             panel->Show(false);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/core/Window.h"
 #include "engine/media/TextDView.h"
@@ -84,6 +85,52 @@ TEST_F(CounterPanelTest, AZeroShowsTheMarkOnCounters0And1AndTheNumberOnTheOthers
     panel->Show(true);
     EXPECT_EQ(Shown(panel, 0), "mark") << "showing ends with each counter showing one thing";
     EXPECT_EQ(Shown(panel, 2), "0");
+}
+
+/// A number at an offset from its gap and showing a value: whether it stands at its point.
+struct PlacedNumber {
+    int16_t offset;
+    uint16_t value;
+    bool atPoint;
+};
+
+TEST_F(CounterPanelTest, ANumberThatWouldReachItsIconStandsJustClearOfItAndReturnsToItsPointWhenNarrower) {
+    Show(kQuietScreen);
+    CCounterPanel* panel = app->GetCounterPanel();
+    panel->SetMode(1);
+    // The icon's right edge is at 20: an offset of -15 puts the number's point on it.
+    constexpr float kIconRight = 20;
+    const PlacedNumber kPlaced[] = {{10, 7, true}, {-15, 7, false}, {-15, 65535, false}, {-15, 1, false},
+                                    {-10, 888, false}, {10, 7, true}};
+    for (const PlacedNumber& p : kPlaced) {
+        SCOPED_TRACE(std::to_string(p.offset) + ", " + std::to_string(p.value));
+        values[2] = p.value;
+        panel->SetCounter(2, MakeChunkId(2, kButtonPart), &values[2], 0, 0, p.offset);
+        OTextDView* number = panel->GetNumber(2);
+        ASSERT_EQ(number->GetTextPtr(), std::to_string(p.value));
+        const CPointF point(kIconRight + 15 + p.offset, 10 - 2);
+        if (p.atPoint) {
+            EXPECT_EQ(number->GetPosition(), point);
+        } else {
+            EXPECT_GT(number->GetPosition().x, point.x);
+        }
+        EXPECT_EQ(number->GetPosition().y, point.y);
+        const std::vector<CTextLine> lines = number->LaidOutLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_GE(lines[0].ink.left, kIconRight + 1) << "a pixel clear of the icon";
+        // Moved, it stands no further right than its digits need.
+        if (!p.atPoint) {
+            EXPECT_LE(lines[0].ink.left, kIconRight + 3);
+        }
+    }
+    // The value grows to another digit count: a refresh moves the number too.
+    values[2] = 1000;
+    panel->SetCounter(2, MakeChunkId(2, kButtonPart), &values[2], 0, 0, -15);
+    const float fourDigits = panel->GetNumber(2)->GetPosition().x;
+    values[2] = 3;
+    panel->Refresh();
+    EXPECT_LT(panel->GetNumber(2)->GetPosition().x, fourDigits);
+    EXPECT_GE(panel->GetNumber(2)->LaidOutLines().at(0).ink.left, kIconRight + 1);
 }
 
 TEST_F(CounterPanelTest, NothingIsMadeInMode0AndReleasedPropsAreMadeAgain) {
