@@ -106,6 +106,8 @@ void CGRoadRace::CreateButtonPanel(int16_t panel) {
     StopPipe(kEnginePipe);
     if (VFlat* vehicle = GetVehicle()) {
         if (OActivityProp* light = vehicle->GetAttachedProp()) light->SetVisible(0, 1);
+        // A siren that is a picture of the vehicle goes off with its sound, as the light does.
+        else if (rules_.lightlessSiren && vehicle->GetState() == kLightlessState) vehicle->SetState(kNeutralState);
     }
     StopPipe(kSirenPipe);
     if (panel == kEndPanel || panel == kIntroPanel) {
