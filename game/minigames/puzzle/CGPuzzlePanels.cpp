@@ -195,9 +195,10 @@ void CGPuzzle::OnButton(int16_t panel, int16_t button) {
     } else if (panel == kPanelEnd) {
         if (button == 1) RequestActivity(town_.ownEntry);
         else if (button == 0) RequestActivity(town_.worldEntry);
-    } else if (panel == kPanelLeave) {
-        if (button == 1) RequestActivity(town_.worldEntry);
+    } else if (panel == kPanelLeave && button == 1) {
+        RequestActivity(town_.worldEntry);
     } else {
+        // The leave question's no closes it, and play goes on as after the menu's continue.
         TLVGame_Activity::OnButton(panel, button);
     }
 }

@@ -186,7 +186,9 @@ void CRoundUpActivity::OnButton(int16_t panel, int16_t button) {
         else if (button == 0) RequestActivity(town_.returnTo);
         break;
     case kPanelLeave:
+        // No closes the easier-level question, and play goes on as after the menu's continue.
         if (button == 1) RequestActivity(town_.returnTo);
+        else TLVWorld_Activity::OnButton(panel, button);
         break;
     default: break;
     }
