@@ -191,7 +191,8 @@ void CGPuzzle::OnButton(int16_t panel, int16_t button) {
     } else if (panel == kPanelLeave && button == 1) {
         RequestActivity(town_.worldEntry);
     } else {
-        // The leave question's no closes it, and play goes on as after the menu's continue.
+        // Among them the leave question's no: it closes, and play goes on as after the menu's
+        // continue.
         TLVGame_Activity::OnButton(panel, button);
     }
 }
