@@ -161,17 +161,18 @@ void CRoundUpActivity::OnButton(int16_t panel, int16_t button) {
         if (button == 1) {
             // The menu closes as for every other button, and the easier-level question opens.
             ClosePanelAfterSpeech(panel, 1);
-            LowerLevel();
             SetLeaveTexts(town_.easierText, town_.easierArt);
             QueueAction(kEasierAction);
-        } else if (button == 3) {
-            LowerLevel();
-            TLVWorld_Activity::OnButton(panel, button);
-        } else if (button == 0 || button == 2) {
+        } else if (button == 0 || button == 2 || button == 3) {
             TLVWorld_Activity::OnButton(panel, button);
         }
         break;
     case kPanelQuit:
+        // The level drops when the player does quit or take the easier round-up, not when the
+        // menu only asks.
+        if (button == 1) LowerLevel();
+        TLVWorld_Activity::OnButton(panel, button);
+        break;
     case kPanelNewCar:
     case kStartPanel: TLVWorld_Activity::OnButton(panel, button); break;
     case kWinPanel:
@@ -180,8 +181,12 @@ void CRoundUpActivity::OnButton(int16_t panel, int16_t button) {
         break;
     case kPanelLeave:
         // No closes the easier-level question, and play goes on as after the menu's continue.
-        if (button == 1) RequestActivity(town_.returnTo);
-        else TLVWorld_Activity::OnButton(panel, button);
+        if (button == 1) {
+            LowerLevel();
+            RequestActivity(town_.returnTo);
+        } else {
+            TLVWorld_Activity::OnButton(panel, button);
+        }
         break;
     default: break;
     }

@@ -88,6 +88,18 @@ std::string CaseName(const testing::TestParamInfo<QuestionCase>& info) {
     return name;
 }
 
+/// The player record's game index of a town game; 0 for a town.
+int GameIndex(StartKind kind) {
+    switch (kind) {
+    case StartKind::Arcade: return 3;
+    case StartKind::Race: return 4;
+    case StartKind::Puzzle: return 5;
+    case StartKind::RoundUp: return 6;
+    case StartKind::Town: break;
+    }
+    return 0;
+}
+
 /// Where yes leads.
 ChunkId YesLeadsTo(const QuestionCase& c) {
     if (c.question.panel == CTLVActivity::kPanelNewCar) return kGarage;
@@ -136,6 +148,9 @@ TEST_P(PanelQuestionsTest, NoGoesOnPlayingAndYesLeadsWhereTheQuestionSays) {
     uint32_t since = 0;
     uint16_t musicBefore = 0, musicAfter = 0;
     int cursorBefore = 0, cursorAfter = 0;
+    // A game starts a level up, so that a level lost shows.
+    const int game = GameIndex(c.where.kind);
+    uint16_t levelStart = 0, levelAfter = 0;
     bool continued = false, closed = false, clocksRun = false, menuAgain = false;
     size_t listenFrom = 0, listenTo = 0;
     ChunkId reached = kNullChunkId;
@@ -149,6 +164,10 @@ TEST_P(PanelQuestionsTest, NoGoesOnPlayingAndYesLeadsWhereTheQuestionSays) {
             player->Load(kBo);
             player->SetSelectedVehicle(c.where.vehicle);
             CTLVApp::Get()->SetSaveSlot(kBo);
+            if (game != 0) {
+                while (player->GetActivityLevel(c.where.world, game) < 2) player->IncActivityLevel(c.where.world, game);
+                levelStart = player->GetActivityLevel(c.where.world, game);
+            }
         }
         OActivityManager* manager = GetActivityManager();
         CTLVActivity* screen = CurrentGameScreen();
@@ -191,6 +210,7 @@ TEST_P(PanelQuestionsTest, NoGoesOnPlayingAndYesLeadsWhereTheQuestionSays) {
             if (c.answer == kYes) {
                 if (manager && !manager->IsSwitchPending() && manager->GetCurrentId() == YesLeadsTo(c)) {
                     reached = manager->GetCurrentId();
+                    if (game != 0) levelAfter = CTLVApp::Get()->GetPlayer()->GetActivityLevel(c.where.world, game);
                     step = Step::Done;
                 }
                 break;
@@ -206,6 +226,7 @@ TEST_P(PanelQuestionsTest, NoGoesOnPlayingAndYesLeadsWhereTheQuestionSays) {
             listenTo = output.Rendered().size();
             musicAfter = HeardMusic();
             cursorAfter = xCursor_HiddenState();
+            if (game != 0) levelAfter = CTLVApp::Get()->GetPlayer()->GetActivityLevel(c.where.world, game);
             clocksRun = there && screen->GetStepTimer().paused == 0 && screen->GetHintTimer().paused == 0;
             Script(kEscTap);
             step = Step::Again, since = now;
@@ -222,11 +243,20 @@ TEST_P(PanelQuestionsTest, NoGoesOnPlayingAndYesLeadsWhereTheQuestionSays) {
     EXPECT_TRUE(run.boxes.empty());
     ASSERT_EQ(step, Step::Done) << "the game never showed without a panel";
     ASSERT_EQ(stuckAt, -1) << "stuck at step " << stuckAt;
+    if (game != 0) {
+        ASSERT_GE(levelStart, 2) << "a game starts a level up";
+    }
     if (c.answer == kYes) {
         EXPECT_EQ(reached, YesLeadsTo(c)) << "yes leads to {1, 0, " << ChunkEntryOf(YesLeadsTo(c)) << "}";
+        if (c.question.panel == CTLVActivity::kPanelLeave) {
+            EXPECT_EQ(levelAfter, levelStart - 1) << "leaving early costs a level";
+        }
         return;
     }
     ASSERT_TRUE(closed) << "no closes the question";
+    if (game != 0) {
+        EXPECT_EQ(levelAfter, levelStart) << "no keeps the game's level";
+    }
     EXPECT_TRUE(clocksRun) << "the game's clocks run again";
     EXPECT_NE(musicBefore, 0) << "the music is heard after the menu's continue";
     EXPECT_EQ(musicAfter, musicBefore) << "the game's music is heard again";

@@ -341,8 +341,9 @@ TEST_F(ToonRaceTest, TheButtonsLeaveEarlyOrRequestTheTownOrTheRaceAgain) {
         uint16_t levelBefore, levelAfter;
         ChunkId requested;
     } cases[] = {
-        {0, 1, 2, 1, kNullChunkId}, {0, 1, 1, 1, kNullChunkId}, {3, 0, 2, 2, Race::kTown},
-        {3, 1, 2, 2, Race::kSelf},  {6, 1, 2, 2, Race::kTown},
+        // The menu's leave button only asks; yes costs the level, no keeps it.
+        {0, 1, 2, 2, kNullChunkId}, {6, 1, 2, 1, Race::kTown}, {6, 1, 1, 1, Race::kTown},
+        {6, 0, 2, 2, kNullChunkId}, {3, 0, 2, 2, Race::kTown}, {3, 1, 2, 2, Race::kSelf},
     };
     for (const auto& c : cases) {
         Race* race = StartRace(0, c.levelBefore);
