@@ -4,6 +4,7 @@
 
 #include "engine/data/Profiles.h"
 #include "engine/media/Sound.h"
+#include "platform/Platform.h"
 
 namespace {
 /// The sweep runs on the call where the frame counter already exceeds this: every 52nd call.
@@ -23,8 +24,12 @@ OSoundProcess::~OSoundProcess() { std::erase(xSound_State().processes, this); }
 int32_t OSoundProcess::Play(xSnippet* snippet, uint32_t pipe, uint32_t priority, uint8_t loop) {
     if (loop != 0) xSound_SetSnippetLoop(snippet, kSnippetLoop);
     if (pipe >= count_) {
+        if (const int32_t same = StartedJustNow(snippet); same >= 0) return same;
         const int32_t free = FreePipeNumber();
-        if (free >= 0) xSound_PlaySnippet(snippet, pipes_[free].channel);
+        if (free >= 0) {
+            xSound_PlaySnippet(snippet, pipes_[free].channel);
+            pipes_[free].startedAt = plat::clock().TickCount();
+        }
         return free;
     }
     Pipe& p = pipes_[pipe];
@@ -85,6 +90,16 @@ int32_t OSoundProcess::FreePipeNumber() {
     if (count_ <= kFirstFreePipe) return -1;
     for (uint32_t i = kFirstFreePipe; i < count_; ++i) {
         if (!pipes_[i].reserved && !xSound_IsPlaying(pipes_[i].channel)) return int32_t(i);
+    }
+    return -1;
+}
+
+int32_t OSoundProcess::StartedJustNow(const xSnippet* snippet) const {
+    const uint32_t now = plat::clock().TickCount();
+    for (uint32_t i = kFirstFreePipe; i < count_; ++i) {
+        const SoundChannel* channel = pipes_[i].channel;
+        if (channel && channel->snippet == snippet && xSound_IsPlaying(channel) && now - pipes_[i].startedAt < kSameMomentMs)
+            return int32_t(i);
     }
     return -1;
 }

@@ -16,6 +16,7 @@ struct xSnippet;
 class OSoundProcess : public OProcess {
 public:
     static constexpr uint32_t kFirstFreePipe = 4;
+    static constexpr uint32_t kSameMomentMs = 20;
 
     /// NUMPIPES pipes.
     OSoundProcess();
@@ -29,7 +30,10 @@ public:
     void OnAppResume() override;
 
     /// Plays the snippet on the pipe (a pipe not below the pipe count: on a free pipe, -1 when
-    /// none); with the loop flag's low byte set the snippet loops. The pipe number.
+    /// none); with the loop flag's low byte set the snippet loops. The pipe number. A snippet
+    /// asked for on a free pipe within kSameMomentMs of its start on another free pipe is not
+    /// started again (that pipe's number): copies started together play in step, and only add
+    /// up to one sound twice as loud that the mix may clip.
     int32_t Play(xSnippet* snippet, uint32_t pipe, uint32_t priority, uint8_t loop);
     /// Appends {snippet, priority} to the pipe's queue: its new length (0 when it cannot
     /// grow); the pipe number when out of range.
@@ -70,10 +74,14 @@ private:
         uint32_t priority = 0;
         uint8_t reserved = 0;
         uint8_t paused = 0; ///< paused by this process
+        uint32_t startedAt = 0; ///< the clock's tick when the automatic choice started its sound
         CDynArray<Waiting> queue;
     };
     /// The first pipe from 4 up that neither plays nor is reserved; -1 when none.
     int32_t FreePipeNumber();
+    /// The pipe from 4 up where the automatic choice started the snippet less than
+    /// kSameMomentMs ago and it still plays; -1 when none.
+    int32_t StartedJustNow(const xSnippet* snippet) const;
 
     uint32_t count_ = 0;
     std::unique_ptr<Pipe[]> pipes_;

@@ -49,7 +49,10 @@ void Projectile::Start(uint8_t /*flag*/) {
 void Projectile::Land() {
     SetAcceleration(Vec3(), 0);
     flightTimer_.Stop();
-    if (landingSound_ == kNoSound) return;
+    // A shot that lands as a panel opens (the one that won the game) keeps quiet: its sound
+    // would cut the panel's own on pipe 2.
+    const CTLVActivity* activity = CurrentGameActivity();
+    if (landingSound_ == kNoSound || (activity && activity->IsPanelShown(-1))) return;
     if (OSoundProcess* sound = GameSoundProcess()) sound->Stop(kSoundPipe);
     PlayOnPipe2(landingSound_);
 }

@@ -10,6 +10,7 @@
 #include "engine/media/Application.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MusicProcess.h"
+#include "engine/media/SysFont.h"
 #include "engine/media/TextDView.h"
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/PanelTextButton.h"
@@ -36,6 +37,9 @@ constexpr uint32_t kTextTemplate = 1000;
 constexpr uint32_t kNumberTemplate = 1001;
 constexpr ChunkId kQuitPicture = MakeChunkId(2, 1097);
 constexpr ChunkId kNewCarPicture = MakeChunkId(2, 1095);
+/// The end panels' count: its box and its font among the game's.
+constexpr int16_t kNumberWidth = 100, kNumberHeight = 150;
+constexpr int kNumberFont = 2;
 constexpr float kPictureX = 320;
 constexpr float kPictureY = 150;
 /// The activities a game activity and a round-up are (the menu offers to leave them).
@@ -274,6 +278,18 @@ void CTLVActivity::AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId, f
     PanelLayer(panel)->AddChild(picture);
     // Attached, the picture shows and hides with its panel.
     panel->AttachToView(picture, 1);
+}
+
+void CTLVActivity::AddPanelNumber(ButtonPanel_Prop* panel, uint32_t value, int16_t x, int16_t y) {
+    OTextDView* number = CreateTextDView(x, y, kNumberWidth, kNumberHeight, PanelLayer(panel));
+    if (!number) return;
+    CTLVApp* app = CTLVApp::Get();
+    if (OSysFont* font = app ? app->GetFont(kNumberFont) : nullptr) number->UseFont(font, false);
+    number->SetAlignment(kAlignCentre);
+    number->SetPriority(32767);
+    number->SetText(std::to_string(value).c_str());
+    // Attached, the count shows and hides with its panel.
+    panel->AttachToView(number, 1);
 }
 
 void CTLVActivity::HidePanel(int16_t panel, uint8_t flush) {

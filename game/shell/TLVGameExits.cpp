@@ -32,14 +32,15 @@ void TLVGame_Activity::OnButton(int16_t panel, int16_t button) {
     if (!exits_) return CTLVActivity::OnButton(panel, button);
     BlinkPanelButton(uint16_t(panel), uint16_t(button));
     if (panel == kPanelMenu && button == 1) {
-        CTLVApp* app = CTLVApp::Get();
-        if (CPlayer* player = app ? app->GetPlayer() : nullptr) player->DecActivityLevel(exits_->world, exits_->game);
         SetLeaveTexts(exits_->leaveText, exits_->leavePicture);
         CTLVActivity::OnButton(panel, button);
     } else if (panel == exits_->resultsPanel) {
         ClosePanelAfterSpeech(panel, 1);
         Leave(button == 1 ? exits_->self : exits_->town);
     } else if (panel == kPanelLeave && button == 1) {
+        // The level drops when the player does leave early, not when the menu only asks.
+        CTLVApp* app = CTLVApp::Get();
+        if (CPlayer* player = app ? app->GetPlayer() : nullptr) player->DecActivityLevel(exits_->world, exits_->game);
         ClosePanelAfterSpeech(panel, 1);
         Leave(exits_->town);
     } else {

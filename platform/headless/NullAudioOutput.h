@@ -22,6 +22,9 @@ public:
 
     /// The bytes rendered since the last open, in the output format (the first kKeptBytes).
     const std::vector<uint8_t>& Rendered() const { return rendered_; }
+    /// Lets go of the bytes kept so far: the next ones are kept, up to kKeptBytes again (a
+    /// long run listens to a late stretch).
+    void Forget() { rendered_.clear(); }
     uint64_t FramesRendered() const { return frames_; }
 
 private:

@@ -36,6 +36,7 @@ public:
 
     /// What the open device rendered (see NullAudioOutput).
     const std::vector<uint8_t>& Rendered() const { return device_.Rendered(); }
+    void Forget() { device_.Forget(); }
 
 private:
     plat::NullAudioOutput device_;

@@ -1,13 +1,10 @@
 // The arcades' start and results panels, their buttons, music and spoken lines.
-#include <cstdio>
 #include <new>
 
 #include "engine/core/Cursor.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MusicProcess.h"
 #include "engine/media/SoundProcess.h"
-#include "engine/media/SysFont.h"
-#include "engine/media/TextDView.h"
 #include "game/minigames/arcade/ArcadeGame.h"
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/Player.h"
@@ -19,8 +16,6 @@ namespace {
 constexpr ChunkId kPanelArt = MakeChunkId(2, 349);
 constexpr int32_t kPanelPriority = 30500;
 constexpr ChunkId kResultsText = MakeChunkId(17, 4);
-constexpr int kNumberFont = 2;
-constexpr int32_t kNumberPriority = 32767;
 constexpr ChunkId kPlayAgainButton = MakeChunkId(2, 9);
 constexpr ChunkId kReturnButton = MakeChunkId(2, 1147);
 constexpr ChunkId kStartJingle = MakeChunkId(7, 570);
@@ -71,16 +66,7 @@ void Arcade_Game::BuildResultsPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kResultsPanel), kPanelPriority);
     if (!p || !AdoptPanel(kResultsPanel, p)) return;
     AddPanelPicture(p, sheet_.resultsPicture);
-    if (OTextDView* number = CreateTextDView(330, 150, 100, 150, PanelLayer(p))) {
-        CTLVApp* app = CTLVApp::Get();
-        if (OSysFont* font = app ? app->GetFont(kNumberFont) : nullptr) number->UseFont(font, false);
-        number->SetAlignment(kAlignCentre);
-        number->SetPriority(kNumberPriority);
-        char text[8];
-        std::snprintf(text, sizeof text, "%u", unsigned(ResultsCount()));
-        number->SetText(text);
-        p->AttachToView(number, 1);
-    }
+    AddPanelNumber(p, ResultsCount(), 330, 150);
     AddPanelText(p, kResultsText, 320, 42, 500, 50);
     p->AddButton(1, kPlayAgainButton);
     p->AddButton(0, kReturnButton);

@@ -1,5 +1,5 @@
 // The puzzle's start and end panels, its buttons and keys' follow-ups, and its spoken lines.
-#include <cstdio>
+#include <algorithm>
 #include <new>
 
 #include "engine/base/Random.h"
@@ -12,7 +12,6 @@
 #include "engine/media/MusicProcess.h"
 #include "engine/media/PartCursor.h"
 #include "engine/media/SoundProcess.h"
-#include "engine/media/TextDView.h"
 #include "game/minigames/puzzle/CGPuzzle.h"
 #include "game/minigames/puzzle/PuzzleGoButton.h"
 #include "game/shell/ButtonPanel.h"
@@ -138,13 +137,7 @@ void CGPuzzle::BuildEndPanel() {
     if (!p || !AdoptPanel(kPanelEnd, p)) return;
     if (goButton_) goButton_->ShowStopped();
     AddPanelPicture(p, town_.endPicture);
-    if (OTextDView* saved = CreateTextDView(320, 150, 100, 150, PanelLayer(p))) {
-        char number[8];
-        std::snprintf(number, sizeof number, "%d", int(peopleTotal_ - peopleLeft_));
-        saved->SetPriority(32767);
-        saved->SetText(number);
-        p->AttachToView(saved, 1);
-    }
+    AddPanelNumber(p, uint32_t(std::max(peopleTotal_ - peopleLeft_, 0)), 320, 150);
     if (peopleLeft_ == 0)
         if (CTLVApp* app = CTLVApp::Get(); app && app->GetPlayer()) app->GetPlayer()->AddHeroPoints(town_.world, 1);
     AddPanelText(p, puzzle_towns::kEndTitle, 320, 42, 500, 50);
@@ -195,9 +188,11 @@ void CGPuzzle::OnButton(int16_t panel, int16_t button) {
     } else if (panel == kPanelEnd) {
         if (button == 1) RequestActivity(town_.ownEntry);
         else if (button == 0) RequestActivity(town_.worldEntry);
-    } else if (panel == kPanelLeave) {
-        if (button == 1) RequestActivity(town_.worldEntry);
+    } else if (panel == kPanelLeave && button == 1) {
+        RequestActivity(town_.worldEntry);
     } else {
+        // Among them the leave question's no: it closes, and play goes on as after the menu's
+        // continue.
         TLVGame_Activity::OnButton(panel, button);
     }
 }

@@ -1,13 +1,10 @@
 // The road races' panels, buttons, music and spoken lines.
-#include <cstdio>
 #include <new>
 
 #include "engine/core/Cursor.h"
 #include "engine/media/MessageProcess.h"
 #include "engine/media/MusicProcess.h"
 #include "engine/media/SoundProcess.h"
-#include "engine/media/SysFont.h"
-#include "engine/media/TextDView.h"
 #include "game/minigames/race/CGRoadRace.h"
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/Player.h"
@@ -19,8 +16,6 @@ namespace {
 constexpr ChunkId kPanelArt = MakeChunkId(2, 349);
 constexpr int32_t kPanelPriority = 30500;
 constexpr ChunkId kEndTitle = MakeChunkId(17, 4);
-constexpr int kNumberFont = 2;
-constexpr int32_t kNumberPriority = 32767;
 constexpr ChunkId kPlayAgainButton = MakeChunkId(2, 9);
 constexpr ChunkId kReturnButton = MakeChunkId(2, 1147);
 constexpr uint16_t kIntroButton = 1;
@@ -71,16 +66,7 @@ void CGRoadRace::BuildEndPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kEndPanel), kPanelPriority);
     if (!p || !AdoptPanel(kEndPanel, p)) return;
     AddPanelPicture(p, rules_.endPicture);
-    if (OTextDView* number = CreateTextDView(320, 150, 100, 150, PanelLayer(p))) {
-        CTLVApp* app = CTLVApp::Get();
-        if (OSysFont* font = app ? app->GetFont(kNumberFont) : nullptr) number->UseFont(font, false);
-        number->SetAlignment(kAlignCentre);
-        number->SetPriority(kNumberPriority);
-        char text[8];
-        std::snprintf(text, sizeof text, "%u", unsigned(GetScore()));
-        number->SetText(text);
-        p->AttachToView(number, 1);
-    }
+    AddPanelNumber(p, GetScore(), 320, 150);
     if (ended_) {
         if (CPlayer* player = GamePlayer()) {
             if (GetScore() > 0) player->AddHeroPoints(rules_.world, 1);
@@ -106,6 +92,8 @@ void CGRoadRace::CreateButtonPanel(int16_t panel) {
     StopPipe(kEnginePipe);
     if (VFlat* vehicle = GetVehicle()) {
         if (OActivityProp* light = vehicle->GetAttachedProp()) light->SetVisible(0, 1);
+        // A siren that is a picture of the vehicle goes off with its sound, as the light does.
+        else if (rules_.lightlessSiren && vehicle->GetState() == kLightlessState) vehicle->SetState(kNeutralState);
     }
     StopPipe(kSirenPipe);
     if (panel == kEndPanel || panel == kIntroPanel) {

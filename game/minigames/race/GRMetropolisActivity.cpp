@@ -141,7 +141,8 @@ void GRMetropolis_Activity::Resume() {
 }
 
 void GRMetropolis_Activity::OnButton(int16_t panel, int16_t button) {
-    if (panel == kPanelMenu && button == 3) {
+    // Quitting the game from the race costs a level; the menu's quit button only asks.
+    if (panel == kPanelQuit && button == 1) {
         if (CPlayer* player = GamePlayer()) player->DecActivityLevel(kWorld, kRaceGame);
     }
     CGRoadRace::OnButton(panel, button);

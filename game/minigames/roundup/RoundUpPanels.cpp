@@ -1,5 +1,5 @@
 // The round-up's start and win panels, its buttons and its spoken hints.
-#include <cstdio>
+#include <algorithm>
 #include <new>
 
 #include "engine/base/Random.h"
@@ -10,7 +10,6 @@
 #include "engine/media/MessageRecord.h"
 #include "engine/media/MusicProcess.h"
 #include "engine/media/SoundProcess.h"
-#include "engine/media/TextDView.h"
 #include "game/minigames/roundup/RoundUpActivity.h"
 #include "game/shell/ButtonPanel.h"
 #include "game/shell/Player.h"
@@ -117,13 +116,7 @@ void CRoundUpActivity::BuildWinPanel() {
     }
     AddPanelPicture(p, town_.winPicture);
     // Beside the panel, as its texts: on the activity the count would scroll with the town.
-    if (OTextDView* count = CreateTextDView(320, 150, 100, 150, PanelLayer(p))) {
-        char number[8];
-        std::snprintf(number, sizeof number, "%d", int(animalCount_ - animalsLeft_));
-        count->SetPriority(32767);
-        count->SetText(number);
-        p->AttachToView(count, 1);
-    }
+    AddPanelNumber(p, uint32_t(std::max(animalCount_ - animalsLeft_, 0)), 320, 150);
     AddPanelText(p, kWinTitle, 320, 42, 500, 150);
     AddPanelText(p, kWinTitle, 320, 42, 500, 50);
     p->AddButton(1, kPlayAgainArt);
@@ -168,17 +161,18 @@ void CRoundUpActivity::OnButton(int16_t panel, int16_t button) {
         if (button == 1) {
             // The menu closes as for every other button, and the easier-level question opens.
             ClosePanelAfterSpeech(panel, 1);
-            LowerLevel();
             SetLeaveTexts(town_.easierText, town_.easierArt);
             QueueAction(kEasierAction);
-        } else if (button == 3) {
-            LowerLevel();
-            TLVWorld_Activity::OnButton(panel, button);
-        } else if (button == 0 || button == 2) {
+        } else if (button == 0 || button == 2 || button == 3) {
             TLVWorld_Activity::OnButton(panel, button);
         }
         break;
     case kPanelQuit:
+        // The level drops when the player does quit or take the easier round-up, not when the
+        // menu only asks.
+        if (button == 1) LowerLevel();
+        TLVWorld_Activity::OnButton(panel, button);
+        break;
     case kPanelNewCar:
     case kStartPanel: TLVWorld_Activity::OnButton(panel, button); break;
     case kWinPanel:
@@ -186,7 +180,13 @@ void CRoundUpActivity::OnButton(int16_t panel, int16_t button) {
         else if (button == 0) RequestActivity(town_.returnTo);
         break;
     case kPanelLeave:
-        if (button == 1) RequestActivity(town_.returnTo);
+        // No closes the easier-level question, and play goes on as after the menu's continue.
+        if (button == 1) {
+            LowerLevel();
+            RequestActivity(town_.returnTo);
+        } else {
+            TLVWorld_Activity::OnButton(panel, button);
+        }
         break;
     default: break;
     }

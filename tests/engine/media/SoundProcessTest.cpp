@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "engine/data/Profiles.h"
 #include "tools/builders/SnippetBuilder.h"
 #include "tests/support/SoundFixture.h"
@@ -104,6 +107,50 @@ TEST_F(SoundProcessTest, TheAutomaticChoiceSkipsPlayingAndReservedPipes) {
     OSoundProcess four(4);
     EXPECT_EQ(four.Play(Short(), 999, 1, 0), -1);
     EXPECT_EQ(four.FindFreePipe(), nullptr);
+}
+
+TEST_F(SoundProcessTest, TheSameSoundAskedForAgainAsItStartsOnAFreePipePlaysOnce) {
+    const struct {
+        const char* what;
+        uint32_t gapMs;
+        bool sameSound;
+        bool firstOnItsOwnPipe;
+        int playing;
+    } cases[] = {
+        {"at once", 0, true, false, 1},
+        {"within the moment", OSoundProcess::kSameMomentMs - 1, true, false, 1},
+        {"once the moment has passed", OSoundProcess::kSameMomentMs, true, false, 2},
+        {"another sound at once", 0, false, false, 2},
+        {"the first on a pipe of its own", 0, true, true, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OSoundProcess pipes(11);
+        xSnippet* first = Looping();
+        const int32_t firstPipe = pipes.Play(first, c.firstOnItsOwnPipe ? 5u : 999u, 0, 1);
+        Advance(c.gapMs);
+        const int32_t again = pipes.Play(c.sameSound ? first : Looping(), 999, 0, 1);
+        int playing = 0;
+        for (uint32_t pipe = 0; pipe < pipes.GetPipeCount(); ++pipe) playing += xSound_IsPlaying(pipes.GetChannel(pipe)) ? 1 : 0;
+        EXPECT_EQ(playing, c.playing);
+        if (c.playing == 1) {
+            EXPECT_EQ(again, firstPipe) << "the pipe that plays it already";
+        }
+        xSound_StopAll();
+    }
+}
+
+TEST_F(SoundProcessTest, ASoundAskedForThreeTimesAtOnceIsNotMixedThreeTimesOver) {
+    // Loud enough that two copies in step would pass full scale.
+    xSnippet* loud = Raw(Pcm16(SineTone(400, 4410, 22050, 20000)));
+    for (int i = 0; i < 3; ++i) pipes_->Play(loud, 999, 0, 0);
+    Advance(150);
+    const std::vector<int16_t> mixed = Output();
+    ASSERT_FALSE(mixed.empty());
+    const auto [low, high] = std::minmax_element(mixed.begin(), mixed.end());
+    EXPECT_GT(*high, 16000) << "the sound is heard";
+    EXPECT_LT(*high, 32767) << "no sample at full scale";
+    EXPECT_GT(*low, -32768) << "no sample at full scale";
 }
 
 TEST_F(SoundProcessTest, StopsClearPrioritiesAndStopAllExceptKeepsOnePipe) {

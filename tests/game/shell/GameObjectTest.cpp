@@ -79,11 +79,15 @@ TEST_F(GameObjectTest, ItsSetUpMakesCursorsSnippetsReservedPipesAndThePrintSurfa
     EXPECT_EQ(app->GetPrintSurface()->GetHeight(), 480);
     EXPECT_EQ(app->GetPrintSurface()->GetBitsPerPixel(), 24);
 
-    // The automatic choice of a pipe passes over the reserved 0-3, 7 and 8.
+    // The automatic choice of a pipe passes over the reserved 0-3, 7 and 8 (the sound asked for
+    // a moment apart each time, or it would play once).
     OSoundProcess* sound = app->GetSoundProcess();
     ASSERT_NE(sound, nullptr);
     xSnippet* snippet = app->FindSnippet(CTLVApp::kGameSnippets[0]);
-    for (const int32_t pipe : {4, 5, 6, 9, 10, -1}) EXPECT_EQ(sound->Play(snippet, 999, 1, 0), pipe);
+    for (const int32_t pipe : {4, 5, 6, 9, 10, -1}) {
+        EXPECT_EQ(sound->Play(snippet, 999, 1, 0), pipe);
+        clock().Advance(OSoundProcess::kSameMomentMs);
+    }
 
     EXPECT_TRUE(CTLVApp::Destroy());
     EXPECT_EQ(input().LiveCursors(), 0u);

@@ -380,6 +380,8 @@ TEST_F(CircusArcadeTest, LeavingEarlyLowersTheLevelButNotBelowOne) {
     for (const auto& c : cases) {
         GAToon_Activity* game = Play(c.level, 0);
         game->OnButton(CTLVActivity::kPanelMenu, 1);
+        EXPECT_EQ(Player().GetActivityLevel(kWorld, kArcade), c.level) << "the menu only asks, at " << c.level;
+        game->OnButton(CTLVActivity::kPanelLeave, 1);
         EXPECT_EQ(Player().GetActivityLevel(kWorld, kArcade), c.after) << c.level;
     }
 }

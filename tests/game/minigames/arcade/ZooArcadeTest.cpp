@@ -490,8 +490,9 @@ TEST_F(ZooArcadeTest, ButtonsLeaveEarlyOrPlayAgain) {
         uint16_t level;
         int16_t panel, button;
         uint16_t after;
-    } cases[] = {{2, CTLVActivity::kPanelMenu, 1, 1}, {1, CTLVActivity::kPanelMenu, 1, 1}, {3, CTLVActivity::kPanelMenu, 1, 2},
-                 {2, Arcade_Game::kResultsPanel, 1, 2}};
+    } cases[] = {{2, CTLVActivity::kPanelMenu, 1, 2},  {2, CTLVActivity::kPanelLeave, 1, 1},
+                 {1, CTLVActivity::kPanelLeave, 1, 1}, {3, CTLVActivity::kPanelLeave, 1, 2},
+                 {2, CTLVActivity::kPanelLeave, 0, 2}, {2, Arcade_Game::kResultsPanel, 1, 2}};
     for (const auto& c : cases) {
         Play(c.level);
         game_->OnButton(c.panel, c.button);

@@ -349,8 +349,10 @@ TEST_F(CityRaceTest, TheButtonsLeaveEarlyButton3TooOrRequestTheTownOrTheRaceAgai
         uint16_t levelBefore, levelAfter;
         ChunkId requested;
     } cases[] = {
-        {0, 1, 2, 1, kNullChunkId}, {0, 1, 1, 1, kNullChunkId}, {0, 3, 3, 2, kNullChunkId}, {0, 3, 1, 1, kNullChunkId},
-        {3, 0, 2, 2, Race::kTown},  {3, 1, 2, 2, Race::kSelf},  {6, 1, 2, 2, Race::kTown},
+        // The menu's leave and quit buttons only ask; yes to either costs the level, no keeps it.
+        {0, 1, 2, 2, kNullChunkId}, {0, 3, 3, 3, kNullChunkId}, {6, 1, 2, 1, Race::kTown}, {6, 1, 1, 1, Race::kTown},
+        {6, 0, 2, 2, kNullChunkId}, {1, 1, 3, 2, kNullChunkId}, {1, 1, 1, 1, kNullChunkId}, {1, 0, 3, 3, kNullChunkId},
+        {3, 0, 2, 2, Race::kTown},  {3, 1, 2, 2, Race::kSelf},
     };
     for (const auto& c : cases) {
         const std::string what = std::to_string(c.panel) + "," + std::to_string(c.button) + " at level " +

@@ -16,6 +16,7 @@ class ToonRaceFixture : public GameActivityFixture {
 protected:
     static constexpr uint16_t kRaceScreen = 412;
     static constexpr uint16_t kLightlessVehicle = 87;
+    static constexpr uint16_t kSirenSound = 45;
     static constexpr uint16_t kTownScreen = 8;
 
     void SetUp() override {
@@ -31,6 +32,9 @@ protected:
         for (uint16_t part : parts) {
             if (!data.file.HasChunk(data.parts.PartIndex(), part)) data.parts.AddPart(PropPart(), part);
         }
+        // The siren, so that the tests hear whether pipe 8 plays.
+        if (!data.file.HasChunk(GameData::kSnippets, kSirenSound))
+            data.file.AddChunk(GameData::kSnippets, Tone(400), {.entry = kSirenSound});
         PartPlan lightless;
         for (int s = 0; s < 64; ++s) lightless.states.push_back(PropPart().states[size_t(s % 4)]);
         data.parts.AddPart(lightless, kLightlessVehicle);

@@ -10,6 +10,8 @@
 
 #include "engine/base/Random.h"
 #include "engine/media/MessageProcess.h"
+#include "engine/media/Sound.h"
+#include "engine/media/SoundProcess.h"
 #include "engine/core/ActivityManager.h"
 #include "game/shell/Destructible.h"
 #include "game/shell/Headings.h"
@@ -293,6 +295,37 @@ TEST_F(ToonRaceTest, TheSirenTogglesTheLightOrTheLightlessPicture) {
     }
 }
 
+TEST_F(ToonRaceTest, AfterEveryPanelTheSirensLightOrPictureAgreesWithItsSound) {
+    // The light, or the lightless vehicle's own picture, shows while the siren sounds on pipe 8.
+    auto shown = [](VFlat* vehicle) {
+        OActivityProp* light = vehicle->GetAttachedProp();
+        return light ? light->IsVisible() != 0 : vehicle->GetState() == Race::kLightlessState;
+    };
+    auto sounding = [this] { return xSound_IsPlaying(app->GetSoundProcess()->GetChannel(8)) != 0; };
+    const int16_t panels[] = {Race::kPanelMenu, Race::kPanelQuit, Race::kPanelNewCar, Race::kPanelLeave,
+                              Race::kIntroPanel};
+    for (const uint16_t vehicleNumber : {0, 1}) {
+        for (const int16_t panel : panels) {
+            SCOPED_TRACE(testing::Message() << "vehicle " << vehicleNumber << ", panel " << panel);
+            Race* race = StartRace(vehicleNumber);
+            ASSERT_NE(race, nullptr);
+            VFlat* vehicle = race->GetVehicle();
+            ASSERT_NE(vehicle, nullptr);
+            race->OnKey(Race::kKeyCtrl);
+            ASSERT_TRUE(shown(vehicle) && sounding()) << "the siren is on in play";
+            race->CreateButtonPanel(panel);
+            EXPECT_FALSE(shown(vehicle)) << "no siren shows under the panel";
+            EXPECT_FALSE(sounding()) << "no siren sounds under the panel";
+            race->HidePanel(panel, 1);
+            ASSERT_FALSE(race->IsPanelShown(-1));
+            EXPECT_EQ(shown(vehicle), sounding()) << "after the panel the siren shows as it sounds";
+            race->OnKey(Race::kKeyCtrl);
+            EXPECT_TRUE(shown(vehicle) && sounding()) << "the first CTRL after the panel turns the siren on";
+            SwitchTo(kQuietScreen);
+        }
+    }
+}
+
 TEST_F(ToonRaceTest, TheClosingLinesGoByScoreAndTheLevelPlayed) {
     const struct {
         uint16_t score;
@@ -308,8 +341,9 @@ TEST_F(ToonRaceTest, TheButtonsLeaveEarlyOrRequestTheTownOrTheRaceAgain) {
         uint16_t levelBefore, levelAfter;
         ChunkId requested;
     } cases[] = {
-        {0, 1, 2, 1, kNullChunkId}, {0, 1, 1, 1, kNullChunkId}, {3, 0, 2, 2, Race::kTown},
-        {3, 1, 2, 2, Race::kSelf},  {6, 1, 2, 2, Race::kTown},
+        // The menu's leave button only asks; yes costs the level, no keeps it.
+        {0, 1, 2, 2, kNullChunkId}, {6, 1, 2, 1, Race::kTown}, {6, 1, 1, 1, Race::kTown},
+        {6, 0, 2, 2, kNullChunkId}, {3, 0, 2, 2, Race::kTown}, {3, 1, 2, 2, Race::kSelf},
     };
     for (const auto& c : cases) {
         Race* race = StartRace(0, c.levelBefore);

@@ -238,7 +238,7 @@ TEST_F(RoundUpActivityTest, HintNineOfTheZooIsSaidEvenWhileALineIsQueued) {
     }
 }
 
-TEST_F(RoundUpActivityTest, TheMenusEasierLevelLowersTheLevelButNotBelowOne) {
+TEST_F(RoundUpActivityTest, TheEasierLevelTakenLowersTheLevelButNotBelowOne) {
     for (const uint16_t level : {3, 1}) {
         SCOPED_TRACE(level);
         CRoundUpActivity* r = Start(kZoo, level);
@@ -246,8 +246,10 @@ TEST_F(RoundUpActivityTest, TheMenusEasierLevelLowersTheLevelButNotBelowOne) {
         r->CreateButtonPanel(TLVWorld_Activity::kPanelMenu);
         ASSERT_NE(r->GetPanel(TLVWorld_Activity::kPanelMenu), nullptr);
         r->OnButton(TLVWorld_Activity::kPanelMenu, 1);
-        EXPECT_EQ(Player().GetActivityLevel(1, CRoundUpActivity::kActivity), level > 1 ? level - 1 : 1);
+        EXPECT_EQ(Player().GetActivityLevel(1, CRoundUpActivity::kActivity), level) << "the menu only asks";
         EXPECT_TRUE(r->GetPanel(TLVWorld_Activity::kPanelMenu)->IsClosing()) << "the menu closes after its line";
+        r->OnButton(TLVWorld_Activity::kPanelLeave, 1);
+        EXPECT_EQ(Player().GetActivityLevel(1, CRoundUpActivity::kActivity), level > 1 ? level - 1 : 1);
         Leave();
     }
 }
