@@ -206,9 +206,10 @@ TEST_F(MiniGameTest, TheExitsLeadThePanelsButtonsAndAGameWithoutThemLeavesThemTo
         uint16_t levelAfter; // from level 2
         ChunkId requested;
     } cases[] = {
-        {true, CTLVActivity::kPanelMenu, 1, 1, kNullChunkId}, {true, CTLVActivity::kPanelMenu, 0, 2, kNullChunkId},
+        // The menu's leave button only asks; the level drops when the player does leave.
+        {true, CTLVActivity::kPanelMenu, 1, 2, kNullChunkId}, {true, CTLVActivity::kPanelMenu, 0, 2, kNullChunkId},
         {true, 3, 1, 2, exits.self},                           {true, 3, 0, 2, exits.town},
-        {true, CTLVActivity::kPanelLeave, 1, 2, exits.town},   {true, CTLVActivity::kPanelLeave, 0, 2, kNullChunkId},
+        {true, CTLVActivity::kPanelLeave, 1, 1, exits.town},   {true, CTLVActivity::kPanelLeave, 0, 2, kNullChunkId},
         {false, CTLVActivity::kPanelMenu, 1, 2, kNullChunkId}, {false, 3, 1, 2, kNullChunkId},
     };
     for (const auto& c : cases) {
