@@ -178,6 +178,7 @@ bool VQAppInit() {
         ApplyPartFileSettings(*file);
         return true;
     }
+    const CPartFile::OpenFailure failure = file->GetOpenFailure();
     char name[257] = {};
     xFile_GetFileName(path.c_str(), name, 256);
     if (const char* folder = xFile_FindOnCDROM(name); folder && *folder) {
@@ -189,7 +190,6 @@ bool VQAppInit() {
         }
     }
     VQT_ASSERT(xProfiles_Set("DIRECTDRAW", boolean(0)));
-    const CPartFile::OpenFailure failure = file->GetOpenFailure();
     xTrace_Tell(PartFileFault(path, failure) + "\n");
     if (failure == CPartFile::OpenFailure::Unopened) {
         // A file that is not there may be on the game's disc.
