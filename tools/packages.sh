@@ -28,7 +28,7 @@ vqt_ensure_packages() {
         apt-get update -q && apt-get install -y -q --no-install-recommends "${missing[@]}"
     else
         echo "Missing packages. Run:"
-        echo "  sudo apt-get install -y ${missing[*]}"
+        echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}"
         return 1
     fi
 }

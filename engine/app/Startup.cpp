@@ -11,6 +11,7 @@
 #include "engine/core/ActivityManager.h"
 #include "engine/core/ActivityProp.h"
 #include "engine/core/DeferredDelete.h"
+#include "engine/core/RunLimits.h"
 #include "engine/core/RunLoop.h"
 #include "engine/core/Window.h"
 #include "engine/core/WindowProcs.h"
@@ -93,6 +94,11 @@ CStartupState& CStartupState::Get() { return xApp_State().startup; }
 
 int32_t WinMain(uintptr_t instance, const xAppHooks& hooks) {
     CStartupState& state = CStartupState::Get();
+    // A run limit that cannot be read would let a scripted run go on for ever: nothing starts.
+    if (const std::string faults = CRunLimits::Faults(); !faults.empty()) {
+        xTrace_Tell(faults);
+        return 2;
+    }
     CCycleTimer::Calibrate();
     // The memory manager gets a client and the engine's error handler.
     PoolAddClient();
@@ -155,6 +161,12 @@ int32_t WinMain(uintptr_t instance, const xAppHooks& hooks) {
     } catch (...) {
         xTrace("********** Unhandled Run-time exception\n");
     }
+    // A run that could not go on says why, in a box too when its user should see one there.
+    const std::string fault = GetRunFault();
+    if (!fault.empty()) {
+        xTrace_Tell(fault + "\n");
+        if (IsRunFaultBoxed()) xMessageBox(fault.c_str(), "Error", 0);
+    }
 
     // The ordered shutdown.
     DestroyActivityManager();
@@ -172,7 +184,7 @@ int32_t WinMain(uintptr_t instance, const xAppHooks& hooks) {
     }
     if (hooks.VQAppEnd) hooks.VQAppEnd();
     if (OWindow* window = OVQEngine::Instance()->GetMainWindow()) window->DestroyChildren();
-    return 0;
+    return fault.empty() ? 0 : 1;
 }
 
 // --- the platform's start-up ---------------------------------------------------------------------

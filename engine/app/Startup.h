@@ -21,8 +21,10 @@ struct xAppHooks {
     bool (*VQAppEnd)() = nullptr;
 };
 
-/// The whole life of the program: answers -1 when a step up to the engine's start-up fails, 1
-/// when the engine's initialisation or the activity manager fails after it, else 0. The
+/// The whole life of the program: answers 2 when a run limit of the environment cannot be read
+/// (saying so, before anything starts), -1 when a step up to the engine's start-up fails, 1 when
+/// the engine's initialisation or the activity manager fails after it or the run could not go
+/// on (GetRunFault, told on standard error and, when boxed, in an error box), else 0. The
 /// engine's own shutdown runs before it returns once the engine object was made.
 int32_t WinMain(uintptr_t instance, const xAppHooks& hooks);
 

@@ -47,6 +47,13 @@ void xTrace(const char* text, const char* file, long line) {
     }
 }
 
+void xTrace_Tell(const std::string& text) {
+    plat::debug().Write(text);
+    if (!xBase_HasState()) return;
+    const CBaseState& state = xBase_State();
+    if (state.traceKeys.logFile && state.traceLogWriter != nullptr) state.traceLogWriter("", text.c_str());
+}
+
 void xTracef(const char* format, ...) {
     // Nothing would be written: the text is not even formatted.
     if (!xBase_HasState()) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 /// The values behind the profile keys TRACELOGGING and TRACELOGFILE (boolean words); the
 /// profile store binds the keys to these fields, so the trace reads them on every call.
@@ -18,6 +19,11 @@ void xTrace_SetLogWriter(TraceLogWriter writer);
 /// to the debugger when TRACELOGGING is set and is appended to "_VQT_RT.log" when TRACELOGFILE is
 /// set; with a file name it is preceded by "### File : %s, Line : %ld \n\t".
 void xTrace(const char* text, const char* file = nullptr, long line = 0);
+
+/// A text for the person running the program (a failure that ends it, with its own line feed),
+/// whatever TRACELOGGING says: it goes to the debug output, which is standard error in a real
+/// run, and is appended to the trace log when TRACELOGFILE is set.
+void xTrace_Tell(const std::string& text);
 
 /// printf-style form of xTrace without a prefix; the text is cut at 1023 bytes.
 void xTracef(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -305,6 +305,7 @@ bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, std::uni
         }
         pendingFactory_ = nullptr;
         CloseStream();
+        loadFailure_ = LoadFailure(file, id ? *id : kNullChunkId);
         xTrace("Failed to load Activity data\n");
         return false;
     };
@@ -351,6 +352,16 @@ bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, std::uni
     }
     if (!pending_->ReadActivityData(file, stream_.get())) return fail();
     return true;
+}
+
+std::string OActivityManager::LoadFailure(const CPartFile* file, ChunkId id) {
+    char shown[48];
+    std::snprintf(shown, sizeof shown, "{%d, %d, %d}", int(ChunkIndexOf(id)), int(ChunkSecondOf(id)),
+                  int(ChunkEntryOf(id)));
+    std::string why = std::string("The game's data is damaged: activity ") + shown + " cannot be loaded";
+    if (file) why += " from \"" + file->GetName() + "\"";
+    if (file && !file->GetDamage().empty()) why += " (" + file->GetDamage() + ")";
+    return why + ". The game ends.";
 }
 
 bool OActivityManager::SkipTo(uint32_t position) {
@@ -406,7 +417,9 @@ bool OActivityManager::AttachObjects(bool all) {
 void OActivityManager::SwapInPending() {
     if (CDiagnosticsLink* link = xDiagnostics_Link()) link->OnActivitySwapped();
     if (!data_) {
-        RequestQuit();
+        // The null id ends the game; any other activity that did not load leaves it nowhere to go.
+        if (pendingId_ == kNullChunkId) RequestQuit();
+        else RequestQuitForFault(loadFailure_, true);
         return;
     }
     CloseStream();

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "engine/core/ActivityHooks.h"
 #include "engine/core/PtrList.h"
@@ -131,6 +132,8 @@ private:
     void CloseStream();
     /// Skips to the end of an object record's properties; false when they run past the data.
     bool SkipTo(uint32_t position);
+    /// Why the activity did not load, for the user: the last damage its part file met.
+    static std::string LoadFailure(const CPartFile* file, ChunkId id);
 
     uint8_t variant_ = kLoadFirst;
     /// A child of the main window, made by Init and deleted with the manager; cleared when the
@@ -156,6 +159,7 @@ private:
     std::unique_ptr<ODrvMemory> stream_;
     uint8_t* data_ = nullptr;
     uint32_t dataSize_ = 0;
+    std::string loadFailure_; ///< why the last activity that failed to load did, for the user
     bool cursorHidden_ = false;
     uint8_t paused_ = 0;
 };

@@ -1,8 +1,11 @@
 #include "engine/core/RunLimits.h"
 
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "engine/core/RunLoop.h"
 #include "platform/Platform.h"
@@ -10,6 +13,7 @@
 
 namespace {
 
+/// The variable's value when it is a positive whole number below 2^32; 0 otherwise.
 uint32_t NumberFromEnvironment(const char* name) {
     const char* text = std::getenv(name);
     if (!text || !*text) return 0;
@@ -17,6 +21,25 @@ uint32_t NumberFromEnvironment(const char* name) {
     const char* end = text + std::strlen(text);
     const auto [at, ec] = std::from_chars(text, end, value);
     return (ec == std::errc() && at == end) ? value : 0;
+}
+
+std::string NumberFault(const char* name, const char* what) {
+    const char* text = std::getenv(name);
+    if (!text || !*text || NumberFromEnvironment(name) != 0) return {};
+    return std::string(name) + "=\"" + text + "\" is not a number of " + what +
+           ": it must be a whole number from 1 to 4294967295 (or unset for no limit)\n";
+}
+
+std::string PictureFault() {
+    const char* path = std::getenv("VQT_SCREENSHOT");
+    if (!path || !*path) return {};
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error) || ::access(folder.c_str(), W_OK | X_OK) != 0)
+        return std::string("VQT_SCREENSHOT=\"") + path + "\": the folder \"" + folder.string() +
+               "\" does not exist or cannot be written\n";
+    return {};
 }
 
 } // namespace
@@ -27,6 +50,11 @@ CRunLimits CRunLimits::FromEnvironment() {
     limits.milliseconds = NumberFromEnvironment("VQT_EXIT_AFTER_MS");
     if (const char* path = std::getenv("VQT_SCREENSHOT")) limits.screenshot = path;
     return limits;
+}
+
+std::string CRunLimits::Faults() {
+    return NumberFault("VQT_EXIT_AFTER_FRAMES", "frames") + NumberFault("VQT_EXIT_AFTER_MS", "milliseconds") +
+           PictureFault();
 }
 
 bool CRunLimits::Reached(uint32_t frameCount, uint32_t elapsedMs) const {

@@ -5,13 +5,18 @@
 /// Limits that the run script and the program tests put on a run through the environment:
 /// VQT_EXIT_AFTER_FRAMES ends the run after that many frame ticks, VQT_EXIT_AFTER_MS after that
 /// many milliseconds of the clock, and VQT_SCREENSHOT names a PNG file that gets the picture the
-/// application window shows when the run ends. Unset, empty or unreadable values set nothing.
+/// application window shows when the run ends. Unset or empty values set nothing; the program
+/// refuses to start on any other value that is not a positive whole number below 2^32, or on a
+/// picture whose folder does not exist or cannot be written (Faults).
 struct CRunLimits {
     uint32_t frames = 0; ///< 0: no limit
     uint32_t milliseconds = 0;
     std::string screenshot;
 
     static CRunLimits FromEnvironment();
+    /// What is wrong with the values set in the environment, a line each naming the variable;
+    /// empty when they can be used.
+    static std::string Faults();
     /// Whether a run of `frames` ticks and `elapsedMs` milliseconds has reached a limit.
     bool Reached(uint32_t frames, uint32_t elapsedMs) const;
 };

@@ -75,6 +75,16 @@ const xEvent& xPlatform_TemplateEvent() { return CMainWindowState::Get().templat
 
 void RequestQuit() { CFrameState::Get().quit = true; }
 bool IsQuitRequested() { return CFrameState::Get().quit; }
+void RequestQuitForFault(const std::string& why, bool box) {
+    CFrameState& s = CFrameState::Get();
+    if (s.fault.empty()) {
+        s.fault = why;
+        s.faultBox = box;
+    }
+    s.quit = true;
+}
+const std::string& GetRunFault() { return CFrameState::Get().fault; }
+bool IsRunFaultBoxed() { return CFrameState::Get().faultBox; }
 int32_t GetFramesPerSecond() { return CFrameState::Get().framesPerSecond; }
 void SleepMs(uint32_t ms) { plat::clock().Sleep(ms); }
 
@@ -105,7 +115,8 @@ void VQXRun() {
         if (limits.Reached(++ticks, plat::clock().TickCount() - startTick)) RequestQuit();
     }
     s.frameTimer.Stop();
-    if (!limits.screenshot.empty()) xPlatform_SaveWindowPicture(limits.screenshot);
+    if (!limits.screenshot.empty() && !xPlatform_SaveWindowPicture(limits.screenshot))
+        RequestQuitForFault("the last picture could not be written to VQT_SCREENSHOT=\"" + limits.screenshot + "\"", false);
 }
 
 void FrameTick(int32_t force) {

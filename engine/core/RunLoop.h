@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "engine/base/AppInstance.h"
 #include "engine/base/Rect.h"
@@ -118,6 +119,13 @@ int32_t Win_TranslateMessage_Common(xEvent& event, plat::WindowId window, uint32
 
 void RequestQuit();
 bool IsQuitRequested();
+/// Ends the run because it cannot go on: the program's end tells why on standard error (and,
+/// with `box`, in an error box) and the program ends with a failure. The first fault stays.
+void RequestQuitForFault(const std::string& why, bool box);
+/// Why the run ended early; empty after a run that ended normally.
+const std::string& GetRunFault();
+/// Whether that fault is shown in an error box as well.
+bool IsRunFaultBoxed();
 int32_t GetFramesPerSecond();
 void SleepMs(uint32_t ms);
 
@@ -148,6 +156,8 @@ struct CFrameState {
     static constexpr int16_t kFlushEvery = 32;
 
     bool quit = false;
+    std::string fault; ///< why the run could not go on
+    bool faultBox = false;
     bool inTick = false;
     bool engineExists = false;
     int32_t frameCounter = 0;

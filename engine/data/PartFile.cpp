@@ -234,6 +234,8 @@ bool CPartFile::Create(const char* name, uint16_t n) {
 
 bool CPartFile::Open(const char* name, int mode, int /*reserved*/) {
     Close();
+    openFailure_ = OpenFailure::Unopened;
+    damage_.clear();
     if (mode != 1 && mode != 2) {
         return false;
     }
@@ -292,12 +294,14 @@ bool CPartFile::Open(const char* name, int mode, int /*reserved*/) {
                     }
                 }
                 if (!bad) {
+                    openFailure_ = OpenFailure::None;
                     return true;
                 }
             }
         }
     }
     Close();
+    openFailure_ = bad ? OpenFailure::DamagedIndex : OpenFailure::NotPartFile;
     if (bad) {
         xTracef("*** RAVO Error : Damaged index in part file : %s\n", name);
     } else {
@@ -601,8 +605,11 @@ bool CPartFile::GetChunkLocation(ChunkId id, uint32_t* dataSize, uint32_t* dataO
     }
     // Nothing is allocated or read for a chunk that does not lie inside the file holding it.
     if (!bytes::Fits(HolderOf(id)->FileSize(), offset, size)) {
-        xTracef("RAVO Error : chunk ID(%d,%d) lies outside its file\n", int(ChunkIndexOf(id)),
-                int(ChunkEntryOf(id)));
+        char text[64];
+        std::snprintf(text, sizeof text, "chunk ID(%d,%d) lies outside its file", int(ChunkIndexOf(id)),
+                      int(ChunkEntryOf(id)));
+        xTracef("RAVO Error : %s\n", text);
+        damage_ = text;
         return false;
     }
     *dataSize = size - headerLength;

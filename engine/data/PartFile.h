@@ -84,6 +84,13 @@ public:
     bool Create(const char* name, uint16_t n);
     /// Mode 1 read only, 2 read and write; true when open with all its indexes loaded.
     bool Open(const char* name, int mode, int reserved = 0);
+    /// Why the last Open failed: the file did not open at all, it holds no part file, or its
+    /// indexes cannot be read.
+    enum class OpenFailure { None, Unopened, NotPartFile, DamagedIndex };
+    OpenFailure GetOpenFailure() const { return openFailure_; }
+    /// The last damage a read met in this file ("chunk ID(1,3) lies outside its file"); empty
+    /// while none was met.
+    const std::string& GetDamage() const { return damage_; }
     void Close();
     bool IsOpen() const { return open_; }
     /// Writes back what the file keeps pending (the run's flush process calls it twice a second).
@@ -255,6 +262,8 @@ private:
     uint32_t masterOffset_ = 0;
     std::vector<std::unique_ptr<RavoIndex>> indexes_; ///< [n - 1]: loaded index n
     std::string name_;
+    OpenFailure openFailure_ = OpenFailure::None;
+    std::string damage_;
     uint32_t driverMode_ = 0;
     MemPool* heap_ = nullptr;
     std::unique_ptr<CPartFile> next_;

@@ -1,7 +1,9 @@
 #include "game/minigames/GameSession.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "engine/app/EngineContext.h"
 #include "engine/data/Profiles.h"
@@ -45,25 +47,41 @@ bool StartWithTownVehicle() {
     return true;
 }
 
-bool DisplayNamed() {
+/// The variables that name a display: their names and their settings ("DISPLAY=:0").
+struct NamedDisplay {
+    std::string names;
+    std::string settings;
+};
+
+NamedDisplay DisplaysNamed() {
+    NamedDisplay named;
     for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
-        if (value && *value) return true;
+        if (!value || !*value) continue;
+        const char* comma = named.names.empty() ? "" : ", ";
+        named.names += comma + std::string(name);
+        named.settings += comma + std::string(name) + "=" + value;
     }
-    return false;
+    return named;
 }
 
 } // namespace
 
-bool UseGamePlatform() {
-    if (!DisplayNamed() || !plat::UseSdl2()) {
-        plat::UseHeadless();
-        plat::services().clock = std::make_unique<plat::MonotonicClock>();
-        plat::services().debug = std::make_unique<plat::StderrDebugOutput>();
-        return false;
+GameDisplay UseGamePlatform() {
+    const NamedDisplay named = DisplaysNamed();
+    if (!named.names.empty() && plat::UseSdl2()) {
+        plat::UseSystemPrinter(); // headless runs keep the recording printer
+        return GameDisplay::Window;
     }
-    plat::UseSystemPrinter(); // headless runs keep the recording printer
-    return true;
+    if (!named.names.empty()) {
+        std::fprintf(stderr, "No window can be opened on the display of %s; unset %s to run the game headless.\n",
+                     named.settings.c_str(), named.names.c_str());
+        return GameDisplay::Unavailable;
+    }
+    plat::UseHeadless();
+    plat::services().clock = std::make_unique<plat::MonotonicClock>();
+    plat::services().debug = std::make_unique<plat::StderrDebugOutput>();
+    return GameDisplay::Headless;
 }
 
 xAppHooks GameHooks() {

@@ -3,9 +3,14 @@
 // with the programs that run the game the same way (the window that shows a bot's play).
 #include "engine/app/Startup.h"
 
+/// How the game shows itself.
+enum class GameDisplay { Window, Headless, Unavailable };
+
 /// Sets up the platform's backend: a real window through SDL2 and the system's printer where a
-/// display is named and SDL2 starts, else headless with the wall clock. True for the window.
-bool UseGamePlatform();
+/// display is named (DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER) and SDL2 starts on it, else
+/// headless with the wall clock. A display that is named but does not open sets nothing up: the
+/// answer is Unavailable, after saying so on standard error.
+GameDisplay UseGamePlatform();
 
 /// The game's own start-up hooks; a run that the profile's STARTACTIVITY starts in a town or one
 /// of its games drives one of that town's vehicles.

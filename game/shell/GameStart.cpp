@@ -135,6 +135,21 @@ void ApplyPartFileSettings(CPartFile& file) {
     file.CloseChunkStream(id, &stream);
 }
 
+/// What keeps the game from starting on the part file, for its user.
+std::string PartFileFault(const std::string& path, CPartFile::OpenFailure failure) {
+    const std::string file = "\"" + path + "\"";
+    switch (failure) {
+    case CPartFile::OpenFailure::NotPartFile:
+        return "The file " + file + " is not a part file of the game; the game cannot start.";
+    case CPartFile::OpenFailure::DamagedIndex:
+        return "The part file " + file + " is damaged: its index cannot be read; the game cannot start.";
+    default:
+        return "The part file " + file +
+               " cannot be opened (it is missing or cannot be read), and no CD-ROM drive holds it; the game "
+               "cannot start.";
+    }
+}
+
 } // namespace
 
 CGameShellState& CGameShellState::Get() {
@@ -163,6 +178,7 @@ bool VQAppInit() {
         ApplyPartFileSettings(*file);
         return true;
     }
+    const CPartFile::OpenFailure failure = file->GetOpenFailure();
     char name[257] = {};
     xFile_GetFileName(path.c_str(), name, 256);
     if (const char* folder = xFile_FindOnCDROM(name); folder && *folder) {
@@ -173,10 +189,15 @@ bool VQAppInit() {
             return true;
         }
     }
-    const char* args[] = {path.c_str()};
-    const std::string text = xMessages_GetString("APP_ERR_CANTOPENPF", args, 1);
     VQT_ASSERT(xProfiles_Set("DIRECTDRAW", boolean(0)));
-    xMessageBox(text.c_str(), "Error", 0);
+    xTrace_Tell(PartFileFault(path, failure) + "\n");
+    if (failure == CPartFile::OpenFailure::Unopened) {
+        // A file that is not there may be on the game's disc.
+        const char* args[] = {path.c_str()};
+        xMessageBox(xMessages_GetString("APP_ERR_CANTOPENPF", args, 1).c_str(), "Error", 0);
+    } else {
+        xMessageBox(PartFileFault(path, failure).c_str(), "Error", 0);
+    }
     return false;
 }
 

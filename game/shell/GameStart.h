@@ -10,7 +10,9 @@ const xMessagePair* GameFallbackMessages();
 bool VQAppPreInit();
 /// USERFILE, then the part file: opened where PARTFILE names it, with its "app_props.txt"
 /// settings applied, or found by name on a CD-ROM drive (PARTFILE and DATAFILES then name it);
-/// false, after the box APP_ERR_CANTOPENPF with DIRECTDRAW off, when it is found nowhere.
+/// false, with DIRECTDRAW off, when it is found nowhere: standard error says what was wrong with
+/// which file, and the box APP_ERR_CANTOPENPF asks for the disc, or, for a file that is there
+/// but is no part file or has a damaged index, the box says so.
 bool VQAppInit();
 /// The game object with the part file of the run (disc prompt, cache, chunk log, patch file),
 /// its set-up, and the activity manager given the part file and the game's factory, with the

@@ -1,16 +1,52 @@
 #include "platform/sdl2/Sdl2AudioOutput.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Platform.h"
+
 namespace plat {
+
+namespace {
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+/// The sound library SDL's ALSA driver loads, with its error printer silenced: on a machine
+/// without a sound card every attempt to open a device printed eight lines of it. SDL loads the
+/// same library later and keeps that setting; a machine without the library has nothing to
+/// silence.
+class QuietAlsa {
+public:
+    QuietAlsa() : library_(dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL)) {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (!library_) return;
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(library_, "snd_lib_error_set_handler"))) set(IgnoreAlsaError);
+    }
+    ~QuietAlsa() {
+        if (library_) dlclose(library_);
+    }
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+private:
+    void* library_;
+};
+
+bool InitAudio() {
+    static QuietAlsa quiet;
+    return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+}
+
+} // namespace
 
 /// Owns SDL's audio subsystem for the output's lifetime.
 class Sdl2AudioOutput::Session {
 public:
-    Session() : ok_(SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {}
+    Session() : ok_(InitAudio()) {}
     ~Session() {
         if (ok_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
@@ -70,6 +106,8 @@ int Sdl2AudioOutput::Open(const AudioFormat& format, int device, uint32_t buffer
         }
     }
     if (device == kConfiguredDevice) return session_->ok() ? mmerr::Allocated : mmerr::NoDriver;
+    if (!toldSilent_) debug().Write("Sound: no sound device opens; the game runs silent.\n");
+    toldSilent_ = true;
     usingNull_ = true;
     return null_.Open(format, device, bufferFrames, mixer);
 }

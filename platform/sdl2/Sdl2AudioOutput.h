@@ -34,6 +34,7 @@ private:
     uint32_t device_ = 0; ///< SDL's device id, 0 when none is open
     NullAudioOutput null_;
     bool usingNull_ = false;
+    bool toldSilent_ = false; ///< the one line saying that the game runs silent
 };
 
 } // namespace plat

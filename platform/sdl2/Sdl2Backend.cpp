@@ -1,5 +1,8 @@
 #include <SDL.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "platform/Platform.h"
 #include "platform/posix/MonotonicClock.h"
 #include "platform/posix/StderrDebugOutput.h"
@@ -12,10 +15,24 @@ namespace plat {
 
 namespace {
 
+/// Unless SDL_VIDEODRIVER chooses, only the drivers of the displays named are tried: SDL would
+/// otherwise fall back to its off-screen driver when the named display does not open, and the
+/// program would run in a window nobody sees.
+void ChooseVideoDrivers() {
+    const auto named = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    if (named("SDL_VIDEODRIVER")) return;
+    std::string drivers = named("DISPLAY") ? "x11" : "";
+    if (named("WAYLAND_DISPLAY")) drivers += drivers.empty() ? "wayland" : ",wayland";
+    if (!drivers.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
 /// Owns SDL's video subsystem for the rest of the process.
 class Sdl2Session {
 public:
-    Sdl2Session() : ok_(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
+    Sdl2Session() : ok_((ChooseVideoDrivers(), SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)) {}
     ~Sdl2Session() {
         if (ok_) {
             SDL_QuitSubSystem(SDL_INIT_VIDEO);

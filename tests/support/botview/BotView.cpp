@@ -107,7 +107,7 @@ int Main(int argc, char** argv) {
     g_run.untilMilestone = argc == 3 && std::string(argv[2]) == "--until-milestone";
     if (!g_run.row || (argc == 3 && !g_run.untilMilestone)) return Usage();
     AddIniLines(g_run.row->prepare());
-    if (!UseGamePlatform()) {
+    if (UseGamePlatform() != GameDisplay::Window) {
         std::fprintf(stderr, "tlvbotview: no SDL2 window (without a display, SDL_VIDEODRIVER=dummy gives one)\n");
         return 2;
     }

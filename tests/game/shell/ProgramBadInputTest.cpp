@@ -1,0 +1,155 @@
+// The game executable on bad input: run limits it cannot read, part files that are missing, not
+// part files or damaged, and a display that does not open. Each run ends within seconds, with a
+// failing exit code and a line on standard error that says what was wrong.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "engine/data/PartFile.h"
+#include "tests/support/GeneratedData.h"
+#include "tests/support/Subprocess.h"
+#include "tools/builders/TempFolder.h"
+
+namespace {
+
+using vqt::test::CopyGeneratedData;
+using vqt::test::RunProgram;
+using vqt::test::TempFolder;
+
+constexpr int kEndsWithinMs = 60000; // a refused run ends at once; the bound only stops a hang
+
+/// A windowed working folder like the program tests', with the generated game data as
+/// "synthetic.vqk" unless the case writes its own part file there.
+class ProgramBadInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::ofstream(work / "VQT.ini") << "[VQT]\nTRACELOGFILE=1\nFULLSCREEN=0\n";
+        std::ofstream(work / "TLVFMH.ini") << "[FennmarkRovadu]\nPARTFILE=synthetic.vqk\nDISPLAYDEPTH=16\n";
+    }
+    std::map<std::string, std::string> Headless() {
+        return {{"XDG_RUNTIME_DIR", locks.path()}, {"DISPLAY", ""},          {"WAYLAND_DISPLAY", ""},
+                {"SDL_VIDEODRIVER", ""},          {"DATAROOTS", work.path()}, {"VQT_EXIT_AFTER_FRAMES", ""},
+                {"VQT_EXIT_AFTER_MS", "20000"}};
+    }
+    std::map<std::string, std::string> DummyDrivers() {
+        auto env = Headless();
+        env["SDL_VIDEODRIVER"] = "dummy";
+        env["SDL_AUDIODRIVER"] = "dummy";
+        return env;
+    }
+    int Run(const std::map<std::string, std::string>& env, std::string& output) {
+        return RunProgram(TLVGAME, work.path(), env, kEndsWithinMs, &output);
+    }
+
+    TempFolder locks;
+    TempFolder work;
+};
+
+TEST_F(ProgramBadInputTest, ARunLimitThatIsNotAPositiveWholeNumberIsRefusedNamingTheVariable) {
+    ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
+    const std::pair<const char*, const char*> refused[] = {
+        {"VQT_EXIT_AFTER_MS", "abc"},     {"VQT_EXIT_AFTER_MS", "0"},      {"VQT_EXIT_AFTER_MS", "-5"},
+        {"VQT_EXIT_AFTER_MS", "99999999999999999999"}, {"VQT_EXIT_AFTER_FRAMES", "abc"},
+        {"VQT_EXIT_AFTER_FRAMES", "0"},   {"VQT_EXIT_AFTER_FRAMES", "-3"}, {"VQT_EXIT_AFTER_FRAMES", "5x"},
+        {"VQT_SCREENSHOT", "/nonexistent/dir/x.png"},
+    };
+    for (const auto& [variable, value] : refused) {
+        auto env = Headless();
+        env["VQT_EXIT_AFTER_MS"] = "";
+        env[variable] = value;
+        if (std::string(variable) == "VQT_SCREENSHOT") env["VQT_EXIT_AFTER_FRAMES"] = "30";
+        std::string output;
+        EXPECT_EQ(Run(env, output), 2) << variable << "=" << value << ": " << output;
+        EXPECT_NE(output.find(std::string(variable) + "=\"" + value + "\""), std::string::npos) << output;
+    }
+}
+
+/// A part file the game cannot run on, what its user is told, and how the program ends.
+struct BadPartFile {
+    const char* name;
+    void (*write)(const std::string& path);
+    int exitCode;
+    const char* told;
+};
+
+/// The generated part file cut short inside the first activity's data: its index still reads.
+void CutInsideTheFirstActivity(const std::string& path) {
+    ASSERT_TRUE(CopyGeneratedData(std::filesystem::path(path).parent_path(), "whole.vqk"));
+    const std::string whole = std::filesystem::path(path).parent_path() / "whole.vqk";
+    uint32_t size = 0, offset = 0;
+    {
+        CPartFile file;
+        ASSERT_TRUE(file.Open(whole.c_str(), 1));
+        ASSERT_TRUE(file.GetChunkLocation(MakeChunkId(1, 26), &size, &offset));
+    }
+    std::filesystem::copy_file(whole, path);
+    std::filesystem::resize_file(path, offset + size / 2);
+}
+
+const BadPartFile kBadPartFiles[] = {
+    {"missing", [](const std::string&) {}, 255, "The part file \"synthetic.vqk\" cannot be opened"},
+    {"empty", [](const std::string& path) { std::ofstream(path).flush(); }, 255,
+     "The file \"synthetic.vqk\" is not a part file of the game"},
+    {"random bytes",
+     [](const std::string& path) {
+         std::ofstream out(path, std::ios::binary);
+         for (uint32_t i = 0, x = 12345; i < 4096; ++i, x = x * 1103515245u + 12345u) out.put(char(x >> 16));
+     },
+     255, "The file \"synthetic.vqk\" is not a part file of the game"},
+    {"cut short", CutInsideTheFirstActivity, 1,
+     "The game's data is damaged: activity {1, 0, 26} cannot be loaded from \"synthetic.vqk\" (chunk ID(1,26) lies "
+     "outside its file)"},
+};
+
+TEST_F(ProgramBadInputTest, APartFileTheGameCannotRunOnEndsTheRunSayingWhatIsWrongWithWhichFile) {
+    for (const BadPartFile& bad : kBadPartFiles) {
+        std::filesystem::remove(work / "synthetic.vqk");
+        bad.write(work / "synthetic.vqk");
+        std::string output;
+        EXPECT_EQ(Run(Headless(), output), bad.exitCode) << bad.name << ": " << output;
+        EXPECT_NE(output.find(bad.told), std::string::npos) << bad.name << ": " << output;
+#ifdef VQT_HAVE_SDL2
+        // In a window the same words are shown in the box, except that a missing file asks for
+        // the game's disc.
+        output.clear();
+        EXPECT_EQ(Run(DummyDrivers(), output), bad.exitCode) << bad.name << " (SDL2): " << output;
+        EXPECT_NE(output.find(bad.told), std::string::npos) << bad.name << " (SDL2): " << output;
+        const std::string box = std::string("Message box \"Error\": ") +
+                                (bad.exitCode == 255 && std::string(bad.name) == "missing" ? "Please insert" : bad.told);
+        EXPECT_NE(output.find(box), std::string::npos) << bad.name << " (SDL2): " << output;
+#endif
+    }
+}
+
+#ifdef VQT_HAVE_SDL2
+TEST_F(ProgramBadInputTest, ADisplayThatDoesNotOpenEndsTheRunSayingSo) {
+    ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
+    auto env = Headless();
+    env["DISPLAY"] = ":4711"; // no X server listens there
+    // SDL's failed start on it leaves a block of the desktop bus's library behind (sanitizer tree).
+    std::ofstream(work / "leaks.supp") << "leak:libdbus-1.so\n";
+    env["LSAN_OPTIONS"] = "suppressions=" + work / "leaks.supp";
+    std::string output;
+    EXPECT_EQ(Run(env, output), 1) << output;
+    EXPECT_NE(output.find("No window can be opened on the display of DISPLAY=:4711"), std::string::npos) << output;
+}
+
+TEST_F(ProgramBadInputTest, WithoutASoundCardOneLineSaysTheGameRunsSilent) {
+    ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
+    auto env = DummyDrivers();
+    env["SDL_AUDIODRIVER"] = "alsa"; // on a machine without a sound card its library complains
+    env["VQT_EXIT_AFTER_MS"] = "";
+    env["VQT_EXIT_AFTER_FRAMES"] = "30";
+    std::string output;
+    EXPECT_EQ(Run(env, output), 0) << output;
+    EXPECT_EQ(output.find("ALSA lib"), std::string::npos) << output;
+    int silent = 0;
+    for (size_t at = output.find("the game runs silent"); at != std::string::npos; at = output.find("the game runs silent", at + 1))
+        ++silent;
+    EXPECT_LE(silent, 1) << output;
+}
+#endif
+
+} // namespace
