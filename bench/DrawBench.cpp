@@ -108,8 +108,9 @@ BENCHMARK(BM_Draw)
     ->Unit(benchmark::kMicrosecond);
 
 // What a frame changes in the stage-sized top left part of a background before drawing it:
-// nothing, one byte of every line (a different column each frame), or every byte.
-enum Change : int { kUnchanged = 0, kOneByteALine = 1, kEveryByte = 2 };
+// nothing, one byte of every line (a different column each frame), every byte, or every
+// sixteenth byte (a different set each frame).
+enum Change : int { kUnchanged = 0, kOneByteALine = 1, kEveryByte = 2, kEverySixteenthByte = 3 };
 
 void ChangeBackground(CPixelSurface& background, int change, int frame) {
     if (change == kUnchanged) return;
@@ -120,8 +121,10 @@ void ChangeBackground(CPixelSurface& background, int change, int frame) {
         uint8_t* line = p + y * pitch;
         if (change == kOneByteALine) {
             line[column] ^= 1;
-        } else {
+        } else if (change == kEveryByte) {
             for (size_t x = 0; x < size_t(kW); ++x) line[x] ^= 1;
+        } else {
+            for (size_t x = column % 16; x < size_t(kW); x += 16) line[x] ^= 1;
         }
     }
     background.Unlock(0);
@@ -156,6 +159,8 @@ BENCHMARK(BM_DrawBackground)
     ->Args({1, 0, kOneByteALine})
     ->Args({0, 0, kEveryByte})
     ->Args({1, 0, kEveryByte})
+    ->Args({0, 0, kEverySixteenthByte})
+    ->Args({1, 0, kEverySixteenthByte})
     ->Unit(benchmark::kMicrosecond);
 
 // A background twice the stage's width drawn under the stage in strips 64 pixels wide, as a
@@ -191,6 +196,8 @@ BENCHMARK(BM_DrawBackgroundStrips)
     ->Args({1, 4, kOneByteALine})
     ->Args({0, 0, kEveryByte})
     ->Args({1, 0, kEveryByte})
+    ->Args({0, 0, kEverySixteenthByte})
+    ->Args({1, 0, kEverySixteenthByte})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -14,25 +14,6 @@ inline uint64_t Load64(const uint8_t* p) {
     return v;
 }
 
-// The first column from i on, before end, where the two byte lines differ; end when none does.
-int FirstDifference(const uint8_t* a, const uint8_t* b, int i, int end) {
-    for (; i + 16 <= end; i += 16) {
-        if (((Load64(a + i) ^ Load64(b + i)) | (Load64(a + i + 8) ^ Load64(b + i + 8))) != 0) break;
-    }
-    while (i < end && a[i] == b[i]) ++i;
-    return i;
-}
-
-// The end of the changed run that starts at column i: where eight equal columns in a row begin
-// (looked for eight at a time), or in the last few columns where one equal column is.
-int ChangedRunEnd(const uint8_t* a, const uint8_t* b, int i, int end) {
-    for (++i; i + 8 <= end; i += 8) {
-        if (Load64(a + i) == Load64(b + i)) return i;
-    }
-    while (i < end && a[i] != b[i]) ++i;
-    return i;
-}
-
 // Converts n bytes through the table into the kept pixels (kKeep) and into dst (kDraw, 16-bit
 // pixels), four at a time.
 template <bool kKeep, bool kDraw>
@@ -110,8 +91,9 @@ void CConvertedLines::DrawChangedLine(const uint8_t* line, int y, int x, int cou
         } else if (!block.kept) {
             KeepBlock(line, y, b, from, to, out);
             block.kept = 1;
-        } else if (const int converted = RefreshBlock(line, y, from, to, out); 4 * converted > 3 * (to - from)) {
-            // Changed nearly whole: wait before keeping it again, the longer the more often so.
+        } else if (const int converted = RefreshBlock(line, y, from, to, out); 2 * converted > to - from) {
+            // Changed more than half: converting it plainly costs less than comparing, copying
+            // and keeping. Wait before keeping it again, the longer the more often it changes.
             block.kept = 0;
             block.plain = uint8_t(1u << block.backoff);
             block.backoff = std::min<uint8_t>(kMostBackoff, uint8_t(block.backoff + 1));
@@ -135,16 +117,26 @@ int CConvertedLines::RefreshBlock(const uint8_t* line, int y, int x, int end, ui
     uint8_t* bytes = bytes_.data() + start;
     uint16_t* pixels = pixels_.data() + start;
     int converted = 0;
-    for (int i = x; i < end;) {
-        const int changed = FirstDifference(bytes, line, i, end);
-        std::memcpy(dst + 2 * (i - x), pixels + i, 2 * size_t(changed - i));
-        if (changed == end) break;
-        const int runEnd = ChangedRunEnd(bytes, line, changed, end);
-        Convert<true, true>(line + changed, runEnd - changed, table_.data(), pixels + changed,
-                            dst + 2 * (changed - x));
-        std::memcpy(bytes + changed, line + changed, size_t(runEnd - changed));
-        converted += runEnd - changed;
-        i = runEnd;
+    // Eight columns at a time: copied when their bytes are the same, else converted and kept.
+    int i = x;
+    for (; i + 8 <= end; i += 8) {
+        uint8_t* out = dst + 2 * (i - x);
+        const uint64_t now = Load64(line + i);
+        if (now == Load64(bytes + i)) {
+            std::memcpy(out, pixels + i, 16);
+            continue;
+        }
+        Convert<true, true>(line + i, 8, table_.data(), pixels + i, out);
+        std::memcpy(bytes + i, &now, 8);
+        converted += 8;
+    }
+    for (; i < end; ++i) {
+        if (bytes[i] != line[i]) {
+            bytes[i] = line[i];
+            pixels[i] = table_[line[i]];
+            ++converted;
+        }
+        std::memcpy(dst + 2 * (i - x), pixels + i, 2);
     }
     return converted;
 }
