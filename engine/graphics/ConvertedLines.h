@@ -10,10 +10,11 @@
 /// scrolls is converted once, not every frame. A change to the bytes or the table is found by
 /// comparing them, so whoever writes the surface need not say what changed, and the pixels
 /// drawn are always those a fresh conversion gives. Compare, copy and conversion run in one
-/// pass along the drawn part; only the columns found changed are converted, and a line is kept
-/// only in the blocks of columns that have been drawn. A block that changes nearly whole from
-/// draw to draw is converted plainly for a while (doubling up to 32 draws) before it is kept
-/// again, so that a moving picture costs about what a fresh conversion costs.
+/// pass along the drawn part, only the columns found changed are converted, and a line is kept
+/// only in the blocks of 64 columns that have been drawn. A block more than half of which
+/// changed since its last draw is converted plainly for a while (1, 2, 4 ... up to 32 draws
+/// while it goes on changing) before it is kept again: a moving picture costs what a fresh
+/// conversion costs.
 class CConvertedLines {
 public:
     /// Starts a draw from a surface of the size through the table (256 entries); a new size
@@ -27,18 +28,17 @@ public:
     /// The bytes of memory the kept lines hold.
     size_t HeldBytes() const;
 
-    /// Columns that are first kept together: a draw that reaches into a block not yet kept
-    /// converts the whole block.
-    static constexpr int kBlock = 64;
-
 private:
+    // Columns kept together: a draw that reaches into a block not yet kept converts all of it.
+    static constexpr int kBlock = 64;
     struct Block {
         uint8_t kept = 0;    // 1 while bytes_ and pixels_ hold the block
         uint8_t plain = 0;   // draws left to convert plainly, the block not kept
-        uint8_t backoff = 0; // times found changing since last found unchanged: the next wait is 2^backoff
+        uint8_t backoff = 0; // the next plain wait is 2^backoff draws; 0 again once found unchanged
     };
     // The draw of a line some of whose blocks are not kept or have changed, block by block.
     void DrawChangedLine(const uint8_t* line, int y, int x, int count, uint8_t* dst);
+    // Converts and keeps the whole block, drawing its columns x..end.
     void KeepBlock(const uint8_t* line, int y, int block, int x, int end, uint8_t* dst);
     // Compares columns x..end of a kept block, converting the changed ones into pixels and dst
     // and copying the rest; answers how many were converted.
