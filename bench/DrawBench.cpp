@@ -107,8 +107,31 @@ BENCHMARK(BM_Draw)
     ->Args({16, 1, 8, 0, 0, 0, 0})   // 16 -> palette (nearest colour)
     ->Unit(benchmark::kMicrosecond);
 
+// What a frame changes in the stage-sized top left part of a background before drawing it:
+// nothing, one byte of every line (a different column each frame), every byte, or every
+// sixteenth byte (a different set each frame).
+enum Change : int { kUnchanged = 0, kOneByteALine = 1, kEveryByte = 2, kEverySixteenthByte = 3 };
+
+void ChangeBackground(CPixelSurface& background, int change, int frame) {
+    if (change == kUnchanged) return;
+    uint8_t* p = background.Lock();
+    const size_t pitch = size_t(background.GetPitch());
+    const size_t column = size_t(frame * 37) % kW;
+    for (size_t y = 0; y < size_t(kH); ++y) {
+        uint8_t* line = p + y * pitch;
+        if (change == kOneByteALine) {
+            line[column] ^= 1;
+        } else if (change == kEveryByte) {
+            for (size_t x = 0; x < size_t(kW); ++x) line[x] ^= 1;
+        } else {
+            for (size_t x = column % 16; x < size_t(kW); x += 16) line[x] ^= 1;
+        }
+    }
+    background.Unlock(0);
+}
+
 // A background twice the stage's height drawn under the stage each frame (palette -> 16),
-// converted afresh or through its kept lines; args: kept, lines scrolled per frame.
+// converted afresh or through its kept lines; args: kept, lines scrolled per frame, change.
 void BM_DrawBackground(benchmark::State& state) {
     vqt::bench::FreshEngineContext();
     CPixelSurface background;
@@ -117,8 +140,9 @@ void BM_DrawBackground(benchmark::State& state) {
     if (state.range(0)) background.KeepConvertedLines();
     auto stage = Make(16, 1, 2);
     const int step = int(state.range(1));
-    int top = 0;
+    int top = 0, frame = 0;
     for (auto _ : state) {
+        ChangeBackground(background, int(state.range(2)), ++frame);
         top = (top + step) % kH;
         background.StretchCopy(CClipRect(0, int16_t(top), kW, int16_t(top + kH)), stage.get(), CClipRect(0, 0, kW, kH),
                                0);
@@ -127,10 +151,53 @@ void BM_DrawBackground(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * kW * kH * 2);
 }
 BENCHMARK(BM_DrawBackground)
-    ->ArgNames({"kept", "scroll"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({1, 4})
+    ->ArgNames({"kept", "scroll", "change"})
+    ->Args({0, 0, kUnchanged})
+    ->Args({1, 0, kUnchanged})
+    ->Args({1, 4, kUnchanged})
+    ->Args({0, 0, kOneByteALine})
+    ->Args({1, 0, kOneByteALine})
+    ->Args({0, 0, kEveryByte})
+    ->Args({1, 0, kEveryByte})
+    ->Args({0, 0, kEverySixteenthByte})
+    ->Args({1, 0, kEverySixteenthByte})
+    ->Unit(benchmark::kMicrosecond);
+
+// A background twice the stage's width drawn under the stage in strips 64 pixels wide, as a
+// tiled view does; args: kept, columns scrolled per frame, change.
+void BM_DrawBackgroundStrips(benchmark::State& state) {
+    constexpr int16_t kStrip = 64;
+    vqt::bench::FreshEngineContext();
+    CPixelSurface background;
+    background.Create(2 * kW, kH, 8);
+    FillSprite(background, 1);
+    if (state.range(0)) background.KeepConvertedLines();
+    auto stage = Make(16, 1, 2);
+    const int step = int(state.range(1));
+    int left = 0, frame = 0;
+    for (auto _ : state) {
+        ChangeBackground(background, int(state.range(2)), ++frame);
+        left = (left + step) % kW;
+        for (int16_t x = 0; x < kW; x += kStrip) {
+            const int16_t from = int16_t(left + x);
+            background.StretchCopy(CClipRect(from, 0, int16_t(from + kStrip), kH), stage.get(),
+                                   CClipRect(x, 0, int16_t(x + kStrip), kH), 0);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kW * kH * 2);
+}
+BENCHMARK(BM_DrawBackgroundStrips)
+    ->ArgNames({"kept", "scroll", "change"})
+    ->Args({0, 0, kUnchanged})
+    ->Args({1, 0, kUnchanged})
+    ->Args({0, 4, kUnchanged})
+    ->Args({1, 4, kUnchanged})
+    ->Args({1, 4, kOneByteALine})
+    ->Args({0, 0, kEveryByte})
+    ->Args({1, 0, kEveryByte})
+    ->Args({0, 0, kEverySixteenthByte})
+    ->Args({1, 0, kEverySixteenthByte})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -53,7 +53,10 @@ CDrawSurface::~CDrawSurface() {
     FreeLineBuffer();
 }
 
-void CDrawSurface::Destroy() { FreeLineBuffer(); }
+void CDrawSurface::Destroy() {
+    FreeLineBuffer();
+    ForgetConvertedLines();
+}
 
 void CDrawSurface::SetLineBuffer(uint8_t* buffer) {
     FreeLineBuffer();
@@ -444,6 +447,12 @@ void CDrawSurface::Draw(const CClipRect& src, CDrawSurface* dst, CPoint16 point)
 void CDrawSurface::KeepConvertedLines() {
     if (!m_convertedLines) m_convertedLines = std::make_unique<CConvertedLines>();
 }
+
+void CDrawSurface::ForgetConvertedLines() {
+    if (m_convertedLines) m_convertedLines->Release();
+}
+
+size_t CDrawSurface::ConvertedLinesBytes() const { return m_convertedLines ? m_convertedLines->HeldBytes() : 0; }
 
 CConvertedLines* CDrawSurface::KeptLinesFor(const CLineContext& line) {
     if (!m_convertedLines || m_lineKernel != kernels::PaletteTo16 || !line.srcPalette) return nullptr;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -207,6 +208,9 @@ public:
     /// surfaces keep the lines they convert and copy them while their bytes and the palette
     /// stay the same: for a background drawn every frame.
     void KeepConvertedLines();
+    /// The bytes of memory the kept converted lines hold; a surface made again or destroyed
+    /// gives them back.
+    size_t ConvertedLinesBytes() const;
 
 protected:
     // ---- draw slots: no clipping of their own; the dispatchers clip and fill the line context
@@ -243,6 +247,8 @@ protected:
     /// The kept converted lines, begun for this draw, when the line kernel is the palette to
     /// 16-bit copy that they stand in for; else null.
     CConvertedLines* KeptLinesFor(const CLineContext& line);
+    /// Gives back the kept converted lines' memory; they are kept again from the next draw.
+    void ForgetConvertedLines();
     /// A mirrored draw: the 8-bit kernel between two 8-bit surfaces, else the blitters'
     /// mirrored line routine for the two depths (prepared for the two formats).
     void DrawMirroredLines(const CClipRect& src, CDrawSurface* dst, CPoint16 point, DrawKernel kernel8,

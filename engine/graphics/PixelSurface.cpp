@@ -38,6 +38,7 @@ bool CPixelSurface::Create(int16_t width, int16_t height, int16_t bitsPerPixel) 
         return false;
     }
     if (!cleared) std::memset(m_pixels, 0, m_capacity);
+    ForgetConvertedLines();
     m_width = width;
     m_height = height;
     m_bitsPerPixel = bitsPerPixel;
