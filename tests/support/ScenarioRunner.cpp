@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <random>
 #include <string>
 
 #include "engine/graphics/DirtyRects.h"
@@ -31,6 +32,7 @@ namespace {
 struct ActiveRun {
     const Scenario* scenario = nullptr;
     ScenarioRun* result = nullptr;
+    std::minstd_rand frameTimes;
 };
 ActiveRun g_run;
 
@@ -45,6 +47,12 @@ bool Wanted(uint32_t tick) {
     return std::find(shots.begin(), shots.end(), tick) != shots.end();
 }
 
+uint32_t FrameMs() {
+    const Scenario& s = *g_run.scenario;
+    if (s.msPerFrameMax <= s.msPerFrame) return s.msPerFrame;
+    return std::uniform_int_distribution<uint32_t>(s.msPerFrame, s.msPerFrameMax)(g_run.frameTimes);
+}
+
 /// Drives the run from inside the idle walk: the picture of the tick before, then the clock.
 class ScenarioDriver : public OProcess {
 public:
@@ -53,7 +61,7 @@ public:
         const uint32_t before = g_run.result->framesRun++;
         if (before > 0 && Wanted(before)) g_run.result->shots[before] = WindowPicture();
         if (g_run.scenario->watch) g_run.scenario->watch(before + 1);
-        static_cast<plat::VirtualClock&>(plat::clock()).Advance(g_run.scenario->msPerFrame);
+        static_cast<plat::VirtualClock&>(plat::clock()).Advance(FrameMs());
         return 1;
     }
 };
@@ -85,7 +93,7 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 
 ScenarioRun RunScenario(const Scenario& scenario) {
     ScenarioRun result;
-    g_run = ActiveRun{&scenario, &result};
+    g_run = ActiveRun{&scenario, &result, std::minstd_rand(scenario.frameSeed)};
     const ScopedVariable frameLimit("VQT_EXIT_AFTER_FRAMES", std::to_string(std::max(1u, scenario.frames)).c_str());
     const ScopedVariable timeLimit("VQT_EXIT_AFTER_MS", nullptr);
     const ScopedVariable screenshot("VQT_SCREENSHOT", nullptr);

@@ -17,7 +17,8 @@
 // How a run goes: WinMain runs with the given hooks. Once the program's VQAppStart has
 // succeeded, a driver process joins the main window (on top of its children, so the idle walk
 // reaches it first each tick): it loads the input script for the application window, moves the
-// virtual clock on by msPerFrame every tick and keeps the pictures asked for. The run ends by
+// virtual clock on by msPerFrame every tick (or by a time of the tick's own up to msPerFrameMax)
+// and keeps the pictures asked for. The run ends by
 // the engine's own frame limit (VQT_EXIT_AFTER_FRAMES) after `frames` ticks; the picture of the
 // last tick is taken after the run loop, before the program's VQAppEnd. Message boxes take the
 // answers scripted on the headless dialogs (ScriptedDialogs::Script) beforehand.
@@ -46,6 +47,10 @@ struct Scenario {
     uint32_t frames = 30;
     /// Virtual milliseconds that each tick takes.
     uint32_t msPerFrame = 10;
+    /// When above msPerFrame, each tick takes a time of its own from msPerFrame to this, as a
+    /// window's frames do, drawn from `frameSeed` (the game's own random numbers stay untouched).
+    uint32_t msPerFrameMax = 0;
+    uint32_t frameSeed = 1;
     /// Window messages for the application window, one a line: "time msg wParam lParam x y",
     /// the time in milliseconds from the first tick (see plat::ScriptedMessages).
     std::string input;

@@ -6,6 +6,7 @@
 // vehicle's action) once the target lies within reach. Across the map it keeps to the generator's roads: a far target is
 // reached along the vehicle's road to the crossing with the road nearest the target. A place
 // it keeps circling without reaching it, it drives away from and comes at again in a straight run.
+// When nothing gets done for long while the vehicle keeps to one spot, it tries another way.
 #include <algorithm>
 #include <cstddef>
 #include <cmath>
@@ -101,6 +102,14 @@ public:
     static constexpr float kChaseAhead = 200.0f;
     /// The size of the view's top right corner that holds the certificate button.
     static constexpr int kCornerButton = 100;
+    /// Nothing done this long (the open tasks and the chain in tow as they were) on one spot:
+    /// the bot tries another way. The vehicle backs off for kWayOffMs, the target is left to
+    /// the others for as long again and is come at afresh from the next side. A window's frames
+    /// come at times of their own, and a way that works on one clock may keep the vehicle stuck
+    /// on another.
+    static constexpr uint32_t kNoProgressMs = 40000, kWayOffMs = 3000;
+    /// How far the vehicle drives off the spot it was on to count as going somewhere.
+    static constexpr float kRoamed = 700.0f;
 
     TownBot(TownRoads roads, Task task) : roads_(std::move(roads)), task_(std::move(task)) {}
 
@@ -132,6 +141,18 @@ public:
         const bool upTheRoad = action && task_.actionReach > 0.0f && task_.upTheRoad && task_.upTheRoad(target);
         // Coming up the road, how far below the target the action is pressed.
         const float pressFar = task_.actionReach - kReachShort, pressNear = pressFar - kReachWindow;
+        // Nothing done for long while the vehicle kept to one spot (standing, or circling a
+        // place or a target): another way. A chase across the map is left to go on, and so is
+        // a target come at up the road (it is passed and come at again by design).
+        roamed_ = std::max(roamed_, std::hypot(at.x - anchor_.x, at.y - anchor_.y));
+        if (const int64_t done = Done(world); done != done_ || now > doneAt_ + kNoProgressMs) {
+            if (done == done_ && roamed_ < kRoamed && !upTheRoad)
+                TryAnotherWay(*vehicle, comesFirst ? nullptr : target, now);
+            done_ = done;
+            doneAt_ = now;
+            anchor_ = at;
+            roamed_ = 0.0f;
+        }
         // The action reaches what lies ahead: the vehicle comes at such a target from below,
         // or, when it stays stuck, from the next side.
         const CPointF approach = action ? StandOff(goal, side_) : goal;
@@ -142,15 +163,7 @@ public:
             if (!upTheRoad) ++side_;
             stillSince_ = now;
             routed_ = nullptr;
-            if (task_.backOffMs) {
-                // Back the way it came, else off to one side or the other.
-                const CPointF h = UnitHeading(*vehicle);
-                static constexpr float kTurns[][2] = {{-1, 0}, {0, 1}, {0, -1}};
-                const float* turn = kTurns[backOffs_++ % 3];
-                const CPointF away(h.x * turn[0] - h.y * turn[1], h.x * turn[1] + h.y * turn[0]);
-                backTo_ = CPointF(at.x + away.x * kRunUp, at.y + away.y * kRunUp);
-                backUntil_ = now + task_.backOffMs;
-            }
+            if (task_.backOffMs) BackOff(*vehicle, now + task_.backOffMs);
         }
         // Too near to reach, or past it: down to the road below and up again.
         if (upTheRoad && facing_ && target == routed_ && at.y < goal.y + pressNear - kTooNear)
@@ -285,6 +298,38 @@ public:
     }
 
 private:
+    /// What is done so far, as one figure: the open tasks fewer, or the chain in tow longer,
+    /// changes it.
+    int64_t Done(TLVWorld_Activity* world) const {
+        int64_t open = 0;
+        for (int list = 0; list < TLVWorld_Activity::kPropLists; ++list) {
+            const CDynArray<OActivityProp*>& props = world->GetList(list);
+            for (int32_t i = 0; i < props.Count(); ++i) open += task_.open(props.GetAt(i)) ? 1 : 0;
+        }
+        return int64_t(world->CountFollowers()) * 100000 - open;
+    }
+    /// Back the way it came, else off to one side or the other, until `until`.
+    void BackOff(VIsometric& vehicle, uint32_t until) {
+        const CPointF at = vehicle.GetPosition(), h = UnitHeading(vehicle);
+        static constexpr float kTurns[][2] = {{-1, 0}, {0, 1}, {0, -1}};
+        const float* turn = kTurns[backOffs_++ % 3];
+        const CPointF away(h.x * turn[0] - h.y * turn[1], h.x * turn[1] + h.y * turn[0]);
+        backTo_ = CPointF(at.x + away.x * kRunUp, at.y + away.y * kRunUp);
+        backUntil_ = until;
+    }
+    /// Off for a while, the target (null: one that comes first) left to the others, and
+    /// the way to whatever comes next planned afresh from the next side.
+    void TryAnotherWay(VIsometric& vehicle, const OActivityProp* target, uint32_t now) {
+        BackOff(vehicle, now + kWayOffMs);
+        if (target) {
+            resting_ = target;
+            restUntil_ = now + kNoProgressMs;
+        }
+        ++side_;
+        routed_ = nullptr;
+        runningUp_ = false;
+        nearSince_ = 0;
+    }
     static float Nearest(const std::vector<float>& lines, float v) {
         float best = lines.empty() ? v : lines.front();
         for (float line : lines)
@@ -343,6 +388,12 @@ private:
     CPointF backTo_;
     uint32_t backUntil_ = 0;
     uint32_t backOffs_ = 0;
+    /// What was done when last seen, and since when it stands.
+    int64_t done_ = 0;
+    uint32_t doneAt_ = 0;
+    /// Where the vehicle was then, and the farthest it drove off since.
+    CPointF anchor_;
+    float roamed_ = 0.0f;
 };
 
 } // namespace vqt::test

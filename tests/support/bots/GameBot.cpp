@@ -127,14 +127,9 @@ std::string GameBot::InTown(TownWorld& town, uint32_t nowMs) {
     // A game's way point asks whether to play: yes, unless the game was already won in this
     // town (the town bot may drive over its way point on the way to a task). A way out asks
     // whether to change the vehicle: no, the leg goes on in it.
-    const bool game = town.IsPanelShown(TownWorld::kConfirmPanel);
-    if (game || town.IsPanelShown(CTLVActivity::kPanelNewCar)) {
-        if (confirming_) return "";
-        confirming_ = true;
-        const bool yes = game && entered_.insert(town.GetAreaNumber()).second;
-        return SteadyClick(yes ? buttons::kQuestionYes : buttons::kQuestionNo);
-    }
-    confirming_ = false;
+    const std::string answer =
+        questions_.Step(town, nowMs, [this](TownWorld& asking) { return entered_.insert(asking.GetAreaNumber()).second; });
+    if (questions_.Asking()) return answer;
     // The drive tutorial of a first visit, looked at a while, goes with the menu (ESC opens
     // it over the tutorial), and the menu with ESC again.
     const bool tutorial = town.IsPanelShown(TLVWorld_Activity::kTutorialPanel);

@@ -21,6 +21,7 @@
 #include "engine/data/ChunkId.h"
 #include "tests/support/TownBot.h"
 #include "tests/support/bots/MiniGameDriver.h"
+#include "tests/support/bots/TownQuestions.h"
 
 class Certificate_Activity;
 class SignIn_Activity;
@@ -77,7 +78,7 @@ private:
     ChunkId shown_ = kNullChunkId;
     uint32_t arrived_ = 0;
     int step_ = 0;
-    bool confirming_ = false;
+    TownQuestions questions_;
     /// ESC held down, and when it goes (went) up.
     bool escHeld_ = false;
     uint32_t escUp_ = 0;

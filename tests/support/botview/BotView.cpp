@@ -2,13 +2,15 @@
 // test kit. Each frame the bot reads the world and answers with window messages, injected into
 // the SDL2 message source, and keys it holds in the SDL2 input.
 //
-//     tlvbotview <bot> [--until-milestone]
+//     tlvbotview <bot> [--until-milestone | --until-end]
 //
 // It runs in the working folder of the game's INI files and part file; the bot's row writes
-// the save file there and adds its lines to VQT.ini. Without --until-milestone it plays until
-// the window is closed. With it, the run ends once the bot reached its game and drove
-// kMilestonePx there (exit code 0), or, as a bound for a run that went wrong, after kCapMs of
-// the clock (exit code 1). Either way the last line says how far the play got:
+// the save file there and adds its lines to VQT.ini. Without an option it plays until the
+// window is closed. With --until-milestone the run ends once the bot reached its game and
+// drove kMilestonePx there (exit code 0), or, as a bound for a run that went wrong, after
+// kCapMs of the clock (exit code 1); with --until-end once the bot reached its play's end (a
+// round's certificate, the town after a race, the credits), or after kEndCapMs. Every
+// kStatusMs it says where the play stands; the last line says how far the play got:
 //     tlvbotview: circus-round: activities 1:5 1:8; arrived; drove 812 px; milestone reached
 #include <climits>
 #include <cstdio>
@@ -32,10 +34,16 @@ namespace {
 
 constexpr double kMilestonePx = 400;
 constexpr uint32_t kCapMs = 180000;
+/// The whole game takes an hour and more in a window.
+constexpr uint32_t kEndCapMs = 3 * 3600 * 1000;
+constexpr uint32_t kStatusMs = 60000;
+
+enum class Until { kClosed, kMilestone, kEnd };
 
 struct Run {
     const BotRow* row = nullptr;
-    bool untilMilestone = false;
+    Until until = Until::kClosed;
+    uint32_t nextStatus = kStatusMs;
     std::unique_ptr<ViewBot> bot;
     uint32_t startTick = 0;
     std::string activities;
@@ -55,15 +63,23 @@ public:
     int32_t OnIdle() override {
         if (!g_run.bot) {
             g_run.startTick = plat::clock().TickCount();
-            g_run.bot = g_run.row->start();
+            g_run.bot = g_run.row->start(WindowBotInput());
         }
         const uint32_t now = plat::clock().TickCount() - g_run.startTick;
         NoteActivity();
         const std::string lines = g_run.bot->Step(now);
         if (!lines.empty() && !InjectScript(lines, &g_run.error)) RequestQuit();
-        if (g_run.untilMilestone) {
+        if (now >= g_run.nextStatus) {
+            g_run.nextStatus += kStatusMs;
+            std::printf("tlvbotview: %s: %u s: %s\n", g_run.row->name, now / 1000, PlayState().c_str());
+            std::fflush(stdout);
+        }
+        if (g_run.until == Until::kMilestone) {
             g_run.milestone = MilestoneReached(g_run.bot->Progress());
             if (g_run.milestone || now > kCapMs) RequestQuit();
+        } else if (g_run.until == Until::kEnd) {
+            g_run.milestone = g_run.bot->Progress().ended;
+            if (g_run.milestone || now > kEndCapMs) RequestQuit();
         }
         return 1;
     }
@@ -96,7 +112,7 @@ void AddIniLines(const std::string& lines) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: tlvbotview <bot> [--until-milestone]\nbots:\n");
+    std::fprintf(stderr, "usage: tlvbotview <bot> [--until-milestone | --until-end]\nbots:\n");
     for (const BotRow& row : Bots()) std::fprintf(stderr, "  %-14s %s\n", row.name, row.plays);
     return 2;
 }
@@ -104,8 +120,11 @@ int Usage() {
 int Main(int argc, char** argv) {
     if (argc < 2 || argc > 3) return Usage();
     g_run.row = FindBot(argv[1]);
-    g_run.untilMilestone = argc == 3 && std::string(argv[2]) == "--until-milestone";
-    if (!g_run.row || (argc == 3 && !g_run.untilMilestone)) return Usage();
+    if (argc == 3) {
+        const std::string until = argv[2];
+        g_run.until = until == "--until-milestone" ? Until::kMilestone : until == "--until-end" ? Until::kEnd : Until::kClosed;
+    }
+    if (!g_run.row || (argc == 3 && g_run.until == Until::kClosed)) return Usage();
     AddIniLines(g_run.row->prepare());
     if (UseGamePlatform() != GameDisplay::Window) {
         std::fprintf(stderr, "tlvbotview: no SDL2 window (without a display, SDL_VIDEODRIVER=dummy gives one)\n");
@@ -117,11 +136,13 @@ int Main(int argc, char** argv) {
     const int exitCode = RunGame(hooks);
     const BotProgress progress = g_run.bot ? g_run.bot->Progress() : BotProgress{};
     if (!g_run.error.empty()) std::printf("tlvbotview: the bot's input cannot be read: %s\n", g_run.error.c_str());
+    const char* reached = g_run.until == Until::kEnd ? (g_run.milestone ? "end reached" : "end not reached")
+                          : g_run.until == Until::kMilestone ? (g_run.milestone ? "milestone reached" : "milestone not reached")
+                                                              : "ended";
     std::printf("tlvbotview: %s: activities %s; %s; drove %.0f px; %s\n", g_run.row->name, g_run.activities.c_str(),
-                progress.arrived ? "arrived" : "never arrived", progress.driven,
-                g_run.milestone ? "milestone reached" : g_run.untilMilestone ? "milestone not reached" : "ended");
+                progress.arrived ? "arrived" : "never arrived", progress.driven, reached);
     if (exitCode != 0) return exitCode;
-    return g_run.untilMilestone && !g_run.milestone ? 1 : 0;
+    return g_run.until != Until::kClosed && !g_run.milestone ? 1 : 0;
 }
 
 } // namespace

@@ -1,15 +1,21 @@
 // tlvbotview run as its own process on the synthetic part file through SDL2's dummy video and
 // sound drivers, once for each bot of its table: the run goes on until the bot reached its game
 // and drove there, so the result does not hang on the machine's speed (the cap is only a bound
-// for a run that went wrong).
+// for a run that went wrong); and a race bot in a real window on a virtual X server of its own,
+// to its race's end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/GeneratedData.h"
@@ -101,6 +107,45 @@ INSTANTIATE_TEST_SUITE_P(Bots, EachBotTest, ::testing::ValuesIn(BotNames()),
                              std::erase(name, '-');
                              return name;
                          });
+
+/// A virtual X server of its own (it picks a free display number and writes it once it takes
+/// connections): the display's name, empty when it did not start.
+std::string StartVirtualScreen(Subprocess& xvfb, const std::filesystem::path& folder) {
+    {
+        std::ofstream script(folder / "xvfb.sh");
+        script << "#!/bin/sh\nexec /usr/bin/Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>display\n";
+    }
+    if (chmod((folder / "xvfb.sh").c_str(), 0755) != 0 || !xvfb.Start()) return "";
+    std::string number;
+    for (int i = 0; i < 1000 && number.find('\n') == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        number = ReadFileText(folder / "display");
+    }
+    return number.find('\n') == std::string::npos ? "" : ":" + number.substr(0, number.find('\n'));
+}
+
+// In a real window the frames come at the wall clock's times: the race bot, the pointer parked
+// in the screen's corner outside the window, wins its race and is back in the town.
+TEST_F(BotViewTest, InAWindowTheRaceBotWinsItsRaceAndIsBackInTheTown) {
+    if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    TempFolder screen;
+    Subprocess xvfb(screen / "xvfb.sh", screen.path(), {});
+    const std::string display = StartVirtualScreen(xvfb, screen.path());
+    ASSERT_FALSE(display.empty()) << "the virtual X server did not start";
+    ASSERT_EQ(std::system(("DISPLAY=" + display + " /usr/bin/xdotool mousemove 1023 767").c_str()), 0);
+    // The system's display libraries keep some memory to the process's end: no leak of ours.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::string output;
+    EXPECT_EQ(Run({"city-race", "--until-end"}, &output,
+                  {{"DISPLAY", display}, {"SDL_VIDEODRIVER", ""}, {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":detect_leaks=0"}}),
+              0)
+        << output;
+    EXPECT_NE(output.find("activities 1:22 1:17;"), std::string::npos) << "the race, then the town: " << output;
+    EXPECT_NE(output.find("; end reached"), std::string::npos) << output;
+    const std::vector<std::string> unexpected = ReportGuard().Unexpected(output + ReadFileText(work / "_VQT_RT.log"), {});
+    EXPECT_TRUE(unexpected.empty()) << JoinReports(unexpected);
+}
 
 TEST_F(BotViewTest, AnUnknownBotIsRefusedWithTheListOfBots) {
     std::string output;

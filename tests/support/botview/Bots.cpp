@@ -18,7 +18,7 @@
 #include "tests/support/bots/GameBot.h"
 #include "tests/support/bots/MiniGameDriver.h"
 #include "tests/support/bots/PlayThroughLegs.h"
-#include "tests/support/botview/WindowInput.h"
+#include "tests/support/bots/TownQuestions.h"
 #include "tools/synthetic/CircusRace.h"
 #include "tools/synthetic/CityRace.h"
 #include "tools/synthetic/ZooRace.h"
@@ -44,9 +44,9 @@ void TakePlayer(int slot) {
     CTLVApp::Get()->SetSaveSlot(int16_t(slot));
 }
 
-/// A paced bot waits for the window's messages instead of the headless queue's.
-TownBot::Task WindowPaced(TownBot::Task task) {
-    if (task.messagesWaiting) task.messagesWaiting = MessagesWaitingInWindow;
+/// A paced bot waits for the messages of the bot's input instead of the headless queue's.
+TownBot::Task PacedBy(const BotInput& input, TownBot::Task task) {
+    if (task.messagesWaiting) task.messagesWaiting = input.messagesWaiting;
     return task;
 }
 
@@ -54,7 +54,7 @@ TownBot::Task WindowPaced(TownBot::Task task) {
 /// and the garage's way out, the town bot on the town's tasks, and the certificate's back button.
 class TownRoundBot final : public ViewBot {
 public:
-    explicit TownRoundBot(const TownRound& round) : round_(round), bot_(round.roads, WindowPaced(round.tasks)) {}
+    TownRoundBot(const TownRound& round, const BotInput& input) : round_(round), bot_(round.roads, PacedBy(input, round.tasks)) {}
 
     std::string Step(uint32_t now) override {
         const ChunkId id = CurrentId();
@@ -65,13 +65,19 @@ public:
                 leftGarage_ = true;
                 return GarageInput(round_.vehicle);
             }
-            if (id == round_.certificate) return kCertificateBackInput;
+            if (id == round_.certificate) {
+                progress_.ended = true;
+                return kCertificateBackInput;
+            }
         }
         TownWorld* town = CurrentTown();
         if (!town || SwitchPending()) return "";
         progress_.arrived = true;
         const auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle());
         distance_.See(vehicle != nullptr, vehicle ? vehicle->GetPosition().x : 0, vehicle ? vehicle->GetPosition().y : 0, progress_);
+        // The round plays no game: every area's question and the way out's are answered no.
+        const std::string answer = questions_.Step(*town, now, [](TownWorld&) { return false; });
+        if (questions_.Asking()) return answer;
         return bot_.Step(town, now);
     }
     const BotProgress& Progress() const override { return progress_; }
@@ -79,14 +85,15 @@ public:
 private:
     TownRound round_;
     TownBot bot_;
+    TownQuestions questions_;
     ChunkId shown_ = kNullChunkId;
     bool leftGarage_ = false;
     BotProgress progress_;
     DrivenDistance distance_;
 };
 
-/// A town's round without its challenge (the bot answers no questions): Cy's save file near
-/// the round's end, started on the sign-in.
+/// A town's round without its challenge (the bot enters no game): Cy's save file near the
+/// round's end, started on the sign-in.
 template <TownRound (*kRound)()>
 TownRound Unchallenged() {
     TownRound round = kRound();
@@ -101,8 +108,8 @@ BotRow TownRoundRow(const char* name, const char* plays) {
                 WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(TownRoundRecords(Unchallenged<kRound>()))));
                 return std::string("STARTACTIVITY=4\n");
             },
-            []() -> std::unique_ptr<ViewBot> {
-                return std::make_unique<TownRoundBot>(Unchallenged<kRound>());
+            [](const BotInput& input) -> std::unique_ptr<ViewBot> {
+                return std::make_unique<TownRoundBot>(Unchallenged<kRound>(), input);
             }};
 }
 
@@ -110,11 +117,14 @@ BotRow TownRoundRow(const char* name, const char* plays) {
 /// steers to what the race wants and fires at every reload).
 class RoadRaceBot final : public ViewBot {
 public:
+    explicit RoadRaceBot(const BotInput& input) : driver_(MakeRaceDriver(BotInput{input.holdKey, nullptr}, true)) {}
     std::string Step(uint32_t now) override {
         OActivityManager* manager = GetActivityManager();
         OActivity* current = manager ? manager->GetCurrentActivity() : nullptr;
         // The race runs once the intro panel was answered (a panel stops it).
         auto* race = driver_->Plays(current) && !SwitchPending() ? static_cast<CGRace*>(current) : nullptr;
+        raced_ = raced_ || race;
+        if (raced_ && dynamic_cast<TownWorld*>(current) && !SwitchPending()) progress_.ended = true;
         if (race && !race->IsPanelShown(-1)) {
             const OActivityProp* vehicle = race->GetRaceVehicle();
             if (vehicle) progress_.arrived = true;
@@ -126,7 +136,8 @@ public:
     const BotProgress& Progress() const override { return progress_; }
 
 private:
-    std::unique_ptr<MiniGameDriver> driver_ = MakeRaceDriver(BotInput{HoldKeyInWindow, nullptr}, true);
+    std::unique_ptr<MiniGameDriver> driver_;
+    bool raced_ = false;
     BotProgress progress_;
     DrivenDistance distance_;
 };
@@ -139,9 +150,9 @@ BotRow RoadRaceRow(const char* name, const char* plays) {
                 WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(RoadRaceRecords(kWorld))));
                 return "STARTACTIVITY=" + std::to_string(kScreen) + "\n";
             },
-            []() -> std::unique_ptr<ViewBot> {
+            [](const BotInput& input) -> std::unique_ptr<ViewBot> {
                 TakePlayer(kRoadRaceSlot);
-                return std::make_unique<RoadRaceBot>();
+                return std::make_unique<RoadRaceBot>(input);
             }};
 }
 
@@ -149,6 +160,7 @@ BotRow RoadRaceRow(const char* name, const char* plays) {
 /// bot with the three towns' legs.
 class PlayThroughBot final : public ViewBot {
 public:
+    explicit PlayThroughBot(const BotInput& input) : bot_(input, "Ann", Legs(input)) {}
     std::string Step(uint32_t now) override {
         if (TownWorld* town = CurrentTown(); town && !SwitchPending()) {
             progress_.arrived = true;
@@ -156,18 +168,20 @@ public:
             distance_.See(vehicle != nullptr, vehicle ? vehicle->GetPosition().x : 0, vehicle ? vehicle->GetPosition().y : 0,
                           progress_);
         }
-        return bot_.Step(now);
+        const std::string lines = bot_.Step(now);
+        progress_.ended = bot_.Finished();
+        return lines;
     }
     const BotProgress& Progress() const override { return progress_; }
 
 private:
-    static std::vector<TownLeg> Legs() {
+    static std::vector<TownLeg> Legs(const BotInput& input) {
         std::vector<TownLeg> legs = PlayThroughLegs();
-        for (TownLeg& leg : legs) leg.tasks = WindowPaced(leg.tasks);
+        for (TownLeg& leg : legs) leg.tasks = PacedBy(input, leg.tasks);
         return legs;
     }
 
-    GameBot bot_{BotInput{HoldKeyInWindow, MessagesWaitingInWindow}, "Ann", Legs()};
+    GameBot bot_;
     BotProgress progress_;
     DrivenDistance distance_;
 };
@@ -180,7 +194,7 @@ BotRow PlayThroughRow() {
                 WriteFileBytes("TLVSave.vqk", ToString(SaveFileOf(records)));
                 return std::string("STARTACTIVITY=4\n");
             },
-            []() -> std::unique_ptr<ViewBot> { return std::make_unique<PlayThroughBot>(); }};
+            [](const BotInput& input) -> std::unique_ptr<ViewBot> { return std::make_unique<PlayThroughBot>(input); }};
 }
 
 const std::vector<BotRow> kBots = {
@@ -201,6 +215,22 @@ const BotRow* FindBot(std::string_view name) {
     for (const BotRow& row : kBots)
         if (name == row.name) return &row;
     return nullptr;
+}
+
+std::string PlayState() {
+    const ChunkId id = CurrentId();
+    std::string state = "activity " + std::to_string(ChunkIndexOf(id)) + ":" + std::to_string(ChunkEntryOf(id));
+    TownWorld* town = CurrentTown();
+    CPlayer* player = CTLVApp::Get() ? CTLVApp::Get()->GetPlayer() : nullptr;
+    if (!town || !player) return state;
+    const int w = town->Table().world;
+    state += "; left " + std::to_string(player->GetQuota1Left(w)) + ", " + std::to_string(player->GetQuota2Left(w)) + ", " +
+             std::to_string(player->GetQuota3Left(w)) + "; in tow " + std::to_string(town->CountFollowers());
+    if (town->GetMissionStarted()) state += "; mission " + std::to_string(town->GetCurrentMission());
+    if (town->IsPanelShown(-1)) state += "; a panel open";
+    if (const auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle()))
+        state += "; at " + std::to_string(int(vehicle->GetPosition().x)) + " " + std::to_string(int(vehicle->GetPosition().y));
+    return state;
 }
 
 void DrivenDistance::See(bool present, float x, float y, BotProgress& progress) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/bots/MiniGameDriver.h"
+
 namespace vqt::test {
 
 /// Injects "<ms> WM_... wParam lParam x y" lines for the main window, their times from now and
@@ -18,5 +20,8 @@ size_t MessagesWaitingInWindow();
 
 /// Holds a key down in the window's input, or lets it go.
 void HoldKeyInWindow(int32_t virtualKey, bool down);
+
+/// A bot's input in the window: keys held there, messages waiting there.
+inline BotInput WindowBotInput() { return {HoldKeyInWindow, MessagesWaitingInWindow}; }
 
 } // namespace vqt::test
