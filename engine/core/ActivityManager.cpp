@@ -295,6 +295,8 @@ bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id) {
 bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, std::unique_ptr<CDrawSurface>& background) {
     bool tookHandedSurface = false;
     bool tookCurrentSurface = false;
+    // Only the damage this load meets tells why it failed: the file keeps the last of any read.
+    const uint32_t damageBefore = file ? file->GetDamageCount() : 0;
     auto fail = [&]() {
         if (pending_) {
             // The surface handed in stays with its owner: the caller, or the current activity.
@@ -305,7 +307,7 @@ bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, std::uni
         }
         pendingFactory_ = nullptr;
         CloseStream();
-        loadFailure_ = LoadFailure(file, id ? *id : kNullChunkId);
+        loadFailure_ = LoadFailure(file, id ? *id : kNullChunkId, damageBefore);
         xTrace("Failed to load Activity data\n");
         return false;
     };
@@ -354,13 +356,15 @@ bool OActivityManager::LoadActivity(CPartFile* file, const ChunkId* id, std::uni
     return true;
 }
 
-std::string OActivityManager::LoadFailure(const CPartFile* file, ChunkId id) {
+std::string OActivityManager::LoadFailure(CPartFile* file, ChunkId id, uint32_t damageBefore) {
     char shown[48];
     std::snprintf(shown, sizeof shown, "{%d, %d, %d}", int(ChunkIndexOf(id)), int(ChunkSecondOf(id)),
                   int(ChunkEntryOf(id)));
-    std::string why = std::string("The game's data is damaged: activity ") + shown + " cannot be loaded";
-    if (file) why += " from \"" + file->GetName() + "\"";
-    if (file && !file->GetDamage().empty()) why += " (" + file->GetDamage() + ")";
+    const std::string from = file ? " from \"" + file->GetName() + "\"" : std::string();
+    if (!file || !file->ChunkExists(id))
+        return std::string("The game's data is incomplete: activity ") + shown + " is missing" + from + ". The game ends.";
+    std::string why = std::string("The game's data is damaged: activity ") + shown + " cannot be loaded" + from;
+    if (file->GetDamageCount() != damageBefore && !file->GetDamage().empty()) why += " (" + file->GetDamage() + ")";
     return why + ". The game ends.";
 }
 

@@ -103,6 +103,8 @@ public:
     CFactory* GetCurrentFactory() const { return currentFactory_; }
     CFactory* GetDefaultFactory() const { return defaultFactory_.get(); }
     CPartFile* GetPartFile() const { return partFile_; }
+    /// Why the last activity that failed to load did, as the run's end tells it.
+    const std::string& GetLoadFailure() const { return loadFailure_; }
     OInterstitial* GetCurrentOverlay() const { return currentOverlay_; }
     OInterstitial* GetDefaultOverlay() const { return defaultOverlay_; }
     int32_t QueuedOverlays() const { return overlays_.Count(); }
@@ -132,8 +134,9 @@ private:
     void CloseStream();
     /// Skips to the end of an object record's properties; false when they run past the data.
     bool SkipTo(uint32_t position);
-    /// Why the activity did not load, for the user: the last damage its part file met.
-    static std::string LoadFailure(const CPartFile* file, ChunkId id);
+    /// Why the activity did not load, for the user: its chunk is missing, or its data is
+    /// damaged (with the damage its part file met since its count stood at `damageBefore`).
+    static std::string LoadFailure(CPartFile* file, ChunkId id, uint32_t damageBefore);
 
     uint8_t variant_ = kLoadFirst;
     /// A child of the main window, made by Init and deleted with the manager; cleared when the

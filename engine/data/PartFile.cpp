@@ -610,6 +610,7 @@ bool CPartFile::GetChunkLocation(ChunkId id, uint32_t* dataSize, uint32_t* dataO
                       int(ChunkEntryOf(id)));
         xTracef("RAVO Error : %s\n", text);
         damage_ = text;
+        ++damageCount_;
         return false;
     }
     *dataSize = size - headerLength;

@@ -91,6 +91,9 @@ public:
     /// The last damage a read met in this file ("chunk ID(1,3) lies outside its file"); empty
     /// while none was met.
     const std::string& GetDamage() const { return damage_; }
+    /// How many times reads met damage in this file, never counted down: a reader compares it
+    /// before and after its reads to learn whether the damage told is theirs.
+    uint32_t GetDamageCount() const { return damageCount_; }
     void Close();
     bool IsOpen() const { return open_; }
     /// Writes back what the file keeps pending (the run's flush process calls it twice a second).
@@ -264,6 +267,7 @@ private:
     std::string name_;
     OpenFailure openFailure_ = OpenFailure::None;
     std::string damage_;
+    uint32_t damageCount_ = 0;
     uint32_t driverMode_ = 0;
     MemPool* heap_ = nullptr;
     std::unique_ptr<CPartFile> next_;

@@ -445,6 +445,42 @@ TEST_F(ActivityManagerTest, AFailedLoadGivesTheBackgroundBackInsteadOfDeletingIt
     Frames(40);
 }
 
+TEST_F(ActivityManagerTest, AFailedLoadTellsItsOwnCauseNotAnEarlierReadsDamage) {
+    // {1, 0, 28} is whole but its properties run past its data; {1, 0, 29} lies outside the file.
+    ChunkFileBuilder b = Parts();
+    b.AddChunk(1, ActivityData(ActivityPlan{.classId = 53, .storedPropertyBytes = 5000}), {.entry = 28});
+    b.AddChunk(1, ActivityData(ActivityPlan{.classId = 53}), {.entry = 29, .storedOffset = 0x7FFFFF00});
+    CPartFile* parts = Open(b);
+    const std::string from = " from \"" + parts->GetName() + "\"";
+    const std::string outside = " (chunk ID(1,29) lies outside its file)";
+    struct Case {
+        const char* name;
+        uint16_t readBefore; ///< the entry read before the load (0: none)
+        uint16_t loaded;
+        std::string told;
+    };
+    const Case cases[] = {
+        {"an earlier read's damage, then a load that meets none", 29, 28,
+         "The game's data is damaged: activity {1, 0, 28} cannot be loaded" + from + ". The game ends."},
+        {"a chunk missing from the file", 29, 99,
+         "The game's data is incomplete: activity {1, 0, 99} is missing" + from + ". The game ends."},
+        {"a chunk lying outside the file", 0, 29,
+         "The game's data is damaged: activity {1, 0, 29} cannot be loaded" + from + outside + ". The game ends."},
+        {"the same damage met again by the load", 29, 29,
+         "The game's data is damaged: activity {1, 0, 29} cannot be loaded" + from + outside + ". The game ends."},
+    };
+    OActivityManager& m = Manager(OActivityManager::kUnloadFirst);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.readBefore) {
+            EXPECT_EQ(parts->GetChunk(ChunkIdOf(1, c.readBefore)), nullptr);
+        }
+        const ChunkId id = ChunkIdOf(1, c.loaded);
+        EXPECT_FALSE(m.LoadActivity(parts, &id));
+        EXPECT_EQ(m.GetLoadFailure(), c.told);
+    }
+}
+
 TEST_F(ActivityManagerTest, RecordsThatRunPastTheDataStopTheAttachingAndSkippedRecordsConsumeTheirProperties) {
     ObjectPlan skipped{.classId = 0, .objectId = 1};
     skipped.properties.Pair(50, 1, 5, 5).Pair(50, 2, 4, 4); // 40 bytes a reader must step over

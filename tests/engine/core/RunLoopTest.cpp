@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -524,6 +525,46 @@ TEST_F(RunLoopTest, FullScreenRunSuspendsAtOnceWhenTheDisplayIsGone) {
     EXPECT_EQ(root.events[0].category, uint32_t(kEventApplication));
     EXPECT_TRUE(root.IsAppSuspended());
     EXPECT_EQ(CEventRing::Get().Count(), 0) << "delivered, not queued";
+}
+
+TEST_F(RunLoopTest, TheFirstFaultThatEndsARunIsTheOneTold) {
+    // No window shows here: the last picture cannot be written.
+    const std::string picture = "no such folder/last.png";
+    const std::string damaged = "The game's data is damaged: activity {1, 0, 28} cannot be loaded. The game ends.";
+    const std::string unwritten = "the last picture could not be written to VQT_SCREENSHOT=\"" + picture + "\"";
+    struct Fault {
+        std::string why;
+        bool box;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Fault> during; ///< told while the run goes on, in this order
+        bool withPicture;          ///< the run ends by writing its last picture
+        std::string told;
+        bool boxed;
+    };
+    const Case cases[] = {
+        {"damaged data, then the last picture not written", {{damaged, true}}, true, damaged, true},
+        {"two faults in the run", {{"first", false}, {"second", true}}, false, "first", false},
+        {"the last picture alone", {}, true, unwritten, false},
+        {"no fault", {}, false, "", false},
+    };
+    setenv("VQT_EXIT_AFTER_FRAMES", "1", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFrameState& s = CFrameState::Get();
+        s.quit = false;
+        s.fault.clear();
+        s.faultBox = false;
+        if (c.withPicture) setenv("VQT_SCREENSHOT", picture.c_str(), 1);
+        else unsetenv("VQT_SCREENSHOT");
+        for (const Fault& f : c.during) RequestQuitForFault(f.why, f.box);
+        VQXRun();
+        EXPECT_EQ(GetRunFault(), c.told);
+        EXPECT_EQ(IsRunFaultBoxed(), c.boxed);
+    }
+    unsetenv("VQT_EXIT_AFTER_FRAMES");
+    unsetenv("VQT_SCREENSHOT");
 }
 
 } // namespace
