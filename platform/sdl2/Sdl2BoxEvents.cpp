@@ -81,4 +81,31 @@ BoxEventAction BoxActionFor(const SDL_Event& event, uint32_t box) {
     }
 }
 
+namespace {
+
+/// SDL's event type of the mark, registered once (SDL_USEREVENT when none could be).
+uint32_t BoxTookKeyType() {
+    static const uint32_t type = [] {
+        const uint32_t registered = SDL_RegisterEvents(1);
+        return registered == uint32_t(-1) ? uint32_t(SDL_USEREVENT) : registered;
+    }();
+    return type;
+}
+
+} // namespace
+
+SDL_Event BoxTookKey(SDL_Scancode scancode) {
+    SDL_Event mark{};
+    mark.type = BoxTookKeyType();
+    mark.user.windowID = 0;
+    mark.user.code = int32_t(scancode);
+    return mark;
+}
+
+bool IsBoxTookKey(const SDL_Event& event, SDL_Scancode& scancode) {
+    if (event.type != BoxTookKeyType()) return false;
+    scancode = SDL_Scancode(event.user.code);
+    return true;
+}
+
 } // namespace plat

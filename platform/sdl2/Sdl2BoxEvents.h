@@ -24,4 +24,11 @@ uint32_t EventWindow(const SDL_Event& event);
 /// What the box of SDL window `box` does with `event`.
 BoxEventAction BoxActionFor(const SDL_Event& event, uint32_t box);
 
+/// The event a box keeps in the place of a key's press that it took (on the box, or dropped on
+/// the program's windows under it): it tells the program's queue that the key is the box's
+/// until it is let go. Its window is none; `user.code` holds the key's scan code.
+SDL_Event BoxTookKey(SDL_Scancode scancode);
+/// The key a box took, when `event` is such a mark.
+bool IsBoxTookKey(const SDL_Event& event, SDL_Scancode& scancode);
+
 } // namespace plat

@@ -108,15 +108,35 @@ public:
 
     /// Waits for a button, a key or the end of the session; for the latter the event that ends
     /// it is kept in `ending` (its type is 0 otherwise). The program's events that come meanwhile
-    /// are added to `kept`.
-    int Wait(SDL_Event& ending, std::vector<SDL_Event>& kept) {
+    /// are added to `kept`, with a mark in the place of each key's press the box took. A key that
+    /// answers and is still held (`keyHeld`) keeps the box until it is let go, so that neither
+    /// its repeats nor its release reach the program's windows once the box has gone.
+    int Wait(SDL_Event& ending, std::vector<SDL_Event>& kept, Sdl2Dialogs::KeyHeld keyHeld) {
         ending.type = 0;
         const int closed = mb::ClosedAnswer(type_);
         const uint32_t self = SDL_GetWindowID(window_);
+        int answer = 0;
+        SDL_Scancode answeredBy = SDL_SCANCODE_UNKNOWN;
+        const auto answerBy = [&](const SDL_Event& key, int id) {
+            if (key.type != SDL_KEYDOWN || !keyHeld || !keyHeld(key.key.keysym.scancode)) return id;
+            answer = id;
+            answeredBy = key.key.keysym.scancode;
+            return 0;
+        };
         for (;;) {
             SDL_Event e;
             if (!SDL_WaitEventTimeout(&e, kWaitMs)) continue;
-            switch (BoxActionFor(e, self)) {
+            if (e.type == SDL_KEYDOWN && !e.key.repeat) kept.push_back(BoxTookKey(e.key.keysym.scancode));
+            const BoxEventAction action = BoxActionFor(e, self);
+            if (answer != 0) {
+                // Answered: the box waits for the answering key's release and takes no other answer.
+                if (action == BoxEventAction::Keep) kept.push_back(e);
+                if (e.type == SDL_KEYUP && e.key.keysym.scancode == answeredBy) return answer;
+                if (action != BoxEventAction::Repaint && action != BoxEventAction::PaintOther &&
+                    action != BoxEventAction::EndSession)
+                    continue;
+            }
+            switch (action) {
             case BoxEventAction::Ignore:
                 break;
             case BoxEventAction::Keep:
@@ -132,9 +152,11 @@ public:
                 if (const int id = ButtonAt(e.button.x, e.button.y)) return id;
                 break;
             case BoxEventAction::Default:
-                return mb::DefaultAnswer(type_);
+                if (const int id = answerBy(e, mb::DefaultAnswer(type_))) return id;
+                break;
             case BoxEventAction::Close:
-                return closed;
+                if (const int id = answerBy(e, closed)) return id;
+                break;
             case BoxEventAction::EndSession:
                 // The request to stop closes the program's windows once the box is gone; a
                 // window's close button goes on to that window.
@@ -243,7 +265,7 @@ int Sdl2Dialogs::MessageBox(std::string_view text, std::string_view title, uint3
     {
         Box box(text, title, type);
         if (!box.Open()) return 0;
-        answer = box.Wait(ending, kept);
+        answer = box.Wait(ending, kept, keyHeld_);
     }
     GiveBack(std::move(kept));
     if (ending.type != 0) EndSession();
@@ -263,6 +285,12 @@ int Sdl2Dialogs::MessageBox(std::string_view text, std::string_view title, uint3
     }
     if (ending.type != 0 && source) source->MarkSessionEnding();
     return answer;
+}
+
+bool Sdl2Dialogs::SdlHoldsKey(SDL_Scancode scancode) {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    return state && int(scancode) < count && state[scancode] != 0;
 }
 
 void Sdl2Dialogs::Beep() {

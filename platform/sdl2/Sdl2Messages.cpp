@@ -1,9 +1,11 @@
 #include "platform/sdl2/Sdl2Messages.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/sdl2/Sdl2BoxEvents.h"
 #include "platform/sdl2/Sdl2Desktop.h"
 #include "platform/sdl2/Sdl2Keys.h"
 
@@ -219,10 +221,19 @@ void Sdl2Messages::ConvertKey(const SDL_KeyboardEvent& key) {
     const WinKey winKey = WinKeyFromSdl(key.keysym.scancode, key.keysym.sym);
     if (winKey.virtualKey == 0) return;
     const bool up = key.type == SDL_KEYUP;
-    const size_t slot = size_t(key.keysym.scancode) % (sizeof down_ / sizeof down_[0]);
-    const bool wasDown = down_[slot];
-    down_[slot] = !up;
-    if (up && !wasDown) return;
+    KeyHolder& holder = keys_[size_t(key.keysym.scancode) % std::size(keys_)];
+    const bool wasDown = holder == KeyHolder::Program;
+    if (up) {
+        holder = KeyHolder::None;
+        if (!wasDown) return;
+    } else if (holder == KeyHolder::Other || (holder == KeyHolder::None && key.repeat)) {
+        // Another's key held (a repeat of a press the program never saw is one too) stays
+        // another's until it is let go.
+        holder = KeyHolder::Other;
+        return;
+    } else {
+        holder = KeyHolder::Program;
+    }
     // Alt itself and every key while Alt is held (without Ctrl) make the system-key messages.
     const bool altHeld = (key.keysym.mod & KMOD_ALT) != 0 || winKey.virtualKey == VK_MENU;
     const bool system = altHeld && (key.keysym.mod & KMOD_CTRL) == 0;
@@ -238,6 +249,12 @@ void Sdl2Messages::ConvertKey(const SDL_KeyboardEvent& key) {
 
 void Sdl2Messages::Convert(const SDL_Event& event) {
     auto* sdlInput = dynamic_cast<Sdl2Input*>(&input());
+    if (SDL_Scancode taken; IsBoxTookKey(event, taken)) {
+        // A press the program saw stays the program's: it is told of that key's release.
+        KeyHolder& holder = keys_[size_t(taken) % std::size(keys_)];
+        if (holder != KeyHolder::Program) holder = KeyHolder::Other;
+        return;
+    }
     switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:

@@ -65,7 +65,10 @@ private:
 /// input-method service) and text input while composing commits it (the result, then the
 /// end). A key or button let go whose press the program was never told of (it was pressed on a
 /// message box, or on our window while a box was open and so dropped) makes no message: the
-/// program hears only the release of what it saw pressed. The mouse
+/// program hears only the release of what it saw pressed. A key whose press the program was
+/// not told of is not the program's until it is let go: a box took it (the box's mark comes in
+/// the place of its press), or it went down before our window had the keyboard (SDL's
+/// auto-repeat of it says so); its repeats and presses make no message either. The mouse
 /// becomes WM_MOUSEMOVE and the button messages with client points in lParam and desktop
 /// points in `pt`; window events (focus, minimise, restore, close, exposure) go to the SDL
 /// desktop, which sends its windows their messages at once. When nothing else waits, a window
@@ -110,7 +113,10 @@ private:
     std::deque<WinMsg> injected_;
     bool ending_ = false;
     size_t endingLeft_ = 0; ///< messages to take before the request to end has reached the program
-    bool down_[512] = {};      ///< by scan code: the keys whose key-down was converted, not their key-up yet
+    /// Whose press a key down is: nobody's (it is up), the program's (its key-down was
+    /// converted) or another's (a box took it, or it was held before our window had the keyboard).
+    enum class KeyHolder : uint8_t { None, Program, Other };
+    KeyHolder keys_[512] = {}; ///< by scan code
     uint32_t buttonsDown_ = 0; ///< SDL_BUTTON masks of the buttons pressed on our windows, not let go yet
 };
 

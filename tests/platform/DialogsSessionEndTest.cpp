@@ -253,6 +253,30 @@ TEST_F(Sdl2DialogsSessionEndTest, ARequestToStopDuringABoxEndsItAndClosesEveryWi
     EXPECT_EQ(desktop().Find(window), nullptr);
 }
 
+TEST_F(Sdl2DialogsSessionEndTest, AKeyThatAnswersTheBoxAndIsStillHeldKeepsItUntilItIsLetGo) {
+    // SDL's reading of the keyboard (which pushed events leave alone): Return is held.
+    services().dialogs = std::make_unique<Sdl2Dialogs>(true, [](SDL_Scancode key) { return key == SDL_SCANCODE_RETURN; });
+    const uint32_t box = sdlId + 1;
+    PushKey(SDL_KEYDOWN, box, SDLK_RETURN, SDL_SCANCODE_RETURN);
+    PushKey(SDL_KEYDOWN, box, SDLK_RETURN, SDL_SCANCODE_RETURN, 1);
+    // Until Return is let go the box stays and takes what the game window would: Escape does
+    // not answer it again, and keys pressed on the game window are dropped, whatever else is
+    // let go meanwhile.
+    PushKey(SDL_KEYDOWN, box, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+    PushKey(SDL_KEYDOWN, sdlId, SDLK_a, SDL_SCANCODE_A);
+    PushKey(SDL_KEYUP, sdlId, SDLK_a, SDL_SCANCODE_A);
+    PushKey(SDL_KEYDOWN, sdlId, SDLK_c, SDL_SCANCODE_C);
+    PushKey(SDL_KEYUP, box, SDLK_RETURN, SDL_SCANCODE_RETURN);
+    PushKey(SDL_KEYDOWN, sdlId, SDLK_b, SDL_SCANCODE_B);
+    EXPECT_EQ(plat::dialogs().MessageBox("Enough memory?", "Memory", mb::OkCancel), mb::IdOk);
+    std::vector<WinMsg> after = Pump();
+    for (const WinMsg& m : Pump()) after.push_back(m);
+    std::vector<uintptr_t> pressed;
+    for (const WinMsg& m : after)
+        if (m.window == window && (m.msg == WM_KEYDOWN || m.msg == WM_KEYUP)) pressed.push_back(m.wParam);
+    EXPECT_EQ(pressed, (std::vector<uintptr_t>{'B'})) << "only B, pressed once Return was let go";
+}
+
 /// An SDL key or button event of the test's tables: on the game window or on the box.
 struct BoxInput {
     uint32_t type;
@@ -260,9 +284,10 @@ struct BoxInput {
     SDL_Keycode key; ///< 0 for a button event
     SDL_Scancode scancode;
     uint8_t button;
+    uint8_t repeat = 0; ///< a key's auto-repeat
 };
-constexpr BoxInput Key(uint32_t type, bool onBox, SDL_Keycode key, SDL_Scancode scancode) {
-    return {type, onBox, key, scancode, 0};
+constexpr BoxInput Key(uint32_t type, bool onBox, SDL_Keycode key, SDL_Scancode scancode, uint8_t repeat = 0) {
+    return {type, onBox, key, scancode, 0, repeat};
 }
 constexpr BoxInput LeftButton(uint32_t type, bool onBox) {
     return {type, onBox, 0, SDL_SCANCODE_UNKNOWN, SDL_BUTTON_LEFT};
@@ -305,10 +330,25 @@ TEST_F(Sdl2DialogsSessionEndTest, OnlyTheKeysAndButtonsHeldWhenABoxOpensAreLetGo
          {Key(SDL_KEYUP, kGame, SDLK_LCTRL, SDL_SCANCODE_LCTRL)}, {ctrlUp}},
         {"the button held from before the box, let go under it", {LeftButton(SDL_MOUSEBUTTONDOWN, kGame)},
          {LeftButton(SDL_MOUSEBUTTONUP, kGame), kEscapeDown}, {}, {leftUp}},
+        {"the button held from before the box, let go under it and again after it",
+         {LeftButton(SDL_MOUSEBUTTONDOWN, kGame)}, {LeftButton(SDL_MOUSEBUTTONUP, kGame), kEscapeDown},
+         {LeftButton(SDL_MOUSEBUTTONUP, kGame)}, {leftUp}},
+        {"the button pressed on the box, let go on the game window after it", {},
+         {LeftButton(SDL_MOUSEBUTTONDOWN, kBox), kReturnDown}, {LeftButton(SDL_MOUSEBUTTONUP, kGame)}, {}},
+        // SDL forgets the keys held on a window that goes: the first auto-repeat on the game
+        // window comes as a fresh press.
+        {"Return answering the box, held after it", {}, {kReturnDown},
+         {Key(SDL_KEYDOWN, kGame, SDLK_RETURN, SDL_SCANCODE_RETURN),
+          Key(SDL_KEYDOWN, kGame, SDLK_RETURN, SDL_SCANCODE_RETURN, 1),
+          Key(SDL_KEYUP, kGame, SDLK_RETURN, SDL_SCANCODE_RETURN)},
+         {}},
+        {"a key held from before the box, its press told again on the box", {kCtrlDown},
+         {Key(SDL_KEYDOWN, kBox, SDLK_LCTRL, SDL_SCANCODE_LCTRL), kEscapeDown},
+         {Key(SDL_KEYUP, kGame, SDLK_LCTRL, SDL_SCANCODE_LCTRL)}, {ctrlUp}},
     };
     const auto push = [&](const BoxInput& input, uint32_t box) {
         const uint32_t on = input.onBox ? box : sdlId;
-        if (input.key) PushKey(input.type, on, input.key, input.scancode);
+        if (input.key) PushKey(input.type, on, input.key, input.scancode, input.repeat);
         else PushButton(input.type, on, input.button);
     };
     // Each box's window is made anew: its id is the one after the window made last.

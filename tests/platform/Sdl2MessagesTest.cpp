@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -13,6 +14,7 @@
 #ifdef VQT_HAVE_SDL2
 #include <SDL.h>
 
+#include "platform/sdl2/Sdl2BoxEvents.h"
 #include "platform/sdl2/Sdl2Desktop.h"
 #include "platform/sdl2/Sdl2Keys.h"
 #include "platform/sdl2/Sdl2Messages.h"
@@ -347,6 +349,82 @@ TEST_F(Sdl2MessagesTest, AKeyHeldByTheProgramIsDownUntilLetGo) {
     keys.HoldKey(kLeft, false);
     EXPECT_EQ(keys.AsyncKeyState(kLeft), 0);
     EXPECT_TRUE(Drain().empty()) << "holding a key posts nothing";
+}
+
+TEST_F(Sdl2MessagesTest, ThePressesAndReleasesTheProgramIsToldOf) {
+    /// A key or button event on the window, or a box's mark that it took a key.
+    struct Input {
+        enum Kind { KeyDown, KeyRepeat, KeyUp, ButtonDown, ButtonUp, BoxTook } kind;
+        SDL_Scancode key = SDL_SCANCODE_UNKNOWN; ///< a key's
+        uint8_t button = 0;                      ///< a button's
+    };
+    const auto key = [](Input::Kind kind, SDL_Scancode sc) { return Input{kind, sc, 0}; };
+    const auto button = [](Input::Kind kind, uint8_t b) { return Input{kind, SDL_SCANCODE_UNKNOWN, b}; };
+    struct Case {
+        const char* name;
+        std::vector<Input> inputs;
+        /// The messages, as "down A 0": a key's virtual key and its previous state, a button's name.
+        std::vector<std::string> told;
+    };
+    const SDL_Scancode a = SDL_SCANCODE_A, ret = SDL_SCANCODE_RETURN, ctrl = SDL_SCANCODE_LCTRL;
+    const Case cases[] = {
+        {"a key let go twice", {key(Input::KeyDown, a), key(Input::KeyUp, a), key(Input::KeyUp, a)}, {"down 65 0", "up 65 1"}},
+        {"the left button let go twice",
+         {button(Input::ButtonDown, SDL_BUTTON_LEFT), button(Input::ButtonUp, SDL_BUTTON_LEFT),
+          button(Input::ButtonUp, SDL_BUTTON_LEFT)},
+         {"left down", "left up"}},
+        {"the right button let go twice",
+         {button(Input::ButtonDown, SDL_BUTTON_RIGHT), button(Input::ButtonUp, SDL_BUTTON_RIGHT),
+          button(Input::ButtonUp, SDL_BUTTON_RIGHT)},
+         {"right down", "right up"}},
+        {"a key held before the window had the keyboard, then pressed anew",
+         {key(Input::KeyRepeat, a), key(Input::KeyRepeat, a), key(Input::KeyUp, a), key(Input::KeyDown, a)},
+         {"down 65 0"}},
+        {"a key a box took: its presses and repeats until it is let go",
+         {key(Input::BoxTook, ret), key(Input::KeyDown, ret), key(Input::KeyRepeat, ret), key(Input::KeyUp, ret),
+          key(Input::KeyDown, ret)},
+         {"down 13 0"}},
+        {"a box's mark of a key the program holds",
+         {key(Input::KeyDown, ctrl), key(Input::BoxTook, ctrl), key(Input::KeyRepeat, ctrl), key(Input::KeyUp, ctrl)},
+         {"down 17 0", "down 17 1", "up 17 1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const Input& in : c.inputs) {
+            switch (in.kind) {
+            case Input::KeyDown:
+            case Input::KeyRepeat:
+            case Input::KeyUp:
+                PushKey(in.kind != Input::KeyUp, in.key, SDL_GetKeyFromScancode(in.key), KMOD_NONE,
+                        in.kind == Input::KeyRepeat);
+                break;
+            case Input::ButtonDown:
+            case Input::ButtonUp: {
+                SDL_Event e = Event(in.kind == Input::ButtonDown ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP);
+                e.button.button = in.button;
+                SDL_PushEvent(&e);
+                break;
+            }
+            case Input::BoxTook: {
+                SDL_Event mark = BoxTookKey(in.key);
+                SDL_PushEvent(&mark);
+                break;
+            }
+            }
+        }
+        std::vector<std::string> told;
+        for (const WinMsg& m : Drain()) {
+            const bool wasDown = (uint32_t(m.lParam) & 0x40000000u) != 0;
+            if (m.msg == WM_KEYDOWN || m.msg == WM_KEYUP)
+                told.push_back(std::string(m.msg == WM_KEYDOWN ? "down " : "up ") + std::to_string(m.wParam) + " " +
+                               (wasDown ? "1" : "0"));
+            if (m.msg == WM_LBUTTONDOWN) told.push_back("left down");
+            if (m.msg == WM_LBUTTONUP) told.push_back("left up");
+            if (m.msg == WM_RBUTTONDOWN) told.push_back("right down");
+            if (m.msg == WM_RBUTTONUP) told.push_back("right up");
+        }
+        EXPECT_EQ(told, c.told);
+    }
 }
 
 #endif // VQT_HAVE_SDL2
