@@ -362,7 +362,8 @@ std::string OActivityManager::LoadFailure(CPartFile* file, ChunkId id, uint32_t 
                   int(ChunkEntryOf(id)));
     const std::string from = file ? " from \"" + file->GetName() + "\"" : std::string();
     if (!file || !file->ChunkExists(id))
-        return std::string("The game's data is incomplete: activity ") + shown + " is missing" + from + ". The game ends.";
+        return std::string("The game's data is incomplete: activity ") + shown + " is missing" + from +
+               ". The game ends.";
     std::string why = std::string("The game's data is damaged: activity ") + shown + " cannot be loaded" + from;
     if (file->GetDamageCount() != damageBefore && !file->GetDamage().empty()) why += " (" + file->GetDamage() + ")";
     return why + ". The game ends.";

@@ -255,7 +255,8 @@ TEST_F(Sdl2DialogsSessionEndTest, ARequestToStopDuringABoxEndsItAndClosesEveryWi
 
 TEST_F(Sdl2DialogsSessionEndTest, AKeyThatAnswersTheBoxAndIsStillHeldKeepsItUntilItIsLetGo) {
     // SDL's reading of the keyboard (which pushed events leave alone): Return is held.
-    services().dialogs = std::make_unique<Sdl2Dialogs>(true, [](SDL_Scancode key) { return key == SDL_SCANCODE_RETURN; });
+    services().dialogs =
+        std::make_unique<Sdl2Dialogs>(true, [](SDL_Scancode key) { return key == SDL_SCANCODE_RETURN; });
     const uint32_t box = sdlId + 1;
     PushKey(SDL_KEYDOWN, box, SDLK_RETURN, SDL_SCANCODE_RETURN);
     PushKey(SDL_KEYDOWN, box, SDLK_RETURN, SDL_SCANCODE_RETURN, 1);

@@ -368,7 +368,9 @@ TEST_F(Sdl2MessagesTest, ThePressesAndReleasesTheProgramIsToldOf) {
     };
     const SDL_Scancode a = SDL_SCANCODE_A, ret = SDL_SCANCODE_RETURN, ctrl = SDL_SCANCODE_LCTRL;
     const Case cases[] = {
-        {"a key let go twice", {key(Input::KeyDown, a), key(Input::KeyUp, a), key(Input::KeyUp, a)}, {"down 65 0", "up 65 1"}},
+        {"a key let go twice",
+         {key(Input::KeyDown, a), key(Input::KeyUp, a), key(Input::KeyUp, a)},
+         {"down 65 0", "up 65 1"}},
         {"the left button let go twice",
          {button(Input::ButtonDown, SDL_BUTTON_LEFT), button(Input::ButtonUp, SDL_BUTTON_LEFT),
           button(Input::ButtonUp, SDL_BUTTON_LEFT)},
