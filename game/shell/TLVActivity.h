@@ -229,8 +229,8 @@ protected:
     void AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId, float x, float y);
     void AddPanelPicture(ButtonPanel_Prop* panel, ChunkId pictureId);
     /// The count an end panel shows over its picture: a 100 x 150 text centred at (x, y), in the
-    /// game's number font, each line centred, over everything; every game's end panel draws its
-    /// count alike.
+    /// game's number font, each line centred and the text in the box's middle, over
+    /// everything; every game's end panel draws its count alike.
     void AddPanelNumber(ButtonPanel_Prop* panel, uint32_t value, int16_t x, int16_t y);
     /// The same for a text of a panel, centred at (x, y) in a box of that size.
     void AddPanelText(ButtonPanel_Prop* panel, ChunkId textId, int16_t x, int16_t y, int16_t width, int16_t height);

@@ -286,6 +286,8 @@ void CTLVActivity::AddPanelNumber(ButtonPanel_Prop* panel, uint32_t value, int16
     CTLVApp* app = CTLVApp::Get();
     if (OSysFont* font = app ? app->GetFont(kNumberFont) : nullptr) number->UseFont(font, false);
     number->SetAlignment(kAlignCentre);
+    // The count's line stands in the middle of its box, which the games centre on the picture.
+    number->SetCentreVertically(1);
     number->SetPriority(32767);
     number->SetText(std::to_string(value).c_str());
     // Attached, the count shows and hides with its panel.

@@ -66,7 +66,8 @@ void Arcade_Game::BuildResultsPanel() {
     auto* p = new (std::nothrow) ButtonPanel_Prop(kPanelArt, uint16_t(kResultsPanel), kPanelPriority);
     if (!p || !AdoptPanel(kResultsPanel, p)) return;
     AddPanelPicture(p, sheet_.resultsPicture);
-    AddPanelNumber(p, ResultsCount(), 330, 150);
+    // The count on the picture's middle.
+    AddPanelNumber(p, ResultsCount(), 320, 150);
     AddPanelText(p, kResultsText, 320, 42, 500, 50);
     p->AddButton(1, kPlayAgainButton);
     p->AddButton(0, kReturnButton);

@@ -19,6 +19,10 @@ namespace {
 
 constexpr int32_t kBorderMargin = 200;
 constexpr int16_t kTopBand = 50;
+/// The animals keep this far inside the map's edges.
+constexpr int16_t kAnimalEdgeMargin = 5;
+/// How many touching solids a way out of a wall passes at most.
+constexpr int32_t kMostSolidsPassed = 8;
 constexpr uint32_t kTokenClass = 1540;
 constexpr uint32_t kDweebleClass = 2400;
 constexpr int32_t kEngineRate = 11025;
@@ -223,17 +227,33 @@ TLV_Object* CRoundUpActivity::SolidAt(const CPoint16& point) {
     return nullptr;
 }
 
+bool CRoundUpActivity::CanStandAt(const CPoint16& from, const CPoint16& at) {
+    const CRect16 map = GetMapRect();
+    return IsInsideMap(at, kAnimalEdgeMargin) && int32_t(at.y) >= int32_t(map.top) + kTopBand && !SolidAt(at) &&
+           !track_.Crosses({from, at});
+}
+
 bool CRoundUpActivity::FindWayOut(const CPoint16& at, CPoint16* out) {
-    TLV_Object* solid = SolidAt(at);
-    if (!solid) return false;
-    const OActivityProp* shape = solid->GetCollisionBody() ? solid->GetCollisionBody() : solid;
-    const CRect16 box = CWorldBuckets::BoxOf(shape);
-    const CPoint16 sides[] = {CPoint16(int16_t(box.left - 1), at.y), CPoint16(box.right, at.y),
-                              CPoint16(at.x, int16_t(box.top - 1)), CPoint16(at.x, box.bottom)};
+    TLV_Object* const first = SolidAt(at);
+    if (!first) return false;
+    static constexpr int32_t kWays[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
     int32_t nearest = INT32_MAX;
-    for (const CPoint16& side : sides) {
+    for (const auto& way : kWays) {
+        // Straight out past the side, and past each solid that touches the one left behind.
+        CPoint16 side = at;
+        TLV_Object* solid = first;
+        for (int32_t passed = 0; solid && passed < kMostSolidsPassed; ++passed) {
+            const OActivityProp* shape = solid->GetCollisionBody() ? solid->GetCollisionBody() : solid;
+            const CRect16 box = CWorldBuckets::BoxOf(shape);
+            if (way[0] < 0) side.x = int16_t(box.left - 1);
+            else if (way[0] > 0) side.x = box.right;
+            else if (way[1] < 0) side.y = int16_t(box.top - 1);
+            else side.y = box.bottom;
+            if (!IsInsideMap(side, 0)) break;
+            solid = SolidAt(side);
+        }
         const int32_t distance = std::abs(int32_t(side.x) - at.x) + std::abs(int32_t(side.y) - at.y);
-        if (distance >= nearest || !IsInsideMap(side, 0) || SolidAt(side)) continue;
+        if (distance >= nearest || !CanStandAt(at, side)) continue;
         nearest = distance;
         *out = side;
     }

@@ -86,10 +86,14 @@ public:
     /// The chain head of the prop that stops movers (a blocker, changeable, pushable or intact
     /// destructible) whose collision shape holds the point; null where the point is free.
     TLV_Object* SolidAt(const CPoint16& point);
-    /// Where an animal standing at `at` inside a solid prop is put out: just past the nearest
-    /// side of that prop's box that is free and on the map. False when `at` is free, or when
-    /// no side is (the animal stays, and a loop round the prop still catches it).
+    /// Where an animal standing at `at` inside a solid prop is put out: straight out past the
+    /// nearest side of that prop's box (and of any solid touching it there) where the animal's
+    /// own steps could stand (see CanStandAt). False when `at` is free, or when no way out is
+    /// (the animal stays, and a loop round the prop still catches it).
     bool FindWayOut(const CPoint16& at, CPoint16* out);
+    /// Whether an animal put out from `from` may stand at `at`: 5 px inside the map's edges,
+    /// below its top band, in no solid, and not across the track.
+    bool CanStandAt(const CPoint16& from, const CPoint16& at);
     /// With no animal left: the win panel and hints 11 and 12, once.
     void CheckRoundUpEnd();
 

@@ -27,7 +27,9 @@ DCaptive::DCaptive(const char* name, uint32_t classId) : Dweeble(name, classId) 
 }
 
 int32_t DCaptive::OnAnimationEnd() {
-    if (GetState() == kRescueState) {
+    // The rescue animation loops while the next screen fades in: only its first end asks.
+    if (GetState() == kRescueState && !rescueAsked_) {
+        rescueAsked_ = 1;
         FlushMessageQueue();
         if (OActivityManager* manager = GetActivityManager()) manager->RequestActivity(rescue_);
     }

@@ -17,7 +17,8 @@ public:
     DCaptive(const char* name = "DCaptive", uint32_t classId = kClassId);
 
     bool IsA(uint32_t classId) const override { return classId == kClassId || Dweeble::IsA(classId); }
-    /// State 1's animation end: the messages are flushed and the rescue activity requested.
+    /// State 1's first animation end: the messages are flushed and the rescue activity
+    /// requested (once; the animation's later ends ask nothing).
     int32_t OnAnimationEnd() override;
     int32_t OnContact(TLV_Object* other) override;
     /// Like the character's, with the z bias in the shadow case too.
@@ -34,4 +35,5 @@ public:
 private:
     ConstraintObject* pen_ = nullptr;
     ChunkId rescue_ = kDefaultRescue;
+    uint8_t rescueAsked_ = 0;
 };

@@ -3,7 +3,8 @@
 // game's win sound plays heard on pipe 0 and the cheer {7, 0, 574} on pipe 2, the lines queued
 // with the panel are voiced on the voice pipe, and the recording of the panel's first moments
 // holds sound, not silence. The count caught stands over the panel's picture in every game
-// alike: the number font's height, centred on its box.
+// alike: the number font's height, centred on its box. Of one, two or three digits, the count's
+// ink stands in the middle of the picture and off its lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "engine/base/Random.h"
@@ -71,7 +73,7 @@ constexpr uint16_t kWinSounds[] = {575, 576, 582};
 std::vector<EndCase> Games() {
     std::vector<EndCase> games;
     for (const StartActivity& a : kStartActivities)
-        if (a.kind != StartKind::Town) games.push_back({a, kWinSounds[a.world], a.kind == StartKind::Arcade ? 330 : 320});
+        if (a.kind != StartKind::Town) games.push_back({a, kWinSounds[a.world], 320});
     return games;
 }
 
@@ -110,13 +112,27 @@ OTextDView* CountView(ButtonPanel_Prop& panel) {
     return nullptr;
 }
 
+/// The end panel's picture: the plain prop attached to the panel (not a text, not a button).
+OActivityProp* PictureView(ButtonPanel_Prop& panel) {
+    for (int32_t i = 0; i < panel.AttachedCount(); ++i) {
+        OView* view = panel.AttachedAt(i);
+        if (view && typeid(*view) == typeid(OActivityProp)) return static_cast<OActivityProp*>(view);
+    }
+    return nullptr;
+}
+
 /// Where two pictures differ: the count's ink, drawn in one and hidden in the other.
 struct Ink {
     int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
     bool Found() const { return right >= left; }
     int Height() const { return bottom - top + 1; }
     double CentreX() const { return (left + right) / 2.0; }
+    double CentreY() const { return (top + bottom) / 2.0; }
 };
+
+const uint8_t* PixelAt(const RgbImage& image, int x, int y) {
+    return &image.rgb[(size_t(y) * size_t(image.width) + size_t(x)) * 3];
+}
 
 Ink Difference(const RgbImage& a, const RgbImage& b, const CRect16& within) {
     Ink ink;
@@ -215,6 +231,105 @@ TEST_P(EndPanelTest, TheWinIsHeardAndItsCountStandsAsInEveryGame) {
     EXPECT_GE(ink.Height(), kDigitHeightFrom) << "the count in the number font";
     EXPECT_LE(ink.Height(), kDigitHeightTo) << "the count in the number font";
     EXPECT_NEAR(ink.CentreX(), c.countX, kCentreSlack) << "the count is centred on its box";
+}
+
+/// The counts of every width an end panel shows: one, two and three digits.
+constexpr const char* kCountWidths[] = {"7", "42", "999"};
+/// The count's ink stands this near the middle of the picture.
+constexpr double kMiddleSlack = 1.5;
+/// The frames the stage stands still before a picture of it is taken.
+constexpr int kStillFrames = 5;
+
+bool IsOneColour(const RgbImage& image) {
+    for (size_t at = 3; at + 3 <= image.rgb.size(); at += 3)
+        if (!std::equal(&image.rgb[at], &image.rgb[at] + 3, &image.rgb[0])) return false;
+    return true;
+}
+
+/// One count written on the panel: its ink, and how many of its pixels (and those next to them)
+/// lie on the picture's lines, drawn in the colour of its frame (none on a plain picture).
+struct CountInk {
+    Ink ink;
+    int onLines = 0;
+};
+
+CountInk MeasureCount(const RgbImage& with, const RgbImage& without, const CRect16& countBox, const CRect16& picture) {
+    CountInk out{Difference(with, without, countBox)};
+    if (!out.ink.Found() || picture.right > without.width || picture.bottom > without.height) return out;
+    const uint8_t* frame = PixelAt(without, picture.left, picture.top);
+    const uint8_t* middle = PixelAt(without, (picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2);
+    if (std::equal(frame, frame + 3, middle)) return out;
+    for (int y = std::max<int>(out.ink.top - 1, picture.top); y <= std::min<int>(out.ink.bottom + 1, picture.bottom - 1); ++y)
+        for (int x = std::max<int>(out.ink.left - 1, picture.left); x <= std::min<int>(out.ink.right + 1, picture.right - 1); ++x)
+            if (std::equal(frame, frame + 3, PixelAt(without, x, y))) ++out.onLines;
+    return out;
+}
+
+TEST_P(EndPanelTest, ACountOfEveryWidthStandsInThePicturesMiddleOffItsLines) {
+    const EndCase& c = GetParam();
+    std::map<int, Bytes> records;
+    for (int slot = 0; slot < 8; ++slot) records[slot] = StoredRecord().bytes();
+    PutSave(records);
+    Ini("STARTACTIVITY=" + std::to_string(c.entry) + "\n");
+
+    OTextDView* count = nullptr;
+    CRect16 countBox, picture;
+    std::vector<CountInk> inks;
+    // Each picture is taken once the stage has stood still, shown, for a few frames (the
+    // screen's fade-in holds some of its steps for two frames).
+    RgbImage last, withCount;
+    int stillFrames = 0;
+    bool hidden = false;
+    Scenario s = Game(kFrameMs);
+    s.frames = 600;
+    s.watch = [&](uint32_t) {
+        OActivityManager* manager = GetActivityManager();
+        CTLVActivity* screen = CurrentGameScreen();
+        if (!count) {
+            if (!screen || manager->GetCurrentId() != MakeChunkId(1, c.entry) || manager->IsSwitchPending()) return;
+            // The start panel makes way, and the end panel shows at once.
+            for (int16_t panel = 0; panel < CTLVActivity::kPanelSlots; ++panel)
+                if (panel != kEndPanel && screen->IsPanelShown(panel)) screen->HidePanel(panel, 1);
+            screen->CreateButtonPanel(kEndPanel);
+            ButtonPanel_Prop* panel = screen->GetPanel(kEndPanel);
+            count = panel ? CountView(*panel) : nullptr;
+            OActivityProp* art = panel ? PictureView(*panel) : nullptr;
+            if (!count || !art) return RequestQuit();
+            countBox = count->GetScreenRect();
+            picture = art->GetScreenRect();
+            count->SetText(kCountWidths[0]);
+            return;
+        }
+        RgbImage now = StagePicture();
+        stillFrames = now == last && !IsOneColour(now) ? stillFrames + 1 : 0;
+        last = std::move(now);
+        if (stillFrames < kStillFrames || inks.size() == std::size(kCountWidths)) return;
+        if (!hidden) {
+            withCount = last;
+            count->SetVisible(0, 1);
+        } else {
+            inks.push_back(MeasureCount(withCount, last, countBox, picture));
+            count->SetVisible(1, 1);
+            if (inks.size() == std::size(kCountWidths)) return RequestQuit();
+            count->SetText(kCountWidths[inks.size()]);
+        }
+        hidden = !hidden;
+        stillFrames = 0;
+    };
+    const ScenarioRun run = RunScenario(s);
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_NE(count, nullptr) << "the end panel shows its count";
+    ASSERT_EQ(inks.size(), std::size(kCountWidths));
+    const double middleX = (picture.left + picture.right - 1) / 2.0, middleY = (picture.top + picture.bottom - 1) / 2.0;
+    for (size_t i = 0; i < inks.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "the count \"" << kCountWidths[i] << "\" on the picture " << picture.left << ","
+                                        << picture.top << " to " << picture.right << "," << picture.bottom);
+        const Ink& ink = inks[i].ink;
+        ASSERT_TRUE(ink.Found()) << "the count is drawn";
+        EXPECT_NEAR(ink.CentreX(), middleX, kMiddleSlack) << "ink x " << ink.left << " to " << ink.right;
+        EXPECT_NEAR(ink.CentreY(), middleY, kMiddleSlack) << "ink y " << ink.top << " to " << ink.bottom;
+        EXPECT_EQ(inks[i].onLines, 0) << "the count's ink touches the picture's lines";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(TwelveGames, EndPanelTest, testing::ValuesIn(Games()), CaseName<EndCase>);

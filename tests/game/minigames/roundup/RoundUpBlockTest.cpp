@@ -1,6 +1,8 @@
 // The round-ups' walls against their animals, on each generated map and each of its blocks: a
 // step straight into a block is refused; an animal put inside a block is out of it after a
-// frame, and roaming animals that start against the blocks never end a frame inside one; and
+// frame, and roaming animals that start against the blocks never end a frame inside one; one put
+// out stands only where its own steps could (past walls that touch, not across the track, clear
+// of the map's edge margin and top band) and its next step starts there; and
 // a loop driven by the arrow keys round a block catches an animal held against any side of it
 // or inside it.
 #include <gtest/gtest.h>
@@ -201,6 +203,87 @@ TEST_F(RoundUpBlockTest, RoamingAnimalsStartedAgainstTheBlocksNeverEndAFrameInsi
             }
         }
         EXPECT_GT(roamed, 100.0f * float(animals.size())) << "the animals did roam";
+        Leave();
+    }
+}
+
+/// An animal put out of a wall where its own steps could not stand there: a second wall
+/// touching the first, the track laid through the wall, the map's edge margin, its top band.
+/// Walls are 96 x 48 (the generated map's); places are the first wall's box's sides.
+struct WayOutRow {
+    const char* name;
+    /// The walls' middles, the first the one the animal stands in.
+    std::vector<CPointF> walls;
+    /// Where the animal stands, from the first wall's box.
+    CPointF (*at)(const CRect16& wall);
+    /// A track line laid through the first wall, 2 px inside its right side, top to bottom.
+    bool track;
+};
+const WayOutRow kWayOutRows[] = {
+    {"one wall: out past its nearest side", {{560, 150}}, [](const CRect16& b) { return CPointF(b.right - 4.0f, b.top + 20.0f); }, false},
+    {"a second wall touches the nearest side", {{560, 150}, {656, 150}},
+     [](const CRect16& b) { return CPointF(b.right - 4.0f, b.top + 20.0f); }, false},
+    {"a second wall touches the nearest side below", {{560, 150}, {560, 198}},
+     [](const CRect16& b) { return CPointF(b.left + 40.0f, b.bottom - 3.0f); }, false},
+    {"walls touch three sides", {{560, 150}, {656, 150}, {464, 150}, {560, 198}},
+     [](const CRect16& b) { return CPointF(b.right - 4.0f, b.bottom - 3.0f); }, false},
+    {"walls touch every side: out past the nearest of them", {{560, 150}, {656, 150}, {464, 150}, {560, 198}, {560, 102}},
+     [](const CRect16& b) { return CPointF(b.right - 4.0f, b.bottom - 3.0f); }, false},
+    {"the track lies between it and the nearest side", {{560, 150}},
+     [](const CRect16& b) { return CPointF(b.right - 5.0f, b.top + 20.0f); }, true},
+    {"the nearest side is in the edge margin", {{49, 150}}, [](const CRect16& b) { return CPointF(b.left + 3.0f, b.top + 20.0f); }, false},
+    {"the nearest side is in the top band", {{560, 64}}, [](const CRect16& b) { return CPointF(b.left + 40.0f, b.top + 3.0f); }, false},
+};
+
+TEST_F(RoundUpBlockTest, AnAnimalPutOutOfAWallStandsWhereItsOwnStepsCouldAndIsJudgedFromThere) {
+    constexpr int kEdgeMargin = 5, kTopBand = 50;
+    for (const WayOutRow& row : kWayOutRows) {
+        SCOPED_TRACE(row.name);
+        CRoundUpActivity* r = Start(kCircus, 1);
+        ASSERT_NE(r, nullptr);
+        CloseStartPanel(r);
+        auto* mapWall = dynamic_cast<TLV_Object*>(r->GetList(TLVWorld_Activity::kBlockers).GetAt(0));
+        ASSERT_NE(mapWall, nullptr);
+        ChunkId wallPart = kNullChunkId;
+        mapWall->GetPartID(&wallPart);
+        std::vector<CRect16> walls;
+        for (const CPointF& middle : row.walls) {
+            auto* wall = new Blocker;
+            wall->SetPartID(app->GetPartFile(), wallPart, 1);
+            wall->SetPosition(middle, 0, 0);
+            r->AddChild(wall);
+            r->AddProp(wall);
+            wall->CreateOverlay();
+            walls.push_back(CWorldBuckets::BoxOf(wall));
+        }
+        const CRect16 first = walls.front();
+        ASSERT_EQ(first.right - first.left, 96);
+        const CRect16 map = r->GetMapRect();
+        // The vehicle waits below, at the end of the track when there is one.
+        const CPoint16 trackTop(int16_t(first.right - 3), int16_t(first.top - 40)),
+            trackEnd(int16_t(first.right - 3), int16_t(first.bottom + 70));
+        r->GetVehicle()->SetPosition(CPointF(trackEnd.x, trackEnd.y), 0, 1);
+        r->Track().Clear();
+        if (row.track) {
+            r->Track().Step(trackTop, 0, nullptr);
+            r->Track().Step(trackEnd, 0, nullptr);
+        }
+        const CPointF at = row.at(first);
+        DRoundUp* animal = Animals(r).at(0);
+        animal->SnapToPoint(CPoint16(int16_t(at.x), int16_t(at.y)));
+        animal->TakeLastPosition();
+        ASSERT_TRUE(InsideAny(walls, animal->GetGroundPosition()));
+        Frames(1, kFrameMs);
+        const CPointF g = animal->GetGroundPosition();
+        EXPECT_FALSE(InsideAny(walls, g) || InsideAny(Blocks(r), g)) << "at " << g.x << "," << g.y;
+        EXPECT_GE(g.x, map.left + kEdgeMargin) << "at " << g.x << "," << g.y;
+        EXPECT_LT(g.x, map.right - kEdgeMargin);
+        EXPECT_GE(g.y, map.top + kTopBand) << "at " << g.x << "," << g.y;
+        EXPECT_FALSE(r->GetTrack().Crosses({CPoint16(int16_t(at.x), int16_t(at.y)), CPoint16(int16_t(g.x), int16_t(g.y))}))
+            << "put across the track to " << g.x << "," << g.y;
+        EXPECT_LE(std::hypot(g.x - at.x, g.y - at.y), 100.0f) << "out near where it stood: " << g.x << "," << g.y;
+        EXPECT_NEAR(animal->GetLastPosition().x, g.x, 1.0f) << "its next step is judged from its new place";
+        EXPECT_NEAR(animal->GetLastPosition().y, g.y, 1.0f) << "its next step is judged from its new place";
         Leave();
     }
 }

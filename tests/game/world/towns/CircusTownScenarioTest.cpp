@@ -53,6 +53,7 @@ TEST_F(CircusTownScenarioTest, CyEndsTheRoundWithTheCertificateAndGoesBackToTheG
     EXPECT_TRUE(played.upgradeOpen) << "the garage opens the upgrade";
     EXPECT_EQ(record.GetBadgeCount(W, 0), played.tokens.Count()) << "a badge for each token taken";
     EXPECT_EQ(played.missingChunks, "");
+    EXPECT_EQ(played.switchInterrupts, "") << "the round's end asks for the certificate once";
     ExpectOnlySlotChanged(played, kCy);
     EXPECT_GE(record.GetWorldWord34(W), 0);
     EXPECT_LE(record.GetWorldWord34(W), 2) << "the mission played";

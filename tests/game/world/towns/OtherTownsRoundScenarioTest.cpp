@@ -81,6 +81,7 @@ TEST_P(OtherTownsRoundScenarioTest, CyEndsTheRoundPastTheRoadRaceWithTheCertific
     EXPECT_EQ(record.GetCounter(town.visitCounter), 2) << "two visits";
     EXPECT_EQ(record.GetBadgeCount(W, 0), played.badges) << "the badges taken are kept";
     EXPECT_EQ(played.missingChunks, "") << "every chunk the round names is in the generated file";
+    EXPECT_EQ(played.switchInterrupts, "") << "the round's end asks for the certificate once";
     EXPECT_EQ(record.GetCounter(round.challenge->counter), 1) << "the race entered once";
     int broken = 0;
     for (int word = towns::city::kFirstStateWord; word <= towns::city::kLastStateWord; ++word)

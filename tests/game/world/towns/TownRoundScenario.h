@@ -51,6 +51,8 @@ struct PlayedRound {
     TokensTaken tokens;
     /// The trace's lines about chunks the part file lacks.
     std::string missingChunks;
+    /// The trace's lines about a screen asked for again while the first request is under way.
+    std::string switchInterrupts;
     /// Whether the garage shown after the certificate holds the town's upgrade open.
     bool upgradeOpen = false;
     /// Each save slot's stored chunk before and after the play.
@@ -212,6 +214,7 @@ protected:
         EXPECT_EQ(run.exitCode, 0);
         played.boxes = run.boxes;
         played.missingChunks = MissingChunkTraces(run.trace);
+        played.switchInterrupts = SwitchInterruptTraces(run.trace);
         played.record->Load(kCy);
         played.slotsAfter = SlotChunks(work / "TLVSave.vqk");
         return played;

@@ -12,18 +12,15 @@
 
 namespace vqt::test {
 
-/// The lines of `trace` that report a missing chunk (a voice, a part, a frame or a movie), one
-/// a line; empty when none does.
-inline std::string MissingChunkTraces(const std::string& trace) {
-    static const std::vector<std::string> kMarks = {"non existent snippet", "NULL part", "cannot be read",
-                                                    "chunkID not found", "Unable to access"};
+/// The lines of `trace` that hold any of `marks`, one a line; empty when none does.
+inline std::string TraceLinesWith(const std::string& trace, const std::vector<std::string>& marks) {
     std::string found;
     size_t start = 0;
     while (start < trace.size()) {
         size_t end = trace.find('\n', start);
         if (end == std::string::npos) end = trace.size();
         const std::string line = trace.substr(start, end - start);
-        for (const std::string& mark : kMarks)
+        for (const std::string& mark : marks)
             if (line.find(mark) != std::string::npos) {
                 found += line + "\n";
                 break;
@@ -31,6 +28,18 @@ inline std::string MissingChunkTraces(const std::string& trace) {
         start = end + 1;
     }
     return found;
+}
+
+/// The lines of `trace` that report a missing chunk (a voice, a part, a frame or a movie).
+inline std::string MissingChunkTraces(const std::string& trace) {
+    return TraceLinesWith(trace, {"non existent snippet", "NULL part", "cannot be read", "chunkID not found",
+                                  "Unable to access"});
+}
+
+/// The lines of `trace` that report a second request for the next screen while one is on its
+/// way (the first one stands, the later ones are dropped).
+inline std::string SwitchInterruptTraces(const std::string& trace) {
+    return TraceLinesWith(trace, {"interrupt activity switch"});
 }
 
 /// Counts the tokens taken in a town: each one leaves the world's token list. Seen every frame
