@@ -163,6 +163,8 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
         {"run", {}, {{"VQT_RUN_DIR", file}}, 2, "VQT_RUN_DIR=\"" + file + "\" is not a folder"},
         {"run", {}, {{"VQT_RUN_DIR", file + "/run"}}, 2, "VQT_RUN_DIR=\"" + file + "/run\" cannot be made: " + file + " is not a folder"},
         {"run", {}, {{"VQT_RUN_DIR", "/proc/vqt-run"}}, 2, "VQT_RUN_DIR=\"/proc/vqt-run\" cannot be made: "},
+        // Relative: from the repository root, wherever the script was started.
+        {"run", {}, {{"VQT_RUN_DIR", "README.md"}}, 2, "VQT_RUN_DIR=\"README.md\" is not a folder"},
         {"run", {}, {{"VQT_BUILD_DIR", file}}, 2, "VQT_BUILD_DIR=\"" + file + "\" is not a folder"},
         {"run", {}, {{"VQT_BUILD_DIR", "/proc/vqt-build"}}, 2, "VQT_BUILD_DIR=\"/proc/vqt-build\" cannot be made: "},
         {"start-game", {tree}, {{"VQT_RUN_DIR", file}}, 2, "VQT_RUN_DIR=\"" + file + "\" is not a folder"},
@@ -396,9 +398,9 @@ struct ScriptRun {
 /// second is stopped as soon as it holds the lock, and the first let go on).
 TEST_F(StartScriptsTest, OfTwoRunsStartedTogetherOnOneFolderOneRunsAndTheOtherTouchesNothingThere) {
 #if defined(__SANITIZE_ADDRESS__)
-    const int delaysMs[] = {600}; // a sanitized game starts slowly: one spacing is enough there
+    const int delaysMs[] = {0, 600}; // a sanitized game starts slowly: two spacings are enough there
 #else
-    const int delaysMs[] = {100, 600, 1200};
+    const int delaysMs[] = {0, 100, 600, 1200};
 #endif
     for (const int delayMs : delaysMs) {
         SCOPED_TRACE(std::to_string(delayMs) + " ms apart");
