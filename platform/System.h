@@ -54,6 +54,9 @@ public:
     virtual InstanceLock CreateInstanceMutex(std::string_view name) = 0;
     /// Where the lock of a name is kept, to tell a user which one holds a second start back.
     virtual std::string LockPath(std::string_view name) const = 0;
+    /// Makes the lock file of a name (and its folder) as taking the lock would, without taking
+    /// it, so that a launcher can hold the lock and hand it over; why it cannot (empty when made).
+    virtual std::string MakeLockFile(std::string_view name) = 0;
     /// Gives the lock taken by CreateInstanceMutex back; nothing when none is held.
     virtual void CloseInstanceMutex() = 0;
 };

@@ -237,6 +237,20 @@ plat::InstanceLock CheckPreviousInstance() {
     return lock;
 }
 
+std::string InstanceLockRefusal(const plat::InstanceLock& lock, const std::string& product) {
+    switch (lock.state) {
+    case plat::InstanceLock::State::Taken:
+        return {};
+    case plat::InstanceLock::State::Failed:
+        return product + " cannot take its single-instance lock (" + lock.why +
+               "), so it cannot make sure it is the only copy running for this user; this copy ends.\n";
+    case plat::InstanceLock::State::HeldElsewhere:
+        break;
+    }
+    return product + " is already running for this user (its lock " + plat::system().LockPath(product) +
+           " is held, or its window is open); this copy ends.\n";
+}
+
 int32_t HandlePreviousInstance() {
     const bool warn = xProfiles_Flag("WARNPREVIOUSINSTANCE");
     const bool open = xProfiles_Flag("OPENPREVIOUSINSTANCE");
@@ -258,20 +272,10 @@ int32_t VQXInit() {
     // One instance at a time; the one that leaves says why where its user sees it. Without a
     // safe lock two copies could run at once and both write the save file: none starts.
     const plat::InstanceLock lock = CheckPreviousInstance();
-    if (lock.state == plat::InstanceLock::State::Failed) {
-        const std::string why = Message("MSG_PRODUCTNAME") + " cannot take its single-instance lock (" + lock.why +
-                                "), so it cannot make sure it is the only copy running for this user; this copy ends.\n";
+    if (const std::string why = InstanceLockRefusal(lock, Message("MSG_PRODUCTNAME")); !why.empty()) {
         std::fputs(why.c_str(), stderr);
         xTrace(why.c_str());
-        return 0;
-    }
-    if (lock.state == plat::InstanceLock::State::HeldElsewhere) {
-        const std::string product = Message("MSG_PRODUCTNAME");
-        const std::string why = product + " is already running for this user (its lock " +
-                                plat::system().LockPath(product) + " is held, or its window is open); this copy ends.\n";
-        std::fputs(why.c_str(), stderr);
-        xTrace(why.c_str());
-        HandlePreviousInstance();
+        if (lock.state == plat::InstanceLock::State::HeldElsewhere) HandlePreviousInstance();
         return 0;
     }
     // The system version.

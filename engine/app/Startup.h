@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "platform/System.h"
 
@@ -42,6 +43,9 @@ void VQXShutdown();
 /// could be taken safely (nothing then tells whether another instance runs). Otherwise Taken:
 /// this process holds the lock from now on.
 plat::InstanceLock CheckPreviousInstance();
+/// What a copy that does not get the single-instance lock of `product` says as it ends (a
+/// line); empty when the lock was taken.
+std::string InstanceLockRefusal(const plat::InstanceLock& lock, const std::string& product);
 /// With OPENPREVIOUSINSTANCE brings the running instance's window back (restores it when it is
 /// minimised), else with WARNPREVIOUSINSTANCE shows MSG_PREVINSTANCE; 0 when that window cannot
 /// be found (another process's windows never can).

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "engine/app/EngineContext.h"
 #include "engine/data/Profiles.h"
@@ -65,7 +66,32 @@ NamedDisplay DisplaysNamed() {
     return named;
 }
 
+/// The product name of the game's built-in messages, which names its lock.
+std::string ProductName() {
+    for (const xMessagePair* pair = GameFallbackMessages(); pair->id; ++pair)
+        if (std::string_view(pair->id) == "MSG_PRODUCTNAME") return pair->text;
+    return {};
+}
+
 } // namespace
+
+bool TakeGameLock() {
+    const std::string product = ProductName();
+    const std::string why = InstanceLockRefusal(plat::system().CreateInstanceMutex(product), product);
+    if (why.empty()) return true;
+    std::fputs(why.c_str(), stderr);
+    return false;
+}
+
+int PrintGameLockPath() {
+    const std::string product = ProductName();
+    if (const std::string why = plat::system().MakeLockFile(product); !why.empty()) {
+        std::fprintf(stderr, "%s cannot make its single-instance lock: %s\n", product.c_str(), why.c_str());
+        return 1;
+    }
+    std::printf("%s\n", plat::system().LockPath(product).c_str());
+    return 0;
+}
 
 GameDisplay UseGamePlatform() {
     const NamedDisplay named = DisplaysNamed();

@@ -12,6 +12,18 @@ enum class GameDisplay { Window, Headless, Unavailable };
 /// answer is Unavailable, after saying so on standard error.
 GameDisplay UseGamePlatform();
 
+/// Takes the game's single-instance lock (the lock of its built-in product name) for the rest of
+/// the process, before anything of its working folder is read or written: the engine's start-up
+/// takes the same lock again and keeps it. A launcher that holds the lock hands it over (see
+/// plat::HeadlessSystem). false after saying on standard error why this copy ends.
+bool TakeGameLock();
+
+/// The `--lock-path` option of the game's programs: makes the game's lock file as taking the lock
+/// would, without taking it, and prints its path, so that a launcher can hold the lock from its
+/// first check until the program has it; the exit code (1 after saying why the file cannot be
+/// made).
+int PrintGameLockPath();
+
 /// The game's own start-up hooks; a run that the profile's STARTACTIVITY starts in a town or one
 /// of its games drives one of that town's vehicles.
 xAppHooks GameHooks();

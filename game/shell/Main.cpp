@@ -1,10 +1,15 @@
 // Entry of the game executable: picks the platform's backend (a real window through SDL2 and the
 // system's printer where a display is named and opens, else headless with the wall clock; a named
-// display that does not open ends the program) and runs the engine's start-up with the game's
-// hooks.
+// display that does not open ends the program), takes the game's single-instance lock before it
+// reads or writes anything of its folder, and runs the engine's start-up with the game's hooks.
+// `tlvgame --lock-path` prints the lock's file instead, for a launcher that holds the lock.
+#include <cstring>
+
 #include "game/minigames/GameSession.h"
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--lock-path") == 0) return PrintGameLockPath();
     if (UseGamePlatform() == GameDisplay::Unavailable) return 1;
+    if (!TakeGameLock()) return 1;
     return RunGame(GameHooks());
 }

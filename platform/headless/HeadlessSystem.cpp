@@ -125,28 +125,73 @@ std::string HeadlessSystem::LockPath(std::string_view name) const {
     return LockFolder() + "/" + file + ".lock";
 }
 
-InstanceLock HeadlessSystem::CreateInstanceMutex(std::string_view name) {
-    CloseInstanceMutex();
+int HeadlessSystem::OpenLockFile(const std::string& path, std::string& why) {
     // A folder another user could write to would let that user hold (or take away) this
     // user's lock: then no lock is safe.
     if (!lockFolder_)
-        if (std::string why = MakePrivateFolder(LockFolder()); !why.empty()) return LockFailure(std::move(why));
-    const std::string path = LockPath(name);
+        if (why = MakePrivateFolder(LockFolder()); !why.empty()) return -1;
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return LockFailure("cannot open " + path + ": " + std::strerror(errno));
+    if (fd < 0) why = "cannot open " + path + ": " + std::strerror(errno);
+    return fd;
+}
+
+std::optional<InstanceLock> HeadlessSystem::TakeHandedLock(const std::string& path) {
+    if (handedLockUsed_) return std::nullopt;
+    handedLockUsed_ = true;
+    const char* env = std::getenv("VQT_LOCK_FD");
+    const std::string text = handedLock_ ? *handedLock_ : env ? env : "";
+    if (text.empty()) return std::nullopt;
+    const std::string named = "the lock handed over as VQT_LOCK_FD=\"" + text + "\"";
+    int fd = -1;
+    if (text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos) fd = std::stoi(text);
+    struct stat handed {};
+    if (fd < 0 || ::fstat(fd, &handed) != 0) return LockFailure(named + " is not an open file");
+    struct stat own {};
+    if (::lstat(path.c_str(), &own) != 0 || !S_ISREG(own.st_mode) || own.st_dev != handed.st_dev ||
+        own.st_ino != handed.st_ino)
+        return LockFailure(named + " is not the lock file " + path);
+    // Locking the file again through the same open file keeps the launcher's lock; another
+    // holder refuses it.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return LockRefusal(errno, path);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    lockFd_ = fd;
+    lockPath_ = path;
+    return InstanceLock{};
+}
+
+InstanceLock HeadlessSystem::CreateInstanceMutex(std::string_view name) {
+    const std::string path = LockPath(name);
+    if (lockFd_ >= 0 && lockPath_ == path) return {};
+    CloseInstanceMutex();
+    std::string why;
+    const int fd = OpenLockFile(path, why);
+    if (fd < 0) return LockFailure(std::move(why));
+    if (std::optional<InstanceLock> handed = TakeHandedLock(path)) {
+        ::close(fd);
+        return *handed;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
         return LockRefusal(error, path);
     }
     lockFd_ = fd;
+    lockPath_ = path;
     return {};
+}
+
+std::string HeadlessSystem::MakeLockFile(std::string_view name) {
+    std::string why;
+    const int fd = OpenLockFile(LockPath(name), why);
+    if (fd >= 0) ::close(fd);
+    return why;
 }
 
 void HeadlessSystem::CloseInstanceMutex() {
     if (lockFd_ >= 0) {
         ::close(lockFd_);
         lockFd_ = -1;
+        lockPath_.clear();
     }
 }
 

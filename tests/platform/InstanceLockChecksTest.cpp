@@ -1,6 +1,6 @@
 // The single-instance lock's safety: which folders count as the user's alone (from their lstat,
 // so other owners are reached without being root), what each failure to lock says, and the
-// lock file's own open and lock failures.
+// lock file's own open and lock failures; a lock handed over by a launcher.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -101,6 +101,80 @@ TEST(InstanceLockChecks, ALockFileThatCannotBeOpenedFailsSayingWhy) {
     EXPECT_EQ(lock.state, State::Failed);
     EXPECT_EQ(lock.why, "cannot open " + folder / "Game.lock" + ": Too many levels of symbolic links");
     EXPECT_NE(::access((folder / "elsewhere").c_str(), F_OK), 0) << "nothing made through the link";
+}
+
+/// A launcher's hold of the lock file: its own open file, locked, and a copy of it handed over.
+struct Launcher {
+    explicit Launcher(const std::string& path) {
+        own = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (own >= 0) ::flock(own, LOCK_EX | LOCK_NB);
+        handed = own >= 0 ? ::dup(own) : -1;
+    }
+    ~Launcher() {
+        if (own >= 0) ::close(own);
+    }
+    int own = -1;
+    int handed = -1;
+};
+
+TEST(InstanceLockChecks, ALockHandedOverIsTakenWhenItIsTheLockFileAndKeptOnTheNextTake) {
+    const vqt::test::TempFolder folder;
+    plat::HeadlessSystem system, other;
+    system.SetLockFolder(folder.path());
+    other.SetLockFolder(folder.path());
+    ASSERT_EQ(system.MakeLockFile("Game"), "");
+    EXPECT_EQ(::access((folder / "Game.lock").c_str(), F_OK), 0);
+    EXPECT_EQ(other.CreateInstanceMutex("Game").state, State::Taken) << "made, not taken";
+    other.CloseInstanceMutex();
+
+    const Launcher launcher(system.LockPath("Game"));
+    ASSERT_GE(launcher.handed, 0);
+    system.SetHandedLock(std::to_string(launcher.handed));
+    EXPECT_EQ(system.CreateInstanceMutex("Game").state, State::Taken);
+    // Taken again, the lock is kept: given back and taken anew it would meet the launcher's.
+    EXPECT_EQ(system.CreateInstanceMutex("Game").state, State::Taken);
+    EXPECT_EQ(other.CreateInstanceMutex("Game").state, State::HeldElsewhere);
+    EXPECT_EQ(::fcntl(launcher.handed, F_GETFD), FD_CLOEXEC) << "not passed on to programs it starts";
+    system.CloseInstanceMutex();
+    EXPECT_EQ(::fcntl(launcher.handed, F_GETFD), -1) << "given back with the lock";
+}
+
+TEST(InstanceLockChecks, ALockHandedOverThatIsNotTheLockFileOrHeldElsewhereIsRefused) {
+    const vqt::test::TempFolder folder;
+    plat::HeadlessSystem holder;
+    holder.SetLockFolder(folder.path());
+    ASSERT_EQ(holder.CreateInstanceMutex("Held").state, State::Taken);
+    const int another = ::open((folder / "other").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int held = ::open(holder.LockPath("Held").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(another, 0);
+    ASSERT_GE(held, 0);
+    struct Case {
+        std::string handed;
+        const char* name;
+        State state;
+        std::string why;
+    };
+    const std::string named = "the lock handed over as VQT_LOCK_FD=";
+    const Case cases[] = {
+        {"abc", "Game", State::Failed, named + "\"abc\" is not an open file"},
+        {"-3", "Game", State::Failed, named + "\"-3\" is not an open file"},
+        {"99999999999", "Game", State::Failed, named + "\"99999999999\" is not an open file"},
+        {"987", "Game", State::Failed, named + "\"987\" is not an open file"},
+        {std::to_string(another), "Game", State::Failed,
+         named + "\"" + std::to_string(another) + "\" is not the lock file " + folder / "Game.lock"},
+        {std::to_string(held), "Held", State::HeldElsewhere, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.handed);
+        plat::HeadlessSystem system;
+        system.SetLockFolder(folder.path());
+        system.SetHandedLock(c.handed);
+        const InstanceLock lock = system.CreateInstanceMutex(c.name);
+        EXPECT_EQ(lock.state, c.state);
+        EXPECT_EQ(lock.why, c.why);
+    }
+    ::close(another);
+    ::close(held);
 }
 
 } // namespace

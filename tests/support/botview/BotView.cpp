@@ -3,6 +3,7 @@
 // the SDL2 message source, and keys it holds in the SDL2 input.
 //
 //     tlvbotview <bot> [--until-milestone | --until-end]
+//     tlvbotview --lock-path    (the game's lock file, as tlvgame --lock-path)
 //
 // It runs in the working folder of the game's INI files and part file; the bot's row writes
 // the save file there and adds its lines to VQT.ini. Without an option it plays until the
@@ -118,6 +119,7 @@ int Usage() {
 }
 
 int Main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--lock-path") return PrintGameLockPath();
     if (argc < 2 || argc > 3) return Usage();
     g_run.row = FindBot(argv[1]);
     if (argc == 3) {
@@ -125,11 +127,13 @@ int Main(int argc, char** argv) {
         g_run.until = until == "--until-milestone" ? Until::kMilestone : until == "--until-end" ? Until::kEnd : Until::kClosed;
     }
     if (!g_run.row || (argc == 3 && g_run.until == Until::kClosed)) return Usage();
-    AddIniLines(g_run.row->prepare());
     if (UseGamePlatform() != GameDisplay::Window) {
         std::fprintf(stderr, "tlvbotview: no SDL2 window (without a display, SDL_VIDEODRIVER=dummy gives one)\n");
         return 2;
     }
+    // A copy refused by the game's lock leaves the running game's save and settings alone.
+    if (!TakeGameLock()) return 1;
+    AddIniLines(g_run.row->prepare());
     xAppHooks hooks = GameHooks();
     g_run.gameStart = hooks.VQAppStart;
     hooks.VQAppStart = StartThenDrive;

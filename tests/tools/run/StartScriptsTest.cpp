@@ -1,16 +1,21 @@
 // The scripts a user starts (tools/run, tools/start-game, tools/fuzz, tools/test) on bad input:
 // each refusal ends at once, before anything is built or touched, with a failing exit code and a
 // line naming what was wrong. tools/start-game runs on the game this tree built: the run folder's
-// settings keep what a user wrote, and a game already running keeps its trace log.
+// settings keep what a user wrote, a game already running keeps its trace log, and of two runs
+// started together on one run folder one runs and the other touches nothing there. The lists the
+// scripts check names against are the programs' own.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +24,7 @@
 
 #include "tests/support/GeneratedData.h"
 #include "tests/support/Golden.h"
+#include "tests/support/StartActivities.h"
 #include "tests/support/Subprocess.h"
 #include "tools/builders/TempFolder.h"
 
@@ -55,6 +61,7 @@ protected:
                 {"VQT_SCREENSHOT", ""},
                 {"VQT_START", ""},
                 {"VQT_BOT", ""},
+                {"VQT_LOCK_FD", ""},
                 {"PARTFILE", ""}};
     }
     int Run(const std::string& script, std::vector<std::string> arguments,
@@ -73,6 +80,40 @@ protected:
     TempFolder builds;
 };
 
+/// The names in a folder.
+std::set<std::string> Listing(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+/// Each entry of a folder with what a write, a new file, a removal or a rename changes: its
+/// inode, size, and times of change.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+    std::map<std::string, std::string> entries;
+    for (const std::string& name : Listing(folder)) {
+        struct stat st {};
+        if (::lstat((folder + "/" + name).c_str(), &st) != 0) continue;
+        std::ostringstream line;
+        line << st.st_ino << " " << st.st_size << " " << st.st_mtim.tv_sec << "." << st.st_mtim.tv_nsec << " "
+             << st.st_ctim.tv_sec << "." << st.st_ctim.tv_nsec;
+        entries[name] = line.str();
+    }
+    return entries;
+}
+
+/// Runs a program in `folder` (its output kept elsewhere): its exit code, -1 when it hung.
+int RunIn(const std::string& folder, std::vector<std::string> command, const std::map<std::string, std::string>& env,
+          std::string& output) {
+    const TempFolder elsewhere;
+    command.insert(command.begin(), {"-c", "cd \"$0\" && exec \"$@\"", folder});
+    Subprocess process("/bin/sh", elsewhere.path(), env, std::move(command));
+    if (!process.Start()) return -2;
+    const bool ended = process.Wait(kEndsWithinMs);
+    output = process.Output();
+    return ended ? process.ExitCode() : -1;
+}
+
 /// A script started with these arguments and variables, its exit code and a piece of what it
 /// says.
 struct Refusal {
@@ -80,11 +121,14 @@ struct Refusal {
     std::vector<std::string> arguments;
     std::map<std::string, std::string> variables;
     int exitCode;
-    const char* says;
+    std::string says;
 };
 
 TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNamingWhatWasWrong) {
     const std::string tree = TREE;
+    const TempFolder notATree;
+    const std::string file = notATree / "a-file";
+    std::ofstream(file) << "not a folder\n";
     const Refusal refusals[] = {
         {"run", {"--help"}, {}, 0, "usage: "},
         {"run", {"now"}, {}, 2, "tools/run takes no arguments"},
@@ -105,11 +149,33 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
         {"start-game", {tree}, {{"VQT_BOT", "zoo-rase"}}, 2, "VQT_BOT=\"zoo-rase\" names no bot; the bots:\n  circus-round"},
         {"fuzz", {"abc", "fuzz_ini_apply"}, {}, 2, "tools/fuzz: the seconds \"abc\" are not a whole number from 1"},
         {"fuzz", {"0"}, {}, 2, "the seconds \"0\" are not"},
-        {"fuzz", {"--help"}, {}, 0, "usage: tools/fuzz [seconds] [target...]"},
+        {"fuzz", {"--help"}, {}, 0, "usage: [VQT_BUILD_DIR=folder] tools/fuzz [seconds] [target...]"},
         {"test", {"--all"}, {}, 2, "tools/test takes no arguments"},
         {"test", {}, {{"VQT_SHUFFLE_SEED", "abc"}}, 2, "VQT_SHUFFLE_SEED=\"abc\" is not a seed"},
         {"test", {}, {{"VQT_SHUFFLE_SEED", "100000"}}, 2, "VQT_SHUFFLE_SEED=\"100000\" is not a seed"},
         {"test", {}, {{"VQT_FUZZ_SECONDS", "ten"}}, 2, "VQT_FUZZ_SECONDS=\"ten\" is not a number of seconds"},
+        // One whole value, not a piece of the list.
+        {"run", {}, {{"VQT_START", "8 14"}}, 2, "VQT_START=\"8 14\" names no activity"},
+        {"run", {}, {{"VQT_START", "14 17 15"}}, 2, "VQT_START=\"14 17 15\" names no activity"},
+        {"run", {}, {{"VQT_START", " 8"}}, 2, "VQT_START=\" 8\" names no activity"},
+        {"run", {}, {{"VQT_BOT", "nonsense"}}, 2, "VQT_BOT=\"nonsense\" names no bot; the bots:\n  circus-round"},
+        {"run", {}, {{"VQT_BOT", "circus"}}, 2, "VQT_BOT=\"circus\" names no bot"},
+        {"run", {}, {{"VQT_RUN_DIR", file}}, 2, "VQT_RUN_DIR=\"" + file + "\" is not a folder"},
+        {"run", {}, {{"VQT_RUN_DIR", file + "/run"}}, 2, "VQT_RUN_DIR=\"" + file + "/run\" cannot be made: " + file + " is not a folder"},
+        {"run", {}, {{"VQT_RUN_DIR", "/proc/vqt-run"}}, 2, "VQT_RUN_DIR=\"/proc/vqt-run\" cannot be made: "},
+        // Relative: from the repository root, wherever the script was started.
+        {"run", {}, {{"VQT_RUN_DIR", "README.md"}}, 2, "VQT_RUN_DIR=\"README.md\" is not a folder"},
+        {"run", {}, {{"VQT_BUILD_DIR", file}}, 2, "VQT_BUILD_DIR=\"" + file + "\" is not a folder"},
+        {"run", {}, {{"VQT_BUILD_DIR", "/proc/vqt-build"}}, 2, "VQT_BUILD_DIR=\"/proc/vqt-build\" cannot be made: "},
+        {"start-game", {tree}, {{"VQT_RUN_DIR", file}}, 2, "VQT_RUN_DIR=\"" + file + "\" is not a folder"},
+        {"start-game", {notATree.path()}, {{"VQT_RUN_DIR", ""}}, 2, "tools/start-game: " + notATree.path() + " is not a build tree"},
+        {"start-game", {tree}, {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", file}}, 1,
+         "Tollivar Fennmark Rovadu cannot make its single-instance lock: cannot make the folder " + file + "/vqt-"},
+        {"fuzz", {"5", "rebuild_cache"}, {}, 2, "tools/fuzz: \"rebuild_cache\" is no fuzz target; they are: fuzz_activity"},
+        {"fuzz", {"5", "fuzz_ini_apply", "all"}, {}, 2, "tools/fuzz: \"all\" is no fuzz target"},
+        {"fuzz", {"5"}, {{"VQT_BUILD_DIR", file}}, 2, "VQT_BUILD_DIR=\"" + file + "\" is not a folder"},
+        {"test", {}, {{"VQT_BUILD_DIR", file}}, 2, "VQT_BUILD_DIR=\"" + file + "\" is not a folder"},
+        {"run", {"--help"}, {}, 0, "[VQT_EXIT_AFTER_FRAMES=n] [VQT_RUN_DIR=folder] [VQT_BUILD_DIR=folder] tools/run"},
     };
     for (const Refusal& refusal : refusals) {
         auto env = Environment();
@@ -121,6 +187,75 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
         EXPECT_NE(output.find(refusal.says), std::string::npos) << shown << ": " << output;
         EXPECT_EQ(output.find("build started"), std::string::npos) << shown << ": " << output;
     }
+    // Nothing was made in the folder that is no build tree, nor in the builds' and runs' own.
+    EXPECT_EQ(Listing(notATree.path()), std::set<std::string>{"a-file"});
+    EXPECT_TRUE(Listing(builds.path()).empty());
+    EXPECT_TRUE(Listing(run.path()).empty());
+    EXPECT_FALSE(std::filesystem::exists("/proc/vqt-run"));
+}
+
+/// The words of the line after `lead` in `text`, or of the lines that start with two blanks
+/// after it (their first word each).
+std::set<std::string> WordsAfter(const std::string& text, const std::string& lead, bool indentedLines) {
+    std::set<std::string> words;
+    const size_t at = text.find(lead);
+    if (at == std::string::npos) return words;
+    std::istringstream rest(text.substr(at + lead.size()));
+    std::string line, word;
+    if (!indentedLines) {
+        std::getline(rest, line);
+        std::istringstream in(line);
+        while (in >> word) words.insert(word);
+        return words;
+    }
+    std::getline(rest, line);
+    while (std::getline(rest, line) && line.rfind("  ", 0) == 0) {
+        std::istringstream in(line);
+        if (in >> word) words.insert(word);
+    }
+    return words;
+}
+
+TEST_F(StartScriptsTest, TheNamesTheScriptsTakeAreTheProgramsOwn) {
+    std::string output;
+    auto env = Environment();
+    env["VQT_START"] = "999";
+    ASSERT_EQ(Run("run", {}, env, output), 2) << output;
+    std::set<std::string> starts;
+    for (const vqt::test::StartActivity& a : vqt::test::kStartActivities) starts.insert(std::to_string(a.entry));
+    EXPECT_EQ(WordsAfter(output, "it takes one of:", false), starts) << output;
+
+    env = Environment();
+    env["VQT_BOT"] = "none";
+    ASSERT_EQ(Run("run", {}, env, output), 2) << output;
+    const std::set<std::string> taken = WordsAfter(output, "the bots:", true);
+    std::string listing;
+    ASSERT_EQ(RunIn(run.path(), {TLVBOTVIEW}, Environment(), listing), 2) << listing;
+    EXPECT_EQ(taken, WordsAfter(listing, "bots:", true)) << output << listing;
+    EXPECT_GE(taken.size(), 7u) << output;
+}
+
+/// What a run without a named display says, and what one says that only SDL_VIDEODRIVER names:
+/// the program opens its window then.
+TEST_F(StartScriptsTest, WhatARunSaysOfItsDisplayIsWhatTheProgramDoes) {
+    ASSERT_TRUE(vqt::test::CopyGeneratedData(run.path()));
+    auto env = Environment();
+    env["PARTFILE"] = run / vqt::test::kGeneratedPartFile;
+    env["VQT_EXIT_AFTER_FRAMES"] = "3";
+    // The sanitizers' leak check knows nothing of the display library's own blocks.
+    env["ASAN_OPTIONS"] = "detect_leaks=0";
+    std::string output;
+    ASSERT_EQ(Run("start-game", {TREE}, env, output), 0) << output;
+    EXPECT_NE(output.find("run: no display; headless for 4000 ms"), std::string::npos) << output;
+    EXPECT_TRUE(std::filesystem::exists(run / "last-frame.png")) << output;
+    std::filesystem::remove(run / "last-frame.png");
+
+    env["SDL_VIDEODRIVER"] = "dummy";
+    env["SDL_AUDIODRIVER"] = "dummy";
+    ASSERT_EQ(Run("start-game", {TREE}, env, output), 0) << output;
+    EXPECT_NE(output.find("run: in a window on the display of SDL_VIDEODRIVER=dummy"), std::string::npos) << output;
+    EXPECT_EQ(output.find("headless"), std::string::npos) << output;
+    EXPECT_FALSE(std::filesystem::exists(run / "last-frame.png")) << output;
 }
 
 TEST_F(StartScriptsTest, WhatAUserWroteInTheRunFoldersSettingsSurvivesTheNextRuns) {
@@ -157,6 +292,8 @@ bool HeldElsewhere(const std::string& path) {
 }
 
 TEST_F(StartScriptsTest, ASecondRunWhileAGameRunsLeavesTheFirstGamesFolderAlone) {
+    // tools/run asks the game it built before (here this tree's) for the lock.
+    std::filesystem::create_directory_symlink(TREE, builds / "game");
     ASSERT_TRUE(vqt::test::CopyGeneratedData(run.path(), "synthetic.vqk"));
     std::ofstream(run / "VQT.ini") << "[VQT]\nTRACELOGFILE=1\nFULLSCREEN=0\n";
     std::ofstream(run / "TLVFMH.ini") << "[FennmarkRovadu]\nPARTFILE=synthetic.vqk\n";
@@ -185,6 +322,154 @@ TEST_F(StartScriptsTest, ASecondRunWhileAGameRunsLeavesTheFirstGamesFolderAlone)
     }
     first.Signal(SIGKILL);
     first.Wait(kEndsWithinMs);
+}
+
+/// Whether a process holds a flock lock on the file (from the system's list of locks: asking
+/// by taking it could take it from the one that is about to).
+bool LockHeld(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    const std::string inode = ":" + std::to_string(st.st_ino) + " ";
+    while (std::getline(locks, line))
+        if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos) return true;
+    return false;
+}
+
+/// The processes whose parent is `pid`, and theirs.
+std::set<pid_t> Descendants(pid_t pid) {
+    std::map<pid_t, pid_t> parents;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string text;
+        std::getline(stat, text);
+        const size_t close = text.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream fields(text.substr(close + 1));
+        std::string state;
+        pid_t parent = 0;
+        fields >> state >> parent;
+        parents[std::stoi(name)] = parent;
+    }
+    std::set<pid_t> found{pid};
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& [child, parent] : parents)
+            if (found.count(parent) && found.insert(child).second) grew = true;
+    }
+    return found;
+}
+
+/// Stops a script and every process it started (SIGSTOP), or lets them go on (SIGCONT). A
+/// stopped parent starts nothing more: the tree is walked until it holds no new process.
+void SignalTree(pid_t pid, int signal) {
+    std::set<pid_t> sent;
+    for (bool more = true; more;) {
+        more = false;
+        for (const pid_t p : Descendants(pid))
+            if (sent.insert(p).second) {
+                ::kill(p, signal);
+                more = true;
+            }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+/// A start-game run of its own, whose output (and process id) go to a folder of its own.
+struct ScriptRun {
+    explicit ScriptRun(const std::map<std::string, std::string>& env)
+        : process("/bin/sh", folder.path(), env, {"-c", "echo $$ > pid; exec \"$0\" \"$1\"", Script("start-game"), TREE}) {}
+    pid_t Pid() const { return std::stoi(ReadFileBytes(folder / "pid")); }
+    int End() {
+        const bool ended = process.Wait(kEndsWithinMs);
+        return ended ? process.ExitCode() : -1;
+    }
+    TempFolder folder;
+    Subprocess process;
+};
+
+/// Two runs on one run folder, the second started some time after the first: one holds the lock
+/// from its check on and runs to its end; the other is refused and leaves the folder as it was.
+/// To see that while the winner writes the folder too, the winner is held stopped while the
+/// other one runs (the first is stopped when the second starts; when it had no lock yet, the
+/// second is stopped as soon as it holds the lock, and the first let go on).
+TEST_F(StartScriptsTest, OfTwoRunsStartedTogetherOnOneFolderOneRunsAndTheOtherTouchesNothingThere) {
+#if defined(__SANITIZE_ADDRESS__)
+    const int delaysMs[] = {0, 600}; // a sanitized game starts slowly: two spacings are enough there
+#else
+    const int delaysMs[] = {0, 100, 600, 1200};
+#endif
+    for (const int delayMs : delaysMs) {
+        SCOPED_TRACE(std::to_string(delayMs) + " ms apart");
+        const TempFolder folder;
+        auto env = Environment();
+        env["VQT_RUN_DIR"] = folder.path();
+        env["VQT_EXIT_AFTER_MS"] = "1000";
+        const std::string lock = locks / "Tollivar Fennmark Rovadu.lock";
+        ScriptRun first(env), second(env);
+        ASSERT_TRUE(first.process.Start());
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ASSERT_TRUE(first.process.WaitUntil([&] { return std::filesystem::exists(first.folder / "pid"); }, kEndsWithinMs, 5));
+        SignalTree(first.Pid(), SIGSTOP);
+        ScriptRun* winner = &first;
+        ScriptRun* refused = &second;
+        std::map<std::string, std::string> before;
+        if (LockHeld(lock)) {
+            before = Snapshot(folder.path());
+            ASSERT_TRUE(second.process.Start());
+        } else {
+            std::swap(winner, refused);
+            ASSERT_TRUE(second.process.Start());
+            ASSERT_TRUE(second.process.WaitUntil(
+                [&] { return LockHeld(lock) && std::filesystem::exists(second.folder / "pid"); }, kEndsWithinMs, 5))
+                << second.process.Output();
+            SignalTree(second.Pid(), SIGSTOP);
+            before = Snapshot(folder.path());
+            SignalTree(first.Pid(), SIGCONT);
+        }
+        EXPECT_EQ(refused->End(), 1) << refused->process.Output();
+        EXPECT_NE(refused->process.Output().find("The game is already running for this user"), std::string::npos)
+            << refused->process.Output();
+        EXPECT_EQ(Snapshot(folder.path()), before) << refused->process.Output();
+        SignalTree(winner->Pid(), SIGCONT);
+        EXPECT_EQ(winner->End(), 0) << winner->process.Output();
+        EXPECT_TRUE(std::filesystem::exists(folder / "last-frame.png")) << winner->process.Output();
+    }
+}
+
+/// A second copy of the game, or of the bot program, refused by the lock of a game that runs
+/// leaves the folder it was started in as it was: no trace log line, no save, no settings.
+TEST_F(StartScriptsTest, ARefusedProgramTouchesNothingInItsFolder) {
+    ASSERT_TRUE(vqt::test::CopyGeneratedData(run.path()));
+    std::ofstream(run / "VQT.ini") << "[VQT]\nTRACELOGFILE=1\nFULLSCREEN=0\n";
+    std::ofstream(run / "_VQT_RT.log") << "the running game's lines\r\n";
+    auto env = Environment();
+    std::string lock;
+    ASSERT_EQ(RunIn(run.path(), {TLVGAME, "--lock-path"}, env, lock), 0) << lock;
+    EXPECT_EQ(lock, locks / "Tollivar Fennmark Rovadu.lock\n");
+    lock.pop_back();
+    const int held = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const auto before = Snapshot(run.path());
+    const std::string refusal = "is already running for this user (its lock " + lock + " is held";
+
+    env["VQT_EXIT_AFTER_FRAMES"] = "3";
+    std::string output;
+    EXPECT_EQ(RunIn(run.path(), {TLVGAME}, env, output), 1) << output;
+    EXPECT_NE(output.find(refusal), std::string::npos) << output;
+    EXPECT_EQ(Snapshot(run.path()), before) << output;
+
+    env["SDL_VIDEODRIVER"] = "dummy";
+    env["SDL_AUDIODRIVER"] = "dummy";
+    env["ASAN_OPTIONS"] = "detect_leaks=0"; // the display library's own blocks
+    EXPECT_EQ(RunIn(run.path(), {TLVBOTVIEW, "circus-round", "--until-milestone"}, env, output), 1) << output;
+    EXPECT_NE(output.find(refusal), std::string::npos) << output;
+    EXPECT_EQ(Snapshot(run.path()), before) << output;
+    ::close(held);
 }
 
 } // namespace
