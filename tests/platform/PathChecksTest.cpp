@@ -1,23 +1,20 @@
 // The checks of the paths that the program's own variables name: which values are refused and
-// why, that a trial of a file leaves nothing behind, and the DATAROOTS and VQT_PRINT_FOLDER
-// lines of a value the program cannot use.
+// why, and that a trial of a file leaves nothing behind. The program's refusals themselves are
+// run in the game shell's bad-input tests.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/posix/PathChecks.h"
-#include "tests/support/Environment.h"
 #include "tests/support/Golden.h"
 #include "tools/builders/TempFolder.h"
 
 namespace {
 
 using vqt::test::ReadFileBytes;
-using vqt::test::ScopedVariable;
 using vqt::test::TempFolder;
 
 /// A path and the words its refusal must hold ("" for a path that is taken).
@@ -91,45 +88,6 @@ TEST_F(PathChecksTest, AFolderCanBeUsedWhenItCanBeWrittenOrMadeAndIsNotMadeByThe
     }
     EXPECT_FALSE(std::filesystem::exists(root / "new"));
     EXPECT_FALSE(std::filesystem::exists(root / "prints"));
-}
-
-TEST_F(PathChecksTest, TheProgramsVariablesAreRefusedInALineNamingTheVariable) {
-    struct Case {
-        const char* dataRoots;
-        std::string printFolder;
-        std::string line; ///< "" for values that are taken
-    };
-    const std::string folder = root / "folder";
-    const std::vector<Case> cases = {
-        {nullptr, "", ""},
-        {"", "", ""},
-        {"folder", folder, ""},
-        {"::folder:", root / "made/at/first/print", ""}, // empty entries are skipped
-        {":::", "", "DATAROOTS=\":::\": lists no folder"},
-        {"folder:missing", "", "DATAROOTS=\"folder:missing\": the folder \"missing\" does not exist"},
-        {"folder:a-file", "", "DATAROOTS=\"folder:a-file\": \"a-file\" is not a folder"},
-        {tooLong.c_str(), "", "DATAROOTS=\"/tmp/nnn"},
-        {nullptr, root / "a-file", "VQT_PRINT_FOLDER=\"" + root / "a-file\": \"" + root / "a-file\" is not a folder"},
-        {nullptr, tooLong, "VQT_PRINT_FOLDER=\"/tmp/nnn"},
-    };
-    for (const Case& c : cases) {
-        ScopedVariable roots("DATAROOTS", c.dataRoots);
-        ScopedVariable prints("VQT_PRINT_FOLDER", c.printFolder.empty() ? nullptr : c.printFolder.c_str());
-        const std::string faults = plat::VariableFaults();
-        SCOPED_TRACE(std::string(c.dataRoots ? c.dataRoots : "(unset)").substr(0, 40) + " / " + c.printFolder.substr(0, 40));
-        if (c.line.empty()) {
-            EXPECT_EQ(faults, "");
-            continue;
-        }
-        EXPECT_EQ(faults.rfind(c.line, 0), 0u) << faults;
-        EXPECT_EQ(faults.back(), '\n');
-    }
-    // Both at once: a line each.
-    ScopedVariable roots("DATAROOTS", "missing");
-    ScopedVariable prints("VQT_PRINT_FOLDER", (root / "a-file").c_str());
-    const std::string faults = plat::VariableFaults();
-    EXPECT_EQ(std::count(faults.begin(), faults.end(), '\n'), 2) << faults;
-    EXPECT_NE(faults.find("\nVQT_PRINT_FOLDER="), std::string::npos) << faults;
 }
 
 TEST_F(PathChecksTest, ALongValueIsShownByItsStartAndLength) {
