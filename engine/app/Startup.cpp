@@ -32,6 +32,7 @@
 #include "engine/media/SysFont.h"
 #include "engine/media/VersionWatcher.h"
 #include "platform/Platform.h"
+#include "platform/posix/PathChecks.h"
 
 namespace {
 
@@ -94,8 +95,9 @@ CStartupState& CStartupState::Get() { return xApp_State().startup; }
 
 int32_t WinMain(uintptr_t instance, const xAppHooks& hooks) {
     CStartupState& state = CStartupState::Get();
-    // A run limit that cannot be read would let a scripted run go on for ever: nothing starts.
-    if (const std::string faults = CRunLimits::Faults(); !faults.empty()) {
+    // A run limit that cannot be read would let a scripted run go on for ever, and a variable
+    // naming what cannot be used would fail the run late or not at all: nothing starts.
+    if (const std::string faults = CRunLimits::Faults() + plat::VariableFaults(); !faults.empty()) {
         xTrace_Tell(faults);
         return 2;
     }
@@ -119,6 +121,11 @@ int32_t WinMain(uintptr_t instance, const xAppHooks& hooks) {
     if (!VQXInit()) {
         xTrace("VQXInit() failed\n");
         return -1;
+    }
+    // The last picture's file is tried only now that this copy holds its folder.
+    if (const std::string fault = CRunLimits::PictureCannotBeMade(); !fault.empty()) {
+        xTrace_Tell(fault);
+        return 2;
     }
     if (!hooks.VQAppInit || !hooks.VQAppInit()) {
         xTrace("VQAppInit() failed\n");

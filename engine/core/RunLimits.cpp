@@ -1,15 +1,13 @@
 #include "engine/core/RunLimits.h"
 
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "engine/core/RunLoop.h"
 #include "platform/Platform.h"
 #include "platform/PngFile.h"
+#include "platform/posix/PathChecks.h"
 
 namespace {
 
@@ -26,20 +24,15 @@ uint32_t NumberFromEnvironment(const char* name) {
 std::string NumberFault(const char* name, const char* what) {
     const char* text = std::getenv(name);
     if (!text || !*text || NumberFromEnvironment(name) != 0) return {};
-    return std::string(name) + "=\"" + text + "\" is not a number of " + what +
+    return plat::VariableSetting(name, text) + " is not a number of " + what +
            ": it must be a whole number from 1 to 4294967295 (or unset for no limit)\n";
 }
 
 std::string PictureFault() {
     const char* path = std::getenv("VQT_SCREENSHOT");
     if (!path || !*path) return {};
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty()) folder = ".";
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error) || ::access(folder.c_str(), W_OK | X_OK) != 0)
-        return std::string("VQT_SCREENSHOT=\"") + path + "\": the folder \"" + folder.string() +
-               "\" does not exist or cannot be written\n";
-    return {};
+    const std::string why = plat::FileCannotBeWritten(path);
+    return why.empty() ? std::string() : plat::VariableSetting("VQT_SCREENSHOT", path) + ": " + why + "\n";
 }
 
 } // namespace
@@ -55,6 +48,13 @@ CRunLimits CRunLimits::FromEnvironment() {
 std::string CRunLimits::Faults() {
     return NumberFault("VQT_EXIT_AFTER_FRAMES", "frames") + NumberFault("VQT_EXIT_AFTER_MS", "milliseconds") +
            PictureFault();
+}
+
+std::string CRunLimits::PictureCannotBeMade() {
+    const char* path = std::getenv("VQT_SCREENSHOT");
+    if (!path || !*path) return {};
+    const std::string why = plat::FileCannotBeMade(path);
+    return why.empty() ? std::string() : plat::VariableSetting("VQT_SCREENSHOT", path) + ": " + why + "\n";
 }
 
 bool CRunLimits::Reached(uint32_t frameCount, uint32_t elapsedMs) const {

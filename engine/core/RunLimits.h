@@ -7,7 +7,7 @@
 /// many milliseconds of the clock, and VQT_SCREENSHOT names a PNG file that gets the picture the
 /// application window shows when the run ends. Unset or empty values set nothing; the program
 /// refuses to start on any other value that is not a positive whole number below 2^32, or on a
-/// picture whose folder does not exist or cannot be written (Faults).
+/// picture that cannot be written there (Faults, then PictureCannotBeMade).
 struct CRunLimits {
     uint32_t frames = 0; ///< 0: no limit
     uint32_t milliseconds = 0;
@@ -15,8 +15,13 @@ struct CRunLimits {
 
     static CRunLimits FromEnvironment();
     /// What is wrong with the values set in the environment, a line each naming the variable;
-    /// empty when they can be used.
+    /// empty when they can be used. The picture is checked here without touching the file system
+    /// (a name too long for the system, a folder, a folder that does not exist or cannot be written).
     static std::string Faults();
+    /// Whether the picture's file can be made, found by trying (PathChecks' FileCannotBeMade): a
+    /// line naming the variable, or empty. The trial leaves no file behind and an existing one as
+    /// it was; it is made once the program holds its folder (after its single-instance lock).
+    static std::string PictureCannotBeMade();
     /// Whether a run of `frames` ticks and `elapsedMs` milliseconds has reached a limit.
     bool Reached(uint32_t frames, uint32_t elapsedMs) const;
 };

@@ -14,6 +14,7 @@
 #include "game/shell/TLVApp.h"
 #include "platform/Platform.h"
 #include "platform/posix/MonotonicClock.h"
+#include "platform/posix/PathChecks.h"
 #include "platform/posix/StderrDebugOutput.h"
 
 namespace {
@@ -96,7 +97,9 @@ int PrintGameLockPath() {
 GameDisplay UseGamePlatform() {
     const NamedDisplay named = DisplaysNamed();
     if (!named.names.empty() && plat::UseSdl2()) {
-        plat::UseSystemPrinter(); // headless runs keep the recording printer
+        // Headless runs keep the recording printer. A run that start-up refuses for a variable
+        // chooses none, so that no printer note comes before the line that refuses it.
+        if (plat::VariableFaults().empty()) plat::UseSystemPrinter();
         return GameDisplay::Window;
     }
     if (!named.names.empty()) {

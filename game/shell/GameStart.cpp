@@ -23,6 +23,7 @@
 #include "game/shell/GameShellState.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVFactory.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -110,6 +111,25 @@ bool ReadIniFile() {
     return xProfiles_LoadIniFile(Text("APP_INI_FILENAME").c_str(), Text("APP_INI_SECTION").c_str(), -1) != 0;
 }
 
+/// Why the settings file in the working folder was not read although it is there (a folder of
+/// that name, a file that does not open or read); empty when it is not there or reads.
+std::string SettingsFileFault() {
+    const std::string name = Text("APP_INI_FILENAME");
+    plat::Files& files = plat::files();
+    if (name.empty() || !files.Exists(name)) return {};
+    std::string why;
+    if (files.IsDirectory(name)) {
+        why = "it is a folder";
+    } else if (const std::unique_ptr<plat::File> file = files.Open(name, plat::OpenMode::Read); !file) {
+        why = "it does not open";
+    } else {
+        char byte = 0;
+        if (file->Read(&byte, 1) < 0) why = "reading it fails";
+    }
+    if (why.empty()) return {};
+    return "The settings file \"" + name + "\" cannot be read (" + why + "); the game cannot start.";
+}
+
 std::string ProfileText(const char* key) {
     char text[1024] = {};
     xProfiles_GetString(key, text);
@@ -170,6 +190,13 @@ bool VQAppPreInit() {
 }
 
 bool VQAppInit() {
+    // Settings that are there but unread would leave the game on defaults its user did not choose.
+    if (const std::string fault = CGameShellState::Get().iniRead ? std::string() : SettingsFileFault(); !fault.empty()) {
+        VQT_ASSERT(xProfiles_Set("DIRECTDRAW", boolean(0)));
+        xTrace_Tell(fault + "\n");
+        xMessageBox(fault.c_str(), "Error", 0);
+        return false;
+    }
     VQT_ASSERT(xProfiles_Set("USERFILE", "TLVSave.vqk"));
     std::unique_ptr<CPartFile> file(new (std::nothrow) CPartFile);
     if (!file) return true;

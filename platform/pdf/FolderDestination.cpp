@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/posix/PathChecks.h"
+
 namespace plat {
 
 namespace {
@@ -66,16 +68,6 @@ bool FolderDestination::Deliver(const std::string& document, const std::string& 
     return false;
 }
 
-bool FolderCanBeUsed(const std::string& folder) {
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::absolute(folder, error);
-    if (error) return false;
-    // The folder itself when it exists, else the nearest folder above it that would hold it.
-    while (!std::filesystem::exists(path, error)) {
-        if (!path.has_relative_path()) return false;
-        path = path.parent_path();
-    }
-    return std::filesystem::is_directory(path, error) && ::access(path.c_str(), W_OK | X_OK) == 0;
-}
+bool FolderCanBeUsed(const std::string& folder) { return FolderCannotBeUsed(folder).empty(); }
 
 } // namespace plat

@@ -205,6 +205,11 @@ TEST_F(SystemPrinterTest, APrintReachesTheDefaultQueueAsAPdfJobNamedByTheDocumen
     // The page's printable area starts at its top left corner (the queue tells no margins).
     const Blocks blocks;
     ExpectPrintedPage(page, {600 / 8.0, 900 / 8.0, 3000 / 8.0, 2700 / 8.0}, Blocks::W, Blocks::H, blocks.samples);
+
+    // A folder named by VQT_PRINT_FOLDER wins over the default queue.
+    ScopedVariable folder("VQT_PRINT_FOLDER", (root / "prints").c_str());
+    plat::UseSystemPrinter();
+    EXPECT_EQ(plat::printer().DefaultPrinterName(), "PDF files in " + root / "prints");
 }
 
 } // namespace

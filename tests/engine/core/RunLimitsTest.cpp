@@ -72,4 +72,15 @@ TEST_F(RunLimitsTest, TheLastPictureOfTheWindowIsWrittenWhenTheRunEnds) {
     EXPECT_FALSE(xPlatform_SaveWindowPicture(folder / "none.png"));
 }
 
+TEST_F(RunLimitsTest, ALastPictureThatCannotBeWrittenEndsTheRunWithAFaultNamingTheVariable) {
+    vqt::test::TempFolder folder;
+    const std::string path = folder / "gone/last.png"; // its folder went away during the run
+    setenv("VQT_EXIT_AFTER_FRAMES", "1", 1);
+    setenv("VQT_SCREENSHOT", path.c_str(), 1);
+    ASSERT_EQ(GetRunFault(), "");
+    VQXRun();
+    EXPECT_EQ(GetRunFault(), "the last picture could not be written to VQT_SCREENSHOT=\"" + path + "\"");
+    EXPECT_FALSE(IsRunFaultBoxed());
+}
+
 } // namespace

@@ -1,6 +1,7 @@
-// The game executable on bad input: run limits it cannot read, part files that are missing, not
-// part files or damaged, and a display that does not open. Each run ends within seconds, with a
-// failing exit code and a line on standard error that says what was wrong.
+// The game executable on bad input: run limits it cannot read, variables naming what it cannot
+// use, a settings file it cannot read, part files that are missing, not part files or damaged,
+// and a display that does not open. Each run ends within seconds, with a failing exit code and a
+// line on standard error that says what was wrong.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,12 +10,15 @@
 
 #include "engine/data/PartFile.h"
 #include "tests/support/GeneratedData.h"
+#include "tests/support/Golden.h"
+#include "tests/support/Png.h"
 #include "tests/support/Subprocess.h"
 #include "tools/builders/TempFolder.h"
 
 namespace {
 
 using vqt::test::CopyGeneratedData;
+using vqt::test::ReadFileBytes;
 using vqt::test::RunProgram;
 using vqt::test::TempFolder;
 
@@ -64,6 +68,80 @@ TEST_F(ProgramBadInputTest, ARunLimitThatIsNotAPositiveWholeNumberIsRefusedNamin
         EXPECT_EQ(Run(env, output), 2) << variable << "=" << value << ": " << output;
         EXPECT_NE(output.find(std::string(variable) + "=\"" + value + "\""), std::string::npos) << output;
     }
+}
+
+TEST_F(ProgramBadInputTest, AVariableNamingWhatTheProgramCannotUseIsRefusedNamingItBeforeTheGamePlays) {
+    ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
+    std::ofstream(work / "a-file") << "not a folder";
+    const std::string tooLong = "/tmp/" + std::string(5000, 'n');
+    const std::pair<const char*, std::string> refused[] = {
+        {"DATAROOTS", work / "missing"},
+        {"DATAROOTS", work / "a-file"},
+        {"DATAROOTS", ":::"},
+        {"DATAROOTS", tooLong},
+        {"DATAROOTS", work.path() + ":" + work / "missing"},
+        {"VQT_PRINT_FOLDER", work / "a-file"},
+        {"VQT_PRINT_FOLDER", work / "a-file/prints"},
+        {"VQT_PRINT_FOLDER", tooLong},
+        {"VQT_SCREENSHOT", work.path()},
+        {"VQT_SCREENSHOT", "/proc/shot.png"},
+        {"VQT_SCREENSHOT", tooLong},
+        {"VQT_SCREENSHOT", work / (std::string(300, 'n') + ".png")},
+    };
+    for (const auto& [variable, value] : refused) {
+        auto env = Headless();
+        env["VQT_EXIT_AFTER_MS"] = "";
+        env["VQT_EXIT_AFTER_FRAMES"] = "30"; // a run that is not refused ends soon with 0
+        env[variable] = value;
+        std::filesystem::remove(work / "_VQT_RT.log");
+        std::filesystem::remove(work / "output.txt"); // each run adds its output there
+        std::string output;
+        const std::string setting = std::string(variable) + "=\"" + value.substr(0, 60);
+        EXPECT_EQ(Run(env, output), 2) << setting << ": " << output;
+        EXPECT_NE(output.find(setting), std::string::npos) << output;
+        EXPECT_EQ(ReadFileBytes(work / "_VQT_RT.log").find("Engine initialization"), std::string::npos)
+            << setting << ": the game started";
+    }
+#ifdef VQT_HAVE_SDL2
+    // A window run refused for its print folder says so alone: no printer is chosen first.
+    auto env = DummyDrivers();
+    env["VQT_PRINT_FOLDER"] = work / "a-file";
+    std::filesystem::remove(work / "output.txt"); // each run adds its output there
+    std::string output;
+    EXPECT_EQ(Run(env, output), 2) << output;
+    EXPECT_EQ(output, "VQT_PRINT_FOLDER=\"" + work / "a-file\": \"" + work / "a-file\" is not a folder\n");
+#endif
+}
+
+TEST_F(ProgramBadInputTest, EmptyDataRootsEntriesAPrintFolderStillToMakeAndAPictureWithoutAFolderAreTaken) {
+    ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
+    auto env = Headless();
+    env["VQT_EXIT_AFTER_MS"] = "";
+    env["VQT_EXIT_AFTER_FRAMES"] = "30";
+    env["DATAROOTS"] = ":" + work.path() + "::";
+    env["VQT_PRINT_FOLDER"] = work / "made-at-the-first-print/prints";
+    env["VQT_SCREENSHOT"] = "shot.png"; // in the working folder
+    std::string output;
+    EXPECT_EQ(Run(env, output), 0) << output;
+    vqt::test::RgbImage picture;
+    EXPECT_TRUE(vqt::test::ReadPng(work / "shot.png", picture)) << output;
+    EXPECT_FALSE(std::filesystem::exists(work / "made-at-the-first-print"));
+}
+
+TEST_F(ProgramBadInputTest, ASettingsFileThatCannotBeReadEndsTheRunNamingIt) {
+    ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
+    std::filesystem::remove(work / "TLVFMH.ini");
+    std::filesystem::create_directory(work / "TLVFMH.ini"); // opens for no one, not even the superuser
+    const char* told = "The settings file \"TLVFMH.ini\" cannot be read (it is a folder); the game cannot start.";
+    std::string output;
+    EXPECT_EQ(Run(Headless(), output), 255) << output;
+    EXPECT_NE(output.find(told), std::string::npos) << output;
+    EXPECT_EQ(output.find("part file"), std::string::npos) << output;
+#ifdef VQT_HAVE_SDL2
+    output.clear();
+    EXPECT_EQ(Run(DummyDrivers(), output), 255) << output;
+    EXPECT_NE(output.find(std::string("Message box \"Error\": ") + told), std::string::npos) << output;
+#endif
 }
 
 /// A part file the game cannot run on, what its user is told, and how the program ends.
