@@ -104,8 +104,14 @@ bool Subprocess::Start() {
     if (pid_ < 0) return false;
     if (pid_ == 0) {
         // A process group of its own, which the programs it starts join: its processor time
-        // is theirs too, and giving up on it ends them all.
+        // is theirs too, and giving up on it ends them all. Out of the terminal's foreground
+        // group it must not read the terminal (it would stop): it reads nothing.
         ::setpgid(0, 0);
+        const int in = ::open("/dev/null", O_RDONLY);
+        if (in >= 0) {
+            ::dup2(in, 0);
+            ::close(in);
+        }
         if (::chdir(folder_.c_str()) != 0) ::_exit(126);
         const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         if (out >= 0) {
