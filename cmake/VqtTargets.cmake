@@ -101,26 +101,20 @@ function(vqt_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# vqt_test(name [SOURCES ...] DEPS ... [LABELS ...] [SHARDS n] [COST seconds]) - a GoogleTest
-# executable; without SOURCES it takes every *Test.cpp of the folder. ctest runs the program as
-# SHARDS processes side by side (default 2), each running its share of the cases once, in an
-# order shuffled by the tree's seed (VQT_SHUFFLE_SEED, printed in each shard's output): no case
-# may depend on what another one left behind, and a failing order comes back with the same seed.
-# COST, the program's rough seconds in the normal tree, lets ctest start the long shards first.
-# ALONE names cases (gtest filters) that take minutes in the checked trees: each runs as a test
-# of its own, started before the shards, which leave it out; so no shard waits on it at the end.
-# A test that runs no case fails (an ALONE filter that matches nothing any more, a shard left
-# empty): gtest would pass it.
-function(vqt_test name)
-  cmake_parse_arguments(ARG "" "SHARDS;COST" "SOURCES;DEPS;LABELS;ALONE" ${ARGN})
-  if(VQT_TSAN AND NOT "tsan" IN_LIST ARG_LABELS)
-    return() # the ThreadSanitizer tree builds only the concurrency tests
-  endif()
-  set(sources ${ARG_SOURCES})
-  if(NOT sources)
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
-  endif()
-  add_executable(${name} ${sources})
+# The rules every test entry of vqt_test fails by, on its output (ctest's FAIL_REGULAR_EXPRESSION):
+# no case ran (gtest passes a program that runs none), and a case skipped in CI
+# (tests/support/SkipInCi.cpp says so). The check test_entries_keep_their_rules
+# (cmake/CheckTestRules.cmake) finds any entry without them.
+set(VQT_NO_CASE_RULE "\\[==========\\] 0 tests from 0 test suites ran\\.")
+set(VQT_SKIP_IN_CI_RULE "A skip in CI fails the test: ")
+set(VQT_TEST_RULES "${VQT_NO_CASE_RULE}" "${VQT_SKIP_IN_CI_RULE}")
+
+# vqt_test_program(name SOURCES ... [DEPS ...]) - a GoogleTest executable as vqt_test builds it,
+# without test entries: with the test kit, and with the listener that says when a case skipped
+# in CI (tests/support/SkipInCi.cpp).
+function(vqt_test_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
   if(VQT_TSAN)
     add_dependencies(tsan_tests ${name})
   endif()
@@ -137,7 +131,29 @@ function(vqt_test name)
       set_property(GLOBAL PROPERTY VQT_TEST_PCH_HOST ${name})
     endif()
   endif()
-  target_link_libraries(${name} PRIVATE test_support ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE test_skip_rule test_support ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+endfunction()
+
+# vqt_test(name [SOURCES ...] DEPS ... [LABELS ...] [SHARDS n] [COST seconds]) - a GoogleTest
+# executable; without SOURCES it takes every *Test.cpp of the folder. ctest runs the program as
+# SHARDS processes side by side (default 2), each running its share of the cases once, in an
+# order shuffled by the tree's seed (VQT_SHUFFLE_SEED, printed in each shard's output): no case
+# may depend on what another one left behind, and a failing order comes back with the same seed.
+# COST, the program's rough seconds in the normal tree, lets ctest start the long shards first.
+# ALONE names cases (gtest filters) that take minutes in the checked trees: each runs as a test
+# of its own, started before the shards, which leave it out; so no shard waits on it at the end.
+# A test that runs no case fails (an ALONE filter that matches nothing any more, a shard left
+# empty): gtest would pass it. In CI a test with a case that skipped itself fails too.
+function(vqt_test name)
+  cmake_parse_arguments(ARG "" "SHARDS;COST" "SOURCES;DEPS;LABELS;ALONE" ${ARGN})
+  if(VQT_TSAN AND NOT "tsan" IN_LIST ARG_LABELS)
+    return() # the ThreadSanitizer tree builds only the concurrency tests
+  endif()
+  set(sources ${ARG_SOURCES})
+  if(NOT sources)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+  endif()
+  vqt_test_program(${name} SOURCES ${sources} DEPS ${ARG_DEPS})
   set(shards 2)
   if(ARG_SHARDS)
     set(shards ${ARG_SHARDS})
@@ -151,12 +167,11 @@ function(vqt_test name)
     set(labels ${ARG_LABELS})
   endif()
   math(EXPR alone_cost "${cost} * ${shards} + 1") # before every shard
-  set(no_case "\\[==========\\] 0 tests from 0 test suites ran\\.")
   foreach(case ${ARG_ALONE})
     set(test ${name}.${case})
     add_test(NAME ${test} COMMAND ${name} --gtest_filter=${case})
     set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${alone_cost} TIMEOUT 2400
-      FAIL_REGULAR_EXPRESSION "${no_case}")
+      FAIL_REGULAR_EXPRESSION "${VQT_TEST_RULES}")
   endforeach()
   set(shared_filter "*")
   if(ARG_ALONE)
@@ -169,7 +184,7 @@ function(vqt_test name)
     add_test(NAME ${test} COMMAND ${name} --gtest_filter=${shared_filter} --gtest_shuffle
       --gtest_random_seed=${VQT_SHUFFLE_SEED})
     set_tests_properties(${test} PROPERTIES LABELS "${labels}" COST ${cost} TIMEOUT 2400
-      ENVIRONMENT "GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${shard}" FAIL_REGULAR_EXPRESSION "${no_case}")
+      ENVIRONMENT "GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${shard}" FAIL_REGULAR_EXPRESSION "${VQT_TEST_RULES}")
   endforeach()
 endfunction()
 

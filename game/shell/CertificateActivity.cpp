@@ -15,6 +15,7 @@
 #include "engine/media/TextDView.h"
 #include "game/shell/AwardButton.h"
 #include "game/shell/ButtonPanel.h"
+#include "game/shell/Captions.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/shell/TLVObject.h"
@@ -57,6 +58,7 @@ constexpr CertificateLine kSharedLines[] = {
     {53, MakeChunkId(7, 1096), "Return to the Garage."},
     {54, MakeChunkId(7, 1097), Certificate_Activity::kPrintLabel},
 };
+[[maybe_unused]] const bool kSharedLinesListed = captions::List(kSharedLines);
 
 /// The towns' screens: arriving from one of them the chief speaks.
 constexpr ChunkId kTownScreens[] = {MakeChunkId(1, 8), MakeChunkId(1, 14), MakeChunkId(1, 17)};

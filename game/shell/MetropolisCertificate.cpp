@@ -1,5 +1,6 @@
 #include "game/shell/MetropolisCertificate.h"
 
+#include "game/shell/Captions.h"
 #include <iterator>
 
 namespace {
@@ -34,6 +35,7 @@ constexpr CertificateLine kLines[] = {
     {50, MakeChunkId(7, 250), "For that award, collect the missing money bags"},
     {51, MakeChunkId(7, 251), "For that award, catch all of the Mischief Makers"},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 } // namespace
 

@@ -22,6 +22,7 @@
 #include "engine/media/TextDView.h"
 #include "engine/media/TextIMEView.h"
 #include "game/shell/ButtonPanel.h"
+#include "game/shell/Captions.h"
 #include "game/shell/NavigationProp.h"
 #include "game/shell/Player.h"
 #include "game/shell/SignInBadgeProps.h"
@@ -103,6 +104,7 @@ constexpr HelpLine kHelpLines[SignIn_Activity::kLines] = {
     {213, "Continue to Garage", Rule::LabelAnswer},
     {214, "Delete Player", Rule::LabelAnswer},
 };
+[[maybe_unused]] const bool kHelpLinesListed = captions::List(kHelpLines);
 constexpr int kContinueLabel = 15;
 constexpr int kDeleteLabel = 16;
 

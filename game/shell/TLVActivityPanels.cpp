@@ -13,6 +13,7 @@
 #include "engine/media/SysFont.h"
 #include "engine/media/TextDView.h"
 #include "game/shell/ButtonPanel.h"
+#include "game/shell/Captions.h"
 #include "game/shell/PanelTextButton.h"
 #include "game/shell/TLVActivity.h"
 #include "game/shell/TLVApp.h"
@@ -87,6 +88,7 @@ constexpr SpokenCaption kSpoken[] = {
     {MakeChunkId(7, 551), "Are you sure you want to leave this area?", SpeakRule::Always, -1},
     {MakeChunkId(7, 547), "Are you sure you want to delete that saved game?", SpeakRule::Always, -1},
 };
+[[maybe_unused]] const bool kSpokenListed = captions::List(kSpoken);
 
 /// The tutorial line that the questions leave alone.
 constexpr char kTutorialStart[] = "Then click on the";

@@ -1,5 +1,6 @@
 #include "game/shell/ToonCertificate.h"
 
+#include "game/shell/Captions.h"
 #include <iterator>
 
 namespace {
@@ -34,6 +35,7 @@ constexpr CertificateLine kLines[] = {
     {50, MakeChunkId(7, 241), "To get that hero award, put out fires"},
     {51, MakeChunkId(7, 242), "To earn that hero award, lead the lost puppies back to the kennel"},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 } // namespace
 

@@ -14,6 +14,7 @@
 #include "engine/media/MusicProcess.h"
 #include "engine/media/Sound.h"
 #include "engine/media/SoundProcess.h"
+#include "game/shell/Captions.h"
 #include "game/shell/NavigationProp.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
@@ -61,6 +62,7 @@ constexpr Line kLineTable[VehicleSelect_Activity::kLines] = {
     {216, "return to player select", Rule::Quiet},
     {217, "go to the certificate screen", Rule::Quiet},
 };
+[[maybe_unused]] const bool kLineTableListed = captions::List(kLineTable);
 constexpr int kFirstLine = 4; // line 4 is flushed when the player leaves
 
 /// A vehicle value's table row.

@@ -1,5 +1,6 @@
 #include "game/shell/ZooCertificate.h"
 
+#include "game/shell/Captions.h"
 #include <iterator>
 
 namespace {
@@ -35,6 +36,7 @@ constexpr CertificateLine kLines[] = {
     {50, MakeChunkId(7, 260), "For that award, lead the penguins back to their house before they get too hot"},
     {51, MakeChunkId(7, 261), "For that award, catch all the escaped monkeys"},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 } // namespace
 

@@ -1,12 +1,15 @@
 #include "tests/support/Subprocess.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -19,6 +22,32 @@ extern char** environ;
 namespace vqt::test {
 
 namespace {
+
+/// The fields of /proc/<pid>/stat after the program's name (which may hold blanks) in
+/// parentheses, the state as 0; empty when the process is gone. Read at every poll of a wait,
+/// for every process of the machine: no streams.
+std::vector<long> StatFields(const char* pid) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%s/stat", pid);
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    char stat[1024];
+    const ssize_t got = ::read(fd, stat, sizeof stat - 1);
+    ::close(fd);
+    if (got <= 0) return {};
+    stat[got] = '\0';
+    const char* at = std::strrchr(stat, ')');
+    if (!at) return {};
+    std::vector<long> fields = {0};
+    at += 2; // the blank, then the state's letter
+    while (*at && *at != ' ') ++at;
+    while (*at == ' ') {
+        char* end = nullptr;
+        fields.push_back(std::strtol(at + 1, &end, 10));
+        at = end;
+    }
+    return fields;
+}
 
 long NowMs() {
     return long(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -34,10 +63,16 @@ Subprocess::Subprocess(std::string program, std::string folder, std::map<std::st
       arguments_(std::move(arguments)) {}
 
 Subprocess::~Subprocess() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
+    if (pid_ > 0) Kill();
+}
+
+void Subprocess::Kill() {
+    // Its whole group: a script's programs end with it. The group keeps its number while the
+    // program is not collected, so no other process can be hit.
+    ::kill(-pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    exitCode_ = -1;
 }
 
 bool Subprocess::Start() {
@@ -68,6 +103,15 @@ bool Subprocess::Start() {
     pid_ = ::fork();
     if (pid_ < 0) return false;
     if (pid_ == 0) {
+        // A process group of its own, which the programs it starts join: its processor time
+        // is theirs too, and giving up on it ends them all. Out of the terminal's foreground
+        // group it must not read the terminal (it would stop): it reads nothing.
+        ::setpgid(0, 0);
+        const int in = ::open("/dev/null", O_RDONLY);
+        if (in >= 0) {
+            ::dup2(in, 0);
+            ::close(in);
+        }
         if (::chdir(folder_.c_str()) != 0) ::_exit(126);
         const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         if (out >= 0) {
@@ -78,28 +122,26 @@ bool Subprocess::Start() {
         ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
+    ::setpgid(pid_, pid_); // either side may come first; the other then fails harmlessly
     return true;
 }
 
 long Subprocess::CpuMs() const {
     if (pid_ <= 0) return 0;
-    std::ifstream file("/proc/" + std::to_string(pid_) + "/stat");
-    std::string stat;
-    std::getline(file, stat);
-    // The fields after the program's name (which may hold blanks) in parentheses: the state, then
-    // ten more, then the times in user and in system mode of the program and of its children
-    // that ended (a scheduler's filters), in clock ticks.
-    const size_t name = stat.rfind(')');
-    if (name == std::string::npos) return 0;
-    std::istringstream fields(stat.substr(name + 1));
-    std::string skipped;
-    for (int i = 0; i < 11; ++i) fields >> skipped;
+    // Every process of its group: the times in user and in system mode of each and of its
+    // children that ended (a scheduler's filters), in clock ticks. A program that a script
+    // started works in a grandchild, which the program's own children's times leave out.
+    constexpr size_t kGroup = 2, kUserTime = 11; // counted from the state, 0
     long ticks = 0;
-    for (int i = 0; i < 4; ++i) {
-        long time = 0;
-        fields >> time;
-        ticks += time;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return 0;
+    while (const dirent* entry = ::readdir(proc)) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
+        const std::vector<long> fields = StatFields(entry->d_name);
+        if (fields.size() < kUserTime + 4 || fields[kGroup] != pid_) continue;
+        for (size_t i = kUserTime; i < kUserTime + 4; ++i) ticks += fields[i];
     }
+    ::closedir(proc);
     return ticks * 1000 / ::sysconf(_SC_CLK_TCK);
 }
 
@@ -125,10 +167,7 @@ Subprocess::Outcome Subprocess::Poll(const std::function<bool()>& done, long cpu
 
 bool Subprocess::Wait(long cpuMs) {
     if (Poll([] { return false; }, cpuMs, 5) == Outcome::Ended) return true;
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-    exitCode_ = -1;
+    Kill();
     return false;
 }
 

@@ -10,9 +10,10 @@ namespace vqt::test {
 
 /// A program run as a separate process in a working folder, with its arguments and with
 /// variables added to (or, with an empty value, removed from) the environment; its output goes
-/// to a file in the folder. Its waits are bounded by the processor time the program uses, not by
-/// the clock: a busy machine that gives it little time does not cut it short. One that neither
-/// ends nor works (it hangs) is given up on after kHungMs of the clock.
+/// to a file in the folder. It runs in a process group of its own, with the programs it starts.
+/// Its waits are bounded by the processor time that group uses, not by the clock: a busy machine
+/// that gives it little time does not cut it short. One that neither ends nor works (it hangs) is
+/// given up on after kHungMs of the clock. Giving up on it ends its whole group.
 class Subprocess {
 public:
     static constexpr long kHungMs = 600000;
@@ -25,14 +26,14 @@ public:
 
     /// Starts it; false when it cannot be started.
     bool Start();
-    /// Waits for it to end while it uses up to `cpuMs` of processor time more; false when it
-    /// still runs (it is killed then).
+    /// Waits for it to end while its group uses up to `cpuMs` of processor time more; false
+    /// when it still runs (its group is killed then).
     bool Wait(long cpuMs);
-    /// Asks `done` every `pollMs` until it holds, while the program runs and uses up to `cpuMs`
-    /// of processor time more; false when it did not hold by then.
+    /// Asks `done` every `pollMs` until it holds, while the program runs and its group uses up
+    /// to `cpuMs` of processor time more; false when it did not hold by then.
     bool WaitUntil(const std::function<bool()>& done, long cpuMs, int pollMs = 20);
-    /// The processor time it and its children that ended have used so far, in milliseconds; 0
-    /// when it does not run.
+    /// The processor time its group's processes and their children that ended have used so
+    /// far, in milliseconds; 0 when it does not run.
     long CpuMs() const;
     /// The exit status as the shell sees it (0-255), -1 while it runs or when a signal ended it.
     int ExitCode() const { return exitCode_; }
@@ -46,6 +47,8 @@ private:
     Outcome Poll(const std::function<bool()>& done, long cpuMs, int pollMs);
     /// Collects its exit status once it has ended; false while it runs.
     bool Reaped();
+    /// Kills its group and collects it.
+    void Kill();
 
     std::string program_;
     std::string folder_;
@@ -56,7 +59,7 @@ private:
 };
 
 /// Starts the program and waits for its end: its exit status, or -1 when it did not end within
-/// `cpuMs` of processor time (it is killed then) or a signal ended it.
+/// `cpuMs` of its group's processor time (the group is killed then) or a signal ended it.
 int RunProgram(const std::string& program, const std::string& folder,
                const std::map<std::string, std::string>& environment, long cpuMs, std::string* output = nullptr);
 

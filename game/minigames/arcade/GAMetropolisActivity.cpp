@@ -12,6 +12,7 @@
 #include "game/minigames/arcade/MetroArcadeBlocker.h"
 #include "game/minigames/arcade/MetroArcadeCrook.h"
 #include "game/minigames/arcade/PArcadeParticle.h"
+#include "game/shell/Captions.h"
 #include "game/world/vehicles/VFlat.h"
 
 namespace {
@@ -53,6 +54,7 @@ constexpr ArcadeLine kLines[] = {
     {967, "The candy is safe and sound in the store again. "},
     {968, "Do you want to play again or return to Rododizeda?"},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 constexpr ArcadeSheet kSheet{
     .world = GAMetropolis_Activity::kWorld,

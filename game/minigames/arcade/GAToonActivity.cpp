@@ -15,6 +15,7 @@
 #include "game/minigames/arcade/ArcadeToken.h"
 #include "game/minigames/arcade/PArcadeParticle.h"
 #include "game/minigames/arcade/ToonArcadeClown.h"
+#include "game/shell/Captions.h"
 #include "game/shell/CounterPanel.h"
 #include "game/shell/Player.h"
 #include "game/shell/StillProps.h"
@@ -66,6 +67,7 @@ constexpr ArcadeLine kLines[] = {
     {697, "You did it!  Great job.  "},
     {698, "Do you want to play again or return to Rozodudurid?  "},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 constexpr ArcadeSheet kSheet{
     .world = GAToon_Activity::kWorld,

@@ -11,6 +11,7 @@
 #include "game/minigames/arcade/ZooArcadeLeaf.h"
 #include "game/minigames/arcade/ZooArcadeMonkey.h"
 #include "game/minigames/arcade/ZooArcadeVine.h"
+#include "game/shell/Captions.h"
 #include "game/shell/PBeam.h"
 #include "game/world/vehicles/VFlat.h"
 
@@ -60,6 +61,7 @@ constexpr ArcadeLine kLines[] = {
     {1005, "You got all of the clothes back from those mischievious monkeys!  "},
     {1006, "Do you want to play again or return to Ruriziz?"},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 constexpr ArcadeSheet kSheet{
     .world = GAZoo_Activity::kWorld,

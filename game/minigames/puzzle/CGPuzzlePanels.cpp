@@ -15,6 +15,7 @@
 #include "game/minigames/puzzle/CGPuzzle.h"
 #include "game/minigames/puzzle/PuzzleGoButton.h"
 #include "game/shell/ButtonPanel.h"
+#include "game/shell/Captions.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "game/world/vehicles/VIsometric.h"
@@ -47,6 +48,10 @@ constexpr Line kLines[] = {
     {730, "Great job."},
     {700, "You saved everybody.  Great job. "},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
+[[maybe_unused]] const bool kFarewellsListed = captions::List(puzzle_towns::kCircus.farewellCaption) &&
+                                                captions::List(puzzle_towns::kZoo.farewellCaption) &&
+                                                captions::List(puzzle_towns::kCity.farewellCaption);
 constexpr int32_t kFarewellLine = 15;
 /// Lines dropped while another one waits.
 constexpr int32_t kFirstQuietLine = 5, kLastQuietLine = 13;

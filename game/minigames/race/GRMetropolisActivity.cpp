@@ -8,6 +8,7 @@
 #include "engine/base/Random.h"
 #include "engine/base/Trace.h"
 #include "game/minigames/race/RaceKindLists.h"
+#include "game/shell/Captions.h"
 #include "game/shell/PParticle.h"
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
@@ -59,6 +60,7 @@ constexpr RoadRaceLine kLines[] = {
      "That was tricky! You gotta shoot stuff to find the crooks, then shoot the crooks to get the gold. Ready to try "
      "again?"},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 const RoadRaceRules kRules{
     .name = "GRMetropolis_Activity",

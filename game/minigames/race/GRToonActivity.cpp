@@ -10,6 +10,7 @@
 #include "game/minigames/race/RaceKindLists.h"
 #include "game/minigames/race/RacePickupFlash.h"
 #include "game/minigames/race/RaceSection.h"
+#include "game/shell/Captions.h"
 #include "game/shell/Destructible.h"
 #include "game/shell/PParticle.h"
 #include "game/shell/Player.h"
@@ -64,6 +65,7 @@ constexpr RoadRaceLine kLines[] = {
     {223, false, "You finished all 3 levels! Do you want to keep going?  "},
     {387, true, "Bonus Boost!"},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 const RoadRaceRules kRules{
     .name = "GRToon_Activity",

@@ -7,6 +7,7 @@
 #include "engine/base/Random.h"
 #include "engine/base/Trace.h"
 #include "game/minigames/race/RaceKindLists.h"
+#include "game/shell/Captions.h"
 #include "game/shell/PBeam.h"
 #include "game/world/characters/DRacing.h"
 #include "game/world/vehicles/VFlat.h"
@@ -55,6 +56,7 @@ constexpr RoadRaceLine kLines[] = {
     {1006, false, "Do you want to play again or return to Ruriziz?"},
     {1092, false, "Good run, but you need to scare the monkeys and collect the uniforms! Ready to try again?"},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 const RoadRaceRules kRules{
     .name = "GRZoo_Activity",

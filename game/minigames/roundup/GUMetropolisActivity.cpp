@@ -2,6 +2,10 @@
 
 #include "game/minigames/roundup/RoundUpTowns.h"
 
+namespace {
+[[maybe_unused]] const bool kCaptionsListed = round_up_towns::ListCaptions(round_up_towns::kCity);
+} // namespace
+
 GUMetropolis_Activity::GUMetropolis_Activity(const char* name, uint32_t classId) : CRoundUpActivity(round_up_towns::kCity, name, classId) {}
 
 bool GUMetropolis_Activity::IsA(uint32_t classId) const { return classId == kClassId || CRoundUpActivity::IsA(classId); }

@@ -8,6 +8,8 @@
 
 namespace {
 
+[[maybe_unused]] const bool kCaptionsListed = round_up_towns::ListCaptions(round_up_towns::kCircus);
+
 constexpr int32_t kDrops = 8;
 constexpr int32_t kDropIntervalMs = 45;
 constexpr int32_t kDropPriority = 32767;

@@ -8,6 +8,8 @@
 
 namespace {
 
+[[maybe_unused]] const bool kCaptionsListed = round_up_towns::ListCaptions(round_up_towns::kZoo);
+
 /// The first zoo vehicle's beam sits a little to the left.
 constexpr float kFirstBeamOffset = -7.0f;
 

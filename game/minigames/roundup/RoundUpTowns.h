@@ -1,6 +1,7 @@
 #pragma once
 // The values of the three round-ups.
 #include "game/minigames/roundup/RoundUpTown.h"
+#include "game/shell/Captions.h"
 
 namespace round_up_towns {
 namespace detail {
@@ -111,5 +112,12 @@ inline constexpr RoundUpTown kCity = {
               Say(858, "That\x92s the way to round \x91" "em up!  Great job."),
               Say(968, "Do you want to play again or return to Rododizeda?")},
 };
+
+/// Lists the captions of a town's hints (game/shell/Captions.h); true.
+inline bool ListCaptions(const RoundUpTown& town) {
+    for (const RoundUpTown::Hint& hint : town.hints)
+        for (uint8_t i = 0; i < hint.choices && i < 3; ++i) captions::List(hint.captions[i]);
+    return true;
+}
 
 } // namespace round_up_towns

@@ -8,6 +8,7 @@
 #include "engine/media/MusicProcess.h"
 #include "engine/media/Sound.h"
 #include "engine/media/SoundProcess.h"
+#include "game/shell/Captions.h"
 #include "game/shell/Destructible.h"
 #include "game/shell/Player.h"
 #include "game/shell/StillProps.h"
@@ -17,6 +18,8 @@
 namespace city = towns::city;
 
 namespace {
+
+[[maybe_unused]] const bool kLinesListed = captions::List(city::kTable.lines, city::kTable.lineCount);
 
 constexpr int32_t kArrivalVolume = 127;
 

@@ -5,6 +5,7 @@
 
 #include "engine/base/Random.h"
 #include "engine/base/Trace.h"
+#include "game/shell/Captions.h"
 #include "game/shell/CounterPanel.h"
 #include "game/shell/Fire.h"
 #include "game/shell/PParticle.h"
@@ -69,6 +70,7 @@ constexpr TownLine kLines[] = {
     {36, 1099, QO, "You\x92" "re almost done! Follow that arrow to your next mission."},
     {37, 758, Q, "To start your car, press the spacebar."},
 };
+[[maybe_unused]] const bool kLinesListed = captions::List(kLines);
 
 constexpr TownTable kCircus = {
     .world = WToon_Activity::kWorld,

@@ -1,6 +1,7 @@
 #include "game/world/towns/WZooActivity.h"
 
 #include "engine/base/Trace.h"
+#include "game/shell/Captions.h"
 #include "game/shell/Player.h"
 #include "game/world/characters/DCaptive.h"
 #include "game/world/characters/DGuard.h"
@@ -10,6 +11,8 @@
 namespace zoo = towns::zoo;
 
 namespace {
+
+[[maybe_unused]] const bool kLinesListed = captions::List(zoo::kTable.lines, zoo::kTable.lineCount);
 
 uint16_t VehicleValue() {
     const CPlayer* player = TownWorld::Player();

@@ -15,6 +15,7 @@
 #include "engine/media/TextFXEditView.h"
 #include "engine/media/TextFXView.h"
 #include "engine/media/TextIMEView.h"
+#include "engine/media/TextRenderView.h"
 #include "tests/engine/media/TextFixture.h"
 
 namespace vqt::test {
@@ -33,6 +34,7 @@ struct InkCase {
     int16_t depth = -1; ///< the caption view's requested depth
     bool wordWrap = false;
     bool fit = false;
+    int16_t margin = 0; ///< an effect or caption view's
 };
 
 /// Lines whose first stands above a view that sets it on its baseline: the descenders show.
@@ -90,6 +92,7 @@ protected:
         if (auto* entry = dynamic_cast<OTextDEditView*>(view)) entry->SetEditing(false);
         if (auto* entry = dynamic_cast<OTextIMEView*>(view)) entry->SetEditing(false);
         if (auto* entry = dynamic_cast<OTextFXEditView*>(view)) entry->SetEditing(false);
+        if (auto* rendered = dynamic_cast<OTextRenderView*>(view)) rendered->SetMargin(c.margin);
         view->SetText(c.text);
         if (c.fit) view->FitToText(1);
         view->OnIdle();
@@ -199,6 +202,17 @@ TEST_F(TextInkTest, EachReportedLineIsWhereItsInkIsDrawn) {
         {.name = "caption, opaque, centring asked", .kind = Kind::kC, .centreVertically = true, .opaque = true},
         {.name = "caption of 8 bits, centring asked", .kind = Kind::kC, .centreVertically = true, .depth = 8},
         {.name = "caption of 24 bits, centred", .kind = Kind::kC, .alignment = kAlignCentre, .depth = 24},
+        // A margin only insets the text, in every direction: the lines are reported so too.
+        {.name = "effect, right to left, in a margin", .kind = Kind::kFx, .text = kOnBaseline,
+         .direction = kTextRightToLeft, .margin = 6},
+        {.name = "effect on its baseline, right-aligned, in a margin", .kind = Kind::kFx, .text = kOnBaseline,
+         .alignment = kAlignRight, .direction = kTextBaseline, .margin = 6},
+        {.name = "caption spans, right to left, in a margin", .kind = Kind::kC, .text = kOnBaseline,
+         .direction = kTextRightToLeft, .margin = 6},
+        {.name = "caption, word-wrapped and centred, in a margin", .kind = Kind::kC,
+         .text = "a caption long enough to wrap over the width of its view", .alignment = kAlignCentre,
+         .wordWrap = true, .margin = 6},
+        {.name = "caption fitted to its text, in a margin", .kind = Kind::kC, .fit = true, .margin = 6},
     };
     for (const InkCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -166,6 +166,24 @@ void CutInsideTheFirstActivity(const std::string& path) {
     std::filesystem::resize_file(path, offset + size / 2);
 }
 
+/// The generated part file with its master index's size field beyond the file's end.
+void DamageTheMasterIndex(const std::string& path) {
+    ASSERT_TRUE(CopyGeneratedData(std::filesystem::path(path).parent_path(), "synthetic.vqk"));
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    unsigned char start[8] = {};
+    ASSERT_TRUE(file.read(reinterpret_cast<char*>(start), 8));
+    // A start record "rmta" points at the master ("meta"), little-endian; else it is the master.
+    const uint32_t master = std::string(reinterpret_cast<char*>(start) + 4, 4) == "rmta"
+                                ? uint32_t(start[0]) | uint32_t(start[1]) << 8 | uint32_t(start[2]) << 16 |
+                                      uint32_t(start[3]) << 24
+                                : 0;
+    char tag[4] = {};
+    ASSERT_TRUE(file.seekg(master + 4).read(tag, 4));
+    ASSERT_EQ(std::string(tag, 4), "meta");
+    const char tooLarge[4] = {0x7F, char(0xFF), char(0xFF), char(0xF0)}; // big-endian
+    ASSERT_TRUE(file.seekp(master + 8).write(tooLarge, 4));
+}
+
 const BadPartFile kBadPartFiles[] = {
     {"missing", [](const std::string&) {}, 255, "The part file \"synthetic.vqk\" cannot be opened"},
     {"empty", [](const std::string& path) { std::ofstream(path).flush(); }, 255,
@@ -176,6 +194,8 @@ const BadPartFile kBadPartFiles[] = {
          for (uint32_t i = 0, x = 12345; i < 4096; ++i, x = x * 1103515245u + 12345u) out.put(char(x >> 16));
      },
      255, "The file \"synthetic.vqk\" is not a part file of the game"},
+    {"damaged index", DamageTheMasterIndex, 255,
+     "The part file \"synthetic.vqk\" is damaged: its index cannot be read; the game cannot start."},
     {"cut short", CutInsideTheFirstActivity, 1,
      "The game's data is damaged: activity {1, 0, 26} cannot be loaded from \"synthetic.vqk\" (chunk ID(1,26) lies "
      "outside its file)"},
@@ -217,7 +237,12 @@ TEST_F(ProgramBadInputTest, ADisplayThatDoesNotOpenEndsTheRunSayingSo) {
 TEST_F(ProgramBadInputTest, WithoutASoundCardOneLineSaysTheGameRunsSilent) {
     ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
     auto env = DummyDrivers();
-    env["SDL_AUDIODRIVER"] = "alsa"; // on a machine without a sound card its library complains
+    // SDL's ALSA driver on a machine without a sound card, whatever this machine has: the sound
+    // library's settings name one card, which is not there, and the library complains of it.
+    env["SDL_AUDIODRIVER"] = "alsa";
+    std::ofstream(work / "asound.conf") << "pcm.!default { type hw card \"31\" }\nctl.!default { type hw card \"31\" }\n";
+    env["ALSA_CONFIG_PATH"] = work / "asound.conf";
+    env["AUDIODEV"] = "";
     env["VQT_EXIT_AFTER_MS"] = "";
     env["VQT_EXIT_AFTER_FRAMES"] = "30";
     std::string output;
@@ -226,7 +251,7 @@ TEST_F(ProgramBadInputTest, WithoutASoundCardOneLineSaysTheGameRunsSilent) {
     int silent = 0;
     for (size_t at = output.find("the game runs silent"); at != std::string::npos; at = output.find("the game runs silent", at + 1))
         ++silent;
-    EXPECT_LE(silent, 1) << output;
+    EXPECT_EQ(silent, 1) << output;
 }
 #endif
 
