@@ -1,4 +1,4 @@
-// Linked into every test program: in CI (the variable CI set, as .ci/run sets it) a case that
+// Linked into every test program: in CI (the variable CI set, as tools/test sets it for .ci/run) a case that
 // skips itself says so on a line of its own, which its ctest entry fails on (vqt_test). A case
 // skips where something it needs is missing; CI installs everything the tests need, so there a
 // skip hides a case that never ran.
