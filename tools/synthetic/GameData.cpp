@@ -78,6 +78,11 @@ vqt::test::Picture ScoreCard(const vqt::test::Picture& art, uint8_t fill, uint8_
     for (int y = 0; y < art.height; ++y)
         for (int x = 0; x < art.width; ++x)
             if (art.at(x, y) != 0) card.at(x, top + y) = art.at(x, y);
+    // Wide and tall enough for three digits with room around them.
+    constexpr int kPlateWidth = 64, kPlateHeight = 32;
+    const int plateLeft = (art.width - kPlateWidth) / 2, plateTop = (kScoreCardHeight - kPlateHeight) / 2;
+    for (int y = plateTop; y < plateTop + kPlateHeight; ++y)
+        for (int x = std::max(plateLeft, 2); x < std::min(plateLeft + kPlateWidth, art.width - 2); ++x) card.at(x, y) = fill;
     return card;
 }
 

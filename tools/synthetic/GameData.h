@@ -84,13 +84,14 @@ inline constexpr int kBadgeCounterSlot = 2;
 /// and its hot spot (where the panel puts the icon) on the slot's middle.
 vqt::test::PartPlan InCounterSlot(vqt::test::PartPlan plan, int slot);
 
-/// An end panel's picture, centred at (320, 150), is this tall: it reaches from y 70 to 230 and
-/// holds the score the panel writes at its top (from y 75) wholly.
+/// An end panel's picture, centred at (320, 150), is this tall: it reaches from y 70 to 230; the
+/// panel writes its count in the middle.
 inline constexpr int kScoreCardHeight = 160;
 
 /// An end panel's picture: `art` standing at the bottom of a card as wide as it and
 /// kScoreCardHeight tall, of the fill colour with a two-pixel border, which shows through the
-/// art's clear pixels.
+/// art's clear pixels. A plate of the fill colour in the card's middle keeps the count readable
+/// where the art reaches up behind it.
 vqt::test::Picture ScoreCard(const vqt::test::Picture& art, uint8_t fill, uint8_t border);
 
 /// A w x h picture of the fill colour with a two-pixel border of another.

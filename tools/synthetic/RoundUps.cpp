@@ -135,9 +135,9 @@ void AddRoundUp(GameData& data, const RoundUpPlan& plan) {
         AddVoiceOnce(data, v.engineSound);
     }
     AddSharedPart(data, InCounterSlot(Plain(24, 24, kBody), 0), ChunkEntryOf(town.counterIcon));
-    // The count caught stands on the win card's dark band, above the yellow badge.
+    // The count caught stands in the middle of the win card's dark band, above the yellow badge.
     PartPlan winCard = Plain(220, kScoreCardHeight, kShade);
-    winCard.states[0].frames[0].picture = ScoreCard(Filled(220, 120, kBadge), kShade, kWhite);
+    winCard.states[0].frames[0].picture = ScoreCard(Filled(220, 50, kBadge), kShade, kWhite);
     AddSharedPart(data, winCard, ChunkEntryOf(town.winPicture));
     AddSharedPart(data, Plain(220, 140, kPanel), ChunkEntryOf(town.easierArt));
     AddVoiceOnce(data, town.winSound);
