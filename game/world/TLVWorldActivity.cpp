@@ -26,6 +26,8 @@ TLVWorld_Activity::TLVWorld_Activity(const char* name, uint32_t classId) : CTLVA
 
 TLVWorld_Activity::~TLVWorld_Activity() {
     fades_.Clear();
+    // Screen buttons still on the stage are deleted with the world they came with.
+    TakeScreenButtonsBack();
     // The arrow lives in the main window, which outlives the world.
     if (guideArrow_) {
         if (ONode* parent = guideArrow_->GetParent()) parent->RemoveChild(guideArrow_);

@@ -178,6 +178,12 @@ public:
     virtual void CreateInfoView();
     /// Takes the overlay off the main window and deletes it.
     void DestroyInfoView();
+    /// The screen buttons the world's data brings (its navigation buttons, which are no world
+    /// objects): while the world is current they stand on the main window above the map, drawn
+    /// and clicked at their own stage places whatever the scroll; a stop gives them back to the
+    /// world, which deletes them with its other props.
+    void PutScreenButtonsOnStage();
+    void TakeScreenButtonsBack();
 
     // ---- Props --------------------------------------------------------------------------------
     /// AddProp of code that makes props later (the prop is not made a child here).
@@ -400,6 +406,8 @@ private:
     OActivityProp* guideMarker_ = nullptr;
     OActivityProp* arrowTarget_ = nullptr;
     OActivityProp* tutorial_ = nullptr;
+    CDynArray<OActivityProp*> screenButtons_;
+    static constexpr int32_t kScreenButtonPriority = 1;
 
     // ---- Contacts ----
 public:

@@ -245,6 +245,8 @@ void TLVWorld_Activity::Pause() {
     stopTimer_.Pause();
     keyTimer_.Pause();
     CTLVActivity::Pause();
+    // The screen buttons on the stage rest with the world's other props under a panel.
+    for (int32_t i = 0; i < screenButtons_.Count(); ++i) screenButtons_.GetAt(i)->Suspend(0);
 }
 
 void TLVWorld_Activity::Resume() {
@@ -253,6 +255,7 @@ void TLVWorld_Activity::Resume() {
     stopTimer_.Resume();
     keyTimer_.Resume();
     CTLVActivity::Resume();
+    for (int32_t i = 0; i < screenButtons_.Count(); ++i) screenButtons_.GetAt(i)->Resume(0);
 }
 
 void TLVWorld_Activity::OnMousePress() {

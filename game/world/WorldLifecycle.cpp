@@ -33,6 +33,7 @@ int32_t TLVWorld_Activity::OnActivated() {
     CreateVehicle();
     if (vehicle_) WatchVehicleFromHiders();
     CreateInfoView();
+    PutScreenButtonsOnStage();
     if (startHintFlag_) startHintTimer_.Start(kStartHintMs);
     const CPlayer* player = GamePlayer();
     bool firstDrive = true;
@@ -93,6 +94,7 @@ int32_t TLVWorld_Activity::FlushSoundQueues() {
     DeleteListedProps();
     DestroyVehicle();
     DestroyInfoView();
+    TakeScreenButtonsBack();
     DeleteTutorialPicture();
     if (CPlayer* player = GamePlayer()) {
         // Without a signed-in player there is no slot of its own to write.

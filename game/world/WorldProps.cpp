@@ -4,6 +4,9 @@
 
 #include "engine/base/Random.h"
 #include "engine/base/Trace.h"
+#include "engine/core/Event.h"
+#include "engine/core/Window.h"
+#include "game/shell/NavigationProp.h"
 #include "game/shell/StillProps.h"
 #include "game/shell/TLVComplexObject.h"
 #include "game/shell/TLVFactory.h"
@@ -67,6 +70,12 @@ bool TLVWorld_Activity::AcceptObject(OView* object) {
 
 bool TLVWorld_Activity::AddProp(OActivityProp* prop) {
     if (!prop) return true;
+    if (prop->IsA(Navigation_Prop::kClassId)) {
+        // A screen button: no world object, so neither bucketed nor listed (it stays a child
+        // until the world goes on stage).
+        Append(screenButtons_, prop);
+        return true;
+    }
     const bool moving = !AddToStillBuckets(prop) && AddToMovingBuckets(prop);
     if (auto* character = dynamic_cast<Dweeble*>(prop)) character->SetCharacterWorld(GetCharacterLink());
     if (SortProp(prop)) CTLVActivity::AcceptObject(prop);
@@ -116,6 +125,7 @@ void TLVWorld_Activity::ForgetProp(const OActivityProp* prop) {
     for (auto& list : lists_) Removes(list, prop);
     Removes(addOns_, prop);
     Removes(markers_, prop);
+    Removes(screenButtons_, prop);
     Removes(unlistedMovers_, prop);
     Removes(obstacles_, prop);
     Removes(contacts2_, prop);
@@ -162,6 +172,27 @@ int32_t TLVWorld_Activity::OnObjectDeleted(OObject* object) {
         if (vehicle_ == object) vehicle_ = nullptr;
     }
     return CTLVActivity::OnObjectDeleted(object);
+}
+
+void TLVWorld_Activity::PutScreenButtonsOnStage() {
+    OWindow* window = OWindow::Main();
+    if (!window) return;
+    for (int32_t i = 0; i < screenButtons_.Count(); ++i) {
+        OActivityProp* button = screenButtons_.GetAt(i);
+        // Above the map and what the world keeps on the stage, below the counters and panels.
+        button->SetPriority(kScreenButtonPriority);
+        button->AddEventMask(kEventMouse); // the main window hit-tests its children by their mask
+        if (window->AddChild(button)) button->Invalidate();
+    }
+}
+
+void TLVWorld_Activity::TakeScreenButtonsBack() {
+    for (int32_t i = 0; i < screenButtons_.Count(); ++i) {
+        OActivityProp* button = screenButtons_.GetAt(i);
+        if (button->GetParent() == this) continue;
+        button->Invalidate();
+        AddChild(button);
+    }
 }
 
 void TLVWorld_Activity::RetireProp(OActivityProp* prop) {

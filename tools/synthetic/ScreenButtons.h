@@ -13,17 +13,23 @@ struct StagePoint {
 
 namespace buttons {
 
+/// The row of round buttons along the bottom of the shell's screens: their 60 pixels high
+/// pictures end at y 423, 6 pixels clear of the caption box below them (from y 430).
+inline constexpr int kBottomRowY = 394;
+
 /// The first ordinary screen {1, 0, 60}: on to the garage, quit.
-inline constexpr StagePoint kFirstScreenForward{480, 400}, kFirstScreenQuit{80, 400};
+inline constexpr StagePoint kFirstScreenForward{480, kBottomRowY}, kFirstScreenQuit{80, kBottomRowY};
 
 /// The sign-in {1, 0, 4}: continue, quit and delete, below the badges.
-inline constexpr StagePoint kSignInContinue{480, 400}, kSignInQuit{320, 400}, kSignInDelete{80, 400};
+inline constexpr StagePoint kSignInContinue{480, kBottomRowY}, kSignInQuit{320, kBottomRowY},
+    kSignInDelete{80, kBottomRowY};
 
 /// The garage {1, 0, 5}: the vehicles' three columns, each with its two upgrades' rows, and
 /// the navigation along the bottom: go, back to the sign-in, the certificate.
 inline constexpr int kGarageColumnX[3] = {106, 320, 532};
 inline constexpr int kGarageRowY[2] = {170, 280};
-inline constexpr StagePoint kGarageGo{480, 400}, kGarageBack{70, 400}, kGarageCertificate{320, 400};
+inline constexpr StagePoint kGarageGo{480, kBottomRowY}, kGarageBack{70, kBottomRowY},
+    kGarageCertificate{320, kBottomRowY};
 /// The garage's vehicle `value` (0-5): column value / 2, row value % 2.
 constexpr StagePoint GarageVehicle(int value) { return {kGarageColumnX[value / 2], kGarageRowY[value % 2]}; }
 

@@ -75,8 +75,8 @@ std::vector<std::string> CoveredButtons(const char* screen, size_t& tried) {
     CollectButtons(window, buttons);
     for (Base_Button_Prop* button : buttons) {
         // A disabled button takes no click by design (the sign-in's delete until a badge is
-        // chosen), and a town's button scrolls away with its map.
-        if (!button->IsShownThroughParents() || button->IsDisabled()) continue;
+        // chosen), nor does one resting under a panel (a town's own while its panels are up).
+        if (!button->IsShownThroughParents() || button->IsDisabled() || button->IsSuspendedInChain()) continue;
         const CRect16 r = button->GetScreenRect();
         const CPoint16 centre(int16_t((r.left + r.right) / 2), int16_t((r.top + r.bottom) / 2));
         if (r.right <= r.left || r.bottom <= r.top || centre.x < 0 || centre.y < 0 || centre.x >= 640 || centre.y >= 480)
