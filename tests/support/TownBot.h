@@ -410,6 +410,9 @@ public:
                         int16_t(Clamp(int(std::lround(vy + t * dy)), int(lo), int(hiY))));
     }
 
+    /// How often the bot tried another way for nothing done.
+    uint32_t WaysTried() const { return waysTried_; }
+
 private:
     /// What is done so far, as one figure: the open tasks fewer, or the chain in tow longer,
     /// changes it.
@@ -433,6 +436,7 @@ private:
     /// Off for a while, the target (null: one that comes first) left to the others, and
     /// the way to whatever comes next planned afresh from the next side.
     void TryAnotherWay(VIsometric& vehicle, const OActivityProp* target, uint32_t now) {
+        ++waysTried_;
         BackOff(vehicle, now + kWayOffMs);
         if (target) {
             resting_ = target;
@@ -539,6 +543,7 @@ private:
     float roamed_ = 0.0f;
     /// When a place hidden from the vehicle is next given a way over the roads.
     uint32_t replanAt_ = 0;
+    uint32_t waysTried_ = 0;
 };
 
 } // namespace vqt::test
