@@ -6,9 +6,14 @@
 // vehicle's action) once the target lies within reach. Across the map it keeps to the generator's roads: a far target is
 // reached along the vehicle's road to the crossing with the road nearest the target. A place
 // it keeps circling without reaching it, it drives away from and comes at again in a straight run.
-// When nothing gets done for long while the vehicle keeps to one spot, it tries another way.
+// When nothing gets done for long while the vehicle keeps to one spot, it tries another way; so
+// it does when nothing gets done for longer still wherever the vehicle goes. With a chain in tow
+// it comes onto a place along the road the place lies on. Its pointer keeps to the line toward
+// its aim where the view's edge would put it on something in the way, and keeps clear of the
+// town's certificate button; its clicks keep off a question's yes button near an area that asks.
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -16,6 +21,7 @@
 
 #include "game/world/TLVWorldActivity.h"
 #include "game/world/vehicles/VIsometric.h"
+#include "tools/synthetic/ScreenButtons.h"
 
 namespace vqt::test {
 
@@ -100,14 +106,22 @@ public:
     static constexpr float kRunUp = 600.0f;
     /// How far ahead of the vehicle the pointer goes, at the least, toward a chased target.
     static constexpr float kChaseAhead = 200.0f;
-    /// The size of the view's top right corner that holds the certificate button.
-    static constexpr int kCornerButton = 100;
+    /// The room kept round the town's certificate button (a crate standing on its foot in the
+    /// view's top right corner): the corner right of and above it by this much.
+    static constexpr int kButtonRoom = 40;
+    /// The room kept round the place of a question's yes button while the vehicle is within
+    /// kAreaNear of a place that asks (areas 0 to kLastAskingArea).
+    static constexpr CPoint16 kYesRoom{80, 50};
+    static constexpr float kAreaNear = 300.0f;
+    static constexpr int kLastAskingArea = 4;
     /// Nothing done this long (the open tasks and the chain in tow as they were) on one spot:
     /// the bot tries another way. The vehicle backs off for kWayOffMs, the target is left to
     /// the others for as long again and is come at afresh from the next side. A window's frames
     /// come at times of their own, and a way that works on one clock may keep the vehicle stuck
     /// on another.
     static constexpr uint32_t kNoProgressMs = 40000, kWayOffMs = 3000;
+    /// Nothing done this long wherever the vehicle went: another way as well.
+    static constexpr uint32_t kStalledMs = 2 * kNoProgressMs;
     /// How far the vehicle drives off the spot it was on to count as going somewhere.
     static constexpr float kRoamed = 700.0f;
 
@@ -144,10 +158,15 @@ public:
         // Nothing done for long while the vehicle kept to one spot (standing, or circling a
         // place or a target): another way. A chase across the map is left to go on, and so is
         // a target come at up the road (it is passed and come at again by design).
+        // Nothing done for longer still, the vehicle going about or not: another way all the
+        // same (a chain in tow circling the place it is to be taken to); but for a target come
+        // at up the road.
         roamed_ = std::max(roamed_, std::hypot(at.x - anchor_.x, at.y - anchor_.y));
         if (const int64_t done = Done(world); done != done_ || now > doneAt_ + kNoProgressMs) {
-            if (done == done_ && roamed_ < kRoamed && !upTheRoad)
+            const bool stalled = done == done_ && now >= changedAt_ + kStalledMs && !upTheRoad;
+            if (done == done_ && ((roamed_ < kRoamed && !upTheRoad) || stalled))
                 TryAnotherWay(*vehicle, comesFirst ? nullptr : target, now);
+            if (done != done_ || stalled) changedAt_ = now;
             done_ = done;
             doneAt_ = now;
             anchor_ = at;
@@ -165,6 +184,9 @@ public:
             routed_ = nullptr;
             if (task_.backOffMs) BackOff(*vehicle, now + task_.backOffMs);
         }
+        // With a chain in tow the vehicle turns too wide to come onto a place from aside: it
+        // comes along the road the place lies on.
+        const bool lineUp = !action && task_.wideTurns && world->CountFollowers() > 0;
         // Too near to reach, or past it: down to the road below and up again.
         if (upTheRoad && facing_ && target == routed_ && at.y < goal.y + pressNear - kTooNear)
             routed_ = nullptr;
@@ -187,7 +209,11 @@ public:
                 route_ = Route(at, CPointF(goal.x, AcrossBelow(sprayAt.y + kLineRunUp)));
                 route_.push_back(sprayAt);
             } else {
-                route_ = Route(at, action ? StandOff(goal, side_) : goal); // its side may have changed
+                // A place with something in the straight way (the dog house before its door) is
+                // come at over the roads even from near.
+                const bool blocked = !action && !TLVWorld_Activity::IsBlocking(target) && !world->CanMoveTo(at, goal, 1, 1);
+                if (lineUp) route_ = LinedUp(at, goal);
+                else route_ = Route(at, action ? StandOff(goal, side_) : goal, blocked); // its side may have changed
             }
             facing_ = false;
         }
@@ -204,6 +230,17 @@ public:
             } else {
                 cornerNearest_ = std::min(cornerNearest_, left);
             }
+        }
+        // A place whose straight way is blocked (the dog house above its door, a house below
+        // it) is come at over the roads again once the way's corners are passed: the last leg
+        // runs along the road the place lies on. A target that stops the vehicle itself (a crate
+        // it breaks) blocks its own way.
+        const bool placeHidden = !action && !TLVWorld_Activity::IsBlocking(target) && route_.size() <= 1 && !runningUp_ &&
+                                 std::hypot(goal.x - at.x, goal.y - at.y) > kCorner && !world->CanMoveTo(at, goal, 1, 1);
+        if ((placeHidden || (lineUp && route_.size() <= 1 && !OnTheRoadTo(at, goal))) && now >= replanAt_) {
+            route_ = lineUp ? LinedUp(at, goal) : Route(at, goal, true);
+            cornerNearest_ = 1e9f;
+            replanAt_ = now + kCirclingMs;
         }
         if (action && !upTheRoad && std::hypot(approach.x - at.x, approach.y - at.y) < kCorner) facing_ = true;
         // Up the column below it from the crossing below.
@@ -223,16 +260,23 @@ public:
             if (route_.size() <= 1 && left > 1.0f && left < kReach)
                 aim = CPointF(goal.x + (goal.x - at.x) / left * 20, goal.y + (goal.y - at.y) / left * 20);
             if (left >= kRunUp) runningUp_ = false;
-            // A patient bot counts circling from the last time the vehicle came nearer.
-            if (left >= kRunUp || runningUp_ || (task_.patient && left < nearest_ - kStuckDistance)) {
+            // A patient bot counts circling from the last time the vehicle came nearer; so does
+            // one with a chain in tow, which comes at a place too slowly to reach it in the
+            // usual time from the run-up's length.
+            const bool patient = task_.patient || (task_.wideTurns && world->CountFollowers() > 0);
+            if (left >= kRunUp || runningUp_ || (patient && left < nearest_ - kStuckDistance)) {
                 nearSince_ = 0;
                 nearest_ = left;
             }
             if (left < kRunUp && !runningUp_ && nearSince_ == 0) {
                 nearSince_ = now;
             } else if (left < kRunUp && !runningUp_ && now > nearSince_ + kCirclingMs) {
-                runningUp_ = true;
-                route_ = {goal}; // and then straight at it
+                if (placeHidden || lineUp) {
+                    nearSince_ = 0; // a straight run would end on what stands in the way
+                } else {
+                    runningUp_ = true;
+                    route_ = {goal}; // and then straight at it
+                }
             }
             if (runningUp_ && left > 1.0f)
                 aim = CPointF(at.x + (at.x - goal.x) / left * kRunUp, at.y + (at.y - goal.y) / left * kRunUp);
@@ -243,12 +287,24 @@ public:
             aim = CPointF(at.x + (goal.x - at.x) / d * kChaseAhead, at.y + (goal.y - at.y) / d * kChaseAhead);
         if (now < backUntil_) aim = backTo_;
         const CRect16 view = world->GetVisibleRect();
-        const int x = Clamp(int(aim.x) - view.left, 20, view.right - view.left - 20);
-        const int y = Clamp(int(aim.y) - view.top, 20, view.bottom - view.top - 20);
+        int x = Clamp(int(aim.x) - view.left, 20, view.right - view.left - 20);
+        int y = Clamp(int(aim.y) - view.top, 20, view.bottom - view.top - 20);
+        // The pointer drive steers only to a pointer the vehicle can drive straight to: one
+        // that the view's edge put onto something in the way goes where the line to the aim
+        // leaves the view instead.
+        if (!world->CanMoveTo(at, CPointF(float(x + view.left), float(y + view.top)), 1, 1)) {
+            const CPoint16 kept = PointerToward(view, at, aim);
+            x = kept.x;
+            y = kept.y;
+        }
+        // The town's certificate button sits in the top right corner of the view: the pointer
+        // (and so every click of the action) stays clear of it, nearer the vehicle on its line.
+        if (NearCertificateButton(x, y)) {
+            const CPoint16 clear = ClearOfCertificateButton(CPointF(at.x - view.left, at.y - view.top), CPoint16(int16_t(x), int16_t(y)));
+            x = clear.x;
+            y = clear.y;
+        }
         out += "0 WM_MOUSEMOVE 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
-        // The town's certificate button sits in the top right corner of the view: a target
-        // there is not clicked through it.
-        const bool onButton = x > view.right - view.left - kCornerButton && y < kCornerButton;
         bool inReach = d < kReach;
         if (upTheRoad) {
             // Heading straight up with the target well within the drops' flight.
@@ -256,7 +312,8 @@ public:
             const float below = at.y - goal.y;
             inReach = h.y < -kUpward && std::fabs(at.x - goal.x) < kAligned && below <= pressFar && below >= pressNear;
         }
-        if (action && facing_ && inReach && now >= lastAction_ + kActionGapMs && !onButton) {
+        if (action && facing_ && inReach && now >= lastAction_ + kActionGapMs && !NearCertificateButton(x, y) &&
+            !(NearQuestionYes(x, y) && AreaNear(world, at))) {
             lastAction_ = now;
             out += "10 WM_LBUTTONDOWN 1 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
             out += "30 WM_LBUTTONUP 0 0 " + std::to_string(x) + " " + std::to_string(y) + "\n";
@@ -288,14 +345,73 @@ public:
 
     /// The way to a goal over the roads: onto the nearer road, along it to the crossing with
     /// the road nearest the goal, along that one to the goal's side, then the goal.
-    std::vector<CPointF> Route(const CPointF& at, const CPointF& goal) const {
-        if (std::hypot(goal.x - at.x, goal.y - at.y) < 2 * kReach) return {goal};
+    /// Near the goal, the way is straight unless `overRoads`.
+    std::vector<CPointF> Route(const CPointF& at, const CPointF& goal, bool overRoads = false) const {
+        if (!overRoads && std::hypot(goal.x - at.x, goal.y - at.y) < 2 * kReach) return {goal};
         const float myDown = Nearest(roads_.down, at.x), myAcross = Nearest(roads_.across, at.y);
         const float goalDown = Nearest(roads_.down, goal.x), goalAcross = Nearest(roads_.across, goal.y);
         if (std::fabs(at.x - myDown) < std::fabs(at.y - myAcross))
             return {CPointF(myDown, at.y), CPointF(myDown, goalAcross), CPointF(goal.x, goalAcross), goal};
         return {CPointF(at.x, myAcross), CPointF(goalDown, myAcross), CPointF(goalDown, goal.y), goal};
     }
+
+    /// Whether a point of the view lies in its top right corner that holds the town's
+    /// certificate button, with room round the button.
+    static bool NearCertificateButton(int x, int y) {
+        return x >= buttons::kTownCertificateFoot.x - kButtonRoom && y <= buttons::kTownCertificateFoot.y + kButtonRoom;
+    }
+    /// Whether a point of the view lies on or next to the place of a question's yes button: a
+    /// click there on the vehicle's way into an area that asks lands on the panel opening.
+    static bool NearQuestionYes(int x, int y) {
+        return std::abs(x - buttons::kQuestionYes.x) <= kYesRoom.x && std::abs(y - buttons::kQuestionYes.y) <= kYesRoom.y;
+    }
+    /// Whether the vehicle is near a place that asks a question (the way out, the game areas).
+    static bool AreaNear(TLVWorld_Activity* world, const CPointF& at) {
+        for (int area = 0; area <= kLastAskingArea; ++area) {
+            const OActivityProp* point = world->GetWayPoint(area);
+            if (point && std::hypot(point->GetPosition().x - at.x, point->GetPosition().y - at.y) < kAreaNear) return true;
+        }
+        return false;
+    }
+    /// The point on the line from `from` (the vehicle in the view) to `pointer` nearest the
+    /// pointer that lies clear of the certificate button; left of it when the vehicle itself
+    /// stands in the corner.
+    static CPoint16 ClearOfCertificateButton(const CPointF& from, CPoint16 pointer) {
+        for (int step = 32; step >= 0; --step) {
+            const float t = float(step) / 32.0f;
+            const int x = int(std::lround(from.x + t * (pointer.x - from.x))), y = int(std::lround(from.y + t * (pointer.y - from.y)));
+            if (!NearCertificateButton(x, y)) return CPoint16(int16_t(x), int16_t(y));
+        }
+        return CPoint16(int16_t(buttons::kTownCertificateFoot.x - kButtonRoom - 1), pointer.y);
+    }
+
+    /// The way onto a place along the road it lies on: over the roads to the crossing before it
+    /// on the vehicle's side, then along that road through it; straight on from the road there.
+    std::vector<CPointF> LinedUp(const CPointF& at, const CPointF& goal) const {
+        if (OnTheRoadTo(at, goal)) return {goal};
+        std::vector<CPointF> way = Route(at, CrossingBefore(at, goal), true);
+        way.push_back(goal);
+        return way;
+    }
+
+    /// The pointer in the view (its 20 px margin) toward `aim` from the vehicle at `at`: the
+    /// aim itself when the view holds it, else where the line from the vehicle to it leaves
+    /// the view.
+    static CPoint16 PointerToward(const CRect16& view, const CPointF& at, const CPointF& aim) {
+        const float lo = 20.0f, hiX = float(view.right - view.left - 20), hiY = float(view.bottom - view.top - 20);
+        const float vx = std::clamp(at.x - view.left, lo, hiX), vy = std::clamp(at.y - view.top, lo, hiY);
+        const float dx = aim.x - view.left - vx, dy = aim.y - view.top - vy;
+        float t = 1.0f;
+        if (vx + dx > hiX) t = std::min(t, (hiX - vx) / dx);
+        if (vx + dx < lo) t = std::min(t, (lo - vx) / dx);
+        if (vy + dy > hiY) t = std::min(t, (hiY - vy) / dy);
+        if (vy + dy < lo) t = std::min(t, (lo - vy) / dy);
+        return CPoint16(int16_t(Clamp(int(std::lround(vx + t * dx)), int(lo), int(hiX))),
+                        int16_t(Clamp(int(std::lround(vy + t * dy)), int(lo), int(hiY))));
+    }
+
+    /// How often the bot tried another way for nothing done.
+    uint32_t WaysTried() const { return waysTried_; }
 
 private:
     /// What is done so far, as one figure: the open tasks fewer, or the chain in tow longer,
@@ -320,6 +436,7 @@ private:
     /// Off for a while, the target (null: one that comes first) left to the others, and
     /// the way to whatever comes next planned afresh from the next side.
     void TryAnotherWay(VIsometric& vehicle, const OActivityProp* target, uint32_t now) {
+        ++waysTried_;
         BackOff(vehicle, now + kWayOffMs);
         if (target) {
             resting_ = target;
@@ -329,6 +446,34 @@ private:
         routed_ = nullptr;
         runningUp_ = false;
         nearSince_ = 0;
+    }
+    /// Whether the place lies on a road across (else on a road down).
+    bool OnRoadAcross(const CPointF& goal) const {
+        return std::fabs(goal.y - Nearest(roads_.across, goal.y)) <= std::fabs(goal.x - Nearest(roads_.down, goal.x));
+    }
+    /// The crossing on the place's road next to it on the vehicle's side (kRunUp along the road
+    /// when the road has no crossing there).
+    CPointF CrossingBefore(const CPointF& at, const CPointF& goal) const {
+        if (OnRoadAcross(goal))
+            return CPointF(Beside(roads_.down, goal.x, at.x < goal.x), Nearest(roads_.across, goal.y));
+        return CPointF(Nearest(roads_.down, goal.x), Beside(roads_.across, goal.y, at.y < goal.y));
+    }
+    /// Whether the vehicle keeps to the place's road between that crossing and the place.
+    bool OnTheRoadTo(const CPointF& at, const CPointF& goal) const {
+        const CPointF from = CrossingBefore(at, goal);
+        const bool across = OnRoadAcross(goal);
+        const float off = across ? at.y - from.y : at.x - from.x;
+        const float along = across ? at.x : at.y, lo = across ? std::min(from.x, goal.x) : std::min(from.y, goal.y),
+                    hi = across ? std::max(from.x, goal.x) : std::max(from.y, goal.y);
+        return std::fabs(off) < kCorner && along >= lo && along <= hi;
+    }
+    /// The line next to `v` below it (`below`) or above it; kRunUp from `v` when there is none.
+    static float Beside(const std::vector<float>& lines, float v, bool below) {
+        float best = below ? v - kRunUp : v + kRunUp;
+        bool found = false;
+        for (float line : lines)
+            if ((below ? line < v - 1.0f : line > v + 1.0f) && (!found || std::fabs(line - v) < std::fabs(best - v))) best = line, found = true;
+        return best;
     }
     static float Nearest(const std::vector<float>& lines, float v) {
         float best = lines.empty() ? v : lines.front();
@@ -391,9 +536,14 @@ private:
     /// What was done when last seen, and since when it stands.
     int64_t done_ = 0;
     uint32_t doneAt_ = 0;
+    /// When what is done last changed (or the bot last tried another way for nothing done).
+    uint32_t changedAt_ = 0;
     /// Where the vehicle was then, and the farthest it drove off since.
     CPointF anchor_;
     float roamed_ = 0.0f;
+    /// When a place hidden from the vehicle is next given a way over the roads.
+    uint32_t replanAt_ = 0;
+    uint32_t waysTried_ = 0;
 };
 
 } // namespace vqt::test

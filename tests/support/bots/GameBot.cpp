@@ -8,6 +8,7 @@
 #include "engine/media/MessageProcess.h"
 #include "game/shell/CertificateActivity.h"
 #include "game/shell/NavigationProp.h"
+#include "game/shell/Player.h"
 #include "game/shell/SignInActivity.h"
 #include "game/shell/SignInBadgeProps.h"
 #include "game/shell/TLVApp.h"
@@ -29,6 +30,12 @@ constexpr int32_t kEscKey = 27;
 /// Where the credits' end is clicked.
 constexpr StagePoint kCredits{320, 240};
 constexpr uint16_t kCreditsEntry = 7;
+
+/// The missions of world `w` done in the player's record.
+int MissionsDone(int w) {
+    CTLVApp* app = CTLVApp::Get();
+    return app && app->GetPlayer() ? app->GetPlayer()->GetActivityCount(w, TownWorld::kMissionTask) : 0;
+}
 
 bool Quiet() {
     CTLVApp* app = CTLVApp::Get();
@@ -142,12 +149,24 @@ std::string GameBot::InTown(TownWorld& town, uint32_t nowMs) {
         return "";
     }
     step_ = 0;
+    if (!legStarted_) {
+        legStarted_ = true;
+        legWorld_ = town.Table().world;
+        legMissions_ = MissionsDone(legWorld_);
+    }
     // A town is a new object each time it becomes current (after every game).
     if (!town_) town_ = std::make_unique<TownBot>(legs_[leg_].roads, GamesFirst(legs_[leg_].tasks));
     return town_->Step(&town, nowMs);
 }
 
 std::string GameBot::AtCertificate(Certificate_Activity& certificate) {
+    // The town's certificate button opens the page before the town's mission is done: back
+    // to the garage, and the leg goes on.
+    if (!legStarted_ || MissionsDone(legWorld_) <= legMissions_) {
+        if (step_ != 0) return "";
+        step_ = 3;
+        return SteadyClick(buttons::kCertificateBack);
+    }
     if (!printed_ && step_ == 0) {
         if (!Quiet()) return "";
         step_ = 1;
@@ -161,6 +180,7 @@ std::string GameBot::AtCertificate(Certificate_Activity& certificate) {
     if ((step_ == 0 || step_ == 2) && !certificate.IsPanelShown(Certificate_Activity::kPanelPrint)) {
         step_ = 3;
         ++leg_;
+        legStarted_ = false;
         entered_.clear();
         return SteadyClick(buttons::kCertificateBack);
     }

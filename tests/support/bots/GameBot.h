@@ -82,6 +82,11 @@ private:
     /// ESC held down, and when it goes (went) up.
     bool escHeld_ = false;
     uint32_t escUp_ = 0;
+    /// Whether the leg's town was seen; its world and its missions done then (its certificate
+    /// ends the leg once one more is done).
+    bool legStarted_ = false;
+    int legWorld_ = 0;
+    int legMissions_ = 0;
     bool printed_ = false;
     bool signedIn_ = false;
     bool finished_ = false;

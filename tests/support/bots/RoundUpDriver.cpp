@@ -29,6 +29,11 @@ constexpr double kWallReach = 100.0;
 constexpr uint32_t kSettleMs = 1000, kDriveFromMs = 1000, kWinPanelMs = 500;
 /// A press of SPACE takes a few frames to arrive: the next waits this long.
 constexpr uint32_t kSpaceGapMs = 500;
+/// A driver that waits this long with no free animal in view goes and looks for the nearest
+/// one for kLookMs: to its side toward the map's middle, kLookOff from it. One in view roams
+/// back in time; a vehicle driving at it would only drive it off.
+constexpr uint32_t kWaitMs = 30000, kLookMs = 10000;
+constexpr double kLookOff = kOrbit + kWallReach;
 
 /// How far a point lies inside the map (the least of its four margins).
 double Clearance(CRoundUpActivity* r, const CPointF& p) {
@@ -107,6 +112,40 @@ Orbit OrbitOf(CRoundUpActivity* r, const CPointF& from, bool* any, DRoundUp** ch
     return best;
 }
 
+/// Whether a free animal stands in the view.
+bool FreeInView(CRoundUpActivity* r) {
+    const CRect16 view = r->GetVisibleRect();
+    const auto& list = r->GetList(TLVWorld_Activity::kRoundUps);
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        auto* a = dynamic_cast<DRoundUp*>(list.GetAt(i));
+        if (!a || a->IsCaught()) continue;
+        const CPointF g = a->GetGroundPosition();
+        if (g.x >= view.left && g.x < view.right && g.y >= view.top && g.y < view.bottom) return true;
+    }
+    return false;
+}
+
+/// Where the driver looks for the free animal nearest to `from`: beside it on the side of the
+/// map's middle (it keeps to a wall or an edge, and the vehicle does not run into it there).
+CPointF LookingPlace(CRoundUpActivity* r, const CPointF& from) {
+    const CRect16 map = r->GetMapRect();
+    const CPointF middle((map.left + map.right) / 2.0f, (map.top + map.bottom) / 2.0f);
+    const auto& list = r->GetList(TLVWorld_Activity::kRoundUps);
+    CPointF best = middle;
+    double bestDistance = 1e18;
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        auto* a = dynamic_cast<DRoundUp*>(list.GetAt(i));
+        if (!a || a->IsCaught()) continue;
+        const CPointF g = a->GetGroundPosition();
+        const double d = std::hypot(double(g.x) - from.x, double(g.y) - from.y);
+        if (d < bestDistance) bestDistance = d, best = g;
+    }
+    const double dx = double(middle.x) - best.x, dy = double(middle.y) - best.y, d = std::hypot(dx, dy);
+    if (d < 1.0) return best;
+    const double off = std::min(kLookOff, d);
+    return CPointF(float(best.x + dx / d * off), float(best.y + dy / d * off));
+}
+
 class RoundUpDriver final : public MiniGameDriver {
 public:
     explicit RoundUpDriver(BotInput input) : input_(std::move(input)) {}
@@ -119,6 +158,8 @@ public:
             phase_ = Phase::StartPanel;
             chosen_ = nullptr;
             spacePressed_ = 0;
+            waitingSince_ = 0;
+            lookUntil_ = 0;
         }
         OActivityManager* manager = GetActivityManager();
         if (!Plays(current)) return "";
@@ -126,7 +167,7 @@ public:
         std::string out;
         if (phase_ == Phase::Driving && !manager->IsSwitchPending() && !r->IsPanelShown(-1)) {
             // SPACE starts and stops the vehicle.
-            const bool go = Steer(r);
+            const bool go = Steer(r, now);
             if (go != (r->GetSpaceLatch() == TLVWorld_Activity::kLatchDrive) && now >= spacePressed_ + kSpaceGapMs) {
                 out = KeyPress(' ');
                 spacePressed_ = now;
@@ -169,12 +210,24 @@ private:
 
     /// One frame's steering: the way along the orbit round the animal (inward when far,
     /// outward when too near), and the arrow that turns the vehicle's heading toward it. False
-    /// when the vehicle is to stand: nothing left, or waiting at its place.
-    bool Steer(CRoundUpActivity* r) {
+    /// when the vehicle is to stand: nothing left, or waiting at its place. A vehicle that
+    /// waits a while with no free animal in view goes and looks for one.
+    bool Steer(CRoundUpActivity* r, uint32_t now) {
         auto* vehicle = dynamic_cast<VIsometric*>(r->GetVehicle());
         const CPointF v = vehicle ? vehicle->GetPosition() : CPointF();
         bool any = false;
-        const Orbit orbit = vehicle ? OrbitOf(r, v, &any, &chosen_) : Orbit{};
+        Orbit orbit = vehicle ? OrbitOf(r, v, &any, &chosen_) : Orbit{};
+        if (!orbit.park) {
+            waitingSince_ = 0;
+            lookUntil_ = 0;
+        } else if (any) {
+            if (waitingSince_ == 0) waitingSince_ = now;
+            if (now >= lookUntil_ && now >= waitingSince_ + kWaitMs && !FreeInView(r)) {
+                lookUntil_ = now + kLookMs;
+                waitingSince_ = lookUntil_; // the wait counts afresh once the look is over
+            }
+            if (now < lookUntil_) orbit.centre = LookingPlace(r, v);
+        }
         const CPointF a = orbit.centre;
         const double radius = orbit.radius;
         // Measured in a space where the view's squash is undone, so the orbit is round.
@@ -239,6 +292,10 @@ private:
     /// The current activity, since when it or the phase is; the last press of SPACE.
     CurrentSince current_;
     uint32_t spacePressed_ = 0;
+    /// Since when the vehicle waits for an animal with room round it (0: it does not), and
+    /// until when it looks for one.
+    uint32_t waitingSince_ = 0;
+    uint32_t lookUntil_ = 0;
     /// The animal being rounded up.
     DRoundUp* chosen_ = nullptr;
 };

@@ -10,7 +10,8 @@
 // window is closed. With --until-milestone the run ends once the bot reached its game and
 // drove kMilestonePx there (exit code 0), or, as a bound for a run that went wrong, after
 // kCapMs of the clock (exit code 1); with --until-end once the bot reached its play's end (a
-// round's certificate, the town after a race, the credits), or after kEndCapMs. Every
+// round's certificate once the town's mission is done, the town after a race, the credits),
+// or after kEndCapMs. Every
 // kStatusMs it says where the play stands; the last line says how far the play got:
 //     tlvbotview: circus-round: activities 1:5 1:8; arrived; drove 812 px; milestone reached
 #include <climits>

@@ -44,9 +44,11 @@ void TakePlayer(int slot) {
     CTLVApp::Get()->SetSaveSlot(int16_t(slot));
 }
 
-/// A paced bot waits for the messages of the bot's input instead of the headless queue's.
+/// The town bot waits for the messages of the bot's input before it sends more: the program
+/// takes one message a frame, so a bot that sends its pointer every frame and its clicks on top
+/// would see both lag ever further behind.
 TownBot::Task PacedBy(const BotInput& input, TownBot::Task task) {
-    if (task.messagesWaiting) task.messagesWaiting = input.messagesWaiting;
+    task.messagesWaiting = input.messagesWaiting;
     return task;
 }
 
@@ -54,24 +56,34 @@ TownBot::Task PacedBy(const BotInput& input, TownBot::Task task) {
 /// and the garage's way out, the town bot on the town's tasks, and the certificate's back button.
 class TownRoundBot final : public ViewBot {
 public:
-    TownRoundBot(const TownRound& round, const BotInput& input) : round_(round), bot_(round.roads, PacedBy(input, round.tasks)) {}
+    TownRoundBot(const TownRound& round, const BotInput& input)
+        : round_(round), tasks_(PacedBy(input, round.tasks)), bot_(round.roads, tasks_) {}
 
     std::string Step(uint32_t now) override {
         const ChunkId id = CurrentId();
         if (id != shown_) {
             shown_ = id;
+            fresh_ = true;
             if (id == kSignIn) return SignInInput(kTownRoundSlot);
-            if (id == kGarage && !leftGarage_) {
-                leftGarage_ = true;
-                return GarageInput(round_.vehicle);
-            }
+            // Out again, also after a certificate that opened before the round's end.
+            if (id == kGarage && !progress_.ended) return GarageInput(round_.vehicle);
             if (id == round_.certificate) {
-                progress_.ended = true;
+                // The round ends with its mission; the town's certificate button opens the
+                // same page at any time.
+                progress_.ended = arrived_ && MissionsDone() > missionsBefore_;
                 return kCertificateBackInput;
             }
         }
         TownWorld* town = CurrentTown();
         if (!town || SwitchPending()) return "";
+        if (!arrived_) missionsBefore_ = MissionsDone();
+        arrived_ = true;
+        // Each visit of the town is a town of its own (it may stand where the last one stood in
+        // memory): the bot comes to it afresh.
+        if (fresh_) {
+            fresh_ = false;
+            bot_ = TownBot(round_.roads, tasks_);
+        }
         progress_.arrived = true;
         const auto* vehicle = dynamic_cast<VIsometric*>(town->GetVehicle());
         distance_.See(vehicle != nullptr, vehicle ? vehicle->GetPosition().x : 0, vehicle ? vehicle->GetPosition().y : 0, progress_);
@@ -84,10 +96,21 @@ public:
 
 private:
     TownRound round_;
+    TownBot::Task tasks_;
     TownBot bot_;
+    /// Set when another activity shows: the next town is a new visit.
+    bool fresh_ = true;
+    /// The town's missions done in the player's record.
+    int MissionsDone() const {
+        CPlayer* player = CTLVApp::Get() ? CTLVApp::Get()->GetPlayer() : nullptr;
+        return player ? player->GetActivityCount(round_.world, TownWorld::kMissionTask) : 0;
+    }
+
     TownQuestions questions_;
     ChunkId shown_ = kNullChunkId;
-    bool leftGarage_ = false;
+    /// Whether the town was seen, and its missions done then.
+    bool arrived_ = false;
+    int missionsBefore_ = 0;
     BotProgress progress_;
     DrivenDistance distance_;
 };

@@ -16,7 +16,8 @@ namespace vqt::test {
 
 /// How far a bot's play got: whether it reached its game (the town, the race), how far its
 /// vehicle drove there, in world pixels, and whether it reached its play's end (a round's
-/// certificate, the town after a race, the credits after the whole game).
+/// certificate once the town's mission is done, the town after a race, the credits after the
+/// whole game).
 struct BotProgress {
     bool arrived = false;
     double driven = 0;
