@@ -16,8 +16,6 @@ namespace {
 
 constexpr uint64_t kUnity = 65536; // one source frame in 16.16
 
-int32_t Clamp16(int32_t v) { return std::clamp(v, -32768, 32767); }
-
 int32_t PanLeft(int32_t pan) { return pan <= 64 ? 32768 : (127 - pan) * 32768 / 63; }
 int32_t PanRight(int32_t pan) { return pan >= 64 ? 32768 : pan * 512; }
 
@@ -367,21 +365,18 @@ void AudioMixer::Render(void* out, uint32_t frames) {
     for (VoiceState& voice : voices_) {
         if (voice.inUse && voice.status == kVoicePlaying) MixVoice(voice, sums_.data(), frames);
     }
-    const bool stereo = format_.channels == 2;
-    auto* out16 = static_cast<int16_t*>(out);
-    auto* out8 = static_cast<uint8_t*>(out);
-    for (uint32_t n = 0; n < frames; ++n) {
-        const int32_t left = sums_[2 * n];
-        const int32_t right = sums_[2 * n + 1];
-        for (uint32_t c = 0; c < (stereo ? 2u : 1u); ++c) {
-            const int32_t s = stereo ? Clamp16(c == 0 ? left : right) : Clamp16((left + right) >> 1);
-            const size_t at = stereo ? 2 * size_t(n) + c : n;
-            if (format_.bits == 16) {
-                out16[at] = int16_t(s);
-            } else {
-                out8[at] = uint8_t((s >> 8) + 128);
-            }
-        }
+    const uint32_t channels = format_.channels == 2 ? 2 : 1;
+    if (channels == 1) {
+        for (uint32_t n = 0; n < frames; ++n) sums_[n] = (sums_[2 * n] + sums_[2 * n + 1]) >> 1;
+    }
+    limiter_.Apply(sums_.data(), frames, channels);
+    const size_t count = size_t(frames) * channels;
+    if (format_.bits == 16) {
+        auto* out16 = static_cast<int16_t*>(out);
+        for (size_t i = 0; i < count; ++i) out16[i] = int16_t(sums_[i]);
+    } else {
+        auto* out8 = static_cast<uint8_t*>(out);
+        for (size_t i = 0; i < count; ++i) out8[i] = uint8_t((sums_[i] >> 8) + 128);
     }
 }
 

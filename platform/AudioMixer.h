@@ -14,8 +14,9 @@
 //     gainLeft = v x min(m, 127) x panLeft / 16129            (likewise right; truncated)
 //   A mono source feeds both sides; a stereo source its left samples left and right right.
 //   A voice adds (sample x gain) >> 15 (arithmetic shift) to 32-bit sums per side.
-// - Output: stereo clamps each side's sum to -32768..32767; mono clamps (left + right) >> 1.
-//   8-bit output is (clamped >> 8) + 128.
+// - Output: stereo takes each side's sum, mono (left + right) >> 1; the limiter of MixLimiter.h
+//   then keeps them within +-MixLimiter::kCeiling (unchanged while they stay inside), so no
+//   sample reaches full scale. 8-bit output is (limited >> 8) + 128.
 // - Loop count n: 1 plays once (the default), 0 loops endlessly, n > 1 plays n times. At the
 //   end of the source the position wraps by whole source lengths and keeps its fraction.
 // - Status: done (2) until started and after the end, playing (4), stopped (8): Stop pauses
@@ -30,6 +31,8 @@
 #include <cstdint>
 #include <mutex>
 #include <vector>
+
+#include "platform/MixLimiter.h"
 
 namespace plat {
 
@@ -159,6 +162,7 @@ private:
     AudioOutput* pump_ = nullptr;
     bool pumping_ = false;
     std::vector<int32_t> sums_;
+    MixLimiter limiter_;
 };
 
 } // namespace plat

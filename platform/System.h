@@ -30,6 +30,7 @@ struct InstanceLock {
         Taken,
         HeldElsewhere, ///< another copy (or another take in this process) holds it
         Failed,        ///< no lock could be taken safely: nothing tells whether another copy runs
+        HandOverRefused, ///< what a launcher handed over as its held lock is not that: a wrong setting
     };
     State state = State::Taken;
     /// Why it failed, for the user: the folder or file and what was wrong with it.
@@ -49,8 +50,12 @@ public:
     virtual MemoryStatus Memory() = 0;
     /// A number that identifies the calling thread.
     virtual uint32_t CurrentThreadId() = 0;
+    /// Fixes the name of the process's single-instance lock, before anything asks for it: every
+    /// lock asked for from then on, under whatever name, is that one.
+    virtual void FixInstanceLockName(std::string name) = 0;
     /// Takes the single-instance lock of a name for the rest of the process (or until closed);
-    /// when another holder has it, or no lock can be taken safely, it is not taken.
+    /// when another holder has it, or no lock can be taken safely, it is not taken. A process
+    /// holds one lock: asked for again, under any name, the held one is kept.
     virtual InstanceLock CreateInstanceMutex(std::string_view name) = 0;
     /// Where the lock of a name is kept, to tell a user which one holds a second start back.
     virtual std::string LockPath(std::string_view name) const = 0;

@@ -34,16 +34,72 @@ vqt_absolute() {
     if [[ "$1" == /* ]]; then echo "$1"; else echo "$PWD/$1"; fi
 }
 
+# The longest path the system takes, and the longest name in it, in bytes.
+VQT_PATH_MAX=4095
+VQT_NAME_MAX=255
+
+# vqt_folder_room NAME - the bytes that the files kept in the folder of variable NAME add to its
+# path: the run folder's own files, and the deepest file of a build tree.
+vqt_folder_room() {
+    case "$1" in
+    VQT_BUILD_DIR) echo 512 ;;
+    *) echo 64 ;;
+    esac
+}
+
+# vqt_pseudo_file_system PATH - the name of the kernel's file system that PATH lies on when it is
+# one that cannot hold a user's files (/proc, /sys and their like); fails otherwise.
+vqt_pseudo_file_system() {
+    local type
+    type="$(stat -f -c %T -- "$1" 2>/dev/null)" || return 1
+    case "$type" in
+    proc | sysfs | cgroupfs | cgroup2fs | debugfs | tracefs | securityfs | devpts | configfs | bpf_fs | pstorefs | \
+        efivarfs | fusectl)
+        echo "$type"
+        ;;
+    *) return 1 ;;
+    esac
+}
+
+# vqt_check_length NAME PATH - the folder PATH of variable NAME, with the files kept in it, must
+# fit the system's limits.
+vqt_check_length() {
+    local value="${!1}" path="$2" room part shown
+    room="$(vqt_folder_room "$1")"
+    shown="$1=\"${value:0:40}"
+    local LC_ALL=C # lengths in bytes from here on
+    if [ ${#value} -le 80 ]; then shown="$1=\"$value\""; else shown+="...\" (${#value} bytes)"; fi
+    if [ $((${#path} + room)) -gt $VQT_PATH_MAX ]; then
+        vqt_refuse "$shown is too long: with the $room bytes its files add, its path passes the $VQT_PATH_MAX bytes the system takes"
+        return 1
+    fi
+    local rest="$path/"
+    while [ -n "$rest" ]; do
+        part="${rest%%/*}"
+        rest="${rest#*/}"
+        if [ ${#part} -gt $VQT_NAME_MAX ]; then
+            vqt_refuse "$shown holds a name longer than the $VQT_NAME_MAX bytes the system takes"
+            return 1
+        fi
+    done
+}
+
 # vqt_check_folder NAME [make] - a set, non-empty variable NAME must name a folder this user can
-# write to, or a place where one can be made (relative: from the repository root). With "make" a
-# missing folder is made now, so that what keeps it from being made is said before any build.
+# write to, or a place where one can be made (relative: from the repository root), on a file
+# system that holds files, with a path the system takes. With "make" a missing folder is made
+# now, so that what keeps it from being made is said before any build.
 vqt_check_folder() {
     local value="${!1:-}"
     [ -n "$value" ] || return 0
-    local path
+    local path type
     path="$(vqt_absolute "$value")"
+    vqt_check_length "$1" "$path" || return 1
     if [ -e "$path" ] || [ -L "$path" ]; then
         [ -d "$path" ] || { vqt_refuse "$1=\"$value\" is not a folder"; return 1; }
+        if type="$(vqt_pseudo_file_system "$path")"; then
+            vqt_refuse "$1=\"$value\" is on the kernel's $type file system, which cannot hold the game's files"
+            return 1
+        fi
         [ -w "$path" ] && [ -x "$path" ] ||
             { vqt_refuse "$1=\"$value\" is a folder this user cannot write to"; return 1; }
         return 0
@@ -52,6 +108,10 @@ vqt_check_folder() {
     while [ ! -e "$above" ] && [ ! -L "$above" ]; do above="$(dirname "$above")"; done
     if [ ! -d "$above" ]; then
         vqt_refuse "$1=\"$value\" cannot be made: $above is not a folder"
+        return 1
+    fi
+    if type="$(vqt_pseudo_file_system "$above")"; then
+        vqt_refuse "$1=\"$value\" cannot be made: $above is on the kernel's $type file system, which cannot hold the game's files"
         return 1
     fi
     if [ ! -w "$above" ] || [ ! -x "$above" ]; then
@@ -90,20 +150,23 @@ vqt_check_run_input() {
 }
 
 # The game's single-instance lock is the program's own: `PROGRAM --lock-path` makes its file and
-# says where it is. A launcher holds it from its first check until the program has it: the
-# program takes over the open file that VQT_LOCK_FD names.
+# says where it is. A launcher holds it from before it touches the run folder until the program
+# has it: the program takes over the open file that VQT_LOCK_FD names.
 
 vqt_lock_refusal() {  # lock
     vqt_refuse "The game is already running for this user (its lock $1 is held); end it before starting another."
 }
 
-# vqt_check_lock PROGRAM - refuses when a game (or a bot's game) holds the lock for this user; a
-# program not built yet is asked nothing (tools/start-game takes the lock after the build).
-vqt_check_lock() {
-    [ -x "$1" ] || return 0
-    local lock
-    lock="$("$1" --lock-path)" || return 1
-    flock -n "$lock" true 2>/dev/null || { vqt_lock_refusal "$lock"; return 1; }
+# vqt_hold_build_lock TREE - waits until no other run builds the tree, then holds its build lock on
+# file descriptor 8 (the programs the build starts share it) until vqt_hold_lock lets it go.
+vqt_hold_build_lock() {
+    local why
+    why="$(mkdir -p -- "$1" 2>&1)" || { vqt_refuse "the build tree $1 cannot be made: ${why#mkdir: }"; return 1; }
+    exec 8>>"$1/.build-lock" || { vqt_refuse "the build tree's lock $1/.build-lock cannot be opened"; return 1; }
+    if ! flock -n 8; then
+        echo "run: another run builds $1; waiting for it"
+        flock 8
+    fi
 }
 
 # The fuzz targets: the names that the build's vqt_fuzz() calls give.
@@ -112,11 +175,19 @@ vqt_fuzz_targets() {
 }
 
 # vqt_hold_lock PROGRAM - takes the lock on file descriptor 9, which the program inherits
-# (VQT_LOCK_FD=9), or refuses.
+# (VQT_LOCK_FD=9), or refuses; a build lock that tools/run holds is let go once it is taken or
+# refused.
 vqt_hold_lock() {
-    local lock
-    lock="$("$1" --lock-path)" || return 1
-    exec 9<"$lock" || return 1
-    flock -n 9 || { vqt_lock_refusal "$lock"; return 1; }
+    local lock status=0
+    lock="$("$1" --lock-path)" || status=1
+    if [ $status -eq 0 ]; then
+        exec 9<"$lock" || status=1
+    fi
+    if [ $status -eq 0 ] && ! flock -n 9; then
+        vqt_lock_refusal "$lock"
+        status=1
+    fi
+    exec 8>&-
+    [ $status -eq 0 ] || return 1
     export VQT_LOCK_FD=9
 }

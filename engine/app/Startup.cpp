@@ -249,6 +249,7 @@ std::string InstanceLockRefusal(const plat::InstanceLock& lock, const std::strin
     case plat::InstanceLock::State::Taken:
         return {};
     case plat::InstanceLock::State::Failed:
+    case plat::InstanceLock::State::HandOverRefused:
         return product + " cannot take its single-instance lock (" + lock.why +
                "), so it cannot make sure it is the only copy running for this user; this copy ends.\n";
     case plat::InstanceLock::State::HeldElsewhere:

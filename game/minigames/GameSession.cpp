@@ -67,25 +67,34 @@ NamedDisplay DisplaysNamed() {
     return named;
 }
 
-/// The product name of the game's built-in messages, which names its lock.
+/// The product name of the game's built-in messages.
 std::string ProductName() {
     for (const xMessagePair* pair = GameFallbackMessages(); pair->id; ++pair)
         if (std::string_view(pair->id) == "MSG_PRODUCTNAME") return pair->text;
     return {};
 }
 
+/// The game's lock is named after its built-in product name, whatever the message file it loads
+/// later calls the product: a launcher, this program and the engine's start-up all mean one lock.
+std::string FixGameLockName() {
+    std::string product = ProductName();
+    plat::system().FixInstanceLockName(product);
+    return product;
+}
+
 } // namespace
 
-bool TakeGameLock() {
-    const std::string product = ProductName();
-    const std::string why = InstanceLockRefusal(plat::system().CreateInstanceMutex(product), product);
-    if (why.empty()) return true;
+int TakeGameLock() {
+    const std::string product = FixGameLockName();
+    const plat::InstanceLock lock = plat::system().CreateInstanceMutex(product);
+    const std::string why = InstanceLockRefusal(lock, product);
+    if (why.empty()) return 0;
     std::fputs(why.c_str(), stderr);
-    return false;
+    return lock.state == plat::InstanceLock::State::HandOverRefused ? 2 : 1;
 }
 
 int PrintGameLockPath() {
-    const std::string product = ProductName();
+    const std::string product = FixGameLockName();
     if (const std::string why = plat::system().MakeLockFile(product); !why.empty()) {
         std::fprintf(stderr, "%s cannot make its single-instance lock: %s\n", product.c_str(), why.c_str());
         return 1;

@@ -12,11 +12,14 @@ enum class GameDisplay { Window, Headless, Unavailable };
 /// answer is Unavailable, after saying so on standard error.
 GameDisplay UseGamePlatform();
 
-/// Takes the game's single-instance lock (the lock of its built-in product name) for the rest of
-/// the process, before anything of its working folder is read or written: the engine's start-up
-/// takes the same lock again and keeps it. A launcher that holds the lock hands it over (see
-/// plat::HeadlessSystem). false after saying on standard error why this copy ends.
-bool TakeGameLock();
+/// Takes the game's single-instance lock for the rest of the process, before anything of its
+/// working folder is read or written. The lock's name is fixed to the game's built-in product
+/// name first, so the engine's start-up, which asks for it by the product name of the data it
+/// loaded, keeps the same lock. A launcher that holds the lock hands it over (see
+/// plat::SingleInstanceLock). 0 when taken; else, after saying on standard error why this copy
+/// ends, the exit code: 2 when what a launcher handed over (VQT_LOCK_FD) is not its held lock,
+/// 1 when another copy runs or no lock can be taken safely.
+int TakeGameLock();
 
 /// The `--lock-path` option of the game's programs: makes the game's lock file as taking the lock
 /// would, without taking it, and prints its path, so that a launcher can hold the lock from its

@@ -10,6 +10,6 @@
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--lock-path") == 0) return PrintGameLockPath();
     if (UseGamePlatform() == GameDisplay::Unavailable) return 1;
-    if (!TakeGameLock()) return 1;
+    if (const int refused = TakeGameLock()) return refused;
     return RunGame(GameHooks());
 }

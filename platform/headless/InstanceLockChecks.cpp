@@ -1,8 +1,10 @@
 #include "platform/headless/InstanceLockChecks.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace plat {
 
@@ -25,5 +27,20 @@ InstanceLock LockRefusal(int error, const std::string& path) {
 }
 
 InstanceLock LockFailure(std::string why) { return InstanceLock{InstanceLock::State::Failed, std::move(why)}; }
+
+InstanceLock HandOverRefusal(std::string why) {
+    return InstanceLock{InstanceLock::State::HandOverRefused, std::move(why)};
+}
+
+bool FdInfoShowsFlock(const std::string& fdinfo) {
+    // One line a lock: "lock:\t1: FLOCK  ADVISORY  WRITE <pid> <device>:<inode> 0 EOF".
+    for (size_t at = 0; at < fdinfo.size();) {
+        const size_t end = std::min(fdinfo.find('\n', at), fdinfo.size());
+        const std::string_view line(fdinfo.data() + at, end - at);
+        if (line.rfind("lock:", 0) == 0 && line.find(" FLOCK ") != std::string_view::npos) return true;
+        at = end + 1;
+    }
+    return false;
+}
 
 } // namespace plat

@@ -19,4 +19,10 @@ InstanceLock LockRefusal(int error, const std::string& path);
 /// A lock that could not be taken safely, with its reason.
 InstanceLock LockFailure(std::string why);
 
+/// A lock handed over by a launcher that is not its held lock file, with the reason.
+InstanceLock HandOverRefusal(std::string why);
+
+/// Whether an open file's entry in /proc/self/fdinfo lists a flock lock that it holds.
+bool FdInfoShowsFlock(const std::string& fdinfo);
+
 } // namespace plat

@@ -1,11 +1,14 @@
 #include "platform/posix/PathChecks.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -35,9 +38,24 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : trimmed.substr(0, slash);
 }
 
+/// The kernel's file systems that show its state as files and make none of their own.
+struct PseudoFileSystem {
+    uint32_t magic; ///< statfs' f_type
+    const char* name;
+};
+constexpr uint32_t kConfigFsMagic = 0x62656570; // not in <linux/magic.h>
+constexpr PseudoFileSystem kPseudoFileSystems[] = {
+    {PROC_SUPER_MAGIC, "proc"},       {SYSFS_MAGIC, "sysfs"},         {CGROUP_SUPER_MAGIC, "cgroup"},
+    {CGROUP2_SUPER_MAGIC, "cgroup2"}, {DEBUGFS_MAGIC, "debugfs"},     {TRACEFS_MAGIC, "tracefs"},
+    {SECURITYFS_MAGIC, "securityfs"}, {DEVPTS_SUPER_MAGIC, "devpts"}, {kConfigFsMagic, "configfs"},
+    {BPF_FS_MAGIC, "bpf"},            {PSTOREFS_MAGIC, "pstore"},     {EFIVARFS_MAGIC, "efivarfs"},
+};
+
 /// Why the folder cannot hold new files, for a folder that exists; empty when it can.
 std::string FolderCannotBeWritten(const std::string& folder, const struct stat& info) {
     if (!S_ISDIR(info.st_mode)) return Quoted(folder) + " is not a folder";
+    if (const std::string system = OnPseudoFileSystem(folder); !system.empty())
+        return "the folder " + Quoted(folder) + " is on the " + system + " file system, which cannot hold files";
     if (::access(folder.c_str(), W_OK | X_OK) != 0) return "the folder " + Quoted(folder) + " cannot be written" + Because(errno);
     return {};
 }
@@ -91,6 +109,17 @@ std::string PathTooLong(const std::string& path) {
         if (part.size() > NAME_MAX)
             return "its part " + Quoted(part) + " is " + std::to_string(part.size()) +
                    " bytes long, more than the system takes in one name (" + std::to_string(NAME_MAX) + ")";
+    return {};
+}
+
+std::string OnPseudoFileSystem(const std::string& path) {
+    struct statfs info {};
+    for (std::string at = path;; at = FolderOf(at)) {
+        if (::statfs(at.c_str(), &info) == 0) break;
+        if ((errno != ENOENT && errno != ENOTDIR) || FolderOf(at) == at) return {};
+    }
+    for (const PseudoFileSystem& system : kPseudoFileSystems)
+        if (static_cast<uint32_t>(info.f_type) == system.magic) return system.name;
     return {};
 }
 

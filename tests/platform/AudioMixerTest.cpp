@@ -1,6 +1,7 @@
 // The mixer against a model of the laws its header states, sample by sample: every source
 // format into every output format, volume, pan and master, resampling, exact loop wraps,
-// pausing, rate changes, clamping and streams fed in halves; and the null device's clock.
+// pausing, rate changes, limiting and streams fed in halves; and the null device's clock. The
+// limiter's own rules are in AudioMixerLimitTest.
 #include "platform/AudioMixer.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/MixLimiter.h"
 #include "platform/Platform.h"
 #include "platform/headless/NullAudioOutput.h"
 #include "platform/headless/VirtualClock.h"
@@ -76,19 +78,23 @@ private:
     bool done_ = false;
 };
 
-/// The model's output of `frames` frames in the output format, as bytes.
+/// The model's output of `frames` frames in the output format, as bytes, through a limiter
+/// that starts at unity.
 Bytes ModelOutput(std::vector<ModelVoice*> voices, int32_t master, uint32_t frames, const AudioFormat& format,
                   const std::vector<bool>* paused = nullptr) {
     Bytes out;
+    plat::MixLimiter limiter;
     for (uint32_t n = 0; n < frames; ++n) {
         int32_t left = 0;
         int32_t right = 0;
         for (size_t v = 0; v < voices.size(); ++v) {
             if (paused == nullptr || !(*paused)[v]) voices[v]->Next(master, left, right);
         }
-        const int32_t sides[2] = {left, right};
+        int32_t sides[2] = {left, right};
+        if (format.channels == 1) sides[0] = (left + right) >> 1;
+        limiter.Apply(sides, 1, format.channels);
         for (int c = 0; c < format.channels; ++c) {
-            const int32_t s = std::clamp(format.channels == 2 ? sides[c] : (left + right) >> 1, -32768, 32767);
+            const int32_t s = sides[c];
             if (format.bits == 16) {
                 out.push_back(uint8_t(uint16_t(s) & 0xFF));
                 out.push_back(uint8_t(uint16_t(s) >> 8));
@@ -203,7 +209,7 @@ TEST(AudioMixerTest, PauseKeepsThePlaceAndARateChangeTakesEffectAtOnce) {
     EXPECT_EQ(mixer.Position(v), 0u);
 }
 
-TEST(AudioMixerTest, ThirtyTwoLoudVoicesClampInsteadOfWrapping) {
+TEST(AudioMixerTest, ThirtyTwoLoudVoicesAreLimitedInsteadOfWrapping) {
     std::vector<int16_t> square;
     for (int i = 0; i < 400; ++i) square.push_back(i % 50 < 25 ? 32767 : -32768);
     const Bytes source = Pcm16(square);
@@ -222,7 +228,13 @@ TEST(AudioMixerTest, ThirtyTwoLoudVoicesClampInsteadOfWrapping) {
         for (ModelVoice& m : models) voices.push_back(&m);
         const Bytes out = Render(mixer, 400);
         EXPECT_EQ(out, ModelOutput(voices, 127, 400, format));
-        EXPECT_EQ(format.bits == 16 ? int16_t(out[0] | out[1] << 8) : int16_t(out[0]), format.bits == 16 ? 32767 : 255);
+        // The first frame, all voices at their highest, comes out at the ceiling.
+        const int32_t ceiling = plat::MixLimiter::kCeiling;
+        if (format.bits == 16) {
+            EXPECT_NEAR(int16_t(out[0] | out[1] << 8), ceiling, 4);
+        } else {
+            EXPECT_NEAR(out[0], (ceiling >> 8) + 128, 1);
+        }
     }
 }
 

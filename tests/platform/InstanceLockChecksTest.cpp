@@ -154,15 +154,27 @@ TEST(InstanceLockChecks, ALockHandedOverThatIsNotTheLockFileOrHeldElsewhereIsRef
         State state;
         std::string why;
     };
+    // The lock file of "Free", opened but locked by no one.
+    plat::HeadlessSystem maker;
+    maker.SetLockFolder(folder.path());
+    ASSERT_EQ(maker.MakeLockFile("Free"), "");
+    const int unlocked = ::open((folder / "Free.lock").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(unlocked, 0);
     const std::string named = "the lock handed over as VQT_LOCK_FD=";
+    const State refused = State::HandOverRefused;
     const Case cases[] = {
-        {"abc", "Game", State::Failed, named + "\"abc\" is not an open file"},
-        {"-3", "Game", State::Failed, named + "\"-3\" is not an open file"},
-        {"99999999999", "Game", State::Failed, named + "\"99999999999\" is not an open file"},
-        {"987", "Game", State::Failed, named + "\"987\" is not an open file"},
-        {std::to_string(another), "Game", State::Failed,
+        {"abc", "Game", refused, named + "\"abc\" is not an open file"},
+        {"-3", "Game", refused, named + "\"-3\" is not an open file"},
+        {"99999999999", "Game", refused, named + "\"99999999999\" is not an open file"},
+        {"987", "Game", refused, named + "\"987\" is not an open file"},
+        {std::to_string(another), "Game", refused,
          named + "\"" + std::to_string(another) + "\" is not the lock file " + folder / "Game.lock"},
-        {std::to_string(held), "Held", State::HeldElsewhere, ""},
+        // The lock file, but another open file holds its lock: the launcher holds nothing.
+        {std::to_string(held), "Held", refused,
+         named + "\"" + std::to_string(held) + "\" does not hold the lock " + folder / "Held.lock"},
+        // The lock file, held by no one: taking it here would be no launcher's hold.
+        {std::to_string(unlocked), "Free", refused,
+         named + "\"" + std::to_string(unlocked) + "\" does not hold the lock " + folder / "Free.lock"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.handed);
@@ -175,6 +187,57 @@ TEST(InstanceLockChecks, ALockHandedOverThatIsNotTheLockFileOrHeldElsewhereIsRef
     }
     ::close(another);
     ::close(held);
+    ::close(unlocked);
+}
+
+TEST(InstanceLockChecks, OnlyAFlockLineOfTheOpenFilesOwnCountsAsHoldingTheLock) {
+    struct Case {
+        const char* fdinfo;
+        bool holds;
+    };
+    const Case cases[] = {
+        {"pos:\t0\nflags:\t02100000\nmnt_id:\t31\nino:\t10953046\nlock:\t1: FLOCK  ADVISORY  WRITE 3908 fe:00:10953046 0 EOF\n", true},
+        {"pos:\t0\nflags:\t02100000\nmnt_id:\t31\nino:\t10953046\n", false},
+        {"lock:\t1: POSIX  ADVISORY  WRITE 3908 fe:00:10953046 0 EOF\n", false},
+        {"pos:\t0\nflags:\t0\nlock:\t1: FLOCK  ADVISORY  WRITE 1 fe:00:1 0 EOF", true},
+        {"flags:\t0 lock: FLOCK \n", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fdinfo);
+        EXPECT_EQ(plat::FdInfoShowsFlock(c.fdinfo), c.holds);
+    }
+}
+
+TEST(InstanceLockChecks, ANameFixedByTheProgramIsTheLockWhateverNameIsAskedFor) {
+    const vqt::test::TempFolder folder;
+    plat::HeadlessSystem system, other;
+    system.SetLockFolder(folder.path());
+    other.SetLockFolder(folder.path());
+    system.FixInstanceLockName("Game/Built In");
+    EXPECT_EQ(system.LockPath("Data Product"), folder / "Game_Built In.lock");
+    ASSERT_EQ(system.MakeLockFile("Data Product"), "");
+    EXPECT_EQ(system.CreateInstanceMutex("Data Product").state, State::Taken);
+    EXPECT_EQ(other.CreateInstanceMutex("Game/Built In").state, State::HeldElsewhere);
+    EXPECT_EQ(other.CreateInstanceMutex("Data Product").state, State::Taken) << "unfixed, another name is another lock";
+    other.CloseInstanceMutex();
+    EXPECT_EQ(::access((folder / "Data Product.lock").c_str(), F_OK), 0);
+    ASSERT_EQ(::unlink((folder / "Data Product.lock").c_str()), 0);
+    EXPECT_EQ(system.CreateInstanceMutex("Yet Another").state, State::Taken);
+    EXPECT_NE(::access((folder / "Yet Another.lock").c_str(), F_OK), 0) << "no second lock file";
+}
+
+TEST(InstanceLockChecks, AHeldLockIsNeverGivenUpForAnotherName) {
+    const vqt::test::TempFolder folder;
+    plat::HeadlessSystem system, other;
+    system.SetLockFolder(folder.path());
+    other.SetLockFolder(folder.path());
+    ASSERT_EQ(system.CreateInstanceMutex("First").state, State::Taken);
+    EXPECT_EQ(system.CreateInstanceMutex("Second").state, State::Taken) << "the process holds its one lock";
+    EXPECT_EQ(other.CreateInstanceMutex("First").state, State::HeldElsewhere) << "still held";
+    EXPECT_NE(::access((folder / "Second.lock").c_str(), F_OK), 0) << "nothing taken under the other name";
+    system.CloseInstanceMutex();
+    EXPECT_EQ(other.CreateInstanceMutex("First").state, State::Taken) << "free once given back";
 }
 
 } // namespace

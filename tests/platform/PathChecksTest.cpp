@@ -1,21 +1,31 @@
 // The checks of the paths that the program's own variables name: which values are refused and
 // why, and that a trial of a file leaves nothing behind. The program's refusals themselves are
 // run in the game shell's bad-input tests.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/posix/PathChecks.h"
+#include "tests/support/Environment.h"
 #include "tests/support/Golden.h"
 #include "tools/builders/TempFolder.h"
 
 namespace {
 
 using vqt::test::ReadFileBytes;
+using vqt::test::ScopedVariable;
 using vqt::test::TempFolder;
+
+constexpr std::chrono::seconds kHangBound{60}; // a trial answers at once; the bound only stops a hang
 
 /// A path and the words its refusal must hold ("" for a path that is taken).
 struct PathCase {
@@ -30,6 +40,19 @@ protected:
         std::filesystem::create_directory(root / "folder");
     }
     static std::string LongName(size_t bytes) { return std::string(bytes, 'n'); }
+    /// A relative name of exactly that many bytes whose parts all fit in a folder.
+    static std::string NameOfBytes(size_t bytes) {
+        std::string name;
+        for (size_t i = 0; i < bytes; ++i) name += i % 200 == 199 ? '/' : 'n';
+        return name;
+    }
+    static void ExpectRefusals(const std::vector<PathCase>& cases, std::string (*check)(const std::string&)) {
+        for (const PathCase& c : cases) {
+            const std::string why = check(c.path);
+            if (c.refusal.empty()) EXPECT_EQ(why, "") << c.path;
+            else EXPECT_NE(why.find(c.refusal), std::string::npos) << c.path << ": " << why;
+        }
+    }
 
     TempFolder root{true}; // the working folder, for names without a folder
     const std::string tooLong = "/tmp/" + LongName(5000);
@@ -88,6 +111,68 @@ TEST_F(PathChecksTest, AFolderCanBeUsedWhenItCanBeWrittenOrMadeAndIsNotMadeByThe
     }
     EXPECT_FALSE(std::filesystem::exists(root / "new"));
     EXPECT_FALSE(std::filesystem::exists(root / "prints"));
+}
+
+TEST_F(PathChecksTest, ANameFitsUpTo4095BytesAndEachPartUpTo255) {
+    ExpectRefusals(
+        {
+            {NameOfBytes(4095), ""},
+            {NameOfBytes(4096), "the name is 4096 bytes long, more than the system takes (4095)"},
+            {"/tmp/" + LongName(255) + "/shot.png", ""},
+            {"/tmp/" + LongName(256) + "/shot.png", "is 256 bytes long, more than the system takes in one name (255)"},
+        },
+        plat::PathTooLong);
+}
+
+TEST_F(PathChecksTest, APathIsOnAPseudoFileSystemWhenItOrTheNearestPathAboveItIs) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/proc", "proc"},
+        {"/proc/self", "proc"},
+        {"/proc/missing/prints", "proc"},
+        {"/sys", "sysfs"},
+        {"/sys/kernel", "sysfs"},
+        {root.path(), ""},
+        {root / "missing/prints", ""},
+        {"prints", ""}, // in the working folder
+    };
+    for (const auto& [path, system] : cases) EXPECT_EQ(plat::OnPseudoFileSystem(path), system) << path;
+}
+
+TEST_F(PathChecksTest, AFolderOnAPseudoFileSystemHoldsNeitherPrintsNorThePicture) {
+    // Whatever the rights say (root may write to /proc): the file system is named.
+    ExpectRefusals(
+        {
+            {"/proc/self", "the folder \"/proc/self\" is on the proc file system, which cannot hold files"},
+            {"/proc/prints", "cannot be made: the folder \"/proc\" is on the proc file system"},
+            {"/sys/kernel/prints", "cannot be made: the folder \"/sys/kernel\" is on the sysfs file system"},
+        },
+        plat::FolderCannotBeUsed);
+    ExpectRefusals({{"/proc/shot.png", "the folder \"/proc\" is on the proc file system, which cannot hold files"}},
+                   plat::FileCannotBeWritten);
+}
+
+TEST_F(PathChecksTest, ADataRootThatIsAFileIsRefusedEvenWhenItCanBeReadAndRun) {
+    std::ofstream(root / "a-program") << "#!/bin/sh\n";
+    std::filesystem::permissions(root / "a-program", std::filesystem::perms(0755));
+    for (const std::string& entry : {root / "a-program", std::string("/bin/sh")}) {
+        const ScopedVariable dataRoots("DATAROOTS", (root / "folder:" + entry).c_str());
+        EXPECT_NE(plat::VariableFaults().find("\"" + entry + "\" is not a folder"), std::string::npos) << entry;
+    }
+}
+
+TEST_F(PathChecksTest, TryingAPipeWithoutAReaderIsAnsweredAtOnce) {
+    const std::string pipe = root / "shot.png";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    std::packaged_task<std::string()> trial([&pipe] { return plat::FileCannotBeMade(pipe); });
+    std::future<std::string> answer = trial.get_future();
+    std::thread trying(std::move(trial));
+    const bool answered = answer.wait_for(kHangBound) == std::future_status::ready;
+    const int reader = answered ? -1 : ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK); // releases a waiting open
+    trying.join();
+    if (reader >= 0) ::close(reader);
+    ASSERT_TRUE(answered) << "the trial waited for a reader of the pipe";
+    EXPECT_NE(answer.get().find("the file cannot be opened for writing"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe)) << "the pipe is left as it was";
 }
 
 TEST_F(PathChecksTest, ALongValueIsShownByItsStartAndLength) {

@@ -1,6 +1,6 @@
 // The SDL2 output end to end through SDL's disk driver: what reaches the file has the level
-// and the pitch of the mix. (Without any driver the game's run test sees the null device
-// take the default open.)
+// and the pitch of the mix, and loud voices together reach it limited, never at full scale.
+// (Without any driver the game's run test sees the null device take the default open.)
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +10,7 @@
 
 #include "tests/support/Environment.h"
 #include "tests/support/Golden.h"
+#include "tests/support/MixLevels.h"
 #include "tools/builders/SnippetBuilder.h"
 #include "tools/builders/TempFolder.h"
 
@@ -44,14 +45,30 @@ size_t ToneStart(const std::string& bytes) {
     return frames;
 }
 
-TEST(Sdl2AudioTest, TheDiskDriverWritesTheMixAtItsLevelAndPitch) {
+/// SDL's disk driver, writing into a file of a folder of its own.
+struct DiskDriver {
     TempFolder folder;
     const std::string path = folder / "out.raw";
-    ScopedVariable driver("SDL_AUDIODRIVER", "disk");
-    ScopedVariable file("SDL_DISKAUDIOFILE", path.c_str());
-    // A buffer a millisecond: far faster than the tone plays, while the file stays small even
+    ScopedVariable driver{"SDL_AUDIODRIVER", "disk"};
+    ScopedVariable file{"SDL_DISKAUDIOFILE", path.c_str()};
+    // A buffer a millisecond: far faster than the sound plays, while the file stays small even
     // when the device is slow to start (it writes silence until then).
-    ScopedVariable delay("SDL_DISKAUDIODELAY", "1");
+    ScopedVariable delay{"SDL_DISKAUDIODELAY", "1"};
+};
+
+/// Polled, not timed: the driver writes on its own thread, silence first for as long as the
+/// device took to start (longer on a busy machine), until `frames` frames of sound are there.
+/// Each look reads a bounded head of the file: the driver writes megabytes a second, and on a
+/// slow machine reading all of it could fall behind the writing for ever.
+void AwaitSound(const std::string& path, size_t frames) {
+    for (int i = 0; i < 3000 && FileSize(path) < off_t(ToneStart(ReadHead(path)) + frames) * 4; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+TEST(Sdl2AudioTest, TheDiskDriverWritesTheMixAtItsLevelAndPitch) {
+    DiskDriver disk;
+    const std::string& path = disk.path;
 
     const plat::AudioFormat format{2, 16};
     plat::AudioMixer mixer;
@@ -67,13 +84,7 @@ TEST(Sdl2AudioTest, TheDiskDriverWritesTheMixAtItsLevelAndPitch) {
         EXPECT_FALSE(output.HasHardwareDevice()) << "the disk driver is an emulated device";
         ASSERT_EQ(output.Open(format, plat::AudioOutput::kConfiguredDevice, 1024, mixer), 0);
         EXPECT_FALSE(output.UsesNullDevice());
-        // Polled, not timed: the driver writes on its own thread, silence first for as long as
-        // the device took to start (longer on a busy machine), until the whole tone is there.
-        // Each look reads a bounded head of the file: the driver writes megabytes a second, and
-        // on a slow machine reading all of it could fall behind the writing for ever.
-        for (int i = 0; i < 3000 && FileSize(path) < off_t(ToneStart(ReadHead(path)) + 22050) * 4; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        AwaitSound(path, 22050); // the whole tone
         output.Close();
     }
     const std::string written = ReadHead(path);
@@ -96,6 +107,35 @@ TEST(Sdl2AudioTest, TheDiskDriverWritesTheMixAtItsLevelAndPitch) {
     const double gain = 64.0 * 127 * 32768 / 16129 / 32768; // volume 64 at full master
     EXPECT_NEAR(std::sqrt(squares / 22050), 10000 * gain / std::sqrt(2.0), 10000 * gain * 0.01);
     EXPECT_NEAR(crossings, 1000, 2);
+}
+
+TEST(Sdl2AudioTest, LoudVoicesTogetherReachTheDiskDriverLimitedNotClipped) {
+    DiskDriver disk;
+    const plat::AudioFormat format{2, 16};
+    plat::AudioMixer mixer;
+    mixer.SetOutputFormat(format);
+    // Six full-scale squares in phase: six times what a sample can hold.
+    std::vector<int16_t> square;
+    for (int i = 0; i < 2205; ++i) square.push_back(i % 50 < 25 ? 32767 : -32768);
+    const Bytes source = Pcm16(square);
+    for (int i = 0; i < 6; ++i) {
+        const plat::AudioMixer::Voice voice = mixer.AllocVoice();
+        mixer.SetPcm(voice, plat::PcmType::Mono16, source.data(), uint32_t(source.size()));
+        mixer.SetLoopCount(voice, 0);
+        mixer.Start(voice);
+    }
+    {
+        plat::Sdl2AudioOutput output;
+        ASSERT_EQ(output.Open(format, plat::AudioOutput::kConfiguredDevice, 1024, mixer), 0);
+        AwaitSound(disk.path, 22050);
+        output.Close();
+    }
+    const std::string written = ReadHead(disk.path);
+    const size_t start = ToneStart(written);
+    ASSERT_GE(written.size(), (start + 22050) * 4);
+    const MixLevels levels = MeasureMix(std::vector<uint8_t>(written.begin() + long(start * 4), written.end()));
+    EXPECT_EQ(levels.clipped, 0u) << "peak " << levels.peak;
+    EXPECT_GT(levels.peak, 32768 * 9 / 10) << "still loud";
 }
 
 } // namespace

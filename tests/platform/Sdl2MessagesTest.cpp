@@ -440,6 +440,7 @@ TEST(InstanceLock, ASecondHolderFindsTheNameTaken) {
     EXPECT_EQ(first.CreateInstanceMutex("Game/One").state, State::Taken);
     EXPECT_EQ(second.CreateInstanceMutex("Game/One").state, State::HeldElsewhere);
     EXPECT_EQ(second.CreateInstanceMutex("Game Two").state, State::Taken) << "another name is free";
+    second.CloseInstanceMutex();
     first.CloseInstanceMutex();
     EXPECT_EQ(second.CreateInstanceMutex("Game/One").state, State::Taken) << "free again once given back";
     EXPECT_EQ(first.LockPath("a/b\\c"), folder / "a_b_c.lock");

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/support/Golden.h"
+#include "tests/support/LiveGroups.h"
 
 extern char** environ;
 
@@ -24,8 +25,8 @@ namespace vqt::test {
 namespace {
 
 /// The fields of /proc/<pid>/stat after the program's name (which may hold blanks) in
-/// parentheses, the state as 0; empty when the process is gone. Read at every poll of a wait,
-/// for every process of the machine: no streams.
+/// parentheses, the state as 0; empty when the process is gone. Read for every process of the
+/// machine each time a group's processes are looked for: no streams.
 std::vector<long> StatFields(const char* pid) {
     char path[64];
     std::snprintf(path, sizeof path, "/proc/%s/stat", pid);
@@ -49,6 +50,9 @@ std::vector<long> StatFields(const char* pid) {
     return fields;
 }
 
+/// The fields of the group and of the first of the four times.
+constexpr size_t kGroup = 2, kUserTime = 11;
+
 long NowMs() {
     return long(std::chrono::duration_cast<std::chrono::milliseconds>(
                     std::chrono::steady_clock::now().time_since_epoch())
@@ -71,6 +75,7 @@ void Subprocess::Kill() {
     // program is not collected, so no other process can be hit.
     ::kill(-pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
+    live_groups::Remove(pid_);
     pid_ = -1;
     exitCode_ = -1;
 }
@@ -100,9 +105,11 @@ bool Subprocess::Start() {
     argv.push_back(nullptr);
     const std::string outputPath = folder_ + "/output.txt";
 
+    const live_groups::Held held;
     pid_ = ::fork();
     if (pid_ < 0) return false;
     if (pid_ == 0) {
+        ::pthread_sigmask(SIG_SETMASK, &held.Before(), nullptr);
         // A process group of its own, which the programs it starts join: its processor time
         // is theirs too, and giving up on it ends them all. Out of the terminal's foreground
         // group it must not read the terminal (it would stop): it reads nothing.
@@ -123,44 +130,73 @@ bool Subprocess::Start() {
         ::_exit(127);
     }
     ::setpgid(pid_, pid_); // either side may come first; the other then fails harmlessly
+    live_groups::Add(pid_);
     return true;
 }
 
-long Subprocess::CpuMs() const {
-    if (pid_ <= 0) return 0;
-    // Every process of its group: the times in user and in system mode of each and of its
-    // children that ended (a scheduler's filters), in clock ticks. A program that a script
-    // started works in a grandchild, which the program's own children's times leave out.
-    constexpr size_t kGroup = 2, kUserTime = 11; // counted from the state, 0
-    long ticks = 0;
+std::vector<pid_t> Subprocess::Members() const {
+    std::vector<pid_t> members;
+    if (pid_ <= 0) return members;
     DIR* proc = ::opendir("/proc");
-    if (!proc) return 0;
+    if (!proc) return members;
     while (const dirent* entry = ::readdir(proc)) {
         if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
         const std::vector<long> fields = StatFields(entry->d_name);
+        if (fields.size() > kGroup && fields[kGroup] == pid_) members.push_back(pid_t(std::atol(entry->d_name)));
+    }
+    ::closedir(proc);
+    return members;
+}
+
+long Subprocess::CpuMsOf(const std::vector<pid_t>& members) const {
+    // The times in user and in system mode of each and of its children that ended (a
+    // scheduler's filters), in clock ticks. A program that a script started works in a
+    // grandchild, which the program's own children's times leave out. A process gone, or one
+    // that took a number left free by one of the group, counts nothing.
+    long ticks = 0;
+    for (const pid_t member : members) {
+        char pid[16];
+        std::snprintf(pid, sizeof pid, "%d", int(member));
+        const std::vector<long> fields = StatFields(pid);
         if (fields.size() < kUserTime + 4 || fields[kGroup] != pid_) continue;
         for (size_t i = kUserTime; i < kUserTime + 4; ++i) ticks += fields[i];
     }
-    ::closedir(proc);
     return ticks * 1000 / ::sysconf(_SC_CLK_TCK);
 }
+
+long Subprocess::CpuMs() const { return CpuMsOf(Members()); }
 
 bool Subprocess::Reaped() {
     int status = 0;
     if (pid_ <= 0) return true;
     if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
+    live_groups::Remove(pid_);
     pid_ = -1;
     exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return true;
 }
 
 Subprocess::Outcome Subprocess::Poll(const std::function<bool()>& done, long cpuMs, int pollMs) {
-    const long cpuLimit = CpuMs() + cpuMs;
-    const long hung = NowMs() + kHungMs;
+    // The processes of the group are looked for among all of the machine's only now and then;
+    // their times are read less often than the polls.
+    std::vector<pid_t> members = Members();
+    const long cpuLimit = CpuMsOf(members) + cpuMs;
+    const long started = NowMs();
+    const long hung = started + kHungMs;
+    long cpuAt = started + kCpuEveryMs, membersAt = started + kMembersEveryMs;
     for (;;) {
         if (done()) return Outcome::Done;
         if (Reaped()) return Outcome::Ended;
-        if (CpuMs() >= cpuLimit || NowMs() >= hung) return Outcome::Spent;
+        const long now = NowMs();
+        if (now >= hung) return Outcome::Spent;
+        if (now >= cpuAt) {
+            if (now >= membersAt) {
+                members = Members();
+                membersAt = now + kMembersEveryMs;
+            }
+            if (CpuMsOf(members) >= cpuLimit) return Outcome::Spent;
+            cpuAt = now + kCpuEveryMs;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
     }
 }

@@ -12,11 +12,16 @@ namespace vqt::test {
 /// variables added to (or, with an empty value, removed from) the environment; its output goes
 /// to a file in the folder. It runs in a process group of its own, with the programs it starts.
 /// Its waits are bounded by the processor time that group uses, not by the clock: a busy machine
-/// that gives it little time does not cut it short. One that neither ends nor works (it hangs) is
-/// given up on after kHungMs of the clock. Giving up on it ends its whole group.
+/// that gives it little time does not cut it short. A wait looks at the program's end (and at
+/// its condition) every poll, but counts that time only every kCpuEveryMs of the clock, over the
+/// group's processes as last found among all of the machine's (every kMembersEveryMs): it may
+/// run past its bound by what the group uses in between. One that neither ends nor works (it
+/// hangs) is given up on after kHungMs of the clock. Giving up on it ends its whole group; so
+/// does an interrupt of the test program while it runs (tests/support/LiveGroups.h).
 class Subprocess {
 public:
     static constexpr long kHungMs = 600000;
+    static constexpr long kCpuEveryMs = 100, kMembersEveryMs = 1000;
 
     Subprocess(std::string program, std::string folder, std::map<std::string, std::string> environment,
                std::vector<std::string> arguments = {});
@@ -45,6 +50,11 @@ public:
 private:
     enum class Outcome { Done, Ended, Spent };
     Outcome Poll(const std::function<bool()>& done, long cpuMs, int pollMs);
+    /// The processes of its group, found among all of the machine's.
+    std::vector<pid_t> Members() const;
+    /// The processor time the processes `members` and their children that ended used while
+    /// in its group, in milliseconds.
+    long CpuMsOf(const std::vector<pid_t>& members) const;
     /// Collects its exit status once it has ended; false while it runs.
     bool Reaped();
     /// Kills its group and collects it.

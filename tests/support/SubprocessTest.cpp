@@ -1,9 +1,12 @@
 // The kit's separate programs are waited for by the processor time they use, not by the clock:
 // one that sleeps past its bound is waited for to its end, one that works past it is stopped.
+// Waiting costs the test program little, and a test program interrupted ends what it started.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -58,6 +61,25 @@ bool Ended(pid_t pid) {
     return name != std::string::npos && stat.compare(name + 1, 3, " Z ") == 0;
 }
 
+/// Whether the process ends, looked at until the clock's bound for one that never does: a
+/// killed process ends as soon as it is given the processor.
+bool EndsSoon(pid_t pid) {
+    const auto hung = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!Ended(pid))
+        if (std::chrono::steady_clock::now() > hung) return false;
+        else ::usleep(1000);
+    return true;
+}
+
+/// Kills the process at the end of the scope unless it ended: a case that fails leaves no
+/// program behind.
+using Ender = std::unique_ptr<pid_t, std::function<void(pid_t*)>>;
+Ender EndAtLast(pid_t* pid) {
+    return Ender(pid, [](pid_t* p) {
+        if (*p > 0 && !Ended(*p)) ::kill(*p, SIGKILL);
+    });
+}
+
 TEST(SubprocessTest, AScriptsProgramWorkingPastTheBoundCountsAndIsStoppedWithTheScript) {
     // The script waits for a program it started, as tools/start-game waits for the game: the
     // program works a fifth of a second of its own processor time, says so with its number,
@@ -74,14 +96,65 @@ TEST(SubprocessTest, AScriptsProgramWorkingPastTheBoundCountsAndIsStoppedWithThe
     ASSERT_TRUE(script.Start());
     pid_t program = 0;
     ASSERT_TRUE(script.WaitUntil([&] { return bool(std::ifstream(folder / "worked") >> program); }, 60000));
-    // Ended however this case ends.
-    const std::unique_ptr<void, std::function<void(void*)>> end(&program, [&](void*) { ::kill(program, SIGKILL); });
+    const Ender end = EndAtLast(&program);
     ASSERT_GE(script.CpuMs(), 200) << "the program's processor time counts while it runs";
     ASSERT_FALSE(script.Wait(300)) << "it ended";
     EXPECT_EQ(script.ExitCode(), -1);
-    bool ended = false;
-    for (int i = 0; i < 1000 && !(ended = Ended(program)); ++i) ::usleep(1000); // the kill lands at once
-    EXPECT_TRUE(ended) << "the script's program still runs";
+    EXPECT_TRUE(EndsSoon(program)) << "the script's program still runs";
+}
+
+/// The processor time the calling thread used so far, in milliseconds.
+long ThreadCpuMs() {
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000L + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000L;
+}
+
+TEST(SubprocessTest, AWaitTakesLittleProcessorTimeOfItsOwnOnAMachineOfManyProcesses) {
+    // A crowd of processes that the group's processor time would have to look through at
+    // every poll.
+    const TempFolder crowdFolder;
+    Subprocess crowd("/bin/sh", crowdFolder.path(), {},
+                     {"-c", "for i in $(seq 300); do sleep 600 & done; echo up >up.tmp; mv up.tmp up; wait"});
+    ASSERT_TRUE(crowd.Start());
+    std::string up;
+    ASSERT_TRUE(crowd.WaitUntil([&] { return (std::ifstream(crowdFolder / "up") >> up) && up == "up"; }, 60000));
+    const TempFolder folder;
+    Subprocess sleeper("/bin/sh", folder.path(), {}, {"-c", "sleep 1"});
+    const auto started = std::chrono::steady_clock::now();
+    const long cpuBefore = ThreadCpuMs();
+    ASSERT_TRUE(sleeper.Start());
+    ASSERT_TRUE(sleeper.Wait(1000));
+    const long cpu = ThreadCpuMs() - cpuBefore;
+    const long clock = long(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count());
+    EXPECT_LT(cpu * 10, clock) << "the wait used " << cpu << " ms of processor time in " << clock << " ms";
+}
+
+struct InterruptCase {
+    const char* name;
+    int signal;
+};
+
+constexpr InterruptCase kInterrupts[] = {
+    {"Ctrl+C", SIGINT},
+    {"a request to end", SIGTERM},
+    {"its terminal closed", SIGHUP},
+};
+
+TEST(SubprocessTest, ATestProgramInterruptedEndsTheGroupsItStartedAndEndsByTheSignal) {
+    for (const InterruptCase& c : kInterrupts) {
+        SCOPED_TRACE(c.name);
+        const TempFolder folder;
+        Subprocess probe(SUBPROCESS_PROBE, folder.path(), {});
+        ASSERT_TRUE(probe.Start());
+        pid_t sleeper = 0;
+        ASSERT_TRUE(probe.WaitUntil([&] { return bool(std::ifstream(folder / "pid") >> sleeper); }, 10000, 5));
+        const Ender end = EndAtLast(&sleeper);
+        ASSERT_TRUE(probe.Signal(c.signal));
+        EXPECT_TRUE(probe.Wait(10000)) << "the interrupted program went on";
+        EXPECT_EQ(probe.ExitCode(), -1) << "the interrupted program did not end by the signal";
+        EXPECT_TRUE(EndsSoon(sleeper)) << "the program it started still runs";
+    }
 }
 
 } // namespace

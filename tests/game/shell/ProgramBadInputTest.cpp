@@ -73,10 +73,13 @@ TEST_F(ProgramBadInputTest, ARunLimitThatIsNotAPositiveWholeNumberIsRefusedNamin
 TEST_F(ProgramBadInputTest, AVariableNamingWhatTheProgramCannotUseIsRefusedNamingItBeforeTheGamePlays) {
     ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
     std::ofstream(work / "a-file") << "not a folder";
+    std::ofstream(work / "a-program") << "#!/bin/sh\n";
+    std::filesystem::permissions(work / "a-program", std::filesystem::perms(0755)); // can be read and run
     const std::string tooLong = "/tmp/" + std::string(5000, 'n');
     const std::pair<const char*, std::string> refused[] = {
         {"DATAROOTS", work / "missing"},
         {"DATAROOTS", work / "a-file"},
+        {"DATAROOTS", work / "a-program"},
         {"DATAROOTS", ":::"},
         {"DATAROOTS", tooLong},
         {"DATAROOTS", work.path() + ":" + work / "missing"},
@@ -111,6 +114,29 @@ TEST_F(ProgramBadInputTest, AVariableNamingWhatTheProgramCannotUseIsRefusedNamin
     EXPECT_EQ(Run(env, output), 2) << output;
     EXPECT_EQ(output, "VQT_PRINT_FOLDER=\"" + work / "a-file\": \"" + work / "a-file\" is not a folder\n");
 #endif
+}
+
+TEST_F(ProgramBadInputTest, AFolderOnAPseudoFileSystemIsRefusedNamingTheFileSystem) {
+    ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
+    // Refused alike for root, whom the folders' rights would let write there.
+    const std::pair<const char*, std::string> refused[] = {
+        {"VQT_PRINT_FOLDER", "/proc/self"},
+        {"VQT_PRINT_FOLDER", "/proc/prints"}, // made at the first print: in /proc
+        {"VQT_PRINT_FOLDER", "/sys/kernel"},
+        {"VQT_SCREENSHOT", "/sys/shot.png"},
+    };
+    for (const auto& [variable, value] : refused) {
+        auto env = Headless();
+        env["VQT_EXIT_AFTER_MS"] = "";
+        env["VQT_EXIT_AFTER_FRAMES"] = "30"; // a run that is not refused ends soon with 0
+        env[variable] = value;
+        std::filesystem::remove(work / "output.txt"); // each run adds its output there
+        std::string output;
+        const std::string setting = std::string(variable) + "=\"" + value + "\": ";
+        EXPECT_EQ(Run(env, output), 2) << setting << output;
+        EXPECT_NE(output.find(setting), std::string::npos) << output;
+        EXPECT_NE(output.find(" file system, which cannot hold files\n"), std::string::npos) << output;
+    }
 }
 
 TEST_F(ProgramBadInputTest, EmptyDataRootsEntriesAPrintFolderStillToMakeAndAPictureWithoutAFolderAreTaken) {

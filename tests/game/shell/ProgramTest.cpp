@@ -18,6 +18,7 @@
 #include "tests/support/Golden.h"
 #include "tests/support/Png.h"
 #include "tests/support/Subprocess.h"
+#include "tests/support/VirtualScreen.h"
 #include "tests/support/bots/ScriptLines.h"
 #include "tools/builders/TempFolder.h"
 
@@ -196,20 +197,8 @@ RgbImage Stage(const RgbImage& screen) {
 /// with xwd; input comes from xdotool.
 class VirtualScreenTest : public ProgramTest {
 protected:
-    static bool HaveVirtualScreen() { return access("/usr/bin/Xvfb", X_OK) == 0 && access("/usr/bin/xwd", X_OK) == 0; }
-    /// Starts the server: it picks a free display number and writes it once it accepts
-    /// connections. The display's name, empty when it did not start.
-    std::string StartVirtualScreen(Subprocess& xvfb) {
-        {
-            std::ofstream script(work / "xvfb.sh");
-            script << "#!/bin/sh\nexec /usr/bin/Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>display\n";
-        }
-        if (chmod((work / "xvfb.sh").c_str(), 0755) != 0 || !xvfb.Start()) return "";
-        std::string number;
-        xvfb.WaitUntil([&] { return (number = ReadFileBytes(work / "display")).find('\n') != std::string::npos; },
-                       20000);
-        return number.find('\n') == std::string::npos ? "" : ":" + number.substr(0, number.find('\n'));
-    }
+    static bool HaveVirtualScreen() { return vqt::test::HaveVirtualScreen() && access("/usr/bin/xwd", X_OK) == 0; }
+    std::string StartVirtualScreen(Subprocess& xvfb) { return vqt::test::StartVirtualScreen(xvfb, work.path()); }
     /// The environment of a windowed run on `display` with SDL's dummy sound, ended only by a
     /// request to stop.
     std::map<std::string, std::string> WindowedOn(const std::string& display) {

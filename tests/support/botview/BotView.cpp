@@ -133,7 +133,7 @@ int Main(int argc, char** argv) {
         return 2;
     }
     // A copy refused by the game's lock leaves the running game's save and settings alone.
-    if (!TakeGameLock()) return 1;
+    if (const int refused = TakeGameLock()) return refused;
     AddIniLines(g_run.row->prepare());
     xAppHooks hooks = GameHooks();
     g_run.gameStart = hooks.VQAppStart;

@@ -21,6 +21,7 @@
 #include "tests/support/GeneratedData.h"
 #include "tests/support/ReportGuard.h"
 #include "tests/support/Subprocess.h"
+#include "tests/support/VirtualScreen.h"
 #include "tests/support/botview/Bots.h"
 #include "tools/builders/TempFolder.h"
 
@@ -107,22 +108,6 @@ INSTANTIATE_TEST_SUITE_P(Bots, EachBotTest, ::testing::ValuesIn(BotNames()),
                              std::erase(name, '-');
                              return name;
                          });
-
-/// A virtual X server of its own (it picks a free display number and writes it once it takes
-/// connections): the display's name, empty when it did not start.
-std::string StartVirtualScreen(Subprocess& xvfb, const std::filesystem::path& folder) {
-    {
-        std::ofstream script(folder / "xvfb.sh");
-        script << "#!/bin/sh\nexec /usr/bin/Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>display\n";
-    }
-    if (chmod((folder / "xvfb.sh").c_str(), 0755) != 0 || !xvfb.Start()) return "";
-    std::string number;
-    for (int i = 0; i < 1000 && number.find('\n') == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        number = ReadFileText(folder / "display");
-    }
-    return number.find('\n') == std::string::npos ? "" : ":" + number.substr(0, number.find('\n'));
-}
 
 // In a real window the frames come at the wall clock's times: the race bot, the pointer parked
 // in the screen's corner outside the window, wins its race and is back in the town.

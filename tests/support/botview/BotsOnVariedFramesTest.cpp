@@ -33,19 +33,12 @@
 #include "platform/headless/ScriptedMessages.h"
 #include "tests/game/shell/ShellScenarioTest.h"
 #include "tests/game/world/towns/TownRounds.h"
+#include "tests/support/Sanitizers.h"
 #include "tests/support/StageScript.h"
 #include "tests/support/botview/Bots.h"
 
 namespace vqt::test {
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-#define VQT_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VQT_ASAN 1
-#endif
-#endif
 
 /// A window's frame times, in milliseconds.
 constexpr uint32_t kShortestFrameMs = 10, kLongestFrameMs = 50;

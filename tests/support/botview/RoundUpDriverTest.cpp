@@ -12,6 +12,7 @@
 
 #include "engine/base/Random.h"
 #include "engine/core/ActivityManager.h"
+#include "engine/core/RunLoop.h"
 #include "game/minigames/roundup/RoundUpActivity.h"
 #include "game/minigames/roundup/RoundUpClasses.h"
 #include "game/minigames/roundup/RoundUpTowns.h"
@@ -29,7 +30,8 @@ namespace {
 
 constexpr uint32_t kFrameMs = 16;
 constexpr int16_t kBo = 3;
-/// How long the driver may take to bring the held animal into view, and the bound of the play.
+/// How long the driver may take to bring the held animal into view, and the bound of the play
+/// (it ends once the animal was seen, or could no longer be in time).
 constexpr uint32_t kFindMs = 60000, kPlayMs = 120000;
 
 class RoundUpDriverTest : public ShellScenarioTest {
@@ -95,6 +97,7 @@ TEST_F(RoundUpDriverTest, WithTheLastAnimalOutOfViewAndNoRoomRoundItTheDriverGoe
                 if (!seenAt && Holds(r->GetVisibleRect(), corner)) seenAt = now;
             }
         }
+        if (seenAt || (held && now > heldAt + kFindMs)) return RequestQuit();
         const std::string lines = manager ? driver->Step(manager->GetCurrentActivity(), now) : "";
         if (!lines.empty()) Script(lines);
     };

@@ -24,8 +24,10 @@
 
 #include "tests/support/GeneratedData.h"
 #include "tests/support/Golden.h"
+#include "tests/support/Sanitizers.h"
 #include "tests/support/StartActivities.h"
 #include "tests/support/Subprocess.h"
+#include "tests/support/VirtualScreen.h"
 #include "tools/builders/TempFolder.h"
 
 namespace {
@@ -40,11 +42,14 @@ constexpr int kEndsWithinMs = 60000; // a refusal ends at once; the bound only s
 std::string Script(const std::string& name) { return std::string(SOURCE_ROOT) + "/tools/" + name; }
 
 /// Folders of their own for the lock, the run and the build, and a PATH whose "cmake" fails
-/// loudly: a script that went on past its checks would say "build started" rather than build.
+/// loudly: a script that went on past its checks would say "build started" (and whether it set
+/// CI) rather than build.
 class StartScriptsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::ofstream(tools / "cmake") << "#!/bin/sh\necho build started >&2\nexit 3\n";
+    void SetUp() override { UseCmake("echo \"build started (CI=${CI-unset})\" >&2\nexit 3\n"); }
+    /// The "cmake" the scripts find: these shell lines.
+    void UseCmake(const std::string& lines) {
+        std::ofstream(tools / "cmake") << "#!/bin/sh\n" << lines;
         std::filesystem::permissions(tools / "cmake", std::filesystem::perms::owner_all);
     }
     std::map<std::string, std::string> Environment() {
@@ -124,11 +129,24 @@ struct Refusal {
     std::string says;
 };
 
+/// A path of exactly `length` bytes: `base`, then names of up to 200 bytes.
+std::string PathOfLength(std::string base, size_t length) {
+    while (base.size() + 1 + 200 + 2 < length) base += "/" + std::string(200, 'a');
+    return base + "/" + std::string(length - base.size() - 1, 'b');
+}
+
 TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNamingWhatWasWrong) {
     const std::string tree = TREE;
     const TempFolder notATree;
     const std::string file = notATree / "a-file";
     std::ofstream(file) << "not a folder\n";
+    // A tree with the game but without the data tool is no tree to start.
+    const TempFolder withoutDataTool;
+    std::ofstream(withoutDataTool / "CMakeCache.txt") << "";
+    std::filesystem::create_directories(withoutDataTool / "game/shell");
+    std::filesystem::create_symlink(TLVGAME, withoutDataTool / "game/shell/tlvgame");
+    const std::string longBuild = PathOfLength(builds / "deep", 4095 - 512 + 1);
+    const std::string longName = run / std::string(256, 'r');
     const Refusal refusals[] = {
         {"run", {"--help"}, {}, 0, "usage: "},
         {"run", {"now"}, {}, 2, "tools/run takes no arguments"},
@@ -176,6 +194,19 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
         {"fuzz", {"5"}, {{"VQT_BUILD_DIR", file}}, 2, "VQT_BUILD_DIR=\"" + file + "\" is not a folder"},
         {"test", {}, {{"VQT_BUILD_DIR", file}}, 2, "VQT_BUILD_DIR=\"" + file + "\" is not a folder"},
         {"run", {"--help"}, {}, 0, "[VQT_EXIT_AFTER_FRAMES=n] [VQT_RUN_DIR=folder] [VQT_BUILD_DIR=folder] tools/run"},
+        // Folders the system would not take, or that cannot hold files.
+        {"run", {}, {{"VQT_BUILD_DIR", longBuild}}, 2,
+         "VQT_BUILD_DIR=\"" + longBuild.substr(0, 40) + "...\" (3584 bytes) is too long: with the 512 bytes its files add"},
+        {"run", {}, {{"VQT_RUN_DIR", longName}}, 2, "VQT_RUN_DIR=\"" + longName.substr(0, 40) + "...\" ("},
+        {"start-game", {tree}, {{"VQT_RUN_DIR", longName + "/run"}}, 2, "holds a name longer than the 255 bytes the system takes"},
+        {"run", {}, {{"VQT_RUN_DIR", "/sys/kernel"}}, 2, "VQT_RUN_DIR=\"/sys/kernel\" is on the kernel's sysfs file system"},
+        {"run", {}, {{"VQT_RUN_DIR", "/proc/self"}}, 2, "VQT_RUN_DIR=\"/proc/self\" is on the kernel's proc file system"},
+        {"run", {}, {{"VQT_BUILD_DIR", "/sys/vqt-build"}}, 2,
+         "VQT_BUILD_DIR=\"/sys/vqt-build\" cannot be made: /sys is on the kernel's sysfs file system"},
+        {"start-game", {tree}, {{"VQT_RUN_DIR", "/proc/vqt-run"}}, 2, "/proc is on the kernel's proc file system"},
+        {"start-game", {withoutDataTool.path()}, {{"VQT_RUN_DIR", ""}}, 2,
+         "tools/start-game: " + withoutDataTool.path() + " is not a build tree with game/shell/tlvgame and tools/synthetic_partfile"},
+        {"fuzz", {"5", "fuzz_ini"}, {}, 2, "tools/fuzz: \"fuzz_ini\" is no fuzz target"},
     };
     for (const Refusal& refusal : refusals) {
         auto env = Environment();
@@ -191,7 +222,38 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
     EXPECT_EQ(Listing(notATree.path()), std::set<std::string>{"a-file"});
     EXPECT_TRUE(Listing(builds.path()).empty());
     EXPECT_TRUE(Listing(run.path()).empty());
+    EXPECT_EQ(Listing(withoutDataTool.path()), (std::set<std::string>{"CMakeCache.txt", "game"}));
     EXPECT_FALSE(std::filesystem::exists("/proc/vqt-run"));
+    EXPECT_FALSE(std::filesystem::exists("/sys/vqt-build"));
+}
+
+/// The folders' paths at the system's limits: the whole path with the bytes the folder's files
+/// add (64 in the run folder, 512 in the build trees) up to 4095 bytes, each name up to 255.
+TEST_F(StartScriptsTest, AFolderIsTakenUpToTheSystemsLimitsWithTheFilesKeptInIt) {
+    struct Case {
+        const char* variable;
+        std::string path;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"VQT_RUN_DIR", PathOfLength(run / "r", 4095 - 64), true},
+        {"VQT_RUN_DIR", PathOfLength(run / "r", 4095 - 64 + 1), false},
+        {"VQT_BUILD_DIR", PathOfLength(builds / "b", 4095 - 512), true},
+        {"VQT_BUILD_DIR", PathOfLength(builds / "b", 4095 - 512 + 1), false},
+        {"VQT_RUN_DIR", run / (std::string(255, 'n') + "/x"), true},
+        {"VQT_RUN_DIR", run / (std::string(256, 'n') + "/x"), false},
+        {"VQT_BUILD_DIR", builds / std::string(256, 'n'), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.variable) + " of " + std::to_string(c.path.size()) + " bytes");
+        auto env = Environment();
+        env[c.variable] = c.path;
+        std::string output;
+        const int code = RunIn(SOURCE_ROOT, {"/bin/bash", "-c", "source tools/run-checks.sh && vqt_check_folder \"$0\"", c.variable},
+                               env, output);
+        EXPECT_EQ(code, c.taken ? 0 : 1) << output;
+        EXPECT_EQ(output.find(c.variable) != std::string::npos, !c.taken) << output;
+    }
 }
 
 /// The words of the line after `lead` in `text`, or of the lines that start with two blanks
@@ -235,8 +297,9 @@ TEST_F(StartScriptsTest, TheNamesTheScriptsTakeAreTheProgramsOwn) {
     EXPECT_GE(taken.size(), 7u) << output;
 }
 
-/// What a run without a named display says, and what one says that only SDL_VIDEODRIVER names:
-/// the program opens its window then.
+/// What a run without a named display says, and what one says whose SDL_VIDEODRIVER has no
+/// screen: the program opens its window there, which no one sees, so the run ends by itself
+/// (without a limit of frames) and keeps its last frame, as a headless one does.
 TEST_F(StartScriptsTest, WhatARunSaysOfItsDisplayIsWhatTheProgramDoes) {
     ASSERT_TRUE(vqt::test::CopyGeneratedData(run.path()));
     auto env = Environment();
@@ -252,10 +315,16 @@ TEST_F(StartScriptsTest, WhatARunSaysOfItsDisplayIsWhatTheProgramDoes) {
 
     env["SDL_VIDEODRIVER"] = "dummy";
     env["SDL_AUDIODRIVER"] = "dummy";
+    env["VQT_EXIT_AFTER_FRAMES"] = "";
+    env["DISPLAY"] = ":999"; // the driver wins over a display
     ASSERT_EQ(Run("start-game", {TREE}, env, output), 0) << output;
-    EXPECT_NE(output.find("run: in a window on the display of SDL_VIDEODRIVER=dummy"), std::string::npos) << output;
+    EXPECT_NE(output.find("run: SDL_VIDEODRIVER=dummy has no screen; for 4000 ms in a window no one sees"),
+              std::string::npos)
+        << output;
     EXPECT_EQ(output.find("headless"), std::string::npos) << output;
-    EXPECT_FALSE(std::filesystem::exists(run / "last-frame.png")) << output;
+    EXPECT_TRUE(std::filesystem::exists(run / "last-frame.png")) << output;
+    EXPECT_NE(ReadFileBytes(run / "_VQT_RT.log").find("Installing special message translator for windowed mode"),
+              std::string::npos);
 }
 
 TEST_F(StartScriptsTest, WhatAUserWroteInTheRunFoldersSettingsSurvivesTheNextRuns) {
@@ -292,8 +361,9 @@ bool HeldElsewhere(const std::string& path) {
 }
 
 TEST_F(StartScriptsTest, ASecondRunWhileAGameRunsLeavesTheFirstGamesFolderAlone) {
-    // tools/run asks the game it built before (here this tree's) for the lock.
+    // tools/run builds (here nothing: the tree is this one, built) and asks the game for its lock.
     std::filesystem::create_directory_symlink(TREE, builds / "game");
+    UseCmake("exit 0\n");
     ASSERT_TRUE(vqt::test::CopyGeneratedData(run.path(), "synthetic.vqk"));
     std::ofstream(run / "VQT.ini") << "[VQT]\nTRACELOGFILE=1\nFULLSCREEN=0\n";
     std::ofstream(run / "TLVFMH.ini") << "[FennmarkRovadu]\nPARTFILE=synthetic.vqk\n";
@@ -382,6 +452,11 @@ void SignalTree(pid_t pid, int signal) {
 struct ScriptRun {
     explicit ScriptRun(const std::map<std::string, std::string>& env)
         : process("/bin/sh", folder.path(), env, {"-c", "echo $$ > pid; exec \"$0\" \"$1\"", Script("start-game"), TREE}) {}
+    /// Whether the shell has written its process id (it makes the file before it writes it).
+    bool PidWritten() const {
+        const std::string text = ReadFileBytes(folder / "pid");
+        return !text.empty() && text.back() == '\n';
+    }
     pid_t Pid() const { return std::stoi(ReadFileBytes(folder / "pid")); }
     int End() {
         const bool ended = process.Wait(kEndsWithinMs);
@@ -397,7 +472,7 @@ struct ScriptRun {
 /// other one runs (the first is stopped when the second starts; when it had no lock yet, the
 /// second is stopped as soon as it holds the lock, and the first let go on).
 TEST_F(StartScriptsTest, OfTwoRunsStartedTogetherOnOneFolderOneRunsAndTheOtherTouchesNothingThere) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VQT_ASAN)
     const int delaysMs[] = {0, 600}; // a sanitized game starts slowly: two spacings are enough there
 #else
     const int delaysMs[] = {0, 100, 600, 1200};
@@ -412,7 +487,7 @@ TEST_F(StartScriptsTest, OfTwoRunsStartedTogetherOnOneFolderOneRunsAndTheOtherTo
         ScriptRun first(env), second(env);
         ASSERT_TRUE(first.process.Start());
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        ASSERT_TRUE(first.process.WaitUntil([&] { return std::filesystem::exists(first.folder / "pid"); }, kEndsWithinMs, 5));
+        ASSERT_TRUE(first.process.WaitUntil([&] { return first.PidWritten(); }, kEndsWithinMs, 5));
         SignalTree(first.Pid(), SIGSTOP);
         ScriptRun* winner = &first;
         ScriptRun* refused = &second;
@@ -424,7 +499,7 @@ TEST_F(StartScriptsTest, OfTwoRunsStartedTogetherOnOneFolderOneRunsAndTheOtherTo
             std::swap(winner, refused);
             ASSERT_TRUE(second.process.Start());
             ASSERT_TRUE(second.process.WaitUntil(
-                [&] { return LockHeld(lock) && std::filesystem::exists(second.folder / "pid"); }, kEndsWithinMs, 5))
+                [&] { return LockHeld(lock) && second.PidWritten(); }, kEndsWithinMs, 5))
                 << second.process.Output();
             SignalTree(second.Pid(), SIGSTOP);
             before = Snapshot(folder.path());
@@ -470,6 +545,216 @@ TEST_F(StartScriptsTest, ARefusedProgramTouchesNothingInItsFolder) {
     EXPECT_NE(output.find(refusal), std::string::npos) << output;
     EXPECT_EQ(Snapshot(run.path()), before) << output;
     ::close(held);
+}
+
+/// A handed-over lock that is no held lock of the game's lock file is a wrong setting: the program
+/// ends with the exit code of a bad variable, naming it, having touched nothing in its folder.
+TEST_F(StartScriptsTest, ALockHandedOverThatIsNoHeldLockEndsTheProgramAsAWrongSetting) {
+    ASSERT_TRUE(vqt::test::CopyGeneratedData(run.path()));
+    std::ofstream(run / "VQT.ini") << "[VQT]\nTRACELOGFILE=1\nFULLSCREEN=0\n";
+    auto env = Environment();
+    env["VQT_EXIT_AFTER_FRAMES"] = "3";
+    std::string lock;
+    ASSERT_EQ(RunIn(run.path(), {TLVGAME, "--lock-path"}, env, lock), 0) << lock;
+    lock.pop_back();
+    const TempFolder elsewhere;
+    const std::string other = elsewhere / "other";
+    std::ofstream(other) << "";
+    const auto before = Snapshot(run.path());
+    struct Case {
+        const char* name;
+        const char* handed;
+        std::string opened; ///< opened as descriptor 7 for the program; empty: nothing
+        std::string says;
+    };
+    const Case cases[] = {
+        {"not a number", "abc", "", "VQT_LOCK_FD=\"abc\" is not an open file"},
+        {"a closed descriptor", "7", "", "VQT_LOCK_FD=\"7\" is not an open file"},
+        {"another file", "7", other, "VQT_LOCK_FD=\"7\" is not the lock file " + lock},
+        {"the lock file, locked by no one", "7", lock, "VQT_LOCK_FD=\"7\" does not hold the lock " + lock},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env["VQT_LOCK_FD"] = c.handed;
+        const std::string script = c.opened.empty() ? "exec \"$0\"" : "exec 7<\"$1\" && exec \"$0\"";
+        std::string output;
+        EXPECT_EQ(RunIn(run.path(), {"/bin/sh", "-c", script, TLVGAME, c.opened}, env, output), 2) << output;
+        EXPECT_NE(output.find(c.says), std::string::npos) << output;
+        EXPECT_EQ(Snapshot(run.path()), before) << output;
+    }
+}
+
+/// tools/test is the run CI makes: it sets CI (the test programs then fail a case that skips
+/// itself) when the caller has not.
+TEST_F(StartScriptsTest, ToolsTestRunsTheTestsAsCiDoes) {
+    auto env = Environment();
+    env["CI"] = "";
+    std::string output;
+    EXPECT_EQ(Run("test", {}, env, output), 3) << output;
+    EXPECT_NE(output.find("build started (CI=true)"), std::string::npos) << output;
+}
+
+/// UTF-16 text as the message file keeps it, without the last character's high byte (a text may
+/// end the file's record there).
+std::string Utf16(const std::string& text) {
+    std::string bytes;
+    for (const char c : text) bytes += {c, '\0'};
+    bytes.pop_back();
+    return bytes;
+}
+
+/// Copies the generated data into the folder with a message file that names the product
+/// otherwise (its last letter changed), as a user's own data or another release may.
+bool CopyDataNamingTheProductOtherwise(const std::string& folder) {
+    if (!vqt::test::CopyGeneratedData(folder)) return false;
+    const std::string messages = folder + "/VQTMsg.vqk";
+    std::string bytes = ReadFileBytes(messages);
+    const std::string own = Utf16("Tollivar Fennmark Rovadu"), other = Utf16("Tollivar Fennmark Rovadx");
+    size_t renamed = 0;
+    for (size_t at = bytes.find(own); at != std::string::npos; at = bytes.find(own, at + own.size()), ++renamed)
+        bytes.replace(at, own.size(), other);
+    std::ofstream(messages, std::ios::binary | std::ios::trunc) << bytes;
+    return renamed == 6; // every text that names it
+}
+
+/// A game started by tools/start-game on data whose message file names the product otherwise, in
+/// a window and headless: it holds the one lock that `--lock-path` names, and no other; a second
+/// run on its run folder is refused having changed nothing there.
+TEST_F(StartScriptsTest, AMessageFileNamingTheProductOtherwiseKeepsTheOneLock) {
+    const TempFolder data;
+    ASSERT_TRUE(CopyDataNamingTheProductOtherwise(data.path()));
+    for (const bool window : {false, true}) {
+        SCOPED_TRACE(window ? "in a window" : "headless");
+        if (window && !vqt::test::HaveVirtualScreen()) GTEST_SKIP() << "Xvfb is not installed";
+        const TempFolder folder, screen, ownLocks;
+        auto env = Environment();
+        env["XDG_RUNTIME_DIR"] = ownLocks.path();
+        env["PARTFILE"] = data / vqt::test::kGeneratedPartFile;
+        env["VQT_RUN_DIR"] = folder.path();
+        env["VQT_EXIT_AFTER_MS"] = "600000"; // ended by the test
+        Subprocess xvfb(screen / "xvfb.sh", screen.path(), {});
+        if (window) {
+            env["DISPLAY"] = vqt::test::StartVirtualScreen(xvfb, screen.path());
+            ASSERT_FALSE(env["DISPLAY"].empty()) << "the virtual X server did not start";
+            env["SDL_AUDIODRIVER"] = "dummy";
+            env["ASAN_OPTIONS"] = "detect_leaks=0"; // the display library's own blocks
+        }
+        std::string lock;
+        ASSERT_EQ(RunIn(folder.path(), {TLVGAME, "--lock-path"}, env, lock), 0) << lock;
+        lock.pop_back();
+        ScriptRun first(env);
+        ASSERT_TRUE(first.process.Start());
+        // Past the engine's start-up, which asks for the lock by the data's product name.
+        ASSERT_TRUE(first.process.WaitUntil(
+            [&] {
+                return first.PidWritten() &&
+                       ReadFileBytes(folder / "_VQT_RT.log").find("OWindow constructed") != std::string::npos;
+            },
+            kEndsWithinMs))
+            << first.process.Output();
+        EXPECT_TRUE(LockHeld(lock)) << first.process.Output();
+        EXPECT_EQ(Listing(ownLocks.path()), std::set<std::string>{std::filesystem::path(lock).filename()});
+
+        // The running game is held stopped, so that what changes in the folder is the second's.
+        SignalTree(first.Pid(), SIGSTOP);
+        const auto before = Snapshot(folder.path());
+        std::string output;
+        EXPECT_EQ(Run("start-game", {TREE}, env, output), 1) << output;
+        EXPECT_NE(output.find("The game is already running for this user (its lock " + lock + " is held)"),
+                  std::string::npos)
+            << output;
+        EXPECT_EQ(Snapshot(folder.path()), before) << output;
+    }
+}
+
+/// A "cmake" that builds as a relink does, into the tree it is given: it removes the programs,
+/// works a moment, then puts this tree's programs in their place; it fails when another build
+/// got there first.
+std::string RelinkingCmake() {
+    const std::string tree = TREE;
+    return "set -e\n"
+           "case \"$1\" in\n"
+           "-S) mkdir -p \"$4\" && touch \"$4/CMakeCache.txt\" ;;\n"
+           "--build)\n"
+           "    cd \"$2\" || exit 1\n"
+           "    mkdir -p game/shell tests/support/botview tools\n"
+           "    rm -f game/shell/tlvgame tests/support/botview/tlvbotview tools/synthetic_partfile\n"
+           "    sleep 0.2\n"
+           "    ln -s " TLVGAME " game/shell/tlvgame\n"
+           "    ln -s " TLVBOTVIEW " tests/support/botview/tlvbotview\n"
+           "    ln -s '" + tree + "/tools/synthetic_partfile' tools/synthetic_partfile\n"
+           "    echo \"built $2\" ;;\n"
+           "esac\n";
+}
+
+/// Two tools/run on one run folder and a tree that needs a relink, started up to 0.2 s apart:
+/// the second waits for the first's build; one plays to its end and the other is refused by the
+/// game's lock or plays after it. Neither meets a program half built or a false cause.
+TEST_F(StartScriptsTest, TwoRunsOnATreeThatNeedsARelinkBuildItInTurn) {
+    UseCmake(RelinkingCmake());
+    auto env = Environment();
+    env["VQT_EXIT_AFTER_MS"] = "300";
+    for (const int delayMs : {0, 50, 100, 200}) {
+        SCOPED_TRACE(std::to_string(delayMs) + " ms apart");
+        const TempFolder firstFolder, secondFolder;
+        Subprocess first(Script("run"), firstFolder.path(), env), second(Script("run"), secondFolder.path(), env);
+        ASSERT_TRUE(first.Start());
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ASSERT_TRUE(second.Start());
+        int played = 0;
+        for (Subprocess* run : {&first, &second}) {
+            ASSERT_TRUE(run->Wait(kEndsWithinMs)) << run->Output();
+            const std::string output = run->Output();
+            if (run->ExitCode() == 0) {
+                ++played;
+                EXPECT_NE(output.find("run: the last frame is in"), std::string::npos) << output;
+            } else {
+                EXPECT_EQ(run->ExitCode(), 1) << output;
+                EXPECT_NE(output.find("The game is already running for this user"), std::string::npos) << output;
+            }
+            for (const char* fault : {"not a build tree", "No such file", "Text file busy", "not found"})
+                EXPECT_EQ(output.find(fault), std::string::npos) << output;
+        }
+        EXPECT_GE(played, 1);
+    }
+}
+
+/// A tree built by an earlier version, whose programs know no `--lock-path`: the old game starts
+/// itself whatever it is asked, the old bot program prints its usage. tools/run asks them
+/// nothing: it builds, then plays the new ones.
+TEST_F(StartScriptsTest, ATreeOfOlderProgramsIsBuiltBeforeAnyProgramIsAsked) {
+    UseCmake(RelinkingCmake());
+    const std::string ran = run / "old-game-ran";
+    for (const char* bot : {"", "circus-race"}) {
+        SCOPED_TRACE(*bot ? bot : "the game");
+        const std::string tree = builds / (*bot ? "botview" : "game");
+        std::filesystem::create_directories(tree + "/game/shell");
+        std::filesystem::create_directories(tree + "/tests/support/botview");
+        std::filesystem::create_directories(tree + "/tools");
+        std::ofstream(tree + "/CMakeCache.txt") << "";
+        std::ofstream(tree + "/game/shell/tlvgame") << "#!/bin/sh\necho old game started >&2\ntouch '" << ran << "'\n";
+        std::ofstream(tree + "/tests/support/botview/tlvbotview") << "#!/bin/sh\necho 'usage: tlvbotview <bot>' >&2\nexit 2\n";
+        std::ofstream(tree + "/tools/synthetic_partfile") << "#!/bin/sh\nexit 0\n";
+        for (const char* program : {"/game/shell/tlvgame", "/tests/support/botview/tlvbotview", "/tools/synthetic_partfile"})
+            std::filesystem::permissions(tree + program, std::filesystem::perms::owner_all);
+        auto env = Environment();
+        env["VQT_BOT"] = bot;
+        env["VQT_EXIT_AFTER_FRAMES"] = "30";
+        env["ASAN_OPTIONS"] = "detect_leaks=0"; // the display library's own blocks
+        std::string output;
+        const int code = Run("run", {}, env, output);
+        EXPECT_NE(output.find("built " + tree), std::string::npos) << output;
+        EXPECT_EQ(output.find("old game started"), std::string::npos) << output;
+        EXPECT_EQ(output.find("usage: tlvbotview"), std::string::npos) << output;
+        if (*bot) {
+            // Stopped after 30 frames, the bot has not reached its game: the program says so.
+            EXPECT_NE(output.find("tlvbotview: circus-race: activities"), std::string::npos) << output;
+        } else {
+            EXPECT_EQ(code, 0) << output;
+            EXPECT_NE(output.find("run: the last frame is in"), std::string::npos) << output;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(ran));
 }
 
 } // namespace
