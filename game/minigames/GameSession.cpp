@@ -13,6 +13,7 @@
 #include "game/shell/Player.h"
 #include "game/shell/TLVApp.h"
 #include "platform/Platform.h"
+#include "platform/posix/HandedBuildLock.h"
 #include "platform/posix/MonotonicClock.h"
 #include "platform/posix/PathChecks.h"
 #include "platform/posix/StderrDebugOutput.h"
@@ -83,6 +84,13 @@ std::string FixGameLockName() {
 }
 
 } // namespace
+
+int ReleaseBuildLock() {
+    const std::string why = plat::ReleaseHandedBuildLock();
+    if (why.empty()) return 0;
+    std::fputs(why.c_str(), stderr);
+    return 2;
+}
 
 int TakeGameLock() {
     const std::string product = FixGameLockName();

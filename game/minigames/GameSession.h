@@ -12,6 +12,11 @@ enum class GameDisplay { Window, Headless, Unavailable };
 /// answer is Unavailable, after saying so on standard error.
 GameDisplay UseGamePlatform();
 
+/// Lets go of the build tree's lock that a launcher handed over to be let go once this program
+/// runs (VQT_BUILD_LOCK_FD, see plat::ReleaseHandedBuildLock). 0; or 2, after saying on standard
+/// error why, when the variable names no held build lock.
+int ReleaseBuildLock();
+
 /// Takes the game's single-instance lock for the rest of the process, before anything of its
 /// working folder is read or written. The lock's name is fixed to the game's built-in product
 /// name first, so the engine's start-up, which asks for it by the product name of the data it

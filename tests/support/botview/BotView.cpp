@@ -121,6 +121,7 @@ int Usage() {
 
 int Main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--lock-path") return PrintGameLockPath();
+    if (const int refused = ReleaseBuildLock()) return refused;
     if (argc < 2 || argc > 3) return Usage();
     g_run.row = FindBot(argv[1]);
     if (argc == 3) {

@@ -28,6 +28,7 @@
 #include "tests/support/StartActivities.h"
 #include "tests/support/Subprocess.h"
 #include "tests/support/VirtualScreen.h"
+#include "tests/tools/run/ScriptTestKit.h"
 #include "tools/builders/TempFolder.h"
 
 namespace {
@@ -36,104 +37,7 @@ using vqt::test::ReadFileBytes;
 using vqt::test::RunProgram;
 using vqt::test::Subprocess;
 using vqt::test::TempFolder;
-
-constexpr int kEndsWithinMs = 60000; // a refusal ends at once; the bound only stops a hang
-
-std::string Script(const std::string& name) { return std::string(SOURCE_ROOT) + "/tools/" + name; }
-
-/// Folders of their own for the lock, the run and the build, and a PATH whose "cmake" fails
-/// loudly: a script that went on past its checks would say "build started" (and whether it set
-/// CI) rather than build.
-class StartScriptsTest : public ::testing::Test {
-protected:
-    void SetUp() override { UseCmake("echo \"build started (CI=${CI-unset})\" >&2\nexit 3\n"); }
-    /// The "cmake" the scripts find: these shell lines.
-    void UseCmake(const std::string& lines) {
-        std::ofstream(tools / "cmake") << "#!/bin/sh\n" << lines;
-        std::filesystem::permissions(tools / "cmake", std::filesystem::perms::owner_all);
-    }
-    std::map<std::string, std::string> Environment() {
-        const char* path = std::getenv("PATH");
-        return {{"PATH", tools.path() + ":" + (path ? path : "/usr/bin:/bin")},
-                {"XDG_RUNTIME_DIR", locks.path()},
-                {"VQT_RUN_DIR", run.path()},
-                {"VQT_BUILD_DIR", builds.path()},
-                {"DISPLAY", ""},
-                {"WAYLAND_DISPLAY", ""},
-                {"SDL_VIDEODRIVER", ""},
-                {"VQT_EXIT_AFTER_FRAMES", ""},
-                {"VQT_EXIT_AFTER_MS", ""},
-                {"VQT_SCREENSHOT", ""},
-                {"VQT_START", ""},
-                {"VQT_BOT", ""},
-                {"VQT_LOCK_FD", ""},
-                {"PARTFILE", ""}};
-    }
-    int Run(const std::string& script, std::vector<std::string> arguments,
-            const std::map<std::string, std::string>& env, std::string& output) {
-        TempFolder folder;
-        Subprocess process(Script(script), folder.path(), env, std::move(arguments));
-        if (!process.Start()) return -2;
-        const bool ended = process.Wait(kEndsWithinMs);
-        output = process.Output();
-        return ended ? process.ExitCode() : -1;
-    }
-
-    TempFolder tools;
-    TempFolder locks;
-    TempFolder run;
-    TempFolder builds;
-};
-
-/// The names in a folder.
-std::set<std::string> Listing(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
-    return names;
-}
-
-/// Each entry of a folder with what a write, a new file, a removal or a rename changes: its
-/// inode, size, and times of change.
-std::map<std::string, std::string> Snapshot(const std::string& folder) {
-    std::map<std::string, std::string> entries;
-    for (const std::string& name : Listing(folder)) {
-        struct stat st {};
-        if (::lstat((folder + "/" + name).c_str(), &st) != 0) continue;
-        std::ostringstream line;
-        line << st.st_ino << " " << st.st_size << " " << st.st_mtim.tv_sec << "." << st.st_mtim.tv_nsec << " "
-             << st.st_ctim.tv_sec << "." << st.st_ctim.tv_nsec;
-        entries[name] = line.str();
-    }
-    return entries;
-}
-
-/// Runs a program in `folder` (its output kept elsewhere): its exit code, -1 when it hung.
-int RunIn(const std::string& folder, std::vector<std::string> command, const std::map<std::string, std::string>& env,
-          std::string& output) {
-    const TempFolder elsewhere;
-    command.insert(command.begin(), {"-c", "cd \"$0\" && exec \"$@\"", folder});
-    Subprocess process("/bin/sh", elsewhere.path(), env, std::move(command));
-    if (!process.Start()) return -2;
-    const bool ended = process.Wait(kEndsWithinMs);
-    output = process.Output();
-    return ended ? process.ExitCode() : -1;
-}
-
-/// A script started with these arguments and variables, its exit code and a piece of what it
-/// says.
-struct Refusal {
-    const char* script;
-    std::vector<std::string> arguments;
-    std::map<std::string, std::string> variables;
-    int exitCode;
-    std::string says;
-};
-
-/// A path of exactly `length` bytes: `base`, then names of up to 200 bytes.
-std::string PathOfLength(std::string base, size_t length) {
-    while (base.size() + 1 + 200 + 2 < length) base += "/" + std::string(200, 'a');
-    return base + "/" + std::string(length - base.size() - 1, 'b');
-}
+using namespace vqt::test::scripts;
 
 TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNamingWhatWasWrong) {
     const std::string tree = TREE;
@@ -145,7 +49,7 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
     std::ofstream(withoutDataTool / "CMakeCache.txt") << "";
     std::filesystem::create_directories(withoutDataTool / "game/shell");
     std::filesystem::create_symlink(TLVGAME, withoutDataTool / "game/shell/tlvgame");
-    const std::string longBuild = PathOfLength(builds / "deep", 4095 - 512 + 1);
+    const std::string longBuild = PathOfLength(builds / "deep", BuildDirMax() + 1);
     const std::string longName = run / std::string(256, 'r');
     const Refusal refusals[] = {
         {"run", {"--help"}, {}, 0, "usage: "},
@@ -196,7 +100,8 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
         {"run", {"--help"}, {}, 0, "[VQT_EXIT_AFTER_FRAMES=n] [VQT_RUN_DIR=folder] [VQT_BUILD_DIR=folder] tools/run"},
         // Folders the system would not take, or that cannot hold files.
         {"run", {}, {{"VQT_BUILD_DIR", longBuild}}, 2,
-         "VQT_BUILD_DIR=\"" + longBuild.substr(0, 40) + "...\" (3584 bytes) is too long: with the 512 bytes its files add"},
+         "VQT_BUILD_DIR=\"" + longBuild.substr(0, 40) + "...\" (" + std::to_string(longBuild.size()) +
+             " bytes) is too long: its path takes at most " + std::to_string(BuildDirMax()) + " bytes"},
         {"run", {}, {{"VQT_RUN_DIR", longName}}, 2, "VQT_RUN_DIR=\"" + longName.substr(0, 40) + "...\" ("},
         {"start-game", {tree}, {{"VQT_RUN_DIR", longName + "/run"}}, 2, "holds a name longer than the 255 bytes the system takes"},
         {"run", {}, {{"VQT_RUN_DIR", "/sys/kernel"}}, 2, "VQT_RUN_DIR=\"/sys/kernel\" is on the kernel's sysfs file system"},
@@ -227,8 +132,9 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
     EXPECT_FALSE(std::filesystem::exists("/sys/vqt-build"));
 }
 
-/// The folders' paths at the system's limits: the whole path with the bytes the folder's files
-/// add (64 in the run folder, 512 in the build trees) up to 4095 bytes, each name up to 255.
+/// The folders' paths at their limits: the run folder's whole path with the 64 bytes its files add
+/// up to the system's 4095 bytes, the builds' folder up to where CMake can work in every tree's
+/// deepest folder, each name up to 255.
 TEST_F(StartScriptsTest, AFolderIsTakenUpToTheSystemsLimitsWithTheFilesKeptInIt) {
     struct Case {
         const char* variable;
@@ -238,8 +144,8 @@ TEST_F(StartScriptsTest, AFolderIsTakenUpToTheSystemsLimitsWithTheFilesKeptInIt)
     const Case cases[] = {
         {"VQT_RUN_DIR", PathOfLength(run / "r", 4095 - 64), true},
         {"VQT_RUN_DIR", PathOfLength(run / "r", 4095 - 64 + 1), false},
-        {"VQT_BUILD_DIR", PathOfLength(builds / "b", 4095 - 512), true},
-        {"VQT_BUILD_DIR", PathOfLength(builds / "b", 4095 - 512 + 1), false},
+        {"VQT_BUILD_DIR", PathOfLength(builds / "b", BuildDirMax()), true},
+        {"VQT_BUILD_DIR", PathOfLength(builds / "b", BuildDirMax() + 1), false},
         {"VQT_RUN_DIR", run / (std::string(255, 'n') + "/x"), true},
         {"VQT_RUN_DIR", run / (std::string(256, 'n') + "/x"), false},
         {"VQT_BUILD_DIR", builds / std::string(256, 'n'), false},
@@ -348,7 +254,9 @@ TEST_F(StartScriptsTest, WhatAUserWroteInTheRunFoldersSettingsSurvivesTheNextRun
     EXPECT_NE(engine.find("CHEATSENABLED=1\n"), std::string::npos) << engine;
     EXPECT_EQ(engine.find("STARTACTIVITY"), std::string::npos) << engine;
     EXPECT_NE(game.find("HMCAPTIONS=1\n"), std::string::npos) << game;
-    EXPECT_NE(game.find("PARTFILE=" + env["PARTFILE"] + "\n"), std::string::npos) << game;
+    // The part file is named by the link the run keeps to it in its folder.
+    EXPECT_NE(game.find("PARTFILE=partfile.vqk\n"), std::string::npos) << game;
+    EXPECT_EQ(std::filesystem::read_symlink(run / "partfile.vqk"), env["PARTFILE"]);
 }
 
 /// Whether the file exists and another process holds a lock on it.
@@ -394,77 +302,6 @@ TEST_F(StartScriptsTest, ASecondRunWhileAGameRunsLeavesTheFirstGamesFolderAlone)
     first.Wait(kEndsWithinMs);
 }
 
-/// Whether a process holds a flock lock on the file (from the system's list of locks: asking
-/// by taking it could take it from the one that is about to).
-bool LockHeld(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;
-    std::ifstream locks("/proc/locks");
-    std::string line;
-    const std::string inode = ":" + std::to_string(st.st_ino) + " ";
-    while (std::getline(locks, line))
-        if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos) return true;
-    return false;
-}
-
-/// The processes whose parent is `pid`, and theirs.
-std::set<pid_t> Descendants(pid_t pid) {
-    std::map<pid_t, pid_t> parents;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream stat(entry.path() / "stat");
-        std::string text;
-        std::getline(stat, text);
-        const size_t close = text.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream fields(text.substr(close + 1));
-        std::string state;
-        pid_t parent = 0;
-        fields >> state >> parent;
-        parents[std::stoi(name)] = parent;
-    }
-    std::set<pid_t> found{pid};
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (const auto& [child, parent] : parents)
-            if (found.count(parent) && found.insert(child).second) grew = true;
-    }
-    return found;
-}
-
-/// Stops a script and every process it started (SIGSTOP), or lets them go on (SIGCONT). A
-/// stopped parent starts nothing more: the tree is walked until it holds no new process.
-void SignalTree(pid_t pid, int signal) {
-    std::set<pid_t> sent;
-    for (bool more = true; more;) {
-        more = false;
-        for (const pid_t p : Descendants(pid))
-            if (sent.insert(p).second) {
-                ::kill(p, signal);
-                more = true;
-            }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
-/// A start-game run of its own, whose output (and process id) go to a folder of its own.
-struct ScriptRun {
-    explicit ScriptRun(const std::map<std::string, std::string>& env)
-        : process("/bin/sh", folder.path(), env, {"-c", "echo $$ > pid; exec \"$0\" \"$1\"", Script("start-game"), TREE}) {}
-    /// Whether the shell has written its process id (it makes the file before it writes it).
-    bool PidWritten() const {
-        const std::string text = ReadFileBytes(folder / "pid");
-        return !text.empty() && text.back() == '\n';
-    }
-    pid_t Pid() const { return std::stoi(ReadFileBytes(folder / "pid")); }
-    int End() {
-        const bool ended = process.Wait(kEndsWithinMs);
-        return ended ? process.ExitCode() : -1;
-    }
-    TempFolder folder;
-    Subprocess process;
-};
 
 /// Two runs on one run folder, the second started some time after the first: one holds the lock
 /// from its check on and runs to its end; the other is refused and leaves the folder as it was.
@@ -667,25 +504,6 @@ TEST_F(StartScriptsTest, AMessageFileNamingTheProductOtherwiseKeepsTheOneLock) {
     }
 }
 
-/// A "cmake" that builds as a relink does, into the tree it is given: it removes the programs,
-/// works a moment, then puts this tree's programs in their place; it fails when another build
-/// got there first.
-std::string RelinkingCmake() {
-    const std::string tree = TREE;
-    return "set -e\n"
-           "case \"$1\" in\n"
-           "-S) mkdir -p \"$4\" && touch \"$4/CMakeCache.txt\" ;;\n"
-           "--build)\n"
-           "    cd \"$2\" || exit 1\n"
-           "    mkdir -p game/shell tests/support/botview tools\n"
-           "    rm -f game/shell/tlvgame tests/support/botview/tlvbotview tools/synthetic_partfile\n"
-           "    sleep 0.2\n"
-           "    ln -s " TLVGAME " game/shell/tlvgame\n"
-           "    ln -s " TLVBOTVIEW " tests/support/botview/tlvbotview\n"
-           "    ln -s '" + tree + "/tools/synthetic_partfile' tools/synthetic_partfile\n"
-           "    echo \"built $2\" ;;\n"
-           "esac\n";
-}
 
 /// Two tools/run on one run folder and a tree that needs a relink, started up to 0.2 s apart:
 /// the second waits for the first's build; one plays to its end and the other is refused by the
@@ -732,7 +550,7 @@ TEST_F(StartScriptsTest, ATreeOfOlderProgramsIsBuiltBeforeAnyProgramIsAsked) {
         std::filesystem::create_directories(tree + "/tests/support/botview");
         std::filesystem::create_directories(tree + "/tools");
         std::ofstream(tree + "/CMakeCache.txt") << "";
-        std::ofstream(tree + "/game/shell/tlvgame") << "#!/bin/sh\necho old game started >&2\ntouch '" << ran << "'\n";
+        std::ofstream(tree + "/game/shell/tlvgame") << "#!/bin/sh\necho old game started >&2\ntouch " << ShellQuoted(ran) << "\n";
         std::ofstream(tree + "/tests/support/botview/tlvbotview") << "#!/bin/sh\necho 'usage: tlvbotview <bot>' >&2\nexit 2\n";
         std::ofstream(tree + "/tools/synthetic_partfile") << "#!/bin/sh\nexit 0\n";
         for (const char* program : {"/game/shell/tlvgame", "/tests/support/botview/tlvbotview", "/tools/synthetic_partfile"})
