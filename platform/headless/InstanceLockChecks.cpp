@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string_view>
 
 namespace plat {
@@ -41,6 +43,16 @@ bool FdInfoShowsFlock(const std::string& fdinfo) {
         at = end + 1;
     }
     return false;
+}
+
+bool HoldsFlock(int fd) {
+    std::ifstream in("/proc/self/fdinfo/" + std::to_string(fd));
+    return FdInfoShowsFlock(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+}
+
+int HandedDescriptor(const std::string& text) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
+    return std::stoi(text);
 }
 
 } // namespace plat

@@ -25,4 +25,10 @@ InstanceLock HandOverRefusal(std::string why);
 /// Whether an open file's entry in /proc/self/fdinfo lists a flock lock that it holds.
 bool FdInfoShowsFlock(const std::string& fdinfo);
 
+/// Whether this process's open file `fd` holds a flock lock (from its entry in /proc/self/fdinfo).
+bool HoldsFlock(int fd);
+
+/// The file descriptor a launcher names in a variable: a whole number of up to 9 digits, else -1.
+int HandedDescriptor(const std::string& text);
+
 } // namespace plat

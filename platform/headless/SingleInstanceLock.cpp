@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "platform/headless/InstanceLockChecks.h"
 
@@ -30,12 +28,6 @@ std::string MakePrivateFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
         return "cannot make the folder " + path + ": " + std::strerror(errno);
     return WhyNotPrivate(path);
-}
-
-/// Whether this open file holds a flock lock (the system lists a file's locks with it).
-bool HoldsFlock(int fd) {
-    std::ifstream in("/proc/self/fdinfo/" + std::to_string(fd));
-    return FdInfoShowsFlock(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
 } // namespace
@@ -75,8 +67,7 @@ std::optional<InstanceLock> SingleInstanceLock::TakeHandedOver(const std::string
     const std::string text = handed_ ? *handed_ : env ? env : "";
     if (text.empty()) return std::nullopt;
     const std::string named = "the lock handed over as VQT_LOCK_FD=\"" + text + "\"";
-    int fd = -1;
-    if (text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos) fd = std::stoi(text);
+    const int fd = HandedDescriptor(text);
     struct stat handed {};
     if (fd < 0 || ::fstat(fd, &handed) != 0) return HandOverRefusal(named + " is not an open file");
     struct stat own {};

@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/headless/InstanceLockChecks.h"
 
@@ -31,15 +29,13 @@ std::string ReleaseHandedBuildLock() {
     if (!value || !*value) return {};
     const std::string text = value;
     const std::string named = std::string(kVariable) + "=\"" + text + "\"";
-    int fd = -1;
-    if (text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos) fd = std::stoi(text);
+    const int fd = HandedDescriptor(text);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) return named + " is not an open file\n";
     const std::filesystem::path path = OpenFilePath(fd);
     if (!S_ISREG(st.st_mode) || path.filename() != kLockName)
         return named + " is not a build tree's lock " + kLockName + " (it is " + path.string() + ")\n";
-    std::ifstream info("/proc/self/fdinfo/" + text);
-    if (!FdInfoShowsFlock(std::string(std::istreambuf_iterator<char>(info), std::istreambuf_iterator<char>())))
+    if (!HoldsFlock(fd))
         return named + " does not hold the lock " + path.string() + "\n";
     // Unlocking the shared open file frees the tree for every holder of it; closing alone would
     // leave the launcher's copy holding it.
