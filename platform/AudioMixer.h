@@ -15,8 +15,10 @@
 //   A mono source feeds both sides; a stereo source its left samples left and right right.
 //   A voice adds (sample x gain) >> 15 (arithmetic shift) to 32-bit sums per side.
 // - Output: stereo takes each side's sum, mono (left + right) >> 1; the limiter of MixLimiter.h
-//   then keeps them within +-MixLimiter::kCeiling (unchanged while they stay inside), so no
-//   sample reaches full scale. 8-bit output is (limited >> 8) + 128.
+//   then keeps them within +-MixLimiter::kCeiling, so no sample reaches full scale. The mix
+//   comes out unchanged only while it has not passed the ceiling within the limiter's release
+//   (up to half a second): after a peak, samples inside the ceiling come out quieter too
+//   until the gain is back at unity. 8-bit output is (limited >> 8) + 128.
 // - Loop count n: 1 plays once (the default), 0 loops endlessly, n > 1 plays n times. At the
 //   end of the source the position wraps by whole source lengths and keeps its fraction.
 // - Status: done (2) until started and after the end, playing (4), stopped (8): Stop pauses

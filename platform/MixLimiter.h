@@ -1,7 +1,8 @@
 #pragma once
 // The mix's last stage: a peak limiter that keeps every output sample inside a ceiling below
-// full scale, so that no coincidence of loud voices clips, while a mix that stays under the
-// ceiling passes through unchanged.
+// full scale, so that no coincidence of loud voices clips. A mix passes through unchanged while
+// it has not passed the ceiling within the release below; after a peak, what follows comes out
+// quieter until the gain is back at unity.
 //
 // Its law, one output frame (a sample per output channel) at a time, with a gain g in 16.16
 // fixed point that starts at unity (65536) and lives from one render to the next:

@@ -24,7 +24,7 @@ struct MemoryStatus {
     uint64_t availVirtual = 0;
 };
 
-/// What taking the single-instance lock came to.
+/// What taking a lock came to: the single-instance lock, or the run folder's (plat::RunFolderLock).
 struct InstanceLock {
     enum class State {
         Taken,
@@ -50,19 +50,17 @@ public:
     virtual MemoryStatus Memory() = 0;
     /// A number that identifies the calling thread.
     virtual uint32_t CurrentThreadId() = 0;
-    /// Fixes the name of the process's single-instance lock, before anything asks for it: every
-    /// lock asked for from then on, under whatever name, is that one.
-    virtual void FixInstanceLockName(std::string name) = 0;
     /// Takes the single-instance lock of a name for the rest of the process (or until closed);
-    /// when another holder has it, or no lock can be taken safely, it is not taken. A process
-    /// holds one lock: asked for again, under any name, the held one is kept.
+    /// when another holder has it, or no lock can be taken safely, it is not taken. Each name is
+    /// a lock of its own, and Taken means this process holds that name's lock: asked for again, a
+    /// held lock is kept; another name's lock is taken as well, never instead.
     virtual InstanceLock CreateInstanceMutex(std::string_view name) = 0;
     /// Where the lock of a name is kept, to tell a user which one holds a second start back.
     virtual std::string LockPath(std::string_view name) const = 0;
     /// Makes the lock file of a name (and its folder) as taking the lock would, without taking
     /// it, so that a launcher can hold the lock and hand it over; why it cannot (empty when made).
     virtual std::string MakeLockFile(std::string_view name) = 0;
-    /// Gives the lock taken by CreateInstanceMutex back; nothing when none is held.
+    /// Gives every lock taken by CreateInstanceMutex back; nothing when none is held.
     virtual void CloseInstanceMutex() = 0;
 };
 

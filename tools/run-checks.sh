@@ -8,8 +8,10 @@ VQT_START_ACTIVITIES=(8 14 17 15 16 19 13 10 24 11 9 22 18 23 25)
 # The bots of tlvbotview, a name a line (a test holds this file to the program's own list).
 VQT_BOT_NAMES_FILE=tests/support/botview/bot-names
 
-vqt_refuse() {  # line
-    echo "$1" >&2
+# vqt_refuse LINE - says why on standard error, and fails. While a folder's default is checked
+# (vqt_default_of names its variable), the line ends saying how to move it.
+vqt_refuse() {
+    echo "$1${vqt_default_of:+; set $vqt_default_of to a folder elsewhere to move it}" >&2
     return 1
 }
 
@@ -54,6 +56,14 @@ vqt_build_dir_max() {
     echo $((VQT_CMAKE_FOLDER_MAX - 1 - longest - 1 - ${#VQT_TREE_DEEPEST_FOLDER}))
 }
 
+# vqt_check_root - the repository root, where the scripts run CMake, must be a folder CMake can
+# work in (a builds' folder elsewhere would not help).
+vqt_check_root() {
+    local LC_ALL=C # lengths in bytes
+    [ ${#PWD} -gt $VQT_CMAKE_FOLDER_MAX ] || return 0
+    vqt_refuse "The repository's folder \"${PWD:0:40}...\" (${#PWD} bytes) is too long: CMake cannot work in a folder of more than $VQT_CMAKE_FOLDER_MAX bytes; move the clone to a shorter path"
+}
+
 # vqt_pseudo_file_system PATH - the name of the kernel's file system that PATH lies on when it is
 # one that cannot hold a user's files (/proc, /sys and their like); fails otherwise.
 vqt_pseudo_file_system() {
@@ -68,15 +78,16 @@ vqt_pseudo_file_system() {
     esac
 }
 
-# vqt_shown NAME - the variable NAME with its value, for a line that refuses it: a line break shows
-# as "\n" or "\r", and a value too long to read on one line shows its start, "..." and its length
-# in bytes.
+# vqt_shown NAME - the variable NAME with its value (while its default is checked: that it is
+# unset, and the default), for a line that refuses it: a line break shows as "\n" or "\r", and a
+# value too long to read on one line shows its start, "..." and its length in bytes.
 vqt_shown() {
-    local value="${!1-}"
+    local value="${!1-}" name="$1="
+    [ "${vqt_default_of:-}" != "$1" ] || name="$1 is unset and its default "
     value="${value//$'\n'/\\n}"
     value="${value//$'\r'/\\r}"
     local LC_ALL=C # lengths in bytes
-    if [ ${#value} -le 80 ]; then echo "$1=\"$value\""; else echo "$1=\"${value:0:40}...\" (${#value} bytes)"; fi
+    if [ ${#value} -le 80 ]; then echo "$name\"$value\""; else echo "$name\"${value:0:40}...\" (${#value} bytes)"; fi
 }
 
 # What the build cannot take in the builds' folder: CMake's list separator, quote and escape, and
@@ -112,12 +123,21 @@ vqt_check_characters() {
     fi
 }
 
+# vqt_real_path PATH - the path the system and CMake use for PATH: its links resolved as far as
+# they exist, the rest as written (PATH itself when that cannot be told).
+vqt_real_path() {
+    realpath -m -- "$1" 2>/dev/null || echo "$1"
+}
+
 # vqt_check_length NAME PATH - the folder PATH of variable NAME, with the files kept in it, must
-# fit the system's limits, and a builds' folder CMake's.
+# fit the system's limits, and a builds' folder CMake's: measured on its real path, which a short
+# link may lengthen.
 vqt_check_length() {
-    local path="$2" part shown max
+    local path part shown max
+    path="$(vqt_real_path "$2")"
     shown="$(vqt_shown "$1")"
     local LC_ALL=C # lengths in bytes from here on
+    [ "$path" = "$2" ] || shown+=", whose real path is \"${path:0:40}...\" (${#path} bytes),"
     if [ "$1" = VQT_BUILD_DIR ]; then
         max="$(vqt_build_dir_max)"
         if [ ${#path} -gt "$max" ]; then
@@ -139,48 +159,56 @@ vqt_check_length() {
     done
 }
 
-# vqt_check_folder NAME [make] - a set, non-empty variable NAME must name a folder this user can
-# write to, or a place where one can be made (relative: from the repository root), on a file
-# system that holds files, with a path the system takes. With "make" a missing folder is made
-# now, so that what keeps it from being made is said before any build.
+# vqt_check_folder NAME DEFAULT [make] - the folder that variable NAME names, or when it is unset
+# or empty the folder DEFAULT (none: nothing to check), must be a folder this user can write to,
+# or a place where one can be made (relative: from the repository root), on a file system that
+# holds files, with a path the system takes. With "make" a missing folder is made now, so that
+# what keeps it from being made is said before any build.
 vqt_check_folder() {
     local value="${!1:-}"
-    [ -n "$value" ] || return 0
-    local path type
+    if [ -z "$value" ]; then
+        [ -n "$2" ] || return 0
+        # Checked as the variable would be, each refusal saying that the variable moves it.
+        local vqt_default_of="$1" "$1=$2"
+        value="$2"
+    fi
+    local path type shown
     vqt_check_characters "$1" || return 1
     path="$(vqt_absolute "$value")"
     vqt_check_length "$1" "$path" || return 1
+    shown="$(vqt_shown "$1")"
     if [ -e "$path" ] || [ -L "$path" ]; then
-        [ -d "$path" ] || { vqt_refuse "$1=\"$value\" is not a folder"; return 1; }
+        [ -d "$path" ] || { vqt_refuse "$shown is not a folder"; return 1; }
         if type="$(vqt_pseudo_file_system "$path")"; then
-            vqt_refuse "$1=\"$value\" is on the kernel's $type file system, which cannot hold the game's files"
+            vqt_refuse "$shown is on the kernel's $type file system, which cannot hold the game's files"
             return 1
         fi
         [ -w "$path" ] && [ -x "$path" ] ||
-            { vqt_refuse "$1=\"$value\" is a folder this user cannot write to"; return 1; }
+            { vqt_refuse "$shown is a folder this user cannot write to"; return 1; }
         return 0
     fi
     local above="$path"
     while [ ! -e "$above" ] && [ ! -L "$above" ]; do above="$(dirname "$above")"; done
     if [ ! -d "$above" ]; then
-        vqt_refuse "$1=\"$value\" cannot be made: $above is not a folder"
+        vqt_refuse "$shown cannot be made: $above is not a folder"
         return 1
     fi
     if type="$(vqt_pseudo_file_system "$above")"; then
-        vqt_refuse "$1=\"$value\" cannot be made: $above is on the kernel's $type file system, which cannot hold the game's files"
+        vqt_refuse "$shown cannot be made: $above is on the kernel's $type file system, which cannot hold the game's files"
         return 1
     fi
     if [ ! -w "$above" ] || [ ! -x "$above" ]; then
-        vqt_refuse "$1=\"$value\" cannot be made: this user cannot write to $above"
+        vqt_refuse "$shown cannot be made: this user cannot write to $above"
         return 1
     fi
-    if [ "${2:-}" = make ]; then
+    if [ "${3:-}" = make ]; then
         local why
-        why="$(mkdir -p -- "$path" 2>&1)" || { vqt_refuse "$1=\"$value\" cannot be made: ${why#mkdir: }"; return 1; }
+        why="$(mkdir -p -- "$path" 2>&1)" || { vqt_refuse "$shown cannot be made: ${why#mkdir: }"; return 1; }
     fi
 }
 
-# The variables of tools/run that can be checked before anything is built.
+# vqt_check_run_input RUN - the variables of tools/run that can be checked before anything is
+# built; RUN is the run folder's default.
 vqt_check_run_input() {
     vqt_check_limit VQT_EXIT_AFTER_MS milliseconds || return 1
     vqt_check_limit VQT_EXIT_AFTER_FRAMES frames || return 1
@@ -201,88 +229,17 @@ vqt_check_run_input() {
             printf 'VQT_BOT="%s" names no bot; the bots:\n%s\n' "$bot" "$(sed 's/^/  /' "$VQT_BOT_NAMES_FILE")" >&2
             return 1
         fi
+        # A bot's run lasts until it reached its game and drove there (or its window is closed).
+        if [ -n "${VQT_EXIT_AFTER_MS:-}" ]; then
+            vqt_refuse "VQT_EXIT_AFTER_MS=\"$VQT_EXIT_AFTER_MS\" cannot go with VQT_BOT=\"$bot\": VQT_EXIT_AFTER_MS is a headless run's length, and a bot plays until it reached its game and drove there"
+            return 1
+        fi
     fi
     vqt_check_characters PARTFILE || return 1
-    vqt_check_folder VQT_RUN_DIR || return 1
-}
-
-# The game's single-instance lock is the program's own: `PROGRAM --lock-path` makes its file and
-# says where it is. A launcher holds it from before it touches the run folder until the program
-# has it: the program takes over the open file that VQT_LOCK_FD names.
-
-vqt_lock_refusal() {  # lock
-    vqt_refuse "The game is already running for this user (its lock $1 is held); end it before starting another."
-}
-
-# vqt_build_tree_fault TREE LOCK - why the build tree TREE under VQT_BUILD_DIR cannot be made or
-# its lock LOCK opened by this user; nothing when both can.
-vqt_build_tree_fault() {
-    local tree="$1" lock="$2" why
-    if [ -e "$tree" ] && [ ! -d "$tree" ]; then echo "its build tree $tree is not a folder"; return; fi
-    if ! why="$(mkdir -p -- "$tree" 2>&1)"; then echo "its build tree $tree cannot be made: ${why#mkdir: }"; return; fi
-    if [ ! -w "$tree" ] || [ ! -x "$tree" ]; then echo "this user cannot write to its build tree $tree"; return; fi
-    if [ -e "$lock" ] && [ ! -f "$lock" ]; then echo "its build tree's lock $lock is not a file"; return; fi
-    if [ -e "$lock" ] && [ ! -w "$lock" ]; then echo "this user cannot open its build tree's lock $lock"; fi
-}
-
-# vqt_hold_build_lock TREE - waits until no other run builds the tree, then holds its build lock on
-# file descriptor 8 until the programs the run needs have started: the game lets it go once it
-# runs (VQT_BUILD_LOCK_FD). The script alone holds it: each program it starts before then is
-# started without it (`8>&-`), so that none that outlives the build keeps it.
-vqt_hold_build_lock() {
-    local lock="$1/.build-lock" fault shown="VQT_BUILD_DIR=\"${VQT_BUILD_DIR:-}\""
-    [ -n "${VQT_BUILD_DIR:-}" ] || shown="VQT_BUILD_DIR (unset: build)"
-    fault="$(vqt_build_tree_fault "$1" "$lock")"
-    if [ -z "$fault" ] && ! { exec 8>>"$lock"; } 2>/dev/null; then fault="its build tree's lock $lock cannot be opened"; fi
-    if [ -n "$fault" ]; then
-        vqt_refuse "$shown: $fault"
-        return 1
-    fi
-    if ! flock -n 8; then
-        echo "run: another run builds $1; waiting for it"
-        flock 8
-    fi
-    export VQT_BUILD_LOCK_FD=8
+    vqt_check_folder VQT_RUN_DIR "$1" || return 1
 }
 
 # The fuzz targets: the names that the build's vqt_fuzz() calls give.
 vqt_fuzz_targets() {
     grep -rhoE --include=CMakeLists.txt '^[[:space:]]*vqt_fuzz\([A-Za-z0-9_]+' tests | sed 's/.*(//' | sort
-}
-
-# vqt_hold_lock PROGRAM - takes the lock on file descriptor 9, which the program inherits
-# (VQT_LOCK_FD=9), or refuses.
-vqt_hold_lock() {
-    local lock status=0
-    lock="$("$1" --lock-path 8>&-)" || status=1
-    if [ $status -eq 0 ]; then
-        exec 9<"$lock" || status=1
-    fi
-    if [ $status -eq 0 ] && ! flock -n 9; then
-        vqt_lock_refusal "$lock"
-        status=1
-    fi
-    [ $status -eq 0 ] || return 1
-    export VQT_LOCK_FD=9
-}
-
-# vqt_hold_run_folder_lock RUN - holds the run folder's own lock on file descriptor 7 for the
-# game's life (the program inherits it), or refuses when another game plays in that folder. The
-# game's lock lies in a folder that each start's environment chooses; this one lies in the run
-# folder, which two games must never share.
-vqt_hold_run_folder_lock() {
-    local lock="$1/.run-lock"
-    if [ -e "$lock" ] && [ ! -f "$lock" ]; then
-        vqt_refuse "${VQT_RUN_DIR:+VQT_RUN_DIR=\"$VQT_RUN_DIR\": }the run folder's lock $lock is not a file"
-        return 2
-    fi
-    # Made when missing, then opened to read: a game of another user in a shared folder is seen.
-    if { [ ! -e "$lock" ] && ! { : >>"$lock"; } 2>/dev/null; } || ! { exec 7<"$lock"; } 2>/dev/null; then
-        vqt_refuse "${VQT_RUN_DIR:+VQT_RUN_DIR=\"$VQT_RUN_DIR\": }the run folder's lock $lock cannot be made or opened by this user"
-        return 2
-    fi
-    if ! flock -n 7; then
-        vqt_refuse "A game already plays in the run folder $1 (its lock $lock is held); end it before starting another there."
-        return 1
-    fi
 }

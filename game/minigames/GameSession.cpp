@@ -75,14 +75,6 @@ std::string ProductName() {
     return {};
 }
 
-/// The game's lock is named after its built-in product name, whatever the message file it loads
-/// later calls the product: a launcher, this program and the engine's start-up all mean one lock.
-std::string FixGameLockName() {
-    std::string product = ProductName();
-    plat::system().FixInstanceLockName(product);
-    return product;
-}
-
 } // namespace
 
 int ReleaseBuildLock() {
@@ -93,7 +85,7 @@ int ReleaseBuildLock() {
 }
 
 int TakeGameLock() {
-    const std::string product = FixGameLockName();
+    const std::string product = ProductName();
     const plat::InstanceLock lock = plat::system().CreateInstanceMutex(product);
     const std::string why = InstanceLockRefusal(lock, product);
     if (why.empty()) return 0;
@@ -101,8 +93,32 @@ int TakeGameLock() {
     return lock.state == plat::InstanceLock::State::HandOverRefused ? 2 : 1;
 }
 
+int TakeRunFolderLock(plat::RunFolderLock& lock) {
+    const std::string folder = plat::system().WorkingFolder();
+    const char* handed = std::getenv("VQT_RUN_LOCK_FD");
+    const plat::InstanceLock taken = lock.Take(folder, handed ? handed : "");
+    switch (taken.state) {
+    case plat::InstanceLock::State::Taken:
+        return 0;
+    case plat::InstanceLock::State::HeldElsewhere:
+        std::fprintf(stderr,
+                     "A game already plays in the run folder %s (its lock %s is held); end it before starting another "
+                     "there.\n",
+                     folder.c_str(), plat::RunFolderLock::PathIn(folder).c_str());
+        return 1;
+    case plat::InstanceLock::State::Failed:
+    case plat::InstanceLock::State::HandOverRefused:
+        break;
+    }
+    std::fprintf(stderr,
+                 "%s cannot take the lock of its run folder %s (%s), so it cannot make sure no other game plays there; "
+                 "this copy ends.\n",
+                 ProductName().c_str(), folder.c_str(), taken.why.c_str());
+    return taken.state == plat::InstanceLock::State::HandOverRefused ? 2 : 1;
+}
+
 int PrintGameLockPath() {
-    const std::string product = FixGameLockName();
+    const std::string product = ProductName();
     if (const std::string why = plat::system().MakeLockFile(product); !why.empty()) {
         std::fprintf(stderr, "%s cannot make its single-instance lock: %s\n", product.c_str(), why.c_str());
         return 1;

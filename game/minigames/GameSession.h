@@ -2,6 +2,7 @@
 // The game's session as its executable starts it (the top of the game: every class of it), shared
 // with the programs that run the game the same way (the window that shows a bot's play).
 #include "engine/app/Startup.h"
+#include "platform/posix/RunFolderLock.h"
 
 /// How the game shows itself.
 enum class GameDisplay { Window, Headless, Unavailable };
@@ -17,14 +18,21 @@ GameDisplay UseGamePlatform();
 /// error why, when the variable names no held build lock.
 int ReleaseBuildLock();
 
-/// Takes the game's single-instance lock for the rest of the process, before anything of its
-/// working folder is read or written. The lock's name is fixed to the game's built-in product
-/// name first, so the engine's start-up, which asks for it by the product name of the data it
-/// loaded, keeps the same lock. A launcher that holds the lock hands it over (see
-/// plat::SingleInstanceLock). 0 when taken; else, after saying on standard error why this copy
-/// ends, the exit code: 2 when what a launcher handed over (VQT_LOCK_FD) is not its held lock,
-/// 1 when another copy runs or no lock can be taken safely.
+/// Takes the game's single-instance lock, named after its built-in product name, for the rest of
+/// the process, before anything of its working folder is read or written (the engine's start-up
+/// takes the lock of the product name of the data it loads as well). A launcher that holds the
+/// lock hands it over (see plat::SingleInstanceLock). 0 when taken; else, after saying on
+/// standard error why this copy ends, the exit code: 2 when what a launcher handed over
+/// (VQT_LOCK_FD) is not its held lock, 1 when another copy runs or no lock can be taken safely.
 int TakeGameLock();
+
+/// Takes the lock of the run folder, the working folder, into `lock` (which holds it while it
+/// lives), after the game's lock and before anything of the folder is read or written; a launcher
+/// that holds it hands it over (VQT_RUN_LOCK_FD, see plat::RunFolderLock). 0 when taken; else,
+/// after saying on standard error why this copy ends, the exit code: 2 when what the launcher
+/// handed over is not its held lock, 1 when a game already plays there or the lock cannot be
+/// taken.
+int TakeRunFolderLock(plat::RunFolderLock& lock);
 
 /// The `--lock-path` option of the game's programs: makes the game's lock file as taking the lock
 /// would, without taking it, and prints its path, so that a launcher can hold the lock from its

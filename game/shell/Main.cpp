@@ -4,6 +4,8 @@
 // reads or writes anything of its folder, and runs the engine's start-up with the game's hooks.
 // `tlvgame --lock-path` prints the lock's file instead, for a launcher that holds the lock. A
 // build lock a launcher handed over is let go first: the program runs, and a build may replace it.
+// The run folder's lock (".run-lock" in the working folder) is held from after the game's lock to
+// the end, so that no two games play in one folder.
 #include <cstring>
 
 #include "game/minigames/GameSession.h"
@@ -13,5 +15,7 @@ int main(int argc, char** argv) {
     if (const int refused = ReleaseBuildLock()) return refused;
     if (UseGamePlatform() == GameDisplay::Unavailable) return 1;
     if (const int refused = TakeGameLock()) return refused;
+    plat::RunFolderLock runFolder;
+    if (const int refused = TakeRunFolderLock(runFolder)) return refused;
     return RunGame(GameHooks());
 }

@@ -1,6 +1,9 @@
 #include "game/shell/SaveFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <memory>
+#include <system_error>
 
 #include "engine/base/Trace.h"
 #include "engine/data/MessageBox.h"
@@ -53,6 +56,15 @@ std::string WriteAnew(const std::string& path, const ByteVector& bytes) {
     return {};
 }
 
+/// Why the system opens no file at the path, in its words: a folder, a link to nothing (as to a
+/// drive not mounted), else what the failed open left in errno.
+std::string WhyNotOpened(const std::string& path, int error) {
+    plat::Files& files = plat::files();
+    if (files.IsDirectory(path)) return "it is a folder";
+    if (files.IsLink(path) && error == ENOENT) return "it is a link to nothing";
+    return error != 0 ? std::generic_category().message(error) : "the system gives no reason";
+}
+
 /// The slots' stored chunks as they are, for a new file.
 std::array<ByteVector, SaveFileImage::kSlots> CarriedChunks(const SaveFileImage& image) {
     std::array<ByteVector, SaveFileImage::kSlots> chunks;
@@ -75,15 +87,23 @@ CSaveFile::ReadResult CSaveFile::ReadImage(SaveFileImage& image) {
         Report("no save file is named");
         return ReadResult::Failed;
     }
+    const std::map<std::string, std::string>& unopened = CGameShellState::Get().unopenedSaveFiles;
+    if (const auto earlier = unopened.find(name_); earlier != unopened.end()) {
+        unopened_ = earlier->second;
+        return ReadResult::Unopened;
+    }
     plat::Files& files = plat::files();
     const auto found = files.Resolve(name_);
     exists_ = found.has_value();
     path_ = found ? *found : name_;
     if (!exists_) return ReadResult::Missing;
+    errno = 0;
     std::unique_ptr<plat::File> file = files.Open(path_, plat::OpenMode::Read);
     if (!file) {
-        Report("it cannot be opened");
-        return ReadResult::Failed;
+        const int error = errno;
+        unopened_ = "it cannot be opened (" + WhyNotOpened(path_, error) + ")";
+        CGameShellState::Get().unopenedSaveFiles.emplace(name_, unopened_);
+        return ReadResult::Unopened;
     }
     const int64_t size = file->Size();
     if (size > kMaxFileSize) {
@@ -135,7 +155,8 @@ SaveSlotState CSaveFile::Load(int slot, PlayerRecord& out) {
     }
     SaveFileImage image;
     const ReadResult read = ReadImage(image);
-    if (read != ReadResult::Read) return read == ReadResult::Missing ? SaveSlotState::Empty : SaveSlotState::Unreadable;
+    if (read == ReadResult::Unopened && !Told()) Report(unopened_ + "; its players can be neither read nor kept", {}, true);
+    if (read != ReadResult::Read) return read == ReadResult::Failed ? SaveSlotState::Unreadable : SaveSlotState::Empty;
     if (!image.damage.empty()) {
         Report(Joined(image.damage, image.keep ? Commit(image, CarriedChunks(image)).told : std::string()));
     }
@@ -151,7 +172,13 @@ bool CSaveFile::Save(int slot, const PlayerRecord& record, bool replaceUnreadabl
         return false;
     }
     SaveFileImage image;
-    if (ReadImage(image) == ReadResult::Failed) return false;
+    const ReadResult read = ReadImage(image);
+    if (read == ReadResult::Unopened) {
+        // A free slot's values keep nobody's progress: only a player's lost save is told aloud.
+        Report("not saved: " + unopened_, slot, record.name[0] != '\0');
+        return false;
+    }
+    if (read == ReadResult::Failed) return false;
     const SaveSlot& target = image.slots[slot];
     if (target.state == SaveSlotState::Unreadable && !replaceUnreadable) {
         Report(target.fault + "; only deleting the player replaces it", slot);
@@ -171,11 +198,15 @@ std::string CSaveFile::Trace(const std::string& reason, std::optional<int> slot)
     return where;
 }
 
-void CSaveFile::Report(const std::string& reason, std::optional<int> slot) const {
-    const std::string where = Trace(reason, slot);
-    std::vector<std::string>& told = CGameShellState::Get().toldSaveFiles;
-    for (const std::string& file : told)
-        if (file == name_) return;
-    told.push_back(name_);
-    xMessageBox((where + ": " + reason + ".").c_str(), "Error", 0);
+bool CSaveFile::Told() const {
+    const std::vector<std::string>& told = CGameShellState::Get().toldSaveFiles;
+    return std::find(told.begin(), told.end(), name_) != told.end();
+}
+
+void CSaveFile::Report(const std::string& reason, std::optional<int> slot, bool aloud) const {
+    const std::string text = Trace(reason, slot) + ": " + reason + ".";
+    if (aloud) xTrace_Tell(text + "\n");
+    if (Told()) return;
+    CGameShellState::Get().toldSaveFiles.push_back(name_);
+    xMessageBox(text.c_str(), "Error", 0);
 }

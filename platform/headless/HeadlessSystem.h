@@ -2,7 +2,7 @@
 #include <optional>
 
 #include "platform/System.h"
-#include "platform/headless/SingleInstanceLock.h"
+#include "platform/posix/SingleInstanceLock.h"
 
 namespace plat {
 
@@ -19,8 +19,7 @@ public:
     unsigned ProcessorCount() override;
     MemoryStatus Memory() override;
     uint32_t CurrentThreadId() override;
-    /// The single-instance lock, as plat::SingleInstanceLock keeps it.
-    void FixInstanceLockName(std::string name) override { lock_.FixName(std::move(name)); }
+    /// The single-instance locks, as plat::SingleInstanceLock keeps them.
     InstanceLock CreateInstanceMutex(std::string_view name) override { return lock_.Take(name); }
     std::string MakeLockFile(std::string_view name) override { return lock_.MakeFile(name); }
     void CloseInstanceMutex() override { lock_.Release(); }

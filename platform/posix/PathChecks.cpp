@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <vector>
 
 namespace plat {
 
@@ -38,17 +39,20 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : trimmed.substr(0, slash);
 }
 
-/// The kernel's file systems that show its state as files and make none of their own.
+/// The kernel's file systems that show its state as files and make none of their own, named as
+/// `stat -f -c %T` names them, which is how tools/run-checks.sh knows them.
 struct PseudoFileSystem {
     uint32_t magic; ///< statfs' f_type
     const char* name;
 };
-constexpr uint32_t kConfigFsMagic = 0x62656570; // not in <linux/magic.h>
+constexpr uint32_t kConfigFsMagic = 0x62656570;  // not in <linux/magic.h>
+constexpr uint32_t kFuseControlMagic = 0x65735543; // not in <linux/magic.h>
 constexpr PseudoFileSystem kPseudoFileSystems[] = {
-    {PROC_SUPER_MAGIC, "proc"},       {SYSFS_MAGIC, "sysfs"},         {CGROUP_SUPER_MAGIC, "cgroup"},
-    {CGROUP2_SUPER_MAGIC, "cgroup2"}, {DEBUGFS_MAGIC, "debugfs"},     {TRACEFS_MAGIC, "tracefs"},
-    {SECURITYFS_MAGIC, "securityfs"}, {DEVPTS_SUPER_MAGIC, "devpts"}, {kConfigFsMagic, "configfs"},
-    {BPF_FS_MAGIC, "bpf"},            {PSTOREFS_MAGIC, "pstore"},     {EFIVARFS_MAGIC, "efivarfs"},
+    {PROC_SUPER_MAGIC, "proc"},        {SYSFS_MAGIC, "sysfs"},           {CGROUP_SUPER_MAGIC, "cgroupfs"},
+    {CGROUP2_SUPER_MAGIC, "cgroup2fs"}, {DEBUGFS_MAGIC, "debugfs"},       {TRACEFS_MAGIC, "tracefs"},
+    {SECURITYFS_MAGIC, "securityfs"},  {DEVPTS_SUPER_MAGIC, "devpts"},   {kConfigFsMagic, "configfs"},
+    {BPF_FS_MAGIC, "bpf_fs"},          {PSTOREFS_MAGIC, "pstorefs"},     {EFIVARFS_MAGIC, "efivarfs"},
+    {kFuseControlMagic, "fusectl"},
 };
 
 /// Why the folder cannot hold new files, for a folder that exists; empty when it can.
@@ -121,6 +125,12 @@ std::string OnPseudoFileSystem(const std::string& path) {
     for (const PseudoFileSystem& system : kPseudoFileSystems)
         if (static_cast<uint32_t>(info.f_type) == system.magic) return system.name;
     return {};
+}
+
+std::vector<std::string> PseudoFileSystemNames() {
+    std::vector<std::string> names;
+    for (const PseudoFileSystem& system : kPseudoFileSystems) names.push_back(system.name);
+    return names;
 }
 
 std::string FileCannotBeWritten(const std::string& path) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // Checks of the paths and folders that the program's own variables name, made when it starts so
 // that a value it cannot use ends it at once with a line naming the variable.
@@ -14,11 +15,15 @@ std::string VariableSetting(const char* name, const std::string& value);
 /// one of its parts longer than a name in a folder (NAME_MAX); empty when it fits.
 std::string PathTooLong(const std::string& path);
 
-/// The name of the kernel's pseudo file system ("proc", "sysfs", "cgroup2", ...) that the path,
-/// or for a missing path the nearest existing one above it, lies on: such a file system shows
-/// the kernel's state and holds no files of the program's. Empty on any other file system, and
-/// when no path above it can be asked.
+/// The name of the kernel's pseudo file system ("proc", "sysfs", "cgroup2fs", ...) that the
+/// path, or for a missing path the nearest existing one above it, lies on: such a file system
+/// shows the kernel's state and holds no files of the program's. Empty on any other file system,
+/// and when no path above it can be asked. Names are those `stat -f -c %T` prints, so that the
+/// program and the start scripts name a file system alike.
 std::string OnPseudoFileSystem(const std::string& path);
+
+/// Every name OnPseudoFileSystem gives: the start scripts refuse the same list.
+std::vector<std::string> PseudoFileSystemNames();
 
 /// Why no file can be written at the path, found without making or opening anything: the name
 /// is too long, names a folder, its folder does not exist, lies on a pseudo file system or

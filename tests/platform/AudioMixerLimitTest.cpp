@@ -120,6 +120,46 @@ TEST(AudioMixerLimitTest, AfterALoudBurstTheGainComesBackSmoothlyToUnity) {
     for (size_t i = 11025; i < quiet.size(); ++i) ASSERT_EQ(sample(i), quiet[i]) << "frame " << i;
 }
 
+/// Frames after the end of a loud burst until a steady level under the ceiling comes out
+/// half-way back, and all the way back, to its own value (0: not within a second).
+struct Release {
+    size_t halfWay = 0;
+    size_t whole = 0;
+};
+
+Release MeasureRelease() {
+    constexpr int16_t kLevel = 16000;
+    constexpr size_t kBurstFrames = 4;
+    const Bytes burst = Pcm16(std::vector<int16_t>(kBurstFrames, 32767));
+    const std::vector<int16_t> steady(22050, kLevel);
+    const Bytes steadyBytes = Pcm16(steady);
+    AudioMixer mixer;
+    mixer.SetOutputFormat({1, 16});
+    AddVoices(mixer, burst, 8, 64, 1);
+    AddVoices(mixer, steadyBytes, 1, 64, 1);
+    const Bytes out = RenderInPieces(mixer, uint32_t(steady.size()), 1024);
+    auto sample = [&](size_t i) { return int32_t(int16_t(out[2 * i] | out[2 * i + 1] << 8)); };
+
+    const int32_t lowest = sample(kBurstFrames);
+    Release release;
+    for (size_t i = kBurstFrames; i < steady.size() && release.whole == 0; ++i) {
+        if (release.halfWay == 0 && 2 * sample(i) >= lowest + kLevel) release.halfWay = i - kBurstFrames;
+        if (sample(i) == kLevel) release.whole = i - kBurstFrames;
+    }
+    EXPECT_LT(lowest, kLevel / 4) << "the burst took the gain down";
+    return release;
+}
+
+TEST(AudioMixerLimitTest, TheGainComesBackHalfWayWithinATenthOfASecondAndWhollyWithinHalfASecond) {
+    // A release much faster would follow a loud low tone within its periods and distort it;
+    // much slower would leave the mix quiet long after a burst.
+    const Release release = MeasureRelease();
+    EXPECT_GT(release.halfWay, AudioMixer::kOutputRate / 20) << "half-way back within a twentieth of a second";
+    EXPECT_LT(release.halfWay, AudioMixer::kOutputRate / 10) << "half-way back only after a tenth of a second";
+    EXPECT_GT(release.whole, AudioMixer::kOutputRate / 4) << "wholly back within a quarter of a second";
+    EXPECT_LT(release.whole, AudioMixer::kOutputRate / 2) << "wholly back only after half a second";
+}
+
 TEST(AudioMixerLimitTest, TheLimitedMixDoesNotDependOnHowTheRendersCutIt) {
     // A sine: its gain falls and recovers within every period.
     const Bytes source = FullScale(Wave::Sine);

@@ -10,7 +10,8 @@
 #include <string>
 
 #include "platform/headless/HeadlessSystem.h"
-#include "platform/headless/InstanceLockChecks.h"
+#include "platform/posix/HandedLock.h"
+#include "platform/posix/InstanceLockChecks.h"
 #include "tools/builders/TempFolder.h"
 
 namespace {
@@ -146,8 +147,10 @@ TEST(InstanceLockChecks, ALockHandedOverThatIsNotTheLockFileOrHeldElsewhereIsRef
     ASSERT_EQ(holder.CreateInstanceMutex("Held").state, State::Taken);
     const int another = ::open((folder / "other").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     const int held = ::open(holder.LockPath("Held").c_str(), O_RDONLY | O_CLOEXEC);
+    const int folderFd = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(another, 0);
     ASSERT_GE(held, 0);
+    ASSERT_GE(folderFd, 0);
     struct Case {
         std::string handed;
         const char* name;
@@ -166,9 +169,15 @@ TEST(InstanceLockChecks, ALockHandedOverThatIsNotTheLockFileOrHeldElsewhereIsRef
         {"abc", "Game", refused, named + "\"abc\" is not an open file"},
         {"-3", "Game", refused, named + "\"-3\" is not an open file"},
         {"99999999999", "Game", refused, named + "\"99999999999\" is not an open file"},
+        {"9999999999", "Game", refused, named + "\"9999999999\" is not an open file"},
+        {"999999999", "Game", refused, named + "\"999999999\" is not an open file"},
         {"987", "Game", refused, named + "\"987\" is not an open file"},
         {std::to_string(another), "Game", refused,
-         named + "\"" + std::to_string(another) + "\" is not the lock file " + folder / "Game.lock"},
+         named + "\"" + std::to_string(another) + "\" is not the lock file " + folder / "Game.lock" + " (it is " +
+             folder / "other)"},
+        {std::to_string(folderFd), "Game", refused,
+         named + "\"" + std::to_string(folderFd) + "\" is not the lock file " + folder / "Game.lock" + " (it is " +
+             folder.path() + ", a folder)"},
         // The lock file, but another open file holds its lock: the launcher holds nothing.
         {std::to_string(held), "Held", refused,
          named + "\"" + std::to_string(held) + "\" does not hold the lock " + folder / "Held.lock"},
@@ -187,6 +196,7 @@ TEST(InstanceLockChecks, ALockHandedOverThatIsNotTheLockFileOrHeldElsewhereIsRef
     }
     ::close(another);
     ::close(held);
+    ::close(folderFd);
     ::close(unlocked);
 }
 
@@ -209,35 +219,27 @@ TEST(InstanceLockChecks, OnlyAFlockLineOfTheOpenFilesOwnCountsAsHoldingTheLock) 
     }
 }
 
-TEST(InstanceLockChecks, ANameFixedByTheProgramIsTheLockWhateverNameIsAskedFor) {
+TEST(InstanceLockChecks, EachNameIsALockOfItsOwnAndTakenOnlyWhenThisProcessHoldsIt) {
     const vqt::test::TempFolder folder;
     plat::HeadlessSystem system, other;
     system.SetLockFolder(folder.path());
     other.SetLockFolder(folder.path());
-    system.FixInstanceLockName("Game/Built In");
-    EXPECT_EQ(system.LockPath("Data Product"), folder / "Game_Built In.lock");
-    ASSERT_EQ(system.MakeLockFile("Data Product"), "");
+    // The game's lock by its built-in name, then start-up's by the product name of its data.
+    EXPECT_EQ(system.LockPath("Game/Built In"), folder / "Game_Built In.lock");
+    EXPECT_EQ(system.LockPath("Data Product"), folder / "Data Product.lock");
+    ASSERT_EQ(system.CreateInstanceMutex("Game/Built In").state, State::Taken);
     EXPECT_EQ(system.CreateInstanceMutex("Data Product").state, State::Taken);
-    EXPECT_EQ(other.CreateInstanceMutex("Game/Built In").state, State::HeldElsewhere);
-    EXPECT_EQ(other.CreateInstanceMutex("Data Product").state, State::Taken) << "unfixed, another name is another lock";
-    other.CloseInstanceMutex();
-    EXPECT_EQ(::access((folder / "Data Product.lock").c_str(), F_OK), 0);
-    ASSERT_EQ(::unlink((folder / "Data Product.lock").c_str()), 0);
-    EXPECT_EQ(system.CreateInstanceMutex("Yet Another").state, State::Taken);
-    EXPECT_NE(::access((folder / "Yet Another.lock").c_str(), F_OK), 0) << "no second lock file";
-}
-
-TEST(InstanceLockChecks, AHeldLockIsNeverGivenUpForAnotherName) {
-    const vqt::test::TempFolder folder;
-    plat::HeadlessSystem system, other;
-    system.SetLockFolder(folder.path());
-    other.SetLockFolder(folder.path());
-    ASSERT_EQ(system.CreateInstanceMutex("First").state, State::Taken);
-    EXPECT_EQ(system.CreateInstanceMutex("Second").state, State::Taken) << "the process holds its one lock";
-    EXPECT_EQ(other.CreateInstanceMutex("First").state, State::HeldElsewhere) << "still held";
-    EXPECT_NE(::access((folder / "Second.lock").c_str(), F_OK), 0) << "nothing taken under the other name";
+    EXPECT_EQ(system.CreateInstanceMutex("Game/Built In").state, State::Taken) << "a held lock is kept";
+    EXPECT_EQ(other.CreateInstanceMutex("Game/Built In").state, State::HeldElsewhere) << "still held";
+    EXPECT_EQ(other.CreateInstanceMutex("Data Product").state, State::HeldElsewhere) << "held as well";
     system.CloseInstanceMutex();
-    EXPECT_EQ(other.CreateInstanceMutex("First").state, State::Taken) << "free once given back";
+    EXPECT_EQ(other.CreateInstanceMutex("Game/Built In").state, State::Taken) << "free once given back";
+    EXPECT_EQ(other.CreateInstanceMutex("Data Product").state, State::Taken) << "free once given back";
+    // Another holder's lock is never answered Taken, whichever lock this process holds.
+    ASSERT_EQ(system.CreateInstanceMutex("Yet Another").state, State::Taken);
+    EXPECT_EQ(system.CreateInstanceMutex("Data Product").state, State::HeldElsewhere);
+    other.CloseInstanceMutex();
+    EXPECT_EQ(system.CreateInstanceMutex("Data Product").state, State::Taken);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,15 +19,77 @@
 #include "platform/posix/PathChecks.h"
 #include "tests/support/Environment.h"
 #include "tests/support/Golden.h"
+#include "tests/support/Subprocess.h"
 #include "tools/builders/TempFolder.h"
 
 namespace {
 
 using vqt::test::ReadFileBytes;
 using vqt::test::ScopedVariable;
+using vqt::test::Subprocess;
 using vqt::test::TempFolder;
 
 constexpr std::chrono::seconds kHangBound{60}; // a trial answers at once; the bound only stops a hang
+
+constexpr long kBashCpuMs = 60000; // bash and stat end at once; the bound only stops a hang
+
+/// The lines that bash prints running `lines` in the repository root with these arguments
+/// ($1 ...); a failure of the run itself fails the test.
+std::vector<std::string> BashSays(const std::string& lines, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"-c", "cd \"$0\" && " + lines, SOURCE_ROOT});
+    const TempFolder outputFolder;
+    Subprocess bash("/bin/bash", outputFolder.path(), {}, std::move(arguments));
+    std::vector<std::string> said;
+    EXPECT_TRUE(bash.Start() && bash.Wait(kBashCpuMs)) << lines;
+    EXPECT_EQ(bash.ExitCode(), 0) << lines << "\n" << bash.Output();
+    std::istringstream output(bash.Output());
+    for (std::string line; std::getline(output, line);) said.push_back(line);
+    return said;
+}
+
+/// The patterns of the `case` in tools/run-checks.sh's vqt_pseudo_file_system: the names of the
+/// file systems the start scripts refuse.
+std::set<std::string> ScriptsPseudoFileSystems() {
+    const std::string script = ReadFileBytes(SOURCE_ROOT "/tools/run-checks.sh");
+    const size_t function = script.find("\nvqt_pseudo_file_system() {");
+    const std::string caseLine = "case \"$type\" in";
+    const size_t patterns = script.find(caseLine, function);
+    const size_t end = script.find(')', patterns);
+    if (function == std::string::npos || patterns == std::string::npos || end == std::string::npos) return {};
+    std::string list = script.substr(patterns + caseLine.size(), end - patterns - caseLine.size());
+    for (char& c : list)
+        if (c == '|' || c == '\\') c = ' ';
+    std::istringstream words(list);
+    std::set<std::string> names;
+    for (std::string name; words >> name;) names.insert(name);
+    return names;
+}
+
+/// A mount point of /proc/self/mountinfo with its escapes (\040 for a blank ...) undone.
+std::string Unescaped(const std::string& field) {
+    std::string path;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            path += char(std::stoi(field.substr(i + 1, 3), nullptr, 8));
+            i += 3;
+        } else {
+            path += field[i];
+        }
+    }
+    return path;
+}
+
+/// Every mount point of this process's mounts.
+std::vector<std::string> MountPoints() {
+    std::istringstream mounts(ReadFileBytes("/proc/self/mountinfo"));
+    std::vector<std::string> points;
+    for (std::string line; std::getline(mounts, line);) {
+        std::istringstream fields(line);
+        std::string id, parent, device, root, point;
+        if (fields >> id >> parent >> device >> root >> point) points.push_back(Unescaped(point));
+    }
+    return points;
+}
 
 /// A path and the words its refusal must hold ("" for a path that is taken).
 struct PathCase {
@@ -136,6 +200,40 @@ TEST_F(PathChecksTest, APathIsOnAPseudoFileSystemWhenItOrTheNearestPathAboveItIs
         {"prints", ""}, // in the working folder
     };
     for (const auto& [path, system] : cases) EXPECT_EQ(plat::OnPseudoFileSystem(path), system) << path;
+}
+
+TEST_F(PathChecksTest, TheStartScriptsRefuseTheFileSystemsTheProgramRefusesByTheSameNames) {
+    const std::vector<std::string> program = plat::PseudoFileSystemNames();
+    EXPECT_EQ(ScriptsPseudoFileSystems(), std::set<std::string>(program.begin(), program.end()));
+
+    // What the script does with each name, stat made to print it: the list read above is the
+    // one it refuses by, and a file system of the user's files passes.
+    std::vector<std::string> types = program;
+    types.insert(types.end(), {"tmpfs", "ext2/ext3"});
+    std::vector<std::string> expected = program;
+    expected.insert(expected.end(), {"passes tmpfs", "passes ext2/ext3"});
+    EXPECT_EQ(BashSays("source tools/run-checks.sh && stat() { echo \"$faked\"; } && "
+                       "for faked; do vqt_pseudo_file_system /anywhere || echo \"passes $faked\"; done",
+                       types),
+              expected);
+}
+
+TEST_F(PathChecksTest, EveryMountOfThisMachineIsNamedAsStatNamesItsFileSystem) {
+    const std::vector<std::string> points = MountPoints();
+    // One line for each mount point, empty where stat cannot ask it.
+    const std::vector<std::string> types =
+        BashSays("for point; do stat -f -c %T -- \"$point\" 2>/dev/null || echo; done", points);
+    ASSERT_EQ(types.size(), points.size());
+    const std::vector<std::string> names = plat::PseudoFileSystemNames();
+    const std::set<std::string> pseudo(names.begin(), names.end());
+    std::set<std::string> seen;
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (types[i].empty()) continue;
+        const bool isPseudo = pseudo.count(types[i]) != 0;
+        EXPECT_EQ(plat::OnPseudoFileSystem(points[i]), isPseudo ? types[i] : "") << points[i] << " (" << types[i] << ")";
+        if (isPseudo) seen.insert(types[i]);
+    }
+    EXPECT_TRUE(seen.count("proc") && seen.count("sysfs")) << "every Linux machine mounts /proc and /sys";
 }
 
 TEST_F(PathChecksTest, AFolderOnAPseudoFileSystemHoldsNeitherPrintsNorThePicture) {

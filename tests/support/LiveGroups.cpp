@@ -10,8 +10,6 @@ namespace vqt::test::live_groups {
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-/// Room for more groups than any test program runs at once.
-constexpr size_t kRoom = 64;
 /// The groups, 0 for a free place: read by the handler, so lock-free atomics only.
 std::atomic<pid_t> groups[kRoom];
 /// What each signal did before the handler, set back before the signal is raised again.

@@ -2,6 +2,8 @@
 #include <signal.h>
 #include <sys/types.h>
 
+#include <cstddef>
+
 namespace vqt::test {
 
 /// The process groups that the kit's separate programs run in, while they run. A test program
@@ -26,8 +28,11 @@ private:
     sigset_t before_;
 };
 
+/// Room for more groups than any test program runs at once.
+inline constexpr size_t kRoom = 64;
+
 /// Enters a group (its leader's process number), the handler installed at the first; a group
-/// beyond the room kept is not ended on an interrupt.
+/// beyond the room kept (kRoom live at once) is not ended on an interrupt.
 void Add(pid_t group);
 /// Removes a group once its leader was collected.
 void Remove(pid_t group);

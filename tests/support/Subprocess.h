@@ -40,6 +40,8 @@ public:
     /// The processor time its group's processes and their children that ended have used so
     /// far, in milliseconds; 0 when it does not run.
     long CpuMs() const;
+    /// Its process number while it runs (not yet collected), else -1.
+    pid_t Pid() const { return pid_; }
     /// The exit status as the shell sees it (0-255), -1 while it runs or when a signal ended it.
     int ExitCode() const { return exitCode_; }
     /// Everything it wrote to its standard output and error.

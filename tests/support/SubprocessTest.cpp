@@ -1,6 +1,8 @@
 // The kit's separate programs are waited for by the processor time they use, not by the clock:
 // one that sleeps past its bound is waited for to its end, one that works past it is stopped.
-// Waiting costs the test program little, and a test program interrupted ends what it started.
+// Waiting costs the test program little, and a program a script starts meanwhile counts too. A
+// test program interrupted ends every group it runs, each whole, however many it collected
+// before; an interrupt it ignores changes nothing.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,7 +12,9 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/support/Subprocess.h"
 #include "tools/builders/TempFolder.h"
@@ -103,6 +107,21 @@ TEST(SubprocessTest, AScriptsProgramWorkingPastTheBoundCountsAndIsStoppedWithThe
     EXPECT_TRUE(EndsSoon(program)) << "the script's program still runs";
 }
 
+/// The processor time the process used so far, in milliseconds; 0 when it is gone.
+long ProcessorMs(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    if (!std::getline(file, stat) || stat.rfind(')') == std::string::npos) return 0;
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    long user = 0, system = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) { // state is field 3; utime 14, stime 15
+        if (i == 14) user = std::stol(field);
+        if (i == 15) system = std::stol(field);
+    }
+    return (user + system) * 1000 / ::sysconf(_SC_CLK_TCK);
+}
+
 /// The processor time the calling thread used so far, in milliseconds.
 long ThreadCpuMs() {
     rusage usage{};
@@ -133,28 +152,69 @@ TEST(SubprocessTest, AWaitTakesLittleProcessorTimeOfItsOwnOnAMachineOfManyProces
 struct InterruptCase {
     const char* name;
     int signal;
+    const char* probeMode; ///< subprocess_probe's argument, "" for none
 };
 
 constexpr InterruptCase kInterrupts[] = {
-    {"Ctrl+C", SIGINT},
-    {"a request to end", SIGTERM},
-    {"its terminal closed", SIGHUP},
+    {"Ctrl+C", SIGINT, ""},
+    {"a request to end", SIGTERM, ""},
+    {"its terminal closed", SIGHUP, ""},
+    // Every group the kit collected left its place: there is room for the live one.
+    {"Ctrl+C after more groups than the room ended", SIGINT, "after-many-groups"},
 };
 
 TEST(SubprocessTest, ATestProgramInterruptedEndsTheGroupsItStartedAndEndsByTheSignal) {
     for (const InterruptCase& c : kInterrupts) {
         SCOPED_TRACE(c.name);
         const TempFolder folder;
-        Subprocess probe(SUBPROCESS_PROBE, folder.path(), {});
+        std::vector<std::string> arguments;
+        if (*c.probeMode) arguments.push_back(c.probeMode);
+        Subprocess probe(SUBPROCESS_PROBE, folder.path(), {}, arguments);
         ASSERT_TRUE(probe.Start());
-        pid_t sleeper = 0;
-        ASSERT_TRUE(probe.WaitUntil([&] { return bool(std::ifstream(folder / "pid") >> sleeper); }, 10000, 5));
-        const Ender end = EndAtLast(&sleeper);
+        // The group's leader, a shell, and the sleeper it started, which only the group's
+        // end reaches.
+        pid_t leader = 0, member = 0;
+        ASSERT_TRUE(probe.WaitUntil([&] { return bool(std::ifstream(folder / "pids") >> leader >> member); }, 60000, 5))
+            << probe.Output();
+        const Ender endLeader = EndAtLast(&leader), endMember = EndAtLast(&member);
         ASSERT_TRUE(probe.Signal(c.signal));
         EXPECT_TRUE(probe.Wait(10000)) << "the interrupted program went on";
         EXPECT_EQ(probe.ExitCode(), -1) << "the interrupted program did not end by the signal";
-        EXPECT_TRUE(EndsSoon(sleeper)) << "the program it started still runs";
+        EXPECT_TRUE(EndsSoon(leader)) << "the group's leader still runs";
+        EXPECT_TRUE(EndsSoon(member)) << "the program the group's leader started still runs";
     }
+}
+
+TEST(SubprocessTest, AnInterruptTheTestProgramIgnoresLeavesItsGroupsAlone) {
+    // As in a test run started in the background by a script, whose shell ignores Ctrl+C.
+    const TempFolder folder;
+    Subprocess probe(SUBPROCESS_PROBE, folder.path(), {}, {"ignoring-interrupts"});
+    ASSERT_TRUE(probe.Start());
+    ASSERT_TRUE(probe.Wait(60000));
+    EXPECT_EQ(probe.ExitCode(), 0) << "3: the ignored interrupt ended the group it started\n" << probe.Output();
+}
+
+TEST(SubprocessTest, AProgramAScriptStartsWhileTheWaitRunsCountsTowardsItsBound) {
+    // The script starts its worker only once the wait looks at the condition the first time,
+    // after it looked for the group's processes: the wait must look for them again.
+    const TempFolder folder;
+    Subprocess script("/bin/sh", folder.path(), {},
+                      {"-c", "while [ ! -e go ]; do sleep 0.01; done\n"
+                             "sh -c 'echo $$ >worker.tmp; mv worker.tmp worker; while :; do :; done'"});
+    ASSERT_TRUE(script.Start());
+    pid_t worker = 0;
+    // Far past its bound the worker would have gone on unseen (a wait that ends on its own is
+    // the right one, whatever the clock).
+    constexpr long kBoundMs = 300, kUnseenMs = 10000;
+    const bool unseen = script.WaitUntil(
+        [&] {
+            if (!std::ifstream(folder / "go").good()) std::ofstream(folder / "go") << "go";
+            if (worker == 0 && !(std::ifstream(folder / "worker") >> worker)) worker = 0;
+            return worker > 0 && ProcessorMs(worker) > kUnseenMs;
+        },
+        kBoundMs);
+    EXPECT_FALSE(unseen) << "the wait let the script's new program work past its bound";
+    EXPECT_GT(worker, 0) << "the wait ended before the worker started";
 }
 
 } // namespace

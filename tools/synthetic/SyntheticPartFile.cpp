@@ -1,13 +1,15 @@
 // The game-data generator: writes a part file with the game's index layout and, screen by
 // screen, the chunks the game needs to run without its own data. Each source file of this
 // folder adds one screen's or one service's chunks through one call below. The game's message
-// file ("VQTMsg.vqk") is written beside the part file. Two screens that write different texts
-// under one id stop it with both named.
+// file ("VQTMsg.vqk") is written beside the part file, each whole or not at all. Two screens
+// that write different texts under one id stop it with both named.
 //
 //     synthetic_partfile <output file>
 #include <cstdio>
 #include <string>
+#include <utility>
 
+#include "tools/builders/WholeFile.h"
 #include "tools/synthetic/CircusRace.h"
 #include "tools/synthetic/CityRace.h"
 #include "tools/synthetic/ZooRace.h"
@@ -71,14 +73,14 @@ int main(int argc, char** argv) try {
     AddZooRace(data);
     AddCityRace(data);
     AddPropSounds(data);
-    if (!data.file.WriteFile(argv[1])) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
-        return 1;
-    }
-    const std::string messages = GameMessageFileBeside(argv[1]);
-    if (!GameMessageFile().WriteFile(messages)) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], messages.c_str());
-        return 1;
+    // Each file whole or not at all, the messages first: a part file that was written has the
+    // messages of its run beside it, however the tool was stopped.
+    for (const auto& [path, image] : {std::pair(GameMessageFileBeside(argv[1]), GameMessageFile().Build()),
+                                      std::pair(std::string(argv[1]), data.file.Build())}) {
+        if (const std::string why = vqt::test::WriteWholeFile(path, image); !why.empty()) {
+            std::fprintf(stderr, "%s: %s\n", argv[0], why.c_str());
+            return 1;
+        }
     }
     return 0;
 } catch (const TextClash& clash) {

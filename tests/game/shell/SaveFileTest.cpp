@@ -139,12 +139,13 @@ TEST_F(SaveFileTest, AFileThatCannotBeOpenedOrReadIsNeverReplaced) {
     const Bytes original = SaveFileOf({{0, StoredRecord("Ann")}});
     Put(original);
     CPlayer player;
-    files->failOpens = 1;
-    EXPECT_FALSE(player.Save(1));
     files->failReads = 1;
     EXPECT_FALSE(player.Save(1));
+    files->failOpens = 1;
+    EXPECT_FALSE(player.Save(1));
+    EXPECT_FALSE(player.Save(1)) << "a file that did not open takes no save for the rest of the run, even once it opens";
     EXPECT_EQ(Saved(), ToString(original));
-    EXPECT_NE(traced().find("*** Save file TLVSave.vqk: it cannot be opened\n"), std::string::npos);
+    EXPECT_NE(traced().find("*** Save file TLVSave.vqk, slot 1: not saved: it cannot be opened ("), std::string::npos);
     EXPECT_NE(traced().find("*** Save file TLVSave.vqk: it cannot be read\n"), std::string::npos);
     EXPECT_EQ(dialogs().Boxes().size(), 1u) << "told once";
 }

@@ -133,8 +133,11 @@ int Main(int argc, char** argv) {
         std::fprintf(stderr, "tlvbotview: no SDL2 window (without a display, SDL_VIDEODRIVER=dummy gives one)\n");
         return 2;
     }
-    // A copy refused by the game's lock leaves the running game's save and settings alone.
+    // A copy refused by the game's lock or its run folder's leaves the running game's save and
+    // settings alone.
     if (const int refused = TakeGameLock()) return refused;
+    plat::RunFolderLock runFolder;
+    if (const int refused = TakeRunFolderLock(runFolder)) return refused;
     AddIniLines(g_run.row->prepare());
     xAppHooks hooks = GameHooks();
     g_run.gameStart = hooks.VQAppStart;

@@ -1,7 +1,8 @@
 // The paths the start scripts take reach the game whole: every run folder and part file the door
-// takes plays, whatever its length or its characters, and what the game's settings or the build
-// cannot hold is refused at the door, naming the variable. The builds' folder is taken exactly as
-// far as CMake, run for real, can work in each tree the scripts build there.
+// takes plays, whatever its length or its characters. The builds' folder is taken exactly as far
+// as CMake, run for real, can work in each tree the scripts build there; a clone's default folders
+// are checked as named ones are. What a run writes in its run folder replaces what is there,
+// never writing through a link.
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -39,6 +40,9 @@ struct Play {
 TEST_F(StartScriptsTest, EveryRunFolderAndPartFileTheDoorTakesPlays) {
     const std::string deepRun = PathOfLength(run / "r", 4095 - 64);
     const std::string escapes = "/a\\tb\\\\c\\nd";
+    // A run folder reached through a link is the folder it links to.
+    fs::create_directories(builds / "linked-run");
+    fs::create_directory_symlink(builds / "linked-run", run / "link");
     const Play plays[] = {
         {"a run folder at the system's limit, the generated data", deepRun, ""},
         {"a long run folder, a part file whose name takes a whole name's bytes", run / std::string(120, 'r'),
@@ -47,6 +51,9 @@ TEST_F(StartScriptsTest, EveryRunFolderAndPartFileTheDoorTakesPlays) {
         {"backslash escapes in the run folder and the part file's", run / ("x" + escapes), builds / ("y" + escapes)},
         {"the part file in the run folder under a plain name", run / "own", run / "own", "own-data.vqk"},
         {"the part file in the run folder under the link's name", run / "own2", run / "own2", "partfile.vqk"},
+        {"the part file in the run folder under a plain name the game would cut", run / "own3", run / "own3",
+         std::string(126, 'p') + ".vqk"},
+        {"the part file in a run folder reached through a link", run / "link", run / "link", "own-data.vqk"},
         {"the bot in a run folder at the system's limit", PathOfLength(run / "s", 4095 - 64), "", vqt::test::kGeneratedPartFile, "circus-race"},
     };
     for (const Play& play : plays) {
@@ -74,11 +81,14 @@ TEST_F(StartScriptsTest, EveryRunFolderAndPartFileTheDoorTakesPlays) {
         EXPECT_EQ(code, 0) << output;
         EXPECT_TRUE(fs::exists(play.runFolder + "/last-frame.png")) << output;
         const std::string settings = ReadFileBytes(play.runFolder + "/TLVFMH.ini");
+        // The game keeps 127 bytes of a setting: a part file in the run folder is named as it is
+        // under a short plain name only.
         const bool inRunFolder = play.dataFolder == play.runFolder;
-        const std::string named = part.empty() ? "synthetic.vqk" : inRunFolder ? play.partFile : "partfile.vqk";
+        const bool namedAsItIs = inRunFolder && play.partFile.size() <= 64;
+        const std::string named = part.empty() ? "synthetic.vqk" : namedAsItIs ? play.partFile : "partfile.vqk";
         EXPECT_NE(settings.find("\nPARTFILE=" + named + "\n"), std::string::npos) << settings;
-        const bool linked = !part.empty() && !inRunFolder;
-        EXPECT_EQ(fs::is_symlink(play.runFolder + "/partfile.vqk"), linked);
+        const bool linked = !part.empty() && !namedAsItIs;
+        EXPECT_EQ(fs::is_symlink(play.runFolder + "/partfile.vqk"), linked) << output;
         if (linked) {
             EXPECT_EQ(fs::read_symlink(play.runFolder + "/partfile.vqk"), part);
         } else if (inRunFolder) {
@@ -87,45 +97,106 @@ TEST_F(StartScriptsTest, EveryRunFolderAndPartFileTheDoorTakesPlays) {
     }
 }
 
-TEST_F(StartScriptsTest, WhatTheSettingsOrTheBuildCannotHoldIsRefusedAtTheDoor) {
-    const Refusal refusals[] = {
-        {"run", {}, {{"VQT_RUN_DIR", run / "a\nb"}}, 2, "VQT_RUN_DIR=\"" + run / "a\\nb\" holds a line break"},
-        {"run", {}, {{"VQT_RUN_DIR", run / "a\rb"}}, 2, "VQT_RUN_DIR=\"" + run / "a\\rb\" holds a line break"},
-        {"run", {}, {{"VQT_BUILD_DIR", builds / "a\nb"}}, 2, "VQT_BUILD_DIR=\"" + builds / "a\\nb\" holds a line break"},
-        {"run", {}, {{"PARTFILE", "TLVFMH.vqk\nx"}}, 2, "PARTFILE=\"TLVFMH.vqk\\nx\" holds a line break"},
-        {"start-game", {TREE}, {{"PARTFILE", "a\rb"}}, 2, "PARTFILE=\"a\\rb\" holds a line break"},
-        {"test", {}, {{"VQT_BUILD_DIR", builds / "a;b"}}, 2, "holds ';', which the build cannot take"},
-        {"fuzz", {"5"}, {{"VQT_BUILD_DIR", builds / "a#b"}}, 2, "holds '#', which the build cannot take"},
-        {"run", {}, {{"VQT_BUILD_DIR", builds / "a\\tb"}}, 2, "VQT_BUILD_DIR=\"" + builds / "a\\tb\" holds '\\'"},
-    };
-    for (const Refusal& refusal : refusals) {
-        auto env = Environment();
-        for (const auto& [name, value] : refusal.variables) env[name] = value;
-        std::string output;
-        SCOPED_TRACE(std::string(refusal.script) + " " + refusal.variables.begin()->second);
-        EXPECT_EQ(Run(refusal.script, refusal.arguments, env, output), refusal.exitCode) << output;
-        EXPECT_NE(output.find(refusal.says), std::string::npos) << output;
-        EXPECT_EQ(output.find("build started"), std::string::npos) << output;
-    }
-    EXPECT_TRUE(Listing(builds.path()).empty());
-    EXPECT_TRUE(Listing(run.path()).empty());
-}
-
-/// A file of the user's own where the run would link its part file stays as it is: the run is
-/// refused before it touches the run folder.
+/// A file or a folder of the user's own where the run would link its part file stays as it is:
+/// the run is refused before it touches the run folder.
 TEST_F(StartScriptsTest, AFileOfItsOwnWhereTheRunLinksItsPartFileIsKept) {
     const TempFolder data;
     ASSERT_TRUE(vqt::test::CopyGeneratedData(data.path()));
-    std::ofstream(run / "partfile.vqk") << "the user's own\n";
-    const auto before = Snapshot(run.path());
-    auto env = Environment();
-    env["PARTFILE"] = data / vqt::test::kGeneratedPartFile;
-    std::string output;
-    EXPECT_EQ(Run("start-game", {TREE}, env, output), 2) << output;
-    EXPECT_NE(output.find("holds a file partfile.vqk of its own"), std::string::npos) << output;
-    auto after = Snapshot(run.path());
-    after.erase(".run-lock"); // made before the run looks at its part file
-    EXPECT_EQ(after, before) << output;
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder" : "a file");
+        const TempFolder runFolder;
+        const std::string own = runFolder / "partfile.vqk";
+        if (folder) fs::create_directory(own);
+        std::ofstream(folder ? own + "/inside" : own) << "the user's own\n";
+        const auto before = Snapshot(runFolder.path());
+        const auto beforeInside = folder ? Snapshot(own) : before;
+        auto env = Environment();
+        env["VQT_RUN_DIR"] = runFolder.path();
+        env["PARTFILE"] = data / vqt::test::kGeneratedPartFile;
+        std::string output;
+        EXPECT_EQ(Run("start-game", {TREE}, env, output), 2) << output;
+        EXPECT_NE(output.find("holds a file partfile.vqk of its own"), std::string::npos) << output;
+        auto after = Snapshot(runFolder.path());
+        after.erase(".run-lock"); // made before the run looks at its part file
+        EXPECT_EQ(after, before) << output;
+        if (folder) {
+            EXPECT_EQ(Snapshot(own), beforeInside) << output;
+        }
+    }
+}
+
+/// A clone in a folder the build cannot take: with VQT_BUILD_DIR unset, each script that builds
+/// refuses the default builds' folder in it as it would a named one, saying that the variable
+/// moves it, before anything is built; a clone too long for CMake to work in, where the scripts
+/// run it, is refused whatever the builds' folder.
+TEST_F(StartScriptsTest, AClonesDefaultBuildsFolderIsCheckedAsANamedOneIs) {
+    const TempFolder clones;
+    const std::string projects = clones / "C# projects/vqt";
+    const std::string deep = PathOfLength(clones / "d", 2040), deeper = PathOfLength(clones / "e", 2100);
+    const struct {
+        const char* name;
+        std::string clone;
+        std::string says;
+        bool defaultRefused;
+    } cases[] = {
+        {"a clone in a folder named 'C# projects'", projects,
+         "VQT_BUILD_DIR is unset and its default \"" + projects + "/build\" holds '#'", true},
+        {"a clone of 2040 bytes", deep,
+         "VQT_BUILD_DIR is unset and its default \"" + deep.substr(0, 40) + "...\" (2046 bytes) is too long", true},
+        {"a clone of 2100 bytes", deeper,
+         "The repository's folder \"" + deeper.substr(0, 40) + "...\" (2100 bytes) is too long", false},
+    };
+    for (const auto& c : cases) {
+        CloneScripts(c.clone);
+        for (const char* script : {"run", "test", "fuzz"}) {
+            SCOPED_TRACE(std::string(c.name) + ", tools/" + script);
+            auto env = Environment();
+            env["VQT_BUILD_DIR"] = "";
+            std::string output;
+            EXPECT_EQ(RunIn(tools.path(), {c.clone + "/tools/" + script}, env, output), 2) << output;
+            EXPECT_NE(output.find(c.says), std::string::npos) << output;
+            EXPECT_EQ(output.find("; set VQT_BUILD_DIR to a folder elsewhere to move it\n") != std::string::npos, c.defaultRefused)
+                << output;
+            EXPECT_EQ(output.find("build started"), std::string::npos) << output;
+            EXPECT_FALSE(fs::exists(c.clone + "/build"));
+        }
+    }
+}
+
+/// What a run writes in its run folder (the message file beside its part file, the settings)
+/// replaces what is there, whole: a link of that name is replaced, and a user's file it leads to
+/// stays byte for byte. A message file that already is the one beside the part file stays.
+TEST_F(StartScriptsTest, ARunReplacesWhatItWritesInItsFolderNeverWritingThroughALink) {
+    const TempFolder data, users;
+    ASSERT_TRUE(vqt::test::CopyGeneratedData(data.path()));
+    const std::string messages = data / "VQTMsg.vqk", usersFile = users / "own", missing = users / "missing";
+    const std::string usersBytes = "the user's own\n";
+    const struct {
+        const char* linkName;
+        std::string target;
+    } cases[] = {
+        {"VQTMsg.vqk", usersFile}, {"VQTMsg.vqk", messages},   {"VQT.ini", usersFile},     {"VQT.ini", missing},
+        {"TLVFMH.ini", usersFile}, {"TLVFMH.ini", missing}, {"VQT.ini.new", usersFile},
+    };
+    const std::regex scratch(R"(.*\.(ini|vqk)\.[A-Za-z0-9]{6})");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.linkName) + " linked to " + c.target);
+        const TempFolder folder;
+        std::ofstream(usersFile, std::ios::trunc) << usersBytes;
+        fs::create_symlink(c.target, folder / c.linkName);
+        auto env = Environment();
+        env["VQT_RUN_DIR"] = folder.path();
+        env["PARTFILE"] = data / vqt::test::kGeneratedPartFile;
+        env["VQT_EXIT_AFTER_FRAMES"] = "3";
+        std::string output;
+        EXPECT_EQ(Run("start-game", {TREE}, env, output), 0) << output;
+        EXPECT_EQ(ReadFileBytes(usersFile), usersBytes);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(missing)));
+        EXPECT_EQ(ReadFileBytes(folder / "VQTMsg.vqk"), ReadFileBytes(messages));
+        const bool written = c.linkName != std::string("VQT.ini.new") && c.target != messages;
+        EXPECT_EQ(fs::is_symlink(folder / c.linkName), !written);
+        for (const std::string& name : Listing(folder.path())) EXPECT_FALSE(std::regex_match(name, scratch)) << name;
+    }
 }
 
 /// The trees the scripts build under VQT_BUILD_DIR (each `$build/NAME"` or `$builds/NAME"`).
@@ -134,7 +205,8 @@ std::set<std::string> TreesTheScriptsBuild() {
     const std::regex tree(R"(\$builds?/([a-z]+)\")");
     for (const char* script : {"run", "test", "fuzz"}) {
         const std::string text = ReadFileBytes(Script(script));
-        for (std::sregex_iterator it(text.begin(), text.end(), tree), end; it != end; ++it) trees.insert((*it)[1]);
+        for (std::sregex_iterator it(text.begin(), text.end(), tree), end; it != end; ++it)
+            if ((*it)[1] != "run") trees.insert((*it)[1]); // a tree's run folder is no tree
     }
     return trees;
 }

@@ -140,6 +140,16 @@ inline std::string PathOfLength(std::string base, size_t length) {
     return base + "/" + std::string(length - base.size() - 1, 'b');
 }
 
+/// A clone of the repository as far as the scripts' checks go: tools/'s files copied into
+/// `clone`/tools (copies, not links, which the scripts would follow back to this repository), and
+/// a link to the tests, whose lists they read.
+inline void CloneScripts(const std::string& clone) {
+    std::filesystem::create_directories(clone + "/tools");
+    std::filesystem::create_directory_symlink(std::string(SOURCE_ROOT) + "/tests", clone + "/tests");
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(SOURCE_ROOT) + "/tools"))
+        if (entry.is_regular_file()) std::filesystem::copy_file(entry.path(), clone + "/tools/" + entry.path().filename().string());
+}
+
 /// Whether a process holds a flock lock on the file (from the system's list of locks: asking
 /// by taking it could take it from the one that is about to).
 inline bool LockHeld(const std::string& path) {
@@ -201,6 +211,10 @@ struct ScriptRun {
         : process("/bin/sh", folder.path(), env,
                   build ? std::vector<std::string>{"-c", "echo $$ > pid; exec \"$0\"", Script("run")}
                         : std::vector<std::string>{"-c", "echo $$ > pid; exec \"$0\" \"$1\"", Script("start-game"), TREE}) {}
+    /// A program started by hand in the folder `workIn`.
+    ScriptRun(const std::map<std::string, std::string>& env, const std::string& program, const std::string& workIn)
+        : process("/bin/sh", folder.path(), env,
+                  std::vector<std::string>{"-c", "echo $$ > pid; cd \"$1\" && exec \"$0\"", program, workIn}) {}
     /// Whether the shell has written its process id (it makes the file before it writes it).
     bool PidWritten() const {
         const std::string text = ReadFileBytes(folder / "pid");

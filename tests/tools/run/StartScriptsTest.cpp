@@ -3,7 +3,8 @@
 // line naming what was wrong. tools/start-game runs on the game this tree built: the run folder's
 // settings keep what a user wrote, a game already running keeps its trace log, and of two runs
 // started together on one run folder one runs and the other touches nothing there. The lists the
-// scripts check names against are the programs' own.
+// scripts check names against are the programs' own. A script runs however it is started, and a
+// driver without a screen makes a run without one, for the game and the bot alike.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -51,6 +52,16 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
     std::filesystem::create_symlink(TLVGAME, withoutDataTool / "game/shell/tlvgame");
     const std::string longBuild = PathOfLength(builds / "deep", BuildDirMax() + 1);
     const std::string longName = run / std::string(256, 'r');
+    // Short links to folders whose real paths are too long.
+    const TempFolder links, far;
+    const std::string farBuild = PathOfLength(far / "b", 2028), farRun = PathOfLength(far / "r", 4085);
+    std::filesystem::create_directories(farBuild);
+    std::filesystem::create_directories(farRun);
+    std::filesystem::create_directory_symlink(farBuild, links / "b");
+    std::filesystem::create_directory_symlink(farRun, links / "r");
+    // A tree whose default run folder, with the files kept in it, would be too long.
+    const std::string deepTree = PathOfLength(far / "t", 4040);
+    std::filesystem::create_directories(deepTree);
     const Refusal refusals[] = {
         {"run", {"--help"}, {}, 0, "usage: "},
         {"run", {"now"}, {}, 2, "tools/run takes no arguments"},
@@ -112,6 +123,29 @@ TEST_F(StartScriptsTest, BadValuesAndArgumentsAreRefusedBeforeAnythingIsBuiltNam
         {"start-game", {withoutDataTool.path()}, {{"VQT_RUN_DIR", ""}}, 2,
          "tools/start-game: " + withoutDataTool.path() + " is not a build tree with game/shell/tlvgame and tools/synthetic_partfile"},
         {"fuzz", {"5", "fuzz_ini"}, {}, 2, "tools/fuzz: \"fuzz_ini\" is no fuzz target"},
+        // Measured on the real path, which the system and CMake use.
+        {"test", {}, {{"VQT_BUILD_DIR", links / "b"}}, 2,
+         "VQT_BUILD_DIR=\"" + links / "b\", whose real path is \"" + farBuild.substr(0, 40) + "...\" (2028 bytes), is too long"},
+        {"run", {}, {{"VQT_RUN_DIR", links / "r"}}, 2,
+         "VQT_RUN_DIR=\"" + links / "r\", whose real path is \"" + farRun.substr(0, 40) + "...\" (4085 bytes), is too long"},
+        {"start-game", {deepTree}, {{"VQT_RUN_DIR", ""}}, 2,
+         "VQT_RUN_DIR is unset and its default \"" + deepTree.substr(0, 40) + "...\" (4044 bytes) is too long: with the 64 "
+         "bytes its files add, its path passes the 4095 bytes the system takes; set VQT_RUN_DIR to a folder elsewhere to move it"},
+        // A bot plays until it reached its game: a headless run's length is no bot's.
+        {"run", {}, {{"VQT_BOT", "circus-race"}, {"VQT_EXIT_AFTER_MS", "5000"}}, 2,
+         "VQT_EXIT_AFTER_MS=\"5000\" cannot go with VQT_BOT=\"circus-race\""},
+        {"start-game", {tree}, {{"VQT_BOT", "zoo-race"}, {"VQT_EXIT_AFTER_MS", "1"}}, 2,
+         "VQT_EXIT_AFTER_MS=\"1\" cannot go with VQT_BOT=\"zoo-race\""},
+        // What the game's settings or the build cannot hold.
+        {"run", {}, {{"VQT_RUN_DIR", run / "a\nb"}}, 2, "VQT_RUN_DIR=\"" + run / "a\\nb\" holds a line break"},
+        {"run", {}, {{"VQT_RUN_DIR", run / "a\rb"}}, 2, "VQT_RUN_DIR=\"" + run / "a\\rb\" holds a line break"},
+        {"run", {}, {{"VQT_BUILD_DIR", builds / "a\nb"}}, 2, "VQT_BUILD_DIR=\"" + builds / "a\\nb\" holds a line break"},
+        {"run", {}, {{"PARTFILE", "TLVFMH.vqk\nx"}}, 2, "PARTFILE=\"TLVFMH.vqk\\nx\" holds a line break"},
+        {"start-game", {TREE}, {{"PARTFILE", "a\rb"}}, 2, "PARTFILE=\"a\\rb\" holds a line break"},
+        {"test", {}, {{"VQT_BUILD_DIR", builds / "a;b"}}, 2, "holds ';', which the build cannot take"},
+        {"fuzz", {"5"}, {{"VQT_BUILD_DIR", builds / "a#b"}}, 2, "holds '#', which the build cannot take"},
+        // The build's escape, shown as written: a backslash and an "n" are no line break.
+        {"run", {}, {{"VQT_BUILD_DIR", builds / "a\\nb"}}, 2, "VQT_BUILD_DIR=\"" + builds / "a\\nb\" holds '\\'"},
     };
     for (const Refusal& refusal : refusals) {
         auto env = Environment();
@@ -141,8 +175,17 @@ TEST_F(StartScriptsTest, AFolderIsTakenUpToTheSystemsLimitsWithTheFilesKeptInIt)
         std::string path;
         bool taken;
     };
+    // A path of 4036 bytes in fewer characters, two bytes each for most (measured in bytes in a
+    // UTF-8 locale too).
+    std::string twoByte = run / "u";
+    while (twoByte.size() + 1 + 240 + 2 < 4036) {
+        twoByte += "/";
+        for (int i = 0; i < 120; ++i) twoByte += "\xc3\xa9";
+    }
+    twoByte += "/" + std::string(4036 - twoByte.size() - 1, 'c');
     const Case cases[] = {
         {"VQT_RUN_DIR", PathOfLength(run / "r", 4095 - 64), true},
+        {"VQT_RUN_DIR", twoByte, false},
         {"VQT_RUN_DIR", PathOfLength(run / "r", 4095 - 64 + 1), false},
         {"VQT_BUILD_DIR", PathOfLength(builds / "b", BuildDirMax()), true},
         {"VQT_BUILD_DIR", PathOfLength(builds / "b", BuildDirMax() + 1), false},
@@ -154,8 +197,9 @@ TEST_F(StartScriptsTest, AFolderIsTakenUpToTheSystemsLimitsWithTheFilesKeptInIt)
         SCOPED_TRACE(std::string(c.variable) + " of " + std::to_string(c.path.size()) + " bytes");
         auto env = Environment();
         env[c.variable] = c.path;
+        env["LC_ALL"] = "C.UTF-8";
         std::string output;
-        const int code = RunIn(SOURCE_ROOT, {"/bin/bash", "-c", "source tools/run-checks.sh && vqt_check_folder \"$0\"", c.variable},
+        const int code = RunIn(SOURCE_ROOT, {"/bin/bash", "-c", "source tools/run-checks.sh && vqt_check_folder \"$0\" ''", c.variable},
                                env, output);
         EXPECT_EQ(code, c.taken ? 0 : 1) << output;
         EXPECT_EQ(output.find(c.variable) != std::string::npos, !c.taken) << output;
@@ -457,7 +501,7 @@ bool CopyDataNamingTheProductOtherwise(const std::string& folder) {
 /// A game started by tools/start-game on data whose message file names the product otherwise, in
 /// a window and headless: it holds the one lock that `--lock-path` names, and no other; a second
 /// run on its run folder is refused having changed nothing there.
-TEST_F(StartScriptsTest, AMessageFileNamingTheProductOtherwiseKeepsTheOneLock) {
+TEST_F(StartScriptsTest, AMessageFileNamingTheProductOtherwiseKeepsTheGameLockAndHoldsItsOwnAsWell) {
     const TempFolder data;
     ASSERT_TRUE(CopyDataNamingTheProductOtherwise(data.path()));
     for (const bool window : {false, true}) {
@@ -490,7 +534,10 @@ TEST_F(StartScriptsTest, AMessageFileNamingTheProductOtherwiseKeepsTheOneLock) {
             kEndsWithinMs))
             << first.process.Output();
         EXPECT_TRUE(LockHeld(lock)) << first.process.Output();
-        EXPECT_EQ(Listing(ownLocks.path()), std::set<std::string>{std::filesystem::path(lock).filename()});
+        // The start-up's lock by the data's product name is really taken too.
+        const std::string productLock = "Tollivar Fennmark Rovadx.lock";
+        EXPECT_EQ(Listing(ownLocks.path()), (std::set<std::string>{std::filesystem::path(lock).filename(), productLock}));
+        EXPECT_TRUE(LockHeld(ownLocks / productLock)) << first.process.Output();
 
         // The running game is held stopped, so that what changes in the folder is the second's.
         SignalTree(first.Pid(), SIGSTOP);
@@ -573,6 +620,81 @@ TEST_F(StartScriptsTest, ATreeOfOlderProgramsIsBuiltBeforeAnyProgramIsAsked) {
         }
     }
     EXPECT_FALSE(std::filesystem::exists(ran));
+}
+
+/// However a script is started (by sh, through a link of its own, with a CDPATH that holds "."),
+/// it runs from its own repository: tools/run and tools/start-game play to the end of a run,
+/// tools/test and tools/fuzz say their usage.
+TEST_F(StartScriptsTest, AScriptRunsHoweverItIsStarted) {
+    UseCmake(RelinkingCmake());
+    const TempFolder links;
+    const struct {
+        const char* script;
+        std::vector<std::string> arguments;
+        bool plays;
+    } scripts[] = {{"run", {}, true}, {"start-game", {TREE}, true}, {"test", {"--help"}, false}, {"fuzz", {"--help"}, false}};
+    for (const auto& s : scripts) {
+        std::filesystem::create_symlink(Script(s.script), links / s.script);
+        const struct {
+            const char* name;
+            std::string folder;
+            std::vector<std::string> command;
+            std::string cdpath;
+        } ways[] = {
+            {"by sh", SOURCE_ROOT, {"/bin/sh", std::string("tools/") + s.script}, ""},
+            {"through a link", links.path(), {links / s.script}, ""},
+            {"with a CDPATH that holds '.'", SOURCE_ROOT, {std::string("tools/") + s.script}, ".:/"},
+        };
+        for (const auto& way : ways) {
+            SCOPED_TRACE(std::string(s.script) + " " + way.name);
+            auto env = Environment();
+            env["CDPATH"] = way.cdpath;
+            env["VQT_EXIT_AFTER_FRAMES"] = "3";
+            std::vector<std::string> command = way.command;
+            command.insert(command.end(), s.arguments.begin(), s.arguments.end());
+            std::string output;
+            EXPECT_EQ(RunIn(way.folder, command, env, output), 0) << output;
+            EXPECT_NE(output.find(s.plays ? "run: the last frame is in " + run.path() : "usage: "), std::string::npos) << output;
+        }
+    }
+}
+
+/// SDL's drivers without a screen (dummy, offscreen) make a run without a screen whatever display
+/// is named beside them: the game's is timed and keeps its last frame, the bot's lasts until it
+/// reached its game. Stand-ins for the programs say how they were started.
+TEST_F(StartScriptsTest, ADriverWithoutAScreenRunsTheGameAndTheBotWithoutOne) {
+    const TempFolder tree;
+    const std::string standIn =
+        "#!/bin/sh\n"
+        "lock=\"$XDG_RUNTIME_DIR/stand-in.lock\"\n"
+        "if [ \"$1\" = --lock-path ]; then : >>\"$lock\"; echo \"$lock\"; exit 0; fi\n"
+        "echo \"started: $* (SDL_VIDEODRIVER=$SDL_VIDEODRIVER VQT_EXIT_AFTER_MS=${VQT_EXIT_AFTER_MS-unset})\"\n";
+    std::ofstream(tree / "CMakeCache.txt") << "";
+    for (const char* program : {"game/shell/tlvgame", "tests/support/botview/tlvbotview", "tools/synthetic_partfile"}) {
+        std::filesystem::create_directories(std::filesystem::path(tree / program).parent_path());
+        std::ofstream(tree / program) << standIn;
+        std::filesystem::permissions(tree / program, std::filesystem::perms::owner_all);
+    }
+    const struct {
+        const char* driver;
+        const char* bot;
+        std::string says;
+    } cases[] = {
+        {"dummy", "", "started:  (SDL_VIDEODRIVER=dummy VQT_EXIT_AFTER_MS=4000)"},
+        {"offscreen", "", "started:  (SDL_VIDEODRIVER=offscreen VQT_EXIT_AFTER_MS=4000)"},
+        {"dummy", "circus-race", "started: circus-race --until-milestone (SDL_VIDEODRIVER=dummy "},
+        {"offscreen", "circus-race", "started: circus-race --until-milestone (SDL_VIDEODRIVER=offscreen "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.driver) + " " + c.bot);
+        auto env = Environment();
+        env["SDL_VIDEODRIVER"] = c.driver;
+        env["DISPLAY"] = ":999";
+        env["VQT_BOT"] = c.bot;
+        std::string output;
+        EXPECT_EQ(Run("start-game", {tree.path()}, env, output), 0) << output;
+        EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/headless/SingleInstanceLock.h"
+#include "platform/posix/SingleInstanceLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/headless/InstanceLockChecks.h"
+#include "platform/posix/HandedLock.h"
+#include "platform/posix/InstanceLockChecks.h"
 
 namespace plat {
 
@@ -42,7 +43,6 @@ std::string SingleInstanceLock::Folder() const {
 }
 
 std::string SingleInstanceLock::Path(std::string_view name) const {
-    if (fixedName_) name = *fixedName_;
     // The name becomes one file name: separators and control characters are replaced.
     std::string file;
     for (char c : name) file += (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 32) ? '_' : c;
@@ -64,56 +64,32 @@ std::optional<InstanceLock> SingleInstanceLock::TakeHandedOver(const std::string
     if (handedUsed_) return std::nullopt;
     handedUsed_ = true;
     const char* env = std::getenv("VQT_LOCK_FD");
-    const std::string text = handed_ ? *handed_ : env ? env : "";
-    if (text.empty()) return std::nullopt;
-    const std::string named = "the lock handed over as VQT_LOCK_FD=\"" + text + "\"";
-    const int fd = HandedDescriptor(text);
-    struct stat handed {};
-    if (fd < 0 || ::fstat(fd, &handed) != 0) return HandOverRefusal(named + " is not an open file");
-    struct stat own {};
-    if (::lstat(path.c_str(), &own) != 0 || !S_ISREG(own.st_mode) || own.st_dev != handed.st_dev ||
-        own.st_ino != handed.st_ino)
-        return HandOverRefusal(named + " is not the lock file " + path);
-    // Only the launcher's own locked file is its hold: an open file that holds no lock would
-    // take the lock here when it is free, or find it held by someone else.
-    if (!HoldsFlock(fd)) return HandOverRefusal(named + " does not hold the lock " + path);
-    // Locking it again through the same open file keeps the launcher's lock.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return LockRefusal(errno, path);
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    fd_ = fd;
+    const HandedLock handed = ReadHandedLock("VQT_LOCK_FD", handed_ ? *handed_ : env ? env : "", ExpectedLockFile::At(path));
+    if (!handed.refused.empty()) return HandOverRefusal("the lock handed over as " + handed.refused);
+    if (handed.fd < 0) return std::nullopt;
+    if (const int error = KeepHandedLock(handed.fd)) return LockRefusal(error, path);
+    held_.emplace(path, LockFileHandle(handed.fd));
     return InstanceLock{};
 }
 
 InstanceLock SingleInstanceLock::Take(std::string_view name) {
-    if (fd_ >= 0) return {};
     const std::string path = Path(name);
+    if (held_.count(path)) return {};
     std::string why;
-    const int fd = OpenFile(path, why);
-    if (fd < 0) return LockFailure(std::move(why));
-    if (std::optional<InstanceLock> handed = TakeHandedOver(path)) {
-        ::close(fd);
-        return *handed;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return LockRefusal(error, path);
-    }
-    fd_ = fd;
+    LockFileHandle file(OpenFile(path, why));
+    if (!file.IsOpen()) return LockFailure(std::move(why));
+    if (std::optional<InstanceLock> handed = TakeHandedOver(path)) return *handed;
+    if (::flock(file.Fd(), LOCK_EX | LOCK_NB) != 0) return LockRefusal(errno, path);
+    held_.emplace(path, std::move(file));
     return {};
 }
 
 std::string SingleInstanceLock::MakeFile(std::string_view name) {
     std::string why;
-    const int fd = OpenFile(Path(name), why);
-    if (fd >= 0) ::close(fd);
+    const LockFileHandle file(OpenFile(Path(name), why));
     return why;
 }
 
-void SingleInstanceLock::Release() {
-    if (fd_ < 0) return;
-    ::close(fd_);
-    fd_ = -1;
-}
+void SingleInstanceLock::Release() { held_.clear(); }
 
 } // namespace plat

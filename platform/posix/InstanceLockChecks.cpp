@@ -1,12 +1,8 @@
-#include "platform/headless/InstanceLockChecks.h"
+#include "platform/posix/InstanceLockChecks.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string_view>
 
 namespace plat {
 
@@ -34,25 +30,13 @@ InstanceLock HandOverRefusal(std::string why) {
     return InstanceLock{InstanceLock::State::HandOverRefused, std::move(why)};
 }
 
-bool FdInfoShowsFlock(const std::string& fdinfo) {
-    // One line a lock: "lock:\t1: FLOCK  ADVISORY  WRITE <pid> <device>:<inode> 0 EOF".
-    for (size_t at = 0; at < fdinfo.size();) {
-        const size_t end = std::min(fdinfo.find('\n', at), fdinfo.size());
-        const std::string_view line(fdinfo.data() + at, end - at);
-        if (line.rfind("lock:", 0) == 0 && line.find(" FLOCK ") != std::string_view::npos) return true;
-        at = end + 1;
-    }
-    return false;
-}
-
-bool HoldsFlock(int fd) {
-    std::ifstream in("/proc/self/fdinfo/" + std::to_string(fd));
-    return FdInfoShowsFlock(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-}
-
-int HandedDescriptor(const std::string& text) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
-    return std::stoi(text);
+const char* KindOfFile(mode_t mode) {
+    if (S_ISREG(mode)) return "a regular file";
+    if (S_ISLNK(mode)) return "a symbolic link";
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a fifo";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "a device";
 }
 
 } // namespace plat

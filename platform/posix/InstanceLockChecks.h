@@ -22,13 +22,7 @@ InstanceLock LockFailure(std::string why);
 /// A lock handed over by a launcher that is not its held lock file, with the reason.
 InstanceLock HandOverRefusal(std::string why);
 
-/// Whether an open file's entry in /proc/self/fdinfo lists a flock lock that it holds.
-bool FdInfoShowsFlock(const std::string& fdinfo);
-
-/// Whether this process's open file `fd` holds a flock lock (from its entry in /proc/self/fdinfo).
-bool HoldsFlock(int fd);
-
-/// The file descriptor a launcher names in a variable: a whole number of up to 9 digits, else -1.
-int HandedDescriptor(const std::string& text);
+/// What a file of this mode is, for a line that refuses it as a lock file ("a folder").
+const char* KindOfFile(mode_t mode);
 
 } // namespace plat

@@ -1,0 +1,38 @@
+#pragma once
+#include <unistd.h>
+
+#include <utility>
+
+namespace plat {
+
+/// An open lock file this process owns: closed when it goes, which gives its flock back unless
+/// another copy of the open file (a launcher's) still holds it.
+class LockFileHandle {
+public:
+    LockFileHandle() = default;
+    explicit LockFileHandle(int fd) : fd_(fd) {}
+    LockFileHandle(LockFileHandle&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    LockFileHandle& operator=(LockFileHandle&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    LockFileHandle(const LockFileHandle&) = delete;
+    LockFileHandle& operator=(const LockFileHandle&) = delete;
+    ~LockFileHandle() { Close(); }
+
+    int Fd() const { return fd_; }
+    bool IsOpen() const { return fd_ >= 0; }
+
+private:
+    void Close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+    int fd_ = -1;
+};
+
+} // namespace plat
