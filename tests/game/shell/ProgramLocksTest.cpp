@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FolderSnapshot.h"
 #include "tests/support/GeneratedData.h"
 #include "tests/support/Subprocess.h"
 #include "tools/builders/TempFolder.h"
@@ -23,26 +24,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using vqt::test::Snapshot;
 using vqt::test::Subprocess;
 using vqt::test::TempFolder;
 
 constexpr int kEndsWithinMs = 60000; // a refused run ends at once; the bound only stops a hang
 constexpr uid_t kNobody = 65534;
-
-/// Each entry of a folder with what a write, a new file, a removal or a rename changes: its kind,
-/// inode, size and times of change.
-std::map<std::string, std::string> Snapshot(const std::string& folder) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        struct stat st {};
-        ::lstat(entry.path().c_str(), &st);
-        entries[entry.path().filename()] = std::to_string(st.st_mode) + " " + std::to_string(st.st_ino) + " " +
-                                          std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
-                                          std::to_string(st.st_mtim.tv_nsec) + " " + std::to_string(st.st_ctim.tv_sec) +
-                                          "." + std::to_string(st.st_ctim.tv_nsec);
-    }
-    return entries;
-}
 
 /// A lock file held by this test's process through an open file of its own (`flags`); the file is
 /// made, with `mode`, when missing.
@@ -150,40 +137,56 @@ TEST_F(ProgramLocksTest, AWrongBuildLockIsToldBeforeAnythingElseCouldEndTheRun) 
     }
 }
 
-TEST_F(ProgramLocksTest, ARunLockHandedOverIsKeptOnlyWhenItIsTheRunFoldersHeldLock) {
-    const TempFolder elsewhere;
-    const std::string other = elsewhere / "other";
+/// Every lock a launcher hands over, by one rule: the variable names an open descriptor of that
+/// lock's file, holding its lock. The held one is taken (the game's and the run folder's kept, the
+/// build lock let go) and the game plays; anything else ends the program at once as a wrong
+/// setting, naming the variable, with the working folder and the lock folder as they were.
+TEST_F(ProgramLocksTest, AHandedLockIsTakenOnlyWhenItIsItsHeldLockFile) {
+    const TempFolder elsewhere, tree;
+    const std::string other = elsewhere / "other", buildLock = tree / ".build-lock";
     std::ofstream(other) << "";
+    std::ofstream(buildLock) << "";
     std::ofstream(RunLock()) << "";
+    const std::string gameLock = GameLock();
     struct Case {
-        const char* name;
+        const char* variable;
         std::string text;
-        std::string first;
+        std::string first; ///< shell lines that open `file` as descriptor 7
         std::string file;
-        std::string says; ///< after `VQT_RUN_LOCK_FD="<text>" `
+        int exitCode;
+        std::string says; ///< after `<variable>="<text>" `
     };
     const Case cases[] = {
-        {"not a number", "abc", "", "", "is not an open file"},
-        {"ten digits", "9999999999", "", "", "is not an open file"},
-        {"a closed descriptor", "7", "", "", "is not an open file"},
-        {"another file, locked", "7", kLockAs7, other, "is not the lock file " + RunLock() + " (it is " + other + ")"},
-        {"the lock file, locked by no one", "7", kOpenAs7, RunLock(), "does not hold the lock " + RunLock()},
+        {"VQT_LOCK_FD", "abc", "", "", 2, "is not an open file"},
+        {"VQT_LOCK_FD", "7", "", "", 2, "is not an open file"},
+        {"VQT_LOCK_FD", "7", kOpenAs7, other, 2, "is not the lock file " + gameLock},
+        {"VQT_LOCK_FD", "7", kOpenAs7, gameLock, 2, "does not hold the lock " + gameLock},
+        {"VQT_LOCK_FD", "7", kLockAs7, gameLock, 0, ""},
+        {"VQT_BUILD_LOCK_FD", "abc", "", "", 2, "is not an open file"},
+        {"VQT_BUILD_LOCK_FD", "7", "", "", 2, "is not an open file"},
+        {"VQT_BUILD_LOCK_FD", "7", kLockAs7, other, 2, "is not a build tree's lock .build-lock"},
+        {"VQT_BUILD_LOCK_FD", "7", kOpenAs7, buildLock, 2, "does not hold the lock " + buildLock},
+        {"VQT_BUILD_LOCK_FD", "7", kLockAs7, buildLock, 0, ""},
+        {"VQT_RUN_LOCK_FD", "abc", "", "", 2, "is not an open file"},
+        {"VQT_RUN_LOCK_FD", "9999999999", "", "", 2, "is not an open file"},
+        {"VQT_RUN_LOCK_FD", "7", "", "", 2, "is not an open file"},
+        {"VQT_RUN_LOCK_FD", "7", kLockAs7, other, 2, "is not the lock file " + RunLock() + " (it is " + other + ")"},
+        {"VQT_RUN_LOCK_FD", "7", kOpenAs7, RunLock(), 2, "does not hold the lock " + RunLock()},
+        {"VQT_RUN_LOCK_FD", "7", kLockAs7, RunLock(), 0, ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.variable) + "=" + c.text + " on " + (c.file.empty() ? "nothing" : c.file) +
+                     (c.first == kLockAs7 ? ", locked" : ""));
         auto env = Headless();
-        env["VQT_RUN_LOCK_FD"] = c.text;
-        const auto before = Snapshot(work.path());
+        env[c.variable] = c.text;
+        const auto before = Snapshot(work.path()), locksBefore = Snapshot(locks.path());
         std::string output;
-        EXPECT_EQ(Run({TLVGAME}, env, output, c.first, c.file), 2) << output;
-        EXPECT_NE(output.find("VQT_RUN_LOCK_FD=\"" + c.text + "\" " + c.says), std::string::npos) << output;
+        EXPECT_EQ(Run({TLVGAME}, env, output, c.first, c.file), c.exitCode) << output;
+        if (c.exitCode == 0) continue;
+        EXPECT_NE(output.find(std::string(c.variable) + "=\"" + c.text + "\" " + c.says), std::string::npos) << output;
         EXPECT_EQ(Snapshot(work.path()), before);
+        EXPECT_EQ(Snapshot(locks.path()), locksBefore);
     }
-    // The launcher's held lock: the game plays, the launcher's open file its hold.
-    auto env = Headless();
-    env["VQT_RUN_LOCK_FD"] = "7";
-    std::string output;
-    EXPECT_EQ(Run({TLVGAME}, env, output, kLockAs7, RunLock()), 0) << output;
 }
 
 /// Whether this test runs as the superuser, whom no file's rights keep from writing.

@@ -20,11 +20,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FolderSnapshot.h"
 #include "tests/support/Golden.h"
 #include "tests/support/Subprocess.h"
 #include "tools/builders/TempFolder.h"
 
 namespace vqt::test::scripts {
+
+using vqt::test::Listing;
+using vqt::test::Snapshot;
 
 inline constexpr int kEndsWithinMs = 60000; // a refusal ends at once; the bound only stops a hang
 
@@ -73,28 +77,6 @@ protected:
     TempFolder run;
     TempFolder builds;
 };
-
-/// The names in a folder.
-inline std::set<std::string> Listing(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
-    return names;
-}
-
-/// Each entry of a folder with what a write, a new file, a removal or a rename changes: its
-/// inode, size, and times of change.
-inline std::map<std::string, std::string> Snapshot(const std::string& folder) {
-    std::map<std::string, std::string> entries;
-    for (const std::string& name : Listing(folder)) {
-        struct stat st {};
-        if (::lstat((folder + "/" + name).c_str(), &st) != 0) continue;
-        std::ostringstream line;
-        line << st.st_ino << " " << st.st_size << " " << st.st_mtim.tv_sec << "." << st.st_mtim.tv_nsec << " "
-             << st.st_ctim.tv_sec << "." << st.st_ctim.tv_nsec;
-        entries[name] = line.str();
-    }
-    return entries;
-}
 
 /// Runs a program in `folder` (its output kept elsewhere): its exit code, -1 when it hung.
 inline int RunIn(const std::string& folder, std::vector<std::string> command, const std::map<std::string, std::string>& env,

@@ -428,43 +428,6 @@ TEST_F(StartScriptsTest, ARefusedProgramTouchesNothingInItsFolder) {
     ::close(held);
 }
 
-/// A handed-over lock that is no held lock of the game's lock file is a wrong setting: the program
-/// ends with the exit code of a bad variable, naming it, having touched nothing in its folder.
-TEST_F(StartScriptsTest, ALockHandedOverThatIsNoHeldLockEndsTheProgramAsAWrongSetting) {
-    ASSERT_TRUE(vqt::test::CopyGeneratedData(run.path()));
-    std::ofstream(run / "VQT.ini") << "[VQT]\nTRACELOGFILE=1\nFULLSCREEN=0\n";
-    auto env = Environment();
-    env["VQT_EXIT_AFTER_FRAMES"] = "3";
-    std::string lock;
-    ASSERT_EQ(RunIn(run.path(), {TLVGAME, "--lock-path"}, env, lock), 0) << lock;
-    lock.pop_back();
-    const TempFolder elsewhere;
-    const std::string other = elsewhere / "other";
-    std::ofstream(other) << "";
-    const auto before = Snapshot(run.path());
-    struct Case {
-        const char* name;
-        const char* handed;
-        std::string opened; ///< opened as descriptor 7 for the program; empty: nothing
-        std::string says;
-    };
-    const Case cases[] = {
-        {"not a number", "abc", "", "VQT_LOCK_FD=\"abc\" is not an open file"},
-        {"a closed descriptor", "7", "", "VQT_LOCK_FD=\"7\" is not an open file"},
-        {"another file", "7", other, "VQT_LOCK_FD=\"7\" is not the lock file " + lock},
-        {"the lock file, locked by no one", "7", lock, "VQT_LOCK_FD=\"7\" does not hold the lock " + lock},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        env["VQT_LOCK_FD"] = c.handed;
-        const std::string script = c.opened.empty() ? "exec \"$0\"" : "exec 7<\"$1\" && exec \"$0\"";
-        std::string output;
-        EXPECT_EQ(RunIn(run.path(), {"/bin/sh", "-c", script, TLVGAME, c.opened}, env, output), 2) << output;
-        EXPECT_NE(output.find(c.says), std::string::npos) << output;
-        EXPECT_EQ(Snapshot(run.path()), before) << output;
-    }
-}
-
 /// tools/test is the run CI makes: it sets CI (the test programs then fail a case that skips
 /// itself) when the caller has not.
 TEST_F(StartScriptsTest, ToolsTestRunsTheTestsAsCiDoes) {
