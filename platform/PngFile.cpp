@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/posix/WholeFile.h"
+
 namespace plat {
 
 bool WritePngFile(const std::string& path, const Image& image) {
@@ -21,9 +23,15 @@ bool WritePngFile(const std::string& path, const Image& image) {
     writer.width = png_uint_32(image.width);
     writer.height = png_uint_32(image.height);
     writer.format = PNG_FORMAT_RGB;
-    const bool ok = png_image_write_to_file(&writer, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+    // Encoded in memory, then written whole: a run ended meanwhile leaves the previous picture or
+    // the new one, and a link at the path is replaced, not written through.
+    png_alloc_size_t size = 0;
+    bool ok = png_image_write_to_memory(&writer, nullptr, &size, 0, rgb.data(), 0, nullptr) != 0;
+    std::vector<uint8_t> encoded(ok ? size : 0);
+    ok = ok && png_image_write_to_memory(&writer, encoded.data(), &size, 0, rgb.data(), 0, nullptr) != 0;
     png_image_free(&writer);
-    return ok;
+    encoded.resize(size);
+    return ok && WriteWholeFile(path, encoded).empty();
 }
 
 } // namespace plat

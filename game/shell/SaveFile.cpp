@@ -36,11 +36,13 @@ std::string KeptName(const std::string& path) {
     return {};
 }
 
-/// Writes the file anew: the bytes into "<path>.new", synced, renamed over the path, the folder
+/// Writes the file anew: the bytes into a new "<path>.new", synced, renamed over the path, the folder
 /// synced. Empty on success, else what failed (the new file removed while it has no place).
 std::string WriteAnew(const std::string& path, const ByteVector& bytes) {
     plat::Files& files = plat::files();
     const std::string temporary = path + ".new";
+    // A link left under the new file's name is replaced, never written through.
+    if (files.IsLink(temporary)) files.Remove(temporary);
     std::unique_ptr<plat::File> file = files.Open(temporary, plat::OpenMode::CreateAlways);
     if (!file) return "the new file " + temporary + " cannot be made";
     const auto fail = [&](const char* what) {

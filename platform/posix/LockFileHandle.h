@@ -1,6 +1,8 @@
 #pragma once
+#include <sys/types.h>
 #include <unistd.h>
 
+#include <string>
 #include <utility>
 
 namespace plat {
@@ -22,6 +24,12 @@ public:
     LockFileHandle(const LockFileHandle&) = delete;
     LockFileHandle& operator=(const LockFileHandle&) = delete;
     ~LockFileHandle() { Close(); }
+
+    /// Opens the lock file at `path`, made with `mode` when missing: for writing (over NFS an
+    /// exclusive flock needs a file open for writing), else read-only when this user may not
+    /// write it, where a lock held there is still seen. Never through a link, never waiting for
+    /// a fifo's writer; only a regular file. Closed, with why, when it cannot.
+    static LockFileHandle Open(const std::string& path, mode_t mode, std::string& why);
 
     int Fd() const { return fd_; }
     bool IsOpen() const { return fd_ >= 0; }

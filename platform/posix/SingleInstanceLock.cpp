@@ -1,6 +1,5 @@
 #include "platform/posix/SingleInstanceLock.h"
 
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,14 +49,12 @@ std::string SingleInstanceLock::Path(std::string_view name) const {
     return Folder() + "/" + file + ".lock";
 }
 
-int SingleInstanceLock::OpenFile(const std::string& path, std::string& why) {
+LockFileHandle SingleInstanceLock::OpenFile(const std::string& path, std::string& why) {
     // A folder another user could write to would let that user hold (or take away) this
     // user's lock: then no lock is safe.
     if (!folder_)
-        if (why = MakePrivateFolder(Folder()); !why.empty()) return -1;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) why = "cannot open " + path + ": " + std::strerror(errno);
-    return fd;
+        if (why = MakePrivateFolder(Folder()); !why.empty()) return {};
+    return LockFileHandle::Open(path, 0600, why);
 }
 
 std::optional<InstanceLock> SingleInstanceLock::TakeHandedOver(const std::string& path) {
@@ -67,8 +64,9 @@ std::optional<InstanceLock> SingleInstanceLock::TakeHandedOver(const std::string
     const HandedLock handed = ReadHandedLock("VQT_LOCK_FD", handed_ ? *handed_ : env ? env : "", ExpectedLockFile::At(path));
     if (!handed.refused.empty()) return HandOverRefusal("the lock handed over as " + handed.refused);
     if (handed.fd < 0) return std::nullopt;
-    if (const int error = KeepHandedLock(handed.fd)) return LockRefusal(error, path);
-    held_.emplace(path, LockFileHandle(handed.fd));
+    LockFileHandle file(handed.fd);
+    if (const int error = KeepHandedLock(file.Fd())) return LockRefusal(error, path);
+    held_.emplace(path, std::move(file));
     return InstanceLock{};
 }
 
@@ -76,7 +74,7 @@ InstanceLock SingleInstanceLock::Take(std::string_view name) {
     const std::string path = Path(name);
     if (held_.count(path)) return {};
     std::string why;
-    LockFileHandle file(OpenFile(path, why));
+    LockFileHandle file = OpenFile(path, why);
     if (!file.IsOpen()) return LockFailure(std::move(why));
     if (std::optional<InstanceLock> handed = TakeHandedOver(path)) return *handed;
     if (::flock(file.Fd(), LOCK_EX | LOCK_NB) != 0) return LockRefusal(errno, path);
@@ -86,7 +84,7 @@ InstanceLock SingleInstanceLock::Take(std::string_view name) {
 
 std::string SingleInstanceLock::MakeFile(std::string_view name) {
     std::string why;
-    const LockFileHandle file(OpenFile(Path(name), why));
+    const LockFileHandle file = OpenFile(Path(name), why);
     return why;
 }
 

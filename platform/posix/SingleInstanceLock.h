@@ -47,8 +47,8 @@ public:
 private:
     std::string Folder() const;
     /// Opens (making when missing) the lock file at `path`, its folder made first unless the
-    /// folder was set; -1 and why when it cannot.
-    int OpenFile(const std::string& path, std::string& why);
+    /// folder was set (see LockFileHandle::Open); closed, and why, when it cannot.
+    LockFileHandle OpenFile(const std::string& path, std::string& why);
     /// Takes the handed-over lock file for `path` (the first lock asked for): nullopt when none
     /// was handed over.
     std::optional<InstanceLock> TakeHandedOver(const std::string& path);

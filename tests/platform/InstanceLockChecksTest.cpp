@@ -100,7 +100,7 @@ TEST(InstanceLockChecks, ALockFileThatCannotBeOpenedFailsSayingWhy) {
     ASSERT_EQ(::symlink((folder / "elsewhere").c_str(), (folder / "Game.lock").c_str()), 0);
     lock = system.CreateInstanceMutex("Game");
     EXPECT_EQ(lock.state, State::Failed);
-    EXPECT_EQ(lock.why, "cannot open " + folder / "Game.lock" + ": Too many levels of symbolic links");
+    EXPECT_EQ(lock.why, folder / "Game.lock" + " is a symbolic link, not a file");
     EXPECT_NE(::access((folder / "elsewhere").c_str(), F_OK), 0) << "nothing made through the link";
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "tools/builders/WholeFile.h"
+#include "platform/posix/WholeFile.h"
 #include "tools/synthetic/CircusRace.h"
 #include "tools/synthetic/CityRace.h"
 #include "tools/synthetic/ZooRace.h"
@@ -77,7 +77,7 @@ int main(int argc, char** argv) try {
     // messages of its run beside it, however the tool was stopped.
     for (const auto& [path, image] : {std::pair(GameMessageFileBeside(argv[1]), GameMessageFile().Build()),
                                       std::pair(std::string(argv[1]), data.file.Build())}) {
-        if (const std::string why = vqt::test::WriteWholeFile(path, image); !why.empty()) {
+        if (const std::string why = plat::WriteWholeFile(path, image); !why.empty()) {
             std::fprintf(stderr, "%s: %s\n", argv[0], why.c_str());
             return 1;
         }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "engine/core/RunLimits.h"
 #include "tests/engine/core/WindowProcsFixture.h"
+#include "tests/support/Golden.h"
 #include "tests/support/Png.h"
 #include "tools/builders/TempFolder.h"
 
@@ -60,7 +62,12 @@ TEST_F(RunLimitsTest, TheLastPictureOfTheWindowIsWrittenWhenTheRunEnds) {
     h.bitCount = 24;
     plat::gdi().StretchDIBits(plat::gdi().GetDc(app), 0, 0, 640, 480, 0, 0, 1, 1, pixel, h, nullptr,
                               plat::DIB_RGB_COLORS, plat::SRCCOPY);
+    // A link a user left at the path is replaced, never written through.
+    vqt::test::WriteFileBytes(folder / "theirs", "mine");
+    std::filesystem::create_symlink(folder / "theirs", path);
     VQXRun();
+    EXPECT_EQ(vqt::test::ReadFileBytes(folder / "theirs"), "mine");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path)));
     vqt::test::RgbImage written;
     ASSERT_TRUE(vqt::test::ReadPng(path, written));
     ASSERT_EQ(written.width * written.height, 640 * 480);

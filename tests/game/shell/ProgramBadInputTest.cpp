@@ -4,9 +4,13 @@
 // line on standard error that says what was wrong.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/data/PartFile.h"
 #include "tests/support/GeneratedData.h"
@@ -170,6 +174,40 @@ TEST_F(ProgramBadInputTest, ASettingsFileThatCannotBeReadEndsTheRunNamingIt) {
 #endif
 }
 
+/// The times `text` stands in `output`.
+int Count(const std::string& output, const std::string& text) {
+    int count = 0;
+    for (size_t at = output.find(text); at != std::string::npos; at = output.find(text, at + 1)) ++count;
+    return count;
+}
+
+TEST_F(ProgramBadInputTest, ASaveFileThatCannotBeOpenedIsToldOnceAndKeptWhileTheGamePlaysOn) {
+    ASSERT_TRUE(CopyGeneratedData(work.path(), "synthetic.vqk"));
+    std::filesystem::create_directory(work / "TLVSave.vqk"); // opens for no one, not even the superuser
+    std::ofstream(work / "TLVSave.vqk/notes.txt") << "kept";
+    std::ofstream(work / "VQT.ini") << "[VQT]\nTRACELOGFILE=1\nFULLSCREEN=0\nSTARTACTIVITY=4\n"; // the sign-in
+    const std::string told =
+        "Save file TLVSave.vqk: it cannot be opened (it is a folder); its players can be neither read nor kept.";
+    std::vector<std::map<std::string, std::string>> runs = {Headless()};
+#ifdef VQT_HAVE_SDL2
+    runs.push_back(DummyDrivers()); // through the SDL2 window, whose box echoes its text
+#endif
+    size_t earlier = 0; // the runs share the folder's output file
+    for (auto env : runs) {
+        SCOPED_TRACE(env["SDL_VIDEODRIVER"].empty() ? "headless" : "in a window");
+        env["VQT_EXIT_AFTER_MS"] = "";
+        env["VQT_EXIT_AFTER_FRAMES"] = "30"; // past the sign-in's reading of the slots
+        std::string output;
+        EXPECT_EQ(Run(env, output), 0) << output;
+        const std::string said = output.substr(std::min(earlier, output.size()));
+        earlier = output.size();
+        EXPECT_EQ(Count(said, told), env["SDL_VIDEODRIVER"].empty() ? 1 : 2) << said;
+        EXPECT_EQ(ReadFileBytes(work / "TLVSave.vqk/notes.txt"), "kept");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work / "TLVSave.vqk"), {}), 1);
+        EXPECT_FALSE(std::filesystem::exists(work / "TLVSave.vqk.new"));
+    }
+}
+
 /// A part file the game cannot run on, what its user is told, and how the program ends.
 struct BadPartFile {
     const char* name;
@@ -274,10 +312,7 @@ TEST_F(ProgramBadInputTest, WithoutASoundCardOneLineSaysTheGameRunsSilent) {
     std::string output;
     EXPECT_EQ(Run(env, output), 0) << output;
     EXPECT_EQ(output.find("ALSA lib"), std::string::npos) << output;
-    int silent = 0;
-    for (size_t at = output.find("the game runs silent"); at != std::string::npos; at = output.find("the game runs silent", at + 1))
-        ++silent;
-    EXPECT_EQ(silent, 1) << output;
+    EXPECT_EQ(Count(output, "the game runs silent"), 1) << output;
 }
 #endif
 

@@ -2,6 +2,7 @@
 // every change they make to the disc.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "engine/data/Profiles.h"
@@ -148,6 +149,27 @@ TEST_F(SaveFileTest, AFileThatCannotBeOpenedOrReadIsNeverReplaced) {
     EXPECT_NE(traced().find("*** Save file TLVSave.vqk, slot 1: not saved: it cannot be opened ("), std::string::npos);
     EXPECT_NE(traced().find("*** Save file TLVSave.vqk: it cannot be read\n"), std::string::npos);
     EXPECT_EQ(dialogs().Boxes().size(), 1u) << "told once";
+}
+
+/// On the disc itself: a link a user left under the new file's name, or under the save file's,
+/// is replaced by the save, and what it names stays as it was.
+class SaveFileOnDiscTest : public HeadlessTest {};
+
+TEST_F(SaveFileOnDiscTest, ALinkWhereTheSaveWritesIsReplacedNeverWrittenThrough) {
+    const TempFolder folder;
+    const std::string save = folder / kSave, users = folder / "users-file";
+    xProfiles_Set("USERFILE", save.c_str());
+    for (const std::string& link : {save + ".new", save}) {
+        SCOPED_TRACE(link);
+        WriteFileBytes(users, "mine");
+        std::filesystem::remove(save);
+        std::filesystem::create_symlink(users, link);
+        CPlayer player;
+        EXPECT_TRUE(player.Save(1));
+        EXPECT_EQ(ReadFileBytes(users), "mine");
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(save)));
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(save + ".new")));
+    }
 }
 
 TEST_F(SaveFileTest, AnOlderRecordLoadsAsANewPlayerAndOnlyADeleteReplacesIt) {

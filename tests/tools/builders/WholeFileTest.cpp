@@ -1,7 +1,7 @@
 // Files written whole or not at all: the synthetic data tool stopped at any moment while it
 // writes leaves each of its files as it was or whole, never a part of one under its name; a
 // link at a file's name is replaced, not written through; and what the writer refuses.
-#include "tools/builders/WholeFile.h"
+#include "platform/posix/WholeFile.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -171,9 +171,9 @@ TEST_F(WholeFileTest, TheToolReplacesALinkAtItsFilesAndLeavesWhatItNamedAsItWas)
 /// Each way of writing a whole file: without a name first, and by a temporary name.
 struct Writer {
     const char* name;
-    std::string (*write)(const std::string&, const Bytes&);
+    std::string (*write)(const std::string&, const std::vector<uint8_t>&);
 };
-constexpr Writer kWriters[] = {{"unnamed first", WriteWholeFile}, {"by name", WriteWholeFileByName}};
+constexpr Writer kWriters[] = {{"unnamed first", plat::WriteWholeFile}, {"by name", plat::WriteWholeFileByName}};
 
 TEST_F(WholeFileTest, AFileIsReplacedWithoutTouchingThePreviousOneOrWhatALinkNamed) {
     for (const Writer& writer : kWriters) {

@@ -1,4 +1,4 @@
-#include "tools/builders/WholeFile.h"
+#include "platform/posix/WholeFile.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace vqt::test {
+namespace plat {
 
 namespace {
 
@@ -63,7 +63,7 @@ std::string TemporaryName(const std::string& path, int attempt) {
            std::to_string(attempt);
 }
 
-std::string WriteAll(int fd, const Bytes& bytes, const std::string& path) {
+std::string WriteAll(int fd, const std::vector<uint8_t>& bytes, const std::string& path) {
     for (size_t done = 0; done < bytes.size();) {
         const ssize_t wrote = ::write(fd, bytes.data() + done, std::min(kPiece, bytes.size() - done));
         if (wrote < 0 && errno == EINTR) continue;
@@ -84,7 +84,7 @@ std::string RenameOver(const std::string& temporary, const std::string& path) {
 
 } // namespace
 
-std::string WriteWholeFileByName(const std::string& path, const Bytes& bytes) {
+std::string WriteWholeFileByName(const std::string& path, const std::vector<uint8_t>& bytes) {
     const InterruptsHeld held;
     std::string temporary;
     int fd = -1;
@@ -103,7 +103,7 @@ std::string WriteWholeFileByName(const std::string& path, const Bytes& bytes) {
     return RenameOver(temporary, path);
 }
 
-std::string WriteWholeFile(const std::string& path, const Bytes& bytes) {
+std::string WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     // A file without a name disappears with the program, however it ends.
     const int fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) return WriteWholeFileByName(path, bytes);
@@ -123,4 +123,4 @@ std::string WriteWholeFile(const std::string& path, const Bytes& bytes) {
     }
 }
 
-} // namespace vqt::test
+} // namespace plat
